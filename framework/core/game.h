@@ -1,0 +1,291 @@
+#pragma once
+// The framework's single game object: settings, paths, display and audio state,
+// screens, the logic timer, pause and suspend.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/core/globals.h"
+#include "framework/core/timing.h"
+
+namespace platform {
+class Sound;
+class Channel;
+class ImageFont;
+}  // namespace platform
+
+class TIniFile;
+class TScreen;
+class TExitScreen;
+class TGameFade;
+class TMousePointer;
+class TSprite;
+class TChannelArray;
+class TGameSound;
+
+// A loading screen with a progress bar; this game never shows it.
+class TLoadingScreen {
+public:
+    virtual ~TLoadingScreen() = default;
+    float Progress = 0;
+};
+
+// The framework's own high-score list; this game keeps its own tables.
+class THighScoreList {
+public:
+    virtual ~THighScoreList() = default;
+};
+
+// A player profile; this game never makes one.
+class TProfile {
+public:
+    virtual ~TProfile() = default;
+};
+
+using TUserFunction = std::function<int()>;
+
+class TGame {
+public:
+    TGame();
+    virtual ~TGame();
+
+    std::shared_ptr<TIniFile> Ini;
+    std::string VersionNumber = "0.1";
+    int FullScreen = 1;
+    int ForceWindowedMode = 0;
+    int Hertz = 60;
+    int Depth = 0;
+    int DesktopRefreshRate = 0;
+    int GameRefreshRate = 0;
+    int Fast = 0;
+    int LastFlipSync = 0;
+    int SlowMotion = 0;
+    float SlowMotionSpeed = 0.25f;
+    float CurrentSpeed = 1.0f;
+    int WindowHandle = 0;
+    int WindowX = 0, WindowY = 0;
+    int ClientX = 0, ClientY = 0;
+    float ScrollX = 0, ScrollY = 0;
+    std::shared_ptr<TScreen> CurrentTScreen;
+    std::shared_ptr<TScreen> DestinationTScreen;
+    std::shared_ptr<TScreen> LastTScreen;
+    int LagFix = 0;
+    int VSync = 1;
+    int FadeOnExit = 1;
+    int NoTiming = 0;
+    int NoTimingTicks = 1;
+    int Driver = 0;
+    std::string DirectXVersion;
+    int FadeMouse = 0;
+    int DesktopWidth = 0, DesktopHeight = 0;
+    int FullScreenProcess = 0, FullScreenThread = 0;
+    int WindowedProcess = 0, WindowedThread = 0;
+    int DataInAppBundle = 0;
+    int UseCorrectPath = 1;
+    std::string SubPath = "MossbrookGames/My Game/";
+    std::string DataPrefix;
+    std::string ImagePath, SoundPath, MusicPath, SpeechPath, MenuPath, ProfilePath, TextPath, LevelsPath;
+    int Sound = 1, Music = 1, Speech = 1;
+    int SoundVolume = 100, MusicVolume = 100;
+    int CustomMusicVolume = 0;
+    int SpeechVolume = 100;
+
+    // Audio state.
+    std::shared_ptr<platform::Sound> MusicSample;
+    std::shared_ptr<platform::Channel> MusicChannel;
+    std::string MusicFileName = "none";
+    std::string MusicName = "none";
+    int MusicLooped = 1;
+    int MusicRestart = 1;
+    int MusicStopped = 0;
+    float MusicFadeIn = 50.0f;
+    float MusicFadeInCounter = 0;
+    float MusicFadeInDelay = 0;
+    int MusicFadeOut = 1000;
+    float MusicFadeOutCounter = 0;
+    float PauseFadeLength = 100.0f;
+    float PauseFadeCounter = 0;
+    int PauseFadeDirection = 0;
+    std::shared_ptr<platform::Channel> SpecialChannel;
+    int FadeMusic = 1;
+    std::shared_ptr<TGameSound> EscapeSound;
+    std::shared_ptr<platform::Channel> EscapeChannel;
+    std::string SoundDriver = "FreeAudio";
+    std::shared_ptr<TChannelArray> Channels;
+    std::shared_ptr<platform::Channel> SpeechChannel;
+    int SpeechStopped = 0;
+
+    std::shared_ptr<TSprite> SpritePaused;
+    int FirstTime = 1;
+    int InstantExit = 0;
+    int Fade = 1;
+    int NoFade = 0;
+    int NoDraw = 0;
+    int Particles = 80;
+    int PortalSplash = 0, PortalSplash2 = 0, IntroShow = 0;
+    int Paused = 0;
+    int DimWhenPaused = 1;
+    int PauseOnLossOfFocus = 0;
+    int PauseOnLossOfFullScreenFocus = 0;
+    int PausedMusicState = 1, PausedSpeechState = 1;
+    int Suspended = 0;
+    int BlockKeys = 0;
+    int MaxLevels = 10;
+    int TerminatedEvent = 0;
+    TUserFunction TerminatedUserFunction;
+    int SuspendedEvent = 0;
+    int IgnoreEscapeKey = 0;
+    int IgnoreFrameworkKeys = 0;
+    int IgnorePauseKey = 0;
+    int IgnoreDebugKey = 0;
+    std::string OSVersion = "Mac OSX";
+    TUserFunction PausedUserFunction, UserSuspendFunction, UserResumeFunction;
+    std::shared_ptr<TFixedRateLogic> FixedRateLogic;
+    int Debug = 0;
+    std::shared_ptr<platform::ImageFont> DebugImageFont;
+    int DebugImageFontGap = 12;
+    int DebugShadow = 1;
+    int DebugShowFPSOnly = 0;
+    float DebugPanel = 0.4f;
+    int Debug1 = 0, Debug2 = 0;
+    float Debug3 = 0, Debug4 = 0;
+    int DebugDisplayX = 0, DebugDisplayY = 0;
+    std::shared_ptr<TDebugVar> LogicTime, DrawTime, CodeTime;
+    std::shared_ptr<TFPSCounter> FPS;
+    int GraphicPlacement = 0;
+    int gpX = 0, gpY = 0;
+    std::shared_ptr<TLoadingScreen> LoadingScreen;
+    std::shared_ptr<TScreen> ExitScreen;
+    std::shared_ptr<TGameFade> GameFade;
+    std::shared_ptr<TMousePointer> Mouse;
+    std::shared_ptr<THighScoreList> HighScores;
+    std::shared_ptr<TProfile> CurrentProfile;
+    std::string ProfileName;
+    int Region = 0, SubRegion = 0;
+
+    // Start-up and settings.
+    virtual int Init(int soundDriverChoice, int unused);
+    virtual int IniFill();
+    virtual int IniExtract();
+    virtual int IniUpdate(int changed);
+    static int MakeGoodExit();
+    virtual int CheckGoodExit();
+
+    // Display.
+    virtual int GraphicsCreate();
+    virtual int GetActiveWindowSafe();
+    virtual int SetPriority();
+    virtual int ToggleFullScreen();
+    virtual int ToggleVSync();
+    virtual int SetDriver(int driver);
+
+    // Loop, debug, window.
+    virtual int DebugReset();
+    virtual int DebugPrint();
+    virtual int SetGP(int x, int y);
+    virtual int CheckWindow();
+    virtual int SetWindowCoords();
+    virtual int SetClientCoords();
+    virtual int GameTerminated();
+    virtual int SpritePausedCreate(const std::string& image);
+    virtual int ShowPaused();
+
+    // Paths.
+    virtual int SetDefaultPaths();
+    virtual int SetSubPath(const std::string& path);
+    virtual int SetSubPathWrapper(const std::string& path, int useCorrectPath);
+    virtual int ApplySubPath();
+    virtual int SetImagePath(const std::string& path);
+    virtual int SetSoundPath(const std::string& path);
+    virtual int SetMusicPath(const std::string& path);
+    virtual int SetSpeechPath(const std::string& path);
+    virtual int SetMenuPath(const std::string& path);
+    virtual int SetProfilePath(const std::string& path);
+    virtual int SetTextPath(const std::string& path);
+    virtual int SetLevelsPath(const std::string& path);
+
+    // Keys, pause and speed.
+    virtual int ReadKeys();
+    virtual int TogglePause();
+    virtual int FastOn();
+    virtual int FastOff();
+    virtual int SlowMotionOn();
+    virtual int SlowMotionOff();
+    virtual int SetFlipSync();
+    virtual int Pause();
+    virtual int UnPause();
+
+    // Audio.
+    virtual int MusicLoad(const std::string& file, int looped, int restart);
+    virtual int MusicSet(const std::string& name);
+    virtual int MusicStop();
+    virtual int MusicPlay();
+    virtual int MusicNone();
+    virtual int GetMusicVolume();
+    virtual int MusicFadeInCalc();
+    virtual int MusicFadeOutCalc();
+    virtual int MusicFadeInApply();
+    virtual int MusicFadeOutApply();
+    virtual int MusicFadeInManage();
+    virtual int MusicFadeOutManage();
+    virtual int MusicFadeOutSet(int ms);
+    virtual int MusicSetVolume(int volume, int save);
+    virtual int MusicChangeVolume(int delta);
+    virtual int ToggleMusic();
+    virtual int MusicOff();
+    virtual int MusicOn();
+    virtual int PauseFadeCalc();
+    virtual int PauseFadeApply();
+    virtual int PauseFadeManage();
+    virtual int ChannelsCreate(int count);
+    virtual int ChannelsKill();
+    virtual int ChangeSoundDriver(const std::string& name, int save);
+    virtual int SoundSetVolume(int volume, int save);
+    virtual int SoundChangeVolume(int delta);
+    virtual int ToggleSound();
+    virtual int SoundOff();
+    virtual int SoundOn();
+    virtual int SpeechStop();
+    virtual int SpeechSetVolume(int volume, int save);
+    virtual int SpeechChangeVolume(int delta);
+    virtual int SpeechOff();
+    virtual int SpeechOn();
+    virtual int StopChannels();
+    virtual int SetEscapeSound(const std::string& name);
+    virtual int EscapeSoundPlay();
+    virtual int MoveBar(float progress);
+
+    // Fades, loop, drawing.
+    virtual int Fading();
+    virtual int FadeOff();
+    virtual int MainLogicLoop();
+    virtual int LogicWrapper();
+    virtual int DoPeekEvent();
+    virtual int ScreenDraw();
+    virtual int PostDraw();
+    virtual int ScreenChange();
+    virtual int ParticlesSet(int value, int save);
+    virtual int ParticlesChange(int delta);
+    virtual float CalcAnimLength(float ms);
+    virtual float CalcAnimLengthFromFloat(float ms);
+    virtual int CalcMilliSecsFromFrames(float steps);
+    virtual int Kill();
+    virtual int TakeScreenshot();
+    virtual int RestoreMouseCoords();
+    virtual int DeleteAllProfiles();
+    virtual int ProfileFolderInUse();
+
+    // The orderly end: clean-exit marker, audio stopped, pointer shown, the
+    // game's own last steps (ShutDownHook), process ended with exit code 0.
+    [[noreturn]] void ShutDown();
+    // What the game adds to the shut-down before the process ends.
+    virtual void ShutDownHook() {}
+
+protected:
+    // Creates the shared data folder and gives its owner full access.
+    virtual int PrepareSharedFolder();
+
+private:
+    int StartExitFade(int lengthMs, int withMusic);
+    int ReadFrameworkKeys();
+};

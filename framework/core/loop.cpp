@@ -1,0 +1,528 @@
+// The main loop: fixed-rate logic steps, the event pump, hot keys, window
+// activation, pause and speed, frame drawing and the screen switch.
+#include <cmath>
+
+#include "framework/core/game.h"
+#include "framework/core/input.h"
+#include "framework/paths/errors.h"
+#include "framework/screens/screen.h"
+#include "framework/widgets/pointer.h"
+#include "framework/widgets/sprite.h"
+#include "tallyfold/platform/audio.h"
+#include "tallyfold/platform/display.h"
+#include "tallyfold/platform/font.h"
+#include "tallyfold/platform/input.h"
+#include "tallyfold/platform/system.h"
+
+namespace vk = platform::vk;
+
+int TGame::MainLogicLoop() {
+    FixedRateLogic->Calc();
+    if (NoTiming) FixedRateLogic->NumTicks = NoTimingTicks;
+    LogicTime->Start();
+    double ticks = FixedRateLogic->NumTicks;
+    int whole = static_cast<int>(std::floor(ticks));
+    for (int i = 0; i < whole; ++i) {
+        FixedRateLogic->SetDelta(1.0f);
+        if (LogicWrapper() == -1) return -1;
+    }
+    double fraction = ticks - whole;
+    if (fraction > 0) {
+        FixedRateLogic->SetDelta(static_cast<float>(fraction));
+        if (LogicWrapper() == -1) return -1;
+    }
+    LogicTime->Calc();
+    return 1;
+}
+
+int TGame::LogicWrapper() {
+    Mouse->ClearMouseHit();
+    Mouse->Manage();
+    DoPeekEvent();
+    ReadKeys();
+    if (InstantExit) return -1;
+    if (Paused || Suspended) return 0;
+    GameFade->Manage();
+    if (!GameFade->Active || GameFade->AllowAnim) {
+        ScreenChange();
+        if (CurrentTScreen) CurrentTScreen->Logic();
+        if (Fade == 0) ScreenChange();
+    }
+    return 1;
+}
+
+int TGame::DoPeekEvent() {
+    platform::Event event;
+    while (platform::PeekEvent(event)) {
+        platform::TakeEvent(event);
+        switch (event.kind) {
+            case platform::EventKind::KeyDown:
+                if (event.data >= 0 && event.data < 256) {
+                    KeyStates[event.data] = 1;
+                    KeyHits[event.data] += 1;
+                }
+                break;
+            case platform::EventKind::KeyUp:
+                if (event.data >= 0 && event.data < 256) KeyStates[event.data] = 0;
+                break;
+            case platform::EventKind::KeyChar:
+                QueueChar(event.data);
+                break;
+            case platform::EventKind::MouseMove:
+                Mouse->x = event.x;
+                Mouse->y = event.y;
+                break;
+            case platform::EventKind::MouseDown:
+                Mouse->ClearMouseHit();
+                if (event.data == 1) {
+                    Mouse->b1 = 1;
+                    Mouse->h1 += 1;
+                } else if (event.data == 2) {
+                    Mouse->b2 = 1;
+                    Mouse->h2 += 1;
+                } else if (event.data == 3) {
+                    Mouse->b3 = 1;
+                    Mouse->h3 += 1;
+                }
+                Mouse->CalcButtonTotals();
+                break;
+            case platform::EventKind::MouseUp:
+                if (event.data == 1) Mouse->b1 = 0;
+                if (event.data == 2) Mouse->b2 = 0;
+                if (event.data == 3) Mouse->b3 = 0;
+                Mouse->CalcButtonTotals();
+                break;
+            case platform::EventKind::MouseWheel:
+                Mouse->z += event.data;
+                break;
+            case platform::EventKind::AppSuspend:
+                SuspendedEvent = 1;
+                break;
+            case platform::EventKind::AppResume:
+                SuspendedEvent = 0;
+                break;
+            case platform::EventKind::AppTerminate:
+                TerminatedEvent = 1;
+                break;
+            case platform::EventKind::None:
+                break;
+        }
+    }
+    // A window that is active again resumes even without a resume event.
+    if (!FullScreen && Suspended && SuspendedEvent && platform::Display().WindowIsForeground()) SuspendedEvent = 0;
+    return 0;
+}
+
+int TGame::StartExitFade(int lengthMs, int withMusic) {
+    return GameFade->Init(lengthMs, 1, withMusic ? MusicChannel : nullptr, 1, 0, nullptr);
+}
+
+int TGame::ReadKeys() {
+    if (CheckWindow() == -1) {
+        if (FadeOnExit) {
+            InstantExit = 0;
+            StartExitFade(FadeTime, 1);
+            DestinationTScreen = ExitScreen;
+        } else {
+            return -1;
+        }
+    }
+    if (Paused && Mouse->GetMh(1)) TogglePause();
+    if (BlockKeys) return 0;
+    if (!IgnorePauseKey && KeyHit('P')) TogglePause();
+
+    if (KeyHit(vk::ESCAPE)) {
+        if (GameFade->Active) {
+            if (!GameFade->Out) {
+                GameFade->FadeInAborted = 1;
+                GameFade->AbortKey = 0;
+            }
+            GameFade->Finish();
+        } else if (Paused) {
+            Paused = 0;
+            UnPause();
+            FlushInput();
+        } else if (!IgnoreEscapeKey) {
+            EscapeSoundPlay();
+            int length = CurrentTScreen ? CurrentTScreen->SetEscDestination() : (DestinationTScreen = ExitScreen, 0);
+            if (length == 0) length = FadeTime;
+            if (FadeMusic) {
+                StartExitFade(length, 1);
+            } else {
+                StartExitFade(length, 0);
+                FadeMusic = 1;
+            }
+        } else {
+            KeyHits[vk::ESCAPE] = 1;
+        }
+    }
+
+    bool alt = KeyDown(vk::LMENU) || KeyDown(vk::RMENU) || KeyDown(vk::MENU);
+    if (alt && KeyDown(vk::RETURN)) {
+        ToggleFullScreen();
+        FlushKeys();
+    }
+
+    if (!IgnoreFrameworkKeys) ReadFrameworkKeys();
+
+    if (!IgnoreDebugKey && KeyHit('D')) {
+        Debug = Debug ? 0 : 1;
+        if (Debug) {
+            DebugReset();
+            LogicTime->Start();
+            DebugShowFPSOnly = (KeyDown(vk::LSHIFT) || KeyDown(vk::RSHIFT) || KeyDown(vk::SHIFT)) ? 1 : 0;
+        }
+        FlushKeys();
+    }
+
+    if (GraphicPlacement) {
+        if (KeyHit(vk::LEFT)) --gpX;
+        if (KeyHit(vk::RIGHT)) ++gpX;
+        if (KeyHit(vk::UP)) --gpY;
+        if (KeyHit(vk::DOWN)) ++gpY;
+    }
+
+    if (!Paused && !Suspended && CurrentTScreen) CurrentTScreen->SpecificKeys();
+    return 1;
+}
+
+int TGame::ReadFrameworkKeys() {
+    if (KeyHit(vk::OEM_MINUS)) {
+        SoundChangeVolume(-10);
+        MusicChangeVolume(-10);
+        SpeechChangeVolume(-10);
+        FlushKeys();
+    }
+    if (KeyHit(vk::OEM_PLUS)) {
+        SoundChangeVolume(10);
+        MusicChangeVolume(10);
+        SpeechChangeVolume(10);
+        FlushKeys();
+    }
+    if (KeyDown('X') && (KeyDown(vk::LCONTROL) || KeyDown(vk::RCONTROL) || KeyDown(vk::CONTROL))) {
+        InstantExit = 1;
+        FlushKeys();
+    }
+    if (KeyHit('F')) {
+        ToggleFullScreen();
+        FlushKeys();
+    }
+    if (KeyHit('B')) {
+        platform::Display().MinimiseWindow();
+        platform::Flip(FlipSync);
+        FlushKeys();
+    }
+    if (KeyHit('M')) {
+        ToggleMusic();
+        FlushKeys();
+    }
+    if (KeyHit('S')) {
+        ToggleSound();
+        FlushKeys();
+    }
+    if (KeyHit('T') && Debug) {
+        if (!Fast) {
+            FastOn();
+            SlowMotionOff();
+        } else {
+            FastOff();
+        }
+        FlushKeys();
+    }
+    if (KeyHit('L') && Debug) {
+        if (!SlowMotion) {
+            SlowMotionOn();
+            FastOff();
+        } else {
+            SlowMotionOff();
+        }
+        FlushKeys();
+    }
+    if (KeyHit(vk::F12)) TakeScreenshot();
+    if (KeyHit('I') && Debug) {
+        FlipSync = FlipSync == 0 ? 1 : (FlipSync == 1 ? -1 : 0);
+        FlushKeys();
+    }
+    if (KeyHit('N') && Debug) {
+        NoTiming = NoTiming ? 0 : 1;
+        FlushKeys();
+    }
+    if (KeyHit('V')) {
+        ToggleVSync();
+        FlushKeys();
+    }
+    if (KeyHit('G')) {
+        SetDriver(Driver == 0 ? 1 : 0);
+        FlushKeys();
+    }
+    if (KeyHit('H')) {
+        std::string next = "FreeAudio";
+        if (SoundDriver == "FreeAudio")
+            next = "DirectSound";
+        else if (SoundDriver == "DirectSound")
+            next = "OpenAL Generic Software";
+        ChangeSoundDriver(next, 1);
+        FlushKeys();
+    }
+    return 0;
+}
+
+int TGame::CheckWindow() {
+    if (GameTerminated() == -1) return -1;
+    if (SuspendedEvent && !Suspended) {
+        if ((PauseOnLossOfFocus || (PauseOnLossOfFullScreenFocus && FullScreen)) && !Paused) {
+            Paused = 1;
+            Pause();
+        }
+        if (!Paused) {
+            PausedMusicState = Music;
+            PausedSpeechState = Speech;
+            if (Music) MusicOff();
+            if (Speech) SpeechOff();
+            if (PausedUserFunction) PausedUserFunction();
+            platform::SetProcessPriority(0);
+            platform::SetThreadPriority(0);
+        }
+        Suspended = 1;
+        if (UserSuspendFunction) UserSuspendFunction();
+    } else if (Suspended && !SuspendedEvent) {
+        if (!Paused) {
+            if (PausedMusicState) MusicOn();
+            if (PausedSpeechState) SpeechOn();
+            SetPriority();
+        }
+        FixedRateLogic->Init();
+        Suspended = 0;
+        if (UserResumeFunction) UserResumeFunction();
+        FlushInput();
+    }
+    if (!Suspended && !Paused) {
+        if (Music && !MusicLooped && MusicChannel && !MusicChannel->Playing()) MusicStopped = 1;
+        if (Speech && SpeechChannel && !SpeechChannel->Playing()) SpeechStopped = 1;
+        MusicFadeInManage();
+        MusicFadeOutManage();
+    }
+    if (Suspended) platform::Delay(1);
+    return 1;
+}
+
+int TGame::GameTerminated() {
+    if (!TerminatedEvent) return 1;
+    TerminatedEvent = 0;
+    if (TerminatedUserFunction && TerminatedUserFunction() != 0) return 1;
+    InstantExit = 1;
+    return -1;
+}
+
+int TGame::TogglePause() {
+    Paused = Paused ? 0 : 1;
+    if (Paused)
+        Pause();
+    else
+        UnPause();
+    FlushInput();
+    return 0;
+}
+
+int TGame::Pause() {
+    PausedMusicState = Music;
+    PausedSpeechState = Speech;
+    if (Music) MusicOff();
+    if (Speech) SpeechOff();
+    if (PausedUserFunction) PausedUserFunction();
+    platform::SetProcessPriority(0);
+    platform::SetThreadPriority(0);
+    return 0;
+}
+
+int TGame::UnPause() {
+    if (PausedMusicState) MusicOn();
+    if (PausedSpeechState) SpeechOn();
+    SetPriority();
+    FixedRateLogic->Init();
+    return 0;
+}
+
+int TGame::FastOn() {
+    Fast = 1;
+    LastFlipSync = FlipSync;
+    FlipSync = 0;
+    FixedRateLogic->Init();
+    FixedRateLogic->HistoryClear();
+    return 0;
+}
+
+int TGame::FastOff() {
+    if (!Fast) return 0;
+    Fast = 0;
+    FlipSync = LastFlipSync;
+    FixedRateLogic->Init();
+    FixedRateLogic->HistoryClear();
+    return 0;
+}
+
+int TGame::SlowMotionOn() {
+    SlowMotion = 1;
+    CurrentSpeed = SlowMotionSpeed;
+    FixedRateLogic->Framerate = FixedRateLogic->FramerateDefault * SlowMotionSpeed;
+    FixedRateLogic->CalcMS();
+    FixedRateLogic->Init();
+    return 0;
+}
+
+int TGame::SlowMotionOff() {
+    SlowMotion = 0;
+    CurrentSpeed = 1.0f;
+    FixedRateLogic->Framerate = static_cast<float>(FixedRateLogic->FramerateDefault);
+    FixedRateLogic->CalcMS();
+    FixedRateLogic->Init();
+    return 0;
+}
+
+int TGame::SetFlipSync() {
+    FlipSync = VSync ? 1 : 0;
+    return 0;
+}
+
+int TGame::ShowPaused() {
+    if ((Paused || Suspended) && SpritePaused) {
+        platform::SetBlend(platform::ALPHABLEND);
+        if (DimWhenPaused) {
+            platform::SetColor(0, 0, 0);
+            platform::SetAlpha(0.5f);
+            platform::DrawRect(0, 0, static_cast<float>(ScreenWidth), static_cast<float>(ScreenHeight));
+        }
+        platform::SetColor(255, 255, 255);
+        platform::SetAlpha(1.0f);
+        SpritePaused->Draw();
+    }
+    return 0;
+}
+
+int TGame::ScreenDraw() {
+    DrawTime->Start();
+    if (NoDraw) {
+        NoDraw = 0;
+        return 0;
+    }
+    if (CurrentTScreen) CurrentTScreen->Draw();
+    if (!GameFade->Active) ShowPaused();
+    if (FadeMouse) Mouse->Draw();
+    GameFade->Draw();
+    if (GameFade->Active) ShowPaused();
+    if (!FadeMouse) Mouse->Draw();
+    DrawTime->Calc();
+    DebugPrint();
+    PostDraw();
+    return 0;
+}
+
+int TGame::PostDraw() {
+    platform::Flip(FlipSync);
+    platform::Delay(3);
+    return 0;
+}
+
+int TGame::ScreenChange() {
+    if (!GameFade->GetDone()) return 0;
+    if (!GameFade->Out) return 0;
+    if (CurrentTScreen && !CurrentTScreen->StopKill) CurrentTScreen->Kill();
+    if (!DestinationTScreen)
+        ShowError("Screen '" + (CurrentTScreen ? CurrentTScreen->name : std::string()) +
+                      "' does not have a destination screen set!",
+                  1);
+    LastTScreen = CurrentTScreen;
+    if (DestinationTScreen == ExitScreen) {
+        InstantExit = 1;
+        CurrentTScreen = ExitScreen;
+    } else {
+        DestinationTScreen->PreStart();
+    }
+    FlushInput();
+    return 0;
+}
+
+int TGame::DebugReset() {
+    FixedRateLogic->maximum = 0;
+    LogicTime->Init();
+    DrawTime->Init();
+    CodeTime->Init();
+    FPS->Init();
+    return 0;
+}
+
+int TGame::SetGP(int x, int y) {
+    gpX = x;
+    gpY = y;
+    return 0;
+}
+
+int TGame::DebugPrint() {
+    if (!Debug) return 0;
+    int lines = DebugShowFPSOnly ? 1 : 27 + (GraphicPlacement ? 2 : 0);
+    if (DebugPanel > 0) {
+        platform::SetBlend(platform::ALPHABLEND);
+        platform::SetAlpha(DebugPanel);
+        platform::SetColor(0, 0, 0);
+        platform::DrawRect(static_cast<float>(DebugDisplayX - 5), static_cast<float>(DebugDisplayY - 5), 350,
+                           static_cast<float>(12 * lines + 10));
+        platform::SetColor(255, 255, 255);
+        platform::SetAlpha(1.0f);
+    }
+    auto previousFont = platform::GetImageFont();
+    platform::SetImageFont(DebugImageFont);
+    FPS->Calc();
+    float y = static_cast<float>(DebugDisplayY);
+    auto write = [&](const std::string& text) {
+        float x = static_cast<float>(DebugDisplayX);
+        if (DebugShadow) {
+            platform::SetColor(0, 0, 0);
+            platform::DrawText(text, x + 1, y + 1);
+            platform::SetColor(255, 255, 255);
+        }
+        platform::DrawText(text, x, y);
+        y += static_cast<float>(DebugImageFontGap);
+    };
+    if (DebugShowFPSOnly) {
+        write(FPS->GetDisplay());
+    } else {
+        auto memory = platform::MemoryStatus();
+        uint64_t totalMB = memory.totalPhys / 1024 / 1024;
+        uint64_t usedMB = (memory.totalPhys - memory.availPhys) / 1024 / 1024;
+        int load = totalMB ? static_cast<int>(static_cast<double>(usedMB) / static_cast<double>(totalMB) * 100) : 0;
+        write(LogicTime->GetDisplay());
+        write(DrawTime->GetDisplay());
+        write(FPS->GetDisplay());
+        write("Desk Hz " + std::to_string(DesktopRefreshRate));
+        write("Game Hz " + std::to_string(GameRefreshRate));
+        write(FixedRateLogic->GetDisplay());
+        write("Flip    " + std::to_string(FlipSync));
+        write("Fast    " + std::to_string(Fast));
+        write("Slow    " + std::to_string(SlowMotion));
+        write("VSync   " + std::to_string(VSync));
+        write("Timing  " + std::to_string(NoTiming == 0 ? 1 : 0));
+        write(Driver == 0 ? "Gfx Drv DirectX " + DirectXVersion : "Gfx Drv OpenGL");
+        write("Snd Drv " + SoundDriver);
+        write("Os Ver  " + OSVersion);
+        write("GC Mem  " + std::to_string(0));
+        write("Win Mem " + std::to_string(usedMB) + "MB Used/" + std::to_string(totalMB) + "MB Total = " +
+              std::to_string(load) + "% Load");
+        write("M. Vol. " + std::to_string(MusicVolume) + " (" + (Music ? "on" : "off") + ")");
+        write("S. Vol. " + std::to_string(SoundVolume) + " (" + (Sound ? "on" : "off") + ")");
+        write("Sp. Vol." + std::to_string(SpeechVolume) + " (" + (Speech ? "on" : "off") + ")");
+        write("Mouse X " + std::to_string(Mouse->x));
+        write("Mouse Y " + std::to_string(Mouse->y));
+        write("Screen  " + (CurrentTScreen ? CurrentTScreen->name : std::string()));
+        write("Handle  " + std::to_string(WindowHandle));
+        write("Debug1  " + std::to_string(Debug1));
+        write("Debug2  " + std::to_string(Debug2));
+        write("Debug3  " + std::to_string(Debug3));
+        write("Debug4  " + std::to_string(Debug4));
+        if (GraphicPlacement) {
+            write("GP X    " + std::to_string(gpX));
+            write("GP Y    " + std::to_string(gpY));
+        }
+    }
+    platform::SetImageFont(previousFont);
+    return 0;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// Screens and the full-screen black fade that every screen change goes through.
+#include <memory>
+#include <string>
+
+namespace platform {
+class Image;
+class Channel;
+}  // namespace platform
+
+class TGameChannel;
+
+class TScreen : public std::enable_shared_from_this<TScreen> {
+public:
+    virtual ~TScreen() = default;
+
+    std::shared_ptr<platform::Image> Image;
+    std::string Ext = ".png";
+    std::string name;
+    int StopKill = 0;
+    int StopInit = 0;
+    std::shared_ptr<TScreen> Destination;
+
+    virtual int ImageLoad(const std::string& file, int flags, int precache);
+    virtual int PreStart();
+    virtual int ResetStops();
+    virtual int Load();
+    virtual int Start();
+    virtual int CoreStart();
+    virtual int PostFadeIn();
+    virtual int PostFadeOut();
+    virtual int Kill();
+    virtual int Logic();
+    virtual int Draw();
+    // Where Escape leads; returns the fade length in ms (0 = the default).
+    virtual int SetEscDestination();
+    virtual int SpecificKeys();
+};
+
+// The destination that ends the program.
+class TExitScreen : public TScreen {};
+
+class TGameFade {
+public:
+    virtual ~TGameFade() = default;
+
+    int Length = 0;
+    float Counter = 0;
+    int Active = 0;
+    int Out = 1;
+    float Ratio = 0;
+    int Done = 0;
+    std::shared_ptr<platform::Channel> Channel;
+    std::shared_ptr<TGameChannel> Channel2;
+    int Channel2IsGameChannelArray = 1;
+    int AllowAnim = 0;
+    int FadeInAborted = 0;
+    float FadeCounterBeforeAbort = 0;
+    int SetToFullOnAbort = 1;
+    int AbortKey = 0;
+
+    // 0 when a fade is already running (the request is ignored).
+    virtual int Init(int lengthMs, int out, std::shared_ptr<platform::Channel> channel, int allowAnim,
+                     float startCounter, std::shared_ptr<TGameChannel> channel2);
+    virtual int Finish();
+    // 1 finished in this step, -1 cut short by the player, 0 otherwise.
+    virtual int Manage();
+    virtual int CalcRatio();
+    virtual int FadeChannels();
+    virtual int Draw();
+    // 1 exactly once after a fade finished.
+    virtual int GetDone();
+};

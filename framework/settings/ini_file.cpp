@@ -1,0 +1,3 @@
+#include "framework/settings/ini_file.h"
+
+int TIniFile::Load() { return 0; }

@@ -1,0 +1,3 @@
+#include "framework/util/sysinfo.h"
+
+std::string DirectXVersionName() { return ""; }

@@ -1,0 +1,51 @@
+#pragma once
+// Audio drivers, decoded sounds and mixer channels (OpenAL Soft).
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Registers one driver per OpenAL device ("OpenAL " + device name) and "OpenAL Default".
+void EnableOpenALAudio();
+std::vector<std::string> AudioDrivers();
+// Case-insensitive. Shuts the current driver down first; false (and silence)
+// when no driver has that name or it does not start.
+bool SetAudioDriver(const std::string& name);
+std::string CurrentAudioDriver();  // "" when silent
+bool AudioAvailable();
+
+constexpr int SOUND_LOOP = 1;
+
+class Sound {
+public:
+    virtual ~Sound() = default;
+    virtual bool Looping() const = 0;
+    virtual double Seconds() const = 0;
+};
+
+// WAV or OGG; nullptr when the data cannot be decoded. Without a driver a sound
+// still decodes, so the game behaves the same when silent.
+std::shared_ptr<Sound> LoadSound(const std::string& path, int flags = 0);
+std::shared_ptr<Sound> LoadSound(const std::vector<uint8_t>& bytes, int flags = 0);
+
+class Channel {
+public:
+    virtual ~Channel() = default;
+    virtual void Stop() = 0;
+    virtual void SetPaused(bool paused) = 0;
+    virtual void SetVolume(float volume) = 0;  // 0..1
+    virtual void SetPan(float pan) = 0;        // -1..1
+    virtual void SetRate(float rate) = 0;      // playback speed factor
+    virtual bool Playing() = 0;
+    virtual float Volume() const = 0;
+};
+
+std::shared_ptr<Channel> AllocChannel();
+// Starts at once.
+void PlaySound(const std::shared_ptr<Sound>& sound, const std::shared_ptr<Channel>& channel);
+// Prepares paused so volume and rate can be set before SetPaused(false).
+void CueSound(const std::shared_ptr<Sound>& sound, const std::shared_ptr<Channel>& channel);
+
+}  // namespace platform

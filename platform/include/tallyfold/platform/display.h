@@ -1,0 +1,99 @@
+#pragma once
+// Window, display modes, drawing state and primitives. Coordinates are logical
+// pixels of the 800 x 600 screen; the window scales and letterboxes them.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+class Image;
+class ImageFont;
+
+enum class GfxDriver { DirectX7 = 0, OpenGL = 1 };
+
+// Blend modes by the numbers the game stores.
+enum Blend : int { MASKBLEND = 1, SOLIDBLEND = 2, ALPHABLEND = 3, LIGHTBLEND = 4, SHADEBLEND = 5 };
+
+// Graphics creation flag: request a back buffer.
+constexpr int GRAPHICS_BACKBUFFER = 2;
+
+// The display device behind mode and driver queries. The real one is SDL's
+// renderer; tests install a fake to exercise the game object's fallbacks.
+class DisplayDevice {
+public:
+    virtual ~DisplayDevice() = default;
+    // Whether a driver can be used on this machine ("DirectX 7" never can here).
+    virtual bool DriverAvailable(GfxDriver driver) = 0;
+    // Selects a driver; false when it cannot be used.
+    virtual bool SelectDriver(GfxDriver driver, int flags) = 0;
+    // Number of full-screen modes of the selected driver; 0 or less when none can be listed.
+    virtual int CountModes() = 0;
+    // Whether a full-screen mode w x h x depth exists; hz 0 means any rate.
+    virtual bool ModeExists(int w, int h, int depth, int hz) = 0;
+    // Closes any context first; depth 0 opens a window, otherwise full screen.
+    virtual bool CreateGraphics(int w, int h, int depth, int hz, int flags) = 0;
+    virtual void CloseGraphics() = 0;
+    virtual bool HasGraphics() = 0;
+    // Opaque handle of the game window (0 when none).
+    virtual int WindowHandle() = 0;
+    // Desktop size and refresh rate (60 when it cannot be read).
+    virtual void DesktopSize(int& w, int& h) = 0;
+    virtual int DesktopRefreshRate() = 0;
+    // Refresh rate of the display the window is on; -1 when unknown.
+    virtual int WindowRefreshRate() = 0;
+    // Outer window rectangle and client-area top-left, in desktop coordinates.
+    virtual void WindowRect(int& x, int& y, int& w, int& h) = 0;
+    virtual void ClientPos(int& x, int& y) = 0;
+    virtual void CentreWindow() = 0;
+    virtual void MinimiseWindow() = 0;
+    // Whether the game window has the input focus.
+    virtual bool WindowIsForeground() = 0;
+    virtual void SetWindowIcon() = 0;
+    virtual bool IsFullScreen() = 0;
+};
+
+// The active display device (the SDL one unless a test replaced it).
+DisplayDevice& Display();
+void SetDisplayDevice(std::unique_ptr<DisplayDevice> device);  // nullptr restores SDL
+
+// Presents the frame. 1 waits for vertical sync, 0 does not, -1 waits in full
+// screen and, in a window created with a refresh rate, spaces flips by 1000/rate ms.
+void Flip(int sync);
+
+void SetClsColor(int r, int g, int b);
+void Cls();
+void SetAutoMidHandle(bool on);
+bool AutoMidHandle();
+
+// Drawing state: global, persists until changed.
+void SetColor(int r, int g, int b);
+void GetColor(int& r, int& g, int& b);
+void SetAlpha(float a);
+float GetAlpha();
+void SetBlend(int mode);
+int GetBlend();
+void SetScale(float sx, float sy);
+void GetScale(float& sx, float& sy);
+void SetRotation(float degrees);
+float GetRotation();
+void SetViewport(int x, int y, int w, int h);
+void GetViewport(int& x, int& y, int& w, int& h);
+// nullptr selects the built-in default font.
+void SetImageFont(std::shared_ptr<ImageFont> font);
+std::shared_ptr<ImageFont> GetImageFont();
+
+// Primitives.
+void Plot(float x, float y);
+void DrawLine(float x1, float y1, float x2, float y2);
+void DrawRect(float x, float y, float w, float h);
+void DrawOval(float x, float y, float w, float h);
+// Text (UTF-8) in the current image font, top-left at (x, y).
+void DrawText(const std::string& text, float x, float y);
+int TextWidth(const std::string& text);
+int TextHeight(const std::string& text);
+void DrawImage(const std::shared_ptr<Image>& image, float x, float y, int frame = 0);
+void DrawSubImageRect(const std::shared_ptr<Image>& image, float x, float y, float w, float h,
+                      float sx, float sy, float sw, float sh, int frame = 0);
+
+}  // namespace platform

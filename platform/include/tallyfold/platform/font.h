@@ -1,0 +1,26 @@
+#pragma once
+// TrueType fonts rasterised once per size into a glyph atlas.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum FontStyle : int { FONT_BOLD = 1, FONT_ITALIC = 2, FONT_SMOOTH = 4 };
+
+class ImageFont {
+public:
+    virtual ~ImageFont() = default;
+    virtual int Size() const = 0;
+    virtual int Height() const = 0;  // line height in whole pixels
+    virtual int TextWidth(const std::string& utf8) const = 0;
+};
+
+// nullptr when the file or data is not a usable font.
+std::shared_ptr<ImageFont> LoadImageFont(const std::string& path, int size, int style = FONT_SMOOTH);
+std::shared_ptr<ImageFont> LoadImageFont(const std::vector<uint8_t>& bytes, int size, int style = FONT_SMOOTH);
+// The built-in font used when none is selected.
+std::shared_ptr<ImageFont> DefaultFont();
+
+}  // namespace platform

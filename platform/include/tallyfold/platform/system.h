@@ -1,0 +1,59 @@
+#pragma once
+// Clock, random numbers, message box, process and operating-system services.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// 32-bit millisecond clock; wraps.
+int MilliSecs();
+// Tests replace the clock; an empty function restores the real one.
+void SetMilliSecsSource(std::function<int()> source);
+void Delay(int ms);
+// Tests make Delay return at once (or advance their fake clock).
+void SetDelayHook(std::function<void(int)> hook);
+
+std::string CurrentDate();  // "%d %b %Y"
+std::string CurrentTime();  // "%H:%M:%S"
+
+void SeedRnd(int seed);
+int Rand(int min, int max);             // inclusive
+double Rnd(double min = 0, double max = 1);  // [min, max)
+
+// Blocks until dismissed. Tests install a hook so nothing blocks.
+void Notify(const std::string& text, bool serious = false);
+void SetNotifyHook(std::function<void(const std::string&, bool)> hook);
+
+bool OpenURL(const std::string& url);
+std::string AppFile();  // full path of the program file
+std::string AppDir();
+void SetAppTitle(const std::string& title);
+std::string AppTitle();
+[[noreturn]] void EndProcess(int code);
+
+// Single instance: true when this process now holds the named lock; false when
+// another process holds it. The lock lives until the process ends.
+bool AcquireInstanceLock(const std::string& name);
+// SIGINT and SIGTERM become AppTerminate events instead of killing the process.
+void InstallTerminationSignals();
+
+// Priority: class 1 above normal, 2 high, other normal. Thread value 0 normal,
+// positive higher, negative lower. Refusals are ignored.
+void SetProcessPriority(int priorityClass);
+void SetThreadPriority(int value);
+
+struct MemoryInfo {
+    uint64_t totalPhys = 0;
+    uint64_t availPhys = 0;
+    int memoryLoad = 0;  // percent
+};
+MemoryInfo MemoryStatus();
+std::string OSName();
+// The folder for application data shared by this user's programs:
+// $XDG_DATA_HOME, else ~/.local/share, with a trailing "/".
+std::string AppDataFolder();
+// Makes a folder readable, writable and enterable by its owner (nobody else gains rights).
+bool GiveOwnerFullAccess(const std::string& path);
+
+}  // namespace platform
