@@ -1,0 +1,313 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "framework/core/input.h"
+#include "framework/paths/errors.h"
+#include "framework/screens/screen.h"
+#include "framework/widgets/pointer.h"
+#include "tallyfold/platform/input.h"
+#include "test_support.h"
+
+namespace vk = platform::vk;
+
+namespace {
+// Records the delta of every logic step instead of running one.
+class StepRecorder : public TGame {
+public:
+    std::vector<float> deltas;
+    int LogicWrapper() override {
+        deltas.push_back(Delta);
+        return 1;
+    }
+};
+
+class CountingScreen : public TScreen {
+public:
+    int logic = 0;
+    int killed = 0;
+    int Logic() override {
+        ++logic;
+        return 0;
+    }
+    int Kill() override {
+        ++killed;
+        return TScreen::Kill();
+    }
+};
+}  // namespace
+
+class TimerTest : public FrameworkTest {
+protected:
+    void SetUp() override {
+        FrameworkTest::SetUp();
+        recorder = std::make_shared<StepRecorder>();
+        Game = recorder;
+        recorder->FixedRateLogic->JitterCorrection = 0;
+        recorder->FixedRateLogic->Create();
+        recorder->FixedRateLogic->Init();
+    }
+    std::vector<float> Frame(int ms) {
+        Advance(ms);
+        recorder->deltas.clear();
+        EXPECT_EQ(recorder->MainLogicLoop(), 1);
+        return recorder->deltas;
+    }
+    std::shared_ptr<StepRecorder> recorder;
+};
+
+TEST_F(TimerTest, StepsFollowElapsedTimeWithFractionAndCeiling) {
+    auto steps = Frame(16);
+    ASSERT_EQ(steps.size(), 4u);
+    EXPECT_FLOAT_EQ(steps[0], 1.0f);
+    EXPECT_FLOAT_EQ(steps[2], 1.0f);
+    EXPECT_NEAR(steps[3], 0.2f, 1e-5);
+
+    // A long stall is capped at 50 ms: ten whole steps, no catch-up burst.
+    steps = Frame(200);
+    EXPECT_EQ(steps.size(), 10u);
+    for (float d : steps) EXPECT_FLOAT_EQ(d, 1.0f);
+
+    // A frame with no elapsed time runs no step.
+    EXPECT_TRUE(Frame(0).empty());
+
+    // The history is used after the first frames; with jitter correction off it changes nothing.
+    for (int i = 0; i < 8; ++i) Frame(10);
+    EXPECT_EQ(Frame(10).size(), 2u);
+}
+
+TEST_F(TimerTest, NoTimingFastModeAndBackwardClock) {
+    recorder->NoTiming = 1;
+    recorder->NoTimingTicks = 3;
+    EXPECT_EQ(Frame(1).size(), 3u);
+    EXPECT_EQ(Frame(500).size(), 3u);
+    recorder->NoTiming = 0;
+
+    recorder->FastOn();
+    EXPECT_EQ(FlipSync, 0);
+    auto steps = Frame(5000);
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_FLOAT_EQ(steps[0], 1.0f);
+    recorder->FastOff();
+    EXPECT_EQ(FlipSync, 1);
+
+    recorder->FixedRateLogic->Init();
+    EXPECT_EQ(Frame(16).size(), 4u);
+    // The clock runs backwards: the previous frame's step count is reused.
+    now -= 1000;
+    recorder->deltas.clear();
+    recorder->MainLogicLoop();
+    EXPECT_EQ(recorder->deltas.size(), 4u);
+    EXPECT_EQ(Frame(10).size(), 2u);
+}
+
+TEST_F(TimerTest, ClockWrapAndSlowMotion) {
+    // Just below the 32-bit wrap the unsigned clock still runs forward.
+    now = -20;
+    recorder->FixedRateLogic->Init();
+    EXPECT_EQ(Frame(10).size(), 2u);
+
+    recorder->SlowMotionOn();
+    EXPECT_FLOAT_EQ(recorder->FixedRateLogic->MS, 20.0f);
+    EXPECT_FLOAT_EQ(recorder->CalcAnimLength(500), 100.0f);
+    EXPECT_EQ(Frame(40).size(), 2u);
+    recorder->SlowMotionOff();
+    EXPECT_FLOAT_EQ(recorder->CalcAnimLength(500), 100.0f);
+    EXPECT_EQ(recorder->CalcMilliSecsFromFrames(100), 500);
+}
+
+TEST_F(FrameworkTest, KeyTablesAndCharacterQueue) {
+    Press('A');
+    Press('A');
+    Press('B');
+    Game->DoPeekEvent();
+    // 'A' was pressed twice in one step: KeyHit sees it once, the "any key" checks do not.
+    EXPECT_EQ(KeyHits['A'], 2);
+    EXPECT_EQ(FirstKeyHit(), 'B');
+    EXPECT_EQ(AnyKeyHit(), 1);
+    EXPECT_EQ(KeyHit('A'), 1);
+    EXPECT_EQ(KeyHit('A'), 0);
+    EXPECT_EQ(KeyHit('B'), 1);
+    EXPECT_EQ(AnyKeyHit(), 0);
+    EXPECT_EQ(FirstKeyHit(), -1);
+    EXPECT_EQ(KeyHit(300), 0);
+    EXPECT_EQ(KeyDown(-1), 0);
+
+    platform::PostEvent({platform::EventKind::KeyDown, vk::LEFT, 0, 0});
+    Game->DoPeekEvent();
+    EXPECT_EQ(KeyDown(vk::LEFT), 1);
+    ClearKey(vk::LEFT);
+    EXPECT_EQ(KeyDown(vk::LEFT), 0);
+
+    for (int i = 0; i < 300; ++i) platform::PostEvent({platform::EventKind::KeyChar, 'a' + i % 26, 0, 0});
+    Game->DoPeekEvent();
+    int count = 0;
+    int first = GetChar();
+    ++count;
+    while (GetChar() != 0) ++count;
+    EXPECT_EQ(first, 'a');
+    EXPECT_EQ(count, 256);
+    // Once read, the queue takes characters again and wraps around its ring.
+    QueueChar('z');
+    EXPECT_EQ(GetChar(), 'z');
+    EXPECT_EQ(GetChar(), 0);
+
+    platform::PostEvent({platform::EventKind::MouseMove, 0, 123, 45});
+    platform::PostEvent({platform::EventKind::MouseDown, 1, 0, 0});
+    platform::PostEvent({platform::EventKind::MouseWheel, -2, 0, 0});
+    Game->DoPeekEvent();
+    EXPECT_EQ(Game->Mouse->x, 123);
+    EXPECT_EQ(Game->Mouse->y, 45);
+    EXPECT_EQ(Game->Mouse->mb, 1);
+    EXPECT_EQ(Game->Mouse->z, -2);
+    EXPECT_EQ(Game->Mouse->GetMh(1), 1);
+    EXPECT_EQ(Game->Mouse->GetMh(0), 0);
+    FlushInput();
+    EXPECT_EQ(Game->Mouse->mb, 0);
+}
+
+class EscapeTest : public FrameworkTest {
+protected:
+    void SetUp() override {
+        FrameworkTest::SetUp();
+        screen = std::make_shared<CountingScreen>();
+        screen->name = "title";
+        Game->CurrentTScreen = screen;
+    }
+    int Step() {
+        Advance(5);
+        return Game->LogicWrapper();
+    }
+    std::shared_ptr<CountingScreen> screen;
+};
+
+TEST_F(EscapeTest, EscapeEndsFadeInThenStartsExitFade) {
+    Game->GameFade->Init(FadeTime, 0, nullptr, 0, 0, nullptr);
+    ASSERT_TRUE(Game->Fading());
+    Press(vk::ESCAPE);
+    Step();
+    EXPECT_FALSE(Game->Fading());
+    EXPECT_EQ(Game->GameFade->FadeInAborted, 1);
+    EXPECT_EQ(Game->GameFade->AbortKey, 0);
+    EXPECT_FLOAT_EQ(Game->GameFade->Ratio, 1.0f);
+    EXPECT_EQ(Game->DestinationTScreen, nullptr);
+
+    Press(vk::ESCAPE);
+    Step();
+    EXPECT_TRUE(Game->Fading());
+    EXPECT_EQ(Game->GameFade->Out, 1);
+    EXPECT_EQ(Game->DestinationTScreen, Game->ExitScreen);
+
+    // The fade runs its 100 steps, then the screen is killed and the program ends.
+    int result = 1;
+    for (int i = 0; i < 200 && result != -1; ++i) result = Step();
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(screen->killed, 1);
+    EXPECT_EQ(Game->CurrentTScreen, Game->ExitScreen);
+    EXPECT_EQ(Game->LastTScreen, screen);
+}
+
+TEST_F(EscapeTest, EscapeWhilePausedOnlyResumesAndIgnoredEscapeReachesScreen) {
+    Game->Paused = 1;
+    Press(vk::ESCAPE);
+    EXPECT_EQ(Step(), 1);
+    EXPECT_EQ(Game->Paused, 0);
+    EXPECT_FALSE(Game->Fading());
+
+    Game->IgnoreEscapeKey = 1;
+    Press(vk::ESCAPE);
+    Step();
+    EXPECT_FALSE(Game->Fading());
+    EXPECT_EQ(KeyHit(vk::ESCAPE), 1);
+
+    // P pauses; a paused step freezes the screen's logic; a click resumes.
+    int before = screen->logic;
+    Press('P');
+    EXPECT_EQ(Step(), 0);
+    EXPECT_EQ(Game->Paused, 1);
+    EXPECT_EQ(Step(), 0);
+    EXPECT_EQ(screen->logic, before);
+    platform::PostEvent({platform::EventKind::MouseDown, 1, 0, 0});
+    platform::PostEvent({platform::EventKind::MouseUp, 1, 0, 0});
+    Step();
+    EXPECT_EQ(Game->Paused, 0);
+}
+
+TEST_F(EscapeTest, AltEnterTogglesFullScreenAndCloseRequests) {
+    Game->FullScreen = 0;
+    Game->GraphicsCreate();
+    ASSERT_FALSE(display->fullScreen);
+    platform::PostEvent({platform::EventKind::KeyDown, vk::LMENU, 0, 0});
+    platform::PostEvent({platform::EventKind::KeyDown, vk::RETURN, 0, 0});
+    Step();
+    EXPECT_EQ(Game->FullScreen, 1);
+    EXPECT_TRUE(display->fullScreen);
+    EXPECT_EQ(KeyDown(vk::RETURN), 0);
+
+    // Closing the window with the exit fade: the program ends once the fade is done.
+    platform::PostEvent({platform::EventKind::AppTerminate, 0, 0, 0});
+    EXPECT_EQ(Step(), 1);
+    EXPECT_TRUE(Game->Fading());
+    int result = 1;
+    int steps = 0;
+    while (result != -1 && steps < 500) result = Step(), ++steps;
+    EXPECT_EQ(result, -1);
+    EXPECT_GE(steps, 99);
+
+    // Without the exit fade the close ends the program in the same step.
+    Game->InstantExit = 0;
+    Game->FadeOnExit = 0;
+    platform::PostEvent({platform::EventKind::AppTerminate, 0, 0, 0});
+    EXPECT_EQ(Step(), -1);
+}
+
+TEST_F(EscapeTest, FocusLossSuspendsOrPausesByMode) {
+    // Windowed: music and speech go off while inactive and come back after.
+    Game->FullScreen = 0;
+    Game->PauseOnLossOfFullScreenFocus = 1;
+    platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});
+    display->foreground = false;
+    EXPECT_EQ(Step(), 0);
+    EXPECT_EQ(Game->Suspended, 1);
+    EXPECT_EQ(Game->Paused, 0);
+    EXPECT_EQ(Game->Music, 0);
+    platform::PostEvent({platform::EventKind::AppResume, 0, 0, 0});
+    display->foreground = true;
+    EXPECT_EQ(Step(), 1);
+    EXPECT_EQ(Game->Suspended, 0);
+    EXPECT_EQ(Game->Music, 1);
+
+    // Full screen: the game pauses and stays paused after the window is back.
+    Game->FullScreen = 1;
+    platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});
+    Step();
+    EXPECT_EQ(Game->Paused, 1);
+    platform::PostEvent({platform::EventKind::AppResume, 0, 0, 0});
+    EXPECT_EQ(Step(), 0);
+    EXPECT_EQ(Game->Suspended, 0);
+    EXPECT_EQ(Game->Paused, 1);
+}
+
+TEST_F(EscapeTest, SwitchWithoutDestinationStops) {
+    Game->GameFade->Init(FadeTime, 1, nullptr, 1, 0, nullptr);
+    Game->GameFade->Finish();
+    EXPECT_THROW(
+        {
+            try {
+                Game->ScreenChange();
+            } catch (const RuntimeError& e) {
+                EXPECT_STREQ(e.what(), "Screen 'title' does not have a destination screen set!");
+                throw;
+            }
+        },
+        RuntimeError);
+
+    // With fades off a switch happens within the step that asked for it.
+    auto next = std::make_shared<CountingScreen>();
+    Game->Fade = 0;
+    Game->DestinationTScreen = next;
+    Game->GameFade->Init(FadeTime, 1, nullptr, 1, 0, nullptr);
+    Step();
+    EXPECT_EQ(Game->CurrentTScreen, next);
+    EXPECT_EQ(next->logic, 1);
+}

@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+#include "framework/core/input.h"
+#include "tallyfold/platform/input.h"
+#include "tallyfold/platform/system.h"
+
+void FrameworkTest::SetUp() {
+    auto fake = std::make_unique<FakeDisplay>();
+    display = fake.get();
+    platform::SetDisplayDevice(std::move(fake));
+    platform::SetMilliSecsSource([this] { return now; });
+    platform::SetDelayHook([](int) {});
+    platform::SetNotifyHook([this](const std::string& text, bool) { notices.push_back(text); });
+    platform::ClearEvents();
+    Checkpoint = 0;
+    FlipSync = 1;
+    Game = std::make_shared<TGame>();
+    Game->FixedRateLogic->Create();
+    Game->FixedRateLogic->Init();
+    UsePlatformInput = 0;
+    FlushKeys();
+}
+
+void FrameworkTest::TearDown() {
+    Game.reset();
+    platform::SetDisplayDevice(nullptr);
+    platform::SetMilliSecsSource({});
+    platform::SetDelayHook({});
+    platform::SetNotifyHook({});
+    platform::ClearEvents();
+    UsePlatformInput = 1;
+}
+
+void FrameworkTest::Press(int key) {
+    platform::PostEvent({platform::EventKind::KeyDown, key, 0, 0});
+    platform::PostEvent({platform::EventKind::KeyUp, key, 0, 0});
+}
