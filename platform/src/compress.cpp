@@ -13,6 +13,7 @@ std::vector<uint8_t> Compress(const uint8_t* data, size_t size) {
 }
 
 std::optional<std::vector<uint8_t>> Uncompress(const uint8_t* data, size_t size, size_t expectedSize) {
+    if (size > 0xFFFFFFFFu || expectedSize > 0xFFFFFFFFu) return std::nullopt;
     std::vector<uint8_t> out(expectedSize);
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) return std::nullopt;
