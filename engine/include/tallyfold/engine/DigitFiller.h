@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "tallyfold/engine/Board.h"
+#include "tallyfold/engine/Random.h"
+#include "tallyfold/engine/Template.h"
+
+namespace engine {
+
+// Writes digits into a finished Template so that every run holds distinct digits and no
+// two lines of an open rectangle could swap their digits. One object per fill attempt.
+class DigitFiller {
+ public:
+  DigitFiller(const Template& layout, Random& random);
+
+  std::vector<int> digits;         // -1 black, 0 empty, 1..9
+  std::vector<unsigned> allowed;   // bit d: digit d may still go here
+
+  std::vector<unsigned> RunCells(int run) const;
+  unsigned UsedDigits(int run) const;
+  unsigned ComboCandidates(int sum, int run, unsigned used) const;
+  void SetFillerDigit(unsigned cell, int digit);
+  bool NoSwapCycle(unsigned R, unsigned C) const;
+  bool FillDigits();
+
+ private:
+  struct Choice {
+    int downSum;
+    int acrossSum;
+    int digit;
+  };
+  using Ordering = std::array<std::uint8_t, kMaxRunLength>;
+
+  const std::vector<unsigned>& CellsOf(int run) const { return runCells_[static_cast<std::size_t>(run)]; }
+  bool Open(unsigned r, unsigned c) const { return digits[r * columns_ + c] != -1; }
+  bool VerticalSwapFree(unsigned R, unsigned C) const;
+  bool HorizontalSwapFree(unsigned R, unsigned C) const;
+  bool RestCanReach(int run, unsigned cell, int sum, int digit) const;
+  void CompleteRun(int run, int target, unsigned r, unsigned c);
+  void CollectOrderings(const std::vector<unsigned>& empties, unsigned combo);
+
+  const Template& layout_;
+  Random& random_;
+  unsigned rows_;
+  unsigned columns_;
+  std::vector<std::vector<unsigned>> runCells_;
+  std::vector<Choice> choices_;
+  std::vector<Ordering> options_;
+};
+
+// Places every digit that is the only candidate of its cell, pass after pass.
+void FillObviousTest(TBoard& board, std::vector<unsigned>* placed);
+
+// Bound on the search effort of CountSolutions: far above what any board of the game's
+// sizes needs, low enough that a pathological description is given up within a second.
+inline constexpr std::uint64_t kDefaultSolveEffort = 4'000'000;
+
+// Counts the solutions of `board` up to two: `count` (in/out) ends 0, 1 or 2. With
+// `store` set and count 0 on entry, `out` receives the first solution in index order
+// with digits tried from 1 upwards. The board itself is left unchanged.
+// Returns false when the search was given up after `effort` steps; count and out are
+// then meaningless.
+bool CountSolutions(const TBoard& board, int& count, bool store, TBoard* out,
+                    std::uint64_t effort = kDefaultSolveEffort);
+
+}  // namespace engine

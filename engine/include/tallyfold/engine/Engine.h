@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace engine {
+
+// level 1 easy, 2 medium, 3 hard.
+unsigned BlackCellTarget(unsigned rows, unsigned columns, int level);
+
+// Makes a puzzle with exactly one solution: result[i] = digit of cell i, or 0xFF for a
+// black cell. timeLimit in seconds, 0 for none. Without a seed every call starts from a
+// fresh one, so two quick calls never return the same puzzle; with a seed the call is
+// repeatable.
+bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, unsigned timeLimit,
+                    std::span<std::uint8_t> result,
+                    std::optional<std::uint32_t> seed = std::nullopt);
+
+// Checks a typed-in puzzle: true with the first solution (index order, digits from 1
+// upwards) in solution[r * columns + c], 0xFF for black cells.
+bool SolveCustomPuzzle(unsigned rows, unsigned columns, std::string_view dimensionsLine,
+                       std::string_view unfillableLine, std::string_view constraintsText,
+                       int constraintCount, std::span<std::uint8_t> solution);
+
+}  // namespace engine

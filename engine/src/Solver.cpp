@@ -1,0 +1,388 @@
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "Assign.h"
+#include "tallyfold/engine/Diagnostics.h"
+#include "tallyfold/engine/DigitFiller.h"
+
+namespace engine {
+namespace {
+
+using Domain = std::uint16_t;
+
+bool Single(Domain d) { return d != 0 && (d & (d - 1)) == 0; }
+
+// Counts solutions by search over digit domains, keeping every run generalised arc
+// consistent: a digit stays in a cell only while some combination of the run's clue,
+// placed as a whole, can put it there. Pruning never drops a digit that occurs in a
+// solution, so counts agree with a plain cell-by-cell enumeration.
+class ClueSolver {
+ public:
+  ClueSolver(const TBoard& board, std::uint64_t effort);
+
+  bool OutOfEffort() const { return outOfEffort_; }
+
+  // Number of solutions found, at most `limit`.
+  int Count(int limit);
+
+  // The first solution in cell order with digits from 1 upwards; call after Count found
+  // at least one. False when the effort ran out.
+  bool FirstInOrder(std::vector<int>& digits);
+
+  // The first solution Count came across, for when it is the only one.
+  void FirstFound(std::vector<int>& digits) const;
+
+  unsigned BoardIndex(int cell) const { return boardIndex_[static_cast<std::size_t>(cell)]; }
+  int CellCount() const { return n_; }
+
+ private:
+  struct Run {
+    int sum = 0;
+    int length = 0;
+    int cellCount = 0;
+    std::array<int, kMaxRunLength> cells{};
+  };
+
+  Domain* Level(int depth) { return &levels_[static_cast<std::size_t>(depth) * static_cast<std::size_t>(n_)]; }
+  void EnqueueRunsOf(int cell);
+  void Enqueue(int run);
+  bool Propagate(Domain* dom);
+  bool Revise(int run, Domain* dom);
+  bool Spend(std::uint64_t units);
+  bool Search(int depth, int limit, int& found);
+
+  int n_ = 0;
+  bool broken_ = false;  // a white cell the board cannot fill: no solution at all
+  std::vector<unsigned> boardIndex_;
+  std::vector<std::array<int, 2>> cellRuns_;
+  std::vector<Run> runs_;
+  std::vector<Domain> levels_;
+  std::vector<Domain> firstFound_;
+  std::vector<int> queue_;
+  std::vector<std::uint8_t> queued_;
+  std::uint64_t effortLeft_;
+  bool outOfEffort_ = false;
+  bool rootConsistent_ = false;
+};
+
+ClueSolver::ClueSolver(const TBoard& board, std::uint64_t effort) : effortLeft_(effort) {
+  std::vector<int> cellOf(board.cellCount, -1);
+  std::vector<int> runOf(board.constraints.size(), -1);
+  for (unsigned index = 0; index < board.cellCount; ++index) {
+    const int value = board.cells[index];
+    if (value < 0) continue;
+    const int cell = n_++;
+    cellOf[index] = cell;
+    boardIndex_.push_back(index);
+    std::array<int, 2> runs{-1, -1};
+    for (int direction : {kDown, kAcross}) {
+      const int link = board.links[index][direction];
+      if (link == kNoLink) {
+        if (value == 0) broken_ = true;
+        continue;
+      }
+      int& run = runOf[static_cast<std::size_t>(link)];
+      if (run < 0) {
+        run = static_cast<int>(runs_.size());
+        const Constraint& constraint = board.constraints[static_cast<std::size_t>(link)];
+        Run info;
+        info.sum = static_cast<int>(constraint.sum);
+        info.length = static_cast<int>(constraint.length);
+        runs_.push_back(info);
+      }
+      Run& info = runs_[static_cast<std::size_t>(run)];
+      if (info.cellCount >= static_cast<int>(kMaxRunLength)) {
+        broken_ = true;
+        continue;
+      }
+      info.cells[static_cast<std::size_t>(info.cellCount++)] = cell;
+      runs[static_cast<std::size_t>(direction)] = run;
+    }
+    cellRuns_.push_back(runs);
+  }
+  for (const Run& run : runs_) {
+    if (run.cellCount != run.length) broken_ = true;
+  }
+
+  levels_.assign(static_cast<std::size_t>(n_ + 2) * static_cast<std::size_t>(n_), 0);
+  queued_.assign(runs_.size(), 0);
+  queue_.reserve(runs_.size());
+  if (broken_) return;
+
+  Domain* root = Level(0);
+  for (int cell = 0; cell < n_; ++cell) {
+    const int value = board.cells[BoardIndex(cell)];
+    root[cell] = static_cast<Domain>(value > 0 ? 1u << value : kAllDigits);
+  }
+  for (int run = 0; run < static_cast<int>(runs_.size()); ++run) Enqueue(run);
+  rootConsistent_ = Propagate(root);
+}
+
+bool ClueSolver::Spend(std::uint64_t units) {
+  if (units > effortLeft_) {
+    effortLeft_ = 0;
+    outOfEffort_ = true;
+    return false;
+  }
+  effortLeft_ -= units;
+  return true;
+}
+
+void ClueSolver::Enqueue(int run) {
+  if (run < 0 || queued_[static_cast<std::size_t>(run)]) return;
+  queued_[static_cast<std::size_t>(run)] = 1;
+  queue_.push_back(run);
+}
+
+void ClueSolver::EnqueueRunsOf(int cell) {
+  Enqueue(cellRuns_[static_cast<std::size_t>(cell)][kDown]);
+  Enqueue(cellRuns_[static_cast<std::size_t>(cell)][kAcross]);
+}
+
+bool ClueSolver::Propagate(Domain* dom) {
+  bool consistent = true;
+  while (!queue_.empty()) {
+    const int run = queue_.back();
+    queue_.pop_back();
+    queued_[static_cast<std::size_t>(run)] = 0;
+    if (consistent && !Revise(run, dom)) consistent = false;
+  }
+  return consistent && !outOfEffort_;
+}
+
+bool ClueSolver::Revise(int runIndex, Domain* dom) {
+  const Run& run = runs_[static_cast<std::size_t>(runIndex)];
+  unsigned fixedDigits = 0;
+  int fixedSum = 0;
+  int open[kMaxRunLength];
+  int m = 0;
+  for (int k = 0; k < run.cellCount; ++k) {
+    const int cell = run.cells[static_cast<std::size_t>(k)];
+    const Domain d = dom[cell];
+    if (d == 0) return false;
+    if (Single(d)) {
+      if (fixedDigits & d) return false;
+      fixedDigits |= d;
+      fixedSum += std::countr_zero(d);
+    } else {
+      open[m++] = cell;
+    }
+  }
+  if (m == 0) return Spend(1) && fixedSum == run.sum;
+
+  unsigned support[kMaxRunLength] = {};
+  unsigned masks[kMaxRunLength];
+  std::uint64_t work = 1;
+  for (std::uint16_t combo : CombinationMasks(run.sum, run.length)) {
+    if ((combo & fixedDigits) != fixedDigits) continue;
+    const unsigned digits = combo & ~fixedDigits;
+    unsigned reachable = 0;
+    bool everyCellFits = true;
+    bool everyCellTakesAny = true;
+    for (int j = 0; j < m; ++j) {
+      masks[j] = dom[open[j]] & digits;
+      if (masks[j] == 0) {
+        everyCellFits = false;
+        break;
+      }
+      reachable |= masks[j];
+      if (masks[j] != digits) everyCellTakesAny = false;
+    }
+    if (!everyCellFits || reachable != digits) continue;
+    if (everyCellTakesAny) {
+      for (int j = 0; j < m; ++j) support[j] |= digits;
+      continue;
+    }
+
+    // Which digit can cell j take in a full placement of `digits`? Forward table:
+    // the first popcount(s) cells can take exactly s; backward: the last ones can.
+    const unsigned set = digits >> 1;
+    std::array<std::uint8_t, 512> forward;
+    std::array<std::uint8_t, 512> backward;
+    ForEachSubset(set, [&](unsigned s) { forward[s] = backward[s] = 0; });
+    forward[0] = backward[0] = 1;
+    ForEachSubset(set, [&](unsigned s) {
+      const int j = BitCount(s);
+      if (j >= m) return;
+      if (forward[s]) {
+        for (unsigned f = (masks[j] >> 1) & ~s; f; f &= f - 1) forward[s | (f & (0u - f))] = 1;
+      }
+      if (backward[s]) {
+        for (unsigned f = (masks[m - 1 - j] >> 1) & ~s; f; f &= f - 1) {
+          backward[s | (f & (0u - f))] = 1;
+        }
+      }
+    });
+    if (!forward[set]) continue;
+    ForEachSubset(set, [&](unsigned s) {
+      if (!forward[s]) return;
+      const int j = BitCount(s);
+      if (j >= m) return;
+      for (unsigned f = (masks[j] >> 1) & ~s; f; f &= f - 1) {
+        const unsigned bit = f & (0u - f);
+        if (backward[set ^ s ^ bit]) support[j] |= bit << 1;
+      }
+    });
+    work += (1u << m) / 16;
+  }
+  if (!Spend(work)) return false;
+
+  for (int j = 0; j < m; ++j) {
+    const int cell = open[j];
+    const auto narrowed = static_cast<Domain>(dom[cell] & support[j]);
+    if (narrowed == dom[cell]) continue;
+    if (narrowed == 0) return false;
+    dom[cell] = narrowed;
+    const auto& runs = cellRuns_[static_cast<std::size_t>(cell)];
+    Enqueue(runs[0] == runIndex ? runs[1] : runs[0]);
+  }
+  return true;
+}
+
+bool ClueSolver::Search(int depth, int limit, int& found) {
+  Domain* dom = Level(depth);
+  int branch = -1;
+  int smallest = 10;
+  for (int cell = 0; cell < n_; ++cell) {
+    const int size = BitCount(dom[cell]);
+    if (size > 1 && size < smallest) {
+      branch = cell;
+      smallest = size;
+      if (size == 2) break;
+    }
+  }
+  if (branch < 0) {
+    if (++found == 1) firstFound_.assign(dom, dom + n_);
+    return true;
+  }
+
+  Domain* next = Level(depth + 1);
+  while (dom[branch] != 0) {
+    const auto value = static_cast<Domain>(dom[branch] & (0u - dom[branch]));
+    std::memcpy(next, dom, sizeof(Domain) * static_cast<std::size_t>(n_));
+    next[branch] = value;
+    EnqueueRunsOf(branch);
+    if (Propagate(next)) {
+      if (!Search(depth + 1, limit, found)) return false;
+      if (found >= limit) return true;
+    }
+    if (outOfEffort_) return false;
+    // The digit is done with; taking it out here narrows the remaining siblings.
+    dom[branch] = static_cast<Domain>(dom[branch] & ~value);
+    if (dom[branch] == 0) break;
+    EnqueueRunsOf(branch);
+    if (!Propagate(dom)) break;
+  }
+  return !outOfEffort_;
+}
+
+int ClueSolver::Count(int limit) {
+  if (broken_ || !rootConsistent_ || limit <= 0) return 0;
+  if (n_ == 0) {
+    firstFound_.clear();
+    return 1;
+  }
+  std::vector<Domain> root(Level(0), Level(0) + n_);
+  int found = 0;
+  Search(0, limit, found);
+  std::copy(root.begin(), root.end(), Level(0));
+  return found;
+}
+
+// Settles the cells in order, each on its smallest digit that still leaves a solution.
+// A known solution that agrees with every choice so far vouches for its own digit, so
+// only smaller digits need a search of their own.
+bool ClueSolver::FirstInOrder(std::vector<int>& digits) {
+  if (firstFound_.size() != static_cast<std::size_t>(n_)) return false;
+  std::vector<Domain> known = firstFound_;
+  Domain* state = Level(0);
+  for (int cell = 0; cell < n_; ++cell) {
+    while (!Single(state[cell])) {
+      const auto value = static_cast<Domain>(state[cell] & (0u - state[cell]));
+      bool take = value == known[static_cast<std::size_t>(cell)];
+      if (!take) {
+        Domain* trial = Level(1);
+        std::memcpy(trial, state, sizeof(Domain) * static_cast<std::size_t>(n_));
+        trial[cell] = value;
+        EnqueueRunsOf(cell);
+        if (Propagate(trial)) {
+          int found = 0;
+          Search(1, 1, found);
+          if (found > 0) {
+            known = firstFound_;
+            take = true;
+          }
+        }
+        if (outOfEffort_) return false;
+      }
+      state[cell] = take ? value : static_cast<Domain>(state[cell] & ~value);
+      EnqueueRunsOf(cell);
+      if (!Propagate(state)) return false;  // cannot happen while `known` fits the state
+    }
+  }
+  digits.resize(static_cast<std::size_t>(n_));
+  for (int cell = 0; cell < n_; ++cell) {
+    digits[static_cast<std::size_t>(cell)] = std::countr_zero(static_cast<unsigned>(state[cell]));
+  }
+  return true;
+}
+
+void ClueSolver::FirstFound(std::vector<int>& digits) const {
+  digits.resize(firstFound_.size());
+  for (std::size_t cell = 0; cell < firstFound_.size(); ++cell) {
+    digits[cell] = std::countr_zero(static_cast<unsigned>(firstFound_[cell]));
+  }
+}
+
+}  // namespace
+
+void FillObviousTest(TBoard& board, std::vector<unsigned>* placed) {
+  bool productive = true;
+  while (productive) {
+    productive = false;
+    for (unsigned index = 0; index < board.cellCount; ++index) {
+      if (board.cells[index] != kEmpty) continue;
+      const unsigned candidates = CellCandidates(board, index);
+      if (candidates == 0 || (candidates & (candidates - 1)) != 0) continue;
+      if (!PlaceDigit(board, index, std::countr_zero(candidates))) {
+        DiagnosticErr() << "FillObviousTest: PlaceDigit failed!\n";
+      }
+      if (placed) placed->push_back(index);
+      productive = true;
+    }
+  }
+}
+
+bool CountSolutions(const TBoard& board, int& count, bool store, TBoard* out,
+                    std::uint64_t effort) {
+  if (count > 1) return true;
+  BuildCombinations();
+  ClueSolver solver(board, effort);
+  const int wanted = 2 - count;
+  const int found = solver.Count(wanted);
+  if (solver.OutOfEffort()) return false;
+
+  if (store && out && count == 0 && found > 0) {
+    std::vector<int> digits;
+    if (found == 1 && wanted > 1) {
+      solver.FirstFound(digits);
+    } else if (!solver.FirstInOrder(digits)) {
+      return false;
+    }
+    *out = board;
+    for (Constraint& constraint : out->constraints) constraint.used = 0;
+    for (int cell = 0; cell < solver.CellCount(); ++cell) {
+      const unsigned index = solver.BoardIndex(cell);
+      const int digit = digits[static_cast<std::size_t>(cell)];
+      out->cells[index] = digit;
+      for (int direction : {kDown, kAcross}) {
+        if (Constraint* constraint = out->Link(index, direction)) constraint->used |= 1u << digit;
+      }
+    }
+  }
+  count += found;
+  return true;
+}
+
+}  // namespace engine

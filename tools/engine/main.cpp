@@ -1,0 +1,202 @@
+// tallyfold-engine: generates puzzles and solves typed-in descriptions from the command
+// line. Its output format is read by other programs; keep it stable.
+#include <chrono>
+#include <cstdint>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tallyfold/engine/Board.h"
+#include "tallyfold/engine/Diagnostics.h"
+#include "tallyfold/engine/DigitFiller.h"
+#include "tallyfold/engine/Engine.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tallyfold-engine generate ROWS COLUMNS LEVEL [--count N] [--seed S] "
+    "[--time-limit SECONDS]\n"
+    "       tallyfold-engine solve [FILE]\n"
+    "       tallyfold-engine --help\n"
+    "\n"
+    "generate  makes N puzzles (default 1) for the black-cell target of the size and\n"
+    "          level (1 easy, 2 medium, 3 hard); with --seed, puzzle k uses seed S + k.\n"
+    "          Each puzzle prints \"ms <milliseconds>\", the grid (digits, # for black)\n"
+    "          and an empty line, or \"failed\" instead of the grid. Time limit 5 s.\n"
+    "solve     reads a description from FILE or standard input: dimensions line,\n"
+    "          unfillable cells line, record count, records. Prints \"solutions: N\"\n"
+    "          (2 meaning two or more) and the first solution.\n";
+
+int UsageError() {
+  std::cerr << kUsage;
+  return 2;
+}
+
+template <typename Number>
+bool ParseNumber(std::string_view text, Number& value) {
+  if (text.empty()) return false;
+  unsigned long long v = 0;
+  for (char ch : text) {
+    if (ch < '0' || ch > '9') return false;
+    v = v * 10 + static_cast<unsigned>(ch - '0');
+    if (v > 0xFFFFFFFFull) return false;
+  }
+  value = static_cast<Number>(v);
+  return true;
+}
+
+void PrintGrid(unsigned rows, unsigned columns, const std::uint8_t* cells) {
+  std::string line;
+  for (unsigned r = 0; r < rows; ++r) {
+    line.clear();
+    for (unsigned c = 0; c < columns; ++c) {
+      if (c) line += ' ';
+      std::uint8_t cell = cells[r * columns + c];
+      line += (cell >= 1 && cell <= 9) ? static_cast<char>('0' + cell) : '#';
+    }
+    std::cout << line << '\n';
+  }
+}
+
+int Generate(const std::vector<std::string_view>& args) {
+  if (args.size() < 3) return UsageError();
+  unsigned rows = 0, columns = 0, level = 0;
+  if (!ParseNumber(args[0], rows) || !ParseNumber(args[1], columns) ||
+      !ParseNumber(args[2], level)) {
+    return UsageError();
+  }
+  unsigned count = 1;
+  unsigned timeLimit = 5;
+  std::optional<std::uint32_t> seed;
+  for (std::size_t i = 3; i < args.size(); i += 2) {
+    if (i + 1 >= args.size()) return UsageError();
+    std::string_view option = args[i];
+    std::string_view value = args[i + 1];
+    bool ok = false;
+    if (option == "--count") {
+      ok = ParseNumber(value, count);
+    } else if (option == "--seed") {
+      std::uint32_t s = 0;
+      ok = ParseNumber(value, s);
+      seed = s;
+    } else if (option == "--time-limit") {
+      ok = ParseNumber(value, timeLimit);
+    }
+    if (!ok) return UsageError();
+  }
+  if (rows > engine::kMaxDimension || columns > engine::kMaxDimension) {
+    std::cerr << "tallyfold-engine: boards are limited to " << engine::kMaxDimension
+              << " x " << engine::kMaxDimension << "\n";
+    return 2;
+  }
+
+  const unsigned target = engine::BlackCellTarget(rows, columns, static_cast<int>(level));
+  std::vector<std::uint8_t> result(static_cast<std::size_t>(rows) * columns, 0);
+  bool allMade = true;
+  for (unsigned k = 0; k < count; ++k) {
+    std::optional<std::uint32_t> puzzleSeed;
+    if (seed) puzzleSeed = *seed + k;
+    const auto start = std::chrono::steady_clock::now();
+    const bool made = engine::GeneratePuzzle(rows, columns, target, timeLimit, result, puzzleSeed);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    std::cout << "ms " << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()
+              << '\n';
+    if (made) {
+      PrintGrid(rows, columns, result.data());
+    } else {
+      std::cout << "failed\n";
+      allMade = false;
+    }
+    std::cout << '\n';
+    std::cout.flush();
+  }
+  return allMade ? 0 : 1;
+}
+
+std::string_view NextLine(std::string_view& text, bool& present) {
+  present = !text.empty();
+  std::size_t end = text.find('\n');
+  std::string_view line = text.substr(0, end);
+  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+int Solve(const std::vector<std::string_view>& args) {
+  if (args.size() > 1) return UsageError();
+  std::string input;
+  if (args.empty() || args[0] == "-") {
+    input.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+  } else {
+    std::ifstream file{std::string(args[0]), std::ios::binary};
+    if (!file) {
+      std::cerr << "tallyfold-engine: cannot read " << args[0] << "\n";
+      return 2;
+    }
+    input.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  }
+
+  std::string_view rest = input;
+  bool present = false;
+  const std::string_view dimensions = NextLine(rest, present);
+  const std::string_view unfillable = NextLine(rest, present);
+  const std::string_view countLine = NextLine(rest, present);
+  std::istringstream countStream{std::string(countLine)};
+  long long records = 0;
+  std::string trailing;
+  if (!present || !(countStream >> records) || (countStream >> trailing) || records < 0 ||
+      records > 1'000'000) {
+    std::cerr << "tallyfold-engine: line 3 must hold the number of constraint records\n";
+    return 2;
+  }
+
+  engine::BuildCombinations();
+  engine::TBoard board;
+  std::ostringstream parseErrors;
+  engine::RedirectDiagnostics(nullptr, &parseErrors);
+  const bool parsed =
+      engine::ParseDescription(dimensions, unfillable, rest, static_cast<int>(records), board);
+  engine::RedirectDiagnostics(nullptr, nullptr);
+  std::string message = parseErrors.str();
+  // One of the engine's messages comes without a line end; a terminal wants one.
+  if (!message.empty() && message.back() != '\n') message += '\n';
+  std::cerr << message;
+  if (!parsed) return 2;
+  int count = 0;
+  engine::TBoard stored;
+  if (!engine::CountSolutions(board, count, true, &stored)) {
+    std::cerr << "tallyfold-engine: search limit reached before the solutions could be "
+                 "counted\n";
+    return 1;
+  }
+  std::cout << "solutions: " << count << '\n';
+  if (count > 0) {
+    std::vector<std::uint8_t> cells(stored.cellCount);
+    for (unsigned i = 0; i < stored.cellCount; ++i) {
+      cells[i] = static_cast<std::uint8_t>(stored.cells[i] & 0xFF);
+    }
+    PrintGrid(stored.rows, stored.columns, cells.data());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (args.empty()) return UsageError();
+  const std::string_view command = args[0];
+  args.erase(args.begin());
+  if (command == "generate") return Generate(args);
+  if (command == "solve") return Solve(args);
+  return UsageError();
+}
