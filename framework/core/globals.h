@@ -1,8 +1,13 @@
 #pragma once
 // Program-wide values of the framework core.
 #include <memory>
+#include <string>
 
 class TGame;
+class TPakFileManager;
+namespace platform {
+class ImageFont;
+}
 
 extern std::shared_ptr<TGame> Game;
 extern int ScreenWidth;
@@ -16,3 +21,16 @@ extern int Checkpoint;
 // Sync argument of every frame flip.
 extern int FlipSync;
 extern int StartTime;
+
+// The archive manager over the resources folder, and that folder.
+extern std::shared_ptr<TPakFileManager> PakManager;
+extern std::string ResourcePath;
+// The archive's TrueType font rendered at six sizes, smoothed.
+extern std::shared_ptr<platform::ImageFont> Font12, Font16, Font18, Font20, Font25, Font34;
+
+class TGameText;
+class TIniFile;
+// The text table every player-facing text comes from.
+extern std::shared_ptr<TGameText> GameText;
+// The game's own settings file (the framework's is Game->Ini).
+extern std::shared_ptr<TIniFile> GameIni;

@@ -1,0 +1,234 @@
+#include "framework/archive/pak_file.h"
+
+#include <cstring>
+#include <optional>
+
+#include "framework/paths/errors.h"
+#include "tallyfold/platform/audio.h"
+#include "tallyfold/platform/compress.h"
+#include "tallyfold/platform/files.h"
+#include "tallyfold/platform/font.h"
+#include "tallyfold/platform/image.h"
+#include "tallyfold/platform/stream.h"
+
+namespace {
+
+std::string LowerCase(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// Names are stored padded; anything up to a space counts as padding.
+std::string TrimName(const char* bytes, size_t size) {
+    size_t begin = 0, end = size;
+    while (begin < end && static_cast<unsigned char>(bytes[begin]) <= 32) ++begin;
+    while (end > begin && static_cast<unsigned char>(bytes[end - 1]) <= 32) --end;
+    std::string name(bytes + begin, end - begin);
+    // A packer that wrote a C string into an uncleared field leaves junk after
+    // the terminator; it was never part of the name.
+    size_t nul = name.find('\0');
+    if (nul != std::string::npos) {
+        name.resize(nul);
+        while (!name.empty() && static_cast<unsigned char>(name.back()) <= 32) name.pop_back();
+    }
+    return name;
+}
+
+bool HasPrintable(const std::string& name) {
+    for (unsigned char c : name)
+        if (c > 32 && c != 127) return true;
+    return false;
+}
+
+std::string Latin1ToUtf8(const std::vector<uint8_t>& bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (uint8_t b : bytes) {
+        if (b < 0x80) {
+            text += static_cast<char>(b);
+        } else {
+            text += static_cast<char>(0xC0 | (b >> 6));
+            text += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return text;
+}
+
+// Deflate cannot shrink data by more than about 1032:1, so a larger claim is a
+// damaged header, and refusing it keeps the buffer from being allocated.
+constexpr int64_t MAX_DEFLATE_RATIO = 1032;
+
+// Reads the whole archive image with every access checked against its end.
+class Cursor {
+public:
+    Cursor(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    size_t Left() const { return bytes_.size() - pos_; }
+    size_t Pos() const { return pos_; }
+    int32_t Int() {
+        uint32_t v = static_cast<uint32_t>(bytes_[pos_]) | static_cast<uint32_t>(bytes_[pos_ + 1]) << 8 |
+                     static_cast<uint32_t>(bytes_[pos_ + 2]) << 16 | static_cast<uint32_t>(bytes_[pos_ + 3]) << 24;
+        pos_ += 4;
+        return static_cast<int32_t>(v);
+    }
+    const uint8_t* Take(size_t n) {
+        const uint8_t* p = bytes_.data() + pos_;
+        pos_ += n;
+        return p;
+    }
+
+private:
+    const std::vector<uint8_t>& bytes_;
+    size_t pos_ = 0;
+};
+
+}  // namespace
+
+int PakVarTypeOf(const std::string& fileName) {
+    std::string ext = LowerCase(platform::ExtractExt(fileName));
+    if (ext == "txt") return PAK_TEXT;
+    if (ext == "png" || ext == "jpg" || ext == "tga" || ext == "bmp") return PAK_PICTURE;
+    if (ext == "ttf") return PAK_FONT;
+    if (ext == "wav" || ext == "ogg") return PAK_SOUND;
+    return PAK_RAW;
+}
+
+std::vector<uint8_t> TPakItem::GetBinary() const { return Data; }
+
+std::shared_ptr<TBank> TPakItem::GetBank() const { return std::make_shared<TBank>(Data); }
+
+std::string TPakItem::GetString() const { return Latin1ToUtf8(Data); }
+
+std::shared_ptr<platform::Stream> TPakItem::GetStream() const { return platform::CreateMemoryStream(Data); }
+
+std::string TPakItem::GetText() const { return platform::DecodeText(Data); }
+
+std::shared_ptr<platform::Pixmap> TPakItem::GetPixmap() const { return platform::LoadPixmap(Data); }
+
+std::shared_ptr<platform::Image> TPakItem::GetImage(int flags) const { return platform::LoadImage(Data, flags); }
+
+std::shared_ptr<platform::Image> TPakItem::GetAnimImage(int cellW, int cellH, int first, int count, int flags) const {
+    return platform::LoadAnimImage(Data, cellW, cellH, first, count, flags);
+}
+
+std::shared_ptr<platform::ImageFont> TPakItem::GetImageFont(int size, int style) const {
+    for (int s = size; s >= 1; --s)
+        if (auto font = platform::LoadImageFont(Data, s, style)) return font;
+    return nullptr;
+}
+
+std::shared_ptr<platform::Sound> TPakItem::GetSound(int flags) const { return platform::LoadSound(Data, flags); }
+
+std::shared_ptr<platform::Sound> TPakItem::GetAudioSample() const { return platform::LoadSound(Data, 0); }
+
+bool TTableItem::ReadFromStream(platform::Stream& stream) {
+    uint8_t entry[ITEM_SIZE];
+    if (stream.Read(entry, ITEM_SIZE) != ITEM_SIZE) return false;
+    auto at = [&](int offset) {
+        return static_cast<int32_t>(static_cast<uint32_t>(entry[offset]) | static_cast<uint32_t>(entry[offset + 1]) << 8 |
+                                    static_cast<uint32_t>(entry[offset + 2]) << 16 |
+                                    static_cast<uint32_t>(entry[offset + 3]) << 24);
+    };
+    Size = at(0);
+    Offset = at(4);
+    RealSize = at(8);
+    VarType = at(12);
+    Name = TrimName(reinterpret_cast<const char*>(entry + 16), NAME_SIZE);
+    return true;
+}
+
+std::shared_ptr<TPakFile> TPakFile::Create(const std::string& path) {
+    // A folder that happens to end in the archive extension is no archive.
+    if (platform::FileType(path) == platform::FILETYPE_DIR) return nullptr;
+    auto stream = platform::ReadStream("littleendian::" + path);
+    if (!stream) return nullptr;
+    auto pak = std::make_shared<TPakFile>();
+    pak->Path = path;
+    pak->ReadFromStream(*stream);
+    stream->Close();
+    return pak;
+}
+
+void TPakFile::ReadFromStream(platform::Stream& stream) {
+    std::vector<uint8_t> bytes;
+    uint8_t chunk[65536];
+    for (;;) {
+        size_t got = stream.Read(chunk, sizeof chunk);
+        if (got == 0) break;
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+
+    auto damaged = [&](const std::string& why) {
+        throw RaisedText("TPakFile::Damaged pak file " + Path + ": " + why);
+    };
+    auto itemLabel = [](int index, const std::string& name) {
+        return "item " + std::to_string(index + 1) + " \"" + name + "\"";
+    };
+    auto checkName = [&](int index, const std::string& name) {
+        if (!HasPrintable(name)) damaged("item " + std::to_string(index + 1) + " has no name");
+    };
+    // Packed and unpacked sizes of one block, then the block itself.
+    auto unpack = [&](Cursor& in, int64_t packed, int64_t real, const std::string& what) {
+        if (packed < 0 || static_cast<uint64_t>(packed) > in.Left())
+            damaged(what + " runs past the end of the file");
+        if (real < 0 || real > MAX_REAL_SIZE || real > packed * MAX_DEFLATE_RATIO)
+            damaged(what + " claims an impossible unpacked size of " + std::to_string(real) + " bytes");
+        const uint8_t* data = in.Take(static_cast<size_t>(packed));
+        // zlib will not inflate into an empty buffer; nothing is lost by not asking it to.
+        if (real == 0) return std::vector<uint8_t>{};
+        auto out = platform::Uncompress(data, static_cast<size_t>(packed), static_cast<size_t>(real));
+        if (!out) damaged(what + " does not unpack to " + std::to_string(real) + " bytes");
+        return std::move(*out);
+    };
+
+    Cursor in(bytes);
+    if (in.Left() < 4 || std::memcmp(in.Take(4), "!PAK", 4) != 0) throw RaisedText("TPakFile::Invalid pak file");
+    if (in.Left() < 4) damaged("it ends before its version");
+    int32_t version = in.Int();
+    std::vector<std::shared_ptr<TPakItem>> items;
+
+    if (version == VERSION_1) {
+        constexpr size_t HEADER = NAME_SIZE_V1 + 12;
+        if (in.Left() < 4) damaged("it ends before its item count");
+        int32_t count = in.Int();
+        if (count < 0 || static_cast<uint64_t>(count) > in.Left() / HEADER)
+            damaged("its item count " + std::to_string(count) + " does not fit in the file");
+        for (int i = 0; i < count; ++i) {
+            if (in.Left() < HEADER) damaged("item " + std::to_string(i + 1) + " runs past the end of the file");
+            auto item = std::make_shared<TPakItem>();
+            item->Name = TrimName(reinterpret_cast<const char*>(in.Take(NAME_SIZE_V1)), NAME_SIZE_V1);
+            checkName(i, item->Name);
+            item->VarType = in.Int();
+            int32_t packed = in.Int();
+            int32_t real = in.Int();
+            item->Data = unpack(in, packed, real, itemLabel(i, item->Name));
+            items.push_back(std::move(item));
+        }
+    } else if (version == VERSION_1_1) {
+        if (in.Left() < 12) damaged("it ends before its table");
+        int32_t count = in.Int();
+        int32_t tablePacked = in.Int();
+        int32_t tableReal = in.Int();
+        if (count < 0 || static_cast<int64_t>(count) * TTableItem::ITEM_SIZE > tableReal)
+            damaged("its table of " + std::to_string(tableReal) + " bytes cannot hold " + std::to_string(count) +
+                    " items");
+        std::vector<uint8_t> table = unpack(in, tablePacked, tableReal, "its table");
+        auto tableStream = platform::CreateMemoryStream(std::move(table));
+        for (int i = 0; i < count; ++i) {
+            TTableItem entry;
+            if (!entry.ReadFromStream(*tableStream)) damaged("its table ends early");
+            checkName(i, entry.Name);
+            auto item = std::make_shared<TPakItem>();
+            item->Name = entry.Name;
+            item->VarType = entry.VarType;
+            // The data follows the table directly; the recorded offsets are not trusted.
+            item->Data = unpack(in, entry.Size, entry.RealSize, itemLabel(i, item->Name));
+            items.push_back(std::move(item));
+        }
+    } else {
+        uint32_t v = static_cast<uint32_t>(version);
+        throw RaisedText("TPakFile::Unsupported pakfile version " + std::to_string(v & 0xFFFF) + "." +
+                         std::to_string(v >> 16));
+    }
+    Items = std::move(items);
+}

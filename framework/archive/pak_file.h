@@ -1,0 +1,87 @@
+#pragma once
+// The data archive ("!PAK"): items with zlib-packed data, read whole into memory.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+class Stream;
+class Pixmap;
+class Image;
+class ImageFont;
+class Sound;
+}  // namespace platform
+
+// A growable block of bytes that belongs to whoever asked for it.
+using TBank = std::vector<uint8_t>;
+
+// Kinds of content; the archive stores one per item, loose files get theirs
+// from the extension. Nothing reads it back: callers pick the getter.
+enum TPakVarType : int { PAK_RAW = 0, PAK_TEXT = 1, PAK_PICTURE = 2, PAK_FONT = 3, PAK_SOUND = 4 };
+// The kind a file of this name gets, by its extension in any letter case.
+int PakVarTypeOf(const std::string& fileName);
+
+class TPakItem {
+public:
+    virtual ~TPakItem() = default;
+
+    std::string Name;
+    int VarType = PAK_RAW;
+    std::vector<uint8_t> Data;
+
+    virtual std::vector<uint8_t> GetBinary() const;
+    virtual std::shared_ptr<TBank> GetBank() const;
+    // One character per byte.
+    virtual std::string GetString() const;
+    virtual std::shared_ptr<platform::Stream> GetStream() const;
+    // Honours a UTF-8 or UTF-16 byte-order mark, else one character per byte.
+    virtual std::string GetText() const;
+    virtual std::shared_ptr<platform::Pixmap> GetPixmap() const;
+    virtual std::shared_ptr<platform::Image> GetImage(int flags) const;
+    virtual std::shared_ptr<platform::Image> GetAnimImage(int cellW, int cellH, int first, int count,
+                                                          int flags) const;
+    // The largest size from `size` down to 1 that the font can be set to.
+    virtual std::shared_ptr<platform::ImageFont> GetImageFont(int size, int style) const;
+    virtual std::shared_ptr<platform::Sound> GetSound(int flags) const;
+    // The decoded sound, not looping.
+    virtual std::shared_ptr<platform::Sound> GetAudioSample() const;
+    virtual std::string ToString() const { return Name; }
+};
+
+// One entry of a version 1.1 table.
+class TTableItem {
+public:
+    static constexpr int NAME_SIZE = 256;
+    static constexpr int ITEM_SIZE = 272;
+
+    int Size = 0;
+    int Offset = 0;
+    int RealSize = 0;
+    int VarType = 0;
+    std::string Name;
+
+    // Reads ITEM_SIZE bytes; false when the stream ends first.
+    bool ReadFromStream(platform::Stream& stream);
+};
+
+class TPakFile {
+public:
+    // Largest decompressed item or table accepted. The game's own items are a
+    // few megabytes; the bound keeps a damaged header from asking for gigabytes.
+    static constexpr int64_t MAX_REAL_SIZE = 256ll << 20;
+    static constexpr int NAME_SIZE_V1 = 52;
+    static constexpr int VERSION_1 = 1;
+    static constexpr int VERSION_1_1 = 65537;
+
+    std::vector<std::shared_ptr<TPakItem>> Items;
+    // What error messages name; Create sets it to the file's path.
+    std::string Path;
+
+    // nullptr when the file cannot be opened. A wrong magic, an unknown version
+    // or a damaged archive raises a RaisedText and yields nothing.
+    static std::shared_ptr<TPakFile> Create(const std::string& path);
+    virtual ~TPakFile() = default;
+    // Reads an archive from the stream's position to its end.
+    virtual void ReadFromStream(platform::Stream& stream);
+};
