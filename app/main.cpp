@@ -7,6 +7,8 @@
 #include "framework/core/input.h"
 #include "framework/paths/errors.h"
 #include "framework/screens/screen.h"
+#include "framework/settings/ini_file.h"
+#include "framework/text/game_text.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
@@ -20,6 +22,7 @@ int main() {
     ScreenWidth = 800;
     ScreenHeight = 600;
     platform::SeedRnd(platform::MilliSecs());
+    GameIni = std::make_shared<TIniFile>();
 
     try {
         Game = std::make_shared<TGame>();
@@ -35,6 +38,7 @@ int main() {
         Game->FixedRateLogic->JitterCorrection = 0;
         Game->MusicFadeIn = 0.0f;
         Game->PauseOnLossOfFullScreenFocus = 1;
+        GameText = TGameText::Create("gametext.txt");
         Game->IgnoreDebugKey = 1;
         Game->IgnoreFrameworkKeys = 1;
         Game->GraphicsCreate();
@@ -54,6 +58,8 @@ int main() {
         }
     } catch (const std::exception& error) {
         ReportException(error);
+    } catch (...) {
+        ReportUnknownException();
     }
     if (Game) Game->ShutDown();
     return 0;

@@ -13,19 +13,34 @@ int ShowError(const std::string& message, int /*stop*/) {
     throw RuntimeError(message);
 }
 
-std::string ReportException(const std::exception& error) {
+namespace {
+std::string Report(std::string text) {
     platform::Display().CloseGraphics();
     platform::ShowMouse();
-    std::string text = error.what();
-    if (dynamic_cast<const RaisedText*>(&error) == nullptr && Checkpoint != 0)
-        text = "(" + std::to_string(Checkpoint) + ") " + text;
     platform::Notify(text, false);
     WriteErrorLog(text);
     return text;
+}
+}  // namespace
+
+std::string ReportException(const std::exception& error) {
+    std::string text = error.what();
+    // Plain raised texts already say what they mean; everything else (ShowError,
+    // and the runtime's own errors) gets the step it happened in.
+    if (dynamic_cast<const RaisedText*>(&error) == nullptr && Checkpoint != 0)
+        text = "(" + std::to_string(Checkpoint) + ") " + text;
+    return Report(text);
+}
+
+std::string ReportUnknownException() {
+    std::string text = "Unknown error";
+    if (Checkpoint != 0) text = "(" + std::to_string(Checkpoint) + ") " + text;
+    return Report(text);
 }
 
 void WriteErrorLog(const std::string& message) {
     std::string content = "Date: " + platform::CurrentDate() + "\r\n" + "Time: " + platform::CurrentTime() + "\r\n" +
                           message + "\r\n";
+    // Nothing more can be done when the log cannot be written: the report was shown.
     platform::SaveFileAtomic(SharedDataPath + "ErrorLog.txt", content);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Failures the program cannot survive, and the top-level report of them.
+// Failures the program cannot survive, the top-level report of them, the error
+// log and the game's own blocking message box.
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -19,10 +20,20 @@ public:
 // Folder that receives the error log; "" (the current folder) until the paths are set.
 extern std::string SharedDataPath;
 
-// Shows the message, then raises it as a RuntimeError. Every report ends the program.
+// Shows the message, then raises it as a RuntimeError. Every report ends the
+// program; stop is kept for callers that say whether they could go on.
 int ShowError(const std::string& message, int stop);
 // The handler around start-up and the loop: closes the graphics, shows the
 // pointer, shows the text (checkpoint-prefixed for runtime errors), writes the
 // error log. Returns the text it showed.
 std::string ReportException(const std::exception& error);
+// Same for something thrown that is not a std::exception.
+std::string ReportUnknownException();
+// Replaces ErrorLog.txt in the shared data folder with this one report.
 void WriteErrorLog(const std::string& message);
+
+// A message drawn by the game itself in a box of width x height centred on the
+// screen; waits for a key or a mouse click. A close request (window close box,
+// SIGTERM) also ends the wait, and is left for the main loop to act on. Without
+// a display the platform's message box is used instead.
+void ShowMessageBox(const std::string& message, int width, int height);

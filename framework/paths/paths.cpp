@@ -1,51 +1,132 @@
 #include "framework/paths/paths.h"
 
 #include "framework/core/game.h"
+#include "framework/paths/errors.h"
+#include "framework/util/strings.h"
+#include "framework/util/sysinfo.h"
+#include "tallyfold/platform/files.h"
+#include "tallyfold/platform/system.h"
 
-std::string ReleaseAppFile(const std::string& appFile) { return appFile; }
+std::string SpecialFolderPath(int id) {
+    if (id != CSIDL_COMMON_APPDATA) return "";
+    std::string folder = platform::AppDataFolder();
+    return folder.empty() ? folder : EnsureTrailingSlash(folder);
+}
 
-// Creating the shared data folder and giving it full access.
-int TGame::PrepareSharedFolder() { return 0; }
+int GiveFolderFullAccess(const std::string& path) { return platform::GiveOwnerFullAccess(path) ? 1 : 0; }
 
-int TGame::SetDefaultPaths() { return 0; }
-int TGame::SetSubPath(const std::string& path) {
-    SubPath = path;
+std::string ReleaseAppFile(const std::string& appFile) {
+    static const std::string infix = ".debug";
+    auto endsWith = [](const std::string& text, const std::string& tail) {
+        return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    // A debug build is named like the release one with ".debug" in front of the
+    // extension (or, without an extension, at the end). The dot is required so
+    // that a program that merely ends in "debug" keeps its name.
+    std::string name = platform::StripDir(appFile);
+    if (endsWith(name, infix) && name.size() > infix.size()) return appFile.substr(0, appFile.size() - infix.size());
+    std::string ext = platform::ExtractExt(name);
+    if (!ext.empty()) {
+        std::string stem = name.substr(0, name.size() - ext.size() - 1);
+        if (endsWith(stem, infix) && stem.size() > infix.size()) {
+            std::string folder = appFile.substr(0, appFile.size() - name.size());
+            return folder + stem.substr(0, stem.size() - infix.size()) + "." + ext;
+        }
+    }
+    return appFile;
+}
+
+std::string ReleaseAppFile() { return ReleaseAppFile(platform::AppFile()); }
+
+std::string SettingsFileName(int useCorrectPath, const std::string& subPath) {
+    std::string program = ReleaseAppFile();
+    return useCorrectPath ? subPath + platform::StripAll(program) : platform::StripExt(program);
+}
+
+int TGame::PrepareSharedFolder() {
+    Checkpoint = 1001;
+    if (platform::FileType(SubPath) != platform::FILETYPE_DIR) {
+        Checkpoint = 1002;
+        if (!platform::CreateDir(SubPath, true)) ShowError("Cannot create shared data folder " + SubPath, 1);
+    }
+    Checkpoint = 1003;
+    std::string os = OSName();
+    if (os == "Windows 95" || os == "Windows 98" || os == "Windows ME") return 0;
+
+    // The game's folder and each parent up to, not including, the common folder.
+    Checkpoint = 1004;
+    std::string stop = EnsureTrailingSlash(SpecialFolderPath(CSIDL_COMMON_APPDATA));
+    std::string p = SubPath;
+    while (!p.empty() && p != stop) {
+        // Never reach above the common folder, whatever shape its path has.
+        if (p.size() < stop.size() && stop.compare(0, p.size(), p) == 0) break;
+        if (!GiveFolderFullAccess(p)) ShowError("Cannot give shared data folder full access!", 1);
+        std::string rest = p.substr(0, p.size() - 1);
+        auto slash = rest.find_last_of("/\\");
+        if (slash == std::string::npos) break;
+        p = rest.substr(0, slash + 1);
+    }
     return 0;
 }
-int TGame::SetSubPathWrapper(const std::string& path, int useCorrectPath) {
-    UseCorrectPath = useCorrectPath;
+
+int TGame::SetDefaultPaths() {
+    SetImagePath(DataPrefix + "data/graphics");
+    SetSoundPath(DataPrefix + "data/sound");
+    SetMusicPath(DataPrefix + "data/music");
+    SetSpeechPath(DataPrefix + "data/speech");
+    SetMenuPath(DataPrefix + "data/menus");
+    SetTextPath(DataPrefix + "data/text");
+    SetLevelsPath(DataPrefix + "data/levels");
+    SetProfilePath(UseCorrectPath ? std::string("profiles") : DataPrefix + "data/profiles");
+    return 0;
+}
+
+int TGame::SetSubPath(const std::string& path) {
+    SubPath = path.empty() ? std::string() : EnsureTrailingSlash(path);
+    if (UseCorrectPath == 1) {
+        SubPath = SpecialFolderPath(CSIDL_COMMON_APPDATA) + SubPath;
+        ApplySubPath();
+    }
+    SharedDataPath = SubPath;
+    return 0;
+}
+
+int TGame::SetSubPathWrapper(const std::string& path, int /*ignored*/) {
+    SetDefaultPaths();
     return SetSubPath(path);
 }
-int TGame::ApplySubPath() { return 0; }
+
+int TGame::ApplySubPath() { return SetProfilePath(SubPath + ProfilePath); }
+
 int TGame::SetImagePath(const std::string& path) {
-    ImagePath = path;
+    ImagePath = EnsureTrailingSlash(path);
     return 0;
 }
 int TGame::SetSoundPath(const std::string& path) {
-    SoundPath = path;
+    SoundPath = EnsureTrailingSlash(path);
     return 0;
 }
 int TGame::SetMusicPath(const std::string& path) {
-    MusicPath = path;
+    MusicPath = EnsureTrailingSlash(path);
     return 0;
 }
 int TGame::SetSpeechPath(const std::string& path) {
-    SpeechPath = path;
+    SpeechPath = EnsureTrailingSlash(path);
     return 0;
 }
 int TGame::SetMenuPath(const std::string& path) {
-    MenuPath = path;
+    MenuPath = EnsureTrailingSlash(path);
     return 0;
 }
 int TGame::SetProfilePath(const std::string& path) {
-    ProfilePath = path;
+    ProfilePath = EnsureTrailingSlash(path);
     return 0;
 }
 int TGame::SetTextPath(const std::string& path) {
-    TextPath = path;
+    TextPath = EnsureTrailingSlash(path);
     return 0;
 }
 int TGame::SetLevelsPath(const std::string& path) {
-    LevelsPath = path;
+    LevelsPath = EnsureTrailingSlash(path);
     return 0;
 }

@@ -1,7 +1,25 @@
 #pragma once
-// Paths of the program file and the shared data folder.
+// Paths of the program file, the common application-data folder and the
+// shared data folder below it.
 #include <string>
 
-// The program file's path with a debug build's "debug" infix removed, so debug
-// and release builds share one settings file.
+// CSIDL number of the common application-data folder, the only one asked for.
+constexpr int CSIDL_COMMON_APPDATA = 35;
+
+// The folder with that number, ending in "/", or "" when it cannot be resolved.
+// Only the common application-data folder exists here ($XDG_DATA_HOME, else
+// ~/.local/share).
+std::string SpecialFolderPath(int id);
+// Lets the folder's owner read, write and enter it; nobody else gains rights.
+// 1 on success.
+int GiveFolderFullAccess(const std::string& path);
+
+// The program file's path with a debug build's ".debug" infix removed, so debug
+// and release builds share one settings file: "x/Tallyfold.debug.exe" gives
+// "x/Tallyfold.exe", "x/tallyfold.debug" gives "x/tallyfold".
 std::string ReleaseAppFile(const std::string& appFile);
+std::string ReleaseAppFile();
+
+// The framework settings file without ".ini": in the shared data folder under
+// the program's name, or beside the program when the shared folder is not used.
+std::string SettingsFileName(int useCorrectPath, const std::string& subPath);

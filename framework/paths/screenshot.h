@@ -1,6 +1,11 @@
 #pragma once
 #include <string>
 
-// Writes the back buffer as "YYYY-MM-DD HHNNSS screenshot.png" into folder (the
-// current folder when folder is ""). Returns the path written, "" on failure.
+// The file name of a screenshot taken at that moment: "YYYY-MM-DD HHNNSS screenshot.png".
+class TDateTime;
+std::string ScreenshotName(const TDateTime& when);
+
+// Writes the back buffer as a PNG named by the current date and time into
+// folder (the current folder when folder is ""). Two screenshots within one
+// second overwrite each other. Returns the path written, "" on failure.
 std::string SaveScreenshot(const std::string& folder);

@@ -1,8 +1,129 @@
 // The framework settings kept by the game object, and the crash markers.
-#include "framework/core/game.h"
+#include <algorithm>
 
-int TGame::IniFill() { return 0; }
-int TGame::IniExtract() { return 0; }
-int TGame::IniUpdate(int /*changed*/) { return 0; }
-int TGame::MakeGoodExit() { return 0; }
-int TGame::CheckGoodExit() { return 0; }
+#include "framework/core/game.h"
+#include "framework/paths/paths.h"
+#include "framework/settings/ini_file.h"
+#include "framework/util/strings.h"
+#include "tallyfold/platform/files.h"
+#include "tallyfold/platform/stream.h"
+#include "tallyfold/platform/system.h"
+
+namespace {
+enum class Check { Text, Flag, Percent, Priority, Code };
+
+struct Setting {
+    const char* name;
+    int TGame::*number;
+    std::string TGame::*text;
+    Check check;
+};
+
+// The framework's keys in the order the file holds them.
+const Setting Settings[] = {
+    {"Version No", nullptr, &TGame::VersionNumber, Check::Text},
+    {"Full Screen", &TGame::FullScreen, nullptr, Check::Flag},
+    {"Sound", &TGame::Sound, nullptr, Check::Flag},
+    {"Music", &TGame::Music, nullptr, Check::Flag},
+    {"Speech", &TGame::Speech, nullptr, Check::Flag},
+    {"Sound Volume", &TGame::SoundVolume, nullptr, Check::Percent},
+    {"Music Volume", &TGame::MusicVolume, nullptr, Check::Percent},
+    {"Speech Volume", &TGame::SpeechVolume, nullptr, Check::Percent},
+    {"Fade", &TGame::Fade, nullptr, Check::Flag},
+    {"Particles", &TGame::Particles, nullptr, Check::Percent},
+    {"Portal Splash", &TGame::PortalSplash, nullptr, Check::Flag},
+    {"Portal Splash2", &TGame::PortalSplash2, nullptr, Check::Flag},
+    {"Intro", &TGame::IntroShow, nullptr, Check::Flag},
+    {"VSync", &TGame::VSync, nullptr, Check::Flag},
+    {"Driver", &TGame::Driver, nullptr, Check::Flag},
+    {"Sound Driver", nullptr, &TGame::SoundDriver, Check::Text},
+    {"Full Screen Process Priority", &TGame::FullScreenProcess, nullptr, Check::Code},
+    {"Full Screen Thread Priority", &TGame::FullScreenThread, nullptr, Check::Priority},
+    {"Windowed Process Priority", &TGame::WindowedProcess, nullptr, Check::Code},
+    {"Windowed Thread Priority", &TGame::WindowedThread, nullptr, Check::Priority},
+    {"Profile Name", nullptr, &TGame::ProfileName, Check::Text},
+    {"Region", &TGame::Region, nullptr, Check::Code},
+    {"Sub-Region", &TGame::SubRegion, nullptr, Check::Code},
+};
+
+// A value from the file is only taken within the range its field can hold.
+int Checked(Check check, int value) {
+    switch (check) {
+        case Check::Flag: return value != 0 ? 1 : 0;
+        case Check::Percent: ClampPercent(value); return value;
+        case Check::Priority: return std::clamp(value, -15, 15);
+        default: return value;
+    }
+}
+
+std::string MarkerPath(const TGame& game, const std::string& name) {
+    return game.UseCorrectPath ? game.SubPath + name : game.DataPrefix + "data/" + name;
+}
+
+// The marker exists and is ours to change.
+bool MarkerPresent(const std::string& path) {
+    if (platform::FileType(path) != platform::FILETYPE_FILE) return false;
+    auto stream = platform::OpenStream(path, true, true);
+    if (!stream) return false;
+    stream->Close();
+    return true;
+}
+}  // namespace
+
+int TGame::IniFill() {
+    Ini->Clear();
+    for (const Setting& s : Settings) {
+        if (s.text == &TGame::VersionNumber)
+            Ini->Add(s.name, ProgramVersion);
+        else if (s.text)
+            Ini->Add(s.name, this->*s.text);
+        else
+            Ini->Add(s.name, std::to_string(this->*s.number));
+    }
+    return 0;
+}
+
+int TGame::IniExtract() {
+    for (const auto& line : Ini->Lines) {
+        for (const Setting& s : Settings) {
+            if (line->Name != UpperCase(s.name)) continue;
+            if (s.text)
+                this->*s.text = line->Value;
+            else
+                this->*s.number = Checked(s.check, ReadInt(line->Value));
+        }
+    }
+    return 0;
+}
+
+int TGame::IniUpdate(int changed) {
+    IniFill();
+    Ini->Save();
+    if (changed) platform::CreateFile(MarkerPath(*this, "inichanged.dat"));
+    return 0;
+}
+
+int TGame::MakeGoodExit() {
+    if (Game) platform::CreateFile(MarkerPath(*Game, "goodexit.dat"));
+    return 0;
+}
+
+int TGame::CheckGoodExit() {
+    const std::string goodExit = MarkerPath(*this, "goodexit.dat");
+    const std::string changed = MarkerPath(*this, "inichanged.dat");
+    if (MarkerPresent(goodExit)) {
+        platform::DeleteFile(goodExit);
+    } else if (MarkerPresent(changed)) {
+        const std::string settings = SettingsFileName(UseCorrectPath, SubPath) + ".ini";
+        const std::string keep = ReadIniValue(settings, "profile name");
+        platform::DeleteFile(settings);
+        if (!CopyIniWithValue(DataPrefix + "data/default.ini", settings, "profile name", keep) && !keep.empty()) {
+            // Without the shipped defaults the start-up writes the built-in ones;
+            // the player's profile name is all that needs to survive.
+            platform::SaveFileAtomic(settings, "PROFILE NAME=" + keep + "\r\n");
+        }
+        platform::Notify("Default ini file restored!", false);
+    }
+    platform::DeleteFile(changed);
+    return 0;
+}

@@ -1,3 +1,139 @@
 #include "framework/settings/ini_file.h"
 
-int TIniFile::Load() { return 0; }
+#include <optional>
+
+#include "framework/core/globals.h"
+#include "framework/paths/errors.h"
+#include "framework/util/strings.h"
+#include "framework/util/sysinfo.h"
+#include "tallyfold/platform/stream.h"
+
+std::shared_ptr<TIniFile> GameIni;
+
+namespace {
+// Settings files are a few hundred bytes; anything much larger is not one of
+// ours and is treated as unreadable rather than loaded into memory.
+constexpr int64_t MaxSettingsFileSize = 1 << 20;
+
+std::optional<std::string> ReadSettingsBytes(const std::string& path) {
+    auto stream = platform::OpenStream(path, true, false);
+    if (!stream) return std::nullopt;
+    int64_t size = stream->Size();
+    if (size < 0 || size > MaxSettingsFileSize) {
+        stream->Close();
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<size_t>(size), '\0');
+    size_t got = size > 0 ? stream->Read(bytes.data(), bytes.size()) : 0;
+    stream->Close();
+    bytes.resize(got);
+    return bytes;
+}
+
+// Lines end at LF; a CR in front of it is dropped; a final line break makes no
+// extra line. A byte-order mark left by a text editor is not part of the first name.
+std::vector<std::string> SplitSettingsLines(std::string text) {
+    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t lf = text.find('\n', start);
+        size_t end = lf == std::string::npos ? text.size() : lf;
+        size_t stop = end > start && text[end - 1] == '\r' ? end - 1 : end;
+        lines.push_back(text.substr(start, stop - start));
+        if (lf == std::string::npos) break;
+        start = lf + 1;
+    }
+    return lines;
+}
+
+// One entry must stay one line, whatever a value holds.
+std::string OneLine(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c != '\r' && c != '\n') out += c;
+    return out;
+}
+}  // namespace
+
+std::string TIniFile::Get(const std::string& name) const {
+    std::string upper = UpperCase(name);
+    for (const auto& line : Lines)
+        if (line->Name == upper) return line->Value;
+    return "";
+}
+
+int TIniFile::Add(const std::string& name, const std::string& value) {
+    auto line = std::make_shared<TIniLine>();
+    line->Name = UpperCase(name);
+    line->Value = value;
+    Lines.push_back(line);
+    return 0;
+}
+
+int TIniFile::Save() {
+    const std::string path = "utf8::" + FileName + ".ini";
+    try {
+        Checkpoint = 5007;
+        std::string content;
+        for (const auto& line : Lines) {
+            Checkpoint = 5008;
+            content += OneLine(line->Name) + "=" + OneLine(line->Value) + "\r\n";
+        }
+        Checkpoint = 5009;
+        if (!platform::SaveFileAtomic(FileName + ".ini", content)) ShowError("Failed to save file " + path, 1);
+        Checkpoint = 5010;
+    } catch (const std::runtime_error&) {
+        std::string prefix = "(" + std::to_string(Checkpoint) + ") ";
+        std::string os = OSName();
+        if (os == "Windows Vista" || os == "Windows 7")
+            throw RaisedText(prefix + "Failed to save file: " + path + "\r\n\r\n" +
+                             "You may be able to solve this problem by right-clicking on the game icon and selecting "
+                             "'Properties'. Select 'Compatability'. Then tick 'Run this program as an administrator'. "
+                             "Click OK, and then run the game again.");
+        throw RaisedText(prefix + "Failed to save the file: " + path);
+    }
+    return 0;
+}
+
+int TIniFile::Load() {
+    if (auto bytes = ReadSettingsBytes(FileName + ".ini")) {
+        for (const std::string& text : SplitSettingsLines(*bytes)) {
+            std::string name = UpperCase(BeforeFirst(text, "="));
+            std::string value = AfterFirst(text, "=");
+            for (const auto& line : Lines)
+                if (line->Name == name) line->Value = value;
+        }
+    }
+    return Save();
+}
+
+std::string ReadIniValue(const std::string& path, const std::string& name) {
+    auto bytes = ReadSettingsBytes(path);
+    if (!bytes) return "";
+    std::string wanted = UpperCase(name);
+    for (const std::string& line : SplitSettingsLines(*bytes))
+        if (UpperCase(BeforeFirst(line, "=")) == wanted) return AfterFirst(line, "=");
+    return "";
+}
+
+int CopyIniWithValue(const std::string& source, const std::string& target, const std::string& name,
+                     const std::string& value) {
+    auto bytes = ReadSettingsBytes(source);
+    if (!bytes) return 0;
+    const std::string wanted = UpperCase(name);
+    const std::string replacement = wanted + "=" + OneLine(value);
+    std::string content;
+    bool replaced = false;
+    for (const std::string& line : SplitSettingsLines(*bytes)) {
+        if (UpperCase(BeforeFirst(line, "=")) == wanted) {
+            content += replacement + "\r\n";
+            replaced = true;
+        } else {
+            content += line + "\r\n";
+        }
+    }
+    if (!replaced) content += replacement + "\r\n";
+    return platform::SaveFileAtomic(target, content) ? 1 : 0;
+}

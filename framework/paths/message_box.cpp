@@ -1,0 +1,127 @@
+// The game's own blocking message box, drawn with the platform's default font.
+#include <string>
+#include <vector>
+
+#include "framework/core/game.h"
+#include "framework/core/input.h"
+#include "framework/paths/errors.h"
+#include "framework/widgets/pointer.h"
+#include "tallyfold/platform/display.h"
+#include "tallyfold/platform/system.h"
+
+namespace {
+// Line splitting and word wrapping belong with the fonts and labels; until those
+// exist this box carries its own small copy, measured with the current image font.
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (;;) {
+        size_t lf = text.find('\n', start);
+        if (lf == std::string::npos) {
+            lines.push_back(text.substr(start));
+            return lines;
+        }
+        size_t end = lf > start && text[lf - 1] == '\r' ? lf - 1 : lf;
+        lines.push_back(text.substr(start, end - start));
+        start = lf + 1;
+    }
+}
+
+std::vector<std::string> WordWrapLines(const std::vector<std::string>& lines, int width) {
+    std::vector<std::string> out;
+    for (std::string line : lines) {
+        if (line.empty()) {
+            out.emplace_back();
+            continue;
+        }
+        for (size_t at; (at = line.find("  ")) != std::string::npos;) line.erase(at, 1);
+        std::string current;
+        bool any = false;
+        size_t start = 0;
+        while (start <= line.size()) {
+            size_t space = line.find(' ', start);
+            std::string word = line.substr(start, space == std::string::npos ? std::string::npos : space - start);
+            if (word.empty()) break;
+            if (!any) {
+                current = word;
+                any = true;
+            } else if (platform::TextWidth(current + " " + word) <= width) {
+                current += " " + word;
+            } else {
+                out.push_back(current);
+                current = word;
+            }
+            if (space == std::string::npos) break;
+            start = space + 1;
+        }
+        out.push_back(current);
+    }
+    return out;
+}
+
+void DrawCentredWithShadow(const std::string& text, float centreX, float y) {
+    float x = centreX - platform::TextWidth(text) / 2.0f;
+    int r, g, b;
+    platform::GetColor(r, g, b);
+    int blend = platform::GetBlend();
+    platform::SetBlend(platform::ALPHABLEND);
+    platform::SetColor(0, 0, 0);
+    platform::SetAlpha(0.5f);
+    platform::DrawText(text, x + 1.0f, y + 1.0f);
+    platform::SetColor(r, g, b);
+    platform::SetAlpha(1.0f);
+    platform::DrawText(text, x, y);
+    platform::SetBlend(blend);
+}
+
+bool Dismissed() {
+    for (int key = 0; key < 256; ++key)
+        if (KeyHit(key)) return true;
+    if (Game && Game->Mouse && (Game->Mouse->h1 || Game->Mouse->h2 || Game->Mouse->h3)) return true;
+    return Game && Game->TerminatedEvent;
+}
+}  // namespace
+
+void ShowMessageBox(const std::string& message, int width, int height) {
+    if (!Game || !platform::Display().HasGraphics()) {
+        platform::Notify(message, false);
+        return;
+    }
+    const int x = (ScreenWidth - width) / 2;
+    const int y = (ScreenHeight - height) / 2;
+    const int margin = 10;
+    platform::SetBlend(platform::SOLIDBLEND);
+    platform::SetAlpha(1.0f);
+    platform::SetColor(255, 255, 255);
+    platform::SetImageFont(nullptr);
+    std::vector<std::string> lines = WordWrapLines(SplitLines(message), width - 2 * margin);
+    const int lineHeight = platform::TextHeight("ABCXYZ");
+    const std::string prompt = "<press any key>";
+
+    FlushKeys();
+    FlushMouse();
+    for (;;) {
+        if (Game->Mouse) Game->Mouse->ClearMouseHit();
+        Game->DoPeekEvent();
+        if (Dismissed()) break;
+        platform::SetColor(0, 0, 0);
+        platform::DrawRect(x + 4, y + 4, width, height);
+        platform::SetColor(150, 150, 150);
+        platform::DrawRect(x, y, width, height);
+        platform::SetColor(220, 220, 200);
+        platform::DrawLine(x, y, x + width - 1, y);
+        platform::DrawLine(x, y + height - 1, x + width - 1, y + height - 1);
+        platform::DrawLine(x, y, x, y + height - 1);
+        platform::DrawLine(x + width - 1, y, x + width - 1, y + height - 1);
+        platform::SetColor(0, 220, 220);
+        for (size_t i = 0; i < lines.size(); ++i)
+            DrawCentredWithShadow(lines[i], ScreenWidth / 2, static_cast<float>(y + margin + i * lineHeight));
+        platform::SetColor(0, 220, 0);
+        platform::DrawText(prompt, ScreenWidth / 2 - platform::TextWidth(prompt) / 2,
+                           y + height - platform::TextHeight(prompt) - margin);
+        platform::Flip(FlipSync);
+    }
+    platform::SetColor(255, 255, 255);
+    FlushKeys();
+    FlushMouse();
+}

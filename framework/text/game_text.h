@@ -1,0 +1,28 @@
+#pragma once
+// Every text the game shows, read once from a table file keyed by
+// case-insensitive keys. Translating the game means replacing that file.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/core/globals.h"
+
+class TGameText {
+public:
+    virtual ~TGameText() = default;
+    // Upper-cased key -> value lines.
+    std::map<std::string, std::vector<std::string>> Entries;
+
+    // A table read from TextPath + file.
+    static std::shared_ptr<TGameText> Create(const std::string& file);
+    // Replaces the content with the entries of TextPath + file. A missing file
+    // or a misplaced header is a fatal error (ShowError).
+    virtual int Read(const std::string& file);
+    // The value lines of the key; none when the key is not present.
+    virtual std::vector<std::string> Find(const std::string& key) const;
+    // The value lines joined with CR LF; "" when the key is not present.
+    virtual std::string FindString(const std::string& key) const;
+    // Parses the text of a table file into Entries.
+    int Parse(const std::string& text);
+};
