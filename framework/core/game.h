@@ -216,14 +216,14 @@ public:
     virtual int UnPause();
 
     // Audio.
-    virtual int MusicLoad(const std::string& file, int looped, int restart);
-    virtual int MusicSet(const std::string& name);
+    virtual int MusicLoad(const std::string& file, int loop);
+    virtual int MusicSet(std::shared_ptr<platform::Sound> sound, const std::string& file, int loop);
     virtual int MusicStop();
-    virtual int MusicPlay();
+    virtual int MusicPlay(int fadeIn, int customVolume, int silent);
     virtual int MusicNone();
     virtual int GetMusicVolume();
-    virtual int MusicFadeInCalc();
-    virtual int MusicFadeOutCalc();
+    virtual float MusicFadeInCalc();
+    virtual float MusicFadeOutCalc();
     virtual int MusicFadeInApply();
     virtual int MusicFadeOutApply();
     virtual int MusicFadeInManage();
@@ -234,18 +234,26 @@ public:
     virtual int ToggleMusic();
     virtual int MusicOff();
     virtual int MusicOn();
-    virtual int PauseFadeCalc();
+    virtual float PauseFadeCalc();
     virtual int PauseFadeApply();
     virtual int PauseFadeManage();
     virtual int ChannelsCreate(int count);
     virtual int ChannelsKill();
-    virtual int ChangeSoundDriver(const std::string& name, int save);
+    virtual int ChangeSoundDriver(const std::string& name, int mark);
+    virtual int SoundPlay(const std::shared_ptr<platform::Sound>& sound);
+    virtual int SoundPlaySameChannel(std::shared_ptr<platform::Channel>& channel,
+                                     const std::shared_ptr<platform::Sound>& sound);
+    virtual int SoundPlayReturnChannel(std::shared_ptr<platform::Channel>& channel,
+                                       const std::shared_ptr<platform::Sound>& sound, float rate);
+    virtual int GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound,
+                              float pan);
     virtual int SoundSetVolume(int volume, int save);
     virtual int SoundChangeVolume(int delta);
     virtual int ToggleSound();
     virtual int SoundOff();
     virtual int SoundOn();
     virtual int SpeechStop();
+    virtual int SpeechPlay(const std::shared_ptr<TGameSound>& sound, int interrupt);
     virtual int SpeechSetVolume(int volume, int save);
     virtual int SpeechChangeVolume(int delta);
     virtual int SpeechOff();
