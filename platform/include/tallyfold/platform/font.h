@@ -20,7 +20,10 @@ public:
 // nullptr when the file or data is not a usable font.
 std::shared_ptr<ImageFont> LoadImageFont(const std::string& path, int size, int style = FONT_SMOOTH);
 std::shared_ptr<ImageFont> LoadImageFont(const std::vector<uint8_t>& bytes, int size, int style = FONT_SMOOTH);
-// The built-in font used when none is selected.
+// The built-in font used when none is selected: a system sans font when one is
+// installed, else BuiltinFont().
 std::shared_ptr<ImageFont> DefaultFont();
+// Blocky glyphs that need no font file; text can always be drawn.
+std::shared_ptr<ImageFont> BuiltinFont();
 
 }  // namespace platform

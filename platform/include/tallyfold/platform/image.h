@@ -33,8 +33,12 @@ std::shared_ptr<Pixmap> LoadPixmap(const std::vector<uint8_t>& bytes);
 // Copies a rectangle of the back buffer (logical pixels); nullptr without graphics.
 std::shared_ptr<Pixmap> GrabPixmap(int x, int y, int w, int h);
 
-// Flags: -1 means the defaults (filtered, mip-mapped).
+// Flags: -1 means the defaults (filtered, mip-mapped). Without FILTEREDIMAGE a
+// scaled image shows its pixels as blocks; mip-maps are not used by this
+// renderer and the flag is accepted for the callers' sake.
 constexpr int IMAGE_DEFAULT_FLAGS = -1;
+constexpr int FILTEREDIMAGE = 2;
+constexpr int MIPMAPPEDIMAGE = 4;
 
 class Image {
 public:

@@ -1,0 +1,496 @@
+// Window, display modes, frame flipping, drawing state and primitives over
+// SDL's 2D renderer.
+#include "tallyfold/platform/display.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "internal.h"
+#include "tallyfold/platform/system.h"
+
+namespace platform {
+namespace detail {
+namespace {
+
+uint64_t g_generation = 1;
+DrawState g_state;
+int g_clsR = 0, g_clsG = 0, g_clsB = 0;
+bool g_autoMidHandle = false;
+
+bool IsHeadlessDriver(const char* name) {
+    return name && (std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0);
+}
+
+// A small icon drawn here rather than shipped: a 4 x 4 board of white cells
+// with one black clue cell, so the window is recognisable in a task bar.
+SDL_Surface* MakeIcon() {
+    const int size = 32;
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!s) return nullptr;
+    auto* px = static_cast<uint32_t*>(s->pixels);
+    const int pitch = s->pitch / 4;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            bool line = (x % 8 == 0) || (y % 8 == 0) || x == size - 1 || y == size - 1;
+            bool clue = x < 8 && y < 8;
+            uint32_t c = line ? 0xFF202020u : (clue ? 0xFF303040u : 0xFFF4F4F0u);
+            if (clue && !line && x - y == 0) c = 0xFFC0C0C0u;
+            px[y * pitch + x] = c;
+        }
+    }
+    return s;
+}
+
+}  // namespace
+
+DrawState& State() { return g_state; }
+
+bool HeadlessVideo() {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) return IsHeadlessDriver(SDL_GetCurrentVideoDriver());
+    return IsHeadlessDriver(SDL_getenv("SDL_VIDEODRIVER"));
+}
+
+bool EnsureVideo() {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+    // SIGINT and SIGTERM are ours (InstallTerminationSignals), not SDL's.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+}  // namespace detail
+
+namespace {
+
+using detail::g_generation;
+using detail::g_state;
+
+class SdlDisplay final : public DisplayDevice {
+public:
+    bool DriverAvailable(GfxDriver driver) override {
+        if (driver != GfxDriver::OpenGL) return false;
+        return detail::EnsureVideo() && SDL_GetNumRenderDrivers() > 0;
+    }
+
+    bool SelectDriver(GfxDriver driver, int) override { return DriverAvailable(driver); }
+
+    int CountModes() override {
+        if (!detail::EnsureVideo()) return 0;
+        int listed = 0;
+        int n = SDL_GetNumDisplayModes(0);
+        for (int i = 0; i < n; ++i) {
+            SDL_DisplayMode m;
+            if (SDL_GetDisplayMode(0, i, &m) == 0 && m.w > 0 && m.h > 0) ++listed;
+        }
+        if (listed > 0) return listed;
+        // Some drivers (offscreen among them) list no usable mode although the
+        // desktop mode is known; full screen here is the desktop mode anyway.
+        int w = 0, h = 0;
+        DesktopSize(w, h);
+        return (w > 0 && h > 0) ? 1 : 0;
+    }
+
+    bool ModeExists(int w, int h, int depth, int hz) override {
+        if (depth != 16 && depth != 24 && depth != 32) return false;
+        if (w <= 0 || h <= 0 || !detail::EnsureVideo()) return false;
+        // Full screen scales the logical screen onto the desktop, so any size
+        // the desktop can hold exists; a listed mode counts as well.
+        int dw = 0, dh = 0;
+        DesktopSize(dw, dh);
+        bool sizeOk = dw >= w && dh >= h;
+        int n = SDL_GetNumDisplayModes(0);
+        for (int i = 0; i < n && !sizeOk; ++i) {
+            SDL_DisplayMode m;
+            if (SDL_GetDisplayMode(0, i, &m) == 0 && m.w == w && m.h == h) sizeOk = true;
+        }
+        if (!sizeOk) return false;
+        if (hz == 0) return true;
+        SDL_DisplayMode desk;
+        if (SDL_GetDesktopDisplayMode(0, &desk) != 0 || desk.refresh_rate == 0) return true;
+        return desk.refresh_rate == hz;
+    }
+
+    bool CreateGraphics(int w, int h, int depth, int hz, int) override {
+        CloseGraphics();
+        if (w <= 0 || h <= 0 || w > detail::kMaxImageSide || h > detail::kMaxImageSide) return false;
+        if (!detail::EnsureVideo()) return false;
+        Uint32 flags = SDL_WINDOW_SHOWN;
+        if (depth != 0) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        window_ = SDL_CreateWindow(AppTitle().c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
+        if (!window_) return false;
+        // The headless drivers have no GPU behind them; their software renderer
+        // avoids a GL emulation layer and reads back exactly what was drawn.
+        if (!detail::HeadlessVideo()) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+        if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+        if (!renderer_) {
+            SDL_DestroyWindow(window_);
+            window_ = nullptr;
+            return false;
+        }
+        ++g_generation;
+        SDL_RenderSetLogicalSize(renderer_, w, h);
+        logicalW_ = w;
+        logicalH_ = h;
+        fullScreen_ = depth != 0;
+        vsync_ = false;
+        SDL_RenderSetVSync(renderer_, 0);
+        timedRate_ = (!fullScreen_ && hz > 0) ? hz : 0;
+        timedStarted_ = false;
+        ApplyViewport();
+        SetWindowIcon();
+        if (fullScreen_) MoveMouseLogical(w / 2, h / 2);
+        return true;
+    }
+
+    void CloseGraphics() override {
+        if (renderer_) {
+            SDL_DestroyRenderer(renderer_);
+            renderer_ = nullptr;
+            ++g_generation;
+        }
+        if (window_) {
+            SDL_DestroyWindow(window_);
+            window_ = nullptr;
+        }
+        fullScreen_ = false;
+        timedRate_ = 0;
+    }
+
+    bool HasGraphics() override { return renderer_ != nullptr; }
+    int WindowHandle() override { return window_ ? static_cast<int>(SDL_GetWindowID(window_)) : 0; }
+
+    void DesktopSize(int& w, int& h) override {
+        w = h = 0;
+        if (!detail::EnsureVideo()) return;
+        SDL_DisplayMode m;
+        int display = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
+        if (SDL_GetDesktopDisplayMode(display, &m) == 0) {
+            w = m.w;
+            h = m.h;
+        }
+    }
+
+    int DesktopRefreshRate() override {
+        SDL_DisplayMode m;
+        if (detail::EnsureVideo() && SDL_GetDesktopDisplayMode(0, &m) == 0 && m.refresh_rate > 0)
+            return m.refresh_rate;
+        return 60;
+    }
+
+    int WindowRefreshRate() override {
+        if (!window_) return -1;
+        SDL_DisplayMode m;
+        int display = SDL_GetWindowDisplayIndex(window_);
+        if (display >= 0 && SDL_GetDesktopDisplayMode(display, &m) == 0 && m.refresh_rate > 0)
+            return m.refresh_rate;
+        return -1;
+    }
+
+    void WindowRect(int& x, int& y, int& w, int& h) override {
+        x = y = w = h = 0;
+        if (!window_) return;
+        int top = 0, left = 0, bottom = 0, right = 0;
+        SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right);  // 0s when unknown
+        SDL_GetWindowPosition(window_, &x, &y);
+        SDL_GetWindowSize(window_, &w, &h);
+        x -= left;
+        y -= top;
+        w += left + right;
+        h += top + bottom;
+    }
+
+    void ClientPos(int& x, int& y) override {
+        x = y = 0;
+        if (window_) SDL_GetWindowPosition(window_, &x, &y);
+    }
+
+    void CentreWindow() override {
+        if (!window_ || fullScreen_) return;
+        SDL_SetWindowAlwaysOnTop(window_, SDL_FALSE);
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+
+    void MinimiseWindow() override {
+        if (window_) SDL_MinimizeWindow(window_);
+    }
+
+    bool WindowIsForeground() override {
+        if (!window_) return false;
+        // Nothing can take the focus away under a headless driver, and it
+        // never hands the focus to the window either.
+        if (detail::HeadlessVideo()) return true;
+        return (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    }
+
+    void SetWindowIcon() override {
+        if (!window_) return;
+        if (SDL_Surface* icon = detail::MakeIcon()) {
+            SDL_SetWindowIcon(window_, icon);
+            SDL_FreeSurface(icon);
+        }
+    }
+
+    bool IsFullScreen() override { return fullScreen_; }
+
+    // ---- used by the free functions below ----
+    SDL_Renderer* renderer() const { return renderer_; }
+    SDL_Window* window() const { return window_; }
+
+    void ApplyViewport() {
+        if (!renderer_) return;
+        SDL_Rect clip{g_state.vpX, g_state.vpY, std::max(0, g_state.vpW), std::max(0, g_state.vpH)};
+        SDL_RenderSetClipRect(renderer_, &clip);
+    }
+
+    void MoveMouseLogical(int x, int y) {
+        if (!window_ || !renderer_) return;
+        int wx = 0, wy = 0;
+        SDL_RenderLogicalToWindow(renderer_, static_cast<float>(x), static_cast<float>(y), &wx, &wy);
+        SDL_WarpMouseInWindow(window_, wx, wy);
+    }
+
+    void Flip(int sync) {
+        if (!renderer_) return;
+        bool wantVsync = sync == 1 || (sync == -1 && fullScreen_);
+        if (wantVsync != vsync_) {
+            SDL_RenderSetVSync(renderer_, wantVsync ? 1 : 0);  // best effort: some renderers cannot
+            vsync_ = wantVsync;
+        }
+        if (sync == -1 && !fullScreen_ && timedRate_ > 0) WaitForTimedFlip();
+        SDL_RenderPresent(renderer_);
+    }
+
+private:
+    // Spaces flips 1000/rate ms apart. The fractional millisecond is carried so
+    // that 60 Hz averages 16.67 ms; after a stall the schedule restarts instead
+    // of flipping a burst of frames without waiting.
+    void WaitForTimedFlip() {
+        const int period = 1000 / timedRate_;
+        const int remainder = 1000 % timedRate_;
+        int now = MilliSecs();
+        if (!timedStarted_ || now - nextFlip_ > period || nextFlip_ - now > period + 1) {
+            nextFlip_ = now;
+            carry_ = 0;
+            timedStarted_ = true;
+        }
+        int wait = nextFlip_ - now;
+        if (wait > 0) Delay(wait);
+        nextFlip_ += period;
+        carry_ += remainder;
+        if (carry_ >= timedRate_) {
+            carry_ -= timedRate_;
+            nextFlip_ += 1;
+        }
+    }
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    int logicalW_ = 0, logicalH_ = 0;
+    bool fullScreen_ = false;
+    bool vsync_ = false;
+    int timedRate_ = 0;
+    bool timedStarted_ = false;
+    int nextFlip_ = 0;
+    int carry_ = 0;
+};
+
+SdlDisplay& Sdl() {
+    // Never destroyed: SDL may already be shut down when static objects die.
+    static SdlDisplay* sdl = new SdlDisplay();
+    return *sdl;
+}
+
+std::unique_ptr<DisplayDevice> g_fake;
+
+SDL_Renderer* ActiveRenderer() { return g_fake ? nullptr : Sdl().renderer(); }
+
+bool PreparePrimitive(SDL_Renderer* r) {
+    const auto& s = g_state;
+    if (s.vpW <= 0 || s.vpH <= 0) return false;
+    Uint8 a = static_cast<Uint8>(std::lround(s.alpha * 255.0f));
+    SDL_BlendMode mode = SDL_BLENDMODE_BLEND;
+    switch (s.blend) {
+        case MASKBLEND:
+            if (s.alpha < 0.5f) return false;
+            mode = SDL_BLENDMODE_NONE;
+            a = 255;
+            break;
+        case SOLIDBLEND:
+            mode = SDL_BLENDMODE_NONE;
+            a = 255;
+            break;
+        case LIGHTBLEND: mode = SDL_BLENDMODE_ADD; break;
+        case SHADEBLEND:
+            mode = SDL_BLENDMODE_MOD;
+            a = 255;
+            break;
+        default: break;
+    }
+    if (a == 0 && mode != SDL_BLENDMODE_NONE && mode != SDL_BLENDMODE_MOD) return false;
+    SDL_SetRenderDrawBlendMode(r, mode);
+    SDL_SetRenderDrawColor(r, static_cast<Uint8>(s.r), static_cast<Uint8>(s.g), static_cast<Uint8>(s.b), a);
+    return true;
+}
+
+// Normalises a scaled rectangle so that a negative scale mirrors it about the
+// drawing position instead of producing a rectangle SDL ignores.
+SDL_FRect ScaledRect(float x, float y, float w, float h) {
+    float sw = w * g_state.scaleX, sh = h * g_state.scaleY;
+    SDL_FRect r{x, y, sw, sh};
+    if (r.w < 0) {
+        r.x += r.w;
+        r.w = -r.w;
+    }
+    if (r.h < 0) {
+        r.y += r.h;
+        r.h = -r.h;
+    }
+    return r;
+}
+
+}  // namespace
+
+namespace detail {
+SDL_Renderer* Renderer() { return ActiveRenderer(); }
+SDL_Window* Window() { return g_fake ? nullptr : Sdl().window(); }
+uint64_t RendererGeneration() { return g_generation; }
+
+void OnTitleChanged(const std::string& title) {
+    if (SDL_Window* w = Sdl().window()) SDL_SetWindowTitle(w, title.c_str());
+}
+
+void ShutdownAll() {
+    ShutdownAudio();
+    Sdl().CloseGraphics();
+    if (SDL_WasInit(0)) SDL_Quit();
+}
+
+void MoveMouseTo(int x, int y) { Sdl().MoveMouseLogical(x, y); }
+}  // namespace detail
+
+DisplayDevice& Display() {
+    if (g_fake) return *g_fake;
+    return Sdl();
+}
+
+void SetDisplayDevice(std::unique_ptr<DisplayDevice> device) { g_fake = std::move(device); }
+
+void Flip(int sync) {
+    if (!g_fake) Sdl().Flip(sync);
+}
+
+void SetClsColor(int r, int g, int b) {
+    detail::g_clsR = std::clamp(r, 0, 255);
+    detail::g_clsG = std::clamp(g, 0, 255);
+    detail::g_clsB = std::clamp(b, 0, 255);
+}
+
+void Cls() {
+    SDL_Renderer* r = ActiveRenderer();
+    if (!r) return;
+    SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(r, static_cast<Uint8>(detail::g_clsR), static_cast<Uint8>(detail::g_clsG),
+                           static_cast<Uint8>(detail::g_clsB), 255);
+    SDL_RenderClear(r);
+}
+
+void SetAutoMidHandle(bool on) { detail::g_autoMidHandle = on; }
+bool AutoMidHandle() { return detail::g_autoMidHandle; }
+
+void SetColor(int r, int g, int b) {
+    g_state.r = std::clamp(r, 0, 255);
+    g_state.g = std::clamp(g, 0, 255);
+    g_state.b = std::clamp(b, 0, 255);
+}
+
+void GetColor(int& r, int& g, int& b) {
+    r = g_state.r;
+    g = g_state.g;
+    b = g_state.b;
+}
+
+void SetAlpha(float a) {
+    if (std::isnan(a)) a = 0.0f;
+    g_state.alpha = std::clamp(a, 0.0f, 1.0f);
+}
+float GetAlpha() { return g_state.alpha; }
+
+void SetBlend(int mode) {
+    if (mode >= MASKBLEND && mode <= SHADEBLEND) g_state.blend = mode;
+}
+int GetBlend() { return g_state.blend; }
+
+void SetScale(float sx, float sy) {
+    g_state.scaleX = std::isfinite(sx) ? sx : 1.0f;
+    g_state.scaleY = std::isfinite(sy) ? sy : 1.0f;
+}
+
+void GetScale(float& sx, float& sy) {
+    sx = g_state.scaleX;
+    sy = g_state.scaleY;
+}
+
+void SetRotation(float degrees) { g_state.rotation = std::isfinite(degrees) ? degrees : 0.0f; }
+float GetRotation() { return g_state.rotation; }
+
+void SetViewport(int x, int y, int w, int h) {
+    g_state.vpX = x;
+    g_state.vpY = y;
+    g_state.vpW = w;
+    g_state.vpH = h;
+    if (!g_fake) Sdl().ApplyViewport();
+}
+
+void GetViewport(int& x, int& y, int& w, int& h) {
+    x = g_state.vpX;
+    y = g_state.vpY;
+    w = g_state.vpW;
+    h = g_state.vpH;
+}
+
+void Plot(float x, float y) {
+    SDL_Renderer* r = ActiveRenderer();
+    if (!r || !PreparePrimitive(r)) return;
+    SDL_RenderDrawPointF(r, x, y);
+}
+
+void DrawLine(float x1, float y1, float x2, float y2) {
+    SDL_Renderer* r = ActiveRenderer();
+    if (!r || !PreparePrimitive(r)) return;
+    SDL_RenderDrawLineF(r, x1, y1, x1 + (x2 - x1) * g_state.scaleX, y1 + (y2 - y1) * g_state.scaleY);
+}
+
+void DrawRect(float x, float y, float w, float h) {
+    SDL_Renderer* r = ActiveRenderer();
+    if (!r || !PreparePrimitive(r)) return;
+    SDL_FRect rect = ScaledRect(x, y, w, h);
+    if (rect.w <= 0 || rect.h <= 0) return;
+    SDL_RenderFillRectF(r, &rect);
+}
+
+void DrawOval(float x, float y, float w, float h) {
+    SDL_Renderer* r = ActiveRenderer();
+    if (!r || !PreparePrimitive(r)) return;
+    SDL_FRect box = ScaledRect(x, y, w, h);
+    if (!(box.w > 0 && box.h > 0) || box.h > 100000.0f) return;
+    // One rectangle per pixel row, each as wide as the ellipse at the row's centre.
+    const float rx = box.w / 2, ry = box.h / 2;
+    const float cx = box.x + rx, cy = box.y + ry;
+    std::vector<SDL_FRect> rows;
+    const int top = static_cast<int>(std::floor(box.y));
+    const int bottom = static_cast<int>(std::ceil(box.y + box.h));
+    rows.reserve(static_cast<size_t>(bottom - top));
+    for (int row = top; row < bottom; ++row) {
+        float dy = (row + 0.5f - cy) / ry;
+        if (dy <= -1.0f || dy >= 1.0f) continue;
+        float half = rx * std::sqrt(1.0f - dy * dy);
+        rows.push_back(SDL_FRect{cx - half, static_cast<float>(row), 2 * half, 1.0f});
+    }
+    if (!rows.empty()) SDL_RenderFillRectsF(r, rows.data(), static_cast<int>(rows.size()));
+}
+
+void DrawText(const std::string& text, float x, float y) { detail::DrawTextImpl(text, x, y); }
+int TextWidth(const std::string& text) { return detail::TextWidthImpl(text); }
+int TextHeight(const std::string& text) { return detail::TextHeightImpl(text); }
+
+}  // namespace platform

@@ -1,0 +1,519 @@
+// Pixmaps, images with frames and handles, their textures, drawing, grabbing
+// the back buffer and the collision layers.
+#include "tallyfold/platform/image.h"
+
+#include <SDL_image.h>
+#include <png.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+#include "internal.h"
+#include "tallyfold/platform/display.h"
+#include "tallyfold/platform/stream.h"
+
+namespace platform {
+
+// ---- Pixmap ----------------------------------------------------------------
+
+Pixmap::Pixmap(int width, int height)
+    : width_(std::max(0, width)),
+      height_(std::max(0, height)),
+      pixels_(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u) {}
+
+uint32_t Pixmap::ReadPixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    return pixels_[static_cast<size_t>(y) * width_ + x];
+}
+
+void Pixmap::WritePixel(int x, int y, uint32_t argb) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    pixels_[static_cast<size_t>(y) * width_ + x] = argb;
+}
+
+std::shared_ptr<Pixmap> Pixmap::Copy() const { return std::make_shared<Pixmap>(*this); }
+
+bool Pixmap::SavePNG(const std::string& path) const {
+    if (width_ <= 0 || height_ <= 0) return false;
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width_);
+    image.height = static_cast<png_uint_32>(height_);
+    // ARGB words in little-endian memory are the bytes B, G, R, A.
+    image.format = PNG_FORMAT_BGRA;
+    png_alloc_size_t size = 0;
+    const png_int_32 stride = width_;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels_.data(), stride, nullptr)) {
+        png_image_free(&image);
+        return false;
+    }
+    std::string bytes(size, '\0');
+    bool ok = png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels_.data(), stride, nullptr) != 0;
+    png_image_free(&image);
+    if (!ok) return false;
+    bytes.resize(size);
+    return SaveFileAtomic(path, bytes);
+}
+
+namespace detail {
+
+// ---- decoding --------------------------------------------------------------
+
+bool SizeAcceptable(int64_t w, int64_t h) {
+    return w > 0 && h > 0 && w <= kMaxImageSide && h <= kMaxImageSide && w * h <= kMaxImagePixels;
+}
+
+namespace {
+
+uint32_t Be32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]; }
+uint32_t Be16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
+uint32_t Le16(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
+int32_t Le32s(const uint8_t* p) {
+    return static_cast<int32_t>(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
+}
+
+// Names the decoder for the bytes and checks the size their header declares,
+// so that a damaged or hostile header never reaches an allocation. nullptr
+// when the data is not a picture we read.
+const char* SniffImage(const uint8_t* d, size_t n) {
+    static const uint8_t kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (n >= 24 && std::memcmp(d, kPng, 8) == 0) {
+        if (std::memcmp(d + 12, "IHDR", 4) != 0) return nullptr;
+        return SizeAcceptable(Be32(d + 16), Be32(d + 20)) ? "PNG" : nullptr;
+    }
+    if (n >= 4 && d[0] == 0xFF && d[1] == 0xD8) {
+        size_t i = 2;
+        while (i + 4 <= n) {
+            if (d[i] != 0xFF) return nullptr;
+            uint8_t marker = d[i + 1];
+            if (marker == 0xFF) {
+                ++i;
+                continue;
+            }
+            if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+                i += 2;
+                continue;
+            }
+            if (marker == 0xD9 || marker == 0xDA) return nullptr;  // no frame header before data
+            uint32_t len = Be16(d + i + 2);
+            bool sof = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+            if (sof) {
+                if (i + 9 > n) return nullptr;
+                return SizeAcceptable(Be16(d + i + 7), Be16(d + i + 5)) ? "JPG" : nullptr;
+            }
+            if (len < 2) return nullptr;
+            i += 2 + len;
+        }
+        return nullptr;
+    }
+    if (n >= 26 && d[0] == 'B' && d[1] == 'M') {
+        int64_t w = Le32s(d + 18);
+        int64_t h = Le32s(d + 22);
+        return SizeAcceptable(w, h < 0 ? -h : h) ? "BMP" : nullptr;
+    }
+    // TGA has no signature; accept only a plausible header.
+    if (n >= 18) {
+        uint8_t mapType = d[1], type = d[2], depth = d[16];
+        bool typeOk = type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11;
+        bool depthOk = depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
+        if (mapType <= 1 && typeOk && depthOk && SizeAcceptable(Le16(d + 12), Le16(d + 14))) return "TGA";
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::shared_ptr<Pixmap> DecodePixmap(const uint8_t* data, size_t size) {
+    if (!data || size == 0 || size > size_t(INT32_MAX)) return nullptr;
+    const char* type = SniffImage(data, size);
+    if (!type) return nullptr;
+    SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
+    if (!rw) return nullptr;
+    SDL_Surface* loaded = IMG_LoadTyped_RW(rw, 1, type);
+    if (!loaded) return nullptr;
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(loaded);
+    if (!argb) return nullptr;
+    if (!SizeAcceptable(argb->w, argb->h)) {
+        SDL_FreeSurface(argb);
+        return nullptr;
+    }
+    auto pixmap = std::make_shared<Pixmap>(argb->w, argb->h);
+    SDL_LockSurface(argb);
+    for (int y = 0; y < argb->h; ++y) {
+        std::memcpy(pixmap->Pixels() + static_cast<size_t>(y) * argb->w,
+                    static_cast<const uint8_t*>(argb->pixels) + static_cast<size_t>(y) * argb->pitch,
+                    static_cast<size_t>(argb->w) * 4);
+    }
+    SDL_UnlockSurface(argb);
+    SDL_FreeSurface(argb);
+    return pixmap;
+}
+
+// ---- textures --------------------------------------------------------------
+
+int TextureVariant(int blend) {
+    if (blend == MASKBLEND) return 1;
+    if (blend == SHADEBLEND) return 2;
+    return 0;
+}
+
+TextureSet::~TextureSet() { Release(); }
+
+void TextureSet::Release() {
+    bool alive = generation_ == RendererGeneration() && Renderer();
+    for (auto*& t : tex_) {
+        if (t && alive) SDL_DestroyTexture(t);
+        t = nullptr;
+    }
+}
+
+void TextureSet::Invalidate() { Release(); }
+
+bool TextureSet::Ready() const { return tex_[0] && generation_ == RendererGeneration(); }
+
+SDL_Texture* TextureSet::Get(const Pixmap& pixmap, int blend, bool filtered) {
+    SDL_Renderer* r = Renderer();
+    if (!r || pixmap.Width() <= 0 || pixmap.Height() <= 0) return nullptr;
+    if (generation_ != RendererGeneration()) {
+        for (auto*& t : tex_) t = nullptr;  // freed with their renderer
+        generation_ = RendererGeneration();
+    }
+    const int v = TextureVariant(blend);
+    if (tex_[v]) return tex_[v];
+    SDL_Texture* t =
+        SDL_CreateTexture(r, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, pixmap.Width(), pixmap.Height());
+    if (!t) return nullptr;
+    const size_t count = static_cast<size_t>(pixmap.Width()) * pixmap.Height();
+    const uint32_t* src = pixmap.Pixels();
+    std::vector<uint32_t> converted;
+    if (v == 1) {
+        // Mask: opaque where the pixel is at least half opaque, nothing elsewhere.
+        converted.resize(count);
+        for (size_t i = 0; i < count; ++i)
+            converted[i] = (src[i] >> 24) >= 128 ? (src[i] | 0xFF000000u) : 0u;
+        src = converted.data();
+    } else if (v == 2) {
+        // Shade multiplies the destination; premultiplied colour makes the
+        // multiply blend leave transparent pixels' destination untouched.
+        converted.resize(count);
+        for (size_t i = 0; i < count; ++i) {
+            uint32_t p = src[i], a = p >> 24;
+            uint32_t rr = ((p >> 16) & 0xFF) * a / 255, gg = ((p >> 8) & 0xFF) * a / 255, bb = (p & 0xFF) * a / 255;
+            converted[i] = (a << 24) | (rr << 16) | (gg << 8) | bb;
+        }
+        src = converted.data();
+    }
+    SDL_UpdateTexture(t, nullptr, src, pixmap.Width() * 4);
+    SDL_SetTextureScaleMode(t, (filtered && v != 1) ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    tex_[v] = t;
+    return t;
+}
+
+bool PrepareTexture(SDL_Texture* texture, int blend, const DrawState& s) {
+    if (!texture || s.vpW <= 0 || s.vpH <= 0) return false;
+    Uint8 a = static_cast<Uint8>(std::lround(s.alpha * 255.0f));
+    SDL_BlendMode mode = SDL_BLENDMODE_BLEND;
+    switch (blend) {
+        case MASKBLEND: a = 255; break;
+        case SOLIDBLEND:
+            mode = SDL_BLENDMODE_NONE;
+            a = 255;
+            break;
+        case LIGHTBLEND: mode = SDL_BLENDMODE_ADD; break;
+        case SHADEBLEND:
+            mode = SDL_BLENDMODE_MUL;
+            a = 255;
+            break;
+        default: break;
+    }
+    if (a == 0) return false;
+    if (SDL_SetTextureBlendMode(texture, mode) != 0 && mode == SDL_BLENDMODE_MUL)
+        SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_MOD);
+    SDL_SetTextureColorMod(texture, static_cast<Uint8>(s.r), static_cast<Uint8>(s.g), static_cast<Uint8>(s.b));
+    SDL_SetTextureAlphaMod(texture, a);
+    return true;
+}
+
+void CopyTransformed(SDL_Texture* texture, const SDL_Rect* src, float x, float y, float w, float h, float hx,
+                     float hy, const DrawState& s) {
+    SDL_Renderer* r = Renderer();
+    const float sx = s.scaleX, sy = s.scaleY;
+    if (!r || sx == 0.0f || sy == 0.0f || w <= 0 || h <= 0) return;
+    // A negative scale mirrors about the handle: SDL wants positive sizes, so
+    // the mirror becomes a flip and the rectangle starts on the other side.
+    int flip = SDL_FLIP_NONE;
+    SDL_FRect dst;
+    SDL_FPoint centre;
+    if (sx >= 0) {
+        dst.x = x - hx * sx;
+        centre.x = hx * sx;
+    } else {
+        dst.x = x + (w - hx) * sx;
+        centre.x = (w - hx) * -sx;
+        flip |= SDL_FLIP_HORIZONTAL;
+    }
+    if (sy >= 0) {
+        dst.y = y - hy * sy;
+        centre.y = hy * sy;
+    } else {
+        dst.y = y + (h - hy) * sy;
+        centre.y = (h - hy) * -sy;
+        flip |= SDL_FLIP_VERTICAL;
+    }
+    dst.w = w * std::fabs(sx);
+    dst.h = h * std::fabs(sy);
+    SDL_RenderCopyExF(r, texture, src, &dst, s.rotation, &centre, static_cast<SDL_RendererFlip>(flip));
+}
+
+}  // namespace detail
+
+// ---- images ----------------------------------------------------------------
+
+namespace {
+
+bool FilteredFlags(int flags) { return flags == IMAGE_DEFAULT_FLAGS || (flags & FILTEREDIMAGE) != 0; }
+
+class ImageImpl final : public Image {
+public:
+    ImageImpl(int w, int h, int frames, int flags) : w_(w), h_(h), flags_(flags) {
+        frames_.reserve(static_cast<size_t>(frames));
+        for (int i = 0; i < frames; ++i) frames_.push_back(std::make_unique<Frame>(w, h));
+        if (AutoMidHandle()) MidHandle();
+    }
+
+    int Width() const override { return w_; }
+    int Height() const override { return h_; }
+    int Frames() const override { return static_cast<int>(frames_.size()); }
+    void SetHandle(float x, float y) override {
+        hx_ = x;
+        hy_ = y;
+    }
+    float HandleX() const override { return hx_; }
+    float HandleY() const override { return hy_; }
+
+    Pixmap& LockFrame(int frame) override { return frames_[Clamp(frame)]->pixmap; }
+    void UnlockFrame(int frame) override { frames_[Clamp(frame)]->textures.Invalidate(); }
+
+    void GrabFrame(int x, int y, int frame) override {
+        if (frame < 0 || frame >= Frames()) return;
+        auto grabbed = GrabPixmap(x, y, w_, h_);
+        if (!grabbed) return;
+        frames_[frame]->pixmap = *grabbed;
+        frames_[frame]->textures.Invalidate();
+    }
+
+    void Precache() override {
+        for (auto& f : frames_) f->textures.Get(f->pixmap, ALPHABLEND, Filtered());
+    }
+
+    bool Filtered() const { return FilteredFlags(flags_); }
+    bool ValidFrame(int frame) const { return frame >= 0 && frame < Frames(); }
+    const Pixmap& FramePixmap(int frame) const { return frames_[frame]->pixmap; }
+    Pixmap& MutableFrame(int frame) { return frames_[frame]->pixmap; }
+    SDL_Texture* Texture(int frame, int blend) {
+        auto& f = *frames_[frame];
+        return f.textures.Get(f.pixmap, blend, Filtered());
+    }
+
+private:
+    struct Frame {
+        Frame(int w, int h) : pixmap(w, h) {}
+        Pixmap pixmap;
+        detail::TextureSet textures;
+    };
+    int Clamp(int frame) const { return std::clamp(frame, 0, Frames() - 1); }
+
+    int w_, h_;
+    float hx_ = 0, hy_ = 0;
+    int flags_;
+    std::vector<std::unique_ptr<Frame>> frames_;
+};
+
+std::shared_ptr<ImageImpl> MakeImage(int w, int h, int frames, int flags) {
+    if (frames < 1 || frames > 4096 || !detail::SizeAcceptable(w, h) ||
+        int64_t(w) * h * frames > detail::kMaxImagePixels)
+        return nullptr;
+    return std::make_shared<ImageImpl>(w, h, frames, flags);
+}
+
+std::shared_ptr<Image> CutStrip(const Pixmap& strip, int cellW, int cellH, int first, int count, int flags) {
+    if (cellW <= 0 || cellH <= 0 || first < 0 || count < 1) return nullptr;
+    const int cols = strip.Width() / cellW, rows = strip.Height() / cellH;
+    if (cols < 1 || rows < 1 || int64_t(first) + count > int64_t(cols) * rows) return nullptr;
+    auto image = MakeImage(cellW, cellH, count, flags);
+    if (!image) return nullptr;
+    for (int i = 0; i < count; ++i) {
+        const int cell = first + i;
+        const int ox = (cell % cols) * cellW, oy = (cell / cols) * cellH;
+        Pixmap& dst = image->MutableFrame(i);
+        for (int y = 0; y < cellH; ++y)
+            std::memcpy(dst.Pixels() + static_cast<size_t>(y) * cellW,
+                        strip.Pixels() + static_cast<size_t>(oy + y) * strip.Width() + ox,
+                        static_cast<size_t>(cellW) * 4);
+    }
+    return image;
+}
+
+ImageImpl* Impl(const std::shared_ptr<Image>& image) { return dynamic_cast<ImageImpl*>(image.get()); }
+
+}  // namespace
+
+std::shared_ptr<Pixmap> LoadPixmap(const std::string& path) {
+    auto bytes = LoadBytes(path);
+    return bytes ? LoadPixmap(*bytes) : nullptr;
+}
+
+std::shared_ptr<Pixmap> LoadPixmap(const std::vector<uint8_t>& bytes) {
+    return detail::DecodePixmap(bytes.data(), bytes.size());
+}
+
+std::shared_ptr<Pixmap> GrabPixmap(int x, int y, int w, int h) {
+    SDL_Renderer* r = detail::Renderer();
+    if (!r || !detail::SizeAcceptable(w, h)) return nullptr;
+    // The renderer reads physical pixels; map the logical rectangle through
+    // the letterbox scale and sample back to logical size.
+    float scx = 1, scy = 1;
+    SDL_RenderGetScale(r, &scx, &scy);
+    SDL_Rect vp;
+    SDL_RenderGetViewport(r, &vp);
+    if (scx <= 0 || scy <= 0) return nullptr;
+    SDL_Rect phys{static_cast<int>(std::lround((vp.x + x) * scx)), static_cast<int>(std::lround((vp.y + y) * scy)),
+                  std::max(1, static_cast<int>(std::lround(w * scx))),
+                  std::max(1, static_cast<int>(std::lround(h * scy)))};
+    if (int64_t(phys.w) * phys.h > detail::kMaxImagePixels) return nullptr;
+    std::vector<uint32_t> buffer(static_cast<size_t>(phys.w) * phys.h, 0u);
+    if (SDL_RenderReadPixels(r, &phys, SDL_PIXELFORMAT_ARGB8888, buffer.data(), phys.w * 4) != 0) return nullptr;
+    auto out = std::make_shared<Pixmap>(w, h);
+    for (int yy = 0; yy < h; ++yy) {
+        int py = std::min(phys.h - 1, static_cast<int>(yy * scy));
+        for (int xx = 0; xx < w; ++xx) {
+            int px = std::min(phys.w - 1, static_cast<int>(xx * scx));
+            out->Pixels()[static_cast<size_t>(yy) * w + xx] = buffer[static_cast<size_t>(py) * phys.w + px] | 0xFF000000u;
+        }
+    }
+    return out;
+}
+
+std::shared_ptr<Image> LoadImage(const std::string& path, int flags) {
+    auto pixmap = LoadPixmap(path);
+    return pixmap ? ImageFromPixmap(*pixmap, flags) : nullptr;
+}
+
+std::shared_ptr<Image> LoadImage(const std::vector<uint8_t>& bytes, int flags) {
+    auto pixmap = LoadPixmap(bytes);
+    return pixmap ? ImageFromPixmap(*pixmap, flags) : nullptr;
+}
+
+std::shared_ptr<Image> LoadAnimImage(const std::string& path, int cellW, int cellH, int first, int count,
+                                     int flags) {
+    auto pixmap = LoadPixmap(path);
+    return pixmap ? CutStrip(*pixmap, cellW, cellH, first, count, flags) : nullptr;
+}
+
+std::shared_ptr<Image> LoadAnimImage(const std::vector<uint8_t>& bytes, int cellW, int cellH, int first,
+                                     int count, int flags) {
+    auto pixmap = LoadPixmap(bytes);
+    return pixmap ? CutStrip(*pixmap, cellW, cellH, first, count, flags) : nullptr;
+}
+
+std::shared_ptr<Image> CreateImage(int w, int h, int frames, int flags) { return MakeImage(w, h, frames, flags); }
+
+std::shared_ptr<Image> ImageFromPixmap(const Pixmap& pixmap, int flags) {
+    auto image = MakeImage(pixmap.Width(), pixmap.Height(), 1, flags);
+    if (image) image->MutableFrame(0) = pixmap;
+    return image;
+}
+
+// ---- drawing ---------------------------------------------------------------
+
+void DrawImage(const std::shared_ptr<Image>& image, float x, float y, int frame) {
+    ImageImpl* img = Impl(image);
+    if (!img || !img->ValidFrame(frame) || !detail::Renderer()) return;
+    const auto& s = detail::State();
+    SDL_Texture* t = img->Texture(frame, s.blend);
+    if (!detail::PrepareTexture(t, s.blend, s)) return;
+    detail::CopyTransformed(t, nullptr, x, y, static_cast<float>(img->Width()), static_cast<float>(img->Height()),
+                            img->HandleX(), img->HandleY(), s);
+}
+
+void DrawSubImageRect(const std::shared_ptr<Image>& image, float x, float y, float w, float h, float sx, float sy,
+                      float sw, float sh, int frame) {
+    ImageImpl* img = Impl(image);
+    if (!img || !img->ValidFrame(frame) || !detail::Renderer()) return;
+    if (!(sw > 0 && sh > 0 && w > 0 && h > 0)) return;
+    // Clip the source to the frame and shrink the destination with it, so a
+    // rectangle reaching past the picture does not stretch what is left.
+    const float kx = w / sw, ky = h / sh;
+    float x0 = std::max(sx, 0.0f), y0 = std::max(sy, 0.0f);
+    float x1 = std::min(sx + sw, static_cast<float>(img->Width()));
+    float y1 = std::min(sy + sh, static_cast<float>(img->Height()));
+    SDL_Rect src{static_cast<int>(std::lround(x0)), static_cast<int>(std::lround(y0)), 0, 0};
+    src.w = static_cast<int>(std::lround(x1)) - src.x;
+    src.h = static_cast<int>(std::lround(y1)) - src.y;
+    if (src.w <= 0 || src.h <= 0) return;
+    const auto& s = detail::State();
+    SDL_Texture* t = img->Texture(frame, s.blend);
+    if (!detail::PrepareTexture(t, s.blend, s)) return;
+    detail::CopyTransformed(t, &src, x, y, (x1 - x0) * kx, (y1 - y0) * ky, -(x0 - sx) * kx, -(y0 - sy) * ky, s);
+}
+
+// ---- collision layers ------------------------------------------------------
+
+namespace {
+
+struct CollisionEntry {
+    std::shared_ptr<Image> image;
+    int frame;
+    int left, top;
+    int id;
+};
+
+std::array<std::vector<CollisionEntry>, 32>& Layers() {
+    static std::array<std::vector<CollisionEntry>, 32> layers;
+    return layers;
+}
+
+bool PixelsOverlap(const ImageImpl& a, int af, int ax, int ay, const ImageImpl& b, int bf, int bx, int by) {
+    const int x0 = std::max(ax, bx), y0 = std::max(ay, by);
+    const int x1 = std::min(ax + a.Width(), bx + b.Width()), y1 = std::min(ay + a.Height(), by + b.Height());
+    if (x0 >= x1 || y0 >= y1) return false;
+    const Pixmap& pa = a.FramePixmap(af);
+    const Pixmap& pb = b.FramePixmap(bf);
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            if ((pa.ReadPixel(x - ax, y - ay) >> 24) && (pb.ReadPixel(x - bx, y - by) >> 24)) return true;
+    return false;
+}
+
+}  // namespace
+
+void ResetCollisions(uint32_t layerMask) {
+    for (int i = 0; i < 32; ++i)
+        if (layerMask & (1u << i)) Layers()[i].clear();
+}
+
+std::vector<int> CollideImage(const std::shared_ptr<Image>& image, float x, float y, int frame, uint32_t collideMask,
+                              uint32_t writeMask, int id) {
+    std::vector<int> touched;
+    ImageImpl* img = Impl(image);
+    if (!img || !img->ValidFrame(frame)) return touched;
+    const int left = static_cast<int>(std::lround(x - img->HandleX()));
+    const int top = static_cast<int>(std::lround(y - img->HandleY()));
+    for (int i = 0; i < 32; ++i) {
+        if (!(collideMask & (1u << i))) continue;
+        for (const auto& e : Layers()[i]) {
+            if (std::find(touched.begin(), touched.end(), e.id) != touched.end()) continue;
+            auto* other = Impl(e.image);
+            if (PixelsOverlap(*img, frame, left, top, *other, e.frame, e.left, e.top)) touched.push_back(e.id);
+        }
+    }
+    for (int i = 0; i < 32; ++i)
+        if (writeMask & (1u << i)) Layers()[i].push_back(CollisionEntry{image, frame, left, top, id});
+    return touched;
+}
+
+}  // namespace platform

@@ -1,0 +1,118 @@
+#pragma once
+// Private glue between the platform's services. Nothing outside platform/src
+// includes this file.
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tallyfold/platform/image.h"
+
+namespace platform::detail {
+
+// ---- display -------------------------------------------------------------
+
+// The SDL renderer of the current context, or nullptr when there is none (no
+// graphics, or a fake display device is installed).
+SDL_Renderer* Renderer();
+SDL_Window* Window();
+// Bumped whenever a renderer is created or destroyed. Textures remember the
+// generation they were made in; a mismatch means the renderer that owned them
+// is gone (and freed them), so they must be recreated, never destroyed.
+uint64_t RendererGeneration();
+// Video subsystem up (lazily initialised); false when SDL cannot open video.
+bool EnsureVideo();
+// True for SDL's offscreen and dummy drivers: nothing is shown, nobody can
+// answer a dialog and there is no window manager to give focus.
+bool HeadlessVideo();
+void OnTitleChanged(const std::string& title);
+// Warps the system pointer to a logical position of the current window.
+void MoveMouseTo(int x, int y);
+// Closes the display and audio before the process ends.
+void ShutdownAll();
+void ShutdownAudio();
+
+struct DrawState {
+    int r = 255, g = 255, b = 255;
+    float alpha = 1.0f;
+    int blend = 3;  // ALPHABLEND
+    float scaleX = 1.0f, scaleY = 1.0f;
+    float rotation = 0.0f;
+    int vpX = 0, vpY = 0, vpW = 800, vpH = 600;
+};
+DrawState& State();
+
+// ---- textures --------------------------------------------------------------
+
+// The renderer-side copies of one pixmap: as is, thresholded for the mask
+// blend, and premultiplied for the shade blend. Made on demand and dropped when
+// the pixmap changes or the renderer goes away.
+class TextureSet {
+public:
+    TextureSet() = default;
+    TextureSet(const TextureSet&) = delete;
+    TextureSet& operator=(const TextureSet&) = delete;
+    ~TextureSet();
+    void Invalidate();
+    // The texture for a blend mode, made from the pixmap when needed; nullptr
+    // without a renderer or when SDL refuses.
+    SDL_Texture* Get(const Pixmap& pixmap, int blend, bool filtered);
+    bool Ready() const;
+
+private:
+    void Release();
+    SDL_Texture* tex_[3] = {nullptr, nullptr, nullptr};
+    uint64_t generation_ = 0;
+};
+
+// Applies colour, alpha and blend of the current state to a texture before a
+// copy. Returns false when nothing would be drawn.
+bool PrepareTexture(SDL_Texture* texture, int blend, const DrawState& state);
+// Index into TextureSet for a blend (0 plain, 1 mask, 2 premultiplied).
+int TextureVariant(int blend);
+
+// Draws src of a texture so that the point (hx, hy) of the source rectangle,
+// measured in destination units before scaling, lands on (x, y); the copy is
+// w x h destination units before scaling, then scaled and rotated about that
+// point by the current state.
+void CopyTransformed(SDL_Texture* texture, const SDL_Rect* src, float x, float y, float w, float h, float hx,
+                     float hy, const DrawState& state);
+
+// ---- images ----------------------------------------------------------------
+
+// Largest picture we decode: bigger headers are treated as damage rather
+// than an invitation to allocate gigabytes.
+constexpr int kMaxImageSide = 16384;
+constexpr int64_t kMaxImagePixels = int64_t(8192) * 8192;
+bool SizeAcceptable(int64_t w, int64_t h);
+// PNG, JPEG, BMP or TGA bytes to an ARGB pixmap; nullptr when unreadable.
+std::shared_ptr<Pixmap> DecodePixmap(const uint8_t* data, size_t size);
+
+// ---- text ------------------------------------------------------------------
+
+// UTF-8 decoding that never fails: an invalid byte decodes as U+FFFD.
+std::vector<uint32_t> DecodeUtf8(const std::string& text);
+void AppendUtf8(std::string& out, uint32_t codepoint);
+std::string Latin1ToUtf8(const std::string& bytes);
+std::string Utf8ToLatin1(const std::string& text);
+std::string SanitizeUtf8(const std::string& bytes);
+
+void DrawTextImpl(const std::string& text, float x, float y);
+int TextWidthImpl(const std::string& text);
+int TextHeightImpl(const std::string& text);
+
+// ---- input -----------------------------------------------------------------
+
+void HandleSdlEvent(const SDL_Event& event);
+int MapKeysym(const SDL_Keysym& keysym);
+// Async-signal-safe: only stores a lock-free flag that PumpMessages reads.
+void RequestTermination();
+
+// ---- misc --------------------------------------------------------------------
+
+std::string NormalizeSlashes(const std::string& path);
+std::string LowerAscii(std::string s);
+
+}  // namespace platform::detail
