@@ -45,7 +45,7 @@ bool Pixmap::SavePNG(const std::string& path) const {
     // ARGB words in little-endian memory are the bytes B, G, R, A.
     image.format = PNG_FORMAT_BGRA;
     png_alloc_size_t size = 0;
-    const png_int_32 stride = width_;
+    const png_int_32 stride = width_ * 4;  // counted in components, four per pixel
     if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels_.data(), stride, nullptr)) {
         png_image_free(&image);
         return false;
@@ -119,7 +119,15 @@ const char* SniffImage(const uint8_t* d, size_t n) {
         uint8_t mapType = d[1], type = d[2], depth = d[16];
         bool typeOk = type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11;
         bool depthOk = depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
-        if (mapType <= 1 && typeOk && depthOk && SizeAcceptable(Le16(d + 12), Le16(d + 14))) return "TGA";
+        if (mapType <= 1 && typeOk && depthOk && SizeAcceptable(Le16(d + 12), Le16(d + 14))) {
+            // The TGA decoder fills in whatever a short file lacks, so a
+            // truncated one must be caught here.
+            const uint64_t mapBytes = mapType ? uint64_t(Le16(d + 5)) * ((d[7] + 7) / 8) : 0;
+            const uint64_t start = 18 + uint64_t(d[0]) + mapBytes;
+            const uint64_t pixels = uint64_t(Le16(d + 12)) * Le16(d + 14) * ((depth + 7) / 8);
+            const bool rle = type >= 9;
+            if (rle ? n > start : n >= start + pixels) return "TGA";
+        }
     }
     return nullptr;
 }
