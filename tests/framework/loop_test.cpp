@@ -107,6 +107,7 @@ TEST_F(TimerTest, ClockWrapAndSlowMotion) {
     recorder->FixedRateLogic->Init();
     EXPECT_EQ(Frame(10).size(), 2u);
 
+    now = 5000;
     recorder->SlowMotionOn();
     EXPECT_FLOAT_EQ(recorder->FixedRateLogic->MS, 20.0f);
     EXPECT_FLOAT_EQ(recorder->CalcAnimLength(500), 100.0f);
@@ -265,6 +266,7 @@ TEST_F(EscapeTest, FocusLossSuspendsOrPausesByMode) {
     // Windowed: music and speech go off while inactive and come back after.
     Game->FullScreen = 0;
     Game->PauseOnLossOfFullScreenFocus = 1;
+    Game->MusicRestart = 0;  // a tune has been started
     platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});
     display->foreground = false;
     EXPECT_EQ(Step(), 0);
