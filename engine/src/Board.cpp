@@ -11,8 +11,6 @@ namespace {
 
 struct Catalogue {
   CombinationTable bySum;
-  // masks[sum][count]: the same combinations split by count, for the hot loops.
-  std::array<std::array<std::vector<std::uint16_t>, kMaxRunLength + 1>, kMaxSum + 1> masks;
 
   Catalogue() {
     for (int i = 0; i < 512; ++i) {
@@ -26,8 +24,6 @@ struct Catalogue {
         }
       }
       bySum[static_cast<std::size_t>(combination.sum)].push_back(combination);
-      masks[static_cast<std::size_t>(combination.sum)][static_cast<std::size_t>(combination.count)]
-          .push_back(static_cast<std::uint16_t>(mask));
     }
   }
 };
@@ -80,14 +76,6 @@ void TBoard::Resize(unsigned newRows, unsigned newColumns) {
 const CombinationTable& CombinationsBySum() { return TheCatalogue().bySum; }
 
 void BuildCombinations() { (void)TheCatalogue(); }
-
-std::span<const std::uint16_t> CombinationMasks(int sum, int count) {
-  if (sum < 0 || sum > static_cast<int>(kMaxSum) || count < 0 ||
-      count > static_cast<int>(kMaxRunLength)) {
-    return {};
-  }
-  return TheCatalogue().masks[static_cast<std::size_t>(sum)][static_cast<std::size_t>(count)];
-}
 
 unsigned ComboCandidateMask(int sum, int length, unsigned used) {
   unsigned all = 0;

@@ -22,6 +22,28 @@ DigitFiller::DigitFiller(const Template& layout, Random& random)
       if (run >= 0) runCells_[static_cast<std::size_t>(run)].push_back(index);
     }
   }
+  // Lengths of the open stretches ending at each cell, looking up, down, left and right.
+  openUp_.assign(layout.cellCount, 0);
+  openDown_.assign(layout.cellCount, 0);
+  openLeft_.assign(layout.cellCount, 0);
+  openRight_.assign(layout.cellCount, 0);
+  auto open = [&](unsigned r, unsigned c) { return layout.cells[r * columns_ + c] == 0; };
+  for (unsigned r = 0; r < rows_; ++r) {
+    for (unsigned c = 0; c < columns_; ++c) {
+      if (!open(r, c)) continue;
+      openUp_[r * columns_ + c] = static_cast<std::uint8_t>(1 + (r > 0 ? openUp_[(r - 1) * columns_ + c] : 0));
+      openLeft_[r * columns_ + c] = static_cast<std::uint8_t>(1 + (c > 0 ? openLeft_[r * columns_ + c - 1] : 0));
+    }
+  }
+  for (unsigned r = rows_; r-- > 0;) {
+    for (unsigned c = columns_; c-- > 0;) {
+      if (!open(r, c)) continue;
+      openDown_[r * columns_ + c] =
+          static_cast<std::uint8_t>(1 + (r + 1 < rows_ ? openDown_[(r + 1) * columns_ + c] : 0));
+      openRight_[r * columns_ + c] =
+          static_cast<std::uint8_t>(1 + (c + 1 < columns_ ? openRight_[r * columns_ + c + 1] : 0));
+    }
+  }
   digits.resize(layout.cellCount);
   for (unsigned i = 0; i < layout.cellCount; ++i) digits[i] = layout.cells[i] == 0 ? 0 : -1;
   allowed.assign(layout.cellCount, kAllDigits);
@@ -71,15 +93,10 @@ bool DigitFiller::VerticalSwapFree(unsigned R, unsigned C) const {
 
   for (unsigned i = top; i <= bottom; ++i) {
     if (i == R) continue;
-    const unsigned from = i < R ? i + 1 : R;
-    const unsigned to = i < R ? R : i - 1;
-    auto columnOpen = [&](unsigned x) {
-      if (!Open(i, x)) return false;
-      for (unsigned y = from; y <= to; ++y) {
-        if (!Open(y, x)) return false;
-      }
-      return true;
-    };
+    // Column x joins the rectangle when rows i..R are all open in it.
+    const unsigned height = (i < R ? R - i : i - R) + 1;
+    const std::uint8_t* stretch = i < R ? &openUp_[R * columns_] : &openDown_[R * columns_];
+    auto columnOpen = [&](unsigned x) { return stretch[x] >= height; };
     unsigned left = C;
     while (left > 1 && columnOpen(left - 1)) --left;
     unsigned right = C;
@@ -109,15 +126,9 @@ bool DigitFiller::HorizontalSwapFree(unsigned R, unsigned C) const {
 
   for (unsigned j = left; j <= right; ++j) {
     if (j == C) continue;
-    const unsigned from = j < C ? j + 1 : C;
-    const unsigned to = j < C ? C : j - 1;
-    auto rowOpen = [&](unsigned y) {
-      if (!Open(y, j)) return false;
-      for (unsigned x = from; x <= to; ++x) {
-        if (!Open(y, x)) return false;
-      }
-      return true;
-    };
+    const unsigned width = (j < C ? C - j : j - C) + 1;
+    const std::vector<std::uint8_t>& stretch = j < C ? openLeft_ : openRight_;
+    auto rowOpen = [&](unsigned y) { return stretch[y * columns_ + C] >= width; };
     unsigned top = R;
     while (top > 1 && rowOpen(top - 1)) --top;
     unsigned bottom = R;
@@ -133,29 +144,6 @@ bool DigitFiller::HorizontalSwapFree(unsigned R, unsigned C) const {
     }
   }
   return true;
-}
-
-// Can the rest of `run` still reach `sum` once `digit` stands in `cell`, with every
-// digit where `allowed` still permits it?
-bool DigitFiller::RestCanReach(int run, unsigned cell, int sum, int digit) const {
-  int rem = sum - digit;
-  unsigned emptyAllowed[kMaxRunLength];
-  int empties = 0;
-  for (unsigned other : CellsOf(run)) {
-    if (other == cell) continue;
-    if (digits[other] > 0) {
-      rem -= digits[other];
-    } else if (empties < static_cast<int>(kMaxRunLength)) {
-      emptyAllowed[empties++] = allowed[other];
-    }
-  }
-  if (empties == 0) return true;
-  const unsigned digitBit = 1u << digit;
-  for (std::uint16_t combo : CombinationMasks(rem, empties)) {
-    if (combo & digitBit) continue;
-    if (CanAssignAll(emptyAllowed, empties, combo)) return true;
-  }
-  return false;
 }
 
 void DigitFiller::CollectOrderings(const std::vector<unsigned>& empties, unsigned combo) {
@@ -215,6 +203,90 @@ void DigitFiller::CompleteRun(int run, int target, unsigned r, unsigned c) {
   }
 }
 
+namespace {
+
+// ComboCandidates for every sum at once.
+void CandidatesBySum(int length, unsigned used, std::array<unsigned, kMaxSum + 1>& out) {
+  for (int sum = 0; sum <= static_cast<int>(kMaxSum); ++sum) {
+    unsigned all = 0;
+    for (std::uint16_t mask : CombinationMasks(sum, length)) {
+      if ((mask & used) == used) all |= mask;
+    }
+    out[static_cast<std::size_t>(sum)] = all & ~used & 0x3FF;
+  }
+}
+
+}  // namespace
+
+// Of the candidate digits d per run sum: those for which the rest of the run can still be
+// completed, with every digit where `allowed` permits it.
+void DigitFiller::RestMasks(int run, unsigned cell, const std::array<unsigned, kMaxSum + 1>& candidates,
+                            std::array<unsigned, kMaxSum + 1>& ok) const {
+  int placed = 0;
+  unsigned emptyAllowed[kMaxRunLength];
+  int empties = 0;
+  for (unsigned other : CellsOf(run)) {
+    if (other == cell) continue;
+    if (digits[other] > 0) {
+      placed += digits[other];
+    } else if (empties < static_cast<int>(kMaxRunLength)) {
+      emptyAllowed[empties++] = allowed[other];
+    }
+  }
+  if (empties == 0) {
+    ok = candidates;
+    return;
+  }
+  // avoid[rest]: digits left out by some placeable set of digits for the empties that
+  // sums to rest. The cell's digit must be one of those, or the run would repeat it.
+  // Placeable sets are grown cell by cell over the subsets of the digits they allow.
+  std::array<unsigned, kMaxSum + 1> avoid{};
+  unsigned reachable = 0;
+  for (int j = 0; j < empties; ++j) reachable |= emptyAllowed[j];
+  if (empties == 1) {
+    for (unsigned free = emptyAllowed[0]; free; free &= free - 1) {
+      const unsigned bit = free & (0u - free);
+      avoid[static_cast<std::size_t>(std::countr_zero(bit))] |= ~bit & kAllDigits;
+    }
+  } else if (empties == 2) {
+    for (unsigned first = emptyAllowed[0]; first; first &= first - 1) {
+      const unsigned a = first & (0u - first);
+      for (unsigned second = emptyAllowed[1] & ~a; second; second &= second - 1) {
+        const unsigned b = second & (0u - second);
+        avoid[static_cast<std::size_t>(std::countr_zero(a) + std::countr_zero(b))] |= ~(a | b) & kAllDigits;
+      }
+    }
+  } else {
+    const unsigned universe = reachable >> 1;
+    std::array<std::uint8_t, 512> placeable;
+    ForEachSubset(universe, [&](unsigned set) { placeable[set] = 0; });
+    placeable[0] = 1;
+    ForEachSubset(universe, [&](unsigned set) {
+      if (!placeable[set]) return;
+      const int j = BitCount(set);
+      if (j == empties) {
+        avoid[kSubsetSums[set]] |= ~(set << 1) & kAllDigits;
+        return;
+      }
+      for (unsigned free = (emptyAllowed[j] >> 1) & ~set; free; free &= free - 1) {
+        placeable[set | (free & (0u - free))] = 1;
+      }
+    });
+  }
+  for (int sum = 0; sum <= static_cast<int>(kMaxSum); ++sum) {
+    unsigned mask = 0;
+    for (unsigned free = candidates[static_cast<std::size_t>(sum)]; free; free &= free - 1) {
+      const int d = std::countr_zero(free);
+      const int rest = sum - d - placed;
+      if (rest >= 0 && rest <= static_cast<int>(kMaxSum) &&
+          (avoid[static_cast<std::size_t>(rest)] & (1u << d))) {
+        mask |= 1u << d;
+      }
+    }
+    ok[static_cast<std::size_t>(sum)] = mask;
+  }
+}
+
 bool DigitFiller::FillDigits() {
   for (unsigned i = 0; i < layout_.cellCount; ++i) digits[i] = layout_.cells[i] == 0 ? 0 : -1;
   allowed.assign(layout_.cellCount, kAllDigits);
@@ -227,13 +299,10 @@ bool DigitFiller::FillDigits() {
   }
   random_.Shuffle(pending);
 
-  // Per cell, each test depends on one digit and at most one of the two sums, while the
-  // pair loop below asks for it up to 43 times: remember the answers.
-  enum : std::uint8_t { kUnknown = 0, kPass = 1, kFail = 2 };
-  std::array<std::uint8_t, 10> swapTest{};
-  std::array<std::array<std::uint8_t, 10>, kMaxSum + 1> downTest{};
-  std::array<std::array<std::uint8_t, 10>, kMaxSum + 1> acrossTest{};
+  std::array<unsigned, kMaxSum + 1> downCandidates{};
   std::array<unsigned, kMaxSum + 1> acrossCandidates{};
+  std::array<unsigned, kMaxSum + 1> downRest{};
+  std::array<unsigned, kMaxSum + 1> acrossRest{};
 
   while (!pending.empty()) {
     const unsigned cell = pending.back();
@@ -247,48 +316,43 @@ bool DigitFiller::FillDigits() {
 
     const unsigned usedDown = UsedDigits(downRun);
     const unsigned usedAcross = UsedDigits(acrossRun);
-    swapTest.fill(kUnknown);
-    for (auto& row : downTest) row.fill(kUnknown);
-    for (auto& row : acrossTest) row.fill(kUnknown);
-    for (int sA = kFirstSum; sA <= static_cast<int>(kMaxSum); ++sA) {
-      acrossCandidates[static_cast<std::size_t>(sA)] = ComboCandidates(sA, acrossRun, usedAcross);
+    CandidatesBySum(static_cast<int>(layout_.runs[static_cast<std::size_t>(downRun)].length), usedDown,
+                    downCandidates);
+    CandidatesBySum(static_cast<int>(layout_.runs[static_cast<std::size_t>(acrossRun)].length),
+                    usedAcross, acrossCandidates);
+    int acrossSums[kMaxSum + 1];
+    int acrossSumCount = 0;
+    for (int sum = kFirstSum; sum <= static_cast<int>(kMaxSum); ++sum) {
+      if (acrossCandidates[static_cast<std::size_t>(sum)] != 0) acrossSums[acrossSumCount++] = sum;
     }
-
-    auto passes = [&](std::uint8_t& memo, auto&& test) {
-      if (memo == kUnknown) memo = test() ? kPass : kFail;
-      return memo == kPass;
-    };
+    // Every test below depends on the digit and at most one of the two sums, while the
+    // pair loop asks for it up to 43 times: the run tests are tabled per sum up front,
+    // the swap test is run once per digit on first need.
+    RestMasks(downRun, cell, downCandidates, downRest);
+    RestMasks(acrossRun, cell, acrossCandidates, acrossRest);
+    unsigned swapTested = 0;
+    unsigned swapFree = 0;
 
     int best = 999;
     choices_.clear();
     for (int sD = kFirstSum; sD <= static_cast<int>(kMaxSum); ++sD) {
-      const unsigned candDown = ComboCandidates(sD, downRun, usedDown);
+      const unsigned candDown = downCandidates[static_cast<std::size_t>(sD)];
       if (candDown == 0) continue;
-      for (int sA = kFirstSum; sA <= static_cast<int>(kMaxSum); ++sA) {
+      const unsigned downOk = downRest[static_cast<std::size_t>(sD)];
+      for (int a = 0; a < acrossSumCount; ++a) {
+        const int sA = acrossSums[a];
         const unsigned both = candDown & acrossCandidates[static_cast<std::size_t>(sA)];
         const int n = BitCount(both);
         if (n == 0 || n > best) continue;
-        unsigned good = 0;
-        for (unsigned rest = both; rest; rest &= rest - 1) {
-          const int d = std::countr_zero(rest);
-          const auto ud = static_cast<std::size_t>(d);
-          const bool swapFree = passes(swapTest[ud], [&] {
-            digits[cell] = d;
-            bool free = NoSwapCycle(r, c);
-            digits[cell] = 0;
-            return free;
-          });
-          if (!swapFree) continue;
-          if (!passes(downTest[static_cast<std::size_t>(sD)][ud],
-                      [&] { return RestCanReach(downRun, cell, sD, d); })) {
-            continue;
-          }
-          if (!passes(acrossTest[static_cast<std::size_t>(sA)][ud],
-                      [&] { return RestCanReach(acrossRun, cell, sA, d); })) {
-            continue;
-          }
-          good |= 1u << d;
+        unsigned good = both & downOk & acrossRest[static_cast<std::size_t>(sA)];
+        for (unsigned untested = good & ~swapTested; untested; untested &= untested - 1) {
+          const unsigned bit = untested & (0u - untested);
+          digits[cell] = std::countr_zero(bit);
+          if (NoSwapCycle(r, c)) swapFree |= bit;
+          digits[cell] = 0;
+          swapTested |= bit;
         }
+        good &= swapFree;
         const int g = BitCount(good);
         if (g == 0 || g > best) continue;
         if (g < best) {

@@ -10,6 +10,13 @@
 #include "tallyfold/engine/Template.h"
 
 namespace engine {
+namespace {
+
+// A fill whose uniqueness takes longer than this to settle is dropped for the next one:
+// waiting for it would cost more than a fresh fill, and the game must not stall.
+constexpr std::uint64_t kGenerationEffort = 400'000;
+
+}  // namespace
 
 unsigned BlackCellTarget(unsigned rows, unsigned columns, int level) {
   struct Row {
@@ -61,7 +68,7 @@ bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, unsigned t
     FillObviousTest(board, nullptr);
     int count = 0;
     // A search given up counts as "not proven unique": that fill is thrown away.
-    if (!CountSolutions(board, count, false, nullptr) || count != 1) continue;
+    if (!CountSolutions(board, count, false, nullptr, kGenerationEffort) || count != 1) continue;
     for (unsigned i = 0; i < layout.cellCount; ++i) {
       const int digit = filler.digits[i];
       result[i] = digit < 0 ? 0xFF : static_cast<std::uint8_t>(digit);

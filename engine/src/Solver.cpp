@@ -17,21 +17,25 @@ bool Single(Domain d) { return d != 0 && (d & (d - 1)) == 0; }
 // consistent: a digit stays in a cell only while some combination of the run's clue,
 // placed as a whole, can put it there. Pruning never drops a digit that occurs in a
 // solution, so counts agree with a plain cell-by-cell enumeration.
+//
+// Cells still open after propagation often fall apart into groups that share no run.
+// Those are counted one by one and the counts multiplied; searching them together would
+// multiply the work instead, which is what makes sparse boards explode.
 class ClueSolver {
  public:
   ClueSolver(const TBoard& board, std::uint64_t effort);
 
   bool OutOfEffort() const { return outOfEffort_; }
 
-  // Number of solutions found, at most `limit`.
+  // Number of solutions, at most `limit`; remembers the first one met.
   int Count(int limit);
+
+  // The solution Count met first.
+  void FirstFound(std::vector<int>& digits) const;
 
   // The first solution in cell order with digits from 1 upwards; call after Count found
   // at least one. False when the effort ran out.
   bool FirstInOrder(std::vector<int>& digits);
-
-  // The first solution Count came across, for when it is the only one.
-  void FirstFound(std::vector<int>& digits) const;
 
   unsigned BoardIndex(int cell) const { return boardIndex_[static_cast<std::size_t>(cell)]; }
   int CellCount() const { return n_; }
@@ -44,13 +48,16 @@ class ClueSolver {
     std::array<int, kMaxRunLength> cells{};
   };
 
-  Domain* Level(int depth) { return &levels_[static_cast<std::size_t>(depth) * static_cast<std::size_t>(n_)]; }
+  Domain* Level(int depth) {
+    return &levels_[static_cast<std::size_t>(depth) * static_cast<std::size_t>(n_)];
+  }
   void EnqueueRunsOf(int cell);
   void Enqueue(int run);
   bool Propagate(Domain* dom);
   bool Revise(int run, Domain* dom);
   bool Spend(std::uint64_t units);
-  bool Search(int depth, int limit, int& found);
+  int CountScope(int depth, std::size_t scopeBegin, std::size_t scopeEnd, int limit);
+  int CountComponent(int depth, std::size_t begin, std::size_t end, int limit);
 
   int n_ = 0;
   bool broken_ = false;  // a white cell the board cannot fill: no solution at all
@@ -58,9 +65,15 @@ class ClueSolver {
   std::vector<std::array<int, 2>> cellRuns_;
   std::vector<Run> runs_;
   std::vector<Domain> levels_;
-  std::vector<Domain> firstFound_;
   std::vector<int> queue_;
   std::vector<std::uint8_t> queued_;
+  // Scopes and saved first solutions live on these stacks instead of per-call vectors.
+  std::vector<int> cellStack_;
+  std::vector<Domain> saveStack_;
+  std::size_t saveTop_ = 0;
+  std::vector<unsigned> seen_;
+  unsigned stamp_ = 0;
+  std::vector<Domain> solution_;  // per cell: the first solution of the scopes counted
   std::uint64_t effortLeft_;
   bool outOfEffort_ = false;
   bool rootConsistent_ = false;
@@ -105,7 +118,12 @@ ClueSolver::ClueSolver(const TBoard& board, std::uint64_t effort) : effortLeft_(
     if (run.cellCount != run.length) broken_ = true;
   }
 
-  levels_.assign(static_cast<std::size_t>(n_ + 2) * static_cast<std::size_t>(n_), 0);
+  const auto cells = static_cast<std::size_t>(n_);
+  levels_.assign((cells + 3) * cells, 0);
+  cellStack_.reserve((cells + 3) * cells);
+  saveStack_.assign((cells + 3) * cells, 0);
+  seen_.assign(cells, 0);
+  solution_.assign(cells, 0);
   queued_.assign(runs_.size(), 0);
   queue_.reserve(runs_.size());
   if (broken_) return;
@@ -195,36 +213,8 @@ bool ClueSolver::Revise(int runIndex, Domain* dom) {
       continue;
     }
 
-    // Which digit can cell j take in a full placement of `digits`? Forward table:
-    // the first popcount(s) cells can take exactly s; backward: the last ones can.
-    const unsigned set = digits >> 1;
-    std::array<std::uint8_t, 512> forward;
-    std::array<std::uint8_t, 512> backward;
-    ForEachSubset(set, [&](unsigned s) { forward[s] = backward[s] = 0; });
-    forward[0] = backward[0] = 1;
-    ForEachSubset(set, [&](unsigned s) {
-      const int j = BitCount(s);
-      if (j >= m) return;
-      if (forward[s]) {
-        for (unsigned f = (masks[j] >> 1) & ~s; f; f &= f - 1) forward[s | (f & (0u - f))] = 1;
-      }
-      if (backward[s]) {
-        for (unsigned f = (masks[m - 1 - j] >> 1) & ~s; f; f &= f - 1) {
-          backward[s | (f & (0u - f))] = 1;
-        }
-      }
-    });
-    if (!forward[set]) continue;
-    ForEachSubset(set, [&](unsigned s) {
-      if (!forward[s]) return;
-      const int j = BitCount(s);
-      if (j >= m) return;
-      for (unsigned f = (masks[j] >> 1) & ~s; f; f &= f - 1) {
-        const unsigned bit = f & (0u - f);
-        if (backward[set ^ s ^ bit]) support[j] |= bit << 1;
-      }
-    });
-    work += (1u << m) / 16;
+    if (!MatchingSupport(masks, m, digits, support)) continue;
+    work += 1;
   }
   if (!Spend(work)) return false;
 
@@ -240,23 +230,85 @@ bool ClueSolver::Revise(int runIndex, Domain* dom) {
   return true;
 }
 
-bool ClueSolver::Search(int depth, int limit, int& found) {
+// Counts the solutions of the cells cellStack_[scopeBegin, scopeEnd) at Level(depth),
+// which is propagated; cells outside the scope share no run with its open cells. On a
+// result of 1 or more, solution_ holds the first solution met for the scope.
+int ClueSolver::CountScope(int depth, std::size_t scopeBegin, std::size_t scopeEnd, int limit) {
+  if (!Spend(1)) return 0;
+  Domain* dom = Level(depth);
+  const std::size_t base = cellStack_.size();
+  for (std::size_t k = scopeBegin; k < scopeEnd; ++k) {
+    const int cell = cellStack_[k];
+    if (Single(dom[cell])) {
+      solution_[static_cast<std::size_t>(cell)] = dom[cell];
+    } else {
+      cellStack_.push_back(cell);
+    }
+  }
+  const std::size_t openEnd = cellStack_.size();
+  if (openEnd == base) return 1;
+
+  // Split the open cells into groups joined by shared runs, each laid out after openEnd.
+  ++stamp_;
+  for (std::size_t k = base; k < openEnd; ++k) {
+    const int first = cellStack_[k];
+    if (seen_[static_cast<std::size_t>(first)] == stamp_) continue;
+    seen_[static_cast<std::size_t>(first)] = stamp_;
+    std::size_t next = cellStack_.size();
+    cellStack_.push_back(first);
+    while (next < cellStack_.size()) {
+      const int cell = cellStack_[next++];
+      for (int run : cellRuns_[static_cast<std::size_t>(cell)]) {
+        if (run < 0) continue;
+        const Run& info = runs_[static_cast<std::size_t>(run)];
+        for (int j = 0; j < info.cellCount; ++j) {
+          const int other = info.cells[static_cast<std::size_t>(j)];
+          if (Single(dom[other]) || seen_[static_cast<std::size_t>(other)] == stamp_) continue;
+          seen_[static_cast<std::size_t>(other)] = stamp_;
+          cellStack_.push_back(other);
+        }
+      }
+    }
+    cellStack_.push_back(-1);  // group separator
+  }
+
+  int total = 1;
+  std::size_t begin = openEnd;
+  while (begin < cellStack_.size()) {
+    std::size_t end = begin;
+    while (cellStack_[end] >= 0) ++end;
+    // Once the product has reached the limit, the rest only need to be solvable.
+    const int count = CountComponent(depth, begin, end, total >= limit ? 1 : limit);
+    if (count == 0 || outOfEffort_) {
+      total = 0;
+      break;
+    }
+    total = std::min(limit, total * count);
+    begin = end + 1;
+  }
+  cellStack_.resize(base);
+  return total;
+}
+
+// Branches on the most constrained cell of one group of open cells.
+int ClueSolver::CountComponent(int depth, std::size_t begin, std::size_t end, int limit) {
   Domain* dom = Level(depth);
   int branch = -1;
   int smallest = 10;
-  for (int cell = 0; cell < n_; ++cell) {
+  for (std::size_t k = begin; k < end; ++k) {
+    const int cell = cellStack_[k];
     const int size = BitCount(dom[cell]);
-    if (size > 1 && size < smallest) {
+    if (size < smallest) {
       branch = cell;
       smallest = size;
       if (size == 2) break;
     }
   }
-  if (branch < 0) {
-    if (++found == 1) firstFound_.assign(dom, dom + n_);
-    return true;
-  }
 
+  const std::size_t width = end - begin;
+  const std::size_t saved = saveTop_;
+  saveTop_ += width;
+  int found = 0;
   Domain* next = Level(depth + 1);
   while (dom[branch] != 0) {
     const auto value = static_cast<Domain>(dom[branch] & (0u - dom[branch]));
@@ -264,38 +316,55 @@ bool ClueSolver::Search(int depth, int limit, int& found) {
     next[branch] = value;
     EnqueueRunsOf(branch);
     if (Propagate(next)) {
-      if (!Search(depth + 1, limit, found)) return false;
-      if (found >= limit) return true;
+      const int count = CountScope(depth + 1, begin, end, limit - found);
+      if (outOfEffort_) break;
+      if (count > 0 && found == 0) {
+        for (std::size_t k = 0; k < width; ++k) {
+          saveStack_[saved + k] = solution_[static_cast<std::size_t>(cellStack_[begin + k])];
+        }
+      }
+      found += count;
+      if (found >= limit) break;
     }
-    if (outOfEffort_) return false;
+    if (outOfEffort_) break;
     // The digit is done with; taking it out here narrows the remaining siblings.
     dom[branch] = static_cast<Domain>(dom[branch] & ~value);
     if (dom[branch] == 0) break;
     EnqueueRunsOf(branch);
     if (!Propagate(dom)) break;
   }
-  return !outOfEffort_;
+  if (found > 0) {
+    for (std::size_t k = 0; k < width; ++k) {
+      solution_[static_cast<std::size_t>(cellStack_[begin + k])] = saveStack_[saved + k];
+    }
+  }
+  saveTop_ = saved;
+  return outOfEffort_ ? 0 : found;
 }
 
 int ClueSolver::Count(int limit) {
   if (broken_ || !rootConsistent_ || limit <= 0) return 0;
-  if (n_ == 0) {
-    firstFound_.clear();
-    return 1;
-  }
   std::vector<Domain> root(Level(0), Level(0) + n_);
-  int found = 0;
-  Search(0, limit, found);
+  cellStack_.clear();
+  for (int cell = 0; cell < n_; ++cell) cellStack_.push_back(cell);
+  const int found = CountScope(0, 0, cellStack_.size(), limit);
+  cellStack_.clear();
   std::copy(root.begin(), root.end(), Level(0));
   return found;
+}
+
+void ClueSolver::FirstFound(std::vector<int>& digits) const {
+  digits.resize(solution_.size());
+  for (std::size_t cell = 0; cell < solution_.size(); ++cell) {
+    digits[cell] = std::countr_zero(static_cast<unsigned>(solution_[cell]));
+  }
 }
 
 // Settles the cells in order, each on its smallest digit that still leaves a solution.
 // A known solution that agrees with every choice so far vouches for its own digit, so
 // only smaller digits need a search of their own.
 bool ClueSolver::FirstInOrder(std::vector<int>& digits) {
-  if (firstFound_.size() != static_cast<std::size_t>(n_)) return false;
-  std::vector<Domain> known = firstFound_;
+  std::vector<Domain> known = solution_;
   Domain* state = Level(0);
   for (int cell = 0; cell < n_; ++cell) {
     while (!Single(state[cell])) {
@@ -307,12 +376,13 @@ bool ClueSolver::FirstInOrder(std::vector<int>& digits) {
         trial[cell] = value;
         EnqueueRunsOf(cell);
         if (Propagate(trial)) {
-          int found = 0;
-          Search(1, 1, found);
-          if (found > 0) {
-            known = firstFound_;
+          cellStack_.clear();
+          for (int c = 0; c < n_; ++c) cellStack_.push_back(c);
+          if (CountScope(1, 0, cellStack_.size(), 1) > 0) {
+            known = solution_;
             take = true;
           }
+          cellStack_.clear();
         }
         if (outOfEffort_) return false;
       }
@@ -326,13 +396,6 @@ bool ClueSolver::FirstInOrder(std::vector<int>& digits) {
     digits[static_cast<std::size_t>(cell)] = std::countr_zero(static_cast<unsigned>(state[cell]));
   }
   return true;
-}
-
-void ClueSolver::FirstFound(std::vector<int>& digits) const {
-  digits.resize(firstFound_.size());
-  for (std::size_t cell = 0; cell < firstFound_.size(); ++cell) {
-    digits[cell] = std::countr_zero(static_cast<unsigned>(firstFound_[cell]));
-  }
 }
 
 }  // namespace
@@ -366,7 +429,7 @@ bool CountSolutions(const TBoard& board, int& count, bool store, TBoard* out,
   if (store && out && count == 0 && found > 0) {
     std::vector<int> digits;
     if (found == 1 && wanted > 1) {
-      solver.FirstFound(digits);
+      solver.FirstFound(digits);  // the only solution is also the first
     } else if (!solver.FirstInOrder(digits)) {
       return false;
     }

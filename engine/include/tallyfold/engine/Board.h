@@ -65,9 +65,56 @@ using CombinationTable = std::array<std::vector<SumCombination>, kMaxSum + 1>;
 const CombinationTable& CombinationsBySum();
 void BuildCombinations();
 
+namespace detail {
+// The catalogue regrouped by (sum, count) at compile time, so that the hot loops of the
+// filler and the solver pay neither a call nor a first-use check for it.
+struct MaskIndex {
+  std::array<std::uint16_t, 512> masks{};
+  std::array<std::array<std::uint16_t, kMaxRunLength + 1>, kMaxSum + 1> start{};
+  std::array<std::array<std::uint16_t, kMaxRunLength + 1>, kMaxSum + 1> size{};
+};
+
+inline constexpr MaskIndex kMaskIndex = [] {
+  MaskIndex index;
+  std::array<unsigned, 512> sums{};
+  std::array<unsigned, 512> counts{};
+  for (unsigned i = 0; i < 512; ++i) {
+    for (unsigned d = 1; d <= 9; ++d) {
+      if (i & (1u << (d - 1))) {
+        sums[i] += d;
+        ++counts[i];
+      }
+    }
+    ++index.size[sums[i]][counts[i]];
+  }
+  std::uint16_t next = 0;
+  for (unsigned sum = 0; sum <= kMaxSum; ++sum) {
+    for (unsigned count = 0; count <= kMaxRunLength; ++count) {
+      index.start[sum][count] = next;
+      next = static_cast<std::uint16_t>(next + index.size[sum][count]);
+    }
+  }
+  std::array<std::array<std::uint16_t, kMaxRunLength + 1>, kMaxSum + 1> filled{};
+  for (unsigned i = 0; i < 512; ++i) {
+    const unsigned sum = sums[i], count = counts[i];
+    index.masks[index.start[sum][count] + filled[sum][count]++] = static_cast<std::uint16_t>(2 * i);
+  }
+  return index;
+}();
+}  // namespace detail
+
 // The masks of CombinationsBySum()[sum] whose count is `count`, in list order; empty when
 // sum or count are out of range. This is what every candidate computation iterates.
-std::span<const std::uint16_t> CombinationMasks(int sum, int count);
+inline std::span<const std::uint16_t> CombinationMasks(int sum, int count) {
+  if (sum < 0 || sum > static_cast<int>(kMaxSum) || count < 0 ||
+      count > static_cast<int>(kMaxRunLength)) {
+    return {};
+  }
+  const auto s = static_cast<std::size_t>(sum);
+  const auto c = static_cast<std::size_t>(count);
+  return {detail::kMaskIndex.masks.data() + detail::kMaskIndex.start[s][c],
+          detail::kMaskIndex.size[s][c]};
+}
 
 // Union of the combinations for (sum, length) that contain `used`, minus `used`.
 unsigned ComboCandidateMask(int sum, int length, unsigned used);

@@ -38,7 +38,8 @@ class DigitFiller {
   bool Open(unsigned r, unsigned c) const { return digits[r * columns_ + c] != -1; }
   bool VerticalSwapFree(unsigned R, unsigned C) const;
   bool HorizontalSwapFree(unsigned R, unsigned C) const;
-  bool RestCanReach(int run, unsigned cell, int sum, int digit) const;
+  void RestMasks(int run, unsigned cell, const std::array<unsigned, kMaxSum + 1>& candidates,
+                 std::array<unsigned, kMaxSum + 1>& ok) const;
   void CompleteRun(int run, int target, unsigned r, unsigned c);
   void CollectOrderings(const std::vector<unsigned>& empties, unsigned combo);
 
@@ -47,6 +48,7 @@ class DigitFiller {
   unsigned rows_;
   unsigned columns_;
   std::vector<std::vector<unsigned>> runCells_;
+  std::vector<std::uint8_t> openUp_, openDown_, openLeft_, openRight_;
   std::vector<Choice> choices_;
   std::vector<Ordering> options_;
 };

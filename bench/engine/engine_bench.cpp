@@ -1,0 +1,208 @@
+// engine-bench: times puzzle generation for every size and level of the game and the
+// custom-puzzle solver on a set of deliberately awkward descriptions, and prints a table.
+//
+//   engine-bench [--runs N] [--seed S] [--size N]...
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tallyfold/engine/Diagnostics.h"
+#include "tallyfold/engine/Engine.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr unsigned kTimeLimit = 5;
+
+double Since(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Percentile(std::vector<double> values, double p) {
+  std::sort(values.begin(), values.end());
+  // Nearest rank: the smallest value with at least p of the samples at or below it.
+  std::size_t rank = static_cast<std::size_t>(p * static_cast<double>(values.size()) + 0.999999);
+  rank = std::clamp<std::size_t>(rank, 1, values.size());
+  return values[rank - 1];
+}
+
+struct Description {
+  std::string name;
+  unsigned rows = 0;
+  unsigned columns = 0;
+  std::string dimensions;
+  std::string unfillable;
+  std::string records;
+  int recordCount = 0;
+};
+
+// Builds a description from a full grid (-1 black, 1..9 white) the way the game writes
+// one; `adjust` may then change clues to make the puzzle contradictory.
+Description FromGrid(std::string name, unsigned rows, unsigned columns, const std::vector<int>& grid,
+                     const std::function<void(unsigned, int&, int&)>& adjust = {}) {
+  Description d;
+  d.name = std::move(name);
+  d.rows = rows;
+  d.columns = columns;
+  d.dimensions = std::to_string(rows) + " " + std::to_string(columns);
+  for (unsigned i = 0; i < rows * columns; ++i) {
+    if (grid[i] >= 0) continue;
+    d.unfillable += std::to_string(i) + " ";
+    unsigned r = i / columns, c = i % columns;
+    int downSum = 0, downLength = 0, acrossSum = 0, acrossLength = 0;
+    for (unsigned y = r + 1; y < rows && grid[y * columns + c] > 0; ++y, ++downLength) {
+      downSum += grid[y * columns + c];
+    }
+    for (unsigned x = c + 1; x < columns && grid[r * columns + x] > 0; ++x, ++acrossLength) {
+      acrossSum += grid[r * columns + x];
+    }
+    if (downLength == 0 && acrossLength == 0) continue;
+    if (adjust) adjust(i, downSum, acrossSum);
+    d.records += std::to_string(i) + " " + std::to_string(downSum) + " " +
+                 std::to_string(downLength) + " " + std::to_string(acrossSum) + " " +
+                 std::to_string(acrossLength) + " ";
+    ++d.recordCount;
+  }
+  return d;
+}
+
+// A 14 x 14 board that is white except for the frame and one black row and column,
+// which cut it into blocks of 9 x 9, 9 x 3, 3 x 9 and 3 x 3: as sparse as the run
+// length limit allows. Digits follow a shifted pattern so that rows and columns differ.
+std::vector<int> SparseGrid(unsigned size, unsigned cut) {
+  std::vector<int> grid(size * size, -1);
+  for (unsigned r = 1; r < size; ++r) {
+    for (unsigned c = 1; c < size; ++c) {
+      if (r == cut || c == cut) continue;
+      grid[r * size + c] = static_cast<int>((r * 3 + r / 3 + c) % 9) + 1;
+    }
+  }
+  return grid;
+}
+
+std::vector<Description> HardDescriptions() {
+  std::vector<Description> set;
+
+  // Every run holds all nine digits: the solver has to prove two Latin squares exist.
+  {
+    std::vector<int> grid(100, -1);
+    for (unsigned r = 1; r < 10; ++r)
+      for (unsigned c = 1; c < 10; ++c) grid[r * 10 + c] = static_cast<int>((r * 3 + r / 3 + c) % 9) + 1;
+    set.push_back(FromGrid("open 9x9, all sums 45", 10, 10, grid));
+  }
+
+  set.push_back(FromGrid("sparse 14x14, long runs", 14, 14, SparseGrid(14, 10)));
+
+  // The same board with one clue of the last 3 x 3 block raised: the contradiction
+  // lies at the far end of the board in index order.
+  set.push_back(FromGrid("sparse 14x14, late contradiction", 14, 14, SparseGrid(14, 10),
+                         [](unsigned index, int&, int& acrossSum) {
+                           if (index == 12 * 14 + 10) ++acrossSum;
+                         }));
+
+  // Row and column totals agree, but the digits missing from the rows (1 and 4) are not
+  // those missing from the columns (2 and 3): no run on its own shows the conflict.
+  {
+    const int rowMissing[8] = {1, 4, 5, 5, 6, 6, 7, 7};
+    const int columnMissing[8] = {2, 3, 5, 5, 6, 6, 7, 7};
+    Description d;
+    d.name = "open 8x8, digit counts disagree";
+    d.rows = d.columns = 9;
+    d.dimensions = "9 9";
+    d.unfillable = "0 1 2 3 4 5 6 7 8 9 18 27 36 45 54 63 72 ";
+    d.records = "0 0 0 0 0 ";
+    d.recordCount = 1;
+    for (int k = 1; k <= 8; ++k) {
+      d.records += std::to_string(k) + " " + std::to_string(45 - columnMissing[k - 1]) + " 8 0 0 ";
+      d.records += std::to_string(k * 9) + " 0 0 " + std::to_string(45 - rowMissing[k - 1]) + " 8 ";
+      d.recordCount += 2;
+    }
+    set.push_back(d);
+  }
+
+  // Generated hard puzzles have exactly one solution, which must be proven.
+  for (std::uint32_t seed : {11u, 12u, 13u}) {
+    std::vector<std::uint8_t> cells(14 * 14);
+    if (!engine::GeneratePuzzle(14, 14, engine::BlackCellTarget(14, 14, 3), 0, cells, seed)) continue;
+    std::vector<int> grid(cells.begin(), cells.end());
+    for (int& v : grid) v = v == 0xFF ? -1 : v;
+    set.push_back(FromGrid("generated 14x14 hard, seed " + std::to_string(seed), 14, 14, grid));
+  }
+  return set;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int runs = 100;
+  std::uint32_t baseSeed = 1;
+  std::vector<unsigned> sizes;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--runs" && i + 1 < argc) {
+      runs = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--seed" && i + 1 < argc) {
+      baseSeed = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (arg == "--size" && i + 1 < argc) {
+      sizes.push_back(static_cast<unsigned>(std::atoi(argv[++i])));
+    } else {
+      std::fprintf(stderr, "usage: engine-bench [--runs N] [--seed S] [--size N]...\n");
+      return 2;
+    }
+  }
+  if (sizes.empty()) sizes = {6, 7, 9, 12, 14};
+
+  // The generator's layout dumps and debug lines would break up the table.
+  std::ostringstream diagnostics;
+  engine::RedirectDiagnostics(&diagnostics, &diagnostics);
+
+  std::printf("Puzzle generation: %d seeded calls per row (seeds %u..%u), time limit %u s\n\n",
+              runs, baseSeed, baseSeed + static_cast<unsigned>(runs) - 1, kTimeLimit);
+  std::printf("%-6s %-6s %10s %10s %10s %9s\n", "size", "level", "median ms", "p95 ms", "max ms",
+              "timeouts");
+  for (unsigned size : sizes) {
+    for (int level = 1; level <= 3; ++level) {
+      std::vector<double> times;
+      int timeouts = 0;
+      std::vector<std::uint8_t> result(size * size);
+      const unsigned target = engine::BlackCellTarget(size, size, level);
+      for (int k = 0; k < runs; ++k) {
+        diagnostics.str({});
+        const Clock::time_point start = Clock::now();
+        const bool made = engine::GeneratePuzzle(size, size, target, kTimeLimit, result,
+                                                 baseSeed + static_cast<std::uint32_t>(k));
+        const double ms = Since(start);
+        times.push_back(ms);
+        if (!made && ms >= kTimeLimit * 1000.0) ++timeouts;
+      }
+      std::printf("%-6s %-6d %10.1f %10.1f %10.1f %9d\n",
+                  (std::to_string(size) + "x" + std::to_string(size)).c_str(), level,
+                  Percentile(times, 0.5), Percentile(times, 0.95),
+                  *std::max_element(times.begin(), times.end()), timeouts);
+      std::fflush(stdout);
+    }
+  }
+
+  std::printf("\nCustom puzzle solver\n\n");
+  std::printf("%-36s %-14s %10s\n", "description", "result", "ms");
+  for (const Description& d : HardDescriptions()) {
+    std::vector<std::uint8_t> solution(d.rows * d.columns);
+    diagnostics.str({});
+    const Clock::time_point start = Clock::now();
+    const bool solved = engine::SolveCustomPuzzle(d.rows, d.columns, d.dimensions, d.unfillable,
+                                                  d.records, d.recordCount, solution);
+    const double ms = Since(start);
+    const char* result = solved ? "solved" : "not solvable";
+    if (!solved && diagnostics.str().find("search limit") != std::string::npos) result = "gave up";
+    std::printf("%-36s %-14s %10.1f\n", d.name.c_str(), result, ms);
+  }
+  return 0;
+}
