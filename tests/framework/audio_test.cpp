@@ -24,6 +24,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// OpenAL reads its backend once, at first use: the null device exists on every
+// machine, with or without a sound card. A value set from outside (the mixer
+// tests' wave writer) is kept.
+const bool NullAudioBackend = [] { return ::setenv("ALSOFT_DRIVERS", "null", 0) == 0; }();
+
 std::string RaisedBy(const std::function<void()>& action) {
     try {
         action();

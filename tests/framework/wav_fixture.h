@@ -12,7 +12,9 @@ inline std::vector<uint8_t> MakeWav(double seconds, int rate = 22050, double fre
     auto put = [&](uint32_t v, int bytes) {
         for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
     };
-    auto tag = [&](const char* t) { out.insert(out.end(), t, t + 4); };
+    auto tag = [&](const char* t) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(t[i]));
+    };
     tag("RIFF");
     put(36 + dataBytes, 4);
     tag("WAVE");
