@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/paths/errors.h"
 #include "framework/util/strings.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/font.h"
@@ -209,4 +210,19 @@ std::shared_ptr<TPakFileStreamFactory> RegisterPakFileStreamFactory(std::shared_
     factory->Protocoll = protocol;
     platform::RegisterStreamFactory(factory);
     return factory;
+}
+
+void CreateArchiveFonts(const TPakFileManager& manager) {
+    const std::string name = "calibri.ttf";
+    auto render = [&](int size) {
+        auto font = manager.GetImageFont(name, size, platform::FONT_SMOOTH);
+        if (!font) ShowError("Error loading font " + manager.Path + name, 1);
+        return font;
+    };
+    Font12 = render(12);
+    Font16 = render(16);
+    Font18 = render(18);
+    Font20 = render(20);
+    Font25 = render(25);
+    Font34 = render(34);
 }

@@ -66,6 +66,11 @@ public:
                                            bool writable) override;
 };
 
+// Font12 ... Font34: the manager's "calibri.ttf" at 12, 16, 18, 20, 25 and 34
+// pixels, smoothed. Without a usable font nothing can be drawn, so a missing
+// one is a fatal error.
+void CreateArchiveFonts(const TPakFileManager& manager);
+
 // Registers a factory for the protocol over the manager and returns it, so the
 // caller can unregister it again.
 std::shared_ptr<TPakFileStreamFactory> RegisterPakFileStreamFactory(std::shared_ptr<TPakFileManager> manager,

@@ -12,6 +12,7 @@
 #include "tallyfold/platform/font.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/stream.h"
+#include "tallyfold/platform/system.h"
 #include "wav_fixture.h"
 
 namespace fs = std::filesystem;
@@ -339,4 +340,32 @@ TEST_F(ArchiveTest, NamesCutAtAStrayTerminator) {
     Write("data.pak", bytes);
     auto pak = TPakFileManager::Create(dir.string(), ".pak");
     EXPECT_EQ(pak->GetString("real.txt"), "v");
+}
+
+TEST_F(ArchiveTest, SixFontsFromTheArchiveOrAStop) {
+    std::vector<std::string> notices;
+    platform::SetNotifyHook([&](const std::string& text, bool) { notices.push_back(text); });
+    auto empty = TPakFileManager::Create(dir.string(), ".pak");
+    std::string raised;
+    try {
+        CreateArchiveFonts(*empty);
+    } catch (const RuntimeError& e) {
+        raised = e.what();
+    }
+    EXPECT_EQ(raised, "Error loading font " + Folder() + "calibri.ttf");
+    EXPECT_EQ(notices.size(), 1u);
+    platform::SetNotifyHook({});
+
+    std::ifstream in("/usr/share/fonts/truetype/crosextra/Carlito-Regular.ttf", std::ios::binary);
+    if (!in) GTEST_SKIP() << "Carlito is not installed";
+    Write("data.pak", PakV11({{"Calibri.ttf", 3, std::string((std::istreambuf_iterator<char>(in)), {})}}));
+    CreateArchiveFonts(*TPakFileManager::Create(dir.string(), ".pak"));
+    std::vector<std::pair<std::shared_ptr<platform::ImageFont>, int>> fonts = {
+        {Font12, 12}, {Font16, 16}, {Font18, 18}, {Font20, 20}, {Font25, 25}, {Font34, 34}};
+    for (auto& [font, size] : fonts) {
+        ASSERT_TRUE(font);
+        EXPECT_EQ(font->Size(), size);
+    }
+    EXPECT_LT(Font12->TextWidth("Kakuro"), Font34->TextWidth("Kakuro"));
+    Font12 = Font16 = Font18 = Font20 = Font25 = Font34 = nullptr;
 }
