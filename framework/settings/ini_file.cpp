@@ -73,6 +73,9 @@ int TIniFile::Add(const std::string& name, const std::string& value) {
 }
 
 int TIniFile::Save() {
+    // A settings object that has not been given its file yet has nowhere to go;
+    // writing ".ini" into whatever folder is current would only leave litter.
+    if (FileName.empty()) return 0;
     const std::string path = "utf8::" + FileName + ".ini";
     try {
         Checkpoint = 5007;
@@ -98,6 +101,7 @@ int TIniFile::Save() {
 }
 
 int TIniFile::Load() {
+    if (FileName.empty()) return 0;
     if (auto bytes = ReadSettingsBytes(FileName + ".ini")) {
         for (const std::string& text : SplitSettingsLines(*bytes)) {
             std::string name = UpperCase(BeforeFirst(text, "="));

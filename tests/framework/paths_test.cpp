@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "framework/core/input.h"
+#include "framework/paths/errors.h"
+#include "framework/paths/paths.h"
+#include "framework/paths/screenshot.h"
+#include "framework/widgets/pointer.h"
+#include "framework/util/datetime.h"
+#include "scratch_dir.h"
+#include "tallyfold/platform/files.h"
+#include "tallyfold/platform/input.h"
+#include "tallyfold/platform/system.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+class PathsGame : public TGame {
+public:
+    using TGame::PrepareSharedFolder;
+};
+
+// Points the common application-data folder at a scratch folder for one test.
+class PathsTest : public FrameworkTest {
+protected:
+    void SetUp() override {
+        FrameworkTest::SetUp();
+        const char* old = std::getenv("XDG_DATA_HOME");
+        hadXdg = old != nullptr;
+        if (old) oldXdg = old;
+        setenv("XDG_DATA_HOME", common.Folder().c_str(), 1);
+        oldShared = SharedDataPath;
+    }
+    void TearDown() override {
+        if (hadXdg)
+            setenv("XDG_DATA_HOME", oldXdg.c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+        SharedDataPath = oldShared;
+        FrameworkTest::TearDown();
+    }
+    fs::perms Mode(const std::string& path) { return fs::status(path).permissions(); }
+
+    ScratchDir common;
+    bool hadXdg = false;
+    std::string oldXdg, oldShared;
+};
+
+std::string Raised(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "";
+}
+}  // namespace
+
+TEST_F(PathsTest, SubPathAndResourcePaths) {
+    Game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    const std::string sub = common.Folder() + "Vellacor Games/Tallyfold/";
+    EXPECT_EQ(SpecialFolderPath(CSIDL_COMMON_APPDATA), common.Folder());
+    EXPECT_EQ(SpecialFolderPath(26), "");
+    EXPECT_EQ(Game->UseCorrectPath, 1);
+    EXPECT_EQ(Game->SubPath, sub);
+    EXPECT_EQ(SharedDataPath, sub);
+    EXPECT_EQ(Game->ProfilePath, sub + "profiles/");
+    EXPECT_EQ(Game->ImagePath, "data/graphics/");
+    EXPECT_EQ(Game->TextPath, "data/text/");
+
+    // Without the shared folder everything stays beside the program.
+    Game = std::make_shared<TGame>();
+    Game->UseCorrectPath = 0;
+    Game->DataPrefix = "base/";
+    Game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    EXPECT_EQ(Game->SubPath, "Vellacor Games/Tallyfold/");
+    EXPECT_EQ(Game->ProfilePath, "base/data/profiles/");
+    EXPECT_EQ(Game->ImagePath, "base/data/graphics/");
+    Game->SetSubPath("");
+    EXPECT_EQ(Game->SubPath, "");
+    EXPECT_EQ(SharedDataPath, "");
+
+    Game->SetTextPath("x\\text\\");
+    EXPECT_EQ(Game->TextPath, "x\\text\\");
+}
+
+TEST_F(PathsTest, SharedFolderIsCreatedAndOpenedUpToTheCommonFolder) {
+    auto game = std::make_shared<PathsGame>();
+    Game = game;
+    // An existing parent that its owner cannot write, and a common folder whose
+    // rights must stay as they are.
+    fs::create_directories(common / "Vellacor Games");
+    fs::permissions(common / "Vellacor Games", fs::perms::owner_read | fs::perms::owner_exec);
+    fs::permissions(common.Folder(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                                         fs::perms::others_exec);
+    const fs::perms commonBefore = Mode(common.Folder());
+
+    game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    game->PrepareSharedFolder();
+    EXPECT_EQ(Checkpoint, 1004);
+    EXPECT_EQ(platform::FileType(game->SubPath), platform::FILETYPE_DIR);
+    EXPECT_EQ(Mode(game->SubPath) & fs::perms::owner_all, fs::perms::owner_all);
+    EXPECT_EQ(Mode(common / "Vellacor Games") & fs::perms::owner_all, fs::perms::owner_all);
+    EXPECT_EQ(Mode(common.Folder()), commonBefore);
+    EXPECT_TRUE(notices.empty());
+
+    // Nothing is made writable for other users.
+    EXPECT_EQ(Mode(game->SubPath) & (fs::perms::group_write | fs::perms::others_write), fs::perms::none);
+}
+
+TEST_F(PathsTest, SharedFolderThatCannotBeCreatedEndsTheProgram) {
+    WriteBytes(common / "blocker", "a file where a folder should be");
+    setenv("XDG_DATA_HOME", (common / "blocker").c_str(), 1);
+    auto game = std::make_shared<PathsGame>();
+    Game = game;
+    game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    const std::string message = "Cannot create shared data folder " + game->SubPath;
+    EXPECT_EQ(Raised([&] { game->PrepareSharedFolder(); }), message);
+    EXPECT_EQ(Checkpoint, 1002);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0], message);
+}
+
+TEST(Paths, ReleaseAppFileDropsTheDebugInfix) {
+    EXPECT_EQ(ReleaseAppFile("C:/Games/Tallyfold.debug.exe"), "C:/Games/Tallyfold.exe");
+    EXPECT_EQ(ReleaseAppFile("/opt/game/tallyfold.debug"), "/opt/game/tallyfold");
+    EXPECT_EQ(ReleaseAppFile("/opt/game/tallyfold"), "/opt/game/tallyfold");
+    EXPECT_EQ(ReleaseAppFile("C:/Games/Tallyfold.exe"), "C:/Games/Tallyfold.exe");
+    // Only a real ".debug" infix counts; a name that merely ends in "debug" stays.
+    EXPECT_EQ(ReleaseAppFile("/opt/mydebug.exe"), "/opt/mydebug.exe");
+    EXPECT_EQ(ReleaseAppFile("/opt/.debug"), "/opt/.debug");
+    EXPECT_EQ(ReleaseAppFile("/opt/x.debug/tallyfold"), "/opt/x.debug/tallyfold");
+
+    const std::string program = platform::StripAll(ReleaseAppFile(platform::AppFile()));
+    EXPECT_EQ(SettingsFileName(1, "/shared/"), "/shared/" + program);
+    EXPECT_EQ(SettingsFileName(0, "/shared/"), platform::StripExt(ReleaseAppFile(platform::AppFile())));
+}
+
+TEST_F(PathsTest, ErrorReportsReachTheHandlerAndTheLog) {
+    SharedDataPath = common.Folder();
+    display->open = true;
+
+    // A ShowError in the middle of creating the display mode.
+    Checkpoint = 114;
+    std::string shown = Raised([] {
+        try {
+            ShowError("Cannot load picture", 1);
+        } catch (const std::exception& e) {
+            ReportException(e);
+            throw;
+        }
+    });
+    EXPECT_EQ(shown, "Cannot load picture");
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[0], "Cannot load picture");
+    EXPECT_EQ(notices[1], "(114) Cannot load picture");
+    EXPECT_FALSE(display->open);
+
+    const std::string log = ReadBytes(common / "ErrorLog.txt");
+    // "Date: 05 Mar 2009", "Time: 07:04:09", then the report; each line ends in CR LF.
+    ASSERT_EQ(log.size(), 17 + 2 + 14 + 2 + 25 + 2u) << log;
+    EXPECT_EQ(log.substr(0, 6), "Date: ");
+    EXPECT_EQ(log.substr(17, 8), "\r\nTime: ");
+    EXPECT_EQ(log.substr(27, 1) + log.substr(30, 1), "::");
+    EXPECT_EQ(log.substr(33), "\r\n(114) Cannot load picture\r\n");
+
+    // A plain raised text (the archive reader's) is shown once, as it is, and
+    // the log holds only the last report.
+    notices.clear();
+    ReportException(RaisedText("Archive damaged"));
+    EXPECT_EQ(notices, std::vector<std::string>{"Archive damaged"});
+    const std::string second = ReadBytes(common / "ErrorLog.txt");
+    EXPECT_NE(second.find("\r\nArchive damaged\r\n"), std::string::npos);
+    EXPECT_EQ(second.find("picture"), std::string::npos);
+
+    // The runtime's own errors carry the checkpoint too; so does anything unknown.
+    EXPECT_EQ(ReportException(std::out_of_range("index")), "(114) index");
+    EXPECT_EQ(ReportUnknownException(), "(114) Unknown error");
+
+    // With no folder to write to, the report is only shown.
+    SharedDataPath = common.Folder() + "missing/";
+    notices.clear();
+    ReportException(RuntimeError("still shown"));
+    EXPECT_EQ(notices, std::vector<std::string>{"(114) still shown"});
+}
+
+TEST_F(PathsTest, ErrorEndsInTheOrderlyShutDown) {
+    Game->SubPath = common.Folder();
+    SharedDataPath = common.Folder();
+    Checkpoint = 6002;
+    EXPECT_EXIT(
+        {
+            try {
+                ShowError("Cannot create shared profiles folder x", 1);
+            } catch (const std::exception& e) {
+                ReportException(e);
+            }
+            Game->ShutDown();
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_TRUE(Exists(common / "goodexit.dat"));
+    EXPECT_NE(ReadBytes(common / "ErrorLog.txt").find("(6002) Cannot create shared profiles folder x"),
+              std::string::npos);
+}
+
+TEST_F(PathsTest, MessageBoxWaitsForKeyClickOrClose) {
+    // Without a display the platform's own box stands in.
+    ShowMessageBox("No display yet", 300, 100);
+    EXPECT_EQ(notices, std::vector<std::string>{"No display yet"});
+    notices.clear();
+
+    display->open = true;
+    KeyHits['Q'] = 1;  // left over from before: must not dismiss the box
+    Press('A');
+    ShowMessageBox("A long message that has to be wrapped over several lines of the box", 200, 120);
+    EXPECT_TRUE(notices.empty());
+    EXPECT_EQ(KeyHit('A'), 0);
+    platform::Event left;
+    EXPECT_FALSE(platform::PeekEvent(left));
+    int r, g, b;
+    platform::GetColor(r, g, b);
+    EXPECT_EQ(r + g + b, 3 * 255);
+
+    platform::PostEvent({platform::EventKind::MouseDown, 2, 0, 0});
+    platform::PostEvent({platform::EventKind::MouseUp, 2, 0, 0});
+    ShowMessageBox("Click", 200, 120);
+    EXPECT_EQ(Game->Mouse->h2, 0);
+
+    // A close request ends the wait and is left for the main loop.
+    platform::PostEvent({platform::EventKind::AppTerminate, 0, 0, 0});
+    ShowMessageBox("Closing", 200, 120);
+    EXPECT_EQ(Game->TerminatedEvent, 1);
+}
+
+TEST(Paths, ScreenshotNames) {
+    TDateTime when;
+    when.Year = 2024;
+    when.Month = 1;
+    when.Day = 9;
+    when.Hour = 23;
+    when.Minute = 5;
+    when.Second = 0;
+    EXPECT_EQ(ScreenshotName(when), "2024-01-09 230500 screenshot.png");
+}

@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "framework/paths/errors.h"
+#include "framework/paths/paths.h"
+#include "framework/settings/ini_file.h"
+#include "scratch_dir.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+const char* const FrameworkKeys[] = {
+    "VERSION NO", "FULL SCREEN", "SOUND", "MUSIC", "SPEECH", "SOUND VOLUME", "MUSIC VOLUME", "SPEECH VOLUME",
+    "FADE", "PARTICLES", "PORTAL SPLASH", "PORTAL SPLASH2", "INTRO", "VSYNC", "DRIVER", "SOUND DRIVER",
+    "FULL SCREEN PROCESS PRIORITY", "FULL SCREEN THREAD PRIORITY", "WINDOWED PROCESS PRIORITY",
+    "WINDOWED THREAD PRIORITY", "PROFILE NAME", "REGION", "SUB-REGION",
+};
+
+int CountLines(const std::string& text) {
+    int lines = 0;
+    for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+    return lines;
+}
+
+// A game whose shared folder and program data folder are scratch folders.
+class SettingsTest : public FrameworkTest {
+protected:
+    void SetUp() override {
+        FrameworkTest::SetUp();
+        Game->UseCorrectPath = 1;
+        Game->SubPath = dir / "shared/";
+        Game->DataPrefix = dir / "app/";
+        fs::create_directories(Game->SubPath);
+        fs::create_directories(Game->DataPrefix + "data");
+        settings = SettingsFileName(1, Game->SubPath) + ".ini";
+        Game->Ini->FileName = SettingsFileName(1, Game->SubPath);
+        Game->SoundVolume = Game->MusicVolume = 50;
+    }
+    // What Init does with the framework settings file.
+    void ReadSettings() {
+        Game->IniFill();
+        Game->Ini->Load();
+        Game->IniExtract();
+    }
+    std::string Marker(const std::string& name) { return Game->SubPath + name; }
+
+    ScratchDir dir;
+    std::string settings;
+};
+}  // namespace
+
+TEST_F(SettingsTest, FillHoldsEveryKeyInOrder) {
+    Game->FullScreen = 0;
+    Game->ProfileName = "Ann";
+    Game->VersionNumber = "7.7";
+    Game->IniFill();
+    ASSERT_EQ(Game->Ini->Count(), 23);
+    for (int i = 0; i < 23; ++i) EXPECT_EQ(Game->Ini->Lines[i]->Name, FrameworkKeys[i]);
+    EXPECT_EQ(Game->Ini->Get("version no"), "0.1");
+    EXPECT_EQ(Game->Ini->Get("Full Screen"), "0");
+    EXPECT_EQ(Game->Ini->Get("SOUND VOLUME"), "50");
+    EXPECT_EQ(Game->Ini->Get("Sound Driver"), "FreeAudio");
+    EXPECT_EQ(Game->Ini->Get("Profile Name"), "Ann");
+
+    // Filling again starts over instead of appending.
+    Game->IniFill();
+    EXPECT_EQ(Game->Ini->Count(), 23);
+}
+
+TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
+    WriteBytes(settings,
+               "\xEF\xBB\xBF"
+               "VERSION NO=0.0\r\n"
+               "full screen=0\r\n"
+               "SOUND VOLUME = 70\r\n"
+               "PROFILE NAME=a=b\r\n"
+               "JUNK\r\n"
+               "UNKNOWN=5\n"
+               "MUSIC VOLUME=$20\r\n"
+               "PARTICLES=500\r\n"
+               "VSYNC=7\r\n"
+               "SPEECH VOLUME=loud\r\n"
+               "SOUND DRIVER=OpenAL Generic Software");
+    ReadSettings();
+    EXPECT_EQ(Game->VersionNumber, "0.0");
+    EXPECT_EQ(Game->FullScreen, 0);
+    EXPECT_EQ(Game->SoundVolume, 50);
+    EXPECT_EQ(Game->ProfileName, "a=b");
+    EXPECT_EQ(Game->MusicVolume, 32);
+    EXPECT_EQ(Game->Particles, 100);
+    EXPECT_EQ(Game->VSync, 1);
+    EXPECT_EQ(Game->SpeechVolume, 0);
+    EXPECT_EQ(Game->SoundDriver, "OpenAL Generic Software");
+
+    const std::string file = ReadBytes(settings);
+    EXPECT_EQ(CountLines(file), 23);
+    EXPECT_EQ(file.rfind("VERSION NO=0.0\r\nFULL SCREEN=0\r\n", 0), 0u) << file;
+    EXPECT_NE(file.find("\r\nSOUND VOLUME=50\r\n"), std::string::npos);
+    EXPECT_NE(file.find("\r\nPROFILE NAME=a=b\r\n"), std::string::npos);
+    EXPECT_EQ(file.find("JUNK"), std::string::npos);
+    EXPECT_EQ(file.find("UNKNOWN"), std::string::npos);
+    EXPECT_EQ(file.substr(file.size() - 2), "\r\n");
+
+    // Names are matched exactly after upper-casing: spaces around "=" make another name.
+    WriteBytes(settings, "FULL SCREEN = 0\r\n");
+    Game->FullScreen = 1;
+    ReadSettings();
+    EXPECT_EQ(Game->FullScreen, 1);
+    EXPECT_NE(ReadBytes(settings).find("\r\nFULL SCREEN=1\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsTest, MissingFileIsWrittenAndValuesSurviveARoundTrip) {
+    Game->ProfileName = "Zoë";
+    ReadSettings();
+    ASSERT_TRUE(Exists(settings));
+    EXPECT_EQ(CountLines(ReadBytes(settings)), 23);
+    EXPECT_NE(ReadBytes(settings).find("PROFILE NAME=Zoë\r\n"), std::string::npos);
+
+    // A value cannot break the file into extra lines.
+    Game->ProfileName = "Eve\r\nFULL SCREEN=0";
+    Game->IniUpdate(0);
+    Game->ProfileName = "";
+    Game->FullScreen = 1;
+    ReadSettings();
+    EXPECT_EQ(Game->ProfileName, "EveFULL SCREEN=0");
+    EXPECT_EQ(Game->FullScreen, 1);
+
+    // A name added twice gets the loaded value on both lines.
+    TIniFile twice;
+    twice.FileName = dir / "twice";
+    twice.Add("Key", "1");
+    twice.Add("key", "2");
+    WriteBytes(dir / "twice.ini", "KEY=9\r\n");
+    twice.Load();
+    EXPECT_EQ(twice.Lines[0]->Value, "9");
+    EXPECT_EQ(twice.Lines[1]->Value, "9");
+    EXPECT_EQ(ReadBytes(dir / "twice.ini"), "KEY=9\r\nKEY=9\r\n");
+}
+
+TEST_F(SettingsTest, FailedWriteKeepsTheOldFile) {
+    const std::string old = "VERSION NO=0.1\r\nFULL SCREEN=0\r\n";
+    WriteBytes(settings, old);
+    Game->IniFill();
+    const std::string path = "utf8::" + settings;
+
+    // The disk fills up half-way through the write.
+    struct rlimit before {};
+    getrlimit(RLIMIT_FSIZE, &before);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &small);
+    std::string raised;
+    bool plain = false;
+    try {
+        Game->Ini->Save();
+    } catch (const RaisedText& e) {
+        raised = e.what();
+        plain = true;
+    } catch (const std::exception& e) {
+        raised = e.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_TRUE(plain);
+    EXPECT_EQ(raised, "(5009) Failed to save the file: " + path);
+    EXPECT_EQ(notices, std::vector<std::string>{"Failed to save file " + path});
+    EXPECT_EQ(ReadBytes(settings), old);
+    // Nothing half-written is left beside it.
+    int entries = 0;
+    for (const auto& entry : fs::directory_iterator(Game->SubPath)) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(ReportException(RaisedText(raised)), raised);
+
+    // A folder that does not exist cannot receive the file either.
+    notices.clear();
+    Game->Ini->FileName = dir / "missing/Tallyfold";
+    try {
+        Game->Ini->Save();
+        ADD_FAILURE() << "saving into a missing folder succeeded";
+    } catch (const RaisedText& e) {
+        EXPECT_EQ(std::string(e.what()), "(5009) Failed to save the file: utf8::" + dir / "missing/Tallyfold.ini");
+    }
+}
+
+TEST_F(SettingsTest, UpdatesLeaveTheChangedMarker) {
+    Game->VersionNumber = "0.0";
+    Game->IniUpdate(0);
+    EXPECT_FALSE(Exists(Marker("inichanged.dat")));
+    EXPECT_EQ(ReadBytes(settings).rfind("VERSION NO=0.1\r\n", 0), 0u);
+    EXPECT_EQ(Checkpoint, 5010);
+
+    Game->FullScreen = 0;
+    Game->IniUpdate(1);
+    EXPECT_TRUE(Exists(Marker("inichanged.dat")));
+    EXPECT_NE(ReadBytes(settings).find("FULL SCREEN=0\r\n"), std::string::npos);
+
+    TGame::MakeGoodExit();
+    EXPECT_TRUE(Exists(Marker("goodexit.dat")));
+
+    // Without the shared folder the markers live in the program's data folder.
+    Game->UseCorrectPath = 0;
+    Game->Ini->FileName = dir / "local";
+    Game->IniUpdate(1);
+    TGame::MakeGoodExit();
+    EXPECT_TRUE(Exists(Game->DataPrefix + "data/inichanged.dat"));
+    EXPECT_TRUE(Exists(Game->DataPrefix + "data/goodexit.dat"));
+}
+
+TEST_F(SettingsTest, CrashCheckRestoresDefaultsButKeepsTheProfileName) {
+    const std::string played = "VERSION NO=0.1\r\nFULL SCREEN=0\r\nPROFILE NAME=Ann\r\nSOUND VOLUME=90\r\n";
+    WriteBytes(Game->DataPrefix + "data/default.ini",
+               "VERSION NO=0.1\r\nFULL SCREEN=1\r\nSOUND VOLUME=40\r\nprofile name=\r\n");
+
+    // First run: no markers, nothing happens.
+    WriteBytes(settings, played);
+    Game->CheckGoodExit();
+    EXPECT_TRUE(notices.empty());
+    EXPECT_EQ(ReadBytes(settings), played);
+
+    // A clean exit after changes: the markers go, the settings stay.
+    WriteBytes(Marker("goodexit.dat"), "");
+    WriteBytes(Marker("inichanged.dat"), "");
+    Game->CheckGoodExit();
+    EXPECT_TRUE(notices.empty());
+    EXPECT_FALSE(Exists(Marker("goodexit.dat")));
+    EXPECT_FALSE(Exists(Marker("inichanged.dat")));
+    EXPECT_EQ(ReadBytes(settings), played);
+
+    // Killed after a change: the shipped defaults come back with the player's name.
+    WriteBytes(Marker("inichanged.dat"), "");
+    Game->CheckGoodExit();
+    EXPECT_EQ(notices, std::vector<std::string>{"Default ini file restored!"});
+    EXPECT_FALSE(Exists(Marker("inichanged.dat")));
+    EXPECT_EQ(ReadBytes(settings), "VERSION NO=0.1\r\nFULL SCREEN=1\r\nSOUND VOLUME=40\r\nPROFILE NAME=Ann\r\n");
+    ReadSettings();
+    EXPECT_EQ(Game->FullScreen, 1);
+    EXPECT_EQ(Game->SoundVolume, 40);
+    EXPECT_EQ(Game->ProfileName, "Ann");
+}
+
+TEST_F(SettingsTest, CrashCheckWithoutShippedDefaults) {
+    WriteBytes(settings, "FULL SCREEN=0\r\nPROFILE NAME=Ann\r\nSOUND VOLUME=90\r\n");
+    WriteBytes(Marker("inichanged.dat"), "");
+    Game->CheckGoodExit();
+    EXPECT_EQ(notices, std::vector<std::string>{"Default ini file restored!"});
+    ReadSettings();
+    EXPECT_EQ(Game->FullScreen, 1);
+    EXPECT_EQ(Game->SoundVolume, 50);
+    EXPECT_EQ(Game->ProfileName, "Ann");
+
+    // Nobody to remember: the file goes and the built-in defaults are written.
+    WriteBytes(settings, "FULL SCREEN=0\r\n");
+    WriteBytes(Marker("inichanged.dat"), "");
+    Game->CheckGoodExit();
+    EXPECT_FALSE(Exists(settings));
+
+    // Shipped defaults without the name line still get the player's name.
+    WriteBytes(Game->DataPrefix + "data/default.ini", "FULL SCREEN=1\r\n");
+    WriteBytes(settings, "PROFILE NAME=Bo\r\n");
+    WriteBytes(Marker("inichanged.dat"), "");
+    Game->CheckGoodExit();
+    EXPECT_EQ(ReadBytes(settings), "FULL SCREEN=1\r\nPROFILE NAME=Bo\r\n");
+}
+
+TEST(SettingsFiles, ReadAndCopyByName) {
+    ScratchDir dir;
+    WriteBytes(dir / "a.ini", "SOUND=1\r\nProfile Name=x=y\r\nPROFILE NAME=second\r\nNOVALUE\n");
+    EXPECT_EQ(ReadIniValue(dir / "a.ini", "profile name"), "x=y");
+    EXPECT_EQ(ReadIniValue(dir / "a.ini", "NOVALUE"), "");
+    EXPECT_EQ(ReadIniValue(dir / "a.ini", "absent"), "");
+    EXPECT_EQ(ReadIniValue(dir / "none.ini", "sound"), "");
+
+    EXPECT_EQ(CopyIniWithValue(dir / "a.ini", dir / "b.ini", "Profile Name", "Ann"), 1);
+    EXPECT_EQ(ReadBytes(dir / "b.ini"), "SOUND=1\r\nPROFILE NAME=Ann\r\nPROFILE NAME=Ann\r\nNOVALUE\r\n");
+    EXPECT_EQ(CopyIniWithValue(dir / "none.ini", dir / "c.ini", "profile name", "Ann"), 0);
+    EXPECT_FALSE(Exists(dir / "c.ini"));
+}
