@@ -4,6 +4,7 @@
 
 #include "framework/core/game.h"
 #include "framework/core/input.h"
+#include "framework/core/timing.h"
 #include "framework/paths/errors.h"
 #include "framework/widgets/pointer.h"
 #include "tallyfold/platform/display.h"
@@ -124,4 +125,6 @@ void ShowMessageBox(const std::string& message, int width, int height) {
     platform::SetColor(255, 255, 255);
     FlushKeys();
     FlushMouse();
+    // The time spent waiting for the player is not to be made up in logic steps.
+    if (Game->FixedRateLogic) Game->FixedRateLogic->Init();
 }
