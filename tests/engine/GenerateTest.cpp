@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "Support.h"
+#include "tallyfold/engine/DigitFiller.h"
+#include "tallyfold/engine/Engine.h"
+
+using namespace engine;
+using enginetest::CapturedDiagnostics;
+
+TEST(EntryPoints, BlackCellTargetTable) {
+  EXPECT_EQ(BlackCellTarget(9, 9, 2), 20u);
+  EXPECT_EQ(BlackCellTarget(10, 10, 3), 22u);
+  EXPECT_EQ(BlackCellTarget(9, 9, 4), 9999u);
+  EXPECT_EQ(BlackCellTarget(9, 9, 0), 9999u);
+  EXPECT_EQ(BlackCellTarget(40, 40, 1), 9999u);
+  EXPECT_EQ(BlackCellTarget(6, 6, 1), 99u);
+  EXPECT_EQ(BlackCellTarget(6, 6, 2), 8u);
+  EXPECT_EQ(BlackCellTarget(6, 6, 3), 6u);
+  EXPECT_EQ(BlackCellTarget(7, 7, 2), 13u);
+  EXPECT_EQ(BlackCellTarget(7, 7, 3), 8u);
+  EXPECT_EQ(BlackCellTarget(9, 9, 3), 15u);
+  EXPECT_EQ(BlackCellTarget(12, 12, 2), 45u);
+  EXPECT_EQ(BlackCellTarget(12, 12, 3), 42u);
+  EXPECT_EQ(BlackCellTarget(14, 14, 1), 99u);
+  EXPECT_EQ(BlackCellTarget(14, 14, 2), 68u);
+  EXPECT_EQ(BlackCellTarget(14, 14, 3), 62u);
+  EXPECT_EQ(BlackCellTarget(1, 1, 2), 99u);
+  EXPECT_EQ(BlackCellTarget(30, 30, 2), 999u);
+}
+
+TEST(EntryPoints, GeneratePuzzleRefusesTinyBoardsAndShortBuffers) {
+  std::array<std::uint8_t, 196> result;
+  result.fill(0x55);
+  EXPECT_FALSE(GeneratePuzzle(1, 9, 20, 5, result));
+  EXPECT_FALSE(GeneratePuzzle(9, 1, 20, 5, result));
+  for (std::uint8_t b : result) EXPECT_EQ(b, 0x55);
+
+  CapturedDiagnostics captured;
+  std::array<std::uint8_t, 80> small{};
+  EXPECT_FALSE(GeneratePuzzle(9, 9, 20, 5, small));
+  EXPECT_FALSE(captured.Err().empty());
+}
+
+TEST(EntryPoints, SeededGenerationRepeatsAndUnseededDoesNot) {
+  CapturedDiagnostics captured;
+  std::array<std::uint8_t, 49> a{}, b{};
+  ASSERT_TRUE(GeneratePuzzle(7, 7, 8, 0, a, 42u));
+  ASSERT_TRUE(GeneratePuzzle(7, 7, 8, 0, b, 42u));
+  EXPECT_EQ(a, b);
+
+  // Two requests in quick succession must not hand the player the same puzzle.
+  std::set<std::array<std::uint8_t, 49>> seen;
+  for (int k = 0; k < 4; ++k) {
+    ASSERT_TRUE(GeneratePuzzle(7, 7, 99, 0, a));
+    seen.insert(a);
+  }
+  EXPECT_GT(seen.size(), 1u);
+}
+
+namespace {
+
+void CheckPuzzle(unsigned n, const std::vector<std::uint8_t>& cells) {
+  std::vector<int> grid(cells.begin(), cells.end());
+  for (int& v : grid) v = v == 0xFF ? -1 : v;
+  for (unsigned k = 0; k < n; ++k) {
+    EXPECT_EQ(grid[k], -1);
+    EXPECT_EQ(grid[k * n], -1);
+  }
+  unsigned whites = 0;
+  for (unsigned r = 1; r < n; ++r) {
+    for (unsigned c = 1; c < n; ++c) {
+      EXPECT_EQ(grid[r * n + c] < 0, grid[(n - r) * n + (n - c)] < 0) << r << "," << c;
+      if (grid[r * n + c] > 0) {
+        EXPECT_LE(grid[r * n + c], 9);
+        ++whites;
+      }
+    }
+  }
+  // White cells are 4-connected.
+  std::vector<unsigned> stack;
+  std::vector<bool> seen(n * n, false);
+  for (unsigned i = 0; i < n * n && stack.empty(); ++i) {
+    if (grid[i] > 0) {
+      stack.push_back(i);
+      seen[i] = true;
+    }
+  }
+  unsigned reached = 0;
+  while (!stack.empty()) {
+    const unsigned i = stack.back();
+    stack.pop_back();
+    ++reached;
+    for (unsigned j : {i - n, i + n, i - 1, i + 1}) {
+      if (j >= n * n || grid[j] <= 0 || seen[j]) continue;
+      if ((j == i - 1 || j == i + 1) && j / n != i / n) continue;
+      seen[j] = true;
+      stack.push_back(j);
+    }
+  }
+  EXPECT_EQ(reached, whites);
+  // Runs: 1 to 9 cells, distinct digits (both directions).
+  for (unsigned line = 0; line < n; ++line) {
+    for (int direction : {kDown, kAcross}) {
+      unsigned used = 0, length = 0;
+      for (unsigned k = 0; k <= n; ++k) {
+        const int v = k == n ? -1
+                             : (direction == kAcross ? grid[line * n + k] : grid[k * n + line]);
+        if (v > 0) {
+          EXPECT_EQ(used & (1u << v), 0u) << "line " << line;
+          used |= 1u << v;
+          ++length;
+        } else {
+          EXPECT_LE(length, 9u);
+          used = length = 0;
+        }
+      }
+    }
+  }
+  // The clues allow exactly this solution.
+  TBoard board;
+  ASSERT_TRUE(enginetest::Parse(enginetest::DescribeGrid(n, n, grid), board));
+  int count = 0;
+  TBoard stored;
+  ASSERT_TRUE(CountSolutions(board, count, true, &stored));
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(stored.cells.size(), grid.size());
+  for (unsigned i = 0; i < n * n; ++i) EXPECT_EQ(stored.cells[i], grid[i]);
+}
+
+}  // namespace
+
+TEST(EntryPoints, GeneratedPuzzlesHaveTheGameProperties) {
+  CapturedDiagnostics captured;
+  struct Case {
+    unsigned size;
+    int seeds;
+  };
+  for (const Case& c : {Case{6, 8}, Case{7, 8}, Case{9, 6}, Case{12, 3}, Case{14, 2}}) {
+    for (int level = 1; level <= 3; ++level) {
+      for (int k = 0; k < c.seeds; ++k) {
+        SCOPED_TRACE("size " + std::to_string(c.size) + " level " + std::to_string(level) +
+                     " seed " + std::to_string(k));
+        std::vector<std::uint8_t> cells(c.size * c.size);
+        const auto seed = static_cast<std::uint32_t>(1000 * c.size + 10 * level + k);
+        ASSERT_TRUE(GeneratePuzzle(c.size, c.size, BlackCellTarget(c.size, c.size, level), 0,
+                                   cells, seed));
+        CheckPuzzle(c.size, cells);
+      }
+    }
+  }
+}
+
+TEST(EntryPoints, SolveCustomPuzzleReturnsTheFirstSolution) {
+  CapturedDiagnostics captured;
+  std::array<std::uint8_t, 196> solution;
+  solution.fill(0);
+  // Two solutions: 1 2 / 2 1 and 2 1 / 1 2; the one with the smaller first digit wins.
+  const char* records = "1 3 2 0 0 2 3 2 0 0 3 0 0 3 2 6 0 0 3 2 ";
+  ASSERT_TRUE(SolveCustomPuzzle(3, 3, "3 3", "0 1 2 3 6 ", records, 4, solution));
+  EXPECT_EQ(std::vector<std::uint8_t>(solution.begin(), solution.begin() + 9),
+            (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 0xFF, 2, 1}));
+  EXPECT_TRUE(captured.Err().empty());
+
+  // Parses, but no solution: false and silent.
+  EXPECT_FALSE(SolveCustomPuzzle(3, 3, "3 3", "0", "1 3 2 0 0 2 3 2 0 0 3 0 0 4 2 6 0 0 4 2", 4,
+                                 solution));
+  EXPECT_TRUE(captured.Err().empty());
+
+  // Does not parse: false after the parser's message.
+  EXPECT_FALSE(SolveCustomPuzzle(3, 3, "3", "", "", 0, solution));
+  EXPECT_EQ(captured.Err(), "invalid dimensions line\n");
+  captured.Clear();
+
+  // The caller's size must match the description's, or the copy would go astray.
+  EXPECT_FALSE(SolveCustomPuzzle(4, 4, "3 3", "0 1 2 3 6 ", records, 4, solution));
+  EXPECT_FALSE(captured.Err().empty());
+  captured.Clear();
+
+  // The catalogue is built once and never changes under repeated calls.
+  const SumCombination* before = CombinationsBySum()[20].data();
+  for (int k = 0; k < 50; ++k) SolveCustomPuzzle(3, 3, "3 3", "0", records, 4, solution);
+  EXPECT_EQ(CombinationsBySum()[20].data(), before);
+  std::size_t total = 0;
+  for (const auto& list : CombinationsBySum()) total += list.size();
+  EXPECT_EQ(total, 512u);
+}
+
+TEST(EntryPoints, SolveCustomPuzzleReportsARunawaySearch) {
+  // Rows lack 1 and 4 where columns lack 2 and 3: unsolvable, but not visibly so.
+  const int rowMissing[8] = {1, 4, 5, 5, 6, 6, 7, 7};
+  const int columnMissing[8] = {2, 3, 5, 5, 6, 6, 7, 7};
+  std::string records = "0 0 0 0 0 ";
+  for (int k = 1; k <= 8; ++k) {
+    records += std::to_string(k) + " " + std::to_string(45 - columnMissing[k - 1]) + " 8 0 0 ";
+    records += std::to_string(k * 9) + " 0 0 " + std::to_string(45 - rowMissing[k - 1]) + " 8 ";
+  }
+  CapturedDiagnostics captured;
+  std::array<std::uint8_t, 81> solution{};
+  EXPECT_FALSE(SolveCustomPuzzle(9, 9, "9 9", "", records, 17, solution));
+  const std::string err = captured.Err();
+  EXPECT_NE(err.find("search limit"), std::string::npos) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+}
+
+#ifdef TALLYFOLD_ENGINE_TOOL
+namespace {
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+};
+
+ToolRun RunTool(const std::string& arguments) {
+  ToolRun run;
+  const std::string command = std::string(TALLYFOLD_ENGINE_TOOL) + " " + arguments + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace
+
+TEST(EngineTool, GenerateWritesTimedGridsSeparatedByEmptyLines) {
+  const ToolRun run = RunTool("generate 6 6 2 --count 2 --seed 9");
+  ASSERT_EQ(run.status, 0);
+  std::vector<std::string> lines = Lines(run.out);
+  // The layout generator's own blank lines may come before each "ms" line.
+  std::vector<std::string> grids;
+  int puzzles = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].rfind("ms ", 0) != 0) continue;
+    ++puzzles;
+    ASSERT_LT(i + 7, lines.size() + 1);
+    std::string grid;
+    for (std::size_t r = 1; r <= 6; ++r) {
+      const std::string& row = lines[i + r];
+      ASSERT_EQ(row.size(), 11u) << row;
+      for (std::size_t k = 0; k < row.size(); ++k) {
+        if (k % 2) {
+          EXPECT_EQ(row[k], ' ');
+        } else {
+          EXPECT_TRUE(row[k] == '#' || (row[k] >= '1' && row[k] <= '9')) << row;
+        }
+      }
+      grid += row + "\n";
+    }
+    EXPECT_EQ(lines[i + 7], "");
+    grids.push_back(grid);
+  }
+  EXPECT_EQ(puzzles, 2);
+  // Seed S + k: the second puzzle of a run with seed 9 is the first of one with seed 10.
+  const std::vector<std::string> again = Lines(RunTool("generate 6 6 2 --seed 10").out);
+  const auto ms = std::find_if(again.begin(), again.end(),
+                               [](const std::string& l) { return l.rfind("ms ", 0) == 0; });
+  ASSERT_NE(ms, again.end());
+  std::string grid;
+  for (auto it = ms + 1; it != ms + 7; ++it) grid += *it + "\n";
+  ASSERT_EQ(grids.size(), 2u);
+  EXPECT_EQ(grid, grids[1]);
+
+  EXPECT_EQ(RunTool("generate 1 6 2").status, 1);
+  EXPECT_NE(RunTool("generate 1 6 2").out.find("failed"), std::string::npos);
+}
+
+TEST(EngineTool, SolvePrintsCountAndFirstSolution) {
+  const std::string path = testing::TempDir() + "tallyfold_engine_solve.txt";
+  {
+    std::ofstream file(path);
+    file << "3 3\n0 1 2 3 6\n4\n1 3 2 0 0\n2 3 2 0 0\n3 0 0 3 2\n6 0 0 3 2\n";
+  }
+  ToolRun run = RunTool("solve " + path);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "solutions: 2\n# # #\n# 1 2\n# 2 1\n");
+
+  {
+    std::ofstream file(path);
+    file << "3 3\n0\n4\n1 3 2 0 0 2 3 2 0 0 3 0 0 4 2 6 0 0 4 2\n";
+  }
+  run = RunTool("solve < " + path);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "solutions: 0\n");
+
+  {
+    std::ofstream file(path);
+    file << "1 3\n\n0\n";
+  }
+  run = RunTool("solve " + path);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+
+  EXPECT_EQ(RunTool("").status, 2);
+  EXPECT_EQ(RunTool("frobnicate").status, 2);
+  EXPECT_EQ(RunTool("generate 6 6").status, 2);
+  EXPECT_EQ(RunTool("generate 6 6 2 --count").status, 2);
+  EXPECT_EQ(RunTool("generate 6 6 x").status, 2);
+  run = RunTool("--help");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("usage"), std::string::npos);
+  std::remove(path.c_str());
+}
+#endif

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "Support.h"
+#include "tallyfold/engine/DigitFiller.h"
+#include "tallyfold/engine/Template.h"
+
+using namespace engine;
+using enginetest::CapturedDiagnostics;
+
+namespace {
+
+// The plain enumeration the solver must agree with: first empty cell in index order,
+// digits from 1 upwards, stop after two solutions, keep the first.
+void ReferenceCount(TBoard& board, unsigned start, int& count, std::vector<int>& first) {
+  if (count > 1) return;
+  unsigned cell = start;
+  while (cell < board.cellCount && board.cells[cell] != 0) ++cell;
+  if (cell == board.cellCount) {
+    if (count == 0) first = board.cells;
+    ++count;
+    return;
+  }
+  const unsigned candidates = CellCandidates(board, cell);
+  for (int d = 1; d <= 9; ++d) {
+    if (!(candidates & (1u << d))) continue;
+    PlaceDigit(board, cell, d);
+    ReferenceCount(board, cell + 1, count, first);
+  }
+  PlaceDigit(board, cell, 0);
+}
+
+// 3 x 3 with a 2 x 2 white block and the given across (top, bottom) and down (left,
+// right) sums.
+TBoard Square(int top, int bottom, int left, int right) {
+  TBoard board;
+  const std::string records = "1 " + std::to_string(left) + " 2 0 0 2 " + std::to_string(right) +
+                              " 2 0 0 3 0 0 " + std::to_string(top) + " 2 6 0 0 " +
+                              std::to_string(bottom) + " 2";
+  EXPECT_TRUE(ParseDescription("3 3", "0", records, 4, board));
+  return board;
+}
+
+}  // namespace
+
+TEST(CountSolutionsTests, CountsZeroOneOrTwoAndKeepsTheFirstSolution) {
+  TBoard twoWays = Square(3, 3, 3, 3);  // 1 2 / 2 1 and 2 1 / 1 2
+  int count = 0;
+  TBoard stored;
+  ASSERT_TRUE(CountSolutions(twoWays, count, true, &stored));
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(stored.cells, (std::vector<int>{-1, -1, -1, -1, 1, 2, -1, 2, 1}));
+  EXPECT_EQ(stored.Link(4, kAcross)->used, (1u << 1) | (1u << 2));
+  EXPECT_EQ(twoWays.cells[4], 0);  // the board itself is left as it was
+
+  TBoard unique = Square(4, 3, 3, 4);  // 1 3 / 2 1
+  count = 0;
+  ASSERT_TRUE(CountSolutions(unique, count, true, &stored));
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(stored.cells, (std::vector<int>{-1, -1, -1, -1, 1, 3, -1, 2, 1}));
+
+  TBoard none = Square(4, 4, 3, 3);
+  count = 0;
+  ASSERT_TRUE(CountSolutions(none, count, true, &stored));
+  EXPECT_EQ(count, 0);
+
+  // A count already above one returns at once; one already found needs one more.
+  count = 2;
+  ASSERT_TRUE(CountSolutions(twoWays, count, false, nullptr));
+  EXPECT_EQ(count, 2);
+  count = 1;
+  ASSERT_TRUE(CountSolutions(unique, count, false, nullptr));
+  EXPECT_EQ(count, 2);
+
+  // No white cell at all: one (empty) solution.
+  TBoard black;
+  ASSERT_TRUE(ParseDescription("2 2", "0 1 2 3", "", 0, black));
+  count = 0;
+  ASSERT_TRUE(CountSolutions(black, count, true, &stored));
+  EXPECT_EQ(count, 1);
+}
+
+TEST(CountSolutionsTests, FillObviousTestPlacesOnlyForcedDigits) {
+  TBoard open = Square(3, 3, 3, 3);
+  std::vector<unsigned> placed;
+  FillObviousTest(open, &placed);
+  EXPECT_TRUE(placed.empty());
+  EXPECT_EQ(open.cells[4], 0);
+
+  TBoard unique = Square(4, 3, 3, 4);
+  FillObviousTest(unique, &placed);
+  EXPECT_EQ(placed, (std::vector<unsigned>{4, 5, 7, 8}));
+  EXPECT_EQ(unique.cells, (std::vector<int>{-1, -1, -1, -1, 1, 3, -1, 2, 1}));
+}
+
+// The pruned search must give exactly the plain enumeration's answers. Clues come from
+// random fills, some nudged so that they contradict each other somewhere.
+TEST(CountSolutionsTests, AgreesWithPlainEnumerationOnRandomBoards) {
+  CapturedDiagnostics captured;
+  int outcomes[3] = {};
+  for (std::uint32_t seed = 0; seed < 160; ++seed) {
+    Random random(seed);
+    const unsigned size = 5 + seed % 3;
+    Template t;
+    ASSERT_TRUE(t.Generate(size, size, 2 + seed % 9, random));
+    DigitFiller filler(t, random);
+    if (!filler.FillDigits()) continue;
+    enginetest::Description d = enginetest::DescribeGrid(size, size, filler.digits);
+    if (seed % 4 == 0) {
+      // Raise the first record's down clue by one: usually no solution, sometimes several.
+      const std::size_t pos = d.records.find(' ');
+      const std::size_t end = d.records.find(' ', pos + 1);
+      const int sum = std::stoi(d.records.substr(pos + 1, end - pos - 1));
+      if (sum > 0 && sum < 45) d.records.replace(pos + 1, end - pos - 1, std::to_string(sum + 1));
+    }
+    TBoard board;
+    ASSERT_TRUE(enginetest::Parse(d, board));
+    TBoard reference = board;
+    int expected = 0;
+    std::vector<int> expectedFirst;
+    ReferenceCount(reference, 0, expected, expectedFirst);
+
+    int count = 0;
+    TBoard stored;
+    ASSERT_TRUE(CountSolutions(board, count, true, &stored)) << "seed " << seed;
+    EXPECT_EQ(count, expected) << "seed " << seed;
+    if (expected > 0) {
+      EXPECT_EQ(stored.cells, expectedFirst) << "seed " << seed;
+    }
+    ++outcomes[expected];
+  }
+  // The sample must exercise all three answers.
+  EXPECT_GT(outcomes[0], 5);
+  EXPECT_GT(outcomes[1], 5);
+  EXPECT_GT(outcomes[2], 5);
+}
+
+TEST(CountSolutionsTests, GivesUpOnlyWhenTheEffortRunsOut) {
+  // An open 8 x 8 block whose rows lack 1 and 4 where its columns lack 2 and 3: no run
+  // sees the conflict on its own, so the search has to wander.
+  const int rowMissing[8] = {1, 4, 5, 5, 6, 6, 7, 7};
+  const int columnMissing[8] = {2, 3, 5, 5, 6, 6, 7, 7};
+  std::string records = "0 0 0 0 0 ";
+  for (int k = 1; k <= 8; ++k) {
+    records += std::to_string(k) + " " + std::to_string(45 - columnMissing[k - 1]) + " 8 0 0 ";
+    records += std::to_string(k * 9) + " 0 0 " + std::to_string(45 - rowMissing[k - 1]) + " 8 ";
+  }
+  TBoard board;
+  ASSERT_TRUE(ParseDescription("9 9", "", records, 17, board));
+  int count = 0;
+  EXPECT_FALSE(CountSolutions(board, count, true, nullptr, 20'000));
+
+  // A generous effort is no excuse for a wrong answer on an easy board.
+  TBoard easy = Square(4, 3, 3, 4);
+  count = 0;
+  EXPECT_TRUE(CountSolutions(easy, count, false, nullptr, 1'000'000));
+  EXPECT_EQ(count, 1);
+}
