@@ -100,7 +100,30 @@ private:
     std::shared_ptr<SoundData> data_;
 };
 
+uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+
+// Every chunk must lie inside the file. SDL sizes its buffers by what the
+// chunks claim, so a damaged length would otherwise cost gigabytes.
+bool WavChunksSound(const std::vector<uint8_t>& bytes) {
+    bool fmt = false, data = false;
+    size_t pos = 12;
+    while (pos + 8 <= bytes.size()) {
+        const uint32_t len = Le32(bytes.data() + pos + 4);
+        if (len > bytes.size() - pos - 8) return false;
+        if (std::memcmp(bytes.data() + pos, "fmt ", 4) == 0) {
+            if (len < 16 || data) return false;
+            fmt = true;
+        } else if (std::memcmp(bytes.data() + pos, "data", 4) == 0) {
+            if (!fmt || data) return false;
+            data = true;
+        }
+        pos += 8 + size_t(len) + (len & 1);
+    }
+    return fmt && data;
+}
+
 std::shared_ptr<SoundData> DecodeWav(const std::vector<uint8_t>& bytes) {
+    if (!WavChunksSound(bytes)) return nullptr;
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!rw) return nullptr;
     SDL_AudioSpec spec;

@@ -120,6 +120,9 @@ public:
         if (!window_) return false;
         // The headless drivers have no GPU behind them; their software renderer
         // avoids a GL emulation layer and reads back exactly what was drawn.
+        // Without the hint SDL would still start that layer to back the window
+        // surface, which costs half a second per start.
+        if (detail::HeadlessVideo()) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (!detail::HeadlessVideo()) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
         if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
         if (!renderer_) {
@@ -267,15 +270,17 @@ private:
     void WaitForTimedFlip() {
         const int period = 1000 / timedRate_;
         const int remainder = 1000 % timedRate_;
-        int now = MilliSecs();
-        if (!timedStarted_ || now - nextFlip_ > period || nextFlip_ - now > period + 1) {
+        const uint32_t now = static_cast<uint32_t>(MilliSecs());
+        // The clock wraps; only differences of unsigned values are meaningful.
+        const int late = static_cast<int>(now - nextFlip_);
+        if (!timedStarted_ || late > period || -late > period + 1) {
             nextFlip_ = now;
             carry_ = 0;
             timedStarted_ = true;
         }
-        int wait = nextFlip_ - now;
+        const int wait = static_cast<int>(nextFlip_ - now);
         if (wait > 0) Delay(wait);
-        nextFlip_ += period;
+        nextFlip_ += static_cast<uint32_t>(period);
         carry_ += remainder;
         if (carry_ >= timedRate_) {
             carry_ -= timedRate_;
@@ -290,7 +295,7 @@ private:
     bool vsync_ = false;
     int timedRate_ = 0;
     bool timedStarted_ = false;
-    int nextFlip_ = 0;
+    uint32_t nextFlip_ = 0;
     int carry_ = 0;
 };
 

@@ -1,0 +1,205 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <regex>
+#include <thread>
+
+#include "tallyfold/platform/files.h"
+#include "tallyfold/platform/system.h"
+#include "test_support.h"
+
+using namespace platform;
+
+namespace {
+
+// Sets an environment variable for the scope of a test.
+class EnvVar {
+public:
+    EnvVar(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    ~EnvVar() {
+        if (had_) setenv(name_.c_str(), old_.c_str(), 1);
+        else unsetenv(name_.c_str());
+    }
+
+private:
+    std::string name_, old_;
+    bool had_;
+};
+
+TEST(System, ClockAndSleepCanBeReplaced) {
+    uint32_t a = static_cast<uint32_t>(MilliSecs());
+    Delay(5);
+    EXPECT_GE(static_cast<uint32_t>(MilliSecs()) - a, 5u);  // differences survive the wrap
+
+    uint32_t fake = 2147483600u;  // just below the wrap
+    std::vector<int> slept;
+    SetMilliSecsSource([&] { return static_cast<int>(fake); });
+    SetDelayHook([&](int ms) {
+        slept.push_back(ms);
+        fake += static_cast<uint32_t>(ms);
+    });
+    Delay(100);
+    EXPECT_EQ(slept, std::vector<int>{100});
+    EXPECT_EQ(static_cast<uint32_t>(MilliSecs()) - 2147483600u, 100u);
+    SetMilliSecsSource(nullptr);
+    SetDelayHook(nullptr);
+}
+
+TEST(System, DateTimeAndRandomNumbers) {
+    EXPECT_TRUE(std::regex_match(CurrentDate(), std::regex(R"(\d\d (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d{4})")))
+        << CurrentDate();
+    EXPECT_TRUE(std::regex_match(CurrentTime(), std::regex(R"(\d\d:\d\d:\d\d)"))) << CurrentTime();
+
+    SeedRnd(1234);
+    std::vector<int> first;
+    for (int i = 0; i < 20; ++i) first.push_back(Rand(1, 6));
+    SeedRnd(1234);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(Rand(1, 6), first[i]);
+    bool sawMin = false, sawMax = false;
+    for (int i = 0; i < 2000; ++i) {
+        int r = Rand(-3, 3);
+        ASSERT_GE(r, -3);
+        ASSERT_LE(r, 3);
+        sawMin |= r == -3;
+        sawMax |= r == 3;
+        double d = Rnd(2.0, 3.0);
+        ASSERT_GE(d, 2.0);
+        ASSERT_LT(d, 3.0);
+    }
+    EXPECT_TRUE(sawMin && sawMax);
+    EXPECT_EQ(Rand(5, 5), 5);
+    int swapped = Rand(10, 1);
+    EXPECT_TRUE(swapped >= 1 && swapped <= 10);
+    int full = Rand(INT32_MIN, INT32_MAX);  // the whole range without overflow
+    (void)full;
+}
+
+TEST(System, NotifyNeverBlocksHeadless) {
+    std::string got;
+    bool serious = false;
+    SetNotifyHook([&](const std::string& text, bool s) {
+        got = text;
+        serious = s;
+    });
+    Notify("hello", true);
+    EXPECT_EQ(got, "hello");
+    EXPECT_TRUE(serious);
+    SetNotifyHook(nullptr);
+    Notify("printed to the error stream, then on");  // would hang if it waited
+}
+
+TEST(System, ProgramFileTitleAndOperatingSystem) {
+    EXPECT_EQ(StripDir(AppFile()), "platform_tests");
+    EXPECT_EQ(AppDir(), ExtractDir(AppFile()));
+    SetAppTitle("Tallyfold test");
+    EXPECT_EQ(AppTitle(), "Tallyfold test");
+    EXPECT_EQ(OSName().rfind("Linux ", 0), 0u) << OSName();
+    MemoryInfo m = MemoryStatus();
+    EXPECT_GT(m.totalPhys, 0u);
+    EXPECT_LE(m.availPhys, m.totalPhys);
+    EXPECT_GE(m.memoryLoad, 0);
+    EXPECT_LE(m.memoryLoad, 100);
+    // Whether the system grants them or not, priorities never fail loudly.
+    SetProcessPriority(1);
+    SetThreadPriority(2);
+    SetThreadPriority(0);
+    SetProcessPriority(0);
+}
+
+TEST(System, SharedDataFolderAndOwnerAccess) {
+    {
+        EnvVar xdg("XDG_DATA_HOME", "/srv/data");
+        EXPECT_EQ(AppDataFolder(), "/srv/data/");
+    }
+    {
+        EnvVar xdg("XDG_DATA_HOME", "relative/ignored");
+        EnvVar home("HOME", "/home/player");
+        EXPECT_EQ(AppDataFolder(), "/home/player/.local/share/");
+    }
+    tftest::TempDir dir;
+    ASSERT_TRUE(CreateDir(dir / "shared"));
+    chmod((dir / "shared").c_str(), 0505);
+    ASSERT_TRUE(GiveOwnerFullAccess(dir / "shared/"));
+    struct stat st;
+    ASSERT_EQ(stat((dir / "shared").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0705u) << "the owner gains everything, nobody else anything";
+    EXPECT_FALSE(GiveOwnerFullAccess(dir / "absent"));
+}
+
+TEST(System, OpenUrlHandsTheAddressToXdgOpen) {
+    tftest::TempDir dir;
+    const std::string log = dir / "opened";
+    tftest::WriteFile(dir / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + log + "'\n");
+    chmod((dir / "xdg-open").c_str(), 0755);
+    EnvVar path("PATH", dir.path().c_str());
+    EXPECT_FALSE(OpenURL(""));
+    EXPECT_FALSE(OpenURL("--help"));
+    EXPECT_FALSE(OpenURL("http://x\ny"));
+    ASSERT_TRUE(OpenURL("https://example.org/start?a=1&b=2"));
+    for (int i = 0; i < 200 && FileType(log) != FILETYPE_FILE; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(tftest::ReadFile(log), "https://example.org/start?a=1&b=2");
+    EnvVar nopath("PATH", "/nonexistent");
+    EXPECT_FALSE(OpenURL("https://example.org/"));
+}
+
+int RunFlock(const std::vector<std::string>& args, bool wait) {
+    std::vector<char*> argv;
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        // Away from our output: a lingering child would hold a reader's pipe open.
+        int devnull = open("/dev/null", O_RDWR);
+        dup2(devnull, 1);
+        dup2(devnull, 2);
+        execvp("flock", argv.data());
+        _exit(127);
+    }
+    if (!wait) return pid;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(System, SingleInstanceLockAcrossProcesses) {
+    tftest::TempDir dir;
+    EnvVar runtime("XDG_RUNTIME_DIR", dir.path().c_str());
+    const std::string uid = std::to_string(getuid());
+
+    // We hold it: another process cannot take it.
+    ASSERT_TRUE(AcquireInstanceLock("TallyfoldTestA"));
+    EXPECT_TRUE(AcquireInstanceLock("TallyfoldTestA"));  // asking again is harmless
+    const std::string a = dir / ("TallyfoldTestA-" + uid + ".lock");
+    ASSERT_EQ(FileType(a), FILETYPE_FILE);
+    EXPECT_EQ(RunFlock({"flock", "-n", "-E", "42", a, "true"}, true), 42);
+
+    // Another process holds it: we do not get it.
+    const std::string b = dir / ("TallyfoldTestB-" + uid + ".lock");
+    int holder = RunFlock({"flock", "-o", b, "sleep", "3"}, false);  // -o: the lock dies with flock
+    bool held = false;
+    for (int i = 0; i < 200 && !held; ++i) {
+        held = FileType(b) == FILETYPE_FILE && RunFlock({"flock", "-n", "-E", "42", b, "true"}, true) == 42;
+        if (!held) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(AcquireInstanceLock("TallyfoldTestB"));
+    kill(holder, SIGTERM);
+    waitpid(holder, nullptr, 0);
+    EXPECT_TRUE(AcquireInstanceLock("TallyfoldTestB"));
+}
+
+}  // namespace
