@@ -1,0 +1,19 @@
+#pragma once
+// Every picture of the game. Each function writes its files into the folder
+// it is given and returns how many it wrote.
+
+#include <filesystem>
+
+namespace assets {
+
+// data/menus: every button with its mouse-over, pressed and lit variants.
+int MakeButtons(const std::filesystem::path& menus);
+
+// data/graphics: board cells, panels, headers, labels, slider, pointer, logos.
+int MakeGraphics(const std::filesystem::path& graphics);
+
+// The archived pictures: the six 800 x 600 backgrounds (JPEG) and the two
+// particle sprites.
+int MakeBackgrounds(const std::filesystem::path& archive);
+
+}  // namespace assets
