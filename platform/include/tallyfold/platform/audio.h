@@ -38,12 +38,16 @@ public:
     virtual void SetVolume(float volume) = 0;  // 0..1
     virtual void SetPan(float pan) = 0;        // -1..1
     virtual void SetRate(float rate) = 0;      // playback speed factor
+    // True while a sound plays or is paused mid-way; a cued sound counts once
+    // resumed. Always false while silent.
     virtual bool Playing() = 0;
     virtual float Volume() const = 0;
 };
 
+// Never nullptr: without a driver the channel accepts everything and stays
+// silent. A channel dropped while it plays finishes its sound first.
 std::shared_ptr<Channel> AllocChannel();
-// Starts at once.
+// Starts at once; with a null channel the sound plays on a channel of its own.
 void PlaySound(const std::shared_ptr<Sound>& sound, const std::shared_ptr<Channel>& channel);
 // Prepares paused so volume and rate can be set before SetPaused(false).
 void CueSound(const std::shared_ptr<Sound>& sound, const std::shared_ptr<Channel>& channel);

@@ -88,11 +88,14 @@ void Plot(float x, float y);
 void DrawLine(float x1, float y1, float x2, float y2);
 void DrawRect(float x, float y, float w, float h);
 void DrawOval(float x, float y, float w, float h);
-// Text (UTF-8) in the current image font, top-left at (x, y).
+// Text (UTF-8) in the current image font, top-left at (x, y). Under solid
+// blending the glyph shapes are drawn opaquely rather than their boxes.
 void DrawText(const std::string& text, float x, float y);
 int TextWidth(const std::string& text);
 int TextHeight(const std::string& text);
 void DrawImage(const std::shared_ptr<Image>& image, float x, float y, int frame = 0);
+// The part (sx, sy, sw, sh) of a frame stretched into (x, y, w, h); the image's
+// handle does not apply, scale and rotation work about (x, y).
 void DrawSubImageRect(const std::shared_ptr<Image>& image, float x, float y, float w, float h,
                       float sx, float sy, float sw, float sh, int frame = 0);
 

@@ -4,6 +4,10 @@
 
 namespace platform {
 
+// Shift, Ctrl and Alt report their side's code (LSHIFT, RCONTROL, ...) and then
+// the generic one (SHIFT, CONTROL, MENU); the generic key goes up when neither
+// side is held. Held keys do not repeat KeyDown. Backspace, Enter and Escape
+// also type their characters 8, 13 and 27; only Backspace repeats them.
 enum class EventKind {
     None,
     KeyDown,        // data = virtual-key code
