@@ -3,6 +3,8 @@
 #include <exception>
 #include <memory>
 
+#include "framework/archive/pak_manager.h"
+#include "framework/audio/channels.h"
 #include "framework/core/game.h"
 #include "framework/core/input.h"
 #include "framework/paths/errors.h"
@@ -33,12 +35,19 @@ int main() {
         Game->CheckGoodExit();
         Game->Init(0, 0);
         Game->ChannelsCreate(16);
+        Game->Channels->MaxVol = 16.0f;
+        Game->SetEscapeSound("buttonclick");
         StartTime = platform::MilliSecs();
         Game->FadeMouse = 1;
         Game->FixedRateLogic->JitterCorrection = 0;
         Game->MusicFadeIn = 0.0f;
         Game->PauseOnLossOfFullScreenFocus = 1;
         GameText = TGameText::Create("gametext.txt");
+        ResourcePath = Game->DataPrefix + "data/resources/";
+        if (platform::FileType(ResourcePath + "data.pak") != platform::FILETYPE_FILE)
+            ShowError(GameText->FindString("Data Pak Error"), 1);
+        PakManager = TPakFileManager::Create(ResourcePath, ".pak");
+        CreateArchiveFonts(*PakManager);
         Game->IgnoreDebugKey = 1;
         Game->IgnoreFrameworkKeys = 1;
         Game->GraphicsCreate();
