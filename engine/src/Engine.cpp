@@ -12,9 +12,73 @@
 namespace engine {
 namespace {
 
+// Looks for four cells at the corners of a rectangle whose sides lie in four runs
+// (across in both rows, down in both columns) where adding k to two opposite corners and
+// taking k from the other two keeps every digit 1..9 and distinct in its runs. All four
+// run sums stay as they were, so the clues have a second solution. Nearly every fill
+// that is not unique shows such a rectangle, and finding it costs far less than a count.
+bool HasShiftableRectangle(const Template& layout, const std::vector<int>& digits) {
+  const unsigned columns = layout.columns;
+  std::vector<unsigned> used(layout.runs.size(), 0);
+  for (unsigned i = 0; i < layout.cellCount; ++i) {
+    if (digits[i] <= 0) continue;
+    for (int direction : {kDown, kAcross}) {
+      used[static_cast<std::size_t>(layout.links[i][direction])] |= 1u << digits[i];
+    }
+  }
+  auto usedOf = [&](unsigned cell, int direction) {
+    return used[static_cast<std::size_t>(layout.links[cell][direction])];
+  };
+  for (unsigned r1 = 1; r1 < layout.rows; ++r1) {
+    for (unsigned c1 = 1; c1 < columns; ++c1) {
+      const unsigned topLeft = r1 * columns + c1;
+      if (digits[topLeft] <= 0) continue;
+      for (unsigned c2 = c1 + 1; c2 < columns && digits[r1 * columns + c2] > 0; ++c2) {
+        const unsigned topRight = r1 * columns + c2;
+        for (unsigned r2 = r1 + 1; r2 < layout.rows && digits[r2 * columns + c1] > 0; ++r2) {
+          const unsigned bottomLeft = r2 * columns + c1;
+          const unsigned bottomRight = r2 * columns + c2;
+          if (digits[bottomRight] <= 0 ||
+              layout.links[bottomRight][kAcross] != layout.links[bottomLeft][kAcross] ||
+              layout.links[bottomRight][kDown] != layout.links[topRight][kDown]) {
+            continue;
+          }
+          const int a = digits[topLeft], b = digits[topRight];
+          const int c = digits[bottomLeft], d = digits[bottomRight];
+          // Each run's other digits, which the shifted ones must avoid.
+          const unsigned top = usedOf(topLeft, kAcross) & ~(1u << a) & ~(1u << b);
+          const unsigned bottom = usedOf(bottomLeft, kAcross) & ~(1u << c) & ~(1u << d);
+          const unsigned left = usedOf(topLeft, kDown) & ~(1u << a) & ~(1u << c);
+          const unsigned right = usedOf(topRight, kDown) & ~(1u << b) & ~(1u << d);
+          for (int k = -8; k <= 8; ++k) {
+            const int na = a + k, nb = b - k, nc = c - k, nd = d + k;
+            if (k == 0 || na < 1 || na > 9 || nb < 1 || nb > 9 || nc < 1 || nc > 9 || nd < 1 ||
+                nd > 9) {
+              continue;
+            }
+            if (na == nb || nc == nd || na == nc || nb == nd) continue;
+            if (((top | left) >> na & 1) || ((top | right) >> nb & 1) ||
+                ((bottom | left) >> nc & 1) || ((bottom | right) >> nd & 1)) {
+              continue;
+            }
+            return true;
+          }
+        }
+      }
+    }
+  }
+  return false;
+}
+
 // A fill whose uniqueness takes longer than this to settle is dropped for the next one:
 // waiting for it would cost more than a fresh fill, and the game must not stall.
 constexpr std::uint64_t kGenerationEffort = 400'000;
+
+// Some layouts never yield a fill with a unique solution (and many need thousands of
+// tries); re-filling them forever would only end at the time limit, a multi-second
+// freeze for the player. After this many fills a fresh layout is made instead. Calls
+// that succeed within the first layout's tries are unaffected.
+constexpr int kFillsPerLayout = 200;
 
 }  // namespace
 
@@ -54,32 +118,35 @@ bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, unsigned t
   const Clock::time_point start = Clock::now();
   const std::chrono::duration<double> limit(timeLimit);
 
-  Template layout;
-  if (!layout.Generate(rows, columns, target, random)) {
-    DiagnosticErr() << "Error: Template.Generate() failed!\n";
-    return false;
-  }
   TBoard board;
   for (;;) {
-    if (timeLimit != 0 && Clock::now() - start > limit) return false;
-    DigitFiller filler(layout, random);
-    if (!filler.FillDigits()) continue;
-    BoardFromDigits(filler.digits, rows, columns, board);
-    FillObviousTest(board, nullptr);
-    int count = 0;
-    // A search given up counts as "not proven unique": that fill is thrown away.
-    if (!CountSolutions(board, count, false, nullptr, kGenerationEffort) || count != 1) continue;
-    for (unsigned i = 0; i < layout.cellCount; ++i) {
-      const int digit = filler.digits[i];
-      result[i] = digit < 0 ? 0xFF : static_cast<std::uint8_t>(digit);
+    Template layout;
+    if (!layout.Generate(rows, columns, target, random)) {
+      DiagnosticErr() << "Error: Template.Generate() failed!\n";
+      return false;
     }
-    return true;
+    for (int attempt = 0; attempt < kFillsPerLayout; ++attempt) {
+      if (timeLimit != 0 && Clock::now() - start > limit) return false;
+      DigitFiller filler(layout, random);
+      if (!filler.FillDigits() || HasShiftableRectangle(layout, filler.digits)) continue;
+      BoardFromDigits(filler.digits, rows, columns, board);
+      FillObviousTest(board, nullptr);
+      int count = 0;
+      // A search given up counts as "not proven unique": that fill is thrown away.
+      if (!CountSolutions(board, count, false, nullptr, kGenerationEffort) || count != 1) continue;
+      for (unsigned i = 0; i < layout.cellCount; ++i) {
+        const int digit = filler.digits[i];
+        result[i] = digit < 0 ? 0xFF : static_cast<std::uint8_t>(digit);
+      }
+      return true;
+    }
   }
 }
 
 bool SolveCustomPuzzle(unsigned rows, unsigned columns, std::string_view dimensionsLine,
                        std::string_view unfillableLine, std::string_view constraintsText,
-                       int constraintCount, std::span<std::uint8_t> solution) {
+                       int constraintCount, std::span<std::uint8_t> solution,
+                       std::uint64_t effort) {
   BuildCombinations();
   TBoard board;
   if (!ParseDescription(dimensionsLine, unfillableLine, constraintsText, constraintCount, board)) {
@@ -96,7 +163,7 @@ bool SolveCustomPuzzle(unsigned rows, unsigned columns, std::string_view dimensi
   }
   int count = 0;
   TBoard stored;
-  if (!CountSolutions(board, count, true, &stored)) {
+  if (!CountSolutions(board, count, true, &stored, effort)) {
     DiagnosticErr() << "puzzle too hard to check within the search limit: treated as not "
                        "solvable\n";
     return false;

@@ -45,6 +45,7 @@ class ClueSolver {
     int sum = 0;
     int length = 0;
     int cellCount = 0;
+    int direction = kDown;
     std::array<int, kMaxRunLength> cells{};
   };
 
@@ -56,6 +57,7 @@ class ClueSolver {
   bool Propagate(Domain* dom);
   bool Revise(int run, Domain* dom);
   bool Spend(std::uint64_t units);
+  bool DigitCountsCanAgree(const Domain* dom);
   int CountScope(int depth, std::size_t scopeBegin, std::size_t scopeEnd, int limit);
   int CountComponent(int depth, std::size_t begin, std::size_t end, int limit);
 
@@ -102,6 +104,7 @@ ClueSolver::ClueSolver(const TBoard& board, std::uint64_t effort) : effortLeft_(
         Run info;
         info.sum = static_cast<int>(constraint.sum);
         info.length = static_cast<int>(constraint.length);
+        info.direction = direction;
         runs_.push_back(info);
       }
       Run& info = runs_[static_cast<std::size_t>(run)];
@@ -233,9 +236,46 @@ bool ClueSolver::Revise(int runIndex, Domain* dom) {
 // Counts the solutions of the cells cellStack_[scopeBegin, scopeEnd) at Level(depth),
 // which is propagated; cells outside the scope share no run with its open cells. On a
 // result of 1 or more, solution_ holds the first solution met for the scope.
+// Every white cell lies in one across and one down run, so each digit occurs as often in
+// the across runs as in the down runs. A run's digit set is one of its combinations, so
+// per direction the count of a digit lies between the runs that must hold it and those
+// that may. Runs alone cannot see a conflict here (rows short of a 1 where the columns
+// are short of a 2, say), and without this check the search would wander through every
+// placement before giving up.
+bool ClueSolver::DigitCountsCanAgree(const Domain* dom) {
+  int must[2][10] = {};
+  int may[2][10] = {};
+  for (const Run& run : runs_) {
+    unsigned fixed = 0;
+    unsigned possible = 0;
+    for (int k = 0; k < run.cellCount; ++k) {
+      const Domain d = dom[run.cells[static_cast<std::size_t>(k)]];
+      possible |= d;
+      if (Single(d)) fixed |= d;
+    }
+    unsigned always = possible;
+    unsigned sometimes = 0;
+    for (std::uint16_t combo : CombinationMasks(run.sum, run.length)) {
+      if ((combo & fixed) != fixed || (combo & ~possible) != 0) continue;
+      always &= combo;
+      sometimes |= combo;
+    }
+    if (sometimes == 0) return false;
+    for (unsigned bits = always; bits; bits &= bits - 1) ++must[run.direction][std::countr_zero(bits)];
+    for (unsigned bits = sometimes; bits; bits &= bits - 1) ++may[run.direction][std::countr_zero(bits)];
+  }
+  for (int digit = 1; digit <= 9; ++digit) {
+    if (must[kDown][digit] > may[kAcross][digit] || must[kAcross][digit] > may[kDown][digit]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 int ClueSolver::CountScope(int depth, std::size_t scopeBegin, std::size_t scopeEnd, int limit) {
-  if (!Spend(1)) return 0;
+  if (!Spend(1 + runs_.size() / 16)) return 0;
   Domain* dom = Level(depth);
+  if (!DigitCountsCanAgree(dom)) return 0;
   const std::size_t base = cellStack_.size();
   for (std::size_t k = scopeBegin; k < scopeEnd; ++k) {
     const int cell = cellStack_[k];

@@ -5,6 +5,8 @@
 #include <span>
 #include <string_view>
 
+#include "tallyfold/engine/DigitFiller.h"
+
 namespace engine {
 
 // level 1 easy, 2 medium, 3 hard.
@@ -19,9 +21,11 @@ bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, unsigned t
                     std::optional<std::uint32_t> seed = std::nullopt);
 
 // Checks a typed-in puzzle: true with the first solution (index order, digits from 1
-// upwards) in solution[r * columns + c], 0xFF for black cells.
+// upwards) in solution[r * columns + c], 0xFF for black cells. A puzzle whose search
+// exceeds `effort` is reported on the error stream and treated as not solvable.
 bool SolveCustomPuzzle(unsigned rows, unsigned columns, std::string_view dimensionsLine,
                        std::string_view unfillableLine, std::string_view constraintsText,
-                       int constraintCount, std::span<std::uint8_t> solution);
+                       int constraintCount, std::span<std::uint8_t> solution,
+                       std::uint64_t effort = kDefaultSolveEffort);
 
 }  // namespace engine
