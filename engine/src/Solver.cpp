@@ -50,7 +50,7 @@ class ClueSolver {
   };
 
   Domain* Level(int depth) {
-    return &levels_[static_cast<std::size_t>(depth) * static_cast<std::size_t>(n_)];
+    return levels_.data() + static_cast<std::size_t>(depth) * static_cast<std::size_t>(n_);
   }
   void EnqueueRunsOf(int cell);
   void Enqueue(int run);
@@ -216,8 +216,8 @@ bool ClueSolver::Revise(int runIndex, Domain* dom) {
       continue;
     }
 
+    work += 1 + static_cast<std::uint64_t>(m) / 2;
     if (!MatchingSupport(masks, m, digits, support)) continue;
-    work += 1;
   }
   if (!Spend(work)) return false;
 
@@ -273,7 +273,7 @@ bool ClueSolver::DigitCountsCanAgree(const Domain* dom) {
 }
 
 int ClueSolver::CountScope(int depth, std::size_t scopeBegin, std::size_t scopeEnd, int limit) {
-  if (!Spend(1 + runs_.size() / 16)) return 0;
+  if (!Spend(1 + runs_.size() / 2 + (scopeEnd - scopeBegin) / 2)) return 0;
   Domain* dom = Level(depth);
   if (!DigitCountsCanAgree(dom)) return 0;
   const std::size_t base = cellStack_.size();

@@ -58,7 +58,7 @@ void FillObviousTest(TBoard& board, std::vector<unsigned>* placed);
 
 // Bound on the search effort of CountSolutions: far above what any board of the game's
 // sizes needs, low enough that a pathological description is given up within a second.
-inline constexpr std::uint64_t kDefaultSolveEffort = 3'000'000;
+inline constexpr std::uint64_t kDefaultSolveEffort = 4'000'000;
 
 // Counts the solutions of `board` up to two: `count` (in/out) ends 0, 1 or 2. With
 // `store` set and count 0 on entry, `out` receives the first solution in index order
