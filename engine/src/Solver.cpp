@@ -49,8 +49,13 @@ class ClueSolver {
     std::array<int, kMaxRunLength> cells{};
   };
 
+  // Domains at each search depth. Levels are made on first use, each in its own buffer,
+  // so a pointer to one stays valid while deeper ones are added.
   Domain* Level(int depth) {
-    return levels_.data() + static_cast<std::size_t>(depth) * static_cast<std::size_t>(n_);
+    while (levels_.size() <= static_cast<std::size_t>(depth)) {
+      levels_.emplace_back(static_cast<std::size_t>(n_), Domain{0});
+    }
+    return levels_[static_cast<std::size_t>(depth)].data();
   }
   void EnqueueRunsOf(int cell);
   void Enqueue(int run);
@@ -63,10 +68,11 @@ class ClueSolver {
 
   int n_ = 0;
   bool broken_ = false;  // a white cell the board cannot fill: no solution at all
+  bool twoRunsEach_ = true;  // every white cell in one down and one across run
   std::vector<unsigned> boardIndex_;
   std::vector<std::array<int, 2>> cellRuns_;
   std::vector<Run> runs_;
-  std::vector<Domain> levels_;
+  std::vector<std::vector<Domain>> levels_;
   std::vector<int> queue_;
   std::vector<std::uint8_t> queued_;
   // Scopes and saved first solutions live on these stacks instead of per-call vectors.
@@ -82,19 +88,18 @@ class ClueSolver {
 };
 
 ClueSolver::ClueSolver(const TBoard& board, std::uint64_t effort) : effortLeft_(effort) {
-  std::vector<int> cellOf(board.cellCount, -1);
   std::vector<int> runOf(board.constraints.size(), -1);
   for (unsigned index = 0; index < board.cellCount; ++index) {
     const int value = board.cells[index];
     if (value < 0) continue;
     const int cell = n_++;
-    cellOf[index] = cell;
     boardIndex_.push_back(index);
     std::array<int, 2> runs{-1, -1};
     for (int direction : {kDown, kAcross}) {
       const int link = board.links[index][direction];
       if (link == kNoLink) {
         if (value == 0) broken_ = true;
+        twoRunsEach_ = false;
         continue;
       }
       int& run = runOf[static_cast<std::size_t>(link)];
@@ -122,9 +127,8 @@ ClueSolver::ClueSolver(const TBoard& board, std::uint64_t effort) : effortLeft_(
   }
 
   const auto cells = static_cast<std::size_t>(n_);
-  levels_.assign((cells + 3) * cells, 0);
-  cellStack_.reserve((cells + 3) * cells);
-  saveStack_.assign((cells + 3) * cells, 0);
+  cellStack_.reserve(4 * cells);
+  saveStack_.resize(4 * cells);
   seen_.assign(cells, 0);
   solution_.assign(cells, 0);
   queued_.assign(runs_.size(), 0);
@@ -243,6 +247,7 @@ bool ClueSolver::Revise(int runIndex, Domain* dom) {
 // are short of a 2, say), and without this check the search would wander through every
 // placement before giving up.
 bool ClueSolver::DigitCountsCanAgree(const Domain* dom) {
+  if (!twoRunsEach_) return true;
   int must[2][10] = {};
   int may[2][10] = {};
   for (const Run& run : runs_) {
@@ -348,6 +353,7 @@ int ClueSolver::CountComponent(int depth, std::size_t begin, std::size_t end, in
   const std::size_t width = end - begin;
   const std::size_t saved = saveTop_;
   saveTop_ += width;
+  if (saveStack_.size() < saveTop_) saveStack_.resize(2 * saveTop_);
   int found = 0;
   Domain* next = Level(depth + 1);
   while (dom[branch] != 0) {
