@@ -345,6 +345,9 @@ int TGame::Kill() {
     if (MusicChannel) MusicChannel->Stop();
     if (SpeechChannel) SpeechChannel->Stop();
     if (EscapeChannel) EscapeChannel->Stop();
+    MusicChannel.reset();
+    SpeechChannel.reset();
+    EscapeChannel.reset();
     ChannelsKill();
     return 0;
 }

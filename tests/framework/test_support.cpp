@@ -1,10 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "test_support.h"
 
 #include "framework/core/input.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
+
+namespace {
+// Headless whether run by CTest or by hand: offscreen video, OpenAL's null
+// device, message boxes that never wait. A variable set from outside wins.
+const bool kHeadless = [] {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("TALLYFOLD_NONINTERACTIVE", "1", 0);
+    return true;
+}();
+}  // namespace
 
 void FrameworkTest::SetUp() {
     auto fake = std::make_unique<FakeDisplay>();
