@@ -223,21 +223,25 @@ std::map<std::string, std::vector<std::string>> ReadTextTable(const std::string&
     return table;
 }
 
-double TextWidth(const std::string& text, double px) {
-    static FT_Library library = nullptr;
-    static cairo_font_face_t* face = nullptr;
-    if (!face) {
+void UseGameFont(cairo_t* cr, double px) {
+    // Loaded once and kept for the life of the test program.
+    static cairo_font_face_t* face = [] {
+        FT_Library library = nullptr;
         FT_Init_FreeType(&library);
         FT_Face ft = nullptr;
         const fs::path font = PakStaging() / "calibri.ttf";
         if (FT_New_Face(library, font.string().c_str(), 0, &ft) != 0)
             throw std::runtime_error("cannot load " + font.string());
-        face = cairo_ft_font_face_create_for_ft_face(ft, 0);
-    }
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
-    cairo_t* cr = cairo_create(s);
+        return cairo_ft_font_face_create_for_ft_face(ft, 0);
+    }();
     cairo_set_font_face(cr, face);
     cairo_set_font_size(cr, px);
+}
+
+double TextWidth(const std::string& text, double px) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+    cairo_t* cr = cairo_create(s);
+    UseGameFont(cr, px);
     cairo_text_extents_t e;
     cairo_text_extents(cr, text.c_str(), &e);
     cairo_destroy(cr);

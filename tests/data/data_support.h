@@ -52,7 +52,9 @@ double RmsDb(const Audio& audio);
 // The game text table as the game reads it: key (upper case) -> lines.
 std::map<std::string, std::vector<std::string>> ReadTextTable(const std::string& bytes);
 
-// Width in pixels of a text in the game's font (the packed calibri.ttf).
+// Selects the game's font (the packed calibri.ttf) on a cairo context.
+void UseGameFont(cairo_t* cr, double px);
+// Width in pixels of a text in the game's font.
 double TextWidth(const std::string& text, double px);
 
 }  // namespace datatest

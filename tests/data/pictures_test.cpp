@@ -245,6 +245,9 @@ TEST(Pictures, ContactSheetShowsEveryPicture) {
 
     const int width = 1900, pad = 10, label = 14;
     int x = pad, y = pad, shelf = 0;
+    cairo_surface_t* probe = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+    cairo_t* measure = cairo_create(probe);
+    UseGameFont(measure, 11);
     struct Placed {
         const Item* item;
         int x, y;
@@ -252,7 +255,10 @@ TEST(Pictures, ContactSheetShowsEveryPicture) {
     std::vector<Placed> placed;
     for (const Item& item : items) {
         const Size s = SizeOf(item.file.parent_path(), item.file.filename().string());
-        const int w = std::max(static_cast<int>(s.w * item.scale), 90), h = static_cast<int>(s.h * item.scale) + label;
+        cairo_text_extents_t text;
+        cairo_text_extents(measure, item.label.c_str(), &text);
+        const int w = std::max(static_cast<int>(s.w * item.scale), static_cast<int>(text.x_advance) + 4);
+        const int h = static_cast<int>(s.h * item.scale) + label;
         if (x + w + pad > width) {
             x = pad;
             y += shelf + pad;
@@ -262,13 +268,14 @@ TEST(Pictures, ContactSheetShowsEveryPicture) {
         x += w + pad;
         shelf = std::max(shelf, h);
     }
+    cairo_destroy(measure);
+    cairo_surface_destroy(probe);
     const int height = y + shelf + pad;
     cairo_surface_t* sheet = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     cairo_t* cr = cairo_create(sheet);
     cairo_set_source_rgb(cr, 0.36, 0.37, 0.41);
     cairo_paint(cr);
-    cairo_select_font_face(cr, "Carlito", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, 11);
+    UseGameFont(cr, 11);
     for (const Placed& p : placed) {
         const Picture picture = LoadPicture(p.item->file);
         ASSERT_TRUE(picture.surface) << p.item->file;

@@ -165,6 +165,7 @@ void BoardSheet(Canvas& canvas, const Mood& mood) {
     cairo_pattern_add_color_stop_rgba(light, 1, 0, 0, 0, 0.06);
     cairo_set_source(cr, light);
     cairo_paint(cr);
+    cairo_pattern_destroy(light);
     cairo_restore(cr);
     const double fx = kSheetX + kSheetW - fold;
     cairo_move_to(cr, fx, kSheetY);

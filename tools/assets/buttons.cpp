@@ -196,8 +196,8 @@ void Paint(const Button& b, TabState state, const std::filesystem::path& file, s
     const bool lit = state == TabState::On || state == TabState::OnOver;
     SetColor(cr, palette::Ink);
     switch (b.icon) {
-    case Icon::Eraser: DrawEraser(cr, cx, cy - 1, g.h * 0.62); break;
-    case Icon::Clue: DrawClueIcon(cr, cx, cy, g.h * 0.62); break;
+    case Icon::Eraser: DrawEraser(cr, cx, cy - 1, g.h * 0.7); break;
+    case Icon::Clue: DrawClueIcon(cr, cx, cy, g.h * 0.7); break;
     case Icon::Up: DrawArrow(cr, cx, cy, g.h * 0.55, true); break;
     case Icon::Down: DrawArrow(cr, cx, cy, g.h * 0.55, false); break;
     case Icon::None:

@@ -285,18 +285,16 @@ void Notice(const path& file, int w, int h, const std::string& title, const std:
     cairo_t* cr = c.cr();
     const double m = 12;
     PaintCard(c, m, m - 4, w - 2 * m, h - 2 * m, seed);
-    double textX = w / 2.0;
-    if (icon) {
-        FoldIcon(cr, m + 24, h / 2.0 - 26, 44);
-        textX = (m + 24 + 44 + w - m) / 2.0;
-    }
-    const double room = icon ? (w - m - 20) - (m + 24 + 44 + 16) : w - 2 * m - 40;
-    FitFont(cr, Face::Bold, 34, title, room);
+    if (icon) FoldIcon(cr, m + 24, h / 2.0 - 26, 44);
+    // Keep the text clear of the icon and of the folded corner.
+    const double left = icon ? m + 24 + 44 + 14 : m + 26, right = w - m - 26;
+    const double textX = (left + right) / 2, room = right - left;
+    FitFont(cr, Face::Bold, 32, title, room);
     SetColor(cr, palette::Ink);
-    DrawText(cr, title, textX, h / 2.0 - 2, Align::Centre);
+    DrawText(cr, title, textX, h / 2.0 - 7, Align::Centre);
     FitFont(cr, Face::Regular, 18, line, room);
     SetColor(cr, palette::Muted);
-    DrawText(cr, line, textX, h / 2.0 + 24, Align::Centre);
+    DrawText(cr, line, textX, h / 2.0 + 19, Align::Centre);
     c.SavePng(file);
 }
 

@@ -196,7 +196,7 @@ void Render(Mixer& mix, Rng& rng) {
                     const int midi = c.notes[pattern[e % 8]] + 12;
                     const double jitter = rng.Range(-0.006, 0.006);
                     const double accent = (e % 4 == 0) ? 1.0 : 0.72;
-                    mix.Tine(start + e * kBeat / 2 + jitter, midi, 0.055 * accent * rng.Range(0.85, 1.0),
+                    mix.Tine(start + e * kBeat / 2 + jitter, midi, 0.045 * accent * rng.Range(0.85, 1.0),
                              (e % 2 == 0) ? -0.35 : 0.35);
                 }
             }
@@ -204,7 +204,7 @@ void Render(Mixer& mix, Rng& rng) {
         }
     }
     for (const Note& n : kMelody)
-        mix.Lead(BarTime(n.bar, n.beat), n.beats * kBeat * 0.96, n.midi, 0.075);
+        mix.Lead(BarTime(n.bar, n.beat), n.beats * kBeat * 0.96, n.midi, 0.095);
 }
 
 }  // namespace

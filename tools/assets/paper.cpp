@@ -135,19 +135,16 @@ void PaintCard(Canvas& canvas, double x, double y, double w, double h, std::uint
     cairo_pattern_destroy(fill);
     PaperGrain(canvas, 0.04, seed, static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + w + 1),
                static_cast<int>(y + h + 1));
-    // One faint crease across the card, as if it had been folded in half.
+    // Light falls from the top left across the card.
     cairo_save(cr);
     outline(cr);
     cairo_clip(cr);
-    cairo_set_line_width(cr, 1);
-    cairo_move_to(cr, x, y + h * 0.5 + 0.5);
-    cairo_line_to(cr, x + w, y + h * 0.5 + 0.5);
-    cairo_set_source_rgba(cr, 0.3, 0.25, 0.2, 0.10);
-    cairo_stroke(cr);
-    cairo_move_to(cr, x, y + h * 0.5 + 1.5);
-    cairo_line_to(cr, x + w, y + h * 0.5 + 1.5);
-    cairo_set_source_rgba(cr, 1, 1, 1, 0.35);
-    cairo_stroke(cr);
+    cairo_pattern_t* light = cairo_pattern_create_linear(x, y, x + w, y + h);
+    cairo_pattern_add_color_stop_rgba(light, 0, 1, 1, 1, 0.18);
+    cairo_pattern_add_color_stop_rgba(light, 1, 0, 0, 0, 0.05);
+    cairo_set_source(cr, light);
+    cairo_paint(cr);
+    cairo_pattern_destroy(light);
     cairo_restore(cr);
     const double fx = x + w - fold;
     cairo_move_to(cr, fx, y);
