@@ -92,7 +92,7 @@ bool DigitFiller::VerticalSwapFree(unsigned R, unsigned C) const {
   while (bottom < lastRow && Open(bottom + 1, C)) ++bottom;
 
   for (unsigned i = top; i <= bottom; ++i) {
-    if (i == R) continue;
+    if (i == R || digits[i * columns_ + C] == 0) continue;
     // Column x joins the rectangle when rows i..R are all open in it.
     const unsigned height = (i < R ? R - i : i - R) + 1;
     const std::uint8_t* stretch = i < R ? &openUp_[R * columns_] : &openDown_[R * columns_];
@@ -125,7 +125,7 @@ bool DigitFiller::HorizontalSwapFree(unsigned R, unsigned C) const {
   while (right < lastColumn && Open(R, right + 1)) ++right;
 
   for (unsigned j = left; j <= right; ++j) {
-    if (j == C) continue;
+    if (j == C || digits[R * columns_ + j] == 0) continue;
     const unsigned width = (j < C ? C - j : j - C) + 1;
     const std::vector<std::uint8_t>& stretch = j < C ? openLeft_ : openRight_;
     auto rowOpen = [&](unsigned y) { return stretch[y * columns_ + C] >= width; };
@@ -320,31 +320,33 @@ bool DigitFiller::FillDigits() {
                     downCandidates);
     CandidatesBySum(static_cast<int>(layout_.runs[static_cast<std::size_t>(acrossRun)].length),
                     usedAcross, acrossCandidates);
-    int acrossSums[kMaxSum + 1];
-    int acrossSumCount = 0;
-    for (int sum = kFirstSum; sum <= static_cast<int>(kMaxSum); ++sum) {
-      if (acrossCandidates[static_cast<std::size_t>(sum)] != 0) acrossSums[acrossSumCount++] = sum;
-    }
     // Every test below depends on the digit and at most one of the two sums, while the
     // pair loop asks for it up to 43 times: the run tests are tabled per sum up front,
     // the swap test is run once per digit on first need.
     RestMasks(downRun, cell, downCandidates, downRest);
     RestMasks(acrossRun, cell, acrossCandidates, acrossRest);
+    // Pairs whose sums leave no digit passing both run tests add no choice whatever their
+    // candidate count, so only sums with such digits are visited.
+    int acrossSums[kMaxSum + 1];
+    int acrossSumCount = 0;
+    for (int sum = kFirstSum; sum <= static_cast<int>(kMaxSum); ++sum) {
+      if (acrossRest[static_cast<std::size_t>(sum)] != 0) acrossSums[acrossSumCount++] = sum;
+    }
     unsigned swapTested = 0;
     unsigned swapFree = 0;
 
     int best = 999;
     choices_.clear();
     for (int sD = kFirstSum; sD <= static_cast<int>(kMaxSum); ++sD) {
-      const unsigned candDown = downCandidates[static_cast<std::size_t>(sD)];
-      if (candDown == 0) continue;
       const unsigned downOk = downRest[static_cast<std::size_t>(sD)];
+      if (downOk == 0) continue;
+      const unsigned candDown = downCandidates[static_cast<std::size_t>(sD)];
       for (int a = 0; a < acrossSumCount; ++a) {
-        const int sA = acrossSums[a];
-        const unsigned both = candDown & acrossCandidates[static_cast<std::size_t>(sA)];
-        const int n = BitCount(both);
-        if (n == 0 || n > best) continue;
-        unsigned good = both & downOk & acrossRest[static_cast<std::size_t>(sA)];
+        const auto sA = static_cast<std::size_t>(acrossSums[a]);
+        unsigned good = downOk & acrossRest[sA];
+        if (good == 0) continue;
+        const int n = BitCount(candDown & acrossCandidates[sA]);
+        if (n > best) continue;
         for (unsigned untested = good & ~swapTested; untested; untested &= untested - 1) {
           const unsigned bit = untested & (0u - untested);
           digits[cell] = std::countr_zero(bit);
@@ -360,7 +362,7 @@ bool DigitFiller::FillDigits() {
           best = g;
         }
         for (unsigned rest = good; rest; rest &= rest - 1) {
-          choices_.push_back({sD, sA, std::countr_zero(rest)});
+          choices_.push_back({sD, acrossSums[a], std::countr_zero(rest)});
         }
       }
     }
