@@ -1,0 +1,164 @@
+#pragma once
+// The puzzle being played: its tables and flags, the operations of TCore that
+// change them, and the questions the play screen and the cells ask of them.
+//
+// Every grid is indexed [x][y], x the column and y the row, and is sized for the
+// largest board; only the top-left BoardWidth x BoardHeight part is in use.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+inline constexpr int MaxBoardSize = 14;
+// The letter X: a black cell in PlayerGrid and SolutionGrid.
+inline constexpr std::uint8_t BlackCell = 88;
+// The largest clue a run of nine distinct digits can have.
+inline constexpr int MaxClue = 45;
+// What a typed clue the engine cannot accept is kept as: two digits wide like
+// every clue (cells and save games have room for two), plainly not a clue, and
+// refused by the puzzle check instead of silently turning into another number.
+inline constexpr std::uint8_t OutOfRangeClue = 99;
+
+using TGrid = std::array<std::array<std::uint8_t, MaxBoardSize>, MaxBoardSize>;
+// [x][y][d - 1] is 1 when digit d is pencilled into the cell; index 9 stays 0.
+using TMarkupGrid = std::array<std::array<std::array<std::uint8_t, 10>, MaxBoardSize>, MaxBoardSize>;
+
+struct TPuzzleState {
+    int BoardWidth = 9;
+    int BoardHeight = 9;
+    int PuzzleDifficulty = 0;  // 0 Easy, 1 Medium, 2 Hard
+
+    TGrid PlayerGrid{};         // 0 empty, 1..9, BlackCell
+    TGrid SolutionGrid{};       // 1..9, BlackCell
+    TGrid VerticalSumGrid{};    // at a black cell: the clue of the run below, 0 none
+    TGrid HorizontalSumGrid{};  // at a black cell: the clue of the run to the right, 0 none
+    TMarkupGrid MarkupGrid{};
+
+    int RevealCellMode = 0;
+    int ShowSolution = 0;
+    int ShowMistakes = 0;
+    int AutoMarkup = 0;
+    int PuzzleCompleted = 0;
+
+    // Typing in a puzzle of one's own.
+    int CustomMode = 0;
+    int CustomPuzzleReady = 0;
+    int EnteredVerticalSum = 0;
+    int EnteredHorizontalSum = 0;
+
+    int DoubleFoundX = 0;
+    int DoubleFoundY = 0;
+
+    // Milliseconds of the platform clock.
+    int TimerStart = 0;
+    int TimerStop = 0;
+};
+
+extern TPuzzleState Puzzle;
+
+// The combinations of distinct digits by run length and sum:
+// [length - 1][sum - 1][k], each a text of increasing digits ("129"), "" past the last.
+using TPossibleNumbers = std::array<std::array<std::array<std::string, 12>, 45>, 9>;
+// Filled once at start-up and only read afterwards, so it lives apart from the
+// puzzle state that tests reset.
+extern TPossibleNumbers PossibleNumbers;
+
+// Where the core needs the screens: they fill these in at start-up. Nothing is
+// called while a hook is empty.
+struct TCoreHooks {
+    // Rebuild the board's cell sprites from the tables; animate 1 drops them in.
+    std::function<void(int animate)> CreateCells;
+    // A typed-in puzzle passed its check: fade over to the play screen.
+    std::function<void()> CustomPuzzleAccepted;
+    // A problem the player should hear about but that does not stop the game
+    // (a file that could not be written). Empty: the framework's message box.
+    std::function<void(const std::string& message)> Notice;
+};
+
+extern TCoreHooks CoreHooks;
+
+// Tells the player through CoreHooks.Notice.
+void CoreNotice(const std::string& message);
+
+class TCore {
+public:
+    virtual ~TCore() = default;
+
+    // Default board and difficulty, and the combination table. Once at start-up.
+    virtual void Start();
+    // Drops clues whose run has no cells left.
+    virtual void ClearSumsWithLengthZero();
+    // 1 when the typed-in puzzle has a solution; it then becomes the puzzle to play.
+    virtual int CheckCustomPuzzle();
+    virtual void CreateCells(int animate);
+    virtual int IsPuzzleCompleted();
+    virtual void ShowHideMarkup();
+    virtual void ShowHideSolution();
+    virtual void ShowHideMistakes();
+    virtual void ShowDesiredCell();
+    // Reveals one empty or wrong white cell. The puzzle must not be complete.
+    virtual void ShowRandomCell();
+    // An all-white board without clues.
+    virtual void ClearBoardCompletely();
+    // Empties every white cell.
+    virtual void ClearBoard();
+    virtual void NewPuzzle();
+    virtual void CustomPuzzle();
+    virtual void RestartPuzzle();
+    // Generates a puzzle and puts it in the tables. Blocks until the engine
+    // delivers. False, with the tables untouched, for a size no board can have.
+    virtual bool CreatePuzzle(int width, int height, int difficulty);
+    virtual void FillPossibleNumbers();
+};
+
+extern std::shared_ptr<TCore> Core;
+
+// Direction of a run from its clue cell.
+inline constexpr int Horizontal = 0;  // to the right
+inline constexpr int Vertical = 1;    // down
+
+// Cells after (x, y) in the direction up to the next black cell or the edge (PlayerGrid).
+int RunLength(int direction, int x, int y);
+// The solution digits of that run (SolutionGrid).
+int SolutionRunSum(int direction, int x, int y);
+// sum minus what the player has entered in the run after clue cell (x, y).
+int RemainingSum(int direction, int sum, int x, int y);
+// 1 when d stands in one of the runs through (x, y), the cell itself included;
+// the hit goes to DoubleFoundX/Y.
+int DigitClashes(int d, int x, int y);
+// The possible combinations of the run after clue cell (x, y), "1+2, 3+4",
+// a line break before the 6th and the 11th.
+std::string CombinationText(int direction, int x, int y);
+int DigitFitsCombinations(int d, int x, int y);
+// The automatic pencil mark of digit d in cell (x, y): 0 or 1.
+int MarkupValue(int d, int x, int y);
+void FillMarkup();
+void ClearMarkup();
+// 1 when (x2, y2) lies in a run through (x1, y1), or after it when (x1, y1) is a clue cell.
+int InSameRun(int x1, int y1, int x2, int y2);
+std::string DifficultyName(int difficulty);
+
+// The engine's description of the board as the player has typed it in.
+struct TPuzzleDescription {
+    std::string Dimensions;   // "W H"
+    std::string Unfillable;   // every black cell's index y * H + x, each followed by a blank
+    std::string Constraints;  // per clue cell: index, down clue and length, across clue and length
+    int Count = 0;            // clue cells with at least one run
+};
+TPuzzleDescription CustomPuzzleDescription();
+
+// What a clue typed into the clue dialog is stored as: 0..45 as typed,
+// anything else OutOfRangeClue.
+std::uint8_t StoredClue(int typed);
+
+// The clue tool's result on a typed-in board: (x, y) becomes a black cell with
+// these clues (kept as StoredClue makes them), and clues left without a run go.
+void StoreClueCell(int x, int y, int horizontal, int vertical);
+
+// The sizes a board can have: 6, 7, 9, 12 or 14.
+bool IsBoardSize(int size);
+
+// Puts the puzzle tables, the options, the high score tables and the hooks back
+// to how the program starts (tests).
+void ResetCoreState();

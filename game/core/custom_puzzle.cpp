@@ -1,0 +1,76 @@
+// Puzzles the player types in: clue clean-up and the check that hands the
+// board to the engine's solver.
+#include <array>
+#include <string>
+
+#include "framework/core/game.h"
+#include "framework/core/timing.h"
+#include "game/core/core.h"
+#include "tallyfold/engine/Engine.h"
+
+void TCore::ClearSumsWithLengthZero() {
+    for (int x = 0; x < Puzzle.BoardWidth; ++x) {
+        for (int y = 0; y < Puzzle.BoardHeight; ++y) {
+            if (RunLength(Vertical, x, y) == 0) Puzzle.VerticalSumGrid[x][y] = 0;
+            if (RunLength(Horizontal, x, y) == 0) Puzzle.HorizontalSumGrid[x][y] = 0;
+        }
+    }
+}
+
+void StoreClueCell(int x, int y, int horizontal, int vertical) {
+    if (x < 0 || y < 0 || x >= Puzzle.BoardWidth || y >= Puzzle.BoardHeight) return;
+    Puzzle.PlayerGrid[x][y] = Puzzle.SolutionGrid[x][y] = BlackCell;
+    Puzzle.HorizontalSumGrid[x][y] = StoredClue(horizontal);
+    Puzzle.VerticalSumGrid[x][y] = StoredClue(vertical);
+    if (Core)
+        Core->ClearSumsWithLengthZero();
+    else
+        TCore().ClearSumsWithLengthZero();
+}
+
+TPuzzleDescription CustomPuzzleDescription() {
+    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
+    TPuzzleDescription description;
+    description.Dimensions = std::to_string(w) + " " + std::to_string(h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (Puzzle.PlayerGrid[x][y] != BlackCell) continue;
+            const std::string index = std::to_string(y * h + x) + " ";
+            description.Unfillable += index;
+            const int down = RunLength(Vertical, x, y), across = RunLength(Horizontal, x, y);
+            if (down == 0 && across == 0) continue;
+            ++description.Count;
+            // The engine's rows are our y, so its down runs are our vertical runs.
+            std::string& record = description.Constraints;
+            record += index;
+            record += std::to_string(down ? Puzzle.VerticalSumGrid[x][y] : 0) + " " + std::to_string(down) + " ";
+            record += std::to_string(across ? Puzzle.HorizontalSumGrid[x][y] : 0) + " " + std::to_string(across) + " ";
+        }
+    }
+    return description;
+}
+
+int TCore::CheckCustomPuzzle() {
+    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
+    if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
+    const TPuzzleDescription description = CustomPuzzleDescription();
+
+    std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> result{};
+    const bool solved = engine::SolveCustomPuzzle(static_cast<unsigned>(w), static_cast<unsigned>(h),
+                                                  description.Dimensions, description.Unfillable,
+                                                  description.Constraints, description.Count, result);
+    // A sparse puzzle can keep the solver busy for a while.
+    if (Game && Game->FixedRateLogic) Game->FixedRateLogic->Init();
+    if (!solved) return 0;
+
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const std::uint8_t v = result[static_cast<std::size_t>(y * w + x)];
+            Puzzle.SolutionGrid[x][y] = v == 0xFF ? BlackCell : v;
+            Puzzle.PlayerGrid[x][y] = v == 0xFF ? BlackCell : 0;
+        }
+    }
+    Puzzle.CustomPuzzleReady = 1;
+    if (CoreHooks.CustomPuzzleAccepted) CoreHooks.CustomPuzzleAccepted();
+    return 1;
+}

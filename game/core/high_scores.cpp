@@ -1,0 +1,206 @@
+#include "game/core/high_scores.h"
+
+#include <cstring>
+
+#include "framework/core/game.h"
+#include "framework/core/globals.h"
+#include "framework/text/game_text.h"
+#include "game/core/core.h"
+#include "game/core/small_file.h"
+#include "tallyfold/platform/stream.h"
+
+THighScoreTables HighScoreTables;
+
+namespace {
+
+// Ten entries with 13-character names take under 300 bytes.
+constexpr std::int64_t MaxHighScoreFileBytes = 64 * 1024;
+// Longer than any name the game lets a player type; a longer run of bytes
+// without its terminator is damage, not a name.
+constexpr std::size_t MaxStoredNameBytes = 255;
+constexpr int DefaultTime = 5940000;  // 99 minutes
+
+void PutInt(std::string& out, std::int32_t value) {
+    const auto u = static_cast<std::uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((u >> shift) & 0xFF);
+}
+
+std::int32_t GetInt(const std::string& in, std::size_t at) {
+    std::uint32_t u = 0;
+    for (int i = 3; i >= 0; --i) u = (u << 8) | static_cast<unsigned char>(in[at + static_cast<std::size_t>(i)]);
+    return static_cast<std::int32_t>(u);
+}
+
+// Length of the valid UTF-8 sequence at text[i], 0 when there is none.
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length;
+    unsigned minimum;
+    unsigned code;
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2, minimum = 0x80, code = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, minimum = 0x800, code = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, minimum = 0x10000, code = lead & 0x07;
+    else return 0;
+    if (i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (byte(i + k) & 0x3F);
+    }
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return length;
+}
+
+}  // namespace
+
+std::string CleanHighScoreName(const std::string& name) {
+    std::string clean;
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t length = Utf8SequenceLength(name, i);
+        if (length == 0) {
+            clean += '?';
+            ++i;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (length > 1 || (c >= 32 && c != 127)) clean.append(name, i, length);
+        i += length;
+    }
+    return clean;
+}
+
+std::string EncodeHighScores(const std::vector<std::shared_ptr<TKakuroHighScore>>& entries) {
+    std::string bytes;
+    for (const auto& entry : entries) {
+        for (unsigned char c : CleanHighScoreName(entry->name)) bytes += static_cast<char>((c + NameOffset) & 0xFF);
+        bytes += '\0';
+        PutInt(bytes, entry->time);
+        PutInt(bytes, entry->difficulty);
+    }
+    return bytes;
+}
+
+std::vector<std::shared_ptr<TKakuroHighScore>> DecodeHighScores(const std::string& bytes) {
+    std::vector<std::shared_ptr<TKakuroHighScore>> entries;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::size_t end = bytes.find('\0', at);
+        // A name without its end, or cut off before its two numbers: the file
+        // stops here, and the entries before stay.
+        if (end == std::string::npos || end - at > MaxStoredNameBytes || end + 9 > bytes.size()) break;
+        std::string name;
+        for (std::size_t i = at; i < end; ++i)
+            name += static_cast<char>((static_cast<unsigned char>(bytes[i]) - NameOffset) & 0xFF);
+        const int time = GetInt(bytes, end + 1);
+        const int difficulty = GetInt(bytes, end + 5);
+        at = end + 9;
+        // Times and difficulties this game never writes would show as nonsense.
+        if (time < 0 || difficulty < 0 || difficulty > 2) continue;
+        auto entry = std::make_shared<TKakuroHighScore>();
+        entry->name = CleanHighScoreName(name);
+        entry->time = time;
+        entry->difficulty = difficulty;
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+std::shared_ptr<TKakuroHighScoreList> TKakuroHighScoreList::Create(const std::string& path, int maxNameLength,
+                                                                   int numEntries) {
+    auto list = std::make_shared<TKakuroHighScoreList>();
+    list->filepath = path + ".dat";
+    list->MaxNameLength = maxNameLength;
+    list->NumMaxNameEntries = numEntries;
+    return list;
+}
+
+void TKakuroHighScoreList::Add(const std::string& name, int time, int difficulty) {
+    auto entry = std::make_shared<TKakuroHighScore>();
+    entry->name = CleanHighScoreName(name);
+    entry->time = time;
+    entry->difficulty = difficulty;
+    Entries.push_back(entry);
+}
+
+void TKakuroHighScoreList::Insert(const std::string& name, int time, int difficulty) {
+    auto entry = std::make_shared<TKakuroHighScore>();
+    entry->name = CleanHighScoreName(name);
+    entry->time = time;
+    entry->difficulty = difficulty;
+    auto place = Entries.begin();
+    while (place != Entries.end() && (*place)->time <= time) ++place;
+    Entries.insert(place, entry);
+    while (Count() > NumMaxNameEntries && !Entries.empty()) Entries.pop_back();
+}
+
+int TKakuroHighScoreList::WillEnterHighscore(int time) const {
+    for (std::size_t i = 0; i < Entries.size(); ++i)
+        if (Entries[i]->time > time) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+void TKakuroHighScoreList::Load() {
+    Entries.clear();
+    std::string bytes;
+    if (core_detail::ReadSmallFile(filepath, MaxHighScoreFileBytes, bytes) == core_detail::ReadResult::Read)
+        Entries = DecodeHighScores(bytes);
+    // An empty table would never take a time again; a fresh one is better than that.
+    if (Entries.empty()) CreateDefault();
+}
+
+int TKakuroHighScoreList::Save() {
+    if (platform::SaveFileAtomic(filepath, EncodeHighScores(Entries))) return 1;
+    // The best times stay in memory and the next save tries again; not worth ending the game for.
+    std::string text = GameText ? GameText->FindString("Failed Save File") : std::string();
+    if (text.empty()) text = "Could not save the best times to ";
+    CoreNotice(text + filepath);
+    return 0;
+}
+
+void TKakuroHighScoreList::CreateDefault() {
+    for (int i = 1; i <= 10; ++i) {
+        const std::string key = "Highscore Name " + std::to_string(i);
+        Add(GameText ? GameText->FindString(key) : std::string(), DefaultTime, 2);
+    }
+    Save();
+}
+
+void LoadHighScoreTables() {
+    const std::string folder = Game ? Game->SubPath : std::string();
+    auto make = [&](const char* name) {
+        auto list = TKakuroHighScoreList::Create(folder + name, 10, 10);
+        list->Load();
+        return list;
+    };
+    HighScoreTables.HighScores6x6 = make("hs6x6");
+    HighScoreTables.HighScores7x7 = make("hs7x7");
+    HighScoreTables.HighScores9x9 = make("hs9x9");
+    HighScoreTables.HighScores12x12 = make("hs12x12");
+    HighScoreTables.HighScores14x14 = make("hs14x14");
+}
+
+void ResetHighScoreTables() { HighScoreTables = THighScoreTables{}; }
+
+std::shared_ptr<TKakuroHighScoreList> HighScoreListForSize() {
+    switch (Puzzle.BoardWidth) {
+        case 6: return HighScoreTables.HighScores6x6;
+        case 7: return HighScoreTables.HighScores7x7;
+        case 9: return HighScoreTables.HighScores9x9;
+        case 12: return HighScoreTables.HighScores12x12;
+        case 14: return HighScoreTables.HighScores14x14;
+        default: return nullptr;
+    }
+}
+
+int WillEnterHighscoreForSize(int time) {
+    auto list = HighScoreListForSize();
+    return list ? list->WillEnterHighscore(time) : 0;
+}
+
+int AddHighscoreForSize(const std::string& name, int difficulty, int time) {
+    auto list = HighScoreListForSize();
+    if (!list) return 1;
+    list->Insert(name, time, difficulty);
+    return list->Save();
+}

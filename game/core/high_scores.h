@@ -1,0 +1,76 @@
+#pragma once
+// The best times for each board size: ten entries per table, fastest first,
+// kept in a small binary file in the shared data folder.
+//
+// File: per entry the name's UTF-8 bytes, each stored as (byte + NameOffset)
+// mod 256, a 0 byte, the time in ms and the difficulty as signed 32-bit
+// little-endian numbers. No header and no count.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Disguises the names in the file. Only byte 0xC1 would be stored as the 0 that
+// ends a name, and 0xC1 never occurs in UTF-8, which is all a name holds.
+inline constexpr std::uint8_t NameOffset = 0x3F;
+
+class TKakuroHighScore {
+public:
+    virtual ~TKakuroHighScore() = default;
+    std::string name;
+    int time = 0;  // ms
+    int difficulty = 0;
+};
+
+class TKakuroHighScoreList {
+public:
+    virtual ~TKakuroHighScoreList() = default;
+    std::string filepath;
+    int MaxNameLength = 20;
+    int NumMaxNameEntries = 10;
+    // Best first.
+    std::vector<std::shared_ptr<TKakuroHighScore>> Entries;
+
+    // path without ".dat".
+    static std::shared_ptr<TKakuroHighScoreList> Create(const std::string& path, int maxNameLength, int numEntries);
+    virtual void Add(const std::string& name, int time, int difficulty);
+    // In rank order; an equal time goes after the entries that have it. Trims to
+    // NumMaxNameEntries.
+    virtual void Insert(const std::string& name, int time, int difficulty);
+    // The 1-based place the time would take, 0 when it does not enter.
+    virtual int WillEnterHighscore(int time) const;
+    // A missing file, or one without a single complete entry, gives the default
+    // table (and writes it). A file cut off inside an entry keeps the entries before.
+    virtual void Load();
+    // 1 written. 0 not written: the player is told (CoreNotice) and the table
+    // stays as it is in memory.
+    virtual int Save();
+    // Appends the ten placeholder entries, then Save.
+    virtual void CreateDefault();
+    int Count() const { return static_cast<int>(Entries.size()); }
+};
+
+// The file bytes of a table, and the entries read from file bytes (complete
+// entries only, names made valid UTF-8).
+std::string EncodeHighScores(const std::vector<std::shared_ptr<TKakuroHighScore>>& entries);
+std::vector<std::shared_ptr<TKakuroHighScore>> DecodeHighScores(const std::string& bytes);
+// A name as the tables keep it: valid UTF-8 without control characters.
+std::string CleanHighScoreName(const std::string& name);
+
+struct THighScoreTables {
+    std::shared_ptr<TKakuroHighScoreList> HighScores6x6, HighScores7x7, HighScores9x9, HighScores12x12,
+        HighScores14x14;
+};
+
+extern THighScoreTables HighScoreTables;
+
+// The five tables under the shared data folder ("hs6x6" ... "hs14x14"), loaded.
+void LoadHighScoreTables();
+void ResetHighScoreTables();
+
+// The table of the current BoardWidth; nullptr for a width no table has.
+std::shared_ptr<TKakuroHighScoreList> HighScoreListForSize();
+int WillEnterHighscoreForSize(int time);
+// Inserts into the table of the current size and saves it; the result of the save
+// (1 also when there is no table for the size, since there is nothing to lose).
+int AddHighscoreForSize(const std::string& name, int difficulty, int time);

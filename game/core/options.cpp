@@ -1,0 +1,76 @@
+#include "game/core/options.h"
+
+#include <memory>
+#include <string>
+
+#include "framework/core/game.h"
+#include "framework/core/globals.h"
+#include "framework/paths/errors.h"
+#include "framework/settings/ini_file.h"
+#include "framework/util/strings.h"
+
+TGameOptions Options;
+
+namespace {
+
+struct OptionKey {
+    const char* name;
+    int TGameOptions::*value;
+};
+
+// The order in which the keys stand in the file.
+const OptionKey OptionKeys[] = {
+    {"PreventDoubleNumbers", &TGameOptions::PreventDoubleNumbers},
+    {"ShowTimer", &TGameOptions::ShowTimer},
+    {"ShowSumCombinations", &TGameOptions::ShowSumCombinations},
+    {"ShowRemainingSum", &TGameOptions::ShowRemainingSum},
+    {"ShowHighlighter", &TGameOptions::ShowHighlighter},
+    {"FirstRun", &TGameOptions::FirstRun},
+};
+
+TIniFile& Ini() {
+    if (!GameIni) GameIni = std::make_shared<TIniFile>();
+    return *GameIni;
+}
+
+}  // namespace
+
+void WriteGameOptions() {
+    TIniFile& ini = Ini();
+    ini.Clear();
+    for (const OptionKey& key : OptionKeys) ini.Add(key.name, std::to_string(Options.*key.value));
+}
+
+void ReadGameOptions() {
+    for (const auto& line : Ini().Lines) {
+        for (const OptionKey& key : OptionKeys) {
+            // Every option is an on/off switch; a hand-edited 5 means on.
+            if (line->Name == UpperCase(key.name)) Options.*key.value = ReadInt(line->Value) != 0 ? 1 : 0;
+        }
+    }
+}
+
+int SaveGameOptions() {
+    WriteGameOptions();
+    try {
+        Ini().Save();
+    } catch (const RaisedText&) {
+        // The settings file reported the failure to the player before raising it;
+        // losing the options is no reason to end the game.
+        return 0;
+    }
+    return 1;
+}
+
+void LoadGameOptions() {
+    Ini().FileName = (Game ? Game->SubPath : std::string()) + "config";
+    WriteGameOptions();
+    try {
+        Ini().Load();
+    } catch (const RaisedText&) {
+        // Load rewrites the file; the values read before that still count.
+    }
+    ReadGameOptions();
+}
+
+void ResetGameOptions() { Options = TGameOptions{}; }

@@ -1,0 +1,358 @@
+#include "game/core/save_game.h"
+
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+#include "framework/core/game.h"
+#include "framework/core/globals.h"
+#include "framework/text/game_text.h"
+#include "game/core/small_file.h"
+#include "tallyfold/platform/stream.h"
+#include "tallyfold/platform/system.h"
+
+namespace {
+
+const char* const SaveGameHeader = "Tallyfold Savegame";
+// A 14 x 14 save is about 6 KB; anything far larger is not one of ours.
+constexpr std::int64_t MaxSaveGameBytes = 64 * 1024;
+constexpr std::size_t MaxSaveNameBytes = 128;
+
+std::string Text(const std::string& key, const std::string& fallback) {
+    std::string text = GameText ? GameText->FindString(key) : "";
+    return text.empty() ? fallback : text;
+}
+
+std::string Pad2(int value) {
+    std::string text = std::to_string(value);
+    return text.size() < 2 ? std::string(2 - text.size(), '0') + text : text;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t lf = text.find('\n', start);
+        std::size_t end = lf == std::string::npos ? text.size() : lf;
+        std::string line = text.substr(start, end - start);
+        // Editors may drop the CR or leave blanks at line ends; neither changes a value.
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
+        lines.push_back(line);
+        if (lf == std::string::npos) break;
+        start = lf + 1;
+    }
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+    return lines;
+}
+
+std::vector<std::string> SplitBlanks(const std::string& line) {
+    std::vector<std::string> tokens;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        if (i > start) tokens.push_back(line.substr(start, i - start));
+    }
+    return tokens;
+}
+
+// A number of 1..maxDigits decimal digits and nothing else.
+bool Digits(const std::string& text, std::size_t maxDigits, long long& value) {
+    if (text.empty() || text.size() > maxDigits) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+class Parser {
+public:
+    Parser(const std::vector<std::string>& lines, std::string& reason) : lines_(lines), reason_(reason) {}
+
+    bool Fail(std::size_t line, const std::string& what) {
+        reason_ = "line " + std::to_string(line + 1) + ": " + what;
+        return false;
+    }
+
+    bool Parse(TSaveGameContent& c) {
+        if (lines_.empty() || lines_[0] != SaveGameHeader) return Fail(0, "not a Tallyfold save game");
+        if (lines_.size() < 6) return Fail(lines_.size(), "the file ends too early");
+
+        const std::string& size = lines_[1];
+        const std::size_t cross = size.find('x');
+        long long w = 0, h = 0;
+        if (cross == std::string::npos || !Digits(size.substr(0, cross), 2, w) || !Digits(size.substr(cross + 1), 2, h))
+            return Fail(1, "the board size is not written as 09x09");
+        if (w != h || !IsBoardSize(static_cast<int>(w)))
+            return Fail(1, "a board of " + size + " does not exist (6, 7, 9, 12 or 14, square)");
+        c.BoardWidth = c.BoardHeight = static_cast<int>(w);
+
+        long long value = 0;
+        if (!Digits(lines_[2], 1, value) || value > 2) return Fail(2, "the difficulty must be 0, 1 or 2");
+        c.PuzzleDifficulty = static_cast<int>(value);
+        if (!Digits(lines_[3], 1, value) || value > 1) return Fail(3, "the pencil-mark flag must be 0 or 1");
+        c.AutoMarkup = static_cast<int>(value);
+        if (!Digits(lines_[4], 10, value) || value > INT_MAX) return Fail(4, "the play time is not a number of ms");
+        c.ElapsedMs = static_cast<int>(value);
+
+        const int n = c.BoardWidth;
+        const std::size_t expected = 9 + 4 * static_cast<std::size_t>(n);
+        if (lines_.size() != expected)
+            return Fail(std::min(lines_.size(), expected), "a " + size + " save game has " + std::to_string(expected) +
+                                                               " lines, this file has " + std::to_string(lines_.size()));
+
+        std::size_t at = 5;
+        if (!Separator(at++)) return false;
+        for (int y = 0; y < n; ++y, ++at) {
+            const auto tokens = Tokens(at, static_cast<std::size_t>(n));
+            if (tokens.empty()) return false;
+            for (int x = 0; x < n; ++x) {
+                const std::string& pair = tokens[static_cast<std::size_t>(x)];
+                const std::size_t slash = pair.find('/');
+                long long across = 0, down = 0;
+                if (slash == std::string::npos || !Digits(pair.substr(0, slash), 2, across) ||
+                    !Digits(pair.substr(slash + 1), 2, down) || across > MaxClue || down > MaxClue)
+                    return Fail(at, "clue \"" + pair + "\" is not two clues 00..45 written as 07/16");
+                c.HorizontalSumGrid[x][y] = static_cast<std::uint8_t>(across);
+                c.VerticalSumGrid[x][y] = static_cast<std::uint8_t>(down);
+            }
+        }
+        if (!Separator(at++) || !DigitGrid(at, n, c.PlayerGrid, true)) return false;
+        at += static_cast<std::size_t>(n);
+        if (!Separator(at++) || !DigitGrid(at, n, c.SolutionGrid, false)) return false;
+        at += static_cast<std::size_t>(n);
+        if (!Separator(at++)) return false;
+        for (int y = 0; y < n; ++y, ++at) {
+            const auto tokens = Tokens(at, 9 * static_cast<std::size_t>(n));
+            if (tokens.empty()) return false;
+            for (int x = 0; x < n; ++x) {
+                for (int d = 0; d < 9; ++d) {
+                    const std::string& mark = tokens[static_cast<std::size_t>(9 * x + d)];
+                    if (mark != "0" && mark != "1") return Fail(at, "a pencil mark must be 0 or 1");
+                    c.MarkupGrid[x][y][d] = static_cast<std::uint8_t>(mark[0] - '0');
+                }
+            }
+        }
+        return CheckPuzzle(c);
+    }
+
+private:
+    bool Separator(std::size_t at) { return lines_[at] == "-" ? true : Fail(at, "a line \"-\" belongs here"); }
+
+    std::vector<std::string> Tokens(std::size_t at, std::size_t count) {
+        auto tokens = SplitBlanks(lines_[at]);
+        if (tokens.size() != count) {
+            Fail(at, std::to_string(count) + " entries belong on this line, it has " + std::to_string(tokens.size()));
+            return {};
+        }
+        return tokens;
+    }
+
+    bool DigitGrid(std::size_t first, int n, TGrid& grid, bool emptyAllowed) {
+        for (int y = 0; y < n; ++y) {
+            const std::size_t at = first + static_cast<std::size_t>(y);
+            const auto tokens = Tokens(at, static_cast<std::size_t>(n));
+            if (tokens.empty()) return false;
+            for (int x = 0; x < n; ++x) {
+                long long v = 0;
+                const std::string& token = tokens[static_cast<std::size_t>(x)];
+                if (!Digits(token, 2, v) || (v > 9 && v != BlackCell) || (v == 0 && !emptyAllowed))
+                    return Fail(at, "\"" + token + "\" is not a digit" + (emptyAllowed ? ", 00" : "") + " or 88");
+                grid[x][y] = static_cast<std::uint8_t>(v);
+            }
+        }
+        return true;
+    }
+
+    // A puzzle the game could have been playing: black cells agree, every white
+    // cell lies in a clued run both ways, and every clue is the sum of its run's
+    // distinct solution digits. Anything else could never be finished.
+    bool CheckPuzzle(const TSaveGameContent& c) {
+        const int n = c.BoardWidth;
+        auto black = [&](int x, int y) { return c.SolutionGrid[x][y] == BlackCell; };
+        for (int x = 0; x < n; ++x) {
+            for (int y = 0; y < n; ++y) {
+                const std::string cell = "cell " + std::to_string(x) + "," + std::to_string(y);
+                if ((c.PlayerGrid[x][y] == BlackCell) != black(x, y))
+                    return Failed(cell + " is black in one grid and white in the other");
+                if (!black(x, y)) {
+                    if (c.HorizontalSumGrid[x][y] || c.VerticalSumGrid[x][y])
+                        return Failed(cell + " is white but has a clue");
+                    int left = x, up = y;
+                    while (left >= 0 && !black(left, y)) --left;
+                    while (up >= 0 && !black(x, up)) --up;
+                    if (left < 0 || up < 0) return Failed(cell + " has no clue cell before it");
+                    continue;
+                }
+                for (int direction : {Horizontal, Vertical}) {
+                    const int dx = direction == Horizontal ? 1 : 0, dy = 1 - dx;
+                    const int clue = direction == Horizontal ? c.HorizontalSumGrid[x][y] : c.VerticalSumGrid[x][y];
+                    int sum = 0, length = 0;
+                    unsigned used = 0;
+                    for (int cx = x + dx, cy = y + dy; cx < n && cy < n && !black(cx, cy); cx += dx, cy += dy) {
+                        const unsigned bit = 1u << c.SolutionGrid[cx][cy];
+                        if (used & bit) return Failed("the solution repeats a digit in the run after " + cell);
+                        used |= bit;
+                        sum += c.SolutionGrid[cx][cy];
+                        ++length;
+                    }
+                    if (length == 0 && clue != 0) return Failed(cell + " has a clue without a run");
+                    if (length > 0 && clue != sum)
+                        return Failed("the clue " + std::to_string(clue) + " at " + cell + " does not match its run");
+                }
+            }
+        }
+        return true;
+    }
+
+    bool Failed(const std::string& what) {
+        reason_ = what;
+        return false;
+    }
+
+    const std::vector<std::string>& lines_;
+    std::string& reason_;
+};
+
+}  // namespace
+
+std::string SaveGameText(int elapsedMs) {
+    const auto& p = Puzzle;
+    const int w = p.BoardWidth, h = p.BoardHeight;
+    const std::string crlf = "\r\n";
+    std::string text = std::string(SaveGameHeader) + crlf;
+    text += Pad2(w) + "x" + Pad2(h) + crlf;
+    text += std::to_string(p.PuzzleDifficulty) + crlf;
+    text += std::to_string(p.AutoMarkup) + crlf;
+    text += std::to_string(elapsedMs) + crlf;
+    text += "-" + crlf;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) text += Pad2(p.HorizontalSumGrid[x][y]) + "/" + Pad2(p.VerticalSumGrid[x][y]) + " ";
+        text += crlf;
+    }
+    for (const TGrid* grid : {&p.PlayerGrid, &p.SolutionGrid}) {
+        text += "-" + crlf;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) text += Pad2((*grid)[x][y]) + " ";
+            text += crlf;
+        }
+    }
+    text += "-" + crlf;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x)
+            for (int d = 0; d < 9; ++d) text += std::to_string(p.MarkupGrid[x][y][d]) + " ";
+        text += crlf;
+    }
+    return text;
+}
+
+std::optional<TSaveGameContent> ParseSaveGame(const std::string& text, std::string& reason) {
+    const std::vector<std::string> lines = SplitLines(text);
+    TSaveGameContent content;
+    Parser parser(lines, reason);
+    if (!parser.Parse(content)) return std::nullopt;
+    return content;
+}
+
+bool IsValidSaveName(const std::string& name) {
+    if (name.empty() || name.size() > MaxSaveNameBytes || name[0] == '.') return false;
+    for (unsigned char c : name) {
+        if (c < 32 || c == 127 || c == '/' || c == '\\') return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+std::shared_ptr<TSaveGame> TSaveGame::Create(const std::string& name) {
+    auto game = std::make_shared<TSaveGame>();
+    game->Init(name);
+    return game;
+}
+
+void TSaveGame::Init(const std::string& name) { Name = name; }
+
+std::string TSaveGame::FilePath() const { return (Game ? Game->ProfilePath : std::string()) + Name + ".dat"; }
+
+int TSaveGame::Save() {
+    Error.clear();
+    if (!IsValidSaveName(Name)) {
+        Error = Text("Bad Save Name", "That name cannot be used for a saved game.");
+        return 0;
+    }
+    // The clock wraps; the difference of two readings is still right modulo 2^32.
+    int elapsed = static_cast<int>(static_cast<std::uint32_t>(platform::MilliSecs()) -
+                                   static_cast<std::uint32_t>(Puzzle.TimerStart));
+    if (elapsed < 0) elapsed = 0;
+    const std::string path = FilePath();
+    if (!platform::SaveFileAtomic(path, SaveGameText(elapsed))) {
+        Error = Text("Could Not Create File", "Could not create the save game file '") + path + "'";
+        return 0;
+    }
+    return 1;
+}
+
+int TSaveGame::Load() {
+    Error.clear();
+    if (!IsValidSaveName(Name)) {
+        Error = Text("Bad Save Name", "That name cannot be used for a saved game.");
+        return -1;
+    }
+    const std::string path = FilePath();
+    std::string bytes;
+    std::string reason;
+    switch (core_detail::ReadSmallFile(path, MaxSaveGameBytes, bytes)) {
+        case core_detail::ReadResult::Missing:
+            // Only a name with no file at all: one that exists but cannot be read
+            // must not be overwritten with the current puzzle.
+            Save();
+            return 0;
+        case core_detail::ReadResult::Unreadable:
+            reason = "the file cannot be read";
+            break;
+        case core_detail::ReadResult::TooLarge:
+            reason = "the file is far too large to be a save game";
+            break;
+        case core_detail::ReadResult::Read:
+            break;
+    }
+    std::optional<TSaveGameContent> content;
+    if (reason.empty()) content = ParseSaveGame(bytes, reason);
+    if (!content) {
+        Error = Text("Damaged Save File", "Could not load the saved game '") + Name + "'\r\n(" + reason + ")";
+        return -1;
+    }
+
+    auto& p = Puzzle;
+    p.BoardWidth = content->BoardWidth;
+    p.BoardHeight = content->BoardHeight;
+    p.PuzzleDifficulty = content->PuzzleDifficulty;
+    p.AutoMarkup = content->AutoMarkup;
+    p.TimerStart = static_cast<int>(static_cast<std::uint32_t>(platform::MilliSecs()) -
+                                    static_cast<std::uint32_t>(content->ElapsedMs));
+    p.HorizontalSumGrid = content->HorizontalSumGrid;
+    p.VerticalSumGrid = content->VerticalSumGrid;
+    p.PlayerGrid = content->PlayerGrid;
+    p.SolutionGrid = content->SolutionGrid;
+    p.MarkupGrid = content->MarkupGrid;
+    return 1;
+}
+
+std::shared_ptr<TSaveData> TSaveData::Create() { return std::make_shared<TSaveData>(); }
+
+int SaveGameNamed(const std::string& name, std::string* error) {
+    auto game = TSaveGame::Create(name);
+    const int result = game->Save();
+    if (error) *error = game->Error;
+    return result;
+}
+
+int LoadGameNamed(const std::string& name, std::string* error) {
+    auto game = TSaveGame::Create(name);
+    const int result = game->Load();
+    if (error) *error = game->Error;
+    return result;
+}

@@ -1,0 +1,65 @@
+#pragma once
+// A puzzle in progress saved under a name: a small text file in the profile
+// folder holding the whole puzzle state.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "game/core/core.h"
+
+// What a save game holds, as read from a file before any of it reaches the tables.
+struct TSaveGameContent {
+    int BoardWidth = 0;
+    int BoardHeight = 0;
+    int PuzzleDifficulty = 0;
+    int AutoMarkup = 0;
+    int ElapsedMs = 0;
+    TGrid HorizontalSumGrid{};
+    TGrid VerticalSumGrid{};
+    TGrid PlayerGrid{};
+    TGrid SolutionGrid{};
+    TMarkupGrid MarkupGrid{};
+};
+
+// The file text of the current puzzle with elapsedMs on the clock.
+std::string SaveGameText(int elapsedMs);
+// Reads a save game text; nullopt with the reason (in English, for the player's
+// message and the maintainer) when it is not one this program wrote or could
+// have written: every number, every line and the puzzle itself are checked.
+std::optional<TSaveGameContent> ParseSaveGame(const std::string& text, std::string& reason);
+
+// A name the player may save under: not empty, no folder separators or control
+// characters, not beginning with a dot, and short enough for any file system.
+bool IsValidSaveName(const std::string& name);
+
+class TSaveGame {
+public:
+    virtual ~TSaveGame() = default;
+    std::string Name;
+    // Why the last Save or Load did not do its work, ready to show to the player.
+    std::string Error;
+
+    static std::shared_ptr<TSaveGame> Create(const std::string& name);
+    virtual void Init(const std::string& name);
+    // 1 written; 0 not written, Error says why. The puzzle in play is untouched
+    // either way, so the player can carry on or try another name.
+    virtual int Save();
+    // 1 loaded. 0 when no file has that name: the current puzzle is then saved
+    // under it. -1 when the file cannot be read or is damaged: Error says why
+    // and the puzzle in play stays exactly as it was.
+    virtual int Load();
+    // The profile folder + Name + ".dat".
+    std::string FilePath() const;
+};
+
+// Nothing in the game makes one; kept for files and callers that name the type.
+class TSaveData {
+public:
+    virtual ~TSaveData() = default;
+    static std::shared_ptr<TSaveData> Create();
+};
+
+// TSaveGame::Save and Load under a name; the reason for a failure goes to
+// *error when given, for the caller to show in a dialog.
+int SaveGameNamed(const std::string& name, std::string* error = nullptr);
+int LoadGameNamed(const std::string& name, std::string* error = nullptr);

@@ -1,0 +1,79 @@
+#include "core_support.h"
+
+namespace {
+
+// 3 x 3: top row and left column black, the 2 x 2 block bottom right white,
+// clues 4 and 6 down over x = 1 and 2, 3 and 7 across left of y = 1 and 2.
+void TypeInExample(int downClueOfSecondColumn) {
+    Puzzle.BoardWidth = Puzzle.BoardHeight = 3;
+    Core->ClearBoardCompletely();
+    StoreClueCell(0, 0, 0, 0);
+    StoreClueCell(1, 0, 0, 4);
+    StoreClueCell(2, 0, 0, downClueOfSecondColumn);
+    StoreClueCell(0, 1, 3, 0);
+    StoreClueCell(0, 2, 7, 0);
+}
+
+}  // namespace
+
+TEST_F(CoreTest, TypedInExampleIsDescribedAndSolved) {
+    int accepted = 0;
+    CoreHooks.CustomPuzzleAccepted = [&] { ++accepted; };
+    TypeInExample(6);
+    const TPuzzleDescription description = CustomPuzzleDescription();
+    EXPECT_EQ(description.Dimensions, "3 3");
+    EXPECT_EQ(description.Unfillable, "0 1 2 3 6 ");
+    EXPECT_EQ(description.Count, 4);
+    EXPECT_EQ(description.Constraints, "1 4 2 0 0 2 6 2 0 0 3 0 0 3 2 6 0 0 7 2 ");
+
+    ASSERT_EQ(Core->CheckCustomPuzzle(), 1);
+    EXPECT_EQ(Puzzle.SolutionGrid[1][1], 1);
+    EXPECT_EQ(Puzzle.SolutionGrid[2][1], 2);
+    EXPECT_EQ(Puzzle.SolutionGrid[1][2], 3);
+    EXPECT_EQ(Puzzle.SolutionGrid[2][2], 4);
+    EXPECT_EQ(Puzzle.SolutionGrid[0][0], BlackCell);
+    EXPECT_EQ(Puzzle.PlayerGrid[1][1], 0);
+    EXPECT_EQ(Puzzle.PlayerGrid[2][0], BlackCell);
+    EXPECT_EQ(Puzzle.CustomPuzzleReady, 1);
+    EXPECT_EQ(accepted, 1);
+}
+
+TEST_F(CoreTest, UnsolvableTypedInPuzzlesAreRefusedUntouched) {
+    int accepted = 0;
+    CoreHooks.CustomPuzzleAccepted = [&] { ++accepted; };
+    TypeInExample(5);
+    TPuzzleState before = Puzzle;
+    EXPECT_EQ(Core->CheckCustomPuzzle(), 0);
+    EXPECT_EQ(Puzzle.SolutionGrid, before.SolutionGrid);
+    EXPECT_EQ(Puzzle.PlayerGrid, before.PlayerGrid);
+
+    // A clue typed as 300 must not come out as the valid-looking 44 (300 mod 256).
+    EXPECT_EQ(StoredClue(300), OutOfRangeClue);
+    EXPECT_EQ(StoredClue(-3), OutOfRangeClue);
+    EXPECT_EQ(StoredClue(45), 45);
+    TypeInExample(6);
+    StoreClueCell(0, 2, 300, 0);
+    EXPECT_EQ(Puzzle.HorizontalSumGrid[0][2], OutOfRangeClue);
+    EXPECT_EQ(Core->CheckCustomPuzzle(), 0);
+
+    Puzzle.BoardWidth = Puzzle.BoardHeight = 6;
+    Core->CustomPuzzle();
+    EXPECT_EQ(Core->CheckCustomPuzzle(), 0);  // all white: no cell is covered
+    EXPECT_EQ(Puzzle.CustomPuzzleReady, 0);
+    EXPECT_EQ(accepted, 0);
+}
+
+TEST_F(CoreTest, CluesWithoutARunDisappear) {
+    TypeInExample(6);
+    // Blacking out (1, 1) leaves the across clue at (0, 1) and the down clue at
+    // (1, 0) with no cell after them; the others keep their runs.
+    StoreClueCell(1, 1, 0, 0);
+    EXPECT_EQ(Puzzle.HorizontalSumGrid[0][1], 0);
+    EXPECT_EQ(Puzzle.VerticalSumGrid[1][0], 0);
+    EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 6);
+    EXPECT_EQ(Puzzle.HorizontalSumGrid[0][2], 7);
+    // A clue pointing at the board edge is dropped at once.
+    StoreClueCell(2, 2, 5, 5);
+    EXPECT_EQ(Puzzle.HorizontalSumGrid[2][2], 0);
+    EXPECT_EQ(Puzzle.VerticalSumGrid[2][2], 0);
+}
