@@ -298,15 +298,7 @@ int TGame::RestoreMouseCoords() {
 }
 
 int TGame::SpritePausedCreate(const std::string& image) {
-    auto picture = platform::LoadImage(ImagePath + image + ".png");
-    if (!picture) return ShowError("Error loading bitmap " + ImagePath + image + ".png", 1);
-    picture->MidHandle();
-    SpritePaused = std::make_shared<TSprite>();
-    SpritePaused->Image = picture;
-    SpritePaused->x = ScreenWidth / 2.0f;
-    SpritePaused->y = ScreenHeight / 2.0f;
-    SpritePaused->w = static_cast<float>(picture->Width());
-    SpritePaused->h = static_cast<float>(picture->Height());
+    SpritePaused = TSprite::CreateFromFile(image, 0, 0, 1, -1);
     return 0;
 }
 

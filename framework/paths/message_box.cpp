@@ -6,60 +6,12 @@
 #include "framework/core/input.h"
 #include "framework/core/timing.h"
 #include "framework/paths/errors.h"
+#include "framework/widgets/font.h"
 #include "framework/widgets/pointer.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/system.h"
 
 namespace {
-// Line splitting and word wrapping belong with the fonts and labels; until those
-// exist this box carries its own small copy, measured with the current image font.
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (;;) {
-        size_t lf = text.find('\n', start);
-        if (lf == std::string::npos) {
-            lines.push_back(text.substr(start));
-            return lines;
-        }
-        size_t end = lf > start && text[lf - 1] == '\r' ? lf - 1 : lf;
-        lines.push_back(text.substr(start, end - start));
-        start = lf + 1;
-    }
-}
-
-std::vector<std::string> WordWrapLines(const std::vector<std::string>& lines, int width) {
-    std::vector<std::string> out;
-    for (std::string line : lines) {
-        if (line.empty()) {
-            out.emplace_back();
-            continue;
-        }
-        for (size_t at; (at = line.find("  ")) != std::string::npos;) line.erase(at, 1);
-        std::string current;
-        bool any = false;
-        size_t start = 0;
-        while (start <= line.size()) {
-            size_t space = line.find(' ', start);
-            std::string word = line.substr(start, space == std::string::npos ? std::string::npos : space - start);
-            if (word.empty()) break;
-            if (!any) {
-                current = word;
-                any = true;
-            } else if (platform::TextWidth(current + " " + word) <= width) {
-                current += " " + word;
-            } else {
-                out.push_back(current);
-                current = word;
-            }
-            if (space == std::string::npos) break;
-            start = space + 1;
-        }
-        out.push_back(current);
-    }
-    return out;
-}
-
 void DrawCentredWithShadow(const std::string& text, float centreX, float y) {
     float x = centreX - platform::TextWidth(text) / 2.0f;
     int r, g, b;
@@ -95,7 +47,7 @@ void ShowMessageBox(const std::string& message, int width, int height) {
     platform::SetAlpha(1.0f);
     platform::SetColor(255, 255, 255);
     platform::SetImageFont(nullptr);
-    std::vector<std::string> lines = WordWrapLines(SplitLines(message), width - 2 * margin);
+    std::vector<std::string> lines = WordWrapLines(SplitLines(message), width - 2 * margin, nullptr, 1.0f);
     const int lineHeight = platform::TextHeight("ABCXYZ");
     const std::string prompt = "<press any key>";
 

@@ -4,7 +4,9 @@
 #include "framework/core/game.h"
 #include "framework/core/input.h"
 #include "framework/paths/errors.h"
+#include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
+#include "framework/widgets/sprite.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
@@ -15,6 +17,13 @@ int TScreen::ImageLoad(const std::string& file, int flags, int precache) {
     if (!Image) return ShowError("Error loading bitmap " + path, 1);
     Image->SetHandle(0, 0);
     if (precache) Image->Precache();
+    return 0;
+}
+
+int TScreen::HeaderLoad(const std::string& file, float x, float y, int precache) {
+    auto picture = TGameImage::Create(Game->ImagePath + file + Ext, platform::IMAGE_DEFAULT_FLAGS, 1);
+    Header = TSprite::Create(picture, x, y);
+    if (precache) picture->Precache();
     return 0;
 }
 
@@ -55,6 +64,8 @@ int TScreen::PostFadeOut() { return 0; }
 
 int TScreen::Kill() {
     Image.reset();
+    Header.reset();
+    Menu.reset();
     return 0;
 }
 
@@ -68,6 +79,7 @@ int TScreen::Draw() {
         platform::Cls();
     }
     platform::SetBlend(platform::ALPHABLEND);
+    if (Header) Header->Draw();
     return 0;
 }
 

@@ -9,23 +9,36 @@ class Channel;
 }  // namespace platform
 
 class TGameChannel;
+class TSprite;
+class TMenu;
 
 class TScreen : public std::enable_shared_from_this<TScreen> {
 public:
     virtual ~TScreen() = default;
 
+    // Full-screen background picture, handle at the top-left corner.
     std::shared_ptr<platform::Image> Image;
+    // Optional title sprite.
+    std::shared_ptr<TSprite> Header;
+    // Extension of the header picture.
     std::string Ext = ".png";
+    std::shared_ptr<TMenu> Menu;
     std::string name;
     int StopKill = 0;
     int StopInit = 0;
     std::shared_ptr<TScreen> Destination;
 
+    // ImagePath + file; a missing picture ends the program.
     virtual int ImageLoad(const std::string& file, int flags, int precache);
+    // A sprite of ImagePath + file + Ext at (x, y), handle at its centre.
+    virtual int HeaderLoad(const std::string& file, float x, float y, int precache);
+    // Load and Start, or only CoreStart when StopInit is set.
     virtual int PreStart();
     virtual int ResetStops();
     virtual int Load();
+    // Subclasses call this, then start their fade-in.
     virtual int Start();
+    // Makes the screen current with fresh input and timer.
     virtual int CoreStart();
     virtual int PostFadeIn();
     virtual int PostFadeOut();

@@ -1,8 +1,15 @@
 #include "framework/widgets/pointer.h"
 
 #include "framework/core/game.h"
+#include "framework/paths/errors.h"
+#include "framework/widgets/particles.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
+#include "tallyfold/platform/input.h"
+
+TMousePointer::TMousePointer() : ParticleList(std::make_shared<TParticleList>()) {}
+
+TMousePointer::~TMousePointer() = default;
 
 int TMousePointer::On() {
     Active = 1;
@@ -11,7 +18,16 @@ int TMousePointer::On() {
 
 int TMousePointer::Off() {
     Active = 0;
+    if (ParticleList) ParticleList->Clear();
     return 0;
+}
+
+int TMousePointer::Load(const std::string& name) {
+    const std::string path = (Game ? Game->ImagePath : std::string()) + name + Ext;
+    Image = platform::LoadImage(path, platform::IMAGE_DEFAULT_FLAGS);
+    if (!Image) return ShowError("Error loading bitmap " + path, 1);
+    Image->SetHandle(static_cast<float>(offsetx), static_cast<float>(offsety));
+    return CalcSize();
 }
 
 int TMousePointer::CalcSize() {
@@ -20,22 +36,36 @@ int TMousePointer::CalcSize() {
     return 0;
 }
 
+int TMousePointer::Update() {
+    x = platform::PolledMouseX();
+    y = platform::PolledMouseY();
+    b1 = platform::PolledMouseDown(1);
+    b2 = platform::PolledMouseDown(2);
+    b3 = platform::PolledMouseDown(3);
+    h1 = platform::PolledMouseHit(1);
+    h2 = platform::PolledMouseHit(2);
+    h3 = platform::PolledMouseHit(3);
+    return CalcButtonTotals();
+}
+
 int TMousePointer::Manage() {
     if (!Active) return 0;
     if (ParticleFunc) ParticleFunc();
+    if (ParticleList) ParticleList->Manage();
     return 1;
 }
 
 int TMousePointer::UpdateCoords() {
-    // Mouse motion events already arrive in logical pixels of the scaled screen,
-    // so the event pump's position is the cursor's position.
+    // Mouse motion events already arrive in logical pixels of the scaled
+    // screen, so the position the event pump stored is the cursor's; only
+    // the client area's place on the desktop needs refreshing.
+    if (Game && platform::Display().HasGraphics()) Game->SetClientCoords();
     return 0;
 }
 
 int TMousePointer::ClearButtons() {
     b1 = b2 = b3 = mb = 0;
-    ClearMouseHit();
-    return 0;
+    return ClearMouseHit();
 }
 
 int TMousePointer::ClearMouseHit() {
@@ -46,7 +76,7 @@ int TMousePointer::ClearMouseHit() {
 int TMousePointer::GetMb() { return mb; }
 
 int TMousePointer::GetMh(int clear) {
-    int presses = mh;
+    const int presses = mh;
     if (clear) ClearMouseHit();
     return presses;
 }
@@ -60,17 +90,20 @@ int TMousePointer::CalcButtonTotals() {
 int TMousePointer::Draw() {
     if (Game && !Game->FullScreen) UpdateCoords();
     if (!Active) return 0;
+    if (ParticleList) ParticleList->Draw();
     platform::SetBlend(platform::ALPHABLEND);
     platform::SetRotation(static_cast<float>(Rotation));
+    const float px = static_cast<float>(x), py = static_cast<float>(y);
     if (Image2) {
         platform::SetScale(Image2Scale, Image2Scale);
-        platform::DrawImage(Image2, static_cast<float>(x + Image2xoff), static_cast<float>(y + Image2yoff), Image2Frame);
+        platform::DrawImage(Image2, static_cast<float>(x + Image2xoff), static_cast<float>(y + Image2yoff),
+                            Image2Frame);
         platform::SetScale(1, 1);
     }
     if (Image)
-        platform::DrawImage(Image, static_cast<float>(x), static_cast<float>(y), ImageFrame);
+        platform::DrawImage(Image, px, py, ImageFrame);
     else
-        platform::Plot(static_cast<float>(x), static_cast<float>(y));
+        platform::Plot(px, py);
     platform::SetRotation(0);
     if (UserDraw) UserDraw(x, y);
     return 0;
