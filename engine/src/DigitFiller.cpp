@@ -239,10 +239,7 @@ void DigitFiller::RestMasks(int run, unsigned cell, const std::array<unsigned, k
   }
   // avoid[rest]: digits left out by some placeable set of digits for the empties that
   // sums to rest. The cell's digit must be one of those, or the run would repeat it.
-  // Placeable sets are grown cell by cell over the subsets of the digits they allow.
   std::array<unsigned, kMaxSum + 1> avoid{};
-  unsigned reachable = 0;
-  for (int j = 0; j < empties; ++j) reachable |= emptyAllowed[j];
   if (empties == 1) {
     for (unsigned free = emptyAllowed[0]; free; free &= free - 1) {
       const unsigned bit = free & (0u - free);
@@ -257,21 +254,32 @@ void DigitFiller::RestMasks(int run, unsigned cell, const std::array<unsigned, k
       }
     }
   } else {
-    const unsigned universe = reachable >> 1;
-    std::array<std::uint8_t, 512> placeable;
-    ForEachSubset(universe, [&](unsigned set) { placeable[set] = 0; });
-    placeable[0] = 1;
-    ForEachSubset(universe, [&](unsigned set) {
-      if (!placeable[set]) return;
-      const int j = BitCount(set);
-      if (j == empties) {
-        avoid[kSubsetSums[set]] |= ~(set << 1) & kAllDigits;
-        return;
+    // Placeable sets are grown cell by cell; a set reached twice is kept once.
+    std::array<std::uint64_t, 8> seen{};
+    std::array<std::uint16_t, 512> layer;
+    std::array<std::uint16_t, 512> next;
+    std::size_t layerSize = 1;
+    layer[0] = 0;
+    for (int j = 0; j < empties; ++j) {
+      const unsigned fits = emptyAllowed[j] >> 1;
+      std::size_t nextSize = 0;
+      for (std::size_t k = 0; k < layerSize; ++k) {
+        const unsigned set = layer[k];
+        for (unsigned free = fits & ~set; free; free &= free - 1) {
+          const unsigned grown = set | (free & (0u - free));
+          std::uint64_t& word = seen[grown >> 6];
+          const std::uint64_t bit = std::uint64_t{1} << (grown & 63);
+          if (word & bit) continue;
+          word |= bit;
+          next[nextSize++] = static_cast<std::uint16_t>(grown);
+        }
       }
-      for (unsigned free = (emptyAllowed[j] >> 1) & ~set; free; free &= free - 1) {
-        placeable[set | (free & (0u - free))] = 1;
-      }
-    });
+      layer.swap(next);
+      layerSize = nextSize;
+    }
+    for (std::size_t k = 0; k < layerSize; ++k) {
+      avoid[kSubsetSums[layer[k]]] |= ~(static_cast<unsigned>(layer[k]) << 1) & kAllDigits;
+    }
   }
   for (int sum = 0; sum <= static_cast<int>(kMaxSum); ++sum) {
     unsigned mask = 0;
@@ -285,6 +293,19 @@ void DigitFiller::RestMasks(int run, unsigned cell, const std::array<unsigned, k
     }
     ok[static_cast<std::size_t>(sum)] = mask;
   }
+}
+
+// Of `digits`, those that the cell can take without opening a swap cycle; each digit is
+// tested once per cell.
+unsigned DigitFiller::SwapFreeAmong(SwapMemo& memo, unsigned digits) {
+  for (unsigned untested = digits & ~memo.tested; untested; untested &= untested - 1) {
+    const unsigned bit = untested & (0u - untested);
+    this->digits[memo.cell] = std::countr_zero(bit);
+    if (NoSwapCycle(memo.r, memo.c)) memo.free |= bit;
+    this->digits[memo.cell] = 0;
+    memo.tested |= bit;
+  }
+  return memo.free;
 }
 
 bool DigitFiller::FillDigits() {
@@ -328,12 +349,17 @@ bool DigitFiller::FillDigits() {
     // Pairs whose sums leave no digit passing both run tests add no choice whatever their
     // candidate count, so only sums with such digits are visited.
     int acrossSums[kMaxSum + 1];
+    unsigned acrossOk[kMaxSum + 1];
+    unsigned acrossAny[kMaxSum + 1];
     int acrossSumCount = 0;
     for (int sum = kFirstSum; sum <= static_cast<int>(kMaxSum); ++sum) {
-      if (acrossRest[static_cast<std::size_t>(sum)] != 0) acrossSums[acrossSumCount++] = sum;
+      const auto s = static_cast<std::size_t>(sum);
+      if (acrossRest[s] == 0) continue;
+      acrossSums[acrossSumCount] = sum;
+      acrossOk[acrossSumCount] = acrossRest[s];
+      acrossAny[acrossSumCount++] = acrossCandidates[s];
     }
-    unsigned swapTested = 0;
-    unsigned swapFree = 0;
+    SwapMemo swap{cell, r, c, 0, 0};
 
     int best = 999;
     choices_.clear();
@@ -342,19 +368,9 @@ bool DigitFiller::FillDigits() {
       if (downOk == 0) continue;
       const unsigned candDown = downCandidates[static_cast<std::size_t>(sD)];
       for (int a = 0; a < acrossSumCount; ++a) {
-        const auto sA = static_cast<std::size_t>(acrossSums[a]);
-        unsigned good = downOk & acrossRest[sA];
-        if (good == 0) continue;
-        const int n = BitCount(candDown & acrossCandidates[sA]);
-        if (n > best) continue;
-        for (unsigned untested = good & ~swapTested; untested; untested &= untested - 1) {
-          const unsigned bit = untested & (0u - untested);
-          digits[cell] = std::countr_zero(bit);
-          if (NoSwapCycle(r, c)) swapFree |= bit;
-          digits[cell] = 0;
-          swapTested |= bit;
-        }
-        good &= swapFree;
+        unsigned good = downOk & acrossOk[a];
+        if (good == 0 || BitCount(candDown & acrossAny[a]) > best) continue;
+        good &= SwapFreeAmong(swap, good);
         const int g = BitCount(good);
         if (g == 0 || g > best) continue;
         if (g < best) {

@@ -33,11 +33,19 @@ class DigitFiller {
     int digit;
   };
   using Ordering = std::array<std::uint8_t, kMaxRunLength>;
+  struct SwapMemo {
+    unsigned cell;
+    unsigned r;
+    unsigned c;
+    unsigned tested;
+    unsigned free;
+  };
 
   const std::vector<unsigned>& CellsOf(int run) const { return runCells_[static_cast<std::size_t>(run)]; }
   bool Open(unsigned r, unsigned c) const { return digits[r * columns_ + c] != -1; }
   bool VerticalSwapFree(unsigned R, unsigned C) const;
   bool HorizontalSwapFree(unsigned R, unsigned C) const;
+  unsigned SwapFreeAmong(SwapMemo& memo, unsigned digits);
   void RestMasks(int run, unsigned cell, const std::array<unsigned, kMaxSum + 1>& candidates,
                  std::array<unsigned, kMaxSum + 1>& ok) const;
   void CompleteRun(int run, int target, unsigned r, unsigned c);
