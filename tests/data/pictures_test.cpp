@@ -90,6 +90,47 @@ TEST(Pictures, BoardAndBackgroundsHaveTheirFixedSizes) {
     }
 }
 
+TEST(Pictures, DigitsAndCluesStayReadableOnTheCells) {
+    // The game prints digits in white, mistakes and overspent sums in pure
+    // red, straight onto the cells. Contrast as for accessible text: 4.5 for
+    // white, and at least 2.4 for the large red digits.
+    auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    auto luminance = [&](const std::string& name, int x0, int y0, int x1, int y1) {
+        const Picture p = LoadPicture(FindCaseless(DataDir() / "graphics", name + ".png"));
+        const unsigned char* data = cairo_image_surface_get_data(p.surface);
+        const int stride = cairo_image_surface_get_stride(p.surface);
+        double sum = 0;
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                const std::uint32_t px = reinterpret_cast<const std::uint32_t*>(data + y * stride)[x];
+                if ((px >> 24) != 0xFF) continue;
+                sum += 0.2126 * linear(((px >> 16) & 0xFF) / 255.0) + 0.7152 * linear(((px >> 8) & 0xFF) / 255.0) +
+                       0.0722 * linear((px & 0xFF) / 255.0);
+                ++n;
+            }
+        return n ? sum / n : 1.0;
+    };
+    const double white = 1.0, red = 0.2126;
+    auto contrast = [](double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); };
+    struct Region {
+        const char* picture;
+        int x0, y0, x1, y1;
+    };
+    // Where the text lands: the digit block of a playing cell, the lower-left
+    // (down) and upper-right (across) clue corners of a clue cell.
+    const Region regions[] = {{"cell", 6, 4, 26, 28},           {"cellmo", 6, 4, 26, 28},
+                              {"bordersumcell", 3, 19, 14, 29}, {"bordersumcell", 18, 3, 29, 14},
+                              {"bordersumcellvmo", 3, 19, 14, 29}, {"bordersumcellhmo", 18, 3, 29, 14}};
+    for (const Region& r : regions) {
+        const double l = luminance(r.picture, r.x0, r.y0, r.x1, r.y1);
+        EXPECT_GE(contrast(white, l), 4.5) << r.picture;
+        EXPECT_GE(contrast(red, l), 2.4) << r.picture;
+    }
+    // Mouse-over is brighter than the plain cell.
+    EXPECT_GT(luminance("cellmo", 6, 4, 26, 28), luminance("cell", 6, 4, 26, 28) * 1.15);
+}
+
 TEST(Pictures, EveryStateOfAButtonHasTheSameSize) {
     // The hit area is the picture, so a state change must not move it.
     auto check = [](const std::string& name, std::initializer_list<const char*> suffixes) {

@@ -61,8 +61,10 @@ void Rim(Canvas& c, const std::function<void(cairo_t*)>& shape, Rgb colour, doub
 
 void PlayingCell(const path& file, bool hot) {
     Canvas c(kCell, kCell);
+    // Under the pointer the cell lightens only a little, so that a red
+    // mistake still stands out on it; the amber rim does the signalling.
     if (hot)
-        Tile(c, rgb(70, 90, 124), rgb(58, 76, 106), 21);
+        Tile(c, rgb(56, 70, 98), rgb(48, 61, 86), 21);
     else
         Tile(c, rgb(52, 63, 86), rgb(42, 51, 70), 21);
     TileEdges(c, hot ? 0.22 : 0.12);
@@ -101,10 +103,10 @@ void ClueCell(const path& file, Lit lit) {
     RoundedRect(cr, 1, 1, 30, 30, 3);
     cairo_clip(cr);
     lower(cr);
-    SetColor(cr, lit == Lit::Down ? rgb(62, 96, 156) : rgb(33, 50, 90));
+    SetColor(cr, lit == Lit::Down ? rgb(42, 64, 110) : rgb(33, 50, 90));
     cairo_fill(cr);
     upper(cr);
-    SetColor(cr, lit == Lit::Across ? rgb(58, 90, 148) : rgb(20, 31, 58));
+    SetColor(cr, lit == Lit::Across ? rgb(40, 61, 106) : rgb(20, 31, 58));
     cairo_fill(cr);
     cairo_restore(cr);
     PaperGrain(c, 0.05, 23);
@@ -122,20 +124,20 @@ void ClueCell(const path& file, Lit lit) {
     cairo_set_source_rgba(cr, 0, 0, 0, 0.45);
     cairo_stroke(cr);
     cairo_restore(cr);
-    if (lit == Lit::Down)
-        Rim(c, [](cairo_t* k) {
-            cairo_move_to(k, 2.6, 5.5);
-            cairo_line_to(k, 26.5, 29.4);
-            cairo_line_to(k, 2.6, 29.4);
-            cairo_close_path(k);
-        }, palette::Amber, 0.95, 1.6);
-    if (lit == Lit::Across)
-        Rim(c, [](cairo_t* k) {
-            cairo_move_to(k, 5.5, 2.6);
-            cairo_line_to(k, 29.4, 2.6);
-            cairo_line_to(k, 29.4, 26.5);
-            cairo_close_path(k);
-        }, palette::Amber, 0.95, 1.6);
+    // The lit half is marked along the fold: the clue's digits fill its
+    // outer corner, where an edge would run through them.
+    if (lit != Lit::None) {
+        cairo_save(cr);
+        RoundedRect(cr, 1, 1, 30, 30, 3);
+        cairo_clip(cr);
+        const double side = lit == Lit::Down ? 1.2 : -1.2;
+        cairo_move_to(cr, 2 - side, 2 + side);
+        cairo_line_to(cr, 30 - side, 30 + side);
+        cairo_set_line_width(cr, 2.2);
+        SetColor(cr, palette::Amber, 0.95);
+        cairo_stroke(cr);
+        cairo_restore(cr);
+    }
     c.SavePng(file);
 }
 
