@@ -156,6 +156,32 @@ TEST(EntryPoints, GeneratedPuzzlesHaveTheGameProperties) {
   }
 }
 
+// What a seed produces is pinned: a faster filler or solver must not change the puzzles.
+// Update the fingerprints only when the generation rules themselves change on purpose.
+TEST(EntryPoints, SeedsKeepProducingTheSamePuzzles) {
+  CapturedDiagnostics captured;
+  struct Pin {
+    unsigned size;
+    int level;
+    std::uint32_t seed;
+    std::uint64_t fingerprint;
+  };
+  const Pin pins[] = {
+      Pin{7, 2, 11u, 14676852953413204532ull},
+      Pin{9, 3, 12u, 8459590753573795713ull},
+      Pin{12, 1, 13u, 4177131671994220955ull},
+      Pin{14, 2, 14u, 3614584790485710107ull},
+      Pin{14, 3, 15u, 5081904849107638134ull}};
+  for (const Pin& pin : pins) {
+    std::vector<std::uint8_t> cells(pin.size * pin.size);
+    ASSERT_TRUE(GeneratePuzzle(pin.size, pin.size, BlackCellTarget(pin.size, pin.size, pin.level),
+                               0, cells, pin.seed));
+    std::uint64_t hash = 14695981039346656037ull;
+    for (std::uint8_t b : cells) hash = (hash ^ b) * 1099511628211ull;
+    EXPECT_EQ(hash, pin.fingerprint) << pin.size << " " << pin.level << " " << pin.seed;
+  }
+}
+
 TEST(EntryPoints, SolveCustomPuzzleReturnsTheFirstSolution) {
   CapturedDiagnostics captured;
   std::array<std::uint8_t, 196> solution;
