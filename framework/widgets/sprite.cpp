@@ -430,7 +430,8 @@ int TSprite::AnimBoundsCheckLower() {
     const float length = static_cast<float>(AnimLength);
     if (PingPong) {
         AnimCounter = -AnimCounter + FrameLength;
-        AnimReverse = 1;
+        // Turn so that the counter now runs up, whichever way is normal.
+        AnimReverse = AnimCounterDir == 1 ? 0 : 1;
         if (AnimCounter == 0) AnimCounter = 0.01f;
         return 1;
     }
@@ -455,7 +456,7 @@ int TSprite::AnimBoundsCheckUpper() {
     if (AnimCounter < length) return 0;
     if (PingPong) {
         AnimCounter = length - (AnimCounter - length) - FrameLength;
-        AnimReverse = 0;
+        AnimReverse = AnimCounterDir == 1 ? 1 : 0;
         return 1;
     }
     if (Loop && LoopCount > 0) {
@@ -544,12 +545,9 @@ int TSprite::DrawShadow(const std::shared_ptr<TGameImage>& picture, int frameNum
         sy -= Game->ScrollY;
     }
     platform::DrawImage(picture->image, sx, sy, frameNumber);
-    if (Color)
-        Color->ApplyNoAlpha();
-    else
-        platform::SetColor(r, g, b);
-    // The alpha in force before the shadow, which is Alpha whenever UseAlpha is on;
-    // a sprite drawn without its own alpha must not leave it behind.
+    // The colour and alpha in force before the shadow: the tint and Alpha
+    // when DoDraw set them, and nothing a caller did not set otherwise.
+    platform::SetColor(r, g, b);
     platform::SetAlpha(alphaBefore);
     return 0;
 }
