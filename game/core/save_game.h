@@ -45,8 +45,8 @@ public:
     // either way, so the player can carry on or try another name.
     virtual int Save();
     // 1 loaded. 0 when no file has that name: the current puzzle is then saved
-    // under it. -1 when the file cannot be read or is damaged: Error says why
-    // and the puzzle in play stays exactly as it was.
+    // under it (Error is set if that failed). -1 when the file cannot be read or
+    // is damaged: Error says why and the puzzle in play stays exactly as it was.
     virtual int Load();
     // The profile folder + Name + ".dat".
     std::string FilePath() const;
