@@ -126,16 +126,16 @@ std::shared_ptr<SoundData> DecodeWav(const std::vector<uint8_t>& bytes) {
     if (!WavChunksSound(bytes)) return nullptr;
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!rw) return nullptr;
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wav;
     Uint8* buf = nullptr;
     Uint32 len = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &spec, &buf, &len)) return nullptr;
+    if (!SDL_LoadWAV_RW(rw, 1, &wav, &buf, &len)) return nullptr;
     std::shared_ptr<SoundData> out;
-    const int outChannels = spec.channels >= 2 ? 2 : 1;
+    const int outChannels = wav.channels >= 2 ? 2 : 1;
     SDL_AudioCVT cvt;
-    if (spec.channels >= 1 && spec.channels <= 8 && spec.freq > 0 && spec.freq <= 384000 && len > 0 &&
+    if (wav.channels >= 1 && wav.channels <= 8 && wav.freq > 0 && wav.freq <= 384000 && len > 0 &&
         len <= kMaxPcmBytes &&
-        SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, outChannels, spec.freq) >= 0 &&
+        SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, outChannels, wav.freq) >= 0 &&
         uint64_t(len) * std::max(1, cvt.len_mult) <= kMaxPcmBytes * 4) {
         std::vector<uint8_t> work(size_t(len) * std::max(1, cvt.len_mult));
         std::memcpy(work.data(), buf, len);
@@ -148,7 +148,7 @@ std::shared_ptr<SoundData> DecodeWav(const std::vector<uint8_t>& bytes) {
             if (usable > 0) {
                 out = std::make_shared<SoundData>();
                 out->channels = outChannels;
-                out->rate = spec.freq;
+                out->rate = wav.freq;
                 out->samples.resize(usable / 2);
                 std::memcpy(out->samples.data(), work.data(), usable);
             }

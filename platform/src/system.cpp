@@ -284,7 +284,7 @@ std::string OSName() {
 }
 
 std::string AppDataFolder() {
-    // The base directory specification ignores relative values.
+    // XDG rules: a relative XDG_DATA_HOME is invalid and is ignored.
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg && xdg[0] == '/') {
         std::string p = xdg;
