@@ -407,13 +407,15 @@ int TLabel::DrawTextLine(const std::string& text, float x, float y, int applyCol
     const int roundY = RoundCoords == 1 ? 1 : RoundYCoord;
     if (Shadow) {
         Shadow->ApplyToText();
-        // The shadow follows the alpha the text is drawn with.
+        // The shadow follows the alpha the text is drawn with, including the
+        // label's own, not whatever the last caller left in TextAlpha.
+        const float previous = TextAlpha;
         TextAlpha = EffectiveAlpha(applyColour);
         if (BitmapFont)
             BitmapFont->DrawAlignedWithShadow(text, x, y, Alignment, roundX, roundY);
         else
             DrawTextAligned(text, x, y, 1, Alignment, RoundCoords);
-        TextAlpha = 1.0f;
+        TextAlpha = previous;
     } else {
         if (BitmapFont)
             BitmapFont->DrawAligned(text, x, y, Alignment, roundX, roundY, 0);

@@ -118,7 +118,7 @@ public:
     int WordWrap = 0;
 
     virtual int AutoScale(float maxWidth);
-    int CalcSize();
+    virtual int CalcSize();
     virtual float CalcWidth();
     float CalcHeight() override;
     virtual int CalcWordWrappedHeight();
