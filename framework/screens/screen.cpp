@@ -4,6 +4,7 @@
 #include "framework/core/game.h"
 #include "framework/core/input.h"
 #include "framework/paths/errors.h"
+#include "framework/widgets/button.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/sprite.h"
@@ -53,6 +54,8 @@ int TScreen::Start() {
 
 int TScreen::CoreStart() {
     Game->CurrentTScreen = shared_from_this();
+    // Buttons under the pointer show their hover state from the first frame.
+    if (Menu) Menu->ManageNoSound(0, 0);
     FlushInput();
     if (Game->Mouse) Game->Mouse->ClearButtons();
     Game->FixedRateLogic->Init();
@@ -65,11 +68,15 @@ int TScreen::PostFadeOut() { return 0; }
 int TScreen::Kill() {
     Image.reset();
     Header.reset();
+    if (Menu) Menu->Kill();
     Menu.reset();
     return 0;
 }
 
-int TScreen::Logic() { return 0; }
+int TScreen::Logic() {
+    if (Menu) Menu->Manage(0, 0);
+    return 0;
+}
 
 int TScreen::Draw() {
     if (Image) {
@@ -80,6 +87,7 @@ int TScreen::Draw() {
     }
     platform::SetBlend(platform::ALPHABLEND);
     if (Header) Header->Draw();
+    if (Menu) Menu->Draw(0, 0);
     return 0;
 }
 
