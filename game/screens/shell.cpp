@@ -1,0 +1,180 @@
+// The game object's logic step, the splash and the shared screen helpers.
+#include "game/screens/shell.h"
+
+#include <cmath>
+#include <vector>
+
+#include "framework/core/globals.h"
+#include "framework/core/input.h"
+#include "framework/paths/errors.h"
+#include "framework/screens/screen.h"
+#include "framework/widgets/font.h"
+#include "framework/widgets/pointer.h"
+#include "framework/widgets/vt_mouse.h"
+#include "game/core/core.h"
+#include "tallyfold/platform/audio.h"
+#include "tallyfold/platform/display.h"
+#include "tallyfold/platform/image.h"
+#include "tallyfold/platform/input.h"
+#include "tallyfold/platform/system.h"
+
+int TVellacorGame::LogicWrapper() {
+    Mouse->ClearMouseHit();
+    Mouse->Manage();
+    DoPeekEvent();
+    ReadKeys();
+    CheckCommandQForMac();
+    if (InstantExit) return -1;
+    if ((Paused || Suspended) && platform::MilliSecs() - StartTime > StartUpGraceMs) return 0;
+    GameFade->Manage();
+    if (GameFade->Active && !GameFade->AllowAnim) return 1;
+    ScreenChange();
+    if (GameMouse) GameMouse->UpdateMouseClicks();
+    if (CurrentTScreen) CurrentTScreen->Logic();
+    if (Fade == 0) ScreenChange();
+    return 1;
+}
+
+int TSplashScreen::Init(const std::string& imagePath, const std::string& soundPath, int sound, int fadeSound) {
+    Image = platform::LoadImage(imagePath);
+    if (!Image) ShowError("Could not load the splash picture " + imagePath, 1);
+    Image->MidHandle();
+    if (!soundPath.empty()) Sample = platform::LoadSound(soundPath, fadeSound == 1 ? platform::SOUND_LOOP : 0);
+    Sound = sound;
+    FadeSound = fadeSound;
+    FlushKeys();
+    FlushMouse();
+    OriginalPolledInputState = UsePlatformInput;
+    UsePlatformInput = 1;
+    platform::SetPolledInput(true);
+    return 0;
+}
+
+int TSplashScreen::InitTimes(float timeIn, float timeFull, float timeOut) {
+    TimeIn = timeIn;
+    TimeFull = timeFull;
+    TimeOut = timeOut;
+    return 0;
+}
+
+int TSplashScreen::DoSplash() {
+    platform::Cls();
+    if (Sound && Sample) {
+        Channel = platform::AllocChannel();
+        if (FadeSound == 1) {
+            platform::CueSound(Sample, Channel);
+            Channel->SetRate(SampleRate);
+            Channel->SetVolume(0);
+            Channel->SetPaused(false);
+        } else {
+            platform::PlaySound(Sample, Channel);
+        }
+    }
+    if (background) {
+        fade->Background = background;
+        fade->BackgroundXSpeed = BackgroundXSpeed;
+        fade->BackgroundYSpeed = BackgroundYSpeed;
+        fade->BackgroundZoomSpeed = BackgroundZoomSpeed;
+        fade->BackgroundFadeTime = BackgroundFadeTime;
+    }
+    fade->Init(static_cast<int>(TimeIn), Image, FadeSound == 1 ? Channel : nullptr);
+    fade->CentreImage();
+    if (fade->FadeDo(0) == -1 || fade->WaitForTime(static_cast<int>(TimeFull)) == -1) {
+        CleanUp();
+        return -1;
+    }
+    fade->Length = TimeOut;
+    if (fade->FadeDo(1) == -1) {
+        CleanUp();
+        return -1;
+    }
+    fade->Zero();
+    CleanUp();
+    return 0;
+}
+
+int TSplashScreen::CleanUp() {
+    if (Sound && Channel) Channel->Stop();
+    platform::SetBlend(platform::ALPHABLEND);
+    platform::SetAlpha(1.0f);
+    platform::SetColor(255, 255, 255);
+    FlushKeys();
+    FlushMouse();
+    if (!OriginalPolledInputState) {
+        UsePlatformInput = 0;
+        platform::SetPolledInput(false);
+    }
+    FlushKeys();
+    FlushMouse();
+    return 0;
+}
+
+int PointInTriangle(float px, float py, float x1, float y1, float x2, float y2, float x3, float y3) {
+    auto cross = [](float ax, float ay, float bx, float by, float cx, float cy) {
+        return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+    };
+    float orientation = cross(x1, y1, x2, y2, x3, y3);
+    if (orientation == 0) return 0;
+    float c1 = cross(x1, y1, x2, y2, px, py);
+    float c2 = cross(x2, y2, x3, y3, px, py);
+    float c3 = cross(x3, y3, x1, y1, px, py);
+    if (orientation > 0) return c1 > 0 && c2 > 0 && c3 > 0 ? 1 : 0;
+    return c1 < 0 && c2 < 0 && c3 < 0 ? 1 : 0;
+}
+
+void StartPuzzleTimer() {
+    Puzzle.TimerStop = 0;
+    Puzzle.TimerStart = platform::MilliSecs();
+}
+
+void StopPuzzleTimer() { Puzzle.TimerStop = platform::MilliSecs(); }
+
+std::string PuzzleTimerText() {
+    int end = Puzzle.TimerStop ? Puzzle.TimerStop : platform::MilliSecs();
+    return FormatMinutesSeconds(end - Puzzle.TimerStart);
+}
+
+std::string FormatMinutesSeconds(int milliseconds) {
+    // A clock that wrapped or a timer not yet started must not show a negative time.
+    if (milliseconds < 0) milliseconds = 0;
+    int s = milliseconds / 1000;
+    int m = s / 60;
+    auto two = [](int value) {
+        std::string text = "00" + std::to_string(value);
+        return text.substr(text.size() - 2);
+    };
+    // Cutting the minutes to two digits would show a long game as a short one.
+    std::string minutes = m >= 100 ? std::to_string(m) : two(m);
+    return minutes + ":" + two(s - 60 * m);
+}
+
+std::vector<float> MessageLineTops(const std::string& text, float y, int bottomAlign) {
+    std::vector<float> tops;
+    if (text.empty()) return tops;
+    auto lines = SplitLines(text);
+    float top = bottomAlign ? y - 25.0f * static_cast<float>(lines.size() - 1) : y;
+    for (size_t i = 0; i < lines.size(); ++i) tops.push_back(top + 25.0f * static_cast<float>(i));
+    return tops;
+}
+
+void DrawMessage(const std::string& text, float x, float y, const std::shared_ptr<platform::ImageFont>& font,
+                 int white, int bottomAlign, int round, int alignment) {
+    if (text.empty()) return;
+    if (white) platform::SetColor(255, 255, 255);
+    platform::SetImageFont(font);
+    auto lines = SplitLines(text);
+    auto tops = MessageLineTops(text, y, bottomAlign);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        float top = tops[i];
+        if (x == -1)
+            DrawTextCentredX(lines[i], top, 1, round);
+        else
+            DrawTextAligned(lines[i], x, top, 1, alignment, round);
+    }
+}
+
+void OpenGetStartedPage(int open) {
+    if (!open) return;
+    if (Game && Game->FullScreen) Game->ToggleFullScreen();
+    platform::OpenURL(GetStartedPage);
+}

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "framework/core/globals.h"
+#include "game/core/options.h"
+#include "game/screens/cells.h"
+#include "screens_support.h"
+
+TEST(BoardLayout, OriginsOfEveryBoardSize) {
+    const int sizes[] = {6, 7, 9, 12, 14};
+    const int xs[] = {372, 356, 324, 276, 244};
+    const int ys[] = {184, 168, 136, 88, 56};
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(BoardOriginX(sizes[k]), xs[k]) << sizes[k];
+        EXPECT_EQ(BoardOriginY(sizes[k]), ys[k]) << sizes[k];
+    }
+}
+
+TEST_F(ScreensTest, CellsBuiltInPlaceAndDroppingIn) {
+    BuildBlockPuzzle(7);
+    Core->CreateCells(0);
+    ASSERT_EQ(CellList->Count(), 49);
+    // Column by column, each from the top.
+    EXPECT_EQ(CellList->Items[1]->ArrayLocationX, 0);
+    EXPECT_EQ(CellList->Items[1]->ArrayLocationY, 1);
+    auto white = CellAt(1, 1);
+    EXPECT_EQ(white->CellType, 0);
+    EXPECT_EQ(white->x, 356 + 32);
+    EXPECT_EQ(white->y, 168 + 32);
+    EXPECT_EQ(CellAt(0, 0)->CellType, 1);
+    auto clue = CellAt(0, 1);
+    EXPECT_EQ(clue->CellType, 2);
+    EXPECT_EQ(clue->HorizontalSum, Puzzle.HorizontalSumGrid[0][1]);
+    EXPECT_EQ(clue->VerticalSum, 0);
+
+    Core->CreateCells(1);
+    ASSERT_EQ(CellList->Count(), 49);
+    for (auto& cell : CellList->Items) EXPECT_LT(cell->y, 0) << "starts above the screen";
+    Delta = 1.0f;
+    for (int step = 0; step < 2000; ++step) CellList->Move();
+    for (auto& cell : CellList->Items) {
+        EXPECT_EQ(cell->x, cell->TargetX);
+        EXPECT_EQ(cell->y, cell->TargetY);
+        EXPECT_EQ(cell->dy, 0);
+    }
+}
+
+TEST_F(ScreensTest, PointerIsOverACellStrictlyWithinItsHalfWidth) {
+    BuildBlockPuzzle(6);
+    Core->CreateCells(0);
+    auto cell = CellAt(1, 1);
+    PointAt(cell->x + 15, cell->y - 15);
+    EXPECT_EQ(cell->IsMouseOver(), 1);
+    PointAt(cell->x + 16, cell->y);
+    EXPECT_EQ(cell->IsMouseOver(), 0);
+}
+
+TEST_F(ScreensTest, LeftClickPlacesDigitsAndRefusesDoubles) {
+    BuildBlockPuzzle(6);
+    Core->CreateCells(0);
+    Options.PreventDoubleNumbers = 1;
+    auto a = CellAt(1, 1), b = CellAt(2, 1);
+    Puzzle.MarkupGrid[1][1][3] = 1;
+    Board.SelectedNumber = 4;
+    Click(a->x, a->y, 1);
+    EXPECT_EQ(Puzzle.PlayerGrid[1][1], 4);
+    EXPECT_EQ(Puzzle.MarkupGrid[1][1][3], 0) << "a placed digit clears the marks";
+    // The same digit in the same run is refused and the clashing cell flagged.
+    Click(b->x, b->y, 1);
+    EXPECT_EQ(Puzzle.PlayerGrid[2][1], 0);
+    EXPECT_EQ(Board.ConflictShown, 1);
+    EXPECT_EQ(Board.ConflictCellX, 1);
+    EXPECT_EQ(Board.ConflictCellY, 1);
+    // Again on the cell that already holds it: the cell itself is flagged.
+    Board.ConflictShown = 0;
+    Click(a->x, a->y, 1);
+    EXPECT_EQ(Board.ConflictShown, 1);
+    EXPECT_EQ(Puzzle.PlayerGrid[1][1], 4);
+    // Without the option the double goes in.
+    Options.PreventDoubleNumbers = 0;
+    Click(b->x, b->y, 1);
+    EXPECT_EQ(Puzzle.PlayerGrid[2][1], 4);
+    // The eraser empties.
+    Board.SelectedNumber = 0;
+    Click(b->x, b->y, 1);
+    EXPECT_EQ(Puzzle.PlayerGrid[2][1], 0);
+}
+
+TEST_F(ScreensTest, RightClickTogglesPencilMarks) {
+    BuildBlockPuzzle(6);
+    Core->CreateCells(0);
+    auto a = CellAt(1, 1);
+    Puzzle.PlayerGrid[1][1] = 2;
+    Board.SelectedNumber = 7;
+    Click(a->x, a->y, 2);
+    EXPECT_EQ(Puzzle.PlayerGrid[1][1], 0) << "the digit makes way for the mark";
+    EXPECT_EQ(Puzzle.MarkupGrid[1][1][6], 1);
+    Click(a->x, a->y, 2);
+    EXPECT_EQ(Puzzle.MarkupGrid[1][1][6], 0);
+    // With the eraser a right click does nothing at all.
+    Puzzle.PlayerGrid[1][1] = 3;
+    Puzzle.MarkupGrid[1][1][0] = 1;
+    Board.SelectedNumber = 0;
+    Click(a->x, a->y, 2);
+    EXPECT_EQ(Puzzle.PlayerGrid[1][1], 3);
+    EXPECT_EQ(Puzzle.MarkupGrid[1][1][0], 1);
+    // A press off every cell is left for others.
+    Click(10, 10, 1);
+    EXPECT_EQ(Puzzle.PlayerGrid[1][1], 3);
+}
+
+TEST_F(ScreensTest, RevealModeTakesTheSolutionDigitOnce) {
+    BuildBlockPuzzle(6);
+    Core->CreateCells(0);
+    auto a = CellAt(2, 2);
+    Puzzle.RevealCellMode = 1;
+    Puzzle.MarkupGrid[2][2][0] = 1;
+    Board.SelectedNumber = 9;
+    Click(a->x, a->y, 1);
+    EXPECT_EQ(Puzzle.PlayerGrid[2][2], Puzzle.SolutionGrid[2][2]);
+    EXPECT_EQ(Puzzle.RevealCellMode, 0);
+    EXPECT_EQ(Puzzle.MarkupGrid[2][2][0], 0);
+}
+
+TEST_F(ScreensTest, CustomEntryEraserAndClueTool) {
+    BuildBlockPuzzle(6);
+    Puzzle.CustomMode = 1;
+    Core->CreateCells(0);
+    // The eraser turns a clue cell white and the board is rebuilt in place.
+    Board.SelectedNumber = 0;
+    auto clue = CellAt(3, 1);
+    ASSERT_EQ(clue->CellType, 2);
+    Click(clue->x, clue->y, 1);
+    EXPECT_EQ(Puzzle.SolutionGrid[3][1], 0);
+    EXPECT_EQ(CellAt(3, 1)->CellType, 0);
+    EXPECT_NE(CellAt(3, 1), clue);
+    // The clue tool opens the dialogs for the cell clicked.
+    int opened = 0;
+    Board.OpenClueDialogs = [&] { ++opened; };
+    Board.SelectedNumber = 10;
+    auto black = CellAt(0, 2);
+    Click(black->x, black->y, 1);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(Board.EditCellX, 0);
+    EXPECT_EQ(Board.EditCellY, 2);
+    // Digits do nothing while typing a puzzle in; outside it clue cells ignore clicks.
+    Board.SelectedNumber = 5;
+    auto white = CellAt(1, 1);
+    Click(white->x, white->y, 1);
+    EXPECT_EQ(Puzzle.PlayerGrid[1][1], 0);
+    Puzzle.CustomMode = 0;
+    Board.SelectedNumber = 0;
+    Click(black->x, black->y, 1);
+    EXPECT_EQ(Puzzle.SolutionGrid[0][2], BlackCell);
+}
+
+TEST_F(ScreensTest, HoverPutsHelpOnTheMessageLine) {
+    BuildBlockPuzzle(6);
+    Core->CreateCells(0);
+    Options.ShowSumCombinations = 1;
+    auto clue = CellAt(0, 1);  // an across clue only
+    ASSERT_NE(clue->HorizontalSum, 0);
+    // Upper-right half: the combinations of the across run.
+    PointAt(clue->x + 8, clue->y - 8);
+    Board.Message.clear();
+    clue->DrawSpecial(1);
+    EXPECT_NE(Board.Message.find(CombinationText(Horizontal, 0, 1)), std::string::npos);
+    EXPECT_NE(Board.Message.find("\r\n"), std::string::npos);
+    // On the diagonal neither half is lit.
+    PointAt(clue->x + 4, clue->y + 4);
+    Board.Message.clear();
+    clue->DrawSpecial(1);
+    EXPECT_TRUE(Board.Message.empty());
+    // Not interactive: no reaction at all.
+    PointAt(clue->x + 8, clue->y - 8);
+    clue->DrawSpecial(0);
+    EXPECT_TRUE(Board.Message.empty());
+}

@@ -1,0 +1,16 @@
+#pragma once
+// The puzzle fixture with a board ready for cells: blank 32 x 32 pictures in
+// the image bank under the cells' names, the cell hook installed, a pointer.
+#include "core_support.h"
+
+class ScreensTest : public CoreTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Puts the pointer at (x, y) with a fresh press of button 1 (left) or 2 (right).
+    void PointAt(float x, float y);
+    void Click(float x, float y, int button);
+    // The cell at grid position (i, j) of the current list.
+    std::shared_ptr<class TCell> CellAt(int i, int j);
+};

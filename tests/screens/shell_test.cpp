@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "framework/core/globals.h"
+#include "framework/screens/screen.h"
+#include "game/core/core.h"
+#include "game/screens/shell.h"
+#include "test_support.h"
+
+TEST(PointInTriangle, StrictInsideInEitherOrientation) {
+    // The lower-left half of a clue cell centred at (100, 100).
+    EXPECT_EQ(PointInTriangle(90, 110, 84, 84, 84, 116, 116, 116), 1);
+    EXPECT_EQ(PointInTriangle(110, 90, 84, 84, 84, 116, 116, 116), 0);
+    // Same corners listed the other way round.
+    EXPECT_EQ(PointInTriangle(90, 110, 116, 116, 84, 116, 84, 84), 1);
+    // On the diagonal, on an edge and on a corner: outside both halves.
+    for (float d : {84.0f, 90.0f, 100.0f, 115.0f}) {
+        EXPECT_EQ(PointInTriangle(d, d, 84, 84, 84, 116, 116, 116), 0) << d;
+        EXPECT_EQ(PointInTriangle(d, d, 84, 84, 116, 84, 116, 116), 0) << d;
+    }
+    EXPECT_EQ(PointInTriangle(84, 100, 84, 84, 84, 116, 116, 116), 0);
+    // A triangle without area holds no point.
+    EXPECT_EQ(PointInTriangle(1, 1, 0, 0, 1, 1, 2, 2), 0);
+}
+
+TEST(FormatMinutesSeconds, MinutesAndSeconds) {
+    EXPECT_EQ(FormatMinutesSeconds(0), "00:00");
+    EXPECT_EQ(FormatMinutesSeconds(59999), "00:59");
+    EXPECT_EQ(FormatMinutesSeconds(60000), "01:00");
+    EXPECT_EQ(FormatMinutesSeconds(5999999), "99:59");
+    // Long games keep their full minutes instead of wrapping to a short time.
+    EXPECT_EQ(FormatMinutesSeconds(6000000), "100:00");
+    EXPECT_EQ(FormatMinutesSeconds(60 * 60000 * 10 + 5000), "600:05");
+    EXPECT_EQ(FormatMinutesSeconds(-5000), "00:00");
+}
+
+TEST(MessageLineTops, BottomAlignedAndTopAligned) {
+    EXPECT_EQ(MessageLineTops("one\r\ntwo", 565, 1), (std::vector<float>{540, 565}));
+    EXPECT_EQ(MessageLineTops("one\ntwo\nthree", 100, 0), (std::vector<float>{100, 125, 150}));
+    EXPECT_EQ(MessageLineTops("single", 565, 1), (std::vector<float>{565}));
+    EXPECT_TRUE(MessageLineTops("", 565, 1).empty());
+}
+
+class CountingScreen : public TScreen {
+public:
+    int logic = 0;
+    int Logic() override { return ++logic; }
+};
+
+class ShellTest : public FrameworkTest {
+protected:
+    void SetUp() override {
+        FrameworkTest::SetUp();
+        auto game = std::make_shared<TVellacorGame>();
+        game->FixedRateLogic->Create();
+        game->FixedRateLogic->Init();
+        Game = game;
+        screen = std::make_shared<CountingScreen>();
+        Game->CurrentTScreen = screen;
+        StartTime = now;
+        Puzzle = TPuzzleState{};
+    }
+    std::shared_ptr<CountingScreen> screen;
+};
+
+TEST_F(ShellTest, PausedGameTicksOnlyDuringTheFirstFiveSeconds) {
+    Game->Paused = 1;
+    Advance(1000);
+    EXPECT_EQ(Game->LogicWrapper(), 1);
+    EXPECT_EQ(screen->logic, 1);
+    Advance(4500);
+    EXPECT_EQ(Game->LogicWrapper(), 0);
+    EXPECT_EQ(screen->logic, 1);
+    Game->Paused = 0;
+    EXPECT_EQ(Game->LogicWrapper(), 1);
+    EXPECT_EQ(screen->logic, 2);
+}
+
+TEST_F(ShellTest, FadeWithoutAnimationStopsScreenLogic) {
+    Advance(6000);
+    Game->GameFade->Init(500, 1, nullptr, 0, 0, nullptr);
+    EXPECT_EQ(Game->LogicWrapper(), 1);
+    EXPECT_EQ(screen->logic, 0);
+    Game->GameFade->Active = 0;
+    Game->GameFade->Init(500, 1, nullptr, 1, 0, nullptr);
+    Game->LogicWrapper();
+    EXPECT_EQ(screen->logic, 1);
+}
+
+TEST_F(ShellTest, InstantExitEndsTheLoop) {
+    Game->InstantExit = 1;
+    EXPECT_EQ(Game->LogicWrapper(), -1);
+    EXPECT_EQ(screen->logic, 0);
+}
+
+TEST_F(ShellTest, TimerTextFreezesWhileStopped) {
+    StartPuzzleTimer();
+    Advance(61000);
+    EXPECT_EQ(PuzzleTimerText(), "01:01");
+    StopPuzzleTimer();
+    Advance(120000);
+    EXPECT_EQ(PuzzleTimerText(), "01:01");
+    StartPuzzleTimer();
+    Advance(2000);
+    EXPECT_EQ(PuzzleTimerText(), "00:02");
+}
