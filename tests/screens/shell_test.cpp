@@ -4,6 +4,7 @@
 #include "framework/screens/screen.h"
 #include "game/core/core.h"
 #include "game/screens/shell.h"
+#include "game/screens/widgets.h"
 #include "test_support.h"
 
 TEST(PointInTriangle, StrictInsideInEitherOrientation) {
@@ -102,4 +103,17 @@ TEST_F(ShellTest, TimerTextFreezesWhileStopped) {
     StartPuzzleTimer();
     Advance(2000);
     EXPECT_EQ(PuzzleTimerText(), "00:02");
+}
+
+TEST(ButtonPictures, TogglesAndRadios) {
+    EXPECT_EQ(TogglePictures("timer", 1).Normal, "timerOn");
+    EXPECT_EQ(TogglePictures("timer", 1).MouseOver, "timerOnMO");
+    EXPECT_EQ(TogglePictures("timer", 0).Normal, "timer");
+    EXPECT_EQ(TogglePictures("timer", 0).MouseOver, "timerMO");
+    // The selected radio is matched without regard to case.
+    EXPECT_EQ(RadioPictures("size9", "SIZE9", 1).Normal, "size9On");
+    EXPECT_EQ(RadioPictures("size9", "SIZE9", 1).MouseOver, "size9OnMO");
+    EXPECT_EQ(RadioPictures("size9", "size9", 0).MouseOver, "size9MO");
+    EXPECT_EQ(RadioPictures("size7", "size9", 1).Normal, "size7");
+    EXPECT_EQ(RadioPictures("size7", "size9", 1).MouseOver, "size7MO");
 }
