@@ -11,6 +11,13 @@
 #include "framework/screens/screen.h"
 #include "framework/settings/ini_file.h"
 #include "framework/text/game_text.h"
+#include "framework/widgets/particles.h"
+#include "framework/widgets/pointer.h"
+#include "game/core/core.h"
+#include "game/core/high_scores.h"
+#include "game/core/options.h"
+#include "game/screens/screens.h"
+#include "game/screens/shell.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
@@ -27,7 +34,7 @@ int main() {
     GameIni = std::make_shared<TIniFile>();
 
     try {
-        Game = std::make_shared<TGame>();
+        Game = std::make_shared<TVellacorGame>();
         Game->FullScreen = 1;
         Game->MusicSetVolume(50, 0);
         Game->SoundSetVolume(50, 0);
@@ -53,10 +60,16 @@ int main() {
         Game->GraphicsCreate();
         platform::HideMouse();
 
-        // Until the game's screens exist the program shows a black screen.
-        auto blank = std::make_shared<TScreen>();
-        blank->name = "blank";
-        blank->Start();
+        Core = std::make_shared<TCore>();
+        Core->Start();
+        LoadGameOptions();
+        LoadHighScoreTables();
+        Game->Mouse->Load("pointer");
+        if (!Game->Mouse->ParticleList) Game->Mouse->ParticleList = std::make_shared<TParticleList>();
+        CreateGameScreens();
+        // Until the title screen exists the game opens on the play setup screen.
+        Game->DestinationTScreen = PlayScreen;
+        PlayScreen->PreStart();
 
         FlushInput();
         Game->FixedRateLogic->Init();

@@ -1,0 +1,782 @@
+// The play setup screen, the generating overlay and the puzzle play screen.
+#include "game/screens/screens.h"
+
+#include <cmath>
+
+#include "framework/archive/pak_manager.h"
+#include "framework/audio/game_sound.h"
+#include "framework/audio/sound_bank.h"
+#include "framework/core/game.h"
+#include "framework/core/globals.h"
+#include "framework/core/input.h"
+#include "framework/screens/fade.h"
+#include "framework/text/game_text.h"
+#include "framework/util/strings.h"
+#include "framework/widgets/animation.h"
+#include "framework/widgets/button.h"
+#include "framework/widgets/dialog.h"
+#include "framework/widgets/font.h"
+#include "framework/widgets/image_bank.h"
+#include "framework/widgets/particles.h"
+#include "framework/widgets/pointer.h"
+#include "game/core/core.h"
+#include "game/core/high_scores.h"
+#include "game/core/options.h"
+#include "game/core/save_game.h"
+#include "game/screens/cells.h"
+#include "game/screens/shell.h"
+#include "game/screens/widgets.h"
+#include "tallyfold/platform/audio.h"
+#include "tallyfold/platform/display.h"
+#include "tallyfold/platform/image.h"
+#include "tallyfold/platform/input.h"
+#include "tallyfold/platform/system.h"
+
+namespace vk = platform::vk;
+
+std::shared_ptr<TGameScreen> GameScreen;
+std::shared_ptr<TPlayScreen> PlayScreen;
+std::shared_ptr<TScreen> TitleScreen;
+std::shared_ptr<TGenerateScreen> GenerateScreen;
+std::shared_ptr<TParticleList> Fireworks;
+int LastFireworkTime = 0;
+
+namespace {
+std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
+
+// From the image bank, else the data archive (the large backgrounds and the
+// particles live there), else the picture folder; kept in the bank afterwards.
+std::shared_ptr<TGameImage> Picture(const std::string& name) {
+    auto found = ImageBank->Map.find(UpperCase(name));
+    if (found != ImageBank->Map.end()) return found->second;
+    if (PakManager)
+        for (const char* ext : {".png", ".jpg"}) {
+            auto bytes = PakManager->GetBinary(name + ext);
+            if (bytes.empty()) continue;
+            if (auto image = platform::LoadImage(bytes)) {
+                auto picture = TGameImage::CreateFromImage(image, UpperCase(name), 1);
+                ImageBank->Map[UpperCase(name)] = picture;
+                return picture;
+            }
+        }
+    return ImageBank->Load(name, "", -1, 1);
+}
+
+std::shared_ptr<TGameSound> Sound(const std::string& name) { return SoundBank ? SoundBank->Find(name) : nullptr; }
+
+void PlaySound(const std::string& name) {
+    static std::shared_ptr<platform::Channel> channel;
+    if (!channel) channel = platform::AllocChannel();
+    if (auto sound = Sound(name)) Game->GameSoundPlay(channel, sound, 0);
+}
+
+std::shared_ptr<TMenu> NewMenu(int gap) { return TMenu::Create("buttonMO", "buttonclick", 0, 0, gap); }
+
+void FadeTo(const std::shared_ptr<TScreen>& destination) {
+    Game->DestinationTScreen = destination ? destination : Game->ExitScreen;
+    Game->GameFade->Init(FadeTime, 1, nullptr, 0, 0, nullptr);
+}
+
+void FreshOverlay() {
+    if (GenerateScreen) GenerateScreen->Kill();
+    GenerateScreen = std::make_shared<TGenerateScreen>();
+    GenerateScreen->Load();
+}
+
+int Rand(int low, int high) { return platform::Rand(low, high); }
+float Rndf(float low, float high) { return static_cast<float>(platform::Rnd(low, high)); }
+
+bool HeldDown(int key) { return KeyDown(key) != 0; }
+}  // namespace
+
+// ---------------------------------------------------------------- overlay
+
+int TGenerateScreen::Load() {
+    ActivateSound = Sound("buttonclick");
+    Channel = platform::AllocChannel();
+    FadeIn = TAnimation::Create(500, 0, 0, 0, 0);
+    FadeOut = TAnimation::Create(500, 0, 0, 0, 0);
+    Active = 0;
+    HasGenerated = 0;
+    Game->FadeMusic = 0;
+    return 0;
+}
+
+int TGenerateScreen::Kill() {
+    Active = 0;
+    return 0;
+}
+
+int TGenerateScreen::Show(int playSound) {
+    Active = 1;
+    MouseState = Game->Mouse->Active;
+    if (playSound && ActivateSound) Game->GameSoundPlay(Channel, ActivateSound, 0);
+    FadeIn->Reset();
+    FadeIn->Start();
+    FlushKeys();
+    FlushMouse();
+    return 0;
+}
+
+int TGenerateScreen::Hide() {
+    if (!MouseState) Game->Mouse->Off();
+    FadeOut->Reset();
+    FadeOut->Start();
+    FadeOut->Counter = FadeIn->Length[0] - FadeIn->Counter;
+    FadeIn->Stop();
+    FlushKeys();
+    FlushMouse();
+    return 0;
+}
+
+int TGenerateScreen::Logic() {
+    if (!Active) return 0;
+    FadeIn->Manage();
+    if (FadeOut->Manage() && FadeOut->Finished) Active = 0;
+    return 0;
+}
+
+int TGenerateScreen::Draw() {
+    if (!Active) return 0;
+    float dim = 0.5f, alpha = 1.0f;
+    if (FadeIn->Active) {
+        dim = 0.5f * FadeIn->GetRatioInvSine();
+        alpha = FadeIn->GetRatioInv();
+    } else if (FadeOut->Active) {
+        dim = 0.5f * FadeOut->GetRatioSine();
+        alpha = FadeOut->GetRatio();
+    }
+    platform::SetBlend(platform::ALPHABLEND);
+    platform::SetColor(0, 0, 0);
+    platform::SetAlpha(dim);
+    platform::DrawRect(0, 0, 800, 600);
+    platform::SetColor(255, 255, 255);
+    platform::SetAlpha(alpha);
+    TextAlpha = alpha;
+    SetTextShadow(3, 3, 0.4f);
+    Picture(Puzzle.CustomMode ? "solving" : "generating")->Draw(400, 300);
+    platform::SetAlpha(1.0f);
+    TextAlpha = 1.0f;
+
+    if (!FadeIn->Active && !FadeOut->Active && !HasGenerated) {
+        if (Puzzle.CustomMode) {
+            if (!Core->CheckCustomPuzzle()) {
+                Hide();
+                if (GameScreen) GameScreen->OKInput = CreateMessageDialog(Text("Not Solvable"));
+            }
+            HasGenerated = 1;
+            Game->Mouse->On();
+        } else {
+            Core->NewPuzzle();
+            HasGenerated = 1;
+            Puzzle.CustomMode = 0;
+            FadeTo(GameScreen);
+            Game->Mouse->On();
+            StartPuzzleTimer();
+        }
+        // The work may have taken long; do not make up for it with a burst of steps.
+        Game->FixedRateLogic->Init();
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------- end menu
+
+int VTEndLevelMenu::Init(int originX, int originY) {
+    Menu = NewMenu(10);
+    for (const char* name : {"nextpuzzle", "restartpuzzle", "backtomenu"}) Menu->AddQuick(name, name);
+    orgX = originX;
+    orgY = originY;
+    PositionMenu();
+    Picture("endlevelback");
+    Show = 1;
+    return 0;
+}
+
+int VTEndLevelMenu::PositionMenu() {
+    if (orgX == -1) Menu->Centre();
+    return 0;
+}
+
+int VTEndLevelMenu::Logic(int allowNext, int allowRestart, int allowBack) {
+    Selected = 0;
+    if (!Show) return 0;
+    Menu->Manage(0, 0);
+    if (Menu->Clicked("nextpuzzle") && allowNext) Selected = 1;
+    if (Menu->Clicked("restartpuzzle") && allowRestart) Selected = 2;
+    if (Menu->Clicked("backtomenu") && allowBack) Selected = 3;
+    return 0;
+}
+
+int VTEndLevelMenu::Draw(int showNext, int showRestart, int showBack) {
+    if (!Show) return 0;
+    Picture("endlevelback")->Draw(static_cast<float>(X), static_cast<float>(Y));
+    const char* names[] = {"nextpuzzle", "restartpuzzle", "backtomenu"};
+    const int shown[] = {showNext, showRestart, showBack};
+    bool removed = false;
+    for (int k = 0; k < 3; ++k) {
+        if (shown[k]) continue;
+        if (auto button = Menu->FindButton(names[k])) {
+            std::erase(Menu->Items, button);
+            removed = true;
+        }
+    }
+    if (removed) Menu->Centre();
+    Menu->Draw(0, 0);
+    return 0;
+}
+
+// ---------------------------------------------------------------- play screen
+
+int TGameScreen::Load() {
+    LastImage = Rand(1, 4);
+    Image = Picture("gamescreen" + std::to_string(LastImage))->image;
+    Image->MidHandle();
+    HeaderLoad("logosmall", 102, 50, 1);
+    FreshOverlay();
+    if (Game->Mouse->ParticleList) Game->Mouse->ParticleList->Clear();
+    Game->Mouse->ParticleFunc = nullptr;
+    Fireworks = nullptr;
+    RestartInput = NewInput = QuitInput = nullptr;
+    NameInput = SaveGameNameInput = VerticalSumInput = HorizontalSumInput = nullptr;
+    OKInput = nullptr;
+    CrossFade = nullptr;
+    Game->FadeMusic = 0;
+    ShowingInput = 0;
+    endLevelMenu = std::make_shared<VTEndLevelMenu>();
+    return 0;
+}
+
+int TGameScreen::Start() {
+    TScreen::Start();
+    if (Puzzle.CustomPuzzleReady == 1) {
+        Puzzle.CustomMode = 0;
+        Puzzle.CustomPuzzleReady = 0;
+        Core->CreateCells(1);
+        Core->RestartPuzzle();
+    }
+    Board.SelectedNumber = Puzzle.CustomMode ? 10 : 1;
+    Board.OpenClueDialogs = [this] { OpenClueDialogs(); };
+    Game->GameFade->Init(FadeTime, 0, nullptr, 0, 0, nullptr);
+    Game->FixedRateLogic->Init();
+
+    const std::string selected = std::to_string(Board.SelectedNumber);
+    NumberMenu = NewMenu(7);
+    for (int n = 0; n <= 9; ++n) MenuAddRadio(NumberMenu, std::to_string(n), selected, 0);
+    CustomNumberMenu = NewMenu(7);
+    for (const char* name : {"0", "10"}) MenuAddRadio(CustomNumberMenu, name, selected, 0);
+    for (auto& menu : {NumberMenu, CustomNumberMenu}) {
+        menu->CentreVert();
+        menu->SetX(730);
+    }
+
+    MainMenu = NewMenu(10);
+    for (const char* name : {"pause", "savegame", "newpuzzle", "restartpuzzle", "backtomenu"})
+        MainMenu->AddQuick(name, name);
+    MainMenu->SetX(27);
+    MainMenu->SetY(100);
+    PuzzleMenu = NewMenu(10);
+    MenuAddToggle(PuzzleMenu, Puzzle.ShowMistakes, "showhidemistakes");
+    PuzzleMenu->AddQuick("showrandomcell", "showrandomcell");
+    PuzzleMenu->AddQuick("showdesiredcell", "showdesiredcell");
+    MenuAddToggle(PuzzleMenu, Puzzle.AutoMarkup, "showhideautomarkup");
+    MenuAddToggle(PuzzleMenu, Puzzle.ShowSolution, "showhidesolution");
+    PuzzleMenu->SetX(27);
+    PuzzleMenu->SetY(280);
+    CustomPuzzleMenu = NewMenu(10);
+    for (const char* name : {"backtomenu", "checkplay"}) CustomPuzzleMenu->AddQuick(name, name);
+    CustomPuzzleMenu->SetX(27);
+    CustomPuzzleMenu->SetY(100);
+
+    Game->Mouse->On();
+    if (Header) Header->SetGlow(3, 0, 0.25f, 0, 0.5f);
+    LastMouseZ = Game->Mouse->z;
+    LastTime = 0;
+    DidPauseOrSuspend = -1;
+    Game->IgnoreEscapeKey = 1;
+    LastFade = platform::MilliSecs();
+    return 0;
+}
+
+void TGameScreen::SetToggles() {
+    auto set = [&](const char* name, int on) {
+        if (auto button = PuzzleMenu->FindButton(name)) ToggleSetState(PuzzleMenu, button, on);
+    };
+    set("showhidesolution", Puzzle.ShowSolution);
+    set("showhidemistakes", Puzzle.ShowMistakes);
+    set("showhideautomarkup", Puzzle.AutoMarkup);
+}
+
+void TGameScreen::ShowNotice(const std::string& message) {
+    OKInput = CreateMessageDialog(message);
+}
+
+namespace {
+std::shared_ptr<TDialogTextInput> SumEntryDialog(const std::string& key, int value) {
+    auto dialog = CreateSaveNameDialog(1, Text(key));
+    dialog->TextInput->NumbersOnly = 1;
+    dialog->TextInput->MaxLength = 2;
+    dialog->TextInput->Text = value ? std::to_string(value) : std::string();
+    dialog->Start();
+    return dialog;
+}
+
+int TypedNumber(const std::shared_ptr<TDialogTextInput>& dialog) {
+    try {
+        return std::stoi(dialog->TextInput->Text);
+    } catch (...) {
+        return 0;
+    }
+}
+}  // namespace
+
+void TGameScreen::OpenClueDialogs() {
+    HorizontalSumInput = SumEntryDialog("Enter Horizontal Sum", Puzzle.EnteredHorizontalSum);
+}
+
+void TGameScreen::EndOfPuzzle() {
+    Board.HoverCellX = Board.HoverCellY = -1;
+    Fireworks = std::make_shared<TParticleList>();
+    StopPuzzleTimer();
+    PlaySound("applause");
+    int place = WillEnterHighscoreForSize(Puzzle.TimerStop - Puzzle.TimerStart);
+    if (place != 0) {
+        NameInput = CreateHighScoreNameDialog(0, place, Text("Highscore Place"));
+        NameInput->Start();
+    } else {
+        endLevelMenu->Init(-1, -1);
+    }
+}
+
+void TGameScreen::ManageDialogs() {
+    auto run = [&](auto& dialog, auto onConfirm) {
+        if (!dialog) return;
+        ShowingInput = 1;
+        int result = dialog->Manage();
+        if (result != 1 && result != -1) return;
+        auto closed = dialog;
+        dialog = nullptr;
+        ShowingInput = 0;
+        Game->IgnoreEscapeKey = 1;
+        if (result == 1) onConfirm(closed);
+    };
+    run(RestartInput, [&](auto&) {
+        Core->RestartPuzzle();
+        Core->CreateCells(1);
+        SetToggles();
+    });
+    run(NewInput, [&](auto&) {
+        Game->Mouse->Off();
+        GenerateScreen->Show(1);
+    });
+    run(QuitInput, [&](auto&) { FadeTo(PlayScreen); });
+    run(NameInput, [&](auto& dialog) {
+        Board.HoverCellX = Board.HoverCellY = -1;
+        AddHighscoreForSize(dialog->TextInput->Text, Puzzle.PuzzleDifficulty, Puzzle.TimerStop - Puzzle.TimerStart);
+        endLevelMenu->Init(-1, -1);
+    });
+    run(SaveGameNameInput, [&](auto& dialog) {
+        std::string error;
+        SaveGameNamed(dialog->TextInput->Text, &error);
+        // Play goes on either way; a save that did not happen must not look as if it did.
+        if (!error.empty()) ShowNotice(error);
+    });
+    run(VerticalSumInput, [&](auto& dialog) {
+        Puzzle.EnteredVerticalSum = TypedNumber(dialog);
+        StoreClueCell(Board.EditCellX, Board.EditCellY, Puzzle.EnteredHorizontalSum, Puzzle.EnteredVerticalSum);
+        Core->CreateCells(0);
+    });
+    run(HorizontalSumInput, [&](auto& dialog) {
+        Puzzle.EnteredHorizontalSum = TypedNumber(dialog);
+        Puzzle.EnteredVerticalSum = Puzzle.VerticalSumGrid[Board.EditCellX][Board.EditCellY];
+        VerticalSumInput = SumEntryDialog("Enter Vertical Sum", Puzzle.EnteredVerticalSum);
+    });
+    if (OKInput) {
+        ShowingInput = 1;
+        if (OKInput->Manage() == 1) {
+            OKInput = nullptr;
+            ShowingInput = 0;
+            Game->IgnoreEscapeKey = 1;
+            FreshOverlay();
+        }
+    }
+}
+
+int TGameScreen::WheelStep(int selected, int step, int customMode) {
+    int n = selected + step;
+    if (customMode) {
+        if (n > 0 && n < 10) return step > 0 ? 10 : 0;
+        if (n > 10) return 0;
+        if (n < 0) return 10;
+        return n;
+    }
+    if (n > 9) return 0;
+    if (n < 0) return 9;
+    return n;
+}
+
+void TGameScreen::SelectNumbers() {
+    const int custom = Puzzle.CustomMode;
+    auto visible = [&] { return custom ? CustomNumberMenu : NumberMenu; };
+    auto select = [&](int n, const std::shared_ptr<TMenu>& menu) {
+        Board.SelectedNumber = n;
+        RadioSelect(menu, std::to_string(n), 0);
+    };
+    if (NumberMenu->Clicked("0") || CustomNumberMenu->Clicked("0") || HeldDown('0') || HeldDown(vk::NUMPAD0) ||
+        HeldDown(vk::DELETE_) || HeldDown(vk::BACK))
+        select(0, visible());
+    for (int d = 1; d <= 9; ++d)
+        if (NumberMenu->Clicked(std::to_string(d)) || HeldDown('0' + d) || HeldDown(vk::NUMPAD0 + d))
+            select(d, NumberMenu);
+    if (NumberMenu->Clicked("10") || CustomNumberMenu->Clicked("10") || HeldDown('X')) select(10, visible());
+
+    const int z = Game->Mouse->z;
+    if (z != LastMouseZ) {
+        int step = z < LastMouseZ ? 1 : -1;
+        Board.SelectedNumber = WheelStep(Board.SelectedNumber, step, custom);
+        LastMouseZ = z;
+        RadioSelect(visible(), std::to_string(Board.SelectedNumber), 0);
+    }
+}
+
+void TGameScreen::FireworkBurst(int bx, int by) {
+    const int count = 50 * Game->Particles / 100;
+    auto picture = Picture("particle2");
+    for (int k = 0; k < count; ++k) {
+        auto particle = Fireworks->AddNew(bx, by, picture, Rndf(-1.5f, 1.5f), Rndf(-2.0f, 0.0f), 0.01f, 1000, 1,
+                                          Rand(0, 1) ? 1 : -1, Rndf(0.5f, 3.0f), Rndf(0.3f, 1.0f), 0, 0, 0);
+        if (particle) particle->Color = TColor::Create(Rand(100, 255), Rand(100, 255), Rand(100, 255), 1.0f);
+    }
+}
+
+int TGameScreen::Logic() {
+    if (Header) Header->ManageGlow();
+    GenerateScreen->Logic();
+    const int custom = Puzzle.CustomMode;
+    if (!custom && !Puzzle.PuzzleCompleted) {
+        Core->IsPuzzleCompleted();
+        if (Puzzle.PuzzleCompleted) EndOfPuzzle();
+    }
+    ManageDialogs();
+    const int completed = Puzzle.PuzzleCompleted;
+
+    if (!completed && !ShowingInput) {
+        Board.HoverCellX = Board.HoverCellY = -1;
+        if (Options.ShowHighlighter)
+            for (auto& cell : CellList->Items)
+                if (cell->IsMouseOver()) {
+                    Board.HoverCellX = cell->ArrayLocationX;
+                    Board.HoverCellY = cell->ArrayLocationY;
+                    break;
+                }
+        CellList->Manage();
+        if (!custom) {
+            MainMenu->Manage(0, 0);
+            PuzzleMenu->Manage(0, 0);
+            NumberMenu->Manage(0, 0);
+        } else {
+            CustomPuzzleMenu->Manage(0, 0);
+            CustomNumberMenu->Manage(0, 0);
+        }
+    } else if (completed && !ShowingInput) {
+        MainMenu->Manage(0, 0);
+    }
+
+    if (completed && Fireworks && platform::MilliSecs() - LastFireworkTime >= Rand(250, 750)) {
+        LastFireworkTime = platform::MilliSecs();
+        FireworkBurst(Rand(100, 700), Rand(100, 500));
+    }
+    CellList->Move();
+    if (Fireworks) Fireworks->Manage();
+
+    if (completed && !ShowingInput) {
+        endLevelMenu->Logic(1, 1, 1);
+        if (endLevelMenu->Selected == 1) {
+            Game->Mouse->Off();
+            GenerateScreen->Show(1);
+        } else if (endLevelMenu->Selected == 2) {
+            RestartInput = CreateYesNoDialog(Text("Restart Puzzle"));
+        } else if (endLevelMenu->Selected == 3) {
+            QuitInput = CreateYesNoDialog(Text("Exit Playing"));
+        }
+    }
+
+    if (!ShowingInput && !GenerateScreen->Active) {
+        if (MainMenu->Clicked("savegame") && !completed) {
+            SaveGameNameInput = CreateSaveNameDialog(1, Text("Enter Save Name"));
+            SaveGameNameInput->Start();
+        }
+        if (MainMenu->Clicked("newpuzzle")) NewInput = CreateYesNoDialog(Text("Create Puzzle"));
+        if (MainMenu->Clicked("restartpuzzle")) RestartInput = CreateYesNoDialog(Text("Restart Puzzle"));
+        if (MainMenu->Clicked("backtomenu") || CustomPuzzleMenu->Clicked("backtomenu") ||
+            (HeldDown(vk::ESCAPE) && !QuitInput))
+            QuitInput = CreateYesNoDialog(Text("Exit Playing"));
+        if (MainMenu->Clicked("pause")) {
+            Game->Paused = 1;
+            Game->Pause();
+        }
+        if (CustomPuzzleMenu->Clicked("checkplay")) {
+            Game->Mouse->Off();
+            GenerateScreen->Show(1);
+        }
+    }
+
+    if (!completed && !ShowingInput && !GenerateScreen->Active) {
+        if (PuzzleMenu->Clicked("showrandomcell")) Core->ShowRandomCell();
+        if (PuzzleMenu->Clicked("showdesiredcell")) Core->ShowDesiredCell();
+        if (PuzzleMenu->Clicked("showhidesolution")) Core->ShowHideSolution(), SetToggles();
+        if (PuzzleMenu->Clicked("showhidemistakes")) Core->ShowHideMistakes(), SetToggles();
+        if (PuzzleMenu->Clicked("showhideautomarkup")) Core->ShowHideMarkup(), SetToggles();
+        SelectNumbers();
+    }
+
+    if (Board.ConflictShown && platform::MilliSecs() - Board.ConflictShownTime >= 1000)
+        Board.ConflictShown = Board.ConflictCellX = Board.ConflictCellY = 0;
+
+    if (platform::MilliSecs() - LastFade >= 150000) {
+        int next = LastImage + 1;
+        if (next == 5) next = 1;
+        auto old = Image;
+        Image = Picture("gamescreen" + std::to_string(next))->image;
+        Image->MidHandle();
+        CrossFade = TCrossFade::Create(old, Image, 2000);
+        CrossFade->SetImage1Coords(400, 300);
+        CrossFade->SetImage2Coords(400, 300);
+        LastImage = next;
+        LastFade = platform::MilliSecs();
+    }
+    if (CrossFade) {
+        CrossFade->Manage();
+        if (!CrossFade->Anim || !CrossFade->Anim->Active) CrossFade = nullptr;
+    }
+    return 0;
+}
+
+void TGameScreen::FreezeTimer() {
+    const int now = platform::MilliSecs();
+    if (Game->Paused && LastTime == 0) {
+        if (!Puzzle.PuzzleCompleted) Puzzle.TimerStop = LastTime = now;
+        DidPauseOrSuspend = 0;
+    } else if (Game->Suspended && LastTime == 0) {
+        if (!Puzzle.PuzzleCompleted) Puzzle.TimerStop = LastTime = now;
+        DidPauseOrSuspend = 1;
+    }
+    if (Puzzle.TimerStop && LastTime &&
+        ((DidPauseOrSuspend == 0 && !Game->Paused) || (DidPauseOrSuspend == 1 && !Game->Suspended))) {
+        Puzzle.TimerStart = now - (Puzzle.TimerStop - Puzzle.TimerStart);
+        DidPauseOrSuspend = -1;
+        LastTime = 0;
+        Puzzle.TimerStop = 0;
+    }
+}
+
+int TGameScreen::Draw() {
+    platform::Cls();
+    platform::SetBlend(platform::ALPHABLEND);
+    SetTextShadow(2, 2, 0.6f);
+    if (CrossFade)
+        CrossFade->Draw();
+    else if (Image)
+        platform::DrawImage(Image, 400, 300);
+    if (Header) Header->Draw();
+
+    Board.Message.clear();
+    if (!Game->Paused && !Game->Suspended) CellList->Draw(ShowingInput ? 0 : 1);
+    if (Puzzle.RevealCellMode) Board.Message = Text("Click Contents Message");
+    if (Puzzle.PuzzleCompleted) Board.Message = Text("Finished Puzzle Message");
+    DrawMessage(Board.Message, -1, 565, Font25, 1, 1, 1, 0);
+
+    if (!Puzzle.CustomMode && Options.ShowTimer) {
+        platform::SetColor(255, 255, 255);
+        platform::SetImageFont(Font34);
+        DrawTextLeft(Text("Time Field") + PuzzleTimerText(), 25, 459, 1, 1);
+    }
+    FreezeTimer();
+
+    if (Puzzle.PuzzleCompleted) {
+        NumberMenu->ClearMouseOver();
+        PuzzleMenu->ClearMouseOver();
+    }
+    if (!Puzzle.CustomMode) {
+        MainMenu->Draw(0, 0);
+        if (!Puzzle.PuzzleCompleted) {
+            NumberMenu->Draw(0, 0);
+            PuzzleMenu->Draw(0, 0);
+        }
+    } else {
+        CustomNumberMenu->Draw(0, 0);
+        CustomPuzzleMenu->Draw(0, 0);
+    }
+    if (Fireworks) Fireworks->Draw();
+    if (Puzzle.PuzzleCompleted) endLevelMenu->Draw(1, 1, 1);
+    for (auto dialog : {std::static_pointer_cast<TDialog>(RestartInput), std::static_pointer_cast<TDialog>(NewInput),
+                        std::static_pointer_cast<TDialog>(QuitInput), std::static_pointer_cast<TDialog>(NameInput),
+                        std::static_pointer_cast<TDialog>(SaveGameNameInput),
+                        std::static_pointer_cast<TDialog>(VerticalSumInput),
+                        std::static_pointer_cast<TDialog>(HorizontalSumInput),
+                        std::static_pointer_cast<TDialog>(OKInput)})
+        if (dialog) dialog->Draw();
+    GenerateScreen->Draw();
+    return 0;
+}
+
+// ---------------------------------------------------------------- setup screen
+
+std::string SizeName(int width) {
+    switch (width) {
+        case 6: return "6x6";
+        case 7: return "7x7";
+        case 12: return "12x12";
+        case 14: return "14x14";
+        default: return "9x9";
+    }
+}
+
+std::string DifficultyButtonName(int difficulty) {
+    switch (difficulty) {
+        case 0: return "easy";
+        case 2: return "hard";
+        default: return "medium";
+    }
+}
+
+int TPlayScreen::Load() {
+    ChosenDifficulty = DifficultyButtonName(Puzzle.PuzzleDifficulty);
+    ChosenSize = SizeName(Puzzle.BoardWidth);
+    FreshOverlay();
+    Image = Picture("playscreen")->image;
+    Image->MidHandle();
+    HeaderLoad("playoptionsheader", 400, 100, 1);
+    SizeMenu = NewMenu(0);
+    for (const char* name : {"6x6", "7x7", "9x9", "12x12", "14x14"}) MenuAddRadio(SizeMenu, name, ChosenSize, 0);
+    SizeMenu->SetX(165);
+    SizeMenu->SetY(230);
+    DifficultyMenu = NewMenu(0);
+    for (const char* name : {"easy", "medium", "hard"}) MenuAddRadio(DifficultyMenu, name, ChosenDifficulty, 0);
+    DifficultyMenu->SetX(465);
+    DifficultyMenu->SetY(230);
+    MainMenu = NewMenu(0);
+    const char* names[][2] = {{"play", "playsmall"}, {"custom", "customsmall"}, {"loadgame", "load"}, {"back", "backsmall"}};
+    for (auto& [name, picture] : names) {
+        auto button = MainMenu->AddQuick(picture, name);
+        button->SetName(name);
+        button->ScaleOnMOMax = 1.15f;
+        if (std::string(name) == "play" || std::string(name) == "custom") button->OKButton = 1;
+    }
+    MainMenu->MakeRow(15);
+    MainMenu->CentreHoriz();
+    MainMenu->SetY(500);
+    Game->Mouse->ParticleFunc = [] {
+        auto& mouse = *Game->Mouse;
+        mouse.SparkleCounter -= Delta;
+        if (mouse.SparkleCounter > 0 || !mouse.ParticleList) return 0;
+        mouse.SparkleCounter += static_cast<float>(mouse.SparkleLength);
+        int px = mouse.x + Rand(1, std::max(1, mouse.w - 20)) - 5;
+        int py = mouse.y + Rand(1, std::max(1, mouse.h - 25)) - 5;
+        mouse.ParticleList->AddNew(px, py, Picture("particle1"), Rndf(-0.05f, 0.05f), 0, 0.0016f, 1000, 1,
+                                   Rand(0, 1) ? 1 : -1, Rndf(0.5f, 3.0f), Rndf(0.3f, 1.0f), 0, 0, 0);
+        return 0;
+    };
+    Game->FadeMusic = 0;
+    SizeLabel = TSprite::Create(Picture("sizelabel"), 220, 205);
+    DifficultyLabel = TSprite::Create(Picture("difficultylabel"), 560, 205);
+    for (auto& sprite : {Header, SizeLabel, DifficultyLabel})
+        if (sprite) sprite->SetGlow(3, 0, 0.25f, 0, 0.5f);
+    return 0;
+}
+
+int TPlayScreen::Start() {
+    TScreen::Start();
+    Game->GameFade->Init(FadeTime, 0, nullptr, 0, 0, nullptr);
+    Game->Mouse->On();
+    Game->FixedRateLogic->Init();
+    Game->IgnoreEscapeKey = 0;
+    Puzzle.CustomMode = 0;
+    Puzzle.CustomPuzzleReady = 0;
+    return 0;
+}
+
+int TPlayScreen::ShowSaveGameManager() {
+    // The chooser needs the list box, which is not there yet: say so rather than do nothing.
+    MessageDialog = CreateMessageDialog(Text("Choose Savegame"));
+    return 0;
+}
+
+int TPlayScreen::Logic() {
+    for (auto& sprite : {Header, SizeLabel, DifficultyLabel})
+        if (sprite) sprite->ManageGlow();
+    if (MessageDialog) {
+        int result = MessageDialog->Manage();
+        if (result == 1 || result == -1) MessageDialog = nullptr;
+        return 0;
+    }
+    GenerateScreen->Logic();
+    if (GenerateScreen->Active) return 0;
+    SizeMenu->Manage(0, 0);
+    DifficultyMenu->Manage(0, 0);
+    MainMenu->Manage(0, 0);
+    if (MainMenu->Clicked("play")) {
+        Game->Mouse->Off();
+        GenerateScreen->Show(1);
+        return 0;
+    }
+    if (MainMenu->Clicked("custom")) {
+        Puzzle.CustomMode = 1;
+        Core->CustomPuzzle();
+        FadeTo(GameScreen);
+        return 0;
+    }
+    if (MainMenu->Clicked("loadgame")) {
+        Core->RestartPuzzle();
+        ShowSaveGameManager();
+    }
+    if (MainMenu->Clicked("back")) FadeTo(TitleScreen);
+    for (const char* name : {"6x6", "7x7", "9x9", "12x12", "14x14"})
+        if (SizeMenu->Clicked(name)) {
+            Puzzle.BoardWidth = Puzzle.BoardHeight = std::stoi(name);
+            ChosenSize = name;
+            RadioSelect(SizeMenu, ChosenSize, 0);
+        }
+    const char* levels[] = {"easy", "medium", "hard"};
+    for (int k = 0; k < 3; ++k)
+        if (DifficultyMenu->Clicked(levels[k])) {
+            Puzzle.PuzzleDifficulty = k;
+            ChosenDifficulty = levels[k];
+            RadioSelect(DifficultyMenu, ChosenDifficulty, 0);
+        }
+    return 0;
+}
+
+int TPlayScreen::Draw() {
+    platform::SetBlend(platform::SOLIDBLEND);
+    if (Image) platform::DrawImage(Image, 400 + x, 300 + y);
+    platform::SetBlend(platform::ALPHABLEND);
+    for (auto& sprite : {Header, SizeLabel, DifficultyLabel})
+        if (sprite) sprite->Draw();
+    SizeMenu->Draw(0, 0);
+    DifficultyMenu->Draw(0, 0);
+    MainMenu->Draw(0, 0);
+    if (MessageDialog) MessageDialog->Draw();
+    GenerateScreen->Draw();
+    return 0;
+}
+
+int TPlayScreen::SetEscDestination() {
+    Game->DestinationTScreen = TitleScreen ? TitleScreen : Game->ExitScreen;
+    return 0;
+}
+
+void CreateGameScreens() {
+    if (!ImageBank) ImageBank = std::make_shared<TImageBank>();
+    ImageBank->SetPath(Game->ImagePath);
+    LoadCellImages();
+    if (!SoundBank) SoundBank = std::make_shared<TSoundBank>();
+    SoundBank->SetPath(Game->SoundPath);
+    for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"}) SoundBank->Load(name, 1.0f, 1.0f, "", 0);
+    InstallCellHooks();
+    CoreHooks.CustomPuzzleAccepted = [] { FadeTo(GameScreen); };
+    GameScreen = std::make_shared<TGameScreen>();
+    GameScreen->name = "game";
+    PlayScreen = std::make_shared<TPlayScreen>();
+    PlayScreen->name = "play";
+}

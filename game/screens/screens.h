@@ -1,0 +1,135 @@
+#pragma once
+// The play setup screen, the generating overlay and the puzzle play screen.
+#include <memory>
+#include <string>
+
+#include "framework/screens/screen.h"
+
+class TAnimation;
+class TButton;
+class TCrossFade;
+class TDialogOK;
+class TDialogTextInput;
+class TDialogYesNo;
+class TGameSound;
+class TMenu;
+class TParticleList;
+class TSprite;
+namespace platform {
+class Channel;
+}
+
+// Dims whichever screen owns it, shows "generating" or "solving", and does the
+// slow work in the first frame after it is fully faded in.
+class TGenerateScreen : public TScreen {
+public:
+    int Active = 0;
+    int MouseState = 0;
+    std::shared_ptr<TGameSound> ActivateSound;
+    std::shared_ptr<TGameSound> DeactivateSound;
+    std::shared_ptr<platform::Channel> Channel;
+    std::shared_ptr<TAnimation> FadeIn;
+    std::shared_ptr<TAnimation> FadeOut;
+    int HasGenerated = 0;
+
+    int Load() override;
+    int Kill() override;
+    int Logic() override;
+    int Draw() override;
+    virtual int Show(int playSound);
+    virtual int Hide();
+};
+
+class VTEndLevelMenu {
+public:
+    virtual ~VTEndLevelMenu() = default;
+    std::shared_ptr<TMenu> Menu;
+    int X = 400, Y = 300;
+    int orgX = 0, orgY = 0;
+    int Selected = 0;  // 1 next puzzle, 2 restart, 3 back
+    int Show = 0;
+
+    virtual int Init(int originX, int originY);
+    virtual int PositionMenu();
+    virtual int Logic(int allowNext, int allowRestart, int allowBack);
+    virtual int Draw(int showNext, int showRestart, int showBack);
+};
+
+class TGameScreen : public TScreen {
+public:
+    std::shared_ptr<TMenu> NumberMenu;
+    std::shared_ptr<TMenu> CustomNumberMenu;
+    std::shared_ptr<TMenu> MainMenu;
+    std::shared_ptr<TMenu> PuzzleMenu;
+    std::shared_ptr<TMenu> CustomPuzzleMenu;
+    std::shared_ptr<TDialogYesNo> RestartInput;
+    std::shared_ptr<TDialogYesNo> NewInput;
+    std::shared_ptr<TDialogYesNo> QuitInput;
+    std::shared_ptr<TDialogTextInput> NameInput;
+    std::shared_ptr<TDialogTextInput> SaveGameNameInput;
+    std::shared_ptr<TDialogTextInput> VerticalSumInput;
+    std::shared_ptr<TDialogTextInput> HorizontalSumInput;
+    std::shared_ptr<TDialogOK> OKInput;
+    std::shared_ptr<TCrossFade> CrossFade;
+    int LastFade = 0;
+    int LastImage = 1;
+    int ShowingInput = 0;
+    int LastMouseZ = 0;
+    int LastTime = 0;
+    int DidPauseOrSuspend = -1;
+    std::shared_ptr<VTEndLevelMenu> endLevelMenu;
+
+    int Load() override;
+    int Start() override;
+    int Logic() override;
+    int Draw() override;
+
+    // One tick of the wheel: +1 (rolled towards the player) or -1, folded
+    // onto the tools of the current mode.
+    static int WheelStep(int selected, int step, int customMode);
+    // Keeps the paused or suspended time out of the puzzle clock.
+    void FreezeTimer();
+    void FireworkBurst(int x, int y);
+
+private:
+    void EndOfPuzzle();
+    void ManageDialogs();
+    void SelectNumbers();
+    void SetToggles();
+    void OpenClueDialogs();
+    void ShowNotice(const std::string& message);
+};
+
+class TPlayScreen : public TScreen {
+public:
+    float x = 0, y = 0;
+    std::shared_ptr<TMenu> SizeMenu;
+    std::shared_ptr<TMenu> DifficultyMenu;
+    std::shared_ptr<TMenu> MainMenu;
+    std::string ChosenDifficulty;
+    std::string ChosenSize;
+    std::shared_ptr<TDialogOK> MessageDialog;
+    std::shared_ptr<TSprite> SizeLabel;
+    std::shared_ptr<TSprite> DifficultyLabel;
+
+    int Load() override;
+    int Start() override;
+    int Logic() override;
+    int Draw() override;
+    int SetEscDestination() override;
+    virtual int ShowSaveGameManager();
+};
+
+std::string SizeName(int width);
+std::string DifficultyButtonName(int difficulty);
+
+extern std::shared_ptr<TGameScreen> GameScreen;
+extern std::shared_ptr<TPlayScreen> PlayScreen;
+// The screen the setup screen goes back to; the exit screen until a title screen exists.
+extern std::shared_ptr<TScreen> TitleScreen;
+extern std::shared_ptr<TGenerateScreen> GenerateScreen;
+extern std::shared_ptr<TParticleList> Fireworks;
+extern int LastFireworkTime;
+
+// Makes the screens, connects the core's hooks and loads the shared pictures.
+void CreateGameScreens();
