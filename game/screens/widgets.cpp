@@ -51,7 +51,7 @@ std::shared_ptr<TDialogTextInput> TextDialog(const std::string& caption, int max
                                              int border, int cancel) {
     auto dialog = TDialogTextInput::Create(caption, "", maxLength, PanelPicture(panel), 0, 0, 0, 0);
     CommonStyle(*dialog, 0);
-    dialog->Border = border;
+    dialog->BoxBorderH = border;
     dialog->Gap = 11;
     dialog->TextInput->AllowExtendedChars = 1;
     dialog->MenuCreate(cancel, 50);

@@ -1,0 +1,255 @@
+// Drives the real screens headless through the loop's logic step with scripted
+// pointer and keys and a test clock, and leaves a picture of every state in the
+// test artifacts folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "framework/archive/pak_manager.h"
+#include "framework/audio/sound_bank.h"
+#include "framework/core/game.h"
+#include "framework/core/globals.h"
+#include "framework/core/input.h"
+#include "framework/screens/screen.h"
+#include "framework/text/game_text.h"
+#include "framework/widgets/button.h"
+#include "framework/widgets/dialog.h"
+#include "framework/widgets/image_bank.h"
+#include "framework/widgets/pointer.h"
+#include "game/core/core.h"
+#include "game/core/high_scores.h"
+#include "game/core/options.h"
+#include "game/screens/cells.h"
+#include "game/screens/screens.h"
+#include "game/screens/shell.h"
+#include "scratch_dir.h"
+#include "tallyfold/platform/image.h"
+#include "tallyfold/platform/input.h"
+#include "tallyfold/platform/system.h"
+#include "widget_support.h"
+
+namespace fs = std::filesystem;
+namespace vk = platform::vk;
+
+class Playthrough : public GraphicsFixture {
+protected:
+    void SetUp() override {
+        GraphicsFixture::SetUp();
+        const std::string data = std::string(TALLYFOLD_BIN_DIR) + "/data/";
+        if (!fs::exists(data + "resources/data.pak")) GTEST_SKIP() << "the build has not made the game data";
+        auto game = std::make_shared<TVellacorGame>();
+        game->FixedRateLogic->Create();
+        game->FixedRateLogic->Init();
+        Game = game;
+        Game->ImagePath = data + "graphics/";
+        Game->MenuPath = data + "menus/";
+        Game->SoundPath = data + "sound/";
+        Game->TextPath = data + "text/";
+        Game->SubPath = scratch.Folder();
+        Game->ProfilePath = scratch.Folder() + "profiles/";
+        fs::create_directories(Game->ProfilePath);
+        Game->ExitScreen = std::make_shared<TExitScreen>();
+        StartTime = now;
+        GameText = TGameText::Create("gametext.txt");
+        PakManager = TPakFileManager::Create(data + "resources/", ".pak");
+        CreateArchiveFonts(*PakManager);
+        ResetCoreState();
+        Core = std::make_shared<TCore>();
+        Core->Start();
+        LoadHighScoreTables();
+        ImageBank = std::make_shared<TImageBank>();
+        CreateGameScreens();
+        Game->Mouse->Load("pointer");
+        UsePlatformInput = 0;
+        platform::SeedRnd(4242);
+        Game->DestinationTScreen = PlayScreen;
+        PlayScreen->PreStart();
+        fs::create_directories(TALLYFOLD_ARTIFACTS_DIR);
+    }
+    void TearDown() override {
+        GameScreen.reset();
+        PlayScreen.reset();
+        GenerateScreen.reset();
+        CellList->Clear();
+        Board = TBoardState{};
+        ImageBank.reset();
+        SoundBank.reset();
+        PakManager.reset();
+        GameText.reset();
+        ResetCoreState();
+        Core.reset();
+        GraphicsFixture::TearDown();
+    }
+
+    void Ticks(int n) {
+        for (int k = 0; k < n; ++k) {
+            Advance(5);
+            Delta = 1.0f;
+            Game->LogicWrapper();
+            // A frame every few steps, as the real loop draws: the overlay does its work in a frame.
+            if (k % 4 == 3) Frame("");
+        }
+        Frame("");
+    }
+    void Frame(const std::string& shot) {
+        platform::SetClsColor(0, 0, 0);
+        platform::Cls();
+        if (Game->CurrentTScreen) Game->CurrentTScreen->Draw();
+        Game->ShowPaused();
+        Game->GameFade->Draw();
+        Game->Mouse->Draw();
+        if (!shot.empty()) {
+            auto picture = platform::GrabPixmap(0, 0, 800, 600);
+            ASSERT_TRUE(picture);
+            picture->SavePNG(std::string(TALLYFOLD_ARTIFACTS_DIR) + "/play-" + shot + ".png");
+        }
+        platform::Flip(0);
+    }
+    void MoveTo(float x, float y) {
+        platform::PostEvent({platform::EventKind::MouseMove, 0, static_cast<int>(x), static_cast<int>(y)});
+        Ticks(2);
+    }
+    void ClickAt(float x, float y, int button = 1) {
+        MoveTo(x, y);
+        platform::PostEvent({platform::EventKind::MouseDown, button, static_cast<int>(x), static_cast<int>(y)});
+        Ticks(1);
+        platform::PostEvent({platform::EventKind::MouseUp, button, static_cast<int>(x), static_cast<int>(y)});
+        Ticks(2);
+    }
+    void ClickButton(const std::shared_ptr<TMenu>& menu, const std::string& name) {
+        auto button = menu->FindButton(name);
+        ASSERT_TRUE(button) << name;
+        ClickAt(button->x + button->w / 2.0f, button->y + button->h / 2.0f);
+        Ticks(30);
+    }
+    void Type(const std::string& text) {
+        for (char c : text) platform::PostEvent({platform::EventKind::KeyChar, c, 0, 0});
+        Ticks(2);
+        Press(vk::RETURN);
+        Ticks(200);
+    }
+    std::shared_ptr<TCell> Cell(int i, int j) {
+        for (auto& cell : CellList->Items)
+            if (cell->ArrayLocationX == i && cell->ArrayLocationY == j) return cell;
+        return nullptr;
+    }
+
+    ScratchDir scratch;
+};
+
+TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
+    Ticks(150);
+    ASSERT_EQ(Game->CurrentTScreen, PlayScreen);
+    ClickButton(PlayScreen->SizeMenu, "6x6");
+    ClickButton(PlayScreen->DifficultyMenu, "easy");
+    Frame("setup");
+    EXPECT_EQ(Puzzle.BoardWidth, 6);
+    EXPECT_EQ(Puzzle.PuzzleDifficulty, 0);
+
+    auto play = PlayScreen->MainMenu->FindButton("play");
+    ClickAt(play->x + play->w / 2.0f, play->y + play->h / 2.0f);
+    Ticks(60);
+    Frame("generating");
+    Ticks(900);
+    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+    ASSERT_EQ(CellList->Count(), 36);
+    Frame("board-6x6");
+
+    // The combinations of a clue's run show while the pointer is on its half.
+    std::shared_ptr<TCell> clue;
+    for (auto& cell : CellList->Items)
+        if (cell->HorizontalSum) clue = cell;
+    ASSERT_TRUE(clue);
+    MoveTo(clue->x + 9, clue->y - 9);
+    Frame("hover-clue");
+    EXPECT_NE(Board.Message.find(CombinationText(Horizontal, clue->ArrayLocationX, clue->ArrayLocationY)),
+              std::string::npos);
+
+    std::vector<std::shared_ptr<TCell>> whites;
+    for (auto& cell : CellList->Items)
+        if (cell->CellType == 0) whites.push_back(cell);
+    ASSERT_GE(whites.size(), 2u);
+
+    // A pencil mark by right click.
+    auto first = whites.front();
+    const int fx = first->ArrayLocationX, fy = first->ArrayLocationY;
+    ClickButton(GameScreen->NumberMenu, "3");
+    ClickAt(first->x, first->y, 2);
+    EXPECT_EQ(Puzzle.MarkupGrid[fx][fy][2], 1);
+    ClickButton(GameScreen->NumberMenu, "7");
+    ClickAt(first->x, first->y, 2);
+    Frame("pencil-marks");
+
+    // Fill every white cell but one with the digit of the solution.
+    for (size_t k = 0; k + 1 < whites.size(); ++k) {
+        auto& cell = whites[k];
+        int d = Puzzle.SolutionGrid[cell->ArrayLocationX][cell->ArrayLocationY];
+        ClickButton(GameScreen->NumberMenu, std::to_string(d));
+        ClickAt(cell->x, cell->y);
+        ASSERT_EQ(Puzzle.PlayerGrid[cell->ArrayLocationX][cell->ArrayLocationY], d);
+    }
+    // The last cell: a digit already in its run is refused and the clash shown.
+    auto last = whites.back();
+    const int lx = last->ArrayLocationX, ly = last->ArrayLocationY;
+    int clash = 0;
+    for (int d = 1; d <= 9 && !clash; ++d)
+        if (d != Puzzle.SolutionGrid[lx][ly] && DigitClashes(d, lx, ly)) clash = d;
+    ASSERT_NE(clash, 0);
+    ClickButton(GameScreen->NumberMenu, std::to_string(clash));
+    ClickAt(last->x, last->y);
+    EXPECT_EQ(Puzzle.PlayerGrid[lx][ly], 0);
+    EXPECT_EQ(Board.ConflictShown, 1);
+    Frame("conflict");
+
+    // Paused: the board is hidden and the clock stands still.
+    const std::string before = PuzzleTimerText();
+    Press('P');
+    Ticks(5);
+    ASSERT_EQ(Game->Paused, 1);
+    Frame("paused");
+    Advance(60000);
+    Frame("");
+    Press('P');
+    Ticks(5);
+    Frame("");
+    EXPECT_EQ(Game->Paused, 0);
+    EXPECT_EQ(PuzzleTimerText().substr(0, 2), before.substr(0, 2));
+
+    // Wrong digits show red with the mistakes aid.
+    ClickButton(GameScreen->PuzzleMenu, "showhidemistakes");
+    EXPECT_EQ(Puzzle.ShowMistakes, 1);
+    Frame("mistakes-shown");
+    ClickButton(GameScreen->PuzzleMenu, "showhidemistakes");
+
+    Ticks(250);
+    ClickButton(GameScreen->NumberMenu, std::to_string(Puzzle.SolutionGrid[lx][ly]));
+    ClickAt(last->x, last->y);
+    Ticks(50);
+    ASSERT_EQ(Puzzle.PuzzleCompleted, 1);
+    ASSERT_TRUE(GameScreen->NameInput);
+    Frame("name-dialog");
+    Type("Ada");
+    EXPECT_FALSE(GameScreen->NameInput);
+    EXPECT_TRUE(fs::exists(scratch.Folder() + "hs6x6.dat"));
+    EXPECT_EQ(GameScreen->endLevelMenu->Show, 1);
+    Ticks(400);
+    Frame("completed");
+}
+
+TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
+    Ticks(150);
+    ClickButton(PlayScreen->SizeMenu, "6x6");
+    auto custom = PlayScreen->MainMenu->FindButton("custom");
+    ClickAt(custom->x + custom->w / 2.0f, custom->y + custom->h / 2.0f);
+    Ticks(900);
+    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+    ASSERT_EQ(Puzzle.CustomMode, 1);
+    // An impossible board: every cell white, no clue at all.
+    ClickButton(GameScreen->CustomPuzzleMenu, "checkplay");
+    Ticks(200);
+    Frame("custom-solving");
+    Ticks(300);
+    ASSERT_TRUE(GameScreen->OKInput);
+    Frame("not-solvable");
+    EXPECT_EQ(Puzzle.CustomMode, 1);
+}
