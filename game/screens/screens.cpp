@@ -775,6 +775,8 @@ void CreateGameScreens() {
     for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"}) SoundBank->Load(name, 1.0f, 1.0f, "", 0);
     InstallCellHooks();
     CoreHooks.CustomPuzzleAccepted = [] { FadeTo(GameScreen); };
+    Game->SpritePausedCreate("paused");
+    Game->SpritePaused->SetPosition(400, 300);
     GameScreen = std::make_shared<TGameScreen>();
     GameScreen->name = "game";
     PlayScreen = std::make_shared<TPlayScreen>();

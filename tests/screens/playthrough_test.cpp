@@ -170,6 +170,26 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
         if (cell->CellType == 0) whites.push_back(cell);
     ASSERT_GE(whites.size(), 2u);
 
+    // A held digit key selects that digit every step and the choice stays after release.
+    platform::PostEvent({platform::EventKind::KeyDown, '5', 0, 0});
+    Ticks(3);
+    EXPECT_EQ(Board.SelectedNumber, 5);
+    Board.SelectedNumber = 2;
+    Ticks(1);
+    EXPECT_EQ(Board.SelectedNumber, 5);
+    platform::PostEvent({platform::EventKind::KeyUp, '5', 0, 0});
+    Ticks(3);
+    EXPECT_EQ(Board.SelectedNumber, 5);
+    // The wheel cycles through the eraser and the nine digits.
+    for (int k = 0; k < 5; ++k) {
+        platform::PostEvent({platform::EventKind::MouseWheel, -1, 0, 0});
+        Ticks(1);
+    }
+    EXPECT_EQ(Board.SelectedNumber, 0);
+    platform::PostEvent({platform::EventKind::MouseWheel, 1, 0, 0});
+    Ticks(1);
+    EXPECT_EQ(Board.SelectedNumber, 9);
+
     // A pencil mark by right click.
     auto first = whites.front();
     const int fx = first->ArrayLocationX, fy = first->ArrayLocationY;

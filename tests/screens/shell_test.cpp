@@ -3,6 +3,7 @@
 #include "framework/core/globals.h"
 #include "framework/screens/screen.h"
 #include "game/core/core.h"
+#include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "game/screens/widgets.h"
 #include "test_support.h"
@@ -116,4 +117,36 @@ TEST(ButtonPictures, TogglesAndRadios) {
     EXPECT_EQ(RadioPictures("size9", "size9", 0).MouseOver, "size9MO");
     EXPECT_EQ(RadioPictures("size7", "size9", 1).Normal, "size7");
     EXPECT_EQ(RadioPictures("size7", "size9", 1).MouseOver, "size7MO");
+}
+
+TEST(WheelStep, PlayCyclesDigitsCustomTogglesTools) {
+    EXPECT_EQ(TGameScreen::WheelStep(9, 1, 0), 0);
+    EXPECT_EQ(TGameScreen::WheelStep(0, -1, 0), 9);
+    EXPECT_EQ(TGameScreen::WheelStep(4, 1, 0), 5);
+    // Typing a puzzle in: only the eraser (0) and the clue tool (10).
+    EXPECT_EQ(TGameScreen::WheelStep(0, 1, 1), 10);
+    EXPECT_EQ(TGameScreen::WheelStep(10, 1, 1), 0);
+    EXPECT_EQ(TGameScreen::WheelStep(10, -1, 1), 0);
+    EXPECT_EQ(TGameScreen::WheelStep(0, -1, 1), 10);
+}
+
+TEST_F(ShellTest, PauseKeepsItsTimeOutOfThePuzzleClock) {
+    TGameScreen screen;
+    StartPuzzleTimer();
+    Advance(30000);
+    Game->Paused = 1;
+    screen.FreezeTimer();
+    Advance(600000);
+    EXPECT_EQ(PuzzleTimerText(), "00:30");
+    Game->Paused = 0;
+    screen.FreezeTimer();
+    Advance(5000);
+    EXPECT_EQ(PuzzleTimerText(), "00:35");
+    // A suspended window freezes it the same way.
+    Game->Suspended = 1;
+    screen.FreezeTimer();
+    Advance(90000);
+    Game->Suspended = 0;
+    screen.FreezeTimer();
+    EXPECT_EQ(PuzzleTimerText(), "00:35");
 }
