@@ -291,6 +291,14 @@ int TButton::PlayMouseOver() {
 
 // ---- TButton: drawing ---------------------------------------------------------------
 
+// A state without a caption colour of its own keeps the normal one.
+void TButton::ApplyCaptionColour(const std::shared_ptr<TColor>& colour) {
+    if (colour)
+        Caption->ApplyCustomColor(colour);
+    else
+        Caption->Apply();
+}
+
 int TButton::DrawCaption() {
     if (!Caption) return 0;
     const int rounding = Caption->RoundCoords;
@@ -346,7 +354,7 @@ int TButton::Draw() {
         drawPicture(ImageMouseClick, 0);
         if (glowing) glowOver(ImageMouseClick ? ImageMouseClick : image);
         if (Caption) {
-            Caption->ApplyCustomColor(CaptionDownColor);
+            ApplyCaptionColour(CaptionDownColor);
             const bool scaled = CaptionDownScale != 1 || grown;
             if (scaled) Caption->RoundCoords = 0;
             float captionScale = CaptionDownScale;
@@ -370,7 +378,7 @@ int TButton::Draw() {
     } else if (Disabled) {
         drawPicture(ImageDisabled, 0);
         if (Caption) {
-            Caption->ApplyCustomColor(CaptionDisabledColor);
+            ApplyCaptionColour(CaptionDisabledColor);
             DrawCaption();
         }
     } else {

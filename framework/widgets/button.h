@@ -123,6 +123,7 @@ public:
 protected:
     bool PointerOver() const;
     bool HasOwnChannels() const;
+    void ApplyCaptionColour(const std::shared_ptr<TColor>& colour);
 };
 
 // An ordered list of buttons with shared sounds, shadow and layout.
