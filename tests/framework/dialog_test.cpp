@@ -365,3 +365,34 @@ TEST_F(DialogTest, TextEntryRules) {
     input.Manage();
     EXPECT_EQ(input.CursorOn, 0);
 }
+
+// ---- drawing ---------------------------------------------------------------------------
+
+using DialogDrawTest = GraphicsFixture;
+
+TEST_F(DialogDrawTest, FadingDialogFadesWithItsShadowAndDimmingAsOne) {
+    TDialog dialog;
+    dialog.Init("Fading", nullptr, 200, 100, 0, 0);
+    dialog.Shadow = TShadow::Create(3, 3, 0.5f);
+    dialog.SetTransitions(500, 0, 0.5f, 1, 0, 0);
+    dialog.Start();
+    EXPECT_EQ(dialog.x, 300);
+    EXPECT_EQ(dialog.y, 250);
+    for (int step = 0; step < 50; ++step) dialog.Manage();  // half-way in
+    platform::SetClsColor(255, 255, 255);
+    platform::Cls();
+    EXPECT_EQ(dialog.Draw(), 1);
+    ExpectRestingDrawState();
+    EXPECT_FLOAT_EQ(dialog.Alpha, 0.5f);
+    // White behind, dimmed by a quarter; the grey box at half alpha over it
+    // (left of where its shadow shows through); the shadow at half its own alpha.
+    EXPECT_NEAR(Red(Pixel(100, 100)), 191, 2);
+    EXPECT_NEAR(Red(Pixel(301, 330)), 171, 2);
+    EXPECT_NEAR(Red(Pixel(501, 330)), 143, 2);
+    for (int step = 0; step < 50; ++step) dialog.Manage();
+    EXPECT_EQ(dialog.Transitioning, 0);
+    platform::Cls();
+    dialog.Draw();
+    EXPECT_NEAR(Red(Pixel(100, 100)), 128, 2);
+    EXPECT_EQ(Pixel(320, 330), 0x969696u);
+}
