@@ -24,6 +24,8 @@
 #include "game/core/options.h"
 #include "game/core/save_game.h"
 #include "game/screens/cells.h"
+#include "framework/widgets/list_box.h"
+#include "game/screens/save_manager.h"
 #include "game/screens/shell.h"
 #include "game/screens/widgets.h"
 #include "tallyfold/platform/audio.h"
@@ -509,7 +511,7 @@ int TGameScreen::Logic() {
         if (MainMenu->Clicked("newpuzzle")) NewInput = CreateYesNoDialog(Text("Create Puzzle"));
         if (MainMenu->Clicked("restartpuzzle")) RestartInput = CreateYesNoDialog(Text("Restart Puzzle"));
         if (MainMenu->Clicked("backtomenu") || CustomPuzzleMenu->Clicked("backtomenu") ||
-            (HeldDown(vk::ESCAPE) && !QuitInput))
+            ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput))
             QuitInput = CreateYesNoDialog(Text("Exit Playing"));
         if (MainMenu->Clicked("pause")) {
             Game->Paused = 1;
@@ -697,8 +699,23 @@ int TPlayScreen::Start() {
 }
 
 int TPlayScreen::ShowSaveGameManager() {
-    // The chooser needs the list box, which is not there yet: say so rather than do nothing.
-    MessageDialog = CreateMessageDialog(Text("Choose Savegame"));
+    auto manager = TSaveGameManager::Create(Text("Choose Savegame"), Picture("manager")->image, 0, 0, 0, "dat",
+                                            Game->ProfilePath, Text("Delete File"));
+    manager->DrawHighlight = 0;
+    manager->DimWhenActive = 1;
+    manager->Shadow = TShadow::Create(3, 3, 0.4f);
+    manager->SetupCaption(Font20, TColor::Create(255, 255, 255, 1.0f), TShadow::Create(1, 1, 0.6f), nullptr);
+    manager->NavButtonsXPosition = 616;
+    manager->ListBox->SetupFont(Font20, TColor::Create(255, 255, 255, 1.0f), TShadow::Create(1, 1, 0.6f));
+    manager->ListBox->SetupBox(TColor::Create(100, 100, 100, 0.5f));
+    manager->ListBox->Centred = 1;
+    manager->ListBox->HighlightCol = TColor::Create(255, 255, 255, 0.2f);
+    manager->ListBox->HighlightUnder = 0;
+    manager->ErrorDialogFunc = [](const std::string& text) { return CreateMessageDialog(text); };
+    manager->DialogYesNoFunc = [](const std::string& text) { return CreateYesNoDialog(text); };
+    manager->Start();
+    Game->FixedRateLogic->Init();
+    SaveGameManager = manager;
     return 0;
 }
 
@@ -709,6 +726,26 @@ int TPlayScreen::Logic() {
         int result = MessageDialog->Manage();
         if (result == 1 || result == -1) MessageDialog = nullptr;
         return 0;
+    }
+    if (SaveGameManager) {
+        const int result = SaveGameManager->Manage();
+        if (result != 0) {
+            const std::string name = SaveGameManager->ListBox->Value;
+            SaveGameManager->Kill();
+            SaveGameManager = nullptr;
+            if (result == 1) {
+                std::string error;
+                if (LoadGameNamed(name, &error) == -1) {
+                    // A damaged save changes nothing: say why and stay here.
+                    MessageDialog = CreateMessageDialog(error);
+                    return 0;
+                }
+                Core->CreateCells(1);
+                FadeTo(GameScreen);
+                Game->Mouse->On();
+            }
+        }
+        if (SaveGameManager && SaveGameManager->Active) return 0;
     }
     GenerateScreen->Logic();
     if (GenerateScreen->Active) return 0;
@@ -756,6 +793,7 @@ int TPlayScreen::Draw() {
     SizeMenu->Draw(0, 0);
     DifficultyMenu->Draw(0, 0);
     MainMenu->Draw(0, 0);
+    if (SaveGameManager) SaveGameManager->Draw();
     if (MessageDialog) MessageDialog->Draw();
     GenerateScreen->Draw();
     return 0;

@@ -108,6 +108,8 @@ public:
     std::shared_ptr<TMenu> MainMenu;
     std::string ChosenDifficulty;
     std::string ChosenSize;
+    std::shared_ptr<class TSaveGameManager> SaveGameManager;
+    // A saved game that could not be loaded is explained here; the player stays.
     std::shared_ptr<TDialogOK> MessageDialog;
     std::shared_ptr<TSprite> SizeLabel;
     std::shared_ptr<TSprite> DifficultyLabel;

@@ -3,7 +3,9 @@
 // test artifacts folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "framework/archive/pak_manager.h"
 #include "framework/audio/sound_bank.h"
@@ -15,11 +17,13 @@
 #include "framework/widgets/button.h"
 #include "framework/widgets/dialog.h"
 #include "framework/widgets/image_bank.h"
+#include "framework/widgets/list_box.h"
 #include "framework/widgets/pointer.h"
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
 #include "game/screens/cells.h"
+#include "game/screens/save_manager.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "scratch_dir.h"
@@ -272,4 +276,91 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     ASSERT_TRUE(GameScreen->OKInput);
     Frame("not-solvable");
     EXPECT_EQ(Puzzle.CustomMode, 1);
+}
+
+TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
+    Ticks(150);
+    ClickButton(PlayScreen->SizeMenu, "7x7");
+    auto play = PlayScreen->MainMenu->FindButton("play");
+    ClickAt(play->x + play->w / 2.0f, play->y + play->h / 2.0f);
+    Ticks(1200);
+    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+    Frame("board-7x7");
+    const auto solution = Puzzle.SolutionGrid;
+
+    ClickButton(GameScreen->MainMenu, "savegame");
+    ASSERT_TRUE(GameScreen->SaveGameNameInput);
+    Ticks(100);
+    Frame("save-name");
+    Type("first");  // kept with a capital first letter
+    EXPECT_FALSE(GameScreen->SaveGameNameInput);
+    EXPECT_TRUE(fs::exists(Game->ProfilePath + "First.dat"));
+    std::ofstream(Game->ProfilePath + "broken.dat") << "not a saved game";
+
+    ClickButton(GameScreen->MainMenu, "backtomenu");
+    ASSERT_TRUE(GameScreen->QuitInput);
+    Ticks(100);
+    ClickButton(GameScreen->QuitInput->Menu, "Yes");
+    Ticks(300);
+    ASSERT_EQ(Game->CurrentTScreen, PlayScreen);
+
+    auto openManager = [&] {
+        ClickButton(PlayScreen->MainMenu, "loadgame");
+        Ticks(100);
+        ASSERT_TRUE(PlayScreen->SaveGameManager);
+    };
+    auto choose = [&](const std::string& name) {
+        auto& names = PlayScreen->SaveGameManager->ListBox->Strings;
+        auto found = std::find(names.begin(), names.end(), name);
+        ASSERT_NE(found, names.end()) << name;
+        PlayScreen->SaveGameManager->ListBox->SetIndex(static_cast<int>(found - names.begin()));
+    };
+
+    // A damaged save is explained and nothing changes.
+    Puzzle.SolutionGrid = {};
+    openManager();
+    Frame("save-manager");
+    EXPECT_EQ(PlayScreen->SaveGameManager->ListBox->Strings.size(), 2u);
+    choose("broken");
+    ClickButton(PlayScreen->SaveGameManager->Menu, "Load");
+    Ticks(100);
+    EXPECT_FALSE(PlayScreen->SaveGameManager);
+    ASSERT_TRUE(PlayScreen->MessageDialog);
+    Frame("damaged-save");
+    ClickButton(PlayScreen->MessageDialog->Menu, "OK");
+    Ticks(200);
+    EXPECT_FALSE(PlayScreen->MessageDialog);
+    EXPECT_EQ(Game->CurrentTScreen, PlayScreen);
+
+    // The good one comes back.
+    openManager();
+    choose("First");
+    ClickButton(PlayScreen->SaveGameManager->Menu, "Load");
+    Ticks(800);
+    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+    EXPECT_EQ(Puzzle.BoardWidth, 7);
+    EXPECT_EQ(Puzzle.SolutionGrid, solution);
+    Frame("loaded");
+
+    // Escape asks before leaving; then the save is deleted after a confirmation.
+    Press(vk::ESCAPE);
+    Ticks(100);
+    ASSERT_TRUE(GameScreen->QuitInput);
+    ClickButton(GameScreen->QuitInput->Menu, "Yes");
+    Ticks(300);
+    ASSERT_EQ(Game->CurrentTScreen, PlayScreen);
+    openManager();
+    choose("First");
+    ClickButton(PlayScreen->SaveGameManager->Menu, "Delete");
+    ASSERT_TRUE(PlayScreen->SaveGameManager->DialogYesNo);
+    Ticks(100);
+    Frame("delete-question");
+    ClickButton(PlayScreen->SaveGameManager->DialogYesNo->Menu, "Yes");
+    Ticks(50);
+    EXPECT_FALSE(fs::exists(Game->ProfilePath + "First.dat"));
+    EXPECT_EQ(PlayScreen->SaveGameManager->ListBox->Strings, std::vector<std::string>{"broken"});
+    Press(vk::ESCAPE);
+    Ticks(100);
+    EXPECT_FALSE(PlayScreen->SaveGameManager);
+    EXPECT_EQ(Game->CurrentTScreen, PlayScreen);
 }

@@ -1,0 +1,214 @@
+// The saved-game chooser.
+#include "game/screens/save_manager.h"
+
+#include <algorithm>
+
+#include "framework/audio/game_sound.h"
+#include "framework/core/game.h"
+#include "framework/core/input.h"
+#include "framework/widgets/button.h"
+#include "framework/widgets/font.h"
+#include "framework/widgets/list_box.h"
+#include "tallyfold/platform/audio.h"
+#include "tallyfold/platform/display.h"
+#include "tallyfold/platform/files.h"
+#include "tallyfold/platform/input.h"
+
+namespace vk = platform::vk;
+
+std::shared_ptr<TSaveGameManager> TSaveGameManager::Create(const std::string& caption,
+                                                           std::shared_ptr<platform::Image> background, int flag,
+                                                           int x, int y, const std::string& extension,
+                                                           const std::string& directory,
+                                                           const std::string& deleteMessage) {
+    auto manager = std::make_shared<TSaveGameManager>();
+    manager->Directory = directory;
+    manager->Init(caption, std::move(background), flag, x, y, 0);
+    manager->ListBox = VTListBox::Create(10, 5, 0, 1, 500);
+    manager->MenuCreate(manager->ButtonGap);
+    manager->Extension = extension;
+    manager->FillList();
+    manager->DeleteMessage = deleteMessage;
+    manager->x = x;
+    manager->y = y;
+    return manager;
+}
+
+int TSaveGameManager::MenuCreate(int gap) {
+    Menu = TMenu::Create("buttonMO", "buttonclick", 0, 0, gap);
+    Menu->SetShadow(1, 3, 3, 0.4f);
+    for (const char* name : {"Cancel", "Delete", "Load"}) Menu->AddQuick(name, name);
+    Menu->MakeRow(gap);
+    if (auto load = Menu->FindButton("Load")) load->OKButton = 1;
+    return MenuPosition();
+}
+
+int TSaveGameManager::MenuPosition() {
+    CalcAll();
+    if (!Menu || Menu->Items.empty()) return 0;
+    Menu->SetX(static_cast<float>(MenuGetCentredX()));
+    Menu->SetY(static_cast<float>(y + h) - MenuHeight() - static_cast<float>(Border));
+    return 0;
+}
+
+int TSaveGameManager::BoxSize() {
+    const float left = static_cast<float>(x + BoxBorderH);
+    const float width = static_cast<float>(w - 2 * BoxBorderH);
+    const float captionBottom = Caption ? Caption->Y + CaptionHeight() : static_cast<float>(y);
+    const float menuTop = Menu ? Menu->y : static_cast<float>(y + h);
+    const float height = menuTop - captionBottom - static_cast<float>(2 * BoxBorderV);
+    const float top = BoxY != 0 ? static_cast<float>(BoxY) : captionBottom + (menuTop - captionBottom - height) / 2;
+    ListBox->SetCoords(left, top, width, std::max(0.0f, height));
+    return 0;
+}
+
+int TSaveGameManager::MenuArrowCreate() {
+    MenuArrowUp = TMenu::Create("buttonMO", "buttonclick", 0, 0, 0);
+    auto up = MenuArrowUp->AddQuick("Up", "Up");
+    MenuArrowDown = TMenu::Create("buttonMO", "buttonclick", 0, 0, 0);
+    auto down = MenuArrowDown->AddQuick("Down", "Down");
+    const auto& box = *ListBox->Box;
+    if (NavButtonsXPosition == -1) NavButtonsXPosition = static_cast<int>(box.X + box.W) - up->w;
+    MenuArrowUp->SetX(static_cast<float>(NavButtonsXPosition));
+    MenuArrowUp->SetY(box.Y - static_cast<float>(up->h));
+    MenuArrowDown->SetX(static_cast<float>(NavButtonsXPosition));
+    MenuArrowDown->SetY(box.Y + box.H);
+    (void)down;
+    return 0;
+}
+
+int TSaveGameManager::FillList() {
+    ListBox->Strings.clear();
+    if (auto names = platform::LoadDir(Directory)) {
+        const std::string suffix = "." + Extension;
+        for (const auto& name : *names) {
+            if (name == "." || name == "..") continue;
+            if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+                continue;
+            ListBox->Strings.push_back(name.substr(0, name.size() - suffix.size()));
+        }
+    }
+    ListBox->ClearIndex();
+    return 0;
+}
+
+void TSaveGameManager::ResetWindow() {
+    ListBox->StartList = 0;
+    ListBox->EndList = std::min(VTListBox::LastItemInList, static_cast<int>(ListBox->Strings.size()) - 1);
+    if (ListBox->EndList < 0) ListBox->EndList = 0;
+}
+
+int TSaveGameManager::Start() {
+    TDialog::Start();
+    BoxSize();
+    MenuArrowCreate();
+    ResetWindow();
+    return 0;
+}
+
+int TSaveGameManager::DeleteSaveGameCheck() {
+    if (ListBox->Index < 0 || !DialogYesNoFunc) return 0;
+    DialogYesNo = DialogYesNoFunc(DeleteMessage);
+    if (DialogYesNo) DialogYesNo->ReenableEscapeKey = 0;
+    return 0;
+}
+
+int TSaveGameManager::OKClick() {
+    if (ListBox->Index < 0) return 0;
+    Close(1);
+    return 1;
+}
+
+int TSaveGameManager::CancelClick() {
+    Close(-1);
+    return 0;
+}
+
+int TSaveGameManager::ClickSound() {
+    auto load = Menu ? Menu->FindButton("Load") : nullptr;
+    if (load) load->PlayClick();
+    return 0;
+}
+
+int TSaveGameManager::Manage() {
+    if (DialogOK) {
+        if (DialogOK->Manage() == 0) return 0;
+        DialogOK = nullptr;
+        return 0;
+    }
+    if (DialogYesNo) {
+        const int answer = DialogYesNo->Manage();
+        if (answer == 0) return 0;
+        DialogYesNo = nullptr;
+        if (answer == 1 && ListBox->Index >= 0) {
+            platform::DeleteFile(Directory + ListBox->Value + "." + Extension);
+            FillList();
+            ResetWindow();
+            ListBox->ClearIndex();
+        }
+        return 0;
+    }
+    if (!Active) return 0;
+    ManageCore();
+    if (!Active) return CloseResult;
+    if (Transitioning != 0 || Disabled) return 0;
+
+    MenuArrowUp->Manage(OffsetX, OffsetY);
+    MenuArrowDown->Manage(OffsetX, OffsetY);
+    ListBox->Manage();
+    if (ListBox->DoubleClicked >= 0) {
+        ListBox->DoubleClicked = -1;
+        ClickSound();
+        return OKClick();
+    }
+    if (Menu->Clicked("Load")) return OKClick();
+    if (KeyHit(vk::ESCAPE)) {
+        ClickSound();
+        CancelClick();
+        return -1;
+    }
+    if (Menu->Clicked("Cancel")) {
+        CancelClick();
+        return -1;
+    }
+    if (Menu->Clicked("Delete")) DeleteSaveGameCheck();
+    const int last = static_cast<int>(ListBox->Strings.size()) - 1;
+    if (MenuArrowUp->Clicked("Up") && ListBox->StartList > 0) {
+        --ListBox->StartList;
+        --ListBox->EndList;
+    }
+    if (MenuArrowDown->Clicked("Down") && ListBox->EndList < last) {
+        ++ListBox->StartList;
+        ++ListBox->EndList;
+    }
+    return 0;
+}
+
+int TSaveGameManager::Draw() {
+    if (!Active && !DialogOK && !DialogYesNo) return 0;
+    auto dim = [] {
+        platform::SetBlend(platform::ALPHABLEND);
+        platform::SetColor(0, 0, 0);
+        platform::SetAlpha(0.5f);
+        platform::DrawRect(0, 0, 800, 600);
+        platform::SetColor(255, 255, 255);
+        platform::SetAlpha(1.0f);
+    };
+    if (Active && DimWhenActive) dim();
+    TDialog::Draw();
+    ListBox->Draw();
+    MenuArrowUp->Draw(OffsetX, OffsetY);
+    MenuArrowDown->Draw(OffsetX, OffsetY);
+    if (DimWhenShowingDialogs || DialogOK || DialogYesNo) {
+        if (DialogOK || DialogYesNo) dim();
+        if (DialogOK) DialogOK->Draw();
+        if (DialogYesNo) DialogYesNo->Draw();
+    }
+    return 0;
+}
+
+int TSaveGameManager::Kill() {
+    TDialog::Kill();
+    if (ListBox) ListBox->Kill();
+    return 0;
+}

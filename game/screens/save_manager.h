@@ -1,0 +1,54 @@
+#pragma once
+// The saved-game chooser: a dialog listing the saves of one folder, with
+// load, delete (after a confirmation), cancel and paging arrows.
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "framework/widgets/dialog.h"
+
+class VTListBox;
+
+class TSaveGameManager : public TDialog {
+public:
+    int ButtonGap = 10;
+    int BoxBorderH = 20;
+    int BoxBorderV = 20;
+    int BoxY = 0;
+    int DimWhenActive = 0;
+    int DimWhenShowingDialogs = 0;
+    int UpperFirstChar = 1;
+    std::string Extension = "dat";
+    std::string Directory;
+    std::string DeleteMessage = "Do you want to delete this file?";
+    std::shared_ptr<VTListBox> ListBox;
+    std::function<std::shared_ptr<TDialogOK>(const std::string&)> ErrorDialogFunc;
+    std::shared_ptr<TDialogOK> DialogOK;
+    std::function<std::shared_ptr<TDialogYesNo>(const std::string&)> DialogYesNoFunc;
+    std::shared_ptr<TDialogYesNo> DialogYesNo;
+    std::shared_ptr<TMenu> MenuArrowUp;
+    std::shared_ptr<TMenu> MenuArrowDown;
+    int NavButtonsXPosition = -1;
+
+    static std::shared_ptr<TSaveGameManager> Create(const std::string& caption,
+                                                    std::shared_ptr<platform::Image> background, int flag, int x,
+                                                    int y, const std::string& extension, const std::string& directory,
+                                                    const std::string& deleteMessage);
+    virtual int MenuArrowCreate();
+    virtual int BoxSize();
+    virtual int MenuCreate(int gap);
+    virtual int FillList();
+    virtual int DeleteSaveGameCheck();
+    virtual int OKClick();
+    virtual int CancelClick();
+    virtual int ClickSound();
+    int Start() override;
+    int MenuPosition() override;
+    // 1 a save was chosen (its name is ListBox->Value), -1 cancelled, 0 still open.
+    int Manage() override;
+    int Draw() override;
+    int Kill() override;
+
+private:
+    void ResetWindow();
+};
