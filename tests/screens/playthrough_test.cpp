@@ -276,6 +276,42 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     ASSERT_TRUE(GameScreen->OKInput);
     Frame("not-solvable");
     EXPECT_EQ(Puzzle.CustomMode, 1);
+    ClickButton(GameScreen->OKInput->Menu, "OK");
+    Ticks(200);
+    EXPECT_FALSE(GameScreen->OKInput);
+
+    // A 2 x 2 block walled in by black cells; its four clues are typed in.
+    for (int x = 0; x < 6; ++x)
+        for (int y = 0; y < 6; ++y)
+            if (x < 1 || x > 2 || y < 1 || y > 2) StoreClueCell(x, y, 0, 0);
+    Core->CreateCells(0);
+    ClickButton(GameScreen->CustomNumberMenu, "10");
+    ASSERT_EQ(Board.SelectedNumber, 10);
+    auto clue = [&](int x, int y, const std::string& across, const std::string& down) {
+        auto cell = Cell(x, y);
+        ClickAt(cell->x, cell->y);
+        ASSERT_TRUE(GameScreen->HorizontalSumInput);
+        Ticks(100);
+        Type(across);
+        ASSERT_TRUE(GameScreen->VerticalSumInput);
+        Ticks(100);
+        Type(down);
+        EXPECT_FALSE(GameScreen->VerticalSumInput);
+    };
+    clue(0, 1, "3", "0");
+    clue(0, 2, "7", "0");
+    clue(1, 0, "0", "4");
+    clue(2, 0, "0", "6");
+    EXPECT_EQ(Puzzle.HorizontalSumGrid[0][2], 7);
+    EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 6);
+    Frame("custom-entry");
+    ClickButton(GameScreen->CustomPuzzleMenu, "checkplay");
+    Ticks(1200);
+    EXPECT_EQ(Puzzle.CustomMode, 0);
+    EXPECT_EQ(Puzzle.SolutionGrid[1][1], 1);
+    EXPECT_EQ(Puzzle.SolutionGrid[2][2], 4);
+    EXPECT_EQ(Game->CurrentTScreen, GameScreen);
+    Frame("custom-play");
 }
 
 TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
