@@ -400,3 +400,34 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     EXPECT_FALSE(PlayScreen->SaveGameManager);
     EXPECT_EQ(Game->CurrentTScreen, PlayScreen);
 }
+
+TEST_F(Playthrough, EveryBoardSizeFitsBetweenTheMenus) {
+    Ticks(150);
+    auto custom = PlayScreen->MainMenu->FindButton("custom");
+    ClickAt(custom->x + custom->w / 2.0f, custom->y + custom->h / 2.0f);
+    Ticks(300);
+    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+    for (int n : {6, 7, 9, 12, 14}) {
+        Puzzle.BoardWidth = Puzzle.BoardHeight = n;
+        Core->ClearBoardCompletely();
+        for (int k = 0; k < n; ++k) StoreClueCell(k, 0, 0, k % 2 ? 45 : 0);
+        for (int k = 1; k < n; ++k) StoreClueCell(0, k, 17, 0);
+        Core->CreateCells(0);
+        Frame("board-" + std::to_string(n) + "x" + std::to_string(n));
+        float left = 800, right = 0, top = 600, bottom = 0;
+        for (auto& cell : CellList->Items) {
+            left = std::min(left, cell->x - 16);
+            right = std::max(right, cell->x + 16);
+            top = std::min(top, cell->y - 16);
+            bottom = std::max(bottom, cell->y + 16);
+        }
+        float menuRight = 0;
+        for (auto& button : GameScreen->MainMenu->Items) menuRight = std::max(menuRight, button->x + button->w);
+        for (auto& button : GameScreen->PuzzleMenu->Items) menuRight = std::max(menuRight, button->x + button->w);
+        EXPECT_GT(left, menuRight) << n;
+        EXPECT_LT(right, GameScreen->NumberMenu->Items.front()->x) << n;
+        EXPECT_GT(top, 0) << n;
+        // The two-line message sits below the board.
+        EXPECT_LT(bottom, 540 - 5) << n;
+    }
+}
