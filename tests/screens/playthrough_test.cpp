@@ -240,6 +240,11 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     EXPECT_EQ(PuzzleTimerText().substr(0, 2), before.substr(0, 2));
 
     // Wrong digits show red with the mistakes aid.
+    Options.PreventDoubleNumbers = 0;
+    ClickButton(GameScreen->NumberMenu, std::to_string(clash));
+    ClickAt(last->x, last->y);
+    EXPECT_EQ(Puzzle.PlayerGrid[lx][ly], clash);
+    Options.PreventDoubleNumbers = 1;
     ClickButton(GameScreen->PuzzleMenu, "showhidemistakes");
     EXPECT_EQ(Puzzle.ShowMistakes, 1);
     Frame("mistakes-shown");
