@@ -435,4 +435,15 @@ TEST_F(Playthrough, EveryBoardSizeFitsBetweenTheMenus) {
         // The two-line message sits below the board.
         EXPECT_LT(bottom, 540 - 5) << n;
     }
+
+    // Every two and a half minutes the background cross-fades to the next picture.
+    const int before = GameScreen->LastImage;
+    Advance(150000);
+    Ticks(1);
+    ASSERT_TRUE(GameScreen->CrossFade);
+    EXPECT_EQ(GameScreen->LastImage, before % 4 + 1);
+    Ticks(200);
+    Frame("background-cross-fade");
+    Ticks(300);
+    EXPECT_FALSE(GameScreen->CrossFade);
 }
