@@ -511,6 +511,7 @@ int TGameScreen::Logic() {
         if (MainMenu->Clicked("newpuzzle")) NewInput = CreateYesNoDialog(Text("Create Puzzle"));
         if (MainMenu->Clicked("restartpuzzle")) RestartInput = CreateYesNoDialog(Text("Restart Puzzle"));
         if (MainMenu->Clicked("backtomenu") || CustomPuzzleMenu->Clicked("backtomenu") ||
+            // A press and release within one step leaves only the hit behind.
             ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput))
             QuitInput = CreateYesNoDialog(Text("Exit Playing"));
         if (MainMenu->Clicked("pause")) {

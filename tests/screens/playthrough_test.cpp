@@ -383,7 +383,17 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     EXPECT_EQ(Puzzle.SolutionGrid, solution);
     Frame("loaded");
 
-    // Escape asks before leaving; then the save is deleted after a confirmation.
+    // Escape asks before leaving; answered "no" with Escape, the question stays
+    // away although the key is still down.
+    platform::PostEvent({platform::EventKind::KeyDown, vk::ESCAPE, 0, 0});
+    Ticks(100);
+    ASSERT_TRUE(GameScreen->QuitInput);
+    platform::PostEvent({platform::EventKind::KeyDown, vk::ESCAPE, 0, 0});
+    Ticks(300);
+    EXPECT_FALSE(GameScreen->QuitInput);
+    platform::PostEvent({platform::EventKind::KeyUp, vk::ESCAPE, 0, 0});
+    Ticks(2);
+    // Then it leaves, and the save is deleted after a confirmation.
     Press(vk::ESCAPE);
     Ticks(100);
     ASSERT_TRUE(GameScreen->QuitInput);
