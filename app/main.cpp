@@ -67,9 +67,8 @@ int main() {
         Game->Mouse->Load("pointer");
         if (!Game->Mouse->ParticleList) Game->Mouse->ParticleList = std::make_shared<TParticleList>();
         CreateGameScreens();
-        // Until the title screen exists the game opens on the play setup screen.
-        Game->DestinationTScreen = PlayScreen;
-        PlayScreen->PreStart();
+        Game->DestinationTScreen = TitleScreen;
+        TitleScreen->PreStart();
 
         FlushInput();
         Game->FixedRateLogic->Init();

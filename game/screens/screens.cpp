@@ -25,6 +25,7 @@
 #include "game/core/save_game.h"
 #include "game/screens/cells.h"
 #include "framework/widgets/list_box.h"
+#include "game/screens/menus.h"
 #include "game/screens/save_manager.h"
 #include "game/screens/shell.h"
 #include "game/screens/widgets.h"
@@ -90,6 +91,24 @@ float Rndf(float low, float high) { return static_cast<float>(platform::Rnd(low,
 
 bool HeldDown(int key) { return KeyDown(key) != 0; }
 }  // namespace
+
+std::shared_ptr<TGameImage> ScreenPicture(const std::string& name) { return Picture(name); }
+void FadeToScreen(const std::shared_ptr<TScreen>& destination) { FadeTo(destination); }
+std::shared_ptr<TMenu> NewScreenMenu(int gap) { return NewMenu(gap); }
+
+void UseSparkleTrail() {
+    Game->Mouse->ParticleFunc = [] {
+        auto& mouse = *Game->Mouse;
+        mouse.SparkleCounter -= Delta;
+        if (mouse.SparkleCounter > 0 || !mouse.ParticleList) return 0;
+        mouse.SparkleCounter += static_cast<float>(mouse.SparkleLength);
+        int px = mouse.x + Rand(1, std::max(1, mouse.w - 20)) - 5;
+        int py = mouse.y + Rand(1, std::max(1, mouse.h - 25)) - 5;
+        mouse.ParticleList->AddNew(px, py, Picture("particle1"), Rndf(-0.05f, 0.05f), 0, 0.0016f, 1000, 1,
+                                   Rand(0, 1) ? 1 : -1, Rndf(0.5f, 3.0f), Rndf(0.3f, 1.0f), 0, 0, 0);
+        return 0;
+    };
+}
 
 // ---------------------------------------------------------------- overlay
 
@@ -669,17 +688,7 @@ int TPlayScreen::Load() {
     MainMenu->MakeRow(15);
     MainMenu->CentreHoriz();
     MainMenu->SetY(500);
-    Game->Mouse->ParticleFunc = [] {
-        auto& mouse = *Game->Mouse;
-        mouse.SparkleCounter -= Delta;
-        if (mouse.SparkleCounter > 0 || !mouse.ParticleList) return 0;
-        mouse.SparkleCounter += static_cast<float>(mouse.SparkleLength);
-        int px = mouse.x + Rand(1, std::max(1, mouse.w - 20)) - 5;
-        int py = mouse.y + Rand(1, std::max(1, mouse.h - 25)) - 5;
-        mouse.ParticleList->AddNew(px, py, Picture("particle1"), Rndf(-0.05f, 0.05f), 0, 0.0016f, 1000, 1,
-                                   Rand(0, 1) ? 1 : -1, Rndf(0.5f, 3.0f), Rndf(0.3f, 1.0f), 0, 0, 0);
-        return 0;
-    };
+    UseSparkleTrail();
     Game->FadeMusic = 0;
     SizeLabel = TSprite::Create(Picture("sizelabel"), 220, 205);
     DifficultyLabel = TSprite::Create(Picture("difficultylabel"), 560, 205);
@@ -820,4 +829,5 @@ void CreateGameScreens() {
     GameScreen->name = "game";
     PlayScreen = std::make_shared<TPlayScreen>();
     PlayScreen->name = "play";
+    CreateMenuScreens();
 }

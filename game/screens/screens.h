@@ -127,11 +127,20 @@ std::string DifficultyButtonName(int difficulty);
 
 extern std::shared_ptr<TGameScreen> GameScreen;
 extern std::shared_ptr<TPlayScreen> PlayScreen;
-// The screen the setup screen goes back to; the exit screen until a title screen exists.
 extern std::shared_ptr<TScreen> TitleScreen;
 extern std::shared_ptr<TGenerateScreen> GenerateScreen;
 extern std::shared_ptr<TParticleList> Fireworks;
 extern int LastFireworkTime;
+
+class TGameImage;
+// From the image bank, else the data archive, else the picture folder.
+std::shared_ptr<TGameImage> ScreenPicture(const std::string& name);
+// Fade-out towards destination; nullptr means the exit screen.
+void FadeToScreen(const std::shared_ptr<TScreen>& destination);
+// Hover and click sounds of the menu screens.
+std::shared_ptr<TMenu> NewScreenMenu(int gap);
+// The sparkles that follow the pointer on the menu screens.
+void UseSparkleTrail();
 
 // Makes the screens, connects the core's hooks and loads the shared pictures.
 void CreateGameScreens();

@@ -23,6 +23,7 @@
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
 #include "game/screens/cells.h"
+#include "game/screens/menus.h"
 #include "game/screens/save_manager.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
@@ -48,6 +49,7 @@ protected:
         Game->ImagePath = data + "graphics/";
         Game->MenuPath = data + "menus/";
         Game->SoundPath = data + "sound/";
+        Game->MusicPath = data + "music/";
         Game->TextPath = data + "text/";
         Game->SubPath = scratch.Folder();
         Game->ProfilePath = scratch.Folder() + "profiles/";
@@ -73,6 +75,9 @@ protected:
     void TearDown() override {
         GameScreen.reset();
         PlayScreen.reset();
+        TitleScreen.reset();
+        OptionsScreen.reset();
+        HelpScreen.reset();
         GenerateScreen.reset();
         CellList->Clear();
         Board = TBoardState{};
@@ -456,4 +461,101 @@ TEST_F(Playthrough, EveryBoardSizeFitsBetweenTheMenus) {
     Frame("background-cross-fade");
     Ticks(300);
     EXPECT_FALSE(GameScreen->CrossFade);
+}
+
+namespace {
+// Counts the volume clicks instead of playing them.
+class CountingOptionsScreen : public TOptionsScreen {
+public:
+    int Clicks = 0;
+    int ClickSound() override {
+        ++Clicks;
+        return 0;
+    }
+};
+}  // namespace
+
+TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
+    // The very first screen starts the music; coming back to the title never restarts it.
+    Game->CurrentTScreen = nullptr;
+    Game->MusicFileName.clear();
+    Game->DestinationTScreen = TitleScreen;
+    TitleScreen->PreStart();
+    EXPECT_EQ(Game->MusicFileName, "music.ogg");
+    Game->MusicFileName.clear();
+    Ticks(150);
+    ASSERT_EQ(Game->CurrentTScreen, TitleScreen);
+    Frame("title");
+
+    Options.ShowTimer = 0;
+    Options.ShowHighlighter = 1;
+    auto counting = std::make_shared<CountingOptionsScreen>();
+    OptionsScreen = counting;
+    ClickButton(TitleScreen->Menu, "options");
+    Ticks(150);
+    ASSERT_EQ(Game->CurrentTScreen, OptionsScreen);
+    Frame("options");
+    // The toggles open showing the settings in force.
+    auto picture = [&](const std::string& name) { return OptionsScreen->OptionsMenu->FindButton(name)->image->name; };
+    EXPECT_EQ(picture("showtimer"), std::string("SHOWTIMER"));
+    EXPECT_EQ(picture("highlighter"), std::string("HIGHLIGHTERON"));
+    // Dragging the music slider is silent; dragging the sound slider clicks at most every 250 ms.
+    auto drag = [&](const std::shared_ptr<TSlider>& slider) {
+        const int y = static_cast<int>(slider->y + slider->h / 2.0f);
+        int x = static_cast<int>(slider->x) + 30;
+        MoveTo(x, y);
+        platform::PostEvent({platform::EventKind::MouseDown, 1, x, y});
+        for (int k = 0; k < 200; ++k) {  // a second at 5 ms a step
+            platform::PostEvent({platform::EventKind::MouseMove, 0, ++x, y});
+            Ticks(1);
+        }
+        platform::PostEvent({platform::EventKind::MouseUp, 1, x, y});
+        Ticks(2);
+    };
+    drag(OptionsScreen->MusicSlider);
+    EXPECT_EQ(counting->Clicks, 0);
+    EXPECT_EQ(Game->MusicVolume, OptionsScreen->MusicSlider->Value);
+    drag(OptionsScreen->SoundSlider);
+    EXPECT_GE(counting->Clicks, 3);
+    EXPECT_LE(counting->Clicks, 5);
+    EXPECT_EQ(Game->SoundVolume, OptionsScreen->SoundSlider->Value);
+    Frame("options-changed");
+
+    // Escape goes back to the title without a word to the music.
+    Press(vk::ESCAPE);
+    Ticks(150);
+    ASSERT_EQ(Game->CurrentTScreen, TitleScreen);
+    EXPECT_TRUE(Game->MusicFileName.empty());
+
+    // A second visit shows the settings as they are now.
+    Options.ShowTimer = 1;
+    Game->DestinationTScreen = OptionsScreen;
+    OptionsScreen->PreStart();
+    Ticks(150);
+    EXPECT_EQ(picture("showtimer"), std::string("SHOWTIMERON"));
+
+    Game->DestinationTScreen = HelpScreen;
+    HelpScreen->PreStart();
+    Ticks(150);
+    Frame("help");
+
+    // Escape: options and help go back to the title, and so does the setup
+    // screen now; the title itself leaves the program.
+    for (auto& screen : {std::shared_ptr<TScreen>(OptionsScreen), std::shared_ptr<TScreen>(HelpScreen),
+                         std::shared_ptr<TScreen>(PlayScreen)}) {
+        Game->DestinationTScreen = nullptr;
+        screen->SetEscDestination();
+        EXPECT_EQ(Game->DestinationTScreen, TitleScreen) << screen->name;
+    }
+    TitleScreen->SetEscDestination();
+    EXPECT_EQ(Game->DestinationTScreen, Game->ExitScreen);
+    EXPECT_TRUE(Game->MusicFileName.empty());
+}
+
+TEST(HelpText, SeveralLinesGrowUpwardFromTheirAnchor) {
+    const auto tops = MessageLineTops("one\ntwo\nthree", 210, 1);
+    ASSERT_EQ(tops.size(), 3u);
+    EXPECT_FLOAT_EQ(tops.back(), 210);
+    EXPECT_FLOAT_EQ(tops[1], 185);
+    EXPECT_FLOAT_EQ(tops[0], 160);
 }

@@ -1,0 +1,268 @@
+// The title hub, the options screen and the help screen.
+#include "game/screens/menus.h"
+
+#include "framework/core/game.h"
+#include "framework/core/globals.h"
+#include "framework/text/game_text.h"
+#include "framework/widgets/button.h"
+#include "framework/widgets/font.h"
+#include "framework/widgets/image_bank.h"
+#include "framework/widgets/list_box.h"
+#include "framework/widgets/pointer.h"
+#include "framework/widgets/sprite.h"
+#include "game/core/options.h"
+#include "game/screens/screens.h"
+#include "game/screens/shell.h"
+#include "game/screens/widgets.h"
+#include "tallyfold/platform/display.h"
+#include "tallyfold/platform/image.h"
+#include "tallyfold/platform/system.h"
+
+std::shared_ptr<TOptionsScreen> OptionsScreen;
+std::shared_ptr<THelpScreen> HelpScreen;
+std::shared_ptr<TScreen> HighScoreScreen;
+
+namespace {
+constexpr const char* VersionNumber = "3.62";
+
+std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
+
+void LoadBackground(TScreen& screen) {
+    screen.Image = ScreenPicture("titlescreen")->image;
+    screen.Image->MidHandle();
+}
+
+void GlowHeader(TScreen& screen) {
+    if (screen.Header) screen.Header->SetGlow(3, 0, 0.25f, 0, 0.5f);
+}
+
+std::shared_ptr<TButton> AddButton(const std::shared_ptr<TMenu>& menu, const std::string& picture,
+                                   const std::string& name, int enter) {
+    auto button = menu->AddQuick(picture, name);
+    button->SetName(name);
+    button->ScaleOnMOMax = 1.15f;
+    if (enter) button->OKButton = 1;
+    return button;
+}
+
+// The small "ok" that closes the options and help screens.
+std::shared_ptr<TMenu> OkMenu() {
+    auto menu = NewScreenMenu(10);
+    AddButton(menu, "oksmall", "ok", 1);
+    menu->Centre();
+    menu->SetY(menu->y + 260);
+    return menu;
+}
+
+int StartMenuScreen(TScreen& screen) {
+    screen.TScreen::Start();
+    Game->GameFade->Init(FadeTime, 0, nullptr, 0, 0, nullptr);
+    Game->Mouse->On();
+    Game->FixedRateLogic->Init();
+    Game->IgnoreEscapeKey = 0;
+    return 0;
+}
+
+void DrawBackground(const TScreen& screen, float x, float y) {
+    platform::SetBlend(platform::SOLIDBLEND);
+    if (screen.Image) platform::DrawImage(screen.Image, 400 + x, 300 + y);
+    platform::SetBlend(platform::ALPHABLEND);
+}
+}  // namespace
+
+// ---------------------------------------------------------------- title
+
+int TTitleScreen::Load() {
+    // Only the very first screen starts the music, so coming back here never restarts it.
+    if (!Game->CurrentTScreen) {
+        Game->MusicLoad("music.ogg", 1);
+        Game->MusicPlay(1, 0, 0);
+    }
+    Game->FadeMusic = 1;
+    LoadBackground(*this);
+    HeaderLoad("logo", 400, 100, 1);
+    Menu = NewScreenMenu(10);
+    AddButton(Menu, "play", "play", 1);
+    AddButton(Menu, "help", "help", 0);
+    AddButton(Menu, "options", "options", 0);
+    AddButton(Menu, "highscore", "highscore", 0);
+    AddButton(Menu, "exit", "exit", 0);
+    Menu->Centre();
+    Menu->SetY(Menu->y + 50);
+    UseSparkleTrail();
+    GlowHeader(*this);
+    return 0;
+}
+
+int TTitleScreen::Start() { return StartMenuScreen(*this); }
+
+int TTitleScreen::Logic() {
+    TScreen::Logic();
+    if (Header) Header->ManageGlow();
+    if (Menu->Clicked("play")) FadeToScreen(PlayScreen);
+    if (Menu->Clicked("help")) FadeToScreen(HelpScreen);
+    if (Menu->Clicked("options")) FadeToScreen(OptionsScreen);
+    if (Menu->Clicked("highscore") && HighScoreScreen) FadeToScreen(HighScoreScreen);
+    if (Menu->Clicked("exit")) FadeToScreen(Game->ExitScreen);
+    return 0;
+}
+
+int TTitleScreen::Draw() {
+    DrawBackground(*this, x, y);
+    if (Header) Header->Draw();
+    Menu->Draw(0, 0);
+    SetTextShadow(2, 2, 0.6f);
+    platform::SetColor(255, 255, 255);
+    platform::SetImageFont(Font18);
+    DrawTextRight(Text("Version") + VersionNumber, 790, 576, 1, 1);
+    return 0;
+}
+
+int TTitleScreen::SetEscDestination() {
+    Game->DestinationTScreen = Game->ExitScreen;
+    return 0;
+}
+
+// ---------------------------------------------------------------- options
+
+int TOptionsScreen::Load() {
+    LoadBackground(*this);
+    HeaderLoad("optionsheader", 400, 40, 1);
+    Menu = OkMenu();
+    OptionsMenu = NewScreenMenu(10);
+    const std::pair<const char*, int> toggles[] = {{"fullscreen", Game->FullScreen},
+                                                   {"showtimer", Options.ShowTimer},
+                                                   {"highlighter", Options.ShowHighlighter},
+                                                   {"showremainingsum", Options.ShowRemainingSum},
+                                                   {"showsumcombinations", Options.ShowSumCombinations},
+                                                   {"preventdoublenumbers", Options.PreventDoubleNumbers}};
+    for (auto [name, on] : toggles) MenuAddToggle(OptionsMenu, on, name)->SetName(name);
+    OptionsMenu->CentreHoriz();
+    OptionsMenu->SetY(182);
+    MusicSlider = TSlider::CreateSpecial("slider", "marker", 346, 80, 22, "musicslider", 0);
+    SoundSlider = TSlider::CreateSpecial("slider", "marker", 346, 136, 22, "soundslider", 0);
+    MusicSlider->SetValue(Game->MusicVolume);
+    SoundSlider->SetValue(Game->SoundVolume);
+    UseSparkleTrail();
+    Game->FadeMusic = 0;
+    GlowHeader(*this);
+    return 0;
+}
+
+int TOptionsScreen::Start() { return StartMenuScreen(*this); }
+
+int TOptionsScreen::ClickSound() {
+    if (auto ok = Menu->FindButton("ok")) ok->PlayClick();
+    return 0;
+}
+
+int TOptionsScreen::Logic() {
+    TScreen::Logic();
+    if (Header) Header->ManageGlow();
+    OptionsMenu->Manage(0, 0);
+    if (Menu->Clicked("ok")) {
+        SaveGameOptions();
+        Game->IniUpdate(1);
+        FadeToScreen(TitleScreen);
+    }
+    if (MusicSlider->Manage()) Game->MusicSetVolume(MusicSlider->Value, 0);
+    if (SoundSlider->Manage()) {
+        Game->SoundSetVolume(SoundSlider->Value, 0);
+        const int now = platform::MilliSecs();
+        if (now - LastClickTime >= ClickIntervalMs) {
+            LastClickTime = now;
+            ClickSound();
+        }
+    }
+    struct Aid {
+        const char* name;
+        int* setting;
+    };
+    for (auto [name, setting] : {Aid{"showtimer", &Options.ShowTimer},
+                                 Aid{"showsumcombinations", &Options.ShowSumCombinations},
+                                 Aid{"preventdoublenumbers", &Options.PreventDoubleNumbers},
+                                 Aid{"showremainingsum", &Options.ShowRemainingSum},
+                                 Aid{"highlighter", &Options.ShowHighlighter}})
+        if (OptionsMenu->Clicked(name)) {
+            *setting = *setting ? 0 : 1;
+            ToggleSetState(OptionsMenu, OptionsMenu->FindButton(name), *setting);
+        }
+    if (OptionsMenu->Clicked("fullscreen")) {
+        Game->ToggleFullScreen();
+        // The switch can be refused (a forced window), so show what the game ended up with.
+        ToggleSetState(OptionsMenu, OptionsMenu->FindButton("fullscreen"), Game->FullScreen);
+    }
+    return 0;
+}
+
+int TOptionsScreen::Draw() {
+    DrawBackground(*this, x, y);
+    for (auto [picture, py] : {std::pair{"music", 93}, std::pair{"sound", 149}}) {
+        auto image = ScreenPicture(picture);
+        image->image->MidHandle();
+        platform::DrawImage(image->image, 242, py);
+    }
+    MusicSlider->Draw();
+    SoundSlider->Draw();
+    if (Header) Header->Draw();
+    Menu->Draw(0, 0);
+    OptionsMenu->Draw(0, 0);
+    return 0;
+}
+
+int TOptionsScreen::SetEscDestination() {
+    // Escape keeps the changes in force without writing them; the shut-down saves them.
+    Game->DestinationTScreen = TitleScreen ? TitleScreen : Game->ExitScreen;
+    return 0;
+}
+
+// ---------------------------------------------------------------- help
+
+int THelpScreen::Load() {
+    LoadBackground(*this);
+    HeaderLoad("helpheader", 400, 50, 1);
+    Menu = OkMenu();
+    UseSparkleTrail();
+    Game->FadeMusic = 0;
+    GlowHeader(*this);
+    return 0;
+}
+
+int THelpScreen::Start() { return StartMenuScreen(*this); }
+
+int THelpScreen::Logic() {
+    TScreen::Logic();
+    if (Header) Header->ManageGlow();
+    if (Menu->Clicked("ok")) FadeToScreen(TitleScreen);
+    return 0;
+}
+
+int THelpScreen::Draw() {
+    DrawBackground(*this, x, y);
+    for (auto [picture, px] : {std::pair{"blackback", 400}, std::pair{"helpimage", 165}}) {
+        auto image = ScreenPicture(picture);
+        image->image->MidHandle();
+        platform::DrawImage(image->image, px, 300);
+    }
+    SetTextShadow(2, 2, 0.6f);
+    DrawMessage(Text("Help Message 1"), 285, 210, Font25, 1, 1, 1, 0);
+    DrawMessage(Text("Help Message 2"), 285, 410, Font25, 1, 1, 1, 0);
+    if (Header) Header->Draw();
+    Menu->Draw(0, 0);
+    return 0;
+}
+
+int THelpScreen::SetEscDestination() {
+    Game->DestinationTScreen = TitleScreen ? TitleScreen : Game->ExitScreen;
+    return 0;
+}
+
+void CreateMenuScreens() {
+    auto title = std::make_shared<TTitleScreen>();
+    title->name = "title";
+    TitleScreen = title;
+    OptionsScreen = std::make_shared<TOptionsScreen>();
+    OptionsScreen->name = "options";
+    HelpScreen = std::make_shared<THelpScreen>();
+    HelpScreen->name = "help";
+}
