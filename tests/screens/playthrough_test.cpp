@@ -520,19 +520,24 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     EXPECT_LE(counting->Clicks, 5);
     EXPECT_EQ(Game->SoundVolume, OptionsScreen->SoundSlider->Value);
     Frame("options-changed");
+    // A click on an aid's toggle switches the aid and lights the toggle.
+    ClickButton(OptionsScreen->OptionsMenu, "showtimer");
+    EXPECT_EQ(Options.ShowTimer, 1);
+    EXPECT_EQ(picture("showtimer"), std::string("SHOWTIMERON"));
 
-    // Escape goes back to the title without a word to the music.
+    // Escape goes back to the title without a word to the music: the options
+    // screen fades out and the title fades in, 100 steps each.
     Press(vk::ESCAPE);
-    Ticks(150);
+    Ticks(250);
     ASSERT_EQ(Game->CurrentTScreen, TitleScreen);
     EXPECT_TRUE(Game->MusicFileName.empty());
 
-    // A second visit shows the settings as they are now.
-    Options.ShowTimer = 1;
-    Game->DestinationTScreen = OptionsScreen;
-    OptionsScreen->PreStart();
-    Ticks(150);
-    EXPECT_EQ(picture("showtimer"), std::string("SHOWTIMERON"));
+    // A second visit, by click again, shows the settings as they are now.
+    Options.ShowTimer = 0;
+    ClickButton(TitleScreen->Menu, "options");
+    Ticks(250);
+    ASSERT_EQ(Game->CurrentTScreen, OptionsScreen);
+    EXPECT_EQ(picture("showtimer"), std::string("SHOWTIMER"));
 
     Game->DestinationTScreen = HelpScreen;
     HelpScreen->PreStart();
