@@ -260,6 +260,7 @@ public:
             vsync_ = wantVsync;
         }
         if (sync == -1 && !fullScreen_ && timedRate_ > 0) WaitForTimedFlip();
+        detail::BeforePresent();
         SDL_RenderPresent(renderer_);
     }
 

@@ -245,10 +245,16 @@ void HandleSdlEvent(const SDL_Event& e) {
 
 void RequestTermination() { g_terminate.store(1, std::memory_order_relaxed); }
 
+void SetPointerPosition(int x, int y) {
+    g_mouseX = g_polled.x = x;
+    g_mouseY = g_polled.y = y;
+}
+
 }  // namespace detail
 
 void PumpMessages() {
     if (g_terminate.exchange(0)) Emit(EventKind::AppTerminate, 0);
+    detail::PumpInputScript();
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) detail::HandleSdlEvent(e);

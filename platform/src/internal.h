@@ -109,6 +109,13 @@ void HandleSdlEvent(const SDL_Event& event);
 int MapKeysym(const SDL_Keysym& keysym);
 // Async-signal-safe: only stores a lock-free flag that PumpMessages reads.
 void RequestTermination();
+// Where the pointer is, for events and polled queries alike, without warping
+// the system pointer (scripted moves).
+void SetPointerPosition(int x, int y);
+// The input script (input_script.cpp): reads and runs it at each pump, and
+// takes its screenshots and counts its frames just before a frame is presented.
+void PumpInputScript();
+void BeforePresent();
 
 // ---- misc --------------------------------------------------------------------
 

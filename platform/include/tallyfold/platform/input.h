@@ -1,6 +1,7 @@
 #pragma once
 // Event queue (keys as Windows virtual-key codes) and polled input.
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -50,6 +51,50 @@ int PolledMouseDown(int button);
 int PolledMouseX();
 int PolledMouseY();
 void PolledFlushMouse();
+
+// Scripted input, for driving the real program without a person at it (end-to-end
+// tests, demos). When TALLYFOLD_INPUT_SCRIPT names a file (usually a FIFO that the
+// driver keeps writing to), the first pump opens it without blocking; every pump
+// afterwards reads what has arrived and turns whole lines into events posted
+// through the same queue as real input, so the framework's tables and the polled
+// queries see them exactly as they would see a person. A partial line waits for
+// its end; end of file only means "nothing yet" (a FIFO without a writer, a file
+// still growing), so the script is polled until the program ends. Without the
+// variable nothing is opened or read.
+//
+// One command per line; blank lines and lines starting with '#' are skipped.
+// Commands and key names are case-insensitive; numbers are decimal.
+//   wait MS        hold the following commands for MS ms (0..600000). Only time
+//                  between presented frames counts, at most 50 ms per frame, as
+//                  the game's fixed-rate logic counts it: on a stalled or loaded
+//                  machine the script slows down with the game.
+//   move X Y       pointer to logical (X, Y), 0..16383; the polled pointer
+//                  position follows.
+//   down B, up B   button B (1 left, 2 right, 3 middle) at the pointer.
+//   click X Y      move, press and release left as three separate steps.
+//   wheel N        N wheel steps (-100..100, not 0).
+//   key K          key K down (with the character it types, as a keyboard
+//                  would: letters, digits, space, Backspace, Enter, Escape), then
+//                  up. K is a letter or digit, a name (RETURN/ENTER, ESCAPE/ESC,
+//                  SPACE, BACK/BACKSPACE, TAB, DELETE, INSERT, HOME, END, PRIOR/
+//                  PAGEUP, NEXT/PAGEDOWN, LEFT, RIGHT, UP, DOWN, SHIFT, CONTROL/
+//                  CTRL, MENU/ALT and their L/R forms, PAUSE, F1..F12) or a
+//                  virtual-key code 1..255 (decimal or 0x hex).
+//   keydown K, keyup K   one half of that, to hold keys (Ctrl-click, Shift).
+//   type TEXT      the characters of the rest of the line (UTF-8), with no key
+//                  events, as an input method delivers text.
+//   shot PATH      write the next presented frame as a PNG to PATH (relative to
+//                  the program's working folder, which is its own folder): first
+//                  PATH.tmp, then renamed, so a watcher never reads half a file.
+//                  Later commands wait until it is written.
+//   close          as the window's close box.
+// Every command that posts input is followed by one presented frame before the
+// next command runs, so a press and its release never land in one logic step.
+// A line that is not understood is skipped with one line on stderr.
+bool OpenInputScript(const std::string& path);
+// Stops reading and forgets everything pending.
+void CloseInputScript();
+bool InputScriptOpen();
 
 // The system pointer.
 void MoveMouse(int x, int y);
