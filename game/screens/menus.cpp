@@ -11,6 +11,7 @@
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/sprite.h"
 #include "game/core/options.h"
+#include "game/screens/high_score_screen.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "game/screens/widgets.h"
@@ -20,13 +21,15 @@
 
 std::shared_ptr<TOptionsScreen> OptionsScreen;
 std::shared_ptr<THelpScreen> HelpScreen;
-std::shared_ptr<TScreen> HighScoreScreen;
+std::shared_ptr<THighScoreScreen> HighScoreScreen;
 
 namespace {
 constexpr const char* VersionNumber = "3.62";
 
 std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
+}  // namespace
 
+namespace menu_screen {
 void LoadBackground(TScreen& screen) {
     screen.Image = ScreenPicture("titlescreen")->image;
     screen.Image->MidHandle();
@@ -45,15 +48,6 @@ std::shared_ptr<TButton> AddButton(const std::shared_ptr<TMenu>& menu, const std
     return button;
 }
 
-// The small "ok" that closes the options and help screens.
-std::shared_ptr<TMenu> OkMenu() {
-    auto menu = NewScreenMenu(10);
-    AddButton(menu, "oksmall", "ok", 1);
-    menu->Centre();
-    menu->SetY(menu->y + 260);
-    return menu;
-}
-
 int StartMenuScreen(TScreen& screen) {
     screen.TScreen::Start();
     Game->GameFade->Init(FadeTime, 0, nullptr, 0, 0, nullptr);
@@ -67,6 +61,19 @@ void DrawBackground(const TScreen& screen, float x, float y) {
     platform::SetBlend(platform::SOLIDBLEND);
     if (screen.Image) platform::DrawImage(screen.Image, 400 + x, 300 + y);
     platform::SetBlend(platform::ALPHABLEND);
+}
+}  // namespace menu_screen
+
+using namespace menu_screen;
+
+namespace {
+// The small "ok" that closes the options and help screens.
+std::shared_ptr<TMenu> OkMenu() {
+    auto menu = NewScreenMenu(10);
+    AddButton(menu, "oksmall", "ok", 1);
+    menu->Centre();
+    menu->SetY(menu->y + 260);
+    return menu;
 }
 }  // namespace
 
@@ -265,4 +272,6 @@ void CreateMenuScreens() {
     OptionsScreen->name = "options";
     HelpScreen = std::make_shared<THelpScreen>();
     HelpScreen->name = "help";
+    HighScoreScreen = std::make_shared<THighScoreScreen>();
+    HighScoreScreen->name = "highscores";
 }

@@ -1,9 +1,12 @@
 #pragma once
 // The title hub, the options screen and the help screen.
 #include <memory>
+#include <string>
 
 #include "framework/screens/screen.h"
 
+class TButton;
+class THighScoreScreen;
 class TSlider;
 
 class TTitleScreen : public TScreen {
@@ -48,10 +51,21 @@ public:
     int SetEscDestination() override;
 };
 
+// What the menu screens share: the title picture behind them, their glowing
+// header, buttons that grow under the pointer, the fade-in start.
+namespace menu_screen {
+void LoadBackground(TScreen& screen);
+void GlowHeader(TScreen& screen);
+std::shared_ptr<TButton> AddButton(const std::shared_ptr<TMenu>& menu, const std::string& picture,
+                                   const std::string& name, int enter);
+int StartMenuScreen(TScreen& screen);
+// Opaque, centred and offset by (x, y); leaves alpha blending on.
+void DrawBackground(const TScreen& screen, float x, float y);
+}  // namespace menu_screen
+
 extern std::shared_ptr<TOptionsScreen> OptionsScreen;
 extern std::shared_ptr<THelpScreen> HelpScreen;
-// Stays empty until the high score screen exists; the title menu then ignores its button.
-extern std::shared_ptr<TScreen> HighScoreScreen;
+extern std::shared_ptr<THighScoreScreen> HighScoreScreen;
 
-// Makes the title, options and help screens; TitleScreen becomes the title.
+// Makes the title, options, help and high score screens; TitleScreen becomes the title.
 void CreateMenuScreens();

@@ -1,0 +1,61 @@
+#pragma once
+// The best times, one board size at a time, with rows that slide in.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/screens/screen.h"
+
+class TDialogYesNo;
+class TGameImage;
+class TKakuroHighScoreList;
+class TMenu;
+class TSlideLineList;
+
+class THighScoreScreen : public TScreen {
+public:
+    // "6x6" ... "14x14"
+    std::shared_ptr<TMenu> SizeMenu;
+    // One line per row of the table shown; each carries its table entry.
+    std::shared_ptr<TSlideLineList> SlideLines;
+    // Offset of the background from the screen centre.
+    float x = 0, y = 0;
+    int StartY = 200;
+    // Left edge of the names, right edges of the difficulties and the times, once landed.
+    int col1 = 80;
+    int col2 = 600;
+    int col3 = 720;
+    int w = 0;
+    int height = 0;
+    std::shared_ptr<TKakuroHighScoreList> HighScoreList;
+    std::shared_ptr<TDialogYesNo> ClearHighscore;
+    int ShowingInput = 0;
+    // The Escape that answered the clear question stays away from the screen
+    // change until it is let go.
+    int EscapeHeldAfterInput = 0;
+
+    static constexpr int RowHeight = 25;
+    static constexpr int RowDelayMs = 30;
+    static constexpr int SlideMs = 600;
+    static constexpr int HoldMs = 500;
+
+    int Load() override;
+    int Start() override;
+    int Kill() override;
+    int Logic() override;
+    int Draw() override;
+    int SetEscDestination() override;
+    // New lines for HighScoreList's rows, started.
+    virtual int SetSlideLines();
+
+    // The shown table's size button wears its highlighted picture, so the
+    // player can tell which board size the times are for.
+    virtual int MarkShownSize();
+
+    // The table behind a size button ("6x6" ... "14x14", any letter case); nullptr for another name.
+    static std::shared_ptr<TKakuroHighScoreList> TableForSize(const std::string& name);
+
+private:
+    // The size buttons' own pictures, in menu order.
+    std::vector<std::shared_ptr<TGameImage>> SizePictures;
+};
