@@ -5,22 +5,72 @@
 
 #include "framework/archive/pak_manager.h"
 #include "framework/audio/channels.h"
+#include "framework/audio/sound_bank.h"
 #include "framework/core/game.h"
 #include "framework/core/input.h"
 #include "framework/paths/errors.h"
 #include "framework/screens/screen.h"
 #include "framework/settings/ini_file.h"
 #include "framework/text/game_text.h"
-#include "framework/widgets/particles.h"
-#include "framework/widgets/pointer.h"
+#include "framework/widgets/image_bank.h"
 #include "game/core/core.h"
-#include "game/core/high_scores.h"
 #include "game/core/options.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
+#include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
+
+namespace {
+
+void StartUp() {
+    Game = std::make_shared<TVellacorGame>();
+    Game->FullScreen = 1;
+    // Defaults that the settings file overrides.
+    Game->MusicSetVolume(50, 0);
+    Game->SoundSetVolume(50, 0);
+    Game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    // Before Init, so that Init reads the restored settings after a crash.
+    Game->CheckGoodExit();
+    Game->Init(0, 0);
+    Game->ChannelsCreate(16);
+    Game->Channels->MaxVol = 16.0f;
+    Game->SetEscapeSound("buttonclick");
+    StartTime = platform::MilliSecs();
+    Game->FadeMouse = 1;
+    Game->FixedRateLogic->JitterCorrection = 0;
+    Game->MusicFadeIn = 0.0f;
+    Game->PauseOnLossOfFullScreenFocus = 1;
+    GameText = TGameText::Create("gametext.txt");
+    ResourcePath = Game->DataPrefix + "data/resources/";
+    if (platform::FileType(ResourcePath + "data.pak") != platform::FILETYPE_FILE)
+        ShowError(GameText->FindString("Data Pak Error"), 1);
+    PakManager = TPakFileManager::Create(ResourcePath, ".pak");
+    CreateArchiveFonts(*PakManager);
+    Game->IgnoreDebugKey = 1;
+    Game->IgnoreFrameworkKeys = 1;
+    ImageBank->SetPath(Game->ImagePath);
+    SoundBank->SetPath(Game->SoundPath);
+    LoadGameOptions();
+    Core->Start();
+    Game->GraphicsCreate();
+    platform::HideMouse();
+    Game->PortalSplash = 0;
+    // The splash is centred by its fade, not by the picture's handle; every
+    // other picture sets its handle where its screen wants it, so the mode
+    // goes back to what it was.
+    const bool autoMid = platform::AutoMidHandle();
+    platform::SetAutoMidHandle(false);
+    if (Game->Fade == 1) ShowSplash(Game->Sound);
+    platform::SetAutoMidHandle(autoMid);
+    LoadGameResources();
+    FlushInput();
+    Game->FixedRateLogic->Init();
+    Game->NoTimingTicks = 3;
+}
+
+}  // namespace
 
 int main() {
     // data/ sits beside the program file, whatever folder it was started from.
@@ -32,56 +82,24 @@ int main() {
     ScreenHeight = 600;
     platform::SeedRnd(platform::MilliSecs());
     GameIni = std::make_shared<TIniFile>();
+    Core = std::make_shared<TCore>();
+    CreateGameObjects();
 
+    bool failed = false;
     try {
-        Game = std::make_shared<TVellacorGame>();
-        Game->FullScreen = 1;
-        Game->MusicSetVolume(50, 0);
-        Game->SoundSetVolume(50, 0);
-        Game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
-        Game->CheckGoodExit();
-        Game->Init(0, 0);
-        Game->ChannelsCreate(16);
-        Game->Channels->MaxVol = 16.0f;
-        Game->SetEscapeSound("buttonclick");
-        StartTime = platform::MilliSecs();
-        Game->FadeMouse = 1;
-        Game->FixedRateLogic->JitterCorrection = 0;
-        Game->MusicFadeIn = 0.0f;
-        Game->PauseOnLossOfFullScreenFocus = 1;
-        GameText = TGameText::Create("gametext.txt");
-        ResourcePath = Game->DataPrefix + "data/resources/";
-        if (platform::FileType(ResourcePath + "data.pak") != platform::FILETYPE_FILE)
-            ShowError(GameText->FindString("Data Pak Error"), 1);
-        PakManager = TPakFileManager::Create(ResourcePath, ".pak");
-        CreateArchiveFonts(*PakManager);
-        Game->IgnoreDebugKey = 1;
-        Game->IgnoreFrameworkKeys = 1;
-        Game->GraphicsCreate();
-        platform::HideMouse();
-
-        Core = std::make_shared<TCore>();
-        Core->Start();
-        LoadGameOptions();
-        LoadHighScoreTables();
-        Game->Mouse->Load("pointer");
-        if (!Game->Mouse->ParticleList) Game->Mouse->ParticleList = std::make_shared<TParticleList>();
-        CreateGameScreens();
-        Game->DestinationTScreen = TitleScreen;
-        TitleScreen->PreStart();
-
-        FlushInput();
-        Game->FixedRateLogic->Init();
-        Game->NoTimingTicks = 3;
+        StartUp();
         for (;;) {
             if (Game->MainLogicLoop() == -1) break;
             Game->ScreenDraw();
         }
     } catch (const std::exception& error) {
         ReportException(error);
+        failed = true;
     } catch (...) {
         ReportUnknownException();
+        failed = true;
     }
-    if (Game) Game->ShutDown();
-    return 0;
+    if (!Game) return 1;
+    if (failed) Game->ExitCode = 1;
+    Game->ShutDown();
 }

@@ -381,5 +381,5 @@ void TGame::ShutDown() {
     Kill();
     platform::ShowMouse();
     ShutDownHook();
-    platform::EndProcess(0);
+    platform::EndProcess(ExitCode);
 }

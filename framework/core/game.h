@@ -284,8 +284,11 @@ public:
     virtual int ProfileFolderInUse();
 
     // The orderly end: clean-exit marker, audio stopped, pointer shown, the
-    // game's own last steps (ShutDownHook), process ended with exit code 0.
+    // game's own last steps (ShutDownHook), process ended with ExitCode.
     [[noreturn]] void ShutDown();
+    // 0 for a normal end; the top-level error report sets 1 so that scripts
+    // and launchers can tell a failed run from a finished one.
+    int ExitCode = 0;
     // What the game adds to the shut-down before the process ends.
     virtual void ShutDownHook() {}
 

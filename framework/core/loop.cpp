@@ -121,6 +121,10 @@ int TGame::ReadKeys() {
     if (CheckWindow() == -1) {
         if (FadeOnExit) {
             InstantExit = 0;
+            // A running fade-in would swallow the exit fade and the close would be
+            // lost; it gives way at once. A running fade-out simply ends at the
+            // exit screen instead.
+            if (GameFade->Active && !GameFade->Out) GameFade->Finish();
             StartExitFade(FadeTime, 1);
             DestinationTScreen = ExitScreen;
         } else {

@@ -279,8 +279,3 @@ void BuildCells(int animate) {
 }
 
 void InstallCellHooks() { CoreHooks.CreateCells = BuildCells; }
-
-void LoadCellImages() {
-    for (const char* name : {"Cell", "cellmO", "BorderCell", "BorderSumCell", "BorderSumCellVMO", "BorderSumCellHMO"})
-        ImageBank->Load(name, "", -1, 1);
-}

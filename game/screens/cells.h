@@ -77,5 +77,3 @@ int BoardOriginY(int height);
 void BuildCells(int animate);
 // Connects BuildCells to the core and makes the cell list.
 void InstallCellHooks();
-// Loads the cell pictures into the image bank.
-void LoadCellImages();

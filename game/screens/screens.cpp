@@ -9,6 +9,7 @@
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/core/input.h"
+#include "framework/paths/errors.h"
 #include "framework/screens/fade.h"
 #include "framework/text/game_text.h"
 #include "framework/util/strings.h"
@@ -31,6 +32,7 @@
 #include "game/screens/widgets.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/display.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
@@ -814,20 +816,54 @@ int TPlayScreen::SetEscDestination() {
     return 0;
 }
 
-void CreateGameScreens() {
+void CreateGameObjects() {
     if (!ImageBank) ImageBank = std::make_shared<TImageBank>();
-    ImageBank->SetPath(Game->ImagePath);
-    LoadCellImages();
     if (!SoundBank) SoundBank = std::make_shared<TSoundBank>();
-    SoundBank->SetPath(Game->SoundPath);
-    for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"}) SoundBank->Load(name, 1.0f, 1.0f, "", 0);
     InstallCellHooks();
     CoreHooks.CustomPuzzleAccepted = [] { FadeTo(GameScreen); };
-    Game->SpritePausedCreate("paused");
-    Game->SpritePaused->SetPosition(400, 300);
     GameScreen = std::make_shared<TGameScreen>();
     GameScreen->name = "game";
     PlayScreen = std::make_shared<TPlayScreen>();
     PlayScreen->name = "play";
     CreateMenuScreens();
+}
+
+void LoadSharedResources() {
+    ImageBank->SetPath(Game->ImagePath);
+    SoundBank->SetPath(Game->SoundPath);
+    for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"}) SoundBank->Load(name, 1.0f, 1.0f, "", 0);
+    for (const char* name : {"paused", "cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo",
+                             "bordersumcellhmo", "generating", "solving", "music", "sound", "blackback", "input",
+                             "inputlong", "sizelabel", "difficultylabel", "helpimage", "manager"})
+        ImageBank->Load(name, "", -1, 1);
+    Game->SpritePausedCreate("paused");
+    Game->SpritePaused->SetPosition(400, 300);
+    // The large backgrounds and the particles live in the archive only.
+    for (const char* file : {"gamescreen1.jpg", "gamescreen2.jpg", "gamescreen3.jpg", "gamescreen4.jpg",
+                             "playscreen.jpg", "titlescreen.jpg", "particle1.png", "particle2.png"}) {
+        auto image = PakManager ? PakManager->GetImage(file, -1) : nullptr;
+        if (!image) ShowError(std::string("Error loading bitmap ") + ResourcePath + "data.pak::" + file, 1);
+        const std::string key = UpperCase(platform::StripExt(file));
+        ImageBank->Map[key] = TGameImage::CreateFromImage(image, key, 1);
+    }
+}
+
+void CreateGameScreens() {
+    CreateGameObjects();
+    LoadSharedResources();
+}
+
+void LoadGameResources() {
+    // A black frame while the pictures load.
+    platform::SetClsColor(0, 0, 0);
+    platform::Cls();
+    platform::Flip(FlipSync);
+    LoadSharedResources();
+    Game->Mouse->Load("pointer");
+    if (!Game->Mouse->ParticleList) Game->Mouse->ParticleList = std::make_shared<TParticleList>();
+    LoadHighScoreTables();
+    Game->DestinationTScreen = TitleScreen;
+    TitleScreen->PreStart();
+    // The loop then starts suspended and waits for the player to come back.
+    if (!platform::Display().WindowIsForeground()) Game->SuspendedEvent = 1;
 }

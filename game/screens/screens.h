@@ -142,5 +142,14 @@ std::shared_ptr<TMenu> NewScreenMenu(int gap);
 // The sparkles that follow the pointer on the menu screens.
 void UseSparkleTrail();
 
-// Makes the screens, connects the core's hooks and loads the shared pictures.
+// Start-up, before anything is read from disk: the banks, the screens and the
+// core's hooks.
+void CreateGameObjects();
+// The sounds and pictures every screen shares, from the data folders and the
+// archive; a missing one ends the program with its name.
+void LoadSharedResources();
+// Both of the above, for callers that set up the game by hand.
 void CreateGameScreens();
+// Start-up, after the display exists: the shared resources, the pointer, the
+// high-score tables, and the title screen started as the current screen.
+void LoadGameResources();

@@ -12,6 +12,9 @@
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/vt_mouse.h"
 #include "game/core/core.h"
+#include "game/core/options.h"
+#include "framework/settings/ini_file.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
@@ -95,6 +98,12 @@ int TSplashScreen::DoSplash() {
 
 int TSplashScreen::CleanUp() {
     if (Sound && Channel) Channel->Stop();
+    // Input given during the splash was meant for the splash: the click that
+    // cut it short must not land on the title's buttons. A close request stays.
+    bool closeRequested = false;
+    platform::Event event;
+    while (platform::TakeEvent(event)) closeRequested |= event.kind == platform::EventKind::AppTerminate;
+    if (closeRequested) platform::PostEvent({platform::EventKind::AppTerminate, 0, 0, 0});
     platform::SetBlend(platform::ALPHABLEND);
     platform::SetAlpha(1.0f);
     platform::SetColor(255, 255, 255);
@@ -173,8 +182,30 @@ void DrawMessage(const std::string& text, float x, float y, const std::shared_pt
     }
 }
 
-void OpenGetStartedPage(int open) {
-    if (!open) return;
-    if (Game && Game->FullScreen) Game->ToggleFullScreen();
-    platform::OpenURL(GetStartedPage);
+int OpenGetStartedPage(int open) {
+    if (!open) return 0;
+    const std::string file = (Game ? Game->TextPath : std::string()) + GetStartedPage;
+    if (platform::FileType(file) != platform::FILETYPE_FILE) return 0;
+    // The opener gets a full path: the browser does not share our working folder.
+    const std::string page = platform::RealPath(file);
+    // Closing rather than toggling: a toggle would save windowed mode as the
+    // player's choice for the next start.
+    if (Game && Game->FullScreen) platform::Display().CloseGraphics();
+    return platform::OpenURL(page) ? 1 : 0;
+}
+
+void TVellacorGame::ShutDownHook() {
+    // A start that failed before the options were read has no first run to finish.
+    if (!GameIni || GameIni->FileName.empty()) return;
+    OpenGetStartedPage(Options.FirstRun);
+    Options.FirstRun = 0;
+    SaveGameOptions();
+}
+
+int ShowSplash(int sound) {
+    TSplashScreen splash;
+    const std::string soundFile = Game->SoundPath + "splash.wav";
+    splash.Init(Game->ImagePath + "splash.png",
+                platform::FileType(soundFile) == platform::FILETYPE_FILE ? soundFile : std::string(), sound, 0);
+    return splash.DoSplash();
 }

@@ -21,6 +21,8 @@ public:
     int LogicWrapper() override;
     // Nothing to do on this platform.
     virtual int CheckCommandQForMac() { return 0; }
+    // The first exit shows the welcome page; the game's settings are saved last.
+    void ShutDownHook() override;
 };
 
 // Logic keeps running while paused or suspended for this long after start-up,
@@ -68,5 +70,12 @@ void DrawMessage(const std::string& text, float x, float y, const std::shared_pt
 // Where DrawMessage puts the top of each line.
 std::vector<float> MessageLineTops(const std::string& text, float y, int bottomAlign);
 
-void OpenGetStartedPage(int open);
-inline constexpr const char* GetStartedPage = "https://vellacor.games/tallyfold/get-started";
+// With the flag set: leaves full screen and opens the welcome page we ship in
+// the text folder. 1 when the page was handed to the browser.
+int OpenGetStartedPage(int open);
+inline constexpr const char* GetStartedPage = "getstarted.html";
+
+// The maker's splash before the title: picture "splash", sound "splash.wav"
+// when sound is on. A key or a click cuts it short; a close request made
+// meanwhile is kept for the main loop.
+int ShowSplash(int sound);

@@ -126,6 +126,12 @@ bool OpenURL(const std::string& url) {
     if (url.empty() || url[0] == '-') return false;
     for (unsigned char c : url)
         if (c < 32 || c == 127) return false;
+    // Test runs and scripted runs must never start a browser on the machine.
+    const char* noninteractive = std::getenv("TALLYFOLD_NONINTERACTIVE");
+    if (noninteractive && *noninteractive) {
+        std::fprintf(stderr, "%s: not opening %s (non-interactive run)\n", g_title.c_str(), url.c_str());
+        return false;
+    }
     std::string opener;
     const char* path = std::getenv("PATH");
     std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";

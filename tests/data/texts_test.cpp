@@ -126,3 +126,13 @@ TEST(Texts, DefaultSettingsHoldTheFrameworkKeysInOrder) {
     EXPECT_NE(bytes.find("SOUND VOLUME=50\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("MUSIC VOLUME=50\r\n"), std::string::npos);
 }
+
+TEST(Texts, WelcomePageIsLocalAndTeachesTheGame) {
+    const std::string page = ReadFile(DataDir() / "text" / "getstarted.html");
+    EXPECT_EQ(page, ReadFile(SourceDataDir() / "text" / "getstarted.html"));
+    // Opened on the first exit: it must stand alone, with nothing fetched from the network.
+    for (const char* remote : {"http:", "https:", "//www.", "src=\"//"})
+        EXPECT_EQ(page.find(remote), std::string::npos) << remote;
+    for (const char* topic : {"<title>", "1 to 9", "pencil", "Escape", "Own Puzzle", "Vellacor Games/Tallyfold"})
+        EXPECT_NE(page.find(topic), std::string::npos) << topic;
+}

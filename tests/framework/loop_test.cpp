@@ -262,6 +262,24 @@ TEST_F(EscapeTest, AltEnterTogglesFullScreenAndCloseRequests) {
     EXPECT_EQ(Step(), -1);
 }
 
+TEST_F(EscapeTest, CloseRequestDuringAnyFadeEndsTheProgram) {
+    auto other = std::make_shared<CountingScreen>();
+    for (int out : {0, 1}) {
+        Game->InstantExit = 0;
+        Game->DestinationTScreen = out ? other : nullptr;
+        Game->CurrentTScreen = screen;
+        Game->GameFade->Init(FadeTime, out, nullptr, 0, 0, nullptr);
+        ASSERT_TRUE(Game->Fading());
+        platform::PostEvent({platform::EventKind::AppTerminate, 0, 0, 0});
+        int result = 1;
+        int steps = 0;
+        while (result != -1 && steps < 500) result = Step(), ++steps;
+        EXPECT_EQ(result, -1) << (out ? "during a fade-out" : "during a fade-in");
+        EXPECT_EQ(Game->CurrentTScreen, Game->ExitScreen);
+        Game->GameFade->Finish();
+    }
+}
+
 TEST_F(EscapeTest, FocusLossSuspendsOrPausesByMode) {
     // Windowed: music and speech go off while inactive and come back after.
     Game->FullScreen = 0;

@@ -143,6 +143,14 @@ TEST(System, OpenUrlHandsTheAddressToXdgOpen) {
     tftest::WriteFile(dir / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + log + "'\n");
     chmod((dir / "xdg-open").c_str(), 0755);
     EnvVar path("PATH", dir.path().c_str());
+    {
+        // A test or scripted run never reaches the opener.
+        EnvVar quiet("TALLYFOLD_NONINTERACTIVE", "1");
+        EXPECT_FALSE(OpenURL("https://example.org/"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_NE(FileType(log), FILETYPE_FILE);
+    }
+    EnvVar interactive("TALLYFOLD_NONINTERACTIVE", nullptr);
     EXPECT_FALSE(OpenURL(""));
     EXPECT_FALSE(OpenURL("--help"));
     EXPECT_FALSE(OpenURL("http://x\ny"));

@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "framework/core/globals.h"
+#include "framework/settings/ini_file.h"
 #include "framework/screens/screen.h"
 #include "game/core/core.h"
+#include "game/core/options.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "game/screens/widgets.h"
+#include "scratch_dir.h"
+#include "tallyfold/platform/input.h"
 #include "test_support.h"
+
+namespace fs = std::filesystem;
 
 TEST(PointInTriangle, StrictInsideInEitherOrientation) {
     // The lower-left half of a clue cell centred at (100, 100).
@@ -149,4 +157,56 @@ TEST_F(ShellTest, PauseKeepsItsTimeOutOfThePuzzleClock) {
     Game->Suspended = 0;
     screen.FreezeTimer();
     EXPECT_EQ(PuzzleTimerText(), "00:35");
+}
+
+TEST_F(ShellTest, SplashLeavesOnlyACloseRequestBehind) {
+    TSplashScreen splash;
+    // The click and key that cut the splash short were meant for it alone.
+    platform::PostEvent({platform::EventKind::MouseDown, 1, 400, 300});
+    platform::PostEvent({platform::EventKind::KeyDown, 'A', 0, 0});
+    platform::PostEvent({platform::EventKind::AppTerminate, 0, 0, 0});
+    platform::PostEvent({platform::EventKind::MouseUp, 1, 400, 300});
+    splash.CleanUp();
+    platform::Event event;
+    ASSERT_TRUE(platform::TakeEvent(event));
+    EXPECT_EQ(event.kind, platform::EventKind::AppTerminate);
+    EXPECT_FALSE(platform::TakeEvent(event));
+
+    platform::PostEvent({platform::EventKind::KeyDown, 'A', 0, 0});
+    splash.CleanUp();
+    EXPECT_FALSE(platform::TakeEvent(event));
+}
+
+TEST_F(ShellTest, FirstExitOffersTheShippedPageOnceAndRemembersIt) {
+    ScratchDir dir;
+    Game->TextPath = dir.Folder();
+    Game->SubPath = dir.Folder();
+    // No page shipped, or the flag clear: nothing is opened.
+    EXPECT_EQ(OpenGetStartedPage(1), 0);
+    WriteBytes(dir / GetStartedPage, "<html></html>");
+    EXPECT_EQ(OpenGetStartedPage(0), 0);
+    // Leaving full screen closes the graphics without saving a windowed mode;
+    // the test run itself never reaches a browser.
+    Game->FullScreen = 1;
+    display->open = true;
+    EXPECT_EQ(OpenGetStartedPage(1), 0);
+    EXPECT_FALSE(display->open);
+    EXPECT_EQ(Game->FullScreen, 1);
+
+    // A start that failed before the options were read writes no options file.
+    ResetGameOptions();
+    GameIni = std::make_shared<TIniFile>();
+    Game->ShutDownHook();
+    EXPECT_FALSE(fs::exists(dir / "config.ini"));
+
+    LoadGameOptions();
+    ASSERT_EQ(Options.FirstRun, 1);
+    Game->ShutDownHook();
+    EXPECT_EQ(Options.FirstRun, 0);
+    EXPECT_NE(ReadBytes(dir / "config.ini").find("FIRSTRUN=0"), std::string::npos);
+    ResetGameOptions();
+    LoadGameOptions();
+    EXPECT_EQ(Options.FirstRun, 0);
+    GameIni.reset();
+    ResetGameOptions();
 }
