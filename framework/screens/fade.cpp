@@ -38,8 +38,9 @@ int TFade::Reset() {
 
 int TFade::CentreImage() {
     if (!Image) return 0;
-    X = (ScreenWidth - Image->Width()) / 2;
-    Y = (ScreenHeight - Image->Height()) / 2;
+    // The picture is drawn at its handle, wherever its owner put it.
+    X = (ScreenWidth - Image->Width()) / 2 + static_cast<int>(Image->HandleX());
+    Y = (ScreenHeight - Image->Height()) / 2 + static_cast<int>(Image->HandleY());
     return 0;
 }
 

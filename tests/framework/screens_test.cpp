@@ -182,6 +182,12 @@ TEST_F(PictureFadeTest, RunsToTheEndOrStopsOnAClick) {
     fade.CentreImage();
     EXPECT_EQ(fade.X, 380);
     EXPECT_EQ(fade.Y, 290);
+    // A picture with its handle at its centre lands centred all the same.
+    fade.Image->MidHandle();
+    fade.CentreImage();
+    EXPECT_EQ(fade.X, 400);
+    EXPECT_EQ(fade.Y, 300);
+    fade.Image->SetHandle(0, 0);
     EXPECT_EQ(fade.FadeDo(0), 1);
     EXPECT_FLOAT_EQ(fade.Ratio, 1.0f);
     ExpectSolidWhite();
