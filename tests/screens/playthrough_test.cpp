@@ -564,3 +564,29 @@ TEST(HelpText, SeveralLinesGrowUpwardFromTheirAnchor) {
     EXPECT_FLOAT_EQ(tops[1], 185);
     EXPECT_FLOAT_EQ(tops[0], 160);
 }
+
+TEST_F(Playthrough, StartUpResourcesEndOnTheTitleAndAWindowInTheBackgroundStartsSuspended) {
+    HighScoreTables = THighScoreTables{};
+    ImageBank->Map.clear();
+    Game->CurrentTScreen = nullptr;
+    // A window that is not in front after loading: the loop must start suspended.
+    auto fake = std::make_unique<FakeDisplay>();
+    fake->open = true;
+    fake->foreground = false;
+    platform::SetDisplayDevice(std::move(fake));
+    Game->SuspendedEvent = 0;
+    LoadGameResources();
+    platform::SetDisplayDevice(nullptr);
+    EXPECT_EQ(Game->SuspendedEvent, 1);
+    EXPECT_EQ(Game->CurrentTScreen, TitleScreen);
+    for (const char* name : {"CELL", "BORDERSUMCELLVMO", "MANAGER", "GAMESCREEN4", "TITLESCREEN", "PARTICLE2"})
+        EXPECT_TRUE(ImageBank->Map.count(name)) << name;
+    ASSERT_TRUE(HighScoreTables.HighScores6x6);
+    ASSERT_TRUE(HighScoreTables.HighScores14x14);
+    EXPECT_TRUE(Game->SpritePaused);
+
+    // In front, the loop starts as usual.
+    Game->SuspendedEvent = 0;
+    LoadGameResources();
+    EXPECT_EQ(Game->SuspendedEvent, 0);
+}
