@@ -26,93 +26,21 @@
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
+#include "game_screens_fixture.h"
 #include "widget_support.h"
 
 namespace fs = std::filesystem;
 namespace vk = platform::vk;
 
-class HighScoreScreenTest : public GraphicsFixture {
+class HighScoreScreenTest : public GameScreensFixture {
 protected:
     void SetUp() override {
-        GraphicsFixture::SetUp();
-        const std::string data = std::string(TALLYFOLD_BIN_DIR) + "/data/";
-        if (!fs::exists(data + "resources/data.pak")) GTEST_SKIP() << "the build has not made the game data";
-        auto game = std::make_shared<TVellacorGame>();
-        game->FixedRateLogic->Create();
-        game->FixedRateLogic->Init();
-        Game = game;
-        Game->ImagePath = data + "graphics/";
-        Game->MenuPath = data + "menus/";
-        Game->SoundPath = data + "sound/";
-        Game->MusicPath = data + "music/";
-        Game->TextPath = data + "text/";
-        Game->SubPath = scratch.Folder();
-        Game->ExitScreen = std::make_shared<TExitScreen>();
-        StartTime = now;
-        GameText = TGameText::Create("gametext.txt");
-        PakManager = TPakFileManager::Create(data + "resources/", ".pak");
-        CreateArchiveFonts(*PakManager);
-        ResetCoreState();
-        Core = std::make_shared<TCore>();
-        Core->Start();
-        LoadHighScoreTables();
-        ImageBank = std::make_shared<TImageBank>();
-        CreateGameScreens();
-        Game->Mouse->Load("pointer");
-        UsePlatformInput = 0;
-        platform::SeedRnd(4242);
-        fs::create_directories(TALLYFOLD_ARTIFACTS_DIR);
+        GameScreensFixture::SetUp();
+        ArtifactPrefix = "hiscore-";
     }
-    void TearDown() override {
-        HighScoreScreen.reset();
-        GameScreen.reset();
-        PlayScreen.reset();
-        TitleScreen.reset();
-        OptionsScreen.reset();
-        HelpScreen.reset();
-        GenerateScreen.reset();
-        ImageBank.reset();
-        SoundBank.reset();
-        PakManager.reset();
-        GameText.reset();
-        ResetHighScoreTables();
-        ResetCoreState();
-        Core.reset();
-        GraphicsFixture::TearDown();
-    }
-
-    void Ticks(int n) {
-        for (int k = 0; k < n; ++k) {
-            Advance(5);
-            Delta = 1.0f;
-            Game->LogicWrapper();
-            if (k % 4 == 3) Frame("");
-        }
-    }
-    void Frame(const std::string& shot) {
-        platform::SetClsColor(0, 0, 0);
-        platform::Cls();
-        if (Game->CurrentTScreen) Game->CurrentTScreen->Draw();
-        Game->GameFade->Draw();
-        Game->Mouse->Draw();
-        if (!shot.empty()) {
-            auto picture = platform::GrabPixmap(0, 0, 800, 600);
-            ASSERT_TRUE(picture);
-            picture->SavePNG(std::string(TALLYFOLD_ARTIFACTS_DIR) + "/hiscore-" + shot + ".png");
-        }
-        platform::Flip(0);
-    }
+    // A press that lets the rows' timing be read right after it.
     void ClickButton(const std::shared_ptr<TMenu>& menu, const std::string& name) {
-        auto button = menu->FindButton(name);
-        ASSERT_TRUE(button) << name;
-        const int x = static_cast<int>(button->x + button->w / 2.0f);
-        const int y = static_cast<int>(button->y + button->h / 2.0f);
-        platform::PostEvent({platform::EventKind::MouseMove, 0, x, y});
-        Ticks(2);
-        platform::PostEvent({platform::EventKind::MouseDown, 1, x, y});
-        Ticks(1);
-        platform::PostEvent({platform::EventKind::MouseUp, 1, x, y});
-        Ticks(2);
+        GameScreensFixture::ClickButton(menu, name, 0);
     }
     // Opens the screen and lets its fade-in finish; the rows start moving at the next step.
     void OpenFromTitle() {
@@ -135,7 +63,6 @@ protected:
     }
     std::string FirstName(const std::shared_ptr<TKakuroHighScoreList>& table) { return table->Entries.front()->name; }
 
-    ScratchDir scratch;
 };
 
 TEST_F(HighScoreScreenTest, RowsSlideInOneAfterAnotherFromAlternateSides) {

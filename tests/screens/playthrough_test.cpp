@@ -31,105 +31,19 @@
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
+#include "game_screens_fixture.h"
 #include "widget_support.h"
 
 namespace fs = std::filesystem;
 namespace vk = platform::vk;
 
-class Playthrough : public GraphicsFixture {
+class Playthrough : public GameScreensFixture {
 protected:
     void SetUp() override {
-        GraphicsFixture::SetUp();
-        const std::string data = std::string(TALLYFOLD_BIN_DIR) + "/data/";
-        if (!fs::exists(data + "resources/data.pak")) GTEST_SKIP() << "the build has not made the game data";
-        auto game = std::make_shared<TVellacorGame>();
-        game->FixedRateLogic->Create();
-        game->FixedRateLogic->Init();
-        Game = game;
-        Game->ImagePath = data + "graphics/";
-        Game->MenuPath = data + "menus/";
-        Game->SoundPath = data + "sound/";
-        Game->MusicPath = data + "music/";
-        Game->TextPath = data + "text/";
-        Game->SubPath = scratch.Folder();
-        Game->ProfilePath = scratch.Folder() + "profiles/";
-        fs::create_directories(Game->ProfilePath);
-        Game->ExitScreen = std::make_shared<TExitScreen>();
-        StartTime = now;
-        GameText = TGameText::Create("gametext.txt");
-        PakManager = TPakFileManager::Create(data + "resources/", ".pak");
-        CreateArchiveFonts(*PakManager);
-        ResetCoreState();
-        Core = std::make_shared<TCore>();
-        Core->Start();
-        LoadHighScoreTables();
-        ImageBank = std::make_shared<TImageBank>();
-        CreateGameScreens();
-        Game->Mouse->Load("pointer");
-        UsePlatformInput = 0;
-        platform::SeedRnd(4242);
+        GameScreensFixture::SetUp();
+        if (IsSkipped()) return;
         Game->DestinationTScreen = PlayScreen;
         PlayScreen->PreStart();
-        fs::create_directories(TALLYFOLD_ARTIFACTS_DIR);
-    }
-    void TearDown() override {
-        GameScreen.reset();
-        PlayScreen.reset();
-        TitleScreen.reset();
-        OptionsScreen.reset();
-        HelpScreen.reset();
-        GenerateScreen.reset();
-        CellList->Clear();
-        Board = TBoardState{};
-        ImageBank.reset();
-        SoundBank.reset();
-        PakManager.reset();
-        GameText.reset();
-        ResetCoreState();
-        Core.reset();
-        GraphicsFixture::TearDown();
-    }
-
-    void Ticks(int n) {
-        for (int k = 0; k < n; ++k) {
-            Advance(5);
-            Delta = 1.0f;
-            Game->LogicWrapper();
-            // A frame every few steps, as the real loop draws: the overlay does its work in a frame.
-            if (k % 4 == 3) Frame("");
-        }
-        Frame("");
-    }
-    void Frame(const std::string& shot) {
-        platform::SetClsColor(0, 0, 0);
-        platform::Cls();
-        if (Game->CurrentTScreen) Game->CurrentTScreen->Draw();
-        Game->ShowPaused();
-        Game->GameFade->Draw();
-        Game->Mouse->Draw();
-        if (!shot.empty()) {
-            auto picture = platform::GrabPixmap(0, 0, 800, 600);
-            ASSERT_TRUE(picture);
-            picture->SavePNG(std::string(TALLYFOLD_ARTIFACTS_DIR) + "/play-" + shot + ".png");
-        }
-        platform::Flip(0);
-    }
-    void MoveTo(float x, float y) {
-        platform::PostEvent({platform::EventKind::MouseMove, 0, static_cast<int>(x), static_cast<int>(y)});
-        Ticks(2);
-    }
-    void ClickAt(float x, float y, int button = 1) {
-        MoveTo(x, y);
-        platform::PostEvent({platform::EventKind::MouseDown, button, static_cast<int>(x), static_cast<int>(y)});
-        Ticks(1);
-        platform::PostEvent({platform::EventKind::MouseUp, button, static_cast<int>(x), static_cast<int>(y)});
-        Ticks(2);
-    }
-    void ClickButton(const std::shared_ptr<TMenu>& menu, const std::string& name) {
-        auto button = menu->FindButton(name);
-        ASSERT_TRUE(button) << name;
-        ClickAt(button->x + button->w / 2.0f, button->y + button->h / 2.0f);
-        Ticks(30);
     }
     void Type(const std::string& text) {
         for (char c : text) platform::PostEvent({platform::EventKind::KeyChar, c, 0, 0});
@@ -142,8 +56,6 @@ protected:
             if (cell->ArrayLocationX == i && cell->ArrayLocationY == j) return cell;
         return nullptr;
     }
-
-    ScratchDir scratch;
 };
 
 TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
