@@ -144,18 +144,6 @@ int MapScancode(SDL_Scancode sc) {
     }
 }
 
-int GenericModifier(int code) {
-    switch (code) {
-        case vk::LSHIFT:
-        case vk::RSHIFT: return vk::SHIFT;
-        case vk::LCONTROL:
-        case vk::RCONTROL: return vk::CONTROL;
-        case vk::LMENU:
-        case vk::RMENU: return vk::MENU;
-        default: return 0;
-    }
-}
-
 bool g_sideDown[256] = {};
 
 void OnKey(const SDL_KeyboardEvent& k, bool pressed) {
@@ -175,13 +163,13 @@ void OnKey(const SDL_KeyboardEvent& k, bool pressed) {
         if (code) {
             g_sideDown[code] = true;
             Emit(EventKind::KeyDown, code);
-            if (int generic = GenericModifier(code)) Emit(EventKind::KeyDown, generic);
+            if (int generic = detail::GenericModifier(code)) Emit(EventKind::KeyDown, generic);
         }
         if (typed) Emit(EventKind::KeyChar, typed);
     } else if (code) {
         g_sideDown[code] = false;
         Emit(EventKind::KeyUp, code);
-        if (int generic = GenericModifier(code)) {
+        if (int generic = detail::GenericModifier(code)) {
             const int other = (code & 1) ? code - 1 : code + 1;  // the key on the other side
             if (!g_sideDown[other]) Emit(EventKind::KeyUp, generic);
         }
@@ -200,6 +188,19 @@ int MapButton(Uint8 button) {
 }  // namespace
 
 namespace detail {
+
+int GenericModifier(int code) {
+    switch (code) {
+        case vk::LSHIFT:
+        case vk::RSHIFT: return vk::SHIFT;
+        case vk::LCONTROL:
+        case vk::RCONTROL: return vk::CONTROL;
+        case vk::LMENU:
+        case vk::RMENU: return vk::MENU;
+        default: return 0;
+    }
+}
+
 
 int MapKeysym(const SDL_Keysym& keysym) {
     // Letters follow the layout (the key that types "A" is VK A); everything

@@ -138,18 +138,6 @@ int KeyCode(std::string_view word) {
     return 0;
 }
 
-int GenericOf(int code) {
-    switch (code) {
-        case vk::LSHIFT:
-        case vk::RSHIFT: return vk::SHIFT;
-        case vk::LCONTROL:
-        case vk::RCONTROL: return vk::CONTROL;
-        case vk::LMENU:
-        case vk::RMENU: return vk::MENU;
-        default: return 0;
-    }
-}
-
 bool ShiftHeld() {
     const auto& held = g_script.held;
     return held[vk::SHIFT] || held[vk::LSHIFT] || held[vk::RSHIFT];
@@ -185,7 +173,7 @@ Step KeyStep(int code, bool down) {
     if (down) {
         held[code] = true;
         events.push_back(Event{EventKind::KeyDown, code, 0, 0});
-        if (int generic = GenericOf(code)) {
+        if (int generic = detail::GenericModifier(code)) {
             held[generic] = true;
             events.push_back(Event{EventKind::KeyDown, generic, 0, 0});
         }
@@ -193,7 +181,7 @@ Step KeyStep(int code, bool down) {
     } else {
         held[code] = false;
         events.push_back(Event{EventKind::KeyUp, code, 0, 0});
-        if (int generic = GenericOf(code)) {
+        if (int generic = detail::GenericModifier(code)) {
             const int other = (code & 1) ? code - 1 : code + 1;
             if (!held[other]) {
                 held[generic] = false;

@@ -107,6 +107,8 @@ int TextHeightImpl(const std::string& text);
 
 void HandleSdlEvent(const SDL_Event& event);
 int MapKeysym(const SDL_Keysym& keysym);
+// SHIFT, CONTROL or MENU for a side's modifier code, 0 for any other key.
+int GenericModifier(int code);
 // Async-signal-safe: only stores a lock-free flag that PumpMessages reads.
 void RequestTermination();
 // Where the pointer is, for events and polled queries alike, without warping
