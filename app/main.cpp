@@ -57,9 +57,8 @@ void StartUp() {
     Game->GraphicsCreate();
     platform::HideMouse();
     Game->PortalSplash = 0;
-    // The splash is centred by its fade, not by the picture's handle; every
-    // other picture sets its handle where its screen wants it, so the mode
-    // goes back to what it was.
+    // The splash sets its own picture's handle; every other picture gets its
+    // handle from its screen, so the mode goes back to what it was.
     const bool autoMid = platform::AutoMidHandle();
     platform::SetAutoMidHandle(false);
     if (Game->Fade == 1) ShowSplash(Game->Sound);
