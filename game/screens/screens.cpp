@@ -106,8 +106,13 @@ void UseSparkleTrail() {
         mouse.SparkleCounter += static_cast<float>(mouse.SparkleLength);
         int px = mouse.x + Rand(1, std::max(1, mouse.w - 20)) - 5;
         int py = mouse.y + Rand(1, std::max(1, mouse.h - 25)) - 5;
-        mouse.ParticleList->AddNew(px, py, Picture("particle1"), Rndf(-0.05f, 0.05f), 0, 0.0016f, 1000, 1,
-                                   Rand(0, 1) ? 1 : -1, Rndf(0.5f, 3.0f), Rndf(0.3f, 1.0f), 0, 0, 0);
+        auto sparkle = mouse.ParticleList->AddNew(px, py, Picture("particle1"), Rndf(-0.05f, 0.05f), 0, 0.0016f,
+                                                  1000, 1, Rand(0, 1) ? 1 : -1, Rndf(0.2f, 0.5f), Rndf(0.2f, 0.5f),
+                                                  0, 0, 0);
+        if (sparkle) {
+            sparkle->Color = TColor::Create(Rand(100, 255), Rand(100, 255), Rand(100, 255), 1.0f);
+            sparkle->SetFade(200, 300, 1000);
+        }
         return 0;
     };
 }

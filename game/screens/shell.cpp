@@ -86,7 +86,10 @@ int TSplashScreen::DoSplash() {
         CleanUp();
         return -1;
     }
+    // The fade-out runs its own length from its own start: counted on from the
+    // hold it would begin part-way down, or be over at once.
     fade->Length = TimeOut;
+    fade->Reset();
     if (fade->FadeDo(1) == -1) {
         CleanUp();
         return -1;
@@ -202,10 +205,16 @@ void TVellacorGame::ShutDownHook() {
     SaveGameOptions();
 }
 
-int ShowSplash(int sound) {
-    TSplashScreen splash;
+void SetUpStartUpSplash(TSplashScreen& splash, int sound) {
     const std::string soundFile = Game->SoundPath + "splash.wav";
     splash.Init(Game->ImagePath + "splash.png",
-                platform::FileType(soundFile) == platform::FILETYPE_FILE ? soundFile : std::string(), sound, 0);
+                platform::FileType(soundFile) == platform::FILETYPE_FILE ? soundFile : std::string(), sound, 1);
+    splash.SampleRate = 0.9f;
+    splash.InitTimes(1250, 1500, 1250);
+}
+
+int ShowSplash(int sound) {
+    TSplashScreen splash;
+    SetUpStartUpSplash(splash, sound);
     return splash.DoSplash();
 }

@@ -76,6 +76,8 @@ int OpenGetStartedPage(int open);
 inline constexpr const char* GetStartedPage = "getstarted.html";
 
 // The maker's splash before the title: picture "splash", sound "splash.wav"
-// when sound is on. A key or a click cuts it short; a close request made
-// meanwhile is kept for the main loop.
+// when sound is on, its volume following the picture, four seconds in all. A
+// key or a click cuts it short; a close request made meanwhile is kept for
+// the main loop.
+void SetUpStartUpSplash(TSplashScreen& splash, int sound);
 int ShowSplash(int sound);

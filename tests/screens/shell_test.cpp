@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "framework/core/globals.h"
 #include "framework/settings/ini_file.h"
@@ -12,6 +16,8 @@
 #include "game/screens/widgets.h"
 #include "scratch_dir.h"
 #include "tallyfold/platform/input.h"
+#include "tallyfold/platform/audio.h"
+#include "tallyfold/platform/system.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
@@ -175,6 +181,45 @@ TEST_F(ShellTest, SplashLeavesOnlyACloseRequestBehind) {
     platform::PostEvent({platform::EventKind::KeyDown, 'A', 0, 0});
     splash.CleanUp();
     EXPECT_FALSE(platform::TakeEvent(event));
+}
+
+TEST_F(ShellTest, StartUpSplashFadesPictureAndSoundTogetherInFourSeconds) {
+    const fs::path data = fs::path(TALLYFOLD_BIN_DIR) / "data";
+    if (!fs::exists(data / "graphics" / "splash.png") || !fs::exists(data / "sound" / "splash.wav"))
+        GTEST_SKIP() << "the build has not made the splash";
+    Game->ImagePath = (data / "graphics").string() + "/";
+    Game->SoundPath = (data / "sound").string() + "/";
+    Game->SoundVolume = 100;
+    TSplashScreen splash;
+    SetUpStartUpSplash(splash, 1);
+    // Time runs on as the splash reads the clock; the volume is sampled as it goes.
+    const int start = now;
+    std::vector<std::pair<int, float>> volume;
+    platform::SetMilliSecsSource([&] {
+        now += 2;
+        if (splash.Channel) volume.emplace_back(now - start, splash.Channel->Volume());
+        return now;
+    });
+    EXPECT_EQ(splash.DoSplash(), 0);
+    EXPECT_NEAR(now - start, 1250 + 1500 + 1250, 40);
+    ASSERT_GT(volume.size(), 100u);
+    float loudest = 0, biggestStep = 0, previous = volume.front().second;
+    for (const auto& [at, v] : volume) {
+        // Silent at first, full during the hold, silent again at the end, and
+        // never a jump: the sound fades in and out with the picture.
+        if (at < 40 || at > 3970) {
+            EXPECT_LT(v, 0.06f) << at << " ms";
+        } else if (at > 1300 && at < 2700) {
+            EXPECT_NEAR(v, 1.0f, 0.01f) << at << " ms";
+        } else if ((at > 600 && at < 650) || (at > 3350 && at < 3400)) {
+            EXPECT_NEAR(v, 0.5f, 0.05f) << at << " ms";
+        }
+        loudest = std::max(loudest, v);
+        biggestStep = std::max(biggestStep, std::abs(v - previous));
+        previous = v;
+    }
+    EXPECT_FLOAT_EQ(loudest, 1.0f);
+    EXPECT_LT(biggestStep, 0.02f);
 }
 
 TEST_F(ShellTest, FirstExitOffersTheShippedPageOnceAndRemembersIt) {
