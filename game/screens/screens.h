@@ -122,6 +122,17 @@ public:
     virtual int ShowSaveGameManager();
 };
 
+// The sheet of paper under the board, as every play background draws it.
+struct PaperRect {
+    int x, y, w, h;
+};
+inline constexpr PaperRect PaperSheet{212, 24, 480, 480};
+// Firework sparks read on both grounds: light over the dark ground, a deep
+// ink of their own hue over the paper.
+void DrawFireworks(TParticleList& list);
+// The ink a spark of colour (r, g, b) becomes on the paper.
+void FireworkInk(int& r, int& g, int& b);
+
 std::string SizeName(int width);
 std::string DifficultyButtonName(int difficulty);
 
