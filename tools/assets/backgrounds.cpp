@@ -125,6 +125,8 @@ void PaperGround(Canvas& canvas, const Mood& mood) {
 // (228, 40) to (676, 488), so the sheet leaves a margin around that one and
 // keeps clear of the menus on the left (up to x 203) and the number column
 // on the right (from x 730).
+// The game draws fireworks differently over this sheet (PaperSheet in
+// game/screens/screens.h): the two must agree.
 constexpr double kSheetX = 212, kSheetY = 24, kSheetW = 480, kSheetH = 480;
 
 void BoardSheet(Canvas& canvas, const Mood& mood) {
