@@ -8,6 +8,7 @@
 #include "framework/core/game.h"
 #include "framework/core/input.h"
 #include "framework/screens/screen.h"
+#include "framework/util/strings.h"
 #include "framework/widgets/animation.h"
 #include "framework/widgets/bitmap_font.h"
 #include "framework/widgets/button.h"
@@ -49,26 +50,7 @@ std::string FirstCharacters(const std::string& text, int n) {
     return text;
 }
 
-std::string Encode(int code) {
-    std::string out;
-    const auto c = static_cast<unsigned>(code);
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
+std::string Encode(int code) { return EncodeUtf8(code); }
 
 // Characters that can be shown and stored: no control characters (DEL and the
 // C1 range included), no lone surrogate halves, nothing beyond Unicode.
@@ -90,6 +72,33 @@ std::string Trim(const std::string& text) {
 int Truncate(float v) { return static_cast<int>(v); }
 
 }  // namespace
+
+void DrawStretchedFrame(const std::shared_ptr<platform::Image>& picture, float x, float y, float w, float h,
+                        int corner) {
+    // Whole pixels, so neighbouring pieces neither overlap nor leave a gap.
+    x = std::floor(x + 0.5f), y = std::floor(y + 0.5f), w = std::floor(w + 0.5f), h = std::floor(h + 0.5f);
+    if (!picture || w <= 0 || h <= 0) return;
+    const auto pw = static_cast<float>(picture->Width()), ph = static_cast<float>(picture->Height());
+    float c = corner > 0 ? static_cast<float>(corner) : std::floor(std::min(pw, ph) / 3.0f);
+    // Corners never overlap, however small the frame.
+    c = std::min({c, std::floor(pw / 2.0f), std::floor(ph / 2.0f)});
+    const float cx = std::min(c, std::floor(w / 2.0f)), cy = std::min(c, std::floor(h / 2.0f));
+    const float sx[3] = {0, c, pw - c}, sw[3] = {c, pw - 2 * c, c};
+    const float sy[3] = {0, c, ph - c}, sh[3] = {c, ph - 2 * c, c};
+    const float dx[3] = {x, x + cx, x + w - cx}, dw[3] = {cx, w - 2 * cx, cx};
+    const float dy[3] = {y, y + cy, y + h - cy}, dh[3] = {cy, h - 2 * cy, cy};
+    // Each piece reaches a pixel under the next one, drawn after it, so that no
+    // renderer's rounding opens a gap between them (the frames are opaque).
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 3; ++col)
+            if (dw[col] > 0 && dh[row] > 0 && sw[col] > 0 && sh[row] > 0) {
+                const float growW = col < 2 && dw[col + 1] > 0 ? 1.0f : 0.0f;
+                const float growH = row < 2 && dh[row + 1] > 0 ? 1.0f : 0.0f;
+                platform::DrawSubImageRect(picture, dx[col], dy[row], dw[col] + growW, dh[row] + growH, sx[col],
+                                           sy[row], sw[col] + growW * sw[col] / dw[col],
+                                           sh[row] + growH * sh[row] / dh[row]);
+            }
+}
 
 // ---- TTextCursor ---------------------------------------------------------------------
 
@@ -183,8 +192,34 @@ int TTextInput::GetWidth(const std::string& s) {
     return platform::TextWidth(text);
 }
 
+bool TTextInput::Drawable(int codePoint) const {
+    if (BitmapFont) {
+        if (codePoint >= 1 && codePoint <= 255) return BitmapFont->width[static_cast<size_t>(codePoint)] > 0 ||
+                                                      BitmapFont->xAdvance[static_cast<size_t>(codePoint)] > 0;
+        return BitmapFont->FindChar(codePoint) != 0;
+    }
+    auto font = Font ? Font : platform::GetImageFont();
+    if (!font) font = platform::DefaultFont();
+    return font && font->HasGlyph(static_cast<uint32_t>(codePoint));
+}
+
+int TTextInput::Refuse() {
+    RefusedCounter = Game ? Game->CalcAnimLength(static_cast<float>(RefusedShakeMs)) : 0.0f;
+    if (RefusedSound && Game && Game->Channels) Game->Channels->PlayGameSound(RefusedSound, nullptr, 1.0f, 0.0f);
+    return 0;
+}
+
+float TTextInput::ShakeOffset() const {
+    if (RefusedCounter <= 0 || !Game) return 0;
+    const float length = Game->CalcAnimLength(static_cast<float>(RefusedShakeMs));
+    if (length <= 0) return 0;
+    // Three swings that die away, the way a head shakes "no".
+    const float left = RefusedCounter / length;
+    return 4.0f * left * std::sin((1.0f - left) * 6.0f * 3.14159265f);
+}
+
 int TTextInput::TakeChar(int ch) {
-    if (ch > 0 && ch < 128 && BannedChars.find(static_cast<char>(ch)) != std::string::npos) return 0;
+    if (ch > 0 && ch < 128 && BannedChars.find(static_cast<char>(ch)) != std::string::npos) return Refuse();
     if (ch == vk::BACK) {
         if (CurrentChar > 1) {
             --CurrentChar;
@@ -193,19 +228,21 @@ int TTextInput::TakeChar(int ch) {
         Text = FirstCharacters(Text, CurrentChar - 1);
         return 0;
     }
-    if (NumbersOnly && ch != vk::RETURN && (ch < '0' || ch > '9')) return 0;
+    if (NumbersOnly && ch != vk::RETURN && ch != vk::ESCAPE && (ch < '0' || ch > '9'))
+        return ch >= 32 ? Refuse() : 0;
     if (Printable(ch, AllowExtendedChars)) {
-        if (CurrentChar <= MaxLength) {
-            std::string typed = Encode(ch);
-            if (UppercaseFirstCharAsTyped && CurrentChar == 1 && ch >= 'a' && ch <= 'z') typed = Encode(ch - 32);
-            if (MaxPixelWidth == 0 || GetWidth(typed) <= MaxPixelWidth) {
-                Text += typed;
-                ++CurrentChar;
-                PlayTypingSound();
-            }
-        }
+        // What the font cannot draw would show as an empty box, here and
+        // wherever the text is shown later.
+        if (CurrentChar > MaxLength || !Drawable(ch)) return Refuse();
+        const int code = UppercaseFirstCharAsTyped && CurrentChar == 1 ? UpperCaseLetter(ch) : ch;
+        const std::string typed = Encode(Drawable(code) ? code : ch);
+        if (MaxPixelWidth != 0 && GetWidth(typed) > MaxPixelWidth) return Refuse();
+        Text += typed;
+        ++CurrentChar;
+        PlayTypingSound();
         return 0;
     }
+    if (ch >= 32 && ch != vk::ESCAPE) return Refuse();
     if (ch == vk::RETURN) {
         if (PlayTypingSoundOnEnter) PlayTypingSound();
         if (AllowNull || !Trim(Text).empty()) {
@@ -235,6 +272,7 @@ int TTextInput::Manage() {
         if (result != 0) return result;
         if (!Active) break;
     }
+    if (RefusedCounter > 0) RefusedCounter = std::max(0.0f, RefusedCounter - Delta);
     CursorFlashCounter += Delta;
     if (CursorFlashCounter >= static_cast<float>(CursorFlashSpeed)) {
         CursorOn = CursorOn ? 0 : 1;
@@ -246,7 +284,7 @@ int TTextInput::Manage() {
 int TTextInput::Draw() {
     if (!Active && !ForceDraw) return 0;
     if (!BitmapFont && Font) platform::SetImageFont(Font);
-    const float px = static_cast<float>(X) + OffsetX, py = static_cast<float>(Y) + OffsetY;
+    const float px = static_cast<float>(X) + OffsetX + ShakeOffset(), py = static_cast<float>(Y) + OffsetY;
     platform::SetBlend(platform::ALPHABLEND);
     auto write = [&](const std::string& text, float at, float top, bool shadow) {
         if (BitmapFont) {
@@ -265,7 +303,7 @@ int TTextInput::Draw() {
     float after = px + static_cast<float>(GetWidth(""));
     const int count = Characters();
     int reserved = 0;
-    if (DrawUnderscore && count < MaxLength) {
+    if (DrawUnderscore && (count < MaxLength || CursorAtMaxLength)) {
         if (CursorOn) {
             CursorCol->Apply();
             write("_", after, py + static_cast<float>(CursorYOffset), false);
@@ -930,9 +968,10 @@ int TDialogTextInput::ProcessOKClickedFunc() {
 
 int TDialogTextInput::OKClickTest() {
     TextInput->ForceDraw = 1;
-    if (UppercaseFirstChar && !TextInput->Text.empty()) {
-        char& first = TextInput->Text[0];
-        if (first >= 'a' && first <= 'z') first = static_cast<char>(first - 32);
+    if (UppercaseFirstChar) {
+        const std::string upper = UpperCaseFirstLetter(TextInput->Text);
+        // A capital the font cannot draw is worse than a small letter it can.
+        if (upper != TextInput->Text && TextInput->Drawable(FirstCodePoint(upper))) TextInput->Text = upper;
     }
     if (ErrorCheckFunc) {
         std::string message;
@@ -1044,12 +1083,20 @@ int TDialogTextInput::Draw() {
         if (TDialog::Draw() == 0) return 0;
         const float textHeight = Text ? Text->CalcHeight() : 0;
         const float textY = Text ? Text->Y : static_cast<float>(y);
-        if (DrawBox && BoxColor) {
+        const float boxX = static_cast<float>(x + BoxBorderH) + OffsetX;
+        const float boxY = textY - static_cast<float>(BoxBorderV) + OffsetY;
+        const float boxW = static_cast<float>(w - 2 * BoxBorderH);
+        const float boxH = textHeight + static_cast<float>(2 * BoxBorderV);
+        if (DrawBox && BoxImage) {
+            platform::SetBlend(platform::ALPHABLEND);
+            platform::SetColor(255, 255, 255);
+            platform::SetAlpha(Alpha);
+            DrawStretchedFrame(BoxImage, boxX, boxY, boxW, boxH, BoxImageCorner);
+            TColor::Restore();
+        } else if (DrawBox && BoxColor) {
             platform::SetColor(BoxColor->R, BoxColor->G, BoxColor->B);
             platform::SetAlpha(BoxColor->Alpha * Alpha);
-            platform::DrawRect(static_cast<float>(x + BoxBorderH) + OffsetX,
-                               textY - static_cast<float>(BoxBorderV) + OffsetY,
-                               static_cast<float>(w - 2 * BoxBorderH), textHeight + static_cast<float>(2 * BoxBorderV));
+            platform::DrawRect(boxX, boxY, boxW, boxH);
             TColor::Restore();
         }
         if (TextInput) {

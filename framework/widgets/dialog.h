@@ -26,6 +26,12 @@ class TScreen;
 class TShadow;
 class TSprite;
 
+// Draws the picture stretched to (x, y, w, h) with its four corners of
+// `corner` pixels (0: a third of its shorter side) kept unscaled, so a rounded
+// frame stays round at any size.
+void DrawStretchedFrame(const std::shared_ptr<platform::Image>& picture, float x, float y, float w, float h,
+                        int corner);
+
 // Writes lines of text in the current image font, one under another.
 class TTextCursor {
 public:
@@ -87,6 +93,13 @@ public:
     float OffsetX = 0, OffsetY = 0;
     int ClearTextOnEscape = 0;
     int UppercaseFirstCharAsTyped = 0;
+    // Keep showing the cursor once the text is as long as it may be.
+    int CursorAtMaxLength = 0;
+    // A refused character shakes the text for this long and plays RefusedSound.
+    int RefusedShakeMs = 240;
+    std::shared_ptr<TGameSound> RefusedSound;
+    // Steps of shaking left.
+    float RefusedCounter = 0;
 
     virtual int Init(std::shared_ptr<platform::ImageFont> imageFont, const std::string& text, int x, int y,
                      std::shared_ptr<TBitmapFont> bitmapFont);
@@ -103,6 +116,13 @@ public:
     // Pixel width of Text + s in the input's font.
     virtual int GetWidth(const std::string& s);
     virtual int Draw();
+
+    // Whether the input's font can show this character.
+    virtual bool Drawable(int codePoint) const;
+    // Tells the player a character was not taken.
+    virtual int Refuse();
+    // How far the text is shaken sideways now, in pixels.
+    float ShakeOffset() const;
 
 protected:
     // Handles one character from the queue; the result as for Manage.
@@ -256,6 +276,10 @@ public:
     int CharWidth = 0;
     int Gap = 30;
     std::shared_ptr<TColor> BoxColor;
+    // When set the box is this picture, stretched to the box with its corners
+    // (BoxImageCorner pixels, 0: a third of its shorter side) kept as drawn.
+    std::shared_ptr<platform::Image> BoxImage;
+    int BoxImageCorner = 0;
     int DrawBox = 1;
     int BoxBorderH = 10, BoxBorderV = 5;
     int TextBorder = 10;

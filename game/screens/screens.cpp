@@ -1,6 +1,7 @@
 // The play setup screen, the generating overlay and the puzzle play screen.
 #include "game/screens/screens.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "framework/archive/pak_manager.h"
@@ -897,7 +898,7 @@ void LoadSharedResources() {
     for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"}) SoundBank->Load(name, 1.0f, 1.0f, "", 0);
     for (const char* name : {"paused", "cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo",
                              "bordersumcellhmo", "generating", "solving", "music", "sound", "blackback", "input",
-                             "inputlong", "sizelabel", "difficultylabel", "helpimage", "manager"})
+                             "inputlong", "inputfield", "sizelabel", "difficultylabel", "helpimage", "manager"})
         ImageBank->Load(name, "", -1, 1);
     Game->SpritePausedCreate("paused");
     Game->SpritePaused->SetPosition(400, 300);

@@ -1,6 +1,8 @@
 // Toggle and radio buttons, and the game's dialogs.
 #include "game/screens/widgets.h"
 
+#include <cmath>
+
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/core/input.h"
@@ -10,6 +12,8 @@
 #include "framework/widgets/dialog.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
+#include "framework/audio/sound_bank.h"
+#include "game/screens/palette.h"
 #include "tallyfold/platform/image.h"
 
 TButtonPictures TogglePictures(const std::string& name, int on) {
@@ -40,23 +44,65 @@ std::shared_ptr<platform::Image> PanelPicture(const std::string& name) {
     return picture;
 }
 
-void CommonStyle(TDialog& dialog, int red) {
+// A sound the game can do without: nullptr when the bank does not hold it.
+std::shared_ptr<TGameSound> BankSound(const std::string& name) {
+    if (!SoundBank) return nullptr;
+    auto found = SoundBank->Items.find(UpperCase(name));
+    return found == SoundBank->Items.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<TColor> Colour(const TRgb& c) { return TColor::Create(c.R, c.G, c.B, 1.0f); }
+
+void CommonStyle(TDialog& dialog, const TRgb& caption) {
     dialog.DrawHighlight = 0;
     dialog.Shadow = TShadow::Create(3, 3, 0.4f);
-    dialog.SetupCaption(Font20, red ? TColor::Create(255, 0, 0, 1.0f) : TColor::Create(255, 255, 255, 1.0f),
-                        TShadow::Create(1, 1, 0.6f), nullptr);
+    // Whatever lies below a dialog, the board or another dialog, steps back
+    // behind it instead of showing through its edges.
+    dialog.DimBackground = DialogDimming;
+    dialog.SetupCaption(Font20, Colour(caption), TShadow::Create(1, 1, 0.6f), nullptr);
+}
+
+// The caption in the middle of the panel's space above the buttons, however
+// many lines it wraps to.
+void CentreCaptionAboveMenu(TDialog& dialog) {
+    if (!dialog.Caption || !dialog.Menu) return;
+    dialog.CaptionOX = dialog.CaptionOY = 0;
+    dialog.MenuPosition();
+    const float top = static_cast<float>(dialog.y + PanelMarginTop);
+    const float height = dialog.Caption->CalcHeight();
+    dialog.CaptionOX = dialog.x + dialog.w / 2;
+    dialog.CaptionOY = static_cast<int>(std::floor(top + (dialog.Menu->y - top - height) / 2 + 0.5f));
+    dialog.MenuPosition();
+}
+
+// The entry box in the middle between the caption and the buttons.
+void CentreEntryBox(TDialogTextInput& dialog) {
+    if (!dialog.Caption || !dialog.Menu || !dialog.Text) return;
+    dialog.TextOX = dialog.TextOY = 0;
+    dialog.MenuPosition();
+    const float top = dialog.Caption->Y + dialog.Caption->CalcHeight();
+    const float height = dialog.Text->CalcHeight();
+    dialog.TextOX = dialog.x + dialog.BoxBorderH + dialog.TextBorder;
+    dialog.TextOY = static_cast<int>(std::floor(top + (dialog.Menu->y - top - height) / 2 + 0.5f));
+    dialog.MenuPosition();
 }
 
 std::shared_ptr<TDialogTextInput> TextDialog(const std::string& caption, int maxLength, const std::string& panel,
                                              int border, int cancel) {
     auto dialog = TDialogTextInput::Create(caption, "", maxLength, PanelPicture(panel), 0, 0, 0, 0);
-    CommonStyle(*dialog, 0);
+    CommonStyle(*dialog, palette::Text);
     dialog->BoxBorderH = border;
     dialog->Gap = 11;
+    dialog->BoxImage = PanelPicture("inputfield");
+    dialog->BoxImageCorner = 8;
     dialog->TextInput->AllowExtendedChars = 1;
+    // The player always sees where typing goes, and that it stopped going.
+    dialog->TextInput->CursorAtMaxLength = 1;
+    dialog->TextInput->RefusedSound = BankSound("buttonMO");
     dialog->MenuCreate(cancel, 50);
-    dialog->SetupText(Font20, TColor::Create(255, 255, 255, 1.0f), TShadow::Create(1, 1, 0.6f), 0, nullptr);
+    dialog->SetupText(Font20, Colour(palette::Text), TShadow::Create(1, 1, 0.6f), 0, nullptr);
     if (auto ok = dialog->Menu ? dialog->Menu->FindButton("OK") : nullptr) ok->OKButton = 1;
+    CentreEntryBox(*dialog);
     Game->FixedRateLogic->Init();
     return dialog;
 }
@@ -93,7 +139,8 @@ std::shared_ptr<TDialogTextInput> CreateSaveNameDialog(int cancel, const std::st
 
 std::shared_ptr<TDialogOK> CreateMessageDialog(const std::string& text) {
     auto dialog = TDialogOK::Create(text, PanelPicture("inputlong"), 0, 0, 0);
-    CommonStyle(*dialog, 1);
+    CommonStyle(*dialog, palette::Warning);
+    CentreCaptionAboveMenu(*dialog);
     Game->FixedRateLogic->Init();
     dialog->Start();
     return dialog;
@@ -102,7 +149,8 @@ std::shared_ptr<TDialogOK> CreateMessageDialog(const std::string& text) {
 std::shared_ptr<TDialogYesNo> CreateYesNoDialog(const std::string& text) {
     FlushKeys();
     auto dialog = TDialogYesNo::Create(text, PanelPicture("inputlong"), 0, 0, 0, 1, 50);
-    CommonStyle(*dialog, 0);
+    CommonStyle(*dialog, palette::Text);
+    CentreCaptionAboveMenu(*dialog);
     Game->FixedRateLogic->Init();
     dialog->Start();
     return dialog;

@@ -27,5 +27,10 @@ std::shared_ptr<TDialogTextInput> CreateSaveNameDialog(int cancel, const std::st
 std::shared_ptr<TDialogOK> CreateMessageDialog(const std::string& text);
 std::shared_ptr<TDialogYesNo> CreateYesNoDialog(const std::string& text);
 
+// How much a game dialog darkens everything behind it.
+inline constexpr float DialogDimming = 0.5f;
+// The dialog panels' pictures leave this much transparent margin above the panel.
+inline constexpr int PanelMarginTop = 3;
+
 // Characters a save name may not hold: they would break the file name.
 inline constexpr const char* SaveNameBannedChars = "\"|*\\/:;~?<>";

@@ -37,6 +37,18 @@ class FontBase : public ImageFont {
 public:
     int Height() const override { return ascent_ + descent_; }
 
+    int Ascent() const override { return ascent_; }
+
+    void InkExtent(const std::string& utf8, int& above, int& below) const override {
+        above = below = 0;
+        for (uint32_t cp : detail::DecodeUtf8(utf8)) {
+            const Glyph& g = GlyphFor(cp);
+            if (g.page < 0 || g.rect.h <= 0) continue;
+            above = std::max(above, g.top);
+            below = std::max(below, g.rect.h - g.top);
+        }
+    }
+
     int TextWidth(const std::string& utf8) const override {
         int width = 0;
         for (uint32_t cp : detail::DecodeUtf8(utf8)) width += GlyphFor(cp).advance;
@@ -155,6 +167,10 @@ public:
 
     int Size() const override { return size_; }
 
+    bool HasGlyph(uint32_t codePoint) const override {
+        return codePoint >= 32 && FT_Get_Char_Index(face_, codePoint) != 0;
+    }
+
 protected:
     bool Rasterise(uint32_t cp, Raster& out) const override {
         const bool smooth = (style_ & FONT_SMOOTH) != 0;
@@ -268,6 +284,8 @@ public:
         Preload();
     }
     int Size() const override { return ascent_ + descent_; }
+
+    bool HasGlyph(uint32_t codePoint) const override { return codePoint >= 32 && codePoint <= 126; }
 
 protected:
     bool Rasterise(uint32_t cp, Raster& out) const override {

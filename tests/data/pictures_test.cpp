@@ -23,7 +23,7 @@ const char* const kGraphics[] = {
     "pointer", "paused", "cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo", "bordersumcellhmo",
     "generating", "solving", "music", "sound", "blackback", "input", "inputlong", "sizelabel", "difficultylabel",
     "helpimage", "manager", "endlevelback", "logo", "logosmall", "playoptionsheader", "optionsheader", "helpheader",
-    "highscoresheader", "slider", "marker", "splash"};
+    "highscoresheader", "slider", "marker", "splash", "inputfield"};
 
 // Buttons, from data/menus; the game adds "MO" and (where it may show a
 // pressed picture) "_down".

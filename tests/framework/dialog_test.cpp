@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "controls_support.h"
 #include "framework/audio/channels.h"
@@ -197,10 +201,23 @@ TEST_F(DialogTest, TextInputTakesTypedTextWithinItsLimits) {
     // Space typed a space rather than pressing OK.
     EXPECT_EQ(dialog->Active, 1);
 
+    // Refused characters are refused visibly.
+    EXPECT_GT(dialog->TextInput->RefusedCounter, 0);
+    for (int i = 0; i < 60; ++i) Run(*dialog);
+    EXPECT_EQ(dialog->TextInput->RefusedCounter, 0);
     Type("efghijkl");
     Run(*dialog);
     EXPECT_EQ(dialog->TextInput->Text, "ab cdefghi");  // ten characters, the rest refused
     EXPECT_EQ(dialog->TextInput->CurrentChar, 11);
+    // The player sees the refusal: the text shakes for a moment, then rests.
+    EXPECT_GT(dialog->TextInput->RefusedCounter, 0);
+    float widest = 0;
+    for (int i = 0; i < 60; ++i) {
+        widest = std::max(widest, std::abs(dialog->TextInput->ShakeOffset()));
+        Run(*dialog);
+    }
+    EXPECT_GE(widest, 2.0f);
+    EXPECT_EQ(dialog->TextInput->ShakeOffset(), 0.0f);
 
     for (int i = 0; i < 12; ++i) Key(vk::BACK);
     const int before = typing->plays;
@@ -236,6 +253,19 @@ TEST_F(DialogTest, EmptyEntryIsRefusedUnlessAllowNullAndTheFirstLetterIsUpperCas
     EXPECT_EQ(Run(*dialog), 1);
     EXPECT_EQ(dialog->TextInput->Text, "Anna");
     EXPECT_EQ(Game->BlockKeys, 0);
+    // Every letter with a capital gets it, not only a to z.
+    const std::pair<std::vector<int>, std::string> names[] = {
+        {{0xE9, 'm', 'i', 'l', 'e'}, "\xC3\x89mile"},
+        {{0x142, 'u', 'c', 'j', 'a'}, "\xC5\x81ucja"},
+        {{0x436, 0x435, 0x43D, 0x44F}, "\xD0\x96\xD0\xB5\xD0\xBD\xD1\x8F"}};
+    for (const auto& [typed, confirmed] : names) {
+        auto other = NameDialog(1);
+        other->TextInput->AllowExtendedChars = 1;
+        for (int code : typed) platform::PostEvent({platform::EventKind::KeyChar, code, 0, 0});
+        Key(vk::RETURN);
+        EXPECT_EQ(Run(*other), 1);
+        EXPECT_EQ(other->TextInput->Text, confirmed);
+    }
 
     auto blank = NameDialog(1);
     blank->AllowNull = 1;
@@ -331,12 +361,20 @@ TEST_F(DialogTest, TextEntryRules) {
     input.Manage();
     EXPECT_EQ(input.Text, "ab12");
     input.AllowExtendedChars = 1;
-    for (int code : {0xE9, 127, 0x85, 0x1F600}) platform::PostEvent({platform::EventKind::KeyChar, code, 0, 0});
+    for (int code : {0xE9, 127, 0x85, 0x20AC}) platform::PostEvent({platform::EventKind::KeyChar, code, 0, 0});
     Step();
     input.Manage();
     // Control characters never enter, extended letters do, as UTF-8.
-    EXPECT_EQ(input.Text, "ab12\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(input.Text, "ab12\xC3\xA9\xE2\x82\xAC");
     EXPECT_EQ(input.CurrentChar, 7);
+    input.RefusedCounter = 0;
+    // What the font has no glyph for (an emoji, a Chinese character) would
+    // show as an empty box: it is refused, and the refusal is shown.
+    for (int code : {0x1F600, 0x4E2D}) platform::PostEvent({platform::EventKind::KeyChar, code, 0, 0});
+    Step();
+    input.Manage();
+    EXPECT_EQ(input.Text, "ab12\xC3\xA9\xE2\x82\xAC");
+    EXPECT_GT(input.RefusedCounter, 0);
     Key(vk::BACK);
     Step();
     input.Manage();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <utility>
 
 #include "framework/util/datetime.h"
 #include "framework/util/strings.h"
@@ -65,6 +66,30 @@ TEST(Strings, IntegerReadingRule) {
     EXPECT_EQ(ReadInt("$"), 0);
     EXPECT_EQ(ReadInt("99999999999999999999"), INT_MAX);
     EXPECT_EQ(ReadInt("-99999999999999999999"), INT_MIN);
+}
+
+TEST(Strings, FirstLetterUpperCase) {
+    // The system's Unicode tables and the built-in table agree on every
+    // letter the table covers, so a system without a UTF-8 locale behaves alike.
+    if (UnicodeCaseTablesAvailable()) {
+        int lettersWithCapitals = 0;
+        for (auto [from, to] : {std::pair{0, 0x180}, std::pair{0x370, 0x3D0}, std::pair{0x400, 0x460}})
+            for (int c = from; c < to; ++c) {
+                EXPECT_EQ(UpperCaseLetterByTable(c), UpperCaseLetter(c)) << "U+" << std::hex << c;
+                lettersWithCapitals += UpperCaseLetter(c) != c;
+            }
+        EXPECT_GT(lettersWithCapitals, 200);
+    }
+    EXPECT_EQ(UpperCaseFirstLetter("\xC3\xA9mile"), "\xC3\x89mile");
+    EXPECT_EQ(UpperCaseFirstLetter("\xC3\xBF"), "\xC5\xB8");  // y with diaeresis grows a byte
+    EXPECT_EQ(UpperCaseFirstLetter("\xCF\x89mega"), "\xCE\xA9mega");
+    EXPECT_EQ(UpperCaseFirstLetter("anna"), "Anna");
+    for (const char* unchanged : {"", "Anna", "1st", "\xC3\x9F", "\xE4\xB8\xAD", "\x80x", "\xC3"})
+        EXPECT_EQ(UpperCaseFirstLetter(unchanged), unchanged);
+    EXPECT_EQ(FirstCodePoint("\xF0\x9F\x98\x80!"), 0x1F600);
+    EXPECT_EQ(FirstCodePoint("\xF0\x9F\x98"), -1);
+    EXPECT_EQ(EncodeUtf8(0x20AC), "\xE2\x82\xAC");
+    EXPECT_EQ(EncodeUtf8(0xD800), "");
 }
 
 TEST(DateTime, WeekDayAndFormatting) {

@@ -306,6 +306,46 @@ void PanelPicture(const path& file, int w, int h, double alpha, std::uint32_t se
     c.SavePng(file);
 }
 
+// The well a name is typed into on the dialog panels: a rounded hollow pressed
+// into the ink-blue paper, darker than the panel, lit along its lower lip.
+// The game stretches it to its entry box (30 pixels high for the 20-pixel
+// font) and keeps its 8-pixel corners; it is opaque so that the stretched
+// pieces meet without a seam.
+void InputField(const path& file) {
+    const int w = 96, h = 30;
+    Canvas c(w, h);
+    cairo_t* cr = c.cr();
+    const double x = 0, y = 0, fw = w, fh = h, r = 7;
+    cairo_pattern_t* fill = cairo_pattern_create_linear(0, y, 0, y + fh);
+    cairo_pattern_add_color_stop_rgb(fill, 0, 0.030, 0.050, 0.105);
+    cairo_pattern_add_color_stop_rgb(fill, 1, 0.060, 0.090, 0.170);
+    RoundedRect(cr, x, y, fw, fh, r);
+    cairo_set_source(cr, fill);
+    cairo_fill(cr);
+    cairo_pattern_destroy(fill);
+    // The hollow's upper wall is in shadow.
+    cairo_save(cr);
+    RoundedRect(cr, x, y, fw, fh, r);
+    cairo_clip(cr);
+    cairo_pattern_t* inner = cairo_pattern_create_linear(0, y, 0, y + 6);
+    cairo_pattern_add_color_stop_rgba(inner, 0, 0, 0, 0, 0.45);
+    cairo_pattern_add_color_stop_rgba(inner, 1, 0, 0, 0, 0);
+    cairo_set_source(cr, inner);
+    cairo_paint(cr);
+    cairo_pattern_destroy(inner);
+    cairo_restore(cr);
+    RoundedRect(cr, x + 0.5, y + 0.5, fw - 1, fh - 1, r - 0.5);
+    cairo_set_line_width(cr, 1);
+    SetColor(cr, palette::InkSoft, 0.9);
+    cairo_stroke(cr);
+    // Light catches the lower lip.
+    cairo_move_to(cr, x + r, y + fh - 0.5);
+    cairo_line_to(cr, x + fw - r, y + fh - 0.5);
+    SetColor(cr, palette::Cream, 0.22);
+    cairo_stroke(cr);
+    c.SavePng(file);
+}
+
 // The end-of-puzzle panel: its three buttons (26 pixels high, 10 apart) are
 // centred on the screen, 251 to 349, so its title sits in the top strip.
 void EndLevel(const path& file) {
@@ -599,6 +639,7 @@ int MakeGraphics(const std::filesystem::path& g) {
     // dialogs use the same long panel.
     PanelPicture(g / "input.png", 400, 190, 0.97, 41), count();
     PanelPicture(g / "inputlong.png", 480, 190, 0.97, 42), count();
+    InputField(g / "inputfield.png"), count();
     // Save game manager: eight 34-pixel list rows between the caption and a
     // row of three buttons; the scroll arrows sit at x 616 on its right.
     PanelPicture(g / "manager.png", 520, 440, 0.97, 43), count();

@@ -15,6 +15,13 @@ public:
     virtual int Size() const = 0;
     virtual int Height() const = 0;  // line height in whole pixels
     virtual int TextWidth(const std::string& utf8) const = 0;
+    // Whether the font draws this character itself rather than a stand-in box.
+    virtual bool HasGlyph(uint32_t codePoint) const = 0;
+    // Pixels from the top of a drawn line down to its baseline.
+    virtual int Ascent() const = 0;
+    // How far the inked pixels of the text reach above and below the
+    // baseline; both 0 for text without visible glyphs.
+    virtual void InkExtent(const std::string& utf8, int& above, int& below) const = 0;
 };
 
 // nullptr when the file or data is not a usable font.
