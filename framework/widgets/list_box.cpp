@@ -128,7 +128,8 @@ int VTListBox::Draw() {
                 platform::SetAlpha(alpha);
             }
             DrawTextAligned(text, static_cast<float>(textX), textY, Font->Shadow ? 1 : 0, Centred ? 1 : 0, 1);
-            textY += static_cast<float>(platform::TextHeight(text) + 2 * Gap);
+            // Rows lie where clicks and the selection bar find them.
+            textY += static_cast<float>(LineHeight > 0 ? LineHeight : platform::TextHeight(text) + 2 * Gap);
         }
     }
     TColor::Restore();

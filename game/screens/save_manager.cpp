@@ -2,6 +2,7 @@
 #include "game/screens/save_manager.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "framework/audio/game_sound.h"
 #include "framework/core/game.h"
@@ -9,6 +10,7 @@
 #include "framework/widgets/button.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/list_box.h"
+#include "framework/widgets/pointer.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
@@ -57,9 +59,19 @@ int TSaveGameManager::BoxSize() {
     const float captionBottom = Caption ? Caption->Y + CaptionHeight() : static_cast<float>(y);
     const float menuTop = Menu ? Menu->y : static_cast<float>(y + h);
     const float height = menuTop - captionBottom - static_cast<float>(2 * BoxBorderV);
-    const float top = BoxY != 0 ? static_cast<float>(BoxY) : captionBottom + (menuTop - captionBottom - height) / 2;
-    ListBox->SetCoords(left, top, width, std::max(0.0f, height));
+    ListBox->SetCoords(left, 0, width, std::max(0.0f, height));
+    // Whole rows only: the box shrinks to what its lines fill, and is centred
+    // again at that height.
+    ListBox->CalcLineHeight();
+    const float rounded = ListBox->Box->H;
+    const float top = BoxY != 0 ? static_cast<float>(BoxY) : captionBottom + (menuTop - captionBottom - rounded) / 2;
+    ListBox->Box->Y = std::floor(top);
     return 0;
+}
+
+int TSaveGameManager::VisibleRows() const {
+    if (!ListBox || ListBox->LineHeight <= 0) return VTListBox::LastItemInList + 1;
+    return std::max(1, static_cast<int>(ListBox->Box->H) / ListBox->LineHeight);
 }
 
 int TSaveGameManager::MenuArrowCreate() {
@@ -94,8 +106,22 @@ int TSaveGameManager::FillList() {
 
 void TSaveGameManager::ResetWindow() {
     ListBox->StartList = 0;
-    ListBox->EndList = std::min(VTListBox::LastItemInList, static_cast<int>(ListBox->Strings.size()) - 1);
+    ListBox->EndList = std::min(VisibleRows() - 1, static_cast<int>(ListBox->Strings.size()) - 1);
     if (ListBox->EndList < 0) ListBox->EndList = 0;
+}
+
+void TSaveGameManager::MoveWindow(int rows) {
+    const int last = static_cast<int>(ListBox->Strings.size()) - 1;
+    while (rows < 0 && ListBox->StartList > 0) {
+        --ListBox->StartList;
+        --ListBox->EndList;
+        ++rows;
+    }
+    while (rows > 0 && ListBox->EndList < last) {
+        ++ListBox->StartList;
+        ++ListBox->EndList;
+        --rows;
+    }
 }
 
 int TSaveGameManager::Start() {
@@ -103,6 +129,7 @@ int TSaveGameManager::Start() {
     BoxSize();
     MenuArrowCreate();
     ResetWindow();
+    LastMouseZ = Game && Game->Mouse ? Game->Mouse->z : 0;
     return 0;
 }
 
@@ -172,16 +199,33 @@ int TSaveGameManager::Manage() {
         return -1;
     }
     if (Menu->Clicked("Delete")) DeleteSaveGameCheck();
-    const int last = static_cast<int>(ListBox->Strings.size()) - 1;
-    if (MenuArrowUp->Clicked("Up") && ListBox->StartList > 0) {
-        --ListBox->StartList;
-        --ListBox->EndList;
-    }
-    if (MenuArrowDown->Clicked("Down") && ListBox->EndList < last) {
-        ++ListBox->StartList;
-        ++ListBox->EndList;
+    if (MenuArrowUp->Clicked("Up")) MoveWindow(-1);
+    if (MenuArrowDown->Clicked("Down")) MoveWindow(1);
+    // The wheel scrolls a row per notch, as lists elsewhere do.
+    if (Game && Game->Mouse && Game->Mouse->z != LastMouseZ) {
+        MoveWindow(LastMouseZ - Game->Mouse->z);
+        LastMouseZ = Game->Mouse->z;
     }
     return 0;
+}
+
+int TSaveGameManager::DrawPositionBar() {
+    const int count = static_cast<int>(ListBox->Strings.size());
+    const int shown = ListBox->EndList - ListBox->StartList + 1;
+    if (count <= shown || count <= 0) return 0;
+    const auto& box = *ListBox->Box;
+    const float trackX = box.X + box.W - PositionBarWidth - 3, trackY = box.Y + 3, trackH = box.H - 6;
+    const float top = trackY + trackH * static_cast<float>(ListBox->StartList) / static_cast<float>(count);
+    const float height = std::max(6.0f, trackH * static_cast<float>(shown) / static_cast<float>(count));
+    platform::SetBlend(platform::ALPHABLEND);
+    platform::SetColor(0, 0, 0);
+    platform::SetAlpha(0.25f * Alpha);
+    platform::DrawRect(trackX + OffsetX, trackY + OffsetY, PositionBarWidth, trackH);
+    platform::SetColor(255, 255, 255);
+    platform::SetAlpha(0.55f * Alpha);
+    platform::DrawRect(trackX + OffsetX, std::min(top, trackY + trackH - height) + OffsetY, PositionBarWidth, height);
+    platform::SetAlpha(1.0f);
+    return 1;
 }
 
 int TSaveGameManager::Draw() {
@@ -197,10 +241,14 @@ int TSaveGameManager::Draw() {
     if (Active && DimWhenActive) dim();
     TDialog::Draw();
     ListBox->Draw();
+    DrawPositionBar();
     MenuArrowUp->Draw(OffsetX, OffsetY);
     MenuArrowDown->Draw(OffsetX, OffsetY);
+    // A question or message that darkens what lies behind it by itself needs
+    // no second layer from here.
+    const bool dimsItself = (DialogOK && DialogOK->DimBackground > 0) || (DialogYesNo && DialogYesNo->DimBackground > 0);
     if (DimWhenShowingDialogs || DialogOK || DialogYesNo) {
-        if (DialogOK || DialogYesNo) dim();
+        if ((DialogOK || DialogYesNo) && !dimsItself) dim();
         if (DialogOK) DialogOK->Draw();
         if (DialogYesNo) DialogYesNo->Draw();
     }

@@ -29,6 +29,9 @@ public:
     std::shared_ptr<TMenu> MenuArrowUp;
     std::shared_ptr<TMenu> MenuArrowDown;
     int NavButtonsXPosition = -1;
+    // The thin bar at the list's right edge that shows where the visible rows lie.
+    static constexpr float PositionBarWidth = 4;
+    int LastMouseZ = 0;
 
     static std::shared_ptr<TSaveGameManager> Create(const std::string& caption,
                                                     std::shared_ptr<platform::Image> background, int flag, int x,
@@ -48,6 +51,13 @@ public:
     int Manage() override;
     int Draw() override;
     int Kill() override;
+
+    // As many rows as the list box holds whole.
+    int VisibleRows() const;
+    // Moves the visible rows by that many, within the list.
+    void MoveWindow(int rows);
+    // Drawn only while the list is longer than the rows shown.
+    int DrawPositionBar();
 
 private:
     void ResetWindow();
