@@ -14,6 +14,9 @@
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
 #include "game/screens/menus.h"
+#include "game/screens/palette.h"
+#include "framework/archive/pak_manager.h"
+#include "tallyfold/platform/font.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "game/screens/widgets.h"
@@ -160,10 +163,50 @@ int THighScoreScreen::Logic() {
     return 0;
 }
 
+void THighScoreScreen::ChooseTableFont() {
+    if (TableFont) return;
+    TableFont = Font34;
+    TableTextDY = 0;
+    // Letters that reach furthest up and down, and the table's own texts.
+    const std::string sample = "AbdfghjklpqtyQ0123456789:" + Text("Name") + Text("Difficulty") + Text("Time");
+    auto fits = [&](const std::shared_ptr<platform::ImageFont>& font, int& above, int& below) {
+        font->InkExtent(sample, above, below);
+        return above + below <= RowHeight - 1;
+    };
+    int above = 0, below = 0;
+    // The 34-pixel font, or where its letters are taller than a row the
+    // largest size whose letters fit one, so no descender meets the row below.
+    if (TableFont && !fits(TableFont, above, below)) {
+        // Ink scales with the size: start just above where it should fit.
+        const int guess = 34 * (RowHeight - 1) / std::max(1, above + below) + 1;
+        for (int size = std::min(33, guess); size >= 12 && PakManager; --size) {
+            auto font = PakManager->GetImageFont("calibri.ttf", size, platform::FONT_SMOOTH);
+            if (font && fits(font, above, below)) {
+                TableFont = font;
+                break;
+            }
+        }
+    }
+    if (!TableFont) return;
+    TableFont->InkExtent(sample, above, below);
+    // The ink sits in the middle of its row, the spare pixel below it.
+    const int spare = std::max(0, RowHeight - above - below);
+    TableTextDY = spare / 2 + above - TableFont->Ascent();
+}
+
+THighScoreScreen::Rect THighScoreScreen::TableArea() {
+    auto back = ScreenPicture("blackback");
+    const int bw = back && back->image ? back->image->Width() : 720;
+    const int bh = back && back->image ? back->image->Height() : 400;
+    // The panel inside the picture, less its rim.
+    return {400 - bw / 2 + PanelInset, 284 - bh / 2 + PanelInset, bw - 2 * PanelInset, bh - 2 * PanelInset - 7};
+}
+
 int THighScoreScreen::Draw() {
     platform::Cls();
     DrawBackground(*this, x, y);
-    platform::SetImageFont(Font34);
+    ChooseTableFont();
+    platform::SetImageFont(TableFont ? TableFont : Font34);
 
     auto back = ScreenPicture("blackback");
     back->image->MidHandle();
@@ -172,29 +215,38 @@ int THighScoreScreen::Draw() {
     if (Menu) Menu->Draw(0, 0);
     if (SizeMenu) SizeMenu->Draw(0, 0);
 
-    const auto titleY = static_cast<float>(StartY - 30);
-    platform::SetColor(255, 255, 0);
+    const auto dy = static_cast<float>(TableTextDY);
+    const auto titleY = static_cast<float>(StartY - 30) + dy;
+    platform::SetColor(palette::Heading.R, palette::Heading.G, palette::Heading.B);
     DrawTextLeft(Text("Name"), static_cast<float>(col1), titleY, 0, 1);
     DrawTextRight(Text("Difficulty"), static_cast<float>(col2), titleY, 0, 1);
     DrawTextRight(Text("Time"), static_cast<float>(col3), titleY, 0, 1);
 
+    // Rows on their way in stay inside the panel instead of crossing its rim.
+    int vx, vy, vw, vh;
+    platform::GetViewport(vx, vy, vw, vh);
+    const Rect area = TableArea();
+    platform::SetViewport(area.x, area.y, area.w, area.h);
     if (SlideLines)
         for (const auto& line : SlideLines->Items) {
             const auto entry = std::static_pointer_cast<TKakuroHighScore>(line->AttachedObject);
             if (!entry) continue;
             const float rowX = line->GetX();
-            const auto rowY = static_cast<float>(static_cast<int>(line->GetY()));
+            const auto rowY = static_cast<float>(static_cast<int>(line->GetY())) + dy;
             // Green as the row lands, white by the end of the hold.
             if (line->Active && line->CurrentPhase == 2) {
                 const float r = line->GetRatio();
-                platform::SetColor(static_cast<int>(255 - 155 * r), 255, static_cast<int>(255 - 255 * r));
+                const auto mix = [r](int from, int to) { return static_cast<int>(to + (from - to) * r); };
+                platform::SetColor(mix(palette::Landed.R, palette::Text.R), mix(palette::Landed.G, palette::Text.G),
+                                   mix(palette::Landed.B, palette::Text.B));
             } else {
-                platform::SetColor(255, 255, 255);
+                platform::SetColor(palette::Text.R, palette::Text.G, palette::Text.B);
             }
             DrawTextLeft(entry->name, rowX, rowY, 0, 1);
             DrawTextRight(DifficultyName(entry->difficulty), rowX + static_cast<float>(col2 - col1), rowY, 0, 1);
             DrawTextRight(FormatMinutesSeconds(entry->time), rowX + static_cast<float>(col3 - col1), rowY, 0, 1);
         }
+    platform::SetViewport(vx, vy, vw, vh);
     TColor::Restore();
 
     if (ClearHighscore) ClearHighscore->Draw();

@@ -6,6 +6,9 @@
 
 #include "framework/screens/screen.h"
 
+namespace platform {
+class ImageFont;
+}
 class TDialogYesNo;
 class TGameImage;
 class TKakuroHighScoreList;
@@ -34,7 +37,14 @@ public:
     // change until it is let go.
     int EscapeHeldAfterInput = 0;
 
+    // The font of the column titles and rows, and where its text is drawn
+    // relative to a row's top so that the letters sit inside the row.
+    std::shared_ptr<platform::ImageFont> TableFont;
+    int TableTextDY = 0;
+
     static constexpr int RowHeight = 25;
+    // The rim of the "blackback" panel that rows do not cross.
+    static constexpr int PanelInset = 6;
     static constexpr int RowDelayMs = 30;
     static constexpr int SlideMs = 600;
     static constexpr int HoldMs = 500;
@@ -51,6 +61,13 @@ public:
     // The shown table's size button wears its highlighted picture, so the
     // player can tell which board size the times are for.
     virtual int MarkShownSize();
+
+    virtual void ChooseTableFont();
+    struct Rect {
+        int x, y, w, h;
+    };
+    // Where rows may be seen: inside the panel.
+    static Rect TableArea();
 
     // The table behind a size button ("6x6" ... "14x14", any letter case); nullptr for another name.
     static std::shared_ptr<TKakuroHighScoreList> TableForSize(const std::string& name);
