@@ -301,7 +301,7 @@ int TGameScreen::Start() {
 
     MainMenu = NewMenu(10);
     for (const char* name : {"pause", "savegame", "newpuzzle", "restartpuzzle", "backtomenu"})
-        MainMenu->AddQuick(name, name);
+        MainMenu->AddQuickAuto(name, name);
     MainMenu->SetX(27);
     MainMenu->SetY(100);
     PuzzleMenu = NewMenu(10);
@@ -457,15 +457,40 @@ void TGameScreen::SelectNumbers() {
     for (int d = 1; d <= 9; ++d)
         if (NumberMenu->Clicked(std::to_string(d)) || HeldDown('0' + d) || HeldDown(vk::NUMPAD0 + d))
             select(d, NumberMenu);
-    if (NumberMenu->Clicked("10") || CustomNumberMenu->Clicked("10") || HeldDown('X')) select(10, visible());
+    // The clue tool exists only while a puzzle is typed in; in play its key
+    // would pick a tool that no button shows and no click can use.
+    if (NumberMenu->Clicked("10") || CustomNumberMenu->Clicked("10") || (custom && HeldDown('X')))
+        select(10, visible());
 
     const int z = Game->Mouse->z;
     if (z != LastMouseZ) {
-        int step = z < LastMouseZ ? 1 : -1;
-        Board.SelectedNumber = WheelStep(Board.SelectedNumber, step, custom);
+        // One step for every notch the wheel turned, however many arrive at once.
+        const int step = z < LastMouseZ ? 1 : -1;
+        for (int notches = std::abs(z - LastMouseZ); notches > 0; --notches)
+            Board.SelectedNumber = WheelStep(Board.SelectedNumber, step, custom);
         LastMouseZ = z;
         RadioSelect(visible(), std::to_string(Board.SelectedNumber), 0);
     }
+}
+
+std::string KeepBelowPaper(const std::string& message, const std::shared_ptr<platform::ImageFont>& font) {
+    auto lines = SplitLines(message);
+    // Lines grow upwards from the bottom one; those whose top stays below the paper.
+    const int room = (HelpLineY - (PaperSheet.y + PaperSheet.h)) / HelpLineGap + 1;
+    if (static_cast<int>(lines.size()) <= room) return message;
+    // The lines after the first are joined and wrapped again across the
+    // screen's whole width, which the paper above leaves free.
+    std::string body;
+    for (size_t i = 1; i < lines.size(); ++i) {
+        if (!body.empty() && body.back() != ' ') body += ' ';
+        body += lines[i];
+    }
+    platform::SetImageFont(font);
+    const auto wrapped = WordWrapLines({body}, HelpLineWidth, nullptr, 1.0f);
+    if (static_cast<int>(wrapped.size()) + 1 >= static_cast<int>(lines.size())) return message;
+    std::string text = lines[0];
+    for (const auto& line : wrapped) text += "\r\n" + line;
+    return text;
 }
 
 void FireworkInk(int& r, int& g, int& b) {
@@ -545,6 +570,11 @@ int TGameScreen::Logic() {
     }
     ManageDialogs();
     const int completed = Puzzle.PuzzleCompleted;
+    // A solved puzzle has nothing left to save: its button says so.
+    if (auto save = MainMenu->FindButton("savegame")) {
+        save->Disabled = completed && save->ImageDisabled ? 1 : 0;
+        save->ClickDisabled = 0;
+    }
 
     if (!completed && !ShowingInput) {
         Board.HoverCellX = Board.HoverCellY = -1;
@@ -671,7 +701,7 @@ int TGameScreen::Draw() {
     if (!Game->Paused && !Game->Suspended) CellList->Draw(ShowingInput ? 0 : 1);
     if (Puzzle.RevealCellMode) Board.Message = Text("Click Contents Message");
     if (Puzzle.PuzzleCompleted) Board.Message = Text("Finished Puzzle Message");
-    DrawMessage(Board.Message, -1, 565, Font25, 1, 1, 1, 0);
+    DrawMessage(KeepBelowPaper(Board.Message, Font25), -1, 565, Font25, 1, 1, 1, 0);
 
     if (!Puzzle.CustomMode && Options.ShowTimer) {
         platform::SetColor(255, 255, 255);

@@ -17,6 +17,7 @@ class TParticleList;
 class TSprite;
 namespace platform {
 class Channel;
+class ImageFont;
 }
 
 // Dims whichever screen owns it, shows "generating" or "solving", and does the
@@ -132,6 +133,14 @@ inline constexpr PaperRect PaperSheet{212, 24, 480, 480};
 void DrawFireworks(TParticleList& list);
 // The ink a spark of colour (r, g, b) becomes on the paper.
 void FireworkInk(int& r, int& g, int& b);
+
+// The play screen's help line: its last line's top, the distance between its
+// lines, and the width it may fill.
+inline constexpr int HelpLineY = 565, HelpLineGap = 25, HelpLineWidth = 760;
+// A help text laid out so that it stays on the dark ground below the paper
+// (white on cream cannot be read): lines after the first are wrapped across
+// the whole width when there are too many of them. Measured in that font.
+std::string KeepBelowPaper(const std::string& message, const std::shared_ptr<platform::ImageFont>& font);
 
 std::string SizeName(int width);
 std::string DifficultyButtonName(int difficulty);

@@ -28,6 +28,8 @@
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "scratch_dir.h"
+#include "framework/widgets/font.h"
+#include "tallyfold/platform/font.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
@@ -110,6 +112,17 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     platform::PostEvent({platform::EventKind::MouseWheel, 1, 0, 0});
     Ticks(1);
     EXPECT_EQ(Board.SelectedNumber, 9);
+    // A fast turn reports several notches at once: one step each.
+    platform::PostEvent({platform::EventKind::MouseWheel, -3, 0, 0});
+    Ticks(1);
+    EXPECT_EQ(Board.SelectedNumber, 2);
+    platform::PostEvent({platform::EventKind::MouseWheel, 12, 0, 0});
+    Ticks(1);
+    EXPECT_EQ(Board.SelectedNumber, 0);
+    // The clue tool's key means nothing while playing.
+    Press('X');
+    Ticks(3);
+    EXPECT_EQ(Board.SelectedNumber, 0);
 
     // A pencil mark by right click.
     auto first = whites.front();
@@ -180,6 +193,45 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     EXPECT_EQ(GameScreen->endLevelMenu->Show, 1);
     Ticks(400);
     Frame("completed");
+    // Nothing is left to save: the button shows it and a click opens nothing.
+    auto save = GameScreen->MainMenu->FindButton("savegame");
+    ASSERT_TRUE(save);
+    EXPECT_EQ(save->Disabled, 1);
+    ClickButton(GameScreen->MainMenu, "savegame");
+    EXPECT_FALSE(GameScreen->SaveGameNameInput);
+}
+
+TEST_F(Playthrough, CombinationsOfTheLongestListsStayBelowThePaper) {
+    const auto font = Font25;
+    ASSERT_TRUE(font);
+    const std::string header = GameText->FindString("Possible Combinations Field");
+    // Every run length and clue whose combinations fill more lines than fit.
+    int longLists = 0;
+    for (int length = 1; length <= 9; ++length)
+        for (int sum = 1; sum <= 45; ++sum) {
+            std::vector<std::string> entries;
+            for (const auto& entry : PossibleNumbers[length - 1][sum - 1])
+                if (!entry.empty()) entries.push_back(entry);
+            if (entries.size() <= 10) continue;
+            ++longLists;
+            std::string text = header;
+            for (size_t k = 0; k < entries.size(); ++k) {
+                if (k % 5 == 0) text += "\r\n";
+                for (size_t c = 0; c < entries[k].size(); ++c) text += (c ? "+" : "") + entries[k].substr(c, 1);
+                if (k + 1 < entries.size()) text += ", ";
+            }
+            const auto shown = KeepBelowPaper(text, font);
+            const auto lines = SplitLines(shown);
+            ASSERT_LE(lines.size(), 3u) << shown;
+            for (const auto& line : lines) EXPECT_LE(font->TextWidth(line), HelpLineWidth) << line;
+            // Nothing lost, nothing added: the same entries in the same order.
+            std::string before = text, after = shown;
+            for (auto* t : {&before, &after}) std::erase_if(*t, [](char c) { return c == ' ' || c == '\r' || c == '\n'; });
+            EXPECT_EQ(after, before);
+        }
+    EXPECT_GT(longLists, 0);
+    // What fits is left as it is.
+    EXPECT_EQ(KeepBelowPaper(header + "\r\n1+4, 2+3", font), header + "\r\n1+4, 2+3");
 }
 
 TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {

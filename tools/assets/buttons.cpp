@@ -1,6 +1,7 @@
 // Every button picture. A button is a paper tab with its caption printed in
-// ink; the game adds "MO" (pointer over it), "_down" (pressed) and, for radio
-// and toggle buttons, "On" and "OnMO" (lit) to the name.
+// ink; the game adds "MO" (pointer over it), "_down" (pressed), for radio and
+// toggle buttons "On" and "OnMO" (lit), and for buttons that can be out of
+// use "_disabled" to the name.
 //
 // Sizes follow the places the screens put them:
 //  - title column: five 54-pixel buttons with 10 pixels between them, centred
@@ -37,6 +38,8 @@ struct Button {
     Kind kind;
     double px;
     Icon icon = Icon::None;
+    // Can be out of use (a picture "_disabled" is made).
+    bool disables = false;
 };
 
 constexpr int kTitleW = 250, kTitleH = 54;
@@ -70,7 +73,8 @@ std::vector<Button> AllButtons() {
     for (int n = 1; n <= 9; ++n) b.push_back({std::to_string(n), kNumber, kNumber, std::to_string(n), Kind::Radio, 25});
     b.push_back({"10", kNumber, kNumber, "", Kind::Radio, 25, Icon::Clue});
     b.push_back({"pause", kSmallW, kSmallH, "Pause", Kind::Plain, 16});
-    b.push_back({"savegame", kSmallW, kSmallH, "Save Game", Kind::Plain, 16});
+    // Nothing is left to save once the puzzle is solved.
+    b.push_back({"savegame", kSmallW, kSmallH, "Save Game", Kind::Plain, 16, Icon::None, true});
     b.push_back({"newpuzzle", kSmallW, kSmallH, "New Puzzle", Kind::Plain, 16});
     b.push_back({"restartpuzzle", kSmallW, kSmallH, "Restart Puzzle", Kind::Plain, 16});
     b.push_back({"backtomenu", kSmallW, kSmallH, "Back to Menu", Kind::Plain, 16});
@@ -194,7 +198,8 @@ void Paint(const Button& b, TabState state, const std::filesystem::path& file, s
     const TabGeometry g = PaintTab(canvas, TabFor(b.w, b.h), state, seed);
     const double cx = g.x + g.w / 2, cy = g.y + g.h / 2;
     const bool lit = state == TabState::On || state == TabState::OnOver;
-    SetColor(cr, palette::Ink);
+    const Rgb ink = state == TabState::Disabled ? palette::Muted : palette::Ink;
+    SetColor(cr, ink);
     switch (b.icon) {
     case Icon::Eraser: DrawEraser(cr, cx, cy - 1, g.h * 0.7); break;
     case Icon::Clue: DrawClueIcon(cr, cx, cy, g.h * 0.7); break;
@@ -207,11 +212,11 @@ void Paint(const Button& b, TabState state, const std::filesystem::path& file, s
             DrawCheckbox(cr, bx, cy, box, lit);
             const double tx = bx + box + std::round(g.h * 0.34);
             FitFont(cr, Face::Bold, b.px, b.label, g.x + g.w - g.fold - tx - 2);
-            SetColor(cr, palette::Ink);
+            SetColor(cr, ink);
             DrawText(cr, b.label, tx, cy + CapHeight(cr) / 2);
         } else {
             FitFont(cr, Face::Bold, b.px, b.label, g.w - 2 * g.fold);
-            SetColor(cr, palette::Ink);
+            SetColor(cr, ink);
             DrawTextCentred(cr, b.label, cx, cy);
         }
         break;
@@ -235,6 +240,7 @@ int MakeButtons(const std::filesystem::path& menus) {
         save("", TabState::Normal);
         save("MO", TabState::Over);
         save("_down", TabState::Down);
+        if (b.disables) save("_disabled", TabState::Disabled);
         if (b.kind != Kind::Plain) {
             save("On", TabState::On);
             save("OnMO", TabState::OnOver);

@@ -21,6 +21,8 @@ TabColours ColoursFor(TabState state) {
     case TabState::Down: return {rgb(214, 202, 180), rgb(230, 220, 200), Ink, 0.0};
     case TabState::On: return {rgb(252, 186, 88), rgb(234, 142, 42), Ink, 0.0};
     case TabState::OnOver: return {rgb(255, 214, 134), rgb(250, 172, 70), CreamBright, 1.0};
+    // Out of use: greyed paper, pressed flat like a sheet nobody reaches for.
+    case TabState::Disabled: return {rgb(200, 194, 184), rgb(184, 177, 165), Ink, 0.0};
     }
     return {};
 }
@@ -46,6 +48,7 @@ TabGeometry PaintTab(Canvas& canvas, TabGeometry g, TabState state, std::uint32_
     cairo_t* cr = canvas.cr();
     const bool small = g.h <= 24;
     double shadowAlpha = 0.5;
+    if (state == TabState::Disabled) shadowAlpha = 0.25;
     if (state == TabState::Down) {
         // Pressed: the sheet is pushed flat onto the table, so it drops and
         // its shadow all but disappears.

@@ -9,7 +9,7 @@
 
 namespace assets {
 
-enum class TabState { Normal, Over, Down, On, OnOver };
+enum class TabState { Normal, Over, Down, On, OnOver, Disabled };
 
 struct TabGeometry {
     double x, y, w, h;  // the tab itself, inside the picture's shadow margins
