@@ -9,6 +9,7 @@
 #include "framework/core/game.h"
 #include "framework/core/input.h"
 #include "framework/paths/errors.h"
+#include "framework/paths/paths.h"
 #include "framework/screens/screen.h"
 #include "framework/settings/ini_file.h"
 #include "framework/text/game_text.h"
@@ -30,6 +31,9 @@ void StartUp() {
     // Defaults that the settings file overrides.
     Game->MusicSetVolume(50, 0);
     Game->SoundSetVolume(50, 0);
+    // Absolute, so that the player's working folder stays theirs and the
+    // game runs alike from a build tree and from an installed prefix.
+    Game->DataFolder = FindDataFolder(platform::AppDir());
     Game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
     // Before Init, so that Init reads the restored settings after a crash.
     Game->CheckGoodExit();
@@ -43,7 +47,7 @@ void StartUp() {
     Game->MusicFadeIn = 0.0f;
     Game->PauseOnLossOfFullScreenFocus = 1;
     GameText = TGameText::Create("gametext.txt");
-    ResourcePath = Game->DataPrefix + "data/resources/";
+    ResourcePath = Game->DataPrefix + Game->DataFolder + "resources/";
     if (platform::FileType(ResourcePath + "data.pak") != platform::FILETYPE_FILE)
         ShowError(GameText->FindString("Data Pak Error"), 1);
     PakManager = TPakFileManager::Create(ResourcePath, ".pak");
@@ -72,11 +76,10 @@ void StartUp() {
 }  // namespace
 
 int main() {
-    // data/ sits beside the program file, whatever folder it was started from.
-    platform::ChangeDir(platform::AppDir());
     if (!platform::AcquireInstanceLock("Tallyfold")) return 0;
     platform::InstallTerminationSignals();
     platform::SetAppTitle("Tallyfold");
+    platform::SetAppId(TALLYFOLD_APP_ID);
     ScreenWidth = 800;
     ScreenHeight = 600;
     platform::SeedRnd(platform::MilliSecs());

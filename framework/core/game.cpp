@@ -65,9 +65,9 @@ int TGame::Init(int soundDriverChoice, int /*unused*/) {
     IniFill();
     Checkpoint = 5;
     if (platform::FileType(Ini->FileName + ".ini") != platform::FILETYPE_FILE &&
-        platform::FileType(DataPrefix + "data/default.ini") == platform::FILETYPE_FILE) {
+        platform::FileType(DataPrefix + DataFolder + "default.ini") == platform::FILETYPE_FILE) {
         Checkpoint = 5001;
-        platform::CopyFile(DataPrefix + "data/default.ini", Ini->FileName + ".ini");
+        platform::CopyFile(DataPrefix + DataFolder + "default.ini", Ini->FileName + ".ini");
     }
     Checkpoint = 5002;
     Ini->Load();
@@ -219,7 +219,7 @@ int TGame::GraphicsCreate() {
         GameRefreshRate = display.WindowRefreshRate();
     }
     Checkpoint = 138;
-    display.SetWindowIcon();
+    display.SetWindowIcon(ImagePath + "icon.png");
     Checkpoint = 139;
     return 0;
 }

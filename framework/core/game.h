@@ -84,6 +84,9 @@ public:
     int UseCorrectPath = 1;
     std::string SubPath = "MossbrookGames/My Game/";
     std::string DataPrefix;
+    // The data tree below DataPrefix: "data/" beside the program, or the
+    // installed share folder that start-up finds (FindDataFolder).
+    std::string DataFolder = "data/";
     std::string ImagePath, SoundPath, MusicPath, SpeechPath, MenuPath, ProfilePath, TextPath, LevelsPath;
     int Sound = 1, Music = 1, Speech = 1;
     int SoundVolume = 100, MusicVolume = 100;

@@ -38,6 +38,15 @@ std::string ReleaseAppFile(const std::string& appFile) {
 
 std::string ReleaseAppFile() { return ReleaseAppFile(platform::AppFile()); }
 
+std::string FindDataFolder(const std::string& programFolder) {
+    if (programFolder.empty()) return "data/";
+    const std::string beside = EnsureTrailingSlash(programFolder) + "data/";
+    const std::string installed = EnsureTrailingSlash(platform::RealPath(programFolder + "/../share/tallyfold"));
+    for (const std::string& folder : {beside, installed})
+        if (platform::FileType(folder) == platform::FILETYPE_DIR) return folder;
+    return beside;
+}
+
 std::string SettingsFileName(int useCorrectPath, const std::string& subPath) {
     std::string program = ReleaseAppFile();
     return useCorrectPath ? subPath + platform::StripAll(program) : platform::StripExt(program);
@@ -70,14 +79,15 @@ int TGame::PrepareSharedFolder() {
 }
 
 int TGame::SetDefaultPaths() {
-    SetImagePath(DataPrefix + "data/graphics");
-    SetSoundPath(DataPrefix + "data/sound");
-    SetMusicPath(DataPrefix + "data/music");
-    SetSpeechPath(DataPrefix + "data/speech");
-    SetMenuPath(DataPrefix + "data/menus");
-    SetTextPath(DataPrefix + "data/text");
-    SetLevelsPath(DataPrefix + "data/levels");
-    SetProfilePath(UseCorrectPath ? std::string("profiles") : DataPrefix + "data/profiles");
+    const std::string data = DataPrefix + DataFolder;
+    SetImagePath(data + "graphics");
+    SetSoundPath(data + "sound");
+    SetMusicPath(data + "music");
+    SetSpeechPath(data + "speech");
+    SetMenuPath(data + "menus");
+    SetTextPath(data + "text");
+    SetLevelsPath(data + "levels");
+    SetProfilePath(UseCorrectPath ? std::string("profiles") : data + "profiles");
     return 0;
 }
 

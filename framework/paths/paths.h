@@ -20,6 +20,13 @@ int GiveFolderFullAccess(const std::string& path);
 std::string ReleaseAppFile(const std::string& appFile);
 std::string ReleaseAppFile();
 
+// The game's data tree, ending in "/": "data/" beside the program (a build
+// tree or a copy carried around with its data), else "../share/tallyfold/"
+// from the program's folder (an installed game). The first that exists wins.
+// With neither, the place beside the program, so that what is missing is
+// named there; with no program folder at all, "data/" in the current folder.
+std::string FindDataFolder(const std::string& programFolder);
+
 // The framework settings file without ".ini": in the shared data folder under
 // the program's name, or beside the program when the shared folder is not used.
 std::string SettingsFileName(int useCorrectPath, const std::string& subPath);

@@ -57,7 +57,7 @@ int Checked(Check check, int value) {
 }
 
 std::string MarkerPath(const TGame& game, const std::string& name) {
-    return game.UseCorrectPath ? game.SubPath + name : game.DataPrefix + "data/" + name;
+    return game.UseCorrectPath ? game.SubPath + name : game.DataPrefix + game.DataFolder + name;
 }
 
 // The marker exists and is ours to change.
@@ -117,7 +117,7 @@ int TGame::CheckGoodExit() {
         const std::string settings = SettingsFileName(UseCorrectPath, SubPath) + ".ini";
         const std::string keep = ReadIniValue(settings, "profile name");
         platform::DeleteFile(settings);
-        if (!CopyIniWithValue(DataPrefix + "data/default.ini", settings, "profile name", keep) && !keep.empty()) {
+        if (!CopyIniWithValue(DataPrefix + DataFolder + "default.ini", settings, "profile name", keep) && !keep.empty()) {
             // Without the shipped defaults the start-up writes the built-in ones;
             // the player's profile name is all that needs to survive.
             platform::SaveFileAtomic(settings, "PROFILE NAME=" + keep + "\r\n");

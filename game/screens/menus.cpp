@@ -24,7 +24,8 @@ std::shared_ptr<THelpScreen> HelpScreen;
 std::shared_ptr<THighScoreScreen> HighScoreScreen;
 
 namespace {
-constexpr const char* VersionNumber = "3.62";
+// The title shows the version the package and the AppStream file carry.
+constexpr const char* VersionNumber = TALLYFOLD_VERSION;
 
 std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
 }  // namespace

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "internal.h"
+#include "tallyfold/platform/image.h"
+#include "tallyfold/platform/stream.h"
 #include "tallyfold/platform/system.h"
 
 namespace platform {
@@ -22,26 +24,6 @@ bool IsHeadlessDriver(const char* name) {
     return name && (std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0);
 }
 
-// A small icon drawn here rather than shipped: a 4 x 4 board of white cells
-// with one black clue cell, so the window is recognisable in a task bar.
-SDL_Surface* MakeIcon() {
-    const int size = 32;
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ARGB8888);
-    if (!s) return nullptr;
-    auto* px = static_cast<uint32_t*>(s->pixels);
-    const int pitch = s->pitch / 4;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            bool line = (x % 8 == 0) || (y % 8 == 0) || x == size - 1 || y == size - 1;
-            bool clue = x < 8 && y < 8;
-            uint32_t c = line ? 0xFF202020u : (clue ? 0xFF303040u : 0xFFF4F4F0u);
-            if (clue && !line && x - y == 0) c = 0xFFC0C0C0u;
-            px[y * pitch + x] = c;
-        }
-    }
-    return s;
-}
-
 }  // namespace
 
 DrawState& State() { return g_state; }
@@ -55,6 +37,15 @@ bool EnsureVideo() {
     if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
     // SIGINT and SIGTERM are ours (InstallTerminationSignals), not SDL's.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The window's class (X11) and app id (Wayland) must be the name of the
+    // program's desktop entry, or the desktop shows the window apart from its
+    // launcher and without its icon. SDL 2.26 reads the class from the
+    // environment when video starts; later versions read the hint. A class
+    // the user set by hand is left alone.
+    if (const std::string id = AppId(); !id.empty()) {
+        SDL_setenv("SDL_VIDEO_X11_WMCLASS", id.c_str(), 0);
+        SDL_SetHint("SDL_APP_ID", id.c_str());
+    }
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -140,7 +131,6 @@ public:
         timedRate_ = (!fullScreen_ && hz > 0) ? hz : 0;
         timedStarted_ = false;
         ApplyViewport();
-        SetWindowIcon();
         if (fullScreen_) MoveMouseLogical(w / 2, h / 2);
         return true;
     }
@@ -225,12 +215,18 @@ public:
         return (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
     }
 
-    void SetWindowIcon() override {
+    void SetWindowIcon(const std::string& file) override {
         if (!window_) return;
-        if (SDL_Surface* icon = detail::MakeIcon()) {
-            SDL_SetWindowIcon(window_, icon);
-            SDL_FreeSurface(icon);
-        }
+        // Without its picture the window keeps the icon the desktop finds
+        // for its class; that is no reason to stop the game.
+        auto bytes = LoadBytes(file);
+        auto pixmap = bytes ? detail::DecodePixmap(bytes->data(), bytes->size()) : nullptr;
+        if (!pixmap || pixmap->Width() > 1024 || pixmap->Height() > 1024) return;
+        SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixmap->Pixels(), pixmap->Width(), pixmap->Height(),
+                                                               32, pixmap->Width() * 4, SDL_PIXELFORMAT_ARGB8888);
+        if (!icon) return;
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
     }
 
     bool IsFullScreen() override { return fullScreen_; }

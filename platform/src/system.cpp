@@ -36,6 +36,7 @@ std::function<void(int)> g_delay;
 std::function<void(const std::string&, bool)> g_notify;
 std::mt19937 g_rng(0x7A11F01Du);
 std::string g_title = "Tallyfold";
+std::string g_appId;
 
 const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -188,6 +189,10 @@ void SetAppTitle(const std::string& title) {
 }
 
 std::string AppTitle() { return g_title; }
+
+void SetAppId(const std::string& id) { g_appId = id; }
+
+std::string AppId() { return g_appId; }
 
 void EndProcess(int code) {
     detail::ShutdownAll();

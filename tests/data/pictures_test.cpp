@@ -18,12 +18,13 @@ struct Size {
 };
 
 // Loaded through the image bank from data/graphics (start-up, headers,
-// labels, sliders, panels, the pointer and the maker's splash logo).
+// labels, sliders, panels, the pointer and the maker's splash logo), and the
+// window's icon.
 const char* const kGraphics[] = {
     "pointer", "paused", "cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo", "bordersumcellhmo",
     "generating", "solving", "music", "sound", "blackback", "input", "inputlong", "sizelabel", "difficultylabel",
     "helpimage", "manager", "endlevelback", "logo", "logosmall", "playoptionsheader", "optionsheader", "helpheader",
-    "highscoresheader", "slider", "marker", "splash", "inputfield"};
+    "highscoresheader", "slider", "marker", "splash", "inputfield", "icon"};
 
 // Buttons, from data/menus; the game adds "MO" and (where it may show a
 // pressed picture) "_down".

@@ -245,3 +245,29 @@ TEST(Paths, ScreenshotNames) {
     when.Second = 0;
     EXPECT_EQ(ScreenshotName(when), "2024-01-09 230500 screenshot.png");
 }
+
+TEST_F(PathsTest, DataFolderBesideTheProgramWinsOverTheInstalledOne) {
+    ScratchDir root;
+    const std::string bin = root / "prefix/bin", beside = bin + "/data/", installed = root / "prefix/share/tallyfold/";
+    fs::create_directories(bin);
+    // Neither: the place beside the program, so a missing file is named there.
+    EXPECT_EQ(FindDataFolder(bin), beside);
+    EXPECT_EQ(FindDataFolder(""), "data/");
+    // A file of that name is no data tree.
+    WriteBytes(installed.substr(0, installed.size() - 1), "not a folder");
+    EXPECT_EQ(FindDataFolder(bin), beside);
+    fs::remove(installed.substr(0, installed.size() - 1));
+    fs::create_directories(installed);
+    EXPECT_EQ(FindDataFolder(bin), installed);
+    EXPECT_EQ(FindDataFolder(bin + "/"), installed);
+    fs::create_directories(beside);
+    EXPECT_EQ(FindDataFolder(bin), beside);
+
+    // The resource paths and the shipped defaults follow the folder found.
+    Game = std::make_shared<TGame>();
+    fs::remove_all(beside);
+    Game->DataFolder = FindDataFolder(bin);
+    Game->SetDefaultPaths();
+    EXPECT_EQ(Game->ImagePath, installed + "graphics/");
+    EXPECT_EQ(Game->TextPath, installed + "text/");
+}

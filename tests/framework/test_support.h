@@ -50,7 +50,7 @@ struct FakeDisplay : platform::DisplayDevice {
     void CentreWindow() override {}
     void MinimiseWindow() override {}
     bool WindowIsForeground() override { return foreground; }
-    void SetWindowIcon() override {}
+    void SetWindowIcon(const std::string&) override {}
     bool IsFullScreen() override { return fullScreen; }
 };
 

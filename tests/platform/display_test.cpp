@@ -305,7 +305,7 @@ public:
     void CentreWindow() override {}
     void MinimiseWindow() override {}
     bool WindowIsForeground() override { return false; }
-    void SetWindowIcon() override {}
+    void SetWindowIcon(const std::string&) override {}
     bool IsFullScreen() override { return false; }
 };
 

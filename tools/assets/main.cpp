@@ -2,10 +2,12 @@
 // music of the game. Run by the build; the same inputs always give the same
 // bytes.
 //
-//   tallyfold-assets --data DIR --archive DIR [--fonts DIR]
+//   tallyfold-assets --data DIR --archive DIR [--fonts DIR] [--icons DIR --icon-name NAME]
 //
 // --data receives graphics/, menus/, sound/ and music/ (the game's data
-// folder); --archive receives the items that are packed into data.pak.
+// folder); --archive receives the items that are packed into data.pak;
+// --icons receives the desktop icons as an icon theme's hicolor/ folder, each
+// file named NAME (the program's desktop name).
 
 #include "audio.h"
 #include "canvas.h"
@@ -24,7 +26,8 @@ namespace fs = std::filesystem;
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: tallyfold-assets --data DIR --archive DIR [--fonts DIR]\n");
+    std::fprintf(stderr,
+                 "usage: tallyfold-assets --data DIR --archive DIR [--fonts DIR] [--icons DIR --icon-name NAME]\n");
     return 2;
 }
 
@@ -35,7 +38,8 @@ double Since(std::chrono::steady_clock::time_point start) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    fs::path data, archive, fonts = "/usr/share/fonts/truetype/crosextra";
+    fs::path data, archive, icons, fonts = "/usr/share/fonts/truetype/crosextra";
+    std::string iconName;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--data") == 0 && hasValue)
@@ -44,10 +48,16 @@ int main(int argc, char** argv) {
             archive = argv[++i];
         else if (std::strcmp(argv[i], "--fonts") == 0 && hasValue)
             fonts = argv[++i];
+        else if (std::strcmp(argv[i], "--icons") == 0 && hasValue)
+            icons = argv[++i];
+        else if (std::strcmp(argv[i], "--icon-name") == 0 && hasValue)
+            iconName = argv[++i];
         else
             return Usage();
     }
-    if (data.empty() || archive.empty()) return Usage();
+    if (data.empty() || archive.empty() || icons.empty() != iconName.empty()) return Usage();
+    // The name becomes a file name.
+    if (iconName.find('/') != std::string::npos || iconName == "." || iconName == "..") return Usage();
 
     try {
         const auto start = std::chrono::steady_clock::now();
@@ -72,6 +82,8 @@ int main(int argc, char** argv) {
         int pictures = assets::MakeButtons(data / "menus");
         pictures += assets::MakeGraphics(data / "graphics");
         pictures += assets::MakeBackgrounds(archive);
+        pictures += assets::MakeWindowIcon(data / "graphics");
+        if (!icons.empty()) pictures += assets::MakeIcons(icons / "hicolor", iconName);
         const double pictureSeconds = Since(t0);
         assets::ReleaseFonts();
 

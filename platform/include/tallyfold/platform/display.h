@@ -49,7 +49,9 @@ public:
     virtual void MinimiseWindow() = 0;
     // Whether the game window has the input focus.
     virtual bool WindowIsForeground() = 0;
-    virtual void SetWindowIcon() = 0;
+    // The window's icon from a picture file; a file that cannot be read
+    // leaves the window as it is.
+    virtual void SetWindowIcon(const std::string& file) = 0;
     virtual bool IsFullScreen() = 0;
 };
 

@@ -84,7 +84,7 @@ void PolledFlushMouse();
 //   type TEXT      the characters of the rest of the line (UTF-8), with no key
 //                  events, as an input method delivers text.
 //   shot PATH      write the next presented frame as a PNG to PATH (relative to
-//                  the program's working folder, which is its own folder): first
+//                  the folder the program was started from): first
 //                  PATH.tmp, then renamed, so a watcher never reads half a file.
 //                  Later commands wait until it is written.
 //   close          as the window's close box.

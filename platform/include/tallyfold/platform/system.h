@@ -30,6 +30,11 @@ std::string AppFile();  // full path of the program file
 std::string AppDir();
 void SetAppTitle(const std::string& title);
 std::string AppTitle();
+// The desktop's reverse-DNS name of the program, the name of its desktop
+// entry. Set before the first window opens: the window carries it as its
+// class, so the desktop matches the window with the entry and its icon.
+void SetAppId(const std::string& id);
+std::string AppId();
 [[noreturn]] void EndProcess(int code);
 
 // Single instance: true when this process now holds the named lock; false when
