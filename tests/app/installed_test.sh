@@ -52,6 +52,8 @@ desktop-file-validate "$prefix/share/applications/$app_id.desktop" && ok "deskto
   fail "desktop-file-validate"
 grep -qx "StartupWMClass=$app_id" "$prefix/share/applications/$app_id.desktop" || fail "StartupWMClass is not $app_id"
 grep -qx "Icon=$app_id" "$prefix/share/applications/$app_id.desktop" || fail "Icon is not $app_id"
+grep -qx "Exec=$prefix/bin/tallyfold" "$prefix/share/applications/$app_id.desktop" ||
+  fail "the desktop entry does not start $prefix/bin/tallyfold"
 # Pedantic notes fail too: the file is ours and can be clean.
 if appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$app_id.metainfo.xml" >"$scratch/as.txt" 2>&1 &&
   ! grep -q '^[EWIP]:' "$scratch/as.txt"; then
@@ -174,6 +176,8 @@ if (cd "$build" && cpack -G DEB -B "$scratch/deb" >"$scratch/cpack.txt" 2>&1); t
       "./usr/share/icons/hicolor/scalable/apps/$app_id.svg" ./usr/share/man/man6/tallyfold.6.gz; do
       grep -q " $f\$" "$scratch/contents.txt" || fail "the package lacks $f"
     done
+    exec_line=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./usr/share/applications/$app_id.desktop" | grep '^Exec=')
+    [ "$exec_line" = "Exec=/usr/bin/tallyfold" ] || fail "the packaged desktop entry has $exec_line"
     # Exactly what cmake --install puts in a prefix, under /usr.
     diff <(cd "$prefix" && find . ! -type d | sort) \
       <(awk '$1 !~ /^d/ {print $6}' "$scratch/contents.txt" | sed 's|^\./usr/|./|' | sort) >"$scratch/diff.txt" ||
