@@ -1,7 +1,11 @@
 #include "framework/paths/errors.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "framework/core/globals.h"
 #include "tallyfold/platform/display.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/stream.h"
 #include "tallyfold/platform/system.h"
@@ -36,6 +40,28 @@ std::string ReportUnknownException() {
     std::string text = "Unknown error";
     if (Checkpoint != 0) text = "(" + std::to_string(Checkpoint) + ") " + text;
     return Report(text);
+}
+
+void AppendErrorLog(const std::string& message) {
+    // Far more than any session writes; a log kept for years must not grow without end.
+    constexpr std::size_t MaxLogBytes = 64 * 1024;
+    const std::string path = SharedDataPath + "ErrorLog.txt";
+    std::string content;
+    if (platform::FileType(path) == platform::FILETYPE_FILE) {
+        if (auto stream = platform::OpenStream(path, true, false)) {
+            const std::int64_t size = stream->Size();
+            const std::int64_t keep = std::min<std::int64_t>(size, MaxLogBytes);
+            if (keep > 0) {
+                stream->Seek(size - keep);
+                content.assign(static_cast<std::size_t>(keep), '\0');
+                content.resize(stream->Read(content.data(), content.size()));
+            }
+            stream->Close();
+        }
+    }
+    if (!content.empty() && content.back() != '\n') content += "\r\n";
+    content += platform::CurrentDate() + " " + platform::CurrentTime() + ": " + message + "\r\n";
+    platform::SaveFileAtomic(path, content);
 }
 
 void WriteErrorLog(const std::string& message) {

@@ -31,6 +31,9 @@ std::string ReportException(const std::exception& error);
 std::string ReportUnknownException();
 // Replaces ErrorLog.txt in the shared data folder with this one report.
 void WriteErrorLog(const std::string& message);
+// Adds a dated line to ErrorLog.txt for a problem the game got over by itself,
+// keeping what the log already holds (its newest part, when it grew large).
+void AppendErrorLog(const std::string& message);
 
 // A message drawn by the game itself in a box of width x height centred on the
 // screen; waits for a key or a mouse click. A close request (window close box,
