@@ -9,6 +9,8 @@
 #include "framework/core/timing.h"
 #include "framework/paths/errors.h"
 #include "framework/text/game_text.h"
+#include "game/core/autosave.h"
+#include "game/core/edits.h"
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
 #include "tallyfold/engine/Engine.h"
@@ -194,6 +196,40 @@ int InSameRun(int x1, int y1, int x2, int y2) {
     return 0;
 }
 
+int RunCheck(int direction, int x, int y) {
+    if (!OnBoard(x, y) || Puzzle.PlayerGrid[x][y] != BlackCell) return 0;
+    const int clue = direction == Vertical ? Puzzle.VerticalSumGrid[x][y] : Puzzle.HorizontalSumGrid[x][y];
+    if (clue == 0) return 0;
+    int dx, dy;
+    Step(direction, dx, dy);
+    int sum = 0, cells = 0;
+    bool open = false, twice = false;
+    unsigned used = 0;
+    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell;
+         cx += dx, cy += dy) {
+        const int d = Puzzle.PlayerGrid[cx][cy];
+        ++cells;
+        if (d < 1 || d > 9) {
+            open = true;
+            continue;
+        }
+        twice = twice || (used & (1u << d)) != 0;
+        used |= 1u << d;
+        sum += d;
+    }
+    if (cells == 0) return 0;
+    if (twice) return -1;
+    if (open) return 0;
+    return sum == clue ? 1 : -1;
+}
+
+int PuzzleElapsed() {
+    // The clock wraps; the difference of two readings is still right modulo 2^32.
+    const int end = Puzzle.TimerStop ? Puzzle.TimerStop : platform::MilliSecs();
+    const int elapsed = static_cast<int>(static_cast<std::uint32_t>(end) - static_cast<std::uint32_t>(Puzzle.TimerStart));
+    return elapsed < 0 ? 0 : elapsed;
+}
+
 std::string DifficultyName(int difficulty) {
     static const char* const keys[] = {"Easy", "Medium", "Hard"};
     if (difficulty < 0 || difficulty > 2 || !GameText) return "";
@@ -267,6 +303,7 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
     p.BoardWidth = width;
     p.BoardHeight = height;
     p.PuzzleDifficulty = difficulty;
+    p.IsCustomPuzzle = 0;
     for (int x = 0; x < width; ++x) {
         for (int y = 0; y < height; ++y) {
             if (p.SolutionGrid[x][y] != BlackCell) continue;
@@ -293,11 +330,10 @@ int TCore::IsPuzzleCompleted() {
 }
 
 void TCore::ShowHideMarkup() {
-    Puzzle.AutoMarkup = Puzzle.AutoMarkup ? 0 : 1;
-    if (Puzzle.AutoMarkup)
-        FillMarkup();
-    else
-        ClearMarkup();
+    TEditRequest request;
+    request.Kind = TEditKind::AutoMarks;
+    request.Digit = Puzzle.AutoMarkup ? 0 : 1;
+    ApplyEdit(request);
 }
 
 void TCore::ShowHideSolution() { Puzzle.ShowSolution = Puzzle.ShowSolution ? 0 : 1; }
@@ -319,8 +355,11 @@ void TCore::ShowRandomCell() {
         x = platform::Rand(0, Puzzle.BoardWidth - 1);
         y = platform::Rand(0, Puzzle.BoardHeight - 1);
     } while (Puzzle.PlayerGrid[x][y] == Puzzle.SolutionGrid[x][y]);
-    Puzzle.PlayerGrid[x][y] = Puzzle.SolutionGrid[x][y];
-    if (Puzzle.AutoMarkup) FillMarkup();
+    TEditRequest request;
+    request.Kind = TEditKind::Reveal;
+    request.X = x;
+    request.Y = y;
+    ApplyEdit(request);
 }
 
 void TCore::ClearBoardCompletely() {
@@ -345,6 +384,7 @@ void TCore::RestartPuzzle() {
     Puzzle.RevealCellMode = Puzzle.AutoMarkup = 0;
     Puzzle.TimerStop = 0;
     Puzzle.TimerStart = platform::MilliSecs();
+    ClearEditHistory();
 }
 
 void TCore::NewPuzzle() {
@@ -361,6 +401,8 @@ void TCore::CustomPuzzle() {
 
 void ResetCoreState() {
     Puzzle = TPuzzleState{};
+    ClearEditHistory();
+    ResetAutosaveState();
     CoreHooks = TCoreHooks{};
     ResetGameOptions();
     ResetHighScoreTables();

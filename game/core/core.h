@@ -44,6 +44,8 @@ struct TPuzzleState {
     // Typing in a puzzle of one's own.
     int CustomMode = 0;
     int CustomPuzzleReady = 0;
+    // The puzzle in play was typed in by the player (kept by the autosave).
+    int IsCustomPuzzle = 0;
     int EnteredVerticalSum = 0;
     int EnteredHorizontalSum = 0;
 
@@ -138,6 +140,12 @@ void ClearMarkup();
 // 1 when (x2, y2) lies in a run through (x1, y1), or after it when (x1, y1) is a clue cell.
 int InSameRun(int x1, int y1, int x2, int y2);
 std::string DifficultyName(int difficulty);
+// How the run after clue cell (x, y) stands by the rules, whatever the stored
+// solution: 1 full, adding up to its clue, no digit twice; -1 a digit twice,
+// or full and not adding up; 0 still open (or no such run).
+int RunCheck(int direction, int x, int y);
+// Milliseconds on the puzzle clock: up to TimerStop while it is frozen.
+int PuzzleElapsed();
 
 // The engine's description of the board as the player has typed it in.
 struct TPuzzleDescription {
@@ -155,6 +163,9 @@ std::uint8_t StoredClue(int typed);
 // The clue tool's result on a typed-in board: (x, y) becomes a black cell with
 // these clues (kept as StoredClue makes them), and clues left without a run go.
 void StoreClueCell(int x, int y, int horizontal, int vertical);
+// The eraser's result on a typed-in board: (x, y) becomes an empty white cell
+// without clues, and clues left without a run go.
+void StoreWhiteCell(int x, int y);
 
 // The sizes a board can have: 6, 7, 9, 12 or 14.
 bool IsBoardSize(int size);

@@ -6,6 +6,7 @@
 #include "framework/core/game.h"
 #include "framework/core/timing.h"
 #include "game/core/core.h"
+#include "game/core/edits.h"
 #include "tallyfold/engine/Engine.h"
 
 void TCore::ClearSumsWithLengthZero() {
@@ -22,6 +23,16 @@ void StoreClueCell(int x, int y, int horizontal, int vertical) {
     Puzzle.PlayerGrid[x][y] = Puzzle.SolutionGrid[x][y] = BlackCell;
     Puzzle.HorizontalSumGrid[x][y] = StoredClue(horizontal);
     Puzzle.VerticalSumGrid[x][y] = StoredClue(vertical);
+    if (Core)
+        Core->ClearSumsWithLengthZero();
+    else
+        TCore().ClearSumsWithLengthZero();
+}
+
+void StoreWhiteCell(int x, int y) {
+    if (x < 0 || y < 0 || x >= Puzzle.BoardWidth || y >= Puzzle.BoardHeight) return;
+    Puzzle.PlayerGrid[x][y] = Puzzle.SolutionGrid[x][y] = 0;
+    Puzzle.VerticalSumGrid[x][y] = Puzzle.HorizontalSumGrid[x][y] = 0;
     if (Core)
         Core->ClearSumsWithLengthZero();
     else
@@ -71,6 +82,8 @@ int TCore::CheckCustomPuzzle() {
         }
     }
     Puzzle.CustomPuzzleReady = 1;
+    Puzzle.IsCustomPuzzle = 1;
+    ClearEditHistory();
     if (CoreHooks.CustomPuzzleAccepted) CoreHooks.CustomPuzzleAccepted();
     return 1;
 }

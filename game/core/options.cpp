@@ -26,6 +26,7 @@ const OptionKey OptionKeys[] = {
     {"ShowRemainingSum", &TGameOptions::ShowRemainingSum},
     {"ShowHighlighter", &TGameOptions::ShowHighlighter},
     {"FirstRun", &TGameOptions::FirstRun},
+    {"CheckRuns", &TGameOptions::CheckRuns},
 };
 
 TIniFile& Ini() {

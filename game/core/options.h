@@ -9,6 +9,9 @@ struct TGameOptions {
     int ShowRemainingSum = 0;
     int ShowHighlighter = 0;
     int FirstRun = 1;
+    // Clues turn green when their run is full and adds up, red when it repeats
+    // a digit or is full and does not.
+    int CheckRuns = 0;
 };
 
 extern TGameOptions Options;

@@ -7,6 +7,7 @@
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/text/game_text.h"
+#include "game/core/edits.h"
 #include "game/core/small_file.h"
 #include "tallyfold/platform/stream.h"
 #include "tallyfold/platform/system.h"
@@ -326,19 +327,26 @@ int TSaveGame::Load() {
         return -1;
     }
 
-    auto& p = Puzzle;
-    p.BoardWidth = content->BoardWidth;
-    p.BoardHeight = content->BoardHeight;
-    p.PuzzleDifficulty = content->PuzzleDifficulty;
-    p.AutoMarkup = content->AutoMarkup;
-    p.TimerStart = static_cast<int>(static_cast<std::uint32_t>(platform::MilliSecs()) -
-                                    static_cast<std::uint32_t>(content->ElapsedMs));
-    p.HorizontalSumGrid = content->HorizontalSumGrid;
-    p.VerticalSumGrid = content->VerticalSumGrid;
-    p.PlayerGrid = content->PlayerGrid;
-    p.SolutionGrid = content->SolutionGrid;
-    p.MarkupGrid = content->MarkupGrid;
+    ApplySaveGameContent(*content);
     return 1;
+}
+
+void ApplySaveGameContent(const TSaveGameContent& content) {
+    auto& p = Puzzle;
+    p.BoardWidth = content.BoardWidth;
+    p.BoardHeight = content.BoardHeight;
+    p.PuzzleDifficulty = content.PuzzleDifficulty;
+    p.AutoMarkup = content.AutoMarkup;
+    p.TimerStart = static_cast<int>(static_cast<std::uint32_t>(platform::MilliSecs()) -
+                                    static_cast<std::uint32_t>(content.ElapsedMs));
+    p.HorizontalSumGrid = content.HorizontalSumGrid;
+    p.VerticalSumGrid = content.VerticalSumGrid;
+    p.PlayerGrid = content.PlayerGrid;
+    p.SolutionGrid = content.SolutionGrid;
+    p.MarkupGrid = content.MarkupGrid;
+    // A named save does not say whether its puzzle was typed in.
+    p.IsCustomPuzzle = 0;
+    ClearEditHistory();
 }
 
 std::shared_ptr<TSaveData> TSaveData::Create() { return std::make_shared<TSaveData>(); }

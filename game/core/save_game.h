@@ -28,6 +28,10 @@ std::string SaveGameText(int elapsedMs);
 // have written: every number, every line and the puzzle itself are checked.
 std::optional<TSaveGameContent> ParseSaveGame(const std::string& text, std::string& reason);
 
+// Puts a save game's content into the puzzle tables: the clock continues from
+// its time, the history starts empty.
+void ApplySaveGameContent(const TSaveGameContent& content);
+
 // A name the player may save under: not empty, no folder separators or control
 // characters, not beginning with a dot, and short enough for any file system.
 bool IsValidSaveName(const std::string& name);

@@ -7,11 +7,11 @@ TEST_F(CoreTest, OptionsStartFromTheDefaultsAndAreWrittenInOrder) {
     LoadGameOptions();
     EXPECT_EQ(GameIni->FileName, scratch / "config");
     EXPECT_EQ(Options.PreventDoubleNumbers + Options.ShowTimer + Options.ShowSumCombinations, 3);
-    EXPECT_EQ(Options.ShowRemainingSum + Options.ShowHighlighter, 0);
+    EXPECT_EQ(Options.ShowRemainingSum + Options.ShowHighlighter + Options.CheckRuns, 0);
     EXPECT_EQ(Options.FirstRun, 1);
     const std::string defaults =
         "PREVENTDOUBLENUMBERS=1\r\nSHOWTIMER=1\r\nSHOWSUMCOMBINATIONS=1\r\nSHOWREMAININGSUM=0\r\n"
-        "SHOWHIGHLIGHTER=0\r\nFIRSTRUN=1\r\n";
+        "SHOWHIGHLIGHTER=0\r\nFIRSTRUN=1\r\nCHECKRUNS=0\r\n";
     EXPECT_EQ(ReadBytes(scratch / "config.ini"), defaults);
 
     Options.ShowHighlighter = 1;
@@ -19,17 +19,18 @@ TEST_F(CoreTest, OptionsStartFromTheDefaultsAndAreWrittenInOrder) {
     EXPECT_EQ(SaveGameOptions(), 1);
     EXPECT_EQ(ReadBytes(scratch / "config.ini"),
               "PREVENTDOUBLENUMBERS=1\r\nSHOWTIMER=1\r\nSHOWSUMCOMBINATIONS=1\r\nSHOWREMAININGSUM=0\r\n"
-              "SHOWHIGHLIGHTER=1\r\nFIRSTRUN=0\r\n");
+              "SHOWHIGHLIGHTER=1\r\nFIRSTRUN=0\r\nCHECKRUNS=0\r\n");
 }
 
 TEST_F(CoreTest, OptionsFileIsReadWhateverTheCaseOfItsNames) {
-    WriteBytes(scratch / "config.ini", "ShowTimer=0\nshowremainingsum=1\nSHOWHIGHLIGHTER=yes\nFIRSTRUN=7\nOther=1\n");
+    WriteBytes(scratch / "config.ini", "ShowTimer=0\nshowremainingsum=1\nSHOWHIGHLIGHTER=yes\nFIRSTRUN=7\nOther=1\ncheckRuns=1\n");
     LoadGameOptions();
     EXPECT_EQ(Options.ShowTimer, 0);
     EXPECT_EQ(Options.ShowRemainingSum, 1);
     EXPECT_EQ(Options.ShowHighlighter, 0);  // not a number
     EXPECT_EQ(Options.FirstRun, 1);          // any other number is on
     EXPECT_EQ(Options.PreventDoubleNumbers, 1);
+    EXPECT_EQ(Options.CheckRuns, 1);
 
     // A settings file that cannot be written is no reason to end the game.
     GameIni->FileName = scratch / "gone/config";

@@ -1,0 +1,190 @@
+#include "game/core/edits.h"
+
+#include "game/core/core.h"
+#include "game/core/options.h"
+
+TEditHistory EditHistory;
+
+namespace {
+
+// The tables as they were before an edit; a few kilobytes, so every edit can
+// afford a copy and the change it kept is exactly what happened, the marks the
+// automatic markup rewrote across the board included.
+struct TSnapshot {
+    TGrid Player, Solution, Vertical, Horizontal;
+    TMarkupGrid Marks;
+    int AutoMarkup;
+};
+
+TSnapshot Take() {
+    const auto& p = Puzzle;
+    return {p.PlayerGrid, p.SolutionGrid, p.VerticalSumGrid, p.HorizontalSumGrid, p.MarkupGrid, p.AutoMarkup};
+}
+
+TCellContent CellOf(const TGrid& player, const TGrid& solution, const TGrid& vertical, const TGrid& horizontal,
+                    const TMarkupGrid& marks, int x, int y) {
+    TCellContent cell;
+    cell.Player = player[x][y];
+    cell.Solution = solution[x][y];
+    cell.Vertical = vertical[x][y];
+    cell.Horizontal = horizontal[x][y];
+    for (int k = 0; k < 9; ++k) cell.Marks[k] = marks[x][y][k];
+    return cell;
+}
+
+TCellContent CellNow(int x, int y) {
+    const auto& p = Puzzle;
+    return CellOf(p.PlayerGrid, p.SolutionGrid, p.VerticalSumGrid, p.HorizontalSumGrid, p.MarkupGrid, x, y);
+}
+
+void Put(int x, int y, const TCellContent& cell) {
+    auto& p = Puzzle;
+    p.PlayerGrid[x][y] = cell.Player;
+    p.SolutionGrid[x][y] = cell.Solution;
+    p.VerticalSumGrid[x][y] = cell.Vertical;
+    p.HorizontalSumGrid[x][y] = cell.Horizontal;
+    for (int k = 0; k < 9; ++k) p.MarkupGrid[x][y][k] = cell.Marks[k];
+}
+
+bool OnBoard(int x, int y) {
+    return x >= 0 && y >= 0 && x < Puzzle.BoardWidth && y < Puzzle.BoardHeight && x < MaxBoardSize &&
+           y < MaxBoardSize;
+}
+
+bool ShapeChanged(const TCellChange& change) {
+    return change.Before.Solution != change.After.Solution || change.Before.Vertical != change.After.Vertical ||
+           change.Before.Horizontal != change.After.Horizontal;
+}
+
+// A board whose black cells or clues moved needs its cell sprites made again.
+void RebuildIfShapeChanged(const TEdit& edit) {
+    for (const TCellChange& change : edit.Cells)
+        if (ShapeChanged(change)) {
+            if (Core) Core->CreateCells(0);
+            return;
+        }
+}
+
+void ClearCellMarks(int x, int y) {
+    for (int k = 0; k < 9; ++k) Puzzle.MarkupGrid[x][y][k] = 0;
+}
+
+void MarksFollowDigits() {
+    if (Puzzle.AutoMarkup) FillMarkup();
+}
+
+// Carries out a request already found valid.
+void Perform(const TEditRequest& r) {
+    auto& p = Puzzle;
+    const int x = r.X, y = r.Y;
+    switch (r.Kind) {
+        case TEditKind::Digit:
+        case TEditKind::Erase:
+            p.PlayerGrid[x][y] = static_cast<std::uint8_t>(r.Kind == TEditKind::Digit ? r.Digit : 0);
+            ClearCellMarks(x, y);
+            MarksFollowDigits();
+            break;
+        case TEditKind::Reveal:
+            p.PlayerGrid[x][y] = p.SolutionGrid[x][y];
+            ClearCellMarks(x, y);
+            MarksFollowDigits();
+            break;
+        case TEditKind::Mark: {
+            p.PlayerGrid[x][y] = 0;
+            auto& mark = p.MarkupGrid[x][y][r.Digit - 1];
+            mark = mark == 0 ? 1 : 0;
+            break;
+        }
+        case TEditKind::AutoMarks:
+            p.AutoMarkup = r.Digit ? 1 : 0;
+            if (p.AutoMarkup)
+                FillMarkup();
+            else
+                ClearMarkup();
+            break;
+        case TEditKind::WhiteCell:
+            StoreWhiteCell(x, y);
+            break;
+        case TEditKind::ClueCell:
+            StoreClueCell(x, y, r.Across, r.Down);
+            break;
+    }
+}
+
+bool Valid(const TEditRequest& r) {
+    if (r.Kind == TEditKind::AutoMarks) return true;
+    if (!OnBoard(r.X, r.Y)) return false;
+    const bool white = Puzzle.PlayerGrid[r.X][r.Y] != BlackCell;
+    switch (r.Kind) {
+        case TEditKind::Digit:
+        case TEditKind::Mark:
+            return white && r.Digit >= 1 && r.Digit <= 9;
+        case TEditKind::Erase:
+            return white;
+        case TEditKind::Reveal:
+            return white && Puzzle.SolutionGrid[r.X][r.Y] >= 1 && Puzzle.SolutionGrid[r.X][r.Y] <= 9;
+        default:
+            return true;
+    }
+}
+
+void Restore(const TEdit& edit, bool after) {
+    for (const TCellChange& change : edit.Cells) Put(change.X, change.Y, after ? change.After : change.Before);
+    Puzzle.AutoMarkup = after ? edit.AutoMarkupAfter : edit.AutoMarkupBefore;
+    ++EditHistory.Changes;
+    RebuildIfShapeChanged(edit);
+}
+
+}  // namespace
+
+TEditResult ApplyEdit(const TEditRequest& request) {
+    if (!Valid(request)) return TEditResult::Unchanged;
+    if (request.Kind == TEditKind::Digit && Options.PreventDoubleNumbers &&
+        DigitClashes(request.Digit, request.X, request.Y))
+        return TEditResult::Refused;
+
+    const TSnapshot before = Take();
+    Perform(request);
+
+    TEdit edit;
+    edit.Kind = request.Kind;
+    edit.AutoMarkupBefore = before.AutoMarkup;
+    edit.AutoMarkupAfter = Puzzle.AutoMarkup;
+    for (int x = 0; x < Puzzle.BoardWidth && x < MaxBoardSize; ++x)
+        for (int y = 0; y < Puzzle.BoardHeight && y < MaxBoardSize; ++y) {
+            TCellContent was =
+                CellOf(before.Player, before.Solution, before.Vertical, before.Horizontal, before.Marks, x, y);
+            TCellContent now = CellNow(x, y);
+            if (!(was == now)) edit.Cells.push_back({x, y, was, now});
+        }
+    if (edit.Cells.empty() && edit.AutoMarkupBefore == edit.AutoMarkupAfter) return TEditResult::Unchanged;
+
+    EditHistory.Done.push_back(std::move(edit));
+    EditHistory.Undone.clear();
+    ++EditHistory.Changes;
+    RebuildIfShapeChanged(EditHistory.Done.back());
+    return TEditResult::Applied;
+}
+
+int UndoEdit() {
+    if (EditHistory.Done.empty()) return 0;
+    TEdit edit = std::move(EditHistory.Done.back());
+    EditHistory.Done.pop_back();
+    EditHistory.Undone.push_back(std::move(edit));
+    Restore(EditHistory.Undone.back(), false);
+    return 1;
+}
+
+int RedoEdit() {
+    if (EditHistory.Undone.empty()) return 0;
+    TEdit edit = std::move(EditHistory.Undone.back());
+    EditHistory.Undone.pop_back();
+    EditHistory.Done.push_back(std::move(edit));
+    Restore(EditHistory.Done.back(), true);
+    return 1;
+}
+
+int CanUndo() { return EditHistory.Done.empty() ? 0 : 1; }
+int CanRedo() { return EditHistory.Undone.empty() ? 0 : 1; }
+
+void ClearEditHistory() { EditHistory = TEditHistory{}; }
