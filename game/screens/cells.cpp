@@ -11,6 +11,7 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
 #include "game/core/core.h"
+#include "game/core/edits.h"
 #include "game/core/options.h"
 #include "game/screens/shell.h"
 #include "tallyfold/platform/display.h"
@@ -31,6 +32,13 @@ void WriteText(const std::string& text, float x, float y) {
 }
 
 bool CtrlDown() { return KeyDown(vk::LCONTROL) || KeyDown(vk::RCONTROL) || KeyDown(vk::CONTROL); }
+
+// A clue whose run is full and adds up: a fresh green that stays clear of the
+// red of a wrong run and reads well on the dark clue cells.
+struct Rgb {
+    int r, g, b;
+};
+constexpr Rgb RunRightColor{96, 226, 128};
 
 std::string Text(const char* key) { return GameText ? GameText->FindString(key) : std::string(); }
 }  // namespace
@@ -107,6 +115,10 @@ void TCell::DrawWhite(int interactive) {
                 WriteText(std::to_string(k + 1), x - 12 + 9 * static_cast<float>(k % 3),
                           y - 15 + 10 * static_cast<float>(k / 3));
     }
+    if (Board.CursorShown && Board.CursorX == i && Board.CursorY == j && !Puzzle.PuzzleCompleted) {
+        platform::SetColor(255, 255, 255);
+        ImageBank->Find("cellcursor")->Draw(x, y);
+    }
 }
 
 void TCell::DrawClue(int interactive) {
@@ -133,8 +145,11 @@ void TCell::DrawClue(int interactive) {
         if (clue == 0) return;
         int shown = clue;
         if (Options.ShowRemainingSum) shown = RemainingSum(direction, clue, i, j);
-        if (shown < 0)
+        const int check = Options.CheckRuns && !Puzzle.CustomMode ? RunCheck(direction, i, j) : 0;
+        if (check < 0 || (check == 0 && shown < 0))
             platform::SetColor(255, 0, 0);
+        else if (check > 0)
+            platform::SetColor(RunRightColor.r, RunRightColor.g, RunRightColor.b);
         else
             platform::SetColor(255, 255, 255);
         WriteText(std::to_string(shown), left, top);
@@ -143,15 +158,58 @@ void TCell::DrawClue(int interactive) {
     writeClue(Horizontal, HorizontalSum, x - 1, y - 15);
 }
 
-void TCell::MakeWhite() {
-    const int i = ArrayLocationX, j = ArrayLocationY;
-    Puzzle.PlayerGrid[i][j] = 0;
-    Puzzle.SolutionGrid[i][j] = 0;
-    Puzzle.VerticalSumGrid[i][j] = 0;
-    Puzzle.HorizontalSumGrid[i][j] = 0;
-    Core->ClearSumsWithLengthZero();
-    // Rebuilding drops this cell; nothing of it may be touched afterwards.
-    Core->CreateCells(0);
+namespace {
+void ShowConflict() {
+    Board.ConflictCellX = Puzzle.DoubleFoundX;
+    Board.ConflictCellY = Puzzle.DoubleFoundY;
+    Board.ConflictShown = 1;
+    Board.ConflictShownTime = platform::MilliSecs();
+}
+
+TEditResult Edit(TEditKind kind, int x, int y, int digit = 0) {
+    TEditRequest request;
+    request.Kind = kind;
+    request.X = x;
+    request.Y = y;
+    request.Digit = digit;
+    return ApplyEdit(request);
+}
+
+void OpenClueDialogsFor(int i, int j) {
+    Board.EditCellX = i;
+    Board.EditCellY = j;
+    Puzzle.EnteredHorizontalSum = Puzzle.HorizontalSumGrid[i][j];
+    if (Board.OpenClueDialogs) Board.OpenClueDialogs();
+}
+}  // namespace
+
+void UseToolOnCell(int i, int j, int n, int write, int mark) {
+    if (i < 0 || j < 0 || i >= Puzzle.BoardWidth || j >= Puzzle.BoardHeight) return;
+    const bool black = Puzzle.SolutionGrid[i][j] == BlackCell;
+    if (black || Puzzle.CustomMode) {
+        // Typing a puzzle in: the eraser makes a cell white, the clue tool asks
+        // for its clues. A white cell rebuilt by the eraser drops its cell
+        // sprite, so nothing of the caller's cell may be used afterwards.
+        if (!Puzzle.CustomMode || !write) return;
+        if (n == 0)
+            Edit(TEditKind::WhiteCell, i, j);
+        else if (n == 10)
+            OpenClueDialogsFor(i, j);
+        return;
+    }
+    if (Puzzle.RevealCellMode) {
+        Edit(TEditKind::Reveal, i, j);
+        Puzzle.RevealCellMode = 0;
+        return;
+    }
+    if (write) {
+        if (n >= 1 && n <= 9) {
+            if (Edit(TEditKind::Digit, i, j, n) == TEditResult::Refused) ShowConflict();
+        } else if (n == 0) {
+            Edit(TEditKind::Erase, i, j);
+        }
+    }
+    if (mark && n >= 1 && n <= 9) Edit(TEditKind::Mark, i, j, n);
 }
 
 int TCell::Manage() {
@@ -161,61 +219,65 @@ int TCell::Manage() {
     const int left = mouse.h1 > 0 || mouse.b1;
     const int right = mouse.h2 > 0 || mouse.b2;
     mouse.GetMh(1);
-    const int n = Board.SelectedNumber;
-    const int i = ArrayLocationX, j = ArrayLocationY;
-    auto self = std::static_pointer_cast<TCell>(shared_from_this());
-
-    if (CellType != 0) {
-        if (!Puzzle.CustomMode) return 0;
-        if (n == 0 && left && !CtrlDown()) {
-            MakeWhite();
-        } else if (n == 10 && left && !CtrlDown()) {
-            Board.EditCellX = i;
-            Board.EditCellY = j;
-            Puzzle.EnteredHorizontalSum = Puzzle.HorizontalSumGrid[i][j];
-            if (Board.OpenClueDialogs) Board.OpenClueDialogs();
-        }
-        return 0;
-    }
-
-    if (Puzzle.RevealCellMode) {
-        Puzzle.PlayerGrid[i][j] = Puzzle.SolutionGrid[i][j];
-        Puzzle.RevealCellMode = 0;
-        for (int k = 0; k < 9; ++k) Puzzle.MarkupGrid[i][j][k] = 0;
-        if (Puzzle.AutoMarkup) FillMarkup();
-        return 0;
-    }
-    if (left && !CtrlDown()) {
-        if (Puzzle.CustomMode) {
-            if (n == 0) {
-                MakeWhite();
-                return 0;
-            }
-            if (n == 10) {
-                Board.EditCellX = i;
-                Board.EditCellY = j;
-                Puzzle.EnteredHorizontalSum = Puzzle.HorizontalSumGrid[i][j];
-                if (Board.OpenClueDialogs) Board.OpenClueDialogs();
-            }
-            return 0;
-        }
-        if (n >= 1 && n <= 9 && Options.PreventDoubleNumbers && DigitClashes(n, i, j)) {
-            Board.ConflictCellX = Puzzle.DoubleFoundX;
-            Board.ConflictCellY = Puzzle.DoubleFoundY;
-            Board.ConflictShown = 1;
-            Board.ConflictShownTime = platform::MilliSecs();
-        } else if (n >= 0 && n <= 9) {
-            Puzzle.PlayerGrid[i][j] = static_cast<std::uint8_t>(n);
-            for (int k = 0; k < 9; ++k) Puzzle.MarkupGrid[i][j][k] = 0;
-            if (Puzzle.AutoMarkup) FillMarkup();
-        }
-    }
-    if ((right || (left && CtrlDown())) && n >= 1 && n <= 9 && !Puzzle.CustomMode) {
-        Puzzle.PlayerGrid[i][j] = 0;
-        auto& mark = Puzzle.MarkupGrid[i][j][n - 1];
-        mark = mark == 0 ? 1 : 0;
-    }
+    // The pointer took over; the next arrow key brings the cursor back.
+    Board.CursorShown = 0;
+    const bool ctrl = CtrlDown();
+    UseToolOnCell(ArrayLocationX, ArrayLocationY, Board.SelectedNumber, left && !ctrl, right || (left && ctrl));
     return 0;
+}
+
+int IsLightCell(int x, int y) {
+    return x >= 0 && y >= 0 && x < Puzzle.BoardWidth && y < Puzzle.BoardHeight && x < MaxBoardSize &&
+                   y < MaxBoardSize && Puzzle.PlayerGrid[x][y] != BlackCell
+               ? 1
+               : 0;
+}
+
+void MoveCursor(int key) {
+    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
+    if (!IsLightCell(Board.CursorX, Board.CursorY)) {
+        Board.CursorX = Board.CursorY = -1;
+        // Reading order: the top row first, each row from the left.
+        for (int y = 0; y < h && Board.CursorX < 0; ++y)
+            for (int x = 0; x < w; ++x)
+                if (IsLightCell(x, y)) {
+                    Board.CursorX = x;
+                    Board.CursorY = y;
+                    break;
+                }
+        if (Board.CursorX < 0) return;
+        Board.CursorShown = 1;
+        if (key != vk::HOME && key != vk::END) return;
+    }
+    if (!Board.CursorShown) {
+        Board.CursorShown = 1;
+        if (key != vk::HOME && key != vk::END) return;
+    }
+    int dx = 0, dy = 0;
+    switch (key) {
+        case vk::LEFT: dx = -1; break;
+        case vk::RIGHT: dx = 1; break;
+        case vk::UP: dy = -1; break;
+        case vk::DOWN: dy = 1; break;
+        case vk::HOME:
+        case vk::END: {
+            const int y = Board.CursorY;
+            const int from = key == vk::HOME ? 0 : w - 1, step = key == vk::HOME ? 1 : -1;
+            for (int x = from; x >= 0 && x < w; x += step)
+                if (IsLightCell(x, y)) {
+                    Board.CursorX = x;
+                    return;
+                }
+            return;
+        }
+        default: return;
+    }
+    for (int x = Board.CursorX + dx, y = Board.CursorY + dy; x >= 0 && y >= 0 && x < w && y < h; x += dx, y += dy)
+        if (IsLightCell(x, y)) {
+            Board.CursorX = x;
+            Board.CursorY = y;
+            return;
+        }
 }
 
 std::shared_ptr<TCell> TCellList::AddNew(float x, float y, std::shared_ptr<TGameImage> image) {

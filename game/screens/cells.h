@@ -33,8 +33,6 @@ public:
 private:
     void DrawWhite(int interactive);
     void DrawClue(int interactive);
-    void ClickWhite();
-    void MakeWhite();
 };
 
 class TCellList : public std::enable_shared_from_this<TCellList> {
@@ -65,6 +63,11 @@ struct TBoardState {
     std::string Message;
     // Opens the clue dialogs for EditCellX/Y in custom entry.
     std::function<void()> OpenClueDialogs;
+    // The keyboard's cell cursor: where it is (-1 before it was first shown)
+    // and whether it is drawn. A click on the board hides it; the next arrow
+    // key shows it where it was.
+    int CursorX = -1, CursorY = -1;
+    int CursorShown = 0;
 };
 
 extern TBoardState Board;
@@ -72,6 +75,21 @@ extern TBoardState Board;
 // Resting centre of a cell and the top-left of the board for the current board size.
 int BoardOriginX(int width);
 int BoardOriginY(int height);
+
+// What a press on cell (i, j) does with tool n (0 eraser, 1..9, 10 clue tool):
+// write is a plain left click (or a digit key on the cursor), mark a right or
+// Ctrl click (or Shift with a digit). A pending reveal, the custom-entry tools,
+// Prevent Double Digits and the pencil marks all work the same for both ways
+// in; every change goes through the core's edit path.
+void UseToolOnCell(int i, int j, int n, int write, int mark);
+
+// The cell cursor's keys: an arrow shows the cursor (on the first light cell
+// the first time) and, once shown, moves it to the next light cell that way,
+// over clue cells, staying put at the edge; Home and End go to the ends of the
+// cursor's row. key is the virtual-key code.
+void MoveCursor(int key);
+// 1 when (x, y) is a light cell of the current board.
+int IsLightCell(int x, int y);
 
 // Builds the cells from the tables; animate 1 drops each column in from above.
 void BuildCells(int animate);

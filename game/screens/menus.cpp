@@ -3,6 +3,7 @@
 
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
+#include "framework/core/input.h"
 #include "framework/text/game_text.h"
 #include "framework/widgets/button.h"
 #include "framework/widgets/font.h"
@@ -10,6 +11,7 @@
 #include "framework/widgets/list_box.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/sprite.h"
+#include "game/core/autosave.h"
 #include "game/core/options.h"
 #include "game/screens/high_score_screen.h"
 #include "game/screens/screens.h"
@@ -17,6 +19,7 @@
 #include "game/screens/widgets.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
+#include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
 
 std::shared_ptr<TOptionsScreen> OptionsScreen;
@@ -26,6 +29,8 @@ std::shared_ptr<THighScoreScreen> HighScoreScreen;
 namespace {
 // The title shows the version the package and the AppStream file carry.
 constexpr const char* VersionNumber = TALLYFOLD_VERSION;
+// The help screen's page buttons, right of its OK and inside the panel.
+constexpr int PageMenuX = 588, PageButtonGap = 60;
 
 std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
 }  // namespace
@@ -89,17 +94,25 @@ int TTitleScreen::Load() {
     Game->FadeMusic = 1;
     LoadBackground(*this);
     HeaderLoad("logo", 400, 100, 1);
+    BuildMenu();
+    UseSparkleTrail();
+    GlowHeader(*this);
+    return 0;
+}
+
+void TTitleScreen::BuildMenu() {
     Menu = NewScreenMenu(10);
+    const int canContinue = AutosaveExists();
+    if (canContinue) AddButton(Menu, "continue", "continue", 0);
     AddButton(Menu, "play", "play", 1);
     AddButton(Menu, "help", "help", 0);
     AddButton(Menu, "options", "options", 0);
     AddButton(Menu, "highscore", "highscore", 0);
     AddButton(Menu, "exit", "exit", 0);
     Menu->Centre();
-    Menu->SetY(Menu->y + 50);
-    UseSparkleTrail();
-    GlowHeader(*this);
-    return 0;
+    // Five buttons sit 50 pixels below the centre; a sixth would reach up into
+    // the logo's subtitle, so the longer column starts just under it instead.
+    Menu->SetY(canContinue ? ContinueMenuTop : Menu->y + 50);
 }
 
 int TTitleScreen::Start() { return StartMenuScreen(*this); }
@@ -107,6 +120,7 @@ int TTitleScreen::Start() { return StartMenuScreen(*this); }
 int TTitleScreen::Logic() {
     TScreen::Logic();
     if (Header) Header->ManageGlow();
+    if (Menu->Clicked("continue") && !ContinuePuzzle()) BuildMenu();
     if (Menu->Clicked("play")) FadeToScreen(PlayScreen);
     if (Menu->Clicked("help")) FadeToScreen(HelpScreen);
     if (Menu->Clicked("options")) FadeToScreen(OptionsScreen);
@@ -143,7 +157,8 @@ int TOptionsScreen::Load() {
                                                    {"highlighter", Options.ShowHighlighter},
                                                    {"showremainingsum", Options.ShowRemainingSum},
                                                    {"showsumcombinations", Options.ShowSumCombinations},
-                                                   {"preventdoublenumbers", Options.PreventDoubleNumbers}};
+                                                   {"preventdoublenumbers", Options.PreventDoubleNumbers},
+                                                   {"checkruns", Options.CheckRuns}};
     for (auto [name, on] : toggles) MenuAddToggle(OptionsMenu, on, name)->SetName(name);
     OptionsMenu->CentreHoriz();
     OptionsMenu->SetY(182);
@@ -190,7 +205,8 @@ int TOptionsScreen::Logic() {
                                  Aid{"showsumcombinations", &Options.ShowSumCombinations},
                                  Aid{"preventdoublenumbers", &Options.PreventDoubleNumbers},
                                  Aid{"showremainingsum", &Options.ShowRemainingSum},
-                                 Aid{"highlighter", &Options.ShowHighlighter}})
+                                 Aid{"highlighter", &Options.ShowHighlighter},
+                                 Aid{"checkruns", &Options.CheckRuns}})
         if (OptionsMenu->Clicked(name)) {
             *setting = *setting ? 0 : 1;
             ToggleSetState(OptionsMenu, OptionsMenu->FindButton(name), *setting);
@@ -230,6 +246,14 @@ int THelpScreen::Load() {
     LoadBackground(*this);
     HeaderLoad("helpheader", 400, 50, 1);
     Menu = OkMenu();
+    Page = 0;
+    // Page buttons at the panel's lower right, the page number between them.
+    PageMenu = NewScreenMenu(0);
+    AddButton(PageMenu, "pageback", "pageback", 0);
+    AddButton(PageMenu, "pagenext", "pagenext", 0);
+    PageMenu->MakeRow(PageButtonGap);
+    PageMenu->SetX(PageMenuX);
+    PageMenu->SetY(Menu->y);
     UseSparkleTrail();
     Game->FadeMusic = 0;
     GlowHeader(*this);
@@ -241,7 +265,12 @@ int THelpScreen::Start() { return StartMenuScreen(*this); }
 int THelpScreen::Logic() {
     TScreen::Logic();
     if (Header) Header->ManageGlow();
+    PageMenu->Manage(0, 0);
     if (Menu->Clicked("ok")) FadeToScreen(TitleScreen);
+    const int back = PageMenu->Clicked("pageback") | KeyHit(platform::vk::LEFT) | KeyHit(platform::vk::PRIOR);
+    const int next = PageMenu->Clicked("pagenext") | KeyHit(platform::vk::RIGHT) | KeyHit(platform::vk::NEXT);
+    if (back) Page = (Page + Pages - 1) % Pages;
+    if (next) Page = (Page + 1) % Pages;
     return 0;
 }
 
@@ -253,10 +282,19 @@ int THelpScreen::Draw() {
         platform::DrawImage(image->image, px, 300);
     }
     SetTextShadow(2, 2, 0.6f);
-    DrawMessage(Text("Help Message 1"), 285, 210, Font25, 1, 1, 1, 0);
-    DrawMessage(Text("Help Message 2"), 285, 410, Font25, 1, 1, 1, 0);
+    const char* first = Page == 0 ? "Help Message 1" : "Help Keys 1";
+    const char* second = Page == 0 ? "Help Message 2" : "Help Keys 2";
+    DrawMessage(Text(first), 285, 210, Font25, 1, 1, 1, 0);
+    DrawMessage(Text(second), 285, 410, Font25, 1, 1, 1, 0);
     if (Header) Header->Draw();
     Menu->Draw(0, 0);
+    PageMenu->Draw(0, 0);
+    platform::SetColor(255, 255, 255);
+    platform::SetImageFont(Font20);
+    const auto back = PageMenu->FindButton("pageback"), next = PageMenu->FindButton("pagenext");
+    if (back && next)
+        DrawTextCentred(std::to_string(Page + 1) + " / " + std::to_string(Pages), (back->x + back->w + next->x) / 2,
+                        back->y + (back->h - platform::TextHeight("1")) / 2.0f, 1, 1);
     return 0;
 }
 

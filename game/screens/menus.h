@@ -18,6 +18,10 @@ public:
     int Logic() override;
     int Draw() override;
     int SetEscDestination() override;
+    // The button column: "continue" first while a puzzle in progress is kept.
+    virtual void BuildMenu();
+
+    static constexpr int ContinueMenuTop = 186;
 };
 
 class TOptionsScreen : public TScreen {
@@ -43,6 +47,10 @@ public:
 class THelpScreen : public TScreen {
 public:
     float x = 0, y = 0;
+    // The page shown: 0 the rules and the mouse, 1 the keys.
+    int Page = 0;
+    std::shared_ptr<TMenu> PageMenu;
+    static constexpr int Pages = 2;
 
     int Load() override;
     int Start() override;

@@ -21,7 +21,9 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/particles.h"
 #include "framework/widgets/pointer.h"
+#include "game/core/autosave.h"
 #include "game/core/core.h"
+#include "game/core/edits.h"
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
 #include "game/core/save_game.h"
@@ -93,6 +95,8 @@ int Rand(int low, int high) { return platform::Rand(low, high); }
 float Rndf(float low, float high) { return static_cast<float>(platform::Rnd(low, high)); }
 
 bool HeldDown(int key) { return KeyDown(key) != 0; }
+bool CtrlHeld() { return HeldDown(vk::LCONTROL) || HeldDown(vk::RCONTROL) || HeldDown(vk::CONTROL); }
+bool ShiftHeld() { return HeldDown(vk::LSHIFT) || HeldDown(vk::RSHIFT) || HeldDown(vk::SHIFT); }
 }  // namespace
 
 std::shared_ptr<TGameImage> ScreenPicture(const std::string& name) { return Picture(name); }
@@ -273,7 +277,82 @@ int TGameScreen::Load() {
     Game->FadeMusic = 0;
     ShowingInput = 0;
     endLevelMenu = std::make_shared<VTEndLevelMenu>();
+    AddPuzzleAids();
     return 0;
+}
+
+void TGameScreen::AddPuzzleAids() {
+    PuzzleAids.clear();
+    PuzzleAids.push_back({"showhidemistakes", [] { return Puzzle.ShowMistakes; }, [] { Core->ShowHideMistakes(); }});
+    PuzzleAids.push_back({"showrandomcell", nullptr, [] { Core->ShowRandomCell(); }});
+    PuzzleAids.push_back({"showdesiredcell", nullptr, [] { Core->ShowDesiredCell(); }});
+    PuzzleAids.push_back({"showhideautomarkup", [] { return Puzzle.AutoMarkup; }, [] { Core->ShowHideMarkup(); }});
+    PuzzleAids.push_back({"showhidesolution", [] { return Puzzle.ShowSolution; }, [] { Core->ShowHideSolution(); }});
+}
+
+void TGameScreen::ManagePuzzleAids() {
+    for (const TPuzzleAid& aid : PuzzleAids) {
+        const bool pressed = aid.Key != 0 && KeyHit(aid.Key) && !CtrlHeld();
+        if (!PuzzleMenu->Clicked(aid.Name) && !pressed) continue;
+        aid.Act();
+        if (aid.State) SetToggles();
+    }
+}
+
+int TGameScreen::Kill() {
+    Autosave();
+    return TScreen::Kill();
+}
+
+void TGameScreen::Autosave() {
+    if (AutosaveWanted()) WriteAutosave();
+    LastAutosaveChanges = EditHistory.Changes;
+    LastAutosaveTime = platform::MilliSecs();
+}
+
+int TGameScreen::Undo() {
+    if (!UndoEdit()) return 0;
+    SetToggles();
+    return 1;
+}
+
+int TGameScreen::Redo() {
+    if (!RedoEdit()) return 0;
+    SetToggles();
+    return 1;
+}
+
+void TGameScreen::BoardKeys(int act) {
+    // Every hit is read each step, used or not, so that a key pressed while a
+    // dialog was open or the cursor hidden does not act on the board later.
+    const bool ctrl = CtrlHeld(), shift = ShiftHeld();
+    const int undo = KeyHit('Z'), redo = KeyHit('Y');
+    int moves[6] = {};
+    const int moveKeys[6] = {vk::LEFT, vk::RIGHT, vk::UP, vk::DOWN, vk::HOME, vk::END};
+    for (int k = 0; k < 6; ++k) moves[k] = KeyHit(moveKeys[k]);
+
+    int digit = 0;
+    for (int d = 1; d <= 9; ++d)
+        if ((KeyHit('0' + d) | KeyHit(vk::NUMPAD0 + d)) != 0) digit = d;
+    const int erase = KeyHit('0') | KeyHit(vk::NUMPAD0) | KeyHit(vk::DELETE_) | KeyHit(vk::BACK);
+    const int use = KeyHit(vk::RETURN) | KeyHit(vk::SPACE);
+    if (!act) return;
+
+    if (ctrl && undo && !shift) Undo();
+    if (ctrl && ((undo && shift) || redo)) Redo();
+    for (int k = 0; k < 6; ++k)
+        if (moves[k]) MoveCursor(moveKeys[k]);
+    // A key pressed and released within one step is never seen held; its hit
+    // still chooses the tool.
+    if (digit || erase) {
+        Board.SelectedNumber = digit ? digit : 0;
+        RadioSelect(NumberMenu, std::to_string(Board.SelectedNumber), 0);
+    }
+    if (!Board.CursorShown || ctrl) return;
+    const int x = Board.CursorX, y = Board.CursorY;
+    if (digit) UseToolOnCell(x, y, digit, shift ? 0 : 1, shift ? 1 : 0);
+    if (erase) UseToolOnCell(x, y, 0, 1, 0);
+    if (use) UseToolOnCell(x, y, Board.SelectedNumber, 1, 0);
 }
 
 int TGameScreen::Start() {
@@ -286,6 +365,16 @@ int TGameScreen::Start() {
     }
     Board.SelectedNumber = Puzzle.CustomMode ? 10 : 1;
     Board.OpenClueDialogs = [this] { OpenClueDialogs(); };
+    Board.CursorX = Board.CursorY = -1;
+    Board.CursorShown = 0;
+    if (ResumeElapsedMs >= 0) {
+        // The clock goes on from the kept time once the board is shown.
+        Puzzle.TimerStart = platform::MilliSecs() - ResumeElapsedMs;
+        Puzzle.TimerStop = 0;
+        ResumeElapsedMs = -1;
+    }
+    LastAutosaveChanges = EditHistory.Changes;
+    LastAutosaveTime = platform::MilliSecs();
     Game->GameFade->Init(FadeTime, 0, nullptr, 0, 0, nullptr);
     Game->FixedRateLogic->Init();
 
@@ -305,11 +394,12 @@ int TGameScreen::Start() {
     MainMenu->SetX(27);
     MainMenu->SetY(100);
     PuzzleMenu = NewMenu(10);
-    MenuAddToggle(PuzzleMenu, Puzzle.ShowMistakes, "showhidemistakes");
-    PuzzleMenu->AddQuick("showrandomcell", "showrandomcell");
-    PuzzleMenu->AddQuick("showdesiredcell", "showdesiredcell");
-    MenuAddToggle(PuzzleMenu, Puzzle.AutoMarkup, "showhideautomarkup");
-    MenuAddToggle(PuzzleMenu, Puzzle.ShowSolution, "showhidesolution");
+    for (const TPuzzleAid& aid : PuzzleAids) {
+        if (aid.State)
+            MenuAddToggle(PuzzleMenu, aid.State(), aid.Name);
+        else
+            PuzzleMenu->AddQuick(aid.Name, aid.Name);
+    }
     PuzzleMenu->SetX(27);
     PuzzleMenu->SetY(280);
     CustomPuzzleMenu = NewMenu(10);
@@ -328,12 +418,9 @@ int TGameScreen::Start() {
 }
 
 void TGameScreen::SetToggles() {
-    auto set = [&](const char* name, int on) {
-        if (auto button = PuzzleMenu->FindButton(name)) ToggleSetState(PuzzleMenu, button, on);
-    };
-    set("showhidesolution", Puzzle.ShowSolution);
-    set("showhidemistakes", Puzzle.ShowMistakes);
-    set("showhideautomarkup", Puzzle.AutoMarkup);
+    for (const TPuzzleAid& aid : PuzzleAids)
+        if (aid.State)
+            if (auto button = PuzzleMenu->FindButton(aid.Name)) ToggleSetState(PuzzleMenu, button, aid.State());
 }
 
 void TGameScreen::ShowNotice(const std::string& message) {
@@ -367,6 +454,7 @@ void TGameScreen::EndOfPuzzle() {
     Board.HoverCellX = Board.HoverCellY = -1;
     Fireworks = std::make_shared<TParticleList>();
     StopPuzzleTimer();
+    RemoveAutosave();
     PlaySound("applause");
     int place = WillEnterHighscoreForSize(Puzzle.TimerStop - Puzzle.TimerStart);
     if (place != 0) {
@@ -393,8 +481,12 @@ void TGameScreen::ManageDialogs() {
         Core->RestartPuzzle();
         Core->CreateCells(1);
         SetToggles();
+        RemoveAutosave();
     });
     run(NewInput, [&](auto&) {
+        // The puzzle on the board is given up: nothing of it is kept from here on.
+        ClearEditHistory();
+        RemoveAutosave();
         Game->Mouse->Off();
         GenerateScreen->Show(1);
     });
@@ -412,8 +504,13 @@ void TGameScreen::ManageDialogs() {
     });
     run(VerticalSumInput, [&](auto& dialog) {
         Puzzle.EnteredVerticalSum = TypedNumber(dialog);
-        StoreClueCell(Board.EditCellX, Board.EditCellY, Puzzle.EnteredHorizontalSum, Puzzle.EnteredVerticalSum);
-        Core->CreateCells(0);
+        TEditRequest request;
+        request.Kind = TEditKind::ClueCell;
+        request.X = Board.EditCellX;
+        request.Y = Board.EditCellY;
+        request.Across = Puzzle.EnteredHorizontalSum;
+        request.Down = Puzzle.EnteredVerticalSum;
+        ApplyEdit(request);
     });
     run(HorizontalSumInput, [&](auto& dialog) {
         Puzzle.EnteredHorizontalSum = TypedNumber(dialog);
@@ -638,13 +735,16 @@ int TGameScreen::Logic() {
         }
     }
 
-    if (!completed && !ShowingInput && !GenerateScreen->Active) {
-        if (PuzzleMenu->Clicked("showrandomcell")) Core->ShowRandomCell();
-        if (PuzzleMenu->Clicked("showdesiredcell")) Core->ShowDesiredCell();
-        if (PuzzleMenu->Clicked("showhidesolution")) Core->ShowHideSolution(), SetToggles();
-        if (PuzzleMenu->Clicked("showhidemistakes")) Core->ShowHideMistakes(), SetToggles();
-        if (PuzzleMenu->Clicked("showhideautomarkup")) Core->ShowHideMarkup(), SetToggles();
-        SelectNumbers();
+    const bool boardLive = !completed && !ShowingInput && !GenerateScreen->Active;
+    if (boardLive && !custom) ManagePuzzleAids();
+    BoardKeys(boardLive && !custom);
+    if (boardLive) SelectNumbers();
+
+    if (platform::MilliSecs() - LastAutosaveTime >= AutosaveIntervalMs) {
+        if (EditHistory.Changes != LastAutosaveChanges)
+            Autosave();
+        else
+            LastAutosaveTime = platform::MilliSecs();
     }
 
     if (Board.ConflictShown && platform::MilliSecs() - Board.ConflictShownTime >= 1000)
@@ -910,6 +1010,16 @@ int TPlayScreen::SetEscDestination() {
     return 0;
 }
 
+int ContinuePuzzle() {
+    int elapsed = 0;
+    if (LoadAutosave(&elapsed) != 1) return 0;
+    Core->CreateCells(1);
+    if (GameScreen) GameScreen->ResumeElapsedMs = elapsed;
+    FadeTo(GameScreen);
+    Game->Mouse->On();
+    return 1;
+}
+
 void CreateGameObjects() {
     if (!ImageBank) ImageBank = std::make_shared<TImageBank>();
     if (!SoundBank) SoundBank = std::make_shared<TSoundBank>();
@@ -927,10 +1037,16 @@ void LoadSharedResources() {
     SoundBank->SetPath(Game->SoundPath);
     for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"}) SoundBank->Load(name, 1.0f, 1.0f, "", 0);
     for (const char* name : {"paused", "cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo",
-                             "bordersumcellhmo", "generating", "solving", "music", "sound", "blackback", "input",
-                             "inputlong", "inputfield", "sizelabel", "difficultylabel", "helpimage", "manager"})
+                             "bordersumcellhmo", "cellcursor", "generating", "solving", "music", "sound",
+                             "blackback", "input", "inputlong", "inputfield", "sizelabel", "difficultylabel",
+                             "helpimage", "manager"})
         ImageBank->Load(name, "", -1, 1);
     Game->SpritePausedCreate("paused");
+    // The window losing the focus may be the last the game sees of the player.
+    Game->UserSuspendFunction = [] {
+        if (GameScreen && Game->CurrentTScreen == GameScreen) GameScreen->Autosave();
+        return 0;
+    };
     Game->SpritePaused->SetPosition(400, 300);
     // The large backgrounds and the particles live in the archive only.
     for (const char* file : {"gamescreen1.jpg", "gamescreen2.jpg", "gamescreen3.jpg", "gamescreen4.jpg",

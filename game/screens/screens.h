@@ -1,7 +1,9 @@
 #pragma once
 // The play setup screen, the generating overlay and the puzzle play screen.
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/screens/screen.h"
 
@@ -56,6 +58,15 @@ public:
     virtual int Draw(int showNext, int showRestart, int showBack);
 };
 
+// One button of the play screen's aid menu. A toggle shows its State (a
+// plain button has none); a key, when given, does the same as a click.
+struct TPuzzleAid {
+    std::string Name;
+    std::function<int()> State;
+    std::function<void()> Act;
+    int Key = 0;
+};
+
 class TGameScreen : public TScreen {
 public:
     std::shared_ptr<TMenu> NumberMenu;
@@ -79,11 +90,27 @@ public:
     int LastTime = 0;
     int DidPauseOrSuspend = -1;
     std::shared_ptr<VTEndLevelMenu> endLevelMenu;
+    // The aid menu's buttons, top to bottom.
+    std::vector<TPuzzleAid> PuzzleAids;
+    // Continue sets it to the kept puzzle's time; Start then sets the clock.
+    int ResumeElapsedMs = -1;
+    // The board as last autosaved (its change count) and when the timer last looked.
+    int LastAutosaveChanges = 0;
+    int LastAutosaveTime = 0;
 
     int Load() override;
     int Start() override;
     int Logic() override;
     int Draw() override;
+    // Leaving the board keeps the puzzle in progress.
+    int Kill() override;
+
+    // Writes the autosave when the puzzle on the board is one to keep.
+    void Autosave();
+    // Ctrl+Z and Ctrl+Y (Ctrl+Shift+Z): 1 when the board changed.
+    int Undo();
+    int Redo();
+    static constexpr int AutosaveIntervalMs = 30000;
 
     // One tick of the wheel: +1 (rolled towards the player) or -1, folded
     // onto the tools of the current mode.
@@ -95,6 +122,11 @@ public:
 private:
     void EndOfPuzzle();
     void ManageDialogs();
+    void AddPuzzleAids();
+    void ManagePuzzleAids();
+    // The cursor, digits, erasure, marks, undo and redo from the keyboard;
+    // with act 0 the keys' hits are only used up.
+    void BoardKeys(int act);
     void SelectNumbers();
     void SetToggles();
     void OpenClueDialogs();
@@ -161,6 +193,10 @@ void FadeToScreen(const std::shared_ptr<TScreen>& destination);
 std::shared_ptr<TMenu> NewScreenMenu(int gap);
 // The sparkles that follow the pointer on the menu screens.
 void UseSparkleTrail();
+
+// The title's Continue: the autosaved puzzle onto the board and a fade over to
+// it. 0 when there was none to load (a damaged one is removed and logged).
+int ContinuePuzzle();
 
 // Start-up, before anything is read from disk: the banks, the screens and the
 // core's hooks.

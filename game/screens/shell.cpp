@@ -2,6 +2,7 @@
 #include "game/screens/shell.h"
 
 #include <cmath>
+#include <exception>
 #include <vector>
 
 #include "framework/core/globals.h"
@@ -13,6 +14,7 @@
 #include "framework/widgets/vt_mouse.h"
 #include "game/core/core.h"
 #include "game/core/options.h"
+#include "game/screens/screens.h"
 #include "framework/settings/ini_file.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/audio.h"
@@ -198,6 +200,15 @@ int OpenGetStartedPage(int open) {
 }
 
 void TVellacorGame::ShutDownHook() {
+    // An end without the exit fade (an error, an instant exit) leaves the board
+    // without its Kill; the puzzle in progress is kept here then.
+    if (GameScreen && CurrentTScreen == GameScreen) {
+        try {
+            GameScreen->Autosave();
+        } catch (const std::exception&) {
+            // Ending anyway; the last autosave stands.
+        }
+    }
     // A start that failed before the options were read has no first run to finish.
     if (!GameIni || GameIni->FileName.empty()) return;
     OpenGetStartedPage(Options.FirstRun);

@@ -22,14 +22,14 @@ struct Size {
 // window's icon.
 const char* const kGraphics[] = {
     "pointer", "paused", "cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo", "bordersumcellhmo",
-    "generating", "solving", "music", "sound", "blackback", "input", "inputlong", "sizelabel", "difficultylabel",
+    "cellcursor", "generating", "solving", "music", "sound", "blackback", "input", "inputlong", "sizelabel", "difficultylabel",
     "helpimage", "manager", "endlevelback", "logo", "logosmall", "playoptionsheader", "optionsheader", "helpheader",
     "highscoresheader", "slider", "marker", "splash", "inputfield", "icon"};
 
 // Buttons, from data/menus; the game adds "MO" and (where it may show a
 // pressed picture) "_down".
 const char* const kPlainButtons[] = {
-    "play", "help", "options", "highscore", "Exit", "playsmall", "customsmall", "load", "backsmall", "pause",
+    "continue", "play", "help", "options", "highscore", "Exit", "pageback", "pagenext", "playsmall", "customsmall", "load", "backsmall", "pause",
     "savegame", "newpuzzle", "restartpuzzle", "backtomenu", "showrandomcell", "showdesiredcell", "checkplay",
     "nextpuzzle", "oksmall", "6x6button", "7x7button", "9x9button", "12x12button", "14x14button", "clear", "OK",
     "Cancel", "Yes", "No", "Delete", "Load", "Up", "Down"};
@@ -38,7 +38,7 @@ const char* const kPlainButtons[] = {
 const char* const kLitButtons[] = {
     "6x6", "7x7", "9x9", "12x12", "14x14", "easy", "medium", "hard", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9",
     "10", "showhidemistakes", "showhideautomarkup", "showhidesolution", "fullscreen", "showtimer", "highlighter",
-    "showremainingsum", "showsumcombinations", "preventdoublenumbers"};
+    "showremainingsum", "showsumcombinations", "preventdoublenumbers", "checkruns"};
 
 const char* const kArchivePictures[] = {"gamescreen1.jpg", "gamescreen2.jpg", "gamescreen3.jpg", "gamescreen4.jpg",
                                         "playscreen.jpg",  "titlescreen.jpg", "particle1.png",   "particle2.png"};
@@ -78,7 +78,8 @@ TEST(Pictures, EveryPictureTheGameLoadsExistsAndDecodes) {
 }
 
 TEST(Pictures, BoardAndBackgroundsHaveTheirFixedSizes) {
-    for (const char* cell : {"cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo", "bordersumcellhmo"}) {
+    for (const char* cell : {"cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo", "bordersumcellhmo",
+                             "cellcursor"}) {
         const Size s = Graphic(cell);
         EXPECT_EQ(s.w, 32) << cell;
         EXPECT_EQ(s.h, 32) << cell;
@@ -130,6 +131,58 @@ TEST(Pictures, DigitsAndCluesStayReadableOnTheCells) {
     }
     // Mouse-over is brighter than the plain cell.
     EXPECT_GT(luminance("cellmo", 6, 4, 26, 28), luminance("cell", 6, 4, 26, 28) * 1.15);
+}
+
+TEST(Pictures, CellsToFillAndClueCellsAreToldApart) {
+    auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    struct Stats {
+        double mean = 0, brightest = 0;  // relative luminance
+        double warmth = 0;               // mean red minus mean blue, 0..255
+    };
+    // Over the opaque pixels of a region, by default all inside the one-pixel
+    // grid line.
+    auto stats = [&](const std::string& name, int x0 = 2, int y0 = 2, int x1 = 30, int y1 = 30) {
+        const Picture p = LoadPicture(FindCaseless(DataDir() / "graphics", name + ".png"));
+        const unsigned char* data = cairo_image_surface_get_data(p.surface);
+        const int stride = cairo_image_surface_get_stride(p.surface);
+        Stats s;
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                const std::uint32_t px = reinterpret_cast<const std::uint32_t*>(data + y * stride)[x];
+                if ((px >> 24) != 0xFF) continue;
+                const int r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, b = px & 0xFF;
+                const double l = 0.2126 * linear(r / 255.0) + 0.7152 * linear(g / 255.0) + 0.0722 * linear(b / 255.0);
+                s.mean += l;
+                s.brightest = std::max(s.brightest, l);
+                s.warmth += r - b;
+                ++n;
+            }
+        s.mean /= n;
+        s.warmth /= n;
+        return s;
+    };
+    auto contrast = [](double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); };
+    const Stats fill = stats("cell");
+    // White digits on every pixel of the digit block, the soft edge and the
+    // grain included (the pointer's rim lies outside it).
+    for (const char* name : {"cell", "cellmo"}) EXPECT_GE(contrast(1.0, stats(name, 6, 4, 26, 28).brightest), 4.5) << name;
+    for (const char* clue : {"bordercell", "bordersumcell"}) {
+        const Stats c = stats(clue);
+        // Lighter by a clear step and of another hue: warm slate against blue ink.
+        EXPECT_GE(contrast(fill.mean, c.mean), 1.5) << clue;
+        EXPECT_GT(fill.warmth, c.warmth + 12) << clue;
+    }
+
+    // The cursor is a frame in the accent colour with the cell showing through.
+    const Picture cursor = LoadPicture(FindCaseless(DataDir() / "graphics", "cellcursor.png"));
+    const unsigned char* data = cairo_image_surface_get_data(cursor.surface);
+    const int stride = cairo_image_surface_get_stride(cursor.surface);
+    auto at = [&](int x, int y) { return reinterpret_cast<const std::uint32_t*>(data + y * stride)[x]; };
+    EXPECT_EQ(at(16, 16) >> 24, 0u) << "the middle stays clear for the digit";
+    const std::uint32_t edge = at(16, 3);
+    EXPECT_EQ(edge >> 24, 0xFFu);
+    EXPECT_GT(static_cast<int>((edge >> 16) & 0xFF), static_cast<int>(edge & 0xFF) + 100) << "amber, not grey";
 }
 
 TEST(Pictures, EveryStateOfAButtonHasTheSameSize) {
@@ -185,6 +238,10 @@ TEST(Pictures, FitTheirPlacesOnTheScreens) {
     const int titleTop = (600 - Stack(5, play.h, 10)) / 2 + 50;
     EXPECT_LE(100 + logo.h / 2, titleTop);
     EXPECT_LE(titleTop + Stack(5, play.h, 10), 570);
+    // With "continue" on top, six buttons start under the logo at y 186.
+    EXPECT_EQ(Button("continue").h, play.h);
+    EXPECT_LE(100 + logo.h / 2, 186);
+    EXPECT_LE(186 + Stack(6, play.h, 10), 570);
 
     // Play screen: two menus of five at y 100 and 280 (gap 10) left of the
     // largest board (from x 228), the timer text at y 459; the number column
@@ -217,7 +274,7 @@ TEST(Pictures, FitTheirPlacesOnTheScreens) {
     EXPECT_LE(500 + row.h, 600);
 
     // Options: header at (400, 40) above the sliders (y 80 and 136, x 346,
-    // labels centred at x 242); six toggles from y 182 down to the "ok"
+    // labels centred at x 242); seven toggles from y 182 down to the "ok"
     // button, centred and moved 260 down.
     EXPECT_LE(40 + Graphic("optionsheader").h / 2, 80);
     EXPECT_LE(80 + Graphic("slider").h, 136);
@@ -226,11 +283,15 @@ TEST(Pictures, FitTheirPlacesOnTheScreens) {
     EXPECT_LE(242 + Graphic("music").w / 2, 346);
     const Size ok = Button("oksmall");
     const int okTop = (600 - ok.h) / 2 + 260;
-    EXPECT_LE(182 + Stack(6, Button("fullscreen").h, 10), okTop);
+    EXPECT_LE(182 + Stack(7, Button("fullscreen").h, 10), okTop);
     EXPECT_LE(okTop + ok.h, 600);
 
-    // Help: picture centred at x 165 left of the texts (from x 285).
+    // Help: picture centred at x 165 left of the texts (from x 285); the page
+    // arrows (60 apart from x 588) on the OK button's row, right of it and
+    // inside the panel.
     EXPECT_LE(165 + Graphic("helpimage").w / 2, 285);
+    EXPECT_LE(400 + ok.w / 2 + 20, 588);
+    EXPECT_LE(588 + Button("pageback").w + 60 + Button("pagenext").w, 400 + Graphic("blackback").w / 2);
 
     // High scores: panel centred at (400, 284) behind rows from x 80 to 720,
     // y 170 to 450; size buttons in a row (gap 15) from y 115.

@@ -42,7 +42,7 @@ TEST(Texts, EveryKeyTheGameAsksForHasAText) {
         "Data Pak Error", "Highscore Place", "Restart Puzzle", "Exit Playing", "Enter Save Name", "Create Puzzle",
         "Click Contents Message", "Finished Puzzle Message", "Time Field", "Cell Message", "Cross Sum Message",
         "Possible Combinations Field", "Not Solvable", "Enter Vertical Sum", "Enter Horizontal Sum", "Easy", "Medium",
-        "Hard", "Version", "Help Message 1", "Help Message 2", "Clear Highscore", "Name", "Difficulty", "Time",
+        "Hard", "Version", "Help Message 1", "Help Message 2", "Help Keys 1", "Help Keys 2", "Clear Highscore", "Name", "Difficulty", "Time",
         "Delete File", "Choose Savegame", "Could Not Create File", "Failed Save File"};
     for (int i = 1; i <= 10; ++i) keys.push_back("Highscore Name " + std::to_string(i));
     for (const std::string& key : keys) {
@@ -69,16 +69,19 @@ TEST(Texts, TextsThatTheGameExtendsEndReadyForWhatFollows) {
 }
 
 TEST(Texts, FitWhereTheyAreDrawn) {
-    // Help texts: 25-pixel font, left-aligned at x 285 inside the panel
-    // centred on the screen, laid out upward from y 210 and y 410, 25 apart.
-    const auto first = Lines("Help Message 1"), second = Lines("Help Message 2");
+    // Help texts, a page of two: 25-pixel font, left-aligned at x 285 inside
+    // the panel centred on the screen, laid out upward from y 210 and y 410,
+    // 25 apart.
     const fs::path backPicture = DataDir() / "graphics" / "blackback.png";
     const Picture back = LoadPicture(backPicture);
     ASSERT_GT(back.width, 0);
-    for (const auto* lines : {&first, &second})
-        for (const auto& line : *lines) EXPECT_LE(285 + TextWidth(line, 25), 400 + back.width / 2 - 12) << line;
-    EXPECT_GE(210 - 25 * (static_cast<int>(first.size()) - 1), 300 - back.height / 2 + 6);
-    EXPECT_GE(410 - 25 * (static_cast<int>(second.size()) - 1), 210 + 25);
+    for (const auto& [top, bottom] : {std::pair{"Help Message 1", "Help Message 2"}, std::pair{"Help Keys 1", "Help Keys 2"}}) {
+        const auto first = Lines(top), second = Lines(bottom);
+        for (const auto* lines : {&first, &second})
+            for (const auto& line : *lines) EXPECT_LE(285 + TextWidth(line, 25), 400 + back.width / 2 - 12) << line;
+        EXPECT_GE(210 - 25 * (static_cast<int>(first.size()) - 1), 300 - back.height / 2 + 6) << top;
+        EXPECT_GE(410 - 25 * (static_cast<int>(second.size()) - 1), 210 + 25) << bottom;
+    }
 
     // The message line at the bottom: centred, 25-pixel font, growing upward
     // from y 565; two lines at most keep it clear of the board.

@@ -6,6 +6,7 @@
 // Sizes follow the places the screens put them:
 //  - title column: five 54-pixel buttons with 10 pixels between them, centred
 //    and moved 50 pixels down, stay clear of the logo and the version line;
+//    with "continue" on top, six start just under the logo;
 //  - play screen: two menus of five buttons start at y 100 and y 280 with
 //    10-pixel gaps, so a button is at most 26 pixels high, and they must end
 //    before the sheet under the board (x 212);
@@ -29,7 +30,7 @@ namespace assets {
 namespace {
 
 enum class Kind { Plain, Radio, Toggle };
-enum class Icon { None, Eraser, Clue, Up, Down };
+enum class Icon { None, Eraser, Clue, Up, Down, Left, Right };
 
 struct Button {
     std::string file;
@@ -46,11 +47,13 @@ constexpr int kTitleW = 250, kTitleH = 54;
 constexpr int kRowW = 140, kRowH = 44;
 constexpr int kSmallW = 176, kSmallH = 26;
 constexpr int kNumber = 40;
-constexpr int kToggleW = 360, kToggleH = 44;
+// Seven option toggles, 10 pixels apart, fit between y 182 and the OK button.
+constexpr int kToggleW = 360, kToggleH = 40;
 
 std::vector<Button> AllButtons() {
     std::vector<Button> b;
     // Title screen.
+    b.push_back({"continue", kTitleW, kTitleH, "Continue", Kind::Plain, 27});
     b.push_back({"play", kTitleW, kTitleH, "Play", Kind::Plain, 27});
     b.push_back({"help", kTitleW, kTitleH, "How to Play", Kind::Plain, 27});
     b.push_back({"options", kTitleW, kTitleH, "Options", Kind::Plain, 27});
@@ -93,6 +96,10 @@ std::vector<Button> AllButtons() {
     b.push_back({"showremainingsum", kToggleW, kToggleH, "Show Remaining Sums", Kind::Toggle, 21});
     b.push_back({"showsumcombinations", kToggleW, kToggleH, "Show Sum Combinations", Kind::Toggle, 21});
     b.push_back({"preventdoublenumbers", kToggleW, kToggleH, "Prevent Double Digits", Kind::Toggle, 21});
+    b.push_back({"checkruns", kToggleW, kToggleH, "Check Runs as You Go", Kind::Toggle, 21});
+    // Help screen: its pages, turned by two arrows beside the OK button.
+    b.push_back({"pageback", kRowH, kRowH, "", Kind::Plain, 0, Icon::Left});
+    b.push_back({"pagenext", kRowH, kRowH, "", Kind::Plain, 0, Icon::Right});
     // High score screen.
     for (int n : {6, 7, 9, 12, 14}) {
         const std::string size = std::to_string(n) + "x" + std::to_string(n);
@@ -169,6 +176,16 @@ void DrawArrow(cairo_t* cr, double cx, double cy, double size, bool up) {
     cairo_fill(cr);
 }
 
+void DrawSideArrow(cairo_t* cr, double cx, double cy, double size, bool left) {
+    const double d = left ? -1 : 1;
+    cairo_move_to(cr, cx - d * size * 0.3, cy - size * 0.6);
+    cairo_line_to(cr, cx - d * size * 0.3, cy + size * 0.6);
+    cairo_line_to(cr, cx + d * size * 0.4, cy);
+    cairo_close_path(cr);
+    SetColor(cr, palette::Ink);
+    cairo_fill(cr);
+}
+
 void DrawCheckbox(cairo_t* cr, double x, double cy, double size, bool on) {
     const double y = cy - size / 2;
     RoundedRect(cr, x, y, size, size, 2.5);
@@ -205,6 +222,8 @@ void Paint(const Button& b, TabState state, const std::filesystem::path& file, s
     case Icon::Clue: DrawClueIcon(cr, cx, cy, g.h * 0.7); break;
     case Icon::Up: DrawArrow(cr, cx, cy, g.h * 0.55, true); break;
     case Icon::Down: DrawArrow(cr, cx, cy, g.h * 0.55, false); break;
+    case Icon::Left: DrawSideArrow(cr, cx, cy, g.h * 0.45, true); break;
+    case Icon::Right: DrawSideArrow(cr, cx, cy, g.h * 0.45, false); break;
     case Icon::None:
         if (b.kind == Kind::Toggle) {
             const double box = std::round(g.h * 0.52);

@@ -5,6 +5,7 @@
 #include "paper.h"
 #include "pictures.h"
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -20,8 +21,10 @@ using std::filesystem::path;
 // Every cell is 32 x 32 and is drawn centred on its grid position, so cells
 // touch; a transparent pixel around each tile lets the cream sheet under the
 // board show through as the grid lines. The game prints digits in white (red
-// for mistakes) on the playing cells and clues in white on the clue cells,
-// so all of them are dark paper.
+// for mistakes) on the playing cells and clues in white on the clue cells, so
+// all of them stay dark; they are told apart by colour and by form: the cells
+// to fill are a warm slate with a soft raised edge, the clue cells the deep
+// ink of the paper's card, folded along an amber line.
 
 constexpr int kCell = 32;
 
@@ -50,6 +53,31 @@ void TileEdges(Canvas& c, double lightAlpha) {
     cairo_stroke(cr);
 }
 
+// A soft raised edge just inside the tile: light along the top and left,
+// shade along the bottom and right, fading towards the middle where the
+// digit goes.
+void InnerEdge(Canvas& c, double light, double shade) {
+    cairo_t* cr = c.cr();
+    cairo_save(cr);
+    RoundedRect(cr, 1, 1, 30, 30, 3);
+    cairo_clip(cr);
+    struct Band {
+        double x0, y0, x1, y1;
+        bool lit;
+    };
+    const Band bands[] = {{0, 1, 0, 5, true}, {1, 0, 5, 0, true}, {0, 31, 0, 27, false}, {31, 0, 27, 0, false}};
+    for (const Band& b : bands) {
+        cairo_pattern_t* p = cairo_pattern_create_linear(b.x0, b.y0, b.x1, b.y1);
+        const double v = b.lit ? 1.0 : 0.0, a = b.lit ? light : shade;
+        cairo_pattern_add_color_stop_rgba(p, 0, v, v * 0.96, v * 0.9, a);
+        cairo_pattern_add_color_stop_rgba(p, 1, v, v * 0.96, v * 0.9, 0);
+        cairo_set_source(cr, p);
+        cairo_paint(cr);
+        cairo_pattern_destroy(p);
+    }
+    cairo_restore(cr);
+}
+
 void Rim(Canvas& c, const std::function<void(cairo_t*)>& shape, Rgb colour, double alpha, double width) {
     cairo_t* cr = c.cr();
     shape(cr);
@@ -64,26 +92,50 @@ void PlayingCell(const path& file, bool hot) {
     // Under the pointer the cell lightens only a little, so that a red
     // mistake still stands out on it; the amber rim does the signalling.
     if (hot)
-        Tile(c, rgb(56, 70, 98), rgb(48, 61, 86), 21);
+        Tile(c, palette::FillHotTop, palette::FillHotBottom, 21);
     else
-        Tile(c, rgb(52, 63, 86), rgb(42, 51, 70), 21);
-    TileEdges(c, hot ? 0.22 : 0.12);
+        Tile(c, palette::FillTop, palette::FillBottom, 21);
+    InnerEdge(c, hot ? 0.16 : 0.12, 0.28);
+    TileEdges(c, hot ? 0.26 : 0.18);
     if (hot) Rim(c, [](cairo_t* cr) { RoundedRect(cr, 2.3, 2.3, 27.4, 27.4, 2.2); }, palette::Amber, 0.95, 1.6);
+    c.SavePng(file);
+}
+
+// The keyboard's cell cursor, drawn over a playing cell: a broad frame in the
+// accent colour, heavier than the pointer's rim, with a dark hairline inside
+// so that it reads on a lit cell as well.
+void CellCursor(const path& file) {
+    Canvas c(kCell, kCell);
+    Rim(c, [](cairo_t* cr) { RoundedRect(cr, 2.5, 2.5, 27, 27, 3); }, palette::AmberBright, 1.0, 3.0);
+    Rim(c, [](cairo_t* cr) { RoundedRect(cr, 4.5, 4.5, 23, 23, 2); }, palette::InkDeep, 0.6, 1.0);
+    // Short ticks at the corners, outside the frame, set it apart from the
+    // pointer's thinner rim at a glance.
+    cairo_t* cr = c.cr();
+    cairo_set_line_width(cr, 2);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    SetColor(cr, palette::AmberBright);
+    for (auto [cx, cy, dx, dy] : {std::array<double, 4>{1, 1, 1, 1}, std::array<double, 4>{31, 1, -1, 1},
+                                  std::array<double, 4>{1, 31, 1, -1}, std::array<double, 4>{31, 31, -1, -1}}) {
+        cairo_move_to(cr, cx + dx * 6, cy);
+        cairo_line_to(cr, cx, cy);
+        cairo_line_to(cr, cx, cy + dy * 6);
+        cairo_stroke(cr);
+    }
     c.SavePng(file);
 }
 
 void BlockCell(const path& file) {
     Canvas c(kCell, kCell);
-    Tile(c, rgb(21, 31, 56), rgb(14, 21, 40), 22);
-    TileEdges(c, 0.08);
+    Tile(c, palette::ClueInk, palette::ClueInkShade, 22);
+    TileEdges(c, 0.06);
     c.SavePng(file);
 }
 
 enum class Lit { None, Down, Across };
 
-// A clue cell is a square of ink-blue paper folded along its diagonal: the
+// A clue cell is a square of deep ink card folded along its diagonal: the
 // lower-left half (the down clue) faces the light, the upper-right half (the
-// across clue) lies in its shade, and the crease runs between them.
+// across clue) lies in its shade, and the crease between them is amber.
 void ClueCell(const path& file, Lit lit) {
     Canvas c(kCell, kCell);
     cairo_t* cr = c.cr();
@@ -103,25 +155,27 @@ void ClueCell(const path& file, Lit lit) {
     RoundedRect(cr, 1, 1, 30, 30, 3);
     cairo_clip(cr);
     lower(cr);
-    SetColor(cr, lit == Lit::Down ? rgb(42, 64, 110) : rgb(33, 50, 90));
+    SetColor(cr, lit == Lit::Down ? rgb(40, 58, 102) : rgb(21, 31, 58));
     cairo_fill(cr);
     upper(cr);
-    SetColor(cr, lit == Lit::Across ? rgb(40, 61, 106) : rgb(20, 31, 58));
+    SetColor(cr, lit == Lit::Across ? rgb(38, 56, 98) : palette::ClueInkShade);
     cairo_fill(cr);
     cairo_restore(cr);
     PaperGrain(c, 0.05, 23);
-    TileEdges(c, 0.1);
+    TileEdges(c, 0.08);
     cairo_save(cr);
     RoundedRect(cr, 1, 1, 30, 30, 3);
     cairo_clip(cr);
+    // The crease: a thin amber line with its shadow on the shaded side.
     cairo_set_line_width(cr, 1);
-    cairo_move_to(cr, 1, 2);
-    cairo_line_to(cr, 30, 31);
-    cairo_set_source_rgba(cr, 1, 0.97, 0.9, 0.38);
-    cairo_stroke(cr);
     cairo_move_to(cr, 2, 1);
     cairo_line_to(cr, 31, 30);
-    cairo_set_source_rgba(cr, 0, 0, 0, 0.45);
+    cairo_set_source_rgba(cr, 0, 0, 0, 0.5);
+    cairo_stroke(cr);
+    cairo_move_to(cr, 1, 1.6);
+    cairo_line_to(cr, 30.4, 31);
+    cairo_set_line_width(cr, 1.1);
+    SetColor(cr, palette::AmberDeep, 0.8);
     cairo_stroke(cr);
     cairo_restore(cr);
     // The lit half is marked along the fold: the clue's digits fill its
@@ -134,7 +188,7 @@ void ClueCell(const path& file, Lit lit) {
         cairo_move_to(cr, 2 - side, 2 + side);
         cairo_line_to(cr, 30 - side, 30 + side);
         cairo_set_line_width(cr, 2.2);
-        SetColor(cr, palette::Amber, 0.95);
+        SetColor(cr, palette::AmberBright, 0.95);
         cairo_stroke(cr);
         cairo_restore(cr);
     }
@@ -566,28 +620,28 @@ void HelpImage(const path& file) {
             RoundedRect(cr, x, y, e, e, 4);
             cairo_clip(cr);
             if (s.kind == 0) {
-                SetColor(cr, rgb(48, 58, 80));
+                SetColor(cr, palette::FillTop);
                 cairo_paint(cr);
             } else if (s.kind == 1) {
-                SetColor(cr, rgb(18, 27, 50));
+                SetColor(cr, palette::ClueInk);
                 cairo_paint(cr);
             } else {
                 cairo_move_to(cr, x, y);
                 cairo_line_to(cr, x + e, y + e);
                 cairo_line_to(cr, x, y + e);
                 cairo_close_path(cr);
-                SetColor(cr, rgb(33, 50, 90));
+                SetColor(cr, rgb(21, 31, 58));
                 cairo_fill(cr);
                 cairo_move_to(cr, x, y);
                 cairo_line_to(cr, x + e, y);
                 cairo_line_to(cr, x + e, y + e);
                 cairo_close_path(cr);
-                SetColor(cr, rgb(20, 31, 58));
+                SetColor(cr, palette::ClueInkShade);
                 cairo_fill(cr);
                 cairo_move_to(cr, x, y + 1);
                 cairo_line_to(cr, x + e - 1, y + e);
-                cairo_set_line_width(cr, 1.2);
-                cairo_set_source_rgba(cr, 1, 0.97, 0.9, 0.4);
+                cairo_set_line_width(cr, 1.4);
+                SetColor(cr, palette::AmberDeep, 0.8);
                 cairo_stroke(cr);
             }
             cairo_restore(cr);
@@ -627,6 +681,7 @@ int MakeGraphics(const std::filesystem::path& g) {
     ClueCell(g / "bordersumcell.png", Lit::None), count();
     ClueCell(g / "bordersumcellvmo.png", Lit::Down), count();
     ClueCell(g / "bordersumcellhmo.png", Lit::Across), count();
+    CellCursor(g / "cellcursor.png"), count();
 
     Pointer(g / "pointer.png"), count();
     Notice(g / "paused.png", 380, 150, "Paused", "Click or press P to carry on", false, 31), count();

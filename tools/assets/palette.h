@@ -22,5 +22,14 @@ inline constexpr Rgb Amber = rgb(242, 158, 52);
 inline constexpr Rgb AmberBright = rgb(255, 194, 98);
 inline constexpr Rgb AmberDeep = rgb(214, 120, 30);
 inline constexpr Rgb Muted = rgb(118, 108, 94);
+// The board: the cells the player fills are a warm slate, clearly apart from
+// the deep ink of the clue cells; both stay dark enough for white digits and
+// for the red of a mistake.
+inline constexpr Rgb FillTop = rgb(71, 64, 77);
+inline constexpr Rgb FillBottom = rgb(60, 55, 67);
+inline constexpr Rgb FillHotTop = rgb(78, 70, 84);
+inline constexpr Rgb FillHotBottom = rgb(67, 61, 74);
+inline constexpr Rgb ClueInk = rgb(17, 25, 47);
+inline constexpr Rgb ClueInkShade = rgb(11, 17, 34);
 
 }  // namespace assets::palette

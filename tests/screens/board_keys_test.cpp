@@ -1,0 +1,575 @@
+// Playing from the keyboard, undo and redo, the autosave with the title's
+// Continue, and the run check, all through the real screens and their logic
+// step with scripted keys and clicks and a test clock.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+
+#include "framework/core/game.h"
+#include "framework/core/globals.h"
+#include "framework/paths/errors.h"
+#include "framework/widgets/button.h"
+#include "framework/widgets/dialog.h"
+#include "framework/widgets/list_box.h"
+#include "framework/widgets/pointer.h"
+#include "game/core/autosave.h"
+#include "game/core/core.h"
+#include "game/core/edits.h"
+#include "game/core/options.h"
+#include "game/core/save_game.h"
+#include "game/screens/cells.h"
+#include "game/screens/menus.h"
+#include "game/screens/save_manager.h"
+#include "game/screens/screens.h"
+#include "game/screens/shell.h"
+#include "game_screens_fixture.h"
+#include "tallyfold/platform/image.h"
+#include "tallyfold/platform/input.h"
+
+namespace fs = std::filesystem;
+namespace vk = platform::vk;
+
+namespace {
+
+struct Tables {
+    TGrid player;
+    TMarkupGrid marks;
+    int autoMarkup;
+    bool operator==(const Tables&) const = default;
+};
+
+Tables Snapshot() { return {Puzzle.PlayerGrid, Puzzle.MarkupGrid, Puzzle.AutoMarkup}; }
+
+std::array<int, 3> Rgb(std::uint32_t argb) {
+    return {static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF), static_cast<int>(argb & 0xFF)};
+}
+
+bool Light(int x, int y) {
+    return x >= 0 && y >= 0 && x < Puzzle.BoardWidth && y < Puzzle.BoardHeight && Puzzle.PlayerGrid[x][y] != BlackCell;
+}
+
+// Where the cursor should go, worked out from the board's light cells.
+struct CursorModel {
+    int x = -1, y = -1;
+    bool shown = false;
+
+    void Key(int key) {
+        std::vector<std::pair<int, int>> light;
+        for (int yy = 0; yy < Puzzle.BoardHeight; ++yy)
+            for (int xx = 0; xx < Puzzle.BoardWidth; ++xx)
+                if (Light(xx, yy)) light.push_back({xx, yy});
+        const bool jump = key == vk::HOME || key == vk::END;
+        if (x < 0) {
+            x = light.front().first, y = light.front().second;
+            shown = true;
+            if (!jump) return;
+        } else if (!shown) {
+            shown = true;
+            if (!jump) return;
+        }
+        std::vector<std::pair<int, int>> line;  // the light cells in the direction of travel, nearest first
+        for (auto [lx, ly] : light) {
+            if (key == vk::RIGHT && ly == y && lx > x) line.push_back({lx, ly});
+            if (key == vk::DOWN && lx == x && ly > y) line.push_back({lx, ly});
+            if (key == vk::HOME && ly == y) line.push_back({lx, ly});
+        }
+        for (auto it = light.rbegin(); it != light.rend(); ++it) {
+            auto [lx, ly] = *it;
+            if (key == vk::LEFT && ly == y && lx < x) line.push_back({lx, ly});
+            if (key == vk::UP && lx == x && ly < y) line.push_back({lx, ly});
+            if (key == vk::END && ly == y) line.push_back({lx, ly});
+        }
+        if (!line.empty()) x = line.front().first, y = line.front().second;
+    }
+};
+
+class BoardKeys : public GameScreensFixture {
+protected:
+    void SetUp() override {
+        GameScreensFixture::SetUp();
+        if (IsSkipped()) return;
+        ArtifactPrefix = "keys-";
+        SharedDataPath = scratch.Folder();
+        NewBoard(9);
+    }
+    void TearDown() override {
+        SharedDataPath.clear();
+        GameScreensFixture::TearDown();
+    }
+
+    // A generated puzzle on the play screen, cells in place, the fade-in over.
+    void NewBoard(int size) {
+        ASSERT_TRUE(Core->CreatePuzzle(size, size, 1));
+        Core->RestartPuzzle();
+        Puzzle.CustomMode = 0;
+        Game->DestinationTScreen = GameScreen;
+        GameScreen->PreStart();
+        Core->CreateCells(0);
+        Steps(120);
+    }
+    // Logic steps of 5 ms without drawing.
+    void Steps(int n) {
+        for (int k = 0; k < n; ++k) {
+            Advance(5);
+            Delta = 1.0f;
+            Game->LogicWrapper();
+        }
+    }
+    void Key(int key) {
+        Press(key);
+        Steps(2);
+    }
+    void With(int modifier, int key) {
+        platform::PostEvent({platform::EventKind::KeyDown, modifier, 0, 0});
+        Steps(1);
+        Key(key);
+        platform::PostEvent({platform::EventKind::KeyUp, modifier, 0, 0});
+        Steps(1);
+    }
+    void CtrlShift(int key) {
+        platform::PostEvent({platform::EventKind::KeyDown, vk::LCONTROL, 0, 0});
+        With(vk::LSHIFT, key);
+        platform::PostEvent({platform::EventKind::KeyUp, vk::LCONTROL, 0, 0});
+        Steps(1);
+    }
+    // Cursor onto (x, y) from wherever it is, by the shortest run of cursor
+    // keys (found on the model).
+    void CursorTo(int x, int y) {
+        if (!Board.CursorShown) Key(vk::LEFT);
+        const int keys[] = {vk::LEFT, vk::RIGHT, vk::UP, vk::DOWN, vk::HOME, vk::END};
+        std::map<std::pair<int, int>, std::vector<int>> paths{{{Board.CursorX, Board.CursorY}, {}}};
+        std::vector<std::pair<int, int>> queue{{Board.CursorX, Board.CursorY}};
+        for (size_t at = 0; at < queue.size() && !paths.count({x, y}); ++at)
+            for (int key : keys) {
+                CursorModel model{queue[at].first, queue[at].second, true};
+                model.Key(key);
+                if (paths.count({model.x, model.y})) continue;
+                auto path = paths[queue[at]];
+                path.push_back(key);
+                paths[{model.x, model.y}] = path;
+                queue.push_back({model.x, model.y});
+            }
+        ASSERT_TRUE(paths.count({x, y})) << x << "," << y;
+        for (int key : paths[{x, y}]) Key(key);
+        ASSERT_EQ(Board.CursorX, x);
+        ASSERT_EQ(Board.CursorY, y);
+    }
+    std::shared_ptr<TCell> Cell(int i, int j) {
+        for (auto& cell : CellList->Items)
+            if (cell->ArrayLocationX == i && cell->ArrayLocationY == j) return cell;
+        return nullptr;
+    }
+    void ClickCell(int i, int j, int button = 1) {
+        auto cell = Cell(i, j);
+        ClickAt(cell->x, cell->y, button);
+    }
+    // Two light cells side by side in one run.
+    std::pair<int, int> Pair() {
+        for (int y = 0; y < Puzzle.BoardHeight; ++y)
+            for (int x = 0; x + 1 < Puzzle.BoardWidth; ++x)
+                if (Light(x, y) && Light(x + 1, y)) return {x, y};
+        return {-1, -1};
+    }
+};
+
+}  // namespace
+
+TEST_F(BoardKeys, ArrowsMoveTheCursorOverClueCellsAndStopAtTheEdges) {
+    EXPECT_EQ(Board.CursorShown, 0) << "no cursor until a key asks for it";
+    CursorModel model;
+    std::mt19937 random(3);
+    const int keys[] = {vk::LEFT, vk::RIGHT, vk::UP, vk::DOWN, vk::HOME, vk::END};
+    int moved = 0, stayed = 0;
+    for (int board = 0; board < 3; ++board) {
+        if (board > 0) {
+            NewBoard(board == 1 ? 12 : 6);
+            model = CursorModel{};
+        }
+        for (int step = 0; step < 300; ++step) {
+            if (random() % 25 == 0 && model.x >= 0) {
+                // A click on the board hides the cursor where it is.
+                ClickCell(static_cast<int>(random() % Puzzle.BoardWidth), static_cast<int>(random() % Puzzle.BoardHeight));
+                model.shown = false;
+            } else {
+                const int key = keys[random() % 6];
+                const int wasX = model.x, wasY = model.y;
+                model.Key(key);
+                Key(key);
+                (wasX == model.x && wasY == model.y ? stayed : moved)++;
+            }
+            ASSERT_EQ(Board.CursorShown, model.shown ? 1 : 0) << "step " << step;
+            ASSERT_EQ(Board.CursorX, model.x) << "step " << step;
+            ASSERT_EQ(Board.CursorY, model.y) << "step " << step;
+            ASSERT_TRUE(Light(Board.CursorX, Board.CursorY));
+        }
+    }
+    EXPECT_GT(moved, 300);
+    EXPECT_GT(stayed, 100) << "edges and clue-only lines met often";
+
+    // The frame is drawn in the accent colour round the cursor's cell.
+    CursorTo(Pair().first, Pair().second);
+    Frame("cursor");
+    auto picture = platform::GrabPixmap(0, 0, 800, 600);
+    auto cell = Cell(Board.CursorX, Board.CursorY);
+    const auto [r, g, b] = Rgb(picture->ReadPixel(static_cast<int>(cell->x), static_cast<int>(cell->y) - 14));
+    EXPECT_GT(r, 200);
+    EXPECT_GT(r, b + 100) << r << " " << g << " " << b;
+}
+
+TEST_F(BoardKeys, DigitsErasureAndMarksFromTheKeyboardWithEachAid) {
+    const auto [x, y] = Pair();
+    ASSERT_GE(x, 0);
+    const int d = Puzzle.SolutionGrid[x][y], e = Puzzle.SolutionGrid[x + 1][y];
+    Options.PreventDoubleNumbers = 1;
+
+    // Without the cursor a digit only chooses the tool.
+    Key('0' + d);
+    EXPECT_EQ(Board.SelectedNumber, d);
+    EXPECT_EQ(EditHistory.Changes, 0);
+
+    CursorTo(x, y);
+    Key('0' + d);
+    EXPECT_EQ(Puzzle.PlayerGrid[x][y], d);
+    // The same digit next to it: refused, the first one flagged.
+    Key(vk::RIGHT);
+    Key(vk::NUMPAD0 + d);
+    EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], 0);
+    EXPECT_EQ(Board.ConflictShown, 1);
+    EXPECT_EQ(Board.ConflictCellX, x);
+    EXPECT_EQ(Board.SelectedNumber, d) << "the tool follows the key";
+    Frame("conflict");
+    Options.PreventDoubleNumbers = 0;
+    Key('0' + d);
+    EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], d) << "without the aid the double goes in";
+    Options.PreventDoubleNumbers = 1;
+
+    // Shift with a digit toggles that mark and makes the digit go.
+    With(vk::LSHIFT, '0' + e);
+    EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], 0);
+    EXPECT_EQ(Puzzle.MarkupGrid[x + 1][y][e - 1], 1);
+    With(vk::RSHIFT, '0' + (e % 9 + 1));
+    Frame("marks");
+    With(vk::LSHIFT, '0' + e);
+    EXPECT_EQ(Puzzle.MarkupGrid[x + 1][y][e - 1], 0);
+    EXPECT_EQ(Puzzle.MarkupGrid[x + 1][y][e % 9], 1);
+
+    // Every erase key empties the cell and its marks.
+    for (int key : {int('0'), int(vk::NUMPAD0), int(vk::DELETE_), int(vk::BACK)}) {
+        Key(vk::LEFT);
+        Key('0' + d);
+        ASSERT_EQ(Puzzle.PlayerGrid[x][y], d);
+        Key(key);
+        EXPECT_EQ(Puzzle.PlayerGrid[x][y], 0) << key;
+        EXPECT_EQ(Board.SelectedNumber, 0) << key;
+        Key(vk::RIGHT);
+        Key(key);
+        EXPECT_EQ(Puzzle.MarkupGrid[x + 1][y], (std::array<std::uint8_t, 10>{})) << key;
+    }
+    // Ctrl with a digit writes nothing.
+    With(vk::LCONTROL, '0' + e);
+    EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], 0);
+
+    // Enter works like a click with the chosen tool.
+    ClickButton(GameScreen->NumberMenu, std::to_string(e), 5);
+    Key(vk::RETURN);
+    EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], e);
+
+    // Automatic marks follow digits typed on the cursor.
+    ClickButton(GameScreen->PuzzleMenu, "showhideautomarkup", 5);
+    ASSERT_EQ(Puzzle.AutoMarkup, 1);
+    Key(vk::LEFT);
+    Key('0' + d);
+    for (int cx = 0; cx < Puzzle.BoardWidth; ++cx)
+        for (int cy = 0; cy < Puzzle.BoardHeight; ++cy)
+            for (int k = 1; k <= 9; ++k) ASSERT_EQ(Puzzle.MarkupGrid[cx][cy][k - 1], MarkupValue(k, cx, cy));
+
+    // A pending reveal takes the key on the cursor's cell, whatever the digit.
+    Key(vk::DELETE_);
+    ClickButton(GameScreen->PuzzleMenu, "showdesiredcell", 5);
+    ASSERT_EQ(Puzzle.RevealCellMode, 1);
+    Key('0' + (d % 9 + 1));
+    EXPECT_EQ(Puzzle.PlayerGrid[x][y], d);
+    EXPECT_EQ(Puzzle.RevealCellMode, 0);
+
+    // A click hides the cursor; keys then choose tools again, and the next arrow
+    // shows the cursor where it was without moving it.
+    ClickCell(x + 1, y, 2);
+    EXPECT_EQ(Board.CursorShown, 0);
+    const Tables before = Snapshot();
+    Key('0' + e);
+    EXPECT_EQ(Snapshot(), before);
+    Key(vk::DOWN);
+    EXPECT_EQ(Board.CursorShown, 1);
+    EXPECT_EQ(Board.CursorX, x);
+    EXPECT_EQ(Board.CursorY, y);
+}
+
+TEST_F(BoardKeys, UndoAndRedoTakeBackEveryKindOfChange) {
+    const auto [x, y] = Pair();
+    const int d = Puzzle.SolutionGrid[x][y], e = Puzzle.SolutionGrid[x + 1][y];
+    std::vector<Tables> states{Snapshot()};
+    auto kept = [&] { states.push_back(Snapshot()); };
+    CursorTo(x, y);
+    Key('0' + d), kept();                                              // a digit by key
+    ClickButton(GameScreen->NumberMenu, std::to_string(e), 5);
+    ClickCell(x + 1, y), kept();                                       // a digit by click
+    ClickButton(GameScreen->NumberMenu, std::to_string(d % 9 + 1), 5);
+    ClickCell(x + 1, y, 2), kept();                                    // a mark by right click
+    Key(vk::LEFT);  // the click hid the cursor; this brings it back on (x, y)
+    With(vk::LSHIFT, '0' + e), kept();                                 // a mark by key
+    Key(vk::DELETE_), kept();                                          // an erasure
+    ClickButton(GameScreen->PuzzleMenu, "showhideautomarkup", 5), kept();  // automatic marks
+    ClickButton(GameScreen->PuzzleMenu, "showrandomcell", 5), kept();      // a random cell revealed
+    ClickButton(GameScreen->PuzzleMenu, "showdesiredcell", 5);
+    for (int cy = 0, done = 0; cy < Puzzle.BoardHeight && !done; ++cy)
+        for (int cx = 0; cx < Puzzle.BoardWidth && !done; ++cx)
+            if (Light(cx, cy) && Puzzle.PlayerGrid[cx][cy] == 0) ClickCell(cx, cy), kept(), done = 1;  // a chosen cell revealed
+    ClickButton(GameScreen->PuzzleMenu, "showhideautomarkup", 5), kept();  // automatic marks off
+    for (size_t k = 1; k < states.size(); ++k) ASSERT_FALSE(states[k] == states[k - 1]) << "change " << k;
+    auto toggle = [&] { return GameScreen->PuzzleMenu->FindButton("showhideautomarkup")->image->name; };
+
+    // Ctrl+Z all the way back, the aid's toggle following the marks.
+    for (size_t k = states.size() - 1; k > 0; --k) {
+        With(vk::LCONTROL, 'Z');
+        ASSERT_EQ(Snapshot(), states[k - 1]) << "undo to " << k - 1;
+        EXPECT_EQ(toggle(), std::string(Puzzle.AutoMarkup ? "SHOWHIDEAUTOMARKUPON" : "SHOWHIDEAUTOMARKUP"));
+    }
+    With(vk::RCONTROL, 'Z');
+    EXPECT_EQ(Snapshot(), states.front()) << "nothing left to undo";
+    // Forward again with Ctrl+Y and Ctrl+Shift+Z in turn.
+    for (size_t k = 1; k < states.size(); ++k) {
+        if (k % 2)
+            With(vk::LCONTROL, 'Y');
+        else
+            CtrlShift('Z');
+        ASSERT_EQ(Snapshot(), states[k]) << "redo to " << k;
+    }
+    Frame("redone");
+    // Plain Z and Y do nothing.
+    Key('Z');
+    Key('Y');
+    EXPECT_EQ(Snapshot(), states.back());
+
+    // A confirmed restart forgets the history.
+    ClickButton(GameScreen->MainMenu, "restartpuzzle", 100);
+    ASSERT_TRUE(GameScreen->RestartInput);
+    ClickButton(GameScreen->RestartInput->Menu, "Yes", 50);
+    const Tables restarted = Snapshot();
+    With(vk::LCONTROL, 'Z');
+    EXPECT_EQ(Snapshot(), restarted);
+}
+
+TEST_F(BoardKeys, AutosaveOnTheTimerFocusAndCloseIsContinuedExactly) {
+    const std::string file = Game->ProfilePath + "autosave.sav";
+    // An untouched puzzle replaces nothing, however long it stays.
+    Advance(40000);
+    Steps(2);
+    EXPECT_FALSE(fs::exists(file));
+
+    const auto [x, y] = Pair();
+    CursorTo(x, y);
+    Key('0' + Puzzle.SolutionGrid[x][y]);
+    Steps(1);
+    EXPECT_FALSE(fs::exists(file)) << "written on the 30-second beat, not at every change";
+    Advance(GameScreen->AutosaveIntervalMs);
+    Steps(1);
+    ASSERT_TRUE(fs::exists(file));
+    // What the file holds, read as a save game after its two lines of its own.
+    auto kept = [&] {
+        std::ifstream in(file, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string reason;
+        auto content = ParseSaveGame(text.substr(text.find("Tallyfold Savegame")), reason);
+        EXPECT_TRUE(content) << reason;
+        return content.value_or(TSaveGameContent{});
+    };
+    auto keptBoard = [&] {
+        const auto content = kept();
+        return Tables{content.PlayerGrid, content.MarkupGrid, content.AutoMarkup};
+    };
+    EXPECT_EQ(keptBoard(), Snapshot());
+
+    // The window losing the focus writes at once.
+    Key(vk::RIGHT);
+    With(vk::LSHIFT, '3');
+    platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});
+    Steps(2);
+    EXPECT_EQ(keptBoard(), Snapshot());
+    platform::PostEvent({platform::EventKind::AppResume, 0, 0, 0});
+    Steps(2);
+
+    // A close request fades out and leaves the board, which keeps it.
+    Key(vk::LEFT);
+    Key(vk::DELETE_);
+    With(vk::LSHIFT, '8');
+    ClickButton(GameScreen->PuzzleMenu, "showhideautomarkup", 5);
+    Advance(61000);  // play time: the clock shows a minute more
+    const Tables atClose = Snapshot();
+    platform::PostEvent({platform::EventKind::AppTerminate, 0, 0, 0});
+    Steps(150);
+    ASSERT_EQ(Game->CurrentTScreen, Game->ExitScreen);
+    EXPECT_EQ(keptBoard(), atClose);
+    const int elapsedAtClose = kept().ElapsedMs;
+    EXPECT_GE(elapsedAtClose, 61000);
+
+    // The next session: the title offers Continue first, and the board comes
+    // back as it was, its clock included.
+    Game->InstantExit = 0;
+    Game->CurrentTScreen = nullptr;
+    ASSERT_TRUE(Core->CreatePuzzle(6, 6, 0));
+    Core->RestartPuzzle();
+    Advance(3600000);
+    Game->DestinationTScreen = TitleScreen;
+    TitleScreen->PreStart();
+    Steps(120);
+    ASSERT_EQ(Game->CurrentTScreen, TitleScreen);
+    ASSERT_EQ(TitleScreen->Menu->Items.front(), TitleScreen->Menu->FindButton("continue"));
+    Frame("title-continue");
+    // The save game manager does not list it.
+    ClickButton(TitleScreen->Menu, "play", 250);
+    ASSERT_EQ(Game->CurrentTScreen, PlayScreen);
+    ClickButton(PlayScreen->MainMenu, "loadgame", 50);
+    ASSERT_TRUE(PlayScreen->SaveGameManager);
+    EXPECT_TRUE(PlayScreen->SaveGameManager->ListBox->Strings.empty());
+    Key(vk::ESCAPE);
+    Steps(50);
+    ClickButton(PlayScreen->MainMenu, "back", 250);
+    ASSERT_EQ(Game->CurrentTScreen, TitleScreen);
+
+    ClickButton(TitleScreen->Menu, "continue", 0);
+    Steps(110);
+    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+    EXPECT_EQ(Snapshot(), atClose);
+    EXPECT_EQ(Puzzle.BoardWidth, 9);
+    EXPECT_EQ(PuzzleElapsed(), elapsedAtClose + (now - GameScreen->LastAutosaveTime));
+    EXPECT_EQ(GameScreen->PuzzleMenu->FindButton("showhideautomarkup")->image->name,
+              std::string("SHOWHIDEAUTOMARKUPON"));
+    Steps(100);
+    Frame("continued");
+
+    // Finished from the keyboard: the kept puzzle goes, and so does Continue.
+    Options.PreventDoubleNumbers = 0;
+    Key(vk::HOME);
+    for (int cy = 0; cy < Puzzle.BoardHeight; ++cy)
+        for (int cx = 0; cx < Puzzle.BoardWidth; ++cx)
+            if (Light(cx, cy) && Puzzle.PlayerGrid[cx][cy] != Puzzle.SolutionGrid[cx][cy]) {
+                CursorTo(cx, cy);
+                Key('0' + Puzzle.SolutionGrid[cx][cy]);
+            }
+    Steps(5);
+    ASSERT_EQ(Puzzle.PuzzleCompleted, 1);
+    EXPECT_FALSE(fs::exists(file));
+    Game->DestinationTScreen = TitleScreen;
+    TitleScreen->PreStart();
+    EXPECT_EQ(TitleScreen->Menu->FindButton("continue"), nullptr);
+    EXPECT_EQ(TitleScreen->Menu->Items.front(), TitleScreen->Menu->FindButton("play"));
+}
+
+TEST_F(BoardKeys, ADamagedAutosaveIsDroppedAndTheTitleCarriesOn) {
+    const std::string file = Game->ProfilePath + "autosave.sav";
+    for (const std::string& bytes : {std::string("Tallyfold Autosave\r\n0\r\nTallyfold Savegame\r\n99x99\r\n"),
+                                    std::string(3000, '\xff')}) {
+        std::ofstream(file, std::ios::binary) << bytes;
+        Game->DestinationTScreen = TitleScreen;
+        TitleScreen->PreStart();
+        Steps(5);
+        EXPECT_EQ(TitleScreen->Menu->FindButton("continue"), nullptr);
+        EXPECT_FALSE(fs::exists(file));
+    }
+    std::ifstream in(scratch.Folder() + "ErrorLog.txt");
+    std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(log.find("was damaged (the puzzle after line 2: line 3"), std::string::npos) << log;
+    EXPECT_NE(log.find("line 1: not a Tallyfold autosave"), std::string::npos) << log;
+
+    // Broken after the title showed it: Continue then stays on the title without it.
+    const auto [x, y] = Pair();
+    TEditRequest digit;
+    digit.X = x;
+    digit.Y = y;
+    digit.Digit = Puzzle.SolutionGrid[x][y];
+    ASSERT_EQ(ApplyEdit(digit), TEditResult::Applied);
+    ASSERT_EQ(WriteAutosave(), 1);
+    Game->DestinationTScreen = TitleScreen;
+    TitleScreen->PreStart();
+    Steps(120);
+    ASSERT_TRUE(TitleScreen->Menu->FindButton("continue"));
+    std::ofstream(file, std::ios::binary) << "Tallyfold Autosave\r\n";
+    ClickButton(TitleScreen->Menu, "continue", 10);
+    EXPECT_EQ(Game->CurrentTScreen, TitleScreen);
+    EXPECT_EQ(TitleScreen->Menu->FindButton("continue"), nullptr);
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(BoardKeys, RunsCheckedAsYouGoColourTheirClues) {
+    // A clue cell with an across run of two or more, and the run's cells.
+    int cx = -1, cy = -1, length = 0;
+    for (int y = 0; y < Puzzle.BoardHeight && cx < 0; ++y)
+        for (int x = 0; x < Puzzle.BoardWidth; ++x)
+            if (Puzzle.HorizontalSumGrid[x][y] && RunLength(Horizontal, x, y) >= 2) {
+                cx = x, cy = y, length = RunLength(Horizontal, x, y);
+                break;
+            }
+    ASSERT_GE(cx, 0);
+    Options.PreventDoubleNumbers = 0;
+    Options.ShowSumCombinations = 0;
+    auto fill = [&](std::vector<int> digits) {
+        for (int k = 0; k < length; ++k) {
+            CursorTo(cx + 1 + k, cy);
+            Key(digits[k] ? '0' + digits[k] : int(vk::DELETE_));
+        }
+        MoveTo(790, 10);
+    };
+    // The colour of the across clue's digits: the pixels that stand out most
+    // from the cell's own dark ink.
+    auto clueColour = [&](const std::string& shot) {
+        Frame(shot);
+        auto picture = platform::GrabPixmap(0, 0, 800, 600);
+        auto cell = Cell(cx, cy);
+        int best = -1;
+        std::array<int, 3> colour{};
+        // Inside the tile: its outermost pixels let the cream sheet through.
+        for (int py = static_cast<int>(cell->y) - 14; py < static_cast<int>(cell->y) - 1; ++py)
+            for (int px = static_cast<int>(cell->x) - 1; px < static_cast<int>(cell->x) + 14; ++px) {
+                const auto [r, g, b] = Rgb(picture->ReadPixel(px, py));
+                if (r + g + b > best) best = r + g + b, colour = {r, g, b};
+            }
+        return colour;
+    };
+    std::vector<int> right, wrong, twice(static_cast<size_t>(length), 0);
+    for (int k = 0; k < length; ++k) right.push_back(Puzzle.SolutionGrid[cx + 1 + k][cy]);
+    wrong = right;
+    // Full and not adding up: one digit raised to another not in the run.
+    for (int v = 1; v <= 9; ++v)
+        if (std::find(right.begin(), right.end(), v) == right.end() && v != right[0]) {
+            wrong[0] = v;
+            break;
+        }
+    twice[0] = twice[1] = right[0];
+
+    Options.CheckRuns = 0;
+    fill(right);
+    auto off = clueColour("runs-unchecked");
+    EXPECT_GT(off[1], 200);
+    EXPECT_GT(off[0], 200) << "white while the aid is off";
+
+    Options.CheckRuns = 1;
+    auto green = clueColour("run-right");
+    EXPECT_GT(green[1], green[0] + 60);
+    EXPECT_GT(green[1], green[2] + 40);
+    fill(wrong);
+    auto red = clueColour("run-wrong");
+    EXPECT_GT(red[0], 200);
+    EXPECT_LT(red[1], 80);
+    fill(twice);
+    auto repeated = clueColour("run-repeats");
+    EXPECT_GT(repeated[0], 200) << "a digit twice is wrong before the run is full";
+    EXPECT_LT(repeated[1], 80);
+    twice[1] = 0;
+    fill(twice);
+    auto open = clueColour("run-open");
+    EXPECT_GT(open[0], 200);
+    EXPECT_GT(open[1], 200) << "an open run stays white";
+}
