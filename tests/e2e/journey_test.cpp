@@ -1,11 +1,14 @@
 // Plays the real program as a player would, from the title through a puzzle
 // to the best times and out (the driver is described in game_driver.h), with
 // every screen visited left in the test artifacts folder as e2e-NN-name.png.
-// At the end the files the game left behind must show what was done.
+// Half the puzzle is played from the keyboard, the window closed, and a second
+// run finishes it through the title's Continue. At the end the files the game
+// left behind must show what was done.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <map>
+#include <utility>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +22,8 @@ using namespace e2e;
 // Where the screens have their controls, in the logical 800 x 600 pixels.
 constexpr Point TitlePlay{400, 220}, TitleHelp{400, 284}, TitleOptions{400, 348}, TitleBestTimes{400, 412},
     TitleExit{400, 476};
+// While a puzzle in progress is kept, "Continue" heads a column of six that starts at y 186.
+constexpr Point TitleContinue{400, 213};
 constexpr Point OptionsOk{400, 558}, HelpOk{400, 558}, BestTimesOk{322, 558};
 constexpr Point HighlighterToggle{400, 310};
 constexpr int MusicSliderY = 93, SoundSliderY = 149, SliderMiddleX = 490;
@@ -76,6 +81,69 @@ std::vector<ScoreEntry> ReadScores(const fs::path& path) {
         at = end + 9;
     }
     return entries;
+}
+
+// The board's cursor as the arrow keys move it: from light cell to light cell
+// over clue cells, staying at the edges; Home and End to the row's ends. The
+// first key only shows it, on the first light cell in reading order.
+struct Cursor {
+    int x = -1, y = -1;
+    bool shown = false;
+};
+
+using Light = std::vector<std::vector<bool>>;  // [y][x]
+
+Cursor MoveCursor(const Light& light, Cursor c, const std::string& key) {
+    const int n = static_cast<int>(light.size());
+    const bool jump = key == "HOME" || key == "END";
+    if (!c.shown) {
+        if (c.x < 0)
+            for (int y = 0; y < n && c.x < 0; ++y)
+                for (int x = 0; x < n && c.x < 0; ++x)
+                    if (light[y][x]) c.x = x, c.y = y;
+        c.shown = true;
+        if (!jump) return c;
+    }
+    if (jump) {
+        for (int k = 0; k < n; ++k) {
+            const int x = key == "HOME" ? k : n - 1 - k;
+            if (light[c.y][x]) {
+                c.x = x;
+                break;
+            }
+        }
+        return c;
+    }
+    const int dx = key == "RIGHT" ? 1 : key == "LEFT" ? -1 : 0, dy = key == "DOWN" ? 1 : key == "UP" ? -1 : 0;
+    for (int x = c.x + dx, y = c.y + dy; x >= 0 && y >= 0 && x < n && y < n; x += dx, y += dy)
+        if (light[y][x]) {
+            c.x = x;
+            c.y = y;
+            break;
+        }
+    return c;
+}
+
+// The fewest cursor keys from c to (x, y), as script lines; c ends there.
+std::string CursorKeys(const Light& light, Cursor& c, int x, int y) {
+    const char* keys[] = {"LEFT", "RIGHT", "UP", "DOWN", "HOME", "END"};
+    std::map<std::pair<int, int>, std::string> paths;
+    std::string script;
+    if (!c.shown) {
+        c = MoveCursor(light, c, "LEFT");
+        script = "key LEFT\n";
+    }
+    paths[{c.x, c.y}] = script;
+    std::vector<Cursor> queue{c};
+    for (size_t at = 0; at < queue.size() && !paths.count({x, y}); ++at)
+        for (const char* key : keys) {
+            const Cursor next = MoveCursor(light, queue[at], key);
+            if (paths.count({next.x, next.y})) continue;
+            paths[{next.x, next.y}] = paths[{queue[at].x, queue[at].y}] + "key " + key + "\n";
+            queue.push_back(next);
+        }
+    c.x = x, c.y = y;
+    return paths[{x, y}];
 }
 
 class Journey : public GameDriver {};
@@ -160,9 +228,10 @@ TEST_F(Journey, FromTheTitleThroughAPuzzleToTheBestTimesAndOut) {
     const auto& solution = blocks[3];
     ASSERT_EQ(solution.size(), 6u);
 
-    // Every white cell gets its digit: the digit key, then a click on the cell.
-    int whites = 0;
-    std::string fill;
+    // The board from the solution: its light cells and their digits.
+    Light light(6, std::vector<bool>(6, false));
+    std::vector<std::vector<int>> digits(6, std::vector<int>(6, 0));
+    std::vector<std::pair<int, int>> whites;  // reading order
     for (int y = 0; y < 6; ++y) {
         std::istringstream row(solution[static_cast<size_t>(y)]);
         for (int x = 0; x < 6; ++x) {
@@ -171,16 +240,87 @@ TEST_F(Journey, FromTheTitleThroughAPuzzleToTheBestTimesAndOut) {
             if (digit == 88) continue;
             ASSERT_GE(digit, 1);
             ASSERT_LE(digit, 9);
-            ++whites;
-            fill += "key " + std::to_string(digit) + "\n" + ClickAt({CellX0 + CellPitch * x, CellY0 + CellPitch * y});
+            light[static_cast<size_t>(y)][static_cast<size_t>(x)] = true;
+            digits[static_cast<size_t>(y)][static_cast<size_t>(x)] = digit;
+            whites.push_back({x, y});
         }
     }
-    ASSERT_GT(whites, 0);
+    ASSERT_GE(whites.size(), 4u);
+
+    // Half the board from the keyboard: the arrows to each cell, then its digit.
+    Cursor cursor;
+    std::string play;
+    const size_t half = whites.size() / 2;
+    for (size_t k = 0; k < half; ++k) {
+        const auto [x, y] = whites[k];
+        play += CursorKeys(light, cursor, x, y) + "key " + std::to_string(digits[y][x]) + "\n";
+    }
+    // Two pencil marks on the next cell with Shift, the second taken back with Ctrl+Z.
+    const auto [mx, my] = whites[half];
+    const int mark = digits[my][mx] % 9 + 1, undone = mark % 9 + 1;
+    play += CursorKeys(light, cursor, mx, my) + "keydown LSHIFT\nkey " + std::to_string(mark) + "\nkey " +
+            std::to_string(undone) + "\nkeyup LSHIFT\n" + "keydown LCTRL\nkey Z\nkeyup LCTRL\n";
+    Send(play + Wait(300));
+    ASSERT_TRUE(Shot("keyboard-play"));
+
+    // The window is closed in the middle of the puzzle; the game ends in order
+    // and keeps the puzzle for Continue, beside the named save and not as one.
+    Send("close\n");
+    ASSERT_TRUE(WaitForExit());
+    // A volume was changed in this run: a crash now would restore the defaults.
+    EXPECT_TRUE(fs::exists(shared / "inichanged.dat"));
+    const fs::path autosave = save.parent_path() / "autosave.sav";
+    ASSERT_TRUE(fs::exists(autosave));
+    {
+        const auto kept = Lines(ReadFile(autosave));
+        ASSERT_GE(kept.size(), 8u);
+        EXPECT_EQ(kept[0], "Tallyfold Autosave");
+        EXPECT_EQ(kept[2], "Tallyfold Savegame");
+        std::vector<std::vector<std::string>> parts(1);
+        for (size_t k = 2; k < kept.size(); ++k) {
+            if (kept[k] == "-")
+                parts.emplace_back();
+            else
+                parts.back().push_back(kept[k]);
+        }
+        ASSERT_EQ(parts.size(), 5u);
+        for (size_t k = 0; k < whites.size(); ++k) {
+            const auto [x, y] = whites[k];
+            std::istringstream row(parts[2][static_cast<size_t>(y)]);
+            int value = -1;
+            for (int i = 0; i <= x; ++i) row >> value;
+            EXPECT_EQ(value, k < half ? digits[y][x] : 0) << "cell " << x << "," << y;
+        }
+        std::istringstream marks(parts[4][static_cast<size_t>(my)]);
+        std::vector<int> flags;
+        for (int flag; marks >> flag;) flags.push_back(flag);
+        ASSERT_EQ(flags.size(), 54u);
+        EXPECT_EQ(flags[static_cast<size_t>(9 * mx + mark - 1)], 1) << "the mark kept";
+        EXPECT_EQ(flags[static_cast<size_t>(9 * mx + undone - 1)], 0) << "the mark undone";
+    }
+
+    // The next start: the title offers Continue first, and the board comes back.
+    Launch();
+    Send(Wait(700));
+    ASSERT_TRUE(Shot("start-again"));
+    Send(ClickAt(Nowhere) + Wait(500) + ClickAt(Nowhere) + Wait(ScreenChangeMs));
+    ASSERT_TRUE(Shot("title-continue"));
+    Send(ClickAt(TitleContinue) + Wait(ScreenChangeMs + 2500));
+    ASSERT_TRUE(Shot("continued"));
+
+    // The rest from the keyboard; the cursor starts hidden again.
+    cursor = Cursor{};
+    std::string rest;
+    for (size_t k = half; k < whites.size(); ++k) {
+        const auto [x, y] = whites[k];
+        rest += CursorKeys(light, cursor, x, y) + "key " + std::to_string(digits[y][x]) + "\n";
+    }
     // The last digit completes the puzzle and the first place asks for a name.
-    Send(fill + Wait(1500) + "type Ada\n" + Wait(200));
+    Send(rest + Wait(1500) + "type Ada\n" + Wait(200));
     ASSERT_TRUE(Shot("best-time-name"));
     Send("key RETURN\n" + Wait(1000));
     ASSERT_TRUE(Shot("solved"));
+    EXPECT_FALSE(fs::exists(autosave)) << "a finished puzzle is not kept";
 
     // Back to the title by the end menu, the question and the setup screen's back.
     Send(ClickAt(EndBackToMenu) + Wait(800));
@@ -211,8 +351,8 @@ TEST_F(Journey, FromTheTitleThroughAPuzzleToTheBestTimesAndOut) {
     EXPECT_EQ(scores[0].difficulty, 1);
     EXPECT_GT(scores[0].time, 0);
     EXPECT_TRUE(fs::exists(shared / "goodexit.dat"));
-    // A volume was changed in this run: a crash now would restore the defaults.
-    EXPECT_TRUE(fs::exists(shared / "inichanged.dat"));
+    // The second run changed no setting: a crash now would restore nothing.
+    EXPECT_FALSE(fs::exists(shared / "inichanged.dat"));
     EXPECT_FALSE(fs::exists(shared / "ErrorLog.txt")) << ReadFile(shared / "ErrorLog.txt");
     // The script was understood to the last line.
     EXPECT_EQ(ReadFile(scratch / "stderr.txt").find("input script"), std::string::npos)

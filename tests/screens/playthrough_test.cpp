@@ -507,6 +507,23 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     HelpScreen->PreStart();
     Ticks(150);
     Frame("help");
+    // The second page teaches the keys; the arrows and the page buttons turn
+    // the pages round, and every visit opens on the first.
+    ClickButton(HelpScreen->PageMenu, "pagenext");
+    EXPECT_EQ(HelpScreen->Page, 1);
+    Frame("help-keys");
+    Press(vk::RIGHT);
+    Ticks(2);
+    EXPECT_EQ(HelpScreen->Page, 0);
+    ClickButton(HelpScreen->PageMenu, "pageback");
+    EXPECT_EQ(HelpScreen->Page, 1);
+    Press(vk::PRIOR);
+    Ticks(2);
+    EXPECT_EQ(HelpScreen->Page, 0);
+    Press(vk::LEFT);
+    Ticks(2);
+    HelpScreen->PreStart();
+    EXPECT_EQ(HelpScreen->Page, 0);
 
     // Escape: options and help go back to the title, and so does the setup
     // screen now; the title itself leaves the program.
