@@ -340,6 +340,8 @@ void TGameScreen::BoardKeys(int act) {
 
     if (ctrl && undo && !shift) Undo();
     if (ctrl && ((undo && shift) || redo)) Redo();
+    // Typing a puzzle in has its clue cells undone too, but no cursor.
+    if (Puzzle.CustomMode) return;
     for (int k = 0; k < 6; ++k)
         if (moves[k]) MoveCursor(moveKeys[k]);
     // A key pressed and released within one step is never seen held; its hit
@@ -737,7 +739,7 @@ int TGameScreen::Logic() {
 
     const bool boardLive = !completed && !ShowingInput && !GenerateScreen->Active;
     if (boardLive && !custom) ManagePuzzleAids();
-    BoardKeys(boardLive && !custom);
+    BoardKeys(boardLive);
     if (boardLive) SelectNumbers();
 
     if (platform::MilliSecs() - LastAutosaveTime >= AutosaveIntervalMs) {

@@ -124,8 +124,8 @@ private:
     void ManageDialogs();
     void AddPuzzleAids();
     void ManagePuzzleAids();
-    // The cursor, digits, erasure, marks, undo and redo from the keyboard;
-    // with act 0 the keys' hits are only used up.
+    // Undo and redo from the keyboard, and in play the cursor, digits,
+    // erasure and marks; with act 0 the keys' hits are only used up.
     void BoardKeys(int act);
     void SelectNumbers();
     void SetToggles();

@@ -278,6 +278,18 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     clue(2, 0, "0", "6");
     EXPECT_EQ(Puzzle.HorizontalSumGrid[0][2], 7);
     EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 6);
+    // Ctrl+Z takes the last clue back, Ctrl+Y puts it again; the cells follow.
+    platform::PostEvent({platform::EventKind::KeyDown, vk::LCONTROL, 0, 0});
+    Press('Z');
+    Ticks(2);
+    EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 0);
+    EXPECT_EQ(Cell(2, 0)->VerticalSum, 0);
+    Press('Y');
+    Ticks(2);
+    platform::PostEvent({platform::EventKind::KeyUp, vk::LCONTROL, 0, 0});
+    Ticks(2);
+    EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 6);
+    EXPECT_EQ(Cell(2, 0)->VerticalSum, 6);
     Frame("custom-entry");
     ClickButton(GameScreen->CustomPuzzleMenu, "checkplay");
     Ticks(1200);
