@@ -305,7 +305,11 @@ int TGameScreen::Kill() {
 }
 
 void TGameScreen::Autosave() {
-    if (AutosaveWanted()) WriteAutosave();
+    if (AutosaveWanted()) {
+        WriteAutosave();
+        // The write waits for the disk; that time must not come back as a burst of steps.
+        if (Game->FixedRateLogic) Game->FixedRateLogic->Init();
+    }
     LastAutosaveChanges = EditHistory.Changes;
     LastAutosaveTime = platform::MilliSecs();
 }
