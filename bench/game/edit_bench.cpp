@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "game/core/core.h"
 #include "game/core/edits.h"
 #include "game/core/options.h"
+#include "tallyfold/engine/Diagnostics.h"
 
 namespace {
 
@@ -68,6 +70,10 @@ int main(int argc, char** argv) {
     int edits = 20000;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::string(argv[i]) == "--edits") edits = std::max(100, std::atoi(argv[i + 1]));
+
+    // The generator's layout dumps would break up the table.
+    std::ostringstream diagnostics;
+    engine::RedirectDiagnostics(&diagnostics, &diagnostics);
 
     const auto folder = std::filesystem::temp_directory_path() / ("edit-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
