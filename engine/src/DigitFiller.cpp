@@ -319,7 +319,28 @@ bool DigitFiller::FillDigits() {
     }
   }
   random_.Shuffle(pending);
+  return FillPending(pending);
+}
 
+bool DigitFiller::Redraw(std::vector<unsigned> cells) {
+  for (unsigned cell : cells) {
+    if (cell < digits.size() && digits[cell] > 0) digits[cell] = 0;
+  }
+  std::erase_if(cells, [&](unsigned cell) { return cell >= digits.size() || digits[cell] != 0; });
+  // The digits that stay are all the rule needs: a fresh fill would have struck exactly
+  // these from the empty cells by now.
+  for (unsigned cell : cells) {
+    allowed[cell] = kAllDigits;
+    for (int direction : {kDown, kAcross}) {
+      const int run = layout_.links[cell][direction];
+      if (run >= 0) allowed[cell] &= ~UsedDigits(run);
+    }
+  }
+  random_.Shuffle(cells);
+  return FillPending(cells);
+}
+
+bool DigitFiller::FillPending(std::vector<unsigned>& pending) {
   std::array<unsigned, kMaxSum + 1> downCandidates{};
   std::array<unsigned, kMaxSum + 1> acrossCandidates{};
   std::array<unsigned, kMaxSum + 1> downRest{};

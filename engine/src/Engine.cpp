@@ -1,11 +1,13 @@
 #include "tallyfold/engine/Engine.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
 #include "tallyfold/engine/Board.h"
 #include "tallyfold/engine/Diagnostics.h"
 #include "tallyfold/engine/DigitFiller.h"
+#include "tallyfold/engine/LogicSolver.h"
 #include "tallyfold/engine/Random.h"
 #include "tallyfold/engine/Template.h"
 
@@ -80,6 +82,94 @@ constexpr std::uint64_t kGenerationEffort = 400'000;
 // that succeed within the first layout's tries are unaffected.
 constexpr int kFillsPerLayout = 200;
 
+// A fill whose grade misses the level usually misses it in a few cells only: drawing just
+// those again keeps the rest, where a fresh fill would have to get every cell right at
+// once, which on a large board happens a few times in a thousand. After this many
+// redraws the fill is given up for a fresh one.
+constexpr int kRedrawsPerFill = 40;
+
+// Some layouts hardly ever give the grade asked for; fills and redraws on one layout
+// stop here and a fresh layout is made.
+constexpr long kRoundsPerLayout = 100;
+
+// Hard boards below 64 cells rarely allow a puzzle that needs trials; after this many
+// fills and redraws without one, a hard request takes a tier 2 puzzle.
+constexpr long kSmallBoardCells = 64;
+constexpr long kRoundsBeforeTierTwo = 400;
+
+bool CheckRequest(unsigned rows, unsigned columns, std::span<std::uint8_t> result) {
+  if (rows < 2 || columns < 2) return false;
+  if (rows > kMaxDimension || columns > kMaxDimension) {
+    DiagnosticErr() << "Error: boards above " << kMaxDimension
+                    << " cells in either direction are not supported\n";
+    return false;
+  }
+  if (result.size() < static_cast<std::size_t>(rows) * columns) {
+    DiagnosticErr() << "Error: result buffer smaller than the board\n";
+    return false;
+  }
+  return true;
+}
+
+// The uniqueness proof: the single-candidate pass, then the counter.
+bool ProvenUnique(TBoard board) {
+  FillObviousTest(board, nullptr);
+  int count = 0;
+  // A search given up counts as "not proven unique": that fill is thrown away.
+  return CountSolutions(board, count, false, nullptr, kGenerationEffort) && count == 1;
+}
+
+void OpenCells(const LogicSolver& logic, unsigned cellCount, std::vector<unsigned>& cells) {
+  cells.clear();
+  for (unsigned index = 0; index < cellCount; ++index) {
+    const unsigned candidates = logic.Candidates(index);
+    if (candidates & (candidates - 1)) cells.push_back(index);
+  }
+}
+
+// Grades the filler's digits against the tiers a level takes (lowest..highest). Returns
+// the tier, with uniqueness proven, when it fits; otherwise 0 and the cells worth drawing
+// again: those the allowed reasoning leaves open, or, for a puzzle that is too easy, the
+// two runs through a random cell.
+int GradeForLevel(const Template& layout, const DigitFiller& filler, int lowest, int highest,
+                  Random& random, TBoard& board, std::vector<unsigned>& redraw) {
+  redraw.clear();
+  BoardFromDigits(filler.digits, layout.rows, layout.columns, board);
+  LogicSolver logic(board);
+  // The filler's digits are a solution; trials need not test them, and a trial that
+  // completes the board otherwise proves a second solution.
+  logic.KnowSolution(filler.digits);
+  int tier = 0;
+  if (logic.Solve(kTierCombinations)) {
+    tier = kTierCombinations;
+  } else if (highest >= kTierExactRuns && logic.Solve(kTierExactRuns)) {
+    tier = kTierExactRuns;
+  } else if (highest >= kTierTrials && logic.Solve(kTierTrials)) {
+    tier = kTierTrials;
+  }
+  if (tier == 0) {
+    OpenCells(logic, board.cellCount, redraw);
+    return 0;
+  }
+  if (tier < lowest) {
+    std::vector<unsigned> white;
+    for (unsigned index = 0; index < layout.cellCount; ++index) {
+      if (layout.cells[index] == 0) white.push_back(index);
+    }
+    if (white.empty()) return 0;
+    const unsigned cell = white[static_cast<std::size_t>(random.RandomBelow(static_cast<int>(white.size())))];
+    for (int direction : {kDown, kAcross}) {
+      const int run = layout.links[cell][direction];
+      if (run < 0) continue;
+      for (unsigned other : filler.RunCells(run)) {
+        if (std::find(redraw.begin(), redraw.end(), other) == redraw.end()) redraw.push_back(other);
+      }
+    }
+    return 0;
+  }
+  return ProvenUnique(board) ? tier : 0;
+}
+
 }  // namespace
 
 unsigned BlackCellTarget(unsigned rows, unsigned columns, int level) {
@@ -103,16 +193,7 @@ bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, unsigned t
                     std::span<std::uint8_t> result, std::optional<std::uint32_t> seed) {
   Random random(seed ? *seed : FreshSeed());
   BuildCombinations();
-  if (rows < 2 || columns < 2) return false;
-  if (rows > kMaxDimension || columns > kMaxDimension) {
-    DiagnosticErr() << "Error: boards above " << kMaxDimension
-                    << " cells in either direction are not supported\n";
-    return false;
-  }
-  if (result.size() < static_cast<std::size_t>(rows) * columns) {
-    DiagnosticErr() << "Error: result buffer smaller than the board\n";
-    return false;
-  }
+  if (!CheckRequest(rows, columns, result)) return false;
 
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
@@ -139,6 +220,64 @@ bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, unsigned t
         result[i] = digit < 0 ? 0xFF : static_cast<std::uint8_t>(digit);
       }
       return true;
+    }
+  }
+}
+
+bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, unsigned timeLimit,
+                         std::span<std::uint8_t> result, std::optional<std::uint32_t> seed,
+                         int* tier) {
+  Random random(seed ? *seed : FreshSeed());
+  BuildCombinations();
+  if (!CheckRequest(rows, columns, result)) return false;
+  if (level < 1 || level > 3) {
+    DiagnosticErr() << "Error: level " << level << " is not 1 (easy), 2 (medium) or 3 (hard)\n";
+    return false;
+  }
+  // Hard layouts are drawn as dense as medium ones: the sparser layouts of the table do
+  // not make puzzles that need trials any more common, but make every trial dearer.
+  const unsigned target = BlackCellTarget(rows, columns, level == 3 ? 2 : level);
+  const int highest = level;
+  const bool smallBoard = static_cast<long>(rows) * columns < kSmallBoardCells;
+
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  const std::chrono::duration<double> limit(timeLimit);
+  auto timeUp = [&] { return timeLimit != 0 && Clock::now() - start > limit; };
+
+  TBoard board;
+  std::vector<unsigned> redraw;
+  long rounds = 0;
+  for (;;) {
+    Template layout;
+    if (!layout.Generate(rows, columns, target, random)) {
+      DiagnosticErr() << "Error: Template.Generate() failed!\n";
+      return false;
+    }
+    long layoutRounds = 0;
+    while (layoutRounds < kRoundsPerLayout) {
+      if (timeUp()) return false;
+      DigitFiller filler(layout, random);
+      ++layoutRounds;
+      if (!filler.FillDigits()) continue;
+      for (int pass = 0; pass < kRedrawsPerFill; ++pass) {
+        if (pass > 0) {
+          if (timeUp()) return false;
+          ++layoutRounds;
+        }
+        ++rounds;
+        const int lowest = smallBoard && level == 3 && rounds > kRoundsBeforeTierTwo ? 2 : level;
+        const int got = GradeForLevel(layout, filler, lowest, highest, random, board, redraw);
+        if (got > 0) {
+          for (unsigned i = 0; i < layout.cellCount; ++i) {
+            const int digit = filler.digits[i];
+            result[i] = digit < 0 ? 0xFF : static_cast<std::uint8_t>(digit);
+          }
+          if (tier) *tier = got;
+          return true;
+        }
+        if (redraw.empty() || layoutRounds >= kRoundsPerLayout || !filler.Redraw(redraw)) break;
+      }
     }
   }
 }

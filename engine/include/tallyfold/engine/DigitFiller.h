@@ -25,6 +25,10 @@ class DigitFiller {
   void SetFillerDigit(unsigned cell, int digit);
   bool NoSwapCycle(unsigned R, unsigned C) const;
   bool FillDigits();
+  // Empties `cells` and fills them again as FillDigits would, keeping every other digit:
+  // a puzzle that is sound but for a few cells needs no fresh start. False, with some
+  // cells left empty, when a cell finds no usable digit.
+  bool Redraw(std::vector<unsigned> cells);
 
  private:
   struct Choice {
@@ -50,6 +54,7 @@ class DigitFiller {
                  std::array<unsigned, kMaxSum + 1>& ok) const;
   void CompleteRun(int run, int target, unsigned r, unsigned c);
   void CollectOrderings(const std::vector<unsigned>& empties, unsigned combo);
+  bool FillPending(std::vector<unsigned>& pending);
 
   const Template& layout_;
   Random& random_;

@@ -20,6 +20,15 @@ bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, unsigned t
                     std::span<std::uint8_t> result,
                     std::optional<std::uint32_t> seed = std::nullopt);
 
+// Makes a puzzle whose solve needs the reasoning the level asks for: level 1 (easy) gives
+// tier 1, level 2 (medium) tier 2, level 3 (hard) tier 3, never tier 4 (LogicSolver.h).
+// Boards of fewer than 64 cells seldom allow tier 3; there, a hard request that finds
+// none within a share of its time takes a tier 2 puzzle instead. Same result buffer,
+// time limit and seed as GeneratePuzzle; `tier`, when given, receives the puzzle's tier.
+bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, unsigned timeLimit,
+                         std::span<std::uint8_t> result,
+                         std::optional<std::uint32_t> seed = std::nullopt, int* tier = nullptr);
+
 // Checks a typed-in puzzle: true with the first solution (index order, digits from 1
 // upwards) in solution[r * columns + c], 0xFF for black cells. A puzzle whose search
 // exceeds `effort` is reported on the error stream and treated as not solvable.
