@@ -305,8 +305,8 @@ bool LogicSolver::Solve(int maxTier) {
         dom_[cell] = static_cast<Domain>(dom_[cell] & ~digit);
         EnqueueRunsOf(static_cast<int>(cell));
         if (!Propagate(kTierExactRuns, dom_.data())) return false;
-        // What the trials so far left standing may not stand on fewer candidates.
-        std::fill(supported_.begin(), supported_.end(), Domain{0});
+        // What earlier trials of this pass left standing may not stand on fewer
+        // candidates; the next pass tries it again.
         changed = true;
       }
     }

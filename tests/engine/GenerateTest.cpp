@@ -9,6 +9,7 @@
 #include "Support.h"
 #include "tallyfold/engine/DigitFiller.h"
 #include "tallyfold/engine/Engine.h"
+#include "tallyfold/engine/LogicSolver.h"
 
 using namespace engine;
 using enginetest::CapturedDiagnostics;
@@ -154,6 +155,58 @@ TEST(EntryPoints, GeneratedPuzzlesHaveTheGameProperties) {
       }
     }
   }
+}
+
+// Each level's puzzles need the reasoning it promises and no other, and none of the
+// tiers ever narrows a cell away from the one solution.
+TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevel) {
+  CapturedDiagnostics captured;
+  struct Case {
+    unsigned size;
+    int seeds;
+  };
+  for (const Case& c : {Case{6, 16}, Case{7, 16}, Case{9, 8}, Case{12, 4}, Case{14, 4}}) {
+    for (int level = 1; level <= 3; ++level) {
+      int tierThree = 0;
+      for (int k = 0; k < c.seeds; ++k) {
+        SCOPED_TRACE("size " + std::to_string(c.size) + " level " + std::to_string(level) +
+                     " seed " + std::to_string(k));
+        std::vector<std::uint8_t> cells(c.size * c.size);
+        int tier = 0;
+        ASSERT_TRUE(GenerateLevelPuzzle(c.size, c.size, level, 0, cells,
+                                        static_cast<std::uint32_t>(7000 * c.size + 100 * level + k), &tier));
+        CheckPuzzle(c.size, cells);
+        std::vector<int> grid(cells.begin(), cells.end());
+        for (int& v : grid) v = v == 0xFF ? -1 : v;
+        TBoard board;
+        BoardFromDigits(grid, c.size, c.size, board);
+        EXPECT_EQ(GradePuzzle(board).tier, tier);
+        if (level == 3 && c.size <= 7) {
+          EXPECT_TRUE(tier == 2 || tier == 3) << tier;
+        } else {
+          EXPECT_EQ(tier, level);
+        }
+        tierThree += tier == 3;
+        LogicSolver logic(board);
+        for (int t = 1; t <= 3; ++t) {
+          logic.Solve(t);
+          for (unsigned i = 0; i < board.cellCount; ++i) {
+            if (grid[i] > 0) {
+              ASSERT_TRUE(logic.Candidates(i) >> grid[i] & 1) << "tier " << t << " cell " << i;
+            }
+          }
+        }
+      }
+      if (level == 3) {
+        EXPECT_GE(2 * tierThree, c.seeds) << "size " << c.size;
+      }
+    }
+  }
+
+  std::array<std::uint8_t, 81> result{};
+  EXPECT_FALSE(GenerateLevelPuzzle(9, 9, 4, 5, result));
+  EXPECT_NE(captured.Err().find("level 4"), std::string::npos) << captured.Err();
+  EXPECT_FALSE(GenerateLevelPuzzle(1, 9, 1, 5, result));
 }
 
 // What a seed produces is pinned: a faster filler or solver must not change the puzzles.
