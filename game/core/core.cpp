@@ -236,6 +236,12 @@ std::string DifficultyName(int difficulty) {
     return GameText->FindString(keys[difficulty]);
 }
 
+std::string DifficultyAsks(int difficulty) {
+    static const char* const keys[] = {"Easy Asks", "Medium Asks", "Hard Asks"};
+    if (difficulty < 0 || difficulty > 2 || !GameText) return "";
+    return GameText->FindString(keys[difficulty]);
+}
+
 // ---------------------------------------------------------------------------
 // TCore
 
@@ -270,8 +276,9 @@ void TCore::FillPossibleNumbers() {
 
 bool TCore::CreatePuzzle(int width, int height, int difficulty) {
     if (width < 2 || height < 2 || width > MaxBoardSize || height > MaxBoardSize) return false;
+    // The engine draws the layout for the level and grades every puzzle by the reasoning
+    // its solve needs, so the level the player picks is what the puzzle asks of them.
     const int level = difficulty == 0 ? 1 : difficulty == 2 ? 3 : 2;
-    const unsigned target = engine::BlackCellTarget(static_cast<unsigned>(width), static_cast<unsigned>(height), level);
 
     std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> result{};
     for (unsigned attempt = 0;; ++attempt) {
@@ -281,8 +288,8 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
         platform::SeedRnd(static_cast<int>(static_cast<unsigned>(platform::MilliSecs()) + attempt));
         platform::PumpMessages();
         const auto seed = static_cast<std::uint32_t>(platform::Rand(0, 0x7FFFFFFF)) ^ (attempt * 0x9E3779B9u);
-        if (engine::GeneratePuzzle(static_cast<unsigned>(width), static_cast<unsigned>(height), target, 5, result,
-                                   seed)) {
+        if (engine::GenerateLevelPuzzle(static_cast<unsigned>(width), static_cast<unsigned>(height), level, 5, result,
+                                        seed)) {
             break;
         }
     }

@@ -146,6 +146,8 @@ std::string DifficultyName(int difficulty);
 int RunCheck(int direction, int x, int y);
 // Milliseconds on the puzzle clock: up to TimerStop while it is frozen.
 int PuzzleElapsed();
+// One line on the reasoning a level's puzzles ask of the player.
+std::string DifficultyAsks(int difficulty);
 
 // The engine's description of the board as the player has typed it in.
 struct TPuzzleDescription {

@@ -12,6 +12,7 @@
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/sprite.h"
 #include "game/core/autosave.h"
+#include "game/core/core.h"
 #include "game/core/options.h"
 #include "game/screens/high_score_screen.h"
 #include "game/screens/screens.h"
@@ -286,6 +287,12 @@ int THelpScreen::Draw() {
     const char* second = Page == 0 ? "Help Message 2" : "Help Keys 2";
     DrawMessage(Text(first), 285, 210, Font25, 1, 1, 1, 0);
     DrawMessage(Text(second), 285, 410, Font25, 1, 1, 1, 0);
+    if (Page == 0) {
+        // A line on each level below the rules, as small as the panel leaves room for.
+        platform::SetImageFont(Font16);
+        for (int level = 0; level < 3; ++level)
+            DrawTextAligned(DifficultyName(level) + ": " + DifficultyAsks(level), 285, 440 + 17.0f * level, 1, 0, 1);
+    }
     if (Header) Header->Draw();
     Menu->Draw(0, 0);
     PageMenu->Draw(0, 0);

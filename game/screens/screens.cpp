@@ -1004,6 +1004,12 @@ int TPlayScreen::Draw() {
         if (sprite) sprite->Draw();
     SizeMenu->Draw(0, 0);
     DifficultyMenu->Draw(0, 0);
+    // What the lit level asks of the player, under its buttons.
+    platform::SetImageFont(Font18);
+    platform::SetColor(255, 255, 255);
+    SetTextShadow(1, 1, 0.6f);
+    const int lit = ChosenDifficulty == "easy" ? 0 : ChosenDifficulty == "hard" ? 2 : 1;
+    DrawTextLinesWithShadow(560, 388, WordWrapLines({DifficultyAsks(lit)}, 290, nullptr, 1), 1, 21);
     MainMenu->Draw(0, 0);
     if (SaveGameManager) SaveGameManager->Draw();
     if (MessageDialog) MessageDialog->Draw();

@@ -1,6 +1,7 @@
 #include <set>
 
 #include "core_support.h"
+#include "tallyfold/engine/LogicSolver.h"
 #include "tallyfold/platform/system.h"
 
 namespace {
@@ -57,6 +58,20 @@ TEST_F(CoreTest, CreatedPuzzleHasTheClueOfEveryRunAndAnEmptyPlayerGrid) {
     EXPECT_EQ(Puzzle.SolutionGrid, first);
     EXPECT_FALSE(Core->CreatePuzzle(15, 15, 0));
     EXPECT_EQ(Puzzle.BoardWidth, 9);
+
+    // Each difficulty asks for the reasoning of its level (hard on 7x7: trials, or at
+    // least exact runs when the board allows no trials).
+    for (int difficulty = 0; difficulty < 3; ++difficulty) {
+        ASSERT_TRUE(Core->CreatePuzzle(7, 7, difficulty));
+        std::vector<int> grid(49);
+        for (int x = 0; x < 7; ++x)
+            for (int y = 0; y < 7; ++y)
+                grid[static_cast<std::size_t>(x * 7 + y)] = Puzzle.SolutionGrid[x][y] == BlackCell ? -1 : Puzzle.SolutionGrid[x][y];
+        engine::TBoard board;
+        engine::BoardFromDigits(grid, 7, 7, board);
+        const int tier = engine::GradePuzzle(board).tier;
+        EXPECT_TRUE(tier == difficulty + 1 || (difficulty == 2 && tier == 2)) << difficulty << ": tier " << tier;
+    }
 }
 
 TEST_F(CoreTest, NewAndCustomPuzzlesBuildTheCellsAndRestart) {

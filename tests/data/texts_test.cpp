@@ -43,7 +43,8 @@ TEST(Texts, EveryKeyTheGameAsksForHasAText) {
         "Click Contents Message", "Finished Puzzle Message", "Time Field", "Cell Message", "Cross Sum Message",
         "Possible Combinations Field", "Not Solvable", "Enter Vertical Sum", "Enter Horizontal Sum", "Easy", "Medium",
         "Hard", "Version", "Help Message 1", "Help Message 2", "Help Keys 1", "Help Keys 2", "Clear Highscore", "Name", "Difficulty", "Time",
-        "Delete File", "Choose Savegame", "Could Not Create File", "Failed Save File"};
+        "Delete File", "Choose Savegame", "Could Not Create File", "Failed Save File", "Easy Asks", "Medium Asks",
+        "Hard Asks"};
     for (int i = 1; i <= 10; ++i) keys.push_back("Highscore Name " + std::to_string(i));
     for (const std::string& key : keys) {
         const auto lines = Lines(key);
@@ -82,6 +83,17 @@ TEST(Texts, FitWhereTheyAreDrawn) {
         EXPECT_GE(210 - 25 * (static_cast<int>(first.size()) - 1), 300 - back.height / 2 + 6) << top;
         EXPECT_GE(410 - 25 * (static_cast<int>(second.size()) - 1), 210 + 25) << bottom;
     }
+
+    // What each level asks: one line, as "Easy: ..." in the 16-pixel font below the help
+    // texts, and wrapped to 290 pixels in the 18-pixel font under the setup screen's
+    // difficulty buttons, where two lines fit above the menu.
+    for (const char* level : {"Easy", "Medium", "Hard"}) {
+        const auto asks = Lines(std::string(level) + " Asks");
+        ASSERT_EQ(asks.size(), 1u) << level;
+        EXPECT_LE(285 + TextWidth(Lines(level).front() + ": " + asks.front(), 16), 400 + back.width / 2 - 12) << level;
+        EXPECT_LE(TextWidth(asks.front(), 18), 2 * 290) << level;
+    }
+    EXPECT_LE(440 + 2 * 17 + 16, 300 + back.height / 2 - 4);
 
     // The message line at the bottom: centred, 25-pixel font, growing upward
     // from y 565; two lines at most keep it clear of the board.
