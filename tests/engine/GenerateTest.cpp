@@ -332,9 +332,10 @@ TEST(EngineTool, GenerateWritesTimedGridsSeparatedByEmptyLines) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].rfind("ms ", 0) != 0) continue;
     ++puzzles;
-    ASSERT_LT(i + 7, lines.size() + 1);
+    ASSERT_LT(i + 8, lines.size() + 1);
+    EXPECT_EQ(lines[i + 1], "tier 2");
     std::string grid;
-    for (std::size_t r = 1; r <= 6; ++r) {
+    for (std::size_t r = 2; r <= 7; ++r) {
       const std::string& row = lines[i + r];
       ASSERT_EQ(row.size(), 11u) << row;
       for (std::size_t k = 0; k < row.size(); ++k) {
@@ -346,7 +347,7 @@ TEST(EngineTool, GenerateWritesTimedGridsSeparatedByEmptyLines) {
       }
       grid += row + "\n";
     }
-    EXPECT_EQ(lines[i + 7], "");
+    EXPECT_EQ(lines[i + 8], "");
     grids.push_back(grid);
   }
   EXPECT_EQ(puzzles, 2);
@@ -356,7 +357,7 @@ TEST(EngineTool, GenerateWritesTimedGridsSeparatedByEmptyLines) {
                                [](const std::string& l) { return l.rfind("ms ", 0) == 0; });
   ASSERT_NE(ms, again.end());
   std::string grid;
-  for (auto it = ms + 1; it != ms + 7; ++it) grid += *it + "\n";
+  for (auto it = ms + 2; it != ms + 8; ++it) grid += *it + "\n";
   ASSERT_EQ(grids.size(), 2u);
   EXPECT_EQ(grid, grids[1]);
 
@@ -364,7 +365,7 @@ TEST(EngineTool, GenerateWritesTimedGridsSeparatedByEmptyLines) {
   EXPECT_NE(RunTool("generate 1 6 2").out.find("failed"), std::string::npos);
 }
 
-TEST(EngineTool, SolvePrintsCountAndFirstSolution) {
+TEST(EngineTool, SolvePrintsCountAndFirstSolutionRatePrintsTheTier) {
   const std::string path = testing::TempDir() + "tallyfold_engine_solve.txt";
   {
     std::ofstream file(path);
@@ -381,14 +382,32 @@ TEST(EngineTool, SolvePrintsCountAndFirstSolution) {
   run = RunTool("solve < " + path);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "solutions: 0\n");
+  run = RunTool("rate < " + path);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "tier: 4\nfilled by tier 1: 0\nfilled by tier 2: 0\nfilled by tier 3: 0\nleft open: 4\n"
+            "the clues allow no solution\n");
+
+  // The board on which trials are just enough (the logic solver's tests hold it too).
+  {
+    std::ofstream file(path);
+    file << "5 5\n0 1 2 3 4 5 8 9 10 14 15 16 20 21 22\n8\n"
+            "1 12 2 0 0 2 10 3 0 0 5 0 0 5 2 8 20 3 0 0 10 0 0 18 3 "
+            "14 12 2 0 0 16 0 0 24 3 22 0 0 7 2\n";
+  }
+  run = RunTool("rate " + path);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "tier: 3\nfilled by tier 1: 1\nfilled by tier 2: 0\nfilled by tier 3: 9\nleft open: 0\n");
 
   {
     std::ofstream file(path);
     file << "1 3\n\n0\n";
   }
-  run = RunTool("solve " + path);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out, "");
+  for (const char* command : {"solve ", "rate "}) {
+    run = RunTool(command + path);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+  }
 
   EXPECT_EQ(RunTool("").status, 2);
   EXPECT_EQ(RunTool("frobnicate").status, 2);

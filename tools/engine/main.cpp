@@ -15,6 +15,7 @@
 #include "tallyfold/engine/Diagnostics.h"
 #include "tallyfold/engine/DigitFiller.h"
 #include "tallyfold/engine/Engine.h"
+#include "tallyfold/engine/LogicSolver.h"
 
 namespace {
 
@@ -22,15 +23,20 @@ constexpr const char* kUsage =
     "usage: tallyfold-engine generate ROWS COLUMNS LEVEL [--count N] [--seed S] "
     "[--time-limit SECONDS]\n"
     "       tallyfold-engine solve [FILE]\n"
+    "       tallyfold-engine rate [FILE]\n"
     "       tallyfold-engine --help\n"
     "\n"
-    "generate  makes N puzzles (default 1) for the black-cell target of the size and\n"
-    "          level (1 easy, 2 medium, 3 hard); with --seed, puzzle k uses seed S + k.\n"
-    "          Each puzzle prints \"ms <milliseconds>\", the grid (digits, # for black)\n"
-    "          and an empty line, or \"failed\" instead of the grid. Time limit 5 s.\n"
+    "generate  makes N puzzles (default 1) of the size and level (1 easy, 2 medium,\n"
+    "          3 hard), graded as rate does; with --seed, puzzle k uses seed S + k.\n"
+    "          Each puzzle prints \"ms <milliseconds>\", \"tier <1-3>\", the grid (digits,\n"
+    "          # for black) and an empty line, or \"failed\" instead of tier and grid.\n"
+    "          Time limit 5 s.\n"
     "solve     reads a description from FILE or standard input: dimensions line,\n"
     "          unfillable cells line, record count, records. Prints \"solutions: N\"\n"
-    "          (2 meaning two or more) and the first solution.\n";
+    "          (2 meaning two or more) and the first solution.\n"
+    "rate      reads a description as solve does and prints \"tier: <1-4>\", the lowest\n"
+    "          tier of reasoning that fills every cell (1 run combinations, 2 exact runs,\n"
+    "          3 one-step trials, 4 none of them), and how many cells each tier fills.\n";
 
 int UsageError() {
   std::cerr << kUsage;
@@ -95,18 +101,20 @@ int Generate(const std::vector<std::string_view>& args) {
     return 2;
   }
 
-  const unsigned target = engine::BlackCellTarget(rows, columns, static_cast<int>(level));
   std::vector<std::uint8_t> result(static_cast<std::size_t>(rows) * columns, 0);
   bool allMade = true;
   for (unsigned k = 0; k < count; ++k) {
     std::optional<std::uint32_t> puzzleSeed;
     if (seed) puzzleSeed = *seed + k;
     const auto start = std::chrono::steady_clock::now();
-    const bool made = engine::GeneratePuzzle(rows, columns, target, timeLimit, result, puzzleSeed);
+    int tier = 0;
+    const bool made = engine::GenerateLevelPuzzle(rows, columns, static_cast<int>(level), timeLimit,
+                                                  result, puzzleSeed, &tier);
     const auto elapsed = std::chrono::steady_clock::now() - start;
     std::cout << "ms " << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()
               << '\n';
     if (made) {
+      std::cout << "tier " << tier << '\n';
       PrintGrid(rows, columns, result.data());
     } else {
       std::cout << "failed\n";
@@ -127,7 +135,19 @@ std::string_view NextLine(std::string_view& text, bool& present) {
   return line;
 }
 
-int Solve(const std::vector<std::string_view>& args) {
+// What `rate` prints for a parsed description.
+int Rate(const engine::TBoard& board) {
+  const engine::PuzzleGrade grade = engine::GradePuzzle(board);
+  std::cout << "tier: " << grade.tier << '\n';
+  for (int tier = engine::kTierCombinations; tier <= engine::kTierTrials; ++tier) {
+    std::cout << "filled by tier " << tier << ": " << grade.filled[static_cast<std::size_t>(tier)] << '\n';
+  }
+  std::cout << "left open: " << grade.unfilled << '\n';
+  if (grade.contradiction) std::cout << "the clues allow no solution\n";
+  return 0;
+}
+
+int Solve(const std::vector<std::string_view>& args, bool rate = false) {
   if (args.size() > 1) return UsageError();
   std::string input;
   if (args.empty() || args[0] == "-") {
@@ -167,6 +187,7 @@ int Solve(const std::vector<std::string_view>& args) {
   if (!message.empty() && message.back() != '\n') message += '\n';
   std::cerr << message;
   if (!parsed) return 2;
+  if (rate) return Rate(board);
   int count = 0;
   engine::TBoard stored;
   if (!engine::CountSolutions(board, count, true, &stored)) {
@@ -198,5 +219,6 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   if (command == "generate") return Generate(args);
   if (command == "solve") return Solve(args);
+  if (command == "rate") return Solve(args, true);
   return UsageError();
 }
