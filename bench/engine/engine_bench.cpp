@@ -1,4 +1,5 @@
-// engine-bench: times puzzle generation for every size and level of the game and the
+// engine-bench: times puzzle generation for every size and level of the game (counting the
+// tiers of reasoning the puzzles need) and the
 // custom-puzzle solver on a set of deliberately awkward descriptions, and prints a table.
 //
 //   engine-bench [--runs N] [--seed S] [--size N]...
@@ -185,31 +186,35 @@ int main(int argc, char** argv) {
 
   std::printf("Puzzle generation: %d seeded calls per row (seeds %u..%u), time limit %u s\n\n",
               runs, baseSeed, baseSeed + static_cast<unsigned>(runs) - 1, kTimeLimit);
-  std::printf("%-6s %-6s %10s %10s %10s %9s %12s %12s\n", "size", "level", "median ms", "p95 ms",
-              "max ms", "timeouts", "cpu median", "cpu p95");
+  std::printf("%-6s %-6s %10s %10s %10s %9s %12s %12s %14s\n", "size", "level", "median ms", "p95 ms",
+              "max ms", "timeouts", "cpu median", "cpu p95", "tiers 1/2/3");
   for (unsigned size : sizes) {
     for (int level = 1; level <= 3; ++level) {
       std::vector<double> times;
       std::vector<double> cpuTimes;
       int timeouts = 0;
+      int tiers[5] = {};
       std::vector<std::uint8_t> result(size * size);
-      const unsigned target = engine::BlackCellTarget(size, size, level);
       for (int k = 0; k < runs; ++k) {
         diagnostics.str({});
         const double cpuStart = CpuMs();
         const Clock::time_point start = Clock::now();
-        const bool made = engine::GeneratePuzzle(size, size, target, kTimeLimit, result,
-                                                 baseSeed + static_cast<std::uint32_t>(k));
+        int tier = 0;
+        const bool made = engine::GenerateLevelPuzzle(size, size, level, kTimeLimit, result,
+                                                      baseSeed + static_cast<std::uint32_t>(k), &tier);
         const double ms = Since(start);
         cpuTimes.push_back(CpuMs() - cpuStart);
         times.push_back(ms);
         if (!made && ms >= kTimeLimit * 1000.0) ++timeouts;
+        if (made) ++tiers[std::clamp(tier, 0, 4)];
       }
-      std::printf("%-6s %-6d %10.1f %10.1f %10.1f %9d %12.1f %12.1f\n",
+      const std::string tierCounts =
+          std::to_string(tiers[1]) + "/" + std::to_string(tiers[2]) + "/" + std::to_string(tiers[3]);
+      std::printf("%-6s %-6d %10.1f %10.1f %10.1f %9d %12.1f %12.1f %14s\n",
                   (std::to_string(size) + "x" + std::to_string(size)).c_str(), level,
                   Percentile(times, 0.5), Percentile(times, 0.95),
                   *std::max_element(times.begin(), times.end()), timeouts,
-                  Percentile(cpuTimes, 0.5), Percentile(cpuTimes, 0.95));
+                  Percentile(cpuTimes, 0.5), Percentile(cpuTimes, 0.95), tierCounts.c_str());
       std::fflush(stdout);
     }
   }
