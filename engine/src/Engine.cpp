@@ -19,7 +19,9 @@ namespace {
 // taking k from the other two keeps every digit 1..9 and distinct in its runs. All four
 // run sums stay as they were, so the clues have a second solution. Nearly every fill
 // that is not unique shows such a rectangle, and finding it costs far less than a count.
-bool HasShiftableRectangle(const Template& layout, const std::vector<int>& digits) {
+// `corners`, when given, receives the four cells of the rectangle found.
+bool HasShiftableRectangle(const Template& layout, const std::vector<int>& digits,
+                           std::vector<unsigned>* corners = nullptr) {
   const unsigned columns = layout.columns;
   std::vector<unsigned> used(layout.runs.size(), 0);
   for (unsigned i = 0; i < layout.cellCount; ++i) {
@@ -63,6 +65,7 @@ bool HasShiftableRectangle(const Template& layout, const std::vector<int>& digit
                 ((bottom | left) >> nc & 1) || ((bottom | right) >> nd & 1)) {
               continue;
             }
+            if (corners) *corners = {topLeft, topRight, bottomLeft, bottomRight};
             return true;
           }
         }
@@ -132,10 +135,10 @@ void OpenCells(const LogicSolver& logic, unsigned cellCount, std::vector<unsigne
 // again: those the allowed reasoning leaves open, or, for a puzzle that is too easy, the
 // two runs through a random cell.
 int GradeForLevel(const Template& layout, const DigitFiller& filler, int lowest, int highest,
-                  Random& random, TBoard& board, std::vector<unsigned>& redraw) {
+                  Random& random, TBoard& board, LogicSolver& logic, std::vector<unsigned>& redraw) {
   redraw.clear();
   BoardFromDigits(filler.digits, layout.rows, layout.columns, board);
-  LogicSolver logic(board);
+  logic.Load(board);
   // The filler's digits are a solution; trials need not test them, and a trial that
   // completes the board otherwise proves a second solution.
   logic.KnowSolution(filler.digits);
@@ -144,8 +147,12 @@ int GradeForLevel(const Template& layout, const DigitFiller& filler, int lowest,
     tier = kTierCombinations;
   } else if (highest >= kTierExactRuns && logic.Solve(kTierExactRuns)) {
     tier = kTierExactRuns;
-  } else if (highest >= kTierTrials && logic.Solve(kTierTrials)) {
-    tier = kTierTrials;
+  } else if (highest >= kTierTrials) {
+    // Trials cost most on boards they cannot finish, nearly all of which have a second
+    // solution; most of those show it as a rectangle of swappable digits, found for far
+    // less, and drawing just its corners again mends it.
+    if (HasShiftableRectangle(layout, filler.digits, &redraw)) return 0;
+    if (logic.Solve(kTierTrials)) tier = kTierTrials;
   }
   if (tier == 0) {
     OpenCells(logic, board.cellCount, redraw);
@@ -246,6 +253,7 @@ bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, unsigned ti
   auto timeUp = [&] { return timeLimit != 0 && Clock::now() - start > limit; };
 
   TBoard board;
+  LogicSolver logic;
   std::vector<unsigned> redraw;
   long rounds = 0;
   for (;;) {
@@ -267,7 +275,7 @@ bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, unsigned ti
         }
         ++rounds;
         const int lowest = smallBoard && level == 3 && rounds > kRoundsBeforeTierTwo ? 2 : level;
-        const int got = GradeForLevel(layout, filler, lowest, highest, random, board, redraw);
+        const int got = GradeForLevel(layout, filler, lowest, highest, random, board, logic, redraw);
         if (got > 0) {
           for (unsigned i = 0; i < layout.cellCount; ++i) {
             const int digit = filler.digits[i];

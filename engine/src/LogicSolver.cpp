@@ -5,15 +5,75 @@
 
 
 namespace engine {
+// The sum combinations of one clue and run length (at most 12), and per set of digits
+// (bit k for digit k + 1) the combinations that share a digit with it.
+struct RunCombinations {
+  int count = 0;
+  std::array<std::uint16_t, 16> masks{};
+  std::array<std::uint16_t, 512> meeting{};
+};
+
 namespace {
 
 bool Single(unsigned d) { return d != 0 && (d & (d - 1)) == 0; }
 
+// The combinations of every clue and length that has any, with, per set of digits, the
+// combinations that share a digit with it: the combination rule then costs one lookup
+// per cell of a run instead of a test per combination and cell.
+struct CombinationIndex {
+  std::array<std::array<int, kMaxRunLength + 1>, kMaxSum + 1> table{};
+  std::vector<RunCombinations> tables;
+
+  CombinationIndex() {
+    for (int sum = 0; sum <= static_cast<int>(kMaxSum); ++sum) {
+      for (int length = 0; length <= static_cast<int>(kMaxRunLength); ++length) {
+        const auto masks = CombinationMasks(sum, length);
+        table[static_cast<std::size_t>(sum)][static_cast<std::size_t>(length)] = -1;
+        if (masks.empty() || length == 0) continue;
+        RunCombinations run;
+        run.count = static_cast<int>(masks.size());
+        for (std::size_t i = 0; i < masks.size(); ++i) run.masks[i] = masks[i];
+        for (unsigned set = 0; set < 512; ++set) {
+          for (std::size_t i = 0; i < masks.size(); ++i) {
+            if ((masks[i] >> 1) & set) run.meeting[set] = static_cast<std::uint16_t>(run.meeting[set] | 1u << i);
+          }
+        }
+        table[static_cast<std::size_t>(sum)][static_cast<std::size_t>(length)] = static_cast<int>(tables.size());
+        tables.push_back(run);
+      }
+    }
+  }
+};
+
+const CombinationIndex& Combinations() {
+  static const CombinationIndex index;
+  return index;
+}
+
 }  // namespace
 
-LogicSolver::LogicSolver(const TBoard& board) {
+const RunCombinations* LogicSolver::CombinationsFor(int sum, int length) {
+  if (sum < 0 || sum > static_cast<int>(kMaxSum) || length < 0 || length > static_cast<int>(kMaxRunLength)) {
+    return nullptr;
+  }
+  const CombinationIndex& index = Combinations();
+  const int at = index.table[static_cast<std::size_t>(sum)][static_cast<std::size_t>(length)];
+  return at < 0 ? nullptr : &index.tables[static_cast<std::size_t>(at)];
+}
+
+LogicSolver::LogicSolver(const TBoard& board) { Load(board); }
+
+void LogicSolver::Load(const TBoard& board) {
   cellOf_.assign(board.cellCount, -1);
-  std::vector<int> runOf(board.constraints.size(), -1);
+  runOf_.assign(board.constraints.size(), -1);
+  boardIndex_.clear();
+  dom_.clear();
+  cellRuns_.clear();
+  runs_.clear();
+  known_.clear();
+  secondSolution_ = false;
+  broken_ = false;
+  emptied_ = -1;
   for (unsigned index = 0; index < board.cellCount; ++index) {
     const int value = board.cells[index];
     if (value < 0) continue;
@@ -25,7 +85,7 @@ LogicSolver::LogicSolver(const TBoard& board) {
     for (int direction : {kDown, kAcross}) {
       const int link = board.links[index][direction];
       if (link == kNoLink) continue;
-      int& run = runOf[static_cast<std::size_t>(link)];
+      int& run = runOf_[static_cast<std::size_t>(link)];
       if (run < 0) {
         run = static_cast<int>(runs_.size());
         const Constraint& constraint = board.constraints[static_cast<std::size_t>(link)];
@@ -46,14 +106,16 @@ LogicSolver::LogicSolver(const TBoard& board) {
     cellRuns_.push_back(runs);
   }
   // A clue whose run has another number of cells than it says cannot be met at all.
-  for (const Run& run : runs_) {
+  for (Run& run : runs_) {
     if (run.cellCount != run.length) broken_ = true;
+    run.combinations = CombinationsFor(run.sum, run.length);
   }
   cellCount_ = boardIndex_.size();
   trial_.assign(cellCount_, 0);
   supported_.assign(cellCount_, 0);
   inSolution_.assign(cellCount_, 0);
   queued_.assign(runs_.size(), 0);
+  queue_.clear();
   queue_.reserve(runs_.size());
 }
 
@@ -128,11 +190,13 @@ bool LogicSolver::NarrowByCombinations(const Run& run, const Domain* dom, unsign
     if (Single(out[k])) fixed |= out[k];
   }
   unsigned fitting = 0;
-  for (const std::uint16_t combo : CombinationMasks(run.sum, run.length)) {
-    if ((combo & fixed) != fixed) continue;
-    bool fits = true;
-    for (int k = 0; k < n && fits; ++k) fits = (out[k] & combo) != 0;
-    if (fits) fitting |= combo;
+  if (const RunCombinations* combinations = run.combinations) {
+    unsigned meeting = (1u << combinations->count) - 1;
+    for (int k = 0; k < n; ++k) meeting &= combinations->meeting[out[k] >> 1];
+    for (unsigned rest = fixed; rest; rest &= rest - 1) {
+      meeting &= combinations->meeting[(rest & (0u - rest)) >> 1];
+    }
+    for (; meeting; meeting &= meeting - 1) fitting |= combinations->masks[static_cast<std::size_t>(std::countr_zero(meeting))];
   }
   bool changed = false;
   for (int k = 0; k < n; ++k) {
@@ -195,7 +259,52 @@ inline DigitSets RemoveDigit(const DigitSets& from, int d) {
 // clue's sum, each cell from its candidates) puts it there. The digit sets that cells
 // 0..k can take are grown forwards; walking back from the sets with the clue's sum
 // keeps, per cell, the digits that lead from a reachable set to a complete one.
+// Trials narrow the same long runs from the same candidates again and again (every trial
+// starts from the same state), so their results are remembered, by clue, length and
+// candidates, in a small table per thread.
+struct NarrowMemo {
+  std::uint64_t key[2] = {};
+  std::uint64_t result[2] = {};
+};
+thread_local std::array<NarrowMemo, 4096> narrowMemo;
+
 bool LogicSolver::NarrowExactly(const Run& run, const Domain* dom, unsigned* out) const {
+  const int n = run.cellCount;
+  if (n <= 3) return NarrowShortRun(run, dom, out);
+  // Sum, length and nine bits per cell; the top bit tells a used entry from an empty one.
+  std::uint64_t key[2] = {static_cast<std::uint64_t>(run.sum) | static_cast<std::uint64_t>(n) << 6,
+                          std::uint64_t{1} << 63};
+  for (int k = 0; k < n; ++k) {
+    const std::uint64_t digits = dom[run.cells[static_cast<std::size_t>(k)]] >> 1;
+    const int bit = 10 + 9 * k;  // cells 0..5 fill the first word exactly
+    key[bit / 64] |= digits << (bit % 64);
+  }
+  NarrowMemo& memo = narrowMemo[((key[0] ^ key[1] * 0x9E3779B97F4A7C15ull) * 0xFF51AFD7ED558CCDull) >> 52];
+  if (memo.key[0] == key[0] && memo.key[1] == key[1]) {
+    bool changed = false;
+    for (int k = 0; k < n; ++k) {
+      const int bit = 9 * k;
+      std::uint64_t digits = memo.result[bit / 64] >> (bit % 64);
+      if (bit % 64 > 55) digits |= memo.result[1] << (64 - bit % 64);
+      out[k] = static_cast<unsigned>(digits & 0x1FF) << 1;
+      changed = changed || out[k] != dom[run.cells[static_cast<std::size_t>(k)]];
+    }
+    return changed;
+  }
+  const bool changed = NarrowLongRun(run, dom, out);
+  memo.key[0] = key[0];
+  memo.key[1] = key[1];
+  memo.result[0] = memo.result[1] = 0;
+  for (int k = 0; k < n; ++k) {
+    const int bit = 9 * k;
+    const std::uint64_t digits = out[k] >> 1;
+    memo.result[bit / 64] |= digits << (bit % 64);
+    if (bit % 64 > 55) memo.result[1] |= digits >> (64 - bit % 64);
+  }
+  return changed;
+}
+
+bool LogicSolver::NarrowLongRun(const Run& run, const Domain* dom, unsigned* out) const {
   const int n = run.cellCount;
   std::array<DigitSets, kMaxRunLength + 1> reached{};
   reached[0][0] = 1;
@@ -229,6 +338,44 @@ bool LogicSolver::NarrowExactly(const Run& run, const Domain* dom, unsigned* out
   }
   bool changed = false;
   for (int k = 0; k < n; ++k) changed = changed || out[k] != dom[run.cells[static_cast<std::size_t>(k)]];
+  return changed;
+}
+
+// Runs of up to three cells, the most common ones, are cheaper to fill out digit by
+// digit: the last digit follows from the sum.
+bool LogicSolver::NarrowShortRun(const Run& run, const Domain* dom, unsigned* out) const {
+  const int n = run.cellCount;
+  unsigned in[3] = {};
+  for (int k = 0; k < n; ++k) {
+    in[k] = dom[run.cells[static_cast<std::size_t>(k)]];
+    out[k] = 0;
+  }
+  auto fits = [](int digit, unsigned mask) { return digit >= 1 && digit <= 9 && (mask >> digit & 1); };
+  if (n == 1) {
+    if (fits(run.sum, in[0])) out[0] = 1u << run.sum;
+  } else if (n == 2) {
+    for (unsigned a = in[0]; a; a &= a - 1) {
+      const int first = std::countr_zero(a);
+      const int second = run.sum - first;
+      if (second == first || !fits(second, in[1])) continue;
+      out[0] |= 1u << first;
+      out[1] |= 1u << second;
+    }
+  } else if (n == 3) {
+    for (unsigned a = in[0]; a; a &= a - 1) {
+      const int first = std::countr_zero(a);
+      for (unsigned b = in[1] & ~(1u << first); b; b &= b - 1) {
+        const int second = std::countr_zero(b);
+        const int third = run.sum - first - second;
+        if (third == first || third == second || !fits(third, in[2])) continue;
+        out[0] |= 1u << first;
+        out[1] |= 1u << second;
+        out[2] |= 1u << third;
+      }
+    }
+  }
+  bool changed = false;
+  for (int k = 0; k < n; ++k) changed = changed || out[k] != in[k];
   return changed;
 }
 

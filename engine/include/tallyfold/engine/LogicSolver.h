@@ -34,6 +34,8 @@ struct LogicStep {
   std::array<CandidateChange, kMaxRunLength> changes{};
 };
 
+struct RunCombinations;  // tables of the combination rule, LogicSolver.cpp
+
 // Deductions of tiers 1 to 3 on a board's candidates. Every deduction is sound: it never
 // removes a digit that some solution puts in that cell, so a cell narrowed to one digit
 // holds the digit of every solution.
@@ -43,7 +45,10 @@ struct LogicStep {
 // contradict the clues show up as Contradiction() once the deductions reach them.
 class LogicSolver {
  public:
+  LogicSolver() = default;
   explicit LogicSolver(const TBoard& board);
+  // Starts again on another board, keeping the memory of this one.
+  void Load(const TBoard& board);
 
   // Candidates of a board cell (bits 1..9); 0 for a black cell.
   unsigned Candidates(unsigned index) const;
@@ -84,12 +89,17 @@ class LogicSolver {
     int length = 0;
     int cellCount = 0;
     int constraint = -1;
+    const RunCombinations* combinations = nullptr;
     std::array<int, kMaxRunLength> cells{};
   };
+
+  static const RunCombinations* CombinationsFor(int sum, int length);
 
   bool Narrow(int tier, const Run& run, const Domain* dom, unsigned* out) const;
   bool NarrowByCombinations(const Run& run, const Domain* dom, unsigned* out) const;
   bool NarrowExactly(const Run& run, const Domain* dom, unsigned* out) const;
+  bool NarrowShortRun(const Run& run, const Domain* dom, unsigned* out) const;
+  bool NarrowLongRun(const Run& run, const Domain* dom, unsigned* out) const;
   bool Propagate(int tier, Domain* dom);
   bool Trial(int cell, Domain digit);
   void EnqueueAll();
@@ -99,6 +109,7 @@ class LogicSolver {
 
   std::size_t cellCount_ = 0;
   std::vector<int> cellOf_;  // board index -> solver cell, or -1
+  std::vector<int> runOf_;   // board constraint -> solver run, or -1
   std::vector<unsigned> boardIndex_;
   std::vector<std::array<int, 2>> cellRuns_;
   std::vector<Run> runs_;
