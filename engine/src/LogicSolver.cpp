@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <bit>
 
-
 namespace engine {
+
 // The sum combinations of one clue and run length (at most 12), and per set of digits
 // (bit k for digit k + 1) the combinations that share a digit with it.
 struct RunCombinations {
@@ -206,6 +206,8 @@ bool LogicSolver::NarrowByCombinations(const Run& run, const Domain* dom, unsign
   return changed;
 }
 
+namespace {
+
 // Sets of digits, one bit per subset of 1..9: bit s stands for the digits k + 1 whose bit
 // k is set in s. Adding digit d to every set of a family that lacks it moves each bit up
 // by 2^(d-1), which never crosses a word for d <= 6 and moves whole words above that, so
@@ -255,10 +257,6 @@ inline DigitSets RemoveDigit(const DigitSets& from, int d) {
   return out;
 }
 
-// A cell keeps a digit only when some complete filling of the run (distinct digits, the
-// clue's sum, each cell from its candidates) puts it there. The digit sets that cells
-// 0..k can take are grown forwards; walking back from the sets with the clue's sum
-// keeps, per cell, the digits that lead from a reachable set to a complete one.
 // Trials narrow the same long runs from the same candidates again and again (every trial
 // starts from the same state), so their results are remembered, by clue, length and
 // candidates, in a small table per thread.
@@ -268,6 +266,10 @@ struct NarrowMemo {
 };
 thread_local std::array<NarrowMemo, 4096> narrowMemo;
 
+}  // namespace
+
+// A cell keeps a digit only when some complete filling of the run (distinct digits, the
+// clue's sum, each cell from its candidates) puts it there.
 bool LogicSolver::NarrowExactly(const Run& run, const Domain* dom, unsigned* out) const {
   const int n = run.cellCount;
   if (n <= 3) return NarrowShortRun(run, dom, out);
@@ -304,6 +306,9 @@ bool LogicSolver::NarrowExactly(const Run& run, const Domain* dom, unsigned* out
   return changed;
 }
 
+// The digit sets that cells 0..k can take are grown forwards; walking back from the sets
+// with the clue's sum keeps, per cell, the digits that lead from a reachable set to a
+// complete one.
 bool LogicSolver::NarrowLongRun(const Run& run, const Domain* dom, unsigned* out) const {
   const int n = run.cellCount;
   std::array<DigitSets, kMaxRunLength + 1> reached{};
