@@ -136,11 +136,14 @@ TBoard FromGrid(unsigned rows, unsigned columns, const std::vector<int>& grid) {
 TEST(LogicSolverTests, EveryTierEndsWhereItsPlainReadingEnds) {
   CapturedDiagnostics captured;
   Random random(7);
-  int cases = 0, contradictions = 0, tierThreeSteps = 0;
-  for (unsigned size : {5u, 6u, 7u}) {
-    for (std::uint32_t seed = 1; seed <= 24; ++seed) {
+  int cases = 0, contradictions = 0, tierThreeSteps = 0, longRuns = 0;
+  // 10x10 boards, sparse, bring runs of seven to nine cells, whose remembered narrowings
+  // span two words.
+  for (unsigned size : {5u, 6u, 7u, 10u}) {
+    for (std::uint32_t seed = 1; seed <= (size == 10 ? 6u : 24u); ++seed) {
       std::vector<std::uint8_t> cells(size * size);
-      ASSERT_TRUE(GeneratePuzzle(size, size, BlackCellTarget(size, size, 1 + seed % 3), 0, cells, seed));
+      const unsigned target = size == 10 ? 16 : BlackCellTarget(size, size, 1 + seed % 3);
+      ASSERT_TRUE(GeneratePuzzle(size, size, target, 0, cells, seed));
       const std::vector<int> solution = Grid(cells);
       for (int variant = 0; variant < 6; ++variant) {
         TBoard board = FromGrid(size, size, solution);
@@ -157,6 +160,7 @@ TEST(LogicSolverTests, EveryTierEndsWhereItsPlainReadingEnds) {
         }
         const Masks start = CandidatesOf(solver, board);
         const std::vector<RefRun> runs = RunsOf(board);
+        longRuns += static_cast<int>(std::count_if(runs.begin(), runs.end(), [](const RefRun& r) { return r.length >= 7; }));
         LogicSolver stepper = solver;
         for (int tier = 1; tier <= 3; ++tier) {
           SCOPED_TRACE("size " + std::to_string(size) + " seed " + std::to_string(seed) + " variant " +
@@ -209,6 +213,7 @@ TEST(LogicSolverTests, EveryTierEndsWhereItsPlainReadingEnds) {
   EXPECT_GT(cases, 1000);
   EXPECT_GT(contradictions, 20);
   EXPECT_GT(tierThreeSteps, 0);
+  EXPECT_GT(longRuns, 0);
 }
 
 // Boards on which each tier is just enough, and one on which none is: the last has a
