@@ -361,6 +361,13 @@ void OnTitleChanged(const std::string& title) {
     if (SDL_Window* w = Sdl().window()) SDL_SetWindowTitle(w, title.c_str());
 }
 
+void RaiseWindow() {
+    SDL_Window* w = Window();
+    if (!w) return;
+    if (SDL_GetWindowFlags(w) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(w);
+    SDL_RaiseWindow(w);
+}
+
 void ShutdownAll() {
     ShutdownAudio();
     Sdl().CloseGraphics();

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -16,8 +17,6 @@
 
 namespace platform {
 namespace {
-
-using detail::NormalizeSlashes;
 
 std::string StripTrailingSlash(std::string p) {
     while (p.size() > 1 && p.back() == '/') p.pop_back();
@@ -30,6 +29,20 @@ std::string Join(const std::string& dir, const std::string& name) {
     return dir + "/" + name;
 }
 
+bool WriteAll(int fd, const char* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 bool CopyBytes(int in, int out) {
     char buf[65536];
     for (;;) {
@@ -39,13 +52,7 @@ bool CopyBytes(int in, int out) {
             if (errno == EINTR) continue;
             return false;
         }
-        ssize_t off = 0;
-        while (off < n) {
-            ssize_t w = ::write(out, buf + off, static_cast<size_t>(n - off));
-            if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) return false;
-            off += w;
-        }
+        if (!WriteAll(out, buf, static_cast<size_t>(n))) return false;
     }
 }
 
@@ -60,10 +67,60 @@ std::map<int, std::unique_ptr<DIR, DirCloser>>& OpenDirs() {
     return dirs;
 }
 
+bool IsTempLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
 }  // namespace
 
+namespace detail {
+
+bool ReplaceFile(const std::string& path, const std::function<bool(int)>& write, std::string* reason,
+                 unsigned newMode) {
+    auto fail = [&](int error) {
+        // Writing, a missing name can only be a missing folder.
+        if (reason) *reason = error == ENOENT ? "its folder does not exist" : FileErrorText(error);
+        return false;
+    };
+    const std::string name = StripDir(path);
+    if (name.empty() || FileType(path) == FILETYPE_DIR) return fail(EISDIR);
+    const std::string folder = ExtractDir(path);
+    const std::string dir = folder.empty() ? std::string(".") : folder;
+    std::string tmp = dir + "/." + name + ".XXXXXX";
+    int fd = mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0) return fail(errno);
+
+    // An existing file keeps its permissions, except that nobody but its owner
+    // may write it; a new one is the owner's alone. A link is replaced, so
+    // whatever it pointed to says nothing about the new file.
+    mode_t mode = static_cast<mode_t>(newMode) & 07777;
+    struct stat st;
+    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) mode = (st.st_mode & 07777 & ~(S_IWGRP | S_IWOTH)) | S_IRUSR | S_IWUSR;
+    int error = 0;
+    errno = 0;
+    if (fchmod(fd, mode) != 0 || !write(fd) || fsync(fd) != 0) error = errno ? errno : EIO;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && std::rename(tmp.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(tmp.c_str());
+        return fail(error);
+    }
+    // Make the rename itself durable; a failure here loses nothing already written.
+    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+bool ReplaceFileWith(const std::string& path, const std::string& bytes, std::string* reason, unsigned newMode) {
+    return ReplaceFile(
+        path, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); }, reason, newMode);
+}
+
+}  // namespace detail
+
 int FileType(const std::string& path) {
-    std::string p = StripTrailingSlash(NormalizeSlashes(path));
+    std::string p = StripTrailingSlash(path);
     if (p.empty()) return FILETYPE_NONE;
     struct stat st;
     if (stat(p.c_str(), &st) != 0) return FILETYPE_NONE;
@@ -72,33 +129,35 @@ int FileType(const std::string& path) {
     return FILETYPE_NONE;
 }
 
-bool CreateFile(const std::string& path) {
-    int fd = ::open(NormalizeSlashes(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    return ::close(fd) == 0;
+bool IsPlainFile(const std::string& path) {
+    struct stat st;
+    return !path.empty() && lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool CreateFile(const std::string& path) { return detail::ReplaceFileWith(path, std::string(), nullptr, 0600); }
+
 bool CreateDir(const std::string& path, bool recurse) {
-    std::string p = StripTrailingSlash(NormalizeSlashes(path));
+    std::string p = StripTrailingSlash(path);
     if (p.empty()) return false;
     if (FileType(p) == FILETYPE_DIR) return true;
     if (recurse) {
         std::string parent = ExtractDir(p);
         if (!parent.empty() && parent != p && !CreateDir(parent, true)) return false;
     }
-    if (::mkdir(p.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    // mkdir takes the umask away from the mode but never adds to it, so 0700
+    // holds under any umask.
+    if (::mkdir(p.c_str(), 0700) != 0 && errno != EEXIST) return false;
     return FileType(p) == FILETYPE_DIR;
 }
 
 bool DeleteFile(const std::string& path) {
-    std::string p = NormalizeSlashes(path);
     struct stat st;
-    if (lstat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-    return ::unlink(p.c_str()) == 0;
+    if (lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    return ::unlink(path.c_str()) == 0;
 }
 
 bool DeleteDir(const std::string& path, bool recurse) {
-    std::string p = StripTrailingSlash(NormalizeSlashes(path));
+    std::string p = StripTrailingSlash(path);
     struct stat st;
     if (p.empty() || lstat(p.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
     if (recurse) {
@@ -118,28 +177,117 @@ bool DeleteDir(const std::string& path, bool recurse) {
 }
 
 bool CopyFile(const std::string& from, const std::string& to) {
-    std::string src = NormalizeSlashes(from), dst = NormalizeSlashes(to);
-    if (FileType(src) != FILETYPE_FILE) return false;
-    int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+    if (FileType(from) != FILETYPE_FILE) return false;
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) return false;
-    int out = ::open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool ok = CopyBytes(in, out);
+    bool ok = detail::ReplaceFile(
+        to, [&](int out) { return CopyBytes(in, out); }, nullptr, 0600);
     ::close(in);
-    if (::close(out) != 0) ok = false;
     return ok;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-    return std::rename(NormalizeSlashes(from).c_str(), NormalizeSlashes(to).c_str()) == 0;
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string FileErrorText(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT: return "the disk is full";
+        case EFBIG: return "the file is larger than the disk or the system allows";
+        case EROFS: return "the disk is read-only";
+        case EACCES:
+        case EPERM: return "permission denied";
+        case ENOENT: return "it does not exist";
+        case ENOTDIR: return "a folder on its path is not a folder";
+        case EISDIR: return "it is a folder";
+        case ELOOP: return "it is a symbolic link";
+        case ENAMETOOLONG: return "its name is too long";
+        case EIO: return "the disk reported an input/output error";
+        default: return std::strerror(error);
+    }
+}
+
+ReadStatus ReadRegularFile(const std::string& path, int64_t maxBytes, std::string& bytes, std::string* reason,
+                           bool followLinks) {
+    bytes.clear();
+    auto fail = [&](ReadStatus status, const std::string& why) {
+        if (reason) *reason = why;
+        return status;
+    };
+    if (path.empty()) return fail(ReadStatus::Missing, FileErrorText(ENOENT));
+    // O_NONBLOCK: opening a pipe for reading would otherwise wait for a writer.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW));
+    if (fd < 0) {
+        const int error = errno;
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0)
+            return error == ENOENT ? fail(ReadStatus::Missing, FileErrorText(error))
+                                   : fail(ReadStatus::Unreadable, FileErrorText(error));
+        if (S_ISLNK(st.st_mode)) return fail(ReadStatus::NotRegular, "it is a symbolic link");
+        if (!S_ISREG(st.st_mode)) return fail(ReadStatus::NotRegular, "it is not a regular file");
+        return fail(ReadStatus::Unreadable, FileErrorText(error));
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return fail(ReadStatus::NotRegular, "it is not a regular file");
+    }
+    if (st.st_size > maxBytes) {
+        ::close(fd);
+        return fail(ReadStatus::TooLarge, "it is far larger than such a file can be");
+    }
+    // The size may change while we read; never take more than the limit.
+    char chunk[16384];
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            bytes.clear();
+            return fail(ReadStatus::Unreadable, FileErrorText(error));
+        }
+        if (n == 0) break;
+        bytes.append(chunk, static_cast<size_t>(n));
+        if (static_cast<int64_t>(bytes.size()) > maxBytes) {
+            ::close(fd);
+            bytes.clear();
+            return fail(ReadStatus::TooLarge, "it is far larger than such a file can be");
+        }
+    }
+    ::close(fd);
+    return ReadStatus::Read;
+}
+
+int RemoveStaleTempFiles(const std::string& folder, const std::vector<std::string>& extensions) {
+    auto entries = LoadDir(folder);
+    if (!entries) return 0;
+    int removed = 0;
+    for (const auto& entry : *entries) {
+        // "." + name + "." + XXXXXX, as mkostemp fills the template in ReplaceFile.
+        if (entry.size() < 9 || entry[0] != '.' || entry[entry.size() - 7] != '.') continue;
+        bool letters = true;
+        for (size_t i = entry.size() - 6; i < entry.size(); ++i) letters = letters && IsTempLetter(entry[i]);
+        if (!letters) continue;
+        const std::string name = entry.substr(1, entry.size() - 8);
+        bool ours = false;
+        for (const auto& ext : extensions) {
+            const std::string tail = "." + ext;
+            ours = ours || (name.size() > tail.size() &&
+                            detail::LowerAscii(name.substr(name.size() - tail.size())) == detail::LowerAscii(tail));
+        }
+        if (!ours) continue;
+        const std::string path = Join(folder, entry);
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != getuid()) continue;
+        if (::unlink(path.c_str()) == 0) ++removed;
+    }
+    return removed;
 }
 
 std::optional<std::vector<std::string>> LoadDir(const std::string& path) {
-    std::string p = NormalizeSlashes(path);
-    if (p.empty()) p = ".";
+    std::string p = path.empty() ? std::string(".") : path;
     std::unique_ptr<DIR, DirCloser> d(opendir(p.c_str()));
     if (!d) return std::nullopt;
     std::vector<std::string> names;
@@ -148,8 +296,7 @@ std::optional<std::vector<std::string>> LoadDir(const std::string& path) {
 }
 
 int ReadDir(const std::string& path) {
-    std::string p = NormalizeSlashes(path);
-    if (p.empty()) p = ".";
+    std::string p = path.empty() ? std::string(".") : path;
     DIR* d = opendir(p.c_str());
     if (!d) return 0;
     auto& dirs = OpenDirs();
@@ -169,7 +316,7 @@ std::string NextFile(int dir) {
 void CloseDir(int dir) { OpenDirs().erase(dir); }
 
 std::string ResolveCase(const std::string& path) {
-    std::string p = NormalizeSlashes(path);
+    const std::string& p = path;
     if (p.empty()) return p;
     struct stat st;
     if (lstat(p.c_str(), &st) == 0) return p;
@@ -203,7 +350,7 @@ std::string ResolveCase(const std::string& path) {
 }
 
 std::string RealPath(const std::string& path) {
-    std::string p = NormalizeSlashes(path);
+    std::string p = path;
     if (p.empty() || p[0] != '/') p = Join(CurrentDir(), p);
     // Lexical: "." and ".." fold away without touching the disk, so a path
     // that does not exist yet still has an absolute form.
@@ -230,16 +377,16 @@ std::string CurrentDir() {
     return getcwd(buf, sizeof buf) ? std::string(buf) : std::string(".");
 }
 
-bool ChangeDir(const std::string& path) { return ::chdir(NormalizeSlashes(path).c_str()) == 0; }
+bool ChangeDir(const std::string& path) { return ::chdir(path.c_str()) == 0; }
 
 std::string StripDir(const std::string& path) {
-    std::string p = NormalizeSlashes(path);
+    const std::string& p = path;
     size_t slash = p.rfind('/');
     return slash == std::string::npos ? p : p.substr(slash + 1);
 }
 
 std::string StripExt(const std::string& path) {
-    std::string p = NormalizeSlashes(path);
+    const std::string& p = path;
     size_t slash = p.rfind('/');
     size_t dot = p.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return p;
@@ -255,7 +402,7 @@ std::string ExtractExt(const std::string& path) {
 }
 
 std::string ExtractDir(const std::string& path) {
-    std::string p = NormalizeSlashes(path);
+    const std::string& p = path;
     size_t slash = p.rfind('/');
     if (slash == std::string::npos) return "";
     if (slash == 0) return "/";

@@ -29,6 +29,7 @@ struct Polled {
 } g_polled;
 
 std::atomic<int> g_terminate{0};
+std::atomic<int> g_raise{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
 void UpdatePolled(const Event& e) {
@@ -245,6 +246,7 @@ void HandleSdlEvent(const SDL_Event& e) {
 }
 
 void RequestTermination() { g_terminate.store(1, std::memory_order_relaxed); }
+void RequestRaise() { g_raise.store(1, std::memory_order_relaxed); }
 
 void SetPointerPosition(int x, int y) {
     g_mouseX = g_polled.x = x;
@@ -255,6 +257,7 @@ void SetPointerPosition(int x, int y) {
 
 void PumpMessages() {
     if (g_terminate.exchange(0)) Emit(EventKind::AppTerminate, 0);
+    if (g_raise.exchange(0)) detail::RaiseWindow();
     detail::PumpInputScript();
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     SDL_Event e;

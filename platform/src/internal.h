@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -111,6 +112,9 @@ int MapKeysym(const SDL_Keysym& keysym);
 int GenericModifier(int code);
 // Async-signal-safe: only stores a lock-free flag that PumpMessages reads.
 void RequestTermination();
+// Async-signal-safe too: the window comes to the front at the next pump.
+void RequestRaise();
+void RaiseWindow();
 // Where the pointer is, for events and polled queries alike, without warping
 // the system pointer (scripted moves).
 void SetPointerPosition(int x, int y);
@@ -121,7 +125,15 @@ void BeforePresent();
 
 // ---- misc --------------------------------------------------------------------
 
-std::string NormalizeSlashes(const std::string& path);
 std::string LowerAscii(std::string s);
+
+// Replaces a file as a whole: write() fills a temporary file in the same
+// folder, which is then renamed over the path. A new file gets newMode; an
+// existing one keeps its mode without write access for others. On failure the
+// old file is untouched, the temporary file is gone and reason (when given)
+// says why in words for a message.
+bool ReplaceFile(const std::string& path, const std::function<bool(int fd)>& write, std::string* reason,
+                 unsigned newMode);
+bool ReplaceFileWith(const std::string& path, const std::string& bytes, std::string* reason, unsigned newMode);
 
 }  // namespace platform::detail

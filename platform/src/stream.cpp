@@ -232,7 +232,7 @@ bool SplitProtocol(const std::string& url, std::string& protocol, std::string& r
 }
 
 std::shared_ptr<Stream> OpenFile(const std::string& rawPath, bool readable, bool writable) {
-    std::string path = detail::NormalizeSlashes(rawPath);
+    std::string path = rawPath;
     if (path.empty()) return nullptr;
     if (readable) {
         if (FileType(path) == FILETYPE_NONE) path = ResolveCase(path);
@@ -241,9 +241,27 @@ std::shared_ptr<Stream> OpenFile(const std::string& rawPath, bool readable, bool
         if (!dir.empty() && FileType(dir) != FILETYPE_DIR) path = ResolveCase(dir) + "/" + StripDir(path);
     }
     if (FileType(path) == FILETYPE_DIR) return nullptr;
-    const char* mode = readable && writable ? "r+be" : writable ? "wbe" : "rbe";
-    FILE* f = std::fopen(path.c_str(), mode);
-    if (!f) return nullptr;
+    // A file written in place must be the file itself: a link planted under its
+    // name would otherwise send the bytes (and the truncation) elsewhere.
+    int flags = O_CLOEXEC;
+    if (readable && writable) flags |= O_RDWR | O_NOFOLLOW;
+    else if (writable) flags |= O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
+    else flags |= O_RDONLY | O_NONBLOCK;
+    int fd = ::open(path.c_str(), flags, 0600);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        // Pipes and devices are not files to read whole or to replace.
+        ::close(fd);
+        return nullptr;
+    }
+    if (!writable) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const char* mode = readable && writable ? "r+b" : writable ? "wb" : "rb";
+    FILE* f = ::fdopen(fd, mode);
+    if (!f) {
+        ::close(fd);
+        return nullptr;
+    }
     return std::make_shared<FileStream>(f, readable, writable);
 }
 
@@ -352,48 +370,8 @@ std::string DecodeText(const std::vector<uint8_t>& bytes) {
 
 // ---- atomic replacement ------------------------------------------------------
 
-bool SaveFileAtomic(const std::string& rawPath, const std::string& bytes) {
-    const std::string path = detail::NormalizeSlashes(rawPath);
-    const std::string name = StripDir(path);
-    if (name.empty() || FileType(path) == FILETYPE_DIR) return false;
-    std::string dir = ExtractDir(path);
-    if (dir.empty()) dir = ".";
-    std::string tmp = dir + "/." + name + ".XXXXXX";
-    int fd = mkostemp(tmp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-
-    // Keep the permissions the file had; a new file gets what the umask allows.
-    mode_t mode;
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = fchmod(fd, mode) == 0;
-    size_t done = 0;
-    while (ok && done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<size_t>(n);
-    }
-    if (ok && fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    // Make the rename itself durable; a failure here loses nothing already written.
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        fsync(dfd);
-        ::close(dfd);
-    }
-    return true;
+bool SaveFileAtomic(const std::string& path, const std::string& bytes, std::string* reason, int newMode) {
+    return detail::ReplaceFileWith(path, bytes, reason, static_cast<unsigned>(newMode));
 }
 
 }  // namespace platform

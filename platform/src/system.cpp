@@ -200,19 +200,41 @@ void EndProcess(int code) {
     std::exit(code);
 }
 
-bool AcquireInstanceLock(const std::string& name) {
+namespace {
+// The comm name and uid of a process, "" when it cannot be read.
+std::string ProcessComm(const std::string& pid) {
+    std::ifstream in("/proc/" + pid + "/comm");
+    std::string comm;
+    std::getline(in, comm);
+    return comm;
+}
+
+void OnRaiseSignal(int) { detail::RequestRaise(); }
+}  // namespace
+
+bool AcquireInstanceLock(const std::string& path) {
     static std::map<std::string, int> held;
-    if (held.count(name)) return true;
-    std::string safe;
-    for (char c : name) safe += (c == '/' || c == '\0') ? '_' : c;
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string dir = (runtime && runtime[0] == '/' && FileType(runtime) == FILETYPE_DIR) ? runtime : "/tmp";
-    std::string path = dir + "/" + safe + "-" + std::to_string(getuid()) + ".lock";
-    // O_NOFOLLOW: in a shared /tmp a planted link must not redirect us.
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (held.count(path)) return true;
+    // Installed before the lock is taken: a second copy may signal as soon as
+    // it sees the lock, and SIGUSR1 would otherwise end this process.
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = OnRaiseSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGUSR1, &sa, nullptr);
+    // O_NOFOLLOW: a link planted under the name must not redirect us; 0600: the
+    // lock is nobody else's to take.
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    struct stat st;
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != getuid())) {
+        ::close(fd);
+        fd = -1;
+    }
     if (fd < 0) {
-        // Without a lock file we cannot tell; a second copy is the lesser
-        // harm than a game that never starts.
+        // Without a lock file we cannot tell; a second copy is the lesser harm
+        // than a game that never starts (and an unwritable folder is reported
+        // by the start-up soon after).
         return true;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -220,8 +242,35 @@ bool AcquireInstanceLock(const std::string& name) {
         ::close(fd);
         return !busy;
     }
-    held[name] = fd;  // stays open, and locked, until the process ends
+    // Who holds it, so that a second copy can ask us to come to the front.
+    const std::string pid = std::to_string(getpid()) + "\n";
+    if (ftruncate(fd, 0) == 0) {
+        ssize_t ignored = pwrite(fd, pid.data(), pid.size(), 0);
+        (void)ignored;
+    }
+    held[path] = fd;  // stays open, and locked, until the process ends
     return true;
+}
+
+bool ShowRunningInstance(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return false;
+    char buf[32] = {};
+    ssize_t n = ::read(fd, buf, sizeof buf - 1);
+    ::close(fd);
+    if (n <= 0) return false;
+    std::string pid;
+    for (ssize_t i = 0; i < n && buf[i] >= '0' && buf[i] <= '9'; ++i) pid += buf[i];
+    if (pid.empty() || pid.size() > 9) return false;
+    const pid_t target = static_cast<pid_t>(std::stol(pid));
+    if (target <= 1 || target == getpid()) return false;
+    // The file may name a process that has ended since and whose number went
+    // to another program: only a copy of this program, of this user, is told.
+    struct stat st;
+    if (stat(("/proc/" + pid).c_str(), &st) != 0 || st.st_uid != getuid()) return false;
+    const std::string self = ProcessComm("self");
+    if (self.empty() || ProcessComm(pid) != self) return false;
+    return kill(target, SIGUSR1) == 0;
 }
 
 namespace {
@@ -311,13 +360,21 @@ std::string AppDataFolder() {
     return h + "/.local/share/";
 }
 
-bool GiveOwnerFullAccess(const std::string& path) {
-    std::string p = detail::NormalizeSlashes(path);
+bool GiveOwnerFullAccess(const std::string& path, std::string* reason) {
+    std::string p = path;
     while (p.size() > 1 && p.back() == '/') p.pop_back();
     struct stat st;
-    if (stat(p.c_str(), &st) != 0) return false;
+    if (stat(p.c_str(), &st) != 0) {
+        if (reason) *reason = FileErrorText(errno);
+        return false;
+    }
     mode_t add = S_ISDIR(st.st_mode) ? S_IRWXU : (S_IRUSR | S_IWUSR);
-    return chmod(p.c_str(), (st.st_mode & 07777) | add) == 0;
+    if (chmod(p.c_str(), ((st.st_mode & 07777) & ~(S_IWGRP | S_IWOTH)) | add) != 0) {
+        const int error = errno;
+        if (reason) *reason = error == EPERM && st.st_uid != geteuid() ? "it belongs to another user" : FileErrorText(error);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace platform

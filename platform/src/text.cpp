@@ -84,12 +84,6 @@ std::string SanitizeUtf8(const std::string& bytes) {
     return out;
 }
 
-std::string NormalizeSlashes(const std::string& path) {
-    std::string out = path;
-    std::replace(out.begin(), out.end(), '\\', '/');
-    return out;
-}
-
 std::string LowerAscii(std::string s) {
     for (char& c : s)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

@@ -183,31 +183,61 @@ int RunFlock(const std::vector<std::string>& args, bool wait) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The lock is a file of its own in the folder it guards: owner-only, never
+// taken through a planted link, and a holder asked to show itself is told
+// (not killed, as SIGUSR1 would do by default).
 TEST(System, SingleInstanceLockAcrossProcesses) {
     tftest::TempDir dir;
-    EnvVar runtime("XDG_RUNTIME_DIR", dir.path().c_str());
-    const std::string uid = std::to_string(getuid());
-
-    // We hold it: another process cannot take it.
-    ASSERT_TRUE(AcquireInstanceLock("TallyfoldTestA"));
-    EXPECT_TRUE(AcquireInstanceLock("TallyfoldTestA"));  // asking again is harmless
-    const std::string a = dir / ("TallyfoldTestA-" + uid + ".lock");
-    ASSERT_EQ(FileType(a), FILETYPE_FILE);
+    const std::string a = dir / "a.lock";
+    ASSERT_TRUE(AcquireInstanceLock(a));
+    EXPECT_TRUE(AcquireInstanceLock(a));  // asking again is harmless
+    struct stat st;
+    ASSERT_EQ(lstat(a.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(tftest::ReadFile(a), std::to_string(getpid()) + "\n");
     EXPECT_EQ(RunFlock({"flock", "-n", "-E", "42", a, "true"}, true), 42);
 
-    // Another process holds it: we do not get it.
-    const std::string b = dir / ("TallyfoldTestB-" + uid + ".lock");
-    int holder = RunFlock({"flock", "-o", b, "sleep", "3"}, false);  // -o: the lock dies with flock
-    bool held = false;
-    for (int i = 0; i < 200 && !held; ++i) {
-        held = FileType(b) == FILETYPE_FILE && RunFlock({"flock", "-n", "-E", "42", b, "true"}, true) == 42;
-        if (!held) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // Another copy holds it: we do not get it, and it is asked to the front.
+    const std::string b = dir / "b.lock";
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        close(ready[0]);
+        if (!AcquireInstanceLock(b)) _exit(2);
+        if (write(ready[1], "x", 1) != 1) _exit(3);
+        for (int i = 0; i < 500; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        _exit(0);
     }
-    ASSERT_TRUE(held);
-    EXPECT_FALSE(AcquireInstanceLock("TallyfoldTestB"));
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    EXPECT_FALSE(AcquireInstanceLock(b));
+    EXPECT_TRUE(ShowRunningInstance(b));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(waitpid(holder, nullptr, WNOHANG), 0) << "the running copy died of the request";
     kill(holder, SIGTERM);
     waitpid(holder, nullptr, 0);
-    EXPECT_TRUE(AcquireInstanceLock("TallyfoldTestB"));
+    EXPECT_TRUE(AcquireInstanceLock(b));
+    // A stale process number that now names some other program is never signalled.
+    const pid_t other = fork();
+    if (other == 0) {
+        execlp("sleep", "sleep", "3", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    tftest::WriteFile(dir / "stale.lock", std::to_string(other) + "\n");
+    EXPECT_FALSE(ShowRunningInstance(dir / "stale.lock"));
+    EXPECT_EQ(waitpid(other, nullptr, WNOHANG), 0);
+    kill(other, SIGTERM);
+    waitpid(other, nullptr, 0);
+
+    // A link under the lock's name is not followed: no lock, the target untouched.
+    tftest::WriteFile(dir / "victim", "precious");
+    ASSERT_EQ(symlink((dir / "victim").c_str(), (dir / "c.lock").c_str()), 0);
+    EXPECT_TRUE(AcquireInstanceLock(dir / "c.lock"));  // the game still starts
+    EXPECT_EQ(tftest::ReadFile(dir / "victim"), "precious");
 }
 
 }  // namespace

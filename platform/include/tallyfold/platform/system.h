@@ -37,9 +37,14 @@ void SetAppId(const std::string& id);
 std::string AppId();
 [[noreturn]] void EndProcess(int code);
 
-// Single instance: true when this process now holds the named lock; false when
-// another process holds it. The lock lives until the process ends.
-bool AcquireInstanceLock(const std::string& name);
+// Single instance: true when this process now holds the lock file at path
+// (created owner-only, never through a link, with our process id in it);
+// false when another process holds it. The lock lives until the process ends.
+// A holder comes to the front when a second copy calls ShowRunningInstance.
+bool AcquireInstanceLock(const std::string& path);
+// Asks the copy of this program that holds the lock file to bring its window
+// to the front. True when it was asked.
+bool ShowRunningInstance(const std::string& path);
 // SIGINT and SIGTERM become AppTerminate events instead of killing the process.
 void InstallTerminationSignals();
 
@@ -58,7 +63,8 @@ std::string OSName();
 // The folder for application data shared by this user's programs:
 // $XDG_DATA_HOME, else ~/.local/share, with a trailing "/".
 std::string AppDataFolder();
-// Makes a folder readable, writable and enterable by its owner (nobody else gains rights).
-bool GiveOwnerFullAccess(const std::string& path);
+// Makes a folder readable, writable and enterable by its owner; nobody else
+// gains rights, and others lose the right to write there.
+bool GiveOwnerFullAccess(const std::string& path, std::string* reason = nullptr);
 
 }  // namespace platform
