@@ -1,5 +1,6 @@
 // Tallyfold's entry: one instance, the game object, the display mode, the loop,
 // and the orderly shut-down however the program ends.
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -25,6 +26,15 @@
 
 namespace {
 
+// A second copy of the game on the same data folder: it leaves at once,
+// without touching any file of the running one.
+struct AlreadyRunning {};
+
+std::string TextOr(const std::string& key, const std::string& fallback) {
+    std::string text = GameText ? GameText->FindString(key) : std::string();
+    return text.empty() ? fallback : text;
+}
+
 void StartUp() {
     Game = std::make_shared<TVellacorGame>();
     Game->FullScreen = 1;
@@ -35,6 +45,8 @@ void StartUp() {
     // game runs alike from a build tree and from an installed prefix.
     Game->DataFolder = FindDataFolder(platform::AppDir());
     Game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    // Before anything reads or writes there, so that two copies never share the folder.
+    if (!Game->LockSharedFolder()) throw AlreadyRunning{};
     // Before Init, so that Init reads the restored settings after a crash.
     Game->CheckGoodExit();
     Game->Init(0, 0);
@@ -49,8 +61,13 @@ void StartUp() {
     GameText = TGameText::Create("gametext.txt");
     ResourcePath = Game->DataPrefix + Game->DataFolder + "resources/";
     if (platform::FileType(ResourcePath + "data.pak") != platform::FILETYPE_FILE)
-        ShowError(GameText->FindString("Data Pak Error"), 1);
-    PakManager = TPakFileManager::Create(ResourcePath, ".pak");
+        ShowError(TextOr("Data Pak Error", "The game's data file " + ResourcePath + "data.pak is missing."), 1);
+    try {
+        PakManager = TPakFileManager::Create(ResourcePath, ".pak");
+    } catch (const RaisedText& damaged) {
+        // A damaged archive is mended the same way as a missing one.
+        throw RaisedText(std::string(damaged.what()) + "\r\n" + TextOr("Install Again", "Please install Tallyfold again."));
+    }
     CreateArchiveFonts(*PakManager);
     Game->IgnoreDebugKey = 1;
     Game->IgnoreFrameworkKeys = 1;
@@ -76,7 +93,6 @@ void StartUp() {
 }  // namespace
 
 int main() {
-    if (!platform::AcquireInstanceLock("Tallyfold")) return 0;
     platform::InstallTerminationSignals();
     platform::SetAppTitle("Tallyfold");
     platform::SetAppId(TALLYFOLD_APP_ID);
@@ -94,6 +110,11 @@ int main() {
             if (Game->MainLogicLoop() == -1) break;
             Game->ScreenDraw();
         }
+    } catch (const AlreadyRunning&) {
+        const bool shown = platform::ShowRunningInstance(Game->InstanceLockPath());
+        std::fprintf(stderr, "Tallyfold is already running%s.\n",
+                     shown ? "; its window has been brought to the front" : " on this data folder");
+        return 0;
     } catch (const std::exception& error) {
         ReportException(error);
         failed = true;

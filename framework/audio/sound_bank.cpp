@@ -33,7 +33,8 @@ int TSoundBank::SetPath(const std::string& path) {
     return 0;
 }
 
-int TSoundBank::Load(const std::string& file, float pitch, float volume, const std::string& key, int flags) {
+int TSoundBank::Load(const std::string& resource, float pitch, float volume, const std::string& key, int flags) {
+    const std::string file = ResourceName(resource);
     std::string ext = platform::ExtractExt(file);
     std::string extension = ext.empty() ? Ext : "." + ext;
     auto sound = TGameSound::Create(Path + platform::StripExt(file) + extension, flags);

@@ -295,6 +295,19 @@ public:
     // What the game adds to the shut-down before the process ends.
     virtual void ShutDownHook() {}
 
+    // Takes the data folder's single-instance lock (creating the folder when
+    // needed) and clears what an interrupted save left there. 0 when another
+    // copy of the game holds it.
+    virtual int LockSharedFolder();
+    std::string InstanceLockPath() const;
+    // After a settings change the "settings changed" marker goes with the first
+    // frame shown this long after the change (PostDraw), so that only a crash
+    // during the change itself brings the defaults back.
+    static constexpr int SettingsConfirmMs = 5000;
+    int SettingsChangePending = 0;
+    int SettingsChangedAt = 0;
+    virtual int ConfirmSettingsChange();
+
 protected:
     // Creates the shared data folder and gives its owner full access.
     virtual int PrepareSharedFolder();

@@ -423,6 +423,7 @@ int TGame::ScreenDraw() {
 
 int TGame::PostDraw() {
     platform::Flip(FlipSync);
+    ConfirmSettingsChange();
     platform::Delay(3);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "framework/paths/paths.h"
 
+#include <vector>
+
 #include "framework/core/game.h"
 #include "framework/paths/errors.h"
 #include "framework/util/strings.h"
@@ -13,7 +15,19 @@ std::string SpecialFolderPath(int id) {
     return folder.empty() ? folder : EnsureTrailingSlash(folder);
 }
 
-int GiveFolderFullAccess(const std::string& path) { return platform::GiveOwnerFullAccess(path) ? 1 : 0; }
+int GiveFolderFullAccess(const std::string& path, std::string* reason) {
+    return platform::GiveOwnerFullAccess(path, reason) ? 1 : 0;
+}
+
+std::string FileFaultText(const std::string& path, const std::string& reason) {
+    std::string text = path;
+    if (reason.empty()) return text;
+    text += ": " + reason + ".";
+    if (reason == "the disk is full") text += " Free some space on the disk, then try again.";
+    else if (reason == "the disk is read-only" || reason == "permission denied")
+        text += " The folder " + platform::ExtractDir(path) + "/ must be writable by you.";
+    return text;
+}
 
 std::string ReleaseAppFile(const std::string& appFile) {
     static const std::string infix = ".debug";
@@ -69,13 +83,33 @@ int TGame::PrepareSharedFolder() {
     while (!p.empty() && p != stop) {
         // Never reach above the common folder, whatever shape its path has.
         if (p.size() < stop.size() && stop.compare(0, p.size(), p) == 0) break;
-        if (!GiveFolderFullAccess(p)) ShowError("Cannot give shared data folder full access!", 1);
+        std::string reason;
+        if (!GiveFolderFullAccess(p, &reason))
+            ShowError("Cannot give shared data folder full access! " + p + ": " + reason + ".", 1);
         std::string rest = p.substr(0, p.size() - 1);
         auto slash = rest.find_last_of("/\\");
         if (slash == std::string::npos) break;
         p = rest.substr(0, slash + 1);
     }
     return 0;
+}
+
+std::string TGame::InstanceLockPath() const {
+    return (UseCorrectPath ? SubPath : DataPrefix + DataFolder) + InstanceLockName;
+}
+
+int TGame::LockSharedFolder() {
+    const std::string folder = UseCorrectPath ? SubPath : DataPrefix + DataFolder;
+    // The lock lives in the folder it guards, so that two copies meet whatever
+    // their runtime folders, and nobody else can hold it for us.
+    if (!folder.empty() && platform::FileType(folder) != platform::FILETYPE_DIR) platform::CreateDir(folder, true);
+    if (!platform::AcquireInstanceLock(InstanceLockPath())) return 0;
+    // No other copy writes here now: what a kill in the middle of a save left
+    // behind is ours to clear.
+    const std::vector<std::string> ours = {"ini", "dat", "txt"};
+    platform::RemoveStaleTempFiles(folder, ours);
+    platform::RemoveStaleTempFiles(ProfilePath, ours);
+    return 1;
 }
 
 int TGame::SetDefaultPaths() {

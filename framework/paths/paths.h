@@ -10,9 +10,9 @@ constexpr int CSIDL_COMMON_APPDATA = 35;
 // Only the common application-data folder exists here ($XDG_DATA_HOME, else
 // ~/.local/share).
 std::string SpecialFolderPath(int id);
-// Lets the folder's owner read, write and enter it; nobody else gains rights.
-// 1 on success.
-int GiveFolderFullAccess(const std::string& path);
+// Lets the folder's owner read, write and enter it; nobody else gains rights
+// and others lose the right to write. 1 on success; reason says why not.
+int GiveFolderFullAccess(const std::string& path, std::string* reason = nullptr);
 
 // The program file's path with a debug build's ".debug" infix removed, so debug
 // and release builds share one settings file: "x/Tallyfold.debug.exe" gives
@@ -30,3 +30,9 @@ std::string FindDataFolder(const std::string& programFolder);
 // The framework settings file without ".ini": in the shared data folder under
 // the program's name, or beside the program when the shared folder is not used.
 std::string SettingsFileName(int useCorrectPath, const std::string& subPath);
+
+// The lock file that keeps a second copy of the game off one data folder.
+inline constexpr const char* InstanceLockName = "tallyfold.lock";
+// What a failed save of a file tells the player: the file, what went wrong and
+// what to do about it ("... the disk is full. Free some space ...").
+std::string FileFaultText(const std::string& path, const std::string& reason);

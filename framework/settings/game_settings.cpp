@@ -60,14 +60,9 @@ std::string MarkerPath(const TGame& game, const std::string& name) {
     return game.UseCorrectPath ? game.SubPath + name : game.DataPrefix + game.DataFolder + name;
 }
 
-// The marker exists and is ours to change.
-bool MarkerPresent(const std::string& path) {
-    if (platform::FileType(path) != platform::FILETYPE_FILE) return false;
-    auto stream = platform::OpenStream(path, true, true);
-    if (!stream) return false;
-    stream->Close();
-    return true;
-}
+// The marker is a file of its own in our folder; a link or anything else of
+// that name is not one of ours.
+bool MarkerPresent(const std::string& path) { return platform::IsPlainFile(path); }
 }  // namespace
 
 int TGame::IniFill() {
@@ -99,8 +94,22 @@ int TGame::IniExtract() {
 int TGame::IniUpdate(int changed) {
     IniFill();
     Ini->Save();
-    if (changed) platform::CreateFile(MarkerPath(*this, "inichanged.dat"));
+    if (changed) {
+        platform::CreateFile(MarkerPath(*this, "inichanged.dat"));
+        SettingsChangePending = 1;
+        SettingsChangedAt = platform::MilliSecs();
+    }
     return 0;
+}
+
+int TGame::ConfirmSettingsChange() {
+    // Called after a frame was shown. The change is safe once the game has gone
+    // on showing frames with it for a while: a display or sound setting that
+    // crashes does so at once.
+    if (!SettingsChangePending || platform::MilliSecs() - SettingsChangedAt < SettingsConfirmMs) return 0;
+    SettingsChangePending = 0;
+    platform::DeleteFile(MarkerPath(*this, "inichanged.dat"));
+    return 1;
 }
 
 int TGame::MakeGoodExit() {

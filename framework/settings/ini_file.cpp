@@ -4,8 +4,10 @@
 
 #include "framework/core/globals.h"
 #include "framework/paths/errors.h"
+#include "framework/paths/paths.h"
 #include "framework/util/strings.h"
 #include "framework/util/sysinfo.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
 std::shared_ptr<TIniFile> GameIni;
@@ -16,17 +18,10 @@ namespace {
 constexpr int64_t MaxSettingsFileSize = 1 << 20;
 
 std::optional<std::string> ReadSettingsBytes(const std::string& path) {
-    auto stream = platform::OpenStream(path, true, false);
-    if (!stream) return std::nullopt;
-    int64_t size = stream->Size();
-    if (size < 0 || size > MaxSettingsFileSize) {
-        stream->Close();
+    // Only a regular file (or a link to one) is read: a pipe would hang the start.
+    std::string bytes;
+    if (platform::ReadRegularFile(path, MaxSettingsFileSize, bytes, nullptr, true) != platform::ReadStatus::Read)
         return std::nullopt;
-    }
-    std::string bytes(static_cast<size_t>(size), '\0');
-    size_t got = size > 0 ? stream->Read(bytes.data(), bytes.size()) : 0;
-    stream->Close();
-    bytes.resize(got);
     return bytes;
 }
 
@@ -76,7 +71,8 @@ int TIniFile::Save() {
     // A settings object that has not been given its file yet has nowhere to go;
     // writing ".ini" into whatever folder is current would only leave litter.
     if (FileName.empty()) return 0;
-    const std::string path = "utf8::" + FileName + ".ini";
+    const std::string path = FileName + ".ini";
+    std::string reason;
     try {
         Checkpoint = 5007;
         std::string content;
@@ -85,7 +81,8 @@ int TIniFile::Save() {
             content += OneLine(line->Name) + "=" + OneLine(line->Value) + "\r\n";
         }
         Checkpoint = 5009;
-        if (!platform::SaveFileAtomic(FileName + ".ini", content)) ShowError("Failed to save file " + path, 1);
+        if (!platform::SaveFileAtomic(path, content, &reason))
+            ShowError("Failed to save file " + FileFaultText(path, reason), 1);
         Checkpoint = 5010;
     } catch (const std::runtime_error&) {
         std::string prefix = "(" + std::to_string(Checkpoint) + ") ";
@@ -95,21 +92,24 @@ int TIniFile::Save() {
                              "You may be able to solve this problem by right-clicking on the game icon and selecting "
                              "'Properties'. Select 'Compatability'. Then tick 'Run this program as an administrator'. "
                              "Click OK, and then run the game again.");
-        throw RaisedText(prefix + "Failed to save the file: " + path);
+        throw RaisedText(prefix + "Failed to save the file: " + FileFaultText(path, reason));
+    }
+    return 0;
+}
+
+int TIniFile::Apply(const std::string& bytes) {
+    for (const std::string& text : SplitSettingsLines(bytes)) {
+        std::string name = UpperCase(BeforeFirst(text, "="));
+        std::string value = AfterFirst(text, "=");
+        for (const auto& line : Lines)
+            if (line->Name == name) line->Value = value;
     }
     return 0;
 }
 
 int TIniFile::Load() {
     if (FileName.empty()) return 0;
-    if (auto bytes = ReadSettingsBytes(FileName + ".ini")) {
-        for (const std::string& text : SplitSettingsLines(*bytes)) {
-            std::string name = UpperCase(BeforeFirst(text, "="));
-            std::string value = AfterFirst(text, "=");
-            for (const auto& line : Lines)
-                if (line->Name == name) line->Value = value;
-        }
-    }
+    if (auto bytes = ReadSettingsBytes(FileName + ".ini")) Apply(*bytes);
     return Save();
 }
 

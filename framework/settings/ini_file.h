@@ -40,6 +40,8 @@ public:
     // Reads the values of the names already held, then Save(): a missing or
     // unreadable file is thereby written from the current values.
     virtual int Load();
+    // Takes the values of the names already held from the text of a settings file.
+    int Apply(const std::string& bytes);
 };
 
 // The value of the first line whose part before "=" matches name (upper-cased

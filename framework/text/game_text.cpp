@@ -13,12 +13,23 @@ std::shared_ptr<TGameText> TGameText::Create(const std::string& file) {
     return table;
 }
 
+namespace {
+// The shipped table is some ten kilobytes; a translation is of the same order.
+constexpr int64_t MaxGameTextBytes = 4 << 20;
+}  // namespace
+
 int TGameText::Read(const std::string& file) {
     Entries.clear();
-    const std::string path = (Game ? Game->TextPath : std::string()) + file;
-    auto text = platform::LoadText(path);
-    if (!text) return ShowError("Error loading file " + path, 1);
-    return Parse(*text);
+    const std::string path = (Game ? Game->TextPath : std::string()) + ResourceName(file);
+    auto stream = platform::ReadStream(path);
+    if (!stream) return ShowError("Error loading file " + path, 1);
+    if (stream->Size() > MaxGameTextBytes)
+        return ShowError("Error loading file " + path + " (it is far larger than a text table can be)", 1);
+    Parse(platform::LoadText(*stream));
+    // Without a single text every message, the one that would explain this
+    // included, would be blank: an empty table is as good as none.
+    if (Entries.empty()) return ShowError("Error loading file " + path + " (it holds no texts)", 1);
+    return 0;
 }
 
 int TGameText::Parse(const std::string& text) {

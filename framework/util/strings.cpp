@@ -6,6 +6,13 @@
 #include <locale>
 #include <optional>
 
+std::string ResourceName(const std::string& name) {
+    std::string out = name;
+    for (char& c : out)
+        if (c == '\\') c = '/';
+    return out;
+}
+
 std::string EnsureTrailingSlash(const std::string& path) {
     if (!path.empty() && (path.back() == '/' || path.back() == '\\')) return path;
     return path + "/";

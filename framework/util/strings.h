@@ -3,6 +3,11 @@
 #include <cstddef>
 #include <string>
 
+// The game's own resource names may be written with "\\" between folders, as
+// the data files of its Windows days were; they become "/". Paths that come
+// from the system are never passed through this: there "\\" is part of a name.
+std::string ResourceName(const std::string& name);
+
 // Folder paths always end in a separator so names can be appended directly.
 std::string EnsureTrailingSlash(const std::string& path);
 std::string BeforeFirst(const std::string& text, const std::string& separator);

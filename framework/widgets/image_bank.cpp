@@ -121,8 +121,9 @@ void TImageBank::SetPath(const std::string& path) {
     if (Path.empty() || (Path.back() != '/' && Path.back() != '\\')) Path += "/";
 }
 
-std::shared_ptr<TGameImage> TImageBank::Load(const std::string& file, const std::string& key, int flags,
+std::shared_ptr<TGameImage> TImageBank::Load(const std::string& resource, const std::string& key, int flags,
                                              int midHandle) {
+    const std::string file = ResourceName(resource);
     std::string ext = platform::ExtractExt(file);
     ext = ext.empty() ? Ext : "." + ext;
     auto entry = TGameImage::Create(Path + platform::StripExt(file) + ext, flags, midHandle);
@@ -135,8 +136,9 @@ std::shared_ptr<TGameImage> TImageBank::LoadNoMid(const std::string& file, const
     return Load(file, key, flags, 0);
 }
 
-std::shared_ptr<TGameImage> TImageBank::LoadAnim(const std::string& file, int cellWidth, int cellHeight,
+std::shared_ptr<TGameImage> TImageBank::LoadAnim(const std::string& resource, int cellWidth, int cellHeight,
                                                  int firstFrame, int frameCount, int flags, int midHandle) {
+    const std::string file = ResourceName(resource);
     auto entry = std::make_shared<TGameImage>();
     entry->LoadAnim(Path + file + Ext, cellWidth, cellHeight, firstFrame, frameCount, flags, midHandle == 1 ? 1 : 0);
     entry->name = UpperCase(platform::StripAll(file));

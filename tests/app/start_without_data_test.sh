@@ -10,10 +10,11 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
 
-# run CASE EXPECTED-TEXT: the program copy in $scratch/CASE/game is started with
-# private folders; its error log must hold EXPECTED-TEXT.
+# run CASE EXPECTED-TEXT...: the program copy in $scratch/CASE/game is started with
+# private folders; its error log must hold every EXPECTED-TEXT.
 run() {
-  local name=$1 expected=$2
+  local name=$1
+  shift
   local root=$scratch/$name
   local shared="$root/data-home/Vellacor Games/Tallyfold"
   mkdir -p "$root/data-home" "$root/run" "$root/home"
@@ -25,7 +26,13 @@ run() {
   if [ "$code" -eq 124 ]; then problem="did not end within 60 s"
   elif [ "$code" -ne 1 ]; then problem="exit code $code, expected 1"
   elif [ ! -f "$shared/ErrorLog.txt" ]; then problem="no ErrorLog.txt"
-  elif ! grep -qF -- "$expected" "$shared/ErrorLog.txt"; then problem="error log lacks '$expected'"
+  else
+    local expected
+    for expected in "$@"; do
+      grep -qF -- "$expected" "$shared/ErrorLog.txt" || problem="error log lacks '$expected'"
+    done
+  fi
+  if [ -n "$problem" ]; then :
   elif [ ! -f "$shared/goodexit.dat" ]; then problem="the shut-down did not write goodexit.dat"
   elif grep -qiE "sanitizer|segmentation|core dumped" "$root/out.txt"; then problem="crashed"
   fi
@@ -56,11 +63,15 @@ run no-archive "$(sed -n '/^Data Pak Error$/{n;p;q}' "$bin_dir/data/text/gametex
 game damaged-archive
 # Keeps the header, loses the contents.
 head -c 64 "$bin_dir/data/resources/data.pak" >"$scratch/damaged-archive/game/data/resources/data.pak"
-run damaged-archive "Damaged pak file"
+run damaged-archive "Damaged pak file" "Please install Tallyfold again."
 
 game garbage-archive
 head -c 4096 /dev/urandom >"$scratch/garbage-archive/game/data/resources/data.pak"
-run garbage-archive "TPakFile::Invalid pak file"
+run garbage-archive "TPakFile::Invalid pak file" "Please install Tallyfold again."
+
+game empty-texts
+: >"$scratch/empty-texts/game/data/text/gametext.txt"
+run empty-texts "Error loading file" "/data/text/gametext.txt (it holds no texts)"
 
 game missing-picture
 rm "$scratch/missing-picture/game/data/graphics/cell.png"

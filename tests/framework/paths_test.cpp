@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
+#include "as_user.h"
 #include "framework/core/input.h"
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
@@ -109,6 +114,75 @@ TEST_F(PathsTest, SharedFolderIsCreatedAndOpenedUpToTheCommonFolder) {
 
     // Nothing is made writable for other users.
     EXPECT_EQ(Mode(game->SubPath) & (fs::perms::group_write | fs::perms::others_write), fs::perms::none);
+}
+
+// The shared folder as a hostile environment leaves it: an umask of 000, a
+// backslash in XDG_DATA_HOME, a second copy started with another runtime
+// folder, a folder that belongs to someone else. The folder stays the player's alone, one copy uses it, and a folder
+// the game cannot use is named with the reason.
+TEST_F(PathsTest, SharedFolderIsPrivateLockedAndExplained) {
+    const mode_t oldMask = umask(0);
+    setenv("XDG_DATA_HOME", (common / "da\\ta/new").c_str(), 1);
+    auto game = std::make_shared<PathsGame>();
+    Game = game;
+    game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    EXPECT_EQ(game->SubPath, common / "da\\ta/new/Vellacor Games/Tallyfold/");
+
+    // A first copy holds the folder; a second one, with a runtime folder of
+    // its own, does not get it.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t first = fork();
+    if (first == 0) {
+        close(ready[0]);
+        if (game->LockSharedFolder() != 1 || write(ready[1], "x", 1) != 1) _exit(1);
+        pause();
+        _exit(0);
+    }
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string oldRuntime = runtime ? runtime : "";
+    setenv("XDG_RUNTIME_DIR", common.Folder().c_str(), 1);
+    EXPECT_EQ(game->LockSharedFolder(), 0);
+    if (runtime) setenv("XDG_RUNTIME_DIR", oldRuntime.c_str(), 1);
+    else unsetenv("XDG_RUNTIME_DIR");
+    kill(first, SIGKILL);
+    waitpid(first, nullptr, 0);
+
+    platform::CreateDir(game->ProfilePath);
+    ASSERT_EQ(game->LockSharedFolder(), 1);
+
+    // Everything made under an umask of 000 is still the player's alone, and
+    // the backslash named a folder rather than separating two.
+    game->PrepareSharedFolder();
+    umask(oldMask);
+    EXPECT_FALSE(fs::exists(common / "da")) << "a backslash is part of the folder's name";
+    for (const char* folder : {"da\\ta", "da\\ta/new", "da\\ta/new/Vellacor Games",
+                               "da\\ta/new/Vellacor Games/Tallyfold", "da\\ta/new/Vellacor Games/Tallyfold/profiles"})
+        EXPECT_EQ(Mode(common / folder), fs::perms::owner_all) << folder;
+    EXPECT_EQ(Mode(game->InstanceLockPath()), fs::perms::owner_read | fs::perms::owner_write);
+
+    // A shared folder that belongs to someone else: the game says which and why.
+    const std::string foreign = common / "foreign/";
+    fs::create_directories(foreign + "Vellacor Games/Tallyfold");
+    fs::permissions(foreign, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec |
+                                 fs::perms::group_read | fs::perms::group_exec);
+    auto failures = asuser::Run([&] {
+        setenv("XDG_DATA_HOME", foreign.c_str(), 1);
+        notices.clear();
+        auto other = std::make_shared<PathsGame>();
+        Game = other;
+        other->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+        const std::string message = Raised([&] { other->PrepareSharedFolder(); });
+        const std::string expected = "Cannot give shared data folder full access! " + foreign +
+                                     "Vellacor Games/Tallyfold/: it belongs to another user.";
+        return message == expected ? std::string() : "got \"" + message + "\"";
+    });
+    if (!failures) GTEST_SKIP() << "cannot switch to an unprivileged user here";
+    EXPECT_EQ(*failures, "");
 }
 
 TEST_F(PathsTest, SharedFolderThatCannotBeCreatedEndsTheProgram) {

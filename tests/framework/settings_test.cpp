@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/resource.h>
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
@@ -48,6 +50,14 @@ protected:
         Game->IniExtract();
     }
     std::string Marker(const std::string& name) { return Game->SubPath + name; }
+    static std::string RaisedTextOf(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const RaisedText& e) {
+            return e.what();
+        }
+        return "(nothing raised)";
+    }
 
     ScratchDir dir;
     std::string settings;
@@ -146,7 +156,8 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFile) {
     const std::string old = "VERSION NO=0.1\r\nFULL SCREEN=0\r\n";
     WriteBytes(settings, old);
     Game->IniFill();
-    const std::string path = "utf8::" + settings;
+    const std::string path = settings;
+    const std::string why = ": the file is larger than the disk or the system allows.";
 
     // The disk fills up half-way through the write.
     struct rlimit before {};
@@ -169,8 +180,8 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFile) {
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_TRUE(plain);
-    EXPECT_EQ(raised, "(5009) Failed to save the file: " + path);
-    EXPECT_EQ(notices, std::vector<std::string>{"Failed to save file " + path});
+    EXPECT_EQ(raised, "(5009) Failed to save the file: " + path + why);
+    EXPECT_EQ(notices, std::vector<std::string>{"Failed to save file " + path + why});
     EXPECT_EQ(ReadBytes(settings), old);
     // Nothing half-written is left beside it.
     int entries = 0;
@@ -188,8 +199,60 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFile) {
         Game->Ini->Save();
         ADD_FAILURE() << "saving into a missing folder succeeded";
     } catch (const RaisedText& e) {
-        EXPECT_EQ(std::string(e.what()), "(5009) Failed to save the file: utf8::" + dir / "missing/Tallyfold.ini");
+        EXPECT_EQ(std::string(e.what()),
+                  "(5009) Failed to save the file: " + dir / "missing/Tallyfold.ini: its folder does not exist.");
     }
+
+    // A full disk is named as such, with the file and what to do.
+    const std::string disk = dir / "small";
+    fs::create_directories(disk);
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=16k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    WriteBytes(disk + "/filler", std::string(16 * 1024, 'f'));
+    Game->Ini->FileName = disk + "/tallyfold";
+    const std::string full = RaisedTextOf([&] { Game->Ini->Save(); });
+    umount2(disk.c_str(), MNT_DETACH);
+    EXPECT_EQ(full, "(5009) Failed to save the file: " + disk +
+                        "/tallyfold.ini: the disk is full. Free some space on the disk, then try again.");
+}
+
+// The changed-settings marker lasts only as long as the change is unproven: a
+// crash while the new settings are first used restores the defaults, a kill
+// once the game has gone on with them for a few seconds does not. Markers are
+// written like every other file, never through a link.
+TEST_F(SettingsTest, ChangedMarkerGoesOnceTheChangeHasHeld) {
+    WriteBytes(dir / "victim", "precious");
+    fs::create_symlink(dir / "victim", Marker("inichanged.dat"));
+    fs::create_symlink(dir / "victim", Marker("goodexit.dat"));
+    Game->CheckGoodExit();  // links are not our markers: nothing is restored
+    EXPECT_TRUE(notices.empty());
+
+    Game->FullScreen = 0;
+    Game->IniUpdate(1);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Marker("inichanged.dat"))));
+    Game->PostDraw();
+    Advance(TGame::SettingsConfirmMs - 1);
+    Game->PostDraw();
+    EXPECT_TRUE(Exists(Marker("inichanged.dat"))) << "gone before the change held";
+    Advance(1);
+    Game->PostDraw();
+    EXPECT_FALSE(Exists(Marker("inichanged.dat")));
+    // Killed now: the next start keeps the player's settings.
+    Game->CheckGoodExit();
+    EXPECT_TRUE(notices.empty());
+    EXPECT_NE(ReadBytes(settings).find("FULL SCREEN=0\r\n"), std::string::npos);
+
+    // A second change starts the wait again.
+    Game->IniUpdate(1);
+    Advance(TGame::SettingsConfirmMs - 1);
+    Game->PostDraw();
+    EXPECT_TRUE(Exists(Marker("inichanged.dat")));
+
+    fs::remove(Marker("goodexit.dat"));
+    fs::create_symlink(dir / "victim", Marker("goodexit.dat"));
+    TGame::MakeGoodExit();
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Marker("goodexit.dat"))));
+    EXPECT_EQ(ReadBytes(dir / "victim"), "precious");
 }
 
 TEST_F(SettingsTest, UpdatesLeaveTheChangedMarker) {

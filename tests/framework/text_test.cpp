@@ -82,8 +82,6 @@ TEST_F(GameTextTest, EntriesWithoutAKeyAreSkipped) {
     auto text = Table("[TEXT]\n[TEXT]\nKey\nValue\n[TEXT]\n");
     EXPECT_EQ(text->FindString("Key"), "Value");
     EXPECT_EQ(text->Entries.size(), 1u);
-
-    EXPECT_TRUE(Table("")->Entries.empty());
     EXPECT_TRUE(notices.empty());
 }
 
@@ -118,6 +116,14 @@ TEST_F(GameTextTest, MissingFileIsFatal) {
     const std::string message = "Error loading file " + dir / "absent.txt";
     EXPECT_EQ(Raised([] { TGameText::Create("absent.txt"); }), message);
     EXPECT_EQ(notices, std::vector<std::string>{message});
+
+    // A table without a single text is as useless as none: every message,
+    // the one explaining this included, would be blank.
+    for (const char* empty : {"", "\xEF\xBB\xBF", "[TEXT]\n", "[text]\r\n[TEXT]\r\n"}) {
+        WriteBytes(dir / "empty.txt", empty);
+        EXPECT_EQ(Raised([] { TGameText::Create("empty.txt"); }), "Error loading file " + dir / "empty.txt (it holds no texts)")
+            << empty;
+    }
 
     // Reading again replaces the whole table.
     auto text = Table("[TEXT]\nA\n1\n");
