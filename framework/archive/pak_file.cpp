@@ -59,6 +59,12 @@ std::string Latin1ToUtf8(const std::vector<uint8_t>& bytes) {
 // damaged header, and refusing it keeps the buffer from being allocated.
 constexpr int64_t MAX_DEFLATE_RATIO = 1032;
 
+// An unpacked size an item could have; the others are refused item by item,
+// with a message about that item, and do not count towards the total.
+bool Plausible(int64_t packed, int64_t real) {
+    return real > 0 && real <= TPakFile::MAX_REAL_SIZE && packed >= 0 && real <= packed * MAX_DEFLATE_RATIO;
+}
+
 // Reads the whole archive image with every access checked against its end.
 class Cursor {
 public:
@@ -83,6 +89,34 @@ private:
 };
 
 }  // namespace
+
+bool IsSafeItemName(const std::string& name) {
+    if (name.empty() || name[0] == '/' || name[0] == '\\') return false;
+    size_t start = 0;
+    for (size_t i = 0; i <= name.size(); ++i) {
+        if (i < name.size()) {
+            const auto c = static_cast<unsigned char>(name[i]);
+            if (c < 32 || c == 127) return false;
+            if (c != '/' && c != '\\') continue;
+        }
+        if (name.compare(start, i - start, "..") == 0 && i - start == 2) return false;
+        start = i + 1;
+    }
+    return true;
+}
+
+std::string PrintableItemName(const std::string& name) {
+    static const char* const hex = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : name) {
+        if (c < 32 || c == 127 || c == '\\') {
+            out += c == '\\' ? "\\\\" : std::string("\\x") + hex[c >> 4] + hex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
 
 int PakVarTypeOf(const std::string& fileName) {
     std::string ext = LowerCase(platform::ExtractExt(fileName));
@@ -137,13 +171,20 @@ bool TTableItem::ReadFromStream(platform::Stream& stream) {
     return true;
 }
 
-std::shared_ptr<TPakFile> TPakFile::Create(const std::string& path) {
+int64_t TPakFile::TotalSize() const {
+    int64_t total = 0;
+    for (const auto& item : Items) total += static_cast<int64_t>(item->Data.size());
+    return total;
+}
+
+std::shared_ptr<TPakFile> TPakFile::Create(const std::string& path, int64_t maxTotal) {
     // A folder that happens to end in the archive extension is no archive.
     if (platform::FileType(path) == platform::FILETYPE_DIR) return nullptr;
     auto stream = platform::ReadStream("littleendian::" + path);
     if (!stream) return nullptr;
     auto pak = std::make_shared<TPakFile>();
     pak->Path = path;
+    pak->MaxTotalSize = maxTotal;
     pak->ReadFromStream(*stream);
     stream->Close();
     return pak;
@@ -166,6 +207,15 @@ void TPakFile::ReadFromStream(platform::Stream& stream) {
     };
     auto checkName = [&](int index, const std::string& name) {
         if (!HasPrintable(name)) damaged("item " + std::to_string(index + 1) + " has no name");
+        if (!IsSafeItemName(name))
+            damaged(itemLabel(index, PrintableItemName(name)) +
+                    " is not a plain relative name (a leading \"/\", a \"..\" folder or a control character)");
+    };
+    // All items together, claimed before any is unpacked.
+    auto checkTotal = [&](int64_t total) {
+        if (total > MaxTotalSize)
+            damaged("its items claim " + std::to_string(total) + " bytes in all, more than the " +
+                    std::to_string(MaxTotalSize) + " a data archive may hold");
     };
     // Packed and unpacked sizes of one block, then the block itself.
     auto unpack = [&](Cursor& in, int64_t packed, int64_t real, const std::string& what) {
@@ -193,6 +243,21 @@ void TPakFile::ReadFromStream(platform::Stream& stream) {
         int32_t count = in.Int();
         if (count < 0 || static_cast<uint64_t>(count) > in.Left() / HEADER)
             damaged("its item count " + std::to_string(count) + " does not fit in the file");
+        // A first pass over the records adds up the sizes they claim.
+        {
+            Cursor scan(bytes);
+            scan.Take(in.Pos());
+            int64_t total = 0;
+            for (int i = 0; i < count && scan.Left() >= HEADER; ++i) {
+                scan.Take(NAME_SIZE_V1 + 4);
+                const int64_t packed = scan.Int();
+                const int64_t real = scan.Int();
+                if (Plausible(packed, real)) total += real;
+                if (packed < 0 || static_cast<uint64_t>(packed) > scan.Left()) break;
+                scan.Take(static_cast<size_t>(packed));
+            }
+            checkTotal(total);
+        }
         for (int i = 0; i < count; ++i) {
             if (in.Left() < HEADER) damaged("item " + std::to_string(i + 1) + " runs past the end of the file");
             auto item = std::make_shared<TPakItem>();
@@ -214,10 +279,17 @@ void TPakFile::ReadFromStream(platform::Stream& stream) {
                     " items");
         std::vector<uint8_t> table = unpack(in, tablePacked, tableReal, "its table");
         auto tableStream = platform::CreateMemoryStream(std::move(table));
+        std::vector<TTableItem> entries(static_cast<size_t>(count));
+        int64_t total = 0;
         for (int i = 0; i < count; ++i) {
-            TTableItem entry;
+            TTableItem& entry = entries[static_cast<size_t>(i)];
             if (!entry.ReadFromStream(*tableStream)) damaged("its table ends early");
             checkName(i, entry.Name);
+            if (Plausible(entry.Size, entry.RealSize)) total += entry.RealSize;
+        }
+        checkTotal(total);
+        for (int i = 0; i < count; ++i) {
+            const TTableItem& entry = entries[static_cast<size_t>(i)];
             auto item = std::make_shared<TPakItem>();
             item->Name = entry.Name;
             item->VarType = entry.VarType;

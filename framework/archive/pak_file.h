@@ -21,6 +21,12 @@ using TBank = std::vector<uint8_t>;
 enum TPakVarType : int { PAK_RAW = 0, PAK_TEXT = 1, PAK_PICTURE = 2, PAK_FONT = 3, PAK_SOUND = 4 };
 // The kind a file of this name gets, by its extension in any letter case.
 int PakVarTypeOf(const std::string& fileName);
+// An item name the archive may hold: relative ("\\" counts as "/"), no ".."
+// folder, no control characters. Names are looked up, never opened as paths,
+// but tools extract them and messages print them.
+bool IsSafeItemName(const std::string& name);
+// The name with control characters written as \xNN, fit for a message or a listing.
+std::string PrintableItemName(const std::string& name);
 
 class TPakItem {
 public:
@@ -70,6 +76,10 @@ public:
     // Largest decompressed item or table accepted. The game's own items are a
     // few megabytes; the bound keeps a damaged header from asking for gigabytes.
     static constexpr int64_t MAX_REAL_SIZE = 256ll << 20;
+    // Largest total of all items of an archive (and of everything a manager
+    // holds): the game's own data are a few megabytes, and zero-filled items
+    // that each unpack a thousandfold must not add up to gigabytes.
+    static constexpr int64_t MAX_TOTAL_SIZE = 256ll << 20;
     static constexpr int NAME_SIZE_V1 = 52;
     static constexpr int VERSION_1 = 1;
     static constexpr int VERSION_1_1 = 65537;
@@ -78,10 +88,17 @@ public:
     // What error messages name; Create sets it to the file's path.
     std::string Path;
 
-    // nullptr when the file cannot be opened. A wrong magic, an unknown version
-    // or a damaged archive raises a RaisedText and yields nothing.
-    static std::shared_ptr<TPakFile> Create(const std::string& path);
+    // The most the items may unpack to, all together; larger claims are
+    // refused before anything is allocated for them.
+    int64_t MaxTotalSize = MAX_TOTAL_SIZE;
+
+    // nullptr when the file cannot be opened. A wrong magic, an unknown version,
+    // a damaged archive, an item name that is not a plain relative name or more
+    // than maxTotal bytes of items raise a RaisedText and yield nothing.
+    static std::shared_ptr<TPakFile> Create(const std::string& path, int64_t maxTotal = MAX_TOTAL_SIZE);
     virtual ~TPakFile() = default;
     // Reads an archive from the stream's position to its end.
     virtual void ReadFromStream(platform::Stream& stream);
+    // The sum of the items' sizes.
+    int64_t TotalSize() const;
 };

@@ -69,12 +69,13 @@ std::shared_ptr<TPakFileManager> TPakFileManager::Create(const std::string& path
 
 int TPakFileManager::Reload() {
     Map.clear();
+    TotalSize = 0;
     LoadPaks(Path, Ext);
     LoadFiles(Path);
     return 0;
 }
 
-void TPakFileManager::Put(const std::shared_ptr<TPakItem>& item) { Map[LowerCase(item->Name)] = item; }
+void TPakFileManager::Put(const std::shared_ptr<TPakItem>& item) { Map[LowerCase(ResourceName(item->Name))] = item; }
 
 int TPakFileManager::LoadPaks(const std::string& path, const std::string& ext) {
     if (platform::FileType(path) != platform::FILETYPE_DIR) return 0;
@@ -84,7 +85,11 @@ int TPakFileManager::LoadPaks(const std::string& path, const std::string& ext) {
     std::vector<std::shared_ptr<TPakFile>> paks;
     for (auto& name : SortedEntries(folder)) {
         if (!EndsWithNoCase(name, ext)) continue;
-        if (auto pak = TPakFile::Create(folder + name)) paks.push_back(std::move(pak));
+        // Each archive may only take what the ones before it left of the budget.
+        if (auto pak = TPakFile::Create(folder + name, TPakFile::MAX_TOTAL_SIZE - TotalSize)) {
+            TotalSize += pak->TotalSize();
+            paks.push_back(std::move(pak));
+        }
     }
     int added = 0;
     for (auto& pak : paks)
@@ -107,7 +112,7 @@ int TPakFileManager::LoadFiles(const std::string& path) {
         if (!stream) continue;
         int64_t size = stream->Size();
         // A stray huge file is not a resource; reading it would only cost memory.
-        if (size < 0 || size > TPakFile::MAX_REAL_SIZE) continue;
+        if (size < 0 || size > TPakFile::MAX_REAL_SIZE || size > TPakFile::MAX_TOTAL_SIZE - TotalSize) continue;
         auto item = std::make_shared<TPakItem>();
         item->Name = name;
         item->VarType = PakVarTypeOf(name);
@@ -115,6 +120,7 @@ int TPakFileManager::LoadFiles(const std::string& path) {
         size_t got = size > 0 ? stream->Read(item->Data.data(), item->Data.size()) : 0;
         stream->Close();
         if (got != item->Data.size()) continue;
+        TotalSize += size;
         Put(item);
         ++added;
     }
@@ -122,14 +128,15 @@ int TPakFileManager::LoadFiles(const std::string& path) {
 }
 
 int TPakFileManager::LoadPakFile(const std::string& path) {
-    auto pak = TPakFile::Create(path);
+    auto pak = TPakFile::Create(path, TPakFile::MAX_TOTAL_SIZE - TotalSize);
     if (!pak) return 0;
+    TotalSize += pak->TotalSize();
     for (auto& item : pak->Items) Put(item);
     return static_cast<int>(pak->Items.size());
 }
 
 std::shared_ptr<TPakItem> TPakFileManager::GetItem(const std::string& name) const {
-    auto found = Map.find(LowerCase(name));
+    auto found = Map.find(LowerCase(ResourceName(name)));
     return found == Map.end() ? nullptr : found->second;
 }
 

@@ -21,6 +21,8 @@ public:
     std::string Ext = ".pak";
     // Lower-cased item name, folder part included -> item.
     std::map<std::string, std::shared_ptr<TPakItem>> Map;
+    // Bytes read in so far; everything together stays within TPakFile::MAX_TOTAL_SIZE.
+    int64_t TotalSize = 0;
 
     static std::shared_ptr<TPakFileManager> Create(const std::string& path, const std::string& ext);
     // Both return how many items they added; 0 when the folder cannot be read.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -278,6 +280,11 @@ TEST_F(ArchiveTest, StreamFactoryServesItemsReadOnlyUnderItsProtocol) {
 TEST_F(ArchiveTest, DamagedArchivesAreRejectedWithTheirName) {
     const std::string payload(400, 'z');
     const std::string ok = Pack(payload);
+    const std::string zeros = Pack(std::string(1 << 20, '\0'));
+    std::vector<Raw> bomb;
+    for (int i = 0; i < 300; ++i) bomb.emplace_back("zero" + std::to_string(i), 0, "", -1, 1 << 20, zeros);
+    struct rusage before {};
+    getrusage(RUSAGE_SELF, &before);
     struct Case {
         const char* what;
         std::string bytes;
@@ -313,6 +320,18 @@ TEST_F(ArchiveTest, DamagedArchivesAreRejectedWithTheirName) {
         {"absurd item size", PakV11({{"big.bin", 0, payload, -1, 200 << 20}}), "item 1 \"big.bin\" claims"},
         {"items cut short", Cut(PakV11({{"a", 0, payload}, {"b", 0, payload}}), 3), "item 2 \"b\" runs past"},
         {"header cut short", PakV11({}).substr(0, 12), "ends before its table"},
+        // Names that are not plain relative names: a tool would write them
+        // outside its folder, a listing would drive the terminal.
+        {"parent folder", PakV1({{"../victim.txt", 0, "x"}}), "item 1 \"../victim.txt\" is not a plain relative name"},
+        {"parent folder inside", PakV11({{"a", 0, "x"}, {"a/../../b", 0, "x"}}), "item 2 \"a/../../b\" is not"},
+        {"backslash parent", PakV11({{"..\\..\\b", 0, "x"}}), "item 1 \"..\\\\..\\\\b\" is not"},
+        {"absolute", PakV11({{"/etc/passwd", 0, "x"}}), "item 1 \"/etc/passwd\" is not"},
+        {"line feed", PakV1({{"bad\nname", 0, "x"}}), "item 1 \"bad\\x0aname\" is not"},
+        {"terminal escape", PakV11({{"x\x1b[2Jy", 0, "x"}}), "item 1 \"x\\x1b[2Jy\" is not"},
+        // Zero-filled items that each unpack a thousandfold: a 300 KB file
+        // claiming 300 MiB is refused before anything is unpacked.
+        {"bomb 1.1", PakV11(bomb), "its items claim 314572800 bytes in all"},
+        {"bomb 1", PakV1(bomb), "its items claim 314572800 bytes in all"},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -327,6 +346,12 @@ TEST_F(ArchiveTest, DamagedArchivesAreRejectedWithTheirName) {
         // The manager passes the reader's message on.
         EXPECT_EQ(RaisedText_([&] { TPakFileManager::Create(dir.string(), ".pak"); }), message);
     }
+    struct rusage after {};
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kilobytes more at the peak";
+    // Names that only look odd are fine.
+    Write("data.pak", PakV11({{"a..b", 0, "1"}, {"..hidden", 0, "2"}, {"x/..y/z", 0, "3"}}));
+    EXPECT_EQ(TPakFile::Create((dir / "data.pak").string())->Items.size(), 3u);
     // The two texts the player may already know stay exactly as they were.
     Write("data.pak", "!PAC" + Int(1));
     EXPECT_EQ(RaisedText_([&] { TPakFile::Create((dir / "data.pak").string()); }), "TPakFile::Invalid pak file");

@@ -82,5 +82,23 @@ expect_eq "$?" "1" "missing input file"
 "$PAK" create v.pak --version 2 -C src README.txt 2> v.err
 expect_eq "$?" "1" "unknown version"
 
+# A hostile archive: an item named with a terminal escape, a line feed and a
+# parent folder. Listing it says why it is refused, and never sends the raw
+# control characters to the terminal.
+python3 - <<'PY'
+import struct, zlib
+name = b"../\x1b]2;owned\x07\nx.txt"
+data = zlib.compress(b"x")
+record = name.ljust(52, b"\0") + struct.pack("<iii", 0, len(data), 1) + data
+open("hostile.pak", "wb").write(b"!PAK" + struct.pack("<ii", 1, 1) + record)
+PY
+"$PAK" list hostile.pak > hostile.out 2> hostile.err
+expect_eq "$?" "1" "hostile names exit"
+[ -s hostile.out ] && fail "hostile archive listed items"
+LC_ALL=C grep -q "$(printf '[\001-\010\013-\037\177]')" hostile.err && fail "raw control characters printed: $(od -c hostile.err | head -3)"
+grep -qF 'is not a plain relative name' hostile.err || fail "hostile name message: $(cat -v hostile.err)"
+grep -qF '\x1b]2;owned\x07\x0ax.txt' hostile.err || fail "hostile name not shown escaped: $(cat -v hostile.err)"
+[ "$(wc -l < hostile.err)" -eq 1 ] || fail "the message spans lines: $(cat -v hostile.err)"
+
 if [ "$failures" -eq 0 ]; then echo "tallyfold-pak: all checks passed"; fi
 exit $((failures > 0))

@@ -128,6 +128,7 @@ int Create(const std::vector<std::string>& args) {
             throw Failure("name too long for a version " + std::string(version1 ? "1" : "1.1") + " archive (" +
                           std::to_string(field) + " bytes at most): " + name);
         // The game finds items in any letter case, so two spellings of one name collide.
+        if (!IsSafeItemName(name)) throw Failure("not a name an archive may hold: " + PrintableItemName(name));
         auto [at, fresh] = seen.emplace(Lower(name), name);
         if (!fresh) throw Failure("two files would share the item name " + name + " (and " + at->second + ")");
         std::vector<uint8_t> data = ReadFile(path);
@@ -181,7 +182,9 @@ int Create(const std::vector<std::string>& args) {
         for (auto& e : entries) bytes.append(e.packed.begin(), e.packed.end());
     }
     if (bytes.size() > INT32_MAX) throw Failure("the archive would be larger than 2 GiB");
-    if (!platform::SaveFileAtomic(out, bytes)) throw Failure("cannot write " + out);
+    // An archive is for everyone who runs the game, unlike the player's files.
+    std::string reason;
+    if (!platform::SaveFileAtomic(out, bytes, &reason, 0644)) throw Failure("cannot write " + out + ": " + reason);
     return 0;
 }
 
@@ -194,7 +197,10 @@ std::shared_ptr<TPakFile> OpenPak(const std::string& path) {
 int List(const std::vector<std::string>& args) {
     if (args.size() != 1) throw Failure(std::string("list takes one archive\n") + USAGE);
     auto pak = OpenPak(args[0]);
-    for (auto& item : pak->Items) std::cout << item->Name << ' ' << item->VarType << ' ' << item->Data.size() << '\n';
+    // The reader refuses names with control characters; escaping them here as
+    // well keeps a listing from ever driving the terminal.
+    for (auto& item : pak->Items)
+        std::cout << PrintableItemName(item->Name) << ' ' << item->VarType << ' ' << item->Data.size() << '\n';
     return 0;
 }
 
