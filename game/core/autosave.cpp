@@ -9,7 +9,6 @@
 #include "game/core/core.h"
 #include "game/core/edits.h"
 #include "game/core/save_game.h"
-#include "game/core/small_file.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
@@ -36,16 +35,17 @@ bool SplitLine(const std::string& text, std::size_t& at, std::string& line) {
 std::optional<TSaveGameContent> ReadAutosave(int& custom, std::string& reason) {
     reason.clear();
     std::string bytes;
-    switch (core_detail::ReadSmallFile(AutosavePath(), MaxAutosaveBytes, bytes)) {
-        case core_detail::ReadResult::Missing:
+    switch (platform::ReadRegularFile(AutosavePath(), MaxAutosaveBytes, bytes)) {
+        case platform::ReadStatus::Missing:
             return std::nullopt;
-        case core_detail::ReadResult::Unreadable:
+        case platform::ReadStatus::NotRegular:
+        case platform::ReadStatus::Unreadable:
             reason = "it cannot be read";
             return std::nullopt;
-        case core_detail::ReadResult::TooLarge:
+        case platform::ReadStatus::TooLarge:
             reason = "it is far too large";
             return std::nullopt;
-        case core_detail::ReadResult::Read:
+        case platform::ReadStatus::Read:
             break;
     }
     std::size_t at = 0;

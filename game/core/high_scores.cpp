@@ -1,12 +1,14 @@
 #include "game/core/high_scores.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/text/game_text.h"
 #include "game/core/core.h"
-#include "game/core/small_file.h"
+#include "framework/paths/errors.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
 THighScoreTables HighScoreTables;
@@ -81,10 +83,18 @@ std::string EncodeHighScores(const std::vector<std::shared_ptr<TKakuroHighScore>
     return bytes;
 }
 
-std::vector<std::shared_ptr<TKakuroHighScore>> DecodeHighScores(const std::string& bytes) {
+std::string ShownHighScoreName(const std::string& name) {
+    std::string clean = CleanHighScoreName(name);
+    std::size_t at = 0;
+    for (int chars = 0; at < clean.size() && chars < HighScoreNameChars; ++chars) at += Utf8SequenceLength(clean, at);
+    clean.resize(at);
+    return clean;
+}
+
+std::vector<std::shared_ptr<TKakuroHighScore>> DecodeHighScores(const std::string& bytes, int maxEntries) {
     std::vector<std::shared_ptr<TKakuroHighScore>> entries;
     std::size_t at = 0;
-    while (at < bytes.size()) {
+    while (at < bytes.size() && static_cast<int>(entries.size()) < maxEntries) {
         const std::size_t end = bytes.find('\0', at);
         // A name without its end, or cut off before its two numbers: the file
         // stops here, and the entries before stay.
@@ -98,11 +108,15 @@ std::vector<std::shared_ptr<TKakuroHighScore>> DecodeHighScores(const std::strin
         // Times and difficulties this game never writes would show as nonsense.
         if (time < 0 || difficulty < 0 || difficulty > 2) continue;
         auto entry = std::make_shared<TKakuroHighScore>();
-        entry->name = CleanHighScoreName(name);
+        entry->name = ShownHighScoreName(name);
         entry->time = time;
         entry->difficulty = difficulty;
         entries.push_back(entry);
     }
+    // Ranked as the table is kept, whatever order the file had; equal times
+    // keep theirs.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return a->time < b->time; });
     return entries;
 }
 
@@ -142,27 +156,66 @@ int TKakuroHighScoreList::WillEnterHighscore(int time) const {
 
 void TKakuroHighScoreList::Load() {
     Entries.clear();
-    std::string bytes;
-    if (core_detail::ReadSmallFile(filepath, MaxHighScoreFileBytes, bytes) == core_detail::ReadResult::Read)
-        Entries = DecodeHighScores(bytes);
-    // An empty table would never take a time again; a fresh one is better than that.
-    if (Entries.empty()) CreateDefault();
+    NotSavedReason.clear();
+    std::string bytes, reason;
+    switch (platform::ReadRegularFile(filepath, MaxHighScoreFileBytes, bytes, &reason, true)) {
+        case platform::ReadStatus::Missing:
+            CreateDefault();
+            return;
+        case platform::ReadStatus::Read:
+            Entries = DecodeHighScores(bytes, NumMaxNameEntries);
+            if (!Entries.empty()) return;
+            reason = bytes.empty() ? "it is empty" : "not one complete entry could be read";
+            break;
+        case platform::ReadStatus::TooLarge:
+            break;
+        case platform::ReadStatus::NotRegular:
+        case platform::ReadStatus::Unreadable: {
+            // Someone else's file, or one we may not read: it is left as it is,
+            // and so that it stays that way nothing is saved over it.
+            NotSavedReason = reason;
+            AddDefaults();
+            std::string text = GameText ? GameText->FindString("Best Times Not Read") : std::string();
+            if (text.empty()) text = "The best times cannot be read and will not be saved until the game starts again:";
+            CoreNotice(text + "\r\n" + filepath + " (" + reason + ")");
+            return;
+        }
+    }
+    // Damaged: kept aside for whoever wants to look at it, never overwritten.
+    std::string aside = filepath + ".damaged";
+    for (int n = 2; n < 1000 && (platform::IsPlainFile(aside) || platform::FileType(aside) != platform::FILETYPE_NONE);
+         ++n)
+        aside = filepath + ".damaged." + std::to_string(n);
+    if (!platform::RenameFile(filepath, aside)) {
+        NotSavedReason = "it is damaged and could not be kept aside";
+        AddDefaults();
+        return;
+    }
+    AppendErrorLog("The best times file " + filepath + " was damaged (" + reason + "); it was kept as " + aside +
+                   " and a new table was started.");
+    CreateDefault();
 }
 
 int TKakuroHighScoreList::Save() {
-    if (platform::SaveFileAtomic(filepath, EncodeHighScores(Entries))) return 1;
+    if (!NotSavedReason.empty()) return 0;
+    std::string reason;
+    if (platform::SaveFileAtomic(filepath, EncodeHighScores(Entries), &reason)) return 1;
     // The best times stay in memory and the next save tries again; not worth ending the game for.
     std::string text = GameText ? GameText->FindString("Failed Save File") : std::string();
     if (text.empty()) text = "Could not save the best times to ";
-    CoreNotice(text + filepath);
+    CoreNotice(text + filepath + " (" + reason + ")");
     return 0;
 }
 
-void TKakuroHighScoreList::CreateDefault() {
+void TKakuroHighScoreList::AddDefaults() {
     for (int i = 1; i <= 10; ++i) {
         const std::string key = "Highscore Name " + std::to_string(i);
         Add(GameText ? GameText->FindString(key) : std::string(), DefaultTime, 2);
     }
+}
+
+void TKakuroHighScoreList::CreateDefault() {
+    AddDefaults();
     Save();
 }
 

@@ -13,6 +13,9 @@
 // Disguises the names in the file. Only byte 0xC1 would be stored as the 0 that
 // ends a name, and 0xC1 never occurs in UTF-8, which is all a name holds.
 inline constexpr std::uint8_t NameOffset = 0x3F;
+// The longest name a player can type for the table, in characters; a longer
+// one read from a file is cut to it so that it stays in its column.
+inline constexpr int HighScoreNameChars = 13;
 
 class TKakuroHighScore {
 public:
@@ -39,23 +42,36 @@ public:
     virtual void Insert(const std::string& name, int time, int difficulty);
     // The 1-based place the time would take, 0 when it does not enter.
     virtual int WillEnterHighscore(int time) const;
-    // A missing file, or one without a single complete entry, gives the default
-    // table (and writes it). A file cut off inside an entry keeps the entries before.
+    // At most NumMaxNameEntries entries, ranked by time, names cut to
+    // HighScoreNameChars. A missing file gives the default table (and writes
+    // it); a file cut off inside an entry keeps the entries before. A damaged
+    // file (nothing complete in it, or far too large) is renamed with a
+    // ".damaged" suffix, noted in the error log and replaced by the default
+    // table. A file that cannot be read, or is not a file, is left alone: the
+    // default table is shown, nothing is saved this session, and the player
+    // is told.
     virtual void Load();
     // 1 written. 0 not written: the player is told (CoreNotice) and the table
-    // stays as it is in memory.
+    // stays as it is in memory; or saving is off this session (NotSavedReason).
     virtual int Save();
     // Appends the ten placeholder entries, then Save.
     virtual void CreateDefault();
+    // Why this table is not saved this session; empty when it is.
+    std::string NotSavedReason;
     int Count() const { return static_cast<int>(Entries.size()); }
+
+private:
+    void AddDefaults();
 };
 
-// The file bytes of a table, and the entries read from file bytes (complete
-// entries only, names made valid UTF-8).
+// The file bytes of a table, and the entries read from file bytes: the first
+// maxEntries complete ones, ranked by time, names as ShownHighScoreName makes them.
 std::string EncodeHighScores(const std::vector<std::shared_ptr<TKakuroHighScore>>& entries);
-std::vector<std::shared_ptr<TKakuroHighScore>> DecodeHighScores(const std::string& bytes);
+std::vector<std::shared_ptr<TKakuroHighScore>> DecodeHighScores(const std::string& bytes, int maxEntries = 10);
 // A name as the tables keep it: valid UTF-8 without control characters.
 std::string CleanHighScoreName(const std::string& name);
+// The same, cut to HighScoreNameChars characters.
+std::string ShownHighScoreName(const std::string& name);
 
 struct THighScoreTables {
     std::shared_ptr<TKakuroHighScoreList> HighScores6x6, HighScores7x7, HighScores9x9, HighScores12x12,

@@ -8,7 +8,7 @@
 #include "framework/core/globals.h"
 #include "framework/text/game_text.h"
 #include "game/core/edits.h"
-#include "game/core/small_file.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 #include "tallyfold/platform/system.h"
 
@@ -174,6 +174,11 @@ private:
     bool CheckPuzzle(const TSaveGameContent& c) {
         const int n = c.BoardWidth;
         auto black = [&](int x, int y) { return c.SolutionGrid[x][y] == BlackCell; };
+        // A board without a single white cell would count as solved the moment it loads.
+        bool light = false;
+        for (int x = 0; x < n; ++x)
+            for (int y = 0; y < n; ++y) light = light || !black(x, y);
+        if (!light) return Failed("the board has no white cell to fill");
         for (int x = 0; x < n; ++x) {
             for (int y = 0; y < n; ++y) {
                 const std::string cell = "cell " + std::to_string(x) + "," + std::to_string(y);
@@ -258,6 +263,19 @@ std::optional<TSaveGameContent> ParseSaveGame(const std::string& text, std::stri
     return content;
 }
 
+std::vector<std::string> ReservedSaveNames;
+
+bool IsReservedSaveName(const std::string& name) {
+    auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    for (const auto& reserved : ReservedSaveNames)
+        if (lower(reserved) == lower(name)) return true;
+    return false;
+}
+
 bool IsValidSaveName(const std::string& name) {
     if (name.empty() || name.size() > MaxSaveNameBytes || name[0] == '.') return false;
     for (unsigned char c : name) {
@@ -289,8 +307,9 @@ int TSaveGame::Save() {
                                    static_cast<std::uint32_t>(Puzzle.TimerStart));
     if (elapsed < 0) elapsed = 0;
     const std::string path = FilePath();
-    if (!platform::SaveFileAtomic(path, SaveGameText(elapsed))) {
-        Error = Text("Could Not Create File", "Could not create the save game file '") + path + "'";
+    std::string reason;
+    if (!platform::SaveFileAtomic(path, SaveGameText(elapsed), &reason)) {
+        Error = Text("Could Not Create File", "Could not create the save game file '") + path + "'\r\n(" + reason + ")";
         return 0;
     }
     return 1;
@@ -302,26 +321,15 @@ int TSaveGame::Load() {
         Error = Text("Bad Save Name", "That name cannot be used for a saved game.");
         return -1;
     }
+    // Loading only ever reads: a name whose file has gone, or that is a link, a
+    // pipe or anything else but a file of its own, is refused and nothing is
+    // written in its place.
     const std::string path = FilePath();
     std::string bytes;
     std::string reason;
-    switch (core_detail::ReadSmallFile(path, MaxSaveGameBytes, bytes)) {
-        case core_detail::ReadResult::Missing:
-            // Only a name with no file at all: one that exists but cannot be read
-            // must not be overwritten with the current puzzle.
-            Save();
-            return 0;
-        case core_detail::ReadResult::Unreadable:
-            reason = "the file cannot be read";
-            break;
-        case core_detail::ReadResult::TooLarge:
-            reason = "the file is far too large to be a save game";
-            break;
-        case core_detail::ReadResult::Read:
-            break;
-    }
     std::optional<TSaveGameContent> content;
-    if (reason.empty()) content = ParseSaveGame(bytes, reason);
+    if (platform::ReadRegularFile(path, MaxSaveGameBytes, bytes, &reason) == platform::ReadStatus::Read)
+        content = ParseSaveGame(bytes, reason);
     if (!content) {
         Error = Text("Damaged Save File", "Could not load the saved game '") + Name + "'\r\n(" + reason + ")";
         return -1;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "game/core/core.h"
 
@@ -34,7 +35,12 @@ void ApplySaveGameContent(const TSaveGameContent& content);
 
 // A name the player may save under: not empty, no folder separators or control
 // characters, not beginning with a dot, and short enough for any file system.
+// The save game manager lists, loads and deletes no other names.
 bool IsValidSaveName(const std::string& name);
+// Names the game keeps in the profile folder for files of its own, compared in
+// any letter case; the save game manager never lists or deletes them.
+extern std::vector<std::string> ReservedSaveNames;
+bool IsReservedSaveName(const std::string& name);
 
 class TSaveGame {
 public:
@@ -48,9 +54,9 @@ public:
     // 1 written; 0 not written, Error says why. The puzzle in play is untouched
     // either way, so the player can carry on or try another name.
     virtual int Save();
-    // 1 loaded. 0 when no file has that name: the current puzzle is then saved
-    // under it (Error is set if that failed). -1 when the file cannot be read or
-    // is damaged: Error says why and the puzzle in play stays exactly as it was.
+    // 1 loaded. -1 when there is no such file, it is not a regular file (a
+    // link, a pipe), it cannot be read or it is damaged: Error says why, the
+    // puzzle in play stays exactly as it was and nothing is written.
     virtual int Load();
     // The profile folder + Name + ".dat".
     std::string FilePath() const;

@@ -11,6 +11,7 @@
 #include "framework/widgets/font.h"
 #include "framework/widgets/list_box.h"
 #include "framework/widgets/pointer.h"
+#include "game/core/save_game.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
@@ -89,6 +90,15 @@ int TSaveGameManager::MenuArrowCreate() {
     return 0;
 }
 
+bool TSaveGameManager::Listable(const std::string& name) const {
+    // Only what saving could have made: a file of its own in this folder under
+    // a name the player may type. Anything else in the folder (a name with
+    // folder separators, a link, a pipe, the game's own files) is not ours to
+    // offer for loading or deleting.
+    return IsValidSaveName(name) && !IsReservedSaveName(name) &&
+           platform::IsPlainFile(Directory + name + "." + Extension);
+}
+
 int TSaveGameManager::FillList() {
     ListBox->Strings.clear();
     if (auto names = platform::LoadDir(Directory)) {
@@ -97,7 +107,8 @@ int TSaveGameManager::FillList() {
             if (name == "." || name == "..") continue;
             if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
                 continue;
-            ListBox->Strings.push_back(name.substr(0, name.size() - suffix.size()));
+            const std::string stem = name.substr(0, name.size() - suffix.size());
+            if (Listable(stem)) ListBox->Strings.push_back(stem);
         }
     }
     ListBox->ClearIndex();
@@ -168,7 +179,8 @@ int TSaveGameManager::Manage() {
         if (answer == 0) return 0;
         DialogYesNo = nullptr;
         if (answer == 1 && ListBox->Index >= 0) {
-            platform::DeleteFile(Directory + ListBox->Value + "." + Extension);
+            // Checked again: the folder may have changed since it was listed.
+            if (Listable(ListBox->Value)) platform::DeleteFile(Directory + ListBox->Value + "." + Extension);
             FillList();
             ResetWindow();
             ListBox->ClearIndex();

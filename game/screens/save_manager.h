@@ -40,6 +40,7 @@ public:
     virtual int MenuArrowCreate();
     virtual int BoxSize();
     virtual int MenuCreate(int gap);
+    // The saves of Directory (names without the extension) that Listable allows.
     virtual int FillList();
     virtual int DeleteSaveGameCheck();
     virtual int OKClick();
@@ -58,6 +59,9 @@ public:
     void MoveWindow(int rows);
     // Drawn only while the list is longer than the rows shown.
     int DrawPositionBar();
+    // A name the manager offers: one saving would accept, not reserved by the
+    // game, with a regular file of its own in Directory.
+    bool Listable(const std::string& name) const;
 
 private:
     void ResetWindow();

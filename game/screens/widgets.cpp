@@ -14,6 +14,7 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/audio/sound_bank.h"
 #include "game/screens/palette.h"
+#include "game/core/high_scores.h"
 #include "tallyfold/platform/image.h"
 
 TButtonPictures TogglePictures(const std::string& name, int on) {
@@ -128,7 +129,7 @@ void RadioSelect(const std::shared_ptr<TMenu>& menu, const std::string& selected
 }
 
 std::shared_ptr<TDialogTextInput> CreateHighScoreNameDialog(int cancel, int place, const std::string& message) {
-    return TextDialog(message + std::to_string(place) + "!", 13, "inputlong", 80, cancel);
+    return TextDialog(message + std::to_string(place) + "!", HighScoreNameChars, "inputlong", 80, cancel);
 }
 
 std::shared_ptr<TDialogTextInput> CreateSaveNameDialog(int cancel, const std::string& prompt) {

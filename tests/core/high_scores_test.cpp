@@ -1,4 +1,10 @@
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "as_user.h"
 #include "core_support.h"
+#include "framework/paths/errors.h"
 #include "game/core/high_scores.h"
 
 namespace {
@@ -69,21 +75,20 @@ TEST_F(CoreTest, HighScoreFileEncodingSurvivesEveryName) {
     reread->Load();
     ASSERT_EQ(reread->Count(), 3);
     EXPECT_EQ(reread->Entries[0]->name, "Zoë Åström");
-    EXPECT_EQ(reread->Entries[1]->name, list->Entries[1]->name);
-    EXPECT_EQ(reread->Entries[1]->name.size(), 95u + 128u);  // printable ASCII, then '?' for each lone high byte
+    // Printable ASCII, then '?' for each lone high byte, cut to what the table shows.
+    EXPECT_EQ(reread->Entries[1]->name, list->Entries[1]->name.substr(0, HighScoreNameChars));
+    EXPECT_EQ(ShownHighScoreName("Zoë Åström Zoë Åström"), "Zoë Åström Zo");
     EXPECT_EQ(Times(*reread), (std::vector<int>{61000, 62000, 63000}));
     EXPECT_EQ(reread->Entries[2]->difficulty, 2);
 }
 
 TEST_F(CoreTest, HighScoreFilesKeepWhatIsComplete) {
-    // Eleven entries stay until the next insertion trims them.
-    auto eleven = ListWithTimes(scratch / "x", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+    // At most a table's worth of entries is read, ranked as the table is kept.
+    auto eleven = ListWithTimes(scratch / "x", {11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
     WriteBytes(scratch / "hs7x7.dat", EncodeHighScores(eleven->Entries));
     auto list = TKakuroHighScoreList::Create(scratch / "hs7x7", 10, 10);
     list->Load();
-    EXPECT_EQ(list->Count(), 11);
-    list->Insert("Z", 12, 0);
-    EXPECT_EQ(list->Count(), 10);
+    EXPECT_EQ(Times(*list), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 11}));
 
     // Cut inside the third entry, in its name or in its numbers: two entries stay.
     const std::string three = EncodeHighScores(ListWithTimes(scratch / "y", {100, 200, 300})->Entries);
@@ -93,17 +98,97 @@ TEST_F(CoreTest, HighScoreFilesKeepWhatIsComplete) {
         list->Load();
         EXPECT_EQ(Times(*list), (std::vector<int>{100, 200})) << cut;
     }
-    // Nothing complete at all: the default table rather than one no time can enter.
-    WriteBytes(scratch / "hs7x7.dat", three.substr(0, 7));
-    list->Load();
-    EXPECT_EQ(list->Count(), 10);
-    EXPECT_EQ(list->Entries[0]->name, "Paper Crane");
     // Entries this game never writes are left out, the rest kept.
     auto odd = ListWithTimes(scratch / "z", {100, -5, 300});
     odd->Add("Q", 400, 7);
     WriteBytes(scratch / "hs7x7.dat", EncodeHighScores(odd->Entries));
     list->Load();
     EXPECT_EQ(Times(*list), (std::vector<int>{100, 300}));
+    EXPECT_TRUE(coreNotices.empty());
+}
+
+// Garbage and damage, as a hostile or unlucky file system leaves them: the
+// table shows what fits, a damaged file is kept aside (never silently
+// replaced), and a file that cannot be read is never written over.
+TEST_F(CoreTest, HighScoreFilesThatAreDamagedOrForeignAreNeverOverwritten) {
+    // 503 entries out of order, one of them a 200-byte name: ten, ranked, cut.
+    auto many = TKakuroHighScoreList::Create(scratch / "m", 10, 10);
+    for (int i = 0; i < 503; ++i) many->Add(i == 3 ? std::string(200, 'W') : "P", 100000 - 7 * i, i % 3);
+    WriteBytes(scratch / "hs9x9.dat", EncodeHighScores(many->Entries));
+    auto list = TKakuroHighScoreList::Create(scratch / "hs9x9", 10, 10);
+    list->Load();
+    EXPECT_EQ(Times(*list), (std::vector<int>{99937, 99944, 99951, 99958, 99965, 99972, 99979, 99986, 99993, 100000}));
+    EXPECT_EQ(list->Entries[6]->name, std::string(HighScoreNameChars, 'W'));
+
+    // Damaged before its first complete entry, or far too large: kept aside with
+    // a note in the error log, and a fresh table written.
+    const std::string oldShared = SharedDataPath;
+    SharedDataPath = scratch.Folder();
+    const std::string damaged = "\x01\x02\x03 not a table";
+    WriteBytes(scratch / "hs9x9.dat", damaged);
+    list->Load();
+    EXPECT_EQ(list->Count(), 10);
+    EXPECT_EQ(list->Entries[0]->name, "Paper Crane");
+    EXPECT_EQ(ReadBytes(scratch / "hs9x9.dat.damaged"), damaged);
+    EXPECT_EQ(DecodeHighScores(ReadBytes(scratch / "hs9x9.dat")).size(), 10u);
+    const std::string huge(200000, '\x41');
+    WriteBytes(scratch / "hs9x9.dat", huge);
+    list->Load();
+    EXPECT_EQ(ReadBytes(scratch / "hs9x9.dat.damaged"), damaged);
+    EXPECT_EQ(ReadBytes(scratch / "hs9x9.dat.damaged.2"), huge);
+    const std::string log = ReadBytes(scratch / "ErrorLog.txt");
+    EXPECT_NE(log.find("The best times file " + scratch / "hs9x9.dat was damaged (not one complete entry could be read)"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("kept as " + scratch / "hs9x9.dat.damaged.2"), std::string::npos) << log;
+    EXPECT_TRUE(coreNotices.empty());
+    SharedDataPath = oldShared;
+
+    // A pipe or a link to nothing under the name: left alone, shown with the
+    // defaults, not saved this session, and the player is told.
+    ASSERT_EQ(mkfifo((scratch / "hs6x6.dat").c_str(), 0600), 0);
+    std::filesystem::create_symlink(scratch / "nothing", scratch / "hs7x7.dat");
+    for (const char* name : {"hs6x6", "hs7x7"}) {
+        coreNotices.clear();
+        auto foreign = TKakuroHighScoreList::Create(scratch / name, 10, 10);
+        foreign->Load();
+        EXPECT_EQ(foreign->Count(), 10) << name;
+        ASSERT_EQ(coreNotices.size(), 1u) << name;
+        EXPECT_EQ(coreNotices[0].rfind("The best times cannot be read", 0), 0u) << coreNotices[0];
+        foreign->Insert("Ann", 1000, 0);
+        EXPECT_EQ(foreign->Save(), 0) << name;
+    }
+    struct stat st;
+    ASSERT_EQ(lstat((scratch / "hs6x6.dat").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(lstat((scratch / "hs7x7.dat").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_FALSE(Exists(scratch / "nothing"));
+
+    // A file the player may not read (only a user without root's rights sees
+    // that): left as it is, not saved over.
+    const std::string folder = scratch / "private";
+    std::filesystem::create_directories(folder);
+    WriteBytes(folder + "/hs12x12.dat", EncodeHighScores(ListWithTimes(scratch / "k", {5, 6})->Entries));
+    asuser::GiveToChild(folder);
+    asuser::GiveToChild(folder + "/hs12x12.dat");
+    chmod((folder + "/hs12x12.dat").c_str(), 0);
+    const std::string before = ReadBytes(folder + "/hs12x12.dat");
+    auto failures = asuser::Run([&] {
+        coreNotices.clear();
+        auto locked = TKakuroHighScoreList::Create(folder + "/hs12x12", 10, 10);
+        locked->Load();
+        std::string out;
+        if (locked->Count() != 10) out += "not the default table; ";
+        if (coreNotices.size() != 1 || coreNotices[0].find("permission denied") == std::string::npos)
+            out += "no notice naming the reason; ";
+        locked->Insert("Ann", 1000, 0);
+        if (locked->Save() != 0) out += "saved over a file it could not read; ";
+        return out;
+    });
+    if (!failures) GTEST_SKIP() << "cannot switch to an unprivileged user here";
+    EXPECT_EQ(*failures, "");
+    EXPECT_EQ(ReadBytes(folder + "/hs12x12.dat"), before);
 }
 
 TEST_F(CoreTest, HighScoresThatCannotBeWrittenAreReportedNotFatal) {
@@ -111,7 +196,7 @@ TEST_F(CoreTest, HighScoresThatCannotBeWrittenAreReportedNotFatal) {
     list->Load();
     EXPECT_EQ(list->Count(), 10);
     ASSERT_EQ(coreNotices.size(), 1u);
-    EXPECT_EQ(coreNotices[0], "Could not save the best times to " + scratch / "gone/hs9x9.dat");
+    EXPECT_EQ(coreNotices[0], "Could not save the best times to " + scratch / "gone/hs9x9.dat (its folder does not exist)");
     list->Insert("Ann", 1000, 0);
     EXPECT_EQ(list->Save(), 0);
     EXPECT_EQ(list->Entries[0]->name, "Ann");

@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <filesystem>
 
 #include "core_support.h"
@@ -104,13 +107,43 @@ TEST_F(SaveGameTest, FourteenByFourteenRoundTripsByteForByte) {
     EXPECT_EQ(Puzzle.PlayerGrid, saved.PlayerGrid);
 }
 
-TEST_F(SaveGameTest, LoadingAMissingNameSavesTheCurrentGameUnderIt) {
+// Loading only ever reads. A name whose file has gone, a dangling link, a pipe
+// or a link out of the profile folder is refused with a reason; the puzzle in
+// play stays, nothing is created or changed, inside the folder or outside.
+TEST_F(SaveGameTest, LoadingNeverWritesAndTakesOnlyRegularFiles) {
     PlaySome(7);
-    EXPECT_FALSE(Exists(File("fresh")));
-    std::string error = "x";
-    EXPECT_EQ(LoadGameNamed("fresh", &error), 0);
-    EXPECT_EQ(error, "");
-    EXPECT_EQ(ReadBytes(File("fresh")).substr(0, 27), "Tallyfold Savegame\r\n07x07\r\n");
+    const TPuzzleState playing = Puzzle;
+    const std::string outside = scratch / "outside.dat";
+    ASSERT_EQ(SaveGameNamed("elsewhere"), 1);
+    std::filesystem::rename(File("elsewhere"), outside);
+    const std::string outsideBytes = ReadBytes(outside);
+    std::filesystem::create_symlink(scratch / "nothing.dat", File("dangling"));
+    std::filesystem::create_symlink(outside, File("linked"));
+    ASSERT_EQ(mkfifo(File("pipe").c_str(), 0600), 0);
+    auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(Game->ProfilePath))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto before = listing();
+
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"fresh", "it does not exist"},
+        {"dangling", "it is a symbolic link"},
+        {"linked", "it is a symbolic link"},
+        {"pipe", "it is not a regular file"},
+    };
+    for (const auto& [name, reason] : refused) {
+        std::string error;
+        EXPECT_EQ(LoadGameNamed(name, &error), -1) << name;
+        EXPECT_EQ(error, "Could not load the saved game '" + name + "'\r\n(" + reason + ")");
+        ExpectSamePuzzle(Puzzle, playing);
+    }
+    EXPECT_EQ(listing(), before);
+    EXPECT_FALSE(Exists(scratch / "nothing.dat"));
+    EXPECT_EQ(ReadBytes(outside), outsideBytes);
 }
 
 TEST_F(SaveGameTest, DamagedFilesAreRefusedAndTheGameInPlayStays) {
@@ -156,6 +189,26 @@ TEST_F(SaveGameTest, DamagedFilesAreRefusedAndTheGameInPlayStays) {
         EXPECT_EQ(ReadBytes(File("bad")), text) << what;
     }
 
+    // Every cell black, every clue empty: nothing to fill, so it would count as
+    // solved the moment it loaded and take a best time.
+    std::string allBlack = "Tallyfold Savegame\r\n06x06\r\n1\r\n0\r\n500\r\n";
+    auto block = [&](const std::string& cell) {
+        allBlack += "-\r\n";
+        for (int y = 0; y < 6; ++y) {
+            for (int x = 0; x < 6; ++x) allBlack += cell;
+            allBlack += "\r\n";
+        }
+    };
+    block("00/00 ");
+    block("88 ");
+    block("88 ");
+    block("0 0 0 0 0 0 0 0 0 ");
+    WriteBytes(File("black"), allBlack);
+    std::string error;
+    EXPECT_EQ(LoadGameNamed("black", &error), -1);
+    EXPECT_NE(error.find("no white cell"), std::string::npos) << error;
+    ExpectSamePuzzle(Puzzle, playing);
+
     // A name that exists but is not a file is not overwritten with the game in play.
     std::filesystem::create_directories(File("folder"));
     EXPECT_EQ(LoadGameNamed("folder"), -1);
@@ -168,7 +221,7 @@ TEST_F(SaveGameTest, ASaveThatCannotBeWrittenIsReportedAndPlayGoesOn) {
     Game->ProfilePath = scratch.Folder() + "gone/";
     std::string error;
     EXPECT_EQ(SaveGameNamed("mine", &error), 0);
-    EXPECT_EQ(error, "Could not create the save game file '" + scratch.Folder() + "gone/mine.dat'");
+    EXPECT_EQ(error, "Could not create the save game file '" + scratch.Folder() + "gone/mine.dat'\r\n(its folder does not exist)");
     ExpectSamePuzzle(Puzzle, playing);
 
     Game->ProfilePath = scratch.Folder() + "profiles/";

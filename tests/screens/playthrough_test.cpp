@@ -3,6 +3,8 @@
 // test artifacts folder.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +24,7 @@
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
+#include "game/core/save_game.h"
 #include "game/screens/cells.h"
 #include "game/screens/menus.h"
 #include "game/screens/save_manager.h"
@@ -318,6 +321,18 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     EXPECT_FALSE(GameScreen->SaveGameNameInput);
     EXPECT_TRUE(fs::exists(Game->ProfilePath + "First.dat"));
     std::ofstream(Game->ProfilePath + "broken.dat") << "not a saved game";
+    fs::copy_file(Game->ProfilePath + "First.dat", Game->ProfilePath + "gone.dat");
+    // What a hostile or careless hand leaves in the folder: a name that leads
+    // out of it where "\\" separates folders, a link out of it, a pipe, a
+    // hidden file, a name the game keeps for itself. None is offered.
+    const std::string victim = scratch.Folder() + "victim.dat";
+    std::ofstream(victim) << "precious";
+    std::ofstream(Game->ProfilePath + "..\\victim.dat") << "bait";
+    fs::create_symlink(victim, Game->ProfilePath + "linked.dat");
+    ASSERT_EQ(mkfifo((Game->ProfilePath + "pipe.dat").c_str(), 0600), 0);
+    std::ofstream(Game->ProfilePath + ".hidden.dat") << "x";
+    std::ofstream(Game->ProfilePath + "AutoSave.dat") << "x";
+    ReservedSaveNames = {"autosave"};
 
     ClickButton(GameScreen->MainMenu, "backtomenu");
     ASSERT_TRUE(GameScreen->QuitInput);
@@ -342,7 +357,9 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     Puzzle.SolutionGrid = {};
     openManager();
     Frame("save-manager");
-    EXPECT_EQ(PlayScreen->SaveGameManager->ListBox->Strings.size(), 2u);
+    auto listed = PlayScreen->SaveGameManager->ListBox->Strings;
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (std::vector<std::string>{"First", "broken", "gone"}));
     choose("broken");
     ClickButton(PlayScreen->SaveGameManager->Menu, "Load");
     Ticks(100);
@@ -353,6 +370,20 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     Ticks(200);
     EXPECT_FALSE(PlayScreen->MessageDialog);
     EXPECT_EQ(Game->CurrentTScreen, PlayScreen);
+
+    // A save that vanished after the list was shown: refused, and nothing is
+    // written under its name.
+    openManager();
+    choose("gone");
+    fs::remove(Game->ProfilePath + "gone.dat");
+    ClickButton(PlayScreen->SaveGameManager->Menu, "Load");
+    Ticks(100);
+    ASSERT_TRUE(PlayScreen->MessageDialog);
+    EXPECT_EQ(Game->CurrentTScreen, PlayScreen);
+    EXPECT_FALSE(fs::exists(Game->ProfilePath + "gone.dat"));
+    EXPECT_EQ(Puzzle.SolutionGrid, TGrid{});
+    ClickButton(PlayScreen->MessageDialog->Menu, "OK");
+    Ticks(200);
 
     // The good one comes back.
     openManager();
@@ -395,6 +426,13 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     Ticks(100);
     EXPECT_FALSE(PlayScreen->SaveGameManager);
     EXPECT_EQ(Game->CurrentTScreen, PlayScreen);
+    // Nothing outside the folder, and nothing the manager did not offer, was touched.
+    EXPECT_EQ(ReadBytes(victim), "precious");
+    EXPECT_EQ(ReadBytes(Game->ProfilePath + "..\\victim.dat"), "bait");
+    EXPECT_TRUE(fs::is_symlink(Game->ProfilePath + "linked.dat"));
+    for (const char* name : {"pipe.dat", ".hidden.dat", "AutoSave.dat"})
+        EXPECT_TRUE(fs::exists(fs::symlink_status(Game->ProfilePath + name))) << name;
+    ReservedSaveNames.clear();
 }
 
 TEST_F(Playthrough, EveryBoardSizeFitsBetweenTheMenus) {
