@@ -10,6 +10,7 @@ packages=(
   libvorbis-dev libogg-dev zlib1g-dev libpng-dev libjpeg-dev libcairo2-dev
   fonts-crosextra-carlito libgtest-dev libgmock-dev libbenchmark-dev
   dpkg-dev file desktop-file-utils appstream groff-base xvfb x11-utils
+  clang libclang-rt-dev
 )
 
 missing=()
