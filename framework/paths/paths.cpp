@@ -106,7 +106,7 @@ int TGame::LockSharedFolder() {
     if (!platform::AcquireInstanceLock(InstanceLockPath())) return 0;
     // No other copy writes here now: what a kill in the middle of a save left
     // behind is ours to clear.
-    const std::vector<std::string> ours = {"ini", "dat", "txt"};
+    const std::vector<std::string> ours = {"ini", "dat", "txt", "sav"};
     platform::RemoveStaleTempFiles(folder, ours);
     platform::RemoveStaleTempFiles(ProfilePath, ours);
     return 1;
