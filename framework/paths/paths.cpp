@@ -1,5 +1,6 @@
 #include "framework/paths/paths.h"
 
+#include <cerrno>
 #include <vector>
 
 #include "framework/core/game.h"
@@ -70,7 +71,11 @@ int TGame::PrepareSharedFolder() {
     Checkpoint = 1001;
     if (platform::FileType(SubPath) != platform::FILETYPE_DIR) {
         Checkpoint = 1002;
-        if (!platform::CreateDir(SubPath, true)) ShowError("Cannot create shared data folder " + SubPath, 1);
+        if (!platform::CreateDir(SubPath, true)) {
+            // CreateDir stops at the first mkdir that fails, so errno still tells why.
+            const int error = errno;
+            ShowError("Cannot create shared data folder " + SubPath + ": " + platform::FileErrorText(error) + ".", 1);
+        }
     }
     Checkpoint = 1003;
     std::string os = OSName();
@@ -87,7 +92,7 @@ int TGame::PrepareSharedFolder() {
         if (!GiveFolderFullAccess(p, &reason))
             ShowError("Cannot give shared data folder full access! " + p + ": " + reason + ".", 1);
         std::string rest = p.substr(0, p.size() - 1);
-        auto slash = rest.find_last_of("/\\");
+        auto slash = rest.rfind('/');
         if (slash == std::string::npos) break;
         p = rest.substr(0, slash + 1);
     }

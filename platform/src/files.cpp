@@ -200,6 +200,7 @@ std::string FileErrorText(int error) {
         case EPERM: return "permission denied";
         case ENOENT: return "it does not exist";
         case ENOTDIR: return "a folder on its path is not a folder";
+        case EEXIST: return "a file stands where a folder should be";
         case EISDIR: return "it is a folder";
         case ELOOP: return "it is a symbolic link";
         case ENAMETOOLONG: return "its name is too long";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -191,11 +192,32 @@ TEST_F(PathsTest, SharedFolderThatCannotBeCreatedEndsTheProgram) {
     auto game = std::make_shared<PathsGame>();
     Game = game;
     game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
-    const std::string message = "Cannot create shared data folder " + game->SubPath;
+    const std::string message =
+        "Cannot create shared data folder " + game->SubPath + ": a file stands where a folder should be.";
     EXPECT_EQ(Raised([&] { game->PrepareSharedFolder(); }), message);
     EXPECT_EQ(Checkpoint, 1002);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0], message);
+
+    // On a read-only disk, whether the folder is still to be made or already
+    // there, the message names the folder and says the disk is read-only.
+    const std::string disk = common / "ro";
+    fs::create_directories(disk);
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    fs::create_directories(disk + "/made/Vellacor Games/Tallyfold");
+    const bool remounted = mount("tmpfs", disk.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k,mode=0700") == 0;
+    std::vector<std::string> messages;
+    for (const char* home : {"/new", "/made"}) {
+        setenv("XDG_DATA_HOME", (disk + home).c_str(), 1);
+        game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+        messages.push_back(Raised([&] { game->PrepareSharedFolder(); }));
+    }
+    umount2(disk.c_str(), MNT_DETACH);
+    ASSERT_TRUE(remounted);
+    EXPECT_EQ(messages[0], "Cannot create shared data folder " + disk + "/new/Vellacor Games/Tallyfold/: the disk is read-only.");
+    EXPECT_EQ(messages[1], "Cannot give shared data folder full access! " + disk +
+                               "/made/Vellacor Games/Tallyfold/: the disk is read-only.");
 }
 
 TEST(Paths, ReleaseAppFileDropsTheDebugInfix) {

@@ -18,6 +18,7 @@ bool IsPlainFile(const std::string& path);
 // Creates or empties a file by replacing it (temporary file, then rename), so
 // a link of that name is replaced, never followed.
 bool CreateFile(const std::string& path);
+// On failure errno is that of the mkdir that failed.
 bool CreateDir(const std::string& path, bool recurse = false);
 bool DeleteFile(const std::string& path);
 bool DeleteDir(const std::string& path, bool recurse = false);
