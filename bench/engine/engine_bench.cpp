@@ -1,6 +1,7 @@
 // engine-bench: times puzzle generation for every size and level of the game (counting the
-// tiers of reasoning the puzzles need) and the
-// custom-puzzle solver on a set of deliberately awkward descriptions, and prints a table.
+// tiers of reasoning the puzzles need), the grading of a candidate fill against its
+// uniqueness proof, and the custom-puzzle solver on a set of deliberately awkward
+// descriptions, and prints a table.
 //
 //   engine-bench [--runs N] [--seed S] [--size N]...
 #include <algorithm>
@@ -16,7 +17,10 @@
 #include <vector>
 
 #include "tallyfold/engine/Diagnostics.h"
+#include "tallyfold/engine/DigitFiller.h"
 #include "tallyfold/engine/Engine.h"
+#include "tallyfold/engine/LogicSolver.h"
+#include "tallyfold/engine/Template.h"
 
 namespace {
 
@@ -159,6 +163,59 @@ std::vector<Description> HardDescriptions() {
   return set;
 }
 
+double Mean(const std::vector<double>& values) {
+  double total = 0;
+  for (double v : values) total += v;
+  return values.empty() ? 0 : total / static_cast<double>(values.size());
+}
+
+// Fills as generation meets them (fresh layout of the level's density, one fill each),
+// graded up to the level's tier the way generation grades them and, separately, put
+// through the uniqueness proof (single-candidate pass, then the counter).
+void GradingAgainstProof(const std::vector<unsigned>& sizes, int fills, std::uint32_t baseSeed) {
+  std::printf("\nGrading a candidate fill against proving it unique: %d fills per row, microseconds\n\n",
+              fills);
+  std::printf("%-6s %-6s %11s %11s %11s %11s %11s %9s\n", "size", "level", "grade med", "grade p95",
+              "proof med", "proof p95", "total g/p", "gave up");
+  for (unsigned size : sizes) {
+    for (int level = 1; level <= 3; ++level) {
+      engine::Random random(baseSeed + size * 100 + static_cast<unsigned>(level));
+      const unsigned target = engine::BlackCellTarget(size, size, level == 3 ? 2 : level);
+      std::vector<double> grading;
+      std::vector<double> proving;
+      int gaveUp = 0;
+      engine::TBoard board;
+      engine::LogicSolver logic;
+      while (static_cast<int>(grading.size()) < fills) {
+        engine::Template layout;
+        if (!layout.Generate(size, size, target, random)) continue;
+        engine::DigitFiller filler(layout, random);
+        if (!filler.FillDigits()) continue;
+        engine::BoardFromDigits(filler.digits, size, size, board);
+
+        Clock::time_point start = Clock::now();
+        logic.Load(board);
+        logic.KnowSolution(filler.digits);
+        for (int tier = engine::kTierCombinations; tier <= level && !logic.Solve(tier); ++tier) {
+        }
+        grading.push_back(Since(start) * 1000.0);
+
+        start = Clock::now();
+        engine::TBoard proof = board;
+        engine::FillObviousTest(proof, nullptr);
+        int count = 0;
+        if (!engine::CountSolutions(proof, count, false, nullptr)) ++gaveUp;
+        proving.push_back(Since(start) * 1000.0);
+      }
+      std::printf("%-6s %-6d %11.1f %11.1f %11.1f %11.1f %11.2f %9d\n",
+                  (std::to_string(size) + "x" + std::to_string(size)).c_str(), level,
+                  Percentile(grading, 0.5), Percentile(grading, 0.95), Percentile(proving, 0.5),
+                  Percentile(proving, 0.95), Mean(grading) / std::max(Mean(proving), 1e-9), gaveUp);
+      std::fflush(stdout);
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -218,6 +275,8 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
   }
+
+  GradingAgainstProof(sizes, runs, baseSeed);
 
   std::printf("\nCustom puzzle solver (slowest of %d calls)\n\n", kSolverRepeats);
   std::printf("%-36s %-14s %10s\n", "description", "result", "ms");
