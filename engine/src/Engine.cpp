@@ -100,6 +100,11 @@ constexpr long kRoundsPerLayout = 100;
 constexpr long kSmallBoardCells = 64;
 constexpr long kRoundsBeforeTierTwo = 400;
 
+// Some boards cannot give a level at all (two rows leave every cell a run of its own in
+// one direction, so nothing needs more than the combinations): a call without a time
+// limit would never end. The game's sizes need a few thousand fills at the very most.
+constexpr long kMaxAttempts = 200'000;
+
 bool CheckRequest(unsigned rows, unsigned columns, std::span<std::uint8_t> result) {
   if (rows < 2 || columns < 2) return false;
   if (rows > kMaxDimension || columns > kMaxDimension) {
@@ -256,6 +261,7 @@ bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, unsigned ti
   LogicSolver logic;
   std::vector<unsigned> redraw;
   long rounds = 0;
+  long attempts = 0;  // fills and redraws, failed ones included
   for (;;) {
     Template layout;
     if (!layout.Generate(rows, columns, target, random)) {
@@ -265,6 +271,11 @@ bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, unsigned ti
     long layoutRounds = 0;
     while (layoutRounds < kRoundsPerLayout) {
       if (timeUp()) return false;
+      if (++attempts > kMaxAttempts) {
+        DiagnosticErr() << "Error: no level " << level << " puzzle found for a " << rows << " x "
+                        << columns << " board\n";
+        return false;
+      }
       DigitFiller filler(layout, random);
       ++layoutRounds;
       if (!filler.FillDigits()) continue;
@@ -272,6 +283,7 @@ bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, unsigned ti
         if (pass > 0) {
           if (timeUp()) return false;
           ++layoutRounds;
+          ++attempts;
         }
         ++rounds;
         const int lowest = smallBoard && level == 3 && rounds > kRoundsBeforeTierTwo ? 2 : level;

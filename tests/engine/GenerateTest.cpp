@@ -207,6 +207,10 @@ TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevel) {
   EXPECT_FALSE(GenerateLevelPuzzle(9, 9, 4, 5, result));
   EXPECT_NE(captured.Err().find("level 4"), std::string::npos) << captured.Err();
   EXPECT_FALSE(GenerateLevelPuzzle(1, 9, 1, 5, result));
+  // Two rows make every cell a run of its own downwards: nothing there needs more than
+  // the combinations, and a call without a time limit must still end.
+  EXPECT_FALSE(GenerateLevelPuzzle(2, 9, 2, 0, result, 1u));
+  EXPECT_NE(captured.Err().find("no level 2 puzzle found for a 2 x 9 board"), std::string::npos);
 }
 
 // What a seed produces is pinned: a faster filler or solver must not change the puzzles.

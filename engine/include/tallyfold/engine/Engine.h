@@ -25,6 +25,8 @@ bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, unsigned t
 // Boards of fewer than 64 cells seldom allow tier 3; there, a hard request that finds
 // none within a share of its time takes a tier 2 puzzle instead. Same result buffer,
 // time limit and seed as GeneratePuzzle; `tier`, when given, receives the puzzle's tier.
+// A board that cannot give the level (two rows, say) ends in false with a message after
+// a bounded search, also without a time limit.
 bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, unsigned timeLimit,
                          std::span<std::uint8_t> result,
                          std::optional<std::uint32_t> seed = std::nullopt, int* tier = nullptr);
