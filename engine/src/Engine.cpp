@@ -148,7 +148,9 @@ int GradeForLevel(const Template& layout, const DigitFiller& filler, int lowest,
   // completes the board otherwise proves a second solution.
   logic.KnowSolution(filler.digits);
   int tier = 0;
-  if (logic.Solve(kTierCombinations)) {
+  // Tier 2 deduces all that tier 1 does; when both are too easy, which of them filled the
+  // board does not matter and tier 1 need not run first.
+  if (lowest <= kTierExactRuns && logic.Solve(kTierCombinations)) {
     tier = kTierCombinations;
   } else if (highest >= kTierExactRuns && logic.Solve(kTierExactRuns)) {
     tier = kTierExactRuns;
