@@ -268,6 +268,9 @@ int TTextInput::Manage() {
     // Everything typed since the last step is taken now, so that characters
     // typed in the same step as Enter are not lost to the OK button.
     for (int ch = GetChar(); ch != 0; ch = GetChar()) {
+        // While the player types the cursor stays lit; it blinks again when they pause.
+        CursorOn = 1;
+        CursorFlashCounter = 0;
         const int result = TakeChar(ch);
         if (result != 0) return result;
         if (!Active) break;

@@ -1002,6 +1002,10 @@ int TPlayScreen::Draw() {
     platform::SetBlend(platform::ALPHABLEND);
     for (auto& sprite : {Header, SizeLabel, DifficultyLabel})
         if (sprite) sprite->Draw();
+    // Under an open chooser or message the buttons are out of reach: none of
+    // them may still look as if the pointer were on it.
+    if (SaveGameManager || MessageDialog)
+        for (auto& menu : {SizeMenu, DifficultyMenu, MainMenu}) menu->ClearMouseOver();
     SizeMenu->Draw(0, 0);
     DifficultyMenu->Draw(0, 0);
     // What the lit level asks of the player, under its buttons.
