@@ -25,7 +25,7 @@ using namespace e2e;
 // Where the controls are, in the logical 800 x 600 pixels.
 constexpr Point TitlePlay{400, 220}, TitleHelp{400, 284}, TitleOptions{400, 348}, TitleBestTimes{400, 412},
     TitleExit{400, 476};
-constexpr Point OptionsOk{400, 558}, HelpOk{400, 558}, BestTimesOk{322, 558}, BestTimesClear{477, 558};
+constexpr Point OptionsOk{400, 558}, HelpOk{400, 558}, HelpNextPage{713, 558}, BestTimesOk{322, 558}, BestTimesClear{477, 558};
 constexpr Point SetupPlay{167, 521}, SetupCustom{322, 521}, SetupLoad{475, 521}, SetupBack{632, 521};
 constexpr Point Easy{560, 252};
 constexpr Point Pause{114, 112}, SaveGame{114, 148}, ShowMistakes{114, 292};
@@ -127,10 +127,13 @@ TEST_F(Tour, EveryScreenAndDialog) {
     Send(ClickAt(Aside) + Wait(500) + ClickAt(Aside) + Wait(ScreenChangeMs) + MoveTo({486, 230}) + Wait(300));
     ASSERT_TRUE(Take("title", "title, the pointer on Play"));
 
-    Send(ClickAt(TitleOptions) + Wait(ScreenChangeMs) + MoveTo({400, 310}) + Wait(200));
+    Send(ClickAt(TitleOptions) + Wait(ScreenChangeMs) + MoveTo({548, 306}) + Wait(200));
     ASSERT_TRUE(Take("options", "options"));
-    Send(ClickAt(OptionsOk) + Wait(ScreenChangeMs) + ClickAt(TitleHelp) + Wait(ScreenChangeMs));
+    Send(ClickAt(OptionsOk) + Wait(ScreenChangeMs) + ClickAt(TitleHelp) + MoveTo({560, 585}) +
+         Wait(ScreenChangeMs));
     ASSERT_TRUE(Take("help", "how to play"));
+    Send(ClickAt(HelpNextPage) + MoveTo({560, 585}) + Wait(300));
+    ASSERT_TRUE(Take("help-keys", "how to play, second page"));
     Send(ClickAt(HelpOk) + Wait(ScreenChangeMs));
 
     // The best times: rows on their way in, then landed; the clear question over them.
@@ -188,7 +191,7 @@ TEST_F(Tour, EveryScreenAndDialog) {
     for (auto [x, y] : whites)
         if (x > 0 && solution[y][x - 1] == 88) {
             const Point c = Cell(6, x - 1, y);
-            clue = {c.x + 9, c.y - 9};  // its across half
+            clue = {c.x + 15, c.y - 3};  // its across half, beside its number
             break;
         }
 
@@ -237,9 +240,11 @@ TEST_F(Tour, EveryScreenAndDialog) {
     // Every other board size.
     for (int size : {7, 9, 12, 14}) {
         // The more cells, the longer they take to drop into place.
+        // On the first of them, the keyboard's cursor.
         Send(ClickAt(SizeButton(size)) + ClickAt(SetupPlay) + Wait(ScreenChangeMs + 800 + 130 * size) +
-             MoveTo(Aside) + Wait(200));
-        ASSERT_TRUE(Take("board-" + std::to_string(size), std::to_string(size) + "x" + std::to_string(size) + " board"));
+             MoveTo(Aside) + (size == 7 ? "key DOWN\nkey RIGHT\nkey RIGHT\n" : "") + Wait(200));
+        ASSERT_TRUE(Take("board-" + std::to_string(size), std::to_string(size) + "x" + std::to_string(size) +
+                                                              (size == 7 ? " board, the keyboard's cursor" : " board")));
         Send("key ESCAPE\n" + Wait(300) + "key Y\n" + Wait(ScreenChangeMs));
     }
 
@@ -273,6 +278,7 @@ TEST_F(Tour, EveryScreenAndDialog) {
     ASSERT_TRUE(Take("checking", "own puzzle being checked"));
     Send(Wait(1500) + MoveTo(Aside));
     ASSERT_TRUE(Take("not-solvable", "own puzzle without one solution"));
+    // Every puzzle was left by the question, so the title offers none to continue.
     Send("key RETURN\n" + Wait(200) + "key ESCAPE\n" + Wait(300) + "key Y\n" + Wait(ScreenChangeMs) +
          ClickAt(SetupBack) + Wait(ScreenChangeMs) + ClickAt(TitleExit));
     ASSERT_TRUE(WaitForExit());
