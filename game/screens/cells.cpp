@@ -13,6 +13,7 @@
 #include "game/core/core.h"
 #include "game/core/edits.h"
 #include "game/core/options.h"
+#include "game/screens/palette.h"
 #include "game/screens/shell.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/input.h"
@@ -102,7 +103,7 @@ void TCell::DrawWhite(int interactive) {
         bool wrong = Puzzle.ShowMistakes && digit != Puzzle.SolutionGrid[i][j];
         bool conflict = Board.ConflictShown && Board.ConflictCellX == i && Board.ConflictCellY == j;
         if (wrong || conflict)
-            platform::SetColor(255, 0, 0);
+            platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
         else
             platform::SetColor(255, 255, 255);
         platform::SetImageFont(Font34);
@@ -147,7 +148,7 @@ void TCell::DrawClue(int interactive) {
         if (Options.ShowRemainingSum) shown = RemainingSum(direction, clue, i, j);
         const int check = Options.CheckRuns && !Puzzle.CustomMode ? RunCheck(direction, i, j) : 0;
         if (check < 0 || (check == 0 && shown < 0))
-            platform::SetColor(255, 0, 0);
+            platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
         else if (check > 0)
             platform::SetColor(RunRightColor.r, RunRightColor.g, RunRightColor.b);
         else
