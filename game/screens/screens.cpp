@@ -816,10 +816,19 @@ int TGameScreen::Draw() {
     }
     FreezeTimer();
 
+    const std::shared_ptr<TDialog> dialogs[] = {RestartInput,      NewInput,         QuitInput,
+                                                NameInput,         SaveGameNameInput, VerticalSumInput,
+                                                HorizontalSumInput, OKInput};
+    const bool questionOpen = std::any_of(std::begin(dialogs), std::end(dialogs), [](const auto& d) { return !!d; });
     if (Puzzle.PuzzleCompleted) {
         NumberMenu->ClearMouseOver();
         PuzzleMenu->ClearMouseOver();
     }
+    // Under a question the buttons are out of reach: none may look as if the
+    // pointer were on it.
+    if (questionOpen)
+        for (auto& menu : {MainMenu, NumberMenu, PuzzleMenu, CustomNumberMenu, CustomPuzzleMenu})
+            if (menu) menu->ClearMouseOver();
     if (!Puzzle.CustomMode) {
         MainMenu->Draw(0, 0);
         if (!Puzzle.PuzzleCompleted) {
@@ -831,10 +840,6 @@ int TGameScreen::Draw() {
         CustomPuzzleMenu->Draw(0, 0);
     }
     if (Fireworks) DrawFireworks(*Fireworks);
-    const std::shared_ptr<TDialog> dialogs[] = {RestartInput,      NewInput,         QuitInput,
-                                                NameInput,         SaveGameNameInput, VerticalSumInput,
-                                                HorizontalSumInput, OKInput};
-    const bool questionOpen = std::any_of(std::begin(dialogs), std::end(dialogs), [](const auto& d) { return !!d; });
     // The end panel gives way to the question it asked: two boxes stacked
     // would show the lower one's edges around the upper one.
     if (Puzzle.PuzzleCompleted && !questionOpen) endLevelMenu->Draw(1, 1, 1);
