@@ -15,6 +15,7 @@
 #include "tallyfold/engine/Diagnostics.h"
 #include "tallyfold/engine/DigitFiller.h"
 #include "tallyfold/engine/Engine.h"
+#include "tallyfold/engine/Explainer.h"
 #include "tallyfold/engine/LogicSolver.h"
 
 namespace {
@@ -24,6 +25,7 @@ constexpr const char* kUsage =
     "[--time-limit SECONDS]\n"
     "       tallyfold-engine solve [FILE]\n"
     "       tallyfold-engine rate [FILE]\n"
+    "       tallyfold-engine explain [FILE]\n"
     "       tallyfold-engine --help\n"
     "\n"
     "generate  makes N puzzles (default 1) of the size and level (1 easy, 2 medium,\n"
@@ -36,7 +38,11 @@ constexpr const char* kUsage =
     "          (2 meaning two or more) and the first solution.\n"
     "rate      reads a description as solve does and prints \"tier: <1-4>\", the lowest\n"
     "          tier of reasoning that fills every cell (1 run combinations, 2 exact runs,\n"
-    "          3 one-step trials, 4 none of them), and how many cells each tier fills.\n";
+    "          3 one-step trials, 4 none of them), and how many cells each tier fills.\n"
+    "explain   reads a description as solve does and prints its solving path, one\n"
+    "          deduction a line, lowest tier first: \"place ROW COL DIGIT tier T: ...\"\n"
+    "          or \"remove ROW COL DIGITS tier T: ...\" (rows and columns from 0), then\n"
+    "          \"solved\", or \"stuck\" where only guessing goes on.\n";
 
 int UsageError() {
   std::cerr << kUsage;
@@ -147,7 +153,33 @@ int Rate(const engine::TBoard& board) {
   return 0;
 }
 
-int Solve(const std::vector<std::string_view>& args, bool rate = false) {
+// What `explain` prints for a parsed description.
+int Explain(const engine::TBoard& board) {
+  engine::Explainer explainer(board);
+  engine::Explanation step;
+  std::string line;
+  while (explainer.Next(engine::kTierTrials, step)) {
+    const unsigned row = step.cell / board.columns, column = step.cell % board.columns;
+    line = step.kind == engine::ExplainKind::Place ? "place " : "remove ";
+    line += std::to_string(row) + ' ' + std::to_string(column) + ' ';
+    if (step.kind == engine::ExplainKind::Place) {
+      line += std::to_string(step.digit);
+    } else {
+      for (int d = 1; d <= 9; ++d) {
+        if (step.removed >> d & 1) line += static_cast<char>('0' + d);
+      }
+    }
+    line += " tier " + std::to_string(step.tier) + ": " + engine::ExplainSentence(step, board);
+    std::cout << line << '\n';
+  }
+  std::cout << (explainer.Filled() ? "solved" : "stuck") << '\n';
+  if (explainer.Contradiction()) std::cerr << "tallyfold-engine: the clues allow no solution\n";
+  return 0;
+}
+
+enum class Command { Solve, Rate, Explain };
+
+int Solve(const std::vector<std::string_view>& args, Command command = Command::Solve) {
   if (args.size() > 1) return UsageError();
   std::string input;
   if (args.empty() || args[0] == "-") {
@@ -187,7 +219,8 @@ int Solve(const std::vector<std::string_view>& args, bool rate = false) {
   if (!message.empty() && message.back() != '\n') message += '\n';
   std::cerr << message;
   if (!parsed) return 2;
-  if (rate) return Rate(board);
+  if (command == Command::Rate) return Rate(board);
+  if (command == Command::Explain) return Explain(board);
   int count = 0;
   engine::TBoard stored;
   if (!engine::CountSolutions(board, count, true, &stored)) {
@@ -219,6 +252,7 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   if (command == "generate") return Generate(args);
   if (command == "solve") return Solve(args);
-  if (command == "rate") return Solve(args, true);
+  if (command == "rate") return Solve(args, Command::Rate);
+  if (command == "explain") return Solve(args, Command::Explain);
   return UsageError();
 }
