@@ -11,6 +11,7 @@
 #include "framework/text/game_text.h"
 #include "game/core/autosave.h"
 #include "game/core/edits.h"
+#include "game/core/explain.h"
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
 #include "tallyfold/engine/Engine.h"
@@ -179,7 +180,9 @@ void FillMarkup() {
     for (int x = 0; x < Puzzle.BoardWidth; ++x)
         for (int y = 0; y < Puzzle.BoardHeight; ++y)
             for (int d = 1; d <= 9; ++d)
-                Puzzle.MarkupGrid[x][y][d - 1] = static_cast<std::uint8_t>(MarkupValue(d, x, y));
+                // A digit an explanation ruled out stays off: the player was shown why.
+                Puzzle.MarkupGrid[x][y][d - 1] =
+                    static_cast<std::uint8_t>(MarkupValue(d, x, y) && !ExplainedOut(d, x, y) ? 1 : 0);
 }
 
 int InSameRun(int x1, int y1, int x2, int y2) {

@@ -1,6 +1,7 @@
 #include "game/core/edits.h"
 
 #include "game/core/core.h"
+#include "game/core/explain.h"
 #include "game/core/options.h"
 
 TEditHistory EditHistory;
@@ -108,6 +109,10 @@ void Perform(const TEditRequest& r) {
         case TEditKind::ClueCell:
             StoreClueCell(x, y, r.Across, r.Down);
             break;
+        case TEditKind::Unmark:
+            for (int d = 1; d <= 9; ++d)
+                if (r.Digits >> d & 1) p.MarkupGrid[x][y][d - 1] = 0;
+            break;
     }
 }
 
@@ -121,6 +126,8 @@ bool Valid(const TEditRequest& r) {
             return white && r.Digit >= 1 && r.Digit <= 9;
         case TEditKind::Erase:
             return white;
+        case TEditKind::Unmark:
+            return white && (r.Digits & 0x3FEu) != 0;
         case TEditKind::Reveal:
             return white && Puzzle.SolutionGrid[r.X][r.Y] >= 1 && Puzzle.SolutionGrid[r.X][r.Y] <= 9;
         default:
@@ -187,4 +194,9 @@ int RedoEdit() {
 int CanUndo() { return EditHistory.Done.empty() ? 0 : 1; }
 int CanRedo() { return EditHistory.Undone.empty() ? 0 : 1; }
 
-void ClearEditHistory() { EditHistory = TEditHistory{}; }
+void ClearEditHistory() {
+    EditHistory = TEditHistory{};
+    // What explanations ruled out goes with the history: a restarted puzzle is
+    // explained from its start again.
+    ForgetExplanations();
+}

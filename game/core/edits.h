@@ -17,6 +17,7 @@ enum class TEditKind {
     AutoMarks,  // automatic pencil marks switched on or off
     WhiteCell,  // typing in: a cell becomes white, its clues go
     ClueCell,   // typing in: a cell becomes a clue cell with Across/Down
+    Unmark,     // the pencil marks of Digits taken off (an explanation ruled them out)
 };
 
 struct TEditRequest {
@@ -24,6 +25,7 @@ struct TEditRequest {
     int X = -1, Y = -1;
     int Digit = 0;
     int Across = 0, Down = 0;  // ClueCell
+    unsigned Digits = 0;       // Unmark: bit d for digit d
 };
 
 enum class TEditResult {

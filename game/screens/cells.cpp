@@ -88,8 +88,9 @@ void TCell::DrawWhite(int interactive) {
     if (hot) {
         ImageBank->Find("cellmO")->Draw(x, y);
         if (!Puzzle.RevealCellMode) Board.Message = Text(Puzzle.CustomMode ? "Cross Sum Message" : "Cell Message");
-    } else if (Options.ShowHighlighter && Board.HoverCellX >= 0 &&
-               InSameRun(Board.HoverCellX, Board.HoverCellY, i, j)) {
+    } else if ((Options.ShowHighlighter && Board.HoverCellX >= 0 &&
+                InSameRun(Board.HoverCellX, Board.HoverCellY, i, j)) ||
+               ExplainedCell(i, j)) {
         ImageBank->Find("cellmO")->Draw(x, y);
     } else {
         image->Draw(x, y);
@@ -116,7 +117,9 @@ void TCell::DrawWhite(int interactive) {
                 WriteText(std::to_string(k + 1), x - 12 + 9 * static_cast<float>(k % 3),
                           y - 15 + 10 * static_cast<float>(k / 3));
     }
-    if (Board.CursorShown && Board.CursorX == i && Board.CursorY == j && !Puzzle.PuzzleCompleted) {
+    // The explained step's cell wears the cursor's frame: that is where its digit goes.
+    if ((Board.CursorShown && Board.CursorX == i && Board.CursorY == j && !Puzzle.PuzzleCompleted) ||
+        ExplainedCell(i, j) == 2) {
         platform::SetColor(255, 255, 255);
         ImageBank->Find("cellcursor")->Draw(x, y);
     }
@@ -223,7 +226,20 @@ int TCell::Manage() {
     // The pointer took over; the next arrow key brings the cursor back.
     Board.CursorShown = 0;
     const bool ctrl = CtrlDown();
+    if (left && !ctrl && ExplainedCell(ArrayLocationX, ArrayLocationY) == 2 && Board.ApplyExplained) {
+        Board.ApplyExplained();
+        return 0;
+    }
     UseToolOnCell(ArrayLocationX, ArrayLocationY, Board.SelectedNumber, left && !ctrl, right || (left && ctrl));
+    return 0;
+}
+
+int ExplainedCell(int x, int y) {
+    const TExplainedStep& step = Board.Explained;
+    if (step.Kind == TExplainKind::None || step.Kind == TExplainKind::Stuck) return 0;
+    if (step.X == x && step.Y == y) return 2;
+    for (const auto& [cx, cy] : step.Cells)
+        if (cx == x && cy == y) return 1;
     return 0;
 }
 

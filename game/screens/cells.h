@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/widgets/sprite.h"
+#include "game/core/explain.h"
 
 class TCellList;
 
@@ -68,7 +69,15 @@ struct TBoardState {
     // key shows it where it was.
     int CursorX = -1, CursorY = -1;
     int CursorShown = 0;
+    // The step "Explain a Step" shows, None when none: its cells light up,
+    // its sentence takes the message line, and a click on its own cell
+    // carries it out through ApplyExplained.
+    TExplainedStep Explained;
+    std::function<void()> ApplyExplained;
 };
+
+// 1 while an explained step is on show and (x, y) is one of its cells; 2 for the step's own cell.
+int ExplainedCell(int x, int y);
 
 extern TBoardState Board;
 

@@ -283,8 +283,10 @@ int THelpScreen::Draw() {
         platform::DrawImage(image->image, px, 300);
     }
     SetTextShadow(2, 2, 0.6f);
-    const char* first = Page == 0 ? "Help Message 1" : "Help Keys 1";
-    const char* second = Page == 0 ? "Help Message 2" : "Help Keys 2";
+    const char* const firsts[Pages] = {"Help Message 1", "Help Keys 1", "Help Explain 1"};
+    const char* const seconds[Pages] = {"Help Message 2", "Help Keys 2", "Help Explain 2"};
+    const char* first = firsts[Page % Pages];
+    const char* second = seconds[Page % Pages];
     DrawMessage(Text(first), 285, 210, Font25, 1, 1, 1, 0);
     DrawMessage(Text(second), 285, 410, Font25, 1, 1, 1, 0);
     if (Page == 0) {

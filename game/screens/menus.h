@@ -50,7 +50,7 @@ public:
     // The page shown: 0 the rules and the mouse, 1 the keys.
     int Page = 0;
     std::shared_ptr<TMenu> PageMenu;
-    static constexpr int Pages = 2;
+    static constexpr int Pages = 3;
 
     int Load() override;
     int Start() override;

@@ -24,6 +24,7 @@
 #include "game/core/autosave.h"
 #include "game/core/core.h"
 #include "game/core/edits.h"
+#include "game/core/explain.h"
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
 #include "game/core/save_game.h"
@@ -288,6 +289,37 @@ void TGameScreen::AddPuzzleAids() {
     PuzzleAids.push_back({"showdesiredcell", nullptr, [] { Core->ShowDesiredCell(); }});
     PuzzleAids.push_back({"showhideautomarkup", [] { return Puzzle.AutoMarkup; }, [] { Core->ShowHideMarkup(); }});
     PuzzleAids.push_back({"showhidesolution", [] { return Puzzle.ShowSolution; }, [] { Core->ShowHideSolution(); }});
+    PuzzleAids.push_back({"explainstep", nullptr, [this] { ExplainStep(); }, 'H'});
+}
+
+void TGameScreen::ExplainStep() {
+    const TExplainedStep& shown = Board.Explained;
+    const bool live = shown.Kind != TExplainKind::None && shown.Kind != TExplainKind::Stuck &&
+                      shown.Changes == EditHistory.Changes;
+    if (live) {
+        ApplyExplainedStep();
+        return;
+    }
+    Board.Explained = ExplainNextStep();
+}
+
+void TGameScreen::ApplyExplainedStep() {
+    const TExplainedStep step = Board.Explained;
+    Board.Explained = TExplainedStep{};
+    ::ApplyExplainedStep(step);
+    SetToggles();
+}
+
+void TGameScreen::DismissExplanation(int pressed, int keyed) {
+    if (Board.Explained.Kind == TExplainKind::None) return;
+    const bool escape = KeyHits[vk::ESCAPE] > 0 || HeldDown(vk::ESCAPE);
+    if (escape) {
+        ClearKey(vk::ESCAPE);
+        SwallowEscape = 1;
+    }
+    if (escape || pressed || keyed || Board.Explained.Changes != EditHistory.Changes || Puzzle.PuzzleCompleted ||
+        ShowingInput)
+        Board.Explained = TExplainedStep{};
 }
 
 void TGameScreen::ManagePuzzleAids() {
@@ -371,6 +403,8 @@ int TGameScreen::Start() {
     }
     Board.SelectedNumber = Puzzle.CustomMode ? 10 : 1;
     Board.OpenClueDialogs = [this] { OpenClueDialogs(); };
+    Board.ApplyExplained = [this] { ApplyExplainedStep(); };
+    Board.Explained = TExplainedStep{};
     Board.CursorX = Board.CursorY = -1;
     Board.CursorShown = 0;
     if (ResumeElapsedMs >= 0) {
@@ -399,7 +433,8 @@ int TGameScreen::Start() {
         MainMenu->AddQuickAuto(name, name);
     MainMenu->SetX(27);
     MainMenu->SetY(100);
-    PuzzleMenu = NewMenu(10);
+    // Six aids fit between the main menu and the timer only with narrower gaps.
+    PuzzleMenu = NewMenu(PuzzleAids.size() > 5 ? 4 : 10);
     for (const TPuzzleAid& aid : PuzzleAids) {
         if (aid.State)
             MenuAddToggle(PuzzleMenu, aid.State(), aid.Name);
@@ -666,6 +701,23 @@ void TGameScreen::FireworkBurst(int bx, int by) {
 int TGameScreen::Logic() {
     if (Header) Header->ManageGlow();
     GenerateScreen->Logic();
+    if (SwallowEscape && !HeldDown(vk::ESCAPE)) SwallowEscape = 0;
+    {
+        // A press on the explained cell or on the aid itself, or the H key, is the
+        // second press; anything else puts the explanation away first.
+        int pressed = Game->Mouse->GetMh(0) ? 1 : 0;
+        for (auto& cell : CellList->Items)
+            if (pressed && cell->IsMouseOver() && ExplainedCell(cell->ArrayLocationX, cell->ArrayLocationY) == 2)
+                pressed = 0;
+        if (pressed && PuzzleMenu)
+            if (auto aid = PuzzleMenu->FindButton("explainstep"); aid && aid->MouseOver) pressed = 0;
+        int keyed = 0;
+        for (int key = 0; key < 256; ++key)
+            if (KeyHits[key] > 0 && key != 'H' && key != vk::ESCAPE && key != vk::SHIFT && key != vk::CONTROL &&
+                key != vk::LSHIFT && key != vk::RSHIFT && key != vk::LCONTROL && key != vk::RCONTROL)
+                keyed = 1;
+        DismissExplanation(pressed, keyed);
+    }
     const int custom = Puzzle.CustomMode;
     if (!custom && !Puzzle.PuzzleCompleted) {
         Core->IsPuzzleCompleted();
@@ -729,7 +781,7 @@ int TGameScreen::Logic() {
         if (MainMenu->Clicked("restartpuzzle")) RestartInput = CreateYesNoDialog(Text("Restart Puzzle"));
         if (MainMenu->Clicked("backtomenu") || CustomPuzzleMenu->Clicked("backtomenu") ||
             // A press and release within one step leaves only the hit behind.
-            ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput))
+            ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput && !SwallowEscape))
             QuitInput = CreateYesNoDialog(Text("Exit Playing"));
         if (MainMenu->Clicked("pause")) {
             Game->Paused = 1;
@@ -807,6 +859,13 @@ int TGameScreen::Draw() {
     if (!Game->Paused && !Game->Suspended) CellList->Draw(ShowingInput ? 0 : 1);
     if (Puzzle.RevealCellMode) Board.Message = Text("Click Contents Message");
     if (Puzzle.PuzzleCompleted) Board.Message = Text("Finished Puzzle Message");
+    if (Board.Explained.Kind != TExplainKind::None && !Puzzle.PuzzleCompleted) {
+        // The reasoning is the point of the aid: it takes the whole line, wrapped.
+        platform::SetImageFont(Font25);
+        const auto lines = WordWrapLines({Board.Explained.Sentence}, HelpLineWidth, nullptr, 1.0f);
+        Board.Message.clear();
+        for (const auto& line : lines) Board.Message += (Board.Message.empty() ? "" : "\r\n") + line;
+    }
     DrawMessage(KeepBelowPaper(Board.Message, Font25), -1, 565, Font25, 1, 1, 1, 0);
 
     if (!Puzzle.CustomMode && Options.ShowTimer) {

@@ -97,6 +97,8 @@ public:
     // The board as last autosaved (its change count) and when the timer last looked.
     int LastAutosaveChanges = 0;
     int LastAutosaveTime = 0;
+    // Escape took an explanation away; it opens nothing until it is let go.
+    int SwallowEscape = 0;
 
     int Load() override;
     int Start() override;
@@ -131,6 +133,11 @@ private:
     void SetToggles();
     void OpenClueDialogs();
     void ShowNotice(const std::string& message);
+    // "Explain a Step" and H: shows the next step, or carries out the one shown.
+    void ExplainStep();
+    void ApplyExplainedStep();
+    // Any other action puts the shown step away.
+    void DismissExplanation(int pressed, int keyed);
 };
 
 class TPlayScreen : public TScreen {

@@ -30,7 +30,7 @@ const char* const kGraphics[] = {
 // pressed picture) "_down".
 const char* const kPlainButtons[] = {
     "continue", "play", "help", "options", "highscore", "Exit", "pageback", "pagenext", "playsmall", "customsmall", "load", "backsmall", "pause",
-    "savegame", "newpuzzle", "restartpuzzle", "backtomenu", "showrandomcell", "showdesiredcell", "checkplay",
+    "savegame", "newpuzzle", "restartpuzzle", "backtomenu", "showrandomcell", "showdesiredcell", "explainstep", "checkplay",
     "nextpuzzle", "oksmall", "6x6button", "7x7button", "9x9button", "12x12button", "14x14button", "clear", "OK",
     "Cancel", "Yes", "No", "Delete", "Load", "Up", "Down"};
 
@@ -247,10 +247,10 @@ TEST(Pictures, FitTheirPlacesOnTheScreens) {
     // largest board (from x 228), the timer text at y 459; the number column
     // (gap 7) centred at x 730 above the message line (y 540).
     for (const char* b : {"pause", "savegame", "newpuzzle", "restartpuzzle", "backtomenu", "showhidemistakes",
-                          "showrandomcell", "showdesiredcell", "showhideautomarkup", "showhidesolution", "checkplay"}) {
+                          "showrandomcell", "showdesiredcell", "showhideautomarkup", "showhidesolution", "explainstep", "checkplay"}) {
         const Size s = Button(b);
         EXPECT_LE(100 + Stack(5, s.h, 10), 280) << b;
-        EXPECT_LE(280 + Stack(5, s.h, 10), 459) << b;
+        EXPECT_LE(280 + Stack(6, s.h, 4), 459) << b;
         EXPECT_LE(27 + s.w, 228) << b;
     }
     const Size digit = Button("5");

@@ -44,7 +44,12 @@ TEST(Texts, EveryKeyTheGameAsksForHasAText) {
         "Possible Combinations Field", "Not Solvable", "Enter Vertical Sum", "Enter Horizontal Sum", "Easy", "Medium",
         "Hard", "Version", "Help Message 1", "Help Message 2", "Help Keys 1", "Help Keys 2", "Clear Highscore", "Name", "Difficulty", "Time",
         "Delete File", "Choose Savegame", "Could Not Create File", "Failed Save File", "Easy Asks", "Medium Asks",
-        "Hard Asks"};
+        "Hard Asks", "Help Explain 1", "Help Explain 2", "Explain Stuck", "Explain Run", "Explain Run One",
+        "Explain Across", "Explain Down", "Explain Counts", "Explain Or", "Explain And", "Explain Combinations",
+        "Explain Digits Only", "Explain In Run", "Explain In Cross", "Explain Earlier", "Explain Exact Place",
+        "Explain Exact Remove", "Explain Trial", "Explain Other Cell", "Explain So Place", "Explain So Remove",
+        "Explain Wrong Repeated", "Explain Wrong No Combination", "Explain Wrong Not With Others",
+        "Explain Wrong No Partner", "Explain Wrong Cannot Fill", "Explain Wrong Solution"};
     for (int i = 1; i <= 10; ++i) keys.push_back("Highscore Name " + std::to_string(i));
     for (const std::string& key : keys) {
         const auto lines = Lines(key);
@@ -76,7 +81,8 @@ TEST(Texts, FitWhereTheyAreDrawn) {
     const fs::path backPicture = DataDir() / "graphics" / "blackback.png";
     const Picture back = LoadPicture(backPicture);
     ASSERT_GT(back.width, 0);
-    for (const auto& [top, bottom] : {std::pair{"Help Message 1", "Help Message 2"}, std::pair{"Help Keys 1", "Help Keys 2"}}) {
+    for (const auto& [top, bottom] : {std::pair{"Help Message 1", "Help Message 2"}, std::pair{"Help Keys 1", "Help Keys 2"},
+                                              std::pair{"Help Explain 1", "Help Explain 2"}}) {
         const auto first = Lines(top), second = Lines(bottom);
         for (const auto* lines : {&first, &second})
             for (const auto& line : *lines) EXPECT_LE(285 + TextWidth(line, 25), 400 + back.width / 2 - 12) << line;

@@ -573,3 +573,88 @@ TEST_F(BoardKeys, RunsCheckedAsYouGoColourTheirClues) {
     EXPECT_GT(open[0], 200);
     EXPECT_GT(open[1], 200) << "an open run stays white";
 }
+
+// "Explain a Step" on a real board: H shows a step whose cells light up and
+// whose sentence takes the message line; the second press carries it out.
+// Pressed on and on, it solves the puzzle with the solution's digits; a wrong
+// digit is named first; Escape and other actions put a step away.
+TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
+    // As in the game: the framework's letter keys (H switches the sound driver) are off.
+    Game->IgnoreFrameworkKeys = 1;
+    Options.PreventDoubleNumbers = 0;
+    ClickButton(GameScreen->PuzzleMenu, "showhideautomarkup", 5);
+    ASSERT_EQ(Puzzle.AutoMarkup, 1);
+
+    // A wrong digit comes first, and the second press takes it out.
+    const auto [x, y] = Pair();
+    ASSERT_GE(x, 0);
+    const int wrong = Puzzle.SolutionGrid[x][y] % 9 + 1;
+    Board.SelectedNumber = wrong;
+    ClickCell(x, y);
+    ASSERT_EQ(Puzzle.PlayerGrid[x][y], wrong);
+    Key('H');
+    ASSERT_EQ(Board.Explained.Kind, TExplainKind::Wrong);
+    EXPECT_EQ(Board.Explained.X, x);
+    EXPECT_EQ(Board.Explained.Y, y);
+    EXPECT_EQ(Board.Explained.Sentence.rfind("This " + std::to_string(wrong) + " cannot be right: ", 0), 0u)
+        << Board.Explained.Sentence;
+    Frame("explain-wrong");
+    Key('H');
+    EXPECT_EQ(Board.Explained.Kind, TExplainKind::None);
+    EXPECT_EQ(Puzzle.PlayerGrid[x][y], 0);
+
+    // Escape puts the step away and leaves the puzzle open; so does an arrow key.
+    Key('H');
+    ASSERT_NE(Board.Explained.Kind, TExplainKind::None);
+    Key(vk::ESCAPE);
+    Steps(20);
+    EXPECT_EQ(Board.Explained.Kind, TExplainKind::None);
+    EXPECT_EQ(GameScreen->QuitInput, nullptr);
+    ClickButton(GameScreen->PuzzleMenu, "explainstep", 5);
+    ASSERT_NE(Board.Explained.Kind, TExplainKind::None);
+    Key(vk::RIGHT);
+    EXPECT_EQ(Board.Explained.Kind, TExplainKind::None);
+
+    int placed = 0, removed = 0, clicked = 0;
+    for (int presses = 0; !Puzzle.PuzzleCompleted && presses < 2000; ++presses) {
+        Key('H');
+        const TExplainedStep step = Board.Explained;
+        ASSERT_TRUE(step.Kind == TExplainKind::Place || step.Kind == TExplainKind::Remove) << step.Sentence;
+        ASSERT_FALSE(step.Sentence.empty());
+        ASSERT_EQ(Puzzle.PlayerGrid[step.X][step.Y], 0);
+        // The lit cells are the step's cell and what it reasons from: its run,
+        // or for a trial the cell the trial empties.
+        ASSERT_FALSE(step.Cells.empty());
+        for (auto [cx, cy] : step.Cells) {
+            if (step.Tier < 3) {
+                EXPECT_TRUE(InSameRun(step.X, step.Y, cx, cy)) << cx << "," << cy;
+            }
+        }
+        if (step.Kind == TExplainKind::Place) {
+            if (placed == 0) Frame("explain-place");
+            ASSERT_EQ(step.Digit, Puzzle.SolutionGrid[step.X][step.Y]) << step.Sentence;
+            // Every other placement by a click on the framed cell.
+            if (placed++ % 2 == 1) {
+                ClickCell(step.X, step.Y);
+                ++clicked;
+            } else {
+                Key('H');
+            }
+            ASSERT_EQ(Puzzle.PlayerGrid[step.X][step.Y], step.Digit);
+        } else {
+            if (removed == 0) Frame("explain-remove");
+            ASSERT_FALSE(step.Removed >> Puzzle.SolutionGrid[step.X][step.Y] & 1) << step.Sentence;
+            ++removed;
+            Key('H');
+            for (int d = 1; d <= 9; ++d) {
+                if (step.Removed >> d & 1) {
+                    ASSERT_EQ(Puzzle.MarkupGrid[step.X][step.Y][d - 1], 0) << d;
+                }
+            }
+        }
+        EXPECT_EQ(Board.Explained.Kind, TExplainKind::None);
+    }
+    EXPECT_EQ(Puzzle.PuzzleCompleted, 1);
+    EXPECT_GT(removed, 0);
+    EXPECT_GT(clicked, 0);
+}

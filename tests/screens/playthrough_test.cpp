@@ -557,21 +557,27 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     HelpScreen->PreStart();
     Ticks(150);
     Frame("help");
-    // The second page teaches the keys; the arrows and the page buttons turn
-    // the pages round, and every visit opens on the first.
+    // The second page teaches the keys, the third the explained step; the
+    // arrows and the page buttons turn the pages round, and every visit opens
+    // on the first.
     ClickButton(HelpScreen->PageMenu, "pagenext");
     EXPECT_EQ(HelpScreen->Page, 1);
     Frame("help-keys");
     Press(vk::RIGHT);
     Ticks(2);
+    EXPECT_EQ(HelpScreen->Page, 2);
+    Frame("help-explain");
+    Press(vk::RIGHT);
+    Ticks(2);
     EXPECT_EQ(HelpScreen->Page, 0);
     ClickButton(HelpScreen->PageMenu, "pageback");
-    EXPECT_EQ(HelpScreen->Page, 1);
+    EXPECT_EQ(HelpScreen->Page, 2);
     Press(vk::PRIOR);
     Ticks(2);
-    EXPECT_EQ(HelpScreen->Page, 0);
+    EXPECT_EQ(HelpScreen->Page, 1);
     Press(vk::LEFT);
     Ticks(2);
+    EXPECT_EQ(HelpScreen->Page, 0);
     HelpScreen->PreStart();
     EXPECT_EQ(HelpScreen->Page, 0);
 

@@ -9,7 +9,8 @@
 //    with "continue" on top, six start just under the logo;
 //  - play screen: two menus of five buttons start at y 100 and y 280 with
 //    10-pixel gaps, so a button is at most 26 pixels high, and they must end
-//    before the sheet under the board (x 212);
+//    before the sheet under the board (x 212); the aid menu's sixth button
+//    ("explainstep") closes its gaps to 4 pixels to stay above the timer;
 //  - number column: ten buttons with 7-pixel gaps, centred vertically at
 //    x 730, must end above the message line at the bottom (y 540);
 //  - setup screen: the size and difficulty columns are centred under their
@@ -86,6 +87,7 @@ std::vector<Button> AllButtons() {
     b.push_back({"showdesiredcell", kSmallW, kSmallH, "Reveal Chosen Cell", Kind::Plain, 16});
     b.push_back({"showhideautomarkup", kSmallW, kSmallH, "Auto Pencil Marks", Kind::Toggle, 16});
     b.push_back({"showhidesolution", kSmallW, kSmallH, "Show Solution", Kind::Toggle, 16});
+    b.push_back({"explainstep", kSmallW, kSmallH, "Explain a Step", Kind::Plain, 16});
     b.push_back({"checkplay", kSmallW, kSmallH, "Check and Play", Kind::Plain, 16});
     b.push_back({"nextpuzzle", kSmallW, kSmallH, "Next Puzzle", Kind::Plain, 16});
     // Options screen.
