@@ -104,7 +104,10 @@ void Explainer::Describe(const LogicStep& step, const std::vector<unsigned>& bef
     const unsigned lacked = fitting & ~had;
     e.inRun = (change.removed | lacked) & placed;
     e.inCross = lacked & ~placed & PlacedIn(e.crossRun, change.cell, before);
-    e.earlier = lacked & ~placed & ~e.inCross;
+    unsigned crossDigits = 0;
+    for (std::uint16_t mask : CombinationMasks(e.crossRun.sum, e.crossRun.length)) crossDigits |= mask;
+    if (e.crossRun.constraint >= 0) e.crossLacks = lacked & ~placed & ~e.inCross & ~crossDigits;
+    e.earlier = lacked & ~placed & ~e.inCross & ~e.crossLacks;
     found.push_back(std::move(e));
   }
   std::stable_partition(found.begin(), found.end(),
@@ -239,6 +242,7 @@ const std::map<std::string, std::string>& DefaultTexts() {
       {"Explain Digits Only", "The {run} can only use {digits}."},
       {"Explain In Run", "This run already holds {digits}."},
       {"Explain In Cross", "This cell's {direction} run already holds {digits}."},
+      {"Explain Cross Lacks", "None of the ways to make this cell's {run} uses {digits}."},
       {"Explain Earlier", "Earlier steps ruled out {digits} here."},
       {"Explain Exact Place", "Every way to fill the {run} from what its cells can still hold puts {digit} here."},
       {"Explain Exact Remove", "No way to fill the {run} from what its cells can still hold puts {digits} here."},
@@ -380,6 +384,10 @@ std::string ExplainSentence(const Explanation& e, const TBoard& board, const Exp
       if (e.inCross) {
         sentences.push_back(say("Explain In Cross", {{"digits", words.DigitList(e.inCross, "Explain And")},
                                                      {"direction", words.Direction(e.crossRun.direction)}}));
+      }
+      if (e.crossLacks && e.kind == ExplainKind::Place) {
+        sentences.push_back(say("Explain Cross Lacks", {{"digits", words.DigitList(e.crossLacks, "Explain Or")},
+                                                        {"run", words.RunName(e.crossRun)}}));
       }
       if (e.earlier && e.kind == ExplainKind::Place) {
         sentences.push_back(say("Explain Earlier", {{"digits", words.DigitList(e.earlier, "Explain And")}}));

@@ -46,7 +46,7 @@ TEST(Texts, EveryKeyTheGameAsksForHasAText) {
         "Delete File", "Choose Savegame", "Could Not Create File", "Failed Save File", "Easy Asks", "Medium Asks",
         "Hard Asks", "Help Explain 1", "Help Explain 2", "Explain Stuck", "Explain Run", "Explain Run One",
         "Explain Across", "Explain Down", "Explain Counts", "Explain Or", "Explain And", "Explain Combinations",
-        "Explain Digits Only", "Explain In Run", "Explain In Cross", "Explain Earlier", "Explain Exact Place",
+        "Explain Digits Only", "Explain In Run", "Explain In Cross", "Explain Cross Lacks", "Explain Earlier", "Explain Exact Place",
         "Explain Exact Remove", "Explain Trial", "Explain Other Cell", "Explain So Place", "Explain So Remove",
         "Explain Wrong Repeated", "Explain Wrong No Combination", "Explain Wrong Not With Others",
         "Explain Wrong No Partner", "Explain Wrong Cannot Fill", "Explain Wrong Solution"};

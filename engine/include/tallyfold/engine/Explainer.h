@@ -51,7 +51,8 @@ struct Explanation {
   std::vector<unsigned> combinations;  // tier 1: the run's combinations that still fit
   unsigned inRun = 0;     // digits that stand in the run's other cells
   unsigned inCross = 0;   // digits that stand in the cross run's other cells
-  unsigned earlier = 0;   // combination digits an earlier step took out of the cell
+  unsigned crossLacks = 0;  // combination digits no combination of the cross run has
+  unsigned earlier = 0;   // combination digits an earlier step took out of the cell, for other reasons
   unsigned digits = 0;    // NotWithOthers: the run's other digits
   unsigned otherCell = 0;
   int partner = 0;
