@@ -124,7 +124,11 @@ if command -v Xvfb >/dev/null && command -v xprop >/dev/null && command -v xwini
   display=":$(head -1 "$scratch/display")"
   rm -f "$scratch/script"
   mkfifo "$scratch/script"
+  # In a sanitizer build, SDL's X11 driver leaves blocks of libdbus and of
+  # libraries built without frame pointers at exit, with stacks too short for
+  # a suppression to name; leaks are checked in every other run of the game.
   (cd / && env SDL_VIDEODRIVER=x11 DISPLAY="$display" TALLYFOLD_INPUT_SCRIPT=$scratch/script \
+    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
     "$prefix/bin/tallyfold") >"$scratch/x11.txt" 2>&1 &
   pid=$!
   exec 9<>"$scratch/script"
