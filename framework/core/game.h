@@ -274,6 +274,11 @@ public:
     virtual int DoPeekEvent();
     virtual int ScreenDraw();
     virtual int PostDraw();
+    // After a frame that showed nothing new: waits for input, at most until
+    // the logic steps would start to lose time.
+    virtual int RestUntilInput();
+    // How early a rest ends before that point, for the steps and the drawing.
+    static constexpr int RestMarginMs = 5;
     virtual int ScreenChange();
     virtual int ParticlesSet(int value, int save);
     virtual int ParticlesChange(int delta);

@@ -1,6 +1,8 @@
 // The main loop: fixed-rate logic steps, the event pump, hot keys, window
 // activation, pause and speed, frame drawing and the screen switch.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "framework/core/game.h"
 #include "framework/core/input.h"
@@ -409,22 +411,50 @@ int TGame::ScreenDraw() {
         NoDraw = 0;
         return 0;
     }
-    if (CurrentTScreen) CurrentTScreen->Draw();
-    if (!GameFade->Active) ShowPaused();
-    if (FadeMouse) Mouse->Draw();
-    GameFade->Draw();
-    if (GameFade->Active) ShowPaused();
-    if (!FadeMouse) Mouse->Draw();
-    DrawTime->Calc();
-    DebugPrint();
+    // Nobody sees a hidden or minimised window; its picture is made again
+    // when it shows.
+    if (platform::WindowShowing()) {
+        if (CurrentTScreen) CurrentTScreen->Draw();
+        if (!GameFade->Active) ShowPaused();
+        if (FadeMouse) Mouse->Draw();
+        GameFade->Draw();
+        if (GameFade->Active) ShowPaused();
+        if (!FadeMouse) Mouse->Draw();
+        DrawTime->Calc();
+        DebugPrint();
+    }
     PostDraw();
     return 0;
 }
 
 int TGame::PostDraw() {
-    platform::Flip(FlipSync);
+    // The flip itself keeps presented frames to the display's refresh rate and
+    // presents nothing when the picture is the same as the last one. Either
+    // way the game went on running with its settings.
+    const bool presented = platform::Flip(FlipSync);
     ConfirmSettingsChange();
-    platform::Delay(3);
+    if (presented) {
+        // Unpaced flips (fast mode) still leave the machine a breath.
+        if (FlipSync == 0) platform::Delay(3);
+        return 0;
+    }
+    RestUntilInput();
+    return 0;
+}
+
+int TGame::RestUntilInput() {
+    // Fast mode and fixed steps count frames, not time: waiting would slow them.
+    if (Fast || NoTiming) return 0;
+    // Nothing new was shown, so nothing is moving: sleep until the player does
+    // something, but wake in time for the next logic steps to cover all the
+    // time that passed (a frame counts at most Threshold ms), so a change that
+    // comes by itself (a timer's second, an animation's delay running out) is
+    // not late and no logic time is lost.
+    const uint32_t now = static_cast<uint32_t>(platform::MilliSecs());
+    const uint32_t last = static_cast<uint32_t>(static_cast<int64_t>(FixedRateLogic->LastTime));
+    const int sinceLogic = static_cast<int>(now - last);
+    const int budget = FixedRateLogic->Threshold - RestMarginMs - std::max(0, sinceLogic);
+    if (budget > 0) platform::WaitForInput(budget);
     return 0;
 }
 

@@ -53,6 +53,7 @@ bool EnsureVideo() {
 
 namespace {
 
+using detail::DrawState;
 using detail::g_generation;
 using detail::g_state;
 
@@ -126,17 +127,15 @@ public:
         logicalW_ = w;
         logicalH_ = h;
         fullScreen_ = depth != 0;
-        vsync_ = false;
         SDL_RenderSetVSync(renderer_, 0);
-        timedRate_ = (!fullScreen_ && hz > 0) ? hz : 0;
-        timedStarted_ = false;
-        ApplyViewport();
+        detail::CanvasCreate(w, h, hz);
         if (fullScreen_) MoveMouseLogical(w / 2, h / 2);
         return true;
     }
 
     void CloseGraphics() override {
         if (renderer_) {
+            detail::CanvasDestroy();
             SDL_DestroyRenderer(renderer_);
             renderer_ = nullptr;
             ++g_generation;
@@ -146,7 +145,6 @@ public:
             window_ = nullptr;
         }
         fullScreen_ = false;
-        timedRate_ = 0;
     }
 
     bool HasGraphics() override { return renderer_ != nullptr; }
@@ -209,9 +207,9 @@ public:
 
     bool WindowIsForeground() override {
         if (!window_) return false;
-        // Nothing can take the focus away under a headless driver, and it
-        // never hands the focus to the window either.
-        if (detail::HeadlessVideo()) return true;
+        // Nothing but a posted focus event (a script, a test) takes the focus
+        // away under a headless driver, and it never hands it to the window.
+        if (detail::HeadlessVideo()) return detail::HeadlessFocus();
         return (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
     }
 
@@ -235,12 +233,6 @@ public:
     SDL_Renderer* renderer() const { return renderer_; }
     SDL_Window* window() const { return window_; }
 
-    void ApplyViewport() {
-        if (!renderer_) return;
-        SDL_Rect clip{g_state.vpX, g_state.vpY, std::max(0, g_state.vpW), std::max(0, g_state.vpH)};
-        SDL_RenderSetClipRect(renderer_, &clip);
-    }
-
     void MoveMouseLogical(int x, int y) {
         if (!window_ || !renderer_) return;
         int wx = 0, wy = 0;
@@ -248,52 +240,11 @@ public:
         SDL_WarpMouseInWindow(window_, wx, wy);
     }
 
-    void Flip(int sync) {
-        if (!renderer_) return;
-        bool wantVsync = sync == 1 || (sync == -1 && fullScreen_);
-        if (wantVsync != vsync_) {
-            SDL_RenderSetVSync(renderer_, wantVsync ? 1 : 0);  // best effort: some renderers cannot
-            vsync_ = wantVsync;
-        }
-        if (sync == -1 && !fullScreen_ && timedRate_ > 0) WaitForTimedFlip();
-        detail::BeforePresent();
-        SDL_RenderPresent(renderer_);
-    }
-
 private:
-    // Spaces flips 1000/rate ms apart. The fractional millisecond is carried so
-    // that 60 Hz averages 16.67 ms; after a stall the schedule restarts instead
-    // of flipping a burst of frames without waiting.
-    void WaitForTimedFlip() {
-        const int period = 1000 / timedRate_;
-        const int remainder = 1000 % timedRate_;
-        const uint32_t now = static_cast<uint32_t>(MilliSecs());
-        // The clock wraps; only differences of unsigned values are meaningful.
-        const int late = static_cast<int>(now - nextFlip_);
-        if (!timedStarted_ || late > period || -late > period + 1) {
-            nextFlip_ = now;
-            carry_ = 0;
-            timedStarted_ = true;
-        }
-        const int wait = static_cast<int>(nextFlip_ - now);
-        if (wait > 0) Delay(wait);
-        nextFlip_ += static_cast<uint32_t>(period);
-        carry_ += remainder;
-        if (carry_ >= timedRate_) {
-            carry_ -= timedRate_;
-            nextFlip_ += 1;
-        }
-    }
-
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     int logicalW_ = 0, logicalH_ = 0;
     bool fullScreen_ = false;
-    bool vsync_ = false;
-    int timedRate_ = 0;
-    bool timedStarted_ = false;
-    uint32_t nextFlip_ = 0;
-    int carry_ = 0;
 };
 
 SdlDisplay& Sdl() {
@@ -306,11 +257,12 @@ std::unique_ptr<DisplayDevice> g_fake;
 
 SDL_Renderer* ActiveRenderer() { return g_fake ? nullptr : Sdl().renderer(); }
 
-bool PreparePrimitive(SDL_Renderer* r) {
-    const auto& s = g_state;
+// The blend mode and alpha a primitive is drawn with; false when it would
+// draw nothing at all.
+bool PrimitiveBlend(const DrawState& s, SDL_BlendMode& mode, Uint8& a) {
     if (s.vpW <= 0 || s.vpH <= 0) return false;
-    Uint8 a = static_cast<Uint8>(std::lround(s.alpha * 255.0f));
-    SDL_BlendMode mode = SDL_BLENDMODE_BLEND;
+    a = static_cast<Uint8>(std::lround(s.alpha * 255.0f));
+    mode = SDL_BLENDMODE_BLEND;
     switch (s.blend) {
         case MASKBLEND:
             if (s.alpha < 0.5f) return false;
@@ -328,7 +280,13 @@ bool PreparePrimitive(SDL_Renderer* r) {
             break;
         default: break;
     }
-    if (a == 0 && mode != SDL_BLENDMODE_NONE && mode != SDL_BLENDMODE_MOD) return false;
+    return !(a == 0 && mode != SDL_BLENDMODE_NONE && mode != SDL_BLENDMODE_MOD);
+}
+
+bool PreparePrimitive(SDL_Renderer* r, const DrawState& s) {
+    SDL_BlendMode mode;
+    Uint8 a;
+    if (!PrimitiveBlend(s, mode, a)) return false;
     SDL_SetRenderDrawBlendMode(r, mode);
     SDL_SetRenderDrawColor(r, static_cast<Uint8>(s.r), static_cast<Uint8>(s.g), static_cast<Uint8>(s.b), a);
     return true;
@@ -336,8 +294,8 @@ bool PreparePrimitive(SDL_Renderer* r) {
 
 // Normalises a scaled rectangle so that a negative scale mirrors it about the
 // drawing position instead of producing a rectangle SDL ignores.
-SDL_FRect ScaledRect(float x, float y, float w, float h) {
-    float sw = w * g_state.scaleX, sh = h * g_state.scaleY;
+SDL_FRect ScaledRect(float x, float y, float w, float h, const DrawState& s) {
+    float sw = w * s.scaleX, sh = h * s.scaleY;
     SDL_FRect r{x, y, sw, sh};
     if (r.w < 0) {
         r.x += r.w;
@@ -350,12 +308,97 @@ SDL_FRect ScaledRect(float x, float y, float w, float h) {
     return r;
 }
 
+// Whole pixels around [x0, x1] x [y0, y1] with a margin for rounding.
+detail::Box PlainBox(double x0, double y0, double x1, double y1) {
+    constexpr double kMargin = 2.0, kFar = 1e7;
+    detail::Box b;
+    b.x0 = static_cast<int>(std::floor(std::clamp(std::min(x0, x1) - kMargin, -kFar, kFar)));
+    b.y0 = static_cast<int>(std::floor(std::clamp(std::min(y0, y1) - kMargin, -kFar, kFar)));
+    b.x1 = static_cast<int>(std::ceil(std::clamp(std::max(x0, x1) + kMargin, -kFar, kFar)));
+    b.y1 = static_cast<int>(std::ceil(std::clamp(std::max(y0, y1) + kMargin, -kFar, kFar)));
+    return b;
+}
+
+bool ViewportWhole(const DrawState& s) {
+    return s.vpX <= 0 && s.vpY <= 0 && s.vpX + s.vpW >= detail::CanvasWidth() && s.vpY + s.vpH >= detail::CanvasHeight();
+}
+
+void RecordPrimitive(detail::DrawOp op, float a, float b, float c, float d) {
+    if (!ActiveRenderer()) return;
+    SDL_BlendMode mode;
+    Uint8 alpha;
+    if (!PrimitiveBlend(g_state, mode, alpha)) return;
+    if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c) || !std::isfinite(d)) return;
+    detail::DrawCommand cmd;
+    cmd.op = op;
+    cmd.state = g_state;
+    cmd.p[0] = a;
+    cmd.p[1] = b;
+    cmd.p[2] = c;
+    cmd.p[3] = d;
+    switch (op) {
+        case detail::DrawOp::Plot: cmd.box = PlainBox(a, b, a + 1, b + 1); break;
+        case detail::DrawOp::Line:
+            cmd.box = PlainBox(a, b, a + (c - a) * g_state.scaleX, b + (d - b) * g_state.scaleY);
+            break;
+        default: {
+            const SDL_FRect r = ScaledRect(a, b, c, d, g_state);
+            if (!(r.w > 0 && r.h > 0)) return;
+            cmd.box = PlainBox(r.x, r.y, static_cast<double>(r.x) + r.w, static_cast<double>(r.y) + r.h);
+            const bool opaque = mode == SDL_BLENDMODE_NONE || (mode == SDL_BLENDMODE_BLEND && alpha == 255);
+            cmd.covers = op == detail::DrawOp::Rect && opaque && ViewportWhole(g_state) && r.x <= 0 && r.y <= 0 &&
+                         r.x + r.w >= static_cast<float>(detail::CanvasWidth()) &&
+                         r.y + r.h >= static_cast<float>(detail::CanvasHeight());
+            break;
+        }
+    }
+    cmd.box = detail::ClipToView(cmd.box, g_state);
+    detail::Record(std::move(cmd));
+}
+
 }  // namespace
 
 namespace detail {
 SDL_Renderer* Renderer() { return ActiveRenderer(); }
 SDL_Window* Window() { return g_fake ? nullptr : Sdl().window(); }
 uint64_t RendererGeneration() { return g_generation; }
+
+void ExecutePrimitive(const DrawCommand& c) {
+    SDL_Renderer* r = ActiveRenderer();
+    const DrawState& s = c.state;
+    if (!r || !PreparePrimitive(r, s)) return;
+    const float x = c.p[0], y = c.p[1];
+    switch (c.op) {
+        case DrawOp::Plot: SDL_RenderDrawPointF(r, x, y); break;
+        case DrawOp::Line: SDL_RenderDrawLineF(r, x, y, x + (c.p[2] - x) * s.scaleX, y + (c.p[3] - y) * s.scaleY); break;
+        case DrawOp::Rect: {
+            SDL_FRect rect = ScaledRect(x, y, c.p[2], c.p[3], s);
+            if (rect.w <= 0 || rect.h <= 0) return;
+            SDL_RenderFillRectF(r, &rect);
+            break;
+        }
+        case DrawOp::Oval: {
+            SDL_FRect box = ScaledRect(x, y, c.p[2], c.p[3], s);
+            if (!(box.w > 0 && box.h > 0) || box.h > 100000.0f) return;
+            // One rectangle per pixel row, each as wide as the ellipse at the row's centre.
+            const float rx = box.w / 2, ry = box.h / 2;
+            const float cx = box.x + rx, cy = box.y + ry;
+            std::vector<SDL_FRect> rows;
+            const int top = static_cast<int>(std::floor(box.y));
+            const int bottom = static_cast<int>(std::ceil(box.y + box.h));
+            rows.reserve(static_cast<size_t>(bottom - top));
+            for (int row = top; row < bottom; ++row) {
+                float dy = (row + 0.5f - cy) / ry;
+                if (dy <= -1.0f || dy >= 1.0f) continue;
+                float half = rx * std::sqrt(1.0f - dy * dy);
+                rows.push_back(SDL_FRect{cx - half, static_cast<float>(row), 2 * half, 1.0f});
+            }
+            if (!rows.empty()) SDL_RenderFillRectsF(r, rows.data(), static_cast<int>(rows.size()));
+            break;
+        }
+        default: break;
+    }
+}
 
 void OnTitleChanged(const std::string& title) {
     if (SDL_Window* w = Sdl().window()) SDL_SetWindowTitle(w, title.c_str());
@@ -384,9 +427,7 @@ DisplayDevice& Display() {
 
 void SetDisplayDevice(std::unique_ptr<DisplayDevice> device) { g_fake = std::move(device); }
 
-void Flip(int sync) {
-    if (!g_fake) Sdl().Flip(sync);
-}
+bool Flip(int sync) { return !g_fake && detail::PresentFrame(sync); }
 
 void SetClsColor(int r, int g, int b) {
     detail::g_clsR = std::clamp(r, 0, 255);
@@ -395,12 +436,15 @@ void SetClsColor(int r, int g, int b) {
 }
 
 void Cls() {
-    SDL_Renderer* r = ActiveRenderer();
-    if (!r) return;
-    SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
-    SDL_SetRenderDrawColor(r, static_cast<Uint8>(detail::g_clsR), static_cast<Uint8>(detail::g_clsG),
-                           static_cast<Uint8>(detail::g_clsB), 255);
-    SDL_RenderClear(r);
+    if (!ActiveRenderer()) return;
+    detail::DrawCommand cmd;
+    cmd.op = detail::DrawOp::Clear;
+    cmd.clearR = detail::g_clsR;
+    cmd.clearG = detail::g_clsG;
+    cmd.clearB = detail::g_clsB;
+    cmd.box = detail::Box{0, 0, detail::CanvasWidth(), detail::CanvasHeight()};
+    cmd.covers = true;
+    detail::Record(std::move(cmd));
 }
 
 void SetAutoMidHandle(bool on) { detail::g_autoMidHandle = on; }
@@ -447,7 +491,6 @@ void SetViewport(int x, int y, int w, int h) {
     g_state.vpY = y;
     g_state.vpW = w;
     g_state.vpH = h;
-    if (!g_fake) Sdl().ApplyViewport();
 }
 
 void GetViewport(int& x, int& y, int& w, int& h) {
@@ -457,46 +500,10 @@ void GetViewport(int& x, int& y, int& w, int& h) {
     h = g_state.vpH;
 }
 
-void Plot(float x, float y) {
-    SDL_Renderer* r = ActiveRenderer();
-    if (!r || !PreparePrimitive(r)) return;
-    SDL_RenderDrawPointF(r, x, y);
-}
-
-void DrawLine(float x1, float y1, float x2, float y2) {
-    SDL_Renderer* r = ActiveRenderer();
-    if (!r || !PreparePrimitive(r)) return;
-    SDL_RenderDrawLineF(r, x1, y1, x1 + (x2 - x1) * g_state.scaleX, y1 + (y2 - y1) * g_state.scaleY);
-}
-
-void DrawRect(float x, float y, float w, float h) {
-    SDL_Renderer* r = ActiveRenderer();
-    if (!r || !PreparePrimitive(r)) return;
-    SDL_FRect rect = ScaledRect(x, y, w, h);
-    if (rect.w <= 0 || rect.h <= 0) return;
-    SDL_RenderFillRectF(r, &rect);
-}
-
-void DrawOval(float x, float y, float w, float h) {
-    SDL_Renderer* r = ActiveRenderer();
-    if (!r || !PreparePrimitive(r)) return;
-    SDL_FRect box = ScaledRect(x, y, w, h);
-    if (!(box.w > 0 && box.h > 0) || box.h > 100000.0f) return;
-    // One rectangle per pixel row, each as wide as the ellipse at the row's centre.
-    const float rx = box.w / 2, ry = box.h / 2;
-    const float cx = box.x + rx, cy = box.y + ry;
-    std::vector<SDL_FRect> rows;
-    const int top = static_cast<int>(std::floor(box.y));
-    const int bottom = static_cast<int>(std::ceil(box.y + box.h));
-    rows.reserve(static_cast<size_t>(bottom - top));
-    for (int row = top; row < bottom; ++row) {
-        float dy = (row + 0.5f - cy) / ry;
-        if (dy <= -1.0f || dy >= 1.0f) continue;
-        float half = rx * std::sqrt(1.0f - dy * dy);
-        rows.push_back(SDL_FRect{cx - half, static_cast<float>(row), 2 * half, 1.0f});
-    }
-    if (!rows.empty()) SDL_RenderFillRectsF(r, rows.data(), static_cast<int>(rows.size()));
-}
+void Plot(float x, float y) { RecordPrimitive(detail::DrawOp::Plot, x, y, 0, 0); }
+void DrawLine(float x1, float y1, float x2, float y2) { RecordPrimitive(detail::DrawOp::Line, x1, y1, x2, y2); }
+void DrawRect(float x, float y, float w, float h) { RecordPrimitive(detail::DrawOp::Rect, x, y, w, h); }
+void DrawOval(float x, float y, float w, float h) { RecordPrimitive(detail::DrawOp::Oval, x, y, w, h); }
 
 void DrawText(const std::string& text, float x, float y) { detail::DrawTextImpl(text, x, y); }
 int TextWidth(const std::string& text) { return detail::TextWidthImpl(text); }

@@ -55,8 +55,34 @@ public:
         return width;
     }
 
-    void Draw(const std::string& text, float x, float y) {
-        const auto& s = detail::State();
+    // Where the glyphs of a text put ink, relative to the top-left point the
+    // text is drawn at, before scaling; false when no glyph has any.
+    bool InkExtent(const std::string& text, int& left, int& top, int& right, int& bottom) const {
+        bool any = false;
+        int pen = 0;
+        for (uint32_t cp : detail::DecodeUtf8(text)) {
+            const Glyph& g = GlyphFor(cp);
+            if (g.page >= 0 && g.rect.w > 0) {
+                const int x0 = pen + g.left, y0 = ascent_ - g.top;
+                if (!any) {
+                    left = x0;
+                    top = y0;
+                    right = x0 + g.rect.w;
+                    bottom = y0 + g.rect.h;
+                    any = true;
+                } else {
+                    left = std::min(left, x0);
+                    top = std::min(top, y0);
+                    right = std::max(right, x0 + g.rect.w);
+                    bottom = std::max(bottom, y0 + g.rect.h);
+                }
+            }
+            pen += g.advance;
+        }
+        return any;
+    }
+
+    void Draw(const std::string& text, float x, float y, const detail::DrawState& s) {
         // Solid blending would paint each glyph's whole box; drawing the glyph
         // shapes opaquely is what a caller asking for solid text wants.
         const int blend = s.blend == SOLIDBLEND ? MASKBLEND : s.blend;
@@ -306,11 +332,6 @@ protected:
 
 std::shared_ptr<ImageFont> g_current;
 
-FontBase* Current() {
-    auto font = g_current ? g_current : DefaultFont();
-    return dynamic_cast<FontBase*>(font.get());
-}
-
 }  // namespace
 
 std::shared_ptr<ImageFont> LoadImageFont(const std::string& path, int size, int style) {
@@ -354,8 +375,28 @@ std::shared_ptr<ImageFont> GetImageFont() { return g_current ? g_current : Defau
 namespace detail {
 
 void DrawTextImpl(const std::string& text, float x, float y) {
-    if (!Renderer() || text.empty()) return;
-    if (FontBase* f = Current()) f->Draw(text, x, y);
+    if (!Renderer() || text.empty() || !std::isfinite(x) || !std::isfinite(y)) return;
+    const DrawState& s = State();
+    if (s.blend != SOLIDBLEND && s.blend != SHADEBLEND && s.blend != MASKBLEND && std::lround(s.alpha * 255.0f) == 0)
+        return;
+    auto font = g_current ? g_current : DefaultFont();
+    auto* f = dynamic_cast<FontBase*>(font.get());
+    int left = 0, top = 0, right = 0, bottom = 0;
+    if (!f || !f->InkExtent(text, left, top, right, bottom)) return;
+    DrawCommand cmd;
+    cmd.op = DrawOp::Text;
+    cmd.state = s;
+    cmd.font = std::move(font);
+    cmd.text = text;
+    cmd.p[0] = x;
+    cmd.p[1] = y;
+    cmd.box = TransformedBox(x, y, static_cast<float>(left), static_cast<float>(top), static_cast<float>(right),
+                             static_cast<float>(bottom), s);
+    Record(std::move(cmd));
+}
+
+void ExecuteText(const DrawCommand& c) {
+    if (auto* f = dynamic_cast<FontBase*>(c.font.get())) f->Draw(c.text, c.p[0], c.p[1], c.state);
 }
 
 int TextWidthImpl(const std::string& text) {

@@ -274,7 +274,12 @@ void CopyTransformed(SDL_Texture* texture, const SDL_Rect* src, float x, float y
     }
     dst.w = w * std::fabs(sx);
     dst.h = h * std::fabs(sy);
-    SDL_RenderCopyExF(r, texture, src, &dst, s.rotation, &centre, static_cast<SDL_RendererFlip>(flip));
+    // The software renderer turns a whole copy of the picture for every turned
+    // copy, even by 0 degrees; a plain copy only touches the pixels it covers.
+    if (flip == SDL_FLIP_NONE && std::fmod(s.rotation, 360.0f) == 0.0f)
+        SDL_RenderCopyF(r, texture, src, &dst);
+    else
+        SDL_RenderCopyExF(r, texture, src, &dst, s.rotation, &centre, static_cast<SDL_RendererFlip>(flip));
 }
 
 }  // namespace detail
@@ -303,8 +308,16 @@ public:
     float HandleX() const override { return hx_; }
     float HandleY() const override { return hy_; }
 
-    Pixmap& LockFrame(int frame) override { return frames_[Clamp(frame)]->pixmap; }
-    void UnlockFrame(int frame) override { frames_[Clamp(frame)]->textures.Invalidate(); }
+    Pixmap& LockFrame(int frame) override {
+        // What was drawn of this picture before the change shows it as it was.
+        detail::FlushDrawing();
+        return frames_[Clamp(frame)]->pixmap;
+    }
+    void UnlockFrame(int frame) override {
+        auto& f = *frames_[Clamp(frame)];
+        f.textures.Invalidate();
+        ++f.version;
+    }
 
     void GrabFrame(int x, int y, int frame) override {
         if (frame < 0 || frame >= Frames()) return;
@@ -312,6 +325,7 @@ public:
         if (!grabbed) return;
         frames_[frame]->pixmap = *grabbed;
         frames_[frame]->textures.Invalidate();
+        ++frames_[frame]->version;
     }
 
     void Precache() override {
@@ -326,12 +340,14 @@ public:
         auto& f = *frames_[frame];
         return f.textures.Get(f.pixmap, blend, Filtered());
     }
+    uint64_t Version(int frame) const { return frames_[frame]->version; }
 
 private:
     struct Frame {
         Frame(int w, int h) : pixmap(w, h) {}
         Pixmap pixmap;
         detail::TextureSet textures;
+        uint64_t version = 0;  // bumped whenever the pixels change
     };
     int Clamp(int frame) const { return std::clamp(frame, 0, Frames() - 1); }
 
@@ -382,6 +398,26 @@ std::shared_ptr<Pixmap> LoadPixmap(const std::vector<uint8_t>& bytes) {
 std::shared_ptr<Pixmap> GrabPixmap(int x, int y, int w, int h) {
     SDL_Renderer* r = detail::Renderer();
     if (!r || !detail::SizeAcceptable(w, h)) return nullptr;
+    detail::FlushDrawing();
+    if (SDL_Texture* canvas = detail::Canvas()) {
+        // The canvas holds the picture in logical pixels, whatever the window's size.
+        auto out = std::make_shared<Pixmap>(w, h);
+        std::fill(out->Pixels(), out->Pixels() + static_cast<size_t>(w) * h, 0xFF000000u);
+        const SDL_Rect want{x, y, w, h}, all{0, 0, detail::CanvasWidth(), detail::CanvasHeight()};
+        SDL_Rect part;
+        if (!SDL_IntersectRect(&want, &all, &part)) return out;
+        std::vector<uint32_t> buffer(static_cast<size_t>(part.w) * part.h, 0u);
+        SDL_Texture* previous = SDL_GetRenderTarget(r);
+        SDL_SetRenderTarget(r, canvas);
+        const int failed = SDL_RenderReadPixels(r, &part, SDL_PIXELFORMAT_ARGB8888, buffer.data(), part.w * 4);
+        SDL_SetRenderTarget(r, previous);
+        if (failed) return nullptr;
+        for (int yy = 0; yy < part.h; ++yy)
+            for (int xx = 0; xx < part.w; ++xx)
+                out->Pixels()[static_cast<size_t>(part.y - y + yy) * w + (part.x - x + xx)] =
+                    buffer[static_cast<size_t>(yy) * part.w + xx] | 0xFF000000u;
+        return out;
+    }
     // The renderer reads physical pixels; map the logical rectangle through
     // the letterbox scale and sample back to logical size.
     float scx = 1, scy = 1;
@@ -438,14 +474,68 @@ std::shared_ptr<Image> ImageFromPixmap(const Pixmap& pixmap, int flags) {
 
 // ---- drawing ---------------------------------------------------------------
 
+namespace {
+
+// Records a copy of (part of) a frame so that its point (hx, hy), measured in
+// destination units before scaling, lands on (x, y); see CopyTransformed.
+void RecordCopy(const std::shared_ptr<Image>& image, ImageImpl& img, int frame, const SDL_Rect* src, float x, float y,
+                float w, float h, float hx, float hy) {
+    const auto& s = detail::State();
+    if (s.vpW <= 0 || s.vpH <= 0 || s.scaleX == 0.0f || s.scaleY == 0.0f || !(w > 0 && h > 0)) return;
+    const bool alphaMatters = s.blend != MASKBLEND && s.blend != SOLIDBLEND && s.blend != SHADEBLEND;
+    if (alphaMatters && std::lround(s.alpha * 255.0f) == 0) return;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(hx) || !std::isfinite(hy) || !std::isfinite(w) ||
+        !std::isfinite(h))
+        return;
+    detail::DrawCommand cmd;
+    cmd.op = detail::DrawOp::Image;
+    cmd.state = s;
+    cmd.image = image;
+    cmd.frame = frame;
+    cmd.version = img.Version(frame);
+    if (src) {
+        cmd.hasSrc = true;
+        cmd.src = *src;
+    }
+    cmd.p[0] = x;
+    cmd.p[1] = y;
+    cmd.p[2] = w;
+    cmd.p[3] = h;
+    cmd.p[4] = hx;
+    cmd.p[5] = hy;
+    cmd.box = detail::TransformedBox(x, y, -hx, -hy, w - hx, h - hy, s);
+    if (s.blend == SOLIDBLEND && std::fmod(s.rotation, 360.0f) == 0.0f) {
+        // A solid copy paints its whole rectangle.
+        const float ax = x - hx * s.scaleX, bx = x + (w - hx) * s.scaleX;
+        const float ay = y - hy * s.scaleY, by = y + (h - hy) * s.scaleY;
+        cmd.covers = s.vpX <= 0 && s.vpY <= 0 && s.vpX + s.vpW >= detail::CanvasWidth() &&
+                     s.vpY + s.vpH >= detail::CanvasHeight() && std::min(ax, bx) <= 0 && std::min(ay, by) <= 0 &&
+                     std::max(ax, bx) >= static_cast<float>(detail::CanvasWidth()) &&
+                     std::max(ay, by) >= static_cast<float>(detail::CanvasHeight());
+    }
+    detail::Record(std::move(cmd));
+}
+
+}  // namespace
+
+namespace detail {
+
+void ExecuteImage(const DrawCommand& c) {
+    ImageImpl* img = Impl(c.image);
+    if (!img || !img->ValidFrame(c.frame)) return;
+    const DrawState& s = c.state;
+    SDL_Texture* t = img->Texture(c.frame, s.blend);
+    if (!PrepareTexture(t, s.blend, s)) return;
+    CopyTransformed(t, c.hasSrc ? &c.src : nullptr, c.p[0], c.p[1], c.p[2], c.p[3], c.p[4], c.p[5], s);
+}
+
+}  // namespace detail
+
 void DrawImage(const std::shared_ptr<Image>& image, float x, float y, int frame) {
     ImageImpl* img = Impl(image);
     if (!img || !img->ValidFrame(frame) || !detail::Renderer()) return;
-    const auto& s = detail::State();
-    SDL_Texture* t = img->Texture(frame, s.blend);
-    if (!detail::PrepareTexture(t, s.blend, s)) return;
-    detail::CopyTransformed(t, nullptr, x, y, static_cast<float>(img->Width()), static_cast<float>(img->Height()),
-                            img->HandleX(), img->HandleY(), s);
+    RecordCopy(image, *img, frame, nullptr, x, y, static_cast<float>(img->Width()), static_cast<float>(img->Height()),
+               img->HandleX(), img->HandleY());
 }
 
 void DrawSubImageRect(const std::shared_ptr<Image>& image, float x, float y, float w, float h, float sx, float sy,
@@ -463,10 +553,7 @@ void DrawSubImageRect(const std::shared_ptr<Image>& image, float x, float y, flo
     src.w = static_cast<int>(std::lround(x1)) - src.x;
     src.h = static_cast<int>(std::lround(y1)) - src.y;
     if (src.w <= 0 || src.h <= 0) return;
-    const auto& s = detail::State();
-    SDL_Texture* t = img->Texture(frame, s.blend);
-    if (!detail::PrepareTexture(t, s.blend, s)) return;
-    detail::CopyTransformed(t, &src, x, y, (x1 - x0) * kx, (y1 - y0) * ky, -(x0 - sx) * kx, -(y0 - sy) * ky, s);
+    RecordCopy(image, *img, frame, &src, x, y, (x1 - x0) * kx, (y1 - y0) * ky, -(x0 - sx) * kx, -(y0 - sy) * ky);
 }
 
 // ---- collision layers ------------------------------------------------------

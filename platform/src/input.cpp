@@ -16,6 +16,8 @@ constexpr size_t kMaxQueue = 4096;
 constexpr size_t kMaxPolledChars = 256;
 
 std::deque<Event> g_queue;
+// Every queued event counts; an event leaves the queue taken or dropped.
+uint64_t g_queued = 0, g_gone = 0;
 int g_mouseX = 0, g_mouseY = 0;
 
 struct Polled {
@@ -71,14 +73,23 @@ void UpdatePolled(const Event& e) {
     }
 }
 
+// Under a headless driver only posted events (scripts, tests) move the focus.
+bool g_headlessFocus = true;
+
 void Enqueue(const Event& e) {
     if (g_polled.on) UpdatePolled(e);
+    if (e.kind == EventKind::AppSuspend || e.kind == EventKind::AppResume) g_headlessFocus = e.kind == EventKind::AppResume;
     // Only the latest pointer position matters; a burst of moves is one move.
+    ++g_queued;
     if (e.kind == EventKind::MouseMove && !g_queue.empty() && g_queue.back().kind == EventKind::MouseMove) {
         g_queue.back() = e;
+        ++g_gone;
         return;
     }
-    if (g_queue.size() >= kMaxQueue) g_queue.pop_front();
+    if (g_queue.size() >= kMaxQueue) {
+        g_queue.pop_front();
+        ++g_gone;
+    }
     g_queue.push_back(e);
 }
 
@@ -248,6 +259,10 @@ void HandleSdlEvent(const SDL_Event& e) {
 void RequestTermination() { g_terminate.store(1, std::memory_order_relaxed); }
 void RequestRaise() { g_raise.store(1, std::memory_order_relaxed); }
 
+uint64_t EventsQueued() { return g_queued; }
+bool HeadlessFocus() { return g_headlessFocus; }
+bool EventsTakenThrough(uint64_t count) { return g_gone >= count; }
+
 void SetPointerPosition(int x, int y) {
     g_mouseX = g_polled.x = x;
     g_mouseY = g_polled.y = y;
@@ -276,6 +291,7 @@ bool TakeEvent(Event& out) {
     if (g_queue.empty()) return false;
     out = g_queue.front();
     g_queue.pop_front();
+    ++g_gone;
     return true;
 }
 
@@ -287,7 +303,10 @@ void PostEvent(const Event& event) {
     Enqueue(event);
 }
 
-void ClearEvents() { g_queue.clear(); }
+void ClearEvents() {
+    g_gone += g_queue.size();
+    g_queue.clear();
+}
 
 void SetPolledInput(bool on) { g_polled.on = on; }
 bool PolledInput() { return g_polled.on; }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "internal.h"
+#include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
@@ -36,7 +37,7 @@ constexpr long kMaxCoordinate = 16383;
 constexpr long kMaxWheel = 100;
 
 struct Step {
-    enum class Kind { Post, Wait, Shot } kind = Kind::Post;
+    enum class Kind { Post, Wait, Shot, Frames, Hide, Show } kind = Kind::Post;
     std::vector<Event> events;
     bool movesPointer = false;
     int x = 0, y = 0;
@@ -54,9 +55,15 @@ struct Script {
     // The pointer and keys as the script has left them.
     int x = 0, y = 0;
     bool held[256] = {};
-    // Pacing: frames presented and play time counted at each presented frame.
+    // Pacing: frames and play time counted at each frame's end (a flip, whether
+    // or not it had anything new to show).
     unsigned long long frames = 0;
     unsigned long long resumeAtFrame = 0;
+    // Posted events the program has still to take: the next command waits for
+    // them and then for the end of a frame, so that the logic step that took
+    // them is over before anything else arrives.
+    bool awaitingTake = false;
+    uint64_t postedThrough = 0;
     long long playMs = 0;
     bool clockStarted = false;
     int lastFrameClock = 0;
@@ -64,6 +71,8 @@ struct Script {
     long long waitUntil = 0;
     bool shotPending = false;
     std::string shotPath;
+    bool framesPending = false;
+    std::string framesPath;
 };
 
 Script g_script;
@@ -285,6 +294,23 @@ void Parse(std::string_view line) {
         step.kind = Step::Kind::Shot;
         step.path = path;
         steps.push_back(step);
+    } else if (command == "frames") {
+        const std::string path(rest());
+        if (path.empty() || path.find('\0') != std::string::npos) return Complain("frames needs a file name");
+        Step step;
+        step.kind = Step::Kind::Frames;
+        step.path = path;
+        steps.push_back(step);
+    } else if (command == "hide" || command == "show") {
+        if (!expect(0)) return;
+        Step step;
+        step.kind = command == "hide" ? Step::Kind::Hide : Step::Kind::Show;
+        steps.push_back(step);
+    } else if (command == "focus") {
+        if (!expect(1)) return;
+        const std::string how = Lower(words[1]);
+        if (how != "in" && how != "out") return Complain("focus takes in or out");
+        steps.push_back(Post({Event{how == "in" ? EventKind::AppResume : EventKind::AppSuspend, 0, 0, 0}}));
     } else if (command == "close") {
         if (expect(0)) steps.push_back(Post({Event{EventKind::AppTerminate, 0, 0, 0}}));
     } else {
@@ -336,7 +362,7 @@ void ReadAvailable() {
 void RunSteps() {
     auto& s = g_script;
     while (!s.steps.empty()) {
-        if (s.frames < s.resumeAtFrame || s.shotPending) return;
+        if (s.awaitingTake || s.frames < s.resumeAtFrame || s.shotPending || s.framesPending) return;
         if (s.waiting) {
             if (s.playMs < s.waitUntil) return;
             s.waiting = false;
@@ -347,7 +373,8 @@ void RunSteps() {
             case Step::Kind::Post:
                 if (step.movesPointer) detail::SetPointerPosition(step.x, step.y);
                 for (const Event& e : step.events) PostEvent(e);
-                s.resumeAtFrame = s.frames + 1;
+                s.awaitingTake = true;
+                s.postedThrough = detail::EventsQueued();
                 break;
             case Step::Kind::Wait:
                 s.waiting = true;
@@ -357,8 +384,37 @@ void RunSteps() {
                 s.shotPending = true;
                 s.shotPath = step.path;
                 break;
+            case Step::Kind::Frames:
+                s.framesPending = true;
+                s.framesPath = step.path;
+                break;
+            case Step::Kind::Hide:
+            case Step::Kind::Show:
+                // As a window manager would unmap and map the window.
+                if (SDL_Window* window = detail::Window())
+                    step.kind == Step::Kind::Hide ? SDL_HideWindow(window) : SDL_ShowWindow(window);
+                s.resumeAtFrame = s.frames + 1;
+                break;
         }
     }
+}
+
+// PATH.tmp first, then renamed, so that a watcher never reads half a file.
+void WriteAtomically(const std::string& path, const std::string& bytes) {
+    const std::string temporary = path + ".tmp";
+    FILE* f = std::fopen(temporary.c_str(), "wb");
+    bool ok = f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    if (f) ok = std::fclose(f) == 0 && ok;
+    if (!ok || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::fprintf(stderr, "input script: could not write %s\n", path.c_str());
+        std::remove(temporary.c_str());
+    }
+}
+
+void WriteFrames() {
+    auto& s = g_script;
+    s.framesPending = false;
+    WriteAtomically(s.framesPath, std::to_string(PresentedFrames()) + "\n");
 }
 
 void WriteShot() {
@@ -414,7 +470,7 @@ void PumpInputScript() {
 
 void BeforePresent() {
     auto& s = g_script;
-    if (s.fd < 0 && s.steps.empty() && !s.shotPending) return;
+    if (s.fd < 0 && s.steps.empty() && !s.shotPending && !s.framesPending) return;
     const int now = MilliSecs();
     if (s.clockStarted) {
         // Unsigned difference: the clock wraps.
@@ -424,7 +480,13 @@ void BeforePresent() {
     s.clockStarted = true;
     s.lastFrameClock = now;
     ++s.frames;
+    // Polled input (the splash) sees events as they arrive, without taking them.
+    if (s.awaitingTake && (detail::EventsTakenThrough(s.postedThrough) || PolledInput())) {
+        s.awaitingTake = false;
+        s.resumeAtFrame = s.frames;
+    }
     if (s.shotPending) WriteShot();
+    if (s.framesPending) WriteFrames();
 }
 
 }  // namespace detail

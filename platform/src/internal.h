@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tallyfold/platform/font.h"
 #include "tallyfold/platform/image.h"
 
 namespace platform::detail {
@@ -44,6 +45,74 @@ struct DrawState {
     int vpX = 0, vpY = 0, vpW = 800, vpH = 600;
 };
 DrawState& State();
+
+// ---- frames ------------------------------------------------------------------
+//
+// Drawing calls are recorded, not carried out at once. At a flip (or before
+// anything reads the picture back) the recorded frame is compared with the one
+// the canvas already shows, and only the areas where the two differ are drawn
+// again, into a canvas texture of the logical size; the window then shows the
+// canvas, scaled. A frame that is the same as the last one costs its recording
+// and nothing else, and is not presented at all.
+
+struct Box {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // half-open: [x0, x1) x [y0, y1)
+    bool Empty() const { return x1 <= x0 || y1 <= y0; }
+};
+
+enum class DrawOp : uint8_t { Clear, Plot, Line, Rect, Oval, Text, Image };
+
+struct DrawCommand {
+    DrawOp op = DrawOp::Clear;
+    DrawState state;
+    float p[8] = {};  // the operation's numbers, as the caller gave them
+    // Image: the picture, its frame and the state of its pixels when recorded.
+    std::shared_ptr<Image> image;
+    int frame = 0;
+    uint64_t version = 0;
+    bool hasSrc = false;
+    SDL_Rect src{0, 0, 0, 0};
+    // Text.
+    std::shared_ptr<ImageFont> font;
+    std::string text;
+    // Clear: the clear colour.
+    int clearR = 0, clearG = 0, clearB = 0;
+    // Filled in by the recorder's callers: every pixel the command may touch
+    // (a little generous), and whether it paints the whole canvas opaquely.
+    Box box;
+    bool covers = false;
+    uint64_t hash = 0;
+};
+
+// Logical size of the current canvas (the display mode's size).
+int CanvasWidth();
+int CanvasHeight();
+// The screen-space bounds of a rectangle given as offsets (left, top) to
+// (right, bottom) from the anchor (x, y), scaled and rotated about the anchor
+// as the state says, widened by a safety margin, and clipped to the state's
+// viewport and the canvas.
+Box TransformedBox(float x, float y, float left, float top, float right, float bottom, const DrawState& state);
+// Clips a box to the state's viewport and the canvas.
+Box ClipToView(Box box, const DrawState& state);
+// Takes a command whose op, state, parameters, box and covers are set; drops
+// it when it cannot show anything.
+void Record(DrawCommand&& command);
+// Brings the canvas up to date with everything recorded so far (reads of the
+// picture and changes to a picture that is still to be drawn need this).
+void FlushDrawing();
+// Carry out one command; the renderer's target and clip are already set.
+void ExecutePrimitive(const DrawCommand& command);
+void ExecuteImage(const DrawCommand& command);
+void ExecuteText(const DrawCommand& command);
+// The canvas texture, or nullptr when the renderer cannot draw into textures
+// (every frame is then drawn whole onto the window).
+SDL_Texture* Canvas();
+// The display's side of the frames: made with the renderer, dropped before it.
+void CanvasCreate(int w, int h, int hz);
+void CanvasDestroy();
+// Flip: shows the canvas when it changed or the window lost its picture,
+// spaced to the refresh rate when sync asks for it. True when presented.
+bool PresentFrame(int sync);
 
 // ---- textures --------------------------------------------------------------
 
@@ -118,6 +187,13 @@ void RaiseWindow();
 // Where the pointer is, for events and polled queries alike, without warping
 // the system pointer (scripted moves).
 void SetPointerPosition(int x, int y);
+// How many events were ever queued; whether the first count of them have all
+// left the queue (taken by the program, or dropped).
+uint64_t EventsQueued();
+// Whether the window has the focus as far as posted focus events tell; only a
+// headless driver, where nothing else moves the focus, asks.
+bool HeadlessFocus();
+bool EventsTakenThrough(uint64_t count);
 // The input script (input_script.cpp): reads and runs it at each pump, and
 // takes its screenshots and counts its frames just before a frame is presented.
 void PumpInputScript();
@@ -125,6 +201,8 @@ void BeforePresent();
 
 // ---- misc --------------------------------------------------------------------
 
+// True while a test has replaced Delay: waiting must then go through it too.
+bool DelayHooked();
 std::string LowerAscii(std::string s);
 
 // Replaces a file as a whole: write() fills a temporary file in the same

@@ -70,6 +70,10 @@ void Delay(int ms) {
 
 void SetDelayHook(std::function<void(int)> hook) { g_delay = std::move(hook); }
 
+namespace detail {
+bool DelayHooked() { return static_cast<bool>(g_delay); }
+}  // namespace detail
+
 std::string CurrentDate() {
     // Month names by hand: the abbreviations must not follow the user's locale.
     std::tm tm = LocalNow();

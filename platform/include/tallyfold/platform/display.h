@@ -59,9 +59,19 @@ public:
 DisplayDevice& Display();
 void SetDisplayDevice(std::unique_ptr<DisplayDevice> device);  // nullptr restores SDL
 
-// Presents the frame. 1 waits for vertical sync, 0 does not, -1 waits in full
-// screen and, in a window created with a refresh rate, spaces flips by 1000/rate ms.
-void Flip(int sync);
+// Ends the frame. What was drawn since the last flip is compared with the
+// picture on show and only what differs is drawn again; the window is
+// presented only when its picture changed (or the window lost it: shown again,
+// exposed, resized). True when a picture was presented.
+// 1 asks for vertical sync, -1 for vertical sync in full screen only; with
+// either, flips are spaced by the display's refresh rate (60 when unknown),
+// sleeping, whether or not the display waits for its vertical blank. 0 never
+// waits.
+bool Flip(int sync);
+// False while the window is hidden or minimised: nobody can see a frame then.
+bool WindowShowing();
+// Pictures presented since the program started.
+uint64_t PresentedFrames();
 
 void SetClsColor(int r, int g, int b);
 void Cls();

@@ -35,6 +35,9 @@ bool PeekEvent(Event& out);
 // Removes the next event; false when the queue is empty.
 bool TakeEvent(Event& out);
 void PumpMessages();
+// Returns as soon as an event is queued, or after ms milliseconds: a loop with
+// nothing to do sleeps here instead of spinning.
+void WaitForInput(int ms);
 // Queues an event as if it came from the system (tests, signal handlers).
 void PostEvent(const Event& event);
 void ClearEvents();
@@ -65,9 +68,10 @@ void PolledFlushMouse();
 // One command per line; blank lines and lines starting with '#' are skipped.
 // Commands and key names are case-insensitive; numbers are decimal.
 //   wait MS        hold the following commands for MS ms (0..600000). Only time
-//                  between presented frames counts, at most 50 ms per frame, as
-//                  the game's fixed-rate logic counts it: on a stalled or loaded
-//                  machine the script slows down with the game.
+//                  between frames counts, at most 50 ms per frame, as the game's
+//                  fixed-rate logic counts it: on a stalled or loaded machine the
+//                  script slows down with the game. A frame ends at every flip,
+//                  whether or not it had anything new to show.
 //   move X Y       pointer to logical (X, Y), 0..16383; the polled pointer
 //                  position follows.
 //   down B, up B   button B (1 left, 2 right, 3 middle) at the pointer.
@@ -83,13 +87,19 @@ void PolledFlushMouse();
 //   keydown K, keyup K   one half of that, to hold keys (Ctrl-click, Shift).
 //   type TEXT      the characters of the rest of the line (UTF-8), with no key
 //                  events, as an input method delivers text.
-//   shot PATH      write the next presented frame as a PNG to PATH (relative to
-//                  the folder the program was started from): first
-//                  PATH.tmp, then renamed, so a watcher never reads half a file.
-//                  Later commands wait until it is written.
+//   shot PATH      write the picture at the end of the next frame as a PNG to
+//                  PATH (relative to the folder the program was started from):
+//                  first PATH.tmp, then renamed, so a watcher never reads half a
+//                  file. Later commands wait until it is written.
+//   frames PATH    write the number of pictures presented so far (decimal, one
+//                  line) to PATH at the end of the next frame, as shot does.
+//   hide, show     hide the window and show it again, as a window manager does
+//                  when it unmaps and maps it.
+//   focus out, focus in   the window loses or regains the input focus.
 //   close          as the window's close box.
-// Every command that posts input is followed by one presented frame before the
-// next command runs, so a press and its release never land in one logic step.
+// After a command that posts input, the next command waits until the program
+// has taken those events and the frame it took them in has ended, so a press
+// and its release never land in one logic step.
 // A line that is not understood is skipped with one line on stderr.
 bool OpenInputScript(const std::string& path);
 // Stops reading and forgets everything pending.

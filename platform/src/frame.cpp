@@ -1,0 +1,525 @@
+// Frames on demand: the drawing of a frame is recorded, compared with the frame
+// the canvas already shows, and only what differs is drawn again; the window is
+// presented only when its picture changed, never faster than the display.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "internal.h"
+#include "tallyfold/platform/display.h"
+#include "tallyfold/platform/input.h"
+#include "tallyfold/platform/system.h"
+
+namespace platform {
+namespace detail {
+namespace {
+
+// The dirty area is kept as a grid of tiles this many pixels wide and high.
+constexpr int kTile = 16;
+// Beyond this many differing commands a frame is simply drawn whole: the
+// comparison would cost more than it saves.
+constexpr int kMaxEdits = 300;
+// A program that never clears the screen piles up commands; past this many
+// the canvas is no longer described by them and the next full frame is
+// drawn whole.
+constexpr size_t kMaxShown = 40000;
+// Of the area of the canvas: more dirty than this and one full redraw is cheaper
+// than many clipped ones.
+constexpr double kFullRedrawShare = 0.6;
+constexpr size_t kMaxDirtyRects = 48;
+constexpr double kPi = 3.14159265358979323846;
+
+struct FrameState {
+    SDL_Texture* canvas = nullptr;
+    int w = 800, h = 600;
+    // What the canvas shows, as the commands that made it; valid only while
+    // shownKnown is set.
+    std::vector<DrawCommand> shown;
+    bool shownKnown = false;
+    std::vector<DrawCommand> pending;
+    // The canvas holds a picture the window has not shown yet.
+    bool unpresented = false;
+    // The window lost its picture (shown again, exposed, resized, device reset).
+    bool repaint = true;
+    bool vsync = false;
+    // Presents spaced by the refresh rate: the next slot and the carried
+    // fraction of a millisecond.
+    int hz = 0;
+    bool slotStarted = false;
+    uint32_t nextSlot = 0;
+    int carry = 0;
+    // How long the last present blocked: a display that waits for its
+    // vertical blank paces the frames itself.
+    int lastPresentMs = 0;
+    uint64_t presented = 0;
+    bool watching = false;
+};
+
+FrameState g;
+
+inline uint64_t Mix(uint64_t h, uint64_t v) {
+    h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+    return h * 0xFF51AFD7ED558CCDull;
+}
+
+inline uint64_t Bits(float f) {
+    uint32_t u;
+    std::memcpy(&u, &f, sizeof u);
+    return u;
+}
+
+uint64_t HashOf(const DrawCommand& c) {
+    const DrawState& s = c.state;
+    uint64_t h = Mix(0xC0FFEEull, static_cast<uint64_t>(c.op));
+    h = Mix(h, (uint64_t(s.r) << 16) | (uint64_t(s.g) << 8) | uint64_t(s.b));
+    h = Mix(h, Bits(s.alpha));
+    h = Mix(h, static_cast<uint64_t>(s.blend));
+    h = Mix(h, (Bits(s.scaleX) << 32) | Bits(s.scaleY));
+    h = Mix(h, Bits(s.rotation));
+    h = Mix(h, (uint64_t(uint32_t(s.vpX)) << 32) | uint32_t(s.vpY));
+    h = Mix(h, (uint64_t(uint32_t(s.vpW)) << 32) | uint32_t(s.vpH));
+    for (float v : c.p) h = Mix(h, Bits(v));
+    // While both frames hold a picture or a font, its address names it.
+    h = Mix(h, reinterpret_cast<uintptr_t>(c.image.get()));
+    h = Mix(h, (uint64_t(uint32_t(c.frame)) << 32) ^ c.version);
+    if (c.hasSrc) {
+        h = Mix(h, (uint64_t(uint32_t(c.src.x)) << 32) | uint32_t(c.src.y));
+        h = Mix(h, (uint64_t(uint32_t(c.src.w)) << 32) | uint32_t(c.src.h));
+    }
+    h = Mix(h, reinterpret_cast<uintptr_t>(c.font.get()));
+    for (unsigned char ch : c.text) h = Mix(h, ch);
+    h = Mix(h, (uint64_t(c.clearR) << 16) | (uint64_t(c.clearG) << 8) | uint64_t(c.clearB));
+    return h;
+}
+
+bool Intersects(const Box& a, const SDL_Rect& r) {
+    return a.x0 < r.x + r.w && r.x < a.x1 && a.y0 < r.y + r.h && r.y < a.y1;
+}
+
+// ---- what changed ------------------------------------------------------------
+
+class TileMask {
+public:
+    TileMask(int w, int h) : cols_((w + kTile - 1) / kTile), rows_((h + kTile - 1) / kTile), w_(w), h_(h) {
+        bits_.assign(static_cast<size_t>(cols_) * rows_, 0);
+    }
+    void Mark(const Box& b) {
+        if (b.Empty()) return;
+        const int c0 = std::max(0, b.x0 / kTile), c1 = std::min(cols_ - 1, (b.x1 - 1) / kTile);
+        const int r0 = std::max(0, b.y0 / kTile), r1 = std::min(rows_ - 1, (b.y1 - 1) / kTile);
+        for (int r = r0; r <= r1; ++r)
+            for (int c = c0; c <= c1; ++c) bits_[static_cast<size_t>(r) * cols_ + c] = 1;
+    }
+    void MarkAll() { std::fill(bits_.begin(), bits_.end(), 1); }
+    bool Any() const { return std::find(bits_.begin(), bits_.end(), 1) != bits_.end(); }
+
+    // The marked tiles as rectangles: runs along each row, a run continued
+    // downwards while the rows below have the same run.
+    std::vector<SDL_Rect> Rects() const {
+        size_t marked = static_cast<size_t>(std::count(bits_.begin(), bits_.end(), 1));
+        if (marked == 0) return {};
+        std::vector<SDL_Rect> out;
+        if (static_cast<double>(marked) > kFullRedrawShare * static_cast<double>(bits_.size())) {
+            out.push_back(SDL_Rect{0, 0, w_, h_});
+            return out;
+        }
+        struct Open {
+            int c0, c1, r0;
+            bool seen;
+        };
+        std::vector<Open> open;
+        auto close = [&](const Open& o, int rowEnd) {
+            SDL_Rect r{o.c0 * kTile, o.r0 * kTile, (o.c1 - o.c0) * kTile, (rowEnd - o.r0) * kTile};
+            r.w = std::min(r.w, w_ - r.x);
+            r.h = std::min(r.h, h_ - r.y);
+            out.push_back(r);
+        };
+        for (int r = 0; r <= rows_; ++r) {
+            for (auto& o : open) o.seen = false;
+            std::vector<Open> next;
+            if (r < rows_) {
+                for (int c = 0; c < cols_;) {
+                    if (!bits_[static_cast<size_t>(r) * cols_ + c]) {
+                        ++c;
+                        continue;
+                    }
+                    int c1 = c;
+                    while (c1 < cols_ && bits_[static_cast<size_t>(r) * cols_ + c1]) ++c1;
+                    auto same = std::find_if(open.begin(), open.end(), [&](const Open& o) { return o.c0 == c && o.c1 == c1; });
+                    if (same != open.end()) {
+                        same->seen = true;
+                        next.push_back(*same);
+                    } else {
+                        next.push_back(Open{c, c1, r, true});
+                    }
+                    c = c1;
+                }
+            }
+            for (auto& o : open)
+                if (!o.seen) close(o, r);
+            open.swap(next);
+        }
+        if (out.size() > kMaxDirtyRects) {
+            SDL_Rect all = out[0];
+            for (const auto& r : out) SDL_UnionRect(&all, &r, &all);
+            out.assign(1, all);
+        }
+        return out;
+    }
+
+private:
+    int cols_, rows_, w_, h_;
+    std::vector<uint8_t> bits_;
+};
+
+// Marks the places where two frames differ: the commands that have no partner
+// in the other frame under the longest order-keeping pairing of identical
+// commands (Myers' difference). Outside the marked places both frames paint
+// the same commands in the same order, so they look the same. False when the
+// frames differ in too many commands to be worth it.
+bool MarkDifferences(const std::vector<DrawCommand>& was, const std::vector<DrawCommand>& now, TileMask& mask) {
+    const int n = static_cast<int>(was.size()), m = static_cast<int>(now.size());
+    int pre = 0;
+    while (pre < n && pre < m && was[pre].hash == now[pre].hash) ++pre;
+    int suf = 0;
+    while (suf < n - pre && suf < m - pre && was[n - 1 - suf].hash == now[m - 1 - suf].hash) ++suf;
+    const int N = n - pre - suf, M = m - pre - suf;
+    auto a = [&](int i) { return was[pre + i].hash; };
+    auto b = [&](int j) { return now[pre + j].hash; };
+    if (N == 0 || M == 0) {
+        for (int i = 0; i < N; ++i) mask.Mark(was[pre + i].box);
+        for (int j = 0; j < M; ++j) mask.Mark(now[pre + j].box);
+        return true;
+    }
+    const int limit = std::min(N + M, kMaxEdits);
+    const int offset = limit + 1;
+    std::vector<int> v(static_cast<size_t>(2 * offset + 1), 0);
+    // trace[d] holds v[-d .. d] as it was before round d.
+    std::vector<std::vector<int>> trace;
+    int found = -1;
+    for (int d = 0; d <= limit && found < 0; ++d) {
+        trace.emplace_back(v.begin() + (offset - d), v.begin() + (offset + d + 1));
+        for (int k = -d; k <= d; k += 2) {
+            int x = (k == -d || (k != d && v[offset + k - 1] < v[offset + k + 1])) ? v[offset + k + 1]
+                                                                                   : v[offset + k - 1] + 1;
+            int y = x - k;
+            while (x < N && y < M && a(x) == b(y)) ++x, ++y;
+            v[offset + k] = x;
+            if (x >= N && y >= M) {
+                found = d;
+                break;
+            }
+        }
+    }
+    if (found < 0) return false;
+    // Walk back from the end: every step that is not a diagonal is a command
+    // one frame has and the other has not.
+    int x = N, y = M;
+    for (int d = found; d > 0; --d) {
+        const std::vector<int>& before = trace[static_cast<size_t>(d)];  // v[-d .. d] before round d
+        auto at = [&](int k) { return before[static_cast<size_t>(k + d)]; };
+        const int k = x - y;
+        const int prevK = (k == -d || (k != d && at(k - 1) < at(k + 1))) ? k + 1 : k - 1;
+        const int prevX = at(prevK);
+        const int prevY = prevX - prevK;
+        while (x > prevX && y > prevY) --x, --y;
+        if (x == prevX)
+            mask.Mark(now[pre + prevY].box);  // inserted
+        else
+            mask.Mark(was[pre + prevX].box);  // removed
+        x = prevX;
+        y = prevY;
+    }
+    return true;
+}
+
+// ---- drawing the recorded commands ---------------------------------------------
+
+void Execute(SDL_Renderer* r, const DrawCommand& c, const SDL_Rect& area) {
+    SDL_Rect clip = area;
+    if (c.op == DrawOp::Clear) {
+        // A clear paints everything, the viewport notwithstanding.
+        SDL_RenderSetClipRect(r, &clip);
+        SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
+        SDL_SetRenderDrawColor(r, static_cast<Uint8>(c.clearR), static_cast<Uint8>(c.clearG),
+                               static_cast<Uint8>(c.clearB), 255);
+        SDL_RenderFillRect(r, &clip);
+        return;
+    }
+    const SDL_Rect view{c.state.vpX, c.state.vpY, c.state.vpW, c.state.vpH};
+    if (!SDL_IntersectRect(&area, &view, &clip)) return;
+    SDL_RenderSetClipRect(r, &clip);
+    switch (c.op) {
+        case DrawOp::Text: ExecuteText(c); break;
+        case DrawOp::Image: ExecuteImage(c); break;
+        default: ExecutePrimitive(c); break;
+    }
+}
+
+// Draws the pending frame onto the canvas (or the window, without a canvas)
+// and makes it the shown one.
+void Commit() {
+    if (g.pending.empty()) return;
+    SDL_Renderer* r = Renderer();
+    if (!r) {
+        g.pending.clear();
+        return;
+    }
+    std::vector<DrawCommand> frame;
+    frame.swap(g.pending);
+    const SDL_Rect whole{0, 0, g.w, g.h};
+    if (!g.canvas) {
+        for (const auto& c : frame) Execute(r, c, whole);
+        SDL_RenderSetClipRect(r, nullptr);
+        g.unpresented = true;
+        return;
+    }
+    SDL_SetRenderTarget(r, g.canvas);
+    // Whatever comes before the last command that paints the whole canvas
+    // cannot be seen.
+    size_t start = frame.size();
+    while (start > 0 && !frame[start - 1].covers) --start;
+    const bool complete = start > 0;
+    if (complete) {
+        frame.erase(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(start - 1));
+        TileMask mask(g.w, g.h);
+        if (!g.shownKnown || !MarkDifferences(g.shown, frame, mask)) mask.MarkAll();
+        for (const SDL_Rect& area : mask.Rects()) {
+            for (const auto& c : frame)
+                if (Intersects(c.box, area)) Execute(r, c, area);
+            g.unpresented = true;
+        }
+        g.shown.swap(frame);
+        g.shownKnown = true;
+    } else {
+        // Drawn over what is there, as on a screen that keeps its picture.
+        for (const auto& c : frame) Execute(r, c, whole);
+        g.unpresented = true;
+        if (g.shownKnown && g.shown.size() + frame.size() <= kMaxShown) {
+            g.shown.insert(g.shown.end(), std::make_move_iterator(frame.begin()), std::make_move_iterator(frame.end()));
+        } else {
+            g.shown.clear();
+            g.shownKnown = false;
+        }
+    }
+    SDL_RenderSetClipRect(r, nullptr);
+    SDL_SetRenderTarget(r, nullptr);
+}
+
+// ---- presenting ------------------------------------------------------------------
+
+int RefreshRate() {
+    SDL_Window* w = Window();
+    if (w) {
+        SDL_DisplayMode mode;
+        const int display = SDL_GetWindowDisplayIndex(w);
+        if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0)
+            return mode.refresh_rate;
+    }
+    return g.hz > 0 ? g.hz : 60;
+}
+
+// Waits for the next of the slots 1000/rate ms apart. The fractional
+// millisecond is carried so that 60 Hz averages 16.67 ms; after a stall the
+// schedule restarts instead of letting a burst of frames through.
+void WaitForSlot(int rate) {
+    const int period = 1000 / rate;
+    const int remainder = 1000 % rate;
+    const uint32_t now = static_cast<uint32_t>(MilliSecs());
+    // The clock wraps; only differences of unsigned values are meaningful.
+    const int late = static_cast<int>(now - g.nextSlot);
+    if (!g.slotStarted || late > period || -late > period + 1) {
+        g.nextSlot = now;
+        g.carry = 0;
+        g.slotStarted = true;
+    }
+    const int wait = static_cast<int>(g.nextSlot - now);
+    if (wait > 0) Delay(wait);
+    g.nextSlot += static_cast<uint32_t>(period);
+    g.carry += remainder;
+    if (g.carry >= rate) {
+        g.carry -= rate;
+        g.nextSlot += 1;
+    }
+}
+
+int WatchWindow(void*, SDL_Event* e) {
+    if (e->type == SDL_WINDOWEVENT) {
+        switch (e->window.event) {
+            case SDL_WINDOWEVENT_SHOWN:
+            case SDL_WINDOWEVENT_EXPOSED:
+            case SDL_WINDOWEVENT_RESTORED:
+            case SDL_WINDOWEVENT_MAXIMIZED:
+            case SDL_WINDOWEVENT_SIZE_CHANGED: g.repaint = true; break;
+            default: break;
+        }
+    } else if (e->type == SDL_RENDER_TARGETS_RESET || e->type == SDL_RENDER_DEVICE_RESET) {
+        // The canvas's pixels are gone: the next frame is drawn whole.
+        g.shown.clear();
+        g.shownKnown = false;
+        g.repaint = true;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int CanvasWidth() { return g.w; }
+int CanvasHeight() { return g.h; }
+
+Box ClipToView(Box b, const DrawState& s) {
+    b.x0 = std::max({b.x0, s.vpX, 0});
+    b.y0 = std::max({b.y0, s.vpY, 0});
+    b.x1 = std::min({b.x1, s.vpX + s.vpW, g.w});
+    b.y1 = std::min({b.y1, s.vpY + s.vpH, g.h});
+    return b;
+}
+
+Box TransformedBox(float x, float y, float left, float top, float right, float bottom, const DrawState& s) {
+    const float corners[4][2] = {{left, top}, {right, top}, {left, bottom}, {right, bottom}};
+    const double angle = static_cast<double>(s.rotation) * kPi / 180.0;
+    const double cs = std::cos(angle), sn = std::sin(angle);
+    double minX = 1e30, minY = 1e30, maxX = -1e30, maxY = -1e30;
+    for (const auto& corner : corners) {
+        const double u = static_cast<double>(corner[0]) * s.scaleX, v = static_cast<double>(corner[1]) * s.scaleY;
+        // Clockwise on the screen, as the renderer turns pictures.
+        const double px = x + u * cs - v * sn, py = y + u * sn + v * cs;
+        minX = std::min(minX, px);
+        maxX = std::max(maxX, px);
+        minY = std::min(minY, py);
+        maxY = std::max(maxY, py);
+    }
+    if (!(minX <= maxX && minY <= maxY)) return Box{};  // not a number
+    // Filtering and rounding reach a pixel past the exact edges; two is safe.
+    constexpr double kMargin = 2.0;
+    constexpr double kFar = 1e7;
+    Box b;
+    b.x0 = static_cast<int>(std::floor(std::clamp(minX - kMargin, -kFar, kFar)));
+    b.y0 = static_cast<int>(std::floor(std::clamp(minY - kMargin, -kFar, kFar)));
+    b.x1 = static_cast<int>(std::ceil(std::clamp(maxX + kMargin, -kFar, kFar)));
+    b.y1 = static_cast<int>(std::ceil(std::clamp(maxY + kMargin, -kFar, kFar)));
+    return ClipToView(b, s);
+}
+
+void Record(DrawCommand&& c) {
+    if (!Renderer()) return;
+    if (c.op != DrawOp::Clear && c.box.Empty()) return;
+    c.hash = HashOf(c);
+    g.pending.push_back(std::move(c));
+}
+
+void FlushDrawing() { Commit(); }
+
+SDL_Texture* Canvas() { return g.canvas; }
+
+void CanvasCreate(int w, int h, int hz) {
+    CanvasDestroy();
+    g.w = w;
+    g.h = h;
+    g.hz = hz;
+    g.vsync = false;
+    g.slotStarted = false;
+    g.repaint = true;
+    if (!g.watching) {
+        SDL_AddEventWatch(WatchWindow, nullptr);
+        g.watching = true;
+    }
+    SDL_Renderer* r = Renderer();
+    if (!r || !SDL_RenderTargetSupported(r)) return;
+    // The window's own format makes showing the canvas a plain copy.
+    Uint32 format = SDL_PIXELFORMAT_ARGB8888;
+    SDL_RendererInfo info;
+    const Uint32 windowFormat = Window() ? SDL_GetWindowPixelFormat(Window()) : Uint32{SDL_PIXELFORMAT_UNKNOWN};
+    if (SDL_GetRendererInfo(r, &info) == 0 && SDL_BYTESPERPIXEL(windowFormat) == 4)
+        for (Uint32 i = 0; i < info.num_texture_formats; ++i)
+            if (info.texture_formats[i] == windowFormat) format = windowFormat;
+    g.canvas = SDL_CreateTexture(r, format, SDL_TEXTUREACCESS_TARGET, w, h);
+    if (!g.canvas) return;
+    SDL_SetTextureBlendMode(g.canvas, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(g.canvas, SDL_ScaleModeLinear);
+    SDL_SetRenderTarget(r, g.canvas);
+    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
+    SDL_RenderClear(r);
+    SDL_SetRenderTarget(r, nullptr);
+}
+
+void CanvasDestroy() {
+    if (g.canvas && Renderer()) SDL_DestroyTexture(g.canvas);
+    g.canvas = nullptr;
+    g.shown.clear();
+    g.shownKnown = false;
+    g.pending.clear();
+    g.unpresented = false;
+}
+
+bool PresentFrame(int sync) {
+    SDL_Renderer* r = Renderer();
+    if (!r) return false;
+    Commit();
+    const bool fullScreen = Display().IsFullScreen();
+    const bool wantVsync = sync == 1 || (sync == -1 && fullScreen);
+    if (wantVsync != g.vsync) {
+        SDL_RenderSetVSync(r, wantVsync ? 1 : 0);  // best effort: some renderers cannot
+        g.vsync = wantVsync;
+    }
+    if (sync != 0) {
+        const int rate = RefreshRate();
+        // When presenting waits for the vertical blank, the display keeps the pace.
+        if (!(g.vsync && g.lastPresentMs * 2 >= 1000 / rate)) WaitForSlot(rate);
+    }
+    BeforePresent();
+    if (!(g.unpresented || g.repaint) || !WindowShowing()) return false;
+    SDL_SetRenderTarget(r, nullptr);
+    SDL_RenderSetClipRect(r, nullptr);
+    if (g.canvas) {
+        // The bars beside a letterboxed picture are not part of the canvas;
+        // they are black, whatever the window's buffer held before.
+        int ow = 0, oh = 0;
+        SDL_Rect vp;
+        float sx = 1, sy = 1;
+        SDL_GetRendererOutputSize(r, &ow, &oh);
+        SDL_RenderGetViewport(r, &vp);
+        SDL_RenderGetScale(r, &sx, &sy);
+        if (std::lround(vp.x * sx) > 0 || std::lround(vp.y * sy) > 0 || std::lround((vp.x + vp.w) * sx) < ow ||
+            std::lround((vp.y + vp.h) * sy) < oh) {
+            SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
+            SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
+            SDL_RenderClear(r);
+        }
+        SDL_RenderCopy(r, g.canvas, nullptr, nullptr);
+    } else if (g.repaint && !g.unpresented && g.shownKnown) {
+        const SDL_Rect whole{0, 0, g.w, g.h};
+        for (const auto& c : g.shown) Execute(r, c, whole);
+        SDL_RenderSetClipRect(r, nullptr);
+    }
+    const int before = MilliSecs();
+    SDL_RenderPresent(r);
+    g.lastPresentMs = MilliSecs() - before;
+    g.unpresented = false;
+    g.repaint = false;
+    ++g.presented;
+    return true;
+}
+
+}  // namespace detail
+
+bool WindowShowing() {
+    SDL_Window* w = detail::Window();
+    if (!w) return true;
+    return (SDL_GetWindowFlags(w) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
+}
+
+uint64_t PresentedFrames() { return detail::g.presented; }
+
+void WaitForInput(int ms) {
+    Event event;
+    if (PeekEvent(event) || ms <= 0) return;
+    // A test's clock, or a driver with no events of its own: a plain wait.
+    if (detail::DelayHooked() || !SDL_WasInit(SDL_INIT_VIDEO) || detail::HeadlessVideo()) {
+        Delay(ms);
+        return;
+    }
+    SDL_WaitEventTimeout(nullptr, ms);
+}
+
+}  // namespace platform
