@@ -340,6 +340,8 @@ void RecordPrimitive(detail::DrawOp op, float a, float b, float c, float d) {
         case detail::DrawOp::Plot: cmd.box = PlainBox(a, b, a + 1, b + 1); break;
         case detail::DrawOp::Line:
             cmd.box = PlainBox(a, b, a + (c - a) * g_state.scaleX, b + (d - b) * g_state.scaleY);
+            // A clipped line starts its steps elsewhere and may take other pixels.
+            cmd.wholeOnly = true;
             break;
         default: {
             const SDL_FRect r = ScaledRect(a, b, c, d, g_state);

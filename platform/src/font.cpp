@@ -392,6 +392,7 @@ void DrawTextImpl(const std::string& text, float x, float y) {
     cmd.p[1] = y;
     cmd.box = TransformedBox(x, y, static_cast<float>(left), static_cast<float>(top), static_cast<float>(right),
                              static_cast<float>(bottom), s);
+    cmd.wholeOnly = std::fabs(s.scaleX) != 1.0f || std::fabs(s.scaleY) != 1.0f;
     Record(std::move(cmd));
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numeric>
 
 #include "internal.h"
 #include "tallyfold/platform/display.h"
@@ -52,6 +53,8 @@ struct FrameState {
     // vertical blank paces the frames itself.
     int lastPresentMs = 0;
     uint64_t presented = 0;
+    // The renderer draws with the processor into the window's own pixels.
+    bool software = false;
     bool watching = false;
 };
 
@@ -111,7 +114,26 @@ public:
             for (int c = c0; c <= c1; ++c) bits_[static_cast<size_t>(r) * cols_ + c] = 1;
     }
     void MarkAll() { std::fill(bits_.begin(), bits_.end(), 1); }
+    void Clear() { std::fill(bits_.begin(), bits_.end(), 0); }
+    void Add(const TileMask& other) {
+        if (other.bits_.size() != bits_.size()) return MarkAll();
+        for (size_t i = 0; i < bits_.size(); ++i) bits_[i] |= other.bits_[i];
+    }
     bool Any() const { return std::find(bits_.begin(), bits_.end(), 1) != bits_.end(); }
+    // 1 when every tile under the box is marked, 0 when none is, -1 between.
+    int Covered(const Box& b) const {
+        if (b.Empty()) return 0;
+        bool any = false, all = true;
+        const int c0 = std::max(0, b.x0 / kTile), c1 = std::min(cols_ - 1, (b.x1 - 1) / kTile);
+        const int r0 = std::max(0, b.y0 / kTile), r1 = std::min(rows_ - 1, (b.y1 - 1) / kTile);
+        for (int r = r0; r <= r1; ++r)
+            for (int c = c0; c <= c1; ++c) {
+                const bool marked = bits_[static_cast<size_t>(r) * cols_ + c] != 0;
+                any |= marked;
+                all &= marked;
+            }
+        return all ? 1 : (any ? -1 : 0);
+    }
 
     // The marked tiles as rectangles: runs along each row, a run continued
     // downwards while the rows below have the same run.
@@ -171,6 +193,9 @@ private:
     int cols_, rows_, w_, h_;
     std::vector<uint8_t> bits_;
 };
+
+// What changed on the canvas since the window last showed it.
+TileMask g_unshown(800, 600);
 
 // Marks the places where two frames differ: the commands that have no partner
 // in the other frame under the longest order-keeping pairing of identical
@@ -284,17 +309,35 @@ void Commit() {
         frame.erase(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(start - 1));
         TileMask mask(g.w, g.h);
         if (!g.shownKnown || !MarkDifferences(g.shown, frame, mask)) mask.MarkAll();
-        for (const SDL_Rect& area : mask.Rects()) {
+        // A stretched copy that is to be drawn again is drawn again whole.
+        for (bool grew = true; grew;) {
+            grew = false;
             for (const auto& c : frame)
-                if (Intersects(c.box, area)) Execute(r, c, area);
-            g.unpresented = true;
+                if (c.wholeOnly && mask.Covered(c.box) < 0) {
+                    mask.Mark(c.box);
+                    grew = true;
+                }
         }
+        const std::vector<SDL_Rect> areas = mask.Rects();
+        // Command by command, each in every area it meets: the areas do not
+        // overlap, so every pixel still sees the commands in their order.
+        for (const auto& c : frame) {
+            if (c.wholeOnly && mask.Covered(c.box) > 0) {
+                Execute(r, c, whole);
+                continue;
+            }
+            for (const SDL_Rect& area : areas)
+                if (Intersects(c.box, area)) Execute(r, c, area);
+        }
+        if (!areas.empty()) g.unpresented = true;
+        g_unshown.Add(mask);
         g.shown.swap(frame);
         g.shownKnown = true;
     } else {
         // Drawn over what is there, as on a screen that keeps its picture.
         for (const auto& c : frame) Execute(r, c, whole);
         g.unpresented = true;
+        g_unshown.MarkAll();
         if (g.shownKnown && g.shown.size() + frame.size() <= kMaxShown) {
             g.shown.insert(g.shown.end(), std::make_move_iterator(frame.begin()), std::make_move_iterator(frame.end()));
         } else {
@@ -341,6 +384,131 @@ void WaitForSlot(int rate) {
         g.carry -= rate;
         g.nextSlot += 1;
     }
+}
+
+// Where the canvas lands in a window of w x h pixels: as large as fits with
+// its aspect kept, centred.
+SDL_Rect FitCanvas(int w, int h) {
+    SDL_Rect r{0, 0, w, h};
+    if (int64_t(w) * g.h > int64_t(h) * g.w) {
+        r.w = static_cast<int>(int64_t(h) * g.w / g.h);
+        r.x = (w - r.w) / 2;
+    } else {
+        r.h = static_cast<int>(int64_t(w) * g.h / g.w);
+        r.y = (h - r.h) / 2;
+    }
+    return r;
+}
+
+// The smallest run of canvas pixels that scales to a whole number of window
+// pixels with the scaler's fixed-point step exact: copies that start on such
+// a boundary sample the canvas exactly where a whole copy does. 0 when the
+// scale has none worth using.
+int ExactUnit(int from, int to) {
+    if (from <= 0 || to <= 0) return 0;
+    const int unit = from / std::gcd(from, to);
+    const int scaled = unit * to / from;
+    if (unit > 100 || (int64_t(unit) << 16) % scaled != 0) return 0;
+    return unit;
+}
+
+// Scratch pixels for the software present, kept between frames.
+std::vector<uint32_t> g_readPixels, g_scaledPixels;
+
+// A surface over scratch pixels (never zeroed: every pixel is written).
+SDL_Surface* Scratch(std::vector<uint32_t>& pixels, int w, int h, Uint32 format) {
+    pixels.resize(std::max(pixels.size(), static_cast<size_t>(w) * h));
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), w, h, 32, w * 4, format);
+    if (s) SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_NONE);
+    return s;
+}
+
+SDL_Surface* ReadCanvas(SDL_Renderer* r, const SDL_Rect& area, Uint32 format) {
+    SDL_Surface* out = Scratch(g_readPixels, area.w, area.h, format);
+    if (!out) return nullptr;
+    SDL_SetRenderTarget(r, g.canvas);
+    const int failed = SDL_RenderReadPixels(r, &area, format, out->pixels, out->pitch);
+    SDL_SetRenderTarget(r, nullptr);
+    if (failed) {
+        SDL_FreeSurface(out);
+        return nullptr;
+    }
+    return out;
+}
+
+// A software renderer draws into the window's own pixels, which stay between
+// frames: only the parts of the canvas that changed are scaled onto them and
+// sent to the screen. Each part is scaled with a margin and only its inside is
+// kept, so it matches what a whole copy would give. False when the window's
+// pixels cannot be written this way (the caller copies the whole canvas).
+bool PresentSoftware(SDL_Renderer* r) {
+    SDL_Window* window = Window();
+    SDL_Surface* win = window ? SDL_GetWindowSurface(window) : nullptr;
+    if (!win || win->format->BytesPerPixel != 4 || win->w <= 0 || win->h <= 0) return false;
+    const Uint32 format = win->format->format;
+    const SDL_Rect fit = FitCanvas(win->w, win->h);
+    if (fit.w <= 0 || fit.h <= 0) return false;
+    const int ux = ExactUnit(g.w, fit.w), uy = ExactUnit(g.h, fit.h);
+    std::vector<SDL_Rect> parts;
+    if (!g.repaint && ux > 0 && uy > 0) parts = g_unshown.Rects();
+    const bool whole = parts.empty() || (parts.size() == 1 && parts[0].w >= g.w && parts[0].h >= g.h);
+    std::vector<SDL_Rect> sent;
+    if (whole) {
+        SDL_Surface* all = ReadCanvas(r, SDL_Rect{0, 0, g.w, g.h}, format);
+        if (!all) return false;
+        SDL_Rect to = fit;
+        if (fit.w == g.w && fit.h == g.h)
+            SDL_BlitSurface(all, nullptr, win, &to);
+        else
+            SDL_SoftStretchLinear(all, nullptr, win, &to);
+        SDL_FreeSurface(all);
+        // The bars beside the picture.
+        const Uint32 black = SDL_MapRGB(win->format, 0, 0, 0);
+        const SDL_Rect bars[] = {{0, 0, win->w, fit.y},
+                                 {0, fit.y + fit.h, win->w, win->h - fit.y - fit.h},
+                                 {0, fit.y, fit.x, fit.h},
+                                 {fit.x + fit.w, fit.y, win->w - fit.x - fit.w, fit.h}};
+        for (const SDL_Rect& bar : bars)
+            if (bar.w > 0 && bar.h > 0) SDL_FillRect(win, &bar, black);
+        sent.push_back(SDL_Rect{0, 0, win->w, win->h});
+    } else {
+        const int kx = fit.w * ux / g.w, ky = fit.h * uy / g.h;  // window pixels per unit
+        for (const SDL_Rect& part : parts) {
+            // The window pixels whose value the part's pixels enter into...
+            SDL_Rect to;
+            to.x = static_cast<int>(int64_t(std::max(0, part.x - 2)) * fit.w / g.w);
+            to.y = static_cast<int>(int64_t(std::max(0, part.y - 2)) * fit.h / g.h);
+            to.w = static_cast<int>((int64_t(std::min(g.w, part.x + part.w + 2)) * fit.w + g.w - 1) / g.w) - to.x;
+            to.h = static_cast<int>((int64_t(std::min(g.h, part.y + part.h + 2)) * fit.h + g.h - 1) / g.h) - to.y;
+            // ...are scaled from whole units around it with a few pixels to
+            // spare, so that none of them sits at the edge, where the scaler
+            // has no neighbour to blend with.
+            constexpr int kSpare = 4;
+            SDL_Rect from;
+            from.x = std::max(0, part.x - kSpare) / ux * ux;
+            from.y = std::max(0, part.y - kSpare) / uy * uy;
+            from.w = std::min(g.w, (part.x + part.w + kSpare + ux - 1) / ux * ux) - from.x;
+            from.h = std::min(g.h, (part.y + part.h + kSpare + uy - 1) / uy * uy) - from.y;
+            SDL_Surface* src = ReadCanvas(r, from, format);
+            if (!src) return false;
+            // Whole units (the canvas is a whole number of them), so exact.
+            SDL_Surface* scaled = Scratch(g_scaledPixels, from.w / ux * kx, from.h / uy * ky, format);
+            if (!scaled) {
+                SDL_FreeSurface(src);
+                return false;
+            }
+            SDL_SoftStretchLinear(src, nullptr, scaled, nullptr);
+            SDL_Rect within{to.x - from.x / ux * kx, to.y - from.y / uy * ky, to.w, to.h};
+            to.x += fit.x;
+            to.y += fit.y;
+            SDL_BlitSurface(scaled, &within, win, &to);
+            sent.push_back(to);
+            SDL_FreeSurface(scaled);
+            SDL_FreeSurface(src);
+        }
+    }
+    SDL_UpdateWindowSurfaceRects(window, sent.data(), static_cast<int>(sent.size()));
+    return true;
 }
 
 int WatchWindow(void*, SDL_Event* e) {
@@ -424,15 +592,21 @@ void CanvasCreate(int w, int h, int hz) {
         SDL_AddEventWatch(WatchWindow, nullptr);
         g.watching = true;
     }
+    g_unshown = TileMask(w, h);
+    g_unshown.MarkAll();
+    g.software = false;
     SDL_Renderer* r = Renderer();
     if (!r || !SDL_RenderTargetSupported(r)) return;
     // The window's own format makes showing the canvas a plain copy.
     Uint32 format = SDL_PIXELFORMAT_ARGB8888;
     SDL_RendererInfo info;
     const Uint32 windowFormat = Window() ? SDL_GetWindowPixelFormat(Window()) : Uint32{SDL_PIXELFORMAT_UNKNOWN};
-    if (SDL_GetRendererInfo(r, &info) == 0 && SDL_BYTESPERPIXEL(windowFormat) == 4)
-        for (Uint32 i = 0; i < info.num_texture_formats; ++i)
-            if (info.texture_formats[i] == windowFormat) format = windowFormat;
+    if (SDL_GetRendererInfo(r, &info) == 0) {
+        g.software = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+        if (SDL_BYTESPERPIXEL(windowFormat) == 4)
+            for (Uint32 i = 0; i < info.num_texture_formats; ++i)
+                if (info.texture_formats[i] == windowFormat) format = windowFormat;
+    }
     g.canvas = SDL_CreateTexture(r, format, SDL_TEXTUREACCESS_TARGET, w, h);
     if (!g.canvas) return;
     SDL_SetTextureBlendMode(g.canvas, SDL_BLENDMODE_NONE);
@@ -471,6 +645,13 @@ bool PresentFrame(int sync) {
     if (!(g.unpresented || g.repaint) || !WindowShowing()) return false;
     SDL_SetRenderTarget(r, nullptr);
     SDL_RenderSetClipRect(r, nullptr);
+    if (g.canvas && g.software && PresentSoftware(r)) {
+        g_unshown.Clear();
+        g.unpresented = false;
+        g.repaint = false;
+        ++g.presented;
+        return true;
+    }
     if (g.canvas) {
         // The bars beside a letterboxed picture are not part of the canvas;
         // they are black, whatever the window's buffer held before.
@@ -497,6 +678,7 @@ bool PresentFrame(int sync) {
     g.lastPresentMs = MilliSecs() - before;
     g.unpresented = false;
     g.repaint = false;
+    g_unshown.Clear();
     ++g.presented;
     return true;
 }

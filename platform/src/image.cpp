@@ -504,6 +504,10 @@ void RecordCopy(const std::shared_ptr<Image>& image, ImageImpl& img, int frame, 
     cmd.p[4] = hx;
     cmd.p[5] = hy;
     cmd.box = detail::TransformedBox(x, y, -hx, -hy, w - hx, h - hy, s);
+    const float sourceW = src ? static_cast<float>(src->w) : static_cast<float>(img.Width());
+    const float sourceH = src ? static_cast<float>(src->h) : static_cast<float>(img.Height());
+    cmd.wholeOnly = std::lround(w * std::fabs(s.scaleX)) != std::lround(sourceW) ||
+                    std::lround(h * std::fabs(s.scaleY)) != std::lround(sourceH);
     if (s.blend == SOLIDBLEND && std::fmod(s.rotation, 360.0f) == 0.0f) {
         // A solid copy paints its whole rectangle.
         const float ax = x - hx * s.scaleX, bx = x + (w - hx) * s.scaleX;

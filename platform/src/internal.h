@@ -81,6 +81,9 @@ struct DrawCommand {
     // (a little generous), and whether it paints the whole canvas opaquely.
     Box box;
     bool covers = false;
+    // A stretched copy: the software renderer samples it differently when it
+    // is clipped, so it is only ever drawn whole.
+    bool wholeOnly = false;
     uint64_t hash = 0;
 };
 
