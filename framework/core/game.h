@@ -279,6 +279,10 @@ public:
     virtual int RestUntilInput();
     // How early a rest ends before that point, for the steps and the drawing.
     static constexpr int RestMarginMs = 5;
+    // 1 while logic steps do nothing (paused or suspended): a rest then lasts
+    // until input or HeldRestMs, as no time can be lost.
+    virtual int LogicHeld();
+    static constexpr int HeldRestMs = 250;
     virtual int ScreenChange();
     virtual int ParticlesSet(int value, int save);
     virtual int ParticlesChange(int delta);

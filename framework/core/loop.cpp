@@ -43,7 +43,7 @@ int TGame::LogicWrapper() {
     DoPeekEvent();
     ReadKeys();
     if (InstantExit) return -1;
-    if (Paused || Suspended) return 0;
+    if (LogicHeld()) return 0;
     GameFade->Manage();
     if (!GameFade->Active || GameFade->AllowAnim) {
         ScreenChange();
@@ -450,6 +450,10 @@ int TGame::RestUntilInput() {
     // time that passed (a frame counts at most Threshold ms), so a change that
     // comes by itself (a timer's second, an animation's delay running out) is
     // not late and no logic time is lost.
+    if (LogicHeld()) {
+        platform::WaitForInput(HeldRestMs);
+        return 0;
+    }
     const uint32_t now = static_cast<uint32_t>(platform::MilliSecs());
     const uint32_t last = static_cast<uint32_t>(static_cast<int64_t>(FixedRateLogic->LastTime));
     const int sinceLogic = static_cast<int>(now - last);
@@ -457,6 +461,8 @@ int TGame::RestUntilInput() {
     if (budget > 0) platform::WaitForInput(budget);
     return 0;
 }
+
+int TGame::LogicHeld() { return (Paused || Suspended) ? 1 : 0; }
 
 int TGame::ScreenChange() {
     if (!GameFade->GetDone()) return 0;

@@ -30,7 +30,7 @@ int TVellacorGame::LogicWrapper() {
     ReadKeys();
     CheckCommandQForMac();
     if (InstantExit) return -1;
-    if ((Paused || Suspended) && platform::MilliSecs() - StartTime > StartUpGraceMs) return 0;
+    if (LogicHeld()) return 0;
     GameFade->Manage();
     if (GameFade->Active && !GameFade->AllowAnim) return 1;
     ScreenChange();
@@ -38,6 +38,10 @@ int TVellacorGame::LogicWrapper() {
     if (CurrentTScreen) CurrentTScreen->Logic();
     if (Fade == 0) ScreenChange();
     return 1;
+}
+
+int TVellacorGame::LogicHeld() {
+    return ((Paused || Suspended) && platform::MilliSecs() - StartTime > StartUpGraceMs) ? 1 : 0;
 }
 
 int TSplashScreen::Init(const std::string& imagePath, const std::string& soundPath, int sound, int fadeSound) {

@@ -19,6 +19,8 @@ class ImageFont;
 class TVellacorGame : public TGame {
 public:
     int LogicWrapper() override;
+    // Paused or suspended, once the start-up grace is over.
+    int LogicHeld() override;
     // Nothing to do on this platform.
     virtual int CheckCommandQForMac() { return 0; }
     // The first exit shows the welcome page; the game's settings are saved last.

@@ -696,9 +696,17 @@ uint64_t PresentedFrames() { return detail::g.presented; }
 void WaitForInput(int ms) {
     Event event;
     if (PeekEvent(event) || ms <= 0) return;
-    // A test's clock, or a driver with no events of its own: a plain wait.
-    if (detail::DelayHooked() || !SDL_WasInit(SDL_INIT_VIDEO) || detail::HeadlessVideo()) {
+    // A script's steps and its waits go by frames: they must keep coming.
+    constexpr int kScriptFrameMs = 50;
+    if (detail::InputScriptHasSteps() || (InputScriptOpen() && !detail::HeadlessVideo()))
+        ms = std::min(ms, kScriptFrameMs);
+    if (detail::DelayHooked()) {
         Delay(ms);
+        return;
+    }
+    // A driver with no events of its own: only the script can bring any.
+    if (!SDL_WasInit(SDL_INIT_VIDEO) || detail::HeadlessVideo()) {
+        detail::WaitForScript(ms);
         return;
     }
     SDL_WaitEventTimeout(nullptr, ms);

@@ -2,6 +2,8 @@
 // queue that SDL input fills, paced by presented frames, with screenshots on
 // request. The command set is described in input.h.
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -466,6 +468,24 @@ void PumpInputScript() {
     if (s.fd < 0 && s.steps.empty()) return;
     ReadAvailable();
     RunSteps();
+}
+
+bool InputScriptHasSteps() {
+    const auto& s = g_script;
+    return !s.steps.empty() || s.awaitingTake || s.shotPending || s.framesPending;
+}
+
+void WaitForScript(int ms) {
+    const int fd = g_script.fd;
+    struct stat st;
+    if (fd < 0 || ms <= 0 || ::fstat(fd, &st) != 0 || !S_ISFIFO(st.st_mode)) {
+        Delay(ms);
+        return;
+    }
+    pollfd p{fd, POLLIN, 0};
+    const int ready = ::poll(&p, 1, ms);
+    // A FIFO that nobody writes to reports a hang-up at once: no reason to wake.
+    if (ready > 0 && !(p.revents & POLLIN)) Delay(ms);
 }
 
 void BeforePresent() {

@@ -201,6 +201,10 @@ bool EventsTakenThrough(uint64_t count);
 // takes its screenshots and counts its frames just before a frame is presented.
 void PumpInputScript();
 void BeforePresent();
+// The script has steps to run: they need frames to come.
+bool InputScriptHasSteps();
+// Sleeps up to ms, waking early when more of the script arrives.
+void WaitForScript(int ms);
 
 // ---- misc --------------------------------------------------------------------
 
