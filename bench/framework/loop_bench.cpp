@@ -1,71 +1,134 @@
-// Frame time and CPU use of the real main loop on the software renderer: an idle
-// screen, and a screen drawing 1000 alpha-blended 32 x 32 images per frame.
-// Run headless: SDL_VIDEODRIVER=offscreen build/bin/loop-bench
-#include <chrono>
-#include <cstdio>
-#include <ctime>
-#include <memory>
+// What the real program costs while the player only looks: the share of one
+// processor core it uses, and the pictures it presents per second, in each
+// state it rests in. The game runs headless (the software renderer, as on a
+// machine without a graphics processor) as a child process driven by its input
+// script; its processor time is read from /proc, so other work on the machine
+// does not count.
+//
+//   SDL_VIDEODRIVER=offscreen build/bin/loop-bench [--seconds=N] [--windowed]
+//
+// The game starts full screen as it does for a new player (the offscreen
+// desktop is 1024 x 768, so the picture is scaled); --windowed measures its
+// 800 x 600 window instead.
+#include <gtest/gtest.h>
 
-#include "framework/core/game.h"
-#include "framework/core/input.h"
-#include "framework/screens/screen.h"
-#include "tallyfold/platform/display.h"
-#include "tallyfold/platform/image.h"
-#include "tallyfold/platform/system.h"
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "game_driver.h"
 
 namespace {
-class SpriteScreen : public TScreen {
-public:
-    explicit SpriteScreen(int count) : count_(count) {
-        image_ = platform::CreateImage(32, 32);
-        auto& pixels = image_->LockFrame(0);
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x) pixels.WritePixel(x, y, 0x80FF8040u + static_cast<unsigned>(x * 4));
-        image_->UnlockFrame(0);
-    }
-    int Draw() override {
-        platform::Cls();
-        platform::SetBlend(platform::ALPHABLEND);
-        for (int i = 0; i < count_; ++i)
-            platform::DrawImage(image_, static_cast<float>((i * 37) % 768), static_cast<float>((i * 53) % 568));
-        return 0;
+
+int g_seconds = 10;
+bool g_windowed = false;
+
+// Where the screens have their controls, in logical pixels.
+constexpr e2e::Point Nowhere{790, 10}, TitlePlay{400, 220}, SizeFourteen{220, 446}, SetupPlay{167, 521},
+    PauseButton{115, 113};
+
+class LoopBench : public e2e::GameDriver {
+protected:
+    void SetUp() override {
+        ShotPrefix = "bench-";
+        GameDriver::SetUp();
+        if (g_windowed) {
+            const e2e::fs::path folder = scratch / "data" / "Vellacor Games" / "Tallyfold";
+            e2e::fs::create_directories(folder);
+            std::string settings = e2e::ReadFile(exe.parent_path() / "data" / "default.ini");
+            const auto at = settings.find("FULL SCREEN=1");
+            if (at != std::string::npos) settings.replace(at, 13, "FULL SCREEN=0");
+            std::ofstream(folder / "tallyfold.ini", std::ios::binary) << settings;
+        }
     }
 
-private:
-    int count_;
-    std::shared_ptr<platform::Image> image_;
+    // User and system time of the game so far, in clock ticks.
+    long long CpuTicks() {
+        std::ifstream in("/proc/" + std::to_string(child) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const auto close = text.rfind(')');
+        if (close == std::string::npos) return -1;
+        std::istringstream fields(text.substr(close + 2));
+        std::string field;
+        long long utime = 0, stime = 0;
+        // Fields 3 to 15 of stat; utime and stime are the 14th and 15th.
+        for (int k = 3; k <= 15 && fields >> field; ++k) {
+            if (k == 14) utime = std::stoll(field);
+            if (k == 15) stime = std::stoll(field);
+        }
+        return utime + stime;
+    }
+
+    long long Presented() {
+        const e2e::fs::path file = scratch / ("frames-" + std::to_string(counts++));
+        Send("frames " + file.string() + "\n");
+        if (!WaitForFile(file)) return -1;
+        return std::stoll(e2e::ReadFile(file));
+    }
+
+    void Measure(const char* state) {
+        const long long framesBefore = Presented();
+        const long long cpuBefore = CpuTicks();
+        const auto start = e2e::SteadyClock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(g_seconds));
+        const long long cpuAfter = CpuTicks();
+        const double wall = std::chrono::duration<double>(e2e::SteadyClock::now() - start).count();
+        const long long framesAfter = Presented();
+        const double cpu = static_cast<double>(cpuAfter - cpuBefore) / static_cast<double>(sysconf(_SC_CLK_TCK));
+        std::printf("| %-38s | %6.1f %% | %6.1f |\n", state, 100.0 * cpu / wall,
+                    static_cast<double>(framesAfter - framesBefore) / wall);
+        std::fflush(stdout);
+    }
+
+    int counts = 0;
 };
 
-void Measure(const char* label, int images, int frames) {
-    auto screen = std::make_shared<SpriteScreen>(images);
-    screen->Start();
-    Game->FixedRateLogic->Init();
-    auto wallStart = std::chrono::steady_clock::now();
-    std::clock_t cpuStart = std::clock();
-    for (int i = 0; i < frames; ++i) {
-        Game->MainLogicLoop();
-        Game->ScreenDraw();
-    }
-    double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();
-    double cpu = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
-    std::printf("| %-28s | %8.2f ms | %6.1f fps | %5.1f %% |\n", label, wall / frames, 1000.0 * frames / wall,
-                100.0 * cpu / wall);
+TEST_F(LoopBench, Rest) {
+    Launch();
+    // Past the maker's splash to the title, the pointer in a corner.
+    Send(e2e::Wait(700) + e2e::ClickAt(Nowhere) + e2e::Wait(500) + e2e::ClickAt(Nowhere) +
+         e2e::Wait(e2e::ScreenChangeMs));
+    ASSERT_TRUE(Shot("title"));
+    std::printf("%s, %d s per state\n\n", g_windowed ? "800 x 600 window" : "full screen (1024 x 768, scaled)",
+                g_seconds);
+    std::printf("| %-38s | %8s | %6s |\n", "state", "CPU", "fps");
+    std::printf("|%s|%s|%s|\n", std::string(40, '-').c_str(), std::string(10, '-').c_str(),
+                std::string(8, '-').c_str());
+    Measure("title, pointer still");
+
+    // A 14 x 14 board, once its cells have dropped into place.
+    Send(e2e::ClickAt(TitlePlay) + e2e::Wait(e2e::ScreenChangeMs) + e2e::ClickAt(SizeFourteen) +
+         e2e::ClickAt(SetupPlay) + e2e::Wait(300));
+    ASSERT_TRUE(Shot("generating"));
+    Send(e2e::MoveTo(Nowhere) + e2e::Wait(4000));
+    ASSERT_TRUE(Shot("board"));
+    Measure("14x14 board, pointer still");
+
+    Send(e2e::ClickAt(PauseButton) + e2e::MoveTo(Nowhere) + e2e::Wait(300));
+    ASSERT_TRUE(Shot("paused"));
+    Measure("paused");
+
+    // Back to play, then the window loses the focus (full screen, that
+    // pauses the game as well).
+    Send(e2e::ClickAt(Nowhere) + e2e::Wait(500) + "focus out\n" + e2e::Wait(300));
+    ASSERT_TRUE(Shot("unfocused"));
+    Measure("window without the focus");
+
+    Send("focus in\n" + e2e::Wait(300) + "hide\n" + e2e::Wait(300));
+    Measure("window hidden");
+    Send("show\n" + e2e::Wait(300));
+    ASSERT_TRUE(Shot("shown"));
 }
+
 }  // namespace
 
-int main() {
-    Game = std::make_shared<TGame>();
-    Game->FullScreen = 0;
-    Game->FixedRateLogic->Create();
-    Game->FixedRateLogic->JitterCorrection = 0;
-    Game->GraphicsCreate();
-    // Measure the loop itself, not the display's refresh rate.
-    Game->VSync = 0;
-    Game->SetFlipSync();
-    std::printf("| %-28s | %11s | %10s | %7s |\n", "case", "frame time", "rate", "CPU");
-    std::printf("|------------------------------|-------------|------------|---------|\n");
-    Measure("idle", 0, 300);
-    Measure("1000 images, alpha blend", 1000, 200);
-    platform::Display().CloseGraphics();
-    return 0;
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--seconds=", 10) == 0) g_seconds = std::max(1, std::atoi(argv[i] + 10));
+        if (std::strcmp(argv[i], "--windowed") == 0) g_windowed = true;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    GTEST_FLAG_SET(brief, true);
+    return RUN_ALL_TESTS();
 }
