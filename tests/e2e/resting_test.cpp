@@ -97,7 +97,11 @@ TEST_F(Resting, PicturesFollowWhatMoves) {
     EXPECT_GE(playing, MovingAtLeast);
     EXPECT_LE(playing, AtMost);
 
-    Send("close\n");
+    // Resting as deeply as it can (paused and hidden), the game still ends
+    // at once on a termination signal, in order.
+    Send(ClickAt(PauseButton) + MoveTo(Nowhere) + "hide\n" + Wait(300));
+    Presented();
+    ASSERT_EQ(::kill(child, SIGTERM), 0);
     EXPECT_TRUE(WaitForExit());
 }
 
