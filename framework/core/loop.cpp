@@ -121,7 +121,10 @@ int TGame::StartExitFade(int lengthMs, int withMusic) {
 
 int TGame::ReadKeys() {
     if (CheckWindow() == -1) {
-        if (FadeOnExit) {
+        // A paused or inactive game runs no logic steps, so an exit fade would
+        // never end and the close would be lost; its picture is still and its
+        // music silent anyway. It ends at once instead.
+        if (FadeOnExit && !Paused && !Suspended) {
             InstantExit = 0;
             // A running fade-in would swallow the exit fade and the close would be
             // lost; it gives way at once. A running fade-out simply ends at the
