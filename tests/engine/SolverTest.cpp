@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "Reference.h"
 #include "Support.h"
 #include "tallyfold/engine/DigitFiller.h"
+#include "tallyfold/engine/Engine.h"
 #include "tallyfold/engine/Template.h"
 
 using namespace engine;
@@ -168,4 +172,133 @@ TEST(CountSolutionsTests, GivesUpOnlyWhenTheEffortRunsOut) {
   EXPECT_EQ(count, 2);
   // The first solution in index order starts 1 2 3 ... in the top row.
   for (unsigned c = 1; c < 10; ++c) EXPECT_EQ(stored.cells[10 + c], static_cast<int>(c));
+}
+
+namespace {
+
+// White cells that share no run with each other's group: the number of such groups.
+int Groups(const enginetest::Puzzle& p) {
+  std::vector<int> group(p.rows * p.columns, -1);
+  int groups = 0;
+  for (unsigned start = 0; start < p.rows * p.columns; ++start) {
+    if (p.black[start] || group[start] >= 0) continue;
+    std::vector<unsigned> stack{start};
+    group[start] = groups;
+    while (!stack.empty()) {
+      const unsigned i = stack.back();
+      stack.pop_back();
+      for (unsigned j : {i - 1, i + 1, i - p.columns, i + p.columns}) {
+        if (j < p.rows * p.columns && !p.black[j] && group[j] < 0) {
+          group[j] = groups;
+          stack.push_back(j);
+        }
+      }
+    }
+    ++groups;
+  }
+  return groups;
+}
+
+// Checks the engine's count and first solution against the brute-force reference;
+// false when the reference gave up on the board.
+bool AgreesWithReference(const enginetest::Puzzle& p, bool prefill, int& outcome) {
+  const enginetest::ReferenceResult expected = enginetest::ReferenceCount(p, 50'000);
+  if (!expected.finished) return false;  // too open for plain enumeration
+  TBoard board;
+  EXPECT_TRUE(enginetest::Parse(enginetest::Describe(p), board));
+  // Digits that are the only candidate of their cell stand in every solution, so placing
+  // them first (as generation does) changes neither the count nor the first solution.
+  if (prefill) FillObviousTest(board, nullptr);
+  int count = 0;
+  TBoard stored;
+  EXPECT_TRUE(CountSolutions(board, count, true, &stored));
+  EXPECT_EQ(count, expected.count);
+  if (count > 0 && expected.count > 0) {
+    EXPECT_EQ(stored.cells, expected.first);
+  }
+  outcome = expected.count;
+  return true;
+}
+
+}  // namespace
+
+// Thousands of random boards of every density, from scattered single cells to open
+// blocks; a third keep the clues of their fill, the others get two clues moved, which
+// often leaves no solution and sometimes several.
+TEST(CountSolutionsTests, MatchesBruteForceOnRandomBoards) {
+  int outcomes[3] = {}, compared = 0, split = 0;
+  for (std::uint32_t seed = 0; seed < 4000; ++seed) {
+    std::mt19937 rng(seed);
+    const unsigned size = 4 + seed % 6;
+    // The emptiest 8x8 and 9x9 boards are beyond plain enumeration.
+    const double sparsest = size >= 8 ? 0.1 : 0.0;
+    const double blackChance = sparsest + (0.7 - sparsest) * (seed % 97) / 96.0;
+    std::vector<int> grid;
+    if (!enginetest::RandomFilledGrid(size, size, blackChance, rng, grid)) continue;
+    enginetest::Puzzle p = enginetest::PuzzleFromGrid(size, size, grid);
+    if (p.sums.size() < 2) continue;
+    if (seed % 3 != 0) enginetest::MoveTwoClues(p, seed % 3 == 1, rng);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    int outcome = 0;
+    if (!AgreesWithReference(p, seed % 4 == 3, outcome)) continue;
+    ++compared;
+    ++outcomes[outcome];
+    if (Groups(p) > 1) ++split;
+  }
+  EXPECT_GT(compared, 3700);
+  EXPECT_GT(outcomes[0], 1000);
+  EXPECT_GT(outcomes[1], 500);
+  EXPECT_GT(outcomes[2], 1000);
+  EXPECT_GT(split, 500);
+}
+
+// Boards made of blocks that share no run: each block is counted on its own, and the
+// answers must still combine into the whole board's.
+TEST(CountSolutionsTests, CombinesIndependentBlocks) {
+  auto put = [](std::vector<int>& g, unsigned n, unsigned r0, unsigned c0,
+                const std::vector<std::vector<int>>& block) {
+    for (std::size_t r = 0; r < block.size(); ++r) {
+      for (std::size_t c = 0; c < block[r].size(); ++c) g[(r0 + r) * n + c0 + c] = block[r][c];
+    }
+  };
+  // Seven blocks, one of them (top left) with two ways to fill it.
+  std::vector<int> blocks(81, -1);
+  put(blocks, 9, 1, 1, {{1, 2}, {2, 1}});
+  put(blocks, 9, 1, 4, {{1, 3}, {2, 1}});
+  put(blocks, 9, 1, 7, {{9, 8}, {7, 9}});
+  put(blocks, 9, 4, 1, {{1, 2, 4}, {3, 1, 2}});
+  put(blocks, 9, 4, 5, {{8, 9, 7, 5}, {9, 7, 8, 6}});
+  put(blocks, 9, 7, 1, {{6, 8, 9, 7}, {5, 9, 8, 6}});
+  put(blocks, 9, 7, 6, {{1, 2, 3}, {3, 1, 2}});
+  // One open 7 x 7 block with a clue for every row and column.
+  std::vector<int> open(81, -1);
+  for (unsigned r = 1; r <= 7; ++r) {
+    for (unsigned c = 1; c <= 7; ++c) open[r * 9 + c] = static_cast<int>(((r - 1) * 3 + (r - 1) / 3 + c - 1) % 9) + 1;
+  }
+  for (const std::vector<int>* grid : {&blocks, &open}) {
+    int outcome = 0;
+    ASSERT_TRUE(AgreesWithReference(enginetest::PuzzleFromGrid(9, 9, *grid), false, outcome));
+    EXPECT_EQ(outcome, 2);
+  }
+
+  // Four generated 7 x 7 puzzles side by side: each unique, so the 14 x 14 is too.
+  CapturedDiagnostics captured;
+  std::vector<int> quads(196, -1);
+  for (unsigned q = 0; q < 4; ++q) {
+    std::vector<std::uint8_t> cells(49);
+    ASSERT_TRUE(GeneratePuzzle(7, 7, BlackCellTarget(7, 7, 2 + q % 2), 0, cells, 100 + q));
+    for (unsigned r = 0; r < 7; ++r) {
+      for (unsigned c = 0; c < 7; ++c) {
+        const int v = cells[r * 7 + c];
+        quads[(r + 7 * (q / 2)) * 14 + c + 7 * (q % 2)] = v == 0xFF ? -1 : v;
+      }
+    }
+  }
+  TBoard board;
+  ASSERT_TRUE(enginetest::Parse(enginetest::DescribeGrid(14, 14, quads), board));
+  int count = 0;
+  TBoard stored;
+  ASSERT_TRUE(CountSolutions(board, count, true, &stored));
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(stored.cells, quads);
 }
