@@ -6,6 +6,7 @@ namespace engine {
 namespace {
 std::ostream* g_out = nullptr;
 std::ostream* g_err = nullptr;
+bool g_debug = false;
 }  // namespace
 
 std::ostream& DiagnosticOut() { return g_out ? *g_out : std::cout; }
@@ -15,5 +16,8 @@ void RedirectDiagnostics(std::ostream* out, std::ostream* err) {
   g_out = out;
   g_err = err;
 }
+
+void EnableDebugDiagnostics(bool on) { g_debug = on; }
+bool DebugDiagnostics() { return g_debug; }
 
 }  // namespace engine

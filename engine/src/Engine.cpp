@@ -203,7 +203,7 @@ unsigned BlackCellTarget(unsigned rows, unsigned columns, int level) {
   return 9999;
 }
 
-bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, unsigned timeLimit,
+bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, double timeLimit,
                     std::span<std::uint8_t> result, std::optional<std::uint32_t> seed) {
   Random random(seed ? *seed : FreshSeed());
   BuildCombinations();
@@ -238,7 +238,7 @@ bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, unsigned t
   }
 }
 
-bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, unsigned timeLimit,
+bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, double timeLimit,
                          std::span<std::uint8_t> result, std::optional<std::uint32_t> seed,
                          int* tier) {
   Random random(seed ? *seed : FreshSeed());
@@ -304,36 +304,45 @@ bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, unsigned ti
   }
 }
 
-bool SolveCustomPuzzle(unsigned rows, unsigned columns, std::string_view dimensionsLine,
-                       std::string_view unfillableLine, std::string_view constraintsText,
-                       int constraintCount, std::span<std::uint8_t> solution,
-                       std::uint64_t effort) {
+CustomCheck CheckCustomDescription(unsigned rows, unsigned columns, std::string_view dimensionsLine,
+                                   std::string_view unfillableLine, std::string_view constraintsText,
+                                   int constraintCount, std::span<std::uint8_t> solution,
+                                   std::uint64_t effort) {
   BuildCombinations();
   TBoard board;
   if (!ParseDescription(dimensionsLine, unfillableLine, constraintsText, constraintCount, board)) {
-    return false;
+    return CustomCheck::kInvalid;
   }
   if (board.rows != rows || board.columns != columns) {
     DiagnosticErr() << "dimensions line " << board.rows << " " << board.columns
                     << " does not match the board size " << rows << " " << columns << "\n";
-    return false;
+    return CustomCheck::kInvalid;
   }
   if (solution.size() < board.cellCount) {
     DiagnosticErr() << "solution buffer smaller than the board\n";
-    return false;
+    return CustomCheck::kInvalid;
   }
   int count = 0;
   TBoard stored;
   if (!CountSolutions(board, count, true, &stored, effort)) {
-    DiagnosticErr() << "puzzle too hard to check within the search limit: treated as not "
-                       "solvable\n";
-    return false;
+    // Giving up proves nothing either way; the caller must not call it "no solution".
+    DiagnosticErr() << "puzzle too hard to check within the search limit\n";
+    return CustomCheck::kTooHard;
   }
-  if (count == 0) return false;
+  if (count == 0) return CustomCheck::kNoSolution;
   for (unsigned i = 0; i < board.cellCount; ++i) {
     solution[i] = static_cast<std::uint8_t>(stored.cells[i] & 0xFF);
   }
-  return true;
+  return count == 1 ? CustomCheck::kUnique : CustomCheck::kSeveral;
+}
+
+bool SolveCustomPuzzle(unsigned rows, unsigned columns, std::string_view dimensionsLine,
+                       std::string_view unfillableLine, std::string_view constraintsText,
+                       int constraintCount, std::span<std::uint8_t> solution,
+                       std::uint64_t effort) {
+  const CustomCheck check = CheckCustomDescription(rows, columns, dimensionsLine, unfillableLine,
+                                                   constraintsText, constraintCount, solution, effort);
+  return check == CustomCheck::kUnique || check == CustomCheck::kSeveral;
 }
 
 }  // namespace engine

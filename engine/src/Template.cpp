@@ -182,6 +182,8 @@ void Template::SetWhite(unsigned r, unsigned c) {
 }
 
 void Template::ReportError(const char* message, int number, bool withNumber) {
+  // The attempt is abandoned and the next one usually succeeds: nothing went wrong.
+  if (!DebugDiagnostics()) return;
   std::ostream& err = DiagnosticErr();
   err << message;
   if (withNumber) err << number << ") during template generation.";
@@ -216,14 +218,16 @@ bool Template::Attempt(unsigned target, Random& random) {
   if (!ForceBlacksInRowOne(forcedRow, forcedColumn, random)) return false;
   if (!ForceBlacksInColumnOne(forcedColumn, random)) return false;
 
-  DiagnosticOut() << "\n\n";
+  if (DebugDiagnostics()) DiagnosticOut() << "\n\n";
 
   if (columns >= 10 && !BreakLongRows(random)) return false;
   if (rows >= 10 && !BreakLongColumns(random)) return false;
 
   if (HasIsland()) {
-    DiagnosticErr() << "Debug: Found island so returning false\n";
-    DumpTemplate();
+    if (DebugDiagnostics()) {
+      DiagnosticErr() << "Debug: Found island so returning false\n";
+      DumpTemplate();
+    }
     return false;
   }
   FillToTarget(target, random);

@@ -2,6 +2,7 @@
 // line. Its output format is read by other programs; keep it stable.
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -22,7 +23,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: tallyfold-engine generate ROWS COLUMNS LEVEL [--count N] [--seed S] "
-    "[--time-limit SECONDS]\n"
+    "[--time-limit SECONDS] [--debug]\n"
     "       tallyfold-engine solve [FILE]\n"
     "       tallyfold-engine rate [FILE]\n"
     "       tallyfold-engine explain [FILE]\n"
@@ -30,12 +31,14 @@ constexpr const char* kUsage =
     "\n"
     "generate  makes N puzzles (default 1) of the size and level (1 easy, 2 medium,\n"
     "          3 hard), graded as rate does; with --seed, puzzle k uses seed S + k.\n"
+    "          Sizes are the game's: 6, 7, 9, 12 or 14, the same both ways.\n"
     "          Each puzzle prints \"ms <milliseconds>\", \"tier <1-3>\", the grid (digits,\n"
     "          # for black) and an empty line, or \"failed\" instead of tier and grid.\n"
-    "          Time limit 5 s.\n"
-    "solve     reads a description from FILE or standard input: dimensions line,\n"
-    "          unfillable cells line, record count, records. Prints \"solutions: N\"\n"
-    "          (2 meaning two or more) and the first solution.\n"
+    "          Time limit 5 s per puzzle; --time-limit takes fractions, 0 for none.\n"
+    "          --debug also writes the layout generator's notes and dumps.\n"
+    "solve     reads a description (at most 1 MiB) from FILE or standard input:\n"
+    "          dimensions line, unfillable cells line, record count, records. Prints\n"
+    "          \"solutions: N\" (2 meaning two or more) and the first solution.\n"
     "rate      reads a description as solve does and prints \"tier: <1-4>\", the lowest\n"
     "          tier of reasoning that fills every cell (1 run combinations, 2 exact runs,\n"
     "          3 one-step trials, 4 none of them), and how many cells each tier fills.\n"
@@ -47,6 +50,38 @@ constexpr const char* kUsage =
 int UsageError() {
   std::cerr << kUsage;
   return 2;
+}
+
+// The board sizes the game offers; anything else is not a puzzle a player would get.
+bool GameSize(unsigned n) { return n == 6 || n == 7 || n == 9 || n == 12 || n == 14; }
+
+// Seconds as a plain decimal number ("2", "0.25"); no sign, exponent, inf or nan.
+bool ParseSeconds(std::string_view text, double& seconds) {
+  if (text.empty() || text.size() > 12) return false;
+  bool point = false, digits = false;
+  for (char ch : text) {
+    if (ch == '.' && !point) {
+      point = true;
+    } else if (ch >= '0' && ch <= '9') {
+      digits = true;
+    } else {
+      return false;
+    }
+  }
+  if (!digits) return false;
+  seconds = std::strtod(std::string(text).c_str(), nullptr);
+  return seconds >= 0 && seconds <= 1e6;
+}
+
+// A 100 x 100 description is far below this; a larger input is not one.
+constexpr std::size_t kMaxInput = std::size_t{1} << 20;
+
+// Reads at most kMaxInput bytes; false when the stream holds more.
+bool ReadLimited(std::istream& in, std::string& text) {
+  text.assign(kMaxInput + 1, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return text.size() <= kMaxInput;
 }
 
 template <typename Number>
@@ -82,10 +117,16 @@ int Generate(const std::vector<std::string_view>& args) {
       !ParseNumber(args[2], level)) {
     return UsageError();
   }
+  if (rows != columns || !GameSize(rows) || level < 1 || level > 3) return UsageError();
   unsigned count = 1;
-  unsigned timeLimit = 5;
+  double timeLimit = 5;
   std::optional<std::uint32_t> seed;
   for (std::size_t i = 3; i < args.size(); i += 2) {
+    if (args[i] == "--debug") {
+      engine::EnableDebugDiagnostics(true);
+      --i;
+      continue;
+    }
     if (i + 1 >= args.size()) return UsageError();
     std::string_view option = args[i];
     std::string_view value = args[i + 1];
@@ -97,14 +138,9 @@ int Generate(const std::vector<std::string_view>& args) {
       ok = ParseNumber(value, s);
       seed = s;
     } else if (option == "--time-limit") {
-      ok = ParseNumber(value, timeLimit);
+      ok = ParseSeconds(value, timeLimit);
     }
     if (!ok) return UsageError();
-  }
-  if (rows > engine::kMaxDimension || columns > engine::kMaxDimension) {
-    std::cerr << "tallyfold-engine: boards are limited to " << engine::kMaxDimension
-              << " x " << engine::kMaxDimension << "\n";
-    return 2;
   }
 
   std::vector<std::uint8_t> result(static_cast<std::size_t>(rows) * columns, 0);
@@ -182,15 +218,20 @@ enum class Command { Solve, Rate, Explain };
 int Solve(const std::vector<std::string_view>& args, Command command = Command::Solve) {
   if (args.size() > 1) return UsageError();
   std::string input;
+  bool withinLimit = false;
   if (args.empty() || args[0] == "-") {
-    input.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    withinLimit = ReadLimited(std::cin, input);
   } else {
     std::ifstream file{std::string(args[0]), std::ios::binary};
     if (!file) {
       std::cerr << "tallyfold-engine: cannot read " << args[0] << "\n";
       return 2;
     }
-    input.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    withinLimit = ReadLimited(file, input);
+  }
+  if (!withinLimit) {
+    std::cerr << "tallyfold-engine: input larger than 1 MiB is not a puzzle description\n";
+    return 2;
   }
 
   std::string_view rest = input;

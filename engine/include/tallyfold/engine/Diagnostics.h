@@ -13,4 +13,10 @@ std::ostream& DiagnosticErr();
 // nullptr puts the standard stream back.
 void RedirectDiagnostics(std::ostream* out, std::ostream* err);
 
+// Layout dumps and the generator's notes on attempts it recovers from help whoever tunes
+// the generator, but they are noise to a player's log and to the tool's readers: they
+// are written only while this is switched on (off by default).
+void EnableDebugDiagnostics(bool on);
+bool DebugDiagnostics();
+
 }  // namespace engine
