@@ -226,6 +226,29 @@ int RunCheck(int direction, int x, int y) {
     return sum == clue ? 1 : -1;
 }
 
+int BreaksRules(int x, int y) {
+    if (!OnBoard(x, y)) return 0;
+    const int digit = Puzzle.PlayerGrid[x][y];
+    if (digit < 1 || digit > 9) return 0;
+    for (int direction : {Vertical, Horizontal}) {
+        int cx, cy, dx, dy;
+        if (!FindClueCell(direction, x, y, cx, cy)) continue;
+        if (RunCheck(direction, cx, cy) != -1) continue;
+        Step(direction, dx, dy);
+        bool full = true;
+        int same = 0;
+        for (int rx = cx + dx, ry = cy + dy; OnBoard(rx, ry) && Puzzle.PlayerGrid[rx][ry] != BlackCell;
+             rx += dx, ry += dy) {
+            const int d = Puzzle.PlayerGrid[rx][ry];
+            if (d < 1 || d > 9) full = false;
+            if (d == digit) ++same;
+        }
+        // A run that fails only because of another digit's repeat leaves this one alone.
+        if (same > 1 || full) return 1;
+    }
+    return 0;
+}
+
 int PuzzleElapsed() {
     // The clock wraps; the difference of two readings is still right modulo 2^32.
     const int end = Puzzle.TimerStop ? Puzzle.TimerStop : platform::MilliSecs();
@@ -314,6 +337,7 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
     p.BoardHeight = height;
     p.PuzzleDifficulty = difficulty;
     p.IsCustomPuzzle = 0;
+    p.SeveralSolutions = 0;
     for (int x = 0; x < width; ++x) {
         for (int y = 0; y < height; ++y) {
             if (p.SolutionGrid[x][y] != BlackCell) continue;
@@ -332,9 +356,30 @@ void TCore::CreateCells(int animate) {
 }
 
 int TCore::IsPuzzleCompleted() {
-    for (int x = 0; x < Puzzle.BoardWidth; ++x)
-        for (int y = 0; y < Puzzle.BoardHeight; ++y)
-            if (Puzzle.PlayerGrid[x][y] != Puzzle.SolutionGrid[x][y]) return 0;
+    bool asStored = true, full = true;
+    for (int x = 0; x < Puzzle.BoardWidth; ++x) {
+        for (int y = 0; y < Puzzle.BoardHeight; ++y) {
+            const int d = Puzzle.PlayerGrid[x][y];
+            if (d != Puzzle.SolutionGrid[x][y]) asStored = false;
+            if (d != BlackCell && (d < 1 || d > 9)) full = false;
+        }
+    }
+    // A typed-in puzzle may allow other fillings than the stored one; any that meets
+    // every clue is a solution. For a puzzle with one solution the two tests agree.
+    if (!asStored) {
+        if (!full) return 0;
+        for (int x = 0; x < Puzzle.BoardWidth; ++x) {
+            for (int y = 0; y < Puzzle.BoardHeight; ++y) {
+                if (Puzzle.PlayerGrid[x][y] != BlackCell) continue;
+                for (int direction : {Vertical, Horizontal}) {
+                    int dx, dy;
+                    Step(direction, dx, dy);
+                    const bool run = OnBoard(x + dx, y + dy) && Puzzle.PlayerGrid[x + dx][y + dy] != BlackCell;
+                    if (run && RunCheck(direction, x, y) != 1) return 0;
+                }
+            }
+        }
+    }
     Puzzle.PuzzleCompleted = 1;
     return 1;
 }

@@ -46,6 +46,9 @@ struct TPuzzleState {
     int CustomPuzzleReady = 0;
     // The puzzle in play was typed in by the player (kept by the autosave).
     int IsCustomPuzzle = 0;
+    // The typed-in puzzle allows more than one filling: mistakes are judged by the rules,
+    // not by the one solution kept in SolutionGrid.
+    int SeveralSolutions = 0;
     int EnteredVerticalSum = 0;
     int EnteredHorizontalSum = 0;
 
@@ -92,7 +95,10 @@ public:
     // Drops clues whose run has no cells left.
     virtual void ClearSumsWithLengthZero();
     // 1 when the typed-in puzzle has a solution; it then becomes the puzzle to play.
+    // CheckMessage names the game text that tells the player the outcome ("" when a
+    // single solution was found).
     virtual int CheckCustomPuzzle();
+    std::string CheckMessage;
     virtual void CreateCells(int animate);
     virtual int IsPuzzleCompleted();
     virtual void ShowHideMarkup();
@@ -144,6 +150,9 @@ std::string DifficultyName(int difficulty);
 // solution: 1 full, adding up to its clue, no digit twice; -1 a digit twice,
 // or full and not adding up; 0 still open (or no such run).
 int RunCheck(int direction, int x, int y);
+// 1 when the digit in white cell (x, y) breaks the rules: it stands twice in one of the
+// cell's runs, or a run through it is full and misses its clue.
+int BreaksRules(int x, int y);
 // Milliseconds on the puzzle clock: up to TimerStop while it is frozen.
 int PuzzleElapsed();
 // One line on the reasoning a level's puzzles ask of the player.

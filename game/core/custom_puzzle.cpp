@@ -66,13 +66,27 @@ int TCore::CheckCustomPuzzle() {
     if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
     const TPuzzleDescription description = CustomPuzzleDescription();
 
+    CheckMessage = "Not Solvable";
+    // A board with nothing to fill has one (empty) solution to the engine, and would be
+    // "solved" the moment it is shown.
+    bool anyWhite = false;
+    for (int y = 0; y < h && !anyWhite; ++y)
+        for (int x = 0; x < w && !anyWhite; ++x) anyWhite = Puzzle.PlayerGrid[x][y] != BlackCell;
+    if (!anyWhite) {
+        CheckMessage = "Nothing To Fill";
+        return 0;
+    }
+
     std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> result{};
-    const bool solved = engine::SolveCustomPuzzle(static_cast<unsigned>(w), static_cast<unsigned>(h),
-                                                  description.Dimensions, description.Unfillable,
-                                                  description.Constraints, description.Count, result);
+    const engine::CustomCheck check = engine::CheckCustomDescription(
+        static_cast<unsigned>(w), static_cast<unsigned>(h), description.Dimensions, description.Unfillable,
+        description.Constraints, description.Count, result);
     // A sparse puzzle can keep the solver busy for a while.
     if (Game && Game->FixedRateLogic) Game->FixedRateLogic->Init();
-    if (!solved) return 0;
+    if (check == engine::CustomCheck::kTooHard) CheckMessage = "Too Hard To Check";
+    if (check != engine::CustomCheck::kUnique && check != engine::CustomCheck::kSeveral) return 0;
+    CheckMessage = check == engine::CustomCheck::kSeveral ? "Several Solutions" : "";
+    Puzzle.SeveralSolutions = check == engine::CustomCheck::kSeveral ? 1 : 0;
 
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {

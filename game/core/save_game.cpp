@@ -354,6 +354,7 @@ void ApplySaveGameContent(const TSaveGameContent& content) {
     p.MarkupGrid = content.MarkupGrid;
     // A named save does not say whether its puzzle was typed in.
     p.IsCustomPuzzle = 0;
+    p.SeveralSolutions = 0;
     ClearEditHistory();
 }
 

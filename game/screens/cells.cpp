@@ -101,7 +101,8 @@ void TCell::DrawWhite(int interactive) {
         platform::SetImageFont(Font34);
         WriteText(std::to_string(Puzzle.SolutionGrid[i][j]), x - 8, y - 15);
     } else if (int digit = Puzzle.PlayerGrid[i][j]; digit != 0) {
-        bool wrong = Puzzle.ShowMistakes && digit != Puzzle.SolutionGrid[i][j];
+        bool wrong = Puzzle.ShowMistakes &&
+                     (Puzzle.SeveralSolutions ? BreaksRules(i, j) != 0 : digit != Puzzle.SolutionGrid[i][j]);
         bool conflict = Board.ConflictShown && Board.ConflictCellX == i && Board.ConflictCellY == j;
         if (wrong || conflict)
             platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);

@@ -196,7 +196,10 @@ int TGenerateScreen::Draw() {
         if (Puzzle.CustomMode) {
             if (!Core->CheckCustomPuzzle()) {
                 Hide();
-                if (GameScreen) GameScreen->OKInput = CreateMessageDialog(Text("Not Solvable"));
+                if (GameScreen) GameScreen->OKInput = CreateMessageDialog(Text(Core->CheckMessage));
+            } else if (!Core->CheckMessage.empty() && GameScreen) {
+                // Accepted, but the player must know that the kept solution is one of several.
+                GameScreen->OKInput = CreateMessageDialog(Text(Core->CheckMessage));
             }
             HasGenerated = 1;
             Game->Mouse->On();
@@ -474,6 +477,8 @@ std::shared_ptr<TDialogTextInput> SumEntryDialog(const std::string& key, int val
     dialog->TextInput->NumbersOnly = 1;
     dialog->TextInput->MaxLength = 2;
     dialog->TextInput->Text = value ? std::to_string(value) : std::string();
+    // The caption offers "(empty: none)"; the save-name dialog beneath refuses empty text.
+    dialog->AllowNull = 1;
     dialog->Start();
     return dialog;
 }

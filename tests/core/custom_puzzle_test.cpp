@@ -77,3 +77,54 @@ TEST_F(CoreTest, CluesWithoutARunDisappear) {
     EXPECT_EQ(Puzzle.HorizontalSumGrid[2][2], 0);
     EXPECT_EQ(Puzzle.VerticalSumGrid[2][2], 0);
 }
+
+// Clues 3 on all four runs of the 2 x 2 block: 1 2 / 2 1 and 2 1 / 1 2 both fit.
+TEST_F(CoreTest, PuzzlesWithSeveralSolutionsArePlayedByTheRules) {
+    int accepted = 0;
+    CoreHooks.CustomPuzzleAccepted = [&] { ++accepted; };
+    Puzzle.BoardWidth = Puzzle.BoardHeight = 3;
+    Core->ClearBoardCompletely();
+    StoreClueCell(0, 0, 0, 0);
+    StoreClueCell(1, 0, 0, 3);
+    StoreClueCell(2, 0, 0, 3);
+    StoreClueCell(0, 1, 3, 0);
+    StoreClueCell(0, 2, 3, 0);
+    ASSERT_EQ(Core->CheckCustomPuzzle(), 1);
+    EXPECT_EQ(accepted, 1);
+    EXPECT_EQ(Core->CheckMessage, "Several Solutions");
+    EXPECT_EQ(Puzzle.SeveralSolutions, 1);
+    EXPECT_EQ(Puzzle.SolutionGrid[1][1], 1);  // the first in cell order is kept
+
+    // The other filling completes the puzzle just as well.
+    Puzzle.PlayerGrid[1][1] = 2;
+    Puzzle.PlayerGrid[2][1] = 1;
+    Puzzle.PlayerGrid[1][2] = 1;
+    EXPECT_EQ(BreaksRules(1, 1), 0);
+    EXPECT_EQ(Core->IsPuzzleCompleted(), 0);  // one cell still open
+    Puzzle.PlayerGrid[2][2] = 1;
+    // A 1 twice in the last row and column: those two cells are wrong, the others not.
+    EXPECT_EQ(BreaksRules(2, 2), 1);
+    EXPECT_EQ(BreaksRules(1, 2), 1);
+    EXPECT_EQ(BreaksRules(1, 1), 0);
+    EXPECT_EQ(Core->IsPuzzleCompleted(), 0);
+    Puzzle.PlayerGrid[2][2] = 2;
+    EXPECT_EQ(BreaksRules(2, 2), 0);
+    EXPECT_EQ(Core->IsPuzzleCompleted(), 1);
+
+    // A board with nothing to fill is refused, with its own message.
+    Puzzle.PuzzleCompleted = 0;
+    for (int x = 0; x < 3; ++x)
+        for (int y = 0; y < 3; ++y) StoreClueCell(x, y, 0, 0);
+    EXPECT_EQ(Core->CheckCustomPuzzle(), 0);
+    EXPECT_EQ(Core->CheckMessage, "Nothing To Fill");
+    EXPECT_EQ(accepted, 1);
+
+    // A single solution says nothing more; a refused one names the plain reason.
+    TypeInExample(6);
+    ASSERT_EQ(Core->CheckCustomPuzzle(), 1);
+    EXPECT_EQ(Core->CheckMessage, "");
+    EXPECT_EQ(Puzzle.SeveralSolutions, 0);
+    TypeInExample(5);
+    EXPECT_EQ(Core->CheckCustomPuzzle(), 0);
+    EXPECT_EQ(Core->CheckMessage, "Not Solvable");
+}

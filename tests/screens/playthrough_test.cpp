@@ -275,9 +275,10 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
         Type(down);
         EXPECT_FALSE(GameScreen->VerticalSumInput);
     };
-    clue(0, 1, "3", "0");
+    // An empty entry means no clue, as the dialog's caption says.
+    clue(0, 1, "3", "");
     clue(0, 2, "7", "0");
-    clue(1, 0, "0", "4");
+    clue(1, 0, "", "4");
     clue(2, 0, "0", "6");
     EXPECT_EQ(Puzzle.HorizontalSumGrid[0][2], 7);
     EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 6);
