@@ -3,7 +3,10 @@
 // uniqueness proof, and the custom-puzzle solver on a set of deliberately awkward
 // descriptions, and prints a table.
 //
-//   engine-bench [--runs N] [--seed S] [--size N]...
+// It also checks N random open descriptions (--descriptions, 1000 by default) as a player
+// might type them in.
+//
+//   engine-bench [--runs N] [--seed S] [--size N]... [--descriptions N]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,6 +14,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -212,10 +216,129 @@ void GradingAgainstProof(const std::vector<unsigned>& sizes, int fills, std::uin
   }
 }
 
+// An open layout: frame black, each interior cell black with the given chance, then runs
+// longer than nine cut by a black cell at random.
+std::vector<int> OpenLayout(unsigned n, double blackChance, std::mt19937& rng) {
+  std::uniform_real_distribution<double> coin(0, 1);
+  std::vector<int> grid(n * n, 0);
+  for (unsigned i = 0; i < n * n; ++i) {
+    if (i < n || i % n == 0 || coin(rng) < blackChance) grid[i] = -1;
+  }
+  for (bool cut = true; cut;) {
+    cut = false;
+    for (int across = 0; across < 2; ++across) {
+      for (unsigned line = 1; line < n; ++line) {
+        unsigned length = 0;
+        for (unsigned k = 1; k <= n; ++k) {
+          const unsigned i = across ? line * n + k : k * n + line;
+          if (k < n && grid[i] == 0) {
+            ++length;
+            continue;
+          }
+          if (length > 9) {
+            const unsigned at = k - 1 - static_cast<unsigned>(rng() % length);
+            grid[across ? line * n + at : at * n + line] = -1;
+            cut = true;
+          }
+          length = 0;
+        }
+      }
+    }
+  }
+  return grid;
+}
+
+// Random digits, none twice in a row or column stretch; false when the search gave up.
+bool FillAtRandom(std::vector<int>& grid, unsigned n, std::mt19937& rng) {
+  long steps = 200000;
+  std::vector<unsigned> order;
+  for (unsigned i = 0; i < n * n; ++i) {
+    if (grid[i] == 0) order.push_back(i);
+  }
+  auto used = [&](unsigned i) {
+    unsigned mask = 0;
+    const unsigned r = i / n, c = i % n;
+    for (unsigned x = c; x-- > 0 && grid[r * n + x] >= 0;) mask |= 1u << grid[r * n + x];
+    for (unsigned x = c + 1; x < n && grid[r * n + x] >= 0; ++x) mask |= 1u << grid[r * n + x];
+    for (unsigned y = r; y-- > 0 && grid[y * n + c] >= 0;) mask |= 1u << grid[y * n + c];
+    for (unsigned y = r + 1; y < n && grid[y * n + c] >= 0; ++y) mask |= 1u << grid[y * n + c];
+    return mask;
+  };
+  auto fill = [&](auto&& self, std::size_t k) -> bool {
+    if (k == order.size()) return true;
+    if (--steps < 0) return false;
+    int digits[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    std::shuffle(digits, digits + 9, rng);
+    const unsigned taken = used(order[k]);
+    for (int d : digits) {
+      if (taken >> d & 1) continue;
+      grid[order[k]] = d;
+      if (self(self, k + 1)) return true;
+    }
+    grid[order[k]] = 0;
+    return false;
+  };
+  return fill(fill, 0);
+}
+
+// Puzzles a player might type in: random open descriptions of 10x10 to 14x14 with 10-25 %
+// black cells inside the frame, clues from a random fill; every third has one clue moved
+// by one, which mostly leaves no solution. A description made from a fill must come out
+// with at least one solution that meets its clues.
+void BenchRandomDescriptions(int count, std::uint32_t baseSeed, std::ostringstream& diagnostics) {
+  std::vector<double> times;
+  int outcomes[5] = {};
+  int wrong = 0;
+  for (int k = 0; k < count; ++k) {
+    std::mt19937 rng(baseSeed + static_cast<std::uint32_t>(k));
+    const unsigned n = 10 + static_cast<unsigned>(rng() % 5);
+    const double blackChance = 0.10 + 0.15 * static_cast<double>(rng() % 1001) / 1000.0;
+    std::vector<int> grid = OpenLayout(n, blackChance, rng);
+    if (!FillAtRandom(grid, n, rng)) {
+      --k;  // a layout without a fill is no description; draw another
+      baseSeed += 1000003;
+      continue;
+    }
+    const bool moved = k % 3 == 2;
+    const unsigned movedClue = static_cast<unsigned>(rng());
+    unsigned seen = 0;
+    const Description d = FromGrid("", n, n, grid, [&](unsigned, int& down, int& across) {
+      if (moved && seen++ == movedClue % (n * 2)) (down > 0 ? down : across) += 1;
+    });
+    std::vector<std::uint8_t> solution(n * n);
+    diagnostics.str({});
+    const double start = CpuMs();
+    const engine::CustomCheck check = engine::CheckCustomDescription(
+        n, n, d.dimensions, d.unfillable, d.records, d.recordCount, solution);
+    times.push_back(CpuMs() - start);
+    ++outcomes[static_cast<int>(check)];
+    const bool solved = check == engine::CustomCheck::kUnique || check == engine::CustomCheck::kSeveral;
+    if (!moved && check != engine::CustomCheck::kTooHard && !solved) ++wrong;
+    if (solved) {
+      // The kept solution must meet every clue: each run adds up, no digit twice.
+      std::vector<int> filled(solution.begin(), solution.end());
+      for (int& v : filled) v = v == 0xFF ? -1 : v;
+      if (FromGrid("", n, n, filled).records != d.records) ++wrong;
+    }
+  }
+  std::printf("\nCustom puzzle check: %d random open descriptions, 10x10 to 14x14, 10-25 %% black\n\n",
+              count);
+  std::printf("%10s %10s %10s %10s %10s %10s %10s %8s %8s\n", "median ms", "p95 ms", "p99 ms", "max ms",
+              "none", "one", "several", "gave up", "wrong");
+  std::printf("%10.2f %10.2f %10.2f %10.1f %10d %10d %10d %8d %8d\n", Percentile(times, 0.5),
+              Percentile(times, 0.95), Percentile(times, 0.99),
+              *std::max_element(times.begin(), times.end()),
+              outcomes[static_cast<int>(engine::CustomCheck::kNoSolution)],
+              outcomes[static_cast<int>(engine::CustomCheck::kUnique)],
+              outcomes[static_cast<int>(engine::CustomCheck::kSeveral)],
+              outcomes[static_cast<int>(engine::CustomCheck::kTooHard)], wrong);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   int runs = 100;
+  int descriptions = 1000;
   std::uint32_t baseSeed = 1;
   std::vector<unsigned> sizes;
   for (int i = 1; i < argc; ++i) {
@@ -226,8 +349,10 @@ int main(int argc, char** argv) {
       baseSeed = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
     } else if (arg == "--size" && i + 1 < argc) {
       sizes.push_back(static_cast<unsigned>(std::atoi(argv[++i])));
+    } else if (arg == "--descriptions" && i + 1 < argc) {
+      descriptions = std::max(0, std::atoi(argv[++i]));
     } else {
-      std::fprintf(stderr, "usage: engine-bench [--runs N] [--seed S] [--size N]...\n");
+      std::fprintf(stderr, "usage: engine-bench [--runs N] [--seed S] [--size N]... [--descriptions N]\n");
       return 2;
     }
   }
@@ -291,5 +416,6 @@ int main(int argc, char** argv) {
     }
     std::printf("%-36s %-14s %10.1f\n", d.name.c_str(), result, slowest);
   }
+  if (descriptions > 0) BenchRandomDescriptions(descriptions, baseSeed, diagnostics);
   return 0;
 }
