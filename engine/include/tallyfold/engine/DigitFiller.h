@@ -69,8 +69,11 @@ class DigitFiller {
 // Places every digit that is the only candidate of its cell, pass after pass.
 void FillObviousTest(TBoard& board, std::vector<unsigned>* placed);
 
-// Bound on the search effort of CountSolutions: far above what any board of the game's
-// sizes needs, low enough that a pathological description is given up within a second.
+// Bound on the search effort of CountSolutions (about a second and a half of work): far
+// above what counting the solutions of any board of the game's sizes needs. Settling the
+// first of several solutions in index order can take longer on very open boards (about
+// one random 10x10-14x14 description in a hundred); the caller then hears that the search
+// was given up, never that there is no solution.
 inline constexpr std::uint64_t kDefaultSolveEffort = 4'000'000;
 
 // Counts the solutions of `board` up to two: `count` (in/out) ends 0, 1 or 2. With
