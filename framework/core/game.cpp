@@ -167,6 +167,7 @@ int TGame::GraphicsCreate() {
         display.DesktopSize(DesktopWidth, DesktopHeight);
     }
 
+    display.SetWindowedSize(WindowWidth, WindowHeight);
     if (FullScreen) {
         const int depths[] = {32, 24, 16};
         const int checkpoints[] = {114, 115, 116};
@@ -272,6 +273,29 @@ int TGame::SetDriver(int driver) {
     FixedRateLogic->HistoryClear();
     FlushInput();
     return 1;
+}
+
+int TGame::TrackWindowSize() {
+    if (FullScreen) return 0;
+    int w = 0, h = 0;
+    platform::Display().ClientSize(w, h);
+    if (w <= 0 || h <= 0) return 0;
+    const unsigned now = static_cast<unsigned>(platform::MilliSecs());
+    if (w != WindowWidth || h != WindowHeight) {
+        WindowWidth = w;
+        WindowHeight = h;
+        WindowSizeUnsaved = true;
+        WindowSizeChangedAt = static_cast<int>(now);
+        return 0;
+    }
+    // Dragging a window's edge resizes it many times a second; the file is
+    // written once the size has stayed put for a moment.
+    constexpr unsigned SettleMs = 500;
+    if (WindowSizeUnsaved && now - static_cast<unsigned>(WindowSizeChangedAt) >= SettleMs) {
+        IniUpdate(1);
+        FixedRateLogic->Init();
+    }
+    return 0;
 }
 
 int TGame::SetWindowCoords() {

@@ -165,6 +165,13 @@ public:
     std::shared_ptr<TProfile> CurrentProfile;
     std::string ProfileName;
     int Region = 0, SubRegion = 0;
+    // The window's client size in windowed mode, kept in the settings file so
+    // that the next start opens the window as the player left it; 0 means the
+    // logical screen's size.
+    int WindowWidth = 800, WindowHeight = 600;
+    // Follows the player's resizing of the window and saves the size once it
+    // has settled.
+    virtual int TrackWindowSize();
 
     // Start-up and settings.
     virtual int Init(int soundDriverChoice, int unused);
@@ -323,5 +330,8 @@ protected:
 
 private:
     int StartExitFade(int lengthMs, int withMusic);
+    // When the window last changed size without the new size being saved yet.
+    int WindowSizeChangedAt = 0;
+    bool WindowSizeUnsaved = false;
     int ReadFrameworkKeys();
 };

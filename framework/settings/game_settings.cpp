@@ -10,7 +10,7 @@
 #include "tallyfold/platform/system.h"
 
 namespace {
-enum class Check { Text, Flag, Percent, Priority, Code };
+enum class Check { Text, Flag, Percent, Priority, Code, WindowSide };
 
 struct Setting {
     const char* name;
@@ -44,6 +44,8 @@ const Setting Settings[] = {
     {"Profile Name", nullptr, &TGame::ProfileName, Check::Text},
     {"Region", &TGame::Region, nullptr, Check::Code},
     {"Sub-Region", &TGame::SubRegion, nullptr, Check::Code},
+    {"Window Width", &TGame::WindowWidth, nullptr, Check::WindowSide},
+    {"Window Height", &TGame::WindowHeight, nullptr, Check::WindowSide},
 };
 
 // A value from the file is only taken within the range its field can hold.
@@ -52,6 +54,9 @@ int Checked(Check check, int value) {
         case Check::Flag: return value != 0 ? 1 : 0;
         case Check::Percent: ClampPercent(value); return value;
         case Check::Priority: return std::clamp(value, -15, 15);
+        // 0 (or nonsense) leaves the window at the logical screen's size; the
+        // display fits anything larger into the desktop.
+        case Check::WindowSide: return value >= 100 && value <= 16384 ? value : 0;
         default: return value;
     }
 }
@@ -92,6 +97,7 @@ int TGame::IniExtract() {
 }
 
 int TGame::IniUpdate(int changed) {
+    WindowSizeUnsaved = false;
     IniFill();
     Ini->Save();
     if (changed) {

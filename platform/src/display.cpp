@@ -46,6 +46,8 @@ bool EnsureVideo() {
         SDL_setenv("SDL_VIDEO_X11_WMCLASS", id.c_str(), 0);
         SDL_SetHint("SDL_APP_ID", id.c_str());
     }
+    // The logical screen is scaled to the window; smooth, not blocky.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -106,9 +108,37 @@ public:
         CloseGraphics();
         if (w <= 0 || h <= 0 || w > detail::kMaxImageSide || h > detail::kMaxImageSide) return false;
         if (!detail::EnsureVideo()) return false;
-        Uint32 flags = SDL_WINDOW_SHOWN;
-        if (depth != 0) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-        window_ = SDL_CreateWindow(AppTitle().c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
+        const bool fullScreen = depth != 0;
+        // The window is made at the size it will have on the screen. A full-screen
+        // window that asked for the logical size would rely on the window manager
+        // to grow it; without one (a bare X server, some kiosks) the window stays
+        // small while the renderer draws for the desktop's size, and the picture
+        // lands shifted and cut off.
+        int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+        int winW = windowedW_ > 0 ? windowedW_ : w, winH = windowedH_ > 0 ? windowedH_ : h;
+        Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
+        SDL_Rect desk{0, 0, 0, 0};
+        if (fullScreen) {
+            flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+            if (SDL_GetDisplayBounds(0, &desk) == 0 && desk.w > 0 && desk.h > 0) {
+                x = desk.x;
+                y = desk.y;
+                winW = desk.w;
+                winH = desk.h;
+            } else {
+                winW = w;
+                winH = h;
+            }
+        } else {
+            flags |= SDL_WINDOW_RESIZABLE;
+            if (SDL_GetDisplayUsableBounds(0, &desk) == 0 && desk.w > 0 && desk.h > 0) {
+                winW = std::min(winW, desk.w);
+                winH = std::min(winH, desk.h);
+            }
+            winW = std::clamp(winW, 1, detail::kMaxImageSide);
+            winH = std::clamp(winH, 1, detail::kMaxImageSide);
+        }
+        window_ = SDL_CreateWindow(AppTitle().c_str(), x, y, winW, winH, flags);
         if (!window_) return false;
         // The headless drivers have no GPU behind them; their software renderer
         // avoids a GL emulation layer and reads back exactly what was drawn.
@@ -123,7 +153,12 @@ public:
             return false;
         }
         ++g_generation;
+        // The logical screen keeps its aspect in any window: SDL letterboxes it,
+        // follows the window's pixel size (HiDPI included) on every resize, and
+        // maps pointer events back into logical pixels.
         SDL_RenderSetLogicalSize(renderer_, w, h);
+        SDL_RenderSetIntegerScale(renderer_, SDL_FALSE);
+        if (!fullScreen) SDL_SetWindowMinimumSize(window_, std::max(1, w / 2), std::max(1, h / 2));
         logicalW_ = w;
         logicalH_ = h;
         fullScreen_ = depth != 0;
@@ -229,8 +264,20 @@ public:
 
     bool IsFullScreen() override { return fullScreen_; }
 
+    void SetWindowedSize(int w, int h) override {
+        windowedW_ = std::clamp(w, 0, detail::kMaxImageSide);
+        windowedH_ = std::clamp(h, 0, detail::kMaxImageSide);
+    }
+
+    void ClientSize(int& w, int& h) override {
+        w = h = 0;
+        if (window_ && !fullScreen_) SDL_GetWindowSize(window_, &w, &h);
+    }
+
     // ---- used by the free functions below ----
     SDL_Renderer* renderer() const { return renderer_; }
+    int logicalW() const { return renderer_ ? logicalW_ : 0; }
+    int logicalH() const { return renderer_ ? logicalH_ : 0; }
     SDL_Window* window() const { return window_; }
 
     void MoveMouseLogical(int x, int y) {
@@ -244,6 +291,7 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     int logicalW_ = 0, logicalH_ = 0;
+    int windowedW_ = 0, windowedH_ = 0;
     bool fullScreen_ = false;
 };
 
@@ -420,6 +468,11 @@ void ShutdownAll() {
 }
 
 void MoveMouseTo(int x, int y) { Sdl().MoveMouseLogical(x, y); }
+
+void LogicalSize(int& w, int& h) {
+    w = g_fake ? 0 : Sdl().logicalW();
+    h = g_fake ? 0 : Sdl().logicalH();
+}
 }  // namespace detail
 
 DisplayDevice& Display() {

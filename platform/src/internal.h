@@ -32,6 +32,8 @@ bool HeadlessVideo();
 void OnTitleChanged(const std::string& title);
 // Warps the system pointer to a logical position of the current window.
 void MoveMouseTo(int x, int y);
+// The logical screen of the current window; 0 x 0 without one.
+void LogicalSize(int& w, int& h);
 // Closes the display and audio before the process ends.
 void ShutdownAll();
 void ShutdownAudio();

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
@@ -20,8 +21,9 @@ const char* const FrameworkKeys[] = {
     "VERSION NO", "FULL SCREEN", "SOUND", "MUSIC", "SPEECH", "SOUND VOLUME", "MUSIC VOLUME", "SPEECH VOLUME",
     "FADE", "PARTICLES", "PORTAL SPLASH", "PORTAL SPLASH2", "INTRO", "VSYNC", "DRIVER", "SOUND DRIVER",
     "FULL SCREEN PROCESS PRIORITY", "FULL SCREEN THREAD PRIORITY", "WINDOWED PROCESS PRIORITY",
-    "WINDOWED THREAD PRIORITY", "PROFILE NAME", "REGION", "SUB-REGION",
+    "WINDOWED THREAD PRIORITY", "PROFILE NAME", "REGION", "SUB-REGION", "WINDOW WIDTH", "WINDOW HEIGHT",
 };
+constexpr int KeyCount = static_cast<int>(std::size(FrameworkKeys));
 
 int CountLines(const std::string& text) {
     int lines = 0;
@@ -69,8 +71,8 @@ TEST_F(SettingsTest, FillHoldsEveryKeyInOrder) {
     Game->ProfileName = "Ann";
     Game->VersionNumber = "7.7";
     Game->IniFill();
-    ASSERT_EQ(Game->Ini->Count(), 23);
-    for (int i = 0; i < 23; ++i) EXPECT_EQ(Game->Ini->Lines[i]->Name, FrameworkKeys[i]);
+    ASSERT_EQ(Game->Ini->Count(), KeyCount);
+    for (int i = 0; i < KeyCount; ++i) EXPECT_EQ(Game->Ini->Lines[i]->Name, FrameworkKeys[i]);
     EXPECT_EQ(Game->Ini->Get("version no"), "0.1");
     EXPECT_EQ(Game->Ini->Get("Full Screen"), "0");
     EXPECT_EQ(Game->Ini->Get("SOUND VOLUME"), "50");
@@ -79,7 +81,7 @@ TEST_F(SettingsTest, FillHoldsEveryKeyInOrder) {
 
     // Filling again starts over instead of appending.
     Game->IniFill();
-    EXPECT_EQ(Game->Ini->Count(), 23);
+    EXPECT_EQ(Game->Ini->Count(), KeyCount);
 }
 
 TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
@@ -107,14 +109,29 @@ TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
     EXPECT_EQ(Game->SpeechVolume, 0);
     EXPECT_EQ(Game->SoundDriver, "OpenAL Generic Software");
 
+    // A file from before the window size was kept still loads; the size is
+    // the logical screen's until the player changes it.
+    EXPECT_EQ(Game->WindowWidth, 800);
+    EXPECT_EQ(Game->WindowHeight, 600);
     const std::string file = ReadBytes(settings);
-    EXPECT_EQ(CountLines(file), 23);
+    EXPECT_EQ(CountLines(file), KeyCount);
     EXPECT_EQ(file.rfind("VERSION NO=0.0\r\nFULL SCREEN=0\r\n", 0), 0u) << file;
     EXPECT_NE(file.find("\r\nSOUND VOLUME=50\r\n"), std::string::npos);
     EXPECT_NE(file.find("\r\nPROFILE NAME=a=b\r\n"), std::string::npos);
     EXPECT_EQ(file.find("JUNK"), std::string::npos);
     EXPECT_EQ(file.find("UNKNOWN"), std::string::npos);
     EXPECT_EQ(file.substr(file.size() - 2), "\r\n");
+    EXPECT_NE(file.find("\r\nSUB-REGION=0\r\nWINDOW WIDTH=800\r\nWINDOW HEIGHT=600\r\n"), std::string::npos);
+
+    // A window size nobody could use is not taken (0: the logical screen's).
+    WriteBytes(settings, "WINDOW WIDTH=-40\r\nWINDOW HEIGHT=99999999\r\n");
+    ReadSettings();
+    EXPECT_EQ(Game->WindowWidth, 0);
+    EXPECT_EQ(Game->WindowHeight, 0);
+    WriteBytes(settings, "WINDOW WIDTH=1200\r\nWINDOW HEIGHT=900\r\n");
+    ReadSettings();
+    EXPECT_EQ(Game->WindowWidth, 1200);
+    EXPECT_EQ(Game->WindowHeight, 900);
 
     // Names are matched exactly after upper-casing: spaces around "=" make another name.
     WriteBytes(settings, "FULL SCREEN = 0\r\n");
@@ -128,7 +145,7 @@ TEST_F(SettingsTest, MissingFileIsWrittenAndValuesSurviveARoundTrip) {
     Game->ProfileName = "Zoë";
     ReadSettings();
     ASSERT_TRUE(Exists(settings));
-    EXPECT_EQ(CountLines(ReadBytes(settings)), 23);
+    EXPECT_EQ(CountLines(ReadBytes(settings)), KeyCount);
     EXPECT_NE(ReadBytes(settings).find("PROFILE NAME=Zoë\r\n"), std::string::npos);
 
     // A value cannot break the file into extra lines.

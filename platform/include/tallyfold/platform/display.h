@@ -53,6 +53,12 @@ public:
     // leaves the window as it is.
     virtual void SetWindowIcon(const std::string& file) = 0;
     virtual bool IsFullScreen() = 0;
+    // The size a window opens at, in desktop units; the logical screen is
+    // scaled into it with its aspect kept. Applies from the next creation.
+    virtual void SetWindowedSize(int w, int h) { (void)w, (void)h; }
+    // The window's current client size in desktop units while windowed;
+    // 0 x 0 in full screen or without a window.
+    virtual void ClientSize(int& w, int& h) { w = h = 0; }
 };
 
 // The active display device (the SDL one unless a test replaced it).
