@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "framework/core/game.h"
 #include "framework/core/input.h"
@@ -53,10 +54,41 @@ int TGame::LogicWrapper() {
     return 1;
 }
 
+namespace {
+// A key that goes down in a logic step stays down for that step. A press and
+// its release that arrive together (a quick tap, a key sent by a tool, a burst
+// after a stall) are read in two steps, so that a screen that looks at the
+// held state sees the key down, and a second press of the key waits for the
+// next step too, so that every press is a hit of its own. Once one key event
+// waits, every later key event waits behind it and presses keep their order;
+// typed characters, the pointer and the window are not held back.
+struct StepKeys {
+    bool pressed[256] = {};
+    bool waiting = false;
+
+    bool Take(const platform::Event& event) {
+        if (event.kind != platform::EventKind::KeyDown && event.kind != platform::EventKind::KeyUp) return true;
+        if (event.data < 0 || event.data >= 256) return true;
+        if (waiting || pressed[event.data]) {
+            waiting = true;
+            return false;
+        }
+        if (event.kind == platform::EventKind::KeyDown) pressed[event.data] = true;
+        return true;
+    }
+};
+}  // namespace
+
 int TGame::DoPeekEvent() {
+    StepKeys keys;
+    std::vector<platform::Event> later;
     platform::Event event;
     while (platform::PeekEvent(event)) {
         platform::TakeEvent(event);
+        if (!keys.Take(event)) {
+            later.push_back(event);
+            continue;
+        }
         switch (event.kind) {
             case platform::EventKind::KeyDown:
                 if (event.data >= 0 && event.data < 256) {
@@ -110,6 +142,7 @@ int TGame::DoPeekEvent() {
                 break;
         }
     }
+    platform::ReturnEvents(later);
     // A window that is active again resumes even without a resume event.
     if (!FullScreen && Suspended && SuspendedEvent && platform::Display().WindowIsForeground()) SuspendedEvent = 0;
     return 0;
@@ -166,8 +199,9 @@ int TGame::ReadKeys() {
         }
     }
 
+    // F11 as on other desktop programs, Alt+Enter as the game always had it.
     bool alt = KeyDown(vk::LMENU) || KeyDown(vk::RMENU) || KeyDown(vk::MENU);
-    if (alt && KeyDown(vk::RETURN)) {
+    if ((alt && KeyDown(vk::RETURN)) || KeyHit(vk::F11)) {
         ToggleFullScreen();
         FlushKeys();
     }
@@ -278,6 +312,7 @@ int TGame::ReadFrameworkKeys() {
 
 int TGame::CheckWindow() {
     if (GameTerminated() == -1) return -1;
+    TrackWindowSize();
     if (SuspendedEvent && !Suspended) {
         if ((PauseOnLossOfFocus || (PauseOnLossOfFullScreenFocus && FullScreen)) && !Paused) {
             Paused = 1;

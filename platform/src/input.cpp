@@ -2,6 +2,7 @@
 // codes), and the polled key and mouse state.
 #include "tallyfold/platform/input.h"
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 
@@ -158,8 +159,16 @@ int MapScancode(SDL_Scancode sc) {
 
 bool g_sideDown[256] = {};
 
+// The code each physical key went down with: NumLock may change while a
+// keypad key is held, and its release must still let go of what it pressed.
+int g_pressedAs[SDL_NUM_SCANCODES] = {};
+
 void OnKey(const SDL_KeyboardEvent& k, bool pressed) {
-    const int code = detail::MapKeysym(k.keysym);
+    const SDL_Scancode sc = k.keysym.scancode;
+    const bool known = sc > SDL_SCANCODE_UNKNOWN && sc < SDL_NUM_SCANCODES;
+    int code = detail::MapKeysym(k.keysym);
+    if (!pressed && known && g_pressedAs[sc]) code = g_pressedAs[sc];
+    if (known && !k.repeat) g_pressedAs[sc] = pressed ? code : 0;
     if (pressed) {
         // Typing keys that produce no text event still type a character, as
         // text fields expect. Only Backspace repeats: a held Enter or Escape
@@ -186,6 +195,20 @@ void OnKey(const SDL_KeyboardEvent& k, bool pressed) {
             if (!g_sideDown[other]) Emit(EventKind::KeyUp, generic);
         }
     }
+}
+
+// SDL hands pointer positions over in logical pixels; over the letterbox bars
+// or during a drag past the window's edge they lie outside the logical screen,
+// where the game's own pointer could not be seen. They stop at its edge.
+void SetPointerFromWindow(int x, int y) {
+    int w = 0, h = 0;
+    detail::LogicalSize(w, h);
+    if (w > 0 && h > 0) {
+        x = std::clamp(x, 0, w - 1);
+        y = std::clamp(y, 0, h - 1);
+    }
+    g_mouseX = x;
+    g_mouseY = y;
 }
 
 int MapButton(Uint8 button) {
@@ -218,6 +241,26 @@ int MapKeysym(const SDL_Keysym& keysym) {
     // Letters follow the layout (the key that types "A" is VK A); everything
     // else goes by position, as Windows reports the digit row and the keypad.
     if (keysym.sym >= SDLK_a && keysym.sym <= SDLK_z) return 'A' + static_cast<int>(keysym.sym - SDLK_a);
+    // Without NumLock the keypad is the cursor block printed on its keys, as
+    // on every desktop; with Shift held it types digits again for the moment.
+    const bool numLock = (keysym.mod & KMOD_NUM) != 0;
+    const bool shift = (keysym.mod & KMOD_SHIFT) != 0;
+    if (numLock == shift) {
+        switch (keysym.scancode) {
+            case SDL_SCANCODE_KP_0: return vk::INSERT;
+            case SDL_SCANCODE_KP_1: return vk::END;
+            case SDL_SCANCODE_KP_2: return vk::DOWN;
+            case SDL_SCANCODE_KP_3: return vk::NEXT;
+            case SDL_SCANCODE_KP_4: return vk::LEFT;
+            case SDL_SCANCODE_KP_5: return 0x0C;  // VK_CLEAR
+            case SDL_SCANCODE_KP_6: return vk::RIGHT;
+            case SDL_SCANCODE_KP_7: return vk::HOME;
+            case SDL_SCANCODE_KP_8: return vk::UP;
+            case SDL_SCANCODE_KP_9: return vk::PRIOR;
+            case SDL_SCANCODE_KP_PERIOD: return vk::DELETE_;
+            default: break;
+        }
+    }
     return MapScancode(keysym.scancode);
 }
 
@@ -229,15 +272,13 @@ void HandleSdlEvent(const SDL_Event& e) {
             for (uint32_t cp : DecodeUtf8(e.text.text)) Emit(EventKind::KeyChar, static_cast<int>(cp));
             break;
         case SDL_MOUSEMOTION:
-            g_mouseX = e.motion.x;
-            g_mouseY = e.motion.y;
+            SetPointerFromWindow(e.motion.x, e.motion.y);
             Emit(EventKind::MouseMove, 0);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             if (int b = MapButton(e.button.button)) {
-                g_mouseX = e.button.x;
-                g_mouseY = e.button.y;
+                SetPointerFromWindow(e.button.x, e.button.y);
                 Emit(e.type == SDL_MOUSEBUTTONDOWN ? EventKind::MouseDown : EventKind::MouseUp, b);
             }
             break;
@@ -301,6 +342,16 @@ void PostEvent(const Event& event) {
         g_mouseY = event.y;
     }
     Enqueue(event);
+}
+
+void ReturnEvents(const std::vector<Event>& events) {
+    // They are queued again: not gone after all, until taken once more.
+    g_gone -= events.size();
+    g_queue.insert(g_queue.begin(), events.begin(), events.end());
+    while (g_queue.size() > kMaxQueue) {
+        g_queue.pop_back();
+        ++g_gone;
+    }
 }
 
 void ClearEvents() {

@@ -314,6 +314,11 @@ TEST_F(PathsTest, MessageBoxWaitsForKeyClickOrClose) {
     ShowMessageBox("A long message that has to be wrapped over several lines of the box", 200, 120);
     EXPECT_TRUE(notices.empty());
     EXPECT_EQ(KeyHit('A'), 0);
+    // Only the release of the key that answered the box is left; it reaches
+    // the game as a release and nothing more.
+    Game->DoPeekEvent();
+    EXPECT_EQ(KeyHit('A'), 0);
+    EXPECT_EQ(KeyDown('A'), 0);
     platform::Event left;
     EXPECT_FALSE(platform::PeekEvent(left));
     int r, g, b;

@@ -28,7 +28,7 @@ protected:
         return out;
     }
 
-    static void Key(bool down, SDL_Scancode sc, SDL_Keycode sym, bool repeat = false) {
+    static void Key(bool down, SDL_Scancode sc, SDL_Keycode sym, bool repeat = false, Uint16 mod = 0) {
         SDL_Event e;
         std::memset(&e, 0, sizeof e);
         e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
@@ -36,12 +36,13 @@ protected:
         e.key.repeat = repeat ? 1 : 0;
         e.key.keysym.scancode = sc;
         e.key.keysym.sym = sym;
+        e.key.keysym.mod = mod;
         SDL_PushEvent(&e);
     }
 
-    static void Tap(SDL_Scancode sc, SDL_Keycode sym) {
-        Key(true, sc, sym);
-        Key(false, sc, sym);
+    static void Tap(SDL_Scancode sc, SDL_Keycode sym, Uint16 mod = 0) {
+        Key(true, sc, sym, false, mod);
+        Key(false, sc, sym, false, mod);
     }
 
     static void Text(const char* utf8) {
@@ -72,7 +73,7 @@ TEST_F(InputTest, KeysArriveAsVirtualKeyCodes) {
     Tap(SDL_SCANCODE_A, SDLK_a);
     Tap(SDL_SCANCODE_A, SDLK_q);  // a French keyboard: the key that types Q is VK Q
     Tap(SDL_SCANCODE_1, SDLK_AMPERSAND);  // the digit row goes by position
-    Tap(SDL_SCANCODE_KP_5, SDLK_KP_5);
+    Tap(SDL_SCANCODE_KP_5, SDLK_KP_5, KMOD_NUM);
     Tap(SDL_SCANCODE_F5, SDLK_F5);
     Tap(SDL_SCANCODE_LEFT, SDLK_LEFT);
     Tap(SDL_SCANCODE_EQUALS, SDLK_EQUALS);
@@ -81,6 +82,28 @@ TEST_F(InputTest, KeysArriveAsVirtualKeyCodes) {
                     {EventKind::KeyDown, 0x65},        {EventKind::KeyUp, 0x65},         {EventKind::KeyDown, vk::F1 + 4},
                     {EventKind::KeyUp, vk::F1 + 4},    {EventKind::KeyDown, vk::LEFT},   {EventKind::KeyUp, vk::LEFT},
                     {EventKind::KeyDown, vk::OEM_PLUS}, {EventKind::KeyUp, vk::OEM_PLUS}};
+    EXPECT_EQ(Kinds(Drain()), expected);
+}
+
+TEST_F(InputTest, KeypadFollowsNumLock) {
+    // Digits with NumLock; the cursor block printed on the keys without it;
+    // Shift swaps the two for as long as it is held.
+    Tap(SDL_SCANCODE_KP_7, SDLK_KP_7, KMOD_NUM);
+    Tap(SDL_SCANCODE_KP_7, SDLK_HOME);
+    Tap(SDL_SCANCODE_KP_8, SDLK_UP, KMOD_NUM | KMOD_LSHIFT);
+    Tap(SDL_SCANCODE_KP_0, SDLK_KP_0, KMOD_LSHIFT);
+    Tap(SDL_SCANCODE_KP_PERIOD, SDLK_DELETE);
+    Tap(SDL_SCANCODE_KP_5, SDLK_KP_5);
+    // NumLock goes off while a keypad digit is held: its release lets go of the digit.
+    Key(true, SDL_SCANCODE_KP_3, SDLK_KP_3, false, KMOD_NUM);
+    Key(false, SDL_SCANCODE_KP_3, SDLK_PAGEDOWN);
+    Seq expected = {{EventKind::KeyDown, vk::NUMPAD0 + 7}, {EventKind::KeyUp, vk::NUMPAD0 + 7},
+                    {EventKind::KeyDown, vk::HOME},        {EventKind::KeyUp, vk::HOME},
+                    {EventKind::KeyDown, vk::UP},          {EventKind::KeyUp, vk::UP},
+                    {EventKind::KeyDown, vk::NUMPAD0},     {EventKind::KeyUp, vk::NUMPAD0},
+                    {EventKind::KeyDown, vk::DELETE_},     {EventKind::KeyUp, vk::DELETE_},
+                    {EventKind::KeyDown, 0x0C},            {EventKind::KeyUp, 0x0C},
+                    {EventKind::KeyDown, vk::NUMPAD0 + 3}, {EventKind::KeyUp, vk::NUMPAD0 + 3}};
     EXPECT_EQ(Kinds(Drain()), expected);
 }
 
@@ -151,6 +174,18 @@ TEST_F(InputTest, MouseWindowAndQuitEvents) {
     EXPECT_EQ(events[0].y, 40);
     EXPECT_EQ(events[1].x, 31);
     EXPECT_EQ(events[3].y, 41);  // the wheel carries the pointer position
+
+    // Past the logical screen (a letterbox bar, a drag beyond the window's
+    // edge) the pointer stops at its edge.
+    std::memset(&e, 0, sizeof e);
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = 900;
+    e.motion.y = -3;
+    SDL_PushEvent(&e);
+    events = Drain();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].x, 799);
+    EXPECT_EQ(events[0].y, 0);
 }
 
 TEST_F(InputTest, QueueOperations) {

@@ -2,6 +2,7 @@
 // Event queue (keys as Windows virtual-key codes) and polled input.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -40,6 +41,9 @@ void PumpMessages();
 void WaitForInput(int ms);
 // Queues an event as if it came from the system (tests, signal handlers).
 void PostEvent(const Event& event);
+// Puts taken events back at the front of the queue, in their order, for the
+// next reader (events a logic step leaves for the next one).
+void ReturnEvents(const std::vector<Event>& events);
 void ClearEvents();
 
 // Polled input: while on, the platform keeps its own key and button state.
@@ -117,7 +121,7 @@ constexpr int BACK = 0x08, TAB = 0x09, RETURN = 0x0D, SHIFT = 0x10, CONTROL = 0x
               PAUSE = 0x13, ESCAPE = 0x1B, SPACE = 0x20, PRIOR = 0x21, NEXT = 0x22, END = 0x23,
               HOME = 0x24, LEFT = 0x25, UP = 0x26, RIGHT = 0x27, DOWN = 0x28, INSERT = 0x2D,
               DELETE_ = 0x2E, KEY_0 = 0x30, KEY_A = 0x41, NUMPAD0 = 0x60, MULTIPLY = 0x6A, ADD = 0x6B,
-              SUBTRACT = 0x6D, DECIMAL = 0x6E, DIVIDE = 0x6F, F1 = 0x70, F12 = 0x7B, LSHIFT = 0xA0,
+              SUBTRACT = 0x6D, DECIMAL = 0x6E, DIVIDE = 0x6F, F1 = 0x70, F11 = 0x7A, F12 = 0x7B, LSHIFT = 0xA0,
               RSHIFT = 0xA1, LCONTROL = 0xA2, RCONTROL = 0xA3, LMENU = 0xA4, RMENU = 0xA5,
               OEM_PLUS = 0xBB, OEM_COMMA = 0xBC, OEM_MINUS = 0xBD, OEM_PERIOD = 0xBE;
 }  // namespace vk
