@@ -35,7 +35,9 @@ std::string TextOr(const std::string& key, const std::string& fallback) {
     return text.empty() ? fallback : text;
 }
 
-void StartUp() {
+// False when the player asked to close the game while it was starting: the
+// splash gives way at once and the rest of the start is skipped.
+bool StartUp() {
     Game = std::make_shared<TVellacorGame>();
     Game->FullScreen = 1;
     // Defaults that the settings file overrides.
@@ -84,10 +86,12 @@ void StartUp() {
     platform::SetAutoMidHandle(false);
     if (Game->Fade == 1) ShowSplash(Game->Sound);
     platform::SetAutoMidHandle(autoMid);
+    if (platform::CloseRequestPending()) return false;
     LoadGameResources();
     FlushInput();
     Game->FixedRateLogic->Init();
     Game->NoTimingTicks = 3;
+    return true;
 }
 
 }  // namespace
@@ -105,10 +109,11 @@ int main() {
 
     bool failed = false;
     try {
-        StartUp();
-        for (;;) {
-            if (Game->MainLogicLoop() == -1) break;
-            Game->ScreenDraw();
+        if (StartUp()) {
+            for (;;) {
+                if (Game->MainLogicLoop() == -1) break;
+                Game->ScreenDraw();
+            }
         }
     } catch (const AlreadyRunning&) {
         const bool shown = platform::ShowRunningInstance(Game->InstanceLockPath());

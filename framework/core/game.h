@@ -172,6 +172,8 @@ public:
     // Follows the player's resizing of the window and saves the size once it
     // has settled.
     virtual int TrackWindowSize();
+    // A framework setting's value as the settings file keeps it.
+    int SavedValue(int TGame::*field) const;
 
     // Start-up and settings.
     virtual int Init(int soundDriverChoice, int unused);

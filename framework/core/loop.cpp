@@ -369,8 +369,11 @@ int TGame::TogglePause() {
 }
 
 int TGame::Pause() {
-    PausedMusicState = Music;
-    PausedSpeechState = Speech;
+    // An inactive window has already silenced the game and kept the switches.
+    if (!Suspended) {
+        PausedMusicState = Music;
+        PausedSpeechState = Speech;
+    }
     if (Music) MusicOff();
     if (Speech) SpeechOff();
     if (PausedUserFunction) PausedUserFunction();
@@ -380,8 +383,11 @@ int TGame::Pause() {
 }
 
 int TGame::UnPause() {
-    if (PausedMusicState) MusicOn();
-    if (PausedSpeechState) SpeechOn();
+    // While the window is inactive the sound comes back with the focus.
+    if (!Suspended) {
+        if (PausedMusicState) MusicOn();
+        if (PausedSpeechState) SpeechOn();
+    }
     SetPriority();
     FixedRateLogic->Init();
     return 0;

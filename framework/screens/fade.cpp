@@ -47,7 +47,9 @@ int TFade::CentreImage() {
 bool TFade::Interrupted() {
     // The splash runs before the main loop, usually on the platform's polled
     // input; with the framework's tables the events are pumped here instead.
+    // A close request cuts it short too, and is left for the main loop.
     if (UsePlatformInput) {
+        if (platform::CloseRequestPending()) return true;
         bool hit = false;
         for (int button = 1; button <= 3; ++button) hit |= platform::PolledMouseHit(button) > 0;
         for (int key = 0; key < 256; ++key) hit |= platform::PolledKeyHit(key) > 0;
@@ -56,7 +58,7 @@ bool TFade::Interrupted() {
     if (!Game) return false;
     Game->Mouse->ClearMouseHit();
     Game->DoPeekEvent();
-    bool hit = Game->Mouse->h1 || Game->Mouse->h2 || Game->Mouse->h3;
+    bool hit = Game->Mouse->h1 || Game->Mouse->h2 || Game->Mouse->h3 || Game->TerminatedEvent;
     for (int key = 0; key < 256 && !hit; ++key) hit = KeyHits[key] > 0;
     return hit;
 }

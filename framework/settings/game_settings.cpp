@@ -78,9 +78,20 @@ int TGame::IniFill() {
         else if (s.text)
             Ini->Add(s.name, this->*s.text);
         else
-            Ini->Add(s.name, std::to_string(this->*s.number));
+            Ini->Add(s.name, std::to_string(SavedValue(s.number)));
     }
     return 0;
+}
+
+int TGame::SavedValue(int TGame::*field) const {
+    // Pausing and losing the focus switch music and speech off for the time
+    // being and remember the player's switches; a save in between (a display
+    // toggle, a resize) must keep the player's choice, not the pause's.
+    if (Paused || Suspended) {
+        if (field == &TGame::Music) return PausedMusicState;
+        if (field == &TGame::Speech) return PausedSpeechState;
+    }
+    return this->*field;
 }
 
 int TGame::IniExtract() {

@@ -320,6 +320,12 @@ void PumpMessages() {
     while (SDL_PollEvent(&e)) detail::HandleSdlEvent(e);
 }
 
+bool CloseRequestPending() {
+    PumpMessages();
+    return std::any_of(g_queue.begin(), g_queue.end(),
+                       [](const Event& e) { return e.kind == EventKind::AppTerminate; });
+}
+
 bool PeekEvent(Event& out) {
     PumpMessages();
     if (g_queue.empty()) return false;

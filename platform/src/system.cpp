@@ -289,6 +289,8 @@ void InstallTerminationSignals() {
     sa.sa_flags = SA_RESTART;
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    // The terminal the game was started from went away, or the session ends.
+    sigaction(SIGHUP, &sa, nullptr);
 }
 
 namespace {

@@ -39,6 +39,9 @@ void PumpMessages();
 // Returns as soon as an event is queued, or after ms milliseconds: a loop with
 // nothing to do sleeps here instead of spinning.
 void WaitForInput(int ms);
+// Pumps, then tells whether a close request (AppTerminate) is waiting in the
+// queue; it stays there for whoever reads the queue.
+bool CloseRequestPending();
 // Queues an event as if it came from the system (tests, signal handlers).
 void PostEvent(const Event& event);
 // Puts taken events back at the front of the queue, in their order, for the

@@ -45,7 +45,8 @@ bool AcquireInstanceLock(const std::string& path);
 // Asks the copy of this program that holds the lock file to bring its window
 // to the front. True when it was asked.
 bool ShowRunningInstance(const std::string& path);
-// SIGINT and SIGTERM become AppTerminate events instead of killing the process.
+// SIGINT, SIGTERM and SIGHUP become AppTerminate events instead of killing the
+// process, so that the game ends in order.
 void InstallTerminationSignals();
 
 // Priority: class 1 above normal, 2 high, other normal. Thread value 0 normal,
