@@ -332,6 +332,12 @@ protected:
 
 private:
     int StartExitFade(int lengthMs, int withMusic);
+    // A close request's exit fade: when it began. It takes no longer in real
+    // time than it would at full speed (FadeTime).
+    int ClosingSince = 0;
+    bool Closing = false;
+    // Whether the screen saver is held off now; -1 before the first step.
+    int ScreenSaverHeld = -1;
     // When the window last changed size without the new size being saved yet.
     int WindowSizeChangedAt = 0;
     bool WindowSizeUnsaved = false;

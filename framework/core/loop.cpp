@@ -55,25 +55,29 @@ int TGame::LogicWrapper() {
 }
 
 namespace {
-// A key that goes down in a logic step stays down for that step. A press and
-// its release that arrive together (a quick tap, a key sent by a tool, a burst
-// after a stall) are read in two steps, so that a screen that looks at the
-// held state sees the key down, and a second press of the key waits for the
-// next step too, so that every press is a hit of its own. Once one key event
-// waits, every later key event waits behind it and presses keep their order;
-// typed characters, the pointer and the window are not held back.
+// A key that goes down in a logic step stays down for that step, and so does
+// every key that was held when it went down. A press and its release that
+// arrive together (a quick tap, a key sent by a tool, a burst after a stall)
+// are read in two steps, so that a screen that looks at the held state sees
+// the key down; a second press of the key waits for the next step too, so that
+// every press is a hit of its own; and a modifier let go just after the key it
+// modifies (Alt+Enter as a tool sends it) still counts as held with it. Once
+// one key event waits, every later key event waits behind it and presses keep
+// their order; typed characters, the pointer and the window are not held back.
 struct StepKeys {
     bool pressed[256] = {};
+    bool anyPressed = false;
     bool waiting = false;
 
     bool Take(const platform::Event& event) {
         if (event.kind != platform::EventKind::KeyDown && event.kind != platform::EventKind::KeyUp) return true;
         if (event.data < 0 || event.data >= 256) return true;
-        if (waiting || pressed[event.data]) {
+        const bool down = event.kind == platform::EventKind::KeyDown;
+        if (waiting || (down && pressed[event.data]) || (!down && anyPressed)) {
             waiting = true;
             return false;
         }
-        if (event.kind == platform::EventKind::KeyDown) pressed[event.data] = true;
+        if (down) pressed[event.data] = anyPressed = true;
         return true;
     }
 };
@@ -165,10 +169,19 @@ int TGame::ReadKeys() {
             if (GameFade->Active && !GameFade->Out) GameFade->Finish();
             StartExitFade(FadeTime, 1);
             DestinationTScreen = ExitScreen;
+            ClosingSince = platform::MilliSecs();
+            Closing = true;
         } else {
             return -1;
         }
     }
+    // The exit fade counts logic steps, and slow frames (a loaded machine, a
+    // slow display) count fewer than real time; a close request still ends
+    // the game within a second.
+    if (Closing && GameFade->Active && DestinationTScreen == ExitScreen &&
+        static_cast<unsigned>(platform::MilliSecs()) - static_cast<unsigned>(ClosingSince) >
+            static_cast<unsigned>(FadeTime))
+        GameFade->Finish();
     if (Paused && Mouse->GetMh(1)) TogglePause();
     if (BlockKeys) return 0;
     if (!IgnorePauseKey && KeyHit('P')) TogglePause();
@@ -339,6 +352,11 @@ int TGame::CheckWindow() {
         Suspended = 0;
         if (UserResumeFunction) UserResumeFunction();
         FlushInput();
+    }
+    const int hold = (CurrentTScreen && CurrentTScreen->KeepAwake() && !Paused && !Suspended) ? 1 : 0;
+    if (hold != ScreenSaverHeld) {
+        platform::Display().AllowScreenSaver(hold == 0);
+        ScreenSaverHeld = hold;
     }
     if (!Suspended && !Paused) {
         if (Music && !MusicLooped && MusicChannel && !MusicChannel->Playing()) MusicStopped = 1;

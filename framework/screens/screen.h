@@ -48,6 +48,9 @@ public:
     // Where Escape leads; returns the fade length in ms (0 = the default).
     virtual int SetEscDestination();
     virtual int SpecificKeys();
+    // 1 while the screen is in play and the desktop's screen saver should
+    // wait; the game allows it again while paused or in the background.
+    virtual int KeepAwake() { return 0; }
 };
 
 // The destination that ends the program.

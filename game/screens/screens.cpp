@@ -361,6 +361,8 @@ int TGameScreen::Redo() {
     return 1;
 }
 
+int TGameScreen::KeepAwake() { return Puzzle.PuzzleCompleted ? 0 : 1; }
+
 void TGameScreen::BoardKeys(int act) {
     // Every hit is read each step, used or not, so that a key pressed while a
     // dialog was open or the cursor hidden does not act on the board later.

@@ -106,6 +106,9 @@ public:
     int Draw() override;
     // Leaving the board keeps the puzzle in progress.
     int Kill() override;
+    // A puzzle being thought over gets no input for minutes; a solved one is
+    // only on show.
+    int KeepAwake() override;
 
     // Writes the autosave when the puzzle on the board is one to keep.
     void Autosave();

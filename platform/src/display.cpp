@@ -48,6 +48,9 @@ bool EnsureVideo() {
     }
     // The logical screen is scaled to the window; smooth, not blocky.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    // SDL holds the screen saver off for as long as it runs; the game does
+    // that itself, only while a puzzle is being played.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -272,6 +275,14 @@ public:
     void ClientSize(int& w, int& h) override {
         w = h = 0;
         if (window_ && !fullScreen_) SDL_GetWindowSize(window_, &w, &h);
+    }
+
+    void AllowScreenSaver(bool allow) override {
+        if (!detail::EnsureVideo()) return;
+        if (allow)
+            SDL_EnableScreenSaver();
+        else
+            SDL_DisableScreenSaver();
     }
 
     // ---- used by the free functions below ----

@@ -120,10 +120,12 @@ TEST_F(TimerTest, ClockWrapAndSlowMotion) {
 }
 
 TEST_F(FrameworkTest, EveryKeyPressIsHeldForAStepOfItsOwnInTheOrderTyped) {
-    // Bursts of presses and releases, all queued before the next logic step as
-    // after a stall or from a quick typist or a tool, read step by step: every
-    // press must be one hit, seen held in the step that reads it, in the order
-    // typed; typed characters are not held back; nothing is left over.
+    // Presses and releases arriving in bursts, some between logic steps and
+    // some queued together as after a stall or from a quick typist or a tool:
+    // every press must be one hit, seen held in the step that reads it together
+    // with every key held when it came (Alt of Alt+Enter, however soon after
+    // the Enter it is let go), in the order typed; typed characters are not
+    // held back; nothing is left over.
     std::mt19937 random(17);
     const int keys[] = {'1', '2', '3', vk::RETURN, vk::LMENU};
     constexpr int KeyKinds = 5;
@@ -131,35 +133,13 @@ TEST_F(FrameworkTest, EveryKeyPressIsHeldForAStepOfItsOwnInTheOrderTyped) {
         FlushKeys();
         platform::ClearEvents();
         std::vector<int> presses;
+        std::vector<std::vector<int>> heldWith;
         bool held[KeyKinds] = {};
-        int characters = 0;
-        const int length = 1 + static_cast<int>(random() % 14);
-        for (int i = 0; i < length; ++i) {
-            const int k = static_cast<int>(random() % KeyKinds);
-            if (held[k]) {
-                platform::PostEvent({platform::EventKind::KeyUp, keys[k], 0, 0});
-            } else {
-                platform::PostEvent({platform::EventKind::KeyDown, keys[k], 0, 0});
-                presses.push_back(keys[k]);
-            }
-            held[k] = !held[k];
-            if (random() % 3 == 0) {
-                platform::PostEvent({platform::EventKind::KeyChar, 'a', 0, 0});
-                ++characters;
-            }
-        }
-        for (int k = 0; k < KeyKinds; ++k)
-            if (held[k]) platform::PostEvent({platform::EventKind::KeyUp, keys[k], 0, 0});
-
+        int characters = 0, typed = 0, step = 0;
         size_t next = 0;
-        platform::Event left;
-        for (int step = 0; step < 100 && platform::PeekEvent(left); ++step) {
+        auto Step = [&] {
             Game->DoPeekEvent();
-            if (step == 0) {
-                int typed = 0;
-                while (GetChar()) ++typed;
-                ASSERT_EQ(typed, characters) << "round " << round;
-            }
+            while (GetChar()) ++typed;
             std::multiset<int> hit, expected;
             for (int key : keys) {
                 if (KeyHits[key] == 0) continue;
@@ -168,10 +148,46 @@ TEST_F(FrameworkTest, EveryKeyPressIsHeldForAStepOfItsOwnInTheOrderTyped) {
                 hit.insert(key);
                 KeyHit(key);
             }
-            for (size_t i = 0; i < hit.size() && next + i < presses.size(); ++i) expected.insert(presses[next + i]);
+            for (size_t i = 0; i < hit.size() && next + i < presses.size(); ++i) {
+                expected.insert(presses[next + i]);
+                for (int with : heldWith[next + i])
+                    ASSERT_EQ(KeyDown(with), 1) << "round " << round << ", step " << step << ", key " << with
+                                                << " held with " << presses[next + i];
+            }
             ASSERT_EQ(hit, expected) << "round " << round << ", step " << step;
             next += hit.size();
+            ++step;
+        };
+        const int length = 1 + static_cast<int>(random() % 14);
+        for (int i = 0; i < length; ++i) {
+            const int k = static_cast<int>(random() % KeyKinds);
+            if (held[k]) {
+                platform::PostEvent({platform::EventKind::KeyUp, keys[k], 0, 0});
+            } else {
+                platform::PostEvent({platform::EventKind::KeyDown, keys[k], 0, 0});
+                presses.push_back(keys[k]);
+                heldWith.emplace_back();
+                for (int other = 0; other < KeyKinds; ++other)
+                    if (held[other]) heldWith.back().push_back(keys[other]);
+            }
+            held[k] = !held[k];
+            if (random() % 3 == 0) {
+                platform::PostEvent({platform::EventKind::KeyChar, 'a', 0, 0});
+                ++characters;
+            }
+            if (random() % 4 == 0) {
+                Step();
+                if (HasFatalFailure()) return;
+            }
         }
+        for (int k = 0; k < KeyKinds; ++k)
+            if (held[k]) platform::PostEvent({platform::EventKind::KeyUp, keys[k], 0, 0});
+        platform::Event left;
+        for (int more = 0; more < 100 && platform::PeekEvent(left); ++more) {
+            Step();
+            if (HasFatalFailure()) return;
+        }
+        ASSERT_EQ(typed, characters) << "round " << round;
         ASSERT_EQ(next, presses.size()) << "round " << round;
         ASSERT_FALSE(platform::PeekEvent(left)) << "round " << round;
         for (int key : keys) ASSERT_EQ(KeyDown(key), 0) << "round " << round;
@@ -337,6 +353,89 @@ TEST_F(EscapeTest, CloseRequestDuringAnyFadeEndsTheProgram) {
         EXPECT_EQ(Game->CurrentTScreen, Game->ExitScreen);
         Game->GameFade->Finish();
     }
+}
+
+TEST_F(EscapeTest, CloseRequestEndsTheGameInEveryState) {
+    // Running, the close fades out first (FadeTime is 100 steps); paused or in
+    // the background no step runs that could fade, so it ends at once.
+    // Frames slower than the logic counts (a step of 100 ms) still end it
+    // after the fade's real length, leaving time for the shut-down.
+    struct Case {
+        const char* what;
+        int paused, suspended, fullScreen, fadeIn, msPerStep, maxSteps;
+    } cases[] = {
+        {"running", 0, 0, 0, 0, 5, 101},
+        {"fading in", 0, 0, 0, 1, 5, 101},
+        {"running on slow frames", 0, 0, 0, 0, 100, 8},
+        {"paused", 1, 0, 0, 0, 5, 1},
+        {"in the background", 0, 1, 0, 0, 5, 1},
+        {"paused by the focus loss in full screen", 0, 1, 1, 0, 5, 1},
+        {"paused and fading in", 1, 0, 0, 1, 5, 1},
+    };
+    for (const Case& c : cases) {
+        Game->InstantExit = 0;
+        Game->Paused = 0;
+        Game->Suspended = Game->SuspendedEvent = 0;
+        Game->FullScreen = c.fullScreen;
+        Game->PauseOnLossOfFullScreenFocus = 1;
+        Game->CurrentTScreen = screen;
+        Game->DestinationTScreen = nullptr;
+        Game->GameFade->Finish();
+        if (c.fadeIn) Game->GameFade->Init(FadeTime, 0, nullptr, 0, 0, nullptr);
+        if (c.paused) Game->TogglePause();
+        if (c.suspended) {
+            display->foreground = false;
+            platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});
+            Step();
+            ASSERT_EQ(Game->Suspended, 1) << c.what;
+            ASSERT_EQ(Game->Paused, c.fullScreen) << c.what;
+        }
+        platform::PostEvent({platform::EventKind::AppTerminate, 0, 0, 0});
+        int result = 1, steps = 0;
+        while (result != -1 && steps < 1000) {
+            Advance(c.msPerStep);
+            result = Game->LogicWrapper();
+            ++steps;
+        }
+        EXPECT_EQ(result, -1) << c.what;
+        EXPECT_LE(steps, c.maxSteps) << c.what;
+        display->foreground = true;
+    }
+}
+
+TEST_F(EscapeTest, ScreenSaverWaitsOnlyWhileAScreenIsInPlay) {
+    class PlayScreen : public CountingScreen {
+    public:
+        int KeepAwake() override { return 1; }
+    };
+    auto play = std::make_shared<PlayScreen>();
+    // A step or two later: nobody notices 10 ms.
+    auto Steps = [this](int n) {
+        for (int i = 0; i < n; ++i) Step();
+    };
+    Steps(2);
+    EXPECT_TRUE(display->screenSaverAllowed) << "on a screen nobody plays";
+    Game->CurrentTScreen = play;
+    Steps(2);
+    EXPECT_FALSE(display->screenSaverAllowed) << "in play";
+    Press('P');
+    Steps(2);
+    EXPECT_TRUE(display->screenSaverAllowed) << "paused";
+    Press('P');
+    Steps(2);
+    EXPECT_FALSE(display->screenSaverAllowed) << "playing again";
+    Game->FullScreen = 0;
+    display->foreground = false;
+    platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});
+    Steps(2);
+    EXPECT_TRUE(display->screenSaverAllowed) << "in the background";
+    display->foreground = true;
+    platform::PostEvent({platform::EventKind::AppResume, 0, 0, 0});
+    Steps(2);
+    EXPECT_FALSE(display->screenSaverAllowed) << "back in front";
+    Game->CurrentTScreen = screen;
+    Steps(2);
+    EXPECT_TRUE(display->screenSaverAllowed) << "back on a screen nobody plays";
 }
 
 TEST_F(EscapeTest, FocusLossSuspendsOrPausesByMode) {

@@ -11,6 +11,7 @@
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
 #include "framework/settings/ini_file.h"
+#include "tallyfold/platform/input.h"
 #include "scratch_dir.h"
 #include "test_support.h"
 
@@ -364,4 +365,51 @@ TEST(SettingsFiles, ReadAndCopyByName) {
     EXPECT_EQ(ReadBytes(dir / "b.ini"), "SOUND=1\r\nPROFILE NAME=Ann\r\nPROFILE NAME=Ann\r\nNOVALUE\r\n");
     EXPECT_EQ(CopyIniWithValue(dir / "none.ini", dir / "c.ini", "profile name", "Ann"), 0);
     EXPECT_FALSE(Exists(dir / "c.ini"));
+}
+
+TEST_F(SettingsTest, PauseAndFocusLossNeverSaveMusicOrSpeechAsOff) {
+    // The player's switches are what the file keeps, whatever silenced the
+    // game for the moment when a save came (Alt+Enter, a resize, a volume).
+    auto savedSwitches = [&] {
+        Game->IniUpdate(1);
+        const std::string file = ReadBytes(settings);
+        std::string both;
+        for (const char* name : {"\r\nMUSIC=", "\r\nSPEECH="}) {
+            const size_t at = file.find(name);
+            both += at == std::string::npos ? "?" : file.substr(at + std::string(name).size(), 1);
+        }
+        return both;
+    };
+    Game->MusicRestart = 0;  // a tune is playing
+    struct Case {
+        const char* what;
+        int pause, suspend;
+    } cases[] = {{"paused", 1, 0}, {"in the background", 0, 1}, {"paused, then in the background", 1, 1},
+                 {"in the background, then paused", 2, 1}};
+    for (const Case& c : cases) {
+        for (int music : {0, 1}) {
+            Game->Music = Game->Speech = music;
+            Game->MusicRestart = 0;
+            if (c.pause == 1) Game->Paused = 1, Game->Pause();
+            if (c.suspend) {
+                platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});
+                display->foreground = false;
+                Game->DoPeekEvent();
+                Game->CheckWindow();
+            }
+            if (c.pause == 2) Game->TogglePause();
+            EXPECT_EQ(Game->Music, 0) << c.what;
+            const std::string expected = music ? "11" : "00";
+            EXPECT_EQ(savedSwitches(), expected) << c.what;
+            // Back in front and un-paused, the sound is the player's again.
+            platform::PostEvent({platform::EventKind::AppResume, 0, 0, 0});
+            display->foreground = true;
+            Game->DoPeekEvent();
+            Game->CheckWindow();
+            if (Game->Paused) Game->TogglePause();
+            EXPECT_EQ(Game->Music, music) << c.what;
+            EXPECT_EQ(Game->Speech, music) << c.what;
+            EXPECT_EQ(savedSwitches(), expected) << c.what;
+        }
+    }
 }

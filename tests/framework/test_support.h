@@ -52,6 +52,8 @@ struct FakeDisplay : platform::DisplayDevice {
     bool WindowIsForeground() override { return foreground; }
     void SetWindowIcon(const std::string&) override {}
     bool IsFullScreen() override { return fullScreen; }
+    void AllowScreenSaver(bool allow) override { screenSaverAllowed = allow; }
+    bool screenSaverAllowed = true;
 };
 
 // Installs the fakes and a fresh game object; restores the real services after.

@@ -262,8 +262,12 @@ TEST_F(InputTest, TerminationSignalsBecomeAnEvent) {
     std::raise(SIGINT);  // two signals before a pump: one request
     Seq expected = {{EventKind::AppTerminate, 0}};
     EXPECT_EQ(Kinds(Drain()), expected);
+    // The terminal went away or the session ends.
+    std::raise(SIGHUP);
+    EXPECT_EQ(Kinds(Drain()), expected);
     signal(SIGTERM, SIG_DFL);
     signal(SIGINT, SIG_DFL);
+    signal(SIGHUP, SIG_DFL);
 }
 
 }  // namespace

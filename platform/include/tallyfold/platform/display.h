@@ -59,6 +59,8 @@ public:
     // The window's current client size in desktop units while windowed;
     // 0 x 0 in full screen or without a window.
     virtual void ClientSize(int& w, int& h) { w = h = 0; }
+    // Whether the desktop's screen saver may start while the game runs.
+    virtual void AllowScreenSaver(bool allow) { (void)allow; }
 };
 
 // The active display device (the SDL one unless a test replaced it).
