@@ -1,0 +1,305 @@
+#!/usr/bin/env bash
+# The real program on a real X server, as a player meets it on a desktop: Xvfb
+# without a window manager, the game windowed at its centred (non-zero) place,
+# driven with xdotool and captured from the X server.
+#   - the window shows the picture the game drew, and clicks land where they
+#     are seen, also in a window resized to 1200x900 and in full screen;
+#   - nine quick digit taps (xdotool's 12 ms) on the board make nine marks;
+#   - the window's size is kept, and pause + Alt+Enter keeps music and speech
+#     on in the settings file;
+#   - SIGTERM while paused and while another window has the focus, SIGINT
+#     during the splash, SIGHUP on the title and the close box end the game
+#     within a second with code 0 and the clean-exit marker.
+# The pictures are left in ARTIFACTS as x11-*.png (game: what the game drew,
+# x: what the X server shows).
+#
+#   x11_desktop_test.sh PROGRAM ARTIFACTS [CLOSE-LIMIT-MS]
+set -u
+exe=$1
+artifacts=$2
+limit_ms=${3:-1000}
+for tool in Xvfb xdotool xmessage import convert compare; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "FAIL: $tool is missing (bash scripts/setup.sh installs it; ctest -LE x11 leaves these tests out)"
+    exit 1
+  fi
+done
+scratch=$(mktemp -d)
+xvfb_pid=""
+runner=""
+other=""
+cleanup() {
+  [ -f "$scratch/pid" ] && kill -9 "$(cat "$scratch/pid")" 2>/dev/null
+  [ -n "$other" ] && kill "$other" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+mkdir -p "$artifacts"
+rm -f "$artifacts"/x11-*.png
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+ok() { echo "ok   $*"; }
+
+# A screen twice the logical one's size, so that the window can grow.
+exec 8>"$scratch/display"
+Xvfb -displayfd 8 -screen 0 1600x1200x24 -nolisten tcp >"$scratch/xvfb.txt" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 1 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$scratch/display")"
+export XDG_DATA_HOME=$scratch/data XDG_RUNTIME_DIR=$scratch/run HOME=$scratch/home
+mkdir -p "$XDG_RUNTIME_DIR" "$HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+shared="$XDG_DATA_HOME/Vellacor Games/Tallyfold"
+mkdir -p "$shared"
+# A player who chose a window; the rest are the defaults.
+printf 'FULL SCREEN=0\r\n' >"$shared/tallyfold.ini"
+settings="$shared/tallyfold.ini"
+setting() { tr -d '\r' <"$settings" | grep "^$1=" | cut -d= -f2; }
+
+fifo=$scratch/script
+pid=""
+window=""
+# Starts the game; its exit code and the time it ended (ns) land in
+# $scratch/exit. Waits for its window.
+launch() {
+  rm -f "$scratch/exit" "$scratch/pid" "$fifo"
+  mkfifo "$fifo"
+  (
+    SDL_VIDEODRIVER=x11 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy TALLYFOLD_NONINTERACTIVE=1 TALLYFOLD_INPUT_SCRIPT=$fifo \
+      "$exe" >>"$scratch/game.txt" 2>&1 &
+    echo $! >"$scratch/pid"
+    wait $!
+    echo "$? $(date +%s%N)" >"$scratch/exit"
+  ) &
+  runner=$!
+  exec 9<>"$fifo"
+  for _ in $(seq 1 100); do [ -s "$scratch/pid" ] && break; sleep 0.05; done
+  pid=$(cat "$scratch/pid")
+  window=""
+  for _ in $(seq 1 600); do
+    window=$(xdotool search --onlyvisible --name '^Tallyfold$' 2>/dev/null | head -1)
+    [ -n "$window" ] && return 0
+    [ -f "$scratch/exit" ] && break
+    sleep 0.05
+  done
+  return 1
+}
+send() { printf '%s\n' "$@" >&9; }
+# The game's own picture of its next frame, as ARTIFACTS/x11-NAME-game.png.
+shot() {
+  local file="$artifacts/x11-$1-game.png"
+  send "shot $file"
+  for _ in $(seq 1 1200); do
+    [ -f "$file" ] && return 0
+    [ -f "$scratch/exit" ] && break
+    sleep 0.1
+  done
+  fail "no picture $1 from the game"
+  return 1
+}
+# What the X server shows of the game's window (or of the whole screen).
+capture() { import -window "${2:-$window}" "$artifacts/x11-$1-x.png" 2>/dev/null; }
+size() { identify -format '%wx%h' "$1" 2>/dev/null; }
+# Peak signal-to-noise ratio of two pictures of one size, in whole dB; the
+# second is scaled to the first's size first. The title's logo shimmers and
+# the board's clock runs between the two, so alike is about 30 dB and up; a
+# picture shifted by the window's place comes out near 12.
+psnr() {
+  convert "$2" -resize "$(size "$1")!" "$scratch/scaled.png"
+  compare -metric PSNR "$1" "$scratch/scaled.png" null: 2>&1 | awk '{ v = $1; if (v == "inf") v = 99; printf "%d", v }'
+}
+brightness() { convert "$1" -colorspace gray -format '%[fx:int(mean*1000)]' info:; }
+# Sends a signal (or runs a command) and checks that the game ended in
+# order within a second (limit_ms).
+ends_within_a_second() {
+  local what=$1
+  shift
+  rm -f "$shared/goodexit.dat"
+  local t0
+  t0=$(date +%s%N)
+  "$@"
+  for _ in $(seq 1 400); do [ -f "$scratch/exit" ] && break; sleep 0.05; done
+  if [ ! -f "$scratch/exit" ]; then
+    fail "$what: the game still runs 20 s later"
+    kill -9 "$pid" 2>/dev/null
+    wait "$runner" 2>/dev/null
+    return
+  fi
+  wait "$runner" 2>/dev/null
+  local code end ms
+  read -r code end <"$scratch/exit"
+  ms=$(((end - t0) / 1000000))
+  if [ "$code" -ne 0 ]; then fail "$what: the game ended with code $code after $ms ms"
+  elif [ ! -f "$shared/goodexit.dat" ]; then fail "$what: no clean-exit marker"
+  elif [ "$ms" -gt "$limit_ms" ]; then fail "$what: the game took $ms ms to end (limit $limit_ms ms)"
+  else ok "$what: ended in order (code 0, clean-exit marker) in $ms ms"; fi
+}
+# Gets past the maker's splash to the title (clicks through the script, so
+# they are taken whenever the splash is ready for them).
+to_title() { send "wait 700" "click 790 10" "wait 500" "click 790 10" "wait 1400"; }
+# A real click: the pointer goes there, then the button (a player's hand is
+# never faster than that). The game's own picture NAME, WAIT ms of its time
+# later, tells that it has taken the click.
+click() {
+  xdotool mousemove --window "$window" "$1" "$2"
+  sleep 0.1
+  xdotool click 1
+  [ -n "${3:-}" ] && send "wait ${4:-300}" && shot "$3"
+}
+
+# ---- one session: the picture, the board's keys, resizing, pause -------------
+if ! launch; then
+  fail "no game window on the X server"
+  sed 's/^/  out: /' "$scratch/game.txt" | tail -20
+  exit 1
+fi
+geometry=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+  /Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h "+" x "+" y}')
+[ "$geometry" = "800x600+400+300" ] && ok "the window opens centred: $geometry" || fail "window geometry $geometry"
+to_title
+shot title && capture title
+p=$(psnr "$artifacts/x11-title-game.png" "$artifacts/x11-title-x.png")
+[ "$p" -ge 30 ] && ok "the window shows the title as drawn ($p dB)" || fail "the window shows another picture than the game drew ($p dB)"
+
+# Real clicks at the places seen: Play, a 6x6 board, Play.
+click 400 220 setup 1400
+click 220 252 setup-chosen
+click 167 521 board 5000
+capture board
+p=$(psnr "$artifacts/x11-board-game.png" "$artifacts/x11-board-x.png")
+[ "$p" -ge 30 ] && ok "the board shows as drawn ($p dB)" || fail "the board's window differs from the game's picture ($p dB)"
+p=$(psnr "$artifacts/x11-board-game.png" "$artifacts/x11-title-game.png")
+[ "$p" -lt 20 ] && ok "real clicks where the buttons are seen led to the board" ||
+  fail "real clicks did not lead from the title to the board ($p dB alike)"
+
+# The cursor on the first cell to fill, then nine pencil marks at xdotool's
+# 12 ms a key: a lost tap leaves a mark out, a doubled one takes it back.
+xdotool mousemove --window "$window" 790 590
+xdotool windowfocus "$window" 2>/dev/null
+xdotool key Left
+send "wait 200"
+shot cursor
+xdotool key shift+1 shift+2 shift+3 shift+4 shift+5 shift+6 shift+7 shift+8 shift+9
+sleep 0.2
+send "wait 300"
+shot marks
+
+# Resized to 1200x900: the same picture, scaled; the size is kept.
+xdotool windowsize "$window" 1200 900
+sleep 0.3
+send "wait 800"
+shot resized && capture resized
+[ "$(size "$artifacts/x11-resized-x.png")" = 1200x900 ] || fail "the window is $(size "$artifacts/x11-resized-x.png") after the resize"
+p=$(psnr "$artifacts/x11-marks-game.png" "$artifacts/x11-resized-x.png")
+[ "$p" -ge 28 ] && ok "resized to 1200x900, the window shows the board scaled ($p dB against the 800x600 picture)" ||
+  fail "the resized window does not show the board scaled ($p dB)"
+# Pause by its button, clicked where the scaled window shows it.
+before=$(brightness "$artifacts/x11-resized-game.png")
+click 171 168 paused
+after=$(brightness "$artifacts/x11-paused-game.png")
+[ "$after" -lt $((before * 3 / 4)) ] && ok "a click on the scaled Pause button pauses ($before -> $after)" ||
+  fail "the click on the scaled Pause button did not pause (brightness $before -> $after)"
+# Alt+Enter while paused: full screen shows the picture over the whole screen,
+# and back. The settings file keeps music and speech on and the window's size.
+xdotool key alt+Return
+sleep 0.3
+send "wait 800"
+shot fullscreen && capture fullscreen root
+p=$(psnr "$artifacts/x11-fullscreen-game.png" "$artifacts/x11-fullscreen-x.png")
+[ "$p" -ge 28 ] && ok "full screen shows the picture scaled over the screen ($p dB)" ||
+  fail "full screen shows another picture ($p dB)"
+xdotool search --onlyvisible --name '^Tallyfold$' windowfocus 2>/dev/null
+xdotool key alt+Return
+sleep 0.3
+send "wait 800"
+shot windowed-again
+window=$(xdotool search --onlyvisible --name '^Tallyfold$' 2>/dev/null | head -1)
+capture windowed-again
+[ "$(size "$artifacts/x11-windowed-again-x.png")" = 1200x900 ] && ok "back in a window of the size it had" ||
+  fail "back in a window of $(size "$artifacts/x11-windowed-again-x.png"), not 1200x900"
+music=$(setting MUSIC) speech=$(setting SPEECH) width=$(setting "WINDOW WIDTH") height=$(setting "WINDOW HEIGHT")
+[ "$music$speech" = 11 ] && ok "pause + Alt+Enter saved music and speech on" ||
+  fail "pause + Alt+Enter saved MUSIC=$music SPEECH=$speech"
+[ "${width}x$height" = 1200x900 ] && ok "the window's size is kept" || fail "kept window size ${width}x$height"
+
+ends_within_a_second "SIGTERM while paused" kill -TERM "$pid"
+autosave=$(find "$shared" -name autosave.sav | head -1)
+if [ -z "$autosave" ]; then
+  fail "the puzzle in progress was not kept"
+else
+  # Blocks after the two header lines: settings, clues, digits, solution, marks.
+  mapfile -t lines < <(tr -d '\r' <"$autosave")
+  part=0 solution=() marks=()
+  for ((i = 2; i < ${#lines[@]}; i++)); do
+    if [ "${lines[i]}" = "-" ]; then part=$((part + 1)); continue; fi
+    [ "$part" -eq 3 ] && solution+=("${lines[i]}")
+    [ "$part" -eq 4 ] && marks+=("${lines[i]}")
+  done
+  # The cursor's first cell: the first light cell in reading order.
+  got=""
+  for ((y = 0; y < ${#solution[@]}; y++)); do
+    read -r -a row <<<"${solution[y]}"
+    for ((x = 0; x < ${#row[@]}; x++)); do
+      if [ "${row[x]}" != 88 ]; then
+        read -r -a flags <<<"${marks[y]:-}"
+        got="${flags[*]:$((9 * x)):9}"
+        break 2
+      fi
+    done
+  done
+  [ "$got" = "1 1 1 1 1 1 1 1 1" ] && ok "nine quick Shift+digit taps made nine marks" ||
+    fail "nine quick Shift+digit taps left the marks '$got' (1 = marked, digits 1 to 9)"
+fi
+
+# ---- the next start keeps the music; another window takes the focus -----------
+launch || fail "no game window at the second start"
+to_title
+shot title-again
+music=$(setting MUSIC) speech=$(setting SPEECH)
+[ "$music$speech" = 11 ] && ok "music and speech are on at the next start" ||
+  fail "after a restart MUSIC=$music SPEECH=$speech"
+before=$(brightness "$artifacts/x11-title-again-game.png")
+xmessage -geometry +0+0 "another program" &
+other=$!
+for _ in $(seq 1 100); do
+  other_window=$(xdotool search --onlyvisible --name '^xmessage$' 2>/dev/null | head -1)
+  [ -n "$other_window" ] && break
+  sleep 0.05
+done
+xdotool mousemove 10 10
+xdotool windowfocus "$other_window" 2>/dev/null
+sleep 0.2
+send "wait 300"
+shot background
+after=$(brightness "$artifacts/x11-background-game.png")
+[ "$after" -lt $((before * 3 / 4)) ] && ok "with another window in front the game waits, dimmed" ||
+  fail "the game did not notice another window in front (brightness $before -> $after)"
+ends_within_a_second "SIGTERM while another window has the focus" kill -TERM "$pid"
+kill "$other" 2>/dev/null
+other=""
+
+# ---- the splash, the title and the close box ------------------------------------
+launch || fail "no game window at the third start"
+sleep 0.3
+shot splash
+ends_within_a_second "SIGINT during the splash" kill -INT "$pid"
+
+launch || fail "no game window at the fourth start"
+to_title
+shot title-hup
+ends_within_a_second "SIGHUP on the title" kill -HUP "$pid"
+
+launch || fail "no game window at the fifth start"
+to_title
+shot title-close
+ends_within_a_second "the close box on the title" send close
+
+[ -f "$shared/ErrorLog.txt" ] && fail "an error was logged: $(tr -d '\r' <"$shared/ErrorLog.txt")"
+if [ "$failures" -gt 0 ]; then
+  sed 's/^/  out: /' "$scratch/game.txt" | grep -v '^  out: AL lib' | tail -20
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all checks passed"
