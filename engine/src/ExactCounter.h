@@ -37,6 +37,9 @@ class ExactCounter {
   // A solution seen by the last successful Count.
   void Witness(std::vector<int>& digits) const;
 
+  // Lowers what is left of the effort to at most `most`.
+  void CapEffort(std::uint64_t most) { effortLeft_ = effortLeft_ < most ? effortLeft_ : most; }
+
   int CellCount() const { return n_; }
   unsigned BoardIndex(int cell) const { return boardIndex_[static_cast<std::size_t>(cell)]; }
 

@@ -70,15 +70,14 @@ class DigitFiller {
 void FillObviousTest(TBoard& board, std::vector<unsigned>* placed);
 
 // Bound on the search effort of CountSolutions (about a second and a half of work): far
-// above what counting the solutions of any board of the game's sizes needs. Settling the
-// first of several solutions in index order can take longer on very open boards (about
-// one random 10x10-14x14 description in a hundred); the caller then hears that the search
-// was given up, never that there is no solution.
+// above what counting the solutions of any board of the game's sizes needs.
 inline constexpr std::uint64_t kDefaultSolveEffort = 4'000'000;
 
 // Counts the solutions of `board` up to two: `count` (in/out) ends 0, 1 or 2. With
 // `store` set and count 0 on entry, `out` receives the first solution in index order
-// with digits tried from 1 upwards. The board itself is left unchanged.
+// with digits tried from 1 upwards; when there are several and settling the first would
+// take more than a quarter of `effort`, another of them. The board itself is left
+// unchanged.
 // Returns false when the search was given up after `effort` steps; count and out are
 // then meaningless.
 bool CountSolutions(const TBoard& board, int& count, bool store, TBoard* out,
