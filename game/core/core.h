@@ -167,6 +167,9 @@ struct TPuzzleDescription {
 };
 TPuzzleDescription CustomPuzzleDescription();
 
+// 1 when the clues on the board, as they stand, can be met by more than one filling.
+int CluesAllowSeveralSolutions();
+
 // What a clue typed into the clue dialog is stored as: 0..45 as typed,
 // anything else OutOfRangeClue.
 std::uint8_t StoredClue(int typed);

@@ -61,6 +61,19 @@ TPuzzleDescription CustomPuzzleDescription() {
     return description;
 }
 
+int CluesAllowSeveralSolutions() {
+    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
+    if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
+    const TPuzzleDescription description = CustomPuzzleDescription();
+    std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> scratch{};
+    return engine::CheckCustomDescription(static_cast<unsigned>(w), static_cast<unsigned>(h),
+                                          description.Dimensions, description.Unfillable,
+                                          description.Constraints, description.Count, scratch) ==
+                   engine::CustomCheck::kSeveral
+               ? 1
+               : 0;
+}
+
 int TCore::CheckCustomPuzzle() {
     const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
     if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;

@@ -354,7 +354,9 @@ void ApplySaveGameContent(const TSaveGameContent& content) {
     p.MarkupGrid = content.MarkupGrid;
     // A named save does not say whether its puzzle was typed in.
     p.IsCustomPuzzle = 0;
-    p.SeveralSolutions = 0;
+    // Nor whether it has several solutions; a typed-in puzzle that has must still be
+    // judged by the rules after a reload, and counting again takes milliseconds.
+    p.SeveralSolutions = CluesAllowSeveralSolutions();
     ClearEditHistory();
 }
 

@@ -1,4 +1,5 @@
 #include "core_support.h"
+#include "game/core/save_game.h"
 
 namespace {
 
@@ -118,6 +119,21 @@ TEST_F(CoreTest, PuzzlesWithSeveralSolutionsArePlayedByTheRules) {
     EXPECT_EQ(Core->CheckCustomPuzzle(), 0);
     EXPECT_EQ(Core->CheckMessage, "Nothing To Fill");
     EXPECT_EQ(accepted, 1);
+
+    // A save does not record it, so a reload must find it again.
+    Puzzle.BoardWidth = Puzzle.BoardHeight = 6;
+    Core->ClearBoardCompletely();
+    for (int x = 0; x < 6; ++x)
+        for (int y = 0; y < 6; ++y)
+            if (x < 1 || x > 2 || y < 1 || y > 2) StoreClueCell(x, y, x == 0 && y >= 1 && y <= 2 ? 3 : 0,
+                                                                y == 0 && x >= 1 && x <= 2 ? 3 : 0);
+    ASSERT_EQ(Core->CheckCustomPuzzle(), 1);
+    ASSERT_EQ(Puzzle.SeveralSolutions, 1);
+    ASSERT_EQ(SaveGameNamed("either"), 1);
+    TypeInExample(6);
+    ASSERT_EQ(Core->CheckCustomPuzzle(), 1);
+    ASSERT_EQ(LoadGameNamed("either"), 1);
+    EXPECT_EQ(Puzzle.SeveralSolutions, 1);
 
     // A single solution says nothing more; a refused one names the plain reason.
     TypeInExample(6);
