@@ -342,12 +342,41 @@ public:
     }
     uint64_t Version(int frame) const { return frames_[frame]->version; }
 
+    // The smallest rectangle holding every pixel of the frame that is not
+    // fully transparent; empty when there is none. Kept until the pixels change.
+    const SDL_Rect& OpaqueBounds(int frame) {
+        auto& f = *frames_[frame];
+        if (f.opaqueKnown && f.opaqueVersion == f.version) return f.opaque;
+        const int w = f.pixmap.Width(), h = f.pixmap.Height();
+        const uint32_t* px = f.pixmap.Pixels();
+        int x0 = w, y0 = h, x1 = -1, y1 = -1;
+        for (int y = 0; y < h; ++y) {
+            const uint32_t* row = px + static_cast<size_t>(y) * w;
+            int first = 0;
+            while (first < w && (row[first] >> 24) == 0) ++first;
+            if (first == w) continue;
+            int last = w - 1;
+            while ((row[last] >> 24) == 0) --last;
+            x0 = std::min(x0, first);
+            x1 = std::max(x1, last);
+            y0 = std::min(y0, y);
+            y1 = y;
+        }
+        f.opaque = x1 < 0 ? SDL_Rect{0, 0, 0, 0} : SDL_Rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+        f.opaqueVersion = f.version;
+        f.opaqueKnown = true;
+        return f.opaque;
+    }
+
 private:
     struct Frame {
         Frame(int w, int h) : pixmap(w, h) {}
         Pixmap pixmap;
         detail::TextureSet textures;
         uint64_t version = 0;  // bumped whenever the pixels change
+        SDL_Rect opaque{0, 0, 0, 0};
+        uint64_t opaqueVersion = 0;
+        bool opaqueKnown = false;
     };
     int Clamp(int frame) const { return std::clamp(frame, 0, Frames() - 1); }
 
@@ -503,9 +532,26 @@ void RecordCopy(const std::shared_ptr<Image>& image, ImageImpl& img, int frame, 
     cmd.p[3] = h;
     cmd.p[4] = hx;
     cmd.p[5] = hy;
-    cmd.box = detail::TransformedBox(x, y, -hx, -hy, w - hx, h - hy, s);
     const float sourceW = src ? static_cast<float>(src->w) : static_cast<float>(img.Width());
     const float sourceH = src ? static_cast<float>(src->h) : static_cast<float>(img.Height());
+    float left = -hx, top = -hy, right = w - hx, bottom = h - hy;
+    if (s.blend != SOLIDBLEND) {
+        // Every other blend leaves the canvas as it was under a transparent
+        // pixel, so the copy reaches only as far as the picture's visible
+        // part: a glowing heading with wide empty margins redraws only its
+        // letters. One source pixel more on each side for the filter.
+        const SDL_Rect whole{src ? src->x : 0, src ? src->y : 0, static_cast<int>(sourceW), static_cast<int>(sourceH)};
+        const SDL_Rect& opaque = img.OpaqueBounds(frame);
+        const SDL_Rect grown{opaque.x - 1, opaque.y - 1, opaque.w + 2, opaque.h + 2};
+        SDL_Rect seen;
+        if (opaque.w <= 0 || !SDL_IntersectRect(&grown, &whole, &seen)) return;
+        const float kx = w / sourceW, ky = h / sourceH;
+        left = -hx + static_cast<float>(seen.x - whole.x) * kx;
+        right = -hx + static_cast<float>(seen.x + seen.w - whole.x) * kx;
+        top = -hy + static_cast<float>(seen.y - whole.y) * ky;
+        bottom = -hy + static_cast<float>(seen.y + seen.h - whole.y) * ky;
+    }
+    cmd.box = detail::TransformedBox(x, y, left, top, right, bottom, s);
     cmd.wholeOnly = std::lround(w * std::fabs(s.scaleX)) != std::lround(sourceW) ||
                     std::lround(h * std::fabs(s.scaleY)) != std::lround(sourceH);
     if (s.blend == SOLIDBLEND && std::fmod(s.rotation, 360.0f) == 0.0f) {
