@@ -2,8 +2,8 @@
 // processor core it uses, and the pictures it presents per second, in each
 // state it rests in. The game runs headless (the software renderer, as on a
 // machine without a graphics processor) as a child process driven by its input
-// script; its processor time is read from /proc, so other work on the machine
-// does not count.
+// script; its processor time is the scheduler's count for its threads in
+// /proc, so other work on the machine does not count.
 //
 //   SDL_VIDEODRIVER=offscreen build/bin/loop-bench [--seconds=N] [--windowed]
 //
@@ -43,21 +43,20 @@ protected:
         }
     }
 
-    // User and system time of the game so far, in clock ticks.
-    long long CpuTicks() {
-        std::ifstream in("/proc/" + std::to_string(child) + "/stat");
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const auto close = text.rfind(')');
-        if (close == std::string::npos) return -1;
-        std::istringstream fields(text.substr(close + 2));
-        std::string field;
-        long long utime = 0, stime = 0;
-        // Fields 3 to 15 of stat; utime and stime are the 14th and 15th.
-        for (int k = 3; k <= 15 && fields >> field; ++k) {
-            if (k == 14) utime = std::stoll(field);
-            if (k == 15) stime = std::stoll(field);
+    // The processor time the game's threads have had so far, in seconds: the
+    // scheduler's own count in nanoseconds. The user and system times of
+    // /proc/PID/stat are sampled at the clock tick, which overcharges a
+    // program that wakes for a moment on a timer, as a resting game does.
+    double CpuSeconds() {
+        long long total = 0;
+        std::error_code error;
+        const e2e::fs::path tasks = "/proc/" + std::to_string(child) + "/task";
+        for (const auto& task : e2e::fs::directory_iterator(tasks, error)) {
+            std::ifstream in(task.path() / "schedstat");
+            long long ns = 0;
+            if (in >> ns) total += ns;
         }
-        return utime + stime;
+        return static_cast<double>(total) / 1e9;
     }
 
     long long Presented() {
@@ -69,13 +68,12 @@ protected:
 
     void Measure(const char* state) {
         const long long framesBefore = Presented();
-        const long long cpuBefore = CpuTicks();
+        const double cpuBefore = CpuSeconds();
         const auto start = e2e::SteadyClock::now();
         std::this_thread::sleep_for(std::chrono::seconds(g_seconds));
-        const long long cpuAfter = CpuTicks();
+        const double cpu = CpuSeconds() - cpuBefore;
         const double wall = std::chrono::duration<double>(e2e::SteadyClock::now() - start).count();
         const long long framesAfter = Presented();
-        const double cpu = static_cast<double>(cpuAfter - cpuBefore) / static_cast<double>(sysconf(_SC_CLK_TCK));
         std::printf("| %-38s | %6.1f %% | %6.1f |\n", state, 100.0 * cpu / wall,
                     static_cast<double>(framesAfter - framesBefore) / wall);
         std::fflush(stdout);

@@ -21,6 +21,8 @@ namespace vk = platform::vk;
 
 int TGame::MainLogicLoop() {
     FixedRateLogic->Calc();
+    // Known before this frame's rest, which it lengthens while hidden.
+    FixedRateLogic->SetHidden(platform::WindowShowing() ? 0 : 1);
     if (NoTiming) FixedRateLogic->NumTicks = NoTimingTicks;
     LogicTime->Start();
     double ticks = FixedRateLogic->NumTicks;
@@ -509,9 +511,10 @@ int TGame::RestUntilInput() {
     if (Fast || NoTiming) return 0;
     // Nothing new was shown, so nothing is moving: sleep until the player does
     // something, but wake in time for the next logic steps to cover all the
-    // time that passed (a frame counts at most Threshold ms), so a change that
-    // comes by itself (a timer's second, an animation's delay running out) is
-    // not late and no logic time is lost.
+    // time that passed (a frame counts at most Threshold ms, or longer while
+    // the window is hidden), so a change that comes by itself (a timer's
+    // second, an animation's delay running out) is not late and no logic time
+    // is lost.
     if (LogicHeld()) {
         platform::WaitForInput(HeldRestMs);
         return 0;
@@ -519,7 +522,7 @@ int TGame::RestUntilInput() {
     const uint32_t now = static_cast<uint32_t>(platform::MilliSecs());
     const uint32_t last = static_cast<uint32_t>(static_cast<int64_t>(FixedRateLogic->LastTime));
     const int sinceLogic = static_cast<int>(now - last);
-    const int budget = FixedRateLogic->Threshold - RestMarginMs - std::max(0, sinceLogic);
+    const int budget = FixedRateLogic->FrameCap() - RestMarginMs - std::max(0, sinceLogic);
     if (budget > 0) platform::WaitForInput(budget);
     return 0;
 }

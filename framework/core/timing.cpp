@@ -100,6 +100,16 @@ int TFixedRateLogic::SetThreshold(int ms) {
     return 0;
 }
 
+int TFixedRateLogic::SetHidden(int hidden) {
+    hidden = hidden ? 1 : 0;
+    if (hidden == Hidden) return 0;
+    Hidden = hidden;
+    // Frames of another length follow: an average across the change would run
+    // the logic fast or slow for the next second.
+    HistoryClear();
+    return 0;
+}
+
 int TFixedRateLogic::Calc() {
     if (Game && Game->Fast) {
         NumTicks = 1;
@@ -122,7 +132,7 @@ int TFixedRateLogic::Calc() {
         NumTicks = LastNumTicks;
     } else {
         TmpMS = now - LastTime;
-        if (TmpMS > Threshold) TmpMS = Threshold;
+        if (TmpMS > FrameCap()) TmpMS = FrameCap();
         double value = TmpMS;
         if (First > 0) {
             --First;

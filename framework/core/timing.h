@@ -1,5 +1,6 @@
 #pragma once
 // Fixed-rate logic timer and the small millisecond counters of the debug panel.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -55,11 +56,18 @@ public:
     int First = 0;
     int FirstMax = 5;
     int IgnoreHistoryOnSpeedChange = 1;
+    // Nobody watches a hidden window: its logic runs in rarer batches, and a
+    // frame may then count up to this many milliseconds.
+    int HiddenThreshold = 250;
+    int Hidden = 0;
 
     int Init() override;
     int Create();
     int CalcMS();
     int SetThreshold(int ms);
+    int SetHidden(int hidden);
+    // The most time one frame counts for, hidden or not.
+    int FrameCap() const { return Hidden ? std::max(Threshold, HiddenThreshold) : Threshold; }
     int Calc();
     int SetDelta(float delta);
     int SetDefaultFramerate(int rate);

@@ -78,6 +78,35 @@ TEST_F(TimerTest, StepsFollowElapsedTimeWithFractionAndCeiling) {
     EXPECT_EQ(Frame(10).size(), 2u);
 }
 
+TEST_F(TimerTest, AHiddenWindowsRareLongFramesLoseNoLogicTimeAndLeaveNoBurst) {
+    // In the loop's order: jitter correction on, a frame counted, then the
+    // window's state noted for the rest that follows. Without vsync every
+    // frame's steps come from the average of the last ones.
+    auto& logic = *recorder->FixedRateLogic;
+    logic.JitterCorrection = 1;
+    recorder->VSync = 0;
+    logic.Init();
+    double steps = 0, elapsed = 0;
+    auto frame = [&](int ms, bool hiddenAfter) {
+        Advance(ms);
+        logic.Calc();
+        logic.SetHidden(hiddenAfter);
+        steps += logic.NumTicks;
+        elapsed += ms;
+        return logic.NumTicks;
+    };
+    for (int i = 0; i < 40; ++i) frame(16, false);
+    const double startLag = elapsed / logic.MS - steps;
+    EXPECT_NEAR(frame(16, true), 3.2, 1e-9);  // the window hides
+    for (int i = 0; i < 12; ++i) EXPECT_NEAR(frame(245, true), 49.0, 1e-9) << "hidden frame " << i;
+    EXPECT_NEAR(frame(245, false), 49.0, 1e-9);  // shown again during the rest
+    for (int i = 0; i < 60; ++i) EXPECT_NEAR(frame(16, false), 3.2, 1e-9) << "frame " << i << " after showing";
+    EXPECT_NEAR(elapsed / logic.MS - steps, startLag, 1e-6) << "logic time lost";
+    // Shown, a long frame is capped as before (seen without the averaging).
+    logic.JitterCorrection = 0;
+    EXPECT_NEAR(frame(245, false), 10.0, 1e-9);
+}
+
 TEST_F(TimerTest, NoTimingFastModeAndBackwardClock) {
     recorder->NoTiming = 1;
     recorder->NoTimingTicks = 3;
