@@ -3,7 +3,7 @@
 // state it rests in. The game runs headless (the software renderer, as on a
 // machine without a graphics processor) as a child process driven by its input
 // script; its processor time is the scheduler's count for its threads in
-// /proc, so other work on the machine does not count.
+// /proc, so other work on the machine does not count (nor does the sampling).
 //
 //   SDL_VIDEODRIVER=offscreen build/bin/loop-bench [--seconds=N] [--windowed]
 //
@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "game_driver.h"
@@ -43,18 +44,37 @@ protected:
         }
     }
 
-    // The processor time the game's threads have had so far, in seconds: the
-    // scheduler's own count in nanoseconds. The user and system times of
+    // The processor time each of the game's threads has had so far, in
+    // nanoseconds: the scheduler's own count. The user and system times of
     // /proc/PID/stat are sampled at the clock tick, which overcharges a
     // program that wakes for a moment on a timer, as a resting game does.
-    double CpuSeconds() {
-        long long total = 0;
+    std::map<std::string, long long> ThreadTimes() {
+        std::map<std::string, long long> times;
         std::error_code error;
         const e2e::fs::path tasks = "/proc/" + std::to_string(child) + "/task";
         for (const auto& task : e2e::fs::directory_iterator(tasks, error)) {
             std::ifstream in(task.path() / "schedstat");
             long long ns = 0;
-            if (in >> ns) total += ns;
+            if (in >> ns) times[task.path().filename().string()] = ns;
+        }
+        return times;
+    }
+
+    // Run time over the next `seconds`, sampled every 100 ms: OpenAL ends its
+    // mixing thread while the game rests and starts a new one for the next
+    // sound, and a thread's time goes with it.
+    double CpuSecondsOver(int seconds) {
+        auto last = ThreadTimes();
+        long long total = 0;
+        const auto end = e2e::SteadyClock::now() + std::chrono::seconds(seconds);
+        while (e2e::SteadyClock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            auto now = ThreadTimes();
+            for (const auto& [tid, ns] : now) {
+                const auto before = last.find(tid);
+                total += ns - (before == last.end() ? 0 : before->second);
+            }
+            last.swap(now);
         }
         return static_cast<double>(total) / 1e9;
     }
@@ -68,10 +88,8 @@ protected:
 
     void Measure(const char* state) {
         const long long framesBefore = Presented();
-        const double cpuBefore = CpuSeconds();
         const auto start = e2e::SteadyClock::now();
-        std::this_thread::sleep_for(std::chrono::seconds(g_seconds));
-        const double cpu = CpuSeconds() - cpuBefore;
+        const double cpu = CpuSecondsOver(g_seconds);
         const double wall = std::chrono::duration<double>(e2e::SteadyClock::now() - start).count();
         const long long framesAfter = Presented();
         std::printf("| %-38s | %6.1f %% | %6.1f |\n", state, 100.0 * cpu / wall,

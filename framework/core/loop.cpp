@@ -516,6 +516,9 @@ int TGame::RestUntilInput() {
     // second, an animation's delay running out) is not late and no logic time
     // is lost.
     if (LogicHeld()) {
+        // Paused or in the background, with nothing to hear, the mixer need
+        // not run; while playing it stays ready, so no sound starts late.
+        platform::RestAudioIfSilent();
         platform::WaitForInput(HeldRestMs);
         return 0;
     }

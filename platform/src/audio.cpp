@@ -4,6 +4,7 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 
@@ -14,6 +15,7 @@
 
 #include "internal.h"
 #include "tallyfold/platform/stream.h"
+#include "tallyfold/platform/system.h"
 
 namespace platform {
 namespace {
@@ -35,6 +37,18 @@ std::string g_driverName;
 uint64_t g_generation = 1;
 
 bool Active() { return g_context != nullptr; }
+
+// OpenAL mixes silence for as long as its device runs; a game at rest pauses
+// it and the next sound that starts wakes it.
+LPALCDEVICEPAUSESOFT g_pauseDevice = nullptr;
+LPALCDEVICERESUMESOFT g_resumeDevice = nullptr;
+bool g_deviceResting = false;
+uint32_t g_lastHeard = 0;  // the clock wraps: compare differences only
+
+void WakeDevice() {
+    if (g_deviceResting && g_device && g_resumeDevice) g_resumeDevice(g_device);
+    g_deviceResting = false;
+}
 
 // ---- decoded sounds ----------------------------------------------------------
 
@@ -351,7 +365,10 @@ public:
         ALint st = v_->State();
         if (paused && st == AL_PLAYING) alSourcePause(v_->source);
         // A cued source waits in its initial state; resuming starts it.
-        if (!paused && (st == AL_PAUSED || st == AL_INITIAL)) alSourcePlay(v_->source);
+        if (!paused && (st == AL_PAUSED || st == AL_INITIAL)) {
+            WakeDevice();
+            alSourcePlay(v_->source);
+        }
     }
 
     void SetVolume(float volume) override {
@@ -393,6 +410,9 @@ void CloseDevice() {
     alcCloseDevice(g_device);
     g_context = nullptr;
     g_device = nullptr;
+    g_pauseDevice = nullptr;
+    g_resumeDevice = nullptr;
+    g_deviceResting = false;
     g_driverName.clear();
     ++g_generation;
 }
@@ -449,7 +469,33 @@ bool SetAudioDriver(const std::string& name) {
     g_context = context;
     g_driverName = entry->name;
     alDistanceModel(AL_NONE);
+    if (alcIsExtensionPresent(device, "ALC_SOFT_pause_device") == ALC_TRUE) {
+        g_pauseDevice = reinterpret_cast<LPALCDEVICEPAUSESOFT>(alcGetProcAddress(device, "alcDevicePauseSOFT"));
+        g_resumeDevice = reinterpret_cast<LPALCDEVICERESUMESOFT>(alcGetProcAddress(device, "alcDeviceResumeSOFT"));
+        // Both or neither: a device paused for good would be silence.
+        if (!g_pauseDevice || !g_resumeDevice) g_pauseDevice = nullptr, g_resumeDevice = nullptr;
+    }
+    g_lastHeard = static_cast<uint32_t>(MilliSecs());
     return true;
+}
+
+bool RestAudioIfSilent(int quietMs) {
+    if (!Active()) return false;
+    bool playing = false;
+    for (const auto& v : Voices())
+        if (v->State() == AL_PLAYING) playing = true;
+    const uint32_t now = static_cast<uint32_t>(MilliSecs());
+    if (playing) {
+        // A sound started by a path that did not wake the device is heard all the same.
+        WakeDevice();
+        g_lastHeard = now;
+        return false;
+    }
+    if (!g_deviceResting && g_pauseDevice && static_cast<int64_t>(now - g_lastHeard) >= quietMs) {
+        g_pauseDevice(g_device);
+        g_deviceResting = true;
+    }
+    return g_deviceResting;
 }
 
 std::string CurrentAudioDriver() { return g_driverName; }

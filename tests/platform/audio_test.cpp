@@ -225,6 +225,44 @@ TEST(Audio, ChannelsPlayPauseStopAndLoop) {
     ASSERT_FALSE(SetAudioDriver("None"));
 }
 
+// A sound that is mixed comes to its end; one on a stopped mixer never does.
+bool EndsWithin(const std::shared_ptr<Channel>& ch, int ms) {
+    for (int waited = 0; waited < ms && ch->Playing(); waited += 10) Sleep(10);
+    return !ch->Playing();
+}
+
+TEST(Audio, TheMixerRestsInSilenceAndWakesForTheNextSound) {
+    EnableOpenALAudio();
+    ASSERT_TRUE(SetAudioDriver("OpenAL Generic Software"));
+    auto blip = LoadSound(SquareWav(0.05));
+    auto tune = LoadSound(SquareWav(0.2));
+    auto ch = AllocChannel();
+    PlaySound(blip, ch);
+    EXPECT_FALSE(RestAudioIfSilent(0)) << "a sound is playing";
+    ASSERT_TRUE(EndsWithin(ch, 2000));
+    EXPECT_FALSE(RestAudioIfSilent(60000)) << "not quiet for long enough yet";
+    EXPECT_TRUE(RestAudioIfSilent(0));
+    // Started by play, by resuming a cued sound and by resuming a paused one.
+    PlaySound(blip, ch);
+    EXPECT_TRUE(EndsWithin(ch, 2000)) << "played";
+    EXPECT_TRUE(RestAudioIfSilent(0));
+    CueSound(blip, ch);
+    ch->SetPaused(false);
+    EXPECT_TRUE(EndsWithin(ch, 2000)) << "cued, then resumed";
+    PlaySound(tune, ch);
+    ch->SetPaused(true);
+    EXPECT_TRUE(RestAudioIfSilent(0)) << "a paused sound is not heard";
+    ch->SetPaused(false);
+    EXPECT_TRUE(EndsWithin(ch, 2000)) << "paused, then resumed";
+    // A new driver starts awake.
+    EXPECT_TRUE(RestAudioIfSilent(0));
+    ASSERT_TRUE(SetAudioDriver("OpenAL Default"));
+    PlaySound(blip, ch);
+    EXPECT_TRUE(EndsWithin(ch, 2000)) << "after a driver change";
+    ASSERT_FALSE(SetAudioDriver("None"));
+    EXPECT_FALSE(RestAudioIfSilent(0));
+}
+
 TEST(Audio, SilenceAndDriverChanges) {
     EnableOpenALAudio();
     SetAudioDriver("None");

@@ -15,6 +15,10 @@ std::vector<std::string> AudioDrivers();
 bool SetAudioDriver(const std::string& name);
 std::string CurrentAudioDriver();  // "" when silent
 bool AudioAvailable();
+// For a program at rest: once no channel has played for quietMs, the mixer is
+// paused, so it does not go on mixing silence; the next sound started wakes
+// it. True while it rests.
+bool RestAudioIfSilent(int quietMs = 2000);
 
 constexpr int SOUND_LOOP = 1;
 
