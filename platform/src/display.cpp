@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "internal.h"
 #include "tallyfold/platform/image.h"
@@ -51,7 +53,23 @@ bool EnsureVideo() {
     // SDL holds the screen saver off for as long as it runs; the game does
     // that itself, only while a puzzle is being played.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    // An X server refuses a connection now and then while it is busy (a full
+    // listen queue, a reset), and one started with the session may not listen
+    // yet; only a display that stays away is an error. Once it has stayed away,
+    // later calls ask once more without waiting.
+    static bool stayedAway = false;
+    constexpr int kWaitsMs[] = {100, 200, 400, 800, 1500};
+    for (int attempt = 0;; ++attempt) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+            stayedAway = false;
+            return true;
+        }
+        if (stayedAway || attempt == static_cast<int>(std::size(kWaitsMs))) break;
+        SDL_Delay(kWaitsMs[attempt]);
+    }
+    if (!stayedAway) std::fprintf(stderr, "video: %s\n", SDL_GetError());
+    stayedAway = true;
+    return false;
 }
 
 }  // namespace detail

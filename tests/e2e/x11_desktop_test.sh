@@ -9,7 +9,8 @@
 #     on in the settings file;
 #   - SIGTERM while paused and while another window has the focus, SIGINT
 #     during the splash, SIGHUP on the title and the close box end the game
-#     within a second with code 0 and the clean-exit marker.
+#     within a second with code 0 and the clean-exit marker;
+#   - a game started half a second before its X server waits for it.
 # The pictures are left in ARTIFACTS as x11-*.png (game: what the game drew,
 # x: what the X server shows).
 #
@@ -26,12 +27,14 @@ for tool in Xvfb xdotool xmessage import convert compare; do
 done
 scratch=$(mktemp -d)
 xvfb_pid=""
+late_xvfb=""
 runner=""
 other=""
 cleanup() {
   [ -f "$scratch/pid" ] && kill -9 "$(cat "$scratch/pid")" 2>/dev/null
   [ -n "$other" ] && kill "$other" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "$late_xvfb" ] && kill "$late_xvfb" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$scratch"
 }
@@ -102,8 +105,25 @@ shot() {
   fail "no picture $1 from the game"
   return 1
 }
+# The X server refuses a connection now and then while it is busy; the test's
+# own clients try again rather than miss a click or a picture.
+xdo() {
+  local try
+  for try in 1 2 3; do
+    xdotool "$@" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
 # What the X server shows of the game's window (or of the whole screen).
-capture() { import -window "${2:-$window}" "$artifacts/x11-$1-x.png" 2>/dev/null; }
+capture() {
+  local try
+  for try in 1 2 3; do
+    import -window "${2:-$window}" "$artifacts/x11-$1-x.png" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
 size() { identify -format '%wx%h' "$1" 2>/dev/null; }
 # Peak signal-to-noise ratio of two pictures of one size, in whole dB; the
 # second is scaled to the first's size first. The title's logo shimmers and
@@ -146,9 +166,9 @@ to_title() { send "wait 700" "click 790 10" "wait 500" "click 790 10" "wait 1400
 # never faster than that). The game's own picture NAME, WAIT ms of its time
 # later, tells that it has taken the click.
 click() {
-  xdotool mousemove --window "$window" "$1" "$2"
+  xdo mousemove --window "$window" "$1" "$2"
   sleep 0.1
-  xdotool click 1
+  xdo click 1
   [ -n "${3:-}" ] && send "wait ${4:-300}" && shot "$3"
 }
 
@@ -179,18 +199,18 @@ p=$(psnr "$artifacts/x11-board-game.png" "$artifacts/x11-title-game.png")
 
 # The cursor on the first cell to fill, then nine pencil marks at xdotool's
 # 12 ms a key: a lost tap leaves a mark out, a doubled one takes it back.
-xdotool mousemove --window "$window" 790 590
-xdotool windowfocus "$window" 2>/dev/null
-xdotool key Left
+xdo mousemove --window "$window" 790 590
+xdo windowfocus "$window"
+xdo key Left
 send "wait 200"
 shot cursor
-xdotool key shift+1 shift+2 shift+3 shift+4 shift+5 shift+6 shift+7 shift+8 shift+9
+xdo key shift+1 shift+2 shift+3 shift+4 shift+5 shift+6 shift+7 shift+8 shift+9
 sleep 0.2
 send "wait 300"
 shot marks
 
 # Resized to 1200x900: the same picture, scaled; the size is kept.
-xdotool windowsize "$window" 1200 900
+xdo windowsize "$window" 1200 900
 sleep 0.3
 send "wait 800"
 shot resized && capture resized
@@ -206,15 +226,15 @@ after=$(brightness "$artifacts/x11-paused-game.png")
   fail "the click on the scaled Pause button did not pause (brightness $before -> $after)"
 # Alt+Enter while paused: full screen shows the picture over the whole screen,
 # and back. The settings file keeps music and speech on and the window's size.
-xdotool key alt+Return
+xdo key alt+Return
 sleep 0.3
 send "wait 800"
 shot fullscreen && capture fullscreen root
 p=$(psnr "$artifacts/x11-fullscreen-game.png" "$artifacts/x11-fullscreen-x.png")
 [ "$p" -ge 28 ] && ok "full screen shows the picture scaled over the screen ($p dB)" ||
   fail "full screen shows another picture ($p dB)"
-xdotool search --onlyvisible --name '^Tallyfold$' windowfocus 2>/dev/null
-xdotool key alt+Return
+xdo search --onlyvisible --name '^Tallyfold$' windowfocus
+xdo key alt+Return
 sleep 0.3
 send "wait 800"
 shot windowed-again
@@ -271,8 +291,8 @@ for _ in $(seq 1 100); do
   [ -n "$other_window" ] && break
   sleep 0.05
 done
-xdotool mousemove 10 10
-xdotool windowfocus "$other_window" 2>/dev/null
+xdo mousemove 10 10
+xdo windowfocus "$other_window"
 sleep 0.2
 send "wait 300"
 shot background
@@ -298,6 +318,24 @@ launch || fail "no game window at the fifth start"
 to_title
 shot title-close
 ends_within_a_second "the close box on the title" send close
+
+# ---- an X server that starts listening just after the game ---------------------
+# As when the game is started with the session: its first connection is refused,
+# and it waits for the server instead of reporting no graphics.
+late=""
+for n in $(seq 90 150); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then late=$n; break; fi
+done
+export DISPLAY=":$late"
+(sleep 0.5 && exec Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb-late.txt" 2>&1) &
+late_xvfb=$!
+launch || fail "no game window when the X server started half a second after the game"
+to_title
+shot title-late
+ends_within_a_second "the close box, on a server that started late" send close
+kill "$late_xvfb" 2>/dev/null
+wait "$late_xvfb" 2>/dev/null
+late_xvfb=""
 
 [ -f "$shared/ErrorLog.txt" ] && fail "an error was logged: $(tr -d '\r' <"$shared/ErrorLog.txt")"
 if [ "$failures" -gt 0 ]; then
