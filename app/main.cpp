@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tallyfold's entry: one instance, the game object, the display mode, the loop,
 // and the orderly shut-down however the program ends.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data archive reader: any bytes either give items with safe names and a
 // bounded total, or a RaisedText; never a crash or a huge allocation.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The best-times reader: at most ten entries, ranked, with names the table can
 // show, and what it read survives a save and a second read.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap font description reader: any text gives a font whose measures are
 // finite and whose glyph slots stay inside their arrays.
 #include <cmath>

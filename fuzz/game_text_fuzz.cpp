@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game text reader: a table or a refusal, never a read past its lines.
 #include <cstdint>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The puzzle description reader: a board it accepts has every white cell in a
 // run both ways; anything else is refused with a message. A board it accepts is
 // then graded as `tallyfold-engine rate` does: whatever the tiers fill must keep

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz target once over every file given (folders are walked), the way
 // libFuzzer replays a corpus, for builds without libFuzzer.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save game reader: whatever it accepts must be a puzzle the game can
 // write back and read again unchanged.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings reader: known names take their values, every value stays one
 // line when written, and numbers never overflow.
 #include <cstdint>

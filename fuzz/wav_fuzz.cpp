@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound reader behind every WAV the game plays: damaged headers give no
 // sound, never a crash or an allocation the file does not justify.
 #include <cmath>

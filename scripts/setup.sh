@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Tallyfold needs (quietly, and only what is missing)
 # and builds it into build/. Used by scripts/play.sh and scripts/test.sh.
 set -euo pipefail

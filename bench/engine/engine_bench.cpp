@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // engine-bench: times puzzle generation for every size and level of the game (counting the
 // tiers of reasoning the puzzles need), the grading of a candidate fill against its
 // uniqueness proof, and the custom-puzzle solver on a set of deliberately awkward

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the real program costs while the player only looks: the share of one
 // processor core it uses, and the pictures it presents per second, in each
 // state it rests in. The game runs headless (the software renderer, as on a

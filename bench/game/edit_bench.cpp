@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // edit-bench: the cost of one change of the board through the core's edit path
 // (with and without automatic pencil marks), of undo and redo, and of writing
 // and reading back the autosave, on generated 14 x 14 puzzles. Prints a table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The data archive ("!PAK"): items with zlib-packed data, read whole into memory.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every archive of the resources folder and every loose file below it, by name.
 #include <map>

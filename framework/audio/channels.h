@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sound-effect channels: one game channel wraps one platform voice; the pool
 // hands channels out in turn and keeps the sum of their volumes in bounds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game object's audio policy: one tune with its fades, the effect and
 // speech channels, the escape click, volumes saved with the settings, and the
 // driver choice.

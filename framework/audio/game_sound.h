@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A decoded sound with the name, pitch and volume the game plays it with.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sounds by upper-cased name, loaded once at start-up and fetched by the screens.
 #include <map>

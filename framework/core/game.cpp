@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game object: defaults, display-mode creation with its fallbacks, the
 // toggles that re-create it, priorities and the orderly shut-down.
 #include "framework/core/game.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The framework's single game object: settings, paths, display and audio state,
 // screens, the logic timer, pause and suspend.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The framework's own key tables and character queue, filled by the event pump
 // once per logic step. Key codes are Windows virtual-key codes 0..255.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main loop: fixed-rate logic steps, the event pump, hot keys, window
 // activation, pause and speed, frame drawing and the screen switch.
 #include <algorithm>

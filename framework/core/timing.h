@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fixed-rate logic timer and the small millisecond counters of the debug panel.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Failures the program cannot survive, the top-level report of them, the error
 // log and the game's own blocking message box.

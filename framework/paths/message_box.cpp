@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's own blocking message box, drawn with the platform's default font.
 #include <string>
 #include <vector>

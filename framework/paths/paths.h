@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Paths of the program file, the common application-data folder and the
 // shared data folder below it.

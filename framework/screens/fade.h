@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Picture fades outside the screen fade: the blocking fade that shows the
 // splash picture over an optional moving background, and the cross-fade from

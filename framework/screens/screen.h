@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Screens and the full-screen black fade that every screen change goes through.
 #include <memory>

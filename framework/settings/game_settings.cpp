@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The framework settings kept by the game object, and the crash markers.
 #include <algorithm>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Settings files of NAME=Value lines. The object holds every known name with
 // its current value; loading only overwrites names it already holds and then

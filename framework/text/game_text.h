@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every text the game shows, read once from a table file keyed by
 // case-insensitive keys. Translating the game means replacing that file.

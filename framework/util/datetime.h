@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A calendar date and time of day, with the text formatting used for file names.
 #include <memory>

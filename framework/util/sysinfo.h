@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // System information the framework reports or checks: operating system,
 // graphics runtime version, desktop, window and memory.

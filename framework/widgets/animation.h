@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Frame selection from a step counter, and the phase timer that drives fades,
 // slides and other timed effects.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A font made of one glyph picture and a text description (".fnt") of where
 // each character sits in it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Buttons, the menus that hold them and plain coloured boxes. A screen builds
 // its menu once, polls it each logic step, asks Clicked(name) for the buttons

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dialogs shown over a screen (a caption, buttons, optional slide or fade and
 // dimming), the ready-made OK, yes/no and text-input dialogs, the one-line

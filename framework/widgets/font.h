@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text drawing: the program-wide text shadow, aligned and shadowed text in the
 // current image font, line splitting and word wrapping, fonts with their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "framework/widgets/image_bank.h"
 
 #include "framework/paths/errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Loaded pictures (single images or strips of animation frames) and the
 // program-wide store that screens fetch them from by name.

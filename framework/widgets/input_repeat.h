@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A held key or mouse button as a first event and then, after an initial
 // delay, repeated events at a fixed interval.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Two ways to pick a value: a list box of text lines with a selection bar and
 // double clicks, and a horizontal slider from 0 to 100.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Short-lived sprites that move, spin, grow and fade, and remove themselves
 // from their list when they fade out, shrink away, leave the screen or run out

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game object's mouse pointer: position and button state filled by the
 // event pump, presses that widgets consume, and the pointer picture with an

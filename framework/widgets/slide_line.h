@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Lines that travel from point to point over timed phases, for rows that
 // slide into place one after another.

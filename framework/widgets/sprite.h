@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Colours, sine counters and the sprite: a picture on the screen with
 // movement, frame animation, scaling, rotation, glow and a drop shadow.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The maker's click tracker: how long each button has been held, double
 // clicks within a time and distance, and drags.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The puzzle in progress kept without the player asking, so that leaving the
 // board, closing the window or a lost session never loses it: one reserved

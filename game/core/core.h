@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The puzzle being played: its tables and flags, the operations of TCore that
 // change them, and the questions the play screen and the cells ask of them.

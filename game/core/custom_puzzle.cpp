@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Puzzles the player types in: clue clean-up and the check that hands the
 // board to the engine's solver.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one way the board changes. A digit, an erasure, a pencil mark, the
 // automatic marks switched on or off, a revealed cell and, while a puzzle is

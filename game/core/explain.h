@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Explain a Step": the next deduction of the solve from the board as the
 // player has it, put in words, and what a second press does with it.

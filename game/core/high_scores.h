@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The best times for each board size: ten entries per table, fastest first,
 // kept in a small binary file in the shared data folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The player's aids and the first-run flag, kept in the game's own settings
 // file (GameIni, "config.ini" in the shared data folder).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A puzzle in progress saved under a name: a small text file in the profile
 // folder holding the whole puzzle state.

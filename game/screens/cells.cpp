@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Board cells: layout, the drop-in, drawing from the puzzle tables, clicks.
 #include "game/screens/cells.h"
 

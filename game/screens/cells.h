@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The board on the play screen: one sprite per grid position that draws itself
 // from the puzzle tables, lights up under the pointer, writes help on the play

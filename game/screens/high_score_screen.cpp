@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/screens/high_score_screen.h"
 
 #include "framework/core/game.h"

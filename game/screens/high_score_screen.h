@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The best times, one board size at a time, with rows that slide in.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title hub, the options screen and the help screen.
 #include "game/screens/menus.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The colours the game draws its own text and marks in (the pictures carry
 // everything else). One name per meaning, so that a mistaken digit and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved-game chooser.
 #include "game/screens/save_manager.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The saved-game chooser: a dialog listing the saves of one folder, with
 // load, delete (after a confirmation), cancel and paging arrows.

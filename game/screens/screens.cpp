@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The play setup screen, the generating overlay and the puzzle play screen.
 #include "game/screens/screens.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The play setup screen, the generating overlay and the puzzle play screen.
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game object's logic step, the splash and the shared screen helpers.
 #include "game/screens/shell.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the game adds around the framework and what all its screens share: the
 // game object's logic step, the start-up splash, toggle and radio buttons, the

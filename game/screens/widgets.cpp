@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Toggle and radio buttons, and the game's dialogs.
 #include "game/screens/widgets.h"
 

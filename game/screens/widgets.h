@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's toggle and radio buttons and its dialogs in one common look.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Audio drivers (OpenAL devices), sounds decoded once to PCM, and channels as
 // OpenAL sources.
 #include "tallyfold/platform/audio.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window, display modes, frame flipping, drawing state and primitives over
 // SDL's 2D renderer.
 #include "tallyfold/platform/display.h"

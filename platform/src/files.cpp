@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files, folders and path helpers over POSIX.
 #include "tallyfold/platform/files.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Image fonts: glyphs rasterised once per font size into atlas pages, drawn as
 // tinted textured quads.
 #include "tallyfold/platform/font.h"

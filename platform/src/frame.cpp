@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frames on demand: the drawing of a frame is recorded, compared with the frame
 // the canvas already shows, and only what differs is drawn again; the window is
 // presented only when its picture changed, never faster than the display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixmaps, images with frames and handles, their textures, drawing, grabbing
 // the back buffer and the collision layers.
 #include "tallyfold/platform/image.h"

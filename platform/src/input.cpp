@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SDL events turned into the program's event queue (Windows virtual-key
 // codes), and the polled key and mouse state.
 #include "tallyfold/platform/input.h"

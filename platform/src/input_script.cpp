@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scripted input: lines read from a file or FIFO become events in the same
 // queue that SDL input fills, paced by presented frames, with screenshots on
 // request. The command set is described in input.h.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Private glue between the platform's services. Nothing outside platform/src
 // includes this file.

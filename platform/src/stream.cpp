@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Byte and text streams: files, memory, protocol prefixes and factories,
 // whole-file helpers and the atomic file replacement.
 #include "tallyfold/platform/stream.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-8 and Latin-1 conversions shared by streams and text drawing.
 #include <algorithm>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The game as a packager and a desktop see it: installed into a scratch prefix,
 # started from / (so only its own lookup can find its data), played from the
 # splash to the title and closed, without writing a byte into the prefix; its

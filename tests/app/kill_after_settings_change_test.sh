@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A player changes the settings and the program is killed (SIGKILL: no shut-down
 # at all). The next start must put the default settings back, say so, and leave
 # the best times and the save games exactly as they were.

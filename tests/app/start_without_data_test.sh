@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts copies of the real program whose data tree is missing or damaged in one
 # way each. Every start must end by itself with the failure told, the error log
 # written, the orderly shut-down done (clean-exit marker) and exit code 1; never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The autosave: the puzzle in progress kept in one reserved file and given
 // back exactly; a damaged file is dropped with a line in the error log.
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A game object with its fakes, a private shared data folder, the real text
 // table and a fresh puzzle core for every test.

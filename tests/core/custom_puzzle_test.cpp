@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core_support.h"
 #include "game/core/save_game.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The edit path: every change of the board kept so that undo and redo give
 // back exactly the tables as they were, checked against snapshots the test
 // takes itself over long random sequences; the typed-in flag and the run check.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for the tests of the built data tree: where things are, decoding
 // pictures and sounds, and measuring text in the game's font.

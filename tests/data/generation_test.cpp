@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The build's products as a whole: the archive holds exactly the packed
 // items, and the generator gives the same bytes every time it runs.
 

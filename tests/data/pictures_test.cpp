@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures the game loads: present under the names it asks for, decodable,
 // and sized for the places the screens draw them (800 x 600 logical screen).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sounds and the music: they decode, last as long as their use needs,
 // and sit at levels that are comfortable together at the default volumes.
 

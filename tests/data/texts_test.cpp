@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text table and the default settings file: in the form the game reads,
 // holding every key it asks for, with texts that fit where they are drawn.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One picture made of many: the screenshots of a run at half size in a grid,
 // each with its caption underneath, for looking over a whole run at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drives the real program as a player would: it runs as a child process with
 // headless video and sound and private data folders, and an input script (a

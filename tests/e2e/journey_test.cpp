@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays the real program as a player would, from the title through a puzzle
 // to the best times and out (the driver is described in game_driver.h), with
 // every screen visited left in the test artifacts folder as e2e-NN-name.png.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program presents pictures at the display's pace while something on
 // screen moves, and next to none while nothing does: paused, without the focus,
 // hidden. Frames are counted, not processor time, so a loaded machine does not

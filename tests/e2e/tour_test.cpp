@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A tour of every screen and dialog of the real program, as a player meets
 // them (the driver is described in game_driver.h): the pictures are left in
 // the test artifacts folder as tour-NN-name.png, with one contact sheet of

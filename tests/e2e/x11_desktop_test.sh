@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program on a real X server, as a player meets it on a desktop: Xvfb
 # without a window manager, the game windowed at its centred (non-zero) place,
 # driven with xdotool and captured from the X server.

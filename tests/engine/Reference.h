@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A puzzle model and a brute-force solution counter that share nothing with the engine,

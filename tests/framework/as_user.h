@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs part of a test as an unprivileged user, for what only permissions can
 // show (root reads and writes everything). The part runs in a forked child,

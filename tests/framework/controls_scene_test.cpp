@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A screen with a menu, a list box, a slider and two open dialogs, driven by
 // clicks and keys through the game's own logic step and written to
 // test-artifacts/widgets.png for a person to look at.

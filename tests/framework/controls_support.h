@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fixture for the button, dialog and list box tests: the game's menu and
 // image folders filled with plain pictures, its two menu sounds, and input

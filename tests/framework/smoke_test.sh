@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the real program headless, checks that a second instance on the same
 # data folder exits at once saying so (even with a runtime folder of its own),
 # that what an interrupted save left was cleared, then asks the first to close

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fakes shared by the framework tests: a display whose modes and drivers a test
 // chooses, a clock the test advances, and message boxes that never block.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws one scene with the widgets as a player would see them, checks a few
 // pixels and writes it to test-artifacts/visuals.png for a person to look at.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A sine tone as a 16-bit mono WAV file, for tests that need real sound data.
 #include <cmath>

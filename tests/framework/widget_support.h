@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers of the widget tests: pictures written on the fly, a fixture with
 // the real (offscreen) display for pixel checks, and the resting drawing state

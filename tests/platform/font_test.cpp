@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tallyfold/platform/font.h"
 #include "tallyfold/platform/stream.h"
 #include "test_support.h"

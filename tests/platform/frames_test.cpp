@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A flip draws again only what changed since the last frame and shows only
 // that. Checked against references made separately: every frame of a long
 // random sequence must equal the same frame drawn from nothing, and the scaled

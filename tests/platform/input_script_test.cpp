@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input script: lines from a FIFO or a growing file become queued events,
 // one step per presented frame, with waits in play time and screenshots.
 #include <fcntl.h>

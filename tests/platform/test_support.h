@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared helpers of the platform tests: a private temporary folder and a
 // headless 800 x 600 window whose back buffer can be read.

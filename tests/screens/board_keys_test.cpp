@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playing from the keyboard, undo and redo, the autosave with the title's
 // Continue, and the run check, all through the real screens and their logic
 // step with scripted keys and clicks and a test clock.

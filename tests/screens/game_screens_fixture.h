@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The whole game set up by hand from the built data tree (no main loop, no
 // splash): the real screens driven through the real logic step with a fake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The high score screen driven headless through the real logic step, from and
 // back to the title, with pictures of it in the test artifacts folder.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drives the real screens headless through the loop's logic step with scripted
 // pointer and keys and a test clock, and leaves a picture of every state in the
 // test artifacts folder.

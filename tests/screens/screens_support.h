@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The puzzle fixture with a board ready for cells: blank 32 x 32 pictures in
 // the image bank under the cells' names, the cell hook installed, a pointer.

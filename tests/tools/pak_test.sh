@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Drives tallyfold-pak as the build and other checks use it.
 set -u
 PAK="$1"

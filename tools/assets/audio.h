@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sound buffers, the few synthesis building blocks the game's sounds need,
 // and the WAV and Ogg Vorbis writers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The six full-screen backgrounds and the two particle sprites, all packed
 // into the data archive.
 //

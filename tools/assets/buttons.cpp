@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every button picture. A button is a paper tab with its caption printed in
 // ink; the game adds "MO" (pointer over it), "_down" (pressed), for radio and
 // toggle buttons "On" and "OnMO" (lit), and for buttons that can be out of

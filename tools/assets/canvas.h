@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drawing helpers over cairo shared by every picture the generator makes:
 // colours, the Carlito faces, text placement, soft shadows, paper grain and

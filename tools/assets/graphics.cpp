@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pictures of data/graphics. Each size is chosen for the place the game
 // draws the picture (noted beside it); the screen is 800 x 600.
 

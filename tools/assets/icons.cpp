@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's icon: one clue cell of the board, folded along its diagonal,
 // in the board's ink-blue paper with the lit fold in amber and two clues in
 // cream. Every size is drawn from the same shapes, so the scalable SVG and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyfold-assets: draws every picture and synthesises every sound and the
 // music of the game. Run by the build; the same inputs always give the same
 // bytes.

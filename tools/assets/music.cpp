@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title music: a calm piece of 32 bars in D major at 80 beats a minute
 // (96 seconds) that the game loops for as long as it runs.
 //

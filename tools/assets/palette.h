@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's colours. Paper in two tones (cream sheets, ink-blue card) and
 // one warm accent for everything that is "on".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The paper pieces the pictures are built from: tabs (buttons), cards and
 // dark panels, and the fold shading used on lettering.

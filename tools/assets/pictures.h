@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every picture of the game. Each function writes its files into the folder
 // it is given and returns how many it wrote.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Deterministic random numbers for the generator. The standard library's
 // distributions are allowed to differ between implementations, and the data

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound effects. Levels are set against each other for the game's
 // default volumes (sound and music both at 50): the click is clearly heard
 // over the music, the mouse-over tick barely, and nothing is sharp.

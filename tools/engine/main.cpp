@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyfold-engine: generates puzzles and solves typed-in descriptions from the command
 // line. Its output format is read by other programs; keep it stable.
 #include <chrono>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyfold-pak: writes, lists and unpacks the game's data archives.
 //
 //   tallyfold-pak create OUT.pak [--version 1|1.1] [-C DIR] FILE...

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Window, display modes, drawing state and primitives. Coordinates are logical
 // pixels of the 800 x 600 screen; the window scales and letterboxes them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files and folders. Paths are taken as they are: "/" separates folders and
 // every other character, "\\" included, belongs to a name. Folders are made

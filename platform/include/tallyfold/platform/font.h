@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TrueType fonts rasterised once per size into a glyph atlas.
 #include <cstdint>

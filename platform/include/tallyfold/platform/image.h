@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Images (frames with a handle), animation strips, pixmaps and collision layers.
 #include <cstdint>

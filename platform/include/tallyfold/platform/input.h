@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Event queue (keys as Windows virtual-key codes) and polled input.
 #include <cstdint>

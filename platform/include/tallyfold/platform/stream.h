@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Byte and text streams with protocol prefixes ("littleendian::", "utf8::",
 // and factories the framework registers, such as the data archive).
