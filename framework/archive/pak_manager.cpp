@@ -224,7 +224,7 @@ void CreateArchiveFonts(const TPakFileManager& manager) {
     const std::string name = "calibri.ttf";
     auto render = [&](int size) {
         auto font = manager.GetImageFont(name, size, platform::FONT_SMOOTH);
-        if (!font) ShowError("Error loading font " + manager.Path + name, 1);
+        if (!font) ShowError("Error loading font " + platform::RealPath(manager.Path + name), 1);
         return font;
     };
     Font12 = render(12);

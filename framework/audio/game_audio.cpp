@@ -11,6 +11,7 @@
 #include "framework/paths/errors.h"
 #include "framework/screens/screen.h"
 #include "framework/util/strings.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/audio.h"
 
 namespace {
@@ -29,7 +30,7 @@ int TGame::MusicLoad(const std::string& file, int loop) {
         MusicStop();
         std::string path = MusicPath + file;
         MusicSample = platform::LoadSound(path, loop == 1 ? platform::SOUND_LOOP : 0);
-        if (!MusicSample) ShowError("Error loading sample " + path, 1);
+        if (!MusicSample) ShowError("Error loading sample " + platform::RealPath(path), 1);
     }
     // With music off only the name is kept; MusicOn loads it later.
     MusicLooped = loop;

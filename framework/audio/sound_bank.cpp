@@ -18,7 +18,7 @@ std::shared_ptr<TGameSound> TGameSound::Create(const std::string& path, int flag
 int TGameSound::Load(const std::string& path, int flags) {
     name = UpperCase(platform::StripAll(path));
     sound = platform::LoadSound(path, flags);
-    if (!sound) ShowError("Error loading sample " + path, 1);
+    if (!sound) ShowError("Error loading sample " + platform::RealPath(path), 1);
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/sprite.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
@@ -16,7 +17,7 @@
 int TScreen::ImageLoad(const std::string& file, int flags, int precache) {
     std::string path = Game->ImagePath + file;
     Image = platform::LoadImage(path, flags);
-    if (!Image) return ShowError("Error loading bitmap " + path, 1);
+    if (!Image) return ShowError("Error loading bitmap " + platform::RealPath(path), 1);
     Image->SetHandle(0, 0);
     if (precache) Image->Precache();
     return 0;

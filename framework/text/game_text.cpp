@@ -4,6 +4,7 @@
 #include "framework/core/game.h"
 #include "framework/paths/errors.h"
 #include "framework/util/strings.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
 std::shared_ptr<TGameText> GameText;
@@ -21,7 +22,9 @@ constexpr int64_t MaxGameTextBytes = 4 << 20;
 
 int TGameText::Read(const std::string& file) {
     Entries.clear();
-    const std::string path = (Game ? Game->TextPath : std::string()) + ResourceName(file);
+    // Absolute: a message about it must say where to look, whatever folder is current.
+    const std::string path = platform::RealPath((Game ? Game->TextPath : std::string()) + ResourceName(file));
+    Path = path;
     auto stream = platform::ReadStream(path);
     if (!stream) return ShowError("Error loading file " + path, 1);
     if (stream->Size() > MaxGameTextBytes)
@@ -49,7 +52,10 @@ int TGameText::Parse(const std::string& text) {
 
     size_t i = 0;
     while (i < lines.size()) {
-        if (UpperCase(lines[i]) != "[TEXT]") return ShowError("[TEXT] header hot found", 1);
+        if (UpperCase(lines[i]) != "[TEXT]")
+            return ShowError("Error loading file " + (Path.empty() ? std::string("of the game's texts") : Path) +
+                                 " (line " + std::to_string(i + 1) + " should be the header [TEXT])",
+                             1);
         ++i;
         size_t first = i;
         while (i < lines.size() && (lines[i].empty() || lines[i][0] != '[')) ++i;

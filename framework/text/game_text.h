@@ -24,6 +24,9 @@ public:
     virtual std::vector<std::string> Find(const std::string& key) const;
     // The value lines joined with CR LF; "" when the key is not present.
     virtual std::string FindString(const std::string& key) const;
-    // Parses the text of a table file into Entries.
+    // Parses the text of a table file into Entries; a misplaced header is
+    // reported with the line and the file it came from.
     int Parse(const std::string& text);
+    // The file the table was read from, absolute; "" for a table parsed from memory.
+    std::string Path;
 };

@@ -8,6 +8,7 @@
 
 #include "framework/paths/errors.h"
 #include "framework/widgets/font.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/stream.h"
@@ -125,14 +126,14 @@ std::shared_ptr<TBitmapFont> TBitmapFont::Create(const std::string& source, int 
     font->Image = platform::LoadImage(picture, flags);
     platform::SetAutoMidHandle(autoMid);
     if (!font->Image) {
-        ShowError("Error loading bitmap " + picture, 1);
+        ShowError("Error loading bitmap " + platform::RealPath(picture), 1);
         return nullptr;
     }
     font->Image->SetHandle(0, 0);
     const std::string description = source + ".fnt";
     auto stream = platform::ReadStream("littleendian::" + description);
     if (!stream) {
-        ShowError("Error loading file " + description, 1);
+        ShowError("Error loading file " + platform::RealPath(description), 1);
         return nullptr;
     }
     font->ReadDescription(*stream, yOffsetAdjust);

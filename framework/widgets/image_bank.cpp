@@ -71,7 +71,7 @@ void TGameImage::Load(const std::string& path, int flags, int midHandle) {
     name = UpperCase(platform::StripAll(path));
     image = platform::LoadImage(path, flags);
     if (!image) {
-        ShowError("Error loading bitmap " + path, 1);
+        ShowError("Error loading bitmap " + platform::RealPath(path), 1);
         return;
     }
     GetSize();
@@ -83,7 +83,7 @@ void TGameImage::LoadAnim(const std::string& path, int cellWidth, int cellHeight
     name = UpperCase(platform::StripAll(path));
     image = platform::LoadAnimImage(path, cellWidth, cellHeight, firstFrame, frameCount, flags);
     if (!image) {
-        ShowError("Error loading anim bitmap " + path, 1);
+        ShowError("Error loading anim bitmap " + platform::RealPath(path), 1);
         return;
     }
     GetSize();

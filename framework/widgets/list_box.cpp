@@ -111,6 +111,23 @@ int VTListBox::DrawHighlight() {
     return 0;
 }
 
+namespace {
+// The text as it fits into width pixels of the current font: whole, or cut at
+// a character boundary and ended with "..." so that it never runs out of its box.
+std::string FitWidth(const std::string& text, float width) {
+    if (static_cast<float>(platform::TextWidth(text)) <= width) return text;
+    const std::string dots = "...";
+    std::string cut = text;
+    while (!cut.empty()) {
+        // Drop one whole UTF-8 character: its continuation bytes, then its lead.
+        while (!cut.empty() && (static_cast<unsigned char>(cut.back()) & 0xC0) == 0x80) cut.pop_back();
+        if (!cut.empty()) cut.pop_back();
+        if (static_cast<float>(platform::TextWidth(cut + dots)) <= width) break;
+    }
+    return cut + dots;
+}
+}  // namespace
+
 int VTListBox::Draw() {
     platform::SetBlend(platform::ALPHABLEND);
     if (DrawBox == 1) Box->Draw();
@@ -128,7 +145,8 @@ int VTListBox::Draw() {
             } else {
                 platform::SetAlpha(alpha);
             }
-            DrawTextAligned(text, static_cast<float>(textX), textY, Font->Shadow ? 1 : 0, Centred ? 1 : 0, 1);
+            DrawTextAligned(FitWidth(text, Box->W - 2.0f * static_cast<float>(TextBorder)), static_cast<float>(textX),
+                            textY, Font->Shadow ? 1 : 0, Centred ? 1 : 0, 1);
             // Rows lie where clicks and the selection bar find them.
             textY += static_cast<float>(LineHeight > 0 ? LineHeight : platform::TextHeight(text) + 2 * Gap);
         }

@@ -4,6 +4,7 @@
 #include "framework/core/game.h"
 #include "framework/paths/errors.h"
 #include "framework/widgets/particles.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
@@ -26,7 +27,7 @@ int TMousePointer::Off() {
 int TMousePointer::Load(const std::string& name) {
     const std::string path = (Game ? Game->ImagePath : std::string()) + name + Ext;
     Image = platform::LoadImage(path, platform::IMAGE_DEFAULT_FLAGS);
-    if (!Image) return ShowError("Error loading bitmap " + path, 1);
+    if (!Image) return ShowError("Error loading bitmap " + platform::RealPath(path), 1);
     Image->SetHandle(static_cast<float>(offsetx), static_cast<float>(offsety));
     return CalcSize();
 }

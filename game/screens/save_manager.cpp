@@ -112,6 +112,17 @@ int TSaveGameManager::FillList() {
             if (Listable(stem)) ListBox->Strings.push_back(stem);
         }
     }
+    // By name as a player reads it, whatever order the folder keeps: letter case
+    // aside, and byte order only between names that differ in case alone.
+    auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    std::sort(ListBox->Strings.begin(), ListBox->Strings.end(), [&](const std::string& a, const std::string& b) {
+        const std::string la = lower(a), lb = lower(b);
+        return la != lb ? la < lb : a < b;
+    });
     ListBox->ClearIndex();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "framework/paths/errors.h"
 #include "framework/text/game_text.h"
 #include "scratch_dir.h"
+#include "tallyfold/platform/files.h"
 #include "test_support.h"
 
 namespace {
@@ -87,13 +88,15 @@ TEST_F(GameTextTest, EntriesWithoutAKeyAreSkipped) {
 }
 
 TEST_F(GameTextTest, MisplacedHeadersAreFatal) {
-    const std::string message = "[TEXT] header hot found";
-    for (const char* bad : {
-             "Key\nValue\n",                       // no header at the start
-             "[TEXT] \nKey\nValue\n",              // header with a trailing space
-             "[TEXT]\nKey\n[not a header]\nx\n",   // a value line that begins with "["
-             " [TEXT]\nKey\n",
+    const std::string file = platform::RealPath(dir / "gametext.txt");
+    for (auto [bad, line] : std::initializer_list<std::pair<const char*, int>>{
+             {"Key\nValue\n", 1},                      // no header at the start
+             {"[TEXT] \nKey\nValue\n", 1},             // header with a trailing space
+             {"[TEXT]\nKey\n[not a header]\nx\n", 3},  // a value line that begins with "["
+             {" [TEXT]\nKey\n", 1},
          }) {
+        const std::string message =
+            "Error loading file " + file + " (line " + std::to_string(line) + " should be the header [TEXT])";
         notices.clear();
         EXPECT_EQ(Raised([&] { Table(bad); }), message) << bad;
         EXPECT_EQ(notices, std::vector<std::string>{message});
