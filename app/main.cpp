@@ -30,6 +30,9 @@ namespace {
 // A second copy of the game on the same data folder: it leaves at once,
 // without touching any file of the running one.
 struct AlreadyRunning {};
+// The lock cannot be taken at all: the game does not run, and leaves every file
+// as it is, since another copy may be writing them.
+struct LockUnusable {};
 
 std::string TextOr(const std::string& key, const std::string& fallback) {
     std::string text = GameText ? GameText->FindString(key) : std::string();
@@ -49,7 +52,9 @@ bool StartUp() {
     Game->DataFolder = FindDataFolder(platform::AppDir());
     Game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
     // Before anything reads or writes there, so that two copies never share the folder.
-    if (!Game->LockSharedFolder()) throw AlreadyRunning{};
+    const int locked = Game->LockSharedFolder();
+    if (locked == 0) throw AlreadyRunning{};
+    if (locked < 0) throw LockUnusable{};
     // Before Init, so that Init reads the restored settings after a crash.
     Game->CheckGoodExit();
     Game->Init(0, 0);
@@ -64,7 +69,10 @@ bool StartUp() {
     GameText = TGameText::Create("gametext.txt");
     ResourcePath = Game->DataPrefix + Game->DataFolder + "resources/";
     if (platform::FileType(ResourcePath + "data.pak") != platform::FILETYPE_FILE)
-        ShowError(TextOr("Data Pak Error", "The game's data file " + ResourcePath + "data.pak is missing."), 1);
+        ShowError(TextOr("Data Pak Error", "The game's data file is missing:") + " " +
+                      platform::RealPath(ResourcePath + "data.pak") + "\r\n" +
+                      TextOr("Install Again", "Please install Tallyfold again."),
+                  1);
     try {
         PakManager = TPakFileManager::Create(ResourcePath, ".pak");
     } catch (const RaisedText& damaged) {
@@ -121,6 +129,9 @@ int main() {
         std::fprintf(stderr, "Tallyfold is already running%s.\n",
                      shown ? "; its window has been brought to the front" : " on this data folder");
         return 0;
+    } catch (const LockUnusable&) {
+        platform::Notify(Game->LockProblem, true);
+        return 1;
     } catch (const std::exception& error) {
         ReportException(error);
         failed = true;

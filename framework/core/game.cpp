@@ -65,7 +65,7 @@ int TGame::Init(int soundDriverChoice, int /*unused*/) {
     Checkpoint = 4;
     IniFill();
     Checkpoint = 5;
-    if (platform::FileType(Ini->FileName + ".ini") != platform::FILETYPE_FILE &&
+    if (SavingOff.empty() && platform::FileType(Ini->FileName + ".ini") != platform::FILETYPE_FILE &&
         platform::FileType(DataPrefix + DataFolder + "default.ini") == platform::FILETYPE_FILE) {
         Checkpoint = 5001;
         platform::CopyFile(DataPrefix + DataFolder + "default.ini", Ini->FileName + ".ini");
@@ -76,7 +76,7 @@ int TGame::Init(int soundDriverChoice, int /*unused*/) {
     IniExtract();
 
     Checkpoint = 6001;
-    if (!ProfilePath.empty() && platform::FileType(ProfilePath) != platform::FILETYPE_DIR) {
+    if (SavingOff.empty() && !ProfilePath.empty() && platform::FileType(ProfilePath) != platform::FILETYPE_DIR) {
         Checkpoint = 6002;
         if (!platform::CreateDir(ProfilePath, false))
             ShowError("Cannot create shared profiles folder " + ProfilePath, 1);

@@ -314,10 +314,13 @@ public:
     // What the game adds to the shut-down before the process ends.
     virtual void ShutDownHook() {}
 
-    // Takes the data folder's single-instance lock (creating the folder when
-    // needed) and clears what an interrupted save left there. 0 when another
-    // copy of the game holds it.
+    // Takes the data folder's single-instance lock (preparing the folder first)
+    // and clears what an interrupted save left there. 1 held, or nothing can be
+    // written there at all (SavingOff says why); 0 when another copy of the game
+    // holds it; -1 when something that cannot be a lock stands under its name
+    // (LockProblem says what, for the player).
     virtual int LockSharedFolder();
+    std::string LockProblem;
     std::string InstanceLockPath() const;
     // After a settings change the "settings changed" marker goes with the first
     // frame shown this long after the change (PostDraw), so that only a crash
@@ -328,8 +331,11 @@ public:
     virtual int ConfirmSettingsChange();
 
 protected:
-    // Creates the shared data folder and gives its owner full access.
+    // Creates the shared data folder when it is missing (only what it creates
+    // is set to 0700) and finds out whether it can be written; when not, the
+    // player is told and SavingOff set. Once per run.
     virtual int PrepareSharedFolder();
+    int SharedFolderPrepared = 0;
 
 private:
     int StartExitFade(int lengthMs, int withMusic);

@@ -3,8 +3,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <set>
 
+#include "framework/core/game.h"
 #include "framework/core/globals.h"
+#include "framework/paths/paths.h"
+#include "framework/text/game_text.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/input.h"
@@ -43,12 +47,16 @@ std::string ReportUnknownException() {
     return Report(text);
 }
 
-void AppendErrorLog(const std::string& message) {
-    // Far more than any session writes; a log kept for years must not grow without end.
-    constexpr std::size_t MaxLogBytes = 64 * 1024;
+namespace {
+// Far more than any session writes; a log kept for years must not grow without end.
+constexpr std::size_t MaxLogBytes = 64 * 1024;
+
+// The log with text added at its end, its oldest part dropped beyond the bound.
+void AddToErrorLog(const std::string& text) {
+    if (!SavingOff.empty()) return;
     const std::string path = SharedDataPath + "ErrorLog.txt";
     std::string content;
-    if (platform::FileType(path) == platform::FILETYPE_FILE) {
+    if (platform::IsPlainFile(path)) {
         if (auto stream = platform::OpenStream(path, true, false)) {
             const std::int64_t size = stream->Size();
             const std::int64_t keep = std::min<std::int64_t>(size, MaxLogBytes);
@@ -60,14 +68,73 @@ void AppendErrorLog(const std::string& message) {
             stream->Close();
         }
     }
+    if (content.size() + text.size() > MaxLogBytes) {
+        // Whole lines only: the cut never leaves half a report at the top.
+        const std::size_t cut = content.size() + text.size() - MaxLogBytes;
+        const std::size_t lf = content.find('\n', cut);
+        content.erase(0, lf == std::string::npos ? content.size() : lf + 1);
+    }
     if (!content.empty() && content.back() != '\n') content += "\r\n";
-    content += platform::CurrentDate() + " " + platform::CurrentTime() + ": " + message + "\r\n";
+    content += text;
+    // Nothing more can be done when the log cannot be written: the problem was shown.
     platform::SaveFileAtomic(path, content);
 }
 
+bool WriteFaultTold = false;
+// Files whose writes fail now; each is logged once until it is written again.
+std::set<std::string> FaultedPaths;
+}  // namespace
+
+std::string SavingOff;
+std::function<void(const std::string&)> NoticeHook;
+
+void AppendErrorLog(const std::string& message) {
+    AddToErrorLog(platform::CurrentDate() + " " + platform::CurrentTime() + ": " + message + "\r\n");
+}
+
 void WriteErrorLog(const std::string& message) {
-    std::string content = "Date: " + platform::CurrentDate() + "\r\n" + "Time: " + platform::CurrentTime() + "\r\n" +
-                          message + "\r\n";
-    // Nothing more can be done when the log cannot be written: the report was shown.
-    platform::SaveFileAtomic(SharedDataPath + "ErrorLog.txt", content);
+    AddToErrorLog("Date: " + platform::CurrentDate() + "\r\n" + "Time: " + platform::CurrentTime() + "\r\n" +
+                  message + "\r\n");
+}
+
+void PlayerNotice(const std::string& message) {
+    if (NoticeHook) {
+        NoticeHook(message);
+        return;
+    }
+    ShowMessageBox(message, 560, 180);
+    // The box waited for the player; that time must not come back as a burst of steps.
+    if (Game && Game->FixedRateLogic) Game->FixedRateLogic->Init();
+}
+
+void ReportWriteFault(const std::string& path, const std::string& reason, bool quiet) {
+    if (FaultedPaths.insert(path).second) AppendErrorLog("Could not write " + path + " (" + reason + ").");
+    if (quiet || WriteFaultTold) return;
+    WriteFaultTold = true;
+    std::string text = GameText ? GameText->FindString("Write Failed") : std::string();
+    if (text.empty())
+        text = "Tallyfold could not save a file. The game goes on and keeps what you do, and saves it as soon as it can:";
+    PlayerNotice(text + "\r\n" + FileFaultText(path, reason));
+}
+
+int WriteSharedFile(const std::string& path, const std::string& bytes, std::string* reason, bool quiet) {
+    std::string why;
+    if (!SavingOff.empty()) {
+        if (reason) *reason = SavingOff;
+        return 0;
+    }
+    if (platform::SaveFileAtomic(path, bytes, &why)) {
+        WriteFaultTold = false;
+        FaultedPaths.erase(path);
+        return 1;
+    }
+    if (reason) *reason = why;
+    ReportWriteFault(path, why, quiet);
+    return 0;
+}
+
+void ResetWriteFaults() {
+    SavingOff.clear();
+    WriteFaultTold = false;
+    FaultedPaths.clear();
 }

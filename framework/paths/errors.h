@@ -3,6 +3,7 @@
 // Failures the program cannot survive, the top-level report of them, the error
 // log and the game's own blocking message box.
 #include <exception>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -30,7 +31,8 @@ int ShowError(const std::string& message, int stop);
 std::string ReportException(const std::exception& error);
 // Same for something thrown that is not a std::exception.
 std::string ReportUnknownException();
-// Replaces ErrorLog.txt in the shared data folder with this one report.
+// Adds this report to ErrorLog.txt in the shared data folder, after what the
+// log already holds (its newest part, when it grew large).
 void WriteErrorLog(const std::string& message);
 // Adds a dated line to ErrorLog.txt for a problem the game got over by itself,
 // keeping what the log already holds (its newest part, when it grew large).
@@ -41,3 +43,24 @@ void AppendErrorLog(const std::string& message);
 // SIGTERM) also ends the wait, and is left for the main loop to act on. Without
 // a display the platform's message box is used instead.
 void ShowMessageBox(const std::string& message, int width, int height);
+
+// Why nothing is written this session (the data folder could not be made, or
+// was read-only or full at start); "" while files are written as usual.
+extern std::string SavingOff;
+// A message for the player that does not stop the game. Tests and the game may
+// replace how it is shown; by default the framework's message box.
+extern std::function<void(const std::string& message)> NoticeHook;
+void PlayerNotice(const std::string& message);
+
+// Writes a file of the shared data folder as a whole (temporary file, then
+// rename), so a failure leaves the file as it was. 1 written. 0 not: always
+// while SavingOff is set; otherwise the failure goes to the error log (once
+// for a file until it is written again) and,
+// unless quiet (the caller tells the player itself), the player is told, once
+// until a write succeeds again. reason says why.
+int WriteSharedFile(const std::string& path, const std::string& bytes, std::string* reason = nullptr,
+                    bool quiet = false);
+// Tells of a file that could not be written, as WriteSharedFile does.
+void ReportWriteFault(const std::string& path, const std::string& reason, bool quiet = false);
+// A new session: files are written again and the next failure is told.
+void ResetWriteFaults();

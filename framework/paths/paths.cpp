@@ -69,33 +69,30 @@ std::string SettingsFileName(int useCorrectPath, const std::string& subPath) {
 }
 
 int TGame::PrepareSharedFolder() {
+    if (SharedFolderPrepared) return 0;
+    SharedFolderPrepared = 1;
     Checkpoint = 1001;
+    std::string problem;
     if (platform::FileType(SubPath) != platform::FILETYPE_DIR) {
         Checkpoint = 1002;
+        // Only the folders made here are set to 0700; a folder that exists (or
+        // a link to one, a folder shared on purpose) keeps the mode its owner gave it.
         if (!platform::CreateDir(SubPath, true)) {
             // CreateDir stops at the first mkdir that fails, so errno still tells why.
-            const int error = errno;
-            ShowError("Cannot create shared data folder " + SubPath + ": " + platform::FileErrorText(error) + ".", 1);
+            problem = platform::FileErrorText(errno);
         }
     }
     Checkpoint = 1003;
-    std::string os = OSName();
-    if (os == "Windows 95" || os == "Windows 98" || os == "Windows ME") return 0;
-
-    // The game's folder and each parent up to, not including, the common folder.
+    if (problem.empty() && !platform::ProbeWritable(SubPath, &problem) && problem.empty()) problem = "unknown error";
     Checkpoint = 1004;
-    std::string stop = EnsureTrailingSlash(SpecialFolderPath(CSIDL_COMMON_APPDATA));
-    std::string p = SubPath;
-    while (!p.empty() && p != stop) {
-        // Never reach above the common folder, whatever shape its path has.
-        if (p.size() < stop.size() && stop.compare(0, p.size(), p) == 0) break;
-        std::string reason;
-        if (!GiveFolderFullAccess(p, &reason))
-            ShowError("Cannot give shared data folder full access! " + p + ": " + reason + ".", 1);
-        std::string rest = p.substr(0, p.size() - 1);
-        auto slash = rest.rfind('/');
-        if (slash == std::string::npos) break;
-        p = rest.substr(0, slash + 1);
+    if (!problem.empty()) {
+        // The game can be played without its folder; it only cannot keep anything.
+        SavingOff = problem;
+        platform::Notify("Tallyfold cannot save anything this time, since its data folder " + SubPath + " " +
+                             (platform::FileType(SubPath) == platform::FILETYPE_DIR ? "cannot be written"
+                                                                                     : "cannot be made") +
+                             ": " + problem + ". You can play, but settings, best times and puzzles will not be kept.",
+                         false);
     }
     return 0;
 }
@@ -108,8 +105,27 @@ int TGame::LockSharedFolder() {
     const std::string folder = UseCorrectPath ? SubPath : DataPrefix + DataFolder;
     // The lock lives in the folder it guards, so that two copies meet whatever
     // their runtime folders, and nobody else can hold it for us.
-    if (!folder.empty() && platform::FileType(folder) != platform::FILETYPE_DIR) platform::CreateDir(folder, true);
-    if (!platform::AcquireInstanceLock(InstanceLockPath())) return 0;
+    if (UseCorrectPath) PrepareSharedFolder();
+    // A copy that writes nothing cannot spoil another's files, nor they its:
+    // not even the lock file is made then.
+    if (!SavingOff.empty()) return 1;
+    std::string reason;
+    switch (platform::AcquireInstanceLock(InstanceLockPath(), &reason)) {
+        case platform::InstanceLock::Busy:
+            return 0;
+        case platform::InstanceLock::Unusable:
+            // Running without the lock would let a second copy write over this
+            // one's files; better not to run until the name is free again.
+            LockProblem = "Tallyfold cannot start: its lock file " + platform::RealPath(InstanceLockPath()) +
+                          " cannot be used (" + reason + "). Remove it, then start the game again.";
+            return -1;
+        case platform::InstanceLock::Unwritable:
+            // Nothing can be written there, by this copy or any other.
+            if (SavingOff.empty()) SavingOff = reason;
+            return 1;
+        case platform::InstanceLock::Held:
+            break;
+    }
     // No other copy writes here now: what a kill in the middle of a save left
     // behind is ours to clear.
     const std::vector<std::string> ours = {"ini", "dat", "txt", "sav"};

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/core/game.h"
+#include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
 #include "framework/settings/ini_file.h"
 #include "framework/util/strings.h"
@@ -111,8 +112,9 @@ int TGame::IniExtract() {
 int TGame::IniUpdate(int changed) {
     WindowSizeUnsaved = false;
     IniFill();
-    Ini->Save();
-    if (changed) {
+    // Without the file written the marker would restore defaults over a file
+    // that never changed.
+    if (Ini->Save() && changed) {
         platform::CreateFile(MarkerPath(*this, "inichanged.dat"));
         SettingsChangePending = 1;
         SettingsChangedAt = platform::MilliSecs();
@@ -131,11 +133,13 @@ int TGame::ConfirmSettingsChange() {
 }
 
 int TGame::MakeGoodExit() {
-    if (Game) platform::CreateFile(MarkerPath(*Game, "goodexit.dat"));
+    if (Game && SavingOff.empty()) platform::CreateFile(MarkerPath(*Game, "goodexit.dat"));
     return 0;
 }
 
 int TGame::CheckGoodExit() {
+    // A folder we may not write is left exactly as it is.
+    if (!SavingOff.empty()) return 0;
     const std::string goodExit = MarkerPath(*this, "goodexit.dat");
     const std::string changed = MarkerPath(*this, "inichanged.dat");
     if (MarkerPresent(goodExit)) {

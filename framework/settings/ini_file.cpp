@@ -7,7 +7,6 @@
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
 #include "framework/util/strings.h"
-#include "framework/util/sysinfo.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
@@ -73,29 +72,18 @@ int TIniFile::Save() {
     // writing ".ini" into whatever folder is current would only leave litter.
     if (FileName.empty()) return 0;
     const std::string path = FileName + ".ini";
-    std::string reason;
-    try {
-        Checkpoint = 5007;
-        std::string content;
-        for (const auto& line : Lines) {
-            Checkpoint = 5008;
-            content += OneLine(line->Name) + "=" + OneLine(line->Value) + "\r\n";
-        }
-        Checkpoint = 5009;
-        if (!platform::SaveFileAtomic(path, content, &reason))
-            ShowError("Failed to save file " + FileFaultText(path, reason), 1);
-        Checkpoint = 5010;
-    } catch (const std::runtime_error&) {
-        std::string prefix = "(" + std::to_string(Checkpoint) + ") ";
-        std::string os = OSName();
-        if (os == "Windows Vista" || os == "Windows 7")
-            throw RaisedText(prefix + "Failed to save file: " + path + "\r\n\r\n" +
-                             "You may be able to solve this problem by right-clicking on the game icon and selecting "
-                             "'Properties'. Select 'Compatability'. Then tick 'Run this program as an administrator'. "
-                             "Click OK, and then run the game again.");
-        throw RaisedText(prefix + "Failed to save the file: " + FileFaultText(path, reason));
+    Checkpoint = 5007;
+    std::string content;
+    for (const auto& line : Lines) {
+        Checkpoint = 5008;
+        content += OneLine(line->Name) + "=" + OneLine(line->Value) + "\r\n";
     }
-    return 0;
+    Checkpoint = 5009;
+    // A settings file that cannot be written is no reason to end the game: the
+    // values hold in memory, the player is told, and the next save tries again.
+    const int written = WriteSharedFile(path, content);
+    Checkpoint = 5010;
+    return written;
 }
 
 int TIniFile::Apply(const std::string& bytes) {
@@ -110,7 +98,22 @@ int TIniFile::Apply(const std::string& bytes) {
 
 int TIniFile::Load() {
     if (FileName.empty()) return 0;
-    if (auto bytes = ReadSettingsBytes(FileName + ".ini")) Apply(*bytes);
+    const std::string path = FileName + ".ini";
+    std::string bytes;
+    const auto status = platform::ReadRegularFile(path, MaxSettingsFileSize, bytes, nullptr, true);
+    if (status == platform::ReadStatus::Read) Apply(bytes);
+    if (status == platform::ReadStatus::TooLarge && SavingOff.empty()) {
+        // Not one of ours, or damaged beyond use; whatever it holds is kept for
+        // whoever wants to look before the defaults take its place.
+        const std::string aside = path + ".damaged";
+        if (platform::IsPlainFile(path) && platform::FileType(aside) == platform::FILETYPE_NONE &&
+            platform::RenameFile(path, aside))
+            AppendErrorLog("The settings file " + path + " was far too large to be one; it was kept as " + aside +
+                           " and the defaults were written in its place.");
+        else
+            AppendErrorLog("The settings file " + path + " was far too large to be one; the defaults were written "
+                           "in its place.");
+    }
     return Save();
 }
 

@@ -35,11 +35,12 @@ public:
     // Appends a line; a name added twice gives two lines.
     virtual int Add(const std::string& name, const std::string& value);
     // Replaces FileName + ".ini" as a whole (temporary file, then rename), so a
-    // crash or a full disk leaves the previous file. A failure raises a
-    // RaisedText carrying the checkpoint, which ends the program.
+    // crash or a full disk leaves the previous file. 1 written; 0 not: the
+    // player has been told (WriteSharedFile) and the values hold in memory.
     virtual int Save();
     // Reads the values of the names already held, then Save(): a missing or
-    // unreadable file is thereby written from the current values.
+    // unreadable file is thereby written from the current values. A file far
+    // larger than settings can be is first kept aside as FileName.ini.damaged.
     virtual int Load();
     // Takes the values of the names already held from the text of a settings file.
     int Apply(const std::string& bytes);

@@ -7,6 +7,8 @@
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/paths/errors.h"
+#include "framework/paths/paths.h"
+#include "framework/text/game_text.h"
 #include "game/core/core.h"
 #include "game/core/edits.h"
 #include "game/core/save_game.h"
@@ -19,7 +21,21 @@ const char* const AutosaveHeader = "Tallyfold Autosave";
 // A 14 x 14 puzzle takes about 6 KB.
 constexpr std::int64_t MaxAutosaveBytes = 64 * 1024;
 
-bool WriteFailureLogged = false;
+struct TAutosaveState {
+    // The puzzle as the file should hold it, while the file does not: the
+    // disk refused it. Continue brings it back from here, and every later
+    // write (or FlushAutosave) tries again.
+    std::string Pending;
+    // Why the last write failed, for the message at the end of the game.
+    std::string PendingReason;
+    // The player has been told of the failures since the last good write.
+    bool FailureTold = false;
+    // An autosave that could not be read (not damaged: unreadable) stands on
+    // disk; it is left as it is, so nothing is written over it this session.
+    std::string Blocked;
+    bool BlockedTold = false;
+};
+TAutosaveState State;
 
 // The header line and the flag line, each ended by CR LF (a bare LF is taken too).
 bool SplitLine(const std::string& text, std::size_t& at, std::string& line) {
@@ -33,21 +49,30 @@ bool SplitLine(const std::string& text, std::size_t& at, std::string& line) {
 
 // Reads the file; nullopt with the reason when it is damaged, and none at all
 // (reason empty) when there is no file.
-std::optional<TSaveGameContent> ReadAutosave(int& custom, std::string& reason) {
+// unreadable is set when the file is there but cannot be read (a link, a
+// pipe, a permission or input/output error): that is no damage.
+std::optional<TSaveGameContent> ReadAutosave(int& custom, std::string& reason, bool& unreadable) {
     reason.clear();
+    unreadable = false;
     std::string bytes;
-    switch (platform::ReadRegularFile(AutosavePath(), MaxAutosaveBytes, bytes)) {
-        case platform::ReadStatus::Missing:
-            return std::nullopt;
-        case platform::ReadStatus::NotRegular:
-        case platform::ReadStatus::Unreadable:
-            reason = "it cannot be read";
-            return std::nullopt;
-        case platform::ReadStatus::TooLarge:
-            reason = "it is far too large";
-            return std::nullopt;
-        case platform::ReadStatus::Read:
-            break;
+    if (!State.Pending.empty()) {
+        bytes = State.Pending;
+    } else {
+        std::string why;
+        switch (platform::ReadRegularFile(AutosavePath(), MaxAutosaveBytes, bytes, &why)) {
+            case platform::ReadStatus::Missing:
+                return std::nullopt;
+            case platform::ReadStatus::NotRegular:
+            case platform::ReadStatus::Unreadable:
+                reason = why;
+                unreadable = true;
+                return std::nullopt;
+            case platform::ReadStatus::TooLarge:
+                reason = "it is far too large";
+                return std::nullopt;
+            case platform::ReadStatus::Read:
+                break;
+        }
     }
     std::size_t at = 0;
     std::string header, flag;
@@ -69,12 +94,58 @@ std::optional<TSaveGameContent> ReadAutosave(int& custom, std::string& reason) {
     return content;
 }
 
-void DropDamaged(const std::string& reason) {
+// A file that was read and found damaged is kept aside under a name of its
+// own, never deleted: the player (or whoever helps them) may want it.
+void SetAsideDamaged(const std::string& reason) {
     const std::string path = AutosavePath();
-    // Only a plain file is ours to remove; anything else is left for its owner.
-    const bool removed = platform::FileType(path) == platform::FILETYPE_FILE && platform::DeleteFile(path);
+    if (!SavingOff.empty()) return;
+    std::string aside = path + ".damaged";
+    for (int n = 2; n < 1000 && platform::FileType(aside) != platform::FILETYPE_NONE; ++n)
+        aside = path + ".damaged." + std::to_string(n);
+    const bool kept = platform::IsPlainFile(path) && platform::RenameFile(path, aside);
     AppendErrorLog("The autosaved puzzle " + path + " was damaged (" + reason + ") and " +
-                   (removed ? "has been removed." : "could not be removed."));
+                   (kept ? "has been kept as " + aside + "." : "could not be set aside."));
+}
+
+// The file is there but cannot be read now; it may well be whole. It stays,
+// and the puzzles of this session are not written over it.
+void LeaveUnreadable(const std::string& reason) {
+    const std::string path = AutosavePath();
+    State.Blocked = reason;
+    if (State.BlockedTold) return;
+    State.BlockedTold = true;
+    AppendErrorLog("The autosaved puzzle " + path + " cannot be read (" + reason + "); it was left as it is.");
+    std::string text = GameText ? GameText->FindString("Autosave Not Read") : std::string();
+    if (text.empty())
+        text = "The puzzle kept from last time cannot be read, so it was left as it is and nothing will be "
+               "written over it until the game starts again:";
+    CoreNotice(text + "\r\n" + path + " (" + reason + ")");
+}
+
+// Tries to put the kept puzzle on disk; 1 when it is there.
+int WritePending(bool tell) {
+    const std::string path = AutosavePath();
+    std::string reason;
+    if (!State.Blocked.empty()) {
+        State.PendingReason = "the puzzle kept from last time stands there and cannot be read";
+        return 0;
+    }
+    if (WriteSharedFile(path, State.Pending, &reason, true)) {
+        State.Pending.clear();
+        State.PendingReason.clear();
+        State.FailureTold = false;
+        return 1;
+    }
+    State.PendingReason = reason;
+    // Nothing is saved this session at all, and the player knows it.
+    if (!SavingOff.empty() || !tell || State.FailureTold) return 0;
+    State.FailureTold = true;
+    std::string text = GameText ? GameText->FindString("Autosave Failed") : std::string();
+    if (text.empty())
+        text = "Your puzzle in progress could not be kept on disk. Continue still brings it back while the "
+               "game runs, and it is written as soon as the disk lets it:";
+    CoreNotice(text + "\r\n" + FileFaultText(path, reason));
+    return 0;
 }
 
 }  // namespace
@@ -87,30 +158,45 @@ std::string AutosaveText() {
 }
 
 int WriteAutosave() {
-    const std::string path = AutosavePath();
-    if (platform::SaveFileAtomic(path, AutosaveText())) return 1;
-    if (!WriteFailureLogged) {
-        WriteFailureLogged = true;
-        AppendErrorLog("Could not write the autosaved puzzle " + path + ".");
-    }
-    return 0;
+    State.Pending = AutosaveText();
+    return WritePending(true);
 }
+
+int FlushAutosave() {
+    if (State.Pending.empty()) return 1;
+    return WritePending(false);
+}
+
+std::string UnsavedAutosaveReason() { return State.Pending.empty() ? std::string() : State.PendingReason; }
 
 int AutosaveExists() {
     int custom = 0;
     std::string reason;
-    if (ReadAutosave(custom, reason)) return 1;
-    if (!reason.empty()) DropDamaged(reason);
+    bool unreadable = false;
+    if (ReadAutosave(custom, reason, unreadable)) return 1;
+    if (reason.empty()) return 0;
+    if (unreadable)
+        LeaveUnreadable(reason);
+    else if (State.Pending.empty())
+        SetAsideDamaged(reason);
+    else
+        State.Pending.clear();  // cannot happen: the game wrote it itself
     return 0;
 }
 
 int LoadAutosave(int* elapsedMs) {
     int custom = 0;
     std::string reason;
-    auto content = ReadAutosave(custom, reason);
+    bool unreadable = false;
+    auto content = ReadAutosave(custom, reason, unreadable);
     if (!content) {
         if (reason.empty()) return 0;
-        DropDamaged(reason);
+        if (unreadable)
+            LeaveUnreadable(reason);
+        else if (State.Pending.empty())
+            SetAsideDamaged(reason);
+        else
+            State.Pending.clear();
         return -1;
     }
     // Whatever the last puzzle left behind (a frozen clock, the solution shown)
@@ -127,8 +213,12 @@ int LoadAutosave(int* elapsedMs) {
 }
 
 void RemoveAutosave() {
+    State.Pending.clear();
+    State.PendingReason.clear();
+    // An unreadable file is not ours to remove; nor is anything while nothing is written.
+    if (!State.Blocked.empty() || !SavingOff.empty()) return;
     const std::string path = AutosavePath();
-    if (platform::FileType(path) == platform::FILETYPE_FILE) platform::DeleteFile(path);
+    if (platform::IsPlainFile(path)) platform::DeleteFile(path);
 }
 
 int AutosaveWanted() {
@@ -136,4 +226,4 @@ int AutosaveWanted() {
     return EditHistory.Changes > 0 || EditHistory.Continued ? 1 : 0;
 }
 
-void ResetAutosaveState() { WriteFailureLogged = false; }
+void ResetAutosaveState() { State = TAutosaveState{}; }

@@ -13,18 +13,27 @@ std::string AutosavePath();
 // The file's text for the puzzle in the tables: a header line, the typed-in
 // flag, then the puzzle exactly as a save game holds it (time included).
 std::string AutosaveText();
-// 1 written; 0 when it could not be (a line in the error log says why, once a
-// session: play goes on and the next write may succeed).
+// 1 written; 0 when it could not be: the puzzle is then kept in memory (Continue
+// finds it there) and written by the next WriteAutosave or FlushAutosave; the
+// player is told once until a write succeeds again, and the error log says why.
 int WriteAutosave();
-// 1 when a puzzle can be continued. A file that is not one the game wrote is
-// removed here, with a line in the error log, and answers 0.
+// Writes a puzzle kept in memory by a failed write; 1 when none is left waiting.
+int FlushAutosave();
+// Why a puzzle in progress is only in memory (its write failed); "" when none is.
+std::string UnsavedAutosaveReason();
+// 1 when a puzzle can be continued. A file that was read and found damaged is
+// kept aside as autosave.sav.damaged, with a line in the error log, and
+// answers 0; one that cannot be read is left as it is (the player is told, and
+// nothing is written over it this session).
 int AutosaveExists();
 // Puts the kept puzzle into the tables with its time in *elapsedMs: 1. No file
-// 0; a damaged one -1 (removed and logged); the tables are then untouched.
+// 0; a damaged or unreadable one -1 (handled as by AutosaveExists); the tables
+// are then untouched.
 int LoadAutosave(int* elapsedMs = nullptr);
+// Forgets the kept puzzle, in memory and on disk.
 void RemoveAutosave();
 // 1 when the puzzle on the board is one to keep: being played (not typed in,
 // not solved) and changed by the player or itself continued.
 int AutosaveWanted();
-// Forgets that a failed write was already logged (tests, a new session).
+// Forgets everything the autosave remembers of this session (tests, a new session).
 void ResetAutosaveState();

@@ -68,9 +68,7 @@ void CoreNotice(const std::string& message) {
         CoreHooks.Notice(message);
         return;
     }
-    ShowMessageBox(message, 500, 160);
-    // The box waited for the player; that time must not come back as a burst of steps.
-    RestartLogicClock();
+    PlayerNotice(message);
 }
 
 bool IsBoardSize(int size) { return size == 6 || size == 7 || size == 9 || size == 12 || size == 14; }

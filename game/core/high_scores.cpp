@@ -187,7 +187,7 @@ void TKakuroHighScoreList::Load() {
     for (int n = 2; n < 1000 && (platform::IsPlainFile(aside) || platform::FileType(aside) != platform::FILETYPE_NONE);
          ++n)
         aside = filepath + ".damaged." + std::to_string(n);
-    if (!platform::RenameFile(filepath, aside)) {
+    if (!SavingOff.empty() || !platform::RenameFile(filepath, aside)) {
         NotSavedReason = "it is damaged and could not be kept aside";
         AddDefaults();
         return;
@@ -200,7 +200,9 @@ void TKakuroHighScoreList::Load() {
 int TKakuroHighScoreList::Save() {
     if (!NotSavedReason.empty()) return 0;
     std::string reason;
-    if (platform::SaveFileAtomic(filepath, EncodeHighScores(Entries), &reason)) return 1;
+    if (WriteSharedFile(filepath, EncodeHighScores(Entries), &reason, true)) return 1;
+    // The title already says that nothing is saved this time.
+    if (!SavingOff.empty()) return 0;
     // The best times stay in memory and the next save tries again; not worth ending the game for.
     std::string text = GameText ? GameText->FindString("Failed Save File") : std::string();
     if (text.empty()) text = "Could not save the best times to ";

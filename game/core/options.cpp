@@ -54,24 +54,14 @@ void ReadGameOptions() {
 
 int SaveGameOptions() {
     WriteGameOptions();
-    try {
-        Ini().Save();
-    } catch (const RaisedText&) {
-        // The settings file reported the failure to the player before raising it;
-        // losing the options is no reason to end the game.
-        return 0;
-    }
-    return 1;
+    return Ini().Save();
 }
 
 void LoadGameOptions() {
     Ini().FileName = (Game ? Game->SubPath : std::string()) + "config";
     WriteGameOptions();
-    try {
-        Ini().Load();
-    } catch (const RaisedText&) {
-        // Load rewrites the file; the values read before that still count.
-    }
+    // Load rewrites the file; when that fails, the values read before still count.
+    Ini().Load();
     ReadGameOptions();
 }
 

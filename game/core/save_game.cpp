@@ -7,6 +7,7 @@
 
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
+#include "framework/paths/errors.h"
 #include "framework/text/game_text.h"
 #include "game/core/edits.h"
 #include "tallyfold/platform/files.h"
@@ -309,7 +310,8 @@ int TSaveGame::Save() {
     if (elapsed < 0) elapsed = 0;
     const std::string path = FilePath();
     std::string reason;
-    if (!platform::SaveFileAtomic(path, SaveGameText(elapsed), &reason)) {
+    // The player hears of a failure from the dialog this Error fills.
+    if (!WriteSharedFile(path, SaveGameText(elapsed), &reason, true)) {
         Error = Text("Could Not Create File", "Could not create the save game file '") + path + "'\r\n(" + reason + ")";
         return 0;
     }

@@ -5,6 +5,7 @@
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/core/input.h"
+#include "framework/paths/errors.h"
 #include "framework/text/game_text.h"
 #include "framework/widgets/button.h"
 #include "framework/widgets/font.h"
@@ -104,6 +105,8 @@ int TTitleScreen::Load() {
 
 void TTitleScreen::BuildMenu() {
     Menu = NewScreenMenu(10);
+    // A puzzle whose write failed gets its next chance whenever the title shows.
+    FlushAutosave();
     const int canContinue = AutosaveExists();
     if (canContinue) AddButton(Menu, "continue", "continue", 0);
     AddButton(Menu, "play", "play", 1);
@@ -139,6 +142,11 @@ int TTitleScreen::Draw() {
     platform::SetColor(255, 255, 255);
     platform::SetImageFont(Font18);
     DrawTextRight(Text("Version") + VersionNumber, 790, 576, 1, 1);
+    if (!SavingOff.empty()) {
+        std::string note = Text("Nothing Saved");
+        if (note.empty()) note = "Nothing is saved this time:";
+        DrawTextLeft(note + " " + SavingOff, 10, 576, 1, 1);
+    }
     return 0;
 }
 

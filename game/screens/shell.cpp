@@ -9,10 +9,12 @@
 #include "framework/core/globals.h"
 #include "framework/core/input.h"
 #include "framework/paths/errors.h"
+#include "framework/paths/paths.h"
 #include "framework/screens/screen.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/vt_mouse.h"
+#include "game/core/autosave.h"
 #include "game/core/core.h"
 #include "game/core/options.h"
 #include "game/screens/screens.h"
@@ -205,6 +207,10 @@ int OpenGetStartedPage(int open) {
 }
 
 void TVellacorGame::ShutDownHook() {
+    // The game's own message box cannot be shown any more; what goes wrong now
+    // is told by the system's.
+    const auto notice = NoticeHook;
+    NoticeHook = [](const std::string&) {};
     // An end without the exit fade (an error, an instant exit) leaves the board
     // without its Kill; the puzzle in progress is kept here then.
     if (GameScreen && CurrentTScreen == GameScreen) {
@@ -214,11 +220,21 @@ void TVellacorGame::ShutDownHook() {
             // Ending anyway; the last autosave stands.
         }
     }
+    // A puzzle only in memory is lost with the process: the last chance to
+    // write it, and the player must hear when that fails too.
+    FlushAutosave();
+    const std::string unsaved = UnsavedAutosaveReason();
+    if (!unsaved.empty() && SavingOff.empty())
+        platform::Notify("Your puzzle in progress could not be kept, so it is lost: " +
+                             FileFaultText(AutosavePath(), unsaved),
+                         true);
     // A start that failed before the options were read has no first run to finish.
-    if (!GameIni || GameIni->FileName.empty()) return;
-    OpenGetStartedPage(Options.FirstRun);
-    Options.FirstRun = 0;
-    SaveGameOptions();
+    if (GameIni && !GameIni->FileName.empty()) {
+        OpenGetStartedPage(Options.FirstRun);
+        Options.FirstRun = 0;
+        SaveGameOptions();
+    }
+    NoticeHook = notice;
 }
 
 void SetUpStartUpSplash(TSplashScreen& splash, int sound) {

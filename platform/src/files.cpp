@@ -89,12 +89,11 @@ bool ReplaceFile(const std::string& path, const std::function<bool(int)>& write,
     int fd = mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) return fail(errno);
 
-    // An existing file keeps its permissions, except that nobody but its owner
-    // may write it; a new one is the owner's alone. A link is replaced, so
-    // whatever it pointed to says nothing about the new file.
-    mode_t mode = static_cast<mode_t>(newMode) & 07777;
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) mode = (st.st_mode & 07777 & ~(S_IWGRP | S_IWOTH)) | S_IRUSR | S_IWUSR;
+    // What we write gets the mode asked for, whatever an older file of that
+    // name had: the game's own files are the player's alone, however an
+    // earlier version or an umask left them. A link is replaced, so whatever
+    // it pointed to says nothing about the new file.
+    const mode_t mode = static_cast<mode_t>(newMode) & 07777;
     int error = 0;
     errno = 0;
     if (fchmod(fd, mode) != 0 || !write(fd) || fsync(fd) != 0) error = errno ? errno : EIO;
@@ -145,10 +144,38 @@ bool CreateDir(const std::string& path, bool recurse) {
         std::string parent = ExtractDir(p);
         if (!parent.empty() && parent != p && !CreateDir(parent, true)) return false;
     }
-    // mkdir takes the umask away from the mode but never adds to it, so 0700
-    // holds under any umask.
-    if (::mkdir(p.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (::mkdir(p.c_str(), 0700) != 0) {
+        if (errno != EEXIST) return false;
+        return FileType(p) == FILETYPE_DIR;
+    }
+    // Ours, so ours to set: an umask that takes the owner's own rights away
+    // would leave a folder we cannot write. Opened without following a link,
+    // in case something else took the name in between.
+    const int fd = ::open(p.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        fchmod(fd, 0700);  // a refusal shows when the folder is written to
+        ::close(fd);
+    }
     return FileType(p) == FILETYPE_DIR;
+}
+
+bool ProbeWritable(const std::string& folder, std::string* reason) {
+    // A name the stale-file sweep knows, should we be killed in between.
+    std::string tmp = (folder.empty() ? std::string(".") : StripTrailingSlash(folder)) + "/.probe.txt.XXXXXX";
+    int fd = mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        if (reason) *reason = FileErrorText(errno);
+        return false;
+    }
+    // About what the settings take: a disk without room for that is full for us.
+    const std::string bytes(4096, ' ');
+    int error = 0;
+    errno = 0;
+    if (!WriteAll(fd, bytes.data(), bytes.size()) || fsync(fd) != 0) error = errno ? errno : EIO;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    ::unlink(tmp.c_str());
+    if (error != 0 && reason) *reason = FileErrorText(error);
+    return error == 0;
 }
 
 bool DeleteFile(const std::string& path) {

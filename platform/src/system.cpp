@@ -217,9 +217,13 @@ std::string ProcessComm(const std::string& pid) {
 void OnRaiseSignal(int) { detail::RequestRaise(); }
 }  // namespace
 
-bool AcquireInstanceLock(const std::string& path) {
+InstanceLock AcquireInstanceLock(const std::string& path, std::string* reason) {
     static std::map<std::string, int> held;
-    if (held.count(path)) return true;
+    if (held.count(path)) return InstanceLock::Held;
+    auto refuse = [&](InstanceLock result, const std::string& why) {
+        if (reason) *reason = why;
+        return result;
+    };
     // Installed before the lock is taken: a second copy may signal as soon as
     // it sees the lock, and SIGUSR1 would otherwise end this process.
     struct sigaction sa;
@@ -230,22 +234,33 @@ bool AcquireInstanceLock(const std::string& path) {
     sigaction(SIGUSR1, &sa, nullptr);
     // O_NOFOLLOW: a link planted under the name must not redirect us; 0600: the
     // lock is nobody else's to take.
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
-    struct stat st;
-    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != getuid())) {
-        ::close(fd);
-        fd = -1;
-    }
+    const int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | flags, 0600);
     if (fd < 0) {
-        // Without a lock file we cannot tell; a second copy is the lesser harm
-        // than a game that never starts (and an unwritable folder is reported
-        // by the start-up soon after).
-        return true;
+        const int error = errno;
+        struct stat lst;
+        // Nothing under the name, and the folder cannot take a file (read-only,
+        // full, not there): no copy can write there, so none needs the lock.
+        if (lstat(path.c_str(), &lst) != 0) return refuse(InstanceLock::Unwritable, FileErrorText(error));
+        if (S_ISLNK(lst.st_mode)) return refuse(InstanceLock::Unusable, "it is a symbolic link");
+        if (S_ISDIR(lst.st_mode)) return refuse(InstanceLock::Unusable, "it is a folder");
+        if (!S_ISREG(lst.st_mode)) return refuse(InstanceLock::Unusable, "it is not a regular file");
+        // A lock file left on a disk that has become read-only still takes the
+        // lock through a read-only descriptor.
+        fd = ::open(path.c_str(), O_RDONLY | flags);
+        if (fd < 0) return refuse(InstanceLock::Unusable, FileErrorText(error));
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != getuid()) {
+        const bool regular = S_ISREG(st.st_mode);
+        ::close(fd);
+        return refuse(InstanceLock::Unusable, regular ? "it belongs to another user" : "it is not a regular file");
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        bool busy = errno == EWOULDBLOCK;
+        const int error = errno;
         ::close(fd);
-        return !busy;
+        if (error == EWOULDBLOCK) return InstanceLock::Busy;
+        return refuse(InstanceLock::Unusable, FileErrorText(error));
     }
     // Who holds it, so that a second copy can ask us to come to the front.
     const std::string pid = std::to_string(getpid()) + "\n";
@@ -254,7 +269,7 @@ bool AcquireInstanceLock(const std::string& path) {
         (void)ignored;
     }
     held[path] = fd;  // stays open, and locked, until the process ends
-    return true;
+    return InstanceLock::Held;
 }
 
 bool ShowRunningInstance(const std::string& path) {

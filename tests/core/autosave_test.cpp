@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The autosave: the puzzle in progress kept in one reserved file and given
-// back exactly; a damaged file is dropped with a line in the error log.
+// back exactly; a damaged file is kept aside with a line in the error log.
 #include <filesystem>
 #include <fstream>
 
@@ -101,7 +101,11 @@ TEST_F(AutosaveTest, KeepsThePuzzleExactlyAndOnlyWhileItIsWorthKeeping) {
     EXPECT_TRUE(Log().empty()) << Log();
 }
 
-TEST_F(AutosaveTest, DamagedFilesAreDroppedWithALineInTheErrorLogAndNothingElseChanges) {
+// A file that was read and found damaged is kept aside, never deleted; one
+// that cannot be read is left alone and never written over; a write that fails
+// keeps the puzzle in memory until the disk takes it. The puzzle in play never
+// changes on the way, and the player hears of each problem once.
+TEST_F(AutosaveTest, DamagedFilesAreSetAsideUnreadableOnesLeftAndFailedWritesKept) {
     WriteBytes(scratch / "ErrorLog.txt", "Date: earlier\r\nan older report\r\n");
     BuildBlockPuzzle(9);
     Core->RestartPuzzle();
@@ -128,9 +132,13 @@ TEST_F(AutosaveTest, DamagedFilesAreDroppedWithALineInTheErrorLogAndNothingElseC
         ASSERT_EQ(LoadAutosave(), -1) << what;
         EXPECT_EQ(Now(), onBoard) << what << ": the puzzle in play stays as it was";
         EXPECT_FALSE(fs::exists(path)) << what;
+        EXPECT_EQ(ReadBytes(path + ".damaged"), bytes) << what;
         WriteBytes(path, bytes);
         EXPECT_EQ(AutosaveExists(), 0) << what;
         EXPECT_FALSE(fs::exists(path)) << what;
+        EXPECT_EQ(ReadBytes(path + ".damaged.2"), bytes) << what << ": the first one kept aside stays";
+        fs::remove(path + ".damaged");
+        fs::remove(path + ".damaged.2");
         const std::string log = Log();
         int count = 0;
         for (size_t at = log.find("was damaged"); at != std::string::npos; at = log.find("was damaged", at + 1)) ++count;
@@ -138,18 +146,58 @@ TEST_F(AutosaveTest, DamagedFilesAreDroppedWithALineInTheErrorLogAndNothingElseC
         lines = count;
     }
     EXPECT_NE(Log().find("an older report"), std::string::npos) << "the log keeps what it held";
+    EXPECT_NE(Log().find("has been kept as " + path + ".damaged."), std::string::npos) << Log();
+    EXPECT_TRUE(coreNotices.empty());
 
-    // A folder in its place is not ours to remove.
+    // Something that cannot be read (a folder, a link to a device) is left as
+    // it is, the player is told once, and nothing is written over it; the
+    // puzzle of this session is still there to continue.
     fs::create_directories(path);
     EXPECT_EQ(AutosaveExists(), 0);
+    EXPECT_EQ(LoadAutosave(), -1);
+    ASSERT_EQ(coreNotices.size(), 1u);
+    EXPECT_EQ(coreNotices[0].rfind("The puzzle kept from last time cannot be read", 0), 0u) << coreNotices[0];
+    EXPECT_NE(coreNotices[0].find(path + " (it is not a regular file)"), std::string::npos) << coreNotices[0];
+    EXPECT_EQ(WriteAutosave(), 0);
+    EXPECT_TRUE(fs::is_directory(path));
+    ASSERT_EQ(AutosaveExists(), 1);
+    RemoveAutosave();
     EXPECT_TRUE(fs::is_directory(path));
     fs::remove(path);
+    ResetAutosaveState();
+    fs::create_symlink("/dev/null", path);
+    EXPECT_EQ(AutosaveExists(), 0);
+    EXPECT_TRUE(fs::is_symlink(path));
+    fs::remove(path);
+    ResetAutosaveState();
+    coreNotices.clear();
 
-    // A write that fails is logged once a session; play goes on.
+    // A write that fails keeps the puzzle in memory: Continue still finds it,
+    // the player is told once and the log says why once, and the next chance
+    // puts it on disk.
+    const std::string profiles = Game->ProfilePath;
     Game->ProfilePath = scratch.Folder() + "missing/";
     EXPECT_EQ(WriteAutosave(), 0);
+    Edit(TEditKind::Digit, 2, 1, 3);
+    const Kept later = Now();
+    const std::string laterText = AutosaveText();
     EXPECT_EQ(WriteAutosave(), 0);
+    ASSERT_EQ(coreNotices.size(), 1u);
+    EXPECT_EQ(coreNotices[0].rfind("Your puzzle in progress could not be kept on disk.", 0), 0u) << coreNotices[0];
+    EXPECT_NE(coreNotices[0].find(scratch.Folder() + "missing/autosave.sav: its folder does not exist."),
+              std::string::npos)
+        << coreNotices[0];
     const std::string log = Log();
-    EXPECT_EQ(log.find("Could not write"), log.rfind("Could not write"));
     EXPECT_NE(log.find("Could not write"), std::string::npos);
+    EXPECT_EQ(log.find("Could not write"), log.rfind("Could not write"));
+    EXPECT_EQ(UnsavedAutosaveReason(), "its folder does not exist");
+    BuildBlockPuzzle(6);
+    ASSERT_EQ(AutosaveExists(), 1);
+    ASSERT_EQ(LoadAutosave(), 1);
+    EXPECT_EQ(Now(), later);
+    Game->ProfilePath = profiles;
+    EXPECT_EQ(FlushAutosave(), 1);
+    EXPECT_EQ(ReadBytes(path), laterText);
+    EXPECT_EQ(UnsavedAutosaveReason(), "");
+    EXPECT_EQ(coreNotices.size(), 1u);
 }

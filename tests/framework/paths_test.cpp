@@ -14,6 +14,7 @@
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
 #include "framework/paths/screenshot.h"
+#include "framework/settings/ini_file.h"
 #include "framework/widgets/pointer.h"
 #include "framework/util/datetime.h"
 #include "scratch_dir.h"
@@ -94,28 +95,45 @@ TEST_F(PathsTest, SubPathAndResourcePaths) {
     EXPECT_EQ(Game->TextPath, "x\\text\\");
 }
 
-TEST_F(PathsTest, SharedFolderIsCreatedAndOpenedUpToTheCommonFolder) {
+// Only what the game makes is set to 0700: a parent that exists, the common
+// folder, and a folder shared on purpose through a link keep their modes.
+TEST_F(PathsTest, SharedFolderModesAreSetOnlyOnWhatTheGameMade) {
     auto game = std::make_shared<PathsGame>();
     Game = game;
-    // An existing parent that its owner cannot write, and a common folder whose
-    // rights must stay as they are.
     fs::create_directories(common / "Vellacor Games");
-    fs::permissions(common / "Vellacor Games", fs::perms::owner_read | fs::perms::owner_exec);
-    fs::permissions(common.Folder(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
-                                         fs::perms::others_exec);
+    fs::permissions(common / "Vellacor Games", fs::perms::owner_read | fs::perms::owner_write |
+                                                   fs::perms::owner_exec | fs::perms::others_read |
+                                                   fs::perms::others_exec);
+    const fs::perms parentBefore = Mode(common / "Vellacor Games");
     const fs::perms commonBefore = Mode(common.Folder());
 
     game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
     game->PrepareSharedFolder();
     EXPECT_EQ(Checkpoint, 1004);
     EXPECT_EQ(platform::FileType(game->SubPath), platform::FILETYPE_DIR);
-    EXPECT_EQ(Mode(game->SubPath) & fs::perms::owner_all, fs::perms::owner_all);
-    EXPECT_EQ(Mode(common / "Vellacor Games") & fs::perms::owner_all, fs::perms::owner_all);
+    EXPECT_EQ(Mode(game->SubPath), fs::perms::owner_all);
+    EXPECT_EQ(Mode(common / "Vellacor Games"), parentBefore);
     EXPECT_EQ(Mode(common.Folder()), commonBefore);
     EXPECT_TRUE(notices.empty());
+    EXPECT_EQ(SavingOff, "");
+    EXPECT_EQ(fs::directory_iterator(game->SubPath), fs::directory_iterator()) << "the write test left a file";
 
-    // Nothing is made writable for other users.
-    EXPECT_EQ(Mode(game->SubPath) & (fs::perms::group_write | fs::perms::others_write), fs::perms::none);
+    // The data folder is a link to a folder shared with others (set-group-id,
+    // open to all): it stays exactly so, and the game writes into it.
+    fs::create_directories(common / "team");
+    chmod((common / "team").c_str(), 02777);
+    fs::create_directories(common / "linked/Vellacor Games");
+    fs::create_directory_symlink(common / "team", common / "linked/Vellacor Games/Tallyfold");
+    setenv("XDG_DATA_HOME", (common / "linked").c_str(), 1);
+    auto linked = std::make_shared<PathsGame>();
+    Game = linked;
+    linked->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    linked->PrepareSharedFolder();
+    ASSERT_EQ(linked->LockSharedFolder(), 1);
+    struct stat st {};
+    ASSERT_EQ(stat((common / "team").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 02777u);
+    EXPECT_EQ(SavingOff, "");
 }
 
 // The shared folder as a hostile environment leaves it: an umask of 000, a
@@ -179,46 +197,85 @@ TEST_F(PathsTest, SharedFolderIsPrivateLockedAndExplained) {
         Game = other;
         other->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
         const std::string message = Raised([&] { other->PrepareSharedFolder(); });
-        const std::string expected = "Cannot give shared data folder full access! " + foreign +
-                                     "Vellacor Games/Tallyfold/: it belongs to another user.";
-        return message == expected ? std::string() : "got \"" + message + "\"";
+        if (!message.empty()) return "raised \"" + message + "\"";
+        const std::string expected = "Tallyfold cannot save anything this time, since its data folder " + foreign +
+                                     "Vellacor Games/Tallyfold/ cannot be written: permission denied. You can play, "
+                                     "but settings, best times and puzzles will not be kept.";
+        if (notices != std::vector<std::string>{expected})
+            return "told \"" + (notices.empty() ? std::string() : notices[0]) + "\"";
+        return SavingOff == "permission denied" ? std::string() : "saving off for \"" + SavingOff + "\"";
     });
     if (!failures) GTEST_SKIP() << "cannot switch to an unprivileged user here";
     EXPECT_EQ(*failures, "");
 }
 
-TEST_F(PathsTest, SharedFolderThatCannotBeCreatedEndsTheProgram) {
+// A data folder that cannot be made, or is read-only or full at start: the
+// player is told once which folder and why, the game goes on, and nothing at
+// all is written there (not even the lock or the crash markers).
+TEST_F(PathsTest, UnwritableSharedFolderLeavesTheGamePlayingWithoutSaving) {
+    auto start = [&](const std::string& home) {
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
+        ResetWriteFaults();
+        notices.clear();
+        auto game = std::make_shared<PathsGame>();
+        Game = game;
+        game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+        EXPECT_EQ(Raised([&] { EXPECT_EQ(game->LockSharedFolder(), 1); }), "") << home;
+        game->IniFill();
+        game->Ini->FileName = game->SubPath + "tallyfold";
+        game->Ini->Load();
+        game->IniUpdate(1);
+        TGame::MakeGoodExit();
+        return game;
+    };
     WriteBytes(common / "blocker", "a file where a folder should be");
-    setenv("XDG_DATA_HOME", (common / "blocker").c_str(), 1);
-    auto game = std::make_shared<PathsGame>();
-    Game = game;
-    game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
-    const std::string message =
-        "Cannot create shared data folder " + game->SubPath + ": a file stands where a folder should be.";
-    EXPECT_EQ(Raised([&] { game->PrepareSharedFolder(); }), message);
-    EXPECT_EQ(Checkpoint, 1002);
+    auto game = start(common / "blocker");
+    EXPECT_EQ(SavingOff, "a file stands where a folder should be");
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], message);
+    EXPECT_EQ(notices[0], "Tallyfold cannot save anything this time, since its data folder " + game->SubPath +
+                              " cannot be made: a file stands where a folder should be. You can play, but "
+                              "settings, best times and puzzles will not be kept.");
+    EXPECT_EQ(ReadBytes(common / "blocker"), "a file where a folder should be");
 
-    // On a read-only disk, whether the folder is still to be made or already
-    // there, the message names the folder and says the disk is read-only.
-    const std::string disk = common / "ro";
+    const std::string disk = common / "small";
     fs::create_directories(disk);
     if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k,mode=0700") != 0)
         GTEST_SKIP() << "cannot mount a small file system here";
-    fs::create_directories(disk + "/made/Vellacor Games/Tallyfold");
+    // Full: a folder with its settings, and not a byte left.
+    fs::create_directories(disk + "/full/Vellacor Games/Tallyfold");
+    WriteBytes(disk + "/full/Vellacor Games/Tallyfold/tallyfold.ini", "FULL SCREEN=0\r\n");
+    WriteBytes(disk + "/filler", std::string(64 * 1024, 'f'));
+    start(disk + "/full");
+    const std::string fullReason = SavingOff;
+    const std::vector<std::string> fullNotices = notices;
+    const std::string fullSettings = ReadBytes(disk + "/full/Vellacor Games/Tallyfold/tallyfold.ini");
+    // Read-only: one folder still to be made, one already there.
+    fs::remove(disk + "/filler");
     const bool remounted = mount("tmpfs", disk.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k,mode=0700") == 0;
-    std::vector<std::string> messages;
-    for (const char* home : {"/new", "/made"}) {
-        setenv("XDG_DATA_HOME", (disk + home).c_str(), 1);
-        game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
-        messages.push_back(Raised([&] { game->PrepareSharedFolder(); }));
+    std::vector<std::string> reasons;
+    std::vector<size_t> told;
+    for (const char* home : {"/new", "/full"}) {
+        start(disk + home);
+        reasons.push_back(SavingOff);
+        told.push_back(notices.size());
     }
+    std::vector<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(disk)) left.push_back(entry.path().string());
     umount2(disk.c_str(), MNT_DETACH);
+
+    EXPECT_EQ(fullReason, "the disk is full");
+    ASSERT_EQ(fullNotices.size(), 1u);
+    EXPECT_NE(fullNotices[0].find(disk + "/full/Vellacor Games/Tallyfold/ cannot be written: the disk is full."),
+              std::string::npos)
+        << fullNotices[0];
+    EXPECT_EQ(fullSettings, "FULL SCREEN=0\r\n") << "a file of the full folder was rewritten";
     ASSERT_TRUE(remounted);
-    EXPECT_EQ(messages[0], "Cannot create shared data folder " + disk + "/new/Vellacor Games/Tallyfold/: the disk is read-only.");
-    EXPECT_EQ(messages[1], "Cannot give shared data folder full access! " + disk +
-                               "/made/Vellacor Games/Tallyfold/: the disk is read-only.");
+    EXPECT_EQ(reasons, (std::vector<std::string>{"the disk is read-only", "the disk is read-only"}));
+    EXPECT_EQ(told, (std::vector<size_t>{1, 1}));
+    EXPECT_EQ(left, (std::vector<std::string>{disk + "/full", disk + "/full/Vellacor Games",
+                                              disk + "/full/Vellacor Games/Tallyfold",
+                                              disk + "/full/Vellacor Games/Tallyfold/tallyfold.ini"}))
+        << "something was written on the full disk";
 }
 
 TEST(Paths, ReleaseAppFileDropsTheDebugInfix) {
@@ -265,13 +322,25 @@ TEST_F(PathsTest, ErrorReportsReachTheHandlerAndTheLog) {
     EXPECT_EQ(log.substr(33), "\r\n(114) Cannot load picture\r\n");
 
     // A plain raised text (the archive reader's) is shown once, as it is, and
-    // the log holds only the last report.
+    // the log keeps the earlier report before it.
     notices.clear();
     ReportException(RaisedText("Archive damaged"));
     EXPECT_EQ(notices, std::vector<std::string>{"Archive damaged"});
     const std::string second = ReadBytes(common / "ErrorLog.txt");
-    EXPECT_NE(second.find("\r\nArchive damaged\r\n"), std::string::npos);
-    EXPECT_EQ(second.find("picture"), std::string::npos);
+    EXPECT_EQ(second.rfind(log, 0), 0u);
+    EXPECT_NE(second.find("\r\nArchive damaged\r\n", log.size()), std::string::npos);
+
+    // A log grown large keeps its newest 64 KiB, cut at a line's start.
+    std::string big;
+    for (int i = 0; big.size() < 100 * 1024; ++i) big += "old report " + std::to_string(i) + "\r\n";
+    WriteBytes(common / "ErrorLog.txt", big);
+    ReportException(RuntimeError("newest"));
+    const std::string bounded = ReadBytes(common / "ErrorLog.txt");
+    EXPECT_LE(bounded.size(), 64u * 1024);
+    EXPECT_GT(bounded.size(), 60u * 1024);
+    EXPECT_EQ(bounded.rfind("old report ", 0), 0u);
+    EXPECT_EQ(bounded.substr(bounded.size() - 14), "(114) newest\r\n");
+    EXPECT_NE(big.find(bounded.substr(0, 1000)), std::string::npos);
 
     // The runtime's own errors carry the checkpoint too; so does anything unknown.
     EXPECT_EQ(ReportException(std::out_of_range("index")), "(114) index");

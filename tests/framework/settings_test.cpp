@@ -171,12 +171,17 @@ TEST_F(SettingsTest, MissingFileIsWrittenAndValuesSurviveARoundTrip) {
     EXPECT_EQ(ReadBytes(dir / "twice.ini"), "KEY=9\r\nKEY=9\r\n");
 }
 
-TEST_F(SettingsTest, FailedWriteKeepsTheOldFile) {
+// A settings file that cannot be written never ends the game: the old file
+// stays whole, the values hold in memory, the player is told once (until a
+// write succeeds again) and the error log says what happened.
+TEST_F(SettingsTest, FailedWriteKeepsTheOldFileAndTheGameGoesOn) {
     const std::string old = "VERSION NO=0.1\r\nFULL SCREEN=0\r\n";
     WriteBytes(settings, old);
+    SharedDataPath = dir / "log/";
+    fs::create_directories(SharedDataPath);
     Game->IniFill();
-    const std::string path = settings;
-    const std::string why = ": the file is larger than the disk or the system allows.";
+    const std::string told = "Tallyfold could not save a file. The game goes on and keeps what you do, and saves it "
+                             "as soon as it can:\r\n";
 
     // The disk fills up half-way through the write.
     struct rlimit before {};
@@ -185,54 +190,72 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFile) {
     struct rlimit small = before;
     small.rlim_cur = 64;
     setrlimit(RLIMIT_FSIZE, &small);
-    std::string raised;
-    bool plain = false;
-    try {
-        Game->Ini->Save();
-    } catch (const RaisedText& e) {
-        raised = e.what();
-        plain = true;
-    } catch (const std::exception& e) {
-        raised = e.what();
-    }
+    int written = -1;
+    const std::string raised = RaisedTextOf([&] { written = Game->Ini->Save(); });
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_TRUE(plain);
-    EXPECT_EQ(raised, "(5009) Failed to save the file: " + path + why);
-    EXPECT_EQ(notices, std::vector<std::string>{"Failed to save file " + path + why});
+    EXPECT_EQ(raised, "(nothing raised)");
+    EXPECT_EQ(written, 0);
+    EXPECT_EQ(notices, std::vector<std::string>{told + settings +
+                                                ": the file is larger than the disk or the system allows."});
     EXPECT_EQ(ReadBytes(settings), old);
     // Nothing half-written is left beside it.
-    int entries = 0;
-    for (const auto& entry : fs::directory_iterator(Game->SubPath)) {
-        (void)entry;
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1);
-    EXPECT_EQ(ReportException(RaisedText(raised)), raised);
+    for (const auto& entry : fs::directory_iterator(Game->SubPath))
+        EXPECT_EQ(entry.path().string(), settings) << "left beside the settings";
 
-    // A folder that does not exist cannot receive the file either.
+    // Another failure while the first stands is only logged.
     notices.clear();
     Game->Ini->FileName = dir / "missing/Tallyfold";
-    try {
-        Game->Ini->Save();
-        ADD_FAILURE() << "saving into a missing folder succeeded";
-    } catch (const RaisedText& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "(5009) Failed to save the file: " + dir / "missing/Tallyfold.ini: its folder does not exist.");
-    }
+    EXPECT_EQ(Game->Ini->Save(), 0);
+    EXPECT_TRUE(notices.empty());
+    EXPECT_NE(ReadBytes(SharedDataPath + "ErrorLog.txt")
+                  .find("Could not write " + dir / "missing/Tallyfold.ini (its folder does not exist)."),
+              std::string::npos);
 
-    // A full disk is named as such, with the file and what to do.
+    // A display toggle on a full disk: the game goes on with the new value,
+    // and no restore marker claims a change the file does not hold.
     const std::string disk = dir / "small";
     fs::create_directories(disk);
     if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=16k") != 0)
         GTEST_SKIP() << "cannot mount a small file system here";
-    WriteBytes(disk + "/filler", std::string(16 * 1024, 'f'));
     Game->Ini->FileName = disk + "/tallyfold";
-    const std::string full = RaisedTextOf([&] { Game->Ini->Save(); });
+    Game->FullScreen = 1;
+    Game->IniUpdate(0);  // written: the next failure is told again
+    const std::string before16k = ReadBytes(disk + "/tallyfold.ini");
+    WriteBytes(disk + "/filler", std::string(16 * 1024, 'f'));
+    Game->SubPath = disk + "/";
+    Game->FullScreen = 0;
+    const std::string toggled = RaisedTextOf([&] { Game->IniUpdate(1); });
+    const std::string after = ReadBytes(disk + "/tallyfold.ini");
+    const bool marker = Exists(disk + "/inichanged.dat");
     umount2(disk.c_str(), MNT_DETACH);
-    EXPECT_EQ(full, "(5009) Failed to save the file: " + disk +
-                        "/tallyfold.ini: the disk is full. Free some space on the disk, then try again.");
+    EXPECT_EQ(toggled, "(nothing raised)");
+    EXPECT_EQ(Game->FullScreen, 0);
+    EXPECT_EQ(after, before16k);
+    EXPECT_NE(after.find("FULL SCREEN=1\r\n"), std::string::npos);
+    EXPECT_FALSE(marker);
+    EXPECT_EQ(notices, std::vector<std::string>{told + disk +
+                                                "/tallyfold.ini: the disk is full. Free some space on the disk, "
+                                                "then try again."});
+    SharedDataPath.clear();
+}
+
+// A file far larger than settings can be is replaced by the defaults, but
+// kept aside first, and the log says where.
+TEST_F(SettingsTest, OversizedSettingsFileIsKeptAside) {
+    SharedDataPath = Game->SubPath;
+    const std::string huge = "FULL SCREEN=0\r\n" + std::string(2 << 20, 'x');
+    WriteBytes(settings, huge);
+    Game->FullScreen = 1;
+    ReadSettings();
+    EXPECT_EQ(Game->FullScreen, 1);
+    EXPECT_EQ(ReadBytes(settings + ".damaged"), huge);
+    EXPECT_NE(ReadBytes(settings).find("FULL SCREEN=1\r\n"), std::string::npos);
+    EXPECT_NE(ReadBytes(Game->SubPath + "ErrorLog.txt")
+                  .find("The settings file " + settings + " was far too large to be one; it was kept as " + settings +
+                        ".damaged and the defaults were written in its place."),
+              std::string::npos);
+    SharedDataPath.clear();
 }
 
 // The changed-settings marker lasts only as long as the change is unproven: a

@@ -6,6 +6,7 @@
 #include "test_support.h"
 
 #include "framework/core/input.h"
+#include "framework/paths/errors.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
 
@@ -28,6 +29,10 @@ void FrameworkTest::SetUp() {
     platform::SetMilliSecsSource([this] { return now; });
     platform::SetDelayHook([](int) {});
     platform::SetNotifyHook([this](const std::string& text, bool) { notices.push_back(text); });
+    // The game's message box would wait for a key; the player's notices are
+    // collected with the platform's.
+    ResetWriteFaults();
+    NoticeHook = [this](const std::string& text) { notices.push_back(text); };
     platform::ClearEvents();
     Checkpoint = 0;
     FlipSync = 1;
@@ -44,6 +49,8 @@ void FrameworkTest::TearDown() {
     platform::SetMilliSecsSource({});
     platform::SetDelayHook({});
     platform::SetNotifyHook({});
+    ResetWriteFaults();
+    NoticeHook = nullptr;
     platform::ClearEvents();
     UsePlatformInput = 1;
 }

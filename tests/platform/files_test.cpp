@@ -139,11 +139,17 @@ TEST(Files, WritesStayPrivateAndNeverFollowLinks) {
     EXPECT_EQ(mode(shared + "hs6x6.dat"), 0600u);
     ASSERT_TRUE(CreateFile(shared + "goodexit.dat"));
     EXPECT_EQ(mode(shared + "goodexit.dat"), 0600u);
-    // A file an older version left open to everyone keeps its mode, but others lose write access.
+    // A file an older version left open to everyone is the player's alone once written again;
+    // the folder it is in, made by someone else, keeps its mode.
     tftest::WriteFile(shared + "old.ini", "A=1");
     chmod((shared + "old.ini").c_str(), 0666);
     ASSERT_TRUE(SaveFileAtomic(shared + "old.ini", "A=2"));
-    EXPECT_EQ(mode(shared + "old.ini"), 0644u);
+    EXPECT_EQ(mode(shared + "old.ini"), 0600u);
+    ASSERT_TRUE(CreateDir(dir / "open", false));
+    chmod((dir / "open").c_str(), 02775);
+    ASSERT_TRUE(CreateDir(dir / "open/made", true));
+    EXPECT_EQ(mode(dir / "open"), 02775u);
+    EXPECT_EQ(mode(dir / "open/made"), 0700u);
 
     // Links under the names we write are replaced, never followed.
     for (const char* name : {"inichanged.dat", "tallyfold.ini", "config.ini", "stream.txt"})

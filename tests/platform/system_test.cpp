@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <regex>
 #include <thread>
@@ -190,8 +192,8 @@ int RunFlock(const std::vector<std::string>& args, bool wait) {
 TEST(System, SingleInstanceLockAcrossProcesses) {
     tftest::TempDir dir;
     const std::string a = dir / "a.lock";
-    ASSERT_TRUE(AcquireInstanceLock(a));
-    EXPECT_TRUE(AcquireInstanceLock(a));  // asking again is harmless
+    ASSERT_EQ(AcquireInstanceLock(a), InstanceLock::Held);
+    EXPECT_EQ(AcquireInstanceLock(a), InstanceLock::Held);  // asking again is harmless
     struct stat st;
     ASSERT_EQ(lstat(a.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -205,7 +207,7 @@ TEST(System, SingleInstanceLockAcrossProcesses) {
     const pid_t holder = fork();
     if (holder == 0) {
         close(ready[0]);
-        if (!AcquireInstanceLock(b)) _exit(2);
+        if (AcquireInstanceLock(b) != InstanceLock::Held) _exit(2);
         if (write(ready[1], "x", 1) != 1) _exit(3);
         for (int i = 0; i < 500; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         _exit(0);
@@ -214,13 +216,13 @@ TEST(System, SingleInstanceLockAcrossProcesses) {
     char byte = 0;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
     close(ready[0]);
-    EXPECT_FALSE(AcquireInstanceLock(b));
+    EXPECT_EQ(AcquireInstanceLock(b), InstanceLock::Busy);
     EXPECT_TRUE(ShowRunningInstance(b));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(waitpid(holder, nullptr, WNOHANG), 0) << "the running copy died of the request";
     kill(holder, SIGTERM);
     waitpid(holder, nullptr, 0);
-    EXPECT_TRUE(AcquireInstanceLock(b));
+    EXPECT_EQ(AcquireInstanceLock(b), InstanceLock::Held);
     // A stale process number that now names some other program is never signalled.
     const pid_t other = fork();
     if (other == 0) {
@@ -234,11 +236,49 @@ TEST(System, SingleInstanceLockAcrossProcesses) {
     kill(other, SIGTERM);
     waitpid(other, nullptr, 0);
 
-    // A link under the lock's name is not followed: no lock, the target untouched.
+    // Whatever stands under the name and cannot be a lock (a link, even to
+    // /dev/null, a folder, a pipe) refuses the lock, says what it is, and is
+    // left as it was; so does a file of the name that we may not open.
     tftest::WriteFile(dir / "victim", "precious");
     ASSERT_EQ(symlink((dir / "victim").c_str(), (dir / "c.lock").c_str()), 0);
-    EXPECT_TRUE(AcquireInstanceLock(dir / "c.lock"));  // the game still starts
+    ASSERT_EQ(symlink("/dev/null", (dir / "null.lock").c_str()), 0);
+    ASSERT_EQ(mkdir((dir / "folder.lock").c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo((dir / "pipe.lock").c_str(), 0600), 0);
+    for (auto [name, why] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"c.lock", "it is a symbolic link"},
+             {"null.lock", "it is a symbolic link"},
+             {"folder.lock", "it is a folder"},
+             {"pipe.lock", "it is not a regular file"}}) {
+        std::string reason;
+        EXPECT_EQ(AcquireInstanceLock(dir / name, &reason), InstanceLock::Unusable) << name;
+        EXPECT_EQ(reason, why) << name;
+    }
     EXPECT_EQ(tftest::ReadFile(dir / "victim"), "precious");
+    EXPECT_EQ(FileType(dir / "folder.lock"), FILETYPE_DIR);
+
+    // No file and a folder that cannot take one: nobody can write there, so
+    // the lock is not needed (the caller saves nothing).
+    std::string reason;
+    EXPECT_EQ(AcquireInstanceLock(dir / "missing/d.lock", &reason), InstanceLock::Unwritable);
+    EXPECT_EQ(reason, "it does not exist");
+    const std::string disk = dir / "ro";
+    ASSERT_EQ(mkdir(disk.c_str(), 0700), 0);
+    if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=16k,mode=0700") != 0) {
+        std::printf("skipped the read-only disk: cannot mount a small file system here\n");
+        return;
+    }
+    tftest::WriteFile(disk + "/old.lock", "");
+    const bool remounted = mount("tmpfs", disk.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=16k,mode=0700") == 0;
+    const InstanceLock fresh = AcquireInstanceLock(disk + "/new.lock", &reason);
+    // A lock file the read-only disk already holds still locks.
+    const InstanceLock old = AcquireInstanceLock(disk + "/old.lock");
+    const int flocked = RunFlock({"flock", "-n", "-E", "42", disk + "/old.lock", "true"}, true);
+    umount2(disk.c_str(), MNT_DETACH);
+    ASSERT_TRUE(remounted);
+    EXPECT_EQ(fresh, InstanceLock::Unwritable);
+    EXPECT_EQ(reason, "the disk is read-only");
+    EXPECT_EQ(old, InstanceLock::Held);
+    EXPECT_EQ(flocked, 42);
 }
 
 }  // namespace

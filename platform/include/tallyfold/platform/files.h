@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Files and folders. Paths are taken as they are: "/" separates folders and
-// every other character, "\\" included, belongs to a name. Folders are made
-// 0700 and files 0600 whatever the umask: everything written here belongs to
-// the player alone.
+// every other character, "\\" included, belongs to a name. Folders made here
+// are 0700 and files written here 0600 whatever the umask: they belong to the
+// player alone. Folders that exist already are never changed.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,8 +19,12 @@ bool IsPlainFile(const std::string& path);
 // Creates or empties a file by replacing it (temporary file, then rename), so
 // a link of that name is replaced, never followed.
 bool CreateFile(const std::string& path);
-// On failure errno is that of the mkdir that failed.
+// On failure errno is that of the mkdir that failed. Only a folder made here
+// is set to 0700; one that exists already keeps its mode.
 bool CreateDir(const std::string& path, bool recurse = false);
+// Whether a file of a few KB can be written into the folder now (a read-only
+// or full disk cannot); nothing is left behind. reason says why not.
+bool ProbeWritable(const std::string& folder, std::string* reason = nullptr);
 bool DeleteFile(const std::string& path);
 bool DeleteDir(const std::string& path, bool recurse = false);
 // The target is replaced as a whole, like SaveFileAtomic.

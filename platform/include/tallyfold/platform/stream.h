@@ -79,9 +79,8 @@ std::string DecodeText(const std::vector<uint8_t>& bytes);
 // Replaces a file as a whole: the bytes go to a temporary file in the same
 // folder, which is then renamed over the target, so a crash or a full disk
 // leaves either the old file or the new one, and a link of that name is
-// replaced rather than followed. A new file gets newMode (the player's alone
-// unless asked otherwise); an existing one keeps its mode, less write access
-// for others. False on any failure (the old file is then untouched), with the
+// replaced rather than followed. The file gets newMode (the player's alone
+// unless asked otherwise), also when it replaces one with another mode. False on any failure (the old file is then untouched), with the
 // reason in words when asked for ("the disk is full").
 bool SaveFileAtomic(const std::string& path, const std::string& bytes, std::string* reason = nullptr,
                     int newMode = 0600);

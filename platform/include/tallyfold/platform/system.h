@@ -38,11 +38,18 @@ void SetAppId(const std::string& id);
 std::string AppId();
 [[noreturn]] void EndProcess(int code);
 
-// Single instance: true when this process now holds the lock file at path
-// (created owner-only, never through a link, with our process id in it);
-// false when another process holds it. The lock lives until the process ends.
-// A holder comes to the front when a second copy calls ShowRunningInstance.
-bool AcquireInstanceLock(const std::string& path);
+// Single instance, by a lock file (created owner-only, never through a link,
+// with our process id in it). The lock lives until the process ends; a holder
+// comes to the front when a second copy calls ShowRunningInstance.
+enum class InstanceLock {
+    Held,        // this process holds it now
+    Busy,        // another process holds it
+    Unwritable,  // there is none and its folder cannot take one (read-only, full)
+    Unusable,    // something stands under the name that cannot be a lock: a
+                 // folder, a link, a device, another user's file
+};
+// reason says, in words for a message, why the lock is Unwritable or Unusable.
+InstanceLock AcquireInstanceLock(const std::string& path, std::string* reason = nullptr);
 // Asks the copy of this program that holds the lock file to bring its window
 // to the front. True when it was asked.
 bool ShowRunningInstance(const std::string& path);
