@@ -370,7 +370,7 @@ int TGame::Kill() {
 }
 
 int TGame::TakeScreenshot() {
-    SaveScreenshot(UseCorrectPath ? SubPath : "");
+    if (SavingOff.empty()) SaveScreenshot(UseCorrectPath ? SubPath : "");
     FlushKeys();
     FixedRateLogic->Init();
     return 0;
