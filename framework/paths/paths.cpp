@@ -105,7 +105,10 @@ int TGame::LockSharedFolder() {
     const std::string folder = UseCorrectPath ? SubPath : DataPrefix + DataFolder;
     // The lock lives in the folder it guards, so that two copies meet whatever
     // their runtime folders, and nobody else can hold it for us.
-    if (UseCorrectPath) PrepareSharedFolder();
+    if (UseCorrectPath)
+        PrepareSharedFolder();
+    else if (!folder.empty() && platform::FileType(folder) != platform::FILETYPE_DIR)
+        platform::CreateDir(folder, true);
     // A copy that writes nothing cannot spoil another's files, nor they its:
     // not even the lock file is made then.
     if (!SavingOff.empty()) return 1;
@@ -121,7 +124,11 @@ int TGame::LockSharedFolder() {
             return -1;
         case platform::InstanceLock::Unwritable:
             // Nothing can be written there, by this copy or any other.
-            if (SavingOff.empty()) SavingOff = reason;
+            SavingOff = reason;
+            platform::Notify("Tallyfold cannot save anything this time, since its lock file " +
+                                 platform::RealPath(InstanceLockPath()) + " cannot be made: " + reason +
+                                 ". You can play, but settings, best times and puzzles will not be kept.",
+                             false);
             return 1;
         case platform::InstanceLock::Held:
             break;
