@@ -88,7 +88,7 @@ for kind in folder link; do
 done
 echo "ok   a folder or a link as the lock stops the start and names it"
 
-if ! { mkdir -p "$scratch/disk" && mount -t tmpfs -o size=512k tmpfs "$scratch/disk"; }; then
+if ! { mkdir -p "$scratch/disk" && mount -t tmpfs -o size=512k tmpfs "$scratch/disk" 2>/dev/null; }; then
   echo "skipped the full and read-only disks: cannot mount a small file system here"
   exit 0
 fi
