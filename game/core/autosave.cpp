@@ -120,7 +120,8 @@ int LoadAutosave(int* elapsedMs) {
     Puzzle.TimerStop = 0;
     Puzzle.CustomMode = 0;
     Puzzle.CustomPuzzleReady = 0;
-    Puzzle.IsCustomPuzzle = custom;
+    // The flag line is older than the save game's own help line; either may say so.
+    Puzzle.IsCustomPuzzle = custom || content->IsCustomPuzzle ? 1 : 0;
     EditHistory.Continued = 1;
     if (elapsedMs) *elapsedMs = content->ElapsedMs;
     return 1;
