@@ -197,11 +197,13 @@ std::shared_ptr<TPakFile> OpenPak(const std::string& path) {
 
 int List(const std::vector<std::string>& args) {
     if (args.size() != 1) throw Failure(std::string("list takes one archive\n") + USAGE);
-    auto pak = OpenPak(args[0]);
+    // Only the header and the table are read: listing a large archive costs its table.
+    auto pak = TPakFile::Create(args[0], TPakFile::MAX_TOTAL_SIZE, false);
+    if (!pak) throw Failure("cannot open " + args[0]);
     // The reader refuses names with control characters; escaping them here as
     // well keeps a listing from ever driving the terminal.
     for (auto& item : pak->Items)
-        std::cout << PrintableItemName(item->Name) << ' ' << item->VarType << ' ' << item->Data.size() << '\n';
+        std::cout << PrintableItemName(item->Name) << ' ' << item->VarType << ' ' << item->RealSize << '\n';
     return 0;
 }
 
