@@ -49,6 +49,20 @@ std::optional<TSaveGameContent> ReadAutosave(int& custom, std::string& reason) {
         case platform::ReadStatus::Read:
             break;
     }
+    return ParseAutosave(bytes, custom, reason);
+}
+
+void DropDamaged(const std::string& reason) {
+    const std::string path = AutosavePath();
+    // Only a plain file is ours to remove; anything else is left for its owner.
+    const bool removed = platform::FileType(path) == platform::FILETYPE_FILE && platform::DeleteFile(path);
+    AppendErrorLog("The autosaved puzzle " + path + " was damaged (" + reason + ") and " +
+                   (removed ? "has been removed." : "could not be removed."));
+}
+
+}  // namespace
+
+std::optional<TSaveGameContent> ParseAutosave(const std::string& bytes, int& custom, std::string& reason) {
     std::size_t at = 0;
     std::string header, flag;
     if (!SplitLine(bytes, at, header) || header != AutosaveHeader) {
@@ -68,16 +82,6 @@ std::optional<TSaveGameContent> ReadAutosave(int& custom, std::string& reason) {
     custom = flag == "1" ? 1 : 0;
     return content;
 }
-
-void DropDamaged(const std::string& reason) {
-    const std::string path = AutosavePath();
-    // Only a plain file is ours to remove; anything else is left for its owner.
-    const bool removed = platform::FileType(path) == platform::FILETYPE_FILE && platform::DeleteFile(path);
-    AppendErrorLog("The autosaved puzzle " + path + " was damaged (" + reason + ") and " +
-                   (removed ? "has been removed." : "could not be removed."));
-}
-
-}  // namespace
 
 std::string AutosavePath() { return (Game ? Game->ProfilePath : std::string()) + AutosaveFileName; }
 

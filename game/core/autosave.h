@@ -4,7 +4,10 @@
 // board, closing the window or a lost session never loses it: one reserved
 // file in the profile folder, written whole and atomically. The save game
 // manager lists only ".dat" files there, so it never shows this one.
+#include <optional>
 #include <string>
+
+#include "game/core/save_game.h"
 
 inline constexpr const char* AutosaveFileName = "autosave.sav";
 
@@ -13,6 +16,9 @@ std::string AutosavePath();
 // The file's text for the puzzle in the tables: a header line, the typed-in
 // flag, then the puzzle exactly as a save game holds it (time included).
 std::string AutosaveText();
+// The file's bytes read back: the puzzle, and in custom its typed-in flag; nullopt
+// with the reason when they are not a file AutosaveText could have made.
+std::optional<TSaveGameContent> ParseAutosave(const std::string& bytes, int& custom, std::string& reason);
 // 1 written; 0 when it could not be (a line in the error log says why, once a
 // session: play goes on and the next write may succeed).
 int WriteAutosave();

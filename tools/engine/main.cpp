@@ -1,11 +1,331 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tallyfold-engine: generates puzzles and solves typed-in descriptions from the command line.
+// tallyfold-engine: generates puzzles and solves typed-in descriptions from the command
+// line. Its output format is read by other programs; keep it stable.
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
 #include <string_view>
 #include <vector>
 
-#include "cli.h"
+#include "tallyfold/engine/Board.h"
+#include "tallyfold/engine/Diagnostics.h"
+#include "tallyfold/engine/DigitFiller.h"
+#include "tallyfold/engine/Engine.h"
+#include "tallyfold/engine/Explainer.h"
+#include "tallyfold/engine/LogicSolver.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tallyfold-engine generate ROWS COLUMNS LEVEL [--count N] [--seed S] "
+    "[--time-limit SECONDS] [--debug]\n"
+    "       tallyfold-engine solve [FILE]\n"
+    "       tallyfold-engine rate [FILE]\n"
+    "       tallyfold-engine explain [FILE]\n"
+    "       tallyfold-engine --help\n"
+    "\n"
+    "generate  makes N puzzles (default 1) of the size and level (1 easy, 2 medium,\n"
+    "          3 hard), graded as rate does; with --seed, puzzle k uses seed S + k.\n"
+    "          Sizes are the game's: 6, 7, 9, 12 or 14, the same both ways.\n"
+    "          Each puzzle prints \"ms <milliseconds>\", \"tier <1-3>\", the grid (digits,\n"
+    "          # for black) and an empty line, or \"failed\" instead of tier and grid.\n"
+    "          Time limit 5 s per puzzle; --time-limit takes fractions, 0 for none.\n"
+    "          --debug also writes the layout generator's notes and dumps.\n"
+    "solve     reads a description (at most 1 MiB) from FILE or standard input:\n"
+    "          dimensions line, unfillable cells line, record count, records. Prints\n"
+    "          \"solutions: N\" (2 meaning two or more) and the first solution.\n"
+    "rate      reads a description as solve does and prints \"tier: <1-4>\", the lowest\n"
+    "          tier of reasoning that fills every cell (1 run combinations, 2 exact runs,\n"
+    "          3 one-step trials, 4 none of them), and how many cells each tier fills.\n"
+    "explain   reads a description as solve does and prints its solving path, one\n"
+    "          deduction a line, lowest tier first: \"place ROW COL DIGIT tier T: ...\"\n"
+    "          or \"remove ROW COL DIGITS tier T: ...\" (rows and columns from 0), then\n"
+    "          \"solved\", or \"stuck\" where only guessing goes on.\n";
+
+int UsageError() {
+  std::cerr << kUsage;
+  return 2;
+}
+
+// The board sizes the game offers; anything else is not a puzzle a player would get.
+bool GameSize(unsigned n) { return n == 6 || n == 7 || n == 9 || n == 12 || n == 14; }
+
+// Seconds as a plain decimal number ("2", "0.25"); no sign, exponent, inf or nan.
+bool ParseSeconds(std::string_view text, double& seconds) {
+  if (text.empty() || text.size() > 12) return false;
+  bool point = false, digits = false;
+  for (char ch : text) {
+    if (ch == '.' && !point) {
+      point = true;
+    } else if (ch >= '0' && ch <= '9') {
+      digits = true;
+    } else {
+      return false;
+    }
+  }
+  if (!digits) return false;
+  seconds = std::strtod(std::string(text).c_str(), nullptr);
+  return seconds >= 0 && seconds <= 1e6;
+}
+
+// A 100 x 100 description is far below this; a larger input is not one.
+constexpr std::size_t kMaxInput = std::size_t{1} << 20;
+
+// Reads at most kMaxInput bytes; false when the stream holds more.
+bool ReadLimited(std::istream& in, std::string& text) {
+  text.assign(kMaxInput + 1, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return text.size() <= kMaxInput;
+}
+
+template <typename Number>
+bool ParseNumber(std::string_view text, Number& value) {
+  if (text.empty()) return false;
+  unsigned long long v = 0;
+  for (char ch : text) {
+    if (ch < '0' || ch > '9') return false;
+    v = v * 10 + static_cast<unsigned>(ch - '0');
+    if (v > 0xFFFFFFFFull) return false;
+  }
+  value = static_cast<Number>(v);
+  return true;
+}
+
+void PrintGrid(unsigned rows, unsigned columns, const std::uint8_t* cells) {
+  std::string line;
+  for (unsigned r = 0; r < rows; ++r) {
+    line.clear();
+    for (unsigned c = 0; c < columns; ++c) {
+      if (c) line += ' ';
+      std::uint8_t cell = cells[r * columns + c];
+      line += (cell >= 1 && cell <= 9) ? static_cast<char>('0' + cell) : '#';
+    }
+    std::cout << line << '\n';
+  }
+}
+
+int Generate(const std::vector<std::string_view>& args) {
+  if (args.size() < 3) return UsageError();
+  unsigned rows = 0, columns = 0, level = 0;
+  if (!ParseNumber(args[0], rows) || !ParseNumber(args[1], columns) ||
+      !ParseNumber(args[2], level)) {
+    return UsageError();
+  }
+  if (rows != columns || !GameSize(rows) || level < 1 || level > 3) return UsageError();
+  unsigned count = 1;
+  double timeLimit = 5;
+  std::optional<std::uint32_t> seed;
+  for (std::size_t i = 3; i < args.size(); i += 2) {
+    if (args[i] == "--debug") {
+      engine::EnableDebugDiagnostics(true);
+      --i;
+      continue;
+    }
+    if (i + 1 >= args.size()) return UsageError();
+    std::string_view option = args[i];
+    std::string_view value = args[i + 1];
+    bool ok = false;
+    if (option == "--count") {
+      ok = ParseNumber(value, count);
+    } else if (option == "--seed") {
+      std::uint32_t s = 0;
+      ok = ParseNumber(value, s);
+      seed = s;
+    } else if (option == "--time-limit") {
+      ok = ParseSeconds(value, timeLimit);
+    }
+    if (!ok) return UsageError();
+  }
+
+  std::vector<std::uint8_t> result(static_cast<std::size_t>(rows) * columns, 0);
+  bool allMade = true;
+  for (unsigned k = 0; k < count; ++k) {
+    std::optional<std::uint32_t> puzzleSeed;
+    if (seed) puzzleSeed = *seed + k;
+    const auto start = std::chrono::steady_clock::now();
+    int tier = 0;
+    const bool made = engine::GenerateLevelPuzzle(rows, columns, static_cast<int>(level), timeLimit,
+                                                  result, puzzleSeed, &tier);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    std::cout << "ms " << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()
+              << '\n';
+    if (made) {
+      std::cout << "tier " << tier << '\n';
+      PrintGrid(rows, columns, result.data());
+    } else {
+      std::cout << "failed\n";
+      allMade = false;
+    }
+    std::cout << '\n';
+    std::cout.flush();
+  }
+  return allMade ? 0 : 1;
+}
+
+std::string_view NextLine(std::string_view& text, bool& present) {
+  present = !text.empty();
+  std::size_t end = text.find('\n');
+  std::string_view line = text.substr(0, end);
+  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+// What `rate` prints for a parsed description.
+int Rate(const engine::TBoard& board) {
+  const engine::PuzzleGrade grade = engine::GradePuzzle(board);
+  std::cout << "tier: " << grade.tier << '\n';
+  for (int tier = engine::kTierCombinations; tier <= engine::kTierTrials; ++tier) {
+    std::cout << "filled by tier " << tier << ": " << grade.filled[static_cast<std::size_t>(tier)] << '\n';
+  }
+  std::cout << "left open: " << grade.unfilled << '\n';
+  if (grade.contradiction) std::cout << "the clues allow no solution\n";
+  return 0;
+}
+
+// What `explain` prints for a parsed description.
+int Explain(const engine::TBoard& board) {
+  engine::Explainer explainer(board);
+  engine::Explanation step;
+  std::string line;
+  while (explainer.Next(engine::kTierTrials, step)) {
+    const unsigned row = step.cell / board.columns, column = step.cell % board.columns;
+    line = step.kind == engine::ExplainKind::Place ? "place " : "remove ";
+    line += std::to_string(row) + ' ' + std::to_string(column) + ' ';
+    if (step.kind == engine::ExplainKind::Place) {
+      line += std::to_string(step.digit);
+    } else {
+      for (int d = 1; d <= 9; ++d) {
+        if (step.removed >> d & 1) line += static_cast<char>('0' + d);
+      }
+    }
+    line += " tier " + std::to_string(step.tier) + ": " + engine::ExplainSentence(step, board);
+    std::cout << line << '\n';
+  }
+  std::cout << (explainer.Filled() ? "solved" : "stuck") << '\n';
+  if (explainer.Contradiction()) std::cerr << "tallyfold-engine: the clues allow no solution\n";
+  return 0;
+}
+
+enum class Command { Solve, Rate, Explain };
+
+int Solve(const std::vector<std::string_view>& args, std::istream& standardInput,
+          Command command = Command::Solve) {
+  if (args.size() > 1) return UsageError();
+  std::string input;
+  bool withinLimit = false;
+  if (args.empty() || args[0] == "-") {
+    withinLimit = ReadLimited(standardInput, input);
+    if (standardInput.bad()) {
+      std::cerr << "tallyfold-engine: cannot read the standard input\n";
+      return 2;
+    }
+  } else {
+    const std::string path(args[0]);
+    // A folder opens as a stream on Linux and then reads as nothing, which would be
+    // reported as a description missing its lines.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      std::cerr << "tallyfold-engine: " << path << " is a folder, not a puzzle description\n";
+      return 2;
+    }
+    std::ifstream file{path, std::ios::binary};
+    if (!file) {
+      const int reason = errno;
+      std::cerr << "tallyfold-engine: cannot read " << path;
+      if (reason != 0) std::cerr << ": " << std::strerror(reason);
+      std::cerr << "\n";
+      return 2;
+    }
+    withinLimit = ReadLimited(file, input);
+    if (file.bad()) {
+      std::cerr << "tallyfold-engine: cannot read " << path << "\n";
+      return 2;
+    }
+  }
+  if (!withinLimit) {
+    std::cerr << "tallyfold-engine: input larger than 1 MiB is not a puzzle description\n";
+    return 2;
+  }
+
+  std::string_view rest = input;
+  bool present = false;
+  const std::string_view dimensions = NextLine(rest, present);
+  const std::string_view unfillable = NextLine(rest, present);
+  const std::string_view countLine = NextLine(rest, present);
+  std::istringstream countStream{std::string(countLine)};
+  long long records = 0;
+  std::string trailing;
+  if (!present || !(countStream >> records) || (countStream >> trailing) || records < 0 ||
+      records > 1'000'000) {
+    std::cerr << "tallyfold-engine: line 3 must hold the number of constraint records\n";
+    return 2;
+  }
+
+  engine::BuildCombinations();
+  engine::TBoard board;
+  std::ostringstream parseErrors;
+  engine::RedirectDiagnostics(nullptr, &parseErrors);
+  const bool parsed =
+      engine::ParseDescription(dimensions, unfillable, rest, static_cast<int>(records), board);
+  engine::RedirectDiagnostics(nullptr, nullptr);
+  std::string message = parseErrors.str();
+  // One of the engine's messages comes without a line end; a terminal wants one.
+  if (!message.empty() && message.back() != '\n') message += '\n';
+  std::cerr << message;
+  if (!parsed) return 2;
+  if (command == Command::Rate) return Rate(board);
+  if (command == Command::Explain) return Explain(board);
+  int count = 0;
+  engine::TBoard stored;
+  if (!engine::CountSolutions(board, count, true, &stored)) {
+    std::cerr << "tallyfold-engine: search limit reached before the solutions could be "
+                 "counted\n";
+    return 1;
+  }
+  std::cout << "solutions: " << count << '\n';
+  if (count > 0) {
+    std::vector<std::uint8_t> cells(stored.cellCount);
+    for (unsigned i = 0; i < stored.cellCount; ++i) {
+      cells[i] = static_cast<std::uint8_t>(stored.cells[i] & 0xFF);
+    }
+    PrintGrid(stored.rows, stored.columns, cells.data());
+  }
+  return 0;
+}
+
+}  // namespace
+
+// The whole tool without main(), so that a fuzz target can drive its argument and
+// input handling: args without the program name, the description read from
+// standardInput where no FILE (or "-") is given; the result is the exit status.
+int RunEngineTool(std::vector<std::string_view> args, std::istream& standardInput) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (args.empty()) return UsageError();
+  const std::string_view command = args[0];
+  args.erase(args.begin());
+  if (command == "generate") return Generate(args);
+  if (command == "solve") return Solve(args, standardInput);
+  if (command == "rate") return Solve(args, standardInput, Command::Rate);
+  if (command == "explain") return Solve(args, standardInput, Command::Explain);
+  return UsageError();
+}
+
+#ifndef TALLYFOLD_ENGINE_TOOL_NO_MAIN
 int main(int argc, char** argv) {
   return RunEngineTool(std::vector<std::string_view>(argv + 1, argv + argc), std::cin);
 }
+#endif

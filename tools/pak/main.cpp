@@ -223,8 +223,9 @@ int Extract(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+// The whole tool without main(), so that a fuzz target can drive it: args without
+// the program name; the result is the exit status.
+int RunPakTool(std::vector<std::string> args) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::cout << USAGE;
         return args.empty() ? 2 : 0;
@@ -245,3 +246,7 @@ int main(int argc, char** argv) {
     }
     return 1;
 }
+
+#ifndef TALLYFOLD_PAK_TOOL_NO_MAIN
+int main(int argc, char** argv) { return RunPakTool(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif
