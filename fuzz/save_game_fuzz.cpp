@@ -26,8 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Puzzle.PlayerGrid = content->PlayerGrid;
     Puzzle.SolutionGrid = content->SolutionGrid;
     Puzzle.MarkupGrid = content->MarkupGrid;
+    Puzzle.RevealUsed = content->RevealUsed;
+    Puzzle.ExplainsUsed = content->ExplainsUsed;
+    Puzzle.IsCustomPuzzle = content->IsCustomPuzzle;
     const std::string written = SaveGameText(content->ElapsedMs);
     auto again = ParseSaveGame(written, reason);
     if (!again || SaveGameText(again->ElapsedMs) != written) std::abort();
+    // The help taken is kept exactly: a revealed puzzle never loads as a fair one.
+    if (again->RevealUsed != content->RevealUsed || again->ExplainsUsed != content->ExplainsUsed ||
+        again->IsCustomPuzzle != content->IsCustomPuzzle)
+        std::abort();
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "framework/archive/pak_file.h"
 
 #include <cstring>
+#include <functional>
 #include <optional>
 
 #include "framework/paths/errors.h"
@@ -66,27 +67,48 @@ bool Plausible(int64_t packed, int64_t real) {
     return real > 0 && real <= TPakFile::MAX_REAL_SIZE && packed >= 0 && real <= packed * MAX_DEFLATE_RATIO;
 }
 
-// Reads the whole archive image with every access checked against its end.
-class Cursor {
+// The packed size of `real` bytes can exceed it by zlib's worst case only
+// (compressBound); anything larger is a damaged header, and trusting it would read
+// the file's whole length for an item that cannot need it.
+int64_t LargestPacked(int64_t real) { return real + (real >> 12) + (real >> 14) + (real >> 25) + 13; }
+
+// Reads the archive from the stream, every count and size checked against what is
+// left of the file before anything is read or allocated for it.
+class Source {
 public:
-    Cursor(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-    size_t Left() const { return bytes_.size() - pos_; }
-    size_t Pos() const { return pos_; }
-    int32_t Int() {
-        uint32_t v = static_cast<uint32_t>(bytes_[pos_]) | static_cast<uint32_t>(bytes_[pos_ + 1]) << 8 |
-                     static_cast<uint32_t>(bytes_[pos_ + 2]) << 16 | static_cast<uint32_t>(bytes_[pos_ + 3]) << 24;
-        pos_ += 4;
-        return static_cast<int32_t>(v);
+    Source(platform::Stream& stream, int64_t size, std::function<void(const std::string&)> damaged)
+        : stream_(stream), start_(stream.Pos()), size_(size), damaged_(std::move(damaged)) {
+        pos_ = start_;
     }
-    const uint8_t* Take(size_t n) {
-        const uint8_t* p = bytes_.data() + pos_;
-        pos_ += n;
-        return p;
+    int64_t Left() const { return size_ - pos_; }
+    int64_t Pos() const { return pos_; }
+    bool Has(int64_t n) const { return n >= 0 && n <= Left(); }
+    void Read(void* buffer, size_t n) {
+        if (!Has(static_cast<int64_t>(n))) damaged_("it ends early");
+        if (n && stream_.Read(buffer, n) != n) damaged_("it cannot be read to its end");
+        pos_ += static_cast<int64_t>(n);
+    }
+    int32_t Int() {
+        uint8_t b[4];
+        Read(b, 4);
+        return static_cast<int32_t>(static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                                    static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24);
+    }
+    std::vector<uint8_t> Bytes(size_t n) {
+        std::vector<uint8_t> bytes(n);
+        Read(bytes.data(), n);
+        return bytes;
+    }
+    void Skip(int64_t n) { SeekTo(pos_ + n); }
+    void SeekTo(int64_t at) {
+        if (at < start_ || at > size_ || stream_.Seek(at) != at) damaged_("it cannot be read to its end");
+        pos_ = at;
     }
 
 private:
-    const std::vector<uint8_t>& bytes_;
-    size_t pos_ = 0;
+    platform::Stream& stream_;
+    int64_t start_, size_, pos_ = 0;
+    std::function<void(const std::string&)> damaged_;
 };
 
 }  // namespace
@@ -178,7 +200,7 @@ int64_t TPakFile::TotalSize() const {
     return total;
 }
 
-std::shared_ptr<TPakFile> TPakFile::Create(const std::string& path, int64_t maxTotal) {
+std::shared_ptr<TPakFile> TPakFile::Create(const std::string& path, int64_t maxTotal, bool withData) {
     // A folder that happens to end in the archive extension is no archive.
     if (platform::FileType(path) == platform::FILETYPE_DIR) return nullptr;
     auto stream = platform::ReadStream("littleendian::" + path);
@@ -186,23 +208,23 @@ std::shared_ptr<TPakFile> TPakFile::Create(const std::string& path, int64_t maxT
     auto pak = std::make_shared<TPakFile>();
     pak->Path = path;
     pak->MaxTotalSize = maxTotal;
+    pak->WithData = withData;
     pak->ReadFromStream(*stream);
     stream->Close();
     return pak;
 }
 
 void TPakFile::ReadFromStream(platform::Stream& stream) {
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    for (;;) {
-        size_t got = stream.Read(chunk, sizeof chunk);
-        if (got == 0) break;
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-
     auto damaged = [&](const std::string& why) {
         throw RaisedText("TPakFile::Damaged pak file " + Path + ": " + why);
     };
+    // Only what the header and the table say is read, each size checked against the
+    // file's real length first: a huge or sparse file that is no archive, or one
+    // whose sizes point past its end, is refused at once.
+    int64_t size = stream.Size();
+    if (size < stream.Pos()) size = stream.Pos();
+    Source in(stream, size, damaged);
+
     auto itemLabel = [](int index, const std::string& name) {
         return "item " + std::to_string(index + 1) + " \"" + name + "\"";
     };
@@ -218,75 +240,100 @@ void TPakFile::ReadFromStream(platform::Stream& stream) {
             damaged("its items claim " + std::to_string(total) + " bytes in all, more than the " +
                     std::to_string(MaxTotalSize) + " a data archive may hold");
     };
-    // Packed and unpacked sizes of one block, then the block itself.
-    auto unpack = [&](Cursor& in, int64_t packed, int64_t real, const std::string& what) {
-        if (packed < 0 || static_cast<uint64_t>(packed) > in.Left())
-            damaged(what + " runs past the end of the file");
-        if (real < 0 || real > MAX_REAL_SIZE || real > packed * MAX_DEFLATE_RATIO)
+    auto checkSizes = [&](int64_t packed, int64_t real, const std::string& what, int64_t left) {
+        if (packed < 0 || packed > left) damaged(what + " runs past the end of the file");
+        if (real < 0 || real > MAX_REAL_SIZE || real > packed * MAX_DEFLATE_RATIO ||
+            (real > 0 && packed > LargestPacked(real)))
             damaged(what + " claims an impossible unpacked size of " + std::to_string(real) + " bytes");
-        const uint8_t* data = in.Take(static_cast<size_t>(packed));
+    };
+    // Packed and unpacked sizes of one block, then the block itself.
+    auto unpack = [&](int64_t packed, int64_t real, const std::string& what) {
+        checkSizes(packed, real, what, in.Left());
+        if (!WithData) {
+            in.Skip(packed);
+            return std::vector<uint8_t>{};
+        }
+        const std::vector<uint8_t> data = in.Bytes(static_cast<size_t>(packed));
         // zlib will not inflate into an empty buffer; nothing is lost by not asking it to.
         if (real == 0) return std::vector<uint8_t>{};
-        auto out = platform::Uncompress(data, static_cast<size_t>(packed), static_cast<size_t>(real));
+        auto out = platform::Uncompress(data.data(), data.size(), static_cast<size_t>(real));
         if (!out) damaged(what + " does not unpack to " + std::to_string(real) + " bytes");
         return std::move(*out);
     };
 
-    Cursor in(bytes);
-    if (in.Left() < 4 || std::memcmp(in.Take(4), "!PAK", 4) != 0) throw RaisedText("TPakFile::Invalid pak file");
-    if (in.Left() < 4) damaged("it ends before its version");
-    int32_t version = in.Int();
+    uint8_t magic[4] = {};
+    if (!in.Has(4) || (in.Read(magic, 4), std::memcmp(magic, "!PAK", 4) != 0))
+        throw RaisedText("TPakFile::Invalid pak file " + Path);
+    if (!in.Has(4)) damaged("it ends before its version");
+    const int32_t version = in.Int();
     std::vector<std::shared_ptr<TPakItem>> items;
 
     if (version == VERSION_1) {
-        constexpr size_t HEADER = NAME_SIZE_V1 + 12;
-        if (in.Left() < 4) damaged("it ends before its item count");
-        int32_t count = in.Int();
-        if (count < 0 || static_cast<uint64_t>(count) > in.Left() / HEADER)
+        constexpr int64_t HEADER = NAME_SIZE_V1 + 12;
+        if (!in.Has(4)) damaged("it ends before its item count");
+        const int32_t count = in.Int();
+        if (count < 0 || count > in.Left() / HEADER)
             damaged("its item count " + std::to_string(count) + " does not fit in the file");
-        // A first pass over the records adds up the sizes they claim.
+        // A first pass over the records adds up the sizes they claim, reading only
+        // the records and stepping over the data.
+        const int64_t first = in.Pos();
         {
-            Cursor scan(bytes);
-            scan.Take(in.Pos());
             int64_t total = 0;
-            for (int i = 0; i < count && scan.Left() >= HEADER; ++i) {
-                scan.Take(NAME_SIZE_V1 + 4);
-                const int64_t packed = scan.Int();
-                const int64_t real = scan.Int();
+            for (int i = 0; i < count && in.Has(HEADER); ++i) {
+                uint8_t record[HEADER];
+                in.Read(record, sizeof record);
+                auto at = [&](int offset) {
+                    return static_cast<int64_t>(static_cast<int32_t>(
+                        static_cast<uint32_t>(record[offset]) | static_cast<uint32_t>(record[offset + 1]) << 8 |
+                        static_cast<uint32_t>(record[offset + 2]) << 16 | static_cast<uint32_t>(record[offset + 3]) << 24));
+                };
+                const int64_t packed = at(NAME_SIZE_V1 + 4), real = at(NAME_SIZE_V1 + 8);
                 if (Plausible(packed, real)) total += real;
-                if (packed < 0 || static_cast<uint64_t>(packed) > scan.Left()) break;
-                scan.Take(static_cast<size_t>(packed));
+                if (!in.Has(packed)) break;
+                in.Skip(packed);
             }
             checkTotal(total);
         }
+        in.SeekTo(first);
         for (int i = 0; i < count; ++i) {
-            if (in.Left() < HEADER) damaged("item " + std::to_string(i + 1) + " runs past the end of the file");
+            if (!in.Has(HEADER)) damaged("item " + std::to_string(i + 1) + " runs past the end of the file");
             auto item = std::make_shared<TPakItem>();
-            item->Name = TrimName(reinterpret_cast<const char*>(in.Take(NAME_SIZE_V1)), NAME_SIZE_V1);
+            char name[NAME_SIZE_V1];
+            in.Read(name, sizeof name);
+            item->Name = TrimName(name, NAME_SIZE_V1);
             checkName(i, item->Name);
             item->VarType = in.Int();
-            int32_t packed = in.Int();
-            int32_t real = in.Int();
-            item->Data = unpack(in, packed, real, itemLabel(i, item->Name));
+            const int32_t packed = in.Int();
+            const int32_t real = in.Int();
+            item->Data = unpack(packed, real, itemLabel(i, item->Name));
+            item->RealSize = real;
             items.push_back(std::move(item));
         }
     } else if (version == VERSION_1_1) {
-        if (in.Left() < 12) damaged("it ends before its table");
-        int32_t count = in.Int();
-        int32_t tablePacked = in.Int();
-        int32_t tableReal = in.Int();
+        if (!in.Has(12)) damaged("it ends before its table");
+        const int32_t count = in.Int();
+        const int32_t tablePacked = in.Int();
+        const int32_t tableReal = in.Int();
         if (count < 0 || static_cast<int64_t>(count) * TTableItem::ITEM_SIZE > tableReal)
             damaged("its table of " + std::to_string(tableReal) + " bytes cannot hold " + std::to_string(count) +
                     " items");
-        std::vector<uint8_t> table = unpack(in, tablePacked, tableReal, "its table");
+        checkSizes(tablePacked, tableReal, "its table", in.Left());
+        const bool withData = WithData;
+        WithData = true;
+        std::vector<uint8_t> table = unpack(tablePacked, tableReal, "its table");
+        WithData = withData;
         auto tableStream = platform::CreateMemoryStream(std::move(table));
         std::vector<TTableItem> entries(static_cast<size_t>(count));
-        int64_t total = 0;
+        int64_t total = 0, packedTotal = 0;
         for (int i = 0; i < count; ++i) {
             TTableItem& entry = entries[static_cast<size_t>(i)];
             if (!entry.ReadFromStream(*tableStream)) damaged("its table ends early");
             checkName(i, entry.Name);
             if (Plausible(entry.Size, entry.RealSize)) total += entry.RealSize;
+            // Every item's data must lie inside the file: the first that would not is
+            // named before any is read.
+            checkSizes(entry.Size, entry.RealSize, itemLabel(i, entry.Name), in.Left() - packedTotal);
+            packedTotal += entry.Size;
         }
         checkTotal(total);
         for (int i = 0; i < count; ++i) {
@@ -295,13 +342,14 @@ void TPakFile::ReadFromStream(platform::Stream& stream) {
             item->Name = entry.Name;
             item->VarType = entry.VarType;
             // The data follows the table directly; the recorded offsets are not trusted.
-            item->Data = unpack(in, entry.Size, entry.RealSize, itemLabel(i, item->Name));
+            item->Data = unpack(entry.Size, entry.RealSize, itemLabel(i, item->Name));
+            item->RealSize = entry.RealSize;
             items.push_back(std::move(item));
         }
     } else {
         uint32_t v = static_cast<uint32_t>(version);
         throw RaisedText("TPakFile::Unsupported pakfile version " + std::to_string(v & 0xFFFF) + "." +
-                         std::to_string(v >> 16));
+                         std::to_string(v >> 16) + " in " + Path);
     }
     Items = std::move(items);
 }

@@ -36,6 +36,8 @@ public:
     std::string Name;
     int VarType = PAK_RAW;
     std::vector<uint8_t> Data;
+    // The unpacked size the archive gives; what Data holds once unpacked.
+    int64_t RealSize = 0;
 
     virtual std::vector<uint8_t> GetBinary() const;
     virtual std::shared_ptr<TBank> GetBank() const;
@@ -93,12 +95,17 @@ public:
     // refused before anything is allocated for them.
     int64_t MaxTotalSize = MAX_TOTAL_SIZE;
 
+    // False: the items are listed (name, kind, RealSize) but their data is
+    // neither read nor unpacked, so a listing reads only the header and the table.
+    bool WithData = true;
+
     // nullptr when the file cannot be opened. A wrong magic, an unknown version,
     // a damaged archive, an item name that is not a plain relative name or more
-    // than maxTotal bytes of items raise a RaisedText and yield nothing.
-    static std::shared_ptr<TPakFile> Create(const std::string& path, int64_t maxTotal = MAX_TOTAL_SIZE);
+    // than maxTotal bytes of items raise a RaisedText naming the file and yield nothing.
+    static std::shared_ptr<TPakFile> Create(const std::string& path, int64_t maxTotal = MAX_TOTAL_SIZE,
+                                            bool withData = true);
     virtual ~TPakFile() = default;
-    // Reads an archive from the stream's position to its end.
+    // Reads an archive from the stream's position; the stream's size bounds every read.
     virtual void ReadFromStream(platform::Stream& stream);
     // The sum of the items' sizes.
     int64_t TotalSize() const;

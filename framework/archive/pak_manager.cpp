@@ -121,6 +121,7 @@ int TPakFileManager::LoadFiles(const std::string& path) {
         size_t got = size > 0 ? stream->Read(item->Data.data(), item->Data.size()) : 0;
         stream->Close();
         if (got != item->Data.size()) continue;
+        item->RealSize = static_cast<int64_t>(item->Data.size());
         TotalSize += size;
         Put(item);
         ++added;

@@ -74,6 +74,12 @@ std::optional<TSaveGameContent> ReadAutosave(int& custom, std::string& reason, b
                 break;
         }
     }
+    return ParseAutosave(bytes, custom, reason);
+}
+
+}  // namespace
+
+std::optional<TSaveGameContent> ParseAutosave(const std::string& bytes, int& custom, std::string& reason) {
     std::size_t at = 0;
     std::string header, flag;
     if (!SplitLine(bytes, at, header) || header != AutosaveHeader) {
@@ -93,6 +99,8 @@ std::optional<TSaveGameContent> ReadAutosave(int& custom, std::string& reason, b
     custom = flag == "1" ? 1 : 0;
     return content;
 }
+
+namespace {
 
 // A file that was read and found damaged is kept aside under a name of its
 // own, never deleted: the player (or whoever helps them) may want it.
@@ -206,7 +214,8 @@ int LoadAutosave(int* elapsedMs) {
     Puzzle.TimerStop = 0;
     Puzzle.CustomMode = 0;
     Puzzle.CustomPuzzleReady = 0;
-    Puzzle.IsCustomPuzzle = custom;
+    // The flag line is older than the save game's own help line; either may say so.
+    Puzzle.IsCustomPuzzle = custom || content->IsCustomPuzzle ? 1 : 0;
     EditHistory.Continued = 1;
     if (elapsedMs) *elapsedMs = content->ElapsedMs;
     return 1;

@@ -4,7 +4,10 @@
 // board, closing the window or a lost session never loses it: one reserved
 // file in the profile folder, written whole and atomically. The save game
 // manager lists only ".dat" files there, so it never shows this one.
+#include <optional>
 #include <string>
+
+#include "game/core/save_game.h"
 
 inline constexpr const char* AutosaveFileName = "autosave.sav";
 
@@ -13,6 +16,9 @@ std::string AutosavePath();
 // The file's text for the puzzle in the tables: a header line, the typed-in
 // flag, then the puzzle exactly as a save game holds it (time included).
 std::string AutosaveText();
+// The file's bytes read back: the puzzle, and in custom its typed-in flag; nullopt
+// with the reason when they are not a file AutosaveText could have made.
+std::optional<TSaveGameContent> ParseAutosave(const std::string& bytes, int& custom, std::string& reason);
 // 1 written; 0 when it could not be: the puzzle is then kept in memory (Continue
 // finds it there) and written by the next WriteAutosave or FlushAutosave; the
 // player is told once until a write succeeds again, and the error log says why.

@@ -73,8 +73,56 @@ void CoreNotice(const std::string& message) {
 
 bool IsBoardSize(int size) { return size == 6 || size == 7 || size == 9 || size == 12 || size == 14; }
 
-std::uint8_t StoredClue(int typed) {
-    return typed >= 0 && typed <= MaxClue ? static_cast<std::uint8_t>(typed) : OutOfRangeClue;
+namespace {
+std::string Say(const std::string& key, const std::vector<std::pair<std::string, std::string>>& values) {
+    std::string text = GameText ? GameText->FindString(key) : key;
+    for (const auto& [name, value] : values)
+        for (auto at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size()))
+            text.replace(at, name.size(), value);
+    return text;
+}
+
+std::string Way(int direction) {
+    const char* key = direction == Vertical ? "Explain Down" : "Explain Across";
+    const std::string text = GameText ? GameText->FindString(key) : "";
+    return text.empty() ? (direction == Vertical ? "down" : "across") : text;
+}
+}  // namespace
+
+std::string ClueProblem(int direction, int x, int y, int clue, int final) {
+    if (clue == 0) return "";
+    const std::string typed = std::to_string(clue);
+    if (clue < 1 || clue > MaxClue) return Say("Clue Out Of Range", {{"{clue}", typed}});
+    const int length = OnBoard(x, y) ? RunLength(direction, x, y) : 0;
+    if (length == 0) return Say("Clue Without Run", {{"{direction}", Way(direction)}});
+    // The smallest and the largest sum of that many different digits.
+    const int cells = std::min(length, 9);
+    const int low = cells * (cells + 1) / 2, high = cells * (19 - cells) / 2;
+    if (!final && clue <= high) return "";
+    if (final && length > 9)
+        return Say("Run Too Long", {{"{count}", std::to_string(length)}, {"{direction}", Way(direction)}});
+    if (clue >= low && clue <= high) return "";
+    return Say(length == 1 ? "Clue Impossible One" : "Clue Impossible",
+               {{"{clue}", typed}, {"{count}", std::to_string(length)}, {"{low}", std::to_string(low)},
+                {"{high}", std::to_string(high)}});
+}
+
+std::string MisfitClue() {
+    for (int y = 0; y < Puzzle.BoardHeight; ++y)
+        for (int x = 0; x < Puzzle.BoardWidth; ++x) {
+            if (!OnBoard(x, y) || Puzzle.PlayerGrid[x][y] != BlackCell) continue;
+            for (int direction : {Horizontal, Vertical}) {
+                const int clue = direction == Vertical ? Puzzle.VerticalSumGrid[x][y] : Puzzle.HorizontalSumGrid[x][y];
+                const std::string problem = ClueProblem(direction, x, y, clue, 1);
+                if (problem.empty()) continue;
+                return Say("Clue Place", {{"{clue}", std::to_string(clue)},
+                                          {"{direction}", Way(direction)},
+                                          {"{column}", std::to_string(x + 1)},
+                                          {"{row}", std::to_string(y + 1)}}) +
+                       " " + problem;
+            }
+        }
+    return "";
 }
 
 // ---------------------------------------------------------------------------
@@ -255,6 +303,14 @@ int PuzzleElapsed() {
     return elapsed < 0 ? 0 : elapsed;
 }
 
+std::string NoBestTimeReason() {
+    if (Puzzle.IsCustomPuzzle) return "Own Puzzle No Best Time";
+    if (Puzzle.RevealUsed) return "Revealed No Best Time";
+    return "";
+}
+
+void ForgetHelpTaken() { Puzzle.RevealUsed = Puzzle.ExplainsUsed = 0; }
+
 std::string DifficultyName(int difficulty) {
     static const char* const keys[] = {"Easy", "Medium", "Hard"};
     if (difficulty < 0 || difficulty > 2 || !GameText) return "";
@@ -337,6 +393,7 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
     p.PuzzleDifficulty = difficulty;
     p.IsCustomPuzzle = 0;
     p.SeveralSolutions = 0;
+    ForgetHelpTaken();
     for (int x = 0; x < width; ++x) {
         for (int y = 0; y < height; ++y) {
             if (p.SolutionGrid[x][y] != BlackCell) continue;
@@ -390,7 +447,10 @@ void TCore::ShowHideMarkup() {
     ApplyEdit(request);
 }
 
-void TCore::ShowHideSolution() { Puzzle.ShowSolution = Puzzle.ShowSolution ? 0 : 1; }
+void TCore::ShowHideSolution() {
+    Puzzle.ShowSolution = Puzzle.ShowSolution ? 0 : 1;
+    if (Puzzle.ShowSolution) Puzzle.RevealUsed = 1;
+}
 
 void TCore::ShowHideMistakes() { Puzzle.ShowMistakes = Puzzle.ShowMistakes ? 0 : 1; }
 
@@ -449,6 +509,7 @@ void TCore::NewPuzzle() {
 
 void TCore::CustomPuzzle() {
     ClearBoardCompletely();
+    ForgetHelpTaken();
     CreateCells(1);
     RestartPuzzle();
 }

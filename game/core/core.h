@@ -16,10 +16,6 @@ inline constexpr int MaxBoardSize = 14;
 inline constexpr std::uint8_t BlackCell = 88;
 // The largest clue a run of nine distinct digits can have.
 inline constexpr int MaxClue = 45;
-// What a typed clue the engine cannot accept is kept as: two digits wide like
-// every clue (cells and save games have room for two), plainly not a clue, and
-// refused by the puzzle check instead of silently turning into another number.
-inline constexpr std::uint8_t OutOfRangeClue = 99;
 
 using TGrid = std::array<std::array<std::uint8_t, MaxBoardSize>, MaxBoardSize>;
 // [x][y][d - 1] is 1 when digit d is pencilled into the cell; index 9 stays 0.
@@ -52,6 +48,12 @@ struct TPuzzleState {
     int SeveralSolutions = 0;
     int EnteredVerticalSum = 0;
     int EnteredHorizontalSum = 0;
+
+    // Help taken on this puzzle. It stays with the puzzle through a restart, a save and
+    // the autosave: digits once revealed have been seen. A revealed cell or the solution
+    // shown keeps the time out of the best times; explained steps are only counted.
+    int RevealUsed = 0;
+    int ExplainsUsed = 0;
 
     int DoubleFoundX = 0;
     int DoubleFoundY = 0;
@@ -97,9 +99,10 @@ public:
     virtual void ClearSumsWithLengthZero();
     // 1 when the typed-in puzzle has a solution; it then becomes the puzzle to play.
     // CheckMessage names the game text that tells the player the outcome ("" when a
-    // single solution was found).
+    // single solution was found); CheckDetail, when not empty, says more in words.
     virtual int CheckCustomPuzzle();
     std::string CheckMessage;
+    std::string CheckDetail;
     virtual void CreateCells(int animate);
     virtual int IsPuzzleCompleted();
     virtual void ShowHideMarkup();
@@ -156,6 +159,11 @@ int RunCheck(int direction, int x, int y);
 int BreaksRules(int x, int y);
 // Milliseconds on the puzzle clock: up to TimerStop while it is frozen.
 int PuzzleElapsed();
+// Why the puzzle on the board cannot enter the best times, as a game text key
+// ("Own Puzzle No Best Time", "Revealed No Best Time"); "" when its time may.
+std::string NoBestTimeReason();
+// A new puzzle on the board: no help taken on it yet.
+void ForgetHelpTaken();
 // One line on the reasoning a level's puzzles ask of the player.
 std::string DifficultyAsks(int difficulty);
 
@@ -171,13 +179,21 @@ TPuzzleDescription CustomPuzzleDescription();
 // 1 when the clues on the board, as they stand, can be met by more than one filling.
 int CluesAllowSeveralSolutions();
 
-// What a clue typed into the clue dialog is stored as: 0..45 as typed,
-// anything else OutOfRangeClue.
-std::uint8_t StoredClue(int typed);
+// Why a clue for the run going `direction` from clue cell (x, y) cannot be, in the
+// player's words; "" when it can. 0 is no clue. Any other must be 1..45, have a run to
+// sum, and be a sum of as many different digits as the run has cells. While typing
+// (final 0) the run may still be cut short by a new clue cell, so only a clue too large
+// for every length it can still take is refused then; the check (final 1) takes the
+// runs as they are.
+std::string ClueProblem(int direction, int x, int y, int clue, int final = 0);
+// The first clue on the typed-in board that its run cannot have, with its place, in
+// the player's words; "" when every clue can be.
+std::string MisfitClue();
 
 // The clue tool's result on a typed-in board: (x, y) becomes a black cell with
-// these clues (kept as StoredClue makes them), and clues left without a run go.
-void StoreClueCell(int x, int y, int horizontal, int vertical);
+// these clues, and clues left without a run go. False, and nothing changed, for a
+// clue outside 0..45 (ClueProblem says more).
+bool StoreClueCell(int x, int y, int horizontal, int vertical);
 // The eraser's result on a typed-in board: (x, y) becomes an empty white cell
 // without clues, and clues left without a run go.
 void StoreWhiteCell(int x, int y);

@@ -19,15 +19,18 @@ void TCore::ClearSumsWithLengthZero() {
     }
 }
 
-void StoreClueCell(int x, int y, int horizontal, int vertical) {
-    if (x < 0 || y < 0 || x >= Puzzle.BoardWidth || y >= Puzzle.BoardHeight) return;
+bool StoreClueCell(int x, int y, int horizontal, int vertical) {
+    if (x < 0 || y < 0 || x >= Puzzle.BoardWidth || y >= Puzzle.BoardHeight) return false;
+    // A byte holds 300 as 44: a clue the player never typed.
+    if (horizontal < 0 || horizontal > MaxClue || vertical < 0 || vertical > MaxClue) return false;
     Puzzle.PlayerGrid[x][y] = Puzzle.SolutionGrid[x][y] = BlackCell;
-    Puzzle.HorizontalSumGrid[x][y] = StoredClue(horizontal);
-    Puzzle.VerticalSumGrid[x][y] = StoredClue(vertical);
+    Puzzle.HorizontalSumGrid[x][y] = static_cast<std::uint8_t>(horizontal);
+    Puzzle.VerticalSumGrid[x][y] = static_cast<std::uint8_t>(vertical);
     if (Core)
         Core->ClearSumsWithLengthZero();
     else
         TCore().ClearSumsWithLengthZero();
+    return true;
 }
 
 void StoreWhiteCell(int x, int y) {
@@ -81,6 +84,7 @@ int TCore::CheckCustomPuzzle() {
     const TPuzzleDescription description = CustomPuzzleDescription();
 
     CheckMessage = "Not Solvable";
+    CheckDetail.clear();
     // A board with nothing to fill has one (empty) solution to the engine, and would be
     // "solved" the moment it is shown.
     bool anyWhite = false;
@@ -90,6 +94,10 @@ int TCore::CheckCustomPuzzle() {
         CheckMessage = "Nothing To Fill";
         return 0;
     }
+
+    // A clue its run cannot have is named before the solver says only "no solution".
+    CheckDetail = MisfitClue();
+    if (!CheckDetail.empty()) return 0;
 
     std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> result{};
     const engine::CustomCheck check = engine::CheckCustomDescription(
@@ -111,6 +119,7 @@ int TCore::CheckCustomPuzzle() {
     }
     Puzzle.CustomPuzzleReady = 1;
     Puzzle.IsCustomPuzzle = 1;
+    ForgetHelpTaken();
     ClearEditHistory();
     if (CoreHooks.CustomPuzzleAccepted) CoreHooks.CustomPuzzleAccepted();
     return 1;

@@ -88,6 +88,8 @@ void Perform(const TEditRequest& r) {
             break;
         case TEditKind::Reveal:
             p.PlayerGrid[x][y] = p.SolutionGrid[x][y];
+            // Undo takes the digit back, not the sight of it.
+            p.RevealUsed = 1;
             ClearCellMarks(x, y);
             MarksFollowDigits();
             break;
@@ -131,6 +133,8 @@ bool Valid(const TEditRequest& r) {
             return white && (r.Digits & 0x3FEu) != 0;
         case TEditKind::Reveal:
             return white && Puzzle.SolutionGrid[r.X][r.Y] >= 1 && Puzzle.SolutionGrid[r.X][r.Y] <= 9;
+        case TEditKind::ClueCell:
+            return ClueProblem(Horizontal, r.X, r.Y, r.Across).empty() && ClueProblem(Vertical, r.X, r.Y, r.Down).empty();
         default:
             return true;
     }

@@ -73,6 +73,7 @@ TExplainedStep ExplainNextStep() {
         any = explainer.Next(engine::kTierTrials, found);
     }
     if (!any) return step;
+    ++Puzzle.ExplainsUsed;
 
     step.Kind = found.kind == engine::ExplainKind::Place    ? TExplainKind::Place
                 : found.kind == engine::ExplainKind::Remove ? TExplainKind::Remove

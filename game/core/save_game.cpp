@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/core/save_game.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <vector>
@@ -103,9 +104,12 @@ public:
 
         const int n = c.BoardWidth;
         const std::size_t expected = 9 + 4 * static_cast<std::size_t>(n);
-        if (lines_.size() != expected)
-            return Fail(std::min(lines_.size(), expected), "a " + size + " save game has " + std::to_string(expected) +
-                                                               " lines, this file has " + std::to_string(lines_.size()));
+        const bool helpLine = lines_.size() == expected + 2;
+        if (lines_.size() != expected && !helpLine)
+            return Fail(std::min(lines_.size(), expected + 2), "a " + size + " save game has " +
+                                                                   std::to_string(expected) + " or " +
+                                                                   std::to_string(expected + 2) + " lines, this file has " +
+                                                                   std::to_string(lines_.size()));
 
         std::size_t at = 5;
         if (!Separator(at++)) return false;
@@ -139,10 +143,26 @@ public:
                 }
             }
         }
+        if (helpLine && (!Separator(at++) || !HelpTaken(at, c))) return false;
         return CheckPuzzle(c);
     }
 
 private:
+    // "revealed 0|1 explained N own 0|1"
+    bool HelpTaken(std::size_t at, TSaveGameContent& c) {
+        const auto tokens = Tokens(at, 6);
+        if (tokens.empty()) return false;
+        long long revealed = 0, explained = 0, own = 0;
+        if (tokens[0] != "revealed" || tokens[2] != "explained" || tokens[4] != "own" ||
+            !Digits(tokens[1], 1, revealed) || revealed > 1 || !Digits(tokens[3], 9, explained) ||
+            !Digits(tokens[5], 1, own) || own > 1)
+            return Fail(at, "the help line is not written as \"revealed 0 explained 0 own 0\"");
+        c.RevealUsed = static_cast<int>(revealed);
+        c.ExplainsUsed = static_cast<int>(explained);
+        c.IsCustomPuzzle = static_cast<int>(own);
+        return true;
+    }
+
     bool Separator(std::size_t at) { return lines_[at] == "-" ? true : Fail(at, "a line \"-\" belongs here"); }
 
     std::vector<std::string> Tokens(std::size_t at, std::size_t count) {
@@ -254,6 +274,10 @@ std::string SaveGameText(int elapsedMs) {
             for (int d = 0; d < 9; ++d) text += std::to_string(p.MarkupGrid[x][y][d]) + " ";
         text += crlf;
     }
+    text += "-" + crlf;
+    text += "revealed " + std::to_string(p.RevealUsed ? 1 : 0) + " explained " +
+            std::to_string(std::clamp(p.ExplainsUsed, 0, 999999999)) + " own " + std::to_string(p.IsCustomPuzzle ? 1 : 0) +
+            crlf;
     return text;
 }
 
@@ -355,8 +379,9 @@ void ApplySaveGameContent(const TSaveGameContent& content) {
     p.PlayerGrid = content.PlayerGrid;
     p.SolutionGrid = content.SolutionGrid;
     p.MarkupGrid = content.MarkupGrid;
-    // A named save does not say whether its puzzle was typed in.
-    p.IsCustomPuzzle = 0;
+    p.IsCustomPuzzle = content.IsCustomPuzzle;
+    p.RevealUsed = content.RevealUsed;
+    p.ExplainsUsed = content.ExplainsUsed;
     // Nor whether it has several solutions; a typed-in puzzle that has must still be
     // judged by the rules after a reload, and counting again takes milliseconds.
     p.SeveralSolutions = CluesAllowSeveralSolutions();

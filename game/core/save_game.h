@@ -21,6 +21,11 @@ struct TSaveGameContent {
     TGrid PlayerGrid{};
     TGrid SolutionGrid{};
     TMarkupGrid MarkupGrid{};
+    // The help line after the pencil marks; files written before it existed have
+    // none and load as a generated puzzle played without help.
+    int RevealUsed = 0;
+    int ExplainsUsed = 0;
+    int IsCustomPuzzle = 0;
 };
 
 // The file text of the current puzzle with elapsedMs on the clock.

@@ -195,12 +195,13 @@ int TGenerateScreen::Draw() {
 
     if (!FadeIn->Active && !FadeOut->Active && !HasGenerated) {
         if (Puzzle.CustomMode) {
+            // An accepted puzzle's notice is shown by the play screen as it starts again:
+            // a dialog opened here would go with the screen change.
             if (!Core->CheckCustomPuzzle()) {
                 Hide();
-                if (GameScreen) GameScreen->OKInput = CreateMessageDialog(Text(Core->CheckMessage));
-            } else if (!Core->CheckMessage.empty() && GameScreen) {
-                // Accepted, but the player must know that the kept solution is one of several.
-                GameScreen->OKInput = CreateMessageDialog(Text(Core->CheckMessage));
+                if (GameScreen)
+                    GameScreen->OKInput = CreateMessageDialog(
+                        Text(Core->CheckMessage) + (Core->CheckDetail.empty() ? "" : "\r\n" + Core->CheckDetail));
             }
             HasGenerated = 1;
             Game->Mouse->On();
@@ -278,6 +279,7 @@ int TGameScreen::Load() {
     RestartInput = NewInput = QuitInput = nullptr;
     NameInput = SaveGameNameInput = VerticalSumInput = HorizontalSumInput = nullptr;
     OKInput = nullptr;
+    RetypeClue = 0;
     CrossFade = nullptr;
     Game->FadeMusic = 0;
     ShowingInput = 0;
@@ -406,6 +408,8 @@ int TGameScreen::Start() {
         Puzzle.CustomPuzzleReady = 0;
         Core->CreateCells(1);
         Core->RestartPuzzle();
+        // Accepted with something the player must know: the solution kept is one of several.
+        if (!Core->CheckMessage.empty()) ShowNotice(Text(Core->CheckMessage));
     }
     Board.SelectedNumber = Puzzle.CustomMode ? 10 : 1;
     Board.OpenClueDialogs = [this] { OpenClueDialogs(); };
@@ -495,6 +499,14 @@ int TypedNumber(const std::shared_ptr<TDialogTextInput>& dialog) {
 }
 }  // namespace
 
+bool TGameScreen::RefuseClue(int direction, int clue) {
+    const std::string problem = ClueProblem(direction, Board.EditCellX, Board.EditCellY, clue);
+    if (problem.empty()) return false;
+    ShowNotice(problem);
+    RetypeClue = 1 + direction;
+    return true;
+}
+
 void TGameScreen::OpenClueDialogs() {
     HorizontalSumInput = SumEntryDialog("Enter Horizontal Sum", Puzzle.EnteredHorizontalSum);
 }
@@ -505,7 +517,7 @@ void TGameScreen::EndOfPuzzle() {
     StopPuzzleTimer();
     RemoveAutosave();
     PlaySound("applause");
-    int place = WillEnterHighscoreForSize(Puzzle.TimerStop - Puzzle.TimerStart);
+    const int place = NoBestTimeReason().empty() ? WillEnterHighscoreForSize(Puzzle.TimerStop - Puzzle.TimerStart) : 0;
     if (place != 0) {
         NameInput = CreateHighScoreNameDialog(0, place, Text("Highscore Place"));
         NameInput->Start();
@@ -553,6 +565,7 @@ void TGameScreen::ManageDialogs() {
     });
     run(VerticalSumInput, [&](auto& dialog) {
         Puzzle.EnteredVerticalSum = TypedNumber(dialog);
+        if (RefuseClue(Vertical, Puzzle.EnteredVerticalSum)) return;
         TEditRequest request;
         request.Kind = TEditKind::ClueCell;
         request.X = Board.EditCellX;
@@ -563,6 +576,7 @@ void TGameScreen::ManageDialogs() {
     });
     run(HorizontalSumInput, [&](auto& dialog) {
         Puzzle.EnteredHorizontalSum = TypedNumber(dialog);
+        if (RefuseClue(Horizontal, Puzzle.EnteredHorizontalSum)) return;
         Puzzle.EnteredVerticalSum = Puzzle.VerticalSumGrid[Board.EditCellX][Board.EditCellY];
         VerticalSumInput = SumEntryDialog("Enter Vertical Sum", Puzzle.EnteredVerticalSum);
     });
@@ -573,6 +587,12 @@ void TGameScreen::ManageDialogs() {
             ShowingInput = 0;
             Game->IgnoreEscapeKey = 1;
             FreshOverlay();
+            // A refused clue is asked for again, showing what was typed so it can be mended.
+            if (RetypeClue == 1 + Horizontal)
+                HorizontalSumInput = SumEntryDialog("Enter Horizontal Sum", Puzzle.EnteredHorizontalSum);
+            else if (RetypeClue == 1 + Vertical)
+                VerticalSumInput = SumEntryDialog("Enter Vertical Sum", Puzzle.EnteredVerticalSum);
+            RetypeClue = 0;
         }
     }
 }
@@ -835,6 +855,22 @@ int TGameScreen::Logic() {
     return 0;
 }
 
+std::string FinishedMessage() {
+    std::string message = Text("Finished Puzzle Message");
+    // A time the best times do not take, and help that was counted, are said on
+    // the same line, so the player never wonders where the name question went.
+    const std::string reason = NoBestTimeReason();
+    if (!reason.empty()) message += "\r\n" + Text(reason);
+    if (Puzzle.ExplainsUsed > 0) {
+        const std::string key = Puzzle.ExplainsUsed == 1 ? "Explained One Step" : "Explained Steps";
+        std::string counted = Text(key);
+        const auto at = counted.find("{count}");
+        if (at != std::string::npos) counted.replace(at, 7, std::to_string(Puzzle.ExplainsUsed));
+        message += "\r\n" + counted;
+    }
+    return message;
+}
+
 void TGameScreen::FreezeTimer() {
     const int now = platform::MilliSecs();
     if (Game->Paused && LastTime == 0) {
@@ -866,7 +902,7 @@ int TGameScreen::Draw() {
     Board.Message.clear();
     if (!Game->Paused && !Game->Suspended) CellList->Draw(ShowingInput ? 0 : 1);
     if (Puzzle.RevealCellMode) Board.Message = Text("Click Contents Message");
-    if (Puzzle.PuzzleCompleted) Board.Message = Text("Finished Puzzle Message");
+    if (Puzzle.PuzzleCompleted) Board.Message = FinishedMessage();
     if (Board.Explained.Kind != TExplainKind::None && !Puzzle.PuzzleCompleted) {
         // The reasoning is the point of the aid: it takes the whole line, wrapped.
         platform::SetImageFont(Font25);

@@ -136,6 +136,10 @@ private:
     void SelectNumbers();
     void SetToggles();
     void OpenClueDialogs();
+    // A typed clue that cannot be: the player is told why and asked again. True when refused.
+    bool RefuseClue(int direction, int clue);
+    // The clue dialog to open again once the refusal is read: 1 + Horizontal or 1 + Vertical, 0 none.
+    int RetypeClue = 0;
     void ShowNotice(const std::string& message);
     // "Explain a Step" and H: shows the next step, or carries out the one shown.
     void ExplainStep();
@@ -184,6 +188,10 @@ inline constexpr int HelpLineY = 565, HelpLineGap = 25, HelpLineWidth = 760;
 // (white on cream cannot be read): lines after the first are wrapped across
 // the whole width when there are too many of them. Measured in that font.
 std::string KeepBelowPaper(const std::string& message, const std::shared_ptr<platform::ImageFont>& font);
+
+// The help line of a solved puzzle: why its time is not a best time, and the
+// explained steps it took, when there is anything to say.
+std::string FinishedMessage();
 
 std::string SizeName(int width);
 std::string DifficultyButtonName(int difficulty);

@@ -449,6 +449,14 @@ bool OpenInputScript(const std::string& path) {
     return true;
 }
 
+size_t ParseInputScript(std::string_view text) {
+    CloseInputScript();
+    Feed(text.data(), text.size());
+    const size_t steps = g_script.steps.size();
+    CloseInputScript();
+    return steps;
+}
+
 void CloseInputScript() {
     if (g_script.fd >= 0) ::close(g_script.fd);
     g_script = Script{};

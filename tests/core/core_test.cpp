@@ -171,7 +171,7 @@ TEST_F(CoreTest, CombinationTexts) {
     const std::string twelve = CombinationText(Horizontal, 0, 0);
     EXPECT_EQ(twelve.substr(twelve.find("\r\n")), "\r\n2+3+6+9, 2+3+7+8, 2+4+5+9, 2+4+6+8, 2+5+6+7, \r\n3+4+5+8, 3+4+6+7");
     // Typed-in boards can hold clues no run can have; they give no text rather than a wild read.
-    SingleRun(9, 3, OutOfRangeClue, Horizontal);
+    SingleRun(9, 3, 99, Horizontal);
     EXPECT_EQ(CombinationText(Horizontal, 0, 0), "");
     SingleRun(9, 3, 0, Horizontal);
     EXPECT_EQ(CombinationText(Horizontal, 0, 0), "");

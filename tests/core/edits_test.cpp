@@ -183,9 +183,9 @@ TEST_F(CoreTest, TypedInBoardsUndoTheirClueCellsAndRebuildTheCells) {
         ++rebuilt;
     };
     const Tables empty = Snapshot();
-    TEditRequest clue{TEditKind::ClueCell, 0, 1, 0, 12, 0};
+    TEditRequest clue{TEditKind::ClueCell, 0, 1, 0, 17, 0};
     ASSERT_EQ(ApplyEdit(clue), TEditResult::Applied);
-    EXPECT_EQ(Puzzle.HorizontalSumGrid[0][1], 12);
+    EXPECT_EQ(Puzzle.HorizontalSumGrid[0][1], 17);
     const Tables withClue = Snapshot();
     TEditRequest white{TEditKind::WhiteCell, 0, 1};
     ASSERT_EQ(ApplyEdit(white), TEditResult::Applied);

@@ -32,6 +32,9 @@ void ExpectSamePuzzle(const TPuzzleState& a, const TPuzzleState& b) {
     EXPECT_EQ(a.HorizontalSumGrid, b.HorizontalSumGrid);
     EXPECT_EQ(a.VerticalSumGrid, b.VerticalSumGrid);
     EXPECT_EQ(a.MarkupGrid, b.MarkupGrid);
+    EXPECT_EQ(a.RevealUsed, b.RevealUsed);
+    EXPECT_EQ(a.ExplainsUsed, b.ExplainsUsed);
+    EXPECT_EQ(a.IsCustomPuzzle, b.IsCustomPuzzle);
 }
 
 class SaveGameTest : public CoreTest {
@@ -49,6 +52,10 @@ protected:
                     Puzzle.PlayerGrid[x][y] = static_cast<std::uint8_t>((x * 7 + y) % 10);
         Puzzle.MarkupGrid[1][2][8] = Puzzle.MarkupGrid[n - 1][n - 1][0] = 1;
         Puzzle.TimerStart = now - 65432;
+        // Help taken: whoever loads the game must not win a best time with it.
+        Puzzle.RevealUsed = 1;
+        Puzzle.ExplainsUsed = 12;
+        Puzzle.IsCustomPuzzle = 1;
     }
 };
 
@@ -59,7 +66,7 @@ TEST_F(SaveGameTest, SixBySixFileLayoutAndRoundTrip) {
     ASSERT_EQ(SaveGameNamed("mine"), 1);
     const std::string bytes = ReadBytes(File("mine"));
     const auto lines = Lines(bytes);
-    ASSERT_EQ(lines.size(), 9u + 4 * 6);
+    ASSERT_EQ(lines.size(), 9u + 4 * 6 + 2);
     EXPECT_EQ(lines[0], "Tallyfold Savegame");
     EXPECT_EQ(lines[1], "06x06");
     EXPECT_EQ(lines[2], "1");
@@ -77,6 +84,8 @@ TEST_F(SaveGameTest, SixBySixFileLayoutAndRoundTrip) {
     EXPECT_EQ(lines[27].size(), 6u * 9 * 2);
     EXPECT_EQ(lines[29].substr(0, 18), "0 0 0 0 0 0 0 0 0 ");  // marks row 2, cell x = 0
     EXPECT_EQ(lines[29].substr(18, 18), "0 0 0 0 0 0 0 0 1 ");  // x = 1: digit 9
+    EXPECT_EQ(lines[33], "-");
+    EXPECT_EQ(lines[34], "revealed 1 explained 12 own 1");
 
     const TPuzzleState saved = Puzzle;
     Puzzle = TPuzzleState{};
@@ -87,6 +96,24 @@ TEST_F(SaveGameTest, SixBySixFileLayoutAndRoundTrip) {
     ExpectSamePuzzle(Puzzle, expected);
     ASSERT_EQ(SaveGameNamed("again"), 1);
     EXPECT_EQ(ReadBytes(File("again")), bytes);
+
+    // A file from before the help line loads as a generated puzzle played without help.
+    std::string old;
+    for (std::size_t k = 0; k < 33; ++k) old += lines[k] + "\r\n";
+    WriteBytes(File("old"), old);
+    ASSERT_EQ(LoadGameNamed("old"), 1);
+    EXPECT_EQ(Puzzle.RevealUsed, 0);
+    EXPECT_EQ(Puzzle.ExplainsUsed, 0);
+    EXPECT_EQ(Puzzle.IsCustomPuzzle, 0);
+    EXPECT_EQ(Puzzle.PlayerGrid, saved.PlayerGrid);
+    // A help line that says something else is damage, not help forgotten.
+    for (const char* line : {"revealed 2 explained 0 own 0", "revealed 0 explained x own 0", "own 1 revealed 0 explained 0",
+                             "revealed 0 explained 0"}) {
+        WriteBytes(File("odd"), old + "-\r\n" + line + "\r\n");
+        std::string error;
+        EXPECT_EQ(LoadGameNamed("odd", &error), -1) << line;
+        EXPECT_NE(error.find("line 35"), std::string::npos) << error;
+    }
 }
 
 TEST_F(SaveGameTest, FourteenByFourteenRoundTripsByteForByte) {

@@ -51,7 +51,9 @@ TEST(Texts, EveryKeyTheGameAsksForHasAText) {
         "Explain Exact Remove", "Explain Trial", "Explain Other Cell", "Explain So Place", "Explain So Remove",
         "Explain Wrong Repeated", "Explain Wrong No Combination", "Explain Wrong Not With Others",
         "Explain Wrong No Partner", "Explain Wrong Cannot Fill", "Explain Wrong Solution", "Write Failed",
-        "Autosave Failed", "Autosave Not Read", "Nothing Saved"};
+        "Autosave Failed", "Autosave Not Read", "Nothing Saved", "Several Solutions",
+        "Revealed No Best Time", "Own Puzzle No Best Time", "Explained One Step", "Explained Steps",
+        "Clue Out Of Range", "Clue Without Run", "Clue Impossible", "Clue Impossible One", "Run Too Long", "Clue Place"};
     for (int i = 1; i <= 10; ++i) keys.push_back("Highscore Name " + std::to_string(i));
     for (const std::string& key : keys) {
         const auto lines = Lines(key);
@@ -106,7 +108,8 @@ TEST(Texts, FitWhereTheyAreDrawn) {
     // The message line at the bottom: centred, 25-pixel font, growing upward
     // from y 565; two lines at most keep it clear of the board.
     for (const char* key : {"Cell Message", "Cross Sum Message", "Click Contents Message", "Finished Puzzle Message",
-                            "Possible Combinations Field"}) {
+                            "Possible Combinations Field", "Revealed No Best Time", "Own Puzzle No Best Time",
+                            "Explained Steps"}) {
         const auto lines = Lines(key);
         EXPECT_LE(lines.size(), 2u) << key;
         for (const auto& line : lines) EXPECT_LE(TextWidth(line, 25), 780) << key;

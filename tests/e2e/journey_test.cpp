@@ -212,7 +212,7 @@ TEST_F(Journey, FromTheTitleThroughAPuzzleToTheBestTimesAndOut) {
         }
     }
     // Blocks between "-" lines: settings, clues, the player's digits, the
-    // solution, pencil marks. A half-written file is never seen: the game
+    // solution, pencil marks, help taken. A half-written file is never seen: the game
     // replaces it in one step.
     const auto lines = Lines(ReadFile(save));
     ASSERT_GE(lines.size(), 3u);
@@ -225,7 +225,8 @@ TEST_F(Journey, FromTheTitleThroughAPuzzleToTheBestTimesAndOut) {
         else
             blocks.back().push_back(line);
     }
-    ASSERT_EQ(blocks.size(), 5u) << ReadFile(save);
+    // ... and the help taken.
+    ASSERT_EQ(blocks.size(), 6u) << ReadFile(save);
     const auto& solution = blocks[3];
     ASSERT_EQ(solution.size(), 6u);
 
@@ -285,7 +286,8 @@ TEST_F(Journey, FromTheTitleThroughAPuzzleToTheBestTimesAndOut) {
             else
                 parts.back().push_back(kept[k]);
         }
-        ASSERT_EQ(parts.size(), 5u);
+        ASSERT_EQ(parts.size(), 6u);
+        EXPECT_EQ(parts[5], std::vector<std::string>{"revealed 0 explained 0 own 0"});
         for (size_t k = 0; k < whites.size(); ++k) {
             const auto [x, y] = whites[k];
             std::istringstream row(parts[2][static_cast<size_t>(y)]);

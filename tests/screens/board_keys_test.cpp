@@ -4,7 +4,10 @@
 // step with scripted keys and clicks and a test clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <tuple>
 #include <fstream>
 #include <map>
 #include <random>
@@ -12,6 +15,7 @@
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/paths/errors.h"
+#include "framework/text/game_text.h"
 #include "framework/widgets/button.h"
 #include "framework/widgets/dialog.h"
 #include "framework/widgets/list_box.h"
@@ -19,6 +23,7 @@
 #include "game/core/autosave.h"
 #include "game/core/core.h"
 #include "game/core/edits.h"
+#include "game/core/high_scores.h"
 #include "game/core/options.h"
 #include "game/core/save_game.h"
 #include "game/screens/cells.h"
@@ -658,4 +663,115 @@ TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
     EXPECT_EQ(Puzzle.PuzzleCompleted, 1);
     EXPECT_GT(removed, 0);
     EXPECT_GT(clicked, 0);
+}
+
+// Only a puzzle solved without a revealed digit, and not typed in, takes a place;
+// explained steps are counted, and the flag outlives undo, restart, saves and the autosave.
+TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
+    Game->IgnoreFrameworkKeys = 1;
+    Options.PreventDoubleNumbers = 0;
+    auto table = [] { return EncodeHighScores(HighScoreTables.HighScores6x6->Entries); };
+    auto firstOpen = [] {
+        for (int x = 0; x < Puzzle.BoardWidth; ++x)
+            for (int y = 0; y < Puzzle.BoardHeight; ++y)
+                if (Puzzle.PlayerGrid[x][y] == 0) return std::pair{x, y};
+        return std::pair{-1, -1};
+    };
+    auto typeItIn = [&] {
+        // The generated puzzle typed in again through the clue tool's edits and checked.
+        const TPuzzleState generated = Puzzle;
+        Puzzle.CustomMode = 1;
+        Core->CustomPuzzle();
+        for (int x = 0; x < 6; ++x)
+            for (int y = 0; y < 6; ++y)
+                if (generated.SolutionGrid[x][y] == BlackCell)
+                    ApplyEdit({TEditKind::ClueCell, x, y, 0, generated.HorizontalSumGrid[x][y],
+                               generated.VerticalSumGrid[x][y]});
+        ASSERT_EQ(Core->CheckCustomPuzzle(), 1);
+        Steps(300);
+        ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+        ASSERT_EQ(Puzzle.IsCustomPuzzle, 1);
+        if (GameScreen->OKInput) Key(vk::RETURN);
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> help;
+        const char* reason;  // "" when the time is taken
+        int explained;
+    };
+    const Case cases[] = {
+        {"no help", [] {}, "", 0},
+        {"reveal a cell, undone, then kept by the autosave",
+         [&] {
+             ClickButton(GameScreen->PuzzleMenu, "showrandomcell", 5);
+             With(vk::LCONTROL, 'Z');
+             ASSERT_EQ(WriteAutosave(), 1);
+             ForgetHelpTaken();
+             ASSERT_EQ(LoadAutosave(), 1);
+             Core->CreateCells(0);
+         },
+         "Revealed No Best Time", 0},
+        {"reveal chosen cell, kept by a saved game",
+         [&] {
+             ClickButton(GameScreen->PuzzleMenu, "showdesiredcell", 5);
+             const auto [x, y] = firstOpen();
+             ClickCell(x, y);
+             ASSERT_EQ(Puzzle.PlayerGrid[x][y], Puzzle.SolutionGrid[x][y]);
+             ASSERT_EQ(SaveGameNamed("seen"), 1);
+             ForgetHelpTaken();
+             ASSERT_EQ(LoadGameNamed("seen"), 1);
+             Core->CreateCells(0);
+         },
+         "Revealed No Best Time", 0},
+        {"solution shown and hidden, then restarted",
+         [&] {
+             ClickButton(GameScreen->PuzzleMenu, "showhidesolution", 5);
+             ClickButton(GameScreen->PuzzleMenu, "showhidesolution", 5);
+             Core->RestartPuzzle();
+         },
+         "Revealed No Best Time", 0},
+        {"two explained steps",
+         [&] {
+             Key('H');
+             Key('H');
+             Key('H');
+             Key(vk::ESCAPE);
+             Steps(20);
+         },
+         "", 2},
+        {"typed in", [&] { typeItIn(); }, "Own Puzzle No Best Time", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewBoard(6);
+        c.help();
+        if (HasFatalFailure()) return;
+        EXPECT_EQ(Puzzle.ExplainsUsed, c.explained);
+        const std::string before = table();
+        for (auto [x, y] = firstOpen(); x >= 0; std::tie(x, y) = firstOpen())
+            ApplyEdit({TEditKind::Digit, x, y, Puzzle.SolutionGrid[x][y]});
+        Steps(5);
+        ASSERT_EQ(Puzzle.PuzzleCompleted, 1);
+        const std::string message = FinishedMessage();
+        if (*c.reason == 0) {
+            ASSERT_TRUE(GameScreen->NameInput) << "a fair time takes its place";
+            for (char ch : std::string("Ada")) platform::PostEvent({platform::EventKind::KeyChar, ch, 0, 0});
+            Steps(2);
+            Key(vk::RETURN);
+            Steps(5);
+            EXPECT_EQ(HighScoreTables.HighScores6x6->Entries.front()->name, "Ada");
+            EXPECT_EQ(message.find("best time"), std::string::npos) << message;
+        } else {
+            EXPECT_FALSE(GameScreen->NameInput);
+            EXPECT_EQ(GameScreen->endLevelMenu->Show, 1);
+            EXPECT_EQ(table(), before);
+            EXPECT_NE(message.find(GameText->FindString(c.reason)), std::string::npos) << message;
+            if (c.name[0] == 's') Frame("solved-without-best-time");
+        }
+        EXPECT_EQ(message.find("2 steps were explained") != std::string::npos, c.explained == 2) << message;
+    }
+    HighScoreTables.HighScores6x6->Load();
+    const auto& entries = HighScoreTables.HighScores6x6->Entries;
+    EXPECT_EQ(std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e->name == "Ada"; }), 2)
+        << "the two fair places, kept on disk";
 }

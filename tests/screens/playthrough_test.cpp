@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "framework/archive/pak_manager.h"
 #include "framework/audio/sound_bank.h"
@@ -273,6 +274,7 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
         Type(across);
         ASSERT_TRUE(GameScreen->VerticalSumInput);
         Ticks(100);
+        GameScreen->VerticalSumInput->TextInput->Text.clear();  // it shows the clue there was
         Type(down);
         EXPECT_FALSE(GameScreen->VerticalSumInput);
     };
@@ -280,6 +282,43 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     clue(0, 1, "3", "");
     clue(0, 2, "7", "0");
     clue(1, 0, "", "4");
+    // A clue no run can have is refused with the reason and asked for again, never
+    // stored as something else; one too small for the run's two cells passes here
+    // (another clue cell could still shorten the run) and is named by the check.
+    auto refused = [&](const std::string& typed, const std::string& reason) {
+        Type(typed);
+        ASSERT_TRUE(GameScreen->OKInput) << typed;
+        EXPECT_NE(GameScreen->OKInput->Caption->Text.find(reason), std::string::npos) << GameScreen->OKInput->Caption->Text;
+        if (typed == "53") Frame("clue-refused");
+        ClickButton(GameScreen->OKInput->Menu, "OK");
+        EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 0);
+        ASSERT_TRUE(GameScreen->VerticalSumInput);
+        EXPECT_EQ(GameScreen->VerticalSumInput->TextInput->Text, typed);
+        Ticks(100);
+        GameScreen->VerticalSumInput->TextInput->Text.clear();
+    };
+    {
+        auto cell = Cell(2, 0);
+        ClickAt(cell->x, cell->y);
+        Ticks(100);
+        Type("");
+        Ticks(100);
+        refused("53", "53 cannot be a clue");
+        refused("18", "A run of 2 cells takes a clue from 3 to 17, not 18.");
+        Type("2");
+        EXPECT_FALSE(GameScreen->VerticalSumInput);
+        EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 2);
+        ClickButton(GameScreen->CustomPuzzleMenu, "checkplay");
+        Ticks(500);
+        ASSERT_TRUE(GameScreen->OKInput);
+        EXPECT_NE(GameScreen->OKInput->Caption->Text.find("In column 3, row 1, down: A run of 2 cells takes a clue from 3 to 17, not 2."),
+                  std::string::npos)
+            << GameScreen->OKInput->Caption->Text;
+        Frame("clue-misfit");
+        ClickButton(GameScreen->OKInput->Menu, "OK");
+        Ticks(200);
+        EXPECT_EQ(Puzzle.CustomMode, 1);
+    }
     clue(2, 0, "0", "6");
     EXPECT_EQ(Puzzle.HorizontalSumGrid[0][2], 7);
     EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 6);
@@ -287,8 +326,8 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     platform::PostEvent({platform::EventKind::KeyDown, vk::LCONTROL, 0, 0});
     Press('Z');
     Ticks(2);
-    EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 0);
-    EXPECT_EQ(Cell(2, 0)->VerticalSum, 0);
+    EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 2);
+    EXPECT_EQ(Cell(2, 0)->VerticalSum, 2);
     Press('Y');
     Ticks(2);
     platform::PostEvent({platform::EventKind::KeyUp, vk::LCONTROL, 0, 0});
@@ -302,7 +341,30 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     EXPECT_EQ(Puzzle.SolutionGrid[1][1], 1);
     EXPECT_EQ(Puzzle.SolutionGrid[2][2], 4);
     EXPECT_EQ(Game->CurrentTScreen, GameScreen);
+    EXPECT_FALSE(GameScreen->OKInput) << "one solution: nothing to say";
     Frame("custom-play");
+
+    // Clues that two fillings meet: the puzzle is accepted, and the player is told so
+    // once the board is back.
+    FadeToScreen(PlayScreen);
+    Ticks(300);
+    ASSERT_EQ(Game->CurrentTScreen, PlayScreen);
+    auto again = PlayScreen->MainMenu->FindButton("custom");
+    ClickAt(again->x + again->w / 2.0f, again->y + again->h / 2.0f);
+    Ticks(900);
+    ASSERT_EQ(Puzzle.CustomMode, 1);
+    for (int x = 0; x < 6; ++x)
+        for (int y = 0; y < 6; ++y)
+            if (x < 1 || x > 2 || y < 1 || y > 2) StoreClueCell(x, y, 0, 0);
+    for (auto [x, y, across, down] : {std::tuple{0, 1, 3, 0}, {0, 2, 3, 0}, {1, 0, 0, 3}, {2, 0, 0, 3}})
+        StoreClueCell(x, y, across, down);
+    Core->CreateCells(0);
+    ClickButton(GameScreen->CustomPuzzleMenu, "checkplay");
+    Ticks(1200);
+    EXPECT_EQ(Puzzle.CustomMode, 0);
+    ASSERT_TRUE(GameScreen->OKInput);
+    EXPECT_EQ(GameScreen->OKInput->Caption->Text, GameText->FindString("Several Solutions"));
+    Frame("several-solutions");
 }
 
 TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {

@@ -687,7 +687,7 @@ int MakeGraphics(const std::filesystem::path& g) {
     Pointer(g / "pointer.png"), count();
     Notice(g / "paused.png", 380, 150, "Paused", "Click or press P to carry on", false, 31), count();
     Notice(g / "generating.png", 440, 140, "Folding a new puzzle\u2026", "one moment, please", true, 32), count();
-    Notice(g / "solving.png", 440, 140, "Checking your puzzle\u2026", "looking for its one solution", true, 33),
+    Notice(g / "solving.png", 440, 140, "Checking your puzzle\u2026", "looking for its solutions", true, 33),
         count();
 
     // Dialog panels: the text-entry dialogs are about 190 pixels high once

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tallyfold-engine: generates puzzles and solves typed-in descriptions from the command
 // line. Its output format is read by other programs; keep it stable.
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -216,19 +219,39 @@ int Explain(const engine::TBoard& board) {
 
 enum class Command { Solve, Rate, Explain };
 
-int Solve(const std::vector<std::string_view>& args, Command command = Command::Solve) {
+int Solve(const std::vector<std::string_view>& args, std::istream& standardInput,
+          Command command = Command::Solve) {
   if (args.size() > 1) return UsageError();
   std::string input;
   bool withinLimit = false;
   if (args.empty() || args[0] == "-") {
-    withinLimit = ReadLimited(std::cin, input);
+    withinLimit = ReadLimited(standardInput, input);
+    if (standardInput.bad()) {
+      std::cerr << "tallyfold-engine: cannot read the standard input\n";
+      return 2;
+    }
   } else {
-    std::ifstream file{std::string(args[0]), std::ios::binary};
+    const std::string path(args[0]);
+    // A folder opens as a stream on Linux and then reads as nothing, which would be
+    // reported as a description missing its lines.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      std::cerr << "tallyfold-engine: " << path << " is a folder, not a puzzle description\n";
+      return 2;
+    }
+    std::ifstream file{path, std::ios::binary};
     if (!file) {
-      std::cerr << "tallyfold-engine: cannot read " << args[0] << "\n";
+      const int reason = errno;
+      std::cerr << "tallyfold-engine: cannot read " << path;
+      if (reason != 0) std::cerr << ": " << std::strerror(reason);
+      std::cerr << "\n";
       return 2;
     }
     withinLimit = ReadLimited(file, input);
+    if (file.bad()) {
+      std::cerr << "tallyfold-engine: cannot read " << path << "\n";
+      return 2;
+    }
   }
   if (!withinLimit) {
     std::cerr << "tallyfold-engine: input larger than 1 MiB is not a puzzle description\n";
@@ -283,8 +306,10 @@ int Solve(const std::vector<std::string_view>& args, Command command = Command::
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  std::vector<std::string_view> args(argv + 1, argv + argc);
+// The whole tool without main(), so that a fuzz target can drive its argument and
+// input handling: args without the program name, the description read from
+// standardInput where no FILE (or "-") is given; the result is the exit status.
+int RunEngineTool(std::vector<std::string_view> args, std::istream& standardInput) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     std::cout << kUsage;
     return 0;
@@ -293,8 +318,14 @@ int main(int argc, char** argv) {
   const std::string_view command = args[0];
   args.erase(args.begin());
   if (command == "generate") return Generate(args);
-  if (command == "solve") return Solve(args);
-  if (command == "rate") return Solve(args, Command::Rate);
-  if (command == "explain") return Solve(args, Command::Explain);
+  if (command == "solve") return Solve(args, standardInput);
+  if (command == "rate") return Solve(args, standardInput, Command::Rate);
+  if (command == "explain") return Solve(args, standardInput, Command::Explain);
   return UsageError();
 }
+
+#ifndef TALLYFOLD_ENGINE_TOOL_NO_MAIN
+int main(int argc, char** argv) {
+  return RunEngineTool(std::vector<std::string_view>(argv + 1, argv + argc), std::cin);
+}
+#endif

@@ -197,11 +197,13 @@ std::shared_ptr<TPakFile> OpenPak(const std::string& path) {
 
 int List(const std::vector<std::string>& args) {
     if (args.size() != 1) throw Failure(std::string("list takes one archive\n") + USAGE);
-    auto pak = OpenPak(args[0]);
+    // Only the header and the table are read: listing a large archive costs its table.
+    auto pak = TPakFile::Create(args[0], TPakFile::MAX_TOTAL_SIZE, false);
+    if (!pak) throw Failure("cannot open " + args[0]);
     // The reader refuses names with control characters; escaping them here as
     // well keeps a listing from ever driving the terminal.
     for (auto& item : pak->Items)
-        std::cout << PrintableItemName(item->Name) << ' ' << item->VarType << ' ' << item->Data.size() << '\n';
+        std::cout << PrintableItemName(item->Name) << ' ' << item->VarType << ' ' << item->RealSize << '\n';
     return 0;
 }
 
@@ -221,8 +223,9 @@ int Extract(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+// The whole tool without main(), so that a fuzz target can drive it: args without
+// the program name; the result is the exit status.
+int RunPakTool(std::vector<std::string> args) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::cout << USAGE;
         return args.empty() ? 2 : 0;
@@ -243,3 +246,7 @@ int main(int argc, char** argv) {
     }
     return 1;
 }
+
+#ifndef TALLYFOLD_PAK_TOOL_NO_MAIN
+int main(int argc, char** argv) { return RunPakTool(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif

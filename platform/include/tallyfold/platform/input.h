@@ -3,6 +3,7 @@
 // Event queue (keys as Windows virtual-key codes) and polled input.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -110,6 +111,10 @@ void PolledFlushMouse();
 // and its release never land in one logic step.
 // A line that is not understood is skipped with one line on stderr.
 bool OpenInputScript(const std::string& path);
+// Reads script text as the pump reads a script's bytes, without running anything:
+// the number of steps its lines give (a partial last line gives none). Whatever an
+// open script had pending is forgotten (tests, fuzzing).
+size_t ParseInputScript(std::string_view text);
 // Stops reading and forgets everything pending.
 void CloseInputScript();
 bool InputScriptOpen();

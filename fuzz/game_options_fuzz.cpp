@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The aids in config.ini: whatever the file holds, every option comes out 0 or 1,
+// and what the game writes back reads in to the same options.
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "framework/core/globals.h"
+#include "framework/settings/ini_file.h"
+#include "game/core/options.h"
+
+namespace {
+bool AllSwitches(const TGameOptions& o) {
+    for (int v : {o.PreventDoubleNumbers, o.ShowTimer, o.ShowSumCombinations, o.ShowRemainingSum, o.ShowHighlighter,
+                  o.FirstRun, o.CheckRuns})
+        if (v != 0 && v != 1) return false;
+    return true;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    ResetGameOptions();
+    GameIni = std::make_shared<TIniFile>();
+    WriteGameOptions();
+    GameIni->Apply(bytes);
+    ReadGameOptions();
+    if (!AllSwitches(Options)) std::abort();
+    const TGameOptions read = Options;
+    WriteGameOptions();
+    ResetGameOptions();
+    ReadGameOptions();
+    const TGameOptions& back = Options;
+    if (back.PreventDoubleNumbers != read.PreventDoubleNumbers || back.ShowTimer != read.ShowTimer ||
+        back.ShowSumCombinations != read.ShowSumCombinations || back.ShowRemainingSum != read.ShowRemainingSum ||
+        back.ShowHighlighter != read.ShowHighlighter || back.FirstRun != read.FirstRun || back.CheckRuns != read.CheckRuns)
+        std::abort();
+    GameIni.reset();
+    return 0;
+}
