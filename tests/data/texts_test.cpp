@@ -50,7 +50,7 @@ TEST(Texts, EveryKeyTheGameAsksForHasAText) {
         "Explain Digits Only", "Explain In Run", "Explain In Cross", "Explain Cross Lacks", "Explain Earlier", "Explain Exact Place",
         "Explain Exact Remove", "Explain Trial", "Explain Other Cell", "Explain So Place", "Explain So Remove",
         "Explain Wrong Repeated", "Explain Wrong No Combination", "Explain Wrong Not With Others",
-        "Explain Wrong No Partner", "Explain Wrong Cannot Fill", "Explain Wrong Solution"};
+        "Explain Wrong No Partner", "Explain Wrong Cannot Fill", "Explain Wrong Solution", "Welcome Page", "About"};
     for (int i = 1; i <= 10; ++i) keys.push_back("Highscore Name " + std::to_string(i));
     for (const std::string& key : keys) {
         const auto lines = Lines(key);
