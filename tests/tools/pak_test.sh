@@ -53,7 +53,7 @@ grep -q "nothing.txt" missing.err || fail "missing name message: $(cat missing.e
 printf 'not an archive at all' > bad.pak
 "$PAK" list bad.pak > bad.out 2> bad.err
 expect_eq "$?" "1" "invalid archive exit"
-expect_eq "$(cat bad.err)" "TPakFile::Invalid pak file" "invalid archive message"
+expect_eq "$(cat bad.err)" "tallyfold-pak: bad.pak is not a data archive (it does not begin with \"!PAK\")" "invalid archive message"
 
 head -c 100 out.pak > cut.pak
 "$PAK" list cut.pak > /dev/null 2> cut.err
