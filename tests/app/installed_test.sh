@@ -95,7 +95,7 @@ shared="$XDG_DATA_HOME/Vellacor Games/Tallyfold"
   ok "tallyfold-pak lists the installed archive" || fail "tallyfold-pak list"
 
 # Two clicks get past the splash whatever the timing (see the other start tests).
-printf '%s\n' "wait 700" "click 790 10" "wait 500" "click 790 10" "wait 1400" "shot $scratch/title.png" "close" \
+printf '%s\n' "wait 700" "click 790 10" "wait 500" "click 790 10" "wait 1400" "shot $scratch/title.png" "key f12" "wait 300" "close" \
   >"$scratch/script"
 (cd / && TALLYFOLD_INPUT_SCRIPT=$scratch/script timeout 180 "$prefix/games/tallyfold") >"$scratch/game.txt" 2>&1
 code=$?
@@ -115,6 +115,8 @@ for f in tallyfold.ini config.ini goodexit.dat; do
 done
 [ -f "$shared/ErrorLog.txt" ] && fail "an error was logged: $(tr -d '\r' <"$shared/ErrorLog.txt")"
 [ -s "$shared/tallyfold.ini" ] || fail "tallyfold.ini is empty"
+# F12 on the title: the screenshot the manual promises, in the player's folder.
+compgen -G "$shared/* screenshot.png" >/dev/null && ok "F12 took a screenshot" || fail "F12 took no screenshot"
 [ "$(snapshot)" = "$before" ] && ok "nothing in the prefix changed" || {
   diff <(echo "$before") <(snapshot) | sed 's/^/  /' | head -20
   fail "the game wrote into the install prefix"
