@@ -126,6 +126,11 @@ int main(int argc, char** argv) {
         early = Printed(kHelp);
     } else if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         early = Printed(std::string("tallyfold ") + TALLYFOLD_VERSION + "\n");
+    } else if (argc > 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+                            std::strcmp(argv[1], "--version") == 0)) {
+        std::fprintf(stderr, "tallyfold: %s takes nothing after it, not %s\nTry 'tallyfold --help' for more information.\n",
+                     argv[1], argv[2]);
+        early = 2;
     } else if (argc > 1) {
         const bool option = argv[1][0] == '-';
         std::fprintf(stderr, "tallyfold: %s %s%s\nTry 'tallyfold --help' for more information.\n",

@@ -49,6 +49,7 @@ tallyfold        | --help                        | 0 | * |
 tallyfold        | --version                     | 0 | tallyfold $version |
 tallyfold        | --fullscreen                  | 2 | | tallyfold: unknown option --fullscreen
 tallyfold        | puzzle.txt                    | 2 | | tallyfold: unexpected argument puzzle.txt (the game takes no arguments)
+tallyfold        | --version --help              | 2 | | tallyfold: --version takes nothing after it, not --help
 tallyfold-engine | --help                        | 0 | * |
 tallyfold-engine | --version                     | 0 | tallyfold-engine $version |
 tallyfold-engine |                               | 2 | | tallyfold-engine: a command is needed: generate, solve, rate or explain
