@@ -34,7 +34,7 @@ while IFS='|' read -r program args status out err; do
   if [ "$status" = 2 ]; then
     [ "$(sed -n 2p "$scratch/err")" = "Try '$program --help' for more information." ] ||
       fail "$what: no hint to --help: $(sed -n 2p "$scratch/err")"
-    [ "$(wc -l <"$scratch/err")" -eq 2 ] || fail "$what: more than the error and the hint"
+    [ "$(wc -l <"$scratch/err")" -eq 2 ] || fail "$what: more than the error and the hint: $(cat "$scratch/err")"
   fi
   # Whatever a program prints, it notices when nobody can read it.
   if [ "$status" = 0 ] && [ -n "$out" ]; then
@@ -89,6 +89,8 @@ run_without_display() {
 }
 run_without_display "no display set"
 # Nothing listens on display 4711.
-run_without_display "unreachable DISPLAY" DISPLAY=:4711
+# SDL's X11 driver leaves a block of libdbus behind that no suppression can
+# name (see the X11 tests); every other run here checks for leaks.
+run_without_display "unreachable DISPLAY" DISPLAY=:4711 ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 [ "$failures" -eq 0 ] && echo "every program minds its command line" || exit 1
