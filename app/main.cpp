@@ -2,8 +2,10 @@
 // Tallyfold's entry: one instance, the game object, the display mode, the loop,
 // and the orderly shut-down however the program ends.
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "framework/archive/pak_manager.h"
 #include "framework/audio/channels.h"
@@ -79,7 +81,7 @@ bool StartUp() {
         // A damaged archive is mended the same way as a missing one.
         throw RaisedText(std::string(damaged.what()) + "\r\n" + TextOr("Install Again", "Please install Tallyfold again."));
     }
-    CreateArchiveFonts(*PakManager);
+    CreateArchiveFonts(*PakManager, TALLYFOLD_SYSTEM_FONT);
     Game->IgnoreDebugKey = 1;
     Game->IgnoreFrameworkKeys = 1;
     ImageBank->SetPath(Game->ImagePath);
@@ -103,12 +105,58 @@ bool StartUp() {
     return true;
 }
 
+constexpr const char* kHelp =
+    "usage: tallyfold [--help | --version]\n"
+    "\n"
+    "Tallyfold is a Kakuro (cross-sum) puzzle game. It takes no arguments: it opens\n"
+    "its window on the display that DISPLAY or WAYLAND_DISPLAY names and keeps its\n"
+    "settings, saved games and best times in $XDG_DATA_HOME/Vellacor Games/Tallyfold/.\n"
+    "Only one copy runs at a time. See tallyfold(6).\n"
+    "\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n";
+
+// What was printed reached its reader: a full disk or a closed pipe is an
+// error, not a silent success.
+int Printed(const std::string& text) {
+    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    if (std::fflush(stdout) == 0 && written) return 0;
+    std::fprintf(stderr, "tallyfold: cannot write to standard output\n");
+    return 1;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // -1: start the game; otherwise the exit status.
+    int early = -1;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        early = Printed(kHelp);
+    } else if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        early = Printed(std::string("tallyfold ") + TALLYFOLD_VERSION + "\n");
+    } else if (argc > 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
+                            std::strcmp(argv[1], "--version") == 0)) {
+        std::fprintf(stderr, "tallyfold: %s takes nothing after it, not %s\nTry 'tallyfold --help' for more information.\n",
+                     argv[1], argv[2]);
+        early = 2;
+    } else if (argc > 1) {
+        const bool option = argv[1][0] == '-';
+        std::fprintf(stderr, "tallyfold: %s %s%s\nTry 'tallyfold --help' for more information.\n",
+                     option ? "unknown option" : "unexpected argument", argv[1],
+                     option ? "" : " (the game takes no arguments)");
+        early = 2;
+    }
+    if (early >= 0) return early;
+
     platform::InstallTerminationSignals();
     platform::SetAppTitle("Tallyfold");
     platform::SetAppId(TALLYFOLD_APP_ID);
+    // Before the lock: a game that cannot be seen must not keep the next
+    // start, from a real desktop, away as "already running".
+    if (std::string reason; !platform::OpenDisplay(reason)) {
+        std::fprintf(stderr, "tallyfold: %s\n", reason.c_str());
+        return 1;
+    }
     ScreenWidth = 800;
     ScreenHeight = 600;
     platform::SeedRnd(platform::MilliSecs());

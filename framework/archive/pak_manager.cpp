@@ -221,10 +221,15 @@ std::shared_ptr<TPakFileStreamFactory> RegisterPakFileStreamFactory(std::shared_
     return factory;
 }
 
-void CreateArchiveFonts(const TPakFileManager& manager) {
+void CreateArchiveFonts(const TPakFileManager& manager, const std::string& systemFont) {
     const std::string name = "calibri.ttf";
+    // The distribution's copy of the font gets its fixes; a damaged or missing
+    // one leaves the archive's copy, which is the same typeface.
+    const bool fromSystem = !systemFont.empty() && platform::FileType(systemFont) == platform::FILETYPE_FILE &&
+                            platform::LoadImageFont(systemFont, 12, platform::FONT_SMOOTH) != nullptr;
     auto render = [&](int size) {
-        auto font = manager.GetImageFont(name, size, platform::FONT_SMOOTH);
+        auto font = fromSystem ? platform::LoadImageFont(systemFont, size, platform::FONT_SMOOTH) : nullptr;
+        if (!font) font = manager.GetImageFont(name, size, platform::FONT_SMOOTH);
         if (!font) ShowError("Error loading font " + platform::RealPath(manager.Path + name), 1);
         return font;
     };

@@ -72,7 +72,9 @@ public:
 // Font12 ... Font34: the manager's "calibri.ttf" at 12, 16, 18, 20, 25 and 34
 // pixels, smoothed. Without a usable font nothing can be drawn, so a missing
 // one is a fatal error.
-void CreateArchiveFonts(const TPakFileManager& manager);
+// The six game fonts from `systemFont` when that file is a usable font, else
+// from the archive's "calibri.ttf".
+void CreateArchiveFonts(const TPakFileManager& manager, const std::string& systemFont = "");
 
 // Registers a factory for the protocol over the manager and returns it, so the
 // caller can unregister it again.

@@ -292,8 +292,11 @@ int TGame::TrackWindowSize() {
     // Dragging a window's edge resizes it many times a second; the file is
     // written once the size has stayed put for a moment.
     constexpr unsigned SettleMs = 500;
+    // Saved without the changed-settings marker: a size the player dragged the
+    // window to cannot stop the game, and a crash soon after it (of anything)
+    // would otherwise throw away every setting for the shipped defaults.
     if (WindowSizeUnsaved && now - static_cast<unsigned>(WindowSizeChangedAt) >= SettleMs) {
-        IniUpdate(1);
+        IniUpdate(0);
         FixedRateLogic->Init();
     }
     return 0;

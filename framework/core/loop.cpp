@@ -221,6 +221,9 @@ int TGame::ReadKeys() {
         ToggleFullScreen();
         FlushKeys();
     }
+    // The player's documented screenshot key works with the framework's own
+    // hot keys switched off, as the game has them.
+    if (KeyHit(vk::F12)) TakeScreenshot();
 
     if (!IgnoreFrameworkKeys) ReadFrameworkKeys();
 
@@ -297,7 +300,6 @@ int TGame::ReadFrameworkKeys() {
         }
         FlushKeys();
     }
-    if (KeyHit(vk::F12)) TakeScreenshot();
     if (KeyHit('I') && Debug) {
         FlipSync = FlipSync == 0 ? 1 : (FlipSync == 1 ? -1 : 0);
         FlushKeys();

@@ -54,11 +54,16 @@ std::string ReleaseAppFile(const std::string& appFile) {
 
 std::string ReleaseAppFile() { return ReleaseAppFile(platform::AppFile()); }
 
-std::string FindDataFolder(const std::string& programFolder) {
+std::string FindDataFolder(const std::string& programFolder, const std::string& installedFromProgram) {
     if (programFolder.empty()) return "data/";
     const std::string beside = EnsureTrailingSlash(programFolder) + "data/";
-    const std::string installed = EnsureTrailingSlash(platform::RealPath(programFolder + "/../share/tallyfold"));
-    for (const std::string& folder : {beside, installed})
+    // The layout the build was configured for, then the plain one (a program in
+    // bin/ or games/ beside share/), so a moved tree still finds its data.
+    std::vector<std::string> folders = {beside};
+    for (const std::string& relative : {installedFromProgram, std::string("../share/tallyfold")})
+        if (!relative.empty())
+            folders.push_back(EnsureTrailingSlash(platform::RealPath(programFolder + "/" + relative)));
+    for (const std::string& folder : folders)
         if (platform::FileType(folder) == platform::FILETYPE_DIR) return folder;
     return beside;
 }

@@ -23,10 +23,16 @@ std::string ReleaseAppFile();
 
 // The game's data tree, ending in "/": "data/" beside the program (a build
 // tree or a copy carried around with its data), else "../share/tallyfold/"
-// from the program's folder (an installed game). The first that exists wins.
-// With neither, the place beside the program, so that what is missing is
-// named there; with no program folder at all, "data/" in the current folder.
-std::string FindDataFolder(const std::string& programFolder);
+// from the program's folder (an installed game) or `installedFromProgram`,
+// the path the build was configured to install the data at. The first that
+// exists wins. With none, the place beside the program, so that what is
+// missing is named there; with no program folder at all, "data/" in the
+// current folder.
+#ifndef TALLYFOLD_DATA_FROM_PROGRAM
+#define TALLYFOLD_DATA_FROM_PROGRAM "../share/tallyfold"
+#endif
+std::string FindDataFolder(const std::string& programFolder,
+                           const std::string& installedFromProgram = TALLYFOLD_DATA_FROM_PROGRAM);
 
 // The framework settings file without ".ini": in the shared data folder under
 // the program's name, or beside the program when the shared folder is not used.

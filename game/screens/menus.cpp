@@ -32,8 +32,16 @@ std::shared_ptr<THighScoreScreen> HighScoreScreen;
 namespace {
 // The title shows the version the package and the AppStream file carry.
 constexpr const char* VersionNumber = TALLYFOLD_VERSION;
-// The help screen's page buttons, right of its OK and inside the panel.
-constexpr int PageMenuX = 588, PageButtonGap = 60;
+// The help screen's page buttons, right of its OK and inside the panel, and
+// the welcome page's button as far in from the left.
+constexpr int PageMenuX = 588, PageButtonGap = 60, WelcomeMenuX = 64;
+
+// The about line names the version the build was made as.
+std::string ReplaceVersion(std::string text) {
+    const std::string mark = "%VERSION%";
+    if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, mark.size(), VersionNumber);
+    return text;
+}
 
 std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
 }  // namespace
@@ -264,6 +272,12 @@ int THelpScreen::Load() {
     PageMenu->MakeRow(PageButtonGap);
     PageMenu->SetX(PageMenuX);
     PageMenu->SetY(Menu->y);
+    // Mirrors the page buttons on the left; its caption is a text, so it does
+    // not grow under the pointer as the printed ones do.
+    WelcomeMenu = NewScreenMenu(0);
+    AddButton(WelcomeMenu, "blanktab", "welcome", 0)->ScaleOnMOMax = 1.0f;
+    WelcomeMenu->SetX(WelcomeMenuX);
+    WelcomeMenu->SetY(Menu->y);
     UseSparkleTrail();
     Game->FadeMusic = 0;
     GlowHeader(*this);
@@ -276,7 +290,13 @@ int THelpScreen::Logic() {
     TScreen::Logic();
     if (Header) Header->ManageGlow();
     PageMenu->Manage(0, 0);
+    WelcomeMenu->Manage(0, 0);
     if (Menu->Clicked("ok")) FadeToScreen(TitleScreen);
+    if (WelcomeMenu->Clicked("welcome")) {
+        OpenGetStartedPage(1);
+        // Starting the browser can take a moment; no burst of logic after it.
+        Game->FixedRateLogic->Init();
+    }
     const int back = PageMenu->Clicked("pageback") | KeyHit(platform::vk::LEFT) | KeyHit(platform::vk::PRIOR);
     const int next = PageMenu->Clicked("pagenext") | KeyHit(platform::vk::RIGHT) | KeyHit(platform::vk::NEXT);
     if (back) Page = (Page + Pages - 1) % Pages;
@@ -307,7 +327,18 @@ int THelpScreen::Draw() {
     if (Header) Header->Draw();
     Menu->Draw(0, 0);
     PageMenu->Draw(0, 0);
+    WelcomeMenu->Draw(0, 0);
+    if (const auto welcome = WelcomeMenu->FindButton("welcome")) {
+        // The ink of the printed captions.
+        platform::SetColor(24, 36, 66);
+        platform::SetImageFont(Font20);
+        DrawTextCentred(Text("Welcome Page"), welcome->x + welcome->w / 2.0f,
+                        welcome->y + (welcome->h - platform::TextHeight("W")) / 2.0f, 0, 1);
+    }
+    // Who made the game and under which licences, below the panel.
     platform::SetColor(255, 255, 255);
+    platform::SetImageFont(Font12);
+    DrawTextCentred(ReplaceVersion(Text("About")), 400, 583, 1, 1);
     platform::SetImageFont(Font20);
     const auto back = PageMenu->FindButton("pageback"), next = PageMenu->FindButton("pagenext");
     if (back && next)

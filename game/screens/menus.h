@@ -51,6 +51,8 @@ public:
     // The page shown: 0 the rules and the mouse, 1 the keys.
     int Page = 0;
     std::shared_ptr<TMenu> PageMenu;
+    // The button that opens the welcome page in the browser.
+    std::shared_ptr<TMenu> WelcomeMenu;
     static constexpr int Pages = 3;
 
     int Load() override;

@@ -200,9 +200,9 @@ int OpenGetStartedPage(int open) {
     if (platform::FileType(file) != platform::FILETYPE_FILE) return 0;
     // The opener gets a full path: the browser does not share our working folder.
     const std::string page = platform::RealPath(file);
-    // Closing rather than toggling: a toggle would save windowed mode as the
-    // player's choice for the next start.
-    if (Game && Game->FullScreen) platform::Display().CloseGraphics();
+    // The browser opens beside the running game, which steps aside for it in
+    // full screen; a toggle would save windowed mode as the player's choice.
+    if (Game && Game->FullScreen) platform::Display().MinimiseWindow();
     return platform::OpenURL(page) ? 1 : 0;
 }
 
@@ -230,7 +230,9 @@ void TVellacorGame::ShutDownHook() {
                          true);
     // A start that failed before the options were read has no first run to finish.
     if (GameIni && !GameIni->FileName.empty()) {
-        OpenGetStartedPage(Options.FirstRun);
+        // The welcome page opens only from its button (help screen); leaving the
+        // game never starts a browser. The flag stays in the options file as the
+        // record that the game has been played.
         Options.FirstRun = 0;
         SaveGameOptions();
     }

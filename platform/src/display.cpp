@@ -60,12 +60,23 @@ bool EnsureVideo() {
     // later calls ask once more without waiting.
     static bool stayedAway = false;
     constexpr int kWaitsMs[] = {100, 200, 400, 800, 1500};
+    // With no display to reach SDL falls back to its offscreen driver, and the
+    // game would run where nobody sees it; that driver is for those who ask
+    // for it by name (tests, scripts).
+    const bool headlessAsked = IsHeadlessDriver(SDL_getenv("SDL_VIDEODRIVER"));
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    const bool anyDisplay = headlessAsked || (x11 && *x11) || (wayland && *wayland);
     for (int attempt = 0;; ++attempt) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-            stayedAway = false;
-            return true;
+            if (headlessAsked || !IsHeadlessDriver(SDL_GetCurrentVideoDriver())) {
+                stayedAway = false;
+                return true;
+            }
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            SDL_SetError("no display answered");
         }
-        if (stayedAway || attempt == static_cast<int>(std::size(kWaitsMs))) break;
+        if (stayedAway || !anyDisplay || attempt == static_cast<int>(std::size(kWaitsMs))) break;
         SDL_Delay(kWaitsMs[attempt]);
     }
     if (!stayedAway) std::fprintf(stderr, "video: %s\n", SDL_GetError());
@@ -127,6 +138,10 @@ public:
     }
 
     bool CreateGraphics(int w, int h, int depth, int hz, int) override {
+        // Between full screen and a window the window stays, with its renderer
+        // and every texture: destroying it under native Wayland crashes in
+        // libdecor, and nothing of the picture needs making again.
+        if (window_ && renderer_ && w == logicalW_ && h == logicalH_ && SwitchFullScreen(depth != 0, w, h)) return true;
         CloseGraphics();
         if (w <= 0 || h <= 0 || w > detail::kMaxImageSide || h > detail::kMaxImageSide) return false;
         if (!detail::EnsureVideo()) return false;
@@ -187,6 +202,39 @@ public:
         SDL_RenderSetVSync(renderer_, 0);
         detail::CanvasCreate(w, h, hz);
         if (fullScreen_) MoveMouseLogical(w / 2, h / 2);
+        return true;
+    }
+
+    bool SwitchFullScreen(bool on, int w, int h) {
+        if (on == fullScreen_) return true;
+        if (on) {
+            // Where no window manager places a full-screen window (a bare X
+            // server, some kiosks) it keeps its place and grows from there; it
+            // is put over the screen first, as a new one would be made.
+            SDL_Rect desk{0, 0, 0, 0};
+            if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window_)), &desk) == 0 && desk.w > 0 &&
+                desk.h > 0) {
+                SDL_SetWindowPosition(window_, desk.x, desk.y);
+                SDL_SetWindowSize(window_, desk.w, desk.h);
+            }
+            if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
+            fullScreen_ = true;
+            MoveMouseLogical(w / 2, h / 2);
+            return true;
+        }
+        if (SDL_SetWindowFullscreen(window_, 0) != 0) return false;
+        int winW = windowedW_ > 0 ? windowedW_ : w, winH = windowedH_ > 0 ? windowedH_ : h;
+        SDL_Rect desk{0, 0, 0, 0};
+        if (SDL_GetDisplayUsableBounds(std::max(0, SDL_GetWindowDisplayIndex(window_)), &desk) == 0 && desk.w > 0 &&
+            desk.h > 0) {
+            winW = std::min(winW, desk.w);
+            winH = std::min(winH, desk.h);
+        }
+        // A window made for full screen was made without a frame to drag.
+        SDL_SetWindowResizable(window_, SDL_TRUE);
+        SDL_SetWindowMinimumSize(window_, std::max(1, w / 2), std::max(1, h / 2));
+        SDL_SetWindowSize(window_, std::clamp(winW, 1, detail::kMaxImageSide), std::clamp(winH, 1, detail::kMaxImageSide));
+        fullScreen_ = false;
         return true;
     }
 
@@ -511,6 +559,23 @@ DisplayDevice& Display() {
 }
 
 void SetDisplayDevice(std::unique_ptr<DisplayDevice> device) { g_fake = std::move(device); }
+
+bool OpenDisplay(std::string& reason) {
+    if (detail::EnsureVideo()) return true;
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    const std::string x11Name = x11 ? x11 : "", waylandName = wayland ? wayland : "";
+    if (x11Name.empty() && waylandName.empty()) {
+        reason = "cannot open display: neither DISPLAY nor WAYLAND_DISPLAY is set";
+    } else {
+        reason = "cannot open display ";
+        if (!x11Name.empty()) reason += x11Name + " (DISPLAY)";
+        if (!x11Name.empty() && !waylandName.empty()) reason += " or ";
+        if (!waylandName.empty()) reason += waylandName + " (WAYLAND_DISPLAY)";
+    }
+    reason += "; start the game from a desktop session, or set SDL_VIDEODRIVER=offscreen to run it without one";
+    return false;
+}
 
 bool Flip(int sync) { return !g_fake && detail::PresentFrame(sync); }
 

@@ -5,17 +5,22 @@
 # splash to the title and closed, without writing a byte into the prefix; its
 # desktop entry, AppStream file, icons and man pages checked by the desktop's
 # own validators; its window's class and icon read on a real X server; and
-# the Debian package built and listed.
+# the Debian package built, listed and passed by lintian without an error or
+# a warning. The prefix has a space in it, as a user's folder may.
 #
-#   installed_test.sh BUILD-DIR APP-ID
+#   installed_test.sh BUILD-DIR APP-ID [HARDENED]
+#
+# HARDENED OFF (a sanitizer build, whose package nobody ships) leaves out the
+# checks of the shipped programs' hardening and lintian.
 set -u
 build=$1
 app_id=$2
+hardened=${3:-ON}
 scratch=$(mktemp -d)
 xvfb_pid=""
 pid=""
 trap '[ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null; rm -rf "$scratch"' EXIT
-prefix=$scratch/prefix
+prefix="$scratch/pre fix"
 failures=0
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -31,7 +36,7 @@ if ! cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1; t
   exit 1
 fi
 missing=""
-for f in bin/tallyfold bin/tallyfold-engine bin/tallyfold-pak \
+for f in games/tallyfold games/tallyfold-engine games/tallyfold-pak share/doc/tallyfold/copyright share/doc/tallyfold/changelog.gz \
   share/tallyfold/resources/data.pak share/tallyfold/text/gametext.txt share/tallyfold/default.ini \
   share/tallyfold/graphics/icon.png share/tallyfold/fonts/Carlito-OFL.txt \
   "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml" \
@@ -45,7 +50,7 @@ for s in 16 32 48 64 128 256; do
   elif [ "$(png_size "$icon")" != "${s}x${s}" ]; then fail "$icon is $(png_size "$icon"), not ${s}x${s}"; fi
 done
 [ -z "$missing" ] && ok "installed every file" || fail "not installed:$missing"
-[ -e "$prefix/bin/data" ] && fail "a data tree beside the installed program would hide the installed one"
+[ -e "$prefix/games/data" ] && fail "a data tree beside the installed program would hide the installed one"
 grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/$app_id.svg" || fail "the scalable icon is no SVG"
 
 # ---- validators ---------------------------------------------------------------------
@@ -53,8 +58,9 @@ desktop-file-validate "$prefix/share/applications/$app_id.desktop" && ok "deskto
   fail "desktop-file-validate"
 grep -qx "StartupWMClass=$app_id" "$prefix/share/applications/$app_id.desktop" || fail "StartupWMClass is not $app_id"
 grep -qx "Icon=$app_id" "$prefix/share/applications/$app_id.desktop" || fail "Icon is not $app_id"
-grep -qx "Exec=$prefix/bin/tallyfold" "$prefix/share/applications/$app_id.desktop" ||
-  fail "the desktop entry does not start $prefix/bin/tallyfold"
+# Quoted, as the desktop entry rules ask for a path with a space.
+grep -qx "Exec=\"$prefix/games/tallyfold\"" "$prefix/share/applications/$app_id.desktop" ||
+  fail "the desktop entry does not start $prefix/games/tallyfold: $(grep '^Exec=' "$prefix/share/applications/$app_id.desktop")"
 # Pedantic notes fail too: the file is ours and can be clean.
 if appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/$app_id.metainfo.xml" >"$scratch/as.txt" 2>&1 &&
   ! grep -q '^[EWIP]:' "$scratch/as.txt"; then
@@ -82,16 +88,16 @@ mkdir -p "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 shared="$XDG_DATA_HOME/Vellacor Games/Tallyfold"
 
-(cd / && "$prefix/bin/tallyfold-engine" generate 6 6 1 --seed 3) >"$scratch/engine.txt" 2>&1 &&
+(cd / && "$prefix/games/tallyfold-engine" generate 6 6 1 --seed 3) >"$scratch/engine.txt" 2>&1 &&
   [ "$(grep -c '^[1-9#]\( [1-9#]\)\{5\}$' "$scratch/engine.txt")" -eq 6 ] && ok "tallyfold-engine generates" ||
   fail "tallyfold-engine: $(head -3 "$scratch/engine.txt")"
-(cd / && "$prefix/bin/tallyfold-pak" list "$prefix/share/tallyfold/resources/data.pak") | grep -q '^calibri.ttf ' &&
+(cd / && "$prefix/games/tallyfold-pak" list "$prefix/share/tallyfold/resources/data.pak") | grep -q '^calibri.ttf ' &&
   ok "tallyfold-pak lists the installed archive" || fail "tallyfold-pak list"
 
 # Two clicks get past the splash whatever the timing (see the other start tests).
-printf '%s\n' "wait 700" "click 790 10" "wait 500" "click 790 10" "wait 1400" "shot $scratch/title.png" "close" \
+printf '%s\n' "wait 700" "click 790 10" "wait 500" "click 790 10" "wait 1400" "shot $scratch/title.png" "key f12" "wait 300" "close" \
   >"$scratch/script"
-(cd / && TALLYFOLD_INPUT_SCRIPT=$scratch/script timeout 180 "$prefix/bin/tallyfold") >"$scratch/game.txt" 2>&1
+(cd / && TALLYFOLD_INPUT_SCRIPT=$scratch/script timeout 180 "$prefix/games/tallyfold") >"$scratch/game.txt" 2>&1
 code=$?
 if [ "$code" -ne 0 ]; then
   fail "the installed game ended with code $code"
@@ -109,6 +115,8 @@ for f in tallyfold.ini config.ini goodexit.dat; do
 done
 [ -f "$shared/ErrorLog.txt" ] && fail "an error was logged: $(tr -d '\r' <"$shared/ErrorLog.txt")"
 [ -s "$shared/tallyfold.ini" ] || fail "tallyfold.ini is empty"
+# F12 on the title: the screenshot the manual promises, in the player's folder.
+compgen -G "$shared/* screenshot.png" >/dev/null && ok "F12 took a screenshot" || fail "F12 took no screenshot"
 [ "$(snapshot)" = "$before" ] && ok "nothing in the prefix changed" || {
   diff <(echo "$before") <(snapshot) | sed 's/^/  /' | head -20
   fail "the game wrote into the install prefix"
@@ -130,7 +138,7 @@ if command -v Xvfb >/dev/null && command -v xprop >/dev/null && command -v xwini
   # a suppression to name; leaks are checked in every other run of the game.
   (cd / && env SDL_VIDEODRIVER=x11 DISPLAY="$display" TALLYFOLD_INPUT_SCRIPT=$scratch/script \
     ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
-    "$prefix/bin/tallyfold") >"$scratch/x11.txt" 2>&1 &
+    "$prefix/games/tallyfold") >"$scratch/x11.txt" 2>&1 &
   pid=$!
   exec 9<>"$scratch/script"
   # On the title the window is the one the game keeps.
@@ -175,14 +183,45 @@ if (cd "$build" && cpack -G DEB -B "$scratch/deb" >"$scratch/cpack.txt" 2>&1); t
       echo "$depends" | grep -q "$lib" || fail "the package does not depend on $lib ($depends)"
     done
     grep -q '^ Section: games$' "$scratch/info.txt" || fail "the package is not in section games"
-    for f in ./usr/bin/tallyfold ./usr/bin/tallyfold-engine ./usr/bin/tallyfold-pak \
+    for f in ./usr/games/tallyfold ./usr/games/tallyfold-engine ./usr/games/tallyfold-pak \
+      ./usr/share/doc/tallyfold/copyright ./usr/share/doc/tallyfold/changelog.gz \
       ./usr/share/tallyfold/resources/data.pak "./usr/share/applications/$app_id.desktop" \
       "./usr/share/metainfo/$app_id.metainfo.xml" "./usr/share/icons/hicolor/256x256/apps/$app_id.png" \
       "./usr/share/icons/hicolor/scalable/apps/$app_id.svg" ./usr/share/man/man6/tallyfold.6.gz; do
       grep -q " $f\$" "$scratch/contents.txt" || fail "the package lacks $f"
     done
     exec_line=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - "./usr/share/applications/$app_id.desktop" | grep '^Exec=')
-    [ "$exec_line" = "Exec=/usr/bin/tallyfold" ] || fail "the packaged desktop entry has $exec_line"
+    [ "$exec_line" = "Exec=/usr/games/tallyfold" ] || fail "the packaged desktop entry has $exec_line"
+    echo "$depends" | grep -q "fonts-crosextra-carlito" || fail "the package does not depend on the font's package"
+    if [ "$hardened" = ON ]; then
+      # The programs as shipped: stripped, and built with the distribution's hardening.
+      dpkg-deb -x "$deb" "$scratch/unpacked"
+      for program in usr/games/tallyfold usr/games/tallyfold-engine usr/games/tallyfold-pak; do
+        elf="$scratch/unpacked/$program"
+        file -b "$elf" | grep -q ', stripped' || fail "$program is not stripped: $(file -b "$elf")"
+        readelf -h "$elf" | grep -q 'Type: *DYN' || fail "$program is not position-independent"
+        readelf -l "$elf" | grep -q GNU_RELRO || fail "$program has no RELRO segment"
+        readelf -d "$elf" | grep -Eq 'BIND_NOW|FLAGS_1.*NOW' || fail "$program is not linked with -z now"
+        readelf --dyn-syms -W "$elf" | grep -q '__stack_chk_fail' || fail "$program has no stack protector"
+      done
+      # Fortified: the game reads and formats enough to call checked functions (lintian
+      # below judges the tools, whose copies the compiler sees to be in bounds).
+      readelf --dyn-syms -W "$scratch/unpacked/usr/games/tallyfold" | grep -q '__[a-z]*_chk@' ||
+        fail "the game calls no fortified function"
+      # A distribution's own checks: no error, no warning.
+      if command -v lintian >/dev/null; then
+        if lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$scratch/lintian.txt" 2>&1; then
+          ok "lintian: $(grep -c . "$scratch/lintian.txt") notes, no error or warning"
+        else
+          sed 's/^/  /' "$scratch/lintian.txt"
+          fail "lintian found errors or warnings"
+        fi
+      else
+        fail "lintian missing (scripts/setup.sh installs it)"
+      fi
+    else
+      echo "skipped: hardening and lintian (a build without hardening)"
+    fi
     # Exactly what cmake --install puts in a prefix, under /usr.
     diff <(cd "$prefix" && find . ! -type d | sort) \
       <(awk '$1 !~ /^d/ {print $6}' "$scratch/contents.txt" | sed 's|^\./usr/|./|' | sort) >"$scratch/diff.txt" ||

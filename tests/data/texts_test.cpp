@@ -53,7 +53,7 @@ TEST(Texts, EveryKeyTheGameAsksForHasAText) {
         "Explain Wrong No Partner", "Explain Wrong Cannot Fill", "Explain Wrong Solution", "Write Failed",
         "Autosave Failed", "Autosave Not Read", "Nothing Saved", "Several Solutions",
         "Revealed No Best Time", "Own Puzzle No Best Time", "Explained One Step", "Explained Steps",
-        "Clue Out Of Range", "Clue Without Run", "Clue Impossible", "Clue Impossible One", "Run Too Long", "Clue Place"};
+        "Clue Out Of Range", "Clue Without Run", "Clue Impossible", "Clue Impossible One", "Run Too Long", "Clue Place", "Welcome Page", "About"};
     for (int i = 1; i <= 10; ++i) keys.push_back("Highscore Name " + std::to_string(i));
     for (const std::string& key : keys) {
         const auto lines = Lines(key);

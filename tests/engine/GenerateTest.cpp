@@ -402,13 +402,23 @@ TEST(EngineTool, GenerateWritesTimedGridsSeparatedByEmptyLines) {
   }
   EXPECT_EQ(rows, 36);
 
-  // Sizes and levels the game does not offer are refused with the usage text.
-  for (const char* args : {"generate 1 6 2", "generate 5 5 2", "generate 6 7 2", "generate 6 6 4",
-                           "generate 6 6 0", "generate 6 6 2 --time-limit -1",
-                           "generate 6 6 2 --time-limit 1e3"}) {
+  // Sizes and levels the game does not offer are refused with one line naming
+  // the argument and what it may be, then the way to the help.
+  const std::pair<const char*, const char*> refusals[] = {
+      {"generate 1 6 2", "ROWS must be 6, 7, 9, 12 or 14, not '1'"},
+      {"generate 5 5 2", "ROWS must be 6, 7, 9, 12 or 14, not '5'"},
+      {"generate 6 7 2", "COLUMNS must equal ROWS (6), not '7'"},
+      {"generate 6 6 4", "LEVEL must be 1 (easy), 2 (medium) or 3 (hard), not '4'"},
+      {"generate 6 6 0", "LEVEL must be 1 (easy), 2 (medium) or 3 (hard), not '0'"},
+      {"generate 6 6 2 --time-limit -1", "--time-limit takes seconds as a plain decimal number from 0 to 1000000, not '-1'"},
+      {"generate 6 6 2 --time-limit 1e3", "--time-limit takes seconds as a plain decimal number from 0 to 1000000, not '1e3'"},
+      {"generate 6 6 2 --count", "--count needs a value: a whole number"},
+      {"generate 6 6 2 --colour 3", "unknown option '--colour' for generate"}};
+  for (const auto& [args, line] : refusals) {
     const ToolRun refused = RunTool(args, true);
     EXPECT_EQ(refused.status, 2) << args;
-    EXPECT_NE(refused.out.find("usage"), std::string::npos) << args;
+    EXPECT_EQ(refused.out, "tallyfold-engine: " + std::string(line) +
+                               "\nTry 'tallyfold-engine --help' for more information.\n") << args;
   }
   EXPECT_EQ(RunTool("generate 6 6 1 --time-limit 0.5 --seed 3").status, 0);
 }

@@ -452,8 +452,20 @@ TEST_F(ArchiveTest, SixFontsFromTheArchiveOrAStop) {
     EXPECT_EQ(notices.size(), 1u);
     platform::SetNotifyHook({});
 
-    std::ifstream in("/usr/share/fonts/truetype/crosextra/Carlito-Regular.ttf", std::ios::binary);
+    const std::string carlito = "/usr/share/fonts/truetype/crosextra/Carlito-Regular.ttf";
+    std::ifstream in(carlito, std::ios::binary);
     if (!in) GTEST_SKIP() << "Carlito is not installed";
+    // The system's font needs no archive; a system font that is missing or no
+    // font at all leaves the archive's, which here has none.
+    CreateArchiveFonts(*empty, carlito);
+    ASSERT_TRUE(Font34);
+    EXPECT_EQ(Font34->Size(), 34);
+    Write("notafont.ttf", "plain text");
+    for (const std::string& bad : {Folder() + "notafont.ttf", Folder() + "absent.ttf"}) {
+        platform::SetNotifyHook([](const std::string&, bool) {});
+        EXPECT_THROW(CreateArchiveFonts(*empty, bad), RuntimeError) << bad;
+        platform::SetNotifyHook({});
+    }
     Write("data.pak", PakV11({{"Calibri.ttf", 3, std::string((std::istreambuf_iterator<char>(in)), {})}}));
     CreateArchiveFonts(*TPakFileManager::Create(dir.string(), ".pak"));
     std::vector<std::pair<std::shared_ptr<platform::ImageFont>, int>> fonts = {

@@ -433,6 +433,16 @@ TEST_F(PathsTest, DataFolderBesideTheProgramWinsOverTheInstalledOne) {
     EXPECT_EQ(FindDataFolder(bin + "/"), installed);
     fs::create_directories(beside);
     EXPECT_EQ(FindDataFolder(bin), beside);
+    // A packager's layout: the program deeper down, the data under games/;
+    // the plain share/tallyfold beside it still serves a tree moved as a whole.
+    const std::string deep = root / "usr/lib/games/tallyfold", moved = root / "usr/share/games/tallyfold/";
+    fs::create_directories(deep);
+    fs::create_directories(moved);
+    EXPECT_EQ(FindDataFolder(deep, "../../../share/games/tallyfold"), moved);
+    EXPECT_EQ(FindDataFolder(bin, "../../usr/share/games/tallyfold"), beside);
+    fs::remove_all(beside);
+    EXPECT_EQ(FindDataFolder(bin, "../nowhere"), installed);
+    fs::create_directories(beside);
 
     // The resource paths and the shipped defaults follow the folder found.
     Game = std::make_shared<TGame>();

@@ -49,7 +49,8 @@ struct FakeDisplay : platform::DisplayDevice {
     void WindowRect(int& x, int& y, int& w, int& h) override { x = 10, y = 20, w = 800, h = 600; }
     void ClientPos(int& x, int& y) override { x = 10, y = 40; }
     void CentreWindow() override {}
-    void MinimiseWindow() override {}
+    void MinimiseWindow() override { ++minimised; }
+    int minimised = 0;
     bool WindowIsForeground() override { return foreground; }
     void SetWindowIcon(const std::string&) override {}
     bool IsFullScreen() override { return fullScreen; }

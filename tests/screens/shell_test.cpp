@@ -223,7 +223,7 @@ TEST_F(ShellTest, StartUpSplashFadesPictureAndSoundTogetherInFourSeconds) {
     EXPECT_LT(biggestStep, 0.02f);
 }
 
-TEST_F(ShellTest, FirstExitOffersTheShippedPageOnceAndRemembersIt) {
+TEST_F(ShellTest, WelcomePageOpensOnlyWhenAskedAndExitOpensNothing) {
     ScratchDir dir;
     Game->TextPath = dir.Folder();
     Game->SubPath = dir.Folder();
@@ -231,12 +231,13 @@ TEST_F(ShellTest, FirstExitOffersTheShippedPageOnceAndRemembersIt) {
     EXPECT_EQ(OpenGetStartedPage(1), 0);
     WriteBytes(dir / GetStartedPage, "<html></html>");
     EXPECT_EQ(OpenGetStartedPage(0), 0);
-    // Leaving full screen closes the graphics without saving a windowed mode;
-    // the test run itself never reaches a browser.
+    // In full screen the game steps aside for the browser without closing its
+    // window or saving a windowed mode; the test run never reaches a browser.
     Game->FullScreen = 1;
     display->open = true;
     EXPECT_EQ(OpenGetStartedPage(1), 0);
-    EXPECT_FALSE(display->open);
+    EXPECT_TRUE(display->open);
+    EXPECT_EQ(display->minimised, 1);
     EXPECT_EQ(Game->FullScreen, 1);
 
     // A start that failed before the options were read writes no options file.
@@ -245,9 +246,14 @@ TEST_F(ShellTest, FirstExitOffersTheShippedPageOnceAndRemembersIt) {
     Game->ShutDownHook();
     EXPECT_FALSE(fs::exists(dir / "config.ini"));
 
+    // The first exit opens nothing (the window stays as it was) and records the run.
     LoadGameOptions();
     ASSERT_EQ(Options.FirstRun, 1);
+    display->minimised = 0;
+    testing::internal::CaptureStderr();
     Game->ShutDownHook();
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("not opening"), std::string::npos);
+    EXPECT_EQ(display->minimised, 0);
     EXPECT_EQ(Options.FirstRun, 0);
     EXPECT_NE(ReadBytes(dir / "config.ini").find("FIRSTRUN=0"), std::string::npos);
     ResetGameOptions();

@@ -53,13 +53,13 @@ grep -q "nothing.txt" missing.err || fail "missing name message: $(cat missing.e
 printf 'not an archive at all' > bad.pak
 "$PAK" list bad.pak > bad.out 2> bad.err
 expect_eq "$?" "1" "invalid archive exit"
-expect_eq "$(cat bad.err)" "TPakFile::Invalid pak file bad.pak" "invalid archive message"
+expect_eq "$(cat bad.err)" "tallyfold-pak: bad.pak is not a data archive (it does not begin with \"!PAK\")" "invalid archive message"
 
 # A huge sparse file is refused from its first bytes, not read through.
 truncate -s 1G huge.pak 2>/dev/null && {
   "$PAK" list huge.pak > /dev/null 2> huge.err
   expect_eq "$?" "1" "huge archive exit"
-  expect_eq "$(cat huge.err)" "TPakFile::Invalid pak file huge.pak" "huge archive message"
+  expect_eq "$(cat huge.err)" "tallyfold-pak: huge.pak is not a data archive (it does not begin with \"!PAK\")" "huge archive message"
   rm -f huge.pak
 }
 

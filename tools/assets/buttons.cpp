@@ -103,6 +103,9 @@ std::vector<Button> AllButtons() {
     // Help screen: its pages, turned by two arrows beside the OK button.
     b.push_back({"pageback", kRowH, kRowH, "", Kind::Plain, 0, Icon::Left});
     b.push_back({"pagenext", kRowH, kRowH, "", Kind::Plain, 0, Icon::Right});
+    // The help screen's welcome page button: the game prints its caption from
+    // the text table.
+    b.push_back({"blanktab", 170, kRowH, "", Kind::Plain, 0});
     // High score screen.
     for (int n : {6, 7, 9, 12, 14}) {
         const std::string size = std::to_string(n) + "x" + std::to_string(n);

@@ -31,7 +31,7 @@ constexpr const char* kUsage =
     "       tallyfold-engine solve [FILE]\n"
     "       tallyfold-engine rate [FILE]\n"
     "       tallyfold-engine explain [FILE]\n"
-    "       tallyfold-engine --help\n"
+    "       tallyfold-engine --help | --version\n"
     "\n"
     "generate  makes N puzzles (default 1) of the size and level (1 easy, 2 medium,\n"
     "          3 hard), graded as rate does; with --seed, puzzle k uses seed S + k.\n"
@@ -51,10 +51,13 @@ constexpr const char* kUsage =
     "          or \"remove ROW COL DIGITS tier T: ...\" (rows and columns from 0), then\n"
     "          \"solved\", or \"stuck\" where only guessing goes on.\n";
 
-int UsageError() {
-  std::cerr << kUsage;
+// A bad command line: what is wrong in one line, and where the rest is told.
+int UsageError(const std::string& what) {
+  std::cerr << "tallyfold-engine: " << what << "\nTry 'tallyfold-engine --help' for more information.\n";
   return 2;
 }
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 // The board sizes the game offers; anything else is not a puzzle a player would get.
 bool GameSize(unsigned n) { return n == 6 || n == 7 || n == 9 || n == 12 || n == 14; }
@@ -115,13 +118,14 @@ void PrintGrid(unsigned rows, unsigned columns, const std::uint8_t* cells) {
 }
 
 int Generate(const std::vector<std::string_view>& args) {
-  if (args.size() < 3) return UsageError();
+  if (args.size() < 3) return UsageError("generate needs ROWS COLUMNS LEVEL");
   unsigned rows = 0, columns = 0, level = 0;
-  if (!ParseNumber(args[0], rows) || !ParseNumber(args[1], columns) ||
-      !ParseNumber(args[2], level)) {
-    return UsageError();
-  }
-  if (rows != columns || !GameSize(rows) || level < 1 || level > 3) return UsageError();
+  if (!ParseNumber(args[0], rows) || !GameSize(rows))
+    return UsageError("ROWS must be 6, 7, 9, 12 or 14, not " + Quoted(args[0]));
+  if (!ParseNumber(args[1], columns) || columns != rows)
+    return UsageError("COLUMNS must equal ROWS (" + std::to_string(rows) + "), not " + Quoted(args[1]));
+  if (!ParseNumber(args[2], level) || level < 1 || level > 3)
+    return UsageError("LEVEL must be 1 (easy), 2 (medium) or 3 (hard), not " + Quoted(args[2]));
   unsigned count = 1;
   double timeLimit = 5;
   std::optional<std::uint32_t> seed;
@@ -131,8 +135,18 @@ int Generate(const std::vector<std::string_view>& args) {
       --i;
       continue;
     }
-    if (i + 1 >= args.size()) return UsageError();
     std::string_view option = args[i];
+    const char* allowed = nullptr;
+    if (option == "--count") {
+      allowed = "a whole number";
+    } else if (option == "--seed") {
+      allowed = "a whole number from 0 to 4294967295";
+    } else if (option == "--time-limit") {
+      allowed = "seconds as a plain decimal number from 0 to 1000000";
+    } else {
+      return UsageError("unknown option " + Quoted(option) + " for generate");
+    }
+    if (i + 1 >= args.size()) return UsageError(std::string(option) + " needs a value: " + allowed);
     std::string_view value = args[i + 1];
     bool ok = false;
     if (option == "--count") {
@@ -141,10 +155,10 @@ int Generate(const std::vector<std::string_view>& args) {
       std::uint32_t s = 0;
       ok = ParseNumber(value, s);
       seed = s;
-    } else if (option == "--time-limit") {
+    } else {
       ok = ParseSeconds(value, timeLimit);
     }
-    if (!ok) return UsageError();
+    if (!ok) return UsageError(std::string(option) + " takes " + allowed + ", not " + Quoted(value));
   }
 
   std::vector<std::uint8_t> result(static_cast<std::size_t>(rows) * columns, 0);
@@ -167,7 +181,8 @@ int Generate(const std::vector<std::string_view>& args) {
       allMade = false;
     }
     std::cout << '\n';
-    std::cout.flush();
+    // Nobody reads what is made after the output failed.
+    if (!std::cout.flush()) return 1;
   }
   return allMade ? 0 : 1;
 }
@@ -221,7 +236,10 @@ enum class Command { Solve, Rate, Explain };
 
 int Solve(const std::vector<std::string_view>& args, std::istream& standardInput,
           Command command = Command::Solve) {
-  if (args.size() > 1) return UsageError();
+  if (args.size() > 1) {
+    const char* name = command == Command::Solve ? "solve" : command == Command::Rate ? "rate" : "explain";
+    return UsageError(std::string(name) + " takes at most one FILE, not also " + Quoted(args[1]));
+  }
   std::string input;
   bool withinLimit = false;
   if (args.empty() || args[0] == "-") {
@@ -314,18 +332,28 @@ int RunEngineTool(std::vector<std::string_view> args, std::istream& standardInpu
     std::cout << kUsage;
     return 0;
   }
-  if (args.empty()) return UsageError();
+  if (args.size() == 1 && args[0] == "--version") {
+    std::cout << "tallyfold-engine " << TALLYFOLD_VERSION << '\n';
+    return 0;
+  }
+  if (args.empty()) return UsageError("a command is needed: generate, solve, rate or explain");
   const std::string_view command = args[0];
   args.erase(args.begin());
   if (command == "generate") return Generate(args);
   if (command == "solve") return Solve(args, standardInput);
   if (command == "rate") return Solve(args, standardInput, Command::Rate);
   if (command == "explain") return Solve(args, standardInput, Command::Explain);
-  return UsageError();
+  return UsageError("unknown command " + Quoted(command) + "; the commands are generate, solve, rate and explain");
 }
 
 #ifndef TALLYFOLD_ENGINE_TOOL_NO_MAIN
 int main(int argc, char** argv) {
-  return RunEngineTool(std::vector<std::string_view>(argv + 1, argv + argc), std::cin);
+  const int status = RunEngineTool(std::vector<std::string_view>(argv + 1, argv + argc), std::cin);
+  // A full disk or a closed pipe lost what was printed: that is no success.
+  if (!std::cout.flush()) {
+    std::cerr << "tallyfold-engine: cannot write to standard output\n";
+    return 1;
+  }
+  return status;
 }
 #endif

@@ -32,7 +32,15 @@ namespace {
 constexpr const char* USAGE =
     "usage: tallyfold-pak create OUT.pak [--version 1|1.1] [-C DIR] FILE...\n"
     "       tallyfold-pak list PAK\n"
-    "       tallyfold-pak extract PAK NAME\n";
+    "       tallyfold-pak extract PAK NAME\n"
+    "       tallyfold-pak --help | --version\n"
+    "\n"
+    "create   packs the files (a folder adds every file below it) as items named by\n"
+    "         their paths relative to DIR (default: the current folder).\n"
+    "list     prints each item's name, type and unpacked size, one a line.\n"
+    "extract  writes the item NAME (any letter case) to standard output.\n";
+
+constexpr const char* HINT = "Try 'tallyfold-pak --help' for more information.";
 
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -99,7 +107,7 @@ std::vector<std::pair<std::string, fs::path>> Gather(const fs::path& base, const
 }
 
 int Create(const std::vector<std::string>& args) {
-    if (args.empty()) throw Failure(std::string("missing output file\n") + USAGE);
+    if (args.empty()) throw Failure(std::string("create needs an output file and the files to pack\n") + HINT);
     std::string out = args[0];
     bool version1 = false;
     fs::path base = ".";
@@ -119,7 +127,7 @@ int Create(const std::vector<std::string>& args) {
             inputs.push_back(args[i]);
         }
     }
-    if (inputs.empty()) throw Failure(std::string("no files to pack\n") + USAGE);
+    if (inputs.empty()) throw Failure(std::string("create needs the files to pack after ") + out + "\n" + HINT);
 
     const size_t field = version1 ? TPakFile::NAME_SIZE_V1 : TTableItem::NAME_SIZE;
     std::vector<Entry> entries;
@@ -196,7 +204,7 @@ std::shared_ptr<TPakFile> OpenPak(const std::string& path) {
 }
 
 int List(const std::vector<std::string>& args) {
-    if (args.size() != 1) throw Failure(std::string("list takes one archive\n") + USAGE);
+    if (args.size() != 1) throw Failure(std::string("list takes one archive\n") + HINT);
     // Only the header and the table are read: listing a large archive costs its table.
     auto pak = TPakFile::Create(args[0], TPakFile::MAX_TOTAL_SIZE, false);
     if (!pak) throw Failure("cannot open " + args[0]);
@@ -204,11 +212,12 @@ int List(const std::vector<std::string>& args) {
     // well keeps a listing from ever driving the terminal.
     for (auto& item : pak->Items)
         std::cout << PrintableItemName(item->Name) << ' ' << item->VarType << ' ' << item->RealSize << '\n';
+    if (!std::cout.flush()) throw Failure("cannot write to standard output");
     return 0;
 }
 
 int Extract(const std::vector<std::string>& args) {
-    if (args.size() != 2) throw Failure(std::string("extract takes an archive and an item name\n") + USAGE);
+    if (args.size() != 2) throw Failure(std::string("extract takes an archive and an item name\n") + HINT);
     auto pak = OpenPak(args[0]);
     // Same rule as the game: any letter case, and a later item of one name wins.
     std::shared_ptr<TPakItem> found;
@@ -226,9 +235,18 @@ int Extract(const std::vector<std::string>& args) {
 // The whole tool without main(), so that a fuzz target can drive it: args without
 // the program name; the result is the exit status.
 int RunPakTool(std::vector<std::string> args) {
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        std::cout << USAGE;
-        return args.empty() ? 2 : 0;
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h" || args[0] == "--version")) {
+        if (args[0] == "--version")
+            std::cout << "tallyfold-pak " << TALLYFOLD_VERSION << "\n";
+        else
+            std::cout << USAGE;
+        if (std::cout.flush()) return 0;
+        std::cerr << "tallyfold-pak: cannot write to standard output\n";
+        return 1;
+    }
+    if (args.empty()) {
+        std::cerr << "tallyfold-pak: a command is needed: create, list or extract\n" << HINT << "\n";
+        return 2;
     }
     std::string command = args[0];
     args.erase(args.begin());
@@ -236,11 +254,19 @@ int RunPakTool(std::vector<std::string> args) {
         if (command == "create") return Create(args);
         if (command == "list") return List(args);
         if (command == "extract") return Extract(args);
-        std::cerr << "tallyfold-pak: unknown command " << command << "\n" << USAGE;
+        std::cerr << "tallyfold-pak: unknown command '" << command << "'; the commands are create, list and extract\n"
+                  << HINT << "\n";
         return 2;
     } catch (const RaisedText& error) {
-        // The reader's own message, as the game would show it.
-        std::cerr << error.what() << "\n";
+        // The reader's message names its class for the game's error log; a
+        // command line wants the file and what is wrong with it.
+        std::string text = error.what();
+        const std::string reader = "TPakFile::";
+        if (text.compare(0, reader.size(), reader) == 0) text.erase(0, reader.size());
+        // The reader names the file after its message; the command line says what is wrong.
+        if (text.rfind("Invalid pak file", 0) == 0 && !args.empty())
+            text = args[0] + " is not a data archive (it does not begin with \"!PAK\")";
+        std::cerr << "tallyfold-pak: " << text << "\n";
     } catch (const std::exception& error) {
         std::cerr << "tallyfold-pak: " << error.what() << "\n";
     }

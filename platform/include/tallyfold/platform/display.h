@@ -68,6 +68,12 @@ public:
 DisplayDevice& Display();
 void SetDisplayDevice(std::unique_ptr<DisplayDevice> device);  // nullptr restores SDL
 
+// Connects to the display that DISPLAY or WAYLAND_DISPLAY names (waiting a few
+// seconds for one that turns the first connection away). False, with a line
+// for the player in `reason`, when none answers: SDL's offscreen driver is
+// used only when SDL_VIDEODRIVER asks for it by name.
+bool OpenDisplay(std::string& reason);
+
 // Ends the frame. What was drawn since the last flip is compared with the
 // picture on show and only what differs is drawn again; the window is
 // presented only when its picture changed (or the window lost it: shown again,
