@@ -6,6 +6,9 @@
 #
 #   bench/memory/memory_bench.sh PROGRAM [--x11 [WxH]]
 #
+# With DETAIL=1 the mappings that hold the most of the board's memory follow
+# (anonymous memory is the heap and the drivers' allocations; the rest are
+# libraries and files).#
 # The pictures of the title and the board are left in $SHOTS when it is set.
 # Without --x11 the game runs on SDL's offscreen driver (software renderer,
 # a 1024x768 desktop); with it, on Xvfb (default WxH 1920x1080) with SDL's
@@ -23,7 +26,11 @@ scratch=$(mktemp -d)
 xvfb_pid=""
 pid=""
 cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
+  # Ended in order, so a profiler given in WRAP writes its record.
+  if [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null; then
+    for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$pid" 2>/dev/null
+  fi
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$scratch"
@@ -46,9 +53,17 @@ mkdir -p "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 fifo=$scratch/script
 mkfifo "$fifo"
-TALLYFOLD_INPUT_SCRIPT=$fifo "$exe" >"$scratch/game.txt" 2>&1 &
+TALLYFOLD_INPUT_SCRIPT=$fifo ${WRAP:-} "$exe" >"$scratch/game.txt" 2>&1 &
 pid=$!
 exec 9<>"$fifo"
+# Under a WRAP (heaptrack, valgrind) the game is a descendant of the process started.
+if [ -n "${WRAP:-}" ]; then
+  for _ in $(seq 1 100); do
+    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = tallyfold ] && break
+    next=$(pgrep -P "$pid" | head -1)
+    if [ -n "$next" ]; then pid=$next; else sleep 0.1; fi
+  done
+fi
 send() { printf '%s\n' "$@" >&9; }
 # Everything sent before has been carried out once the next frame's picture is there.
 sync_frame() {
@@ -81,3 +96,9 @@ report "title"
 send "click 400 220" "wait 1400" "click 220 446" "click 167 521" "wait 300" "move 790 10" "wait 6000"
 sync_frame board
 report "14x14 board"
+if [ -n "${DETAIL:-}" ]; then
+  echo
+  awk '/^[0-9a-f]+-[0-9a-f]+ / { name = ($6 == "" ? "[anonymous]" : $6) }
+       $1 == "Rss:" { rss[name] += $2 }
+       END { for (n in rss) printf "%8d kB  %s\n", rss[n], n }' "/proc/$pid/smaps" | sort -rn | head -15
+fi
