@@ -6,6 +6,7 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
+#include <AL/efx.h>
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 
@@ -720,7 +721,9 @@ bool SetAudioDriver(const std::string& name) {
     if (!entry) return false;
     ALCdevice* device = alcOpenDevice(entry->device.empty() ? nullptr : entry->device.c_str());
     if (!device) return false;
-    ALCcontext* context = alcCreateContext(device, nullptr);
+    // No effects are used: sends would cost memory in every one of the mixer's voices.
+    const ALCint attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
+    ALCcontext* context = alcCreateContext(device, attributes);
     if (!context || alcMakeContextCurrent(context) != ALC_TRUE) {
         if (context) alcDestroyContext(context);
         alcCloseDevice(device);
