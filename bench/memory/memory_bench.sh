@@ -57,11 +57,16 @@ TALLYFOLD_INPUT_SCRIPT=$fifo ${WRAP:-} "$exe" >"$scratch/game.txt" 2>&1 &
 pid=$!
 exec 9<>"$fifo"
 # Under a WRAP (heaptrack, valgrind) the game is a descendant of the process started.
+find_game() {
+  local c
+  [ "$(cat "/proc/$1/comm" 2>/dev/null)" = tallyfold ] && { echo "$1"; return; }
+  for c in $(pgrep -P "$1"); do find_game "$c"; done
+}
 if [ -n "${WRAP:-}" ]; then
   for _ in $(seq 1 100); do
-    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = tallyfold ] && break
-    next=$(pgrep -P "$pid" | head -1)
-    if [ -n "$next" ]; then pid=$next; else sleep 0.1; fi
+    game=$(find_game "$pid" | head -1)
+    [ -n "$game" ] && { pid=$game; break; }
+    sleep 0.1
   done
 fi
 send() { printf '%s\n' "$@" >&9; }
