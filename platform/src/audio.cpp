@@ -355,10 +355,12 @@ std::shared_ptr<SoundData> OpenOggStream(const std::vector<uint8_t>& bytes) {
 // ---- channels ----------------------------------------------------------------
 
 // A streamed sound keeps this many buffers of a quarter second queued on its
-// source: a second of sound ahead of the mixer, refilled ten times a second.
+// source: a second of sound ahead of the mixer. Refilled four times a second,
+// it has three quarters of a second to spare, and a resting game is woken
+// only a few times a second for its music.
 constexpr int kStreamBuffers = 4;
 constexpr int kStreamBuffersPerSecond = 4;
-constexpr auto kRefillPeriod = std::chrono::milliseconds(100);
+constexpr auto kRefillPeriod = std::chrono::milliseconds(250);
 
 // The decoding side of a channel that plays a streamed sound.
 struct StreamState {
