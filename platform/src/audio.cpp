@@ -602,10 +602,16 @@ public:
         AudioGuard guard(AudioLock());
         if (!v_->HasSource() || !v_->sound) return;
         ALint st = v_->State();
+        const bool starved = v_->Starved();
         if (v_->stream) v_->wanted = !paused;
+        if (paused && starved) {
+            // Paused properly, so it still counts as holding its sound.
+            alSourcePlay(v_->source);
+            alSourcePause(v_->source);
+        }
         if (paused && st == AL_PLAYING) alSourcePause(v_->source);
-        // A cued source waits in its initial state; resuming starts it. So
-        // does a stream that ran dry while it was paused.
+        // A cued source waits in its initial state; resuming starts it, as it
+        // does a stream that ran dry.
         if (!paused && (st == AL_PAUSED || st == AL_INITIAL || v_->Starved())) {
             WakeDevice();
             alSourcePlay(v_->source);
