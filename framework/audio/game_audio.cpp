@@ -29,7 +29,8 @@ int TGame::MusicLoad(const std::string& file, int loop) {
     if (Music) {
         MusicStop();
         std::string path = MusicPath + file;
-        MusicSample = platform::LoadSound(path, loop == 1 ? platform::SOUND_LOOP : 0);
+        // A tune of minutes decoded whole would be the biggest thing in memory.
+        MusicSample = platform::LoadSound(path, (loop == 1 ? platform::SOUND_LOOP : 0) | platform::SOUND_STREAM);
         if (!MusicSample) ShowError("Error loading sample " + platform::RealPath(path), 1);
     }
     // With music off only the name is kept; MusicOn loads it later.

@@ -1,18 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Audio drivers (OpenAL devices), sounds decoded once to PCM, and channels as
-// OpenAL sources.
+// Audio drivers (OpenAL devices), sounds decoded once to PCM or, for long
+// music, decoded while they play, and channels as OpenAL sources.
 #include "tallyfold/platform/audio.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
+#include <AL/efx.h>
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <set>
+#include <thread>
 
 #include "internal.h"
 #include "tallyfold/platform/stream.h"
@@ -39,6 +44,16 @@ uint64_t g_generation = 1;
 
 bool Active() { return g_context != nullptr; }
 
+// Streamed sounds are refilled on a thread of their own while the main thread
+// starts, stops and drops channels: everything that touches a source, a
+// buffer or the list of voices holds this lock. Recursive, because the public
+// operations call one another.
+std::recursive_mutex& AudioLock() {
+    static auto* lock = new std::recursive_mutex();
+    return *lock;
+}
+using AudioGuard = std::lock_guard<std::recursive_mutex>;
+
 // OpenAL mixes silence for as long as its device runs; a game at rest pauses
 // it and the next sound that starts wakes it.
 LPALCDEVICEPAUSESOFT g_pauseDevice = nullptr;
@@ -60,7 +75,11 @@ std::set<SoundData*>& LiveSounds() {
 }
 
 struct SoundData {
-    std::vector<int16_t> samples;  // interleaved
+    std::vector<int16_t> samples;  // interleaved; empty for a streamed sound
+    // A streamed sound keeps its OGG file and each channel decodes it as it
+    // plays: a tune of minutes is megabytes of PCM, but less than one of Vorbis.
+    std::shared_ptr<const std::vector<uint8_t>> encoded;
+    int64_t streamFrames = 0;
     int channels = 1;
     int rate = 44100;
     bool loop = false;
@@ -69,11 +88,14 @@ struct SoundData {
 
     SoundData() { LiveSounds().insert(this); }
     ~SoundData() {
+        AudioGuard guard(AudioLock());
         ReleaseBuffer();
         LiveSounds().erase(this);
     }
     SoundData(const SoundData&) = delete;
     SoundData& operator=(const SoundData&) = delete;
+
+    bool Streamed() const { return encoded != nullptr; }
 
     void ReleaseBuffer() {
         if (buffer && bufferGeneration == g_generation && Active()) alDeleteBuffers(1, &buffer);
@@ -83,7 +105,7 @@ struct SoundData {
     // The buffer for the current device, made the first time it is needed
     // there; a sound loaded while silent thus plays after a driver change.
     ALuint Buffer() {
-        if (!Active()) return 0;
+        if (!Active() || Streamed()) return 0;
         if (bufferGeneration != g_generation) buffer = 0;
         if (buffer) return buffer;
         alGetError();
@@ -107,6 +129,7 @@ public:
     explicit SoundImpl(std::shared_ptr<SoundData> data) : data_(std::move(data)) {}
     bool Looping() const override { return data_->loop; }
     double Seconds() const override {
+        if (data_->Streamed()) return double(data_->streamFrames) / data_->rate;
         return double(data_->samples.size()) / data_->channels / data_->rate;
     }
     const std::shared_ptr<SoundData>& data() const { return data_; }
@@ -199,67 +222,162 @@ int OggSeek(void* source, ogg_int64_t offset, int whence) {
 
 long OggTell(void* source) { return static_cast<long>(static_cast<MemorySource*>(source)->pos); }
 
-std::shared_ptr<SoundData> DecodeOgg(const std::vector<uint8_t>& bytes) {
-    MemorySource src{bytes.data(), bytes.size(), 0};
-    ov_callbacks callbacks{OggRead, OggSeek, nullptr, OggTell};
-    OggVorbis_File vf;
-    if (ov_open_callbacks(&src, &vf, nullptr, 0, callbacks) != 0) return nullptr;
-    std::shared_ptr<SoundData> out;
-    vorbis_info* info = ov_info(&vf, -1);
-    if (info && info->channels >= 1 && info->channels <= 255 && info->rate > 0 && info->rate <= 384000) {
-        const int inChannels = info->channels;
-        const long rate = info->rate;
-        // More than two channels are mixed down to one; OpenAL only pans mono.
-        const int outChannels = inChannels == 2 ? 2 : 1;
-        std::vector<int16_t> samples;
-        std::vector<int16_t> block(4096 * 2);
-        int firstStream = -1;
-        int errors = 0;
-        for (;;) {
+// Decodes an OGG Vorbis file held in memory to 16-bit PCM, a block at a time.
+// More than two channels are mixed down to one (OpenAL only pans mono); a
+// chained file goes on only while its format stays the same.
+class OggDecoder {
+public:
+    OggDecoder() = default;
+    OggDecoder(const OggDecoder&) = delete;
+    OggDecoder& operator=(const OggDecoder&) = delete;
+    ~OggDecoder() {
+        if (open_) ov_clear(&vf_);
+    }
+
+    // False when the bytes are no Vorbis file this program can play. The bytes
+    // must outlive the decoder.
+    bool Open(const uint8_t* data, size_t size) {
+        src_ = MemorySource{data, size, 0};
+        ov_callbacks callbacks{OggRead, OggSeek, nullptr, OggTell};
+        if (ov_open_callbacks(&src_, &vf_, nullptr, 0, callbacks) != 0) return false;
+        open_ = true;
+        vorbis_info* info = ov_info(&vf_, -1);
+        if (!info || info->channels < 1 || info->channels > 255 || info->rate <= 0 || info->rate > 384000)
+            return false;
+        inChannels_ = info->channels;
+        rate_ = info->rate;
+        outChannels_ = inChannels_ == 2 ? 2 : 1;
+        return true;
+    }
+
+    int Channels() const { return outChannels_; }
+    int Rate() const { return static_cast<int>(rate_); }
+    // Frames of the whole file as its pages claim them; 0 when unknown.
+    int64_t Frames() {
+        const ogg_int64_t total = ov_pcm_total(&vf_, -1);
+        return total > 0 ? int64_t(total) : 0;
+    }
+
+    // Appends at most maxFrames frames to out; returns how many, 0 at the end
+    // of the file (or where it is damaged beyond repair).
+    size_t Read(std::vector<int16_t>& out, size_t maxFrames) {
+        size_t done = 0;
+        while (done < maxFrames && !ended_) {
+            const size_t want = std::min(maxFrames - done, kBlockFrames) * size_t(inChannels_);
+            if (block_.size() < want) block_.resize(want);
             int stream = 0;
-            long got = ov_read(&vf, reinterpret_cast<char*>(block.data()),
-                               static_cast<int>(block.size() * sizeof(int16_t)), 0, 2, 1, &stream);
-            if (got == 0) break;
-            if (got < 0) {
-                if (got == OV_HOLE && ++errors < 64) continue;
+            const long got = ov_read(&vf_, reinterpret_cast<char*>(block_.data()),
+                                     static_cast<int>(want * sizeof(int16_t)), 0, 2, 1, &stream);
+            if (got == 0) {
+                ended_ = true;
                 break;
             }
-            if (firstStream < 0) firstStream = stream;
-            if (stream != firstStream) {
-                vorbis_info* now = ov_info(&vf, stream);
-                if (!now || now->channels != inChannels || now->rate != rate) break;  // a chained tune we cannot join
+            if (got < 0) {
+                if (got == OV_HOLE && ++errors_ < 64) continue;
+                ended_ = true;
+                break;
             }
-            const size_t values = size_t(got) / sizeof(int16_t);
-            const size_t frames = values / size_t(inChannels);
-            if ((samples.size() + frames * outChannels) * sizeof(int16_t) > kMaxPcmBytes) break;
-            if (inChannels <= 2) {
-                samples.insert(samples.end(), block.begin(), block.begin() + static_cast<ptrdiff_t>(frames * inChannels));
+            if (firstStream_ < 0) firstStream_ = stream;
+            if (stream != firstStream_) {
+                vorbis_info* now = ov_info(&vf_, stream);
+                if (!now || now->channels != inChannels_ || now->rate != rate_) {  // a chained tune we cannot join
+                    ended_ = true;
+                    break;
+                }
+            }
+            const size_t frames = size_t(got) / sizeof(int16_t) / size_t(inChannels_);
+            if (inChannels_ <= 2) {
+                out.insert(out.end(), block_.begin(), block_.begin() + static_cast<ptrdiff_t>(frames * inChannels_));
             } else {
                 for (size_t f = 0; f < frames; ++f) {
                     int sum = 0;
-                    for (int c = 0; c < inChannels; ++c) sum += block[f * inChannels + c];
-                    samples.push_back(static_cast<int16_t>(sum / inChannels));
+                    for (int c = 0; c < inChannels_; ++c) sum += block_[f * inChannels_ + c];
+                    out.push_back(static_cast<int16_t>(sum / inChannels_));
                 }
             }
+            done += frames;
         }
-        if (!samples.empty()) {
-            out = std::make_shared<SoundData>();
-            out->channels = outChannels;
-            out->rate = static_cast<int>(rate);
-            out->samples = std::move(samples);
-        }
+        return done;
     }
-    ov_clear(&vf);
+
+    // Back to the first sample, exactly: a looping tune goes on without a gap.
+    bool Rewind() {
+        if (ov_pcm_seek(&vf_, 0) != 0) return false;
+        ended_ = false;
+        errors_ = 0;
+        return true;
+    }
+
+private:
+    static constexpr size_t kBlockFrames = 4096;
+    MemorySource src_{nullptr, 0, 0};
+    OggVorbis_File vf_{};
+    bool open_ = false;
+    bool ended_ = false;
+    int inChannels_ = 1, outChannels_ = 1;
+    long rate_ = 44100;
+    int firstStream_ = -1;
+    int errors_ = 0;
+    std::vector<int16_t> block_;
+};
+
+std::shared_ptr<SoundData> DecodeOgg(const std::vector<uint8_t>& bytes) {
+    OggDecoder decoder;
+    if (!decoder.Open(bytes.data(), bytes.size())) return nullptr;
+    std::vector<int16_t> samples;
+    const size_t maxValues = kMaxPcmBytes / sizeof(int16_t);
+    while (samples.size() < maxValues && decoder.Read(samples, 4096) > 0) {
+    }
+    if (samples.size() > maxValues) samples.resize(maxValues / size_t(decoder.Channels()) * size_t(decoder.Channels()));
+    if (samples.empty()) return nullptr;
+    auto out = std::make_shared<SoundData>();
+    out->channels = decoder.Channels();
+    out->rate = decoder.Rate();
+    out->samples = std::move(samples);
+    return out;
+}
+
+// Checks that the file decodes and keeps it for the channels to decode.
+std::shared_ptr<SoundData> OpenOggStream(const std::vector<uint8_t>& bytes) {
+    auto encoded = std::make_shared<const std::vector<uint8_t>>(bytes);
+    OggDecoder decoder;
+    if (!decoder.Open(encoded->data(), encoded->size())) return nullptr;
+    std::vector<int16_t> first;
+    if (decoder.Read(first, 4096) == 0) return nullptr;
+    auto out = std::make_shared<SoundData>();
+    out->channels = decoder.Channels();
+    out->rate = decoder.Rate();
+    out->streamFrames = decoder.Frames();
+    out->encoded = std::move(encoded);
     return out;
 }
 
 // ---- channels ----------------------------------------------------------------
 
+// A streamed sound keeps this many buffers of a quarter second queued on its
+// source: a second of sound ahead of the mixer. Refilled four times a second,
+// it has three quarters of a second to spare, and a resting game is woken
+// only a few times a second for its music.
+constexpr int kStreamBuffers = 4;
+constexpr int kStreamBuffersPerSecond = 4;
+constexpr auto kRefillPeriod = std::chrono::milliseconds(250);
+
+// The decoding side of a channel that plays a streamed sound.
+struct StreamState {
+    std::shared_ptr<const std::vector<uint8_t>> encoded;  // what the decoder reads
+    OggDecoder decoder;
+    ALuint buffers[kStreamBuffers] = {};
+    bool ended = false;  // the decoder gave its last sample; what is queued plays out
+    std::vector<int16_t> pcm;
+};
+
 struct Voice {
     ALuint source = 0;
     uint64_t generation = 0;
     std::shared_ptr<SoundData> sound;  // keeps the buffer alive while it plays
-    bool orphan = false;               // its channel object is gone
+    std::unique_ptr<StreamState> stream;
+    bool wanted = false;  // a streamed sound was resumed and neither paused nor stopped since
+    bool orphan = false;  // its channel object is gone
     float volume = 1.0f, pan = 0.0f, rate = 1.0f;
 
     bool HasSource() const { return source && generation == g_generation && Active(); }
@@ -271,6 +389,15 @@ struct Voice {
         return state;
     }
 
+    // A stream whose source ran dry before the refill came has stopped only
+    // for a moment: the refill starts it again.
+    bool Starved() const { return stream && wanted && !stream->ended && State() == AL_STOPPED; }
+    bool Heard() const { return State() == AL_PLAYING || Starved(); }
+    bool Busy() const {
+        const ALint st = State();
+        return st == AL_PLAYING || st == AL_PAUSED || Starved();
+    }
+
     void ApplySettings() const {
         if (!HasSource()) return;
         alSourcef(source, AL_GAIN, volume);
@@ -278,11 +405,110 @@ struct Voice {
         // Pan as a position on the unit circle in front of the listener.
         alSource3f(source, AL_POSITION, pan, 0.0f, -std::sqrt(std::max(0.0f, 1.0f - pan * pan)));
     }
+
+    // Ends the stream's decoding; its buffers go with the source's device.
+    void DropStream() {
+        if (stream && HasSource()) {
+            alSourceStop(source);
+            alSourcei(source, AL_BUFFER, 0);
+            alDeleteBuffers(kStreamBuffers, stream->buffers);
+        }
+        stream.reset();
+        wanted = false;
+    }
+
+    // Decodes the next quarter second into buffer b; false when nothing is left.
+    bool FillBuffer(ALuint b) {
+        StreamState& s = *stream;
+        const int channels = sound->channels;
+        const size_t want = size_t(std::max(1, sound->rate / kStreamBuffersPerSecond));
+        s.pcm.clear();
+        bool rewound = false;
+        while (!s.ended && s.pcm.size() / size_t(channels) < want) {
+            const size_t got = s.decoder.Read(s.pcm, want - s.pcm.size() / size_t(channels));
+            if (got > 0) {
+                rewound = false;
+            } else if (sound->loop && !rewound && s.decoder.Rewind()) {
+                rewound = true;  // a tune that gives nothing after a rewind would loop for ever
+            } else {
+                s.ended = true;
+            }
+        }
+        if (s.pcm.empty()) return false;
+        alBufferData(b, channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16, s.pcm.data(),
+                     static_cast<ALsizei>(s.pcm.size() * sizeof(int16_t)), sound->rate);
+        return true;
+    }
+
+    // Puts decoded sound into the buffers the mixer has finished with, and
+    // starts a source that ran dry again.
+    void Refill() {
+        if (!stream || !HasSource()) return;
+        ALint processed = 0;
+        alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
+        for (; processed > 0; --processed) {
+            ALuint b = 0;
+            alSourceUnqueueBuffers(source, 1, &b);
+            if (!stream->ended && FillBuffer(b)) alSourceQueueBuffers(source, 1, &b);
+        }
+        ALint queued = 0;
+        alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
+        if (wanted && queued > 0 && State() == AL_STOPPED) alSourcePlay(source);
+    }
 };
 
 std::vector<std::shared_ptr<Voice>>& Voices() {
     static auto* voices = new std::vector<std::shared_ptr<Voice>>();
     return *voices;
+}
+
+// ---- the refill thread: runs while a streamed sound is wanted, else sleeps
+
+struct Pump {
+    std::thread thread;
+    std::condition_variable_any wake;
+    bool stop = false;
+
+    ~Pump() { Stop(); }
+    void Stop() {
+        {
+            AudioGuard guard(AudioLock());
+            stop = true;
+        }
+        wake.notify_all();
+        if (thread.joinable()) thread.join();
+        stop = false;
+    }
+};
+
+Pump& ThePump() {
+    static Pump pump;
+    return pump;
+}
+
+bool StreamsWanted() {
+    for (const auto& v : Voices())
+        if (v->stream && v->wanted && v->HasSource() && !(v->stream->ended && v->State() == AL_STOPPED)) return true;
+    return false;
+}
+
+void PumpLoop() {
+    Pump& pump = ThePump();
+    std::unique_lock<std::recursive_mutex> lock(AudioLock());
+    while (!pump.stop) {
+        for (const auto& v : Voices()) v->Refill();
+        if (StreamsWanted())
+            pump.wake.wait_for(lock, kRefillPeriod);
+        else
+            pump.wake.wait(lock);
+    }
+}
+
+// Called with the lock held when a stream may have become wanted.
+void WakePump() {
+    Pump& pump = ThePump();
+    if (!pump.thread.joinable()) pump.thread = std::thread(PumpLoop);
+    pump.wake.notify_all();
 }
 
 bool EnsureSource(const std::shared_ptr<Voice>& v) {
@@ -303,6 +529,7 @@ bool EnsureSource(const std::shared_ptr<Voice>& v) {
 }
 
 void DeleteSource(Voice& v) {
+    v.DropStream();
     if (v.HasSource()) {
         alSourceStop(v.source);
         alSourcei(v.source, AL_BUFFER, 0);
@@ -317,9 +544,7 @@ void Reap() {
     all.erase(std::remove_if(all.begin(), all.end(),
                              [](const std::shared_ptr<Voice>& v) {
                                  if (!v->HasSource()) return v->orphan;
-                                 if (!v->orphan) return false;
-                                 ALint st = v->State();
-                                 if (st == AL_PLAYING || st == AL_PAUSED) return false;
+                                 if (!v->orphan || v->Busy()) return false;
                                  DeleteSource(*v);
                                  v->sound.reset();
                                  return true;
@@ -331,20 +556,30 @@ class ChannelImpl final : public Channel {
 public:
     ChannelImpl() : v_(std::make_shared<Voice>()) {}
     ~ChannelImpl() override {
+        AudioGuard guard(AudioLock());
         // A dropped channel finishes its sound; Reap frees the source afterwards.
         v_->orphan = true;
-        if (!v_->HasSource()) v_->sound.reset();
+        if (!v_->HasSource()) {
+            v_->stream.reset();
+            v_->sound.reset();
+        }
     }
 
     void Cue(const std::shared_ptr<SoundData>& sound) {
+        AudioGuard guard(AudioLock());
         // Detach first: the old sound may die with the assignment below, and
         // OpenAL will not delete a buffer that a source still holds.
+        v_->DropStream();
         if (v_->HasSource()) {
             alSourceStop(v_->source);
             alSourcei(v_->source, AL_BUFFER, 0);
         }
         v_->sound = sound;
         if (!EnsureSource(v_)) return;
+        if (sound->Streamed()) {
+            CueStream();
+            return;
+        }
         ALuint buffer = sound->Buffer();
         if (!buffer) return;
         alSourcei(v_->source, AL_BUFFER, static_cast<ALint>(buffer));
@@ -354,6 +589,8 @@ public:
     }
 
     void Stop() override {
+        AudioGuard guard(AudioLock());
+        v_->DropStream();
         if (v_->HasSource()) {
             alSourceStop(v_->source);
             alSourcei(v_->source, AL_BUFFER, 0);
@@ -362,44 +599,75 @@ public:
     }
 
     void SetPaused(bool paused) override {
+        AudioGuard guard(AudioLock());
         if (!v_->HasSource() || !v_->sound) return;
         ALint st = v_->State();
+        const bool starved = v_->Starved();
+        if (v_->stream) v_->wanted = !paused;
+        if (paused && starved) {
+            // Paused properly, so it still counts as holding its sound.
+            alSourcePlay(v_->source);
+            alSourcePause(v_->source);
+        }
         if (paused && st == AL_PLAYING) alSourcePause(v_->source);
-        // A cued source waits in its initial state; resuming starts it.
-        if (!paused && (st == AL_PAUSED || st == AL_INITIAL)) {
+        // A cued source waits in its initial state; resuming starts it, as it
+        // does a stream that ran dry.
+        if (!paused && (st == AL_PAUSED || st == AL_INITIAL || v_->Starved())) {
             WakeDevice();
             alSourcePlay(v_->source);
         }
+        if (!paused && v_->stream) WakePump();
     }
 
     void SetVolume(float volume) override {
+        AudioGuard guard(AudioLock());
         v_->volume = std::isfinite(volume) ? std::clamp(volume, 0.0f, 1.0f) : 0.0f;
         v_->ApplySettings();
     }
 
     void SetPan(float pan) override {
+        AudioGuard guard(AudioLock());
         v_->pan = std::isfinite(pan) ? std::clamp(pan, -1.0f, 1.0f) : 0.0f;
         v_->ApplySettings();
     }
 
     void SetRate(float rate) override {
+        AudioGuard guard(AudioLock());
         // OpenAL refuses a pitch of zero or less; a tiny rate is as good as halted.
         v_->rate = std::isfinite(rate) ? std::clamp(rate, 0.001f, 64.0f) : 1.0f;
         v_->ApplySettings();
     }
 
     bool Playing() override {
-        ALint st = v_->State();
-        return st == AL_PLAYING || st == AL_PAUSED;
+        AudioGuard guard(AudioLock());
+        return v_->Busy();
     }
 
     float Volume() const override { return v_->volume; }
 
 private:
+    // Queues the first second of a streamed sound; the source waits in its
+    // initial state like any cued one.
+    void CueStream() {
+        auto stream = std::make_unique<StreamState>();
+        stream->encoded = v_->sound->encoded;
+        if (!stream->decoder.Open(stream->encoded->data(), stream->encoded->size())) return;
+        alGetError();
+        alGenBuffers(kStreamBuffers, stream->buffers);
+        if (alGetError() != AL_NO_ERROR) return;
+        v_->stream = std::move(stream);
+        alSourcei(v_->source, AL_LOOPING, AL_FALSE);  // the decoder loops, seamlessly
+        for (ALuint b : v_->stream->buffers)
+            if (!v_->stream->ended && v_->FillBuffer(b)) alSourceQueueBuffers(v_->source, 1, &b);
+        alSourceRewind(v_->source);
+        v_->ApplySettings();
+    }
+
     std::shared_ptr<Voice> v_;
 };
 
 void CloseDevice() {
+    AudioGuard guard(AudioLock());
     if (!g_device) return;
     for (auto& v : Voices()) DeleteSource(*v);
     Voices().erase(std::remove_if(Voices().begin(), Voices().end(),
@@ -453,6 +721,7 @@ std::vector<std::string> AudioDrivers() {
 }
 
 bool SetAudioDriver(const std::string& name) {
+    AudioGuard guard(AudioLock());
     CloseDevice();
     const DriverEntry* entry = nullptr;
     for (const auto& d : g_drivers)
@@ -460,7 +729,9 @@ bool SetAudioDriver(const std::string& name) {
     if (!entry) return false;
     ALCdevice* device = alcOpenDevice(entry->device.empty() ? nullptr : entry->device.c_str());
     if (!device) return false;
-    ALCcontext* context = alcCreateContext(device, nullptr);
+    // No effects are used: sends would cost memory in every one of the mixer's voices.
+    const ALCint attributes[] = {ALC_MAX_AUXILIARY_SENDS, 0, 0};
+    ALCcontext* context = alcCreateContext(device, attributes);
     if (!context || alcMakeContextCurrent(context) != ALC_TRUE) {
         if (context) alcDestroyContext(context);
         alcCloseDevice(device);
@@ -481,10 +752,11 @@ bool SetAudioDriver(const std::string& name) {
 }
 
 bool RestAudioIfSilent(int quietMs) {
+    AudioGuard guard(AudioLock());
     if (!Active()) return false;
     bool playing = false;
     for (const auto& v : Voices())
-        if (v->State() == AL_PLAYING) playing = true;
+        if (v->Heard()) playing = true;
     const uint32_t now = static_cast<uint32_t>(MilliSecs());
     if (playing) {
         // A sound started by a path that did not wake the device is heard all the same.
@@ -513,13 +785,14 @@ std::shared_ptr<Sound> LoadSound(const std::vector<uint8_t>& bytes, int flags) {
     if (std::memcmp(bytes.data(), "RIFF", 4) == 0 && std::memcmp(bytes.data() + 8, "WAVE", 4) == 0)
         data = DecodeWav(bytes);
     else if (std::memcmp(bytes.data(), "OggS", 4) == 0)
-        data = DecodeOgg(bytes);
+        data = (flags & SOUND_STREAM) != 0 ? OpenOggStream(bytes) : DecodeOgg(bytes);
     if (!data) return nullptr;
     data->loop = (flags & SOUND_LOOP) != 0;
     return std::make_shared<SoundImpl>(std::move(data));
 }
 
 std::shared_ptr<Channel> AllocChannel() {
+    AudioGuard guard(AudioLock());
     Reap();
     return std::make_shared<ChannelImpl>();
 }
@@ -538,7 +811,10 @@ void PlaySound(const std::shared_ptr<Sound>& sound, const std::shared_ptr<Channe
 }
 
 namespace detail {
-void ShutdownAudio() { CloseDevice(); }
+void ShutdownAudio() {
+    CloseDevice();
+    ThePump().Stop();
+}
 }  // namespace detail
 
 }  // namespace platform

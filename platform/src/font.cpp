@@ -178,6 +178,18 @@ FT_Library Library() {
     return lib;
 }
 
+// The game renders one font file at several sizes and styles: the faces
+// share one copy of its bytes instead of one each.
+std::shared_ptr<const std::vector<uint8_t>> SharedFontBytes(std::vector<uint8_t> bytes) {
+    static auto* known = new std::vector<std::weak_ptr<const std::vector<uint8_t>>>();
+    std::erase_if(*known, [](const auto& w) { return w.expired(); });
+    for (const auto& w : *known)
+        if (auto shared = w.lock(); shared && *shared == bytes) return shared;
+    auto shared = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
+    known->push_back(shared);
+    return shared;
+}
+
 class FreeTypeFont final : public FontBase {
 public:
     static std::shared_ptr<FreeTypeFont> Create(std::vector<uint8_t> bytes, int size, int style) {
@@ -234,8 +246,9 @@ protected:
     }
 
 private:
-    FreeTypeFont(std::vector<uint8_t> bytes, int size, int style) : bytes_(std::move(bytes)), size_(size), style_(style) {
-        if (FT_New_Memory_Face(Library(), bytes_.data(), static_cast<FT_Long>(bytes_.size()), 0, &face_) != 0) {
+    FreeTypeFont(std::vector<uint8_t> bytes, int size, int style)
+        : bytes_(SharedFontBytes(std::move(bytes))), size_(size), style_(style) {
+        if (FT_New_Memory_Face(Library(), bytes_->data(), static_cast<FT_Long>(bytes_->size()), 0, &face_) != 0) {
             face_ = nullptr;
             return;
         }
@@ -257,7 +270,7 @@ private:
         }
     }
 
-    std::vector<uint8_t> bytes_;  // FreeType reads the face from this memory
+    std::shared_ptr<const std::vector<uint8_t>> bytes_;  // FreeType reads the face from this memory
     FT_Face face_ = nullptr;
     int size_;
     int style_;

@@ -184,15 +184,19 @@ void TextureSet::Invalidate() { Release(); }
 
 bool TextureSet::Ready() const { return tex_[0] && generation_ == RendererGeneration(); }
 
+bool TextureSet::Has(int blend) const { return tex_[TextureVariant(blend)] && generation_ == RendererGeneration(); }
+
 SDL_Texture* TextureSet::Get(const Pixmap& pixmap, int blend, bool filtered) {
     SDL_Renderer* r = Renderer();
-    if (!r || pixmap.Width() <= 0 || pixmap.Height() <= 0) return nullptr;
+    if (!r) return nullptr;
     if (generation_ != RendererGeneration()) {
         for (auto*& t : tex_) t = nullptr;  // freed with their renderer
         generation_ = RendererGeneration();
     }
     const int v = TextureVariant(blend);
+    // A texture outlives the pixels it was made from.
     if (tex_[v]) return tex_[v];
+    if (pixmap.Width() <= 0 || pixmap.Height() <= 0) return nullptr;
     SDL_Texture* t =
         SDL_CreateTexture(r, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, pixmap.Width(), pixmap.Height());
     if (!t) return nullptr;
@@ -312,6 +316,7 @@ public:
     Pixmap& LockFrame(int frame) override {
         // What was drawn of this picture before the change shows it as it was.
         detail::FlushDrawing();
+        Keep();
         return frames_[Clamp(frame)]->pixmap;
     }
     void UnlockFrame(int frame) override {
@@ -324,22 +329,45 @@ public:
         if (frame < 0 || frame >= Frames()) return;
         auto grabbed = GrabPixmap(x, y, w_, h_);
         if (!grabbed) return;
+        Keep();
         frames_[frame]->pixmap = *grabbed;
         frames_[frame]->textures.Invalidate();
         ++frames_[frame]->version;
     }
 
     void Precache() override {
-        for (auto& f : frames_) f->textures.Get(f->pixmap, ALPHABLEND, Filtered());
+        for (int i = 0; i < Frames(); ++i) Texture(i, ALPHABLEND);
     }
 
     bool Filtered() const { return FilteredFlags(flags_); }
     bool ValidFrame(int frame) const { return frame >= 0 && frame < Frames(); }
-    const Pixmap& FramePixmap(int frame) const { return frames_[frame]->pixmap; }
+    // Pixels read by others are kept from then on: they are wanted again.
+    const Pixmap& FramePixmap(int frame) {
+        Keep();
+        return frames_[frame]->pixmap;
+    }
     Pixmap& MutableFrame(int frame) { return frames_[frame]->pixmap; }
+
+    // The picture's file, cut into frames as the image was: once every frame
+    // has its texture, the pixels are let go and decoded again from it only
+    // when they are needed (a new renderer, a blend not drawn before).
+    // Many pictures are loaded long before they are first drawn, and some
+    // never are: they start without their pixels.
+    void SetSource(std::shared_ptr<const std::vector<uint8_t>> bytes, int cellW = 0, int cellH = 0, int first = 0) {
+        source_ = std::move(bytes);
+        cellW_ = cellW;
+        cellH_ = cellH;
+        first_ = first;
+        for (auto& f : frames_) f->pixmap = Pixmap(0, 0);
+        released_ = true;
+    }
+
     SDL_Texture* Texture(int frame, int blend) {
         auto& f = *frames_[frame];
-        return f.textures.Get(f.pixmap, blend, Filtered());
+        if (!f.textures.Has(blend) && !Restore()) return nullptr;
+        SDL_Texture* t = f.textures.Get(f.pixmap, blend, Filtered());
+        LetPixelsGo();
+        return t;
     }
     uint64_t Version(int frame) const { return frames_[frame]->version; }
 
@@ -348,6 +376,7 @@ public:
     const SDL_Rect& OpaqueBounds(int frame) {
         auto& f = *frames_[frame];
         if (f.opaqueKnown && f.opaqueVersion == f.version) return f.opaque;
+        Restore();
         const int w = f.pixmap.Width(), h = f.pixmap.Height();
         const uint32_t* px = f.pixmap.Pixels();
         int x0 = w, y0 = h, x1 = -1, y1 = -1;
@@ -381,10 +410,54 @@ private:
     };
     int Clamp(int frame) const { return std::clamp(frame, 0, Frames() - 1); }
 
+    // From now on the pixels are the image's own and stay in memory.
+    void Keep() {
+        Restore();
+        source_.reset();
+    }
+
+    bool Restore() {
+        if (!released_) return true;
+        auto decoded = detail::DecodePixmap(source_->data(), source_->size());
+        if (!decoded) return false;
+        for (int i = 0; i < Frames(); ++i) {
+            Pixmap& dst = frames_[i]->pixmap;
+            dst = Pixmap(w_, h_);
+            if (cellW_ <= 0) {
+                if (decoded->Width() != w_ || decoded->Height() != h_) return false;
+                dst = *decoded;
+                continue;
+            }
+            const int cols = decoded->Width() / cellW_, cell = first_ + i;
+            const int ox = (cell % cols) * cellW_, oy = (cell / cols) * cellH_;
+            if (oy + cellH_ > decoded->Height()) return false;
+            for (int y = 0; y < cellH_; ++y)
+                std::memcpy(dst.Pixels() + static_cast<size_t>(y) * cellW_,
+                            decoded->Pixels() + static_cast<size_t>(oy + y) * decoded->Width() + ox,
+                            static_cast<size_t>(cellW_) * 4);
+        }
+        released_ = false;
+        return true;
+    }
+
+    // Frees the pixels when they can be had again and nothing needs them now:
+    // the textures hold what is drawn, and a frame's visible extent is known.
+    void LetPixelsGo() {
+        if (released_ || !source_) return;
+        for (int i = 0; i < Frames(); ++i)
+            if (!frames_[i]->textures.Ready() && detail::Renderer()) return;
+        for (int i = 0; i < Frames(); ++i) OpaqueBounds(i);
+        for (auto& f : frames_) f->pixmap = Pixmap(0, 0);
+        released_ = true;
+    }
+
     int w_, h_;
     float hx_ = 0, hy_ = 0;
     int flags_;
     std::vector<std::unique_ptr<Frame>> frames_;
+    std::shared_ptr<const std::vector<uint8_t>> source_;
+    int cellW_ = 0, cellH_ = 0, first_ = 0;
+    bool released_ = false;
 };
 
 std::shared_ptr<ImageImpl> MakeImage(int w, int h, int frames, int flags) {
@@ -473,25 +546,33 @@ std::shared_ptr<Pixmap> GrabPixmap(int x, int y, int w, int h) {
 }
 
 std::shared_ptr<Image> LoadImage(const std::string& path, int flags) {
-    auto pixmap = LoadPixmap(path);
-    return pixmap ? ImageFromPixmap(*pixmap, flags) : nullptr;
+    auto bytes = LoadBytes(path);
+    return bytes ? LoadImage(*bytes, flags) : nullptr;
 }
 
 std::shared_ptr<Image> LoadImage(const std::vector<uint8_t>& bytes, int flags) {
     auto pixmap = LoadPixmap(bytes);
-    return pixmap ? ImageFromPixmap(*pixmap, flags) : nullptr;
+    if (!pixmap) return nullptr;
+    auto image = MakeImage(pixmap->Width(), pixmap->Height(), 1, flags);
+    if (!image) return nullptr;
+    image->MutableFrame(0) = std::move(*pixmap);
+    image->SetSource(std::make_shared<const std::vector<uint8_t>>(bytes));
+    return image;
 }
 
 std::shared_ptr<Image> LoadAnimImage(const std::string& path, int cellW, int cellH, int first, int count,
                                      int flags) {
-    auto pixmap = LoadPixmap(path);
-    return pixmap ? CutStrip(*pixmap, cellW, cellH, first, count, flags) : nullptr;
+    auto bytes = LoadBytes(path);
+    return bytes ? LoadAnimImage(*bytes, cellW, cellH, first, count, flags) : nullptr;
 }
 
 std::shared_ptr<Image> LoadAnimImage(const std::vector<uint8_t>& bytes, int cellW, int cellH, int first,
                                      int count, int flags) {
     auto pixmap = LoadPixmap(bytes);
-    return pixmap ? CutStrip(*pixmap, cellW, cellH, first, count, flags) : nullptr;
+    if (!pixmap) return nullptr;
+    auto image = CutStrip(*pixmap, cellW, cellH, first, count, flags);
+    if (image) Impl(image)->SetSource(std::make_shared<const std::vector<uint8_t>>(bytes), cellW, cellH, first);
+    return image;
 }
 
 std::shared_ptr<Image> CreateImage(int w, int h, int frames, int flags) { return MakeImage(w, h, frames, flags); }
@@ -623,7 +704,7 @@ std::array<std::vector<CollisionEntry>, 32>& Layers() {
     return layers;
 }
 
-bool PixelsOverlap(const ImageImpl& a, int af, int ax, int ay, const ImageImpl& b, int bf, int bx, int by) {
+bool PixelsOverlap(ImageImpl& a, int af, int ax, int ay, ImageImpl& b, int bf, int bx, int by) {
     const int x0 = std::max(ax, bx), y0 = std::max(ay, by);
     const int x1 = std::min(ax + a.Width(), bx + b.Width()), y1 = std::min(ay + a.Height(), by + b.Height());
     if (x0 >= x1 || y0 >= y1) return false;

@@ -136,6 +136,8 @@ public:
     // without a renderer or when SDL refuses.
     SDL_Texture* Get(const Pixmap& pixmap, int blend, bool filtered);
     bool Ready() const;
+    // The texture for a blend mode exists on the current renderer.
+    bool Has(int blend) const;
 
 private:
     void Release();

@@ -227,6 +227,32 @@ TEST_F(AudioTest, MusicVolumeWithACustomScaleAndFades) {
     EXPECT_EQ(Game->MusicChannel->Volume(), 0.0f) << "started silent";
 }
 
+// The game's own tune, streamed as the title plays it: it plays on past the
+// second that is decoded ahead, pauses with the music switch (and lets the
+// mixer rest), continues, and stops.
+TEST_F(AudioTest, TheGamesTunePlaysPausesAndContinues) {
+    const fs::path tune = fs::path(TALLYFOLD_TEST_DATA_DIR) / "music" / "music.ogg";
+    if (!fs::exists(tune)) GTEST_SKIP() << "the build has not made the music";
+    fs::copy_file(tune, dir / "music" / "music.ogg");
+    Game->MusicLoad("music.ogg", 1);
+    ASSERT_TRUE(Game->MusicSample);
+    EXPECT_TRUE(Game->MusicSample->Looping());
+    EXPECT_GT(Game->MusicSample->Seconds(), 30.0);
+    Game->MusicPlay(1, 0, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_TRUE(Game->MusicChannel->Playing());
+    EXPECT_FALSE(platform::RestAudioIfSilent(0));
+    EXPECT_EQ(Game->MusicOff(), 1);
+    EXPECT_TRUE(Game->MusicChannel->Playing()) << "paused, not stopped";
+    EXPECT_TRUE(platform::RestAudioIfSilent(0));
+    EXPECT_EQ(Game->MusicOn(), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    EXPECT_TRUE(Game->MusicChannel->Playing());
+    EXPECT_FALSE(platform::RestAudioIfSilent(0));
+    Game->MusicStop();
+    EXPECT_FALSE(Game->MusicChannel->Playing());
+}
+
 TEST_F(AudioTest, MusicSwitchedOffAndOnAroundLoadingAndPlaying) {
     // Right after loading nothing plays yet, so there is nothing to switch off.
     Game->MusicLoad("tune.wav", 1);

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vorbis/vorbisenc.h>
+#include <vorbis/vorbisfile.h>
 
 #include <chrono>
 #include <cmath>
@@ -53,8 +54,8 @@ std::vector<uint8_t> SquareWav(double seconds, int rate = 22050, int channels = 
     return tftest::ToBytes(w + pcm);
 }
 
-// A sine tone encoded with libvorbis.
-std::vector<uint8_t> SineOgg(double seconds, int rate = 22050) {
+// Mono samples (-1..1) encoded with libvorbis.
+std::vector<uint8_t> EncodeOgg(const std::vector<float>& samples, int rate) {
     std::vector<uint8_t> out;
     vorbis_info vi;
     vorbis_info_init(&vi);
@@ -78,9 +79,9 @@ std::vector<uint8_t> SineOgg(double seconds, int rate = 22050) {
         out.insert(out.end(), p.body, p.body + p.body_len);
     };
     while (ogg_stream_flush(&os, &og)) append(og);
-    const int frames = static_cast<int>(seconds * rate);
+    const int frames = static_cast<int>(samples.size());
     float** buffer = vorbis_analysis_buffer(&vd, frames);
-    for (int i = 0; i < frames; ++i) buffer[0][i] = 0.5f * std::sin(2 * 3.14159265f * 440 * i / rate);
+    std::copy(samples.begin(), samples.end(), buffer[0]);
     vorbis_analysis_wrote(&vd, frames);
     vorbis_analysis_wrote(&vd, 0);
     ogg_packet op;
@@ -99,6 +100,12 @@ std::vector<uint8_t> SineOgg(double seconds, int rate = 22050) {
     vorbis_comment_clear(&vc);
     vorbis_info_clear(&vi);
     return out;
+}
+
+std::vector<uint8_t> SineOgg(double seconds, int rate = 22050) {
+    std::vector<float> samples(static_cast<size_t>(seconds * rate));
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = 0.5f * std::sin(2 * 3.14159265f * 440 * i / rate);
+    return EncodeOgg(samples, rate);
 }
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -294,6 +301,89 @@ TEST(Audio, SilenceAndDriverChanges) {
     SetAudioDriver("None");
 }
 
+// Half a second going up from 200 Hz to 2 kHz: no stretch of it looks like
+// another, so a gap or a repeat at a loop point shows.
+std::vector<float> Chirp(double seconds, int rate) {
+    std::vector<float> samples(static_cast<size_t>(seconds * rate));
+    double phase = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const double f = 200 + 1800 * double(i) / double(samples.size());
+        phase += 2 * M_PI * f / rate;
+        samples[i] = static_cast<float>(0.5 * std::sin(phase));
+    }
+    return samples;
+}
+
+TEST(Audio, StreamedMusicPlaysLoopsPausesResumesAndStops) {
+    EnableOpenALAudio();
+    ASSERT_TRUE(SetAudioDriver("OpenAL Generic Software"));
+    const auto bytes = SineOgg(0.3);
+    auto once = LoadSound(bytes, SOUND_STREAM);
+    auto looped = LoadSound(bytes, SOUND_STREAM | SOUND_LOOP);
+    ASSERT_TRUE(once && looped);
+    EXPECT_NEAR(once->Seconds(), 0.3, 0.05);
+    EXPECT_FALSE(once->Looping());
+    EXPECT_TRUE(looped->Looping());
+    EXPECT_FALSE(LoadSound(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 100), SOUND_STREAM));
+    EXPECT_FALSE(LoadSound(tftest::ToBytes("OggS" + std::string(200, '\x5A')), SOUND_STREAM));
+    auto wav = LoadSound(SquareWav(0.1), SOUND_STREAM);  // only OGG streams; a WAV decodes whole
+    ASSERT_TRUE(wav);
+
+    // Shorter than the buffers it is decoded into: ends on its own, once.
+    auto ch = AllocChannel();
+    CueSound(once, ch);
+    EXPECT_FALSE(ch->Playing()) << "cued, not yet resumed";
+    ch->SetPaused(false);
+    EXPECT_TRUE(ch->Playing());
+    EXPECT_TRUE(EndsWithin(ch, 3000));
+    PlaySound(wav, ch);
+    EXPECT_TRUE(EndsWithin(ch, 3000)) << "a streamed sound leaves the channel fit for any other";
+
+    // Looped, it plays on for many times its length: the refill keeps up,
+    // also on a second channel playing the same sound.
+    PlaySound(looped, ch);
+    auto second = AllocChannel();
+    PlaySound(looped, second);
+    Sleep(1500);
+    EXPECT_TRUE(ch->Playing());
+    EXPECT_TRUE(second->Playing());
+    second->Stop();
+    EXPECT_FALSE(second->Playing());
+
+    // Paused it is not heard and the mixer may rest; resumed, it wakes the
+    // mixer and plays on.
+    ch->SetPaused(true);
+    EXPECT_TRUE(ch->Playing()) << "a paused channel still holds its sound";
+    Sleep(1200);  // longer than the queued buffers last
+    EXPECT_TRUE(RestAudioIfSilent(0));
+    ch->SetPaused(false);
+    EXPECT_FALSE(RestAudioIfSilent(0));
+    Sleep(1200);
+    EXPECT_TRUE(ch->Playing());
+    ch->SetVolume(0.3f);
+    EXPECT_FLOAT_EQ(ch->Volume(), 0.3f);
+
+    // A driver change ends it like any sound; the channel and the sound work
+    // on the new device, and the refill with them.
+    ASSERT_TRUE(SetAudioDriver("OpenAL Default"));
+    EXPECT_FALSE(ch->Playing());
+    PlaySound(looped, ch);
+    Sleep(1500);
+    EXPECT_TRUE(ch->Playing());
+    ch->Stop();
+    EXPECT_FALSE(ch->Playing());
+
+    // Dropped while it plays, a channel's stream finishes and is freed; with
+    // no driver a streamed sound is silent like any other.
+    PlaySound(once, ch);
+    ch.reset();
+    PlaySound(looped, nullptr);
+    ASSERT_FALSE(SetAudioDriver("None"));
+    auto silent = AllocChannel();
+    PlaySound(looped, silent);
+    EXPECT_FALSE(silent->Playing());
+}
+
 // The child process of PlayedSoundReachesTheMixer, run before main: OpenAL
 // reads its configuration once per process, so the wave-file writer needs a
 // fresh one.
@@ -309,10 +399,72 @@ int PlayIntoWaveFile() {
     return 0;
 }
 
+// The child of StreamedMusicLoopsWithoutAGap: the tune in TF_STREAM_CHILD,
+// looped for 1.6 s.
+int StreamIntoWaveFile(const char* path) {
+    EnableOpenALAudio();
+    if (!SetAudioDriver("OpenAL Generic Software")) return 2;
+    auto tune = LoadSound(path, SOUND_STREAM | SOUND_LOOP);
+    if (!tune) return 3;
+    auto ch = AllocChannel();
+    PlaySound(tune, ch);
+    Sleep(1600);
+    if (!ch->Playing()) return 4;
+    SetAudioDriver("None");
+    return 0;
+}
+
 const bool kWaveChild = [] {
     if (std::getenv("TF_WAVE_CHILD")) _exit(PlayIntoWaveFile());
+    if (const char* tune = std::getenv("TF_STREAM_CHILD")) _exit(StreamIntoWaveFile(tune));
     return false;
 }();
+
+// Runs this test program again as a child with OpenAL's wave-file writer and
+// the configuration `conf`, plus `variable` in its environment; its exit code.
+int RunWaveChild(const std::string& conf, const std::string& variable) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+        if (std::strncmp(*e, "ALSOFT_", 7) != 0) env.emplace_back(*e);
+    env.push_back("ALSOFT_DRIVERS=wave");
+    env.push_back("ALSOFT_CONF=" + conf);
+    env.push_back(variable);
+    std::vector<char*> envp;
+    for (auto& s : env) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    std::string self = "/proc/self/exe";
+    char* argv[] = {self.data(), nullptr};
+
+    pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        int devnull = open("/dev/null", O_WRONLY);
+        if (devnull >= 0) dup2(devnull, 1);
+        execve("/proc/self/exe", argv, envp.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The samples of a WAV file of 32-bit floats, one channel.
+std::vector<float> MonoFloats(const std::string& wav) {
+    std::vector<float> out;
+    size_t pos = 12;
+    while (pos + 8 <= wav.size()) {
+        uint32_t len;
+        std::memcpy(&len, wav.data() + pos + 4, 4);
+        if (wav.compare(pos, 4, "data") == 0) {
+            const size_t n = std::min<size_t>(len, wav.size() - pos - 8) / 4;
+            out.resize(n);
+            std::memcpy(out.data(), wav.data() + pos + 8, n * 4);
+            return out;
+        }
+        pos += 8 + len + (len & 1);
+    }
+    return out;
+}
 
 // Peak absolute sample of a WAV file's data, as a fraction of full scale.
 double Peak(const std::string& wav) {
@@ -357,33 +509,71 @@ TEST(AudioWave, PlayedSoundReachesTheMixer) {
     tftest::TempDir dir;
     const std::string out = dir / "mix.wav";
     tftest::WriteFile(dir / "alsoft.conf", "[wave]\nfile=" + out + "\n");
-
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (std::strncmp(*e, "ALSOFT_", 7) != 0) env.emplace_back(*e);
-    env.push_back("ALSOFT_DRIVERS=wave");
-    env.push_back("ALSOFT_CONF=" + dir / "alsoft.conf");
-    env.push_back("TF_WAVE_CHILD=1");
-    std::vector<char*> envp;
-    for (auto& s : env) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::string self = "/proc/self/exe";
-    char* argv[] = {self.data(), nullptr};
-
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        int devnull = open("/dev/null", O_WRONLY);
-        if (devnull >= 0) dup2(devnull, 1);
-        execve("/proc/self/exe", argv, envp.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(RunWaveChild(dir / "alsoft.conf", "TF_WAVE_CHILD=1"), 0);
     const double peak = Peak(tftest::ReadFile(out));
     EXPECT_GT(peak, 0.1) << "the square wave should be audible in the mixer's output";
+}
+
+// What the mixer puts out is the tune, decoded here on its own, over and over
+// with nothing lost or added where it starts again.
+TEST(AudioWave, StreamedMusicLoopsWithoutAGap) {
+    constexpr int kRate = 22050;
+    tftest::TempDir dir;
+    const std::string out = dir / "mix.wav", tune = dir / "tune.ogg";
+    const auto ogg = EncodeOgg(Chirp(0.3, kRate), kRate);
+    tftest::WriteFile(tune, std::string(ogg.begin(), ogg.end()));
+    // The mixer at the tune's rate, one channel, floats: it passes the samples on unchanged but for a gain.
+    tftest::WriteFile(dir / "alsoft.conf", "[general]\nfrequency=22050\nchannels=mono\nsample-type=float32\n"
+                                           "[wave]\nfile=" + out + "\n");
+    ASSERT_EQ(RunWaveChild(dir / "alsoft.conf", "TF_STREAM_CHILD=" + tune), 0);
+    const std::vector<float> mix = MonoFloats(tftest::ReadFile(out));
+
+    std::vector<float> ref;
+    {
+        OggVorbis_File vf;
+        ASSERT_EQ(ov_fopen(tune.c_str(), &vf), 0);
+        char block[4096];
+        int stream = 0;
+        for (long got; (got = ov_read(&vf, block, sizeof block, 0, 2, 1, &stream)) > 0;)
+            for (long i = 0; i + 1 < got; i += 2) {
+                int16_t v;
+                std::memcpy(&v, block + i, 2);
+                ref.push_back(v / 32768.0f);
+            }
+        ov_clear(&vf);
+    }
+    const size_t n = ref.size();
+    ASSERT_NEAR(double(n), 0.3 * kRate, 100);
+
+    // Where the tune starts in the mix (the device ran a moment before), and
+    // the mixer's gain: the best match over the first pass.
+    size_t start = 0;
+    double best = -1, gain = 0;
+    for (size_t off = 0; off + n <= mix.size() && off < size_t(kRate); ++off) {
+        double dot = 0, energy = 0;
+        for (size_t i = 0; i < n; i += 4) {
+            dot += mix[off + i] * ref[i];
+            energy += mix[off + i] * mix[off + i];
+        }
+        const double score = energy > 0 ? dot / std::sqrt(energy) : 0;
+        if (score > best) best = score, start = off, gain = 0;
+    }
+    double dot = 0, norm = 0;
+    for (size_t i = 0; i < n; ++i) dot += mix[start + i] * ref[i], norm += ref[i] * ref[i];
+    gain = dot / norm;
+    ASSERT_GT(gain, 0.1) << "the tune should be audible in the mixer's output";
+
+    // At least four passes after the first; the mixer's soft start is skipped.
+    const size_t passes = (mix.size() - start) / n;
+    ASSERT_GE(passes, 5u) << "1.6 s of a 0.3 s tune";
+    double worst = 0;
+    size_t worstAt = 0;
+    for (size_t i = 256; i < (passes - 1) * n; ++i) {
+        const double error = std::fabs(mix[start + i] - gain * ref[i % n]);
+        if (error > worst) worst = error, worstAt = i;
+    }
+    EXPECT_LT(worst, 0.01) << "at sample " << worstAt << " of the tune's pass " << worstAt / n << " (" << n
+                           << " samples a pass)";
 }
 
 }  // namespace

@@ -140,6 +140,48 @@ TEST_F(ImageTest, LockedPixelsShowAfterUnlockAndSubRectanglesStretch) {
     img->Precache();
 }
 
+// A loaded picture keeps only its file once its textures are made, and
+// decodes it again whenever its pixels are wanted: every way of using it
+// shows the same pixels before and after, also on a new renderer.
+TEST_F(ImageTest, LoadedPicturesLookTheSameWithoutTheirPixelsInMemory) {
+    tftest::TempDir dir;
+    Pixmap strip = Strip();
+    strip.WritePixel(31, 15, 0x40FFFFFFu);  // a faint corner: shown as alpha, hidden by the mask
+    ASSERT_TRUE(strip.SavePNG(dir / "strip.png"));
+    auto whole = LoadImage(dir / "strip.png");
+    auto anim = LoadAnimImage(dir / "strip.png", 8, 8, 2, 5);
+    ASSERT_TRUE(whole && anim);
+    auto check = [&](const char* when) {
+        SCOPED_TRACE(when);
+        for (int round = 0; round < 2; ++round) {  // the second round draws from the textures alone
+            Cls();
+            DrawImage(whole, 0, 0);
+            for (int f = 0; f < 5; ++f) DrawImage(anim, 100 + 10 * f, 0, f);
+            EXPECT_NEAR(tftest::R(Pixel(31, 15)), 64, 2) << "the faint white over black";
+            EXPECT_EQ(Pixel(12, 3), uint32_t(30) << 16);
+            for (int f = 0; f < 5; ++f) EXPECT_EQ(Pixel(103 + 10 * f, 3), uint32_t((f + 2) * 30) << 16) << f;
+        }
+        SetBlend(MASKBLEND);  // a blend not drawn before needs the pixels again
+        DrawImage(whole, 0, 100);
+        tftest::ResetDrawState();
+        EXPECT_EQ(Pixel(31, 115), 0u);
+        EXPECT_EQ(Pixel(12, 103), uint32_t(30) << 16);
+    };
+    check("first use");
+    ResetCollisions();
+    EXPECT_TRUE(CollideImage(anim, 300, 300, 4, 0, 0x1, 5).empty());
+    auto dot = ImageFromPixmap(tftest::Filled(1, 1, 0xFFFFFFFF), 0);
+    EXPECT_EQ(CollideImage(dot, 307, 307, 0, 0x1, 0, 0), std::vector<int>{5});
+    ResetCollisions();
+    ASSERT_TRUE(Display().CreateGraphics(800, 600, 0, 0, GRAPHICS_BACKBUFFER));
+    check("on a new renderer");
+    EXPECT_EQ(anim->LockFrame(1).ReadPixel(0, 0), 0xFF000000u | (90u << 16));
+    anim->LockFrame(1).WritePixel(0, 0, 0xFF00FF00u);
+    anim->UnlockFrame(1);
+    DrawImage(anim, 500, 0, 1);
+    EXPECT_EQ(Pixel(500, 0), 0x00FF00u) << "changed pixels are the image's own";
+}
+
 TEST(Images, CollisionLayersTestOpaquePixelsOnly) {
     ResetCollisions();
     // A diagonal line: its bounding box is full of transparent pixels.

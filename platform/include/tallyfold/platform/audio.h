@@ -22,6 +22,10 @@ bool AudioAvailable();
 bool RestAudioIfSilent(int quietMs = 2000);
 
 constexpr int SOUND_LOOP = 1;
+// For long music: an OGG file is kept as it is and decoded a little at a time
+// while it plays (on a thread of the platform's own), instead of all at once
+// into memory. Other formats are decoded whole all the same.
+constexpr int SOUND_STREAM = 2;
 
 class Sound {
 public:
