@@ -56,7 +56,7 @@ double DifficultyScore(const PuzzleMetrics& m) {
       within = m.deductions[1] / 4.0;
       break;
     case kTierExactRuns:
-      within = 4.0 * m.deductions[2] + m.deductions[1] / 20.0;
+      within = 2.0 * m.deductions[2] + m.deductions[1] / 20.0;
       break;
     case kTierTrials:
       within = 10.0 * m.deductions[3] + m.deductions[2];
@@ -110,13 +110,13 @@ double QualityScore(const PuzzleMetrics& m, unsigned rows, unsigned columns, int
   //   board is for: plus 0.6 each, up to four;
   // - a clue only one set of digits makes is a give-away: minus 5 per share of clues;
   // - the level's own reasoning should come as a chain, not once: medium adds 0.15 per
-  //   exact-filling deduction, hard 0.5 per trial, both counts capped so that the
+  //   exact-filling deduction, hard one point per trial, both counts capped so that the
   //   shape terms still matter.
   double quality = -4.0 * Share(m.twoCellRuns, m.runs) + 0.5 * m.lengthSpread -
                    5.0 * Share(m.singleCombinationClues, m.runs);
   if (static_cast<unsigned long>(rows) * columns >= 144) quality += 0.6 * std::min(m.longRuns, 4);
   if (level == 2) quality += 0.15 * std::min(m.deductions[2], 20);
-  if (level == 3) quality += 0.5 * std::min(m.deductions[3], 8) + 0.05 * std::min(m.deductions[2], 20);
+  if (level == 3) quality += 1.0 * std::min(m.deductions[3], 8) + 0.05 * std::min(m.deductions[2], 20);
   return quality;
 }
 
