@@ -466,6 +466,8 @@ CustomCheck CheckCustomDescription(unsigned rows, unsigned columns, std::string_
     DiagnosticErr() << "solution buffer smaller than the board\n";
     return CustomCheck::kInvalid;
   }
+  ImpossibleClue impossible;
+  if (FindImpossibleClue(board, impossible)) return CustomCheck::kNoSolution;
   int count = 0;
   TBoard stored;
   if (!CountSolutions(board, count, true, &stored, effort)) {

@@ -311,6 +311,13 @@ TEST(EntryPoints, SolveCustomPuzzleReportsARunawaySearch) {
             CustomCheck::kUnique);
   EXPECT_EQ(CheckCustomDescription(3, 3, "3 3", "0", "1 3 2 0 0 2 3 2 0 0 3 0 0 4 2 6 0 0 4 2", 4, solution),
             CustomCheck::kNoSolution);
+  // A clue over no cells has no solution either, though the cells alone would have one.
+  captured.Clear();
+  EXPECT_EQ(CheckCustomDescription(3, 3, "3 3", "0", "1 3 2 0 0 2 4 2 0 0 3 5 0 3 2 6 0 0 4 2", 4, solution),
+            CustomCheck::kNoSolution);
+  EXPECT_EQ(CheckCustomDescription(3, 3, "3 3", "0", "1 3 2 0 0 2 4 2 0 0 3 0 0 3 2 6 0 0 46 2", 4, solution),
+            CustomCheck::kNoSolution);
+  EXPECT_TRUE(captured.Err().empty()) << captured.Err();
   EXPECT_EQ(CheckCustomDescription(3, 3, "3", "", "", 0, solution), CustomCheck::kInvalid);
 }
 
@@ -434,6 +441,21 @@ TEST(EngineTool, SolvePrintsCountAndFirstSolutionRatePrintsTheTier) {
   run = RunTool("solve < " + path);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "solutions: 0\n");
+  // A clue no digits make is named, above 45 or not, and the description is no error.
+  for (const char* clue : {"50", "40"}) {
+    {
+      std::ofstream file(path);
+      file << "3 3\n0 1 2 3 6\n4\n1 3 2 0 0\n2 3 2 0 0\n3 0 0 3 2\n6 0 0 " << clue << " 2\n";
+    }
+    run = RunTool("solve " + path, true);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, std::string("solutions: 0\nimpossible across clue at row 2, column 0: no 2 different "
+                                   "digits add up to ") + clue + "\n");
+  }
+  {
+    std::ofstream file(path);
+    file << "3 3\n0\n4\n1 3 2 0 0 2 3 2 0 0 3 0 0 4 2 6 0 0 4 2\n";
+  }
   run = RunTool("rate < " + path);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,

@@ -46,7 +46,8 @@ constexpr const char* kUsage =
     "          --debug also writes the layout generator's notes and dumps.\n"
     "solve     reads a description (at most 1 MiB) from FILE or standard input:\n"
     "          dimensions line, unfillable cells line, record count, records. Prints\n"
-    "          \"solutions: N\" (2 meaning two or more) and the first solution.\n"
+    "          \"solutions: N\" (2 meaning two or more) and the first solution; for a\n"
+    "          clue no digits make, \"solutions: 0\" and the clue's row and column.\n"
     "rate      reads a description as solve does and prints \"tier: <1-4>\", the lowest\n"
     "          tier of reasoning that fills every cell (1 run combinations, 2 exact runs,\n"
     "          3 one-step trials, 4 none of them), \"score: <S>\" (the same order of\n"
@@ -350,6 +351,21 @@ int Solve(const std::vector<std::string_view>& args, Command command = Command::
   if (!parsed) return 2;
   if (command == Command::Rate) return Rate(board);
   if (command == Command::Explain) return Explain(board);
+  engine::ImpossibleClue impossible;
+  if (engine::FindImpossibleClue(board, impossible)) {
+    // Counting would only say "none"; the player wants to know which clue is wrong.
+    std::cout << "solutions: 0\n";
+    std::cout << "impossible " << (impossible.direction == engine::kDown ? "down" : "across")
+              << " clue at row " << impossible.cell / board.columns << ", column "
+              << impossible.cell % board.columns << ": ";
+    if (impossible.length == 0) {
+      std::cout << impossible.sum << " over no cells\n";
+    } else {
+      std::cout << "no " << impossible.length << " different digits add up to " << impossible.sum
+                << '\n';
+    }
+    return 0;
+  }
   int count = 0;
   engine::TBoard stored;
   if (!engine::CountSolutions(board, count, true, &stored)) {
