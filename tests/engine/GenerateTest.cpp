@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 
@@ -157,20 +160,92 @@ TEST(EntryPoints, GeneratedPuzzlesHaveTheGameProperties) {
   }
 }
 
-// Each level's puzzles need the reasoning it promises and no other, and none of the
-// tiers ever narrows a cell away from the one solution.
-TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevel) {
+namespace {
+
+// How many sets of `length` different digits add up to `sum`, by brute force.
+int DigitSets(int sum, int length) {
+  int sets = 0;
+  for (unsigned mask = 0; mask < 512; ++mask) {
+    int total = 0;
+    for (int d = 1; d <= 9; ++d) total += (mask >> (d - 1) & 1) ? d : 0;
+    if (std::popcount(mask) == length && total == sum) ++sets;
+  }
+  return sets;
+}
+
+// What a solver meets in the puzzles of one size and level, counted from the grids.
+struct Tally {
+  int puzzles = 0;
+  int runs = 0;
+  int twoCell = 0;
+  int longRuns = 0;
+  int giveAways = 0;
+  int oneCell = 0;
+  std::map<std::string, int> layouts;
+  std::vector<int> trials;
+
+  void Add(unsigned n, const std::vector<int>& grid) {
+    ++puzzles;
+    std::string layout;
+    for (int v : grid) layout += v < 0 ? '#' : '.';
+    ++layouts[layout];
+    for (unsigned line = 1; line < n; ++line) {
+      for (int direction : {kDown, kAcross}) {
+        int length = 0, sum = 0;
+        for (unsigned k = 1; k <= n; ++k) {
+          const int v = k == n ? -1 : (direction == kAcross ? grid[line * n + k] : grid[k * n + line]);
+          if (v > 0) {
+            ++length;
+            sum += v;
+            continue;
+          }
+          if (length > 0) {
+            ++runs;
+            oneCell += length == 1;
+            twoCell += length == 2;
+            longRuns += length >= 7;
+            giveAways += DigitSets(sum, length) == 1;
+          }
+          length = sum = 0;
+        }
+      }
+    }
+  }
+  int MostCommonLayout() const {
+    int most = 0;
+    for (const auto& [key, count] : layouts) most = std::max(most, count);
+    return most;
+  }
+};
+
+// Trials a lowest-tier-first walk needs, one deduction at a time.
+int TrialSteps(const TBoard& board) {
+  LogicSolver logic(board);
+  LogicStep step;
+  int trials = 0;
+  while (logic.Step(kTierTrials, step)) trials += step.tier == kTierTrials;
+  return trials;
+}
+
+}  // namespace
+
+// Each level's puzzles need the reasoning it promises and no other, none of the tiers
+// ever narrows a cell away from the one solution, and together they read like puzzles a
+// person would choose: varied layouts, runs mostly longer than two cells and long ones on
+// big boards, few clues that give their digits away, hard ones a chain of trials.
+TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevelAndMeetTheQualityTargets) {
   CapturedDiagnostics captured;
   struct Case {
     unsigned size;
     int seeds;
   };
-  for (const Case& c : {Case{6, 16}, Case{7, 16}, Case{9, 8}, Case{12, 4}, Case{14, 4}}) {
+  for (const Case& c : {Case{6, 20}, Case{7, 20}, Case{9, 10}, Case{12, 8}, Case{14, 8}}) {
     for (int level = 1; level <= 3; ++level) {
+      SCOPED_TRACE("size " + std::to_string(c.size) + " level " + std::to_string(level));
       int tierThree = 0;
+      Tally tally;
       for (int k = 0; k < c.seeds; ++k) {
-        SCOPED_TRACE("size " + std::to_string(c.size) + " level " + std::to_string(level) +
-                     " seed " + std::to_string(k));
+        SCOPED_TRACE("seed " + std::to_string(k));
         std::vector<std::uint8_t> cells(c.size * c.size);
         int tier = 0;
         ASSERT_TRUE(GenerateLevelPuzzle(c.size, c.size, level, 0, cells,
@@ -178,6 +253,7 @@ TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevel) {
         CheckPuzzle(c.size, cells);
         std::vector<int> grid(cells.begin(), cells.end());
         for (int& v : grid) v = v == 0xFF ? -1 : v;
+        tally.Add(c.size, grid);
         TBoard board;
         BoardFromDigits(grid, c.size, c.size, board);
         EXPECT_EQ(GradePuzzle(board).tier, tier);
@@ -187,6 +263,7 @@ TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevel) {
           EXPECT_EQ(tier, level);
         }
         tierThree += tier == 3;
+        if (tier == 3 && c.size >= 9) tally.trials.push_back(TrialSteps(board));
         LogicSolver logic(board);
         for (int t = 1; t <= 3; ++t) {
           logic.Solve(t);
@@ -197,8 +274,25 @@ TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevel) {
           }
         }
       }
+      EXPECT_EQ(tally.oneCell, 0);
+      // At most a fifth of the puzzles on 6x6, a tenth elsewhere, one when that is less.
+      EXPECT_LE(tally.MostCommonLayout(), std::max(1, tally.puzzles / (c.size == 6 ? 5 : 10)));
+      if (c.size >= 9) {
+        EXPECT_LE(2 * tally.twoCell, tally.runs);
+      }
+      if (c.size >= 12) {
+        EXPECT_GE(tally.longRuns, 2 * tally.puzzles);
+      }
+      if (level == 2) {
+        EXPECT_LE(4 * tally.giveAways, tally.runs);
+      }
       if (level == 3) {
-        EXPECT_GE(2 * tierThree, c.seeds) << "size " << c.size;
+        EXPECT_GE(4 * tierThree, 3 * c.seeds);
+        EXPECT_LE(5 * tally.giveAways, tally.runs);
+      }
+      if (!tally.trials.empty()) {
+        std::sort(tally.trials.begin(), tally.trials.end());
+        EXPECT_GE(tally.trials[tally.trials.size() / 2], 3);
       }
     }
   }
