@@ -24,9 +24,6 @@ constexpr int kPickGuard = 10000;
 // has none.
 constexpr unsigned kExactInterior = 36;
 constexpr int kDrawAttempts = 200'000;
-// Flips per interior cell in Draw's walk: enough that the layout Generate started it
-// from no longer shows.
-constexpr int kWalkStepsPerCell = 30;
 
 }  // namespace
 
@@ -514,53 +511,28 @@ void Template::SetPair(unsigned r, unsigned c, int value) {
 
 bool Template::Draw(unsigned newRows, unsigned newColumns, unsigned fewest, unsigned most,
                     Random& random) {
-  if (newRows < 3 || newColumns < 3 || fewest > most) return false;
-  const unsigned interior = (newRows - 1) * (newColumns - 1);
   // Each mirrored pair is drawn black or white at even odds, so every layout is equally
-  // likely, and so is the first valid one in range.
-  if (interior <= kExactInterior) {
-    for (int attempt = 0; attempt < kDrawAttempts; ++attempt) {
-      Reset(newRows, newColumns);
-      for (unsigned c = 0; c < columns; ++c) At(0, c) = -1;
-      for (unsigned r = 0; r < rows; ++r) At(r, 0) = -1;
-      for (unsigned r = 1; r < rows; ++r) {
-        for (unsigned c = 1; c < columns; ++c) {
-          const unsigned mirror = (rows - r) * columns + (columns - c);
-          if (r * columns + c > mirror) continue;
-          if (random.Next() & 1) SetPair(r, c, -1);
-        }
-      }
-      if (blackCount < fewest || blackCount > most || !Valid()) continue;
-      BuildRuns();
-      return true;
-    }
+  // likely, and so is the first valid one in range. Larger boards have too few valid
+  // layouts among all to meet one this way.
+  if (newRows < 3 || newColumns < 3 || fewest > most ||
+      (newRows - 1) * (newColumns - 1) > kExactInterior) {
     return false;
   }
-
-  // A walk that flips one mirrored pair at a time and keeps the flip whenever the result
-  // is valid and in range visits every reachable valid layout equally often in the long
-  // run (each flip can be undone by the same flip), so enough steps forget the start.
-  if (!Generate(newRows, newColumns, (fewest + most) / 2, random)) return false;
-  bool inRange = blackCount >= fewest && blackCount <= most;
-  const int steps = static_cast<int>(interior) * kWalkStepsPerCell;
-  for (int step = 0; step < steps; ++step) {
-    const unsigned r = 1 + static_cast<unsigned>(random.RandomBelow(static_cast<int>(rows - 1)));
-    const unsigned c = 1 + static_cast<unsigned>(random.RandomBelow(static_cast<int>(columns - 1)));
-    const int was = At(r, c);
-    const unsigned before = blackCount;
-    SetPair(r, c, was == 0 ? -1 : 0);
-    const bool countFits = blackCount >= fewest && blackCount <= most;
-    // Out of range the walk may still move towards it, never away.
-    const bool closer = !inRange && (blackCount < fewest ? blackCount > before : blackCount < before);
-    if ((countFits || closer) && RunsFit() && Connected()) {
-      inRange = countFits;
-      continue;
+  for (int attempt = 0; attempt < kDrawAttempts; ++attempt) {
+    Reset(newRows, newColumns);
+    for (unsigned c = 0; c < columns; ++c) At(0, c) = -1;
+    for (unsigned r = 0; r < rows; ++r) At(r, 0) = -1;
+    for (unsigned r = 1; r < rows; ++r) {
+      for (unsigned c = 1; c < columns; ++c) {
+        const unsigned mirror = (rows - r) * columns + (columns - c);
+        if (r * columns + c <= mirror && (random.Next() & 1)) SetPair(r, c, -1);
+      }
     }
-    SetPair(r, c, was);
+    if (blackCount < fewest || blackCount > most || !Valid()) continue;
+    BuildRuns();
+    return true;
   }
-  if (!inRange || !Valid()) return false;
-  BuildRuns();
-  return true;
+  return false;
 }
 
 }  // namespace engine

@@ -38,10 +38,8 @@ class Template {
   // Draws a layout evenly from the valid ones of the size (frame black, interior
   // point-symmetric, white cells connected, every run two to nine cells) with `fewest` to
   // `most` interior black cells, so that no layout recurs more often than its share of
-  // them. Boards up to 7 x 7 are drawn exactly; on larger ones, where valid layouts are
-  // too rare to meet by chance, Generate's layout is walked through valid layouts by
-  // flipping mirrored pairs of cells until the start is forgotten. False when none was
-  // found (a range without valid layouts).
+  // them. For boards up to 7 x 7 only; false for larger ones and for a range without
+  // valid layouts.
   bool Draw(unsigned rows, unsigned columns, unsigned fewest, unsigned most, Random& random);
 
   // The properties Draw guarantees; the interior's symmetry is assumed.
