@@ -15,6 +15,7 @@
 #include "tallyfold/engine/DigitFiller.h"
 #include "tallyfold/engine/Engine.h"
 #include "tallyfold/engine/LogicSolver.h"
+#include "tallyfold/engine/Quality.h"
 
 using namespace engine;
 using enginetest::CapturedDiagnostics;
@@ -244,6 +245,7 @@ TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevelAndMeetTheQualityTarge
       SCOPED_TRACE("size " + std::to_string(c.size) + " level " + std::to_string(level));
       int tierThree = 0;
       Tally tally;
+      std::set<int> stars;
       for (int k = 0; k < c.seeds; ++k) {
         SCOPED_TRACE("seed " + std::to_string(k));
         std::vector<std::uint8_t> cells(c.size * c.size);
@@ -264,6 +266,10 @@ TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevelAndMeetTheQualityTarge
         }
         tierThree += tier == 3;
         if (tier == 3 && c.size >= 9) tally.trials.push_back(TrialSteps(board));
+        // The score's hundreds are the tier; the stars spread the level's puzzles.
+        const double score = DifficultyScore(MeasurePuzzle(board));
+        EXPECT_EQ(static_cast<int>(score / 100) + 1, tier) << score;
+        stars.insert(DifficultyStars(score, c.size, c.size, level));
         LogicSolver logic(board);
         for (int t = 1; t <= 3; ++t) {
           logic.Solve(t);
@@ -274,6 +280,9 @@ TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevelAndMeetTheQualityTarge
           }
         }
       }
+      EXPECT_GE(stars.size(), 3u);
+      EXPECT_GE(*stars.begin(), 1);
+      EXPECT_LE(*stars.rbegin(), 5);
       EXPECT_EQ(tally.oneCell, 0);
       // At most a fifth of the puzzles on 6x6, a tenth elsewhere, one when that is less.
       EXPECT_LE(tally.MostCommonLayout(), std::max(1, tally.puzzles / (c.size == 6 ? 5 : 10)));
@@ -553,7 +562,7 @@ TEST(EngineTool, SolvePrintsCountAndFirstSolutionRatePrintsTheTier) {
   run = RunTool("rate < " + path);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
-            "tier: 4\nscore: 304\nfilled by tier 1: 0\nfilled by tier 2: 0\nfilled by tier 3: 0\nleft open: 4\n"
+            "tier: 4\nscore: 311.8\nfilled by tier 1: 0\nfilled by tier 2: 0\nfilled by tier 3: 0\nleft open: 4\n"
             "the clues allow no solution\n");
 
   // The board on which trials are just enough (the logic solver's tests hold it too).
@@ -565,7 +574,7 @@ TEST(EngineTool, SolvePrintsCountAndFirstSolutionRatePrintsTheTier) {
   }
   run = RunTool("rate " + path);
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "tier: 3\nscore: 211\nfilled by tier 1: 1\nfilled by tier 2: 0\nfilled by tier 3: 9\nleft open: 0\n");
+  EXPECT_EQ(run.out, "tier: 3\nscore: 215.5\nfilled by tier 1: 1\nfilled by tier 2: 0\nfilled by tier 3: 9\nleft open: 0\n");
 
   {
     std::ofstream file(path);
