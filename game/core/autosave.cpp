@@ -121,6 +121,7 @@ int LoadAutosave(int* elapsedMs) {
     Puzzle.CustomMode = 0;
     Puzzle.CustomPuzzleReady = 0;
     Puzzle.IsCustomPuzzle = custom;
+    if (custom) Puzzle.PuzzleStars = 0;
     EditHistory.Continued = 1;
     if (elapsedMs) *elapsedMs = content->ElapsedMs;
     return 1;

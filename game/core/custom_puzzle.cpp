@@ -111,6 +111,7 @@ int TCore::CheckCustomPuzzle() {
     }
     Puzzle.CustomPuzzleReady = 1;
     Puzzle.IsCustomPuzzle = 1;
+    Puzzle.PuzzleStars = 0;
     ClearEditHistory();
     if (CoreHooks.CustomPuzzleAccepted) CoreHooks.CustomPuzzleAccepted();
     return 1;
