@@ -102,8 +102,8 @@ constexpr long kRoundsPerLayout = 100;
 // layouts: a hard request tries each layout briefly and moves on, and after this many
 // fills and redraws without one takes a tier 2 puzzle.
 constexpr long kSmallBoardCells = 64;
-constexpr long kSmallBoardHardRounds = 10;
-constexpr long kRoundsBeforeTierTwo = 1500;
+constexpr long kSmallBoardHardRounds = 5;
+constexpr long kRoundsBeforeTierTwo = 3000;
 
 // Hard puzzles from 64 cells up need at least this many trials in their solve: one trial
 // that opens everything makes a medium puzzle with one hurdle, not a hard one.

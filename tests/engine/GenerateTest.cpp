@@ -344,7 +344,7 @@ TEST(EntryPoints, SeedsKeepProducingTheSamePuzzles) {
     EXPECT_EQ(fingerprint(cells), pin.fingerprint) << pin.size << " " << pin.level << " " << pin.seed;
   }
   // Graded generation likewise.
-  const Pin levelPins[] = {Pin{6, 3, 25u, 8865577854870683883ull}, Pin{9, 1, 22u, 11155214895365203191ull},
+  const Pin levelPins[] = {Pin{6, 3, 25u, 10421011116960616097ull}, Pin{9, 1, 22u, 11155214895365203191ull},
                            Pin{12, 2, 23u, 17392487831634689868ull}, Pin{14, 3, 24u, 1617721790080321895ull}};
   for (const Pin& pin : levelPins) {
     std::vector<std::uint8_t> cells(pin.size * pin.size);
