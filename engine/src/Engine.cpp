@@ -300,7 +300,8 @@ bool PickLayout(Template& layout, unsigned rows, unsigned columns, int level, co
   }
   const bool big = static_cast<unsigned long>(rows) * columns >= kBigBoardCells;
   Template best;
-  double bestScore = -1e9;
+  bool any = false;
+  double bestScore = 0;
   for (int draw = 0; draw < kLayoutDraws; ++draw) {
     if (!layout.Generate(rows, columns, target, random)) continue;
     int runs = 0, two = 0, longRuns = 0;
@@ -313,12 +314,13 @@ bool PickLayout(Template& layout, unsigned rows, unsigned columns, int level, co
     const bool fits = share <= kMaxTwoCellShare && (!big || longRuns >= kLongRunsOnBigBoards);
     if (fits) return true;
     const double score = -share + (big ? 0.1 * std::min(longRuns, kLongRunsOnBigBoards) : 0);
-    if (score > bestScore) {
+    if (!any || score > bestScore) {
+      any = true;
       bestScore = score;
       best = layout;
     }
   }
-  if (bestScore == -1e9) return false;
+  if (!any) return false;
   layout = best;
   return true;
 }
