@@ -240,7 +240,20 @@ TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevelAndMeetTheQualityTarge
     unsigned size;
     int seeds;
   };
-  for (const Case& c : {Case{6, 20}, Case{7, 20}, Case{9, 10}, Case{12, 8}, Case{14, 8}}) {
+  // Under the sanitizers every puzzle costs twenty times as much; a few per size and
+  // level still show a memory fault, and the shares are checked on the full set.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
+  const Case cases[] = {Case{6, 2}, Case{7, 2}, Case{9, 1}, Case{12, 1}, Case{14, 1}};
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+  const Case cases[] = {Case{6, 2}, Case{7, 2}, Case{9, 1}, Case{12, 1}, Case{14, 1}};
+#else
+  const Case cases[] = {Case{6, 20}, Case{7, 20}, Case{9, 10}, Case{12, 8}, Case{14, 8}};
+#endif
+#else
+  const Case cases[] = {Case{6, 20}, Case{7, 20}, Case{9, 10}, Case{12, 8}, Case{14, 8}};
+#endif
+  for (const Case& c : cases) {
     for (int level = 1; level <= 3; ++level) {
       SCOPED_TRACE("size " + std::to_string(c.size) + " level " + std::to_string(level));
       int tierThree = 0;
@@ -265,7 +278,7 @@ TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevelAndMeetTheQualityTarge
           EXPECT_EQ(tier, level);
         }
         tierThree += tier == 3;
-        if (tier == 3 && c.size >= 9) tally.trials.push_back(TrialSteps(board));
+        if (tier == 3 && c.size >= 9 && c.seeds >= 8) tally.trials.push_back(TrialSteps(board));
         // The score's hundreds are the tier; the stars spread the level's puzzles.
         const double score = DifficultyScore(MeasurePuzzle(board));
         EXPECT_EQ(static_cast<int>(score / 100) + 1, tier) << score;
@@ -280,10 +293,11 @@ TEST(EntryPoints, LevelPuzzlesNeedTheReasoningOfTheirLevelAndMeetTheQualityTarge
           }
         }
       }
-      EXPECT_GE(stars.size(), 3u);
       EXPECT_GE(*stars.begin(), 1);
       EXPECT_LE(*stars.rbegin(), 5);
       EXPECT_EQ(tally.oneCell, 0);
+      if (c.seeds < 8) continue;
+      EXPECT_GE(stars.size(), 3u);
       // At most a fifth of the puzzles on 6x6, a tenth elsewhere, one when that is less.
       EXPECT_LE(tally.MostCommonLayout(), std::max(1, tally.puzzles / (c.size == 6 ? 5 : 10)));
       if (c.size >= 9) {
