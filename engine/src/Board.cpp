@@ -119,7 +119,12 @@ bool AddConstraint(TBoard& board, unsigned clueIndex, unsigned sum, unsigned len
                    int direction) {
   if (clueIndex >= board.cellCount || board.cells[clueIndex] == kEmpty) return false;
   board.cells[clueIndex] = kBlack;
-  board.constraints.push_back({length, sum, 0});
+  Constraint constraint;
+  constraint.length = length;
+  constraint.sum = sum;
+  constraint.clue = clueIndex;
+  constraint.direction = direction;
+  board.constraints.push_back(constraint);
   int link = static_cast<int>(board.constraints.size() - 1);
   unsigned step = direction == kAcross ? 1 : board.columns;
   unsigned clueRow = clueIndex / board.columns;
@@ -187,10 +192,12 @@ bool ParseDescription(std::string_view dimensionsLine, std::string_view unfillab
       err << "invalid input format for constraint index " << clue << "\n";
       return false;
     }
-    // Negative values count as huge, as they would in an unsigned comparison.
+    // Negative values count as huge, as they would in an unsigned comparison. A sum
+    // above 45 is not malformed, just a clue no digits make: the board keeps it, and the
+    // check of the puzzle names it.
     auto above = [](long long value, long long limit) { return value < 0 || value > limit; };
-    if (above(downSum, kMaxSum) || above(acrossSum, kMaxSum) ||
-        above(downLength, kMaxRunLength) || above(acrossLength, kMaxRunLength)) {
+    if (downSum < 0 || acrossSum < 0 || above(downLength, kMaxRunLength) ||
+        above(acrossLength, kMaxRunLength)) {
       err << "inconsistent data for constraint index " << clue << "\n";
       return false;
     }
@@ -199,13 +206,20 @@ bool ParseDescription(std::string_view dimensionsLine, std::string_view unfillab
       return false;
     }
     auto clueIndex = static_cast<unsigned>(clue);
-    if (!AddConstraint(board, clueIndex, static_cast<unsigned>(downSum),
-                       static_cast<unsigned>(downLength), kDown)) {
+    auto add = [&](long long sum, long long length, int direction) {
+      const bool beyond = sum > static_cast<long long>(kMaxSum);
+      if (!AddConstraint(board, clueIndex, beyond ? 0u : static_cast<unsigned>(sum),
+                         static_cast<unsigned>(length), direction)) {
+        return false;
+      }
+      if (beyond) board.constraints.back().statedSum = static_cast<unsigned long long>(sum);
+      return true;
+    };
+    if (!add(downSum, downLength, kDown)) {
       err << "overflowing (down?) run or misplaced constraint cell " << clue << "\n";
       return false;
     }
-    if (!AddConstraint(board, clueIndex, static_cast<unsigned>(acrossSum),
-                       static_cast<unsigned>(acrossLength), kAcross)) {
+    if (!add(acrossSum, acrossLength, kAcross)) {
       err << "overflowing (right?) run or misplaced constraint cell " << clue << "\n";
       return false;
     }
@@ -228,6 +242,22 @@ bool ParseDescription(std::string_view dimensionsLine, std::string_view unfillab
     }
   }
   return true;
+}
+
+bool FindImpossibleClue(const TBoard& board, ImpossibleClue& out) {
+  // The first in clue-cell order is named, down before across.
+  bool found = false;
+  for (const Constraint& run : board.constraints) {
+    const bool impossible =
+        run.statedSum != 0 ||
+        (run.length == 0 ? run.sum != 0
+                         : CombinationMasks(static_cast<int>(run.sum), static_cast<int>(run.length)).empty());
+    if (!impossible) continue;
+    if (found && (out.cell < run.clue || (out.cell == run.clue && out.direction == kDown))) continue;
+    out = {run.clue, run.direction, run.statedSum != 0 ? run.statedSum : run.sum, run.length};
+    found = true;
+  }
+  return found;
 }
 
 void BoardFromDigits(const std::vector<int>& digitGrid, unsigned rows, unsigned columns,

@@ -382,6 +382,16 @@ bool DigitFiller::FillPending(std::vector<unsigned>& pending) {
       acrossAny[acrossSumCount++] = acrossCandidates[s];
     }
     SwapMemo swap{cell, r, c, 0, 0};
+    // A sum that only one set of digits makes gives the whole run away to the solver. The
+    // fewest candidates keep the fill unique and come first; among choices that leave
+    // as many, those without such a sum win. Counts are doubled to make room for that.
+    const int downLength = static_cast<int>(layout_.runs[static_cast<std::size_t>(downRun)].length);
+    const int acrossLength = static_cast<int>(layout_.runs[static_cast<std::size_t>(acrossRun)].length);
+    auto giveAway = [](int sum, int length) {
+      return static_cast<int>(CombinationMasks(sum, length).size() == 1);
+    };
+    int acrossCost[kMaxSum + 1];
+    for (int a = 0; a < acrossSumCount; ++a) acrossCost[a] = giveAway(acrossSums[a], acrossLength);
 
     int best = 999;
     choices_.clear();
@@ -389,12 +399,15 @@ bool DigitFiller::FillPending(std::vector<unsigned>& pending) {
       const unsigned downOk = downRest[static_cast<std::size_t>(sD)];
       if (downOk == 0) continue;
       const unsigned candDown = downCandidates[static_cast<std::size_t>(sD)];
+      const int downCost = giveAway(sD, downLength);
       for (int a = 0; a < acrossSumCount; ++a) {
         unsigned good = downOk & acrossOk[a];
-        if (good == 0 || BitCount(candDown & acrossAny[a]) > best) continue;
+        const int cost = downCost + acrossCost[a];
+        if (good == 0 || 2 * BitCount(candDown & acrossAny[a]) + cost > best) continue;
         good &= SwapFreeAmong(swap, good);
-        const int g = BitCount(good);
-        if (g == 0 || g > best) continue;
+        if (good == 0) continue;
+        const int g = 2 * BitCount(good) + cost;
+        if (g > best) continue;
         if (g < best) {
           choices_.clear();
           best = g;

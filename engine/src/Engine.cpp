@@ -3,12 +3,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 #include "tallyfold/engine/Board.h"
 #include "tallyfold/engine/Diagnostics.h"
 #include "tallyfold/engine/DigitFiller.h"
 #include "tallyfold/engine/LogicSolver.h"
+#include "tallyfold/engine/Quality.h"
 #include "tallyfold/engine/Random.h"
 #include "tallyfold/engine/Template.h"
 
@@ -96,10 +98,16 @@ constexpr int kRedrawsPerFill = 40;
 // stop here and a fresh layout is made.
 constexpr long kRoundsPerLayout = 100;
 
-// Hard boards below 64 cells rarely allow a puzzle that needs trials; after this many
-// fills and redraws without one, a hard request takes a tier 2 puzzle.
+// Hard boards below 64 cells rarely allow a puzzle that needs trials, and only on some
+// layouts: a hard request tries each layout briefly and moves on, and after this many
+// fills and redraws without one takes a tier 2 puzzle.
 constexpr long kSmallBoardCells = 64;
-constexpr long kRoundsBeforeTierTwo = 400;
+constexpr long kSmallBoardHardRounds = 5;
+constexpr long kRoundsBeforeTierTwo = 3000;
+
+// Hard puzzles from 64 cells up need at least this many trials in their solve: one trial
+// that opens everything makes a medium puzzle with one hurdle, not a hard one.
+constexpr int kMinTrialsOnHard = 3;
 
 // Some boards cannot give a level at all (two rows leave every cell a run of its own in
 // one direction, so nothing needs more than the combinations): a call without a time
@@ -141,7 +149,8 @@ void OpenCells(const LogicSolver& logic, unsigned cellCount, std::vector<unsigne
 // again: those the allowed reasoning leaves open, or, for a puzzle that is too easy, the
 // two runs through a random cell.
 int GradeForLevel(const Template& layout, const DigitFiller& filler, int lowest, int highest,
-                  Random& random, TBoard& board, LogicSolver& logic, std::vector<unsigned>& redraw) {
+                  Random& random, TBoard& board, LogicSolver& logic, std::vector<unsigned>& redraw,
+                  int minTrials = 0) {
   redraw.clear();
   BoardFromDigits(filler.digits, layout.rows, layout.columns, board);
   logic.Load(board);
@@ -166,7 +175,8 @@ int GradeForLevel(const Template& layout, const DigitFiller& filler, int lowest,
     OpenCells(logic, board.cellCount, redraw);
     return 0;
   }
-  if (tier < lowest) {
+  // A hard puzzle whose one trial opens everything is a medium one with a hurdle.
+  if (tier < lowest || (tier == kTierTrials && logic.Deductions()[kTierTrials] < minTrials)) {
     std::vector<unsigned> white;
     for (unsigned index = 0; index < layout.cellCount; ++index) {
       if (layout.cells[index] == 0) white.push_back(index);
@@ -239,6 +249,142 @@ bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, double tim
   }
 }
 
+namespace {
+
+// The interior black cells an evenly drawn layout of a small board may have. Fewer
+// black cells mean longer runs; easy puzzles are drawn a little denser, so that the
+// combination rule has short runs to work on.
+struct BlackRange {
+  unsigned fewest;
+  unsigned most;
+};
+
+BlackRange LayoutRange(unsigned rows, unsigned columns, int level) {
+  const unsigned interior = (rows - 1) * (columns - 1);
+  // Shares of the interior, in per cent, by level.
+  static constexpr unsigned kFewest[3] = {24, 18, 18};
+  static constexpr unsigned kMost[3] = {40, 34, 34};
+  const auto at = static_cast<std::size_t>(std::clamp(level, 1, 3) - 1);
+  return {interior * kFewest[at] / 100, (interior * kMost[at] + 99) / 100};
+}
+
+// How many finished puzzles of the right level a request compares before it keeps the
+// best by QualityScore. Once the fills and redraws spent, each weighed by the board's
+// cells, pass the choosing budget, it keeps the best it has: a count rather than a
+// clock, so that a seed gives the same puzzle on any machine.
+constexpr int kCandidates = 6;
+constexpr long kChoosingBudget = 20'000;
+
+// The share of two-cell runs a layout of 9 x 9 or more may have, and the runs of seven
+// cells or more a board of 12 x 12 or more needs.
+constexpr double kMaxTwoCellShare = 0.45;
+constexpr unsigned kBigBoardCells = 144;
+constexpr int kLongRunsOnBigBoards = 2;
+constexpr int kLayoutDraws = 40;
+
+// Small boards have few layouts, and each is drawn evenly. Larger ones have too many
+// to repeat, and layouts made by breaking runs up fill far more readily than even draws,
+// whose open blocks rarely give a unique puzzle; of those, the first whose runs are not
+// mostly two cells long (and, on big boards, include long ones) is taken, or else the
+// best of them.
+bool PickLayout(Template& layout, unsigned rows, unsigned columns, int level, const BlackRange& range,
+                Random& random) {
+  // Black cells as a share of the interior, in per cent: easy a little denser, so that
+  // the combination rule has short runs to work on; larger boards a little denser, or
+  // their long runs seldom fill uniquely.
+  const unsigned long area = static_cast<unsigned long>(rows) * columns;
+  const unsigned percent = level == 1 ? 38 : area <= 100 ? 31 : area <= 144 ? 35 : 37;
+  const unsigned target = (rows - 1) * (columns - 1) * percent / 100;
+  if (rows >= 3 && columns >= 3 && (rows - 1) * (columns - 1) <= 36) {
+    if (layout.Draw(rows, columns, range.fewest, range.most, random)) return true;
+  }
+  const bool big = static_cast<unsigned long>(rows) * columns >= kBigBoardCells;
+  Template best;
+  bool any = false;
+  double bestScore = 0;
+  for (int draw = 0; draw < kLayoutDraws; ++draw) {
+    if (!layout.Generate(rows, columns, target, random)) continue;
+    int runs = 0, two = 0, longRuns = 0;
+    for (const TemplateRun& run : layout.runs) {
+      ++runs;
+      two += run.length == 2;
+      longRuns += run.length >= kLongRun;
+    }
+    const double share = runs ? static_cast<double>(two) / runs : 1;
+    const bool fits = share <= kMaxTwoCellShare && (!big || longRuns >= kLongRunsOnBigBoards);
+    if (fits) return true;
+    const double score = -share + (big ? 0.1 * std::min(longRuns, kLongRunsOnBigBoards) : 0);
+    if (!any || score > bestScore) {
+      any = true;
+      bestScore = score;
+      best = layout;
+    }
+  }
+  if (!any) return false;
+  layout = best;
+  return true;
+}
+
+struct LevelSearch {
+  unsigned rows;
+  unsigned columns;
+  int level;
+  bool smallBoard;
+  long rounds = 0;
+  long attempts = 0;  // fills and redraws, failed ones included
+  long cellAttempts = 0;  // the same, each weighed by the board's cells
+};
+
+// Fills one layout until a fill grades at the level (true, with `tier`), the layout has
+// had its share of rounds (false) or time is up (false, `timeUp`).
+bool SearchLayout(LevelSearch& search, const Template& layout, Random& random, TBoard& board,
+                  LogicSolver& logic, std::vector<unsigned>& redraw, std::vector<int>& digits, int& tier,
+                  const std::function<bool()>& timeUp, bool& stop) {
+  long layoutRounds = 0;
+  const long roundsPerLayout =
+      search.smallBoard && search.level == kTierTrials ? kSmallBoardHardRounds : kRoundsPerLayout;
+  while (layoutRounds < roundsPerLayout) {
+    if (timeUp()) {
+      stop = true;
+      return false;
+    }
+    if (++search.attempts > kMaxAttempts) {
+      stop = true;
+      return false;
+    }
+    DigitFiller filler(layout, random);
+    ++layoutRounds;
+    search.cellAttempts += layout.cellCount;
+    if (!filler.FillDigits()) continue;
+    for (int pass = 0; pass < kRedrawsPerFill; ++pass) {
+      if (pass > 0) {
+        if (timeUp()) {
+          stop = true;
+          return false;
+        }
+        ++layoutRounds;
+        ++search.attempts;
+        search.cellAttempts += layout.cellCount;
+      }
+      ++search.rounds;
+      const int lowest =
+          search.smallBoard && search.level == 3 && search.rounds > kRoundsBeforeTierTwo ? 2 : search.level;
+      const int minTrials = search.level == kTierTrials && !search.smallBoard ? kMinTrialsOnHard : 0;
+      const int got =
+          GradeForLevel(layout, filler, lowest, search.level, random, board, logic, redraw, minTrials);
+      if (got > 0) {
+        digits = filler.digits;
+        tier = got;
+        return true;
+      }
+      if (redraw.empty() || layoutRounds >= roundsPerLayout || !filler.Redraw(redraw)) break;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, double timeLimit,
                          std::span<std::uint8_t> result, std::optional<std::uint32_t> seed,
                          int* tier) {
@@ -249,60 +395,59 @@ bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, double time
     DiagnosticErr() << "Error: level " << level << " is not 1 (easy), 2 (medium) or 3 (hard)\n";
     return false;
   }
-  // Hard layouts are drawn as dense as medium ones: the sparser layouts of the table do
-  // not make puzzles that need trials any more common, but make every trial dearer.
-  const unsigned target = BlackCellTarget(rows, columns, level == 3 ? 2 : level);
-  const int highest = level;
-  const bool smallBoard = static_cast<long>(rows) * columns < kSmallBoardCells;
+  LevelSearch search{rows, columns, level, static_cast<long>(rows) * columns < kSmallBoardCells};
+  const BlackRange range = LayoutRange(rows, columns, level);
 
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   const std::chrono::duration<double> limit(timeLimit);
-  auto timeUp = [&] { return timeLimit != 0 && Clock::now() - start > limit; };
+  const std::function<bool()> timeUp = [&] { return timeLimit != 0 && Clock::now() - start > limit; };
 
   TBoard board;
   LogicSolver logic;
   std::vector<unsigned> redraw;
-  long rounds = 0;
-  long attempts = 0;  // fills and redraws, failed ones included
-  for (;;) {
-    Template layout;
-    if (!layout.Generate(rows, columns, target, random)) {
+  std::vector<int> digits, best;
+  int bestTier = 0;
+  double bestQuality = 0;
+  int found = 0;
+  bool stop = false;
+  Template layout;
+  while (found < kCandidates && !stop) {
+    if (found > 0 && search.cellAttempts > kChoosingBudget) break;
+    // Small boards have few layouts: comparing candidates across them would favour a
+    // handful, so their candidates differ in the digits only.
+    if ((found == 0 || !search.smallBoard) &&
+        !PickLayout(layout, rows, columns, level, range, random)) {
       DiagnosticErr() << "Error: Template.Generate() failed!\n";
       return false;
     }
-    long layoutRounds = 0;
-    while (layoutRounds < kRoundsPerLayout) {
-      if (timeUp()) return false;
-      if (++attempts > kMaxAttempts) {
-        DiagnosticErr() << "Error: no level " << level << " puzzle found for a " << rows << " x "
-                        << columns << " board\n";
-        return false;
-      }
-      DigitFiller filler(layout, random);
-      ++layoutRounds;
-      if (!filler.FillDigits()) continue;
-      for (int pass = 0; pass < kRedrawsPerFill; ++pass) {
-        if (pass > 0) {
-          if (timeUp()) return false;
-          ++layoutRounds;
-          ++attempts;
-        }
-        ++rounds;
-        const int lowest = smallBoard && level == 3 && rounds > kRoundsBeforeTierTwo ? 2 : level;
-        const int got = GradeForLevel(layout, filler, lowest, highest, random, board, logic, redraw);
-        if (got > 0) {
-          for (unsigned i = 0; i < layout.cellCount; ++i) {
-            const int digit = filler.digits[i];
-            result[i] = digit < 0 ? 0xFF : static_cast<std::uint8_t>(digit);
-          }
-          if (tier) *tier = got;
-          return true;
-        }
-        if (redraw.empty() || layoutRounds >= kRoundsPerLayout || !filler.Redraw(redraw)) break;
-      }
+    int got = 0;
+    if (!SearchLayout(search, layout, random, board, logic, redraw, digits, got, timeUp, stop)) continue;
+    BoardFromDigits(digits, rows, columns, board);
+    const PuzzleMetrics metrics = MeasurePuzzle(board);
+    const double quality = QualityScore(metrics, rows, columns, level);
+    // The level's own tier before anything else: a hard request keeps a fallback only
+    // when it found nothing better.
+    if (found == 0 || (got == level) > (bestTier == level) ||
+        ((got == level) == (bestTier == level) && quality > bestQuality)) {
+      best = digits;
+      bestTier = got;
+      bestQuality = quality;
     }
+    ++found;
   }
+  if (found == 0) {
+    if (search.attempts > kMaxAttempts) {
+      DiagnosticErr() << "Error: no level " << level << " puzzle found for a " << rows << " x " << columns
+                      << " board\n";
+    }
+    return false;
+  }
+  for (unsigned i = 0; i < rows * columns; ++i) {
+    result[i] = best[i] < 0 ? 0xFF : static_cast<std::uint8_t>(best[i]);
+  }
+  if (tier) *tier = bestTier;
+  return true;
 }
 
 CustomCheck CheckCustomDescription(unsigned rows, unsigned columns, std::string_view dimensionsLine,
@@ -323,6 +468,8 @@ CustomCheck CheckCustomDescription(unsigned rows, unsigned columns, std::string_
     DiagnosticErr() << "solution buffer smaller than the board\n";
     return CustomCheck::kInvalid;
   }
+  ImpossibleClue impossible;
+  if (FindImpossibleClue(board, impossible)) return CustomCheck::kNoSolution;
   int count = 0;
   TBoard stored;
   if (!CountSolutions(board, count, true, &stored, effort)) {

@@ -75,6 +75,7 @@ void LogicSolver::Load(const TBoard& board) {
   secondSolution_ = false;
   broken_ = false;
   emptied_ = -1;
+  deductions_ = {};
   for (unsigned index = 0; index < board.cellCount; ++index) {
     const int value = board.cells[index];
     if (value < 0) continue;
@@ -393,6 +394,14 @@ bool LogicSolver::Propagate(int tier, Domain* dom) {
     queued_[static_cast<std::size_t>(index)] = 0;
     const Run& run = runs_[static_cast<std::size_t>(index)];
     if (!Narrow(tier, run, dom, out)) continue;
+    if (dom == dom_.data()) {
+      // A narrowing the combination rule makes just as well needs no exact reasoning.
+      unsigned easy[kMaxRunLength];
+      const bool byCombinations = tier == kTierCombinations ||
+                                  (Narrow(kTierCombinations, run, dom, easy) &&
+                                   std::equal(out, out + run.cellCount, easy));
+      ++deductions_[byCombinations ? kTierCombinations : kTierExactRuns];
+    }
     for (int k = 0; k < run.cellCount; ++k) {
       const int cell = run.cells[static_cast<std::size_t>(k)];
       if (out[k] == dom[cell]) continue;
@@ -456,6 +465,7 @@ bool LogicSolver::Solve(int maxTier) {
           continue;
         }
         dom_[cell] = static_cast<Domain>(dom_[cell] & ~digit);
+        ++deductions_[kTierTrials];
         EnqueueRunsOf(static_cast<int>(cell));
         if (!Propagate(kTierExactRuns, dom_.data())) return false;
         // What earlier trials of this pass left standing may not stand on fewer
@@ -525,6 +535,7 @@ PuzzleGrade GradePuzzle(const TBoard& board, int maxTier) {
     }
   }
   grade.unfilled = solver.WhiteCount() - before;
+  grade.deductions = solver.Deductions();
   return grade;
 }
 

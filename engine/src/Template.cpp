@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tallyfold/engine/Template.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "tallyfold/engine/Board.h"
@@ -16,6 +18,12 @@ constexpr int kFruitlessPicks = 100;
 // shapes they could pick forever. This bound is far beyond anything a sound layout
 // needs, so it only ever ends an attempt that would otherwise never end.
 constexpr int kPickGuard = 10000;
+
+// Draw's exact sampler, for boards up to 7 x 7: it meets a valid layout in range within
+// a few thousand tries at the densities the game uses; the limit only ends a range that
+// has none.
+constexpr unsigned kExactInterior = 36;
+constexpr int kDrawAttempts = 200'000;
 
 }  // namespace
 
@@ -414,6 +422,117 @@ void Template::FillToTarget(unsigned target, Random& random) {
       if (tries >= kFruitlessPicks && !found) return;
     } while (!found);
   }
+}
+
+bool Template::RunsFit() const {
+  for (unsigned r = 1; r < rows; ++r) {
+    unsigned length = 0;
+    for (unsigned c = 1; c <= columns; ++c) {
+      if (c < columns && White(r, c)) {
+        ++length;
+        continue;
+      }
+      if (length == 1 || length > kMaxRunLength) return false;
+      length = 0;
+    }
+  }
+  for (unsigned c = 1; c < columns; ++c) {
+    unsigned length = 0;
+    for (unsigned r = 1; r <= rows; ++r) {
+      if (r < rows && White(r, c)) {
+        ++length;
+        continue;
+      }
+      if (length == 1 || length > kMaxRunLength) return false;
+      length = 0;
+    }
+  }
+  return true;
+}
+
+bool Template::Connected() const {
+  std::vector<unsigned> stack;
+  std::vector<std::uint8_t> seen(cellCount, 0);
+  unsigned white = 0;
+  for (unsigned i = 0; i < cellCount; ++i) {
+    if (cells[i] != 0) continue;
+    ++white;
+    if (stack.empty()) {
+      stack.push_back(i);
+      seen[i] = 1;
+    }
+  }
+  if (white == 0) return false;
+  unsigned reached = 0;
+  while (!stack.empty()) {
+    const unsigned index = stack.back();
+    stack.pop_back();
+    ++reached;
+    const unsigned r = index / columns, c = index % columns;
+    auto visit = [&](unsigned next) {
+      if (cells[next] == 0 && !seen[next]) {
+        seen[next] = 1;
+        stack.push_back(next);
+      }
+    };
+    // The frame is black, so no white neighbour lies off the board.
+    visit(index - 1);
+    if (c + 1 < columns) visit(index + 1);
+    visit(index - columns);
+    if (r + 1 < rows) visit(index + columns);
+  }
+  return reached == white;
+}
+
+bool Template::Valid() const {
+  if (rows < 2 || columns < 2 || cells.size() != cellCount) return false;
+  for (unsigned c = 0; c < columns; ++c) {
+    if (White(0, c)) return false;
+  }
+  for (unsigned r = 0; r < rows; ++r) {
+    if (White(r, 0)) return false;
+  }
+  return RunsFit() && Connected();
+}
+
+void Template::SetPair(unsigned r, unsigned c, int value) {
+  auto set = [&](unsigned y, unsigned x) {
+    if (At(y, x) == value) return;
+    At(y, x) = value;
+    if (value == 0) {
+      --blackCount;
+    } else {
+      ++blackCount;
+    }
+  };
+  set(r, c);
+  set(rows - r, columns - c);
+}
+
+bool Template::Draw(unsigned newRows, unsigned newColumns, unsigned fewest, unsigned most,
+                    Random& random) {
+  // Each mirrored pair is drawn black or white at even odds, so every layout is equally
+  // likely, and so is the first valid one in range. Larger boards have too few valid
+  // layouts among all to meet one this way.
+  if (newRows < 3 || newColumns < 3 || fewest > most ||
+      (newRows - 1) * (newColumns - 1) > kExactInterior) {
+    return false;
+  }
+  for (int attempt = 0; attempt < kDrawAttempts; ++attempt) {
+    Reset(newRows, newColumns);
+    for (unsigned c = 0; c < columns; ++c) At(0, c) = -1;
+    for (unsigned r = 0; r < rows; ++r) At(r, 0) = -1;
+    for (unsigned r = 1; r < rows; ++r) {
+      for (unsigned c = 1; c < columns; ++c) {
+        const unsigned mirror = (rows - r) * columns + (columns - c);
+        if (r * columns + c <= mirror && (random.Next() & 1)) SetPair(r, c, -1);
+      }
+    }
+    if (blackCount < fewest || blackCount > most || !Valid()) continue;
+    BuildRuns();
+    return true;
+  }
+  return false;
 }
 
 }  // namespace engine

@@ -216,6 +216,7 @@ int LoadAutosave(int* elapsedMs) {
     Puzzle.CustomPuzzleReady = 0;
     // The flag line is older than the save game's own help line; either may say so.
     Puzzle.IsCustomPuzzle = custom || content->IsCustomPuzzle ? 1 : 0;
+    if (Puzzle.IsCustomPuzzle) Puzzle.PuzzleStars = 0;
     EditHistory.Continued = 1;
     if (elapsedMs) *elapsedMs = content->ElapsedMs;
     return 1;

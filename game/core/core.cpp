@@ -16,6 +16,7 @@
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
 #include "tallyfold/engine/Engine.h"
+#include "tallyfold/engine/Quality.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
 
@@ -317,6 +318,28 @@ std::string DifficultyName(int difficulty) {
     return GameText->FindString(keys[difficulty]);
 }
 
+int PuzzleGradeStars() {
+    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
+    if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
+    // The engine's row is the game's x, as in CreatePuzzle.
+    std::vector<int> digits(static_cast<std::size_t>(w * h));
+    for (int x = 0; x < w; ++x) {
+        for (int y = 0; y < h; ++y) {
+            const int v = Puzzle.SolutionGrid[x][y];
+            if (v != BlackCell && (v < 1 || v > 9)) return 0;
+            // Every white cell needs a clue cell before it both ways.
+            if ((x == 0 || y == 0) && v != BlackCell) return 0;
+            digits[static_cast<std::size_t>(x * h + y)] = v == BlackCell ? -1 : v;
+        }
+    }
+    engine::TBoard board;
+    engine::BoardFromDigits(digits, static_cast<unsigned>(w), static_cast<unsigned>(h), board);
+    const engine::PuzzleMetrics metrics = engine::MeasurePuzzle(board);
+    if (metrics.tier > engine::kTierTrials) return 0;
+    return engine::DifficultyStars(engine::DifficultyScore(metrics), static_cast<unsigned>(w),
+                                   static_cast<unsigned>(h), Puzzle.PuzzleDifficulty + 1);
+}
+
 std::string DifficultyAsks(int difficulty) {
     static const char* const keys[] = {"Easy Asks", "Medium Asks", "Hard Asks"};
     if (difficulty < 0 || difficulty > 2 || !GameText) return "";
@@ -394,6 +417,7 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
     p.IsCustomPuzzle = 0;
     p.SeveralSolutions = 0;
     ForgetHelpTaken();
+    p.PuzzleStars = PuzzleGradeStars();
     for (int x = 0; x < width; ++x) {
         for (int y = 0; y < height; ++y) {
             if (p.SolutionGrid[x][y] != BlackCell) continue;

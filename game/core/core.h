@@ -25,6 +25,9 @@ struct TPuzzleState {
     int BoardWidth = 9;
     int BoardHeight = 9;
     int PuzzleDifficulty = 0;  // 0 Easy, 1 Medium, 2 Hard
+    // The grade within the level, one to five stars; 0 when it is not known (a typed-in
+    // puzzle, or one with several solutions).
+    int PuzzleStars = 0;
 
     TGrid PlayerGrid{};         // 0 empty, 1..9, BlackCell
     TGrid SolutionGrid{};       // 1..9, BlackCell
@@ -150,6 +153,10 @@ void ClearMarkup();
 // 1 when (x2, y2) lies in a run through (x1, y1), or after it when (x1, y1) is a clue cell.
 int InSameRun(int x1, int y1, int x2, int y2);
 std::string DifficultyName(int difficulty);
+
+// Grades the puzzle in SolutionGrid as the engine grades the puzzles it makes: one to
+// five stars within PuzzleDifficulty's level, 0 when the grid is no finished puzzle.
+int PuzzleGradeStars();
 // How the run after clue cell (x, y) stands by the rules, whatever the stored
 // solution: 1 full, adding up to its clue, no digit twice; -1 a digit twice,
 // or full and not adding up; 0 still open (or no such run).

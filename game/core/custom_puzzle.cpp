@@ -120,6 +120,7 @@ int TCore::CheckCustomPuzzle() {
     Puzzle.CustomPuzzleReady = 1;
     Puzzle.IsCustomPuzzle = 1;
     ForgetHelpTaken();
+    Puzzle.PuzzleStars = 0;
     ClearEditHistory();
     if (CoreHooks.CustomPuzzleAccepted) CoreHooks.CustomPuzzleAccepted();
     return 1;

@@ -385,6 +385,7 @@ void ApplySaveGameContent(const TSaveGameContent& content) {
     // Nor whether it has several solutions; a typed-in puzzle that has must still be
     // judged by the rules after a reload, and counting again takes milliseconds.
     p.SeveralSolutions = CluesAllowSeveralSolutions();
+    p.PuzzleStars = p.SeveralSolutions ? 0 : PuzzleGradeStars();
     ClearEditHistory();
 }
 

@@ -889,6 +889,50 @@ void TGameScreen::FreezeTimer() {
     }
 }
 
+namespace {
+
+// A five-pointed star of lines from its centre to its outline: filled, or its outline only.
+void DrawStar(float cx, float cy, float radius, bool filled) {
+    constexpr float kPi = 3.14159265f;
+    float px[10], py[10];
+    for (int k = 0; k < 10; ++k) {
+        const float r = k % 2 ? radius * 0.45f : radius;
+        const float angle = -kPi / 2 + static_cast<float>(k) * kPi / 5;
+        px[k] = cx + r * std::cos(angle);
+        py[k] = cy + r * std::sin(angle);
+    }
+    for (int k = 0; k < 10; ++k) {
+        const int next = (k + 1) % 10;
+        platform::DrawLine(px[k], py[k], px[next], py[next]);
+        if (!filled) continue;
+        for (int step = 1; step < 12; ++step) {
+            const float t = static_cast<float>(step) / 12;
+            platform::DrawLine(cx, cy, px[k] + t * (px[next] - px[k]), py[k] + t * (py[next] - py[k]));
+        }
+    }
+}
+
+}  // namespace
+
+// The level and the puzzle's grade within it, as lit and dim stars.
+void TGameScreen::DrawGradeLine(float x, float y) {
+    platform::SetColor(255, 255, 255);
+    platform::SetImageFont(Font25);
+    const std::string level = DifficultyName(Puzzle.PuzzleDifficulty);
+    DrawTextLeft(level, x, y, 1, 1);
+    const float first = x + static_cast<float>(platform::TextWidth(level)) + 20;
+    for (int k = 0; k < 5; ++k) {
+        const bool lit = k < Puzzle.PuzzleStars;
+        if (lit) {
+            platform::SetColor(255, 190, 60);
+        } else {
+            platform::SetColor(200, 200, 210);
+        }
+        DrawStar(first + 24.0f * static_cast<float>(k), y + 13, 10, lit);
+    }
+    platform::SetColor(255, 255, 255);
+}
+
 int TGameScreen::Draw() {
     platform::Cls();
     platform::SetBlend(platform::ALPHABLEND);
@@ -918,6 +962,7 @@ int TGameScreen::Draw() {
         DrawTextLeft(Text("Time Field") + PuzzleTimerText(), 25, 459, 1, 1);
     }
     FreezeTimer();
+    if (!Puzzle.CustomMode && Puzzle.PuzzleStars > 0) DrawGradeLine(25, 505);
 
     const std::shared_ptr<TDialog> dialogs[] = {RestartInput,      NewInput,         QuitInput,
                                                 NameInput,         SaveGameNameInput, VerticalSumInput,

@@ -123,6 +123,7 @@ public:
     static int WheelStep(int selected, int step, int customMode);
     // Keeps the paused or suspended time out of the puzzle clock.
     void FreezeTimer();
+    void DrawGradeLine(float x, float y);
     void FireworkBurst(int x, int y);
 
 private:

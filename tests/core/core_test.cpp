@@ -3,6 +3,7 @@
 
 #include "core_support.h"
 #include "tallyfold/engine/LogicSolver.h"
+#include "tallyfold/engine/Quality.h"
 #include "tallyfold/platform/system.h"
 
 namespace {
@@ -72,7 +73,14 @@ TEST_F(CoreTest, CreatedPuzzleHasTheClueOfEveryRunAndAnEmptyPlayerGrid) {
         engine::BoardFromDigits(grid, 7, 7, board);
         const int tier = engine::GradePuzzle(board).tier;
         EXPECT_TRUE(tier == difficulty + 1 || (difficulty == 2 && tier == 2)) << difficulty << ": tier " << tier;
+        // The grade within the level is the engine's for the same board.
+        EXPECT_EQ(Puzzle.PuzzleStars,
+                  engine::DifficultyStars(engine::DifficultyScore(engine::MeasurePuzzle(board)), 7, 7, difficulty + 1));
+        EXPECT_GE(Puzzle.PuzzleStars, 1);
     }
+    // A puzzle that is not a finished grid has no grade.
+    Puzzle.SolutionGrid[1][1] = 0;
+    EXPECT_EQ(PuzzleGradeStars(), 0);
 }
 
 TEST_F(CoreTest, NewAndCustomPuzzlesBuildTheCellsAndRestart) {

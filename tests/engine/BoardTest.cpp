@@ -3,6 +3,7 @@
 
 #include "Support.h"
 #include "tallyfold/engine/Board.h"
+#include "tallyfold/engine/DigitFiller.h"
 
 using namespace engine;
 using enginetest::CapturedDiagnostics;
@@ -129,7 +130,6 @@ TEST(ParseDescription, ReportsEachFailureWordForWord) {
   EXPECT_EQ(ParseError("2 2", "0 1 x", "", 0), "invalid unfillable cells line\n");
   EXPECT_EQ(ParseError("2 2", "0 1 2a", "", 0), "invalid unfillable cells line\n");
   EXPECT_EQ(ParseError("3 3", "", "0 5 10 0 0", 1), "inconsistent data for constraint index 0\n");
-  EXPECT_EQ(ParseError("3 3", "", "0 46 2 0 0", 1), "inconsistent data for constraint index 0\n");
   EXPECT_EQ(ParseError("3 3", "", "4 -1 2 0 0", 1), "inconsistent data for constraint index 4\n");
   // The index of the record that could not be read is the last one read.
   EXPECT_EQ(ParseError("3 3", "0", "1 3 2 0 0 2 4", 2),
@@ -150,6 +150,45 @@ TEST(ParseDescription, ReportsEachFailureWordForWord) {
   // Coverage: a white cell with only a down run, a cell nothing covers, in index order.
   EXPECT_EQ(ParseError("3 3", "0 2 3 5 6 8", "1 3 2 0 0", 1), "incompletely covered cell 4\n");
   EXPECT_EQ(ParseError("3 3", "0 1 2 3 4 5 6 7", "", 0), "uncovered cell 8\n");
+}
+
+// A clue no digits make is a wrong puzzle, not a wrong description: it parses, and the
+// first such clue in clue-cell order is named with its direction.
+TEST(ParseDescription, ImpossibleCluesParseAndAreFoundInCellOrder) {
+  struct Case {
+    const char* records;
+    bool found;
+    unsigned cell;
+    int direction;
+    unsigned long long sum;
+    unsigned length;
+  };
+  // Clue cells 1 and 2 head the down runs, 3 and 6 the across runs of a 2 x 2 block.
+  const Case cases[] = {
+      {"1 3 2 0 0 2 4 2 0 0 3 0 0 4 2 6 0 0 3 2", false, 0, 0, 0, 0},
+      {"1 3 2 0 0 2 4 2 0 0 3 0 0 4 2 6 0 0 46 2", true, 6, kAcross, 46, 2},
+      {"6 0 0 99999999999 2 1 3 2 0 0 2 4 2 0 0 3 0 0 4 2", true, 6, kAcross, 99999999999ull, 2},
+      {"1 3 2 0 0 2 18 2 0 0 3 0 0 4 2 6 0 0 2 2", true, 2, kDown, 18, 2},
+      {"1 3 2 0 0 2 4 2 0 0 3 7 0 4 2 6 0 0 3 2", true, 3, kDown, 7, 0},
+      {"1 3 2 0 0 2 4 2 0 0 3 0 0 4 2 6 0 0 0 2", true, 6, kAcross, 0, 2},
+      {"6 0 0 50 2 1 3 2 0 0 2 4 2 0 0 3 0 0 1 2", true, 3, kAcross, 1, 2},
+  };
+  for (const Case& c : cases) {
+    TBoard board;
+    ASSERT_TRUE(ParseDescription("3 3", "0", c.records, 4, board)) << c.records;
+    ImpossibleClue clue;
+    ASSERT_EQ(FindImpossibleClue(board, clue), c.found) << c.records;
+    if (!c.found) continue;
+    EXPECT_EQ(clue.cell, c.cell) << c.records;
+    EXPECT_EQ(clue.direction, c.direction) << c.records;
+    EXPECT_EQ(clue.sum, c.sum) << c.records;
+    EXPECT_EQ(clue.length, c.length) << c.records;
+    int count = 0;
+    ASSERT_TRUE(CountSolutions(board, count, false, nullptr));
+    if (c.length > 0) {
+      EXPECT_EQ(count, 0) << c.records;
+    }
+  }
 }
 
 TEST(ParseDescription, RejectsIndicesOutsideTheBoardAndRowWrappingRuns) {

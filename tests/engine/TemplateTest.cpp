@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <set>
 #include <string>
 
 #include "Support.h"
@@ -191,4 +194,83 @@ TEST(TemplateTests, EveryLayoutIsFramedSymmetricConnectedAndShortRunned) {
       }
     }
   }
+}
+
+namespace {
+
+// Every run of white cells, across and down, is two to nine cells long.
+bool RunsTwoToNine(const Template& t) {
+  for (int pass = 0; pass < 2; ++pass) {
+    for (unsigned line = 1; line < (pass ? t.columns : t.rows); ++line) {
+      unsigned length = 0;
+      for (unsigned k = 1; k <= (pass ? t.rows : t.columns); ++k) {
+        const bool white = k < (pass ? t.rows : t.columns) && (pass ? t.White(k, line) : t.White(line, k));
+        if (white) {
+          ++length;
+        } else {
+          if (length == 1 || length > 9) return false;
+          length = 0;
+        }
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+// Draw picks evenly among the valid layouts in range: on 6x6 every one of them, counted
+// here by going through all symmetric layouts, comes up, and none twice as often as
+// another.
+TEST(TemplateTests, DrawPicksEvenlyAmongValidLayouts) {
+  const unsigned n = 6, fewest = 4, most = 10;
+  std::vector<std::pair<unsigned, unsigned>> pairs;
+  for (unsigned r = 1; r < n; ++r) {
+    for (unsigned c = 1; c < n; ++c) {
+      if (r * n + c <= (n - r) * n + (n - c)) pairs.push_back({r, c});
+    }
+  }
+  std::set<std::string> valid;
+  for (unsigned mask = 0; mask < (1u << pairs.size()); ++mask) {
+    std::vector<std::string> picture(n, std::string(n, '.'));
+    picture[0] = std::string(n, '#');
+    unsigned black = 0;
+    for (unsigned r = 0; r < n; ++r) picture[r][0] = '#';
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+      if (!(mask >> k & 1)) continue;
+      const auto [r, c] = pairs[k];
+      picture[r][c] = picture[n - r][n - c] = '#';
+      black += (r == n - r && c == n - c) ? 1 : 2;
+    }
+    const Template t = FromPicture(picture);
+    if (black < fewest || black > most || !WhiteCellsConnected(t) || !RunsTwoToNine(t)) continue;
+    std::string key;
+    for (const auto& row : picture) key += row;
+    valid.insert(key);
+  }
+  ASSERT_GT(valid.size(), 20u);
+
+  std::map<std::string, int> drawn;
+  Random random(77);
+  const int draws = 60 * static_cast<int>(valid.size());
+  for (int k = 0; k < draws; ++k) {
+    Template t;
+    ASSERT_TRUE(t.Draw(n, n, fewest, most, random));
+    std::string key;
+    for (int cell : t.cells) key += cell == 0 ? '.' : '#';
+    ASSERT_TRUE(valid.count(key)) << key;
+    EXPECT_EQ(t.blackCount, static_cast<unsigned>(std::count(key.begin(), key.end(), '#')) - (2 * n - 1));
+    ++drawn[key];
+  }
+  EXPECT_EQ(drawn.size(), valid.size());
+  int least = draws, commonest = 0;
+  for (const auto& [key, count] : drawn) {
+    least = std::min(least, count);
+    commonest = std::max(commonest, count);
+  }
+  EXPECT_LE(commonest, 2 * least);
+
+  Template t;
+  EXPECT_FALSE(t.Draw(9, 9, 10, 20, random));  // too large to draw evenly
+  EXPECT_FALSE(t.Draw(6, 6, 11, 11, random));  // no valid layout has 11 black cells
 }

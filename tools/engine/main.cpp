@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tallyfold-engine: generates puzzles and solves typed-in descriptions from the command
 // line. Its output format is read by other programs; keep it stable.
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -22,12 +26,13 @@
 #include "tallyfold/engine/Engine.h"
 #include "tallyfold/engine/Explainer.h"
 #include "tallyfold/engine/LogicSolver.h"
+#include "tallyfold/engine/Quality.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: tallyfold-engine generate ROWS COLUMNS LEVEL [--count N] [--seed S] "
-    "[--time-limit SECONDS] [--debug]\n"
+    "[--time-limit SECONDS] [--debug] [--stats]\n"
     "       tallyfold-engine solve [FILE]\n"
     "       tallyfold-engine rate [FILE]\n"
     "       tallyfold-engine explain [FILE]\n"
@@ -36,16 +41,21 @@ constexpr const char* kUsage =
     "generate  makes N puzzles (default 1) of the size and level (1 easy, 2 medium,\n"
     "          3 hard), graded as rate does; with --seed, puzzle k uses seed S + k.\n"
     "          Sizes are the game's: 6, 7, 9, 12 or 14, the same both ways.\n"
-    "          Each puzzle prints \"ms <milliseconds>\", \"tier <1-3>\", the grid (digits,\n"
-    "          # for black) and an empty line, or \"failed\" instead of tier and grid.\n"
+    "          Each puzzle prints \"ms <milliseconds>\", \"tier <1-3>\", \"score <S>\",\n"
+    "          the grid (digits, # for black) and an empty line, or \"failed\" instead\n"
+    "          of tier, score and grid. --stats then prints what the puzzles made\n"
+    "          hold: run shapes, give-away clues, layout repeats and deductions.\n"
     "          Time limit 5 s per puzzle; --time-limit takes fractions, 0 for none.\n"
     "          --debug also writes the layout generator's notes and dumps.\n"
     "solve     reads a description (at most 1 MiB) from FILE or standard input:\n"
     "          dimensions line, unfillable cells line, record count, records. Prints\n"
-    "          \"solutions: N\" (2 meaning two or more) and the first solution.\n"
+    "          \"solutions: N\" (2 meaning two or more) and the first solution; for a\n"
+    "          clue no digits make, \"solutions: 0\" and the clue's row and column.\n"
     "rate      reads a description as solve does and prints \"tier: <1-4>\", the lowest\n"
     "          tier of reasoning that fills every cell (1 run combinations, 2 exact runs,\n"
-    "          3 one-step trials, 4 none of them), and how many cells each tier fills.\n"
+    "          3 one-step trials, 4 none of them), \"score: <S>\" (the same order of\n"
+    "          difficulty, finer: tier 2 starts at 100, tier 3 at 200), and how many\n"
+    "          cells each tier fills.\n"
     "explain   reads a description as solve does and prints its solving path, one\n"
     "          deduction a line, lowest tier first: \"place ROW COL DIGIT tier T: ...\"\n"
     "          or \"remove ROW COL DIGITS tier T: ...\" (rows and columns from 0), then\n"
@@ -117,6 +127,67 @@ void PrintGrid(unsigned rows, unsigned columns, const std::uint8_t* cells) {
   }
 }
 
+// The measures of the puzzles that `generate --stats` made, for anyone checking the
+// generator against what players expect.
+struct Stats {
+  int puzzles = 0;
+  int runs = 0;
+  int twoCellRuns = 0;
+  int longRuns = 0;
+  int singleCombinationClues = 0;
+  std::map<std::string, int> layouts;
+  std::vector<int> trials;
+  std::vector<double> scores;
+  std::array<int, 5> tiers{};
+
+  void Add(const engine::TBoard& board, const engine::PuzzleMetrics& m, double score) {
+    ++puzzles;
+    runs += m.runs;
+    twoCellRuns += m.twoCellRuns;
+    longRuns += m.longRuns;
+    singleCombinationClues += m.singleCombinationClues;
+    ++layouts[engine::LayoutKey(board)];
+    trials.push_back(m.deductions[3]);
+    scores.push_back(score);
+    ++tiers[static_cast<std::size_t>(std::clamp(m.tier, 1, 4))];
+  }
+
+  void Print(unsigned rows, unsigned columns, unsigned level) const {
+    auto percent = [](int part, int whole) { return whole ? 100.0 * part / whole : 0.0; };
+    auto median = [](auto values) {
+      std::sort(values.begin(), values.end());
+      return values.empty() ? 0.0 : static_cast<double>(values[values.size() / 2]);
+    };
+    int common = 0;
+    for (const auto& [key, count] : layouts) common = std::max(common, count);
+    char line[160];
+    std::cout << "stats: " << puzzles << " puzzles, " << rows << "x" << columns << ", level " << level
+              << '\n';
+    std::snprintf(line, sizeof line, "%-44s %8.0f %%\n", "two-cell runs among all runs",
+                  percent(twoCellRuns, runs));
+    std::cout << line;
+    std::snprintf(line, sizeof line, "%-44s %8.1f\n", "runs of 7 or more cells per puzzle",
+                  puzzles ? static_cast<double>(longRuns) / puzzles : 0.0);
+    std::cout << line;
+    std::snprintf(line, sizeof line, "%-44s %8.0f %%\n", "clues with a single combination",
+                  percent(singleCombinationClues, runs));
+    std::cout << line;
+    std::snprintf(line, sizeof line, "%-44s %8.0f %%\n", "the most common layout's share",
+                  percent(common, puzzles));
+    std::cout << line;
+    std::snprintf(line, sizeof line, "%-44s %8zu\n", "different layouts", layouts.size());
+    std::cout << line;
+    std::snprintf(line, sizeof line, "%-44s %8.0f\n", "tier 3 deductions per puzzle (median)",
+                  median(trials));
+    std::cout << line;
+    std::snprintf(line, sizeof line, "%-44s %8.1f\n", "score (median)", median(scores));
+    std::cout << line;
+    std::snprintf(line, sizeof line, "%-44s %2d/%d/%d/%d\n", "puzzles of tier 1/2/3/4", tiers[1], tiers[2],
+                  tiers[3], tiers[4]);
+    std::cout << line;
+  }
+};
+
 int Generate(const std::vector<std::string_view>& args) {
   if (args.size() < 3) return UsageError("generate needs ROWS COLUMNS LEVEL");
   unsigned rows = 0, columns = 0, level = 0;
@@ -129,9 +200,15 @@ int Generate(const std::vector<std::string_view>& args) {
   unsigned count = 1;
   double timeLimit = 5;
   std::optional<std::uint32_t> seed;
+  bool withStats = false;
   for (std::size_t i = 3; i < args.size(); i += 2) {
     if (args[i] == "--debug") {
       engine::EnableDebugDiagnostics(true);
+      --i;
+      continue;
+    }
+    if (args[i] == "--stats") {
+      withStats = true;
       --i;
       continue;
     }
@@ -163,6 +240,9 @@ int Generate(const std::vector<std::string_view>& args) {
 
   std::vector<std::uint8_t> result(static_cast<std::size_t>(rows) * columns, 0);
   bool allMade = true;
+  Stats stats;
+  engine::TBoard board;
+  std::vector<int> digits(result.size());
   for (unsigned k = 0; k < count; ++k) {
     std::optional<std::uint32_t> puzzleSeed;
     if (seed) puzzleSeed = *seed + k;
@@ -174,7 +254,13 @@ int Generate(const std::vector<std::string_view>& args) {
     std::cout << "ms " << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()
               << '\n';
     if (made) {
+      for (std::size_t i = 0; i < result.size(); ++i) digits[i] = result[i] == 0xFF ? -1 : result[i];
+      engine::BoardFromDigits(digits, rows, columns, board);
+      const engine::PuzzleMetrics metrics = engine::MeasurePuzzle(board);
+      const double score = engine::DifficultyScore(metrics);
+      stats.Add(board, metrics, score);
       std::cout << "tier " << tier << '\n';
+      std::cout << "score " << score << '\n';
       PrintGrid(rows, columns, result.data());
     } else {
       std::cout << "failed\n";
@@ -184,6 +270,7 @@ int Generate(const std::vector<std::string_view>& args) {
     // Nobody reads what is made after the output failed.
     if (!std::cout.flush()) return 1;
   }
+  if (withStats) stats.Print(rows, columns, level);
   return allMade ? 0 : 1;
 }
 
@@ -200,6 +287,7 @@ std::string_view NextLine(std::string_view& text, bool& present) {
 int Rate(const engine::TBoard& board) {
   const engine::PuzzleGrade grade = engine::GradePuzzle(board);
   std::cout << "tier: " << grade.tier << '\n';
+  std::cout << "score: " << engine::DifficultyScore(engine::MeasurePuzzle(board)) << '\n';
   for (int tier = engine::kTierCombinations; tier <= engine::kTierTrials; ++tier) {
     std::cout << "filled by tier " << tier << ": " << grade.filled[static_cast<std::size_t>(tier)] << '\n';
   }
@@ -304,6 +392,21 @@ int Solve(const std::vector<std::string_view>& args, std::istream& standardInput
   if (!parsed) return 2;
   if (command == Command::Rate) return Rate(board);
   if (command == Command::Explain) return Explain(board);
+  engine::ImpossibleClue impossible;
+  if (engine::FindImpossibleClue(board, impossible)) {
+    // Counting would only say "none"; the player wants to know which clue is wrong.
+    std::cout << "solutions: 0\n";
+    std::cout << "impossible " << (impossible.direction == engine::kDown ? "down" : "across")
+              << " clue at row " << impossible.cell / board.columns << ", column "
+              << impossible.cell % board.columns << ": ";
+    if (impossible.length == 0) {
+      std::cout << impossible.sum << " over no cells\n";
+    } else {
+      std::cout << "no " << impossible.length << " different digits add up to " << impossible.sum
+                << '\n';
+    }
+    return 0;
+  }
   int count = 0;
   engine::TBoard stored;
   if (!engine::CountSolutions(board, count, true, &stored)) {

@@ -30,6 +30,12 @@ struct Constraint {
   unsigned length = 0;
   unsigned sum = 0;
   unsigned used = 0;
+  unsigned clue = 0;  // the clue cell
+  int direction = kAcross;
+  // A typed-in clue above 45, as it was given; `sum` then holds 0, which no run of one
+  // cell or more can make, so that every solver meets a run without solutions instead
+  // of a sum beyond its tables.
+  unsigned long long statedSum = 0;
 };
 
 struct TBoard {
@@ -128,6 +134,19 @@ bool AddConstraint(TBoard& board, unsigned clueIndex, unsigned sum, unsigned len
 
 bool ParseDescription(std::string_view dimensionsLine, std::string_view unfillableLine,
                       std::string_view constraintsText, int constraintCount, TBoard& board);
+
+// A clue that no set of distinct digits makes: a sum above 45, a sum that `length`
+// different digits cannot add up to, or a sum over no cells at all.
+struct ImpossibleClue {
+  unsigned cell = 0;
+  int direction = kAcross;
+  unsigned long long sum = 0;
+  unsigned length = 0;
+};
+
+// The first impossible clue in clue-cell order (down before across); false when there is
+// none. A board with one has no solution, whatever its other clues.
+bool FindImpossibleClue(const TBoard& board, ImpossibleClue& out);
 
 // digitGrid: rows x columns values, -1 black, 1..9 white.
 void BoardFromDigits(const std::vector<int>& digitGrid, unsigned rows, unsigned columns,

@@ -22,9 +22,11 @@ bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, double tim
                     std::optional<std::uint32_t> seed = std::nullopt);
 
 // Makes a puzzle whose solve needs the reasoning the level asks for: level 1 (easy) gives
-// tier 1, level 2 (medium) tier 2, level 3 (hard) tier 3, never tier 4 (LogicSolver.h).
-// Boards of fewer than 64 cells seldom allow tier 3; there, a hard request that finds
-// none within a share of its time takes a tier 2 puzzle instead. Same result buffer,
+// tier 1, level 2 (medium) tier 2, level 3 (hard) tier 3 with at least three trials from
+// 64 cells up, never tier 4 (LogicSolver.h). Boards of fewer than 64 cells seldom allow
+// tier 3; there, a hard request that finds none after some thousands of fills takes a
+// tier 2 puzzle instead. Several puzzles of the level are compared and the best by
+// QualityScore (Quality.h) is kept. Same result buffer,
 // time limit and seed as GeneratePuzzle; `tier`, when given, receives the puzzle's tier.
 // A board that cannot give the level (two rows, say) ends in false with a message after
 // a bounded search, also without a time limit.

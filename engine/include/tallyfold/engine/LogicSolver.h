@@ -83,6 +83,12 @@ class LogicSolver {
   // describes it. False when there is none (or the board is already contradictory).
   bool Step(int maxTier, LogicStep& step);
 
+  // Deductions that Solve applied so far, by the tier they needed: [2] counts run
+  // narrowings by complete fillings that the combination rule could not make at that
+  // point, [3] the digits that only a trial took out. [1] counts the other narrowings.
+  // Trials on their own copies are not counted.
+  const std::array<int, 4>& Deductions() const { return deductions_; }
+
  private:
   using Domain = std::uint16_t;
   struct Run {
@@ -124,6 +130,7 @@ class LogicSolver {
   std::vector<std::uint8_t> queued_;
   int emptied_ = -1;  // the cell Propagate found without candidates
   bool broken_ = false;  // a run the board cannot fill at all
+  std::array<int, 4> deductions_{};
 };
 
 // What a puzzle asks of the solver: its tier, and how many cells each tier fills after
@@ -133,6 +140,7 @@ struct PuzzleGrade {
   std::array<int, 4> filled{};
   int unfilled = 0;
   bool contradiction = false;
+  std::array<int, 4> deductions{};  // LogicSolver::Deductions() after the grading
 };
 
 // Grades a board by solving it tier by tier; stops after maxTier (tier kTierGuessing when

@@ -34,6 +34,16 @@ class Template {
   void Reset(unsigned rows, unsigned columns);
 
   bool Generate(unsigned rows, unsigned columns, unsigned target, Random& random);
+
+  // Draws a layout evenly from the valid ones of the size (frame black, interior
+  // point-symmetric, white cells connected, every run two to nine cells) with `fewest` to
+  // `most` interior black cells, so that no layout recurs more often than its share of
+  // them. For boards up to 7 x 7 only; false for larger ones and for a range without
+  // valid layouts.
+  bool Draw(unsigned rows, unsigned columns, unsigned fewest, unsigned most, Random& random);
+
+  // The properties Draw guarantees; the interior's symmetry is assumed.
+  bool Valid() const;
   void BuildRuns();
   void AddRun(unsigned clueIndex, unsigned length, int direction);
   bool HasIsland();
@@ -51,6 +61,9 @@ class Template {
 
  private:
   bool Attempt(unsigned target, Random& random);
+  bool Connected() const;
+  bool RunsFit() const;
+  void SetPair(unsigned r, unsigned c, int value);
   bool ForceBlacksInRowOne(int& forcedRow, int& forcedColumn, Random& random);
   bool ForceBlacksInColumnOne(int forcedColumn, Random& random);
   bool BreakLongRows(Random& random);
