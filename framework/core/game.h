@@ -326,6 +326,8 @@ public:
     int SettingsChangePending = 0;
     int SettingsChangedAt = 0;
     virtual int ConfirmSettingsChange();
+    // A close request is being carried out: nothing new should be started.
+    bool IsClosing() const { return Closing; }
 
 protected:
     // Creates the shared data folder and gives its owner full access.

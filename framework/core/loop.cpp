@@ -181,10 +181,18 @@ int TGame::ReadKeys() {
     // The exit fade counts logic steps, and slow frames (a loaded machine, a
     // slow display) count fewer than real time; a close request still ends
     // the game within a second.
-    if (Closing && GameFade->Active && DestinationTScreen == ExitScreen &&
-        static_cast<unsigned>(platform::MilliSecs()) - static_cast<unsigned>(ClosingSince) >
-            static_cast<unsigned>(FadeTime))
-        GameFade->Finish();
+    // Once a close began it leads out, whatever a screen asks for meanwhile (a
+    // new puzzle made just after the close came names the board as its
+    // destination), and within a second: the exit fade counts logic steps, and
+    // slow frames (a loaded machine, a slow display) or a pause that came after
+    // the close would stretch it.
+    if (Closing) {
+        DestinationTScreen = ExitScreen;
+        if (LogicHeld() || !GameFade->Active ||
+            static_cast<unsigned>(platform::MilliSecs()) - static_cast<unsigned>(ClosingSince) >
+                static_cast<unsigned>(FadeTime))
+            InstantExit = 1;
+    }
     if (Paused && Mouse->GetMh(1)) TogglePause();
     if (BlockKeys) return 0;
     if (!IgnorePauseKey && KeyHit('P')) TogglePause();
