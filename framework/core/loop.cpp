@@ -98,6 +98,15 @@ int TGame::DoPeekEvent() {
         }
         switch (event.kind) {
             case platform::EventKind::KeyDown:
+            case platform::EventKind::KeyChar:
+            case platform::EventKind::MouseMove:
+            case platform::EventKind::MouseDown:
+            case platform::EventKind::MouseWheel:
+            case platform::EventKind::AppResume: NoteInput(); break;
+            default: break;
+        }
+        switch (event.kind) {
+            case platform::EventKind::KeyDown:
                 if (event.data >= 0 && event.data < 256) {
                     KeyStates[event.data] = 1;
                     KeyHits[event.data] += 1;
@@ -188,10 +197,14 @@ int TGame::ReadKeys() {
     // the close would stretch it.
     if (Closing) {
         DestinationTScreen = ExitScreen;
-        if (LogicHeld() || !GameFade->Active ||
-            static_cast<unsigned>(platform::MilliSecs()) - static_cast<unsigned>(ClosingSince) >
-                static_cast<unsigned>(FadeTime))
+        const bool late = static_cast<unsigned>(platform::MilliSecs()) - static_cast<unsigned>(ClosingSince) >
+                          static_cast<unsigned>(FadeTime);
+        // Held logic would never reach the screen switch.
+        if (LogicHeld() || (!GameFade->Active && !GameFade->Done)) {
             InstantExit = 1;
+            Closing = false;
+        } else if (GameFade->Active && late)
+            GameFade->Finish();
     }
     if (Paused && Mouse->GetMh(1)) TogglePause();
     if (BlockKeys) return 0;
@@ -375,7 +388,9 @@ int TGame::CheckWindow() {
         MusicFadeInManage();
         MusicFadeOutManage();
     }
-    if (Suspended) platform::Delay(1);
+    // No sleep here while inactive: a frame that shows nothing new rests until
+    // input or the timer's next deadline (RestUntilInput), which wakes the
+    // game a few times a second instead of on every step.
     return 1;
 }
 
@@ -541,6 +556,18 @@ int TGame::RestUntilInput() {
 
 int TGame::LogicHeld() { return (Paused || Suspended) ? 1 : 0; }
 
+int TGame::NoteInput() {
+    LastInputTime = platform::MilliSecs();
+    return 0;
+}
+
+int TGame::DecorationSettled() {
+    if (LogicHeld()) return 1;
+    // The clock wraps; only the difference counts.
+    const unsigned since = static_cast<unsigned>(platform::MilliSecs()) - static_cast<unsigned>(LastInputTime);
+    return since >= static_cast<unsigned>(SettleAfterMs) ? 1 : 0;
+}
+
 int TGame::ScreenChange() {
     if (!GameFade->GetDone()) return 0;
     if (!GameFade->Out) return 0;
@@ -550,8 +577,11 @@ int TGame::ScreenChange() {
                       "' does not have a destination screen set!",
                   1);
     LastTScreen = CurrentTScreen;
+    // A new screen shows its decoration for a while even to a player who sits still.
+    NoteInput();
     if (DestinationTScreen == ExitScreen) {
         InstantExit = 1;
+        Closing = false;
         CurrentTScreen = ExitScreen;
     } else {
         DestinationTScreen->PreStart();
