@@ -208,16 +208,30 @@ protected:
         return std::stoll(e2e::ReadFile(file));
     }
 
-    void Measure(const std::string& state) {
-        std::this_thread::sleep_for(std::chrono::seconds(g_settle));
+    // With `moving`, the pointer goes to and fro over the screen's empty
+    // middle ten times a second throughout, so that pictures keep coming: what
+    // each costs.
+    void Measure(const std::string& state, bool moving = false) {
+        if (!moving) std::this_thread::sleep_for(std::chrono::seconds(g_settle));
         const long long framesBefore = Presented();
+        if (moving) {
+            // The script runs its lines in turn: the count after them comes
+            // when they are done.
+            std::string moves;
+            for (int k = 0; k < 10 * g_seconds; ++k) moves += e2e::MoveTo({k % 2 ? 600 : 650, 560}) + e2e::Wait(100);
+            Send(moves);
+        }
         const auto start = e2e::SteadyClock::now();
         const Counts used = Over(g_seconds);
         const double wall = std::chrono::duration<double>(e2e::SteadyClock::now() - start).count();
         const long long framesAfter = Presented();
-        std::printf("| %-30s | %-10s | %6.1f %% | %6.1f | %7.1f |\n", state.c_str(), size.c_str(),
-                    100.0 * static_cast<double>(used.ns) / 1e9 / wall,
-                    static_cast<double>(framesAfter - framesBefore) / wall, static_cast<double>(used.switches) / wall);
+        const double framesWall = std::chrono::duration<double>(e2e::SteadyClock::now() - start).count();
+        const double cpu = static_cast<double>(used.ns) / 1e9 / wall;
+        const double fps = static_cast<double>(framesAfter - framesBefore) / framesWall;
+        std::printf("| %-30s | %-10s | %6.1f %% | %6.1f | %7.1f |", state.c_str(), size.c_str(), 100.0 * cpu, fps,
+                    static_cast<double>(used.switches) / wall);
+        if (moving && fps > 0) std::printf(" %.1f ms per picture", 1000.0 * cpu / fps);
+        std::printf("\n");
         std::fflush(stdout);
     }
 
@@ -299,6 +313,7 @@ TEST_P(LoopBenchX11, Rest) {
                 renderer ? renderer : "default", acceleration ? ", SDL_FRAMEBUFFER_ACCELERATION=" : "",
                 acceleration ? acceleration : "", g_seconds, g_settle);
     Header();
+    Measure("title, pointer moving", true);
     Measure("title, pointer still");
     FocusElsewhere();
     Measure("title without the focus");
