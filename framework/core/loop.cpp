@@ -187,9 +187,6 @@ int TGame::ReadKeys() {
             return -1;
         }
     }
-    // The exit fade counts logic steps, and slow frames (a loaded machine, a
-    // slow display) count fewer than real time; a close request still ends
-    // the game within a second.
     // Once a close began it leads out, whatever a screen asks for meanwhile (a
     // new puzzle made just after the close came names the board as its
     // destination), and within a second: the exit fade counts logic steps, and

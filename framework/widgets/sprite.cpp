@@ -398,9 +398,11 @@ int TSprite::ManageGlow() {
             // The pulse settles: down to its least glow at the pace it rises,
             // and it takes up again from there, rising, so that it neither
             // stops nor starts with a jump.
-            if (Glow > GlowMin) Glow = std::max(GlowMin, Glow - GlowRange * std::fabs(GlowCounter->Speed) / 90.0f * Delta);
+            constexpr float kDegreesPerRadian = 57.29578f;
+            if (Glow > GlowMin)
+                Glow = std::max(GlowMin, Glow - GlowRange * std::fabs(GlowCounter->Speed) / 90.0f * Delta);
             const float share = GlowRange > 0 ? std::clamp((Glow - GlowMin) / GlowRange, 0.0f, 1.0f) : 0.0f;
-            GlowCounter->SetCounter(GlowCounter->StartPoint + std::asin(share) * 180.0f / 3.14159265f);
+            GlowCounter->SetCounter(GlowCounter->StartPoint + std::asin(share) * kDegreesPerRadian);
             return 0;
         }
         GlowCounter->Manage();
