@@ -45,6 +45,8 @@ TGame::TGame()
       HighScores(std::make_shared<THighScoreList>()) {
     PausedMusicState = Music;
     PausedSpeechState = Speech;
+    // A game just made has had no input yet, but nothing has settled either.
+    NoteInput();
 }
 
 TGame::~TGame() = default;

@@ -293,6 +293,16 @@ public:
     // until input or HeldRestMs, as no time can be lost.
     virtual int LogicHeld();
     static constexpr int HeldRestMs = 250;
+    // Decoration that moves by itself (a glow's pulse, sparkles) settles this
+    // long after the player's last input or the last screen change, and takes
+    // up again with the next input: a game nobody touches shows a still
+    // picture and costs next to nothing.
+    static constexpr int SettleAfterMs = 3000;
+    int LastInputTime = 0;
+    // 1 once decoration should settle: no input for SettleAfterMs, or logic
+    // held (paused, without the focus).
+    virtual int DecorationSettled();
+    int NoteInput();
     virtual int ScreenChange();
     virtual int ParticlesSet(int value, int save);
     virtual int ParticlesChange(int delta);
@@ -329,6 +339,8 @@ public:
     int SettingsChangePending = 0;
     int SettingsChangedAt = 0;
     virtual int ConfirmSettingsChange();
+    // A close request is being carried out: nothing new should be started.
+    bool IsClosing() const { return Closing; }
 
 protected:
     // Creates the shared data folder when it is missing (only what it creates

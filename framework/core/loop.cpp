@@ -98,6 +98,15 @@ int TGame::DoPeekEvent() {
         }
         switch (event.kind) {
             case platform::EventKind::KeyDown:
+            case platform::EventKind::KeyChar:
+            case platform::EventKind::MouseMove:
+            case platform::EventKind::MouseDown:
+            case platform::EventKind::MouseWheel:
+            case platform::EventKind::AppResume: NoteInput(); break;
+            default: break;
+        }
+        switch (event.kind) {
+            case platform::EventKind::KeyDown:
                 if (event.data >= 0 && event.data < 256) {
                     KeyStates[event.data] = 1;
                     KeyHits[event.data] += 1;
@@ -178,13 +187,22 @@ int TGame::ReadKeys() {
             return -1;
         }
     }
-    // The exit fade counts logic steps, and slow frames (a loaded machine, a
-    // slow display) count fewer than real time; a close request still ends
-    // the game within a second.
-    if (Closing && GameFade->Active && DestinationTScreen == ExitScreen &&
-        static_cast<unsigned>(platform::MilliSecs()) - static_cast<unsigned>(ClosingSince) >
-            static_cast<unsigned>(FadeTime))
-        GameFade->Finish();
+    // Once a close began it leads out, whatever a screen asks for meanwhile (a
+    // new puzzle made just after the close came names the board as its
+    // destination), and within a second: the exit fade counts logic steps, and
+    // slow frames (a loaded machine, a slow display) or a pause that came after
+    // the close would stretch it.
+    if (Closing) {
+        DestinationTScreen = ExitScreen;
+        const bool late = static_cast<unsigned>(platform::MilliSecs()) - static_cast<unsigned>(ClosingSince) >
+                          static_cast<unsigned>(FadeTime);
+        // Held logic would never reach the screen switch.
+        if (LogicHeld() || (!GameFade->Active && !GameFade->Done)) {
+            InstantExit = 1;
+            Closing = false;
+        } else if (GameFade->Active && late)
+            GameFade->Finish();
+    }
     if (Paused && Mouse->GetMh(1)) TogglePause();
     if (BlockKeys) return 0;
     if (!IgnorePauseKey && KeyHit('P')) TogglePause();
@@ -369,7 +387,9 @@ int TGame::CheckWindow() {
         MusicFadeInManage();
         MusicFadeOutManage();
     }
-    if (Suspended) platform::Delay(1);
+    // No sleep here while inactive: a frame that shows nothing new rests until
+    // input or the timer's next deadline (RestUntilInput), which wakes the
+    // game a few times a second instead of on every step.
     return 1;
 }
 
@@ -535,6 +555,18 @@ int TGame::RestUntilInput() {
 
 int TGame::LogicHeld() { return (Paused || Suspended) ? 1 : 0; }
 
+int TGame::NoteInput() {
+    LastInputTime = platform::MilliSecs();
+    return 0;
+}
+
+int TGame::DecorationSettled() {
+    if (LogicHeld()) return 1;
+    // The clock wraps; only the difference counts.
+    const unsigned since = static_cast<unsigned>(platform::MilliSecs()) - static_cast<unsigned>(LastInputTime);
+    return since >= static_cast<unsigned>(SettleAfterMs) ? 1 : 0;
+}
+
 int TGame::ScreenChange() {
     if (!GameFade->GetDone()) return 0;
     if (!GameFade->Out) return 0;
@@ -544,8 +576,11 @@ int TGame::ScreenChange() {
                       "' does not have a destination screen set!",
                   1);
     LastTScreen = CurrentTScreen;
+    // A new screen shows its decoration for a while even to a player who sits still.
+    NoteInput();
     if (DestinationTScreen == ExitScreen) {
         InstantExit = 1;
+        Closing = false;
         CurrentTScreen = ExitScreen;
     } else {
         DestinationTScreen->PreStart();

@@ -52,7 +52,10 @@ int TMousePointer::Update() {
 
 int TMousePointer::Manage() {
     if (!Active) return 0;
-    if (ParticleFunc) ParticleFunc();
+    // Paused or in the background the sparkles stand still with the screen.
+    if (Game && Game->LogicHeld()) return 1;
+    // Settled, the trail starts no new sparkles; those on their way fade out.
+    if (ParticleFunc && !(Game && Game->DecorationSettled())) ParticleFunc();
     if (ParticleList) ParticleList->Manage();
     return 1;
 }

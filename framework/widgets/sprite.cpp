@@ -394,6 +394,17 @@ int TSprite::ManageGlow() {
             if (!(Glow > 0)) Glow = 0;
         }
     } else if (GlowMode == 3 && GlowCounter) {
+        if (Game && Game->DecorationSettled()) {
+            // The pulse settles: down to its least glow at the pace it rises,
+            // and it takes up again from there, rising, so that it neither
+            // stops nor starts with a jump.
+            constexpr float kDegreesPerRadian = 57.29578f;
+            if (Glow > GlowMin)
+                Glow = std::max(GlowMin, Glow - GlowRange * std::fabs(GlowCounter->Speed) / 90.0f * Delta);
+            const float share = GlowRange > 0 ? std::clamp((Glow - GlowMin) / GlowRange, 0.0f, 1.0f) : 0.0f;
+            GlowCounter->SetCounter(GlowCounter->StartPoint + std::asin(share) * kDegreesPerRadian);
+            return 0;
+        }
         GlowCounter->Manage();
         Glow = GlowMin + GlowRange * std::fabs(GlowCounter->ratio);
     }

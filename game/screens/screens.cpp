@@ -193,7 +193,10 @@ int TGenerateScreen::Draw() {
     platform::SetAlpha(1.0f);
     TextAlpha = 1.0f;
 
-    if (!FadeIn->Active && !FadeOut->Active && !HasGenerated) {
+    // A close that came while the overlay faded in ends the game; the puzzle the
+    // player had stays as it was.
+    if (!FadeIn->Active && !FadeOut->Active && !HasGenerated && !Game->IsClosing() &&
+        !platform::CloseRequestPending()) {
         if (Puzzle.CustomMode) {
             // An accepted puzzle's notice is shown by the play screen as it starts again:
             // a dialog opened here would go with the screen change.

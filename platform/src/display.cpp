@@ -23,6 +23,25 @@ DrawState g_state;
 int g_clsR = 0, g_clsG = 0, g_clsB = 0;
 bool g_autoMidHandle = false;
 
+// OpenGL drawn by the processor (Mesa's llvmpipe and its kin, where no
+// graphics driver works) sends the whole window on every present and costs
+// several times what SDL's software renderer does, which sends only the
+// changed parts straight to the window.
+bool OpenGlOnTheProcessor(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6) != 0)
+        return false;
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    if (!getString || !SDL_GL_GetCurrentContext()) return false;
+    constexpr unsigned int kGlRenderer = 0x1F01;
+    const auto* name = reinterpret_cast<const char*>(getString(kGlRenderer));
+    if (!name) return false;
+    for (const char* soft : {"llvmpipe", "softpipe", "Software Rasterizer", "SWR"})
+        if (std::strstr(name, soft)) return true;
+    return false;
+}
+
 bool IsHeadlessDriver(const char* name) {
     return name && (std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0);
 }
@@ -182,7 +201,18 @@ public:
         // Without the hint SDL would still start that layer to back the window
         // surface, which costs half a second per start.
         if (detail::HeadlessVideo()) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-        if (!detail::HeadlessVideo()) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+        if (!detail::HeadlessVideo() && !glOnProcessor_)
+            renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+        // Unless the user chose a renderer, the software one draws into the
+        // window's own pixels instead (a window surface that SDL would back
+        // with OpenGL again would cost as much).
+        if (renderer_ && !SDL_getenv("SDL_RENDER_DRIVER") && detail::OpenGlOnTheProcessor(renderer_)) {
+            SDL_DestroyRenderer(renderer_);
+            renderer_ = nullptr;
+            glOnProcessor_ = true;
+        }
+        if (glOnProcessor_ && !SDL_getenv("SDL_FRAMEBUFFER_ACCELERATION"))
+            SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
         if (!renderer_) {
             SDL_DestroyWindow(window_);
@@ -371,6 +401,8 @@ private:
     int logicalW_ = 0, logicalH_ = 0;
     int windowedW_ = 0, windowedH_ = 0;
     bool fullScreen_ = false;
+    // Known once: the OpenGL renderer draws with the processor.
+    bool glOnProcessor_ = false;
 };
 
 SdlDisplay& Sdl() {

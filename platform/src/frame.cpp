@@ -697,10 +697,14 @@ uint64_t PresentedFrames() { return detail::g.presented; }
 void WaitForInput(int ms) {
     Event event;
     if (PeekEvent(event) || ms <= 0) return;
-    // A script's steps and its waits go by frames: they must keep coming.
-    constexpr int kScriptFrameMs = 50;
-    if (detail::InputScriptHasSteps() || (InputScriptOpen() && !detail::HeadlessVideo()))
+    // A script's steps and its waits go by frames: they must keep coming. On a
+    // real display the wait sees the display's events only, so an open script
+    // is looked at now and then, seldom enough to leave a resting game at rest.
+    constexpr int kScriptFrameMs = 50, kScriptIdleMs = 250;
+    if (detail::InputScriptHasSteps())
         ms = std::min(ms, kScriptFrameMs);
+    else if (InputScriptOpen() && !detail::HeadlessVideo())
+        ms = std::min(ms, kScriptIdleMs);
     if (detail::DelayHooked()) {
         Delay(ms);
         return;

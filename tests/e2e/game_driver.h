@@ -114,6 +114,7 @@ protected:
             ::setenv("XDG_RUNTIME_DIR", (scratch / "run").c_str(), 1);
             ::setenv("HOME", (scratch / "home").c_str(), 1);
             ::setenv("TALLYFOLD_INPUT_SCRIPT", fifo.c_str(), 1);
+            for (const auto& [name, value] : ChildEnv) ::setenv(name.c_str(), value.c_str(), 1);
             const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             const int none = ::open("/dev/null", O_RDONLY);
@@ -197,6 +198,8 @@ protected:
 
     // The file names of this test's pictures begin with it; old ones are removed.
     std::string ShotPrefix = "e2e-";
+    // Set in the game's environment after the headless defaults (a real display, say).
+    std::vector<std::pair<std::string, std::string>> ChildEnv;
     fs::path exe, scratch, fifo, artifacts, shared, lastShot;
     int script = -1;
     pid_t child = 0;

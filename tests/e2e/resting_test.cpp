@@ -18,6 +18,11 @@ constexpr double DisplayHz = 60;
 constexpr double MovingAtLeast = DisplayHz / 4, AtMost = DisplayHz * 1.05;
 // Nothing moving: a picture now and then at most.
 constexpr double RestingAtMost = 1.0;
+// A board shows its clock's seconds.
+constexpr double ClockOnly = 1.6;
+// Decoration settles three seconds after the last input and its glow takes up
+// to two more to fade down.
+constexpr auto SettledAfter = std::chrono::milliseconds(5500);
 
 class Resting : public GameDriver {
 protected:
@@ -50,19 +55,31 @@ TEST_F(Resting, PicturesFollowWhatMoves) {
     Launch();
     Send(Wait(700) + ClickAt(Nowhere) + Wait(500) + ClickAt(Nowhere) + Wait(ScreenChangeMs));
     ASSERT_TRUE(Shot("title"));
-    // The title's heading glows and sparkles rise from the pointer, still or not.
-    const double title = Rate(2000);
+    // The title's heading glows and sparkles rise from the pointer, still or
+    // not, for a few seconds; then the picture settles and stays as it is.
+    const double title = Rate(1500);
     EXPECT_GE(title, MovingAtLeast);
     EXPECT_LE(title, AtMost);
+    std::this_thread::sleep_for(SettledAfter);
+    ASSERT_TRUE(Shot("title-settled"));
+    const fs::path settled = lastShot;
+    EXPECT_LE(Rate(2000), RestingAtMost);
+    ASSERT_TRUE(Shot("title-still-settled"));
+    EXPECT_EQ(ReadFile(lastShot), ReadFile(settled)) << "the settled title changed";
+    // The pointer moves: the glow and the sparkles take up again.
+    Send(MoveTo({700, 300}));
+    const double woken = Rate(1500);
+    EXPECT_GE(woken, MovingAtLeast);
+    EXPECT_LE(woken, AtMost);
 
     // A board: the logo above it glows.
     Send(ClickAt(TitlePlay) + Wait(ScreenChangeMs) + ClickAt(SizeSixBySix) + ClickAt(SetupPlay) + Wait(300));
     ASSERT_TRUE(Shot("generating"));
     Send(MoveTo(Nowhere) + Wait(3000));
     ASSERT_TRUE(Shot("board"));
-    const double board = Rate(2000);
-    EXPECT_GE(board, MovingAtLeast);
-    EXPECT_LE(board, AtMost);
+    // Once the logo's glow has settled only the clock's second changes.
+    std::this_thread::sleep_for(SettledAfter);
+    EXPECT_LE(Rate(2000), ClockOnly);
 
     // Paused, nothing moves; a picture taken now is the one on show.
     Send(ClickAt(PauseButton) + MoveTo(Nowhere) + Wait(300));

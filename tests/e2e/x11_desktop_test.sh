@@ -9,8 +9,9 @@
 #   - the window's size is kept, and pause + Alt+Enter keeps music and speech
 #     on in the settings file;
 #   - SIGTERM while paused and while another window has the focus, SIGINT
-#     during the splash, SIGHUP on the title and the close box end the game
-#     within a second with code 0 and the clean-exit marker;
+#     during the splash, SIGHUP on the title, the close box, and SIGTERM or the
+#     close box just after Play on the setup screen end the game within a
+#     second with code 0 and the clean-exit marker;
 #   - a game started half a second before its X server waits for it.
 # The pictures are left in ARTIFACTS as x11-*.png (game: what the game drew,
 # x: what the X server shows).
@@ -319,6 +320,29 @@ launch || fail "no game window at the fifth start"
 to_title
 shot title-close
 ends_within_a_second "the close box on the title" send close
+
+# ---- a close while a new puzzle is being made ------------------------------------
+# From Play on the setup screen the overlay fades in, the puzzle is made and the
+# screen fades to the board; a close in that time ends the game and keeps no
+# puzzle the player never saw.
+for how in "SIGTERM 0.3" "close 0.4"; do
+  set -- $how
+  find "$shared" -name autosave.sav -delete
+  launch || fail "no game window for a close during a new puzzle"
+  to_title
+  click 400 220 setup-$1 1400
+  xdo mousemove --window "$window" 167 521
+  sleep 0.1
+  xdo click 1
+  sleep "$2"
+  if [ "$1" = SIGTERM ]; then
+    ends_within_a_second "SIGTERM $2 s after Play on the setup screen" kill -TERM "$pid"
+  else
+    ends_within_a_second "the close box $2 s after Play on the setup screen" send close
+  fi
+  [ -z "$(find "$shared" -name autosave.sav)" ] && ok "no puzzle kept that the player never saw" ||
+    fail "a close during a new puzzle kept the new puzzle"
+done
 
 # ---- an X server that starts listening just after the game ---------------------
 # As when the game is started with the session: its first connection is refused,

@@ -556,6 +556,51 @@ public:
 };
 }  // namespace
 
+// The title's heading glows and sparkles rise from the still pointer; some
+// seconds without input and the picture settles, so that nothing is presented,
+// until the next input brings it all back, the glow rising from where it rested.
+// Without the focus nothing moves at all, and the board's logo settles too.
+TEST_F(Playthrough, DecorationSettlesWithoutInputAndWakesWithIt) {
+    Game->CurrentTScreen = nullptr;
+    Game->DestinationTScreen = TitleScreen;
+    TitleScreen->PreStart();
+    const auto presentsOver = [&](int steps) {
+        const uint64_t before = platform::PresentedFrames();
+        Ticks(steps);
+        return platform::PresentedFrames() - before;
+    };
+    MoveTo(600, 300);
+    // A frame every four steps of 5 ms: 50 a second while anything moves.
+    EXPECT_GE(presentsOver(200), 45u);
+    Ticks(TGame::SettleAfterMs / 5 + 400);
+    Frame("title-settled");
+    EXPECT_EQ(presentsOver(2000), 0u) << "ten seconds of a title nobody touches";
+    EXPECT_FLOAT_EQ(TitleScreen->Header->Glow, TitleScreen->Header->GlowMin);
+
+    MoveTo(610, 300);
+    EXPECT_LT(TitleScreen->Header->Glow, TitleScreen->Header->GlowMin + 0.02f) << "the glow takes up without a jump";
+    EXPECT_GE(presentsOver(200), 45u);
+    EXPECT_GT(TitleScreen->Header->Glow, TitleScreen->Header->GlowMin + 0.1f);
+
+    // Without the focus: the pause picture once, then nothing.
+    platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});
+    Ticks(20);
+    EXPECT_EQ(presentsOver(1000), 0u);
+    platform::PostEvent({platform::EventKind::AppResume, 0, 0, 0});
+    Ticks(20);
+    EXPECT_GE(presentsOver(200), 45u);
+
+    // A board: its logo settles, the clock's second goes on showing.
+    Game->DestinationTScreen = GameScreen;
+    ASSERT_TRUE(Core->CreatePuzzle(9, 9, 0));
+    Core->CreateCells(1);
+    Core->RestartPuzzle();
+    GameScreen->PreStart();
+    MoveTo(790, 10);
+    Ticks(TGame::SettleAfterMs / 5 + 800);
+    EXPECT_LE(presentsOver(2000), 11u) << "ten seconds of a board nobody touches";
+}
+
 TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     // The very first screen starts the music; coming back to the title never restarts it.
     Game->CurrentTScreen = nullptr;
