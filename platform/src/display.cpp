@@ -206,7 +206,12 @@ public:
         // Unless the user chose a renderer, the software one draws into the
         // window's own pixels instead (a window surface that SDL would back
         // with OpenGL again would cost as much).
-        if (renderer_ && !SDL_getenv("SDL_RENDER_DRIVER") && detail::OpenGlOnTheProcessor(renderer_)) {
+        // Only X11 gives SDL a window framebuffer of its own; elsewhere (Wayland)
+        // the software renderer would need OpenGL underneath, or fail outright.
+        const char* video = SDL_GetCurrentVideoDriver();
+        const bool ownFramebuffer = video && std::strcmp(video, "x11") == 0;
+        if (renderer_ && ownFramebuffer && !SDL_getenv("SDL_RENDER_DRIVER") &&
+            detail::OpenGlOnTheProcessor(renderer_)) {
             SDL_DestroyRenderer(renderer_);
             renderer_ = nullptr;
             glOnProcessor_ = true;
