@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 
 #include "internal.h"
@@ -40,6 +41,18 @@ bool OpenGlOnTheProcessor(SDL_Renderer* renderer) {
     for (const char* soft : {"llvmpipe", "softpipe", "Software Rasterizer", "SWR"})
         if (std::strstr(name, soft)) return true;
     return false;
+}
+
+// A machine without a graphics device node can only draw OpenGL with the
+// processor: asking OpenGL first would load Mesa's compiler (over 60 MB that
+// stay in the peak) only to drop it again.
+bool NoGraphicsDevice() {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("renderD", 0) == 0 || name.rfind("card", 0) == 0) return false;
+    }
+    return !std::filesystem::exists("/dev/nvidia0", error);
 }
 
 bool IsHeadlessDriver(const char* name) {
@@ -201,17 +214,18 @@ public:
         // Without the hint SDL would still start that layer to back the window
         // surface, which costs half a second per start.
         if (detail::HeadlessVideo()) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        // Only X11 gives SDL a window framebuffer of its own; elsewhere (Wayland)
+        // the software renderer would need OpenGL underneath, or fail outright.
+        const char* video = SDL_GetCurrentVideoDriver();
+        const bool ownFramebuffer = video && std::strcmp(video, "x11") == 0;
+        const bool rendererChosen = SDL_getenv("SDL_RENDER_DRIVER") != nullptr;
+        if (ownFramebuffer && !rendererChosen && detail::NoGraphicsDevice()) glOnProcessor_ = true;
         if (!detail::HeadlessVideo() && !glOnProcessor_)
             renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
         // Unless the user chose a renderer, the software one draws into the
         // window's own pixels instead (a window surface that SDL would back
         // with OpenGL again would cost as much).
-        // Only X11 gives SDL a window framebuffer of its own; elsewhere (Wayland)
-        // the software renderer would need OpenGL underneath, or fail outright.
-        const char* video = SDL_GetCurrentVideoDriver();
-        const bool ownFramebuffer = video && std::strcmp(video, "x11") == 0;
-        if (renderer_ && ownFramebuffer && !SDL_getenv("SDL_RENDER_DRIVER") &&
-            detail::OpenGlOnTheProcessor(renderer_)) {
+        if (renderer_ && ownFramebuffer && !rendererChosen && detail::OpenGlOnTheProcessor(renderer_)) {
             SDL_DestroyRenderer(renderer_);
             renderer_ = nullptr;
             glOnProcessor_ = true;
