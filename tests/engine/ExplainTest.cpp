@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "Support.h"
 #include "tallyfold/engine/Engine.h"
@@ -139,7 +140,8 @@ std::string RunExplain(const std::string& path, int& status) {
 // placements alone fill the board.
 TEST(ExplainTool, PathsOfGeneratedPuzzlesAreSoundAndComplete) {
   enginetest::CapturedDiagnostics quiet;
-  const std::string path = testing::TempDir() + "tallyfold_explain.txt";
+  // Other test runs on this machine use the same temporary folder.
+  const std::string path = testing::TempDir() + "tallyfold_explain_" + std::to_string(getpid()) + ".txt";
   int puzzles = 0, lines = 0;
   std::array<int, 4> byTier{};
   for (unsigned size : {6u, 7u, 9u, 12u, 14u}) {
