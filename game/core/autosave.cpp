@@ -130,6 +130,18 @@ void LeaveUnreadable(const std::string& reason) {
     CoreNotice(text + "\r\n" + path + " (" + reason + ")");
 }
 
+// A kept puzzle that did not come back: left alone when unreadable, set aside
+// when damaged; one only in memory was written by the game itself, so its
+// damage cannot happen and it is simply dropped.
+void HandleUnusable(const std::string& reason, bool unreadable) {
+    if (unreadable)
+        LeaveUnreadable(reason);
+    else if (State.Pending.empty())
+        SetAsideDamaged(reason);
+    else
+        State.Pending.clear();
+}
+
 // Tries to put the kept puzzle on disk; 1 when it is there.
 int WritePending(bool tell) {
     const std::string path = AutosavePath();
@@ -183,12 +195,7 @@ int AutosaveExists() {
     bool unreadable = false;
     if (ReadAutosave(custom, reason, unreadable)) return 1;
     if (reason.empty()) return 0;
-    if (unreadable)
-        LeaveUnreadable(reason);
-    else if (State.Pending.empty())
-        SetAsideDamaged(reason);
-    else
-        State.Pending.clear();  // cannot happen: the game wrote it itself
+    HandleUnusable(reason, unreadable);
     return 0;
 }
 
@@ -199,12 +206,7 @@ int LoadAutosave(int* elapsedMs) {
     auto content = ReadAutosave(custom, reason, unreadable);
     if (!content) {
         if (reason.empty()) return 0;
-        if (unreadable)
-            LeaveUnreadable(reason);
-        else if (State.Pending.empty())
-            SetAsideDamaged(reason);
-        else
-            State.Pending.clear();
+        HandleUnusable(reason, unreadable);
         return -1;
     }
     // Whatever the last puzzle left behind (a frozen clock, the solution shown)
