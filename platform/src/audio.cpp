@@ -7,8 +7,6 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 #include <AL/efx.h>
-#define OV_EXCLUDE_STATIC_CALLBACKS
-#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,6 +17,7 @@
 #include <set>
 #include <thread>
 
+#include "audio_decode.h"
 #include "internal.h"
 #include "tallyfold/platform/stream.h"
 #include "tallyfold/platform/system.h"
@@ -26,9 +25,7 @@
 namespace platform {
 namespace {
 
-// A decoded sound bigger than this is damage or a mistake (a little over
-// twelve minutes of 44.1 kHz stereo).
-constexpr size_t kMaxPcmBytes = size_t(128) << 20;
+using audio_decode::OggDecoder;
 
 struct DriverEntry {
     std::string name;
@@ -138,202 +135,12 @@ private:
     std::shared_ptr<SoundData> data_;
 };
 
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
-
-// Every chunk must lie inside the file. SDL sizes its buffers by what the
-// chunks claim, so a damaged length would otherwise cost gigabytes.
-bool WavChunksSound(const std::vector<uint8_t>& bytes) {
-    bool fmt = false, data = false;
-    size_t pos = 12;
-    while (pos + 8 <= bytes.size()) {
-        const uint32_t len = Le32(bytes.data() + pos + 4);
-        if (len > bytes.size() - pos - 8) return false;
-        if (std::memcmp(bytes.data() + pos, "fmt ", 4) == 0) {
-            if (len < 16 || data) return false;
-            fmt = true;
-        } else if (std::memcmp(bytes.data() + pos, "data", 4) == 0) {
-            if (!fmt || data) return false;
-            data = true;
-        }
-        pos += 8 + size_t(len) + (len & 1);
-    }
-    return fmt && data;
-}
-
-std::shared_ptr<SoundData> DecodeWav(const std::vector<uint8_t>& bytes) {
-    if (!WavChunksSound(bytes)) return nullptr;
-    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    if (!rw) return nullptr;
-    SDL_AudioSpec wav;
-    Uint8* buf = nullptr;
-    Uint32 len = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &wav, &buf, &len)) return nullptr;
-    std::shared_ptr<SoundData> out;
-    const int outChannels = wav.channels >= 2 ? 2 : 1;
-    SDL_AudioCVT cvt;
-    if (wav.channels >= 1 && wav.channels <= 8 && wav.freq > 0 && wav.freq <= 384000 && len > 0 &&
-        len <= kMaxPcmBytes &&
-        SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, outChannels, wav.freq) >= 0 &&
-        uint64_t(len) * std::max(1, cvt.len_mult) <= kMaxPcmBytes * 4) {
-        std::vector<uint8_t> work(size_t(len) * std::max(1, cvt.len_mult));
-        std::memcpy(work.data(), buf, len);
-        cvt.buf = work.data();
-        cvt.len = static_cast<int>(len);
-        if (!cvt.needed || SDL_ConvertAudio(&cvt) == 0) {
-            const size_t produced = cvt.needed ? size_t(cvt.len_cvt) : size_t(len);
-            const size_t frameBytes = size_t(outChannels) * 2;
-            const size_t usable = produced / frameBytes * frameBytes;
-            if (usable > 0) {
-                out = std::make_shared<SoundData>();
-                out->channels = outChannels;
-                out->rate = wav.freq;
-                out->samples.resize(usable / 2);
-                std::memcpy(out->samples.data(), work.data(), usable);
-            }
-        }
-    }
-    SDL_FreeWAV(buf);
-    return out;
-}
-
-struct MemorySource {
-    const uint8_t* data;
-    size_t size;
-    size_t pos;
-};
-
-size_t OggRead(void* ptr, size_t size, size_t count, void* source) {
-    auto* m = static_cast<MemorySource*>(source);
-    if (size == 0) return 0;
-    size_t items = std::min(count, (m->size - m->pos) / size);
-    std::memcpy(ptr, m->data + m->pos, items * size);
-    m->pos += items * size;
-    return items;
-}
-
-int OggSeek(void* source, ogg_int64_t offset, int whence) {
-    auto* m = static_cast<MemorySource*>(source);
-    int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? int64_t(m->pos) : int64_t(m->size);
-    int64_t target = base + offset;
-    if (target < 0 || target > int64_t(m->size)) return -1;
-    m->pos = size_t(target);
-    return 0;
-}
-
-long OggTell(void* source) { return static_cast<long>(static_cast<MemorySource*>(source)->pos); }
-
-// Decodes an OGG Vorbis file held in memory to 16-bit PCM, a block at a time.
-// More than two channels are mixed down to one (OpenAL only pans mono); a
-// chained file goes on only while its format stays the same.
-class OggDecoder {
-public:
-    OggDecoder() = default;
-    OggDecoder(const OggDecoder&) = delete;
-    OggDecoder& operator=(const OggDecoder&) = delete;
-    ~OggDecoder() {
-        if (open_) ov_clear(&vf_);
-    }
-
-    // False when the bytes are no Vorbis file this program can play. The bytes
-    // must outlive the decoder.
-    bool Open(const uint8_t* data, size_t size) {
-        src_ = MemorySource{data, size, 0};
-        ov_callbacks callbacks{OggRead, OggSeek, nullptr, OggTell};
-        if (ov_open_callbacks(&src_, &vf_, nullptr, 0, callbacks) != 0) return false;
-        open_ = true;
-        vorbis_info* info = ov_info(&vf_, -1);
-        if (!info || info->channels < 1 || info->channels > 255 || info->rate <= 0 || info->rate > 384000)
-            return false;
-        inChannels_ = info->channels;
-        rate_ = info->rate;
-        outChannels_ = inChannels_ == 2 ? 2 : 1;
-        return true;
-    }
-
-    int Channels() const { return outChannels_; }
-    int Rate() const { return static_cast<int>(rate_); }
-    // Frames of the whole file as its pages claim them; 0 when unknown.
-    int64_t Frames() {
-        const ogg_int64_t total = ov_pcm_total(&vf_, -1);
-        return total > 0 ? int64_t(total) : 0;
-    }
-
-    // Appends at most maxFrames frames to out; returns how many, 0 at the end
-    // of the file (or where it is damaged beyond repair).
-    size_t Read(std::vector<int16_t>& out, size_t maxFrames) {
-        size_t done = 0;
-        while (done < maxFrames && !ended_) {
-            const size_t want = std::min(maxFrames - done, kBlockFrames) * size_t(inChannels_);
-            if (block_.size() < want) block_.resize(want);
-            int stream = 0;
-            const long got = ov_read(&vf_, reinterpret_cast<char*>(block_.data()),
-                                     static_cast<int>(want * sizeof(int16_t)), 0, 2, 1, &stream);
-            if (got == 0) {
-                ended_ = true;
-                break;
-            }
-            if (got < 0) {
-                if (got == OV_HOLE && ++errors_ < 64) continue;
-                ended_ = true;
-                break;
-            }
-            if (firstStream_ < 0) firstStream_ = stream;
-            if (stream != firstStream_) {
-                vorbis_info* now = ov_info(&vf_, stream);
-                if (!now || now->channels != inChannels_ || now->rate != rate_) {  // a chained tune we cannot join
-                    ended_ = true;
-                    break;
-                }
-            }
-            const size_t frames = size_t(got) / sizeof(int16_t) / size_t(inChannels_);
-            if (inChannels_ <= 2) {
-                out.insert(out.end(), block_.begin(), block_.begin() + static_cast<ptrdiff_t>(frames * inChannels_));
-            } else {
-                for (size_t f = 0; f < frames; ++f) {
-                    int sum = 0;
-                    for (int c = 0; c < inChannels_; ++c) sum += block_[f * inChannels_ + c];
-                    out.push_back(static_cast<int16_t>(sum / inChannels_));
-                }
-            }
-            done += frames;
-        }
-        return done;
-    }
-
-    // Back to the first sample, exactly: a looping tune goes on without a gap.
-    bool Rewind() {
-        if (ov_pcm_seek(&vf_, 0) != 0) return false;
-        ended_ = false;
-        errors_ = 0;
-        return true;
-    }
-
-private:
-    static constexpr size_t kBlockFrames = 4096;
-    MemorySource src_{nullptr, 0, 0};
-    OggVorbis_File vf_{};
-    bool open_ = false;
-    bool ended_ = false;
-    int inChannels_ = 1, outChannels_ = 1;
-    long rate_ = 44100;
-    int firstStream_ = -1;
-    int errors_ = 0;
-    std::vector<int16_t> block_;
-};
-
-std::shared_ptr<SoundData> DecodeOgg(const std::vector<uint8_t>& bytes) {
-    OggDecoder decoder;
-    if (!decoder.Open(bytes.data(), bytes.size())) return nullptr;
-    std::vector<int16_t> samples;
-    const size_t maxValues = kMaxPcmBytes / sizeof(int16_t);
-    while (samples.size() < maxValues && decoder.Read(samples, 4096) > 0) {
-    }
-    if (samples.size() > maxValues) samples.resize(maxValues / size_t(decoder.Channels()) * size_t(decoder.Channels()));
-    if (samples.empty()) return nullptr;
+// The decoded samples of a file, ready for a buffer.
+std::shared_ptr<SoundData> FromPcm(audio_decode::Pcm&& pcm) {
     auto out = std::make_shared<SoundData>();
-    out->channels = decoder.Channels();
-    out->rate = decoder.Rate();
-    out->samples = std::move(samples);
+    out->channels = pcm.channels;
+    out->rate = pcm.rate;
+    out->samples = std::move(pcm.samples);
     return out;
 }
 
@@ -782,10 +589,15 @@ std::shared_ptr<Sound> LoadSound(const std::string& path, int flags) {
 std::shared_ptr<Sound> LoadSound(const std::vector<uint8_t>& bytes, int flags) {
     if (bytes.size() < 12 || bytes.size() > size_t(INT32_MAX)) return nullptr;
     std::shared_ptr<SoundData> data;
-    if (std::memcmp(bytes.data(), "RIFF", 4) == 0 && std::memcmp(bytes.data() + 8, "WAVE", 4) == 0)
-        data = DecodeWav(bytes);
-    else if (std::memcmp(bytes.data(), "OggS", 4) == 0)
-        data = (flags & SOUND_STREAM) != 0 ? OpenOggStream(bytes) : DecodeOgg(bytes);
+    audio_decode::Pcm pcm;
+    if (std::memcmp(bytes.data(), "RIFF", 4) == 0 && std::memcmp(bytes.data() + 8, "WAVE", 4) == 0) {
+        if (audio_decode::DecodeWav(bytes, pcm)) data = FromPcm(std::move(pcm));
+    } else if (std::memcmp(bytes.data(), "OggS", 4) == 0) {
+        if ((flags & SOUND_STREAM) != 0)
+            data = OpenOggStream(bytes);
+        else if (audio_decode::DecodeOgg(bytes, pcm))
+            data = FromPcm(std::move(pcm));
+    }
     if (!data) return nullptr;
     data->loop = (flags & SOUND_LOOP) != 0;
     return std::make_shared<SoundImpl>(std::move(data));
