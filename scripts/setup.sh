@@ -11,7 +11,7 @@ packages=(
   libvorbis-dev libogg-dev zlib1g-dev libpng-dev libjpeg-dev libcairo2-dev
   fonts-crosextra-carlito libgtest-dev libgmock-dev libbenchmark-dev
   dpkg-dev file desktop-file-utils appstream groff-base lintian xvfb x11-utils xdotool imagemagick weston
-  clang libclang-rt-dev
+  clang libclang-rt-dev clang-format universal-ctags
 )
 
 missing=()
