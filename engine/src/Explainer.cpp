@@ -14,7 +14,32 @@ int DigitOf(unsigned single) { return std::countr_zero(single); }
 
 }  // namespace
 
-Explainer::Explainer(const TBoard& board) : solver_(board) {
+const char* TechniqueName(Technique technique) {
+  switch (technique) {
+    case Technique::SingleCellLeft: return "single cell left";
+    case Technique::UniqueCombination: return "unique combination";
+    case Technique::CombinationElimination: return "combination elimination";
+    case Technique::CrossReference: return "cross-reference";
+    case Technique::PlacedDigit: return "placed digit";
+    case Technique::Subset: return "subset";
+    case Technique::ExactRun: return "exact run";
+    case Technique::AreaSum: return "area sum";
+    case Technique::Trial: return "trial";
+  }
+  return "";
+}
+
+int TechniqueTier(Technique technique) {
+  switch (technique) {
+    case Technique::Subset:
+    case Technique::ExactRun: return kTierExactRuns;
+    case Technique::AreaSum:
+    case Technique::Trial: return kTierTrials;
+    default: return kTierCombinations;
+  }
+}
+
+Explainer::Explainer(const TBoard& board) : board_(board), solver_(board) {
   runs_.resize(board.constraints.size());
   runCells_.resize(board.constraints.size());
   for (unsigned index = 0; index < board.cellCount; ++index) {
@@ -40,10 +65,11 @@ const ExplainedRun& Explainer::Run(int constraint) const {
 }
 
 ExplainedRun Explainer::RunOf(unsigned cell, int direction) const {
-  for (std::size_t c = 0; c < runs_.size(); ++c) {
-    if (runs_[c].direction == direction &&
-        std::find(runCells_[c].begin(), runCells_[c].end(), cell) != runCells_[c].end()) {
-      return runs_[c];
+  if (cell < board_.cellCount && (direction == kDown || direction == kAcross)) {
+    const int link = board_.links[cell][direction];
+    if (link != kNoLink && static_cast<std::size_t>(link) < runs_.size() &&
+        !runCells_[static_cast<std::size_t>(link)].empty()) {
+      return runs_[static_cast<std::size_t>(link)];
     }
   }
   ExplainedRun none;
@@ -61,7 +87,34 @@ unsigned Explainer::PlacedIn(const ExplainedRun& run, unsigned except, const std
   return placed;
 }
 
-void Explainer::Describe(const LogicStep& step, const std::vector<unsigned>& before) {
+std::vector<unsigned> Explainer::Candidates() const {
+  std::vector<unsigned> candidates(board_.cellCount, 0);
+  for (unsigned cell = 0; cell < board_.cellCount; ++cell) candidates[cell] = solver_.Candidates(cell);
+  return candidates;
+}
+
+// One technique per step, the most specific that tells it: a digit standing in the run,
+// a run down to one open cell, a clue with one combination, the cell's other run, and
+// only then the general elimination.
+void Explainer::Classify(Explanation& e, const std::vector<unsigned>& before) const {
+  if (e.kind == ExplainKind::Remove && (e.removed & ~e.inRun) == 0) {
+    e.technique = Technique::PlacedDigit;
+    return;
+  }
+  int open = 0;
+  for (unsigned cell : runCells_[static_cast<std::size_t>(e.run.constraint)]) open += Single(before[cell]) ? 0 : 1;
+  if (e.kind == ExplainKind::Place && open == 1) {
+    e.technique = Technique::SingleCellLeft;
+  } else if (CombinationMasks(e.run.sum, e.run.length).size() == 1) {
+    e.technique = Technique::UniqueCombination;
+  } else if (e.kind == ExplainKind::Place && (e.inCross | e.crossLacks | e.earlier) != 0) {
+    e.technique = Technique::CrossReference;
+  } else {
+    e.technique = Technique::CombinationElimination;
+  }
+}
+
+std::vector<Explanation> Explainer::Describe(const LogicStep& step, const std::vector<unsigned>& before) const {
   std::vector<Explanation> found;
   for (int k = 0; k < step.changeCount; ++k) {
     const CandidateChange& change = step.changes[static_cast<std::size_t>(k)];
@@ -74,8 +127,17 @@ void Explainer::Describe(const LogicStep& step, const std::vector<unsigned>& bef
     if (e.kind == ExplainKind::Place) e.digit = DigitOf(change.left);
     if (step.tier == kTierTrials) {
       e.reason = ExplainReason::Trial;
+      e.technique = Technique::Trial;
+      if (e.kind == ExplainKind::Remove) e.digit = step.trialDigit;
       e.otherCell = step.emptiedCell;
-      e.cells = {step.trialCell, step.emptiedCell};
+      e.failedRun = Run(step.failedRun);
+      e.cells = {step.trialCell};
+      if (step.emptiedCell != step.trialCell) e.cells.push_back(step.emptiedCell);
+      if (e.failedRun.constraint >= 0) {
+        for (unsigned cell : runCells_[static_cast<std::size_t>(e.failedRun.constraint)]) {
+          if (std::find(e.cells.begin(), e.cells.end(), cell) == e.cells.end()) e.cells.push_back(cell);
+        }
+      }
       found.push_back(std::move(e));
       continue;
     }
@@ -84,20 +146,31 @@ void Explainer::Describe(const LogicStep& step, const std::vector<unsigned>& bef
     e.cells = runCells_[static_cast<std::size_t>(step.run)];
     if (step.tier == kTierExactRuns) {
       e.reason = ExplainReason::ExactFillings;
+      e.technique = Technique::ExactRun;
       found.push_back(std::move(e));
       continue;
     }
-    // Which of the run's combinations still fit, and why this cell lacks the digits of
-    // theirs that it lacks: that is what a player checks the step by.
+    // Which of the run's combinations still fit, why each other one does not, and why
+    // this cell lacks the digits of theirs that it lacks: that is what a player checks
+    // the step by.
     e.reason = ExplainReason::Combinations;
     const unsigned placed = PlacedIn(e.run, change.cell, before);
     const std::vector<unsigned>& cells = runCells_[static_cast<std::size_t>(step.run)];
     unsigned fitting = 0;
     for (std::uint16_t mask : CombinationMasks(e.run.sum, e.run.length)) {
-      if ((mask & placed) != placed) continue;
-      bool fits = true;
-      for (unsigned cell : cells) fits = fits && (before[cell] & mask) != 0;
-      if (!fits) continue;
+      if ((mask & placed) != placed) {
+        e.excluded.push_back({mask, placed & ~mask, 0});
+        continue;
+      }
+      // The other cells first: "this cell cannot be ..." is the conclusion, not a reason.
+      const unsigned* blocking = nullptr;
+      for (const unsigned& cell : cells) {
+        if ((before[cell] & mask) == 0 && (blocking == nullptr || *blocking == change.cell)) blocking = &cell;
+      }
+      if (blocking != nullptr) {
+        e.excluded.push_back({mask, 0, *blocking});
+        continue;
+      }
       e.combinations.push_back(mask);
       fitting |= mask;
     }
@@ -109,30 +182,293 @@ void Explainer::Describe(const LogicStep& step, const std::vector<unsigned>& bef
     for (std::uint16_t mask : CombinationMasks(e.crossRun.sum, e.crossRun.length)) crossDigits |= mask;
     if (e.crossRun.constraint >= 0) e.crossLacks = lacked & ~placed & ~e.inCross & ~crossDigits;
     e.earlier = lacked & ~placed & ~e.inCross & ~e.crossLacks;
+    Classify(e, before);
     found.push_back(std::move(e));
   }
   std::stable_partition(found.begin(), found.end(),
                         [](const Explanation& e) { return e.kind == ExplainKind::Place; });
-  for (Explanation& e : found) pending_.push_back(std::move(e));
+  return found;
+}
+
+// Two open cells of a run that can only hold the same two digits between them (or three
+// cells three) take those digits, so the run's other cells cannot.
+std::vector<std::vector<Explanation>> Explainer::Subsets(bool firstOnly) const {
+  std::vector<std::vector<Explanation>> groups;
+  const std::vector<unsigned> candidates = Candidates();
+  for (std::size_t c = 0; c < runCells_.size(); ++c) {
+    const std::vector<unsigned>& cells = runCells_[c];
+    std::vector<unsigned> open;
+    for (unsigned cell : cells) {
+      if (!Single(candidates[cell])) open.push_back(cell);
+    }
+    const std::size_t n = open.size();
+    for (std::size_t size = 2; size <= 3 && size < n; ++size) {
+      std::vector<std::size_t> pick(size);
+      for (std::size_t k = 0; k < size; ++k) pick[k] = k;
+      while (true) {
+        unsigned digits = 0;
+        for (std::size_t k : pick) digits |= candidates[open[k]];
+        if (static_cast<std::size_t>(std::popcount(digits)) == size) {
+          std::vector<unsigned> members;
+          for (std::size_t k : pick) members.push_back(open[k]);
+          std::vector<Explanation> group;
+          for (unsigned cell : open) {
+            if (std::find(members.begin(), members.end(), cell) != members.end() || !(candidates[cell] & digits)) continue;
+            Explanation e;
+            e.tier = kTierExactRuns;
+            e.reason = ExplainReason::Subset;
+            e.technique = Technique::Subset;
+            e.cell = cell;
+            e.removed = candidates[cell] & digits;
+            e.left = candidates[cell] & ~digits;
+            e.kind = Single(e.left) ? ExplainKind::Place : ExplainKind::Remove;
+            if (e.kind == ExplainKind::Place) e.digit = DigitOf(e.left);
+            e.run = runs_[c];
+            e.crossRun = RunOf(cell, e.run.direction == kAcross ? kDown : kAcross);
+            e.digits = digits;
+            e.subset = members;
+            e.cells = cells;
+            group.push_back(std::move(e));
+          }
+          if (!group.empty()) {
+            std::stable_partition(group.begin(), group.end(),
+                                  [](const Explanation& e) { return e.kind == ExplainKind::Place; });
+            groups.push_back(std::move(group));
+            if (firstOnly) return groups;
+          }
+        }
+        // The next choice of `size` of the n open cells, in order.
+        std::size_t k = size;
+        while (k > 0 && pick[k - 1] == n - size + k - 1) --k;
+        if (k == 0) break;
+        ++pick[k - 1];
+        for (std::size_t j = k; j < size; ++j) pick[j] = pick[j - 1] + 1;
+      }
+    }
+  }
+  return groups;
+}
+
+// Bands of whole rows (or columns), the narrowest first. The band's across runs cover it
+// exactly; the down runs lying wholly inside leave some of its cells over, whose digits
+// add up to the difference of the clues; the down runs reaching into the band cover it
+// and some cells outside, whose digits add up to the difference the other way round.
+// When one open cell is left over, the difference less the digits standing in the other
+// left-over cells is its digit.
+bool Explainer::FindAreaSum(Explanation& found) const {
+  const unsigned rows = board_.rows, columns = board_.columns;
+  if (rows == 0 || columns == 0 || board_.cellCount != rows * columns) return false;
+  const std::vector<unsigned> candidates = Candidates();
+  for (unsigned height = 1; height < std::max(rows, columns); ++height) {
+    for (int direction : {kAcross, kDown}) {
+      const int cross = direction == kAcross ? kDown : kAcross;
+      const unsigned lines = direction == kAcross ? rows : columns;
+      auto lineOf = [&](unsigned cell) { return direction == kAcross ? cell / columns : cell % columns; };
+      for (unsigned from = 0; from + height <= lines; ++from) {
+        const unsigned to = from + height - 1;
+        auto inBand = [&](unsigned cell) { return lineOf(cell) >= from && lineOf(cell) <= to; };
+        bool covered = true, any = false;
+        int total = 0;
+        for (unsigned cell = 0; cell < board_.cellCount && covered; ++cell) {
+          if (board_.cells[cell] < 0 || !inBand(cell)) continue;
+          any = true;
+          covered = board_.links[cell][kDown] != kNoLink && board_.links[cell][kAcross] != kNoLink;
+        }
+        if (!covered || !any) continue;
+        int inside = 0, reaching = 0;
+        std::vector<unsigned> innies, outies;
+        for (std::size_t c = 0; c < runCells_.size(); ++c) {
+          const std::vector<unsigned>& cells = runCells_[c];
+          if (cells.empty()) continue;
+          const int direction_c = runs_[c].direction;
+          const auto in = static_cast<std::size_t>(std::count_if(cells.begin(), cells.end(), inBand));
+          if (direction_c == direction) {
+            if (in > 0) total += runs_[c].sum;
+          } else if (in > 0) {
+            reaching += runs_[c].sum;
+            if (in == cells.size()) inside += runs_[c].sum;
+            for (unsigned cell : cells) {
+              if (!inBand(cell)) outies.push_back(cell);
+            }
+          }
+        }
+        for (unsigned cell = 0; cell < board_.cellCount; ++cell) {
+          if (board_.cells[cell] < 0 || !inBand(cell)) continue;
+          const std::vector<unsigned>& crossCells = runCells_[static_cast<std::size_t>(board_.links[cell][cross])];
+          if (!std::all_of(crossCells.begin(), crossCells.end(), inBand)) innies.push_back(cell);
+        }
+        for (bool outside : {false, true}) {
+          const std::vector<unsigned>& over = outside ? outies : innies;
+          int known = 0, open = 0;
+          unsigned last = 0;
+          for (unsigned cell : over) {
+            if (Single(candidates[cell])) {
+              known += DigitOf(candidates[cell]);
+            } else {
+              ++open;
+              last = cell;
+            }
+          }
+          if (open != 1) continue;
+          const int digit = (outside ? reaching - total : total - inside) - known;
+          if (digit < 1 || digit > 9 || !(candidates[last] >> digit & 1)) continue;
+          found = Explanation{};
+          found.kind = ExplainKind::Place;
+          found.reason = ExplainReason::AreaSum;
+          found.technique = Technique::AreaSum;
+          found.tier = kTierTrials;
+          found.cell = last;
+          found.digit = digit;
+          found.left = 1u << digit;
+          found.removed = candidates[last] & ~found.left;
+          found.area = {direction, from, to, total, outside ? reaching : inside, outside, known};
+          for (unsigned cell = 0; cell < board_.cellCount; ++cell) {
+            if (board_.cells[cell] >= 0 && inBand(cell)) found.cells.push_back(cell);
+          }
+          if (outside) found.cells.insert(found.cells.end(), outies.begin(), outies.end());
+          return true;
+        }
+      }
+    }
+  }
+  return false;
+}
+
+void Explainer::Apply(const std::vector<Explanation>& steps) {
+  for (const Explanation& e : steps) solver_.Restrict(e.cell, e.left);
+}
+
+std::vector<std::vector<Explanation>> Explainer::RunGroups(int tier) const {
+  std::vector<std::vector<Explanation>> groups;
+  const std::vector<unsigned> before = Candidates();
+  LogicStep step;
+  for (std::size_t c = 0; c < runCells_.size(); ++c) {
+    if (!runCells_[c].empty() && solver_.Peek(static_cast<int>(c), tier, step)) groups.push_back(Describe(step, before));
+  }
+  return groups;
 }
 
 bool Explainer::Next(int maxTier, Explanation& out) {
   if (pending_.empty()) {
-    std::vector<unsigned> before;
-    for (const std::vector<unsigned>& cells : runCells_) {
-      for (unsigned cell : cells) {
-        if (cell >= before.size()) before.resize(cell + 1, 0);
-        before[cell] = solver_.Candidates(cell);
+    const std::vector<unsigned> before = Candidates();
+    LogicStep step;
+    std::vector<Explanation> found;
+    Explanation area;
+    if (solver_.Step(std::min(maxTier, kTierCombinations), step)) found = Describe(step, before);
+    // Subsets are a special case of exact runs that a player spots more easily, so they
+    // come first; area sums are not, and come before a trial.
+    if (found.empty() && maxTier >= kTierExactRuns && !solver_.Contradiction()) {
+      const auto subsets = Subsets(true);
+      if (!subsets.empty()) {
+        found = subsets.front();
+        Apply(found);
       }
     }
-    LogicStep step;
-    if (!solver_.Step(maxTier, step)) return false;
-    Describe(step, before);
-    if (pending_.empty()) return false;
+    if (found.empty() && maxTier >= kTierExactRuns && solver_.Step(kTierExactRuns, step)) found = Describe(step, before);
+    if (found.empty() && maxTier >= kTierTrials && !solver_.Contradiction() && FindAreaSum(area)) {
+      found = {area};
+      Apply(found);
+    }
+    if (found.empty() && maxTier >= kTierTrials && solver_.Step(kTierTrials, step)) found = Describe(step, before);
+    if (found.empty()) return false;
+    for (Explanation& e : found) pending_.push_back(std::move(e));
   }
   out = std::move(pending_.front());
   pending_.pop_front();
   return true;
+}
+
+namespace {
+
+// Whether some single step of a tier up to `tier` fills a cell, on these candidates.
+bool PlacementWaits(const LogicSolver& solver, std::size_t runs, int tier) {
+  LogicStep step;
+  for (int t = kTierCombinations; t <= tier; ++t) {
+    for (std::size_t c = 0; c < runs; ++c) {
+      if (!solver.Peek(static_cast<int>(c), t, step)) continue;
+      for (int k = 0; k < step.changeCount; ++k) {
+        if (Single(step.changes[static_cast<std::size_t>(k)].left)) return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool Places(const std::vector<Explanation>& group) {
+  return std::any_of(group.begin(), group.end(), [](const Explanation& e) { return e.kind == ExplainKind::Place; });
+}
+
+}  // namespace
+
+bool Explainer::NextGroup(int maxTier, Hint& out) {
+  out = Hint{};
+  std::vector<Explanation> chosen;
+  if (!pending_.empty()) {
+    chosen.assign(pending_.begin(), pending_.end());
+    pending_.clear();
+  } else if (!solver_.Contradiction()) {
+    std::vector<std::vector<Explanation>> groups;
+    int tier = kTierCombinations;
+    if (maxTier >= kTierCombinations) groups = RunGroups(kTierCombinations);
+    if (groups.empty() && maxTier >= kTierExactRuns) {
+      tier = kTierExactRuns;
+      groups = Subsets(false);
+      for (auto& group : RunGroups(kTierExactRuns)) groups.push_back(std::move(group));
+    }
+    // A placement now; else the group after which one waits; else the one that takes
+    // out the most.
+    const std::vector<Explanation>* best = nullptr;
+    for (const auto& group : groups) {
+      if (Places(group)) {
+        best = &group;
+        break;
+      }
+    }
+    for (std::size_t k = 0; best == nullptr && k < groups.size(); ++k) {
+      LogicSolver after = solver_;
+      for (const Explanation& e : groups[k]) after.Restrict(e.cell, e.left);
+      if (PlacementWaits(after, runCells_.size(), tier)) best = &groups[k];
+    }
+    int most = 0;
+    for (std::size_t k = 0; best == nullptr && k < groups.size(); ++k) {
+      int removed = 0;
+      for (const Explanation& e : groups[k]) removed += std::popcount(e.removed);
+      if (removed > most) {
+        most = removed;
+        best = &groups[k];
+      }
+    }
+    if (best != nullptr) {
+      chosen = *best;
+      Apply(chosen);
+    } else if (maxTier >= kTierTrials) {
+      Explanation e;
+      if (FindAreaSum(e)) {
+        chosen = {e};
+        Apply(chosen);
+      } else if (Next(kTierTrials, e)) {
+        chosen = {e};
+        while (!pending_.empty()) {
+          chosen.push_back(std::move(pending_.front()));
+          pending_.pop_front();
+        }
+      }
+    }
+  }
+  if (chosen.empty()) return false;
+  out.tier = chosen.front().tier;
+  out.technique = chosen.front().technique;
+  out.places = Places(chosen);
+  out.steps = std::move(chosen);
+  return true;
+}
+
+bool NextHint(const TBoard& board, const std::vector<unsigned>& ruledOut, int maxTier, Hint& out) {
+  Explainer explainer(board);
+  for (unsigned cell = 0; cell < board.cellCount && cell < ruledOut.size(); ++cell) {
+    if (board.cells[cell] == kEmpty && ruledOut[cell] != 0) explainer.Restrict(cell, ~ruledOut[cell]);
+  }
+  return explainer.NextGroup(maxTier, out);
 }
 
 bool FindWrongDigit(const TBoard& board, const std::vector<int>& solution, Explanation& out) {
@@ -232,8 +568,11 @@ namespace {
 
 const std::map<std::string, std::string>& DefaultTexts() {
   static const std::map<std::string, std::string> texts = {
-      {"Explain Run", "{sum} {direction} in {count} cells"},
-      {"Explain Run One", "{sum} {direction} in one cell"},
+      {"Explain Run", "{sum} {direction} in {count} cells {place}"},
+      {"Explain Run One", "{sum} {direction} in one cell {place}"},
+      {"Explain At Row", "at row {row}"},
+      {"Explain At Column", "at column {column}"},
+      {"Explain At Cell", "at row {row}, column {column}"},
       {"Explain Across", "across"},
       {"Explain Down", "down"},
       {"Explain Counts", "one,two,three,four,five,six,seven,eight,nine"},
@@ -241,13 +580,29 @@ const std::map<std::string, std::string>& DefaultTexts() {
       {"Explain And", "and"},
       {"Explain Combinations", "The {run} can only be {combinations}."},
       {"Explain Digits Only", "The {run} can only use {digits}."},
-      {"Explain In Run", "This run already holds {digits}."},
-      {"Explain In Cross", "This cell's {direction} run already holds {digits}."},
-      {"Explain Cross Lacks", "None of the ways to make this cell's {run} uses {digits}."},
+      {"Explain Out Placed", "Not {combinations}, without the {digits} already there."},
+      {"Explain Out Cell", "Not {combinations}: {cell} cannot be {digits}."},
+      {"Explain This Cell", "this cell"},
+      {"Explain Partner Cell", "the other cell"},
+      {"Explain Cell At", "the cell at row {row}, column {column}"},
+      {"Explain In Run", "The {run} already holds {digits}."},
+      {"Explain In Cross", "The {run} already holds {digits}."},
+      {"Explain Cross Lacks", "None of the ways to make the {run} uses {digits}."},
       {"Explain Earlier", "Earlier steps ruled out {digits} here."},
       {"Explain Exact Place", "Every way to fill the {run} from what its cells can still hold puts {digit} here."},
       {"Explain Exact Remove", "No way to fill the {run} from what its cells can still hold puts {digits} here."},
-      {"Explain Trial", "If this cell were {digit}, the runs would leave {cell} with no digit at all."},
+      {"Explain Subset", "In the {run}, {cells} can only hold {digits} between them, so its other cells cannot."},
+      {"Explain Band Row", "row {from}"},
+      {"Explain Band Rows", "rows {from} to {to}"},
+      {"Explain Band Column", "column {from}"},
+      {"Explain Band Columns", "columns {from} to {to}"},
+      {"Explain Area In", "The {direction} runs of {band} add up to {total}, the {cross} runs lying wholly within it to {crossing}."},
+      {"Explain Area Out", "The {direction} runs of {band} add up to {total}, the {cross} runs reaching into it to {crossing}."},
+      {"Explain Area Known In", "The other cells outside those {cross} runs hold {known}."},
+      {"Explain Area Known Out", "Their other cells outside {band} hold {known}."},
+      {"Explain Area Left", "This is the one open cell left over, so it holds the difference."},
+      {"Explain Trial", "If this cell were {digit}, the {run} would leave {cell} with no digit at all."},
+      {"Explain Trial Run", "If this cell were {digit}, the {run} could not be filled."},
       {"Explain Other Cell", "the cell at row {row}, column {column}"},
       {"Explain So Place", "So this cell is {digit}."},
       {"Explain So Remove", "So this cell cannot be {digits}."},
@@ -283,6 +638,21 @@ class Words {
     return Join(parts, joinKey);
   }
 
+  // "1 + 2 + 9"
+  static std::string Sum(unsigned mask) {
+    std::string sum;
+    for (int d = 1; d <= 9; ++d) {
+      if (mask >> d & 1) sum += (sum.empty() ? "" : " + ") + std::to_string(d);
+    }
+    return sum;
+  }
+
+  std::string Sums(const std::vector<unsigned>& masks) const {
+    std::vector<std::string> parts;
+    for (unsigned mask : masks) parts.push_back(Sum(mask));
+    return Join(parts, "Explain Or");
+  }
+
   std::string Join(const std::vector<std::string>& parts, const std::string& joinKey) const {
     std::string text;
     for (std::size_t k = 0; k < parts.size(); ++k) {
@@ -308,15 +678,48 @@ class Words {
     return Text(direction == kAcross ? "Explain Across" : "Explain Down");
   }
 
-  std::string RunName(const ExplainedRun& run) const {
-    return Fill(Text(run.length == 1 ? "Explain Run One" : "Explain Run"),
-                {{"sum", std::to_string(run.sum)}, {"direction", Direction(run.direction)}, {"count", Count(run.length)}});
+  unsigned Columns() const { return board_.columns == 0 ? 1 : board_.columns; }
+
+  // Where the run's clue stands: its row for an across run, its column for a down run,
+  // and both when another run of that line has the same clue.
+  std::string Place(const ExplainedRun& run) const {
+    const unsigned row = run.clueCell / Columns(), column = run.clueCell % Columns();
+    bool twin = false;
+    for (std::size_t c = 0; c < board_.constraints.size(); ++c) {
+      const Constraint& other = board_.constraints[c];
+      if (static_cast<int>(c) == run.constraint || other.direction != run.direction ||
+          static_cast<int>(other.sum) != run.sum) {
+        continue;
+      }
+      twin = twin || (run.direction == kAcross ? other.clue / Columns() == row : other.clue % Columns() == column);
+    }
+    const char* key = twin ? "Explain At Cell" : run.direction == kAcross ? "Explain At Row" : "Explain At Column";
+    return Fill(Text(key), {{"row", std::to_string(row)}, {"column", std::to_string(column)}});
   }
 
-  std::string CellName(unsigned cell) const {
-    const unsigned columns = board_.columns == 0 ? 1 : board_.columns;
-    return Fill(Text("Explain Other Cell"),
-                {{"row", std::to_string(cell / columns)}, {"column", std::to_string(cell % columns)}});
+  std::string RunName(const ExplainedRun& run) const {
+    return Fill(Text(run.length == 1 ? "Explain Run One" : "Explain Run"),
+                {{"sum", std::to_string(run.sum)},
+                 {"direction", Direction(run.direction)},
+                 {"count", Count(run.length)},
+                 {"place", Place(run)}});
+  }
+
+  std::string CellName(unsigned cell, const char* key = "Explain Other Cell") const {
+    return Fill(Text(key), {{"row", std::to_string(cell / Columns())}, {"column", std::to_string(cell % Columns())}});
+  }
+
+  // A cell of a run, as seen from the explained cell.
+  std::string CellInRun(unsigned cell, const Explanation& e) const {
+    if (cell == e.cell) return Text("Explain This Cell");
+    if (e.run.length == 2) return Text("Explain Partner Cell");
+    return CellName(cell, "Explain Cell At");
+  }
+
+  std::string Band(const AreaTotals& area) const {
+    const char* key = area.direction == kAcross ? (area.from == area.to ? "Explain Band Row" : "Explain Band Rows")
+                                                : (area.from == area.to ? "Explain Band Column" : "Explain Band Columns");
+    return Fill(Text(key), {{"from", std::to_string(area.from)}, {"to", std::to_string(area.to)}});
   }
 
   static std::string Fill(std::string text, const std::map<std::string, std::string>& values) {
@@ -341,6 +744,61 @@ class Words {
   const TBoard& board_;
 };
 
+// The sentences of a tier-1 step: the combinations that fit, each one left out with its
+// reason, and why this cell lacks digits of the ones that fit.
+void CombinationSentences(const Explanation& e, const Words& words,
+                          const std::function<std::string(const std::string&, std::map<std::string, std::string>)>& say,
+                          std::vector<std::string>& sentences) {
+  if (e.kind == ExplainKind::Place || (e.removed & ~e.inRun) != 0) {
+    unsigned all = 0;
+    for (unsigned mask : e.combinations) all |= mask;
+    const bool listed = e.combinations.size() <= 4;
+    if (listed) {
+      sentences.push_back(say("Explain Combinations", {{"combinations", words.Sums(e.combinations)}}));
+    } else {
+      sentences.push_back(say("Explain Digits Only", {{"digits", words.DigitList(all, "Explain And")}}));
+    }
+    // Grouped by reason, in the order the reasons first come up.
+    std::vector<std::pair<ExcludedCombination, std::vector<unsigned>>> reasons;
+    for (const ExcludedCombination& out : e.excluded) {
+      if (!listed && (out.combination & ~all) == 0) continue;  // "can only use" already covers it
+      auto same = std::find_if(reasons.begin(), reasons.end(), [&](const auto& r) {
+        return r.first.lacks == out.lacks && (out.lacks != 0 || r.first.cell == out.cell);
+      });
+      if (same == reasons.end()) {
+        reasons.push_back({out, {}});
+        same = reasons.end() - 1;
+      }
+      same->second.push_back(out.combination);
+    }
+    for (const auto& [reason, masks] : reasons) {
+      if (reason.lacks != 0) {
+        sentences.push_back(say("Explain Out Placed", {{"combinations", words.Sums(masks)},
+                                                       {"digits", words.DigitList(reason.lacks, "Explain And")}}));
+      } else {
+        unsigned digits = 0;
+        for (unsigned mask : masks) digits |= mask;
+        sentences.push_back(say("Explain Out Cell", {{"combinations", words.Sums(masks)},
+                                                     {"cell", words.CellInRun(reason.cell, e)},
+                                                     {"digits", words.DigitList(digits, "Explain Or")}}));
+      }
+    }
+  }
+  if (e.inRun) sentences.push_back(say("Explain In Run", {{"digits", words.DigitList(e.inRun, "Explain And")}}));
+  if (e.inCross) {
+    sentences.push_back(say("Explain In Cross", {{"digits", words.DigitList(e.inCross, "Explain And")},
+                                                 {"run", words.RunName(e.crossRun)},
+                                                 {"direction", words.Direction(e.crossRun.direction)}}));
+  }
+  if (e.crossLacks && e.kind == ExplainKind::Place) {
+    sentences.push_back(say("Explain Cross Lacks", {{"digits", words.DigitList(e.crossLacks, "Explain Or")},
+                                                    {"run", words.RunName(e.crossRun)}}));
+  }
+  if (e.earlier && e.kind == ExplainKind::Place) {
+    sentences.push_back(say("Explain Earlier", {{"digits", words.DigitList(e.earlier, "Explain And")}}));
+  }
+}
+
 }  // namespace
 
 std::string ExplainSentence(const Explanation& e, const TBoard& board, const ExplainTexts& texts) {
@@ -355,67 +813,68 @@ std::string ExplainSentence(const Explanation& e, const TBoard& board, const Exp
     values["direction"] = words.Direction(e.run.direction);
     values["sum"] = std::to_string(e.run.sum);
     values["count"] = words.Count(e.run.length);
+    values["place"] = words.Place(e.run);
   }
-  auto say = [&](const std::string& key, std::map<std::string, std::string> extra = {}) {
+  auto say = [&](const std::string& key, std::map<std::string, std::string> extra) {
     std::map<std::string, std::string> all = values;
     for (auto& [name, value] : extra) all[name] = value;
     return Words::Fill(words.Text(key), all);
   };
   std::vector<std::string> sentences;
   switch (e.reason) {
-    case ExplainReason::Combinations: {
-      if (e.kind == ExplainKind::Place || (e.removed & ~e.inRun) != 0) {
-        if (e.combinations.size() <= 4) {
-          std::vector<std::string> parts;
-          for (unsigned mask : e.combinations) {
-            std::string sum;
-            for (int d = 1; d <= 9; ++d) {
-              if (mask >> d & 1) sum += (sum.empty() ? "" : " + ") + std::to_string(d);
-            }
-            parts.push_back(sum);
-          }
-          sentences.push_back(say("Explain Combinations", {{"combinations", words.Join(parts, "Explain Or")}}));
-        } else {
-          unsigned all = 0;
-          for (unsigned mask : e.combinations) all |= mask;
-          sentences.push_back(say("Explain Digits Only", {{"digits", words.DigitList(all, "Explain And")}}));
-        }
-      }
-      if (e.inRun) sentences.push_back(say("Explain In Run", {{"digits", words.DigitList(e.inRun, "Explain And")}}));
-      if (e.inCross) {
-        sentences.push_back(say("Explain In Cross", {{"digits", words.DigitList(e.inCross, "Explain And")},
-                                                     {"direction", words.Direction(e.crossRun.direction)}}));
-      }
-      if (e.crossLacks && e.kind == ExplainKind::Place) {
-        sentences.push_back(say("Explain Cross Lacks", {{"digits", words.DigitList(e.crossLacks, "Explain Or")},
-                                                        {"run", words.RunName(e.crossRun)}}));
-      }
-      if (e.earlier && e.kind == ExplainKind::Place) {
-        sentences.push_back(say("Explain Earlier", {{"digits", words.DigitList(e.earlier, "Explain And")}}));
+    case ExplainReason::Combinations:
+      CombinationSentences(e, words, say, sentences);
+      break;
+    case ExplainReason::ExactFillings:
+      sentences.push_back(say(e.kind == ExplainKind::Place ? "Explain Exact Place" : "Explain Exact Remove", {}));
+      break;
+    case ExplainReason::Subset: {
+      std::vector<std::string> cells;
+      for (unsigned cell : e.subset) cells.push_back(words.CellName(cell, "Explain Cell At"));
+      sentences.push_back(say("Explain Subset", {{"cells", words.Join(cells, "Explain And")},
+                                                 {"digits", words.DigitList(e.digits, "Explain And")}}));
+      break;
+    }
+    case ExplainReason::AreaSum: {
+      const std::map<std::string, std::string> area = {
+          {"direction", words.Direction(e.area.direction)},
+          {"cross", words.Direction(e.area.direction == kAcross ? kDown : kAcross)},
+          {"band", words.Band(e.area)},
+          {"total", std::to_string(e.area.total)},
+          {"crossing", std::to_string(e.area.crossing)},
+          {"known", std::to_string(e.area.known)}};
+      sentences.push_back(say(e.area.outside ? "Explain Area Out" : "Explain Area In", area));
+      if (e.area.known != 0) sentences.push_back(say(e.area.outside ? "Explain Area Known Out" : "Explain Area Known In", area));
+      sentences.push_back(say("Explain Area Left", area));
+      break;
+    }
+    case ExplainReason::Trial: {
+      // What fails is a run, or a cell of it other than this one; never this cell itself.
+      const bool ownCell = e.otherCell == e.cell || e.failedRun.constraint < 0;
+      if (e.failedRun.constraint >= 0 && ownCell) {
+        sentences.push_back(say("Explain Trial Run", {{"digit", words.DigitList(e.removed, "Explain Or")},
+                                                      {"run", words.RunName(e.failedRun)}}));
+      } else {
+        sentences.push_back(say("Explain Trial", {{"digit", words.DigitList(e.removed, "Explain Or")},
+                                                  {"run", words.RunName(e.failedRun)},
+                                                  {"cell", words.CellName(e.otherCell)}}));
       }
       break;
     }
-    case ExplainReason::ExactFillings:
-      sentences.push_back(say(e.kind == ExplainKind::Place ? "Explain Exact Place" : "Explain Exact Remove"));
-      break;
-    case ExplainReason::Trial:
-      sentences.push_back(say("Explain Trial", {{"digit", words.DigitList(e.removed, "Explain Or")},
-                                                {"cell", words.CellName(e.otherCell)}}));
-      break;
     case ExplainReason::Repeated:
-      return say("Explain Wrong Repeated");
+      return say("Explain Wrong Repeated", {});
     case ExplainReason::NoCombination:
-      return say("Explain Wrong No Combination");
+      return say("Explain Wrong No Combination", {});
     case ExplainReason::NotWithOthers:
       return say("Explain Wrong Not With Others", {{"digits", words.DigitList(e.digits, "Explain And")}});
     case ExplainReason::NoPartner:
-      return say("Explain Wrong No Partner");
+      return say("Explain Wrong No Partner", {});
     case ExplainReason::RunCannotBeFilled:
-      return say("Explain Wrong Cannot Fill");
+      return say("Explain Wrong Cannot Fill", {});
     case ExplainReason::NotTheSolution:
-      return say("Explain Wrong Solution");
+      return say("Explain Wrong Solution", {});
   }
-  sentences.push_back(say(e.kind == ExplainKind::Place ? "Explain So Place" : "Explain So Remove"));
+  sentences.push_back(say(e.kind == ExplainKind::Place ? "Explain So Place" : "Explain So Remove", {}));
   std::string text;
   for (const std::string& s : sentences) text += (text.empty() ? "" : " ") + s;
   return text;

@@ -408,6 +408,7 @@ bool LogicSolver::Propagate(int tier, Domain* dom) {
       dom[cell] = static_cast<Domain>(out[k]);
       if (out[k] == 0) {
         emptied_ = cell;
+        emptiedBy_ = run.constraint;
         ClearQueue();
         return false;
       }
@@ -505,6 +506,7 @@ bool LogicSolver::Step(int maxTier, LogicStep& step) {
       step.trialCell = boardIndex_[cell];
       step.trialDigit = std::countr_zero(static_cast<unsigned>(digit));
       step.emptiedCell = boardIndex_[static_cast<std::size_t>(emptied_)];
+      step.failedRun = emptiedBy_;
       step.changeCount = 1;
       const auto left = static_cast<Domain>(dom_[cell] & ~digit);
       step.changes[0] = {boardIndex_[cell], digit, left};
@@ -513,6 +515,25 @@ bool LogicSolver::Step(int maxTier, LogicStep& step) {
     }
   }
   return false;
+}
+
+bool LogicSolver::Peek(int constraint, int tier, LogicStep& step) const {
+  step = LogicStep{};
+  if (constraint < 0 || static_cast<std::size_t>(constraint) >= runOf_.size() || runOf_[static_cast<std::size_t>(constraint)] < 0 ||
+      tier < kTierCombinations || tier > kTierExactRuns || Contradiction()) {
+    return false;
+  }
+  const Run& run = runs_[static_cast<std::size_t>(runOf_[static_cast<std::size_t>(constraint)])];
+  unsigned out[kMaxRunLength];
+  if (!Narrow(tier, run, dom_.data(), out)) return false;
+  step.tier = tier;
+  step.run = constraint;
+  for (int k = 0; k < run.cellCount; ++k) {
+    const auto cell = static_cast<std::size_t>(run.cells[static_cast<std::size_t>(k)]);
+    if (out[k] == dom_[cell]) continue;
+    step.changes[static_cast<std::size_t>(step.changeCount++)] = {boardIndex_[cell], dom_[cell] & ~out[k], out[k]};
+  }
+  return true;
 }
 
 PuzzleGrade GradePuzzle(const TBoard& board, int maxTier) {

@@ -35,7 +35,7 @@ constexpr const char* kUsage =
     "[--time-limit SECONDS] [--debug] [--stats]\n"
     "       tallyfold-engine solve [FILE]\n"
     "       tallyfold-engine rate [FILE]\n"
-    "       tallyfold-engine explain [FILE]\n"
+    "       tallyfold-engine explain [--grouped] [FILE]\n"
     "       tallyfold-engine --help | --version\n"
     "\n"
     "generate  makes N puzzles (default 1) of the size and level (1 easy, 2 medium,\n"
@@ -57,9 +57,15 @@ constexpr const char* kUsage =
     "          difficulty, finer: tier 2 starts at 100, tier 3 at 200), and how many\n"
     "          cells each tier fills.\n"
     "explain   reads a description as solve does and prints its solving path, one\n"
-    "          deduction a line, lowest tier first: \"place ROW COL DIGIT tier T: ...\"\n"
-    "          or \"remove ROW COL DIGITS tier T: ...\" (rows and columns from 0), then\n"
-    "          \"solved\", or \"stuck\" where only guessing goes on.\n";
+    "          deduction a line, lowest tier first: \"place ROW COL DIGIT tier T: NAME:\n"
+    "          SENTENCE\" or \"remove ROW COL DIGITS tier T: NAME: SENTENCE\" (rows and\n"
+    "          columns from 0), then \"solved\", or \"stuck\" where only guessing goes on.\n"
+    "          NAME is the technique: single cell left, unique combination,\n"
+    "          combination elimination, cross-reference, placed digit (tier 1);\n"
+    "          subset, exact run (tier 2); area sum, trial (tier 3).\n"
+    "          --grouped prints the hints the game gives instead: a placement first\n"
+    "          where the lowest tier with a step has one, steps that belong together\n"
+    "          as one hint, each hint's lines followed by an empty line.\n";
 
 // A bad command line: what is wrong in one line, and where the rest is told.
 int UsageError(const std::string& what) {
@@ -296,24 +302,35 @@ int Rate(const engine::TBoard& board) {
   return 0;
 }
 
-// What `explain` prints for a parsed description.
-int Explain(const engine::TBoard& board) {
-  engine::Explainer explainer(board);
-  engine::Explanation step;
-  std::string line;
-  while (explainer.Next(engine::kTierTrials, step)) {
-    const unsigned row = step.cell / board.columns, column = step.cell % board.columns;
-    line = step.kind == engine::ExplainKind::Place ? "place " : "remove ";
-    line += std::to_string(row) + ' ' + std::to_string(column) + ' ';
-    if (step.kind == engine::ExplainKind::Place) {
-      line += std::to_string(step.digit);
-    } else {
-      for (int d = 1; d <= 9; ++d) {
-        if (step.removed >> d & 1) line += static_cast<char>('0' + d);
-      }
+std::string ExplainLine(const engine::TBoard& board, const engine::Explanation& step) {
+  const unsigned row = step.cell / board.columns, column = step.cell % board.columns;
+  std::string line = step.kind == engine::ExplainKind::Place ? "place " : "remove ";
+  line += std::to_string(row) + ' ' + std::to_string(column) + ' ';
+  if (step.kind == engine::ExplainKind::Place) {
+    line += std::to_string(step.digit);
+  } else {
+    for (int d = 1; d <= 9; ++d) {
+      if (step.removed >> d & 1) line += static_cast<char>('0' + d);
     }
-    line += " tier " + std::to_string(step.tier) + ": " + engine::ExplainSentence(step, board);
-    std::cout << line << '\n';
+  }
+  line += " tier " + std::to_string(step.tier) + ": " + engine::TechniqueName(step.technique) + ": " +
+          engine::ExplainSentence(step, board);
+  return line;
+}
+
+// What `explain` prints for a parsed description: one deduction a line, or with
+// `grouped` the hints the game gives, an empty line after each.
+int Explain(const engine::TBoard& board, bool grouped) {
+  engine::Explainer explainer(board);
+  if (grouped) {
+    engine::Hint hint;
+    while (explainer.NextGroup(engine::kTierTrials, hint)) {
+      for (const engine::Explanation& step : hint.steps) std::cout << ExplainLine(board, step) << '\n';
+      std::cout << '\n';
+    }
+  } else {
+    engine::Explanation step;
+    while (explainer.Next(engine::kTierTrials, step)) std::cout << ExplainLine(board, step) << '\n';
   }
   std::cout << (explainer.Filled() ? "solved" : "stuck") << '\n';
   if (explainer.Contradiction()) std::cerr << "tallyfold-engine: the clues allow no solution\n";
@@ -322,8 +339,13 @@ int Explain(const engine::TBoard& board) {
 
 enum class Command { Solve, Rate, Explain };
 
-int Solve(const std::vector<std::string_view>& args, std::istream& standardInput,
+int Solve(std::vector<std::string_view> args, std::istream& standardInput,
           Command command = Command::Solve) {
+  bool grouped = false;
+  if (command == Command::Explain && !args.empty() && args[0] == "--grouped") {
+    grouped = true;
+    args.erase(args.begin());
+  }
   if (args.size() > 1) {
     const char* name = command == Command::Solve ? "solve" : command == Command::Rate ? "rate" : "explain";
     return UsageError(std::string(name) + " takes at most one FILE, not also " + Quoted(args[1]));
@@ -391,7 +413,7 @@ int Solve(const std::vector<std::string_view>& args, std::istream& standardInput
   std::cerr << message;
   if (!parsed) return 2;
   if (command == Command::Rate) return Rate(board);
-  if (command == Command::Explain) return Explain(board);
+  if (command == Command::Explain) return Explain(board, grouped);
   engine::ImpossibleClue impossible;
   if (engine::FindImpossibleClue(board, impossible)) {
     // Counting would only say "none"; the player wants to know which clue is wrong.

@@ -31,6 +31,7 @@ struct LogicStep {
   unsigned trialCell = 0;  // tier 3: the cell and digit tried...
   int trialDigit = 0;
   unsigned emptiedCell = 0;  // ...and the cell the trial left empty
+  int failedRun = -1;        // ...by narrowing this run (constraint index)
   int changeCount = 0;
   std::array<CandidateChange, kMaxRunLength> changes{};
 };
@@ -83,6 +84,10 @@ class LogicSolver {
   // describes it. False when there is none (or the board is already contradictory).
   bool Step(int maxTier, LogicStep& step);
 
+  // The narrowing one run (by constraint index) would make at tier 1 or 2 from the
+  // candidates as they stand, without applying it. False when it makes none.
+  bool Peek(int constraint, int tier, LogicStep& step) const;
+
   // Deductions that Solve applied so far, by the tier they needed: [2] counts run
   // narrowings by complete fillings that the combination rule could not make at that
   // point, [3] the digits that only a trial took out. [1] counts the other narrowings.
@@ -129,6 +134,7 @@ class LogicSolver {
   std::vector<int> queue_;
   std::vector<std::uint8_t> queued_;
   int emptied_ = -1;  // the cell Propagate found without candidates
+  int emptiedBy_ = -1;  // the constraint whose narrowing emptied it
   bool broken_ = false;  // a run the board cannot fill at all
   std::array<int, 4> deductions_{};
 };
