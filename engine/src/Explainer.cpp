@@ -114,10 +114,20 @@ void Explainer::Classify(Explanation& e, const std::vector<unsigned>& before) co
   }
 }
 
-std::vector<Explanation> Explainer::Describe(const LogicStep& step, const std::vector<unsigned>& before) const {
+// Placements first; each change is told from the candidates the ones before it left, as
+// a player who carries them out one by one sees them.
+std::vector<Explanation> Explainer::Describe(const LogicStep& step, const std::vector<unsigned>& start) const {
   std::vector<Explanation> found;
-  for (int k = 0; k < step.changeCount; ++k) {
-    const CandidateChange& change = step.changes[static_cast<std::size_t>(k)];
+  std::vector<CandidateChange> changes(step.changes.begin(), step.changes.begin() + step.changeCount);
+  std::stable_partition(changes.begin(), changes.end(), [](const CandidateChange& c) { return Single(c.left); });
+  std::vector<unsigned> before = start;
+  for (const CandidateChange& change : changes) {
+    // Applied once this change is told, whichever branch tells it.
+    struct Advance {
+      std::vector<unsigned>& state;
+      const CandidateChange& change;
+      ~Advance() { state[change.cell] = change.left; }
+    } advance{before, change};
     Explanation e;
     e.tier = step.tier;
     e.cell = change.cell;
@@ -155,6 +165,7 @@ std::vector<Explanation> Explainer::Describe(const LogicStep& step, const std::v
     // the step by.
     e.reason = ExplainReason::Combinations;
     const unsigned placed = PlacedIn(e.run, change.cell, before);
+    e.runHolds = placed;
     const std::vector<unsigned>& cells = runCells_[static_cast<std::size_t>(step.run)];
     unsigned fitting = 0;
     for (std::uint16_t mask : CombinationMasks(e.run.sum, e.run.length)) {
@@ -162,10 +173,15 @@ std::vector<Explanation> Explainer::Describe(const LogicStep& step, const std::v
         e.excluded.push_back({mask, placed & ~mask, 0});
         continue;
       }
-      // The other cells first: "this cell cannot be ..." is the conclusion, not a reason.
+      // An open cell has to take one of the combination's digits that do not stand in
+      // the run yet. The other cells first: "this cell cannot be ..." is the conclusion,
+      // not a reason.
       const unsigned* blocking = nullptr;
       for (const unsigned& cell : cells) {
-        if ((before[cell] & mask) == 0 && (blocking == nullptr || *blocking == change.cell)) blocking = &cell;
+        const bool open = cell == change.cell || !Single(before[cell]);
+        if (open && (before[cell] & mask & ~placed) == 0 && (blocking == nullptr || *blocking == change.cell)) {
+          blocking = &cell;
+        }
       }
       if (blocking != nullptr) {
         e.excluded.push_back({mask, 0, *blocking});
@@ -185,8 +201,6 @@ std::vector<Explanation> Explainer::Describe(const LogicStep& step, const std::v
     Classify(e, before);
     found.push_back(std::move(e));
   }
-  std::stable_partition(found.begin(), found.end(),
-                        [](const Explanation& e) { return e.kind == ExplainKind::Place; });
   return found;
 }
 
@@ -777,7 +791,7 @@ void CombinationSentences(const Explanation& e, const Words& words,
                                                        {"digits", words.DigitList(reason.lacks, "Explain And")}}));
       } else {
         unsigned digits = 0;
-        for (unsigned mask : masks) digits |= mask;
+        for (unsigned mask : masks) digits |= mask & ~e.runHolds;
         sentences.push_back(say("Explain Out Cell", {{"combinations", words.Sums(masks)},
                                                      {"cell", words.CellInRun(reason.cell, e)},
                                                      {"digits", words.DigitList(digits, "Explain Or")}}));

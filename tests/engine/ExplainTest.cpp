@@ -272,3 +272,228 @@ TEST(Explainer, WrongDigitsAreNamedWithTheirReason) {
   EXPECT_EQ(ExplainSentence(e, player, texts), "1 - 16 across in zwei cells at row 1");
   EXPECT_EQ(e.cells, (std::vector<unsigned>{5, 6}));
 }
+
+namespace {
+
+struct Generated {
+  TBoard board;
+  std::vector<int> solution;
+};
+
+Generated Generate(unsigned size, int level, std::uint32_t seed) {
+  Generated g;
+  std::vector<std::uint8_t> cells(size * size);
+  if (!GenerateLevelPuzzle(size, size, level, 0, cells, seed)) return g;
+  g.solution.assign(cells.begin(), cells.end());
+  for (int& v : g.solution) v = v == 0xFF ? -1 : v;
+  BoardFromDigits(g.solution, size, size, g.board);
+  for (int& v : g.board.cells) v = v > 0 ? kEmpty : v;
+  return g;
+}
+
+std::string SumText(unsigned set) {
+  std::string text;
+  for (int d = 1; d <= 9; ++d) {
+    if (set >> d & 1) text += (text.empty() ? "" : " + ") + std::to_string(d);
+  }
+  return text;
+}
+
+// Whether the sentence lists the combination as a whole, not as the start of a longer one.
+bool Lists(const std::string& sentence, unsigned set) {
+  const std::string text = SumText(set);
+  for (std::size_t at = sentence.find(text); at != std::string::npos; at = sentence.find(text, at + 1)) {
+    const char after = at + text.size() < sentence.size() ? sentence[at + text.size()] : '.';
+    const char before = at > 0 ? sentence[at - 1] : ' ';
+    if (before == ' ' && (after == ',' || after == '.' || after == ':' || sentence.compare(at + text.size(), 3, " or") == 0)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string CellText(const TBoard& board, unsigned cell) {
+  return "the cell at row " + std::to_string(cell / board.columns) + ", column " + std::to_string(cell % board.columns);
+}
+
+std::string RunText(const TBoard& board, int constraint) {
+  const Constraint& c = board.constraints[static_cast<std::size_t>(constraint)];
+  return std::to_string(c.sum) + (c.direction == kAcross ? " across" : " down");
+}
+
+}  // namespace
+
+// Every step of the paths of generated puzzles, read against candidates of our own: the
+// sentence lists exactly the combinations that still fit (found here by trying every set
+// of digits), each one it leaves out comes with a reason that holds, each run is named
+// with its place, a trial never names its own cell, subsets and area sums add up, and
+// the path places the solution's digits only, to the end.
+TEST(Explainer, SentencesGiveEveryReasonAndPathsStayCorrect) {
+  std::array<int, kTechniqueCount> used{};
+  int steps = 0, combinationSentences = 0, leftOut = 0;
+  for (unsigned size : {6u, 7u, 9u, 12u, 14u}) {
+    for (int level = 1; level <= 3; ++level) {
+      for (std::uint32_t seed = 1; seed <= (size <= 9 ? 3u : 1u); ++seed) {
+        SCOPED_TRACE("size " + std::to_string(size) + " level " + std::to_string(level) + " seed " + std::to_string(seed));
+        const Generated g = Generate(size, level, 5000 + seed * 31 + static_cast<std::uint32_t>(level));
+        ASSERT_FALSE(g.solution.empty());
+        const TBoard& board = g.board;
+        const Runs runs = RunsOf(board);
+        Masks m(board.cellCount, 0);
+        for (unsigned i = 0; i < board.cellCount; ++i) m[i] = g.solution[i] > 0 ? kAllDigits : 0;
+        Explainer explainer(board);
+        Explanation e;
+        while (explainer.Next(kTierTrials, e)) {
+          ++steps;
+          const std::string sentence = ExplainSentence(e, board);
+          SCOPED_TRACE(sentence);
+          ++used[static_cast<std::size_t>(e.technique)];
+          ASSERT_EQ(TechniqueTier(e.technique), e.tier);
+          ASSERT_NE(e.removed, 0u);
+          ASSERT_EQ(m[e.cell] & e.removed, e.removed) << "removes what was already gone";
+          ASSERT_FALSE(e.removed >> g.solution[e.cell] & 1) << "removes the solution's digit";
+          if (e.kind == ExplainKind::Place) {
+            ASSERT_EQ(e.digit, g.solution[e.cell]);
+          }
+          ASSERT_EQ(sentence.find("this run"), std::string::npos);
+          ASSERT_EQ(sentence.find("This run"), std::string::npos);
+          if (e.run.constraint >= 0) {
+            ASSERT_NE(sentence.find(RunText(board, e.run.constraint) + " in "), std::string::npos);
+            ASSERT_TRUE(sentence.find(" at row ") != std::string::npos || sentence.find(" at column ") != std::string::npos);
+          }
+          const ::Run* run = e.run.constraint >= 0 ? &runs.cells[static_cast<std::size_t>(e.run.constraint)] : nullptr;
+          switch (e.technique) {
+            case Technique::Trial: {
+              ASSERT_EQ(sentence.find(CellText(board, e.cell)), std::string::npos) << "a trial names its own cell";
+              ASSERT_GE(e.failedRun.constraint, 0);
+              ASSERT_NE(sentence.find(RunText(board, e.failedRun.constraint)), std::string::npos);
+              break;
+            }
+            case Technique::Subset: {
+              ASSERT_TRUE(run != nullptr);
+              unsigned digits = 0;
+              for (unsigned cell : e.subset) {
+                ASSERT_NE(std::find(run->begin(), run->end(), cell), run->end());
+                ASSERT_NE(cell, e.cell);
+                digits |= m[cell];
+                ASSERT_NE(sentence.find(CellText(board, cell)), std::string::npos);
+              }
+              ASSERT_TRUE(e.subset.size() == 2 || e.subset.size() == 3);
+              ASSERT_EQ(std::popcount(digits), static_cast<int>(e.subset.size()));
+              ASSERT_EQ(e.removed & ~digits, 0u);
+              break;
+            }
+            case Technique::AreaSum: {
+              // The band's own runs, the crossing runs, and the cells left over, counted here.
+              const int own = e.area.direction;
+              auto inBand = [&](unsigned cell) {
+                const unsigned line = own == kAcross ? cell / board.columns : cell % board.columns;
+                return line >= e.area.from && line <= e.area.to;
+              };
+              int total = 0, crossing = 0, known = 0, leftOver = 0;
+              std::vector<unsigned> over;
+              for (std::size_t r = 0; r < runs.cells.size(); ++r) {
+                const ::Run& cells = runs.cells[r];
+                const long in = std::count_if(cells.begin(), cells.end(), inBand);
+                if (in == 0) continue;
+                if (board.constraints[r].direction == own) {
+                  total += runs.sums[r];
+                  continue;
+                }
+                const bool whole = in == static_cast<long>(cells.size());
+                if (e.area.outside) {
+                  crossing += runs.sums[r];
+                  for (unsigned cell : cells) {
+                    if (!inBand(cell)) over.push_back(cell);
+                  }
+                } else if (whole) {
+                  crossing += runs.sums[r];
+                } else {
+                  for (unsigned cell : cells) {
+                    if (inBand(cell)) over.push_back(cell);
+                  }
+                }
+              }
+              for (unsigned cell : over) {
+                leftOver += g.solution[cell];
+                if (cell != e.cell) {
+                  ASSERT_TRUE(One(m[cell])) << "a left-over cell still open";
+                  known += std::countr_zero(m[cell]);
+                }
+              }
+              ASSERT_NE(std::find(over.begin(), over.end(), e.cell), over.end());
+              EXPECT_EQ(total, e.area.total);
+              EXPECT_EQ(crossing, e.area.crossing);
+              EXPECT_EQ(known, e.area.known);
+              EXPECT_EQ(leftOver, e.area.outside ? crossing - total : total - crossing);
+              EXPECT_NE(sentence.find(std::to_string(total)), std::string::npos);
+              break;
+            }
+            default:
+              break;
+          }
+          if (e.reason == ExplainReason::Combinations && sentence.find(" can only ") != std::string::npos) {
+            ++combinationSentences;
+            unsigned placed = 0;
+            for (unsigned cell : *run) placed |= cell != e.cell && One(m[cell]) ? m[cell] : 0;
+            const int sum = runs.sums[static_cast<std::size_t>(e.run.constraint)];
+            std::vector<unsigned> fitting, out;
+            unsigned fittingDigits = 0;
+            for (unsigned set = 2; set < 1024; set += 2) {
+              int total = 0;
+              for (int d = 1; d <= 9; ++d) total += (set >> d & 1) ? d : 0;
+              if (total != sum || std::popcount(set) != static_cast<int>(run->size())) continue;
+              // Each open cell needs a digit of the set that the run does not hold yet.
+              bool fits = (set & placed) == placed;
+              for (unsigned cell : *run) fits = fits && (One(m[cell]) && cell != e.cell ? true : (m[cell] & set & ~placed) != 0);
+              (fits ? fitting : out).push_back(set);
+              if (fits) fittingDigits |= set;
+            }
+            const bool listed = sentence.find(" can only be ") != std::string::npos;
+            if (listed) {
+              for (unsigned set : fitting) EXPECT_TRUE(Lists(sentence, set)) << SumText(set) << " fits but is not listed";
+            } else {
+              EXPECT_GT(fitting.size(), 4u);
+            }
+            for (unsigned set : out) {
+              if (!listed && (set & ~fittingDigits) == 0) continue;
+              ++leftOut;
+              EXPECT_TRUE(Lists(sentence, set)) << SumText(set) << " is left out without a word";
+              const auto reason = std::find_if(e.excluded.begin(), e.excluded.end(),
+                                               [&](const ExcludedCombination& x) { return x.combination == set; });
+              ASSERT_NE(reason, e.excluded.end());
+              if (reason->lacks != 0) {
+                EXPECT_EQ(reason->lacks, placed & ~set);
+                EXPECT_NE(sentence.find("already there"), std::string::npos);
+              } else {
+                EXPECT_NE(std::find(run->begin(), run->end(), reason->cell), run->end());
+                EXPECT_EQ(m[reason->cell] & set & ~placed, 0u) << "the cell named could hold " << SumText(set);
+                const std::string name = reason->cell == e.cell ? "this cell"
+                                         : run->size() == 2     ? "the other cell"
+                                                                : CellText(board, reason->cell);
+                EXPECT_NE(sentence.find("Not "), std::string::npos);
+                EXPECT_NE(sentence.find(name + " cannot be"), std::string::npos) << name;
+              }
+            }
+            // What leaves the cell: digits no fitting combination has, or digits already in the run.
+            EXPECT_EQ(e.removed & fittingDigits & ~placed, 0u);
+          }
+          m[e.cell] &= ~e.removed;
+        }
+        for (unsigned i = 0; i < board.cellCount; ++i) {
+          if (g.solution[i] > 0) {
+            ASSERT_EQ(m[i], 1u << g.solution[i]) << "cell " << i << " left open";
+          }
+        }
+      }
+    }
+  }
+  for (Technique t : {Technique::SingleCellLeft, Technique::UniqueCombination, Technique::CombinationElimination,
+                      Technique::CrossReference, Technique::PlacedDigit, Technique::Subset, Technique::ExactRun,
+                      Technique::AreaSum, Technique::Trial}) {
+    EXPECT_GT(used[static_cast<std::size_t>(t)], 0) << TechniqueName(t) << " never used";
+  }
+  EXPECT_GT(leftOut, 100);
+  RecordProperty("steps", steps);
+  RecordProperty("combinationSentences", combinationSentences);
+}

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstdio>
 
 #include "Support.h"
 #include "tallyfold/engine/Engine.h"
@@ -273,4 +274,86 @@ TEST(LogicSolverTests, EachTierIsJustEnoughForItsBoard) {
   grade = GradePuzzle(none);
   EXPECT_EQ(grade.tier, 4);
   EXPECT_TRUE(grade.contradiction);
+}
+
+// The tier, what each tier fills and how many deductions it makes, and the grid, for
+// seeded puzzles as they were graded before the explainer learnt techniques of its own:
+// the explainer's new steps must never change a puzzle's grade or the puzzles made.
+TEST(GradePuzzle, GradesOfSeededPuzzlesStayAsTheyWere) {
+  const std::string expected =
+      "6 1 1: 1 1 16 0 0 28 0 0 871404\n"
+      "6 1 2: 1 1 16 0 0 24 0 0 43748\n"
+      "6 1 3: 1 1 18 0 0 26 0 0 154576\n"
+      "6 1 4: 1 1 15 0 0 23 0 0 254000\n"
+      "6 1 5: 1 1 16 0 0 25 0 0 238578\n"
+      "6 2 1: 2 2 8 12 0 35 14 0 42659\n"
+      "6 2 2: 2 2 3 13 0 21 15 0 301228\n"
+      "6 2 3: 2 2 3 13 0 24 10 0 696843\n"
+      "6 2 4: 2 2 3 13 0 25 11 0 322447\n"
+      "6 2 5: 2 2 1 17 0 23 9 0 400742\n"
+      "6 3 1: 3 3 7 0 11 29 9 2 276239\n"
+      "6 3 2: 3 3 5 2 11 30 6 1 258915\n"
+      "6 3 3: 3 3 2 0 16 27 19 1 438419\n"
+      "6 3 4: 3 3 1 1 15 22 15 1 707163\n"
+      "6 3 5: 3 3 4 2 11 22 12 3 657692\n"
+      "7 1 1: 1 1 22 0 0 39 0 0 931136\n"
+      "7 1 2: 1 1 22 0 0 33 0 0 97118\n"
+      "7 1 3: 1 1 22 0 0 34 0 0 15845\n"
+      "7 1 4: 1 1 22 0 0 36 0 0 783172\n"
+      "7 1 5: 1 1 24 0 0 39 0 0 398679\n"
+      "7 2 1: 2 2 13 11 0 37 7 0 455748\n"
+      "7 2 2: 2 2 9 19 0 38 12 0 703801\n"
+      "7 2 3: 2 2 9 15 0 32 4 0 600689\n"
+      "7 2 4: 2 2 4 22 0 29 14 0 476888\n"
+      "7 2 5: 2 2 15 15 0 38 8 0 435115\n"
+      "7 3 1: 3 3 9 3 14 37 13 1 771187\n"
+      "7 3 2: 3 3 5 0 19 34 14 3 477847\n"
+      "7 3 3: 3 3 8 1 15 36 12 2 713812\n"
+      "7 3 4: 3 3 9 7 12 39 15 1 617011\n"
+      "7 3 5: 3 3 6 0 20 44 19 2 619744\n"
+      "9 1 1: 1 1 40 0 0 65 0 0 178078\n"
+      "9 1 2: 1 1 40 0 0 71 0 0 920450\n"
+      "9 1 3: 1 1 40 0 0 71 0 0 598030\n"
+      "9 1 4: 1 1 46 0 0 75 0 0 530331\n"
+      "9 1 5: 1 1 40 0 0 71 0 0 721530\n"
+      "9 2 1: 2 2 19 25 0 64 11 0 442374\n"
+      "9 2 2: 2 2 15 29 0 65 24 0 258718\n"
+      "9 2 3: 2 2 9 35 0 62 22 0 245271\n"
+      "9 2 4: 2 2 15 29 0 64 19 0 186722\n"
+      "9 2 5: 2 2 17 27 0 60 23 0 54959\n"
+      "9 3 1: 3 3 17 0 27 76 33 4 967826\n"
+      "9 3 2: 3 3 12 12 20 69 24 3 586622\n"
+      "9 3 3: 3 3 12 11 21 68 34 3 590363\n"
+      "9 3 4: 3 3 9 0 35 64 43 9 286169\n"
+      "9 3 5: 3 3 10 6 28 68 27 3 146376\n"
+      "12 1 1: 1 1 75 0 0 128 0 0 545011\n"
+      "12 1 2: 1 1 91 0 0 155 0 0 716216\n"
+      "12 2 1: 2 2 22 57 0 109 35 0 188827\n"
+      "12 2 2: 2 2 37 42 0 108 24 0 192106\n"
+      "12 3 1: 3 3 23 24 31 110 44 4 770351\n"
+      "12 3 2: 3 3 16 9 54 109 53 6 695883\n";
+  std::string actual;
+  for (unsigned size : {6u, 7u, 9u, 12u}) {
+    for (int level = 1; level <= 3; ++level) {
+      for (unsigned seed = 1; seed <= (size == 12 ? 2u : 5u); ++seed) {
+        std::vector<std::uint8_t> cells(size * size);
+        int tier = 0;
+        ASSERT_TRUE(GenerateLevelPuzzle(size, size, level, 0, cells, 4100 + seed * 13 + static_cast<unsigned>(level), &tier));
+        std::vector<int> grid(cells.begin(), cells.end());
+        for (int& v : grid) v = v == 0xFF ? -1 : v;
+        TBoard board;
+        BoardFromDigits(grid, size, size, board);
+        for (int& v : board.cells) v = v > 0 ? kEmpty : v;
+        const PuzzleGrade g = GradePuzzle(board);
+        unsigned long hash = 0;
+        for (int v : grid) hash = hash * 31 + static_cast<unsigned>(v + 1);
+        char line[160];
+        std::snprintf(line, sizeof line, "%u %d %u: %d %d %d %d %d %d %d %d %lu\n", size, level, seed, tier, g.tier,
+                      g.filled[1], g.filled[2], g.filled[3], g.deductions[1], g.deductions[2], g.deductions[3],
+                      hash % 1000003);
+        actual += line;
+      }
+    }
+  }
+  EXPECT_EQ(actual, expected);
 }

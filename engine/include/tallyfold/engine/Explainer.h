@@ -68,7 +68,8 @@ enum class ExplainReason {
 struct ExcludedCombination {
   unsigned combination = 0;  // digit mask
   unsigned lacks = 0;        // digits standing in the run that it does not hold, or 0...
-  unsigned cell = 0;         // ...else a cell of the run that can hold none of its digits
+  unsigned cell = 0;         // ...else an open cell of the run that can hold none of its
+                             // digits that do not stand in the run yet
 };
 
 // A band of rows (direction kAcross) or columns (kDown): the band's runs in `direction`
@@ -95,7 +96,8 @@ struct Explanation {
   ExplainedRun run;
   ExplainedRun crossRun;  // the cell's run in the other direction
   std::vector<unsigned> combinations;  // tier 1: the run's combinations that still fit
-  unsigned inRun = 0;     // digits that stand in the run's other cells
+  unsigned inRun = 0;     // digits that stand in the run's other cells and that this cell had or lacked
+  unsigned runHolds = 0;  // every digit standing in the run's other cells
   unsigned inCross = 0;   // digits that stand in the cross run's other cells
   unsigned crossLacks = 0;  // combination digits no combination of the cross run has
   unsigned earlier = 0;   // combination digits an earlier step took out of the cell, for other reasons
