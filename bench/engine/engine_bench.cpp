@@ -2,7 +2,8 @@
 // engine-bench: times puzzle generation for every size and level of the game (counting the
 // tiers of reasoning the puzzles need), the grading of a candidate fill against its
 // uniqueness proof, and the custom-puzzle solver on a set of deliberately awkward
-// descriptions, and prints a table.
+// descriptions, and prints a table; also the time to explain a whole puzzle and how many
+// of the game's hints a fresh puzzle takes to its first placement.
 //
 // It also checks N random open descriptions (--descriptions, 1000 by default) as a player
 // might type them in.
@@ -24,6 +25,7 @@
 #include "tallyfold/engine/Diagnostics.h"
 #include "tallyfold/engine/DigitFiller.h"
 #include "tallyfold/engine/Engine.h"
+#include "tallyfold/engine/Explainer.h"
 #include "tallyfold/engine/LogicSolver.h"
 #include "tallyfold/engine/Template.h"
 
@@ -335,6 +337,49 @@ void BenchRandomDescriptions(int count, std::uint32_t baseSeed, std::ostringstre
               outcomes[static_cast<int>(engine::CustomCheck::kTooHard)], wrong);
 }
 
+// Walking a whole puzzle's explained path, sentences included, one step at a time and
+// as the game's hints; and how many hints a fresh puzzle takes to its first placement.
+void ExplainingWholePuzzles(int runs, std::uint32_t baseSeed) {
+  std::printf("\nExplaining whole puzzles: %d seeded puzzles per row, cpu ms per puzzle\n\n", runs);
+  std::printf("%-6s %-6s %12s %12s %12s %12s %16s\n", "size", "level", "steps med", "steps p95", "hints med",
+              "hints p95", "first placement");
+  for (auto [size, level] : {std::pair{9u, 2}, std::pair{14u, 3}}) {
+    std::vector<double> steps, hints, first;
+    std::vector<std::uint8_t> cells(size * size);
+    for (int k = 0; k < runs; ++k) {
+      if (!engine::GenerateLevelPuzzle(size, size, level, kTimeLimit, cells, baseSeed + static_cast<std::uint32_t>(k))) continue;
+      std::vector<int> grid(cells.begin(), cells.end());
+      for (int& v : grid) v = v == 0xFF ? -1 : v;
+      engine::TBoard board;
+      engine::BoardFromDigits(grid, size, size, board);
+      for (int& v : board.cells) v = v > 0 ? engine::kEmpty : v;
+      double start = CpuMs();
+      engine::Explainer explainer(board);
+      engine::Explanation step;
+      std::size_t words = 0;
+      while (explainer.Next(engine::kTierTrials, step)) words += engine::ExplainSentence(step, board).size();
+      steps.push_back(CpuMs() - start);
+      start = CpuMs();
+      engine::Explainer grouped(board);
+      engine::Hint hint;
+      int count = 0, placedAt = 0;
+      while (grouped.NextGroup(engine::kTierTrials, hint)) {
+        ++count;
+        if (hint.places && placedAt == 0) placedAt = count;
+        for (const engine::Explanation& e : hint.steps) words += engine::ExplainSentence(e, board).size();
+      }
+      hints.push_back(CpuMs() - start);
+      first.push_back(placedAt);
+      if (words == 0) std::printf("(no sentences)\n");
+    }
+    if (steps.empty()) continue;
+    std::printf("%-6s %-6d %12.1f %12.1f %12.1f %12.1f %16.0f\n",
+                (std::to_string(size) + "x" + std::to_string(size)).c_str(), level, Percentile(steps, 0.5),
+                Percentile(steps, 0.95), Percentile(hints, 0.5), Percentile(hints, 0.95), Percentile(first, 0.5));
+    std::fflush(stdout);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -399,6 +444,7 @@ int main(int argc, char** argv) {
   }
 
   GradingAgainstProof(sizes, runs, baseSeed);
+  ExplainingWholePuzzles(std::min(runs, 30), baseSeed);
 
   std::printf("\nCustom puzzle solver (slowest of %d calls)\n\n", kSolverRepeats);
   std::printf("%-36s %-14s %10s\n", "description", "result", "ms");
