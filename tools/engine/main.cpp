@@ -342,9 +342,10 @@ enum class Command { Solve, Rate, Explain };
 int Solve(std::vector<std::string_view> args, std::istream& standardInput,
           Command command = Command::Solve) {
   bool grouped = false;
-  if (command == Command::Explain && !args.empty() && args[0] == "--grouped") {
-    grouped = true;
-    args.erase(args.begin());
+  if (command == Command::Explain) {
+    const auto flag = std::remove(args.begin(), args.end(), std::string_view("--grouped"));
+    grouped = flag != args.end();
+    args.erase(flag, args.end());
   }
   if (args.size() > 1) {
     const char* name = command == Command::Solve ? "solve" : command == Command::Rate ? "rate" : "explain";
