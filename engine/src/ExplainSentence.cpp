@@ -44,8 +44,10 @@ const std::map<std::string, std::string>& DefaultTexts() {
       {"Explain Area In", "The {direction} runs of {band} add up to {total}, the {cross} runs lying wholly within it to {crossing}."},
       {"Explain Area Out", "The {direction} runs of {band} add up to {total}, the {cross} runs reaching into it to {crossing}."},
       {"Explain Area Known In", "The other cells outside those {cross} runs hold {known}."},
-      {"Explain Area Known Out", "Their other cells outside {band} hold {known}."},
-      {"Explain Area Left", "This is the one open cell left over, so it holds the difference."},
+      {"Explain Area Known Out", "The other cells of those {cross} runs outside {band} hold {known}."},
+      {"Explain Area Left", "This is the one open cell left over: {equation}."},
+      {"Explain Area Pair", "This cell and {cell} are the open cells left over, so they hold {equation} between them, and {cell} can only be {others}."},
+      {"Explain Area Pair Run", "They share a run, so they cannot both be {half}."},
       {"Explain Trial", "If this cell were {digit}, the {run} would leave {cell} with no digit at all."},
       {"Explain Trial Run", "If this cell were {digit}, the {run} could not be filled."},
       {"Explain Other Cell", "the cell at row {row}, column {column}"},
@@ -281,7 +283,7 @@ std::string ExplainSentence(const Explanation& e, const TBoard& board, const Exp
       break;
     }
     case ExplainReason::AreaSum: {
-      const std::map<std::string, std::string> area = {
+      std::map<std::string, std::string> area = {
           {"direction", words.Direction(e.area.direction)},
           {"cross", words.Direction(e.area.direction == kAcross ? kDown : kAcross)},
           {"band", words.Band(e.area)},
@@ -290,7 +292,21 @@ std::string ExplainSentence(const Explanation& e, const TBoard& board, const Exp
           {"known", std::to_string(e.area.known)}};
       sentences.push_back(say(e.area.outside ? "Explain Area Out" : "Explain Area In", area));
       if (e.area.known != 0) sentences.push_back(say(e.area.outside ? "Explain Area Known Out" : "Explain Area Known In", area));
-      sentences.push_back(say("Explain Area Left", area));
+      const int left = (e.area.outside ? e.area.crossing - e.area.total : e.area.total - e.area.crossing) - e.area.known;
+      std::string equation = e.area.outside ? std::to_string(e.area.crossing) + " - " + std::to_string(e.area.total)
+                                            : std::to_string(e.area.total) + " - " + std::to_string(e.area.crossing);
+      if (e.area.known != 0) equation += " - " + std::to_string(e.area.known);
+      area["equation"] = equation + " = " + std::to_string(left);
+      if (!e.area.pair) {
+        sentences.push_back(say("Explain Area Left", area));
+        break;
+      }
+      area["cell"] = words.CellName(e.area.partner, "Explain Cell At");
+      area["others"] = words.DigitList(e.area.partnerDigits, "Explain Or");
+      sentences.push_back(say("Explain Area Pair", area));
+      if (e.area.shareRun && left % 2 == 0 && (e.removed >> (left / 2) & 1)) {
+        sentences.push_back(say("Explain Area Pair Run", {{"half", std::to_string(left / 2)}}));
+      }
       break;
     }
     case ExplainReason::Trial: {

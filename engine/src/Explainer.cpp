@@ -266,9 +266,10 @@ std::vector<std::vector<Explanation>> Explainer::Subsets(bool firstOnly) const {
 // exactly; the down runs lying wholly inside leave some of its cells over, whose digits
 // add up to the difference of the clues; the down runs reaching into the band cover it
 // and some cells outside, whose digits add up to the difference the other way round.
-// When one open cell is left over, the difference less the digits standing in the other
-// left-over cells is its digit.
-bool Explainer::FindAreaSum(Explanation& found) const {
+// The difference less the digits standing in the left-over cells is what the open ones
+// hold: the digit of one, or the sum of two, which keeps only the digits of each that
+// a digit of the other completes.
+bool Explainer::FindAreaSum(std::vector<Explanation>& found) const {
   const unsigned rows = board_.rows, columns = board_.columns;
   if (rows == 0 || columns == 0 || board_.cellCount != rows * columns) return false;
   const std::vector<unsigned> candidates = Candidates();
@@ -312,34 +313,71 @@ bool Explainer::FindAreaSum(Explanation& found) const {
         }
         for (bool outside : {false, true}) {
           const std::vector<unsigned>& over = outside ? outies : innies;
-          int known = 0, open = 0;
-          unsigned last = 0;
+          int known = 0;
+          std::vector<unsigned> open;
           for (unsigned cell : over) {
             if (Single(candidates[cell])) {
               known += DigitOf(candidates[cell]);
             } else {
-              ++open;
-              last = cell;
+              open.push_back(cell);
             }
           }
-          if (open != 1) continue;
-          const int digit = (outside ? reaching - total : total - inside) - known;
-          if (digit < 1 || digit > 9 || !(candidates[last] >> digit & 1)) continue;
-          found = Explanation{};
-          found.kind = ExplainKind::Place;
-          found.reason = ExplainReason::AreaSum;
-          found.technique = Technique::AreaSum;
-          found.tier = kTierTrials;
-          found.cell = last;
-          found.digit = digit;
-          found.left = 1u << digit;
-          found.removed = candidates[last] & ~found.left;
-          found.area = {direction, from, to, total, outside ? reaching : inside, outside, known};
-          for (unsigned cell = 0; cell < board_.cellCount; ++cell) {
-            if (board_.cells[cell] >= 0 && inBand(cell)) found.cells.push_back(cell);
+          if (open.empty() || open.size() > 2) continue;
+          const int left = (outside ? reaching - total : total - inside) - known;
+          AreaTotals area{direction, from, to, total, outside ? reaching : inside, outside, known};
+          std::vector<unsigned> keep;
+          if (open.size() == 1) {
+            keep.push_back(left >= 1 && left <= 9 ? candidates[open[0]] & 1u << left : 0u);
+          } else {
+            area.pair = true;
+            area.shareRun = board_.links[open[0]][kDown] == board_.links[open[1]][kDown] ||
+                            board_.links[open[0]][kAcross] == board_.links[open[1]][kAcross];
+            for (std::size_t k = 0; k < 2; ++k) {
+              unsigned digits = 0;
+              for (unsigned rest = candidates[open[k]]; rest; rest &= rest - 1) {
+                const int digit = std::countr_zero(rest), other = left - digit;
+                const bool fits = other >= 1 && other <= 9 && (candidates[open[1 - k]] >> other & 1) &&
+                                  !(area.shareRun && other == digit);
+                if (fits) digits |= 1u << digit;
+              }
+              keep.push_back(digits);
+            }
           }
-          if (outside) found.cells.insert(found.cells.end(), outies.begin(), outies.end());
-          return true;
+          std::vector<unsigned> cells;
+          for (unsigned cell = 0; cell < board_.cellCount; ++cell) {
+            if (board_.cells[cell] >= 0 && inBand(cell)) cells.push_back(cell);
+          }
+          if (outside) cells.insert(cells.end(), outies.begin(), outies.end());
+          for (std::size_t k = 0; k < open.size(); ++k) {
+            const unsigned cell = open[k];
+            // Nothing to keep means the board contradicts itself: not a step to explain.
+            if (keep[k] == 0 || keep[k] == candidates[cell]) continue;
+            Explanation e;
+            e.left = keep[k];
+            e.removed = candidates[cell] & ~keep[k];
+            e.kind = Single(e.left) ? ExplainKind::Place : ExplainKind::Remove;
+            if (e.kind == ExplainKind::Place) e.digit = DigitOf(e.left);
+            e.reason = ExplainReason::AreaSum;
+            e.technique = Technique::AreaSum;
+            e.tier = kTierTrials;
+            e.cell = cell;
+            e.area = area;
+            if (area.pair) {
+              e.area.partner = open[1 - k];
+              e.area.partnerDigits = candidates[open[1 - k]];
+              e.otherCell = open[1 - k];
+            }
+            e.cells = cells;
+            found.push_back(std::move(e));
+          }
+          if (std::any_of(keep.begin(), keep.end(), [](unsigned k) { return k == 0; })) found.clear();
+          if (!found.empty()) {
+            std::stable_partition(found.begin(), found.end(),
+                                  [](const Explanation& e) { return e.kind == ExplainKind::Place; });
+            // Told one after the other: the second sees the first's result.
+            if (found.size() == 2) found[1].area.partnerDigits = found[0].left;
+            return true;
+          }
         }
       }
     }
@@ -366,7 +404,7 @@ bool Explainer::Next(int maxTier, Explanation& out) {
     const std::vector<unsigned> before = Candidates();
     LogicStep step;
     std::vector<Explanation> found;
-    Explanation area;
+    std::vector<Explanation> area;
     if (solver_.Step(std::min(maxTier, kTierCombinations), step)) found = Describe(step, before);
     // Subsets are a special case of exact runs that a player spots more easily, so they
     // come first; area sums are not, and come before a trial.
@@ -379,7 +417,7 @@ bool Explainer::Next(int maxTier, Explanation& out) {
     }
     if (found.empty() && maxTier >= kTierExactRuns && solver_.Step(kTierExactRuns, step)) found = Describe(step, before);
     if (found.empty() && maxTier >= kTierTrials && !solver_.Contradiction() && FindAreaSum(area)) {
-      found = {area};
+      found = area;
       Apply(found);
     }
     if (found.empty() && maxTier >= kTierTrials && solver_.Step(kTierTrials, step)) found = Describe(step, before);
@@ -456,8 +494,7 @@ bool Explainer::NextGroup(int maxTier, Hint& out) {
       Apply(chosen);
     } else if (maxTier >= kTierTrials) {
       Explanation e;
-      if (FindAreaSum(e)) {
-        chosen = {e};
+      if (FindAreaSum(chosen)) {
         Apply(chosen);
       } else if (Next(kTierTrials, e)) {
         chosen = {e};

@@ -346,7 +346,7 @@ std::string RunText(const TBoard& board, int constraint) {
 // the path places the solution's digits only, to the end.
 TEST(Explainer, SentencesGiveEveryReasonAndPathsStayCorrect) {
   std::array<int, kTechniqueCount> used{};
-  int steps = 0, combinationSentences = 0, leftOut = 0;
+  int steps = 0, combinationSentences = 0, leftOut = 0, pairs = 0;
   for (unsigned size : {6u, 7u, 9u, 12u, 14u}) {
     for (int level = 1; level <= 3; ++level) {
       for (std::uint32_t seed = 1; seed <= (size <= 9 ? 3u : 1u); ++seed) {
@@ -432,7 +432,7 @@ TEST(Explainer, SentencesGiveEveryReasonAndPathsStayCorrect) {
               }
               for (unsigned cell : over) {
                 leftOver += g.solution[cell];
-                if (cell != e.cell) {
+                if (cell != e.cell && !(e.area.pair && cell == e.area.partner)) {
                   ASSERT_TRUE(One(m[cell])) << "a left-over cell still open";
                   known += std::countr_zero(m[cell]);
                 }
@@ -441,7 +441,29 @@ TEST(Explainer, SentencesGiveEveryReasonAndPathsStayCorrect) {
               EXPECT_EQ(total, e.area.total);
               EXPECT_EQ(crossing, e.area.crossing);
               EXPECT_EQ(known, e.area.known);
-              EXPECT_EQ(leftOver, e.area.outside ? crossing - total : total - crossing);
+              const int difference = e.area.outside ? crossing - total : total - crossing;
+              EXPECT_EQ(leftOver, difference);
+              if (e.area.pair) {
+                // Two open cells hold what is left between them: each digit taken out
+                // has no partner among the other's digits that the sentence gives.
+                const unsigned partner = e.area.partner;
+                ASSERT_NE(std::find(over.begin(), over.end(), partner), over.end());
+                ASSERT_NE(partner, e.cell);
+                EXPECT_EQ(m[partner] & ~e.area.partnerDigits, 0u) << "the other cell could hold more";
+                const bool share = board.links[e.cell][kDown] == board.links[partner][kDown] ||
+                                   board.links[e.cell][kAcross] == board.links[partner][kAcross];
+                EXPECT_EQ(share, e.area.shareRun);
+                const int pairSum = difference - known;
+                for (int d = 1; d <= 9; ++d) {
+                  if (!(e.removed >> d & 1)) continue;
+                  const int other = pairSum - d;
+                  const bool partnered = other >= 1 && other <= 9 && (e.area.partnerDigits >> other & 1) &&
+                                         !(share && other == d);
+                  EXPECT_FALSE(partnered) << d << " could pair with " << other;
+                }
+                EXPECT_NE(sentence.find(CellText(board, partner)), std::string::npos);
+                ++pairs;
+              }
               EXPECT_NE(sentence.find(std::to_string(total)), std::string::npos);
               break;
             }
@@ -510,6 +532,7 @@ TEST(Explainer, SentencesGiveEveryReasonAndPathsStayCorrect) {
     EXPECT_GT(used[static_cast<std::size_t>(t)], 0) << TechniqueName(t) << " never used";
   }
   EXPECT_GT(leftOut, 100);
+  EXPECT_GT(pairs, 0);
   RecordProperty("steps", steps);
   RecordProperty("combinationSentences", combinationSentences);
 }

@@ -32,7 +32,8 @@ enum class Technique {
                            // cells three), so the run's other cells cannot use them
   ExactRun,                // tier 2: no complete filling of the run puts the digit there
   AreaSum,                 // tier 3: a band of rows (or columns) and the runs crossing it
-                           // sum to totals that fix the one open cell left over
+                           // sum to totals that fix the one open cell left over, or
+                           // the sum of the two left over
   Trial,                   // tier 3: the digit, tried, leaves a run that cannot be filled
 };
 inline constexpr int kTechniqueCount = 9;
@@ -83,6 +84,12 @@ struct AreaTotals {
   int crossing = 0;           // the clues of the crossing runs counted
   bool outside = false;
   int known = 0;              // digits already standing in the other left-over cells
+  // Two open cells left over: `partner` (the one besides the explained cell) could hold
+  // `partnerDigits`; they share a run when `shareRun`.
+  bool pair = false;
+  unsigned partner = 0;
+  unsigned partnerDigits = 0;
+  bool shareRun = false;
 };
 
 struct Explanation {
@@ -151,7 +158,7 @@ class Explainer {
   std::vector<Explanation> Describe(const LogicStep& step, const std::vector<unsigned>& before) const;
   void Classify(Explanation& e, const std::vector<unsigned>& before) const;
   std::vector<std::vector<Explanation>> Subsets(bool firstOnly) const;
-  bool FindAreaSum(Explanation& found) const;
+  bool FindAreaSum(std::vector<Explanation>& found) const;
   void Apply(const std::vector<Explanation>& steps);
   std::vector<std::vector<Explanation>> RunGroups(int tier) const;
   unsigned PlacedIn(const ExplainedRun& run, unsigned except, const std::vector<unsigned>& candidates) const;
