@@ -129,9 +129,10 @@ struct Hint {
   bool places = false;  // some step fills a cell
 };
 
-// Walks a board's solving path one explained deduction at a time, lowest tier first.
-// A step of the solver that narrows several cells becomes one explanation per cell,
-// placements before removals.
+// Walks a board's solving path one explained deduction at a time, lowest tier first:
+// tier 1, then subsets before exact runs, then area sums before trials. A step that
+// narrows several cells becomes one explanation per cell, placements before removals,
+// each told from the candidates the ones before it left.
 class Explainer {
  public:
   // The board as it stands: white cells holding a digit are taken as given.
