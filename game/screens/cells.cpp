@@ -15,7 +15,7 @@
 #include "game/core/edits.h"
 #include "game/core/options.h"
 #include "game/screens/palette.h"
-#include "game/screens/shell.h"
+#include "game/screens/screen_common.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"

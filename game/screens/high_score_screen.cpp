@@ -12,18 +12,21 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/slide_line.h"
 #include "framework/widgets/sprite.h"
+#include "framework/screens/fade.h"
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
-#include "game/screens/menus.h"
+#include "game/screens/menu_screen.h"
 #include "game/screens/palette.h"
 #include "framework/archive/pak_manager.h"
 #include "tallyfold/platform/font.h"
+#include "game/screens/screen_common.h"
 #include "game/screens/screens.h"
-#include "game/screens/shell.h"
 #include "game/screens/widgets.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
+
+std::shared_ptr<THighScoreScreen> HighScoreScreen;
 
 using namespace menu_screen;
 
@@ -150,7 +153,7 @@ int THighScoreScreen::Logic() {
     if (!ShowingInput && Menu && SizeMenu) {
         Menu->Manage(0, 0);
         SizeMenu->Manage(0, 0);
-        if (Menu->Clicked("ok")) FadeToScreen(TitleScreen);
+        if (Menu->Clicked("ok")) GoToScreen(TScreenId::Title);
         if (Menu->Clicked("clear")) ClearHighscore = CreateYesNoDialog(Text("Clear Highscore"));
         for (const char* size : SizeNames)
             if (SizeMenu->Clicked(size)) {
@@ -255,6 +258,6 @@ int THighScoreScreen::Draw() {
 }
 
 int THighScoreScreen::SetEscDestination() {
-    Game->DestinationTScreen = TitleScreen ? TitleScreen : Game->ExitScreen;
+    Game->DestinationTScreen = ScreenOrExit(TScreenId::Title);
     return 0;
 }
