@@ -34,10 +34,6 @@
 
 namespace vk = platform::vk;
 
-std::shared_ptr<TGameScreen> GameScreen;
-std::shared_ptr<TParticleList> Fireworks;
-int LastFireworkTime = 0;
-
 namespace {
 std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
 int Rand(int low, int high) { return platform::Rand(low, high); }
@@ -78,33 +74,33 @@ void TGameScreen::AddPuzzleAids() {
 }
 
 void TGameScreen::ExplainStep() {
-    const TExplainedStep& shown = Board.Explained;
+    const TExplainedStep& shown = Screens.Board.Explained;
     const bool live = shown.Kind != TExplainKind::None && shown.Kind != TExplainKind::Stuck &&
                       shown.Changes == EditHistory.Changes;
     if (live) {
         ApplyExplainedStep();
         return;
     }
-    Board.Explained = ExplainNextStep();
+    Screens.Board.Explained = ExplainNextStep();
 }
 
 void TGameScreen::ApplyExplainedStep() {
-    const TExplainedStep step = Board.Explained;
-    Board.Explained = TExplainedStep{};
+    const TExplainedStep step = Screens.Board.Explained;
+    Screens.Board.Explained = TExplainedStep{};
     ::ApplyExplainedStep(step);
     SetToggles();
 }
 
 void TGameScreen::DismissExplanation(int pressed, int keyed) {
-    if (Board.Explained.Kind == TExplainKind::None) return;
+    if (Screens.Board.Explained.Kind == TExplainKind::None) return;
     const bool escape = KeyHits[vk::ESCAPE] > 0 || HeldDown(vk::ESCAPE);
     if (escape) {
         ClearKey(vk::ESCAPE);
         SwallowEscape = 1;
     }
-    if (escape || pressed || keyed || Board.Explained.Changes != EditHistory.Changes || Puzzle.PuzzleCompleted ||
+    if (escape || pressed || keyed || Screens.Board.Explained.Changes != EditHistory.Changes || Puzzle.PuzzleCompleted ||
         ShowingInput)
-        Board.Explained = TExplainedStep{};
+        Screens.Board.Explained = TExplainedStep{};
 }
 
 void TGameScreen::ManagePuzzleAids() {
@@ -155,12 +151,12 @@ int TGameScreen::Start() {
         // Accepted with something the player must know: the solution kept is one of several.
         if (!Core->CheckMessage.empty()) ShowNotice(Text(Core->CheckMessage));
     }
-    Board.SelectedNumber = Puzzle.CustomMode ? 10 : 1;
-    Board.OpenClueDialogs = [this] { OpenClueDialogs(); };
-    Board.ApplyExplained = [this] { ApplyExplainedStep(); };
-    Board.Explained = TExplainedStep{};
-    Board.CursorX = Board.CursorY = -1;
-    Board.CursorShown = 0;
+    Screens.Board.SelectedNumber = Puzzle.CustomMode ? 10 : 1;
+    Screens.Board.OpenClueDialogs = [this] { OpenClueDialogs(); };
+    Screens.Board.ApplyExplained = [this] { ApplyExplainedStep(); };
+    Screens.Board.Explained = TExplainedStep{};
+    Screens.Board.CursorX = Screens.Board.CursorY = -1;
+    Screens.Board.CursorShown = 0;
     if (ResumeElapsedMs >= 0) {
         // The clock goes on from the kept time once the board is shown.
         Puzzle.TimerStart = platform::MilliSecs() - ResumeElapsedMs;
@@ -172,7 +168,7 @@ int TGameScreen::Start() {
     Game->GameFade->Init(FadeTime, 0, nullptr, 0, 0, nullptr);
     Game->FixedRateLogic->Init();
 
-    const std::string selected = std::to_string(Board.SelectedNumber);
+    const std::string selected = std::to_string(Screens.Board.SelectedNumber);
     NumberMenu = NewScreenMenu(7);
     for (int n = 0; n <= 9; ++n) MenuAddRadio(NumberMenu, std::to_string(n), selected, 0);
     CustomNumberMenu = NewScreenMenu(7);
@@ -259,7 +255,7 @@ int TGameScreen::Logic() {
         // A press on the explained cell or on the aid itself, or the H key, is the
         // second press; anything else puts the explanation away first.
         int pressed = Game->Mouse->GetMh(0) ? 1 : 0;
-        for (auto& cell : CellList->Items)
+        for (auto& cell : Screens.CellList->Items)
             if (pressed && cell->IsMouseOver() && ExplainedCell(cell->ArrayLocationX, cell->ArrayLocationY) == 2)
                 pressed = 0;
         if (pressed && PuzzleMenu)
@@ -285,15 +281,15 @@ int TGameScreen::Logic() {
     }
 
     if (!completed && !ShowingInput) {
-        Board.HoverCellX = Board.HoverCellY = -1;
+        Screens.Board.HoverCellX = Screens.Board.HoverCellY = -1;
         if (Options.ShowHighlighter)
-            for (auto& cell : CellList->Items)
+            for (auto& cell : Screens.CellList->Items)
                 if (cell->IsMouseOver()) {
-                    Board.HoverCellX = cell->ArrayLocationX;
-                    Board.HoverCellY = cell->ArrayLocationY;
+                    Screens.Board.HoverCellX = cell->ArrayLocationX;
+                    Screens.Board.HoverCellY = cell->ArrayLocationY;
                     break;
                 }
-        CellList->Manage();
+        Screens.CellList->Manage();
         if (!custom) {
             MainMenu->Manage(0, 0);
             PuzzleMenu->Manage(0, 0);
@@ -310,7 +306,7 @@ int TGameScreen::Logic() {
         LastFireworkTime = platform::MilliSecs();
         FireworkBurst(Rand(100, 700), Rand(100, 500));
     }
-    CellList->Move();
+    Screens.CellList->Move();
     if (Fireworks) Fireworks->Manage();
 
     if (completed && !ShowingInput) {
@@ -358,8 +354,8 @@ int TGameScreen::Logic() {
             LastAutosaveTime = platform::MilliSecs();
     }
 
-    if (Board.ConflictShown && platform::MilliSecs() - Board.ConflictShownTime >= 1000)
-        Board.ConflictShown = Board.ConflictCellX = Board.ConflictCellY = 0;
+    if (Screens.Board.ConflictShown && platform::MilliSecs() - Screens.Board.ConflictShownTime >= 1000)
+        Screens.Board.ConflictShown = Screens.Board.ConflictCellX = Screens.Board.ConflictCellY = 0;
 
     if (platform::MilliSecs() - LastFade >= 150000) {
         int next = LastImage + 1;

@@ -12,6 +12,7 @@ class TCrossFade;
 class TDialogOK;
 class TDialogTextInput;
 class TDialogYesNo;
+class TGenerateScreen;
 class TMenu;
 class TParticleList;
 class VTEndLevelMenu;
@@ -57,6 +58,11 @@ public:
     int LastAutosaveTime = 0;
     // Escape took an explanation away; it opens nothing until it is let go.
     int SwallowEscape = 0;
+    // The overlay that makes the next puzzle or checks a typed-in one.
+    std::shared_ptr<TGenerateScreen> GenerateScreen;
+    // The sparks over a solved puzzle (none before), and when the last burst went up.
+    std::shared_ptr<TParticleList> Fireworks;
+    int LastFireworkTime = 0;
 
     int Load() override;
     int Start() override;
@@ -107,7 +113,3 @@ private:
     // Any other action puts the shown step away.
     void DismissExplanation(int pressed, int keyed);
 };
-
-extern std::shared_ptr<TGameScreen> GameScreen;
-extern std::shared_ptr<TParticleList> Fireworks;
-extern int LastFireworkTime;

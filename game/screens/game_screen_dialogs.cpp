@@ -65,7 +65,7 @@ int TypedNumber(const std::shared_ptr<TDialogTextInput>& dialog) {
 }  // namespace
 
 bool TGameScreen::RefuseClue(int direction, int clue) {
-    const std::string problem = ClueProblem(direction, Board.EditCellX, Board.EditCellY, clue);
+    const std::string problem = ClueProblem(direction, Screens.Board.EditCellX, Screens.Board.EditCellY, clue);
     if (problem.empty()) return false;
     ShowNotice(problem);
     RetypeClue = 1 + direction;
@@ -77,7 +77,7 @@ void TGameScreen::OpenClueDialogs() {
 }
 
 void TGameScreen::EndOfPuzzle() {
-    Board.HoverCellX = Board.HoverCellY = -1;
+    Screens.Board.HoverCellX = Screens.Board.HoverCellY = -1;
     Fireworks = std::make_shared<TParticleList>();
     StopPuzzleTimer();
     RemoveAutosave();
@@ -118,7 +118,7 @@ void TGameScreen::ManageDialogs() {
     });
     run(QuitInput, [&](auto&) { GoToScreen(TScreenId::Play); });
     run(NameInput, [&](auto& dialog) {
-        Board.HoverCellX = Board.HoverCellY = -1;
+        Screens.Board.HoverCellX = Screens.Board.HoverCellY = -1;
         AddHighscoreForSize(dialog->TextInput->Text, Puzzle.PuzzleDifficulty, Puzzle.TimerStop - Puzzle.TimerStart);
         endLevelMenu->Init(-1, -1);
     });
@@ -133,8 +133,8 @@ void TGameScreen::ManageDialogs() {
         if (RefuseClue(Vertical, Puzzle.EnteredVerticalSum)) return;
         TEditRequest request;
         request.Kind = TEditKind::ClueCell;
-        request.X = Board.EditCellX;
-        request.Y = Board.EditCellY;
+        request.X = Screens.Board.EditCellX;
+        request.Y = Screens.Board.EditCellY;
         request.Across = Puzzle.EnteredHorizontalSum;
         request.Down = Puzzle.EnteredVerticalSum;
         ApplyEdit(request);
@@ -142,7 +142,7 @@ void TGameScreen::ManageDialogs() {
     run(HorizontalSumInput, [&](auto& dialog) {
         Puzzle.EnteredHorizontalSum = TypedNumber(dialog);
         if (RefuseClue(Horizontal, Puzzle.EnteredHorizontalSum)) return;
-        Puzzle.EnteredVerticalSum = Puzzle.VerticalSumGrid[Board.EditCellX][Board.EditCellY];
+        Puzzle.EnteredVerticalSum = Puzzle.VerticalSumGrid[Screens.Board.EditCellX][Screens.Board.EditCellY];
         VerticalSumInput = SumEntryDialog("Enter Vertical Sum", Puzzle.EnteredVerticalSum);
     });
     if (OKInput) {

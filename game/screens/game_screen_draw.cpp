@@ -23,6 +23,7 @@
 #include "game/screens/generate_screen.h"
 #include "game/screens/help_line.h"
 #include "game/screens/screen_common.h"
+#include "game/screens/screens.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
 
@@ -84,18 +85,18 @@ int TGameScreen::Draw() {
         platform::DrawImage(Image, 400, 300);
     if (Header) Header->Draw();
 
-    Board.Message.clear();
-    if (!Game->Paused && !Game->Suspended) CellList->Draw(ShowingInput ? 0 : 1);
-    if (Puzzle.RevealCellMode) Board.Message = Text("Click Contents Message");
-    if (Puzzle.PuzzleCompleted) Board.Message = FinishedMessage();
-    if (Board.Explained.Kind != TExplainKind::None && !Puzzle.PuzzleCompleted) {
+    Screens.Board.Message.clear();
+    if (!Game->Paused && !Game->Suspended) Screens.CellList->Draw(ShowingInput ? 0 : 1);
+    if (Puzzle.RevealCellMode) Screens.Board.Message = Text("Click Contents Message");
+    if (Puzzle.PuzzleCompleted) Screens.Board.Message = FinishedMessage();
+    if (Screens.Board.Explained.Kind != TExplainKind::None && !Puzzle.PuzzleCompleted) {
         // The reasoning is the point of the aid: it takes the whole line, wrapped.
         platform::SetImageFont(Font25);
-        const auto lines = WordWrapLines({Board.Explained.Sentence}, HelpLineWidth, nullptr, 1.0f);
-        Board.Message.clear();
-        for (const auto& line : lines) Board.Message += (Board.Message.empty() ? "" : "\r\n") + line;
+        const auto lines = WordWrapLines({Screens.Board.Explained.Sentence}, HelpLineWidth, nullptr, 1.0f);
+        Screens.Board.Message.clear();
+        for (const auto& line : lines) Screens.Board.Message += (Screens.Board.Message.empty() ? "" : "\r\n") + line;
     }
-    DrawMessage(KeepBelowPaper(Board.Message, Font25), -1, 565, Font25, 1, 1, 1, 0);
+    DrawMessage(KeepBelowPaper(Screens.Board.Message, Font25), -1, 565, Font25, 1, 1, 1, 0);
 
     if (!Puzzle.CustomMode && Options.ShowTimer) {
         platform::SetColor(255, 255, 255);

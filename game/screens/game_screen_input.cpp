@@ -11,6 +11,7 @@
 #include "framework/widgets/pointer.h"
 #include "game/core/core.h"
 #include "game/screens/cells.h"
+#include "game/screens/screens.h"
 #include "game/screens/widgets.h"
 #include "tallyfold/platform/input.h"
 
@@ -47,14 +48,14 @@ void TGameScreen::BoardKeys(int act) {
     // A key pressed and released within one step is never seen held; its hit
     // still chooses the tool.
     if (digit || erase) {
-        Board.SelectedNumber = digit ? digit : 0;
-        RadioSelect(NumberMenu, std::to_string(Board.SelectedNumber), 0);
+        Screens.Board.SelectedNumber = digit ? digit : 0;
+        RadioSelect(NumberMenu, std::to_string(Screens.Board.SelectedNumber), 0);
     }
-    if (!Board.CursorShown || ctrl) return;
-    const int x = Board.CursorX, y = Board.CursorY;
+    if (!Screens.Board.CursorShown || ctrl) return;
+    const int x = Screens.Board.CursorX, y = Screens.Board.CursorY;
     if (digit) UseToolOnCell(x, y, digit, shift ? 0 : 1, shift ? 1 : 0);
     if (erase) UseToolOnCell(x, y, 0, 1, 0);
-    if (use) UseToolOnCell(x, y, Board.SelectedNumber, 1, 0);
+    if (use) UseToolOnCell(x, y, Screens.Board.SelectedNumber, 1, 0);
 }
 
 int TGameScreen::WheelStep(int selected, int step, int customMode) {
@@ -74,7 +75,7 @@ void TGameScreen::SelectNumbers() {
     const int custom = Puzzle.CustomMode;
     auto visible = [&] { return custom ? CustomNumberMenu : NumberMenu; };
     auto select = [&](int n, const std::shared_ptr<TMenu>& menu) {
-        Board.SelectedNumber = n;
+        Screens.Board.SelectedNumber = n;
         RadioSelect(menu, std::to_string(n), 0);
     };
     if (NumberMenu->Clicked("0") || CustomNumberMenu->Clicked("0") || HeldDown('0') || HeldDown(vk::NUMPAD0) ||
@@ -93,8 +94,8 @@ void TGameScreen::SelectNumbers() {
         // One step for every notch the wheel turned, however many arrive at once.
         const int step = z < LastMouseZ ? 1 : -1;
         for (int notches = std::abs(z - LastMouseZ); notches > 0; --notches)
-            Board.SelectedNumber = WheelStep(Board.SelectedNumber, step, custom);
+            Screens.Board.SelectedNumber = WheelStep(Screens.Board.SelectedNumber, step, custom);
         LastMouseZ = z;
-        RadioSelect(visible(), std::to_string(Board.SelectedNumber), 0);
+        RadioSelect(visible(), std::to_string(Screens.Board.SelectedNumber), 0);
     }
 }

@@ -20,8 +20,6 @@
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/input.h"
 
-std::shared_ptr<TGenerateScreen> GenerateScreen;
-
 namespace {
 std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
 }  // namespace

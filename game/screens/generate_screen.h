@@ -40,5 +40,4 @@ public:
 // A new overlay in place of the old one, loaded.
 std::shared_ptr<TGenerateScreen> FreshOverlay(const std::shared_ptr<TGenerateScreen>& old);
 
-extern std::shared_ptr<TGenerateScreen> GenerateScreen;
 

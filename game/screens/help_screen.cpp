@@ -20,8 +20,6 @@
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 
-std::shared_ptr<THelpScreen> HelpScreen;
-
 namespace {
 // The version the package and the AppStream file carry.
 constexpr const char* VersionNumber = TALLYFOLD_VERSION;

@@ -22,5 +22,3 @@ public:
     int Draw() override;
     int SetEscDestination() override;
 };
-
-extern std::shared_ptr<THelpScreen> HelpScreen;

@@ -26,8 +26,6 @@
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 
-std::shared_ptr<THighScoreScreen> HighScoreScreen;
-
 using namespace menu_screen;
 
 namespace {

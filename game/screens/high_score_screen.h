@@ -77,5 +77,3 @@ private:
     // The size buttons' own pictures, in menu order.
     std::vector<std::shared_ptr<TGameImage>> SizePictures;
 };
-
-extern std::shared_ptr<THighScoreScreen> HighScoreScreen;

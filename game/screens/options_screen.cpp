@@ -22,8 +22,6 @@
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/system.h"
 
-std::shared_ptr<TOptionsScreen> OptionsScreen;
-
 using namespace menu_screen;
 
 int TOptionsScreen::Load() {

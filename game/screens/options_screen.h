@@ -27,5 +27,3 @@ public:
     // Dragging fires every tick; more clicks than this blur into noise.
     static constexpr int ClickIntervalMs = 250;
 };
-
-extern std::shared_ptr<TOptionsScreen> OptionsScreen;

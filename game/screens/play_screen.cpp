@@ -24,8 +24,6 @@
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
 
-std::shared_ptr<TPlayScreen> PlayScreen;
-
 namespace {
 std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
 }  // namespace

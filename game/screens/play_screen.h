@@ -8,6 +8,7 @@
 #include "framework/screens/screen.h"
 
 class TDialogOK;
+class TGenerateScreen;
 class TMenu;
 class TSaveGameManager;
 class TSprite;
@@ -25,6 +26,8 @@ public:
     std::shared_ptr<TDialogOK> MessageDialog;
     std::shared_ptr<TSprite> SizeLabel;
     std::shared_ptr<TSprite> DifficultyLabel;
+    // The overlay that makes the puzzle chosen here.
+    std::shared_ptr<TGenerateScreen> GenerateScreen;
 
     int Load() override;
     int Start() override;
@@ -36,5 +39,3 @@ public:
 
 std::string SizeName(int width);
 std::string DifficultyButtonName(int difficulty);
-
-extern std::shared_ptr<TPlayScreen> PlayScreen;

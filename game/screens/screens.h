@@ -6,11 +6,29 @@
 #include <functional>
 #include <memory>
 
+#include "game/screens/board_state.h"
+
+class TCellList;
+class TGameScreen;
+class THelpScreen;
+class THighScoreScreen;
+class TOptionsScreen;
+class TPlayScreen;
 class TScreen;
 
 enum class TScreenId { Title, Play, Game, Options, Help, HighScores, Exit };
 
 struct TScreens {
+    std::shared_ptr<TScreen> TitleScreen;
+    std::shared_ptr<TPlayScreen> PlayScreen;
+    std::shared_ptr<TGameScreen> GameScreen;
+    std::shared_ptr<TOptionsScreen> OptionsScreen;
+    std::shared_ptr<THelpScreen> HelpScreen;
+    std::shared_ptr<THighScoreScreen> HighScoreScreen;
+    // The board on the play screen and what the screen shares with its cells.
+    std::shared_ptr<TCellList> CellList;
+    TBoardState Board;
+
     // Set by the shell: the screen behind an id, nullptr for one not made.
     std::function<std::shared_ptr<TScreen>(TScreenId)> Find;
     // The title's Continue, set by the shell: the kept puzzle onto the board

@@ -64,9 +64,9 @@ void TVellacorGame::ShutDownHook() {
     NoticeHook = [](const std::string&) {};
     // An end without the exit fade (an error, an instant exit) leaves the board
     // without its Kill; the puzzle in progress is kept here then.
-    if (GameScreen && CurrentTScreen == GameScreen) {
+    if (Screens.GameScreen && CurrentTScreen == Screens.GameScreen) {
         try {
-            GameScreen->Autosave();
+            Screens.GameScreen->Autosave();
         } catch (const std::exception&) {
             // Ending anyway; the last autosave stands.
         }
@@ -93,12 +93,12 @@ void TVellacorGame::ShutDownHook() {
 namespace {
 std::shared_ptr<TScreen> FindScreen(TScreenId id) {
     switch (id) {
-        case TScreenId::Title: return TitleScreen;
-        case TScreenId::Play: return PlayScreen;
-        case TScreenId::Game: return GameScreen;
-        case TScreenId::Options: return OptionsScreen;
-        case TScreenId::Help: return HelpScreen;
-        case TScreenId::HighScores: return HighScoreScreen;
+        case TScreenId::Title: return Screens.TitleScreen;
+        case TScreenId::Play: return Screens.PlayScreen;
+        case TScreenId::Game: return Screens.GameScreen;
+        case TScreenId::Options: return Screens.OptionsScreen;
+        case TScreenId::Help: return Screens.HelpScreen;
+        case TScreenId::HighScores: return Screens.HighScoreScreen;
         case TScreenId::Exit: break;
     }
     return nullptr;
@@ -109,8 +109,8 @@ int ContinuePuzzle() {
     int elapsed = 0;
     if (LoadAutosave(&elapsed) != 1) return 0;
     Core->CreateCells(1);
-    if (GameScreen) GameScreen->ResumeElapsedMs = elapsed;
-    FadeToScreen(GameScreen);
+    if (Screens.GameScreen) Screens.GameScreen->ResumeElapsedMs = elapsed;
+    FadeToScreen(Screens.GameScreen);
     Game->Mouse->On();
     return 1;
 }
@@ -119,20 +119,20 @@ void CreateGameObjects() {
     if (!ImageBank) ImageBank = std::make_shared<TImageBank>();
     if (!SoundBank) SoundBank = std::make_shared<TSoundBank>();
     InstallCellHooks();
-    CoreHooks.CustomPuzzleAccepted = [] { FadeToScreen(GameScreen); };
-    GameScreen = std::make_shared<TGameScreen>();
-    GameScreen->name = "game";
-    PlayScreen = std::make_shared<TPlayScreen>();
-    PlayScreen->name = "play";
+    CoreHooks.CustomPuzzleAccepted = [] { FadeToScreen(Screens.GameScreen); };
+    Screens.GameScreen = std::make_shared<TGameScreen>();
+    Screens.GameScreen->name = "game";
+    Screens.PlayScreen = std::make_shared<TPlayScreen>();
+    Screens.PlayScreen->name = "play";
     auto title = std::make_shared<TTitleScreen>();
     title->name = "title";
-    TitleScreen = title;
-    OptionsScreen = std::make_shared<TOptionsScreen>();
-    OptionsScreen->name = "options";
-    HelpScreen = std::make_shared<THelpScreen>();
-    HelpScreen->name = "help";
-    HighScoreScreen = std::make_shared<THighScoreScreen>();
-    HighScoreScreen->name = "highscores";
+    Screens.TitleScreen = title;
+    Screens.OptionsScreen = std::make_shared<TOptionsScreen>();
+    Screens.OptionsScreen->name = "options";
+    Screens.HelpScreen = std::make_shared<THelpScreen>();
+    Screens.HelpScreen->name = "help";
+    Screens.HighScoreScreen = std::make_shared<THighScoreScreen>();
+    Screens.HighScoreScreen->name = "highscores";
     Screens.Find = FindScreen;
     Screens.ContinuePuzzle = ContinuePuzzle;
 }
@@ -149,7 +149,7 @@ void LoadSharedResources() {
     Game->SpritePausedCreate("paused");
     // The window losing the focus may be the last the game sees of the player.
     Game->UserSuspendFunction = [] {
-        if (GameScreen && Game->CurrentTScreen == GameScreen) GameScreen->Autosave();
+        if (Screens.GameScreen && Game->CurrentTScreen == Screens.GameScreen) Screens.GameScreen->Autosave();
         return 0;
     };
     Game->SpritePaused->SetPosition(400, 300);
@@ -177,8 +177,8 @@ void LoadGameResources() {
     Game->Mouse->Load("pointer");
     if (!Game->Mouse->ParticleList) Game->Mouse->ParticleList = std::make_shared<TParticleList>();
     LoadHighScoreTables();
-    Game->DestinationTScreen = TitleScreen;
-    TitleScreen->PreStart();
+    Game->DestinationTScreen = Screens.TitleScreen;
+    Screens.TitleScreen->PreStart();
     // The loop then starts suspended and waits for the player to come back.
     if (!platform::Display().WindowIsForeground()) Game->SuspendedEvent = 1;
 }

@@ -19,8 +19,6 @@
 #include "game/screens/screens.h"
 #include "tallyfold/platform/display.h"
 
-std::shared_ptr<TScreen> TitleScreen;
-
 namespace {
 // The title shows the version the package and the AppStream file carry.
 constexpr const char* VersionNumber = TALLYFOLD_VERSION;

@@ -20,5 +20,3 @@ public:
 
     static constexpr int ContinueMenuTop = 186;
 };
-
-extern std::shared_ptr<TScreen> TitleScreen;

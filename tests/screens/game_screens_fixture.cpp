@@ -66,15 +66,14 @@ void GameScreensFixture::SetUp() {
 }
 
 void GameScreensFixture::TearDown() {
-    HighScoreScreen.reset();
-    GameScreen.reset();
-    PlayScreen.reset();
-    TitleScreen.reset();
-    OptionsScreen.reset();
-    HelpScreen.reset();
-    GenerateScreen.reset();
-    CellList->Clear();
-    Board = TBoardState{};
+    Screens.HighScoreScreen.reset();
+    Screens.GameScreen.reset();
+    Screens.PlayScreen.reset();
+    Screens.TitleScreen.reset();
+    Screens.OptionsScreen.reset();
+    Screens.HelpScreen.reset();
+    Screens.CellList->Clear();
+    Screens.Board = TBoardState{};
     ImageBank.reset();
     SoundBank.reset();
     PakManager.reset();
