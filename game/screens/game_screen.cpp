@@ -251,22 +251,7 @@ int TGameScreen::Logic() {
     if (Header) Header->ManageGlow();
     GenerateScreen->Logic();
     if (SwallowEscape && !HeldDown(vk::ESCAPE)) SwallowEscape = 0;
-    {
-        // A press on the explained cell or on the aid itself, or the H key, is the
-        // second press; anything else puts the explanation away first.
-        int pressed = Game->Mouse->GetMh(0) ? 1 : 0;
-        for (auto& cell : Screens.CellList->Items)
-            if (pressed && cell->IsMouseOver() && ExplainedCell(cell->ArrayLocationX, cell->ArrayLocationY) == 2)
-                pressed = 0;
-        if (pressed && PuzzleMenu)
-            if (auto aid = PuzzleMenu->FindButton("explainstep"); aid && aid->MouseOver) pressed = 0;
-        int keyed = 0;
-        for (int key = 0; key < 256; ++key)
-            if (KeyHits[key] > 0 && key != 'H' && key != vk::ESCAPE && key != vk::SHIFT && key != vk::CONTROL &&
-                key != vk::LSHIFT && key != vk::RSHIFT && key != vk::LCONTROL && key != vk::RCONTROL)
-                keyed = 1;
-        DismissExplanation(pressed, keyed);
-    }
+    WatchExplanation();
     const int custom = Puzzle.CustomMode;
     if (!custom && !Puzzle.PuzzleCompleted) {
         Core->IsPuzzleCompleted();
@@ -281,82 +266,115 @@ int TGameScreen::Logic() {
     }
 
     if (!completed && !ShowingInput) {
-        Screens.Board.HoverCellX = Screens.Board.HoverCellY = -1;
-        if (Options.ShowHighlighter)
-            for (auto& cell : Screens.CellList->Items)
-                if (cell->IsMouseOver()) {
-                    Screens.Board.HoverCellX = cell->ArrayLocationX;
-                    Screens.Board.HoverCellY = cell->ArrayLocationY;
-                    break;
-                }
-        Screens.CellList->Manage();
-        if (!custom) {
-            MainMenu->Manage(0, 0);
-            PuzzleMenu->Manage(0, 0);
-            NumberMenu->Manage(0, 0);
-        } else {
-            CustomPuzzleMenu->Manage(0, 0);
-            CustomNumberMenu->Manage(0, 0);
-        }
+        ManageBoard(custom);
     } else if (completed && !ShowingInput) {
         MainMenu->Manage(0, 0);
     }
-
-    if (completed && Fireworks && platform::MilliSecs() - LastFireworkTime >= Rand(250, 750)) {
-        LastFireworkTime = platform::MilliSecs();
-        FireworkBurst(Rand(100, 700), Rand(100, 500));
-    }
-    Screens.CellList->Move();
-    if (Fireworks) Fireworks->Manage();
-
-    if (completed && !ShowingInput) {
-        endLevelMenu->Logic(1, 1, 1);
-        if (endLevelMenu->Selected == 1) {
-            Game->Mouse->Off();
-            GenerateScreen->Show(1);
-        } else if (endLevelMenu->Selected == 2) {
-            RestartInput = CreateYesNoDialog(Text("Restart Puzzle"));
-        } else if (endLevelMenu->Selected == 3) {
-            QuitInput = CreateYesNoDialog(Text("Exit Playing"));
-        }
-    }
-
-    if (!ShowingInput && !GenerateScreen->Active) {
-        if (MainMenu->Clicked("savegame") && !completed) {
-            SaveGameNameInput = CreateSaveNameDialog(1, Text("Enter Save Name"));
-            SaveGameNameInput->Start();
-        }
-        if (MainMenu->Clicked("newpuzzle")) NewInput = CreateYesNoDialog(Text("Create Puzzle"));
-        if (MainMenu->Clicked("restartpuzzle")) RestartInput = CreateYesNoDialog(Text("Restart Puzzle"));
-        if (MainMenu->Clicked("backtomenu") || CustomPuzzleMenu->Clicked("backtomenu") ||
-            // A press and release within one step leaves only the hit behind.
-            ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput && !SwallowEscape))
-            QuitInput = CreateYesNoDialog(Text("Exit Playing"));
-        if (MainMenu->Clicked("pause")) {
-            Game->Paused = 1;
-            Game->Pause();
-        }
-        if (CustomPuzzleMenu->Clicked("checkplay")) {
-            Game->Mouse->Off();
-            GenerateScreen->Show(1);
-        }
-    }
+    MoveBoardAndFireworks(completed);
+    if (completed && !ShowingInput) ManageEndLevelMenu();
+    if (!ShowingInput && !GenerateScreen->Active) ManageMainButtons(completed);
 
     const bool boardLive = !completed && !ShowingInput && !GenerateScreen->Active;
     if (boardLive && !custom) ManagePuzzleAids();
     BoardKeys(boardLive);
     if (boardLive) SelectNumbers();
 
+    AutosaveWhenDue();
+    if (Screens.Board.ConflictShown && platform::MilliSecs() - Screens.Board.ConflictShownTime >= 1000)
+        Screens.Board.ConflictShown = Screens.Board.ConflictCellX = Screens.Board.ConflictCellY = 0;
+    ChangeBackgroundWhenDue();
+    return 0;
+}
+
+void TGameScreen::WatchExplanation() {
+    // A press on the explained cell or on the aid itself, or the H key, is the
+    // second press; anything else puts the explanation away first.
+    int pressed = Game->Mouse->GetMh(0) ? 1 : 0;
+    for (auto& cell : Screens.CellList->Items)
+        if (pressed && cell->IsMouseOver() && ExplainedCell(cell->ArrayLocationX, cell->ArrayLocationY) == 2)
+            pressed = 0;
+    if (pressed && PuzzleMenu)
+        if (auto aid = PuzzleMenu->FindButton("explainstep"); aid && aid->MouseOver) pressed = 0;
+    int keyed = 0;
+    for (int key = 0; key < 256; ++key)
+        if (KeyHits[key] > 0 && key != 'H' && key != vk::ESCAPE && key != vk::SHIFT && key != vk::CONTROL &&
+            key != vk::LSHIFT && key != vk::RSHIFT && key != vk::LCONTROL && key != vk::RCONTROL)
+            keyed = 1;
+    DismissExplanation(pressed, keyed);
+}
+
+void TGameScreen::ManageBoard(int custom) {
+    Screens.Board.HoverCellX = Screens.Board.HoverCellY = -1;
+    if (Options.ShowHighlighter)
+        for (auto& cell : Screens.CellList->Items)
+            if (cell->IsMouseOver()) {
+                Screens.Board.HoverCellX = cell->ArrayLocationX;
+                Screens.Board.HoverCellY = cell->ArrayLocationY;
+                break;
+            }
+    Screens.CellList->Manage();
+    if (!custom) {
+        MainMenu->Manage(0, 0);
+        PuzzleMenu->Manage(0, 0);
+        NumberMenu->Manage(0, 0);
+    } else {
+        CustomPuzzleMenu->Manage(0, 0);
+        CustomNumberMenu->Manage(0, 0);
+    }
+}
+
+void TGameScreen::MoveBoardAndFireworks(int completed) {
+    if (completed && Fireworks && platform::MilliSecs() - LastFireworkTime >= Rand(250, 750)) {
+        LastFireworkTime = platform::MilliSecs();
+        FireworkBurst(Rand(100, 700), Rand(100, 500));
+    }
+    Screens.CellList->Move();
+    if (Fireworks) Fireworks->Manage();
+}
+
+void TGameScreen::ManageEndLevelMenu() {
+    endLevelMenu->Logic(1, 1, 1);
+    if (endLevelMenu->Selected == 1) {
+        Game->Mouse->Off();
+        GenerateScreen->Show(1);
+    } else if (endLevelMenu->Selected == 2) {
+        RestartInput = CreateYesNoDialog(Text("Restart Puzzle"));
+    } else if (endLevelMenu->Selected == 3) {
+        QuitInput = CreateYesNoDialog(Text("Exit Playing"));
+    }
+}
+
+void TGameScreen::ManageMainButtons(int completed) {
+    if (MainMenu->Clicked("savegame") && !completed) {
+        SaveGameNameInput = CreateSaveNameDialog(1, Text("Enter Save Name"));
+        SaveGameNameInput->Start();
+    }
+    if (MainMenu->Clicked("newpuzzle")) NewInput = CreateYesNoDialog(Text("Create Puzzle"));
+    if (MainMenu->Clicked("restartpuzzle")) RestartInput = CreateYesNoDialog(Text("Restart Puzzle"));
+    if (MainMenu->Clicked("backtomenu") || CustomPuzzleMenu->Clicked("backtomenu") ||
+        // A press and release within one step leaves only the hit behind.
+        ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput && !SwallowEscape))
+        QuitInput = CreateYesNoDialog(Text("Exit Playing"));
+    if (MainMenu->Clicked("pause")) {
+        Game->Paused = 1;
+        Game->Pause();
+    }
+    if (CustomPuzzleMenu->Clicked("checkplay")) {
+        Game->Mouse->Off();
+        GenerateScreen->Show(1);
+    }
+}
+
+void TGameScreen::AutosaveWhenDue() {
     if (platform::MilliSecs() - LastAutosaveTime >= AutosaveIntervalMs) {
         if (EditHistory.Changes != LastAutosaveChanges)
             Autosave();
         else
             LastAutosaveTime = platform::MilliSecs();
     }
+}
 
-    if (Screens.Board.ConflictShown && platform::MilliSecs() - Screens.Board.ConflictShownTime >= 1000)
-        Screens.Board.ConflictShown = Screens.Board.ConflictCellX = Screens.Board.ConflictCellY = 0;
-
+void TGameScreen::ChangeBackgroundWhenDue() {
     if (platform::MilliSecs() - LastFade >= 150000) {
         int next = LastImage + 1;
         if (next == 5) next = 1;
@@ -373,5 +391,4 @@ int TGameScreen::Logic() {
         CrossFade->Manage();
         if (!CrossFade->Anim || !CrossFade->Anim->Active) CrossFade = nullptr;
     }
-    return 0;
 }

@@ -94,6 +94,15 @@ private:
     void NewOverlay();
     void EndOfPuzzle();
     void ManageDialogs();
+    // The steps of one Logic tick, in the order it takes them.
+    void WatchExplanation();
+    void ManageBoard(int custom);
+    void MoveBoardAndFireworks(int completed);
+    void ManageEndLevelMenu();
+    void ManageMainButtons(int completed);
+    void AutosaveWhenDue();
+    // Every two and a half minutes the next background fades in over the old one.
+    void ChangeBackgroundWhenDue();
     void AddPuzzleAids();
     void ManagePuzzleAids();
     // Undo and redo from the keyboard, and in play the cursor, digits,
