@@ -35,7 +35,6 @@
 namespace vk = platform::vk;
 
 namespace {
-std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
 int Rand(int low, int high) { return platform::Rand(low, high); }
 float Rndf(float low, float high) { return static_cast<float>(platform::Rnd(low, high)); }
 bool HeldDown(int key) { return KeyDown(key) != 0; }
@@ -149,7 +148,7 @@ int TGameScreen::Start() {
         Core->CreateCells(1);
         Core->RestartPuzzle();
         // Accepted with something the player must know: the solution kept is one of several.
-        if (!Core->CheckMessage.empty()) ShowNotice(Text(Core->CheckMessage));
+        if (!Core->CheckMessage.empty()) ShowNotice(ScreenText(Core->CheckMessage));
     }
     Screens.Board.SelectedNumber = Puzzle.CustomMode ? 10 : 1;
     Screens.Board.OpenClueDialogs = [this] { OpenClueDialogs(); };
@@ -338,23 +337,23 @@ void TGameScreen::ManageEndLevelMenu() {
         Game->Mouse->Off();
         GenerateScreen->Show(1);
     } else if (endLevelMenu->Selected == 2) {
-        RestartInput = CreateYesNoDialog(Text("Restart Puzzle"));
+        RestartInput = CreateYesNoDialog(ScreenText("Restart Puzzle"));
     } else if (endLevelMenu->Selected == 3) {
-        QuitInput = CreateYesNoDialog(Text("Exit Playing"));
+        QuitInput = CreateYesNoDialog(ScreenText("Exit Playing"));
     }
 }
 
 void TGameScreen::ManageMainButtons(int completed) {
     if (MainMenu->Clicked("savegame") && !completed) {
-        SaveGameNameInput = CreateSaveNameDialog(1, Text("Enter Save Name"));
+        SaveGameNameInput = CreateSaveNameDialog(1, ScreenText("Enter Save Name"));
         SaveGameNameInput->Start();
     }
-    if (MainMenu->Clicked("newpuzzle")) NewInput = CreateYesNoDialog(Text("Create Puzzle"));
-    if (MainMenu->Clicked("restartpuzzle")) RestartInput = CreateYesNoDialog(Text("Restart Puzzle"));
+    if (MainMenu->Clicked("newpuzzle")) NewInput = CreateYesNoDialog(ScreenText("Create Puzzle"));
+    if (MainMenu->Clicked("restartpuzzle")) RestartInput = CreateYesNoDialog(ScreenText("Restart Puzzle"));
     if (MainMenu->Clicked("backtomenu") || CustomPuzzleMenu->Clicked("backtomenu") ||
         // A press and release within one step leaves only the hit behind.
         ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput && !SwallowEscape))
-        QuitInput = CreateYesNoDialog(Text("Exit Playing"));
+        QuitInput = CreateYesNoDialog(ScreenText("Exit Playing"));
     if (MainMenu->Clicked("pause")) {
         Game->Paused = 1;
         Game->Pause();

@@ -29,14 +29,11 @@
 #include "tallyfold/platform/audio.h"
 
 namespace {
-std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
-
 void PlaySound(const std::string& name) {
     static std::shared_ptr<platform::Channel> channel;
     if (!channel) channel = platform::AllocChannel();
     if (auto sound = SoundBank ? SoundBank->Find(name) : nullptr) Game->GameSoundPlay(channel, sound, 0);
 }
-
 }  // namespace
 
 void TGameScreen::ShowNotice(const std::string& message) {
@@ -45,7 +42,7 @@ void TGameScreen::ShowNotice(const std::string& message) {
 
 namespace {
 std::shared_ptr<TDialogTextInput> SumEntryDialog(const std::string& key, int value) {
-    auto dialog = CreateSaveNameDialog(1, Text(key));
+    auto dialog = CreateSaveNameDialog(1, ScreenText(key));
     dialog->TextInput->NumbersOnly = 1;
     dialog->TextInput->MaxLength = 2;
     dialog->TextInput->Text = value ? std::to_string(value) : std::string();
@@ -84,7 +81,7 @@ void TGameScreen::EndOfPuzzle() {
     PlaySound("applause");
     const int place = NoBestTimeReason().empty() ? WillEnterHighscoreForSize(Puzzle.TimerStop - Puzzle.TimerStart) : 0;
     if (place != 0) {
-        NameInput = CreateHighScoreNameDialog(0, place, Text("Highscore Place"));
+        NameInput = CreateHighScoreNameDialog(0, place, ScreenText("Highscore Place"));
         NameInput->Start();
     } else {
         endLevelMenu->Init(-1, -1);

@@ -28,11 +28,6 @@
 #include "tallyfold/platform/image.h"
 
 namespace {
-std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
-}  // namespace
-
-namespace {
-
 // A five-pointed star of lines from its centre to its outline: filled, or its outline only.
 void DrawStar(float cx, float cy, float radius, bool filled) {
     constexpr float kPi = 3.14159265f;
@@ -53,7 +48,6 @@ void DrawStar(float cx, float cy, float radius, bool filled) {
         }
     }
 }
-
 }  // namespace
 
 // The level and the puzzle's grade within it, as lit and dim stars.
@@ -87,7 +81,7 @@ int TGameScreen::Draw() {
 
     Screens.Board.Message.clear();
     if (!Game->Paused && !Game->Suspended) Screens.CellList->Draw(ShowingInput ? 0 : 1);
-    if (Puzzle.RevealCellMode) Screens.Board.Message = Text("Click Contents Message");
+    if (Puzzle.RevealCellMode) Screens.Board.Message = ScreenText("Click Contents Message");
     if (Puzzle.PuzzleCompleted) Screens.Board.Message = FinishedMessage();
     if (Screens.Board.Explained.Kind != TExplainKind::None && !Puzzle.PuzzleCompleted) {
         // The reasoning is the point of the aid: it takes the whole line, wrapped.
@@ -101,7 +95,7 @@ int TGameScreen::Draw() {
     if (!Puzzle.CustomMode && Options.ShowTimer) {
         platform::SetColor(255, 255, 255);
         platform::SetImageFont(Font34);
-        DrawTextLeft(Text("Time Field") + PuzzleTimerText(), 25, 459, 1, 1);
+        DrawTextLeft(ScreenText("Time Field") + PuzzleTimerText(), 25, 459, 1, 1);
     }
     FreezeTimer();
     if (!Puzzle.CustomMode && Puzzle.PuzzleStars > 0) DrawGradeLine(25, 505);

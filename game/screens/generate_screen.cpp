@@ -20,10 +20,6 @@
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/input.h"
 
-namespace {
-std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
-}  // namespace
-
 std::shared_ptr<TGenerateScreen> FreshOverlay(const std::shared_ptr<TGenerateScreen>& old) {
     if (old) old->Kill();
     auto overlay = std::make_shared<TGenerateScreen>();
@@ -108,7 +104,7 @@ int TGenerateScreen::Draw() {
             if (!Core->CheckCustomPuzzle()) {
                 Hide();
                 if (Refused)
-                    Refused(Text(Core->CheckMessage) + (Core->CheckDetail.empty() ? "" : "\r\n" + Core->CheckDetail));
+                    Refused(ScreenText(Core->CheckMessage) + (Core->CheckDetail.empty() ? "" : "\r\n" + Core->CheckDetail));
             }
             HasGenerated = 1;
             Game->Mouse->On();

@@ -9,11 +9,8 @@
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
 #include "game/screens/paper.h"
+#include "game/screens/screen_common.h"
 #include "tallyfold/platform/display.h"
-
-namespace {
-std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
-}  // namespace
 
 std::string KeepBelowPaper(const std::string& message, const std::shared_ptr<platform::ImageFont>& font) {
     auto lines = SplitLines(message);
@@ -36,14 +33,14 @@ std::string KeepBelowPaper(const std::string& message, const std::shared_ptr<pla
 }
 
 std::string FinishedMessage() {
-    std::string message = Text("Finished Puzzle Message");
+    std::string message = ScreenText("Finished Puzzle Message");
     // A time the best times do not take, and help that was counted, are said on
     // the same line, so the player never wonders where the name question went.
     const std::string reason = NoBestTimeReason();
-    if (!reason.empty()) message += "\r\n" + Text(reason);
+    if (!reason.empty()) message += "\r\n" + ScreenText(reason);
     if (Puzzle.ExplainsUsed > 0) {
         const std::string key = Puzzle.ExplainsUsed == 1 ? "Explained One Step" : "Explained Steps";
-        std::string counted = Text(key);
+        std::string counted = ScreenText(key);
         const auto at = counted.find("{count}");
         if (at != std::string::npos) counted.replace(at, 7, std::to_string(Puzzle.ExplainsUsed));
         message += "\r\n" + counted;

@@ -33,8 +33,6 @@ std::string ReplaceVersion(std::string text) {
     if (const auto at = text.find(mark); at != std::string::npos) text.replace(at, mark.size(), VersionNumber);
     return text;
 }
-
-std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
 }  // namespace
 
 using namespace menu_screen;
@@ -95,8 +93,8 @@ int THelpScreen::Draw() {
     const char* const seconds[Pages] = {"Help Message 2", "Help Keys 2", "Help Explain 2"};
     const char* first = firsts[Page % Pages];
     const char* second = seconds[Page % Pages];
-    DrawMessage(Text(first), 285, 210, Font25, 1, 1, 1, 0);
-    DrawMessage(Text(second), 285, 410, Font25, 1, 1, 1, 0);
+    DrawMessage(ScreenText(first), 285, 210, Font25, 1, 1, 1, 0);
+    DrawMessage(ScreenText(second), 285, 410, Font25, 1, 1, 1, 0);
     if (Page == 0) {
         // A line on each level below the rules, as small as the panel leaves room for.
         platform::SetImageFont(Font16);
@@ -111,13 +109,13 @@ int THelpScreen::Draw() {
         // The ink of the printed captions.
         platform::SetColor(24, 36, 66);
         platform::SetImageFont(Font20);
-        DrawTextCentred(Text("Welcome Page"), welcome->x + welcome->w / 2.0f,
+        DrawTextCentred(ScreenText("Welcome Page"), welcome->x + welcome->w / 2.0f,
                         welcome->y + (welcome->h - platform::TextHeight("W")) / 2.0f, 0, 1);
     }
     // Who made the game and under which licences, below the panel.
     platform::SetColor(255, 255, 255);
     platform::SetImageFont(Font12);
-    DrawTextCentred(ReplaceVersion(Text("About")), 400, 583, 1, 1);
+    DrawTextCentred(ReplaceVersion(ScreenText("About")), 400, 583, 1, 1);
     platform::SetImageFont(Font20);
     const auto back = PageMenu->FindButton("pageback"), next = PageMenu->FindButton("pagenext");
     if (back && next)

@@ -24,10 +24,6 @@
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
 
-namespace {
-std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
-}  // namespace
-
 std::string SizeName(int width) {
     switch (width) {
         case 6: return "6x6";
@@ -93,8 +89,8 @@ int TPlayScreen::Start() {
 }
 
 int TPlayScreen::ShowSaveGameManager() {
-    auto manager = TSaveGameManager::Create(Text("Choose Savegame"), ScreenPicture("manager")->image, 0, 0, 0, "dat",
-                                            Game->ProfilePath, Text("Delete File"));
+    auto manager = TSaveGameManager::Create(ScreenText("Choose Savegame"), ScreenPicture("manager")->image, 0, 0, 0, "dat",
+                                            Game->ProfilePath, ScreenText("Delete File"));
     manager->DrawHighlight = 0;
     manager->DimWhenActive = 1;
     manager->Shadow = TShadow::Create(3, 3, 0.4f);

@@ -8,6 +8,7 @@
 #include "framework/archive/pak_manager.h"
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
+#include "framework/text/game_text.h"
 #include "framework/util/strings.h"
 #include "framework/widgets/button.h"
 #include "framework/widgets/font.h"
@@ -26,6 +27,8 @@ namespace {
 int Rand(int low, int high) { return platform::Rand(low, high); }
 float Rndf(float low, float high) { return static_cast<float>(platform::Rnd(low, high)); }
 }  // namespace
+
+std::string ScreenText(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
 
 // From the image bank, else the data archive (the large backgrounds and the
 // particles live there), else the picture folder; kept in the bank afterwards.

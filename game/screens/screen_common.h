@@ -15,6 +15,8 @@ namespace platform {
 class ImageFont;
 }  // namespace platform
 
+// The game text behind key; empty before the text table is read.
+std::string ScreenText(const std::string& key);
 // From the image bank, else the data archive, else the picture folder.
 std::shared_ptr<TGameImage> ScreenPicture(const std::string& name);
 // Fade-out towards destination; nullptr means the exit screen.

@@ -22,8 +22,6 @@
 namespace {
 // The title shows the version the package and the AppStream file carry.
 constexpr const char* VersionNumber = TALLYFOLD_VERSION;
-
-std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
 }  // namespace
 
 using namespace menu_screen;
@@ -82,9 +80,9 @@ int TTitleScreen::Draw() {
     SetTextShadow(2, 2, 0.6f);
     platform::SetColor(255, 255, 255);
     platform::SetImageFont(Font18);
-    DrawTextRight(Text("Version") + VersionNumber, 790, 576, 1, 1);
+    DrawTextRight(ScreenText("Version") + VersionNumber, 790, 576, 1, 1);
     if (!SavingOff.empty()) {
-        std::string note = Text("Nothing Saved");
+        std::string note = ScreenText("Nothing Saved");
         if (note.empty()) note = "Nothing is saved this time:";
         DrawTextLeft(note + " " + SavingOff, 10, 576, 1, 1);
     }
