@@ -15,15 +15,13 @@
 #include "game/core/edits.h"
 #include "game/core/options.h"
 #include "game/screens/palette.h"
-#include "game/screens/shell.h"
+#include "game/screens/screen_common.h"
+#include "game/screens/screens.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
 
 namespace vk = platform::vk;
-
-std::shared_ptr<TCellList> CellList = std::make_shared<TCellList>();
-TBoardState Board;
 
 namespace {
 constexpr int CellSize = 32;
@@ -88,9 +86,9 @@ void TCell::DrawWhite(int interactive) {
     bool hot = IsMouseOver() && !Puzzle.PuzzleCompleted && interactive;
     if (hot) {
         ImageBank->Find("cellmO")->Draw(x, y);
-        if (!Puzzle.RevealCellMode) Board.Message = Text(Puzzle.CustomMode ? "Cross Sum Message" : "Cell Message");
-    } else if ((Options.ShowHighlighter && Board.HoverCellX >= 0 &&
-                InSameRun(Board.HoverCellX, Board.HoverCellY, i, j)) ||
+        if (!Puzzle.RevealCellMode) Screens.Board.Message = Text(Puzzle.CustomMode ? "Cross Sum Message" : "Cell Message");
+    } else if ((Options.ShowHighlighter && Screens.Board.HoverCellX >= 0 &&
+                InSameRun(Screens.Board.HoverCellX, Screens.Board.HoverCellY, i, j)) ||
                ExplainedCell(i, j)) {
         ImageBank->Find("cellmO")->Draw(x, y);
     } else {
@@ -104,7 +102,7 @@ void TCell::DrawWhite(int interactive) {
     } else if (int digit = Puzzle.PlayerGrid[i][j]; digit != 0) {
         bool wrong = Puzzle.ShowMistakes &&
                      (Puzzle.SeveralSolutions ? BreaksRules(i, j) != 0 : digit != Puzzle.SolutionGrid[i][j]);
-        bool conflict = Board.ConflictShown && Board.ConflictCellX == i && Board.ConflictCellY == j;
+        bool conflict = Screens.Board.ConflictShown && Screens.Board.ConflictCellX == i && Screens.Board.ConflictCellY == j;
         if (wrong || conflict)
             platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
         else
@@ -120,7 +118,7 @@ void TCell::DrawWhite(int interactive) {
                           y - 15 + 10 * static_cast<float>(k / 3));
     }
     // The explained step's cell wears the cursor's frame: that is where its digit goes.
-    if ((Board.CursorShown && Board.CursorX == i && Board.CursorY == j && !Puzzle.PuzzleCompleted) ||
+    if ((Screens.Board.CursorShown && Screens.Board.CursorX == i && Screens.Board.CursorY == j && !Puzzle.PuzzleCompleted) ||
         ExplainedCell(i, j) == 2) {
         platform::SetColor(255, 255, 255);
         ImageBank->Find("cellcursor")->Draw(x, y);
@@ -143,7 +141,7 @@ void TCell::DrawClue(int interactive) {
     else
         image->Draw(x, y);
     if ((downHot || acrossHot) && !Puzzle.RevealCellMode && Options.ShowSumCombinations && !Puzzle.CustomMode)
-        Board.Message = Text("Possible Combinations Field") + "\r\n" +
+        Screens.Board.Message = Text("Possible Combinations Field") + "\r\n" +
                         CombinationText(downHot ? Vertical : Horizontal, i, j);
 
     platform::SetImageFont(Font16);
@@ -166,10 +164,10 @@ void TCell::DrawClue(int interactive) {
 
 namespace {
 void ShowConflict() {
-    Board.ConflictCellX = Puzzle.DoubleFoundX;
-    Board.ConflictCellY = Puzzle.DoubleFoundY;
-    Board.ConflictShown = 1;
-    Board.ConflictShownTime = platform::MilliSecs();
+    Screens.Board.ConflictCellX = Puzzle.DoubleFoundX;
+    Screens.Board.ConflictCellY = Puzzle.DoubleFoundY;
+    Screens.Board.ConflictShown = 1;
+    Screens.Board.ConflictShownTime = platform::MilliSecs();
 }
 
 TEditResult Edit(TEditKind kind, int x, int y, int digit = 0) {
@@ -182,10 +180,10 @@ TEditResult Edit(TEditKind kind, int x, int y, int digit = 0) {
 }
 
 void OpenClueDialogsFor(int i, int j) {
-    Board.EditCellX = i;
-    Board.EditCellY = j;
+    Screens.Board.EditCellX = i;
+    Screens.Board.EditCellY = j;
     Puzzle.EnteredHorizontalSum = Puzzle.HorizontalSumGrid[i][j];
-    if (Board.OpenClueDialogs) Board.OpenClueDialogs();
+    if (Screens.Board.OpenClueDialogs) Screens.Board.OpenClueDialogs();
 }
 }  // namespace
 
@@ -226,18 +224,18 @@ int TCell::Manage() {
     const int right = mouse.h2 > 0 || mouse.b2;
     mouse.GetMh(1);
     // The pointer took over; the next arrow key brings the cursor back.
-    Board.CursorShown = 0;
+    Screens.Board.CursorShown = 0;
     const bool ctrl = CtrlDown();
-    if (left && !ctrl && ExplainedCell(ArrayLocationX, ArrayLocationY) == 2 && Board.ApplyExplained) {
-        Board.ApplyExplained();
+    if (left && !ctrl && ExplainedCell(ArrayLocationX, ArrayLocationY) == 2 && Screens.Board.ApplyExplained) {
+        Screens.Board.ApplyExplained();
         return 0;
     }
-    UseToolOnCell(ArrayLocationX, ArrayLocationY, Board.SelectedNumber, left && !ctrl, right || (left && ctrl));
+    UseToolOnCell(ArrayLocationX, ArrayLocationY, Screens.Board.SelectedNumber, left && !ctrl, right || (left && ctrl));
     return 0;
 }
 
 int ExplainedCell(int x, int y) {
-    const TExplainedStep& step = Board.Explained;
+    const TExplainedStep& step = Screens.Board.Explained;
     if (step.Kind == TExplainKind::None || step.Kind == TExplainKind::Stuck) return 0;
     if (step.X == x && step.Y == y) return 2;
     for (const auto& [cx, cy] : step.Cells)
@@ -254,22 +252,22 @@ int IsLightCell(int x, int y) {
 
 void MoveCursor(int key) {
     const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
-    if (!IsLightCell(Board.CursorX, Board.CursorY)) {
-        Board.CursorX = Board.CursorY = -1;
+    if (!IsLightCell(Screens.Board.CursorX, Screens.Board.CursorY)) {
+        Screens.Board.CursorX = Screens.Board.CursorY = -1;
         // Reading order: the top row first, each row from the left.
-        for (int y = 0; y < h && Board.CursorX < 0; ++y)
+        for (int y = 0; y < h && Screens.Board.CursorX < 0; ++y)
             for (int x = 0; x < w; ++x)
                 if (IsLightCell(x, y)) {
-                    Board.CursorX = x;
-                    Board.CursorY = y;
+                    Screens.Board.CursorX = x;
+                    Screens.Board.CursorY = y;
                     break;
                 }
-        if (Board.CursorX < 0) return;
-        Board.CursorShown = 1;
+        if (Screens.Board.CursorX < 0) return;
+        Screens.Board.CursorShown = 1;
         if (key != vk::HOME && key != vk::END) return;
     }
-    if (!Board.CursorShown) {
-        Board.CursorShown = 1;
+    if (!Screens.Board.CursorShown) {
+        Screens.Board.CursorShown = 1;
         if (key != vk::HOME && key != vk::END) return;
     }
     int dx = 0, dy = 0;
@@ -280,21 +278,21 @@ void MoveCursor(int key) {
         case vk::DOWN: dy = 1; break;
         case vk::HOME:
         case vk::END: {
-            const int y = Board.CursorY;
+            const int y = Screens.Board.CursorY;
             const int from = key == vk::HOME ? 0 : w - 1, step = key == vk::HOME ? 1 : -1;
             for (int x = from; x >= 0 && x < w; x += step)
                 if (IsLightCell(x, y)) {
-                    Board.CursorX = x;
+                    Screens.Board.CursorX = x;
                     return;
                 }
             return;
         }
         default: return;
     }
-    for (int x = Board.CursorX + dx, y = Board.CursorY + dy; x >= 0 && y >= 0 && x < w && y < h; x += dx, y += dy)
+    for (int x = Screens.Board.CursorX + dx, y = Screens.Board.CursorY + dy; x >= 0 && y >= 0 && x < w && y < h; x += dx, y += dy)
         if (IsLightCell(x, y)) {
-            Board.CursorX = x;
-            Board.CursorY = y;
+            Screens.Board.CursorX = x;
+            Screens.Board.CursorY = y;
             return;
         }
 }
@@ -328,7 +326,7 @@ int BoardOriginX(int width) { return (800 - CellSize * width) / 2 + 68; }
 int BoardOriginY(int height) { return (600 - CellSize * height) / 2 - 20; }
 
 void BuildCells(int animate) {
-    CellList->Clear();
+    Screens.CellList->Clear();
     const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
     const int x0 = BoardOriginX(w), y0 = BoardOriginY(h);
     for (int i = 0; i < w; ++i) {
@@ -345,7 +343,7 @@ void BuildCells(int animate) {
             s += platform::Rand(15, 50);
             const int restX = x0 + CellSize * i, restY = y0 + CellSize * j;
             float startY = animate == 1 ? static_cast<float>(s + CellSize * j) : static_cast<float>(restY);
-            auto cell = CellList->AddNew(static_cast<float>(restX), startY, ImageBank->Find(picture));
+            auto cell = Screens.CellList->AddNew(static_cast<float>(restX), startY, ImageBank->Find(picture));
             cell->TargetX = restX;
             cell->TargetY = restY;
             cell->CellType = type;
@@ -359,4 +357,7 @@ void BuildCells(int animate) {
     }
 }
 
-void InstallCellHooks() { CoreHooks.CreateCells = BuildCells; }
+void InstallCellHooks() {
+    if (!Screens.CellList) Screens.CellList = std::make_shared<TCellList>();
+    CoreHooks.CreateCells = BuildCells;
+}

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "framework/widgets/sprite.h"
-#include "game/core/explain.h"
+#include "game/screens/board_state.h"
 
 class TCellList;
 
@@ -49,38 +49,8 @@ public:
     void Move();
 };
 
-extern std::shared_ptr<TCellList> CellList;
-
-// What the play screen and the cells share while a board is shown.
-struct TBoardState {
-    // 0 eraser, 1..9 a digit, 10 the clue tool of custom entry.
-    int SelectedNumber = 1;
-    // The cell under the pointer, for the highlighter; -1 none.
-    int HoverCellX = -1, HoverCellY = -1;
-    int ConflictShown = 0;
-    int ConflictCellX = 0, ConflictCellY = 0;
-    int ConflictShownTime = 0;
-    int EditCellX = 0, EditCellY = 0;
-    // Written by the cells each frame, shown by the play screen, emptied before the next frame.
-    std::string Message;
-    // Opens the clue dialogs for EditCellX/Y in custom entry.
-    std::function<void()> OpenClueDialogs;
-    // The keyboard's cell cursor: where it is (-1 before it was first shown)
-    // and whether it is drawn. A click on the board hides it; the next arrow
-    // key shows it where it was.
-    int CursorX = -1, CursorY = -1;
-    int CursorShown = 0;
-    // The step "Explain a Step" shows, None when none: its cells light up,
-    // its sentence takes the message line, and a click on its own cell
-    // carries it out through ApplyExplained.
-    TExplainedStep Explained;
-    std::function<void()> ApplyExplained;
-};
-
 // 1 while an explained step is on show and (x, y) is one of its cells; 2 for the step's own cell.
 int ExplainedCell(int x, int y);
-
-extern TBoardState Board;
 
 // Resting centre of a cell and the top-left of the board for the current board size.
 int BoardOriginX(int width);

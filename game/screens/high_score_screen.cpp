@@ -12,14 +12,15 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/slide_line.h"
 #include "framework/widgets/sprite.h"
+#include "framework/screens/fade.h"
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
-#include "game/screens/menus.h"
+#include "game/screens/menu_screen.h"
 #include "game/screens/palette.h"
 #include "framework/archive/pak_manager.h"
 #include "tallyfold/platform/font.h"
+#include "game/screens/screen_common.h"
 #include "game/screens/screens.h"
-#include "game/screens/shell.h"
 #include "game/screens/widgets.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
@@ -29,8 +30,6 @@ using namespace menu_screen;
 
 namespace {
 constexpr const char* SizeNames[] = {"6x6", "7x7", "9x9", "12x12", "14x14"};
-
-std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
 }  // namespace
 
 std::shared_ptr<TKakuroHighScoreList> THighScoreScreen::TableForSize(const std::string& name) {
@@ -150,8 +149,8 @@ int THighScoreScreen::Logic() {
     if (!ShowingInput && Menu && SizeMenu) {
         Menu->Manage(0, 0);
         SizeMenu->Manage(0, 0);
-        if (Menu->Clicked("ok")) FadeToScreen(TitleScreen);
-        if (Menu->Clicked("clear")) ClearHighscore = CreateYesNoDialog(Text("Clear Highscore"));
+        if (Menu->Clicked("ok")) GoToScreen(TScreenId::Title);
+        if (Menu->Clicked("clear")) ClearHighscore = CreateYesNoDialog(ScreenText("Clear Highscore"));
         for (const char* size : SizeNames)
             if (SizeMenu->Clicked(size)) {
                 HighScoreList = TableForSize(size);
@@ -169,7 +168,7 @@ void THighScoreScreen::ChooseTableFont() {
     TableFont = Font34;
     TableTextDY = 0;
     // Letters that reach furthest up and down, and the table's own texts.
-    const std::string sample = "AbdfghjklpqtyQ0123456789:" + Text("Name") + Text("Difficulty") + Text("Time");
+    const std::string sample = "AbdfghjklpqtyQ0123456789:" + ScreenText("Name") + ScreenText("Difficulty") + ScreenText("Time");
     auto fits = [&](const std::shared_ptr<platform::ImageFont>& font, int& above, int& below) {
         font->InkExtent(sample, above, below);
         return above + below <= RowHeight - 1;
@@ -219,9 +218,9 @@ int THighScoreScreen::Draw() {
     const auto dy = static_cast<float>(TableTextDY);
     const auto titleY = static_cast<float>(StartY - 30) + dy;
     platform::SetColor(palette::Heading.R, palette::Heading.G, palette::Heading.B);
-    DrawTextLeft(Text("Name"), static_cast<float>(col1), titleY, 0, 1);
-    DrawTextRight(Text("Difficulty"), static_cast<float>(col2), titleY, 0, 1);
-    DrawTextRight(Text("Time"), static_cast<float>(col3), titleY, 0, 1);
+    DrawTextLeft(ScreenText("Name"), static_cast<float>(col1), titleY, 0, 1);
+    DrawTextRight(ScreenText("Difficulty"), static_cast<float>(col2), titleY, 0, 1);
+    DrawTextRight(ScreenText("Time"), static_cast<float>(col3), titleY, 0, 1);
 
     // Rows on their way in stay inside the panel instead of crossing its rim.
     int vx, vy, vw, vh;
@@ -255,6 +254,6 @@ int THighScoreScreen::Draw() {
 }
 
 int THighScoreScreen::SetEscDestination() {
-    Game->DestinationTScreen = TitleScreen ? TitleScreen : Game->ExitScreen;
+    Game->DestinationTScreen = ScreenOrExit(TScreenId::Title);
     return 0;
 }

@@ -1,21 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// What the game adds around the framework and what all its screens share: the
-// game object's logic step, the start-up splash, toggle and radio buttons, the
-// puzzle timer, multi-line messages, the game's dialogs and a triangle test.
-#include <memory>
-#include <string>
-#include <vector>
-
+// What the game adds around the framework: the game object's logic step and
+// shut-down, and the one place that makes every screen, loads what they share
+// and tells each screen how to reach the others.
 #include "framework/core/game.h"
-#include "framework/screens/fade.h"
-
-namespace platform {
-class Image;
-class Sound;
-class Channel;
-class ImageFont;
-}  // namespace platform
+#include "game/screens/screen_common.h"
+#include "game/screens/splash.h"
 
 class TVellacorGame : public TGame {
 public:
@@ -32,55 +22,18 @@ public:
 // so a window that starts inactive still gets its first screen going.
 inline constexpr int StartUpGraceMs = 5000;
 
-class TSplashScreen {
-public:
-    virtual ~TSplashScreen() = default;
+// Start-up, before anything is read from disk: the banks, the screens and the
+// core's hooks.
+void CreateGameObjects();
+// The sounds and pictures every screen shares, from the data folders and the
+// archive; a missing one ends the program with its name.
+void LoadSharedResources();
+// Both of the above, for callers that set up the game by hand.
+void CreateGameScreens();
+// Start-up, after the display exists: the shared resources, the pointer, the
+// high-score tables, and the title screen started as the current screen.
+void LoadGameResources();
 
-    std::shared_ptr<platform::Image> Image;
-    std::shared_ptr<platform::Sound> Sample;
-    int Sound = 1;
-    float SampleRate = 1.0f;
-    int FadeSound = 0;
-    std::shared_ptr<platform::Channel> Channel;
-    std::shared_ptr<TFade> fade = std::make_shared<TFade>();
-    float TimeIn = 2000, TimeFull = 1000, TimeOut = 2000;
-    int OriginalPolledInputState = 0;
-    std::shared_ptr<platform::Image> background;
-    float BackgroundXSpeed = 0, BackgroundYSpeed = 0, BackgroundZoomSpeed = 0, BackgroundFadeTime = 0;
-
-    // A picture that cannot be loaded ends the program; a sound that cannot be
-    // loaded only leaves the splash silent.
-    virtual int Init(const std::string& imagePath, const std::string& soundPath, int sound, int fadeSound);
-    virtual int InitTimes(float timeIn, float timeFull, float timeOut);
-    // 0 when the sequence ran to its end, -1 when the player cut it short.
-    virtual int DoSplash();
-    virtual int CleanUp();
-};
-
-// 1 when (px, py) lies strictly inside the triangle; a point on an edge is outside.
-int PointInTriangle(float px, float py, float x1, float y1, float x2, float y2, float x3, float y3);
-
-void StartPuzzleTimer();
-void StopPuzzleTimer();
-std::string PuzzleTimerText();
-// "mm:ss"; from 100 minutes on the minutes are written in full ("100:00").
-std::string FormatMinutesSeconds(int milliseconds);
-
-// Lines 25 pixels apart; x -1 centres each line on the screen, otherwise
-// alignment 0 left, 1 centred, 2 right at x. Bottom-aligned, the last line sits at y.
-void DrawMessage(const std::string& text, float x, float y, const std::shared_ptr<platform::ImageFont>& font,
-                 int white, int bottomAlign, int round, int alignment);
-// Where DrawMessage puts the top of each line.
-std::vector<float> MessageLineTops(const std::string& text, float y, int bottomAlign);
-
-// With the flag set: leaves full screen and opens the welcome page we ship in
-// the text folder. 1 when the page was handed to the browser.
-int OpenGetStartedPage(int open);
-inline constexpr const char* GetStartedPage = "getstarted.html";
-
-// The maker's splash before the title: picture "splash", sound "splash.wav"
-// when sound is on, its volume following the picture, four seconds in all. A
-// key or a click cuts it short; a close request made meanwhile is kept for
-// the main loop.
-void SetUpStartUpSplash(TSplashScreen& splash, int sound);
-int ShowSplash(int sound);
+// The title's Continue: the autosaved puzzle onto the board and a fade over to
+// it. 0 when there was none to load (a damaged one is removed and logged).
+int ContinuePuzzle();

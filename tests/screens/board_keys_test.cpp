@@ -27,8 +27,15 @@
 #include "game/core/options.h"
 #include "game/core/save_game.h"
 #include "game/screens/cells.h"
-#include "game/screens/menus.h"
+#include "game/screens/help_screen.h"
+#include "game/screens/options_screen.h"
+#include "game/screens/title_screen.h"
 #include "game/screens/save_manager.h"
+#include "game/screens/end_level_menu.h"
+#include "game/screens/game_screen.h"
+#include "game/screens/help_line.h"
+#include "game/screens/generate_screen.h"
+#include "game/screens/play_screen.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "game_screens_fixture.h"
@@ -111,8 +118,8 @@ protected:
         ASSERT_TRUE(Core->CreatePuzzle(size, size, 1));
         Core->RestartPuzzle();
         Puzzle.CustomMode = 0;
-        Game->DestinationTScreen = GameScreen;
-        GameScreen->PreStart();
+        Game->DestinationTScreen = Screens.GameScreen;
+        Screens.GameScreen->PreStart();
         Core->CreateCells(0);
         Steps(120);
     }
@@ -144,10 +151,10 @@ protected:
     // Cursor onto (x, y) from wherever it is, by the shortest run of cursor
     // keys (found on the model).
     void CursorTo(int x, int y) {
-        if (!Board.CursorShown) Key(vk::LEFT);
+        if (!Screens.Board.CursorShown) Key(vk::LEFT);
         const int keys[] = {vk::LEFT, vk::RIGHT, vk::UP, vk::DOWN, vk::HOME, vk::END};
-        std::map<std::pair<int, int>, std::vector<int>> paths{{{Board.CursorX, Board.CursorY}, {}}};
-        std::vector<std::pair<int, int>> queue{{Board.CursorX, Board.CursorY}};
+        std::map<std::pair<int, int>, std::vector<int>> paths{{{Screens.Board.CursorX, Screens.Board.CursorY}, {}}};
+        std::vector<std::pair<int, int>> queue{{Screens.Board.CursorX, Screens.Board.CursorY}};
         for (size_t at = 0; at < queue.size() && !paths.count({x, y}); ++at)
             for (int key : keys) {
                 CursorModel model{queue[at].first, queue[at].second, true};
@@ -160,11 +167,11 @@ protected:
             }
         ASSERT_TRUE(paths.count({x, y})) << x << "," << y;
         for (int key : paths[{x, y}]) Key(key);
-        ASSERT_EQ(Board.CursorX, x);
-        ASSERT_EQ(Board.CursorY, y);
+        ASSERT_EQ(Screens.Board.CursorX, x);
+        ASSERT_EQ(Screens.Board.CursorY, y);
     }
     std::shared_ptr<TCell> Cell(int i, int j) {
-        for (auto& cell : CellList->Items)
+        for (auto& cell : Screens.CellList->Items)
             if (cell->ArrayLocationX == i && cell->ArrayLocationY == j) return cell;
         return nullptr;
     }
@@ -184,7 +191,7 @@ protected:
 }  // namespace
 
 TEST_F(BoardKeys, ArrowsMoveTheCursorOverClueCellsAndStopAtTheEdges) {
-    EXPECT_EQ(Board.CursorShown, 0) << "no cursor until a key asks for it";
+    EXPECT_EQ(Screens.Board.CursorShown, 0) << "no cursor until a key asks for it";
     CursorModel model;
     std::mt19937 random(3);
     const int keys[] = {vk::LEFT, vk::RIGHT, vk::UP, vk::DOWN, vk::HOME, vk::END};
@@ -206,10 +213,10 @@ TEST_F(BoardKeys, ArrowsMoveTheCursorOverClueCellsAndStopAtTheEdges) {
                 Key(key);
                 (wasX == model.x && wasY == model.y ? stayed : moved)++;
             }
-            ASSERT_EQ(Board.CursorShown, model.shown ? 1 : 0) << "step " << step;
-            ASSERT_EQ(Board.CursorX, model.x) << "step " << step;
-            ASSERT_EQ(Board.CursorY, model.y) << "step " << step;
-            ASSERT_TRUE(Light(Board.CursorX, Board.CursorY));
+            ASSERT_EQ(Screens.Board.CursorShown, model.shown ? 1 : 0) << "step " << step;
+            ASSERT_EQ(Screens.Board.CursorX, model.x) << "step " << step;
+            ASSERT_EQ(Screens.Board.CursorY, model.y) << "step " << step;
+            ASSERT_TRUE(Light(Screens.Board.CursorX, Screens.Board.CursorY));
         }
     }
     EXPECT_GT(moved, 300);
@@ -219,7 +226,7 @@ TEST_F(BoardKeys, ArrowsMoveTheCursorOverClueCellsAndStopAtTheEdges) {
     CursorTo(Pair().first, Pair().second);
     Frame("cursor");
     auto picture = platform::GrabPixmap(0, 0, 800, 600);
-    auto cell = Cell(Board.CursorX, Board.CursorY);
+    auto cell = Cell(Screens.Board.CursorX, Screens.Board.CursorY);
     const auto [r, g, b] = Rgb(picture->ReadPixel(static_cast<int>(cell->x), static_cast<int>(cell->y) - 14));
     EXPECT_GT(r, 200);
     EXPECT_GT(r, b + 100) << r << " " << g << " " << b;
@@ -233,7 +240,7 @@ TEST_F(BoardKeys, DigitsErasureAndMarksFromTheKeyboardWithEachAid) {
 
     // Without the cursor a digit only chooses the tool.
     Key('0' + d);
-    EXPECT_EQ(Board.SelectedNumber, d);
+    EXPECT_EQ(Screens.Board.SelectedNumber, d);
     EXPECT_EQ(EditHistory.Changes, 0);
 
     CursorTo(x, y);
@@ -243,9 +250,9 @@ TEST_F(BoardKeys, DigitsErasureAndMarksFromTheKeyboardWithEachAid) {
     Key(vk::RIGHT);
     Key(vk::NUMPAD0 + d);
     EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], 0);
-    EXPECT_EQ(Board.ConflictShown, 1);
-    EXPECT_EQ(Board.ConflictCellX, x);
-    EXPECT_EQ(Board.SelectedNumber, d) << "the tool follows the key";
+    EXPECT_EQ(Screens.Board.ConflictShown, 1);
+    EXPECT_EQ(Screens.Board.ConflictCellX, x);
+    EXPECT_EQ(Screens.Board.SelectedNumber, d) << "the tool follows the key";
     Frame("conflict");
     Options.PreventDoubleNumbers = 0;
     Key('0' + d);
@@ -269,7 +276,7 @@ TEST_F(BoardKeys, DigitsErasureAndMarksFromTheKeyboardWithEachAid) {
         ASSERT_EQ(Puzzle.PlayerGrid[x][y], d);
         Key(key);
         EXPECT_EQ(Puzzle.PlayerGrid[x][y], 0) << key;
-        EXPECT_EQ(Board.SelectedNumber, 0) << key;
+        EXPECT_EQ(Screens.Board.SelectedNumber, 0) << key;
         Key(vk::RIGHT);
         Key(key);
         EXPECT_EQ(Puzzle.MarkupGrid[x + 1][y], (std::array<std::uint8_t, 10>{})) << key;
@@ -279,12 +286,12 @@ TEST_F(BoardKeys, DigitsErasureAndMarksFromTheKeyboardWithEachAid) {
     EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], 0);
 
     // Enter works like a click with the chosen tool.
-    ClickButton(GameScreen->NumberMenu, std::to_string(e), 5);
+    ClickButton(Screens.GameScreen->NumberMenu, std::to_string(e), 5);
     Key(vk::RETURN);
     EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], e);
 
     // Automatic marks follow digits typed on the cursor.
-    ClickButton(GameScreen->PuzzleMenu, "showhideautomarkup", 5);
+    ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5);
     ASSERT_EQ(Puzzle.AutoMarkup, 1);
     Key(vk::LEFT);
     Key('0' + d);
@@ -294,7 +301,7 @@ TEST_F(BoardKeys, DigitsErasureAndMarksFromTheKeyboardWithEachAid) {
 
     // A pending reveal takes the key on the cursor's cell, whatever the digit.
     Key(vk::DELETE_);
-    ClickButton(GameScreen->PuzzleMenu, "showdesiredcell", 5);
+    ClickButton(Screens.GameScreen->PuzzleMenu, "showdesiredcell", 5);
     ASSERT_EQ(Puzzle.RevealCellMode, 1);
     Key('0' + (d % 9 + 1));
     EXPECT_EQ(Puzzle.PlayerGrid[x][y], d);
@@ -303,14 +310,14 @@ TEST_F(BoardKeys, DigitsErasureAndMarksFromTheKeyboardWithEachAid) {
     // A click hides the cursor; keys then choose tools again, and the next arrow
     // shows the cursor where it was without moving it.
     ClickCell(x + 1, y, 2);
-    EXPECT_EQ(Board.CursorShown, 0);
+    EXPECT_EQ(Screens.Board.CursorShown, 0);
     const Tables before = Snapshot();
     Key('0' + e);
     EXPECT_EQ(Snapshot(), before);
     Key(vk::DOWN);
-    EXPECT_EQ(Board.CursorShown, 1);
-    EXPECT_EQ(Board.CursorX, x);
-    EXPECT_EQ(Board.CursorY, y);
+    EXPECT_EQ(Screens.Board.CursorShown, 1);
+    EXPECT_EQ(Screens.Board.CursorX, x);
+    EXPECT_EQ(Screens.Board.CursorY, y);
 }
 
 TEST_F(BoardKeys, UndoAndRedoTakeBackEveryKindOfChange) {
@@ -320,22 +327,22 @@ TEST_F(BoardKeys, UndoAndRedoTakeBackEveryKindOfChange) {
     auto kept = [&] { states.push_back(Snapshot()); };
     CursorTo(x, y);
     Key('0' + d), kept();                                              // a digit by key
-    ClickButton(GameScreen->NumberMenu, std::to_string(e), 5);
+    ClickButton(Screens.GameScreen->NumberMenu, std::to_string(e), 5);
     ClickCell(x + 1, y), kept();                                       // a digit by click
-    ClickButton(GameScreen->NumberMenu, std::to_string(d % 9 + 1), 5);
+    ClickButton(Screens.GameScreen->NumberMenu, std::to_string(d % 9 + 1), 5);
     ClickCell(x + 1, y, 2), kept();                                    // a mark by right click
     Key(vk::LEFT);  // the click hid the cursor; this brings it back on (x, y)
     With(vk::LSHIFT, '0' + e), kept();                                 // a mark by key
     Key(vk::DELETE_), kept();                                          // an erasure
-    ClickButton(GameScreen->PuzzleMenu, "showhideautomarkup", 5), kept();  // automatic marks
-    ClickButton(GameScreen->PuzzleMenu, "showrandomcell", 5), kept();      // a random cell revealed
-    ClickButton(GameScreen->PuzzleMenu, "showdesiredcell", 5);
+    ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5), kept();  // automatic marks
+    ClickButton(Screens.GameScreen->PuzzleMenu, "showrandomcell", 5), kept();      // a random cell revealed
+    ClickButton(Screens.GameScreen->PuzzleMenu, "showdesiredcell", 5);
     for (int cy = 0, done = 0; cy < Puzzle.BoardHeight && !done; ++cy)
         for (int cx = 0; cx < Puzzle.BoardWidth && !done; ++cx)
             if (Light(cx, cy) && Puzzle.PlayerGrid[cx][cy] == 0) ClickCell(cx, cy), kept(), done = 1;  // a chosen cell revealed
-    ClickButton(GameScreen->PuzzleMenu, "showhideautomarkup", 5), kept();  // automatic marks off
+    ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5), kept();  // automatic marks off
     for (size_t k = 1; k < states.size(); ++k) ASSERT_FALSE(states[k] == states[k - 1]) << "change " << k;
-    auto toggle = [&] { return GameScreen->PuzzleMenu->FindButton("showhideautomarkup")->image->name; };
+    auto toggle = [&] { return Screens.GameScreen->PuzzleMenu->FindButton("showhideautomarkup")->image->name; };
 
     // Ctrl+Z all the way back, the aid's toggle following the marks.
     for (size_t k = states.size() - 1; k > 0; --k) {
@@ -360,9 +367,9 @@ TEST_F(BoardKeys, UndoAndRedoTakeBackEveryKindOfChange) {
     EXPECT_EQ(Snapshot(), states.back());
 
     // A confirmed restart forgets the history.
-    ClickButton(GameScreen->MainMenu, "restartpuzzle", 100);
-    ASSERT_TRUE(GameScreen->RestartInput);
-    ClickButton(GameScreen->RestartInput->Menu, "Yes", 50);
+    ClickButton(Screens.GameScreen->MainMenu, "restartpuzzle", 100);
+    ASSERT_TRUE(Screens.GameScreen->RestartInput);
+    ClickButton(Screens.GameScreen->RestartInput->Menu, "Yes", 50);
     const Tables restarted = Snapshot();
     With(vk::LCONTROL, 'Z');
     EXPECT_EQ(Snapshot(), restarted);
@@ -380,7 +387,7 @@ TEST_F(BoardKeys, AutosaveOnTheTimerFocusAndCloseIsContinuedExactly) {
     Key('0' + Puzzle.SolutionGrid[x][y]);
     Steps(1);
     EXPECT_FALSE(fs::exists(file)) << "written on the 30-second beat, not at every change";
-    Advance(GameScreen->AutosaveIntervalMs);
+    Advance(Screens.GameScreen->AutosaveIntervalMs);
     Steps(1);
     ASSERT_TRUE(fs::exists(file));
     // What the file holds, read as a save game after its two lines of its own.
@@ -411,7 +418,7 @@ TEST_F(BoardKeys, AutosaveOnTheTimerFocusAndCloseIsContinuedExactly) {
     Key(vk::LEFT);
     Key(vk::DELETE_);
     With(vk::LSHIFT, '8');
-    ClickButton(GameScreen->PuzzleMenu, "showhideautomarkup", 5);
+    ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5);
     Advance(61000);  // play time: the clock shows a minute more
     const Tables atClose = Snapshot();
     platform::PostEvent({platform::EventKind::AppTerminate, 0, 0, 0});
@@ -428,30 +435,30 @@ TEST_F(BoardKeys, AutosaveOnTheTimerFocusAndCloseIsContinuedExactly) {
     ASSERT_TRUE(Core->CreatePuzzle(6, 6, 0));
     Core->RestartPuzzle();
     Advance(3600000);
-    Game->DestinationTScreen = TitleScreen;
-    TitleScreen->PreStart();
+    Game->DestinationTScreen = Screens.TitleScreen;
+    Screens.TitleScreen->PreStart();
     Steps(120);
-    ASSERT_EQ(Game->CurrentTScreen, TitleScreen);
-    ASSERT_EQ(TitleScreen->Menu->Items.front(), TitleScreen->Menu->FindButton("continue"));
+    ASSERT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
+    ASSERT_EQ(Screens.TitleScreen->Menu->Items.front(), Screens.TitleScreen->Menu->FindButton("continue"));
     Frame("title-continue");
     // The save game manager does not list it.
-    ClickButton(TitleScreen->Menu, "play", 250);
-    ASSERT_EQ(Game->CurrentTScreen, PlayScreen);
-    ClickButton(PlayScreen->MainMenu, "loadgame", 50);
-    ASSERT_TRUE(PlayScreen->SaveGameManager);
-    EXPECT_TRUE(PlayScreen->SaveGameManager->ListBox->Strings.empty());
+    ClickButton(Screens.TitleScreen->Menu, "play", 250);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
+    ClickButton(Screens.PlayScreen->MainMenu, "loadgame", 50);
+    ASSERT_TRUE(Screens.PlayScreen->SaveGameManager);
+    EXPECT_TRUE(Screens.PlayScreen->SaveGameManager->ListBox->Strings.empty());
     Key(vk::ESCAPE);
     Steps(50);
-    ClickButton(PlayScreen->MainMenu, "back", 250);
-    ASSERT_EQ(Game->CurrentTScreen, TitleScreen);
+    ClickButton(Screens.PlayScreen->MainMenu, "back", 250);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
 
-    ClickButton(TitleScreen->Menu, "continue", 0);
+    ClickButton(Screens.TitleScreen->Menu, "continue", 0);
     Steps(110);
-    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
     EXPECT_EQ(Snapshot(), atClose);
     EXPECT_EQ(Puzzle.BoardWidth, 9);
-    EXPECT_EQ(PuzzleElapsed(), elapsedAtClose + (now - GameScreen->LastAutosaveTime));
-    EXPECT_EQ(GameScreen->PuzzleMenu->FindButton("showhideautomarkup")->image->name,
+    EXPECT_EQ(PuzzleElapsed(), elapsedAtClose + (now - Screens.GameScreen->LastAutosaveTime));
+    EXPECT_EQ(Screens.GameScreen->PuzzleMenu->FindButton("showhideautomarkup")->image->name,
               std::string("SHOWHIDEAUTOMARKUPON"));
     Steps(100);
     Frame("continued");
@@ -468,10 +475,10 @@ TEST_F(BoardKeys, AutosaveOnTheTimerFocusAndCloseIsContinuedExactly) {
     Steps(5);
     ASSERT_EQ(Puzzle.PuzzleCompleted, 1);
     EXPECT_FALSE(fs::exists(file));
-    Game->DestinationTScreen = TitleScreen;
-    TitleScreen->PreStart();
-    EXPECT_EQ(TitleScreen->Menu->FindButton("continue"), nullptr);
-    EXPECT_EQ(TitleScreen->Menu->Items.front(), TitleScreen->Menu->FindButton("play"));
+    Game->DestinationTScreen = Screens.TitleScreen;
+    Screens.TitleScreen->PreStart();
+    EXPECT_EQ(Screens.TitleScreen->Menu->FindButton("continue"), nullptr);
+    EXPECT_EQ(Screens.TitleScreen->Menu->Items.front(), Screens.TitleScreen->Menu->FindButton("play"));
 }
 
 TEST_F(BoardKeys, ADamagedAutosaveIsDroppedAndTheTitleCarriesOn) {
@@ -479,10 +486,10 @@ TEST_F(BoardKeys, ADamagedAutosaveIsDroppedAndTheTitleCarriesOn) {
     for (const std::string& bytes : {std::string("Tallyfold Autosave\r\n0\r\nTallyfold Savegame\r\n99x99\r\n"),
                                     std::string(3000, '\xff')}) {
         std::ofstream(file, std::ios::binary) << bytes;
-        Game->DestinationTScreen = TitleScreen;
-        TitleScreen->PreStart();
+        Game->DestinationTScreen = Screens.TitleScreen;
+        Screens.TitleScreen->PreStart();
         Steps(5);
-        EXPECT_EQ(TitleScreen->Menu->FindButton("continue"), nullptr);
+        EXPECT_EQ(Screens.TitleScreen->Menu->FindButton("continue"), nullptr);
         EXPECT_FALSE(fs::exists(file));
     }
     std::ifstream in(scratch.Folder() + "ErrorLog.txt");
@@ -498,14 +505,14 @@ TEST_F(BoardKeys, ADamagedAutosaveIsDroppedAndTheTitleCarriesOn) {
     digit.Digit = Puzzle.SolutionGrid[x][y];
     ASSERT_EQ(ApplyEdit(digit), TEditResult::Applied);
     ASSERT_EQ(WriteAutosave(), 1);
-    Game->DestinationTScreen = TitleScreen;
-    TitleScreen->PreStart();
+    Game->DestinationTScreen = Screens.TitleScreen;
+    Screens.TitleScreen->PreStart();
     Steps(120);
-    ASSERT_TRUE(TitleScreen->Menu->FindButton("continue"));
+    ASSERT_TRUE(Screens.TitleScreen->Menu->FindButton("continue"));
     std::ofstream(file, std::ios::binary) << "Tallyfold Autosave\r\n";
-    ClickButton(TitleScreen->Menu, "continue", 10);
-    EXPECT_EQ(Game->CurrentTScreen, TitleScreen);
-    EXPECT_EQ(TitleScreen->Menu->FindButton("continue"), nullptr);
+    ClickButton(Screens.TitleScreen->Menu, "continue", 10);
+    EXPECT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
+    EXPECT_EQ(Screens.TitleScreen->Menu->FindButton("continue"), nullptr);
     EXPECT_FALSE(fs::exists(file));
 }
 
@@ -588,43 +595,43 @@ TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
     // As in the game: the framework's letter keys (H switches the sound driver) are off.
     Game->IgnoreFrameworkKeys = 1;
     Options.PreventDoubleNumbers = 0;
-    ClickButton(GameScreen->PuzzleMenu, "showhideautomarkup", 5);
+    ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5);
     ASSERT_EQ(Puzzle.AutoMarkup, 1);
 
     // A wrong digit comes first, and the second press takes it out.
     const auto [x, y] = Pair();
     ASSERT_GE(x, 0);
     const int wrong = Puzzle.SolutionGrid[x][y] % 9 + 1;
-    Board.SelectedNumber = wrong;
+    Screens.Board.SelectedNumber = wrong;
     ClickCell(x, y);
     ASSERT_EQ(Puzzle.PlayerGrid[x][y], wrong);
     Key('H');
-    ASSERT_EQ(Board.Explained.Kind, TExplainKind::Wrong);
-    EXPECT_EQ(Board.Explained.X, x);
-    EXPECT_EQ(Board.Explained.Y, y);
-    EXPECT_EQ(Board.Explained.Sentence.rfind("This " + std::to_string(wrong) + " cannot be right: ", 0), 0u)
-        << Board.Explained.Sentence;
+    ASSERT_EQ(Screens.Board.Explained.Kind, TExplainKind::Wrong);
+    EXPECT_EQ(Screens.Board.Explained.X, x);
+    EXPECT_EQ(Screens.Board.Explained.Y, y);
+    EXPECT_EQ(Screens.Board.Explained.Sentence.rfind("This " + std::to_string(wrong) + " cannot be right: ", 0), 0u)
+        << Screens.Board.Explained.Sentence;
     Frame("explain-wrong");
     Key('H');
-    EXPECT_EQ(Board.Explained.Kind, TExplainKind::None);
+    EXPECT_EQ(Screens.Board.Explained.Kind, TExplainKind::None);
     EXPECT_EQ(Puzzle.PlayerGrid[x][y], 0);
 
     // Escape puts the step away and leaves the puzzle open; so does an arrow key.
     Key('H');
-    ASSERT_NE(Board.Explained.Kind, TExplainKind::None);
+    ASSERT_NE(Screens.Board.Explained.Kind, TExplainKind::None);
     Key(vk::ESCAPE);
     Steps(20);
-    EXPECT_EQ(Board.Explained.Kind, TExplainKind::None);
-    EXPECT_EQ(GameScreen->QuitInput, nullptr);
-    ClickButton(GameScreen->PuzzleMenu, "explainstep", 5);
-    ASSERT_NE(Board.Explained.Kind, TExplainKind::None);
+    EXPECT_EQ(Screens.Board.Explained.Kind, TExplainKind::None);
+    EXPECT_EQ(Screens.GameScreen->QuitInput, nullptr);
+    ClickButton(Screens.GameScreen->PuzzleMenu, "explainstep", 5);
+    ASSERT_NE(Screens.Board.Explained.Kind, TExplainKind::None);
     Key(vk::RIGHT);
-    EXPECT_EQ(Board.Explained.Kind, TExplainKind::None);
+    EXPECT_EQ(Screens.Board.Explained.Kind, TExplainKind::None);
 
     int placed = 0, removed = 0, clicked = 0;
     for (int presses = 0; !Puzzle.PuzzleCompleted && presses < 2000; ++presses) {
         Key('H');
-        const TExplainedStep step = Board.Explained;
+        const TExplainedStep step = Screens.Board.Explained;
         ASSERT_TRUE(step.Kind == TExplainKind::Place || step.Kind == TExplainKind::Remove) << step.Sentence;
         ASSERT_FALSE(step.Sentence.empty());
         ASSERT_EQ(Puzzle.PlayerGrid[step.X][step.Y], 0);
@@ -658,7 +665,7 @@ TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
                 }
             }
         }
-        EXPECT_EQ(Board.Explained.Kind, TExplainKind::None);
+        EXPECT_EQ(Screens.Board.Explained.Kind, TExplainKind::None);
     }
     EXPECT_EQ(Puzzle.PuzzleCompleted, 1);
     EXPECT_GT(removed, 0);
@@ -689,9 +696,9 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
                                generated.VerticalSumGrid[x][y]});
         ASSERT_EQ(Core->CheckCustomPuzzle(), 1);
         Steps(300);
-        ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+        ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
         ASSERT_EQ(Puzzle.IsCustomPuzzle, 1);
-        if (GameScreen->OKInput) Key(vk::RETURN);
+        if (Screens.GameScreen->OKInput) Key(vk::RETURN);
     };
     struct Case {
         const char* name;
@@ -703,7 +710,7 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
         {"no help", [] {}, "", 0},
         {"reveal a cell, undone, then kept by the autosave",
          [&] {
-             ClickButton(GameScreen->PuzzleMenu, "showrandomcell", 5);
+             ClickButton(Screens.GameScreen->PuzzleMenu, "showrandomcell", 5);
              With(vk::LCONTROL, 'Z');
              ASSERT_EQ(WriteAutosave(), 1);
              ForgetHelpTaken();
@@ -713,7 +720,7 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
          "Revealed No Best Time", 0},
         {"reveal chosen cell, kept by a saved game",
          [&] {
-             ClickButton(GameScreen->PuzzleMenu, "showdesiredcell", 5);
+             ClickButton(Screens.GameScreen->PuzzleMenu, "showdesiredcell", 5);
              const auto [x, y] = firstOpen();
              ClickCell(x, y);
              ASSERT_EQ(Puzzle.PlayerGrid[x][y], Puzzle.SolutionGrid[x][y]);
@@ -725,8 +732,8 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
          "Revealed No Best Time", 0},
         {"solution shown and hidden, then restarted",
          [&] {
-             ClickButton(GameScreen->PuzzleMenu, "showhidesolution", 5);
-             ClickButton(GameScreen->PuzzleMenu, "showhidesolution", 5);
+             ClickButton(Screens.GameScreen->PuzzleMenu, "showhidesolution", 5);
+             ClickButton(Screens.GameScreen->PuzzleMenu, "showhidesolution", 5);
              Core->RestartPuzzle();
          },
          "Revealed No Best Time", 0},
@@ -754,7 +761,7 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
         ASSERT_EQ(Puzzle.PuzzleCompleted, 1);
         const std::string message = FinishedMessage();
         if (*c.reason == 0) {
-            ASSERT_TRUE(GameScreen->NameInput) << "a fair time takes its place";
+            ASSERT_TRUE(Screens.GameScreen->NameInput) << "a fair time takes its place";
             for (char ch : std::string("Ada")) platform::PostEvent({platform::EventKind::KeyChar, ch, 0, 0});
             Steps(2);
             Key(vk::RETURN);
@@ -762,8 +769,8 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
             EXPECT_EQ(HighScoreTables.HighScores6x6->Entries.front()->name, "Ada");
             EXPECT_EQ(message.find("best time"), std::string::npos) << message;
         } else {
-            EXPECT_FALSE(GameScreen->NameInput);
-            EXPECT_EQ(GameScreen->endLevelMenu->Show, 1);
+            EXPECT_FALSE(Screens.GameScreen->NameInput);
+            EXPECT_EQ(Screens.GameScreen->endLevelMenu->Show, 1);
             EXPECT_EQ(table(), before);
             EXPECT_NE(message.find(GameText->FindString(c.reason)), std::string::npos) << message;
             if (c.name[0] == 's') Frame("solved-without-best-time");

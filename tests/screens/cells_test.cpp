@@ -4,6 +4,7 @@
 #include "framework/core/globals.h"
 #include "game/core/options.h"
 #include "game/screens/cells.h"
+#include "game/screens/screens.h"
 #include "screens_support.h"
 
 TEST(BoardLayout, OriginsOfEveryBoardSize) {
@@ -19,10 +20,10 @@ TEST(BoardLayout, OriginsOfEveryBoardSize) {
 TEST_F(ScreensTest, CellsBuiltInPlaceAndDroppingIn) {
     BuildBlockPuzzle(7);
     Core->CreateCells(0);
-    ASSERT_EQ(CellList->Count(), 49);
+    ASSERT_EQ(Screens.CellList->Count(), 49);
     // Column by column, each from the top.
-    EXPECT_EQ(CellList->Items[1]->ArrayLocationX, 0);
-    EXPECT_EQ(CellList->Items[1]->ArrayLocationY, 1);
+    EXPECT_EQ(Screens.CellList->Items[1]->ArrayLocationX, 0);
+    EXPECT_EQ(Screens.CellList->Items[1]->ArrayLocationY, 1);
     auto white = CellAt(1, 1);
     EXPECT_EQ(white->CellType, 0);
     EXPECT_EQ(white->x, 356 + 32);
@@ -34,11 +35,11 @@ TEST_F(ScreensTest, CellsBuiltInPlaceAndDroppingIn) {
     EXPECT_EQ(clue->VerticalSum, 0);
 
     Core->CreateCells(1);
-    ASSERT_EQ(CellList->Count(), 49);
-    for (auto& cell : CellList->Items) EXPECT_LT(cell->y, 0) << "starts above the screen";
+    ASSERT_EQ(Screens.CellList->Count(), 49);
+    for (auto& cell : Screens.CellList->Items) EXPECT_LT(cell->y, 0) << "starts above the screen";
     Delta = 1.0f;
-    for (int step = 0; step < 2000; ++step) CellList->Move();
-    for (auto& cell : CellList->Items) {
+    for (int step = 0; step < 2000; ++step) Screens.CellList->Move();
+    for (auto& cell : Screens.CellList->Items) {
         EXPECT_EQ(cell->x, cell->TargetX);
         EXPECT_EQ(cell->y, cell->TargetY);
         EXPECT_EQ(cell->dy, 0);
@@ -61,27 +62,27 @@ TEST_F(ScreensTest, LeftClickPlacesDigitsAndRefusesDoubles) {
     Options.PreventDoubleNumbers = 1;
     auto a = CellAt(1, 1), b = CellAt(2, 1);
     Puzzle.MarkupGrid[1][1][3] = 1;
-    Board.SelectedNumber = 4;
+    Screens.Board.SelectedNumber = 4;
     Click(a->x, a->y, 1);
     EXPECT_EQ(Puzzle.PlayerGrid[1][1], 4);
     EXPECT_EQ(Puzzle.MarkupGrid[1][1][3], 0) << "a placed digit clears the marks";
     // The same digit in the same run is refused and the clashing cell flagged.
     Click(b->x, b->y, 1);
     EXPECT_EQ(Puzzle.PlayerGrid[2][1], 0);
-    EXPECT_EQ(Board.ConflictShown, 1);
-    EXPECT_EQ(Board.ConflictCellX, 1);
-    EXPECT_EQ(Board.ConflictCellY, 1);
+    EXPECT_EQ(Screens.Board.ConflictShown, 1);
+    EXPECT_EQ(Screens.Board.ConflictCellX, 1);
+    EXPECT_EQ(Screens.Board.ConflictCellY, 1);
     // Again on the cell that already holds it: the cell itself is flagged.
-    Board.ConflictShown = 0;
+    Screens.Board.ConflictShown = 0;
     Click(a->x, a->y, 1);
-    EXPECT_EQ(Board.ConflictShown, 1);
+    EXPECT_EQ(Screens.Board.ConflictShown, 1);
     EXPECT_EQ(Puzzle.PlayerGrid[1][1], 4);
     // Without the option the double goes in.
     Options.PreventDoubleNumbers = 0;
     Click(b->x, b->y, 1);
     EXPECT_EQ(Puzzle.PlayerGrid[2][1], 4);
     // The eraser empties.
-    Board.SelectedNumber = 0;
+    Screens.Board.SelectedNumber = 0;
     Click(b->x, b->y, 1);
     EXPECT_EQ(Puzzle.PlayerGrid[2][1], 0);
 }
@@ -91,7 +92,7 @@ TEST_F(ScreensTest, RightClickTogglesPencilMarks) {
     Core->CreateCells(0);
     auto a = CellAt(1, 1);
     Puzzle.PlayerGrid[1][1] = 2;
-    Board.SelectedNumber = 7;
+    Screens.Board.SelectedNumber = 7;
     Click(a->x, a->y, 2);
     EXPECT_EQ(Puzzle.PlayerGrid[1][1], 0) << "the digit makes way for the mark";
     EXPECT_EQ(Puzzle.MarkupGrid[1][1][6], 1);
@@ -100,7 +101,7 @@ TEST_F(ScreensTest, RightClickTogglesPencilMarks) {
     // With the eraser a right click does nothing at all.
     Puzzle.PlayerGrid[1][1] = 3;
     Puzzle.MarkupGrid[1][1][0] = 1;
-    Board.SelectedNumber = 0;
+    Screens.Board.SelectedNumber = 0;
     Click(a->x, a->y, 2);
     EXPECT_EQ(Puzzle.PlayerGrid[1][1], 3);
     EXPECT_EQ(Puzzle.MarkupGrid[1][1][0], 1);
@@ -115,7 +116,7 @@ TEST_F(ScreensTest, RevealModeTakesTheSolutionDigitOnce) {
     auto a = CellAt(2, 2);
     Puzzle.RevealCellMode = 1;
     Puzzle.MarkupGrid[2][2][0] = 1;
-    Board.SelectedNumber = 9;
+    Screens.Board.SelectedNumber = 9;
     Click(a->x, a->y, 1);
     EXPECT_EQ(Puzzle.PlayerGrid[2][2], Puzzle.SolutionGrid[2][2]);
     EXPECT_EQ(Puzzle.RevealCellMode, 0);
@@ -127,7 +128,7 @@ TEST_F(ScreensTest, CustomEntryEraserAndClueTool) {
     Puzzle.CustomMode = 1;
     Core->CreateCells(0);
     // The eraser turns a clue cell white and the board is rebuilt in place.
-    Board.SelectedNumber = 0;
+    Screens.Board.SelectedNumber = 0;
     auto clue = CellAt(3, 1);
     ASSERT_EQ(clue->CellType, 2);
     Click(clue->x, clue->y, 1);
@@ -136,20 +137,20 @@ TEST_F(ScreensTest, CustomEntryEraserAndClueTool) {
     EXPECT_NE(CellAt(3, 1), clue);
     // The clue tool opens the dialogs for the cell clicked.
     int opened = 0;
-    Board.OpenClueDialogs = [&] { ++opened; };
-    Board.SelectedNumber = 10;
+    Screens.Board.OpenClueDialogs = [&] { ++opened; };
+    Screens.Board.SelectedNumber = 10;
     auto black = CellAt(0, 2);
     Click(black->x, black->y, 1);
     EXPECT_EQ(opened, 1);
-    EXPECT_EQ(Board.EditCellX, 0);
-    EXPECT_EQ(Board.EditCellY, 2);
+    EXPECT_EQ(Screens.Board.EditCellX, 0);
+    EXPECT_EQ(Screens.Board.EditCellY, 2);
     // Digits do nothing while typing a puzzle in; outside it clue cells ignore clicks.
-    Board.SelectedNumber = 5;
+    Screens.Board.SelectedNumber = 5;
     auto white = CellAt(1, 1);
     Click(white->x, white->y, 1);
     EXPECT_EQ(Puzzle.PlayerGrid[1][1], 0);
     Puzzle.CustomMode = 0;
-    Board.SelectedNumber = 0;
+    Screens.Board.SelectedNumber = 0;
     Click(black->x, black->y, 1);
     EXPECT_EQ(Puzzle.SolutionGrid[0][2], BlackCell);
 }
@@ -162,17 +163,17 @@ TEST_F(ScreensTest, HoverPutsHelpOnTheMessageLine) {
     ASSERT_NE(clue->HorizontalSum, 0);
     // Upper-right half: the combinations of the across run.
     PointAt(clue->x + 8, clue->y - 8);
-    Board.Message.clear();
+    Screens.Board.Message.clear();
     clue->DrawSpecial(1);
-    EXPECT_NE(Board.Message.find(CombinationText(Horizontal, 0, 1)), std::string::npos);
-    EXPECT_NE(Board.Message.find("\r\n"), std::string::npos);
+    EXPECT_NE(Screens.Board.Message.find(CombinationText(Horizontal, 0, 1)), std::string::npos);
+    EXPECT_NE(Screens.Board.Message.find("\r\n"), std::string::npos);
     // On the diagonal neither half is lit.
     PointAt(clue->x + 4, clue->y + 4);
-    Board.Message.clear();
+    Screens.Board.Message.clear();
     clue->DrawSpecial(1);
-    EXPECT_TRUE(Board.Message.empty());
+    EXPECT_TRUE(Screens.Board.Message.empty());
     // Not interactive: no reaction at all.
     PointAt(clue->x + 8, clue->y - 8);
     clue->DrawSpecial(0);
-    EXPECT_TRUE(Board.Message.empty());
+    EXPECT_TRUE(Screens.Board.Message.empty());
 }

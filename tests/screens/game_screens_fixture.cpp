@@ -18,7 +18,12 @@
 #include "game/core/high_scores.h"
 #include "game/screens/cells.h"
 #include "game/screens/high_score_screen.h"
-#include "game/screens/menus.h"
+#include "game/screens/help_screen.h"
+#include "game/screens/options_screen.h"
+#include "game/screens/title_screen.h"
+#include "game/screens/game_screen.h"
+#include "game/screens/generate_screen.h"
+#include "game/screens/play_screen.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "tallyfold/platform/image.h"
@@ -61,15 +66,14 @@ void GameScreensFixture::SetUp() {
 }
 
 void GameScreensFixture::TearDown() {
-    HighScoreScreen.reset();
-    GameScreen.reset();
-    PlayScreen.reset();
-    TitleScreen.reset();
-    OptionsScreen.reset();
-    HelpScreen.reset();
-    GenerateScreen.reset();
-    CellList->Clear();
-    Board = TBoardState{};
+    Screens.HighScoreScreen.reset();
+    Screens.GameScreen.reset();
+    Screens.PlayScreen.reset();
+    Screens.TitleScreen.reset();
+    Screens.OptionsScreen.reset();
+    Screens.HelpScreen.reset();
+    Screens.CellList->Clear();
+    Screens.Board = TBoardState{};
     ImageBank.reset();
     SoundBank.reset();
     PakManager.reset();

@@ -20,7 +20,12 @@
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
 #include "game/screens/high_score_screen.h"
-#include "game/screens/menus.h"
+#include "game/screens/help_screen.h"
+#include "game/screens/options_screen.h"
+#include "game/screens/title_screen.h"
+#include "game/screens/game_screen.h"
+#include "game/screens/generate_screen.h"
+#include "game/screens/play_screen.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "scratch_dir.h"
@@ -45,18 +50,18 @@ protected:
     }
     // Opens the screen and lets its fade-in finish; the rows start moving at the next step.
     void OpenFromTitle() {
-        if (Game->CurrentTScreen != TitleScreen) {
-            Game->DestinationTScreen = TitleScreen;
-            TitleScreen->PreStart();
+        if (Game->CurrentTScreen != Screens.TitleScreen) {
+            Game->DestinationTScreen = Screens.TitleScreen;
+            Screens.TitleScreen->PreStart();
             Ticks(150);
         }
-        ClickButton(TitleScreen->Menu, "highscore");
-        for (int k = 0; k < 400 && Game->CurrentTScreen != HighScoreScreen; ++k) Ticks(1);
-        ASSERT_EQ(Game->CurrentTScreen, HighScoreScreen);
+        ClickButton(Screens.TitleScreen->Menu, "highscore");
+        for (int k = 0; k < 400 && Game->CurrentTScreen != Screens.HighScoreScreen; ++k) Ticks(1);
+        ASSERT_EQ(Game->CurrentTScreen, Screens.HighScoreScreen);
         for (int k = 0; k < 200 && Game->GameFade->Active; ++k) Ticks(1);
         ASSERT_FALSE(Game->GameFade->Active);
     }
-    std::vector<std::shared_ptr<TSlideLine>>& Rows() { return HighScoreScreen->SlideLines->Items; }
+    std::vector<std::shared_ptr<TSlideLine>>& Rows() { return Screens.HighScoreScreen->SlideLines->Items; }
     bool AllLanded() {
         for (auto& row : Rows())
             if (row->Active) return false;
@@ -75,7 +80,7 @@ TEST_F(HighScoreScreenTest, RowsSlideInOneAfterAnotherFromAlternateSides) {
     six->Add("Edsger", 6000000, 2);
     OpenFromTitle();
     ASSERT_EQ(Rows().size(), 10u);
-    EXPECT_EQ(HighScoreScreen->height, 250);
+    EXPECT_EQ(Screens.HighScoreScreen->height, 250);
 
     // Each row waits 30 ms (6 steps) longer than the one above, then comes from
     // off the left edge (even rows) or from x 800 (odd rows) to x 80.
@@ -118,16 +123,16 @@ TEST_F(HighScoreScreenTest, RowsSlideInOneAfterAnotherFromAlternateSides) {
 TEST_F(HighScoreScreenTest, SizeButtonsSwitchAndRestartAndEveryVisitOpensOnSixBySix) {
     HighScoreTables.HighScores9x9->Insert("Nine", 30000, 1);
     OpenFromTitle();
-    EXPECT_EQ(HighScoreScreen->HighScoreList, HighScoreTables.HighScores6x6);
+    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, HighScoreTables.HighScores6x6);
 
     // The button of the table shown is lit, the others are not.
     auto lit = [&](const std::string& size) {
-        auto button = HighScoreScreen->SizeMenu->FindButton(size);
+        auto button = Screens.HighScoreScreen->SizeMenu->FindButton(size);
         return button->image == button->ImageMouseOver;
     };
     EXPECT_TRUE(lit("6x6"));
-    ClickButton(HighScoreScreen->SizeMenu, "9x9");
-    EXPECT_EQ(HighScoreScreen->HighScoreList, HighScoreTables.HighScores9x9);
+    ClickButton(Screens.HighScoreScreen->SizeMenu, "9x9");
+    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, HighScoreTables.HighScores9x9);
     EXPECT_EQ(std::static_pointer_cast<TKakuroHighScore>(Rows().front()->AttachedObject)->name, "Nine");
     EXPECT_TRUE(lit("9x9"));
     EXPECT_FALSE(lit("6x6"));
@@ -135,17 +140,17 @@ TEST_F(HighScoreScreenTest, SizeButtonsSwitchAndRestartAndEveryVisitOpensOnSixBy
     ASSERT_TRUE(AllLanded());
 
     // The same size again slides the rows in again.
-    ClickButton(HighScoreScreen->SizeMenu, "9x9");
-    EXPECT_EQ(HighScoreScreen->HighScoreList, HighScoreTables.HighScores9x9);
+    ClickButton(Screens.HighScoreScreen->SizeMenu, "9x9");
+    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, HighScoreTables.HighScores9x9);
     EXPECT_TRUE(Rows().back()->Active);
     EXPECT_LT(Rows().back()->GetX(), 0.0f);
 
     // "ok" goes back to the title; the next visit is on 6x6 again, sliding in afresh.
-    ClickButton(HighScoreScreen->Menu, "ok");
+    ClickButton(Screens.HighScoreScreen->Menu, "ok");
     Ticks(250);
-    ASSERT_EQ(Game->CurrentTScreen, TitleScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
     OpenFromTitle();
-    EXPECT_EQ(HighScoreScreen->HighScoreList, HighScoreTables.HighScores6x6);
+    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, HighScoreTables.HighScores6x6);
     EXPECT_TRUE(lit("6x6"));
     EXPECT_FALSE(lit("9x9"));
     EXPECT_TRUE(Rows().back()->Active);
@@ -154,7 +159,7 @@ TEST_F(HighScoreScreenTest, SizeButtonsSwitchAndRestartAndEveryVisitOpensOnSixBy
     // Escape goes back to the title as well.
     Press(vk::ESCAPE);
     Ticks(250);
-    EXPECT_EQ(Game->CurrentTScreen, TitleScreen);
+    EXPECT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
 }
 
 TEST_F(HighScoreScreenTest, ClearingAsksFirstAndResetsOnlyTheShownTable) {
@@ -164,30 +169,30 @@ TEST_F(HighScoreScreenTest, ClearingAsksFirstAndResetsOnlyTheShownTable) {
     HighScoreTables.HighScores6x6->Insert("Other", 50000, 0);
     const std::string before = ReadBytes(seven->filepath);
     OpenFromTitle();
-    ClickButton(HighScoreScreen->SizeMenu, "7x7");
+    ClickButton(Screens.HighScoreScreen->SizeMenu, "7x7");
 
     // Answered no with Escape: nothing changes and the screen stays.
-    ClickButton(HighScoreScreen->Menu, "clear");
-    ASSERT_TRUE(HighScoreScreen->ClearHighscore);
+    ClickButton(Screens.HighScoreScreen->Menu, "clear");
+    ASSERT_TRUE(Screens.HighScoreScreen->ClearHighscore);
     Ticks(60);
     Frame("clear-question");
-    EXPECT_EQ(HighScoreScreen->ShowingInput, 1);
+    EXPECT_EQ(Screens.HighScoreScreen->ShowingInput, 1);
     Press(vk::ESCAPE);
     Ticks(250);
-    EXPECT_FALSE(HighScoreScreen->ClearHighscore);
-    EXPECT_EQ(HighScoreScreen->ShowingInput, 0);
-    EXPECT_EQ(Game->CurrentTScreen, HighScoreScreen);
+    EXPECT_FALSE(Screens.HighScoreScreen->ClearHighscore);
+    EXPECT_EQ(Screens.HighScoreScreen->ShowingInput, 0);
+    EXPECT_EQ(Game->CurrentTScreen, Screens.HighScoreScreen);
     EXPECT_EQ(FirstName(seven), "Keep");
     EXPECT_EQ(ReadBytes(seven->filepath), before);
 
     // Answered yes: the shown table holds the ten placeholders again, on disk too,
     // and its rows slide in anew; the other tables keep their times.
-    ClickButton(HighScoreScreen->Menu, "clear");
-    ASSERT_TRUE(HighScoreScreen->ClearHighscore);
+    ClickButton(Screens.HighScoreScreen->Menu, "clear");
+    ASSERT_TRUE(Screens.HighScoreScreen->ClearHighscore);
     Ticks(60);
     Press('Y');
     Ticks(100);
-    EXPECT_FALSE(HighScoreScreen->ClearHighscore);
+    EXPECT_FALSE(Screens.HighScoreScreen->ClearHighscore);
     ASSERT_EQ(seven->Count(), 10);
     for (auto& entry : seven->Entries) {
         EXPECT_EQ(entry->time, 5940000);
@@ -202,5 +207,5 @@ TEST_F(HighScoreScreenTest, ClearingAsksFirstAndResetsOnlyTheShownTable) {
     Ticks(10);
     Press(vk::ESCAPE);
     Ticks(250);
-    EXPECT_EQ(Game->CurrentTScreen, TitleScreen);
+    EXPECT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
 }

@@ -28,8 +28,15 @@
 #include "game/core/options.h"
 #include "game/core/save_game.h"
 #include "game/screens/cells.h"
-#include "game/screens/menus.h"
+#include "game/screens/help_screen.h"
+#include "game/screens/options_screen.h"
+#include "game/screens/title_screen.h"
 #include "game/screens/save_manager.h"
+#include "game/screens/end_level_menu.h"
+#include "game/screens/game_screen.h"
+#include "game/screens/help_line.h"
+#include "game/screens/generate_screen.h"
+#include "game/screens/play_screen.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "scratch_dir.h"
@@ -49,8 +56,8 @@ protected:
     void SetUp() override {
         GameScreensFixture::SetUp();
         if (IsSkipped()) return;
-        Game->DestinationTScreen = PlayScreen;
-        PlayScreen->PreStart();
+        Game->DestinationTScreen = Screens.PlayScreen;
+        Screens.PlayScreen->PreStart();
     }
     void Type(const std::string& text) {
         for (char c : text) platform::PostEvent({platform::EventKind::KeyChar, c, 0, 0});
@@ -59,7 +66,7 @@ protected:
         Ticks(200);
     }
     std::shared_ptr<TCell> Cell(int i, int j) {
-        for (auto& cell : CellList->Items)
+        for (auto& cell : Screens.CellList->Items)
             if (cell->ArrayLocationX == i && cell->ArrayLocationY == j) return cell;
         return nullptr;
     }
@@ -67,75 +74,75 @@ protected:
 
 TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     Ticks(150);
-    ASSERT_EQ(Game->CurrentTScreen, PlayScreen);
-    ClickButton(PlayScreen->SizeMenu, "6x6");
-    ClickButton(PlayScreen->DifficultyMenu, "easy");
+    ASSERT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
+    ClickButton(Screens.PlayScreen->SizeMenu, "6x6");
+    ClickButton(Screens.PlayScreen->DifficultyMenu, "easy");
     Frame("setup");
     EXPECT_EQ(Puzzle.BoardWidth, 6);
     EXPECT_EQ(Puzzle.PuzzleDifficulty, 0);
 
-    auto play = PlayScreen->MainMenu->FindButton("play");
+    auto play = Screens.PlayScreen->MainMenu->FindButton("play");
     ClickAt(play->x + play->w / 2.0f, play->y + play->h / 2.0f);
     Ticks(60);
     Frame("generating");
     Ticks(900);
-    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
-    ASSERT_EQ(CellList->Count(), 36);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
+    ASSERT_EQ(Screens.CellList->Count(), 36);
     Frame("board-6x6");
 
     // The combinations of a clue's run show while the pointer is on its half.
     std::shared_ptr<TCell> clue;
-    for (auto& cell : CellList->Items)
+    for (auto& cell : Screens.CellList->Items)
         if (cell->HorizontalSum) clue = cell;
     ASSERT_TRUE(clue);
     MoveTo(clue->x + 9, clue->y - 9);
     Frame("hover-clue");
-    EXPECT_NE(Board.Message.find(CombinationText(Horizontal, clue->ArrayLocationX, clue->ArrayLocationY)),
+    EXPECT_NE(Screens.Board.Message.find(CombinationText(Horizontal, clue->ArrayLocationX, clue->ArrayLocationY)),
               std::string::npos);
 
     std::vector<std::shared_ptr<TCell>> whites;
-    for (auto& cell : CellList->Items)
+    for (auto& cell : Screens.CellList->Items)
         if (cell->CellType == 0) whites.push_back(cell);
     ASSERT_GE(whites.size(), 2u);
 
     // A held digit key selects that digit every step and the choice stays after release.
     platform::PostEvent({platform::EventKind::KeyDown, '5', 0, 0});
     Ticks(3);
-    EXPECT_EQ(Board.SelectedNumber, 5);
-    Board.SelectedNumber = 2;
+    EXPECT_EQ(Screens.Board.SelectedNumber, 5);
+    Screens.Board.SelectedNumber = 2;
     Ticks(1);
-    EXPECT_EQ(Board.SelectedNumber, 5);
+    EXPECT_EQ(Screens.Board.SelectedNumber, 5);
     platform::PostEvent({platform::EventKind::KeyUp, '5', 0, 0});
     Ticks(3);
-    EXPECT_EQ(Board.SelectedNumber, 5);
+    EXPECT_EQ(Screens.Board.SelectedNumber, 5);
     // The wheel cycles through the eraser and the nine digits.
     for (int k = 0; k < 5; ++k) {
         platform::PostEvent({platform::EventKind::MouseWheel, -1, 0, 0});
         Ticks(1);
     }
-    EXPECT_EQ(Board.SelectedNumber, 0);
+    EXPECT_EQ(Screens.Board.SelectedNumber, 0);
     platform::PostEvent({platform::EventKind::MouseWheel, 1, 0, 0});
     Ticks(1);
-    EXPECT_EQ(Board.SelectedNumber, 9);
+    EXPECT_EQ(Screens.Board.SelectedNumber, 9);
     // A fast turn reports several notches at once: one step each.
     platform::PostEvent({platform::EventKind::MouseWheel, -3, 0, 0});
     Ticks(1);
-    EXPECT_EQ(Board.SelectedNumber, 2);
+    EXPECT_EQ(Screens.Board.SelectedNumber, 2);
     platform::PostEvent({platform::EventKind::MouseWheel, 12, 0, 0});
     Ticks(1);
-    EXPECT_EQ(Board.SelectedNumber, 0);
+    EXPECT_EQ(Screens.Board.SelectedNumber, 0);
     // The clue tool's key means nothing while playing.
     Press('X');
     Ticks(3);
-    EXPECT_EQ(Board.SelectedNumber, 0);
+    EXPECT_EQ(Screens.Board.SelectedNumber, 0);
 
     // A pencil mark by right click.
     auto first = whites.front();
     const int fx = first->ArrayLocationX, fy = first->ArrayLocationY;
-    ClickButton(GameScreen->NumberMenu, "3");
+    ClickButton(Screens.GameScreen->NumberMenu, "3");
     ClickAt(first->x, first->y, 2);
     EXPECT_EQ(Puzzle.MarkupGrid[fx][fy][2], 1);
-    ClickButton(GameScreen->NumberMenu, "7");
+    ClickButton(Screens.GameScreen->NumberMenu, "7");
     ClickAt(first->x, first->y, 2);
     Frame("pencil-marks");
 
@@ -143,7 +150,7 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     for (size_t k = 0; k + 1 < whites.size(); ++k) {
         auto& cell = whites[k];
         int d = Puzzle.SolutionGrid[cell->ArrayLocationX][cell->ArrayLocationY];
-        ClickButton(GameScreen->NumberMenu, std::to_string(d));
+        ClickButton(Screens.GameScreen->NumberMenu, std::to_string(d));
         ClickAt(cell->x, cell->y);
         ASSERT_EQ(Puzzle.PlayerGrid[cell->ArrayLocationX][cell->ArrayLocationY], d);
     }
@@ -154,10 +161,10 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     for (int d = 1; d <= 9 && !clash; ++d)
         if (d != Puzzle.SolutionGrid[lx][ly] && DigitClashes(d, lx, ly)) clash = d;
     ASSERT_NE(clash, 0);
-    ClickButton(GameScreen->NumberMenu, std::to_string(clash));
+    ClickButton(Screens.GameScreen->NumberMenu, std::to_string(clash));
     ClickAt(last->x, last->y);
     EXPECT_EQ(Puzzle.PlayerGrid[lx][ly], 0);
-    EXPECT_EQ(Board.ConflictShown, 1);
+    EXPECT_EQ(Screens.Board.ConflictShown, 1);
     Frame("conflict");
 
     // Paused: the board is hidden and the clock stands still.
@@ -176,34 +183,34 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
 
     // Wrong digits show red with the mistakes aid.
     Options.PreventDoubleNumbers = 0;
-    ClickButton(GameScreen->NumberMenu, std::to_string(clash));
+    ClickButton(Screens.GameScreen->NumberMenu, std::to_string(clash));
     ClickAt(last->x, last->y);
     EXPECT_EQ(Puzzle.PlayerGrid[lx][ly], clash);
     Options.PreventDoubleNumbers = 1;
-    ClickButton(GameScreen->PuzzleMenu, "showhidemistakes");
+    ClickButton(Screens.GameScreen->PuzzleMenu, "showhidemistakes");
     EXPECT_EQ(Puzzle.ShowMistakes, 1);
     Frame("mistakes-shown");
-    ClickButton(GameScreen->PuzzleMenu, "showhidemistakes");
+    ClickButton(Screens.GameScreen->PuzzleMenu, "showhidemistakes");
 
     Ticks(250);
-    ClickButton(GameScreen->NumberMenu, std::to_string(Puzzle.SolutionGrid[lx][ly]));
+    ClickButton(Screens.GameScreen->NumberMenu, std::to_string(Puzzle.SolutionGrid[lx][ly]));
     ClickAt(last->x, last->y);
     Ticks(50);
     ASSERT_EQ(Puzzle.PuzzleCompleted, 1);
-    ASSERT_TRUE(GameScreen->NameInput);
+    ASSERT_TRUE(Screens.GameScreen->NameInput);
     Frame("name-dialog");
     Type("Ada");
-    EXPECT_FALSE(GameScreen->NameInput);
+    EXPECT_FALSE(Screens.GameScreen->NameInput);
     EXPECT_TRUE(fs::exists(scratch.Folder() + "hs6x6.dat"));
-    EXPECT_EQ(GameScreen->endLevelMenu->Show, 1);
+    EXPECT_EQ(Screens.GameScreen->endLevelMenu->Show, 1);
     Ticks(400);
     Frame("completed");
     // Nothing is left to save: the button shows it and a click opens nothing.
-    auto save = GameScreen->MainMenu->FindButton("savegame");
+    auto save = Screens.GameScreen->MainMenu->FindButton("savegame");
     ASSERT_TRUE(save);
     EXPECT_EQ(save->Disabled, 1);
-    ClickButton(GameScreen->MainMenu, "savegame");
-    EXPECT_FALSE(GameScreen->SaveGameNameInput);
+    ClickButton(Screens.GameScreen->MainMenu, "savegame");
+    EXPECT_FALSE(Screens.GameScreen->SaveGameNameInput);
 }
 
 TEST_F(Playthrough, CombinationsOfTheLongestListsStayBelowThePaper) {
@@ -241,42 +248,42 @@ TEST_F(Playthrough, CombinationsOfTheLongestListsStayBelowThePaper) {
 
 TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     Ticks(150);
-    ClickButton(PlayScreen->SizeMenu, "6x6");
-    auto custom = PlayScreen->MainMenu->FindButton("custom");
+    ClickButton(Screens.PlayScreen->SizeMenu, "6x6");
+    auto custom = Screens.PlayScreen->MainMenu->FindButton("custom");
     ClickAt(custom->x + custom->w / 2.0f, custom->y + custom->h / 2.0f);
     Ticks(900);
-    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
     ASSERT_EQ(Puzzle.CustomMode, 1);
     // An impossible board: every cell white, no clue at all.
-    ClickButton(GameScreen->CustomPuzzleMenu, "checkplay");
+    ClickButton(Screens.GameScreen->CustomPuzzleMenu, "checkplay");
     Ticks(200);
     Frame("custom-solving");
     Ticks(300);
-    ASSERT_TRUE(GameScreen->OKInput);
+    ASSERT_TRUE(Screens.GameScreen->OKInput);
     Frame("not-solvable");
     EXPECT_EQ(Puzzle.CustomMode, 1);
-    ClickButton(GameScreen->OKInput->Menu, "OK");
+    ClickButton(Screens.GameScreen->OKInput->Menu, "OK");
     Ticks(200);
-    EXPECT_FALSE(GameScreen->OKInput);
+    EXPECT_FALSE(Screens.GameScreen->OKInput);
 
     // A 2 x 2 block walled in by black cells; its four clues are typed in.
     for (int x = 0; x < 6; ++x)
         for (int y = 0; y < 6; ++y)
             if (x < 1 || x > 2 || y < 1 || y > 2) StoreClueCell(x, y, 0, 0);
     Core->CreateCells(0);
-    ClickButton(GameScreen->CustomNumberMenu, "10");
-    ASSERT_EQ(Board.SelectedNumber, 10);
+    ClickButton(Screens.GameScreen->CustomNumberMenu, "10");
+    ASSERT_EQ(Screens.Board.SelectedNumber, 10);
     auto clue = [&](int x, int y, const std::string& across, const std::string& down) {
         auto cell = Cell(x, y);
         ClickAt(cell->x, cell->y);
-        ASSERT_TRUE(GameScreen->HorizontalSumInput);
+        ASSERT_TRUE(Screens.GameScreen->HorizontalSumInput);
         Ticks(100);
         Type(across);
-        ASSERT_TRUE(GameScreen->VerticalSumInput);
+        ASSERT_TRUE(Screens.GameScreen->VerticalSumInput);
         Ticks(100);
-        GameScreen->VerticalSumInput->TextInput->Text.clear();  // it shows the clue there was
+        Screens.GameScreen->VerticalSumInput->TextInput->Text.clear();  // it shows the clue there was
         Type(down);
-        EXPECT_FALSE(GameScreen->VerticalSumInput);
+        EXPECT_FALSE(Screens.GameScreen->VerticalSumInput);
     };
     // An empty entry means no clue, as the dialog's caption says.
     clue(0, 1, "3", "");
@@ -287,15 +294,15 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     // (another clue cell could still shorten the run) and is named by the check.
     auto refused = [&](const std::string& typed, const std::string& reason) {
         Type(typed);
-        ASSERT_TRUE(GameScreen->OKInput) << typed;
-        EXPECT_NE(GameScreen->OKInput->Caption->Text.find(reason), std::string::npos) << GameScreen->OKInput->Caption->Text;
+        ASSERT_TRUE(Screens.GameScreen->OKInput) << typed;
+        EXPECT_NE(Screens.GameScreen->OKInput->Caption->Text.find(reason), std::string::npos) << Screens.GameScreen->OKInput->Caption->Text;
         if (typed == "53") Frame("clue-refused");
-        ClickButton(GameScreen->OKInput->Menu, "OK");
+        ClickButton(Screens.GameScreen->OKInput->Menu, "OK");
         EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 0);
-        ASSERT_TRUE(GameScreen->VerticalSumInput);
-        EXPECT_EQ(GameScreen->VerticalSumInput->TextInput->Text, typed);
+        ASSERT_TRUE(Screens.GameScreen->VerticalSumInput);
+        EXPECT_EQ(Screens.GameScreen->VerticalSumInput->TextInput->Text, typed);
         Ticks(100);
-        GameScreen->VerticalSumInput->TextInput->Text.clear();
+        Screens.GameScreen->VerticalSumInput->TextInput->Text.clear();
     };
     {
         auto cell = Cell(2, 0);
@@ -306,16 +313,16 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
         refused("53", "53 cannot be a clue");
         refused("18", "A run of 2 cells takes a clue from 3 to 17, not 18.");
         Type("2");
-        EXPECT_FALSE(GameScreen->VerticalSumInput);
+        EXPECT_FALSE(Screens.GameScreen->VerticalSumInput);
         EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 2);
-        ClickButton(GameScreen->CustomPuzzleMenu, "checkplay");
+        ClickButton(Screens.GameScreen->CustomPuzzleMenu, "checkplay");
         Ticks(500);
-        ASSERT_TRUE(GameScreen->OKInput);
-        EXPECT_NE(GameScreen->OKInput->Caption->Text.find("In column 3, row 1, down: A run of 2 cells takes a clue from 3 to 17, not 2."),
+        ASSERT_TRUE(Screens.GameScreen->OKInput);
+        EXPECT_NE(Screens.GameScreen->OKInput->Caption->Text.find("In column 3, row 1, down: A run of 2 cells takes a clue from 3 to 17, not 2."),
                   std::string::npos)
-            << GameScreen->OKInput->Caption->Text;
+            << Screens.GameScreen->OKInput->Caption->Text;
         Frame("clue-misfit");
-        ClickButton(GameScreen->OKInput->Menu, "OK");
+        ClickButton(Screens.GameScreen->OKInput->Menu, "OK");
         Ticks(200);
         EXPECT_EQ(Puzzle.CustomMode, 1);
     }
@@ -335,21 +342,21 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 6);
     EXPECT_EQ(Cell(2, 0)->VerticalSum, 6);
     Frame("custom-entry");
-    ClickButton(GameScreen->CustomPuzzleMenu, "checkplay");
+    ClickButton(Screens.GameScreen->CustomPuzzleMenu, "checkplay");
     Ticks(1200);
     EXPECT_EQ(Puzzle.CustomMode, 0);
     EXPECT_EQ(Puzzle.SolutionGrid[1][1], 1);
     EXPECT_EQ(Puzzle.SolutionGrid[2][2], 4);
-    EXPECT_EQ(Game->CurrentTScreen, GameScreen);
-    EXPECT_FALSE(GameScreen->OKInput) << "one solution: nothing to say";
+    EXPECT_EQ(Game->CurrentTScreen, Screens.GameScreen);
+    EXPECT_FALSE(Screens.GameScreen->OKInput) << "one solution: nothing to say";
     Frame("custom-play");
 
     // Clues that two fillings meet: the puzzle is accepted, and the player is told so
     // once the board is back.
-    FadeToScreen(PlayScreen);
+    FadeToScreen(Screens.PlayScreen);
     Ticks(300);
-    ASSERT_EQ(Game->CurrentTScreen, PlayScreen);
-    auto again = PlayScreen->MainMenu->FindButton("custom");
+    ASSERT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
+    auto again = Screens.PlayScreen->MainMenu->FindButton("custom");
     ClickAt(again->x + again->w / 2.0f, again->y + again->h / 2.0f);
     Ticks(900);
     ASSERT_EQ(Puzzle.CustomMode, 1);
@@ -359,30 +366,30 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     for (auto [x, y, across, down] : {std::tuple{0, 1, 3, 0}, {0, 2, 3, 0}, {1, 0, 0, 3}, {2, 0, 0, 3}})
         StoreClueCell(x, y, across, down);
     Core->CreateCells(0);
-    ClickButton(GameScreen->CustomPuzzleMenu, "checkplay");
+    ClickButton(Screens.GameScreen->CustomPuzzleMenu, "checkplay");
     Ticks(1200);
     EXPECT_EQ(Puzzle.CustomMode, 0);
-    ASSERT_TRUE(GameScreen->OKInput);
-    EXPECT_EQ(GameScreen->OKInput->Caption->Text, GameText->FindString("Several Solutions"));
+    ASSERT_TRUE(Screens.GameScreen->OKInput);
+    EXPECT_EQ(Screens.GameScreen->OKInput->Caption->Text, GameText->FindString("Several Solutions"));
     Frame("several-solutions");
 }
 
 TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     Ticks(150);
-    ClickButton(PlayScreen->SizeMenu, "7x7");
-    auto play = PlayScreen->MainMenu->FindButton("play");
+    ClickButton(Screens.PlayScreen->SizeMenu, "7x7");
+    auto play = Screens.PlayScreen->MainMenu->FindButton("play");
     ClickAt(play->x + play->w / 2.0f, play->y + play->h / 2.0f);
     Ticks(1200);
-    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
     Frame("board-7x7");
     const auto solution = Puzzle.SolutionGrid;
 
-    ClickButton(GameScreen->MainMenu, "savegame");
-    ASSERT_TRUE(GameScreen->SaveGameNameInput);
+    ClickButton(Screens.GameScreen->MainMenu, "savegame");
+    ASSERT_TRUE(Screens.GameScreen->SaveGameNameInput);
     Ticks(100);
     Frame("save-name");
     Type("first");  // kept with a capital first letter
-    EXPECT_FALSE(GameScreen->SaveGameNameInput);
+    EXPECT_FALSE(Screens.GameScreen->SaveGameNameInput);
     EXPECT_TRUE(fs::exists(Game->ProfilePath + "First.dat"));
     std::ofstream(Game->ProfilePath + "broken.dat") << "not a saved game";
     fs::copy_file(Game->ProfilePath + "First.dat", Game->ProfilePath + "gone.dat");
@@ -400,23 +407,23 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     std::ofstream(Game->ProfilePath + "AutoSave.dat") << "x";
     ReservedSaveNames = {"autosave"};
 
-    ClickButton(GameScreen->MainMenu, "backtomenu");
-    ASSERT_TRUE(GameScreen->QuitInput);
+    ClickButton(Screens.GameScreen->MainMenu, "backtomenu");
+    ASSERT_TRUE(Screens.GameScreen->QuitInput);
     Ticks(100);
-    ClickButton(GameScreen->QuitInput->Menu, "Yes");
+    ClickButton(Screens.GameScreen->QuitInput->Menu, "Yes");
     Ticks(300);
-    ASSERT_EQ(Game->CurrentTScreen, PlayScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
 
     auto openManager = [&] {
-        ClickButton(PlayScreen->MainMenu, "loadgame");
+        ClickButton(Screens.PlayScreen->MainMenu, "loadgame");
         Ticks(100);
-        ASSERT_TRUE(PlayScreen->SaveGameManager);
+        ASSERT_TRUE(Screens.PlayScreen->SaveGameManager);
     };
     auto choose = [&](const std::string& name) {
-        auto& names = PlayScreen->SaveGameManager->ListBox->Strings;
+        auto& names = Screens.PlayScreen->SaveGameManager->ListBox->Strings;
         auto found = std::find(names.begin(), names.end(), name);
         ASSERT_NE(found, names.end()) << name;
-        PlayScreen->SaveGameManager->ListBox->SetIndex(static_cast<int>(found - names.begin()));
+        Screens.PlayScreen->SaveGameManager->ListBox->SetIndex(static_cast<int>(found - names.begin()));
     };
 
     // A damaged save is explained and nothing changes.
@@ -425,39 +432,39 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     Frame("save-manager");
     // By name, letter case aside, whatever order the folder keeps; the long
     // name ends in "..." inside its box (see the picture).
-    EXPECT_EQ(PlayScreen->SaveGameManager->ListBox->Strings,
+    EXPECT_EQ(Screens.PlayScreen->SaveGameManager->ListBox->Strings,
               (std::vector<std::string>{"broken", "First", "gone", LongName}));
     choose("broken");
-    ClickButton(PlayScreen->SaveGameManager->Menu, "Load");
+    ClickButton(Screens.PlayScreen->SaveGameManager->Menu, "Load");
     Ticks(100);
-    EXPECT_FALSE(PlayScreen->SaveGameManager);
-    ASSERT_TRUE(PlayScreen->MessageDialog);
+    EXPECT_FALSE(Screens.PlayScreen->SaveGameManager);
+    ASSERT_TRUE(Screens.PlayScreen->MessageDialog);
     Frame("damaged-save");
-    ClickButton(PlayScreen->MessageDialog->Menu, "OK");
+    ClickButton(Screens.PlayScreen->MessageDialog->Menu, "OK");
     Ticks(200);
-    EXPECT_FALSE(PlayScreen->MessageDialog);
-    EXPECT_EQ(Game->CurrentTScreen, PlayScreen);
+    EXPECT_FALSE(Screens.PlayScreen->MessageDialog);
+    EXPECT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
 
     // A save that vanished after the list was shown: refused, and nothing is
     // written under its name.
     openManager();
     choose("gone");
     fs::remove(Game->ProfilePath + "gone.dat");
-    ClickButton(PlayScreen->SaveGameManager->Menu, "Load");
+    ClickButton(Screens.PlayScreen->SaveGameManager->Menu, "Load");
     Ticks(100);
-    ASSERT_TRUE(PlayScreen->MessageDialog);
-    EXPECT_EQ(Game->CurrentTScreen, PlayScreen);
+    ASSERT_TRUE(Screens.PlayScreen->MessageDialog);
+    EXPECT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
     EXPECT_FALSE(fs::exists(Game->ProfilePath + "gone.dat"));
     EXPECT_EQ(Puzzle.SolutionGrid, TGrid{});
-    ClickButton(PlayScreen->MessageDialog->Menu, "OK");
+    ClickButton(Screens.PlayScreen->MessageDialog->Menu, "OK");
     Ticks(200);
 
     // The good one comes back.
     openManager();
     choose("First");
-    ClickButton(PlayScreen->SaveGameManager->Menu, "Load");
+    ClickButton(Screens.PlayScreen->SaveGameManager->Menu, "Load");
     Ticks(800);
-    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
     EXPECT_EQ(Puzzle.BoardWidth, 7);
     EXPECT_EQ(Puzzle.SolutionGrid, solution);
     Frame("loaded");
@@ -466,33 +473,33 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     // away although the key is still down.
     platform::PostEvent({platform::EventKind::KeyDown, vk::ESCAPE, 0, 0});
     Ticks(100);
-    ASSERT_TRUE(GameScreen->QuitInput);
+    ASSERT_TRUE(Screens.GameScreen->QuitInput);
     platform::PostEvent({platform::EventKind::KeyDown, vk::ESCAPE, 0, 0});
     Ticks(300);
-    EXPECT_FALSE(GameScreen->QuitInput);
+    EXPECT_FALSE(Screens.GameScreen->QuitInput);
     platform::PostEvent({platform::EventKind::KeyUp, vk::ESCAPE, 0, 0});
     Ticks(2);
     // Then it leaves, and the save is deleted after a confirmation.
     Press(vk::ESCAPE);
     Ticks(100);
-    ASSERT_TRUE(GameScreen->QuitInput);
-    ClickButton(GameScreen->QuitInput->Menu, "Yes");
+    ASSERT_TRUE(Screens.GameScreen->QuitInput);
+    ClickButton(Screens.GameScreen->QuitInput->Menu, "Yes");
     Ticks(300);
-    ASSERT_EQ(Game->CurrentTScreen, PlayScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
     openManager();
     choose("First");
-    ClickButton(PlayScreen->SaveGameManager->Menu, "Delete");
-    ASSERT_TRUE(PlayScreen->SaveGameManager->DialogYesNo);
+    ClickButton(Screens.PlayScreen->SaveGameManager->Menu, "Delete");
+    ASSERT_TRUE(Screens.PlayScreen->SaveGameManager->DialogYesNo);
     Ticks(100);
     Frame("delete-question");
-    ClickButton(PlayScreen->SaveGameManager->DialogYesNo->Menu, "Yes");
+    ClickButton(Screens.PlayScreen->SaveGameManager->DialogYesNo->Menu, "Yes");
     Ticks(50);
     EXPECT_FALSE(fs::exists(Game->ProfilePath + "First.dat"));
-    EXPECT_EQ(PlayScreen->SaveGameManager->ListBox->Strings, (std::vector<std::string>{"broken", LongName}));
+    EXPECT_EQ(Screens.PlayScreen->SaveGameManager->ListBox->Strings, (std::vector<std::string>{"broken", LongName}));
     Press(vk::ESCAPE);
     Ticks(100);
-    EXPECT_FALSE(PlayScreen->SaveGameManager);
-    EXPECT_EQ(Game->CurrentTScreen, PlayScreen);
+    EXPECT_FALSE(Screens.PlayScreen->SaveGameManager);
+    EXPECT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
     // Nothing outside the folder, and nothing the manager did not offer, was touched.
     EXPECT_EQ(ReadBytes(victim), "precious");
     EXPECT_EQ(ReadBytes(Game->ProfilePath + "..\\victim.dat"), "bait");
@@ -504,10 +511,10 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
 
 TEST_F(Playthrough, EveryBoardSizeFitsBetweenTheMenus) {
     Ticks(150);
-    auto custom = PlayScreen->MainMenu->FindButton("custom");
+    auto custom = Screens.PlayScreen->MainMenu->FindButton("custom");
     ClickAt(custom->x + custom->w / 2.0f, custom->y + custom->h / 2.0f);
     Ticks(300);
-    ASSERT_EQ(Game->CurrentTScreen, GameScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
     for (int n : {6, 7, 9, 12, 14}) {
         Puzzle.BoardWidth = Puzzle.BoardHeight = n;
         Core->ClearBoardCompletely();
@@ -516,32 +523,32 @@ TEST_F(Playthrough, EveryBoardSizeFitsBetweenTheMenus) {
         Core->CreateCells(0);
         Frame("board-" + std::to_string(n) + "x" + std::to_string(n));
         float left = 800, right = 0, top = 600, bottom = 0;
-        for (auto& cell : CellList->Items) {
+        for (auto& cell : Screens.CellList->Items) {
             left = std::min(left, cell->x - 16);
             right = std::max(right, cell->x + 16);
             top = std::min(top, cell->y - 16);
             bottom = std::max(bottom, cell->y + 16);
         }
         float menuRight = 0;
-        for (auto& button : GameScreen->MainMenu->Items) menuRight = std::max(menuRight, button->x + button->w);
-        for (auto& button : GameScreen->PuzzleMenu->Items) menuRight = std::max(menuRight, button->x + button->w);
+        for (auto& button : Screens.GameScreen->MainMenu->Items) menuRight = std::max(menuRight, button->x + button->w);
+        for (auto& button : Screens.GameScreen->PuzzleMenu->Items) menuRight = std::max(menuRight, button->x + button->w);
         EXPECT_GT(left, menuRight) << n;
-        EXPECT_LT(right, GameScreen->NumberMenu->Items.front()->x) << n;
+        EXPECT_LT(right, Screens.GameScreen->NumberMenu->Items.front()->x) << n;
         EXPECT_GT(top, 0) << n;
         // The two-line message sits below the board.
         EXPECT_LT(bottom, 540 - 5) << n;
     }
 
     // Every two and a half minutes the background cross-fades to the next picture.
-    const int before = GameScreen->LastImage;
+    const int before = Screens.GameScreen->LastImage;
     Advance(150000);
     Ticks(1);
-    ASSERT_TRUE(GameScreen->CrossFade);
-    EXPECT_EQ(GameScreen->LastImage, before % 4 + 1);
+    ASSERT_TRUE(Screens.GameScreen->CrossFade);
+    EXPECT_EQ(Screens.GameScreen->LastImage, before % 4 + 1);
     Ticks(200);
     Frame("background-cross-fade");
     Ticks(300);
-    EXPECT_FALSE(GameScreen->CrossFade);
+    EXPECT_FALSE(Screens.GameScreen->CrossFade);
 }
 
 namespace {
@@ -562,8 +569,8 @@ public:
 // Without the focus nothing moves at all, and the board's logo settles too.
 TEST_F(Playthrough, DecorationSettlesWithoutInputAndWakesWithIt) {
     Game->CurrentTScreen = nullptr;
-    Game->DestinationTScreen = TitleScreen;
-    TitleScreen->PreStart();
+    Game->DestinationTScreen = Screens.TitleScreen;
+    Screens.TitleScreen->PreStart();
     const auto presentsOver = [&](int steps) {
         const uint64_t before = platform::PresentedFrames();
         Ticks(steps);
@@ -575,12 +582,12 @@ TEST_F(Playthrough, DecorationSettlesWithoutInputAndWakesWithIt) {
     Ticks(TGame::SettleAfterMs / 5 + 400);
     Frame("title-settled");
     EXPECT_EQ(presentsOver(2000), 0u) << "ten seconds of a title nobody touches";
-    EXPECT_FLOAT_EQ(TitleScreen->Header->Glow, TitleScreen->Header->GlowMin);
+    EXPECT_FLOAT_EQ(Screens.TitleScreen->Header->Glow, Screens.TitleScreen->Header->GlowMin);
 
     MoveTo(610, 300);
-    EXPECT_LT(TitleScreen->Header->Glow, TitleScreen->Header->GlowMin + 0.02f) << "the glow takes up without a jump";
+    EXPECT_LT(Screens.TitleScreen->Header->Glow, Screens.TitleScreen->Header->GlowMin + 0.02f) << "the glow takes up without a jump";
     EXPECT_GE(presentsOver(200), 45u);
-    EXPECT_GT(TitleScreen->Header->Glow, TitleScreen->Header->GlowMin + 0.1f);
+    EXPECT_GT(Screens.TitleScreen->Header->Glow, Screens.TitleScreen->Header->GlowMin + 0.1f);
 
     // Without the focus: the pause picture once, then nothing.
     platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});
@@ -591,11 +598,11 @@ TEST_F(Playthrough, DecorationSettlesWithoutInputAndWakesWithIt) {
     EXPECT_GE(presentsOver(200), 45u);
 
     // A board: its logo settles, the clock's second goes on showing.
-    Game->DestinationTScreen = GameScreen;
+    Game->DestinationTScreen = Screens.GameScreen;
     ASSERT_TRUE(Core->CreatePuzzle(9, 9, 0));
     Core->CreateCells(1);
     Core->RestartPuzzle();
-    GameScreen->PreStart();
+    Screens.GameScreen->PreStart();
     MoveTo(790, 10);
     Ticks(TGame::SettleAfterMs / 5 + 800);
     EXPECT_LE(presentsOver(2000), 11u) << "ten seconds of a board nobody touches";
@@ -605,24 +612,24 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     // The very first screen starts the music; coming back to the title never restarts it.
     Game->CurrentTScreen = nullptr;
     Game->MusicFileName.clear();
-    Game->DestinationTScreen = TitleScreen;
-    TitleScreen->PreStart();
+    Game->DestinationTScreen = Screens.TitleScreen;
+    Screens.TitleScreen->PreStart();
     EXPECT_EQ(Game->MusicFileName, "music.ogg");
     Game->MusicFileName.clear();
     Ticks(150);
-    ASSERT_EQ(Game->CurrentTScreen, TitleScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
     Frame("title");
 
     Options.ShowTimer = 0;
     Options.ShowHighlighter = 1;
     auto counting = std::make_shared<CountingOptionsScreen>();
-    OptionsScreen = counting;
-    ClickButton(TitleScreen->Menu, "options");
+    Screens.OptionsScreen = counting;
+    ClickButton(Screens.TitleScreen->Menu, "options");
     Ticks(150);
-    ASSERT_EQ(Game->CurrentTScreen, OptionsScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.OptionsScreen);
     Frame("options");
     // The toggles open showing the settings in force.
-    auto picture = [&](const std::string& name) { return OptionsScreen->OptionsMenu->FindButton(name)->image->name; };
+    auto picture = [&](const std::string& name) { return Screens.OptionsScreen->OptionsMenu->FindButton(name)->image->name; };
     EXPECT_EQ(picture("showtimer"), std::string("SHOWTIMER"));
     EXPECT_EQ(picture("highlighter"), std::string("HIGHLIGHTERON"));
     // Dragging the music slider is silent; dragging the sound slider clicks at most every 250 ms.
@@ -638,16 +645,16 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
         platform::PostEvent({platform::EventKind::MouseUp, 1, x, y});
         Ticks(2);
     };
-    drag(OptionsScreen->MusicSlider);
+    drag(Screens.OptionsScreen->MusicSlider);
     EXPECT_EQ(counting->Clicks, 0);
-    EXPECT_EQ(Game->MusicVolume, OptionsScreen->MusicSlider->Value);
-    drag(OptionsScreen->SoundSlider);
+    EXPECT_EQ(Game->MusicVolume, Screens.OptionsScreen->MusicSlider->Value);
+    drag(Screens.OptionsScreen->SoundSlider);
     EXPECT_GE(counting->Clicks, 3);
     EXPECT_LE(counting->Clicks, 5);
-    EXPECT_EQ(Game->SoundVolume, OptionsScreen->SoundSlider->Value);
+    EXPECT_EQ(Game->SoundVolume, Screens.OptionsScreen->SoundSlider->Value);
     Frame("options-changed");
     // A click on an aid's toggle switches the aid and lights the toggle.
-    ClickButton(OptionsScreen->OptionsMenu, "showtimer");
+    ClickButton(Screens.OptionsScreen->OptionsMenu, "showtimer");
     EXPECT_EQ(Options.ShowTimer, 1);
     EXPECT_EQ(picture("showtimer"), std::string("SHOWTIMERON"));
 
@@ -655,53 +662,53 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     // screen fades out and the title fades in, 100 steps each.
     Press(vk::ESCAPE);
     Ticks(250);
-    ASSERT_EQ(Game->CurrentTScreen, TitleScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
     EXPECT_TRUE(Game->MusicFileName.empty());
 
     // A second visit, by click again, shows the settings as they are now.
     Options.ShowTimer = 0;
-    ClickButton(TitleScreen->Menu, "options");
+    ClickButton(Screens.TitleScreen->Menu, "options");
     Ticks(250);
-    ASSERT_EQ(Game->CurrentTScreen, OptionsScreen);
+    ASSERT_EQ(Game->CurrentTScreen, Screens.OptionsScreen);
     EXPECT_EQ(picture("showtimer"), std::string("SHOWTIMER"));
 
-    Game->DestinationTScreen = HelpScreen;
-    HelpScreen->PreStart();
+    Game->DestinationTScreen = Screens.HelpScreen;
+    Screens.HelpScreen->PreStart();
     Ticks(150);
     Frame("help");
     // The second page teaches the keys, the third the explained step; the
     // arrows and the page buttons turn the pages round, and every visit opens
     // on the first.
-    ClickButton(HelpScreen->PageMenu, "pagenext");
-    EXPECT_EQ(HelpScreen->Page, 1);
+    ClickButton(Screens.HelpScreen->PageMenu, "pagenext");
+    EXPECT_EQ(Screens.HelpScreen->Page, 1);
     Frame("help-keys");
     Press(vk::RIGHT);
     Ticks(2);
-    EXPECT_EQ(HelpScreen->Page, 2);
+    EXPECT_EQ(Screens.HelpScreen->Page, 2);
     Frame("help-explain");
     Press(vk::RIGHT);
     Ticks(2);
-    EXPECT_EQ(HelpScreen->Page, 0);
-    ClickButton(HelpScreen->PageMenu, "pageback");
-    EXPECT_EQ(HelpScreen->Page, 2);
+    EXPECT_EQ(Screens.HelpScreen->Page, 0);
+    ClickButton(Screens.HelpScreen->PageMenu, "pageback");
+    EXPECT_EQ(Screens.HelpScreen->Page, 2);
     Press(vk::PRIOR);
     Ticks(2);
-    EXPECT_EQ(HelpScreen->Page, 1);
+    EXPECT_EQ(Screens.HelpScreen->Page, 1);
     Press(vk::LEFT);
     Ticks(2);
-    EXPECT_EQ(HelpScreen->Page, 0);
-    HelpScreen->PreStart();
-    EXPECT_EQ(HelpScreen->Page, 0);
+    EXPECT_EQ(Screens.HelpScreen->Page, 0);
+    Screens.HelpScreen->PreStart();
+    EXPECT_EQ(Screens.HelpScreen->Page, 0);
 
     // Escape: options and help go back to the title, and so does the setup
     // screen now; the title itself leaves the program.
-    for (auto& screen : {std::shared_ptr<TScreen>(OptionsScreen), std::shared_ptr<TScreen>(HelpScreen),
-                         std::shared_ptr<TScreen>(PlayScreen)}) {
+    for (auto& screen : {std::shared_ptr<TScreen>(Screens.OptionsScreen), std::shared_ptr<TScreen>(Screens.HelpScreen),
+                         std::shared_ptr<TScreen>(Screens.PlayScreen)}) {
         Game->DestinationTScreen = nullptr;
         screen->SetEscDestination();
-        EXPECT_EQ(Game->DestinationTScreen, TitleScreen) << screen->name;
+        EXPECT_EQ(Game->DestinationTScreen, Screens.TitleScreen) << screen->name;
     }
-    TitleScreen->SetEscDestination();
+    Screens.TitleScreen->SetEscDestination();
     EXPECT_EQ(Game->DestinationTScreen, Game->ExitScreen);
     EXPECT_TRUE(Game->MusicFileName.empty());
 }
@@ -727,7 +734,7 @@ TEST_F(Playthrough, StartUpResourcesEndOnTheTitleAndAWindowInTheBackgroundStarts
     LoadGameResources();
     platform::SetDisplayDevice(nullptr);
     EXPECT_EQ(Game->SuspendedEvent, 1);
-    EXPECT_EQ(Game->CurrentTScreen, TitleScreen);
+    EXPECT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
     for (const char* name : {"CELL", "BORDERSUMCELLVMO", "MANAGER", "GAMESCREEN4", "TITLESCREEN", "PARTICLE2"})
         EXPECT_TRUE(ImageBank->Map.count(name)) << name;
     ASSERT_TRUE(HighScoreTables.HighScores6x6);

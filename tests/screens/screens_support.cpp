@@ -6,6 +6,7 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
 #include "game/screens/cells.h"
+#include "game/screens/screens.h"
 #include "tallyfold/platform/image.h"
 
 void ScreensTest::SetUp() {
@@ -14,13 +15,13 @@ void ScreensTest::SetUp() {
     for (const char* name : {"Cell", "cellmO", "BorderCell", "BorderSumCell", "BorderSumCellVMO", "BorderSumCellHMO"})
         ImageBank->Map[UpperCase(name)] = TGameImage::CreateFromImage(platform::CreateImage(32, 32), UpperCase(name), 1);
     InstallCellHooks();
-    CellList->Clear();
-    Board = TBoardState{};
+    Screens.CellList->Clear();
+    Screens.Board = TBoardState{};
 }
 
 void ScreensTest::TearDown() {
-    CellList->Clear();
-    Board = TBoardState{};
+    Screens.CellList->Clear();
+    Screens.Board = TBoardState{};
     ImageBank.reset();
     CoreTest::TearDown();
 }
@@ -37,13 +38,13 @@ void ScreensTest::Click(float x, float y, int button) {
     if (button == 1) mouse.b1 = 1, mouse.h1 = 1;
     if (button == 2) mouse.b2 = 1, mouse.h2 = 1;
     mouse.CalcButtonTotals();
-    CellList->Manage();
+    Screens.CellList->Manage();
     mouse.ClearButtons();
     mouse.ClearMouseHit();
 }
 
 std::shared_ptr<TCell> ScreensTest::CellAt(int i, int j) {
-    for (auto& cell : CellList->Items)
+    for (auto& cell : Screens.CellList->Items)
         if (cell->ArrayLocationX == i && cell->ArrayLocationY == j) return cell;
     return nullptr;
 }

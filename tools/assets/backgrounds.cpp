@@ -127,7 +127,7 @@ void PaperGround(Canvas& canvas, const Mood& mood) {
 // keeps clear of the menus on the left (up to x 203) and the number column
 // on the right (from x 730).
 // The game draws fireworks differently over this sheet (PaperSheet in
-// game/screens/screens.h): the two must agree.
+// game/screens/paper.h): the two must agree.
 constexpr double kSheetX = 212, kSheetY = 24, kSheetW = 480, kSheetH = 480;
 
 void BoardSheet(Canvas& canvas, const Mood& mood) {

@@ -1,0 +1,393 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The puzzle play screen: its start, its logic step and the aids.
+#include "game/screens/game_screen.h"
+
+#include "framework/core/timing.h"
+#include "framework/screens/fade.h"
+#include "framework/screens/screen.h"
+#include "framework/core/game.h"
+#include "framework/core/globals.h"
+#include "framework/core/input.h"
+#include "framework/text/game_text.h"
+#include "framework/widgets/button.h"
+#include "framework/widgets/dialog.h"
+#include "framework/widgets/font.h"
+#include "framework/widgets/image_bank.h"
+#include "framework/widgets/pointer.h"
+#include "framework/widgets/animation.h"
+#include "framework/widgets/particles.h"
+#include "game/core/autosave.h"
+#include "game/core/core.h"
+#include "game/core/edits.h"
+#include "game/core/explain.h"
+#include "game/core/options.h"
+#include "game/screens/cells.h"
+#include "game/screens/end_level_menu.h"
+#include "game/screens/generate_screen.h"
+#include "game/screens/screen_common.h"
+#include "game/screens/screens.h"
+#include "game/screens/widgets.h"
+#include "tallyfold/platform/display.h"
+#include "tallyfold/platform/image.h"
+#include "tallyfold/platform/input.h"
+#include "tallyfold/platform/system.h"
+
+namespace vk = platform::vk;
+
+namespace {
+int Rand(int low, int high) { return platform::Rand(low, high); }
+float Rndf(float low, float high) { return static_cast<float>(platform::Rnd(low, high)); }
+bool HeldDown(int key) { return KeyDown(key) != 0; }
+bool CtrlHeld() { return HeldDown(vk::LCONTROL) || HeldDown(vk::RCONTROL) || HeldDown(vk::CONTROL); }
+}  // namespace
+
+int TGameScreen::Load() {
+    LastImage = Rand(1, 4);
+    Image = ScreenPicture("gamescreen" + std::to_string(LastImage))->image;
+    Image->MidHandle();
+    HeaderLoad("logosmall", 102, 50, 1);
+    NewOverlay();
+    if (Game->Mouse->ParticleList) Game->Mouse->ParticleList->Clear();
+    Game->Mouse->ParticleFunc = nullptr;
+    Fireworks = nullptr;
+    RestartInput = NewInput = QuitInput = nullptr;
+    NameInput = SaveGameNameInput = VerticalSumInput = HorizontalSumInput = nullptr;
+    OKInput = nullptr;
+    RetypeClue = 0;
+    CrossFade = nullptr;
+    Game->FadeMusic = 0;
+    ShowingInput = 0;
+    endLevelMenu = std::make_shared<VTEndLevelMenu>();
+    AddPuzzleAids();
+    return 0;
+}
+
+void TGameScreen::AddPuzzleAids() {
+    PuzzleAids.clear();
+    PuzzleAids.push_back({"showhidemistakes", [] { return Puzzle.ShowMistakes; }, [] { Core->ShowHideMistakes(); }});
+    PuzzleAids.push_back({"showrandomcell", nullptr, [] { Core->ShowRandomCell(); }});
+    PuzzleAids.push_back({"showdesiredcell", nullptr, [] { Core->ShowDesiredCell(); }});
+    PuzzleAids.push_back({"showhideautomarkup", [] { return Puzzle.AutoMarkup; }, [] { Core->ShowHideMarkup(); }});
+    PuzzleAids.push_back({"showhidesolution", [] { return Puzzle.ShowSolution; }, [] { Core->ShowHideSolution(); }});
+    PuzzleAids.push_back({"explainstep", nullptr, [this] { ExplainStep(); }, 'H'});
+}
+
+void TGameScreen::ExplainStep() {
+    const TExplainedStep& shown = Screens.Board.Explained;
+    const bool live = shown.Kind != TExplainKind::None && shown.Kind != TExplainKind::Stuck &&
+                      shown.Changes == EditHistory.Changes;
+    if (live) {
+        ApplyExplainedStep();
+        return;
+    }
+    Screens.Board.Explained = ExplainNextStep();
+}
+
+void TGameScreen::ApplyExplainedStep() {
+    const TExplainedStep step = Screens.Board.Explained;
+    Screens.Board.Explained = TExplainedStep{};
+    ::ApplyExplainedStep(step);
+    SetToggles();
+}
+
+void TGameScreen::DismissExplanation(int pressed, int keyed) {
+    if (Screens.Board.Explained.Kind == TExplainKind::None) return;
+    const bool escape = KeyHits[vk::ESCAPE] > 0 || HeldDown(vk::ESCAPE);
+    if (escape) {
+        ClearKey(vk::ESCAPE);
+        SwallowEscape = 1;
+    }
+    if (escape || pressed || keyed || Screens.Board.Explained.Changes != EditHistory.Changes || Puzzle.PuzzleCompleted ||
+        ShowingInput)
+        Screens.Board.Explained = TExplainedStep{};
+}
+
+void TGameScreen::ManagePuzzleAids() {
+    for (const TPuzzleAid& aid : PuzzleAids) {
+        const bool pressed = aid.Key != 0 && KeyHit(aid.Key) && !CtrlHeld();
+        if (!PuzzleMenu->Clicked(aid.Name) && !pressed) continue;
+        aid.Act();
+        if (aid.State) SetToggles();
+    }
+}
+
+int TGameScreen::Kill() {
+    Autosave();
+    return TScreen::Kill();
+}
+
+void TGameScreen::Autosave() {
+    if (AutosaveWanted()) {
+        WriteAutosave();
+        // The write waits for the disk; that time must not come back as a burst of steps.
+        if (Game->FixedRateLogic) Game->FixedRateLogic->Init();
+    }
+    LastAutosaveChanges = EditHistory.Changes;
+    LastAutosaveTime = platform::MilliSecs();
+}
+
+int TGameScreen::Undo() {
+    if (!UndoEdit()) return 0;
+    SetToggles();
+    return 1;
+}
+
+int TGameScreen::Redo() {
+    if (!RedoEdit()) return 0;
+    SetToggles();
+    return 1;
+}
+
+int TGameScreen::KeepAwake() { return Puzzle.PuzzleCompleted ? 0 : 1; }
+
+int TGameScreen::Start() {
+    TScreen::Start();
+    if (Puzzle.CustomPuzzleReady == 1) {
+        Puzzle.CustomMode = 0;
+        Puzzle.CustomPuzzleReady = 0;
+        Core->CreateCells(1);
+        Core->RestartPuzzle();
+        // Accepted with something the player must know: the solution kept is one of several.
+        if (!Core->CheckMessage.empty()) ShowNotice(ScreenText(Core->CheckMessage));
+    }
+    Screens.Board.SelectedNumber = Puzzle.CustomMode ? 10 : 1;
+    Screens.Board.OpenClueDialogs = [this] { OpenClueDialogs(); };
+    Screens.Board.ApplyExplained = [this] { ApplyExplainedStep(); };
+    Screens.Board.Explained = TExplainedStep{};
+    Screens.Board.CursorX = Screens.Board.CursorY = -1;
+    Screens.Board.CursorShown = 0;
+    if (ResumeElapsedMs >= 0) {
+        // The clock goes on from the kept time once the board is shown.
+        Puzzle.TimerStart = platform::MilliSecs() - ResumeElapsedMs;
+        Puzzle.TimerStop = 0;
+        ResumeElapsedMs = -1;
+    }
+    LastAutosaveChanges = EditHistory.Changes;
+    LastAutosaveTime = platform::MilliSecs();
+    Game->GameFade->Init(FadeTime, 0, nullptr, 0, 0, nullptr);
+    Game->FixedRateLogic->Init();
+
+    const std::string selected = std::to_string(Screens.Board.SelectedNumber);
+    NumberMenu = NewScreenMenu(7);
+    for (int n = 0; n <= 9; ++n) MenuAddRadio(NumberMenu, std::to_string(n), selected, 0);
+    CustomNumberMenu = NewScreenMenu(7);
+    for (const char* name : {"0", "10"}) MenuAddRadio(CustomNumberMenu, name, selected, 0);
+    for (auto& menu : {NumberMenu, CustomNumberMenu}) {
+        menu->CentreVert();
+        menu->SetX(730);
+    }
+
+    MainMenu = NewScreenMenu(10);
+    for (const char* name : {"pause", "savegame", "newpuzzle", "restartpuzzle", "backtomenu"})
+        MainMenu->AddQuickAuto(name, name);
+    MainMenu->SetX(27);
+    MainMenu->SetY(100);
+    // Six aids fit between the main menu and the timer only with narrower gaps.
+    PuzzleMenu = NewScreenMenu(PuzzleAids.size() > 5 ? 4 : 10);
+    for (const TPuzzleAid& aid : PuzzleAids) {
+        if (aid.State)
+            MenuAddToggle(PuzzleMenu, aid.State(), aid.Name);
+        else
+            PuzzleMenu->AddQuick(aid.Name, aid.Name);
+    }
+    PuzzleMenu->SetX(27);
+    PuzzleMenu->SetY(280);
+    CustomPuzzleMenu = NewScreenMenu(10);
+    for (const char* name : {"backtomenu", "checkplay"}) CustomPuzzleMenu->AddQuick(name, name);
+    CustomPuzzleMenu->SetX(27);
+    CustomPuzzleMenu->SetY(100);
+
+    Game->Mouse->On();
+    if (Header) Header->SetGlow(3, 0, 0.25f, 0, 0.5f);
+    LastMouseZ = Game->Mouse->z;
+    LastTime = 0;
+    DidPauseOrSuspend = -1;
+    Game->IgnoreEscapeKey = 1;
+    LastFade = platform::MilliSecs();
+    return 0;
+}
+
+void TGameScreen::SetToggles() {
+    for (const TPuzzleAid& aid : PuzzleAids)
+        if (aid.State)
+            if (auto button = PuzzleMenu->FindButton(aid.Name)) ToggleSetState(PuzzleMenu, button, aid.State());
+}
+
+void TGameScreen::NewOverlay() {
+    GenerateScreen = FreshOverlay(GenerateScreen);
+    GenerateScreen->Refused = [this](const std::string& message) { OKInput = CreateMessageDialog(message); };
+}
+
+void TGameScreen::FreezeTimer() {
+    const int now = platform::MilliSecs();
+    if (Game->Paused && LastTime == 0) {
+        if (!Puzzle.PuzzleCompleted) Puzzle.TimerStop = LastTime = now;
+        DidPauseOrSuspend = 0;
+    } else if (Game->Suspended && LastTime == 0) {
+        if (!Puzzle.PuzzleCompleted) Puzzle.TimerStop = LastTime = now;
+        DidPauseOrSuspend = 1;
+    }
+    if (Puzzle.TimerStop && LastTime &&
+        ((DidPauseOrSuspend == 0 && !Game->Paused) || (DidPauseOrSuspend == 1 && !Game->Suspended))) {
+        Puzzle.TimerStart = now - (Puzzle.TimerStop - Puzzle.TimerStart);
+        DidPauseOrSuspend = -1;
+        LastTime = 0;
+        Puzzle.TimerStop = 0;
+    }
+}
+
+void TGameScreen::FireworkBurst(int bx, int by) {
+    const int count = 50 * Game->Particles / 100;
+    auto picture = ScreenPicture("particle2");
+    for (int k = 0; k < count; ++k) {
+        auto particle = Fireworks->AddNew(bx, by, picture, Rndf(-1.5f, 1.5f), Rndf(-2.0f, 0.0f), 0.01f, 1000, 1,
+                                          Rand(0, 1) ? 1 : -1, Rndf(0.5f, 3.0f), Rndf(0.3f, 1.0f), 0, 0, 0);
+        if (particle) particle->Color = TColor::Create(Rand(100, 255), Rand(100, 255), Rand(100, 255), 1.0f);
+    }
+}
+
+int TGameScreen::Logic() {
+    if (Header) Header->ManageGlow();
+    GenerateScreen->Logic();
+    if (SwallowEscape && !HeldDown(vk::ESCAPE)) SwallowEscape = 0;
+    WatchExplanation();
+    const int custom = Puzzle.CustomMode;
+    if (!custom && !Puzzle.PuzzleCompleted) {
+        Core->IsPuzzleCompleted();
+        if (Puzzle.PuzzleCompleted) EndOfPuzzle();
+    }
+    ManageDialogs();
+    const int completed = Puzzle.PuzzleCompleted;
+    // A solved puzzle has nothing left to save: its button says so.
+    if (auto save = MainMenu->FindButton("savegame")) {
+        save->Disabled = completed && save->ImageDisabled ? 1 : 0;
+        save->ClickDisabled = 0;
+    }
+
+    if (!completed && !ShowingInput) {
+        ManageBoard(custom);
+    } else if (completed && !ShowingInput) {
+        MainMenu->Manage(0, 0);
+    }
+    MoveBoardAndFireworks(completed);
+    if (completed && !ShowingInput) ManageEndLevelMenu();
+    if (!ShowingInput && !GenerateScreen->Active) ManageMainButtons(completed);
+
+    const bool boardLive = !completed && !ShowingInput && !GenerateScreen->Active;
+    if (boardLive && !custom) ManagePuzzleAids();
+    BoardKeys(boardLive);
+    if (boardLive) SelectNumbers();
+
+    AutosaveWhenDue();
+    if (Screens.Board.ConflictShown && platform::MilliSecs() - Screens.Board.ConflictShownTime >= 1000)
+        Screens.Board.ConflictShown = Screens.Board.ConflictCellX = Screens.Board.ConflictCellY = 0;
+    ChangeBackgroundWhenDue();
+    return 0;
+}
+
+void TGameScreen::WatchExplanation() {
+    // A press on the explained cell or on the aid itself, or the H key, is the
+    // second press; anything else puts the explanation away first.
+    int pressed = Game->Mouse->GetMh(0) ? 1 : 0;
+    for (auto& cell : Screens.CellList->Items)
+        if (pressed && cell->IsMouseOver() && ExplainedCell(cell->ArrayLocationX, cell->ArrayLocationY) == 2)
+            pressed = 0;
+    if (pressed && PuzzleMenu)
+        if (auto aid = PuzzleMenu->FindButton("explainstep"); aid && aid->MouseOver) pressed = 0;
+    int keyed = 0;
+    for (int key = 0; key < 256; ++key)
+        if (KeyHits[key] > 0 && key != 'H' && key != vk::ESCAPE && key != vk::SHIFT && key != vk::CONTROL &&
+            key != vk::LSHIFT && key != vk::RSHIFT && key != vk::LCONTROL && key != vk::RCONTROL)
+            keyed = 1;
+    DismissExplanation(pressed, keyed);
+}
+
+void TGameScreen::ManageBoard(int custom) {
+    Screens.Board.HoverCellX = Screens.Board.HoverCellY = -1;
+    if (Options.ShowHighlighter)
+        for (auto& cell : Screens.CellList->Items)
+            if (cell->IsMouseOver()) {
+                Screens.Board.HoverCellX = cell->ArrayLocationX;
+                Screens.Board.HoverCellY = cell->ArrayLocationY;
+                break;
+            }
+    Screens.CellList->Manage();
+    if (!custom) {
+        MainMenu->Manage(0, 0);
+        PuzzleMenu->Manage(0, 0);
+        NumberMenu->Manage(0, 0);
+    } else {
+        CustomPuzzleMenu->Manage(0, 0);
+        CustomNumberMenu->Manage(0, 0);
+    }
+}
+
+void TGameScreen::MoveBoardAndFireworks(int completed) {
+    if (completed && Fireworks && platform::MilliSecs() - LastFireworkTime >= Rand(250, 750)) {
+        LastFireworkTime = platform::MilliSecs();
+        FireworkBurst(Rand(100, 700), Rand(100, 500));
+    }
+    Screens.CellList->Move();
+    if (Fireworks) Fireworks->Manage();
+}
+
+void TGameScreen::ManageEndLevelMenu() {
+    endLevelMenu->Logic(1, 1, 1);
+    if (endLevelMenu->Selected == 1) {
+        Game->Mouse->Off();
+        GenerateScreen->Show(1);
+    } else if (endLevelMenu->Selected == 2) {
+        RestartInput = CreateYesNoDialog(ScreenText("Restart Puzzle"));
+    } else if (endLevelMenu->Selected == 3) {
+        QuitInput = CreateYesNoDialog(ScreenText("Exit Playing"));
+    }
+}
+
+void TGameScreen::ManageMainButtons(int completed) {
+    if (MainMenu->Clicked("savegame") && !completed) {
+        SaveGameNameInput = CreateSaveNameDialog(1, ScreenText("Enter Save Name"));
+        SaveGameNameInput->Start();
+    }
+    if (MainMenu->Clicked("newpuzzle")) NewInput = CreateYesNoDialog(ScreenText("Create Puzzle"));
+    if (MainMenu->Clicked("restartpuzzle")) RestartInput = CreateYesNoDialog(ScreenText("Restart Puzzle"));
+    if (MainMenu->Clicked("backtomenu") || CustomPuzzleMenu->Clicked("backtomenu") ||
+        // A press and release within one step leaves only the hit behind.
+        ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput && !SwallowEscape))
+        QuitInput = CreateYesNoDialog(ScreenText("Exit Playing"));
+    if (MainMenu->Clicked("pause")) {
+        Game->Paused = 1;
+        Game->Pause();
+    }
+    if (CustomPuzzleMenu->Clicked("checkplay")) {
+        Game->Mouse->Off();
+        GenerateScreen->Show(1);
+    }
+}
+
+void TGameScreen::AutosaveWhenDue() {
+    if (platform::MilliSecs() - LastAutosaveTime >= AutosaveIntervalMs) {
+        if (EditHistory.Changes != LastAutosaveChanges)
+            Autosave();
+        else
+            LastAutosaveTime = platform::MilliSecs();
+    }
+}
+
+void TGameScreen::ChangeBackgroundWhenDue() {
+    if (platform::MilliSecs() - LastFade >= 150000) {
+        int next = LastImage + 1;
+        if (next == 5) next = 1;
+        auto old = Image;
+        Image = ScreenPicture("gamescreen" + std::to_string(next))->image;
+        Image->MidHandle();
+        CrossFade = TCrossFade::Create(old, Image, 2000);
+        CrossFade->SetImage1Coords(400, 300);
+        CrossFade->SetImage2Coords(400, 300);
+        LastImage = next;
+        LastFade = platform::MilliSecs();
+    }
+    if (CrossFade) {
+        CrossFade->Manage();
+        if (!CrossFade->Anim || !CrossFade->Anim->Active) CrossFade = nullptr;
+    }
+}

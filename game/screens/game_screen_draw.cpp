@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Drawing the play screen.
+#include "game/screens/game_screen.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "framework/core/game.h"
+#include "framework/core/globals.h"
+#include "framework/screens/fade.h"
+#include "framework/text/game_text.h"
+#include "framework/util/strings.h"
+#include "framework/widgets/button.h"
+#include "framework/widgets/dialog.h"
+#include "framework/widgets/font.h"
+#include "framework/widgets/particles.h"
+#include "framework/widgets/sprite.h"
+#include "game/core/core.h"
+#include "game/core/options.h"
+#include "game/screens/cells.h"
+#include "game/screens/end_level_menu.h"
+#include "game/screens/fireworks.h"
+#include "game/screens/generate_screen.h"
+#include "game/screens/help_line.h"
+#include "game/screens/screen_common.h"
+#include "game/screens/screens.h"
+#include "tallyfold/platform/display.h"
+#include "tallyfold/platform/image.h"
+
+namespace {
+// A five-pointed star of lines from its centre to its outline: filled, or its outline only.
+void DrawStar(float cx, float cy, float radius, bool filled) {
+    constexpr float kPi = 3.14159265f;
+    float px[10], py[10];
+    for (int k = 0; k < 10; ++k) {
+        const float r = k % 2 ? radius * 0.45f : radius;
+        const float angle = -kPi / 2 + static_cast<float>(k) * kPi / 5;
+        px[k] = cx + r * std::cos(angle);
+        py[k] = cy + r * std::sin(angle);
+    }
+    for (int k = 0; k < 10; ++k) {
+        const int next = (k + 1) % 10;
+        platform::DrawLine(px[k], py[k], px[next], py[next]);
+        if (!filled) continue;
+        for (int step = 1; step < 12; ++step) {
+            const float t = static_cast<float>(step) / 12;
+            platform::DrawLine(cx, cy, px[k] + t * (px[next] - px[k]), py[k] + t * (py[next] - py[k]));
+        }
+    }
+}
+}  // namespace
+
+// The level and the puzzle's grade within it, as lit and dim stars.
+void TGameScreen::DrawGradeLine(float x, float y) {
+    platform::SetColor(255, 255, 255);
+    platform::SetImageFont(Font25);
+    const std::string level = DifficultyName(Puzzle.PuzzleDifficulty);
+    DrawTextLeft(level, x, y, 1, 1);
+    const float first = x + static_cast<float>(platform::TextWidth(level)) + 20;
+    for (int k = 0; k < 5; ++k) {
+        const bool lit = k < Puzzle.PuzzleStars;
+        if (lit) {
+            platform::SetColor(255, 190, 60);
+        } else {
+            platform::SetColor(200, 200, 210);
+        }
+        DrawStar(first + 24.0f * static_cast<float>(k), y + 13, 10, lit);
+    }
+    platform::SetColor(255, 255, 255);
+}
+
+int TGameScreen::Draw() {
+    platform::Cls();
+    platform::SetBlend(platform::ALPHABLEND);
+    SetTextShadow(2, 2, 0.6f);
+    if (CrossFade)
+        CrossFade->Draw();
+    else if (Image)
+        platform::DrawImage(Image, 400, 300);
+    if (Header) Header->Draw();
+
+    Screens.Board.Message.clear();
+    if (!Game->Paused && !Game->Suspended) Screens.CellList->Draw(ShowingInput ? 0 : 1);
+    if (Puzzle.RevealCellMode) Screens.Board.Message = ScreenText("Click Contents Message");
+    if (Puzzle.PuzzleCompleted) Screens.Board.Message = FinishedMessage();
+    if (Screens.Board.Explained.Kind != TExplainKind::None && !Puzzle.PuzzleCompleted) {
+        // The reasoning is the point of the aid: it takes the whole line, wrapped.
+        platform::SetImageFont(Font25);
+        const auto lines = WordWrapLines({Screens.Board.Explained.Sentence}, HelpLineWidth, nullptr, 1.0f);
+        Screens.Board.Message.clear();
+        for (const auto& line : lines) Screens.Board.Message += (Screens.Board.Message.empty() ? "" : "\r\n") + line;
+    }
+    DrawMessage(KeepBelowPaper(Screens.Board.Message, Font25), -1, 565, Font25, 1, 1, 1, 0);
+
+    if (!Puzzle.CustomMode && Options.ShowTimer) {
+        platform::SetColor(255, 255, 255);
+        platform::SetImageFont(Font34);
+        DrawTextLeft(ScreenText("Time Field") + PuzzleTimerText(), 25, 459, 1, 1);
+    }
+    FreezeTimer();
+    if (!Puzzle.CustomMode && Puzzle.PuzzleStars > 0) DrawGradeLine(25, 505);
+
+    const std::shared_ptr<TDialog> dialogs[] = {RestartInput,      NewInput,         QuitInput,
+                                                NameInput,         SaveGameNameInput, VerticalSumInput,
+                                                HorizontalSumInput, OKInput};
+    const bool questionOpen = std::any_of(std::begin(dialogs), std::end(dialogs), [](const auto& d) { return !!d; });
+    if (Puzzle.PuzzleCompleted) {
+        NumberMenu->ClearMouseOver();
+        PuzzleMenu->ClearMouseOver();
+    }
+    // Under a question the buttons are out of reach: none may look as if the
+    // pointer were on it.
+    if (questionOpen)
+        for (auto& menu : {MainMenu, NumberMenu, PuzzleMenu, CustomNumberMenu, CustomPuzzleMenu})
+            if (menu) menu->ClearMouseOver();
+    if (!Puzzle.CustomMode) {
+        MainMenu->Draw(0, 0);
+        if (!Puzzle.PuzzleCompleted) {
+            NumberMenu->Draw(0, 0);
+            PuzzleMenu->Draw(0, 0);
+        }
+    } else {
+        CustomNumberMenu->Draw(0, 0);
+        CustomPuzzleMenu->Draw(0, 0);
+    }
+    if (Fireworks) DrawFireworks(*Fireworks);
+    // The end panel gives way to the question it asked: two boxes stacked
+    // would show the lower one's edges around the upper one.
+    if (Puzzle.PuzzleCompleted && !questionOpen) endLevelMenu->Draw(1, 1, 1);
+    for (const auto& dialog : dialogs)
+        if (dialog) dialog->Draw();
+    GenerateScreen->Draw();
+    return 0;
+}

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The options screen.
+#include "game/screens/options_screen.h"
+
+#include "framework/core/game.h"
+#include "framework/core/globals.h"
+#include "framework/core/input.h"
+#include "framework/screens/fade.h"
+#include "framework/text/game_text.h"
+#include "framework/widgets/button.h"
+#include "framework/widgets/font.h"
+#include "framework/widgets/image_bank.h"
+#include "framework/widgets/pointer.h"
+#include "framework/widgets/sprite.h"
+#include "framework/widgets/list_box.h"
+#include "game/core/options.h"
+#include "game/screens/menu_screen.h"
+#include "game/screens/screen_common.h"
+#include "game/screens/screens.h"
+#include "game/screens/widgets.h"
+#include "tallyfold/platform/display.h"
+#include "tallyfold/platform/image.h"
+#include "tallyfold/platform/system.h"
+
+using namespace menu_screen;
+
+int TOptionsScreen::Load() {
+    LoadBackground(*this);
+    HeaderLoad("optionsheader", 400, 40, 1);
+    Menu = OkMenu();
+    OptionsMenu = NewScreenMenu(10);
+    const std::pair<const char*, int> toggles[] = {{"fullscreen", Game->FullScreen},
+                                                   {"showtimer", Options.ShowTimer},
+                                                   {"highlighter", Options.ShowHighlighter},
+                                                   {"showremainingsum", Options.ShowRemainingSum},
+                                                   {"showsumcombinations", Options.ShowSumCombinations},
+                                                   {"preventdoublenumbers", Options.PreventDoubleNumbers},
+                                                   {"checkruns", Options.CheckRuns}};
+    for (auto [name, on] : toggles) MenuAddToggle(OptionsMenu, on, name)->SetName(name);
+    OptionsMenu->CentreHoriz();
+    OptionsMenu->SetY(182);
+    MusicSlider = TSlider::CreateSpecial("slider", "marker", 346, 80, 22, "musicslider", 0);
+    SoundSlider = TSlider::CreateSpecial("slider", "marker", 346, 136, 22, "soundslider", 0);
+    MusicSlider->SetValue(Game->MusicVolume);
+    SoundSlider->SetValue(Game->SoundVolume);
+    UseSparkleTrail();
+    Game->FadeMusic = 0;
+    GlowHeader(*this);
+    return 0;
+}
+
+int TOptionsScreen::Start() { return StartMenuScreen(*this); }
+
+int TOptionsScreen::ClickSound() {
+    if (auto ok = Menu->FindButton("ok")) ok->PlayClick();
+    return 0;
+}
+
+int TOptionsScreen::Logic() {
+    TScreen::Logic();
+    if (Header) Header->ManageGlow();
+    OptionsMenu->Manage(0, 0);
+    if (Menu->Clicked("ok")) {
+        SaveGameOptions();
+        Game->IniUpdate(1);
+        GoToScreen(TScreenId::Title);
+    }
+    if (MusicSlider->Manage()) Game->MusicSetVolume(MusicSlider->Value, 0);
+    if (SoundSlider->Manage()) {
+        Game->SoundSetVolume(SoundSlider->Value, 0);
+        const int now = platform::MilliSecs();
+        if (now - LastClickTime >= ClickIntervalMs) {
+            LastClickTime = now;
+            ClickSound();
+        }
+    }
+    struct Aid {
+        const char* name;
+        int* setting;
+    };
+    for (auto [name, setting] : {Aid{"showtimer", &Options.ShowTimer},
+                                 Aid{"showsumcombinations", &Options.ShowSumCombinations},
+                                 Aid{"preventdoublenumbers", &Options.PreventDoubleNumbers},
+                                 Aid{"showremainingsum", &Options.ShowRemainingSum},
+                                 Aid{"highlighter", &Options.ShowHighlighter},
+                                 Aid{"checkruns", &Options.CheckRuns}})
+        if (OptionsMenu->Clicked(name)) {
+            *setting = *setting ? 0 : 1;
+            ToggleSetState(OptionsMenu, OptionsMenu->FindButton(name), *setting);
+        }
+    if (OptionsMenu->Clicked("fullscreen")) {
+        Game->ToggleFullScreen();
+        // The switch can be refused (a forced window), so show what the game ended up with.
+        ToggleSetState(OptionsMenu, OptionsMenu->FindButton("fullscreen"), Game->FullScreen);
+    }
+    return 0;
+}
+
+int TOptionsScreen::Draw() {
+    DrawBackground(*this, x, y);
+    for (auto [picture, py] : {std::pair{"music", 93}, std::pair{"sound", 149}}) {
+        auto image = ScreenPicture(picture);
+        image->image->MidHandle();
+        platform::DrawImage(image->image, 242, py);
+    }
+    MusicSlider->Draw();
+    SoundSlider->Draw();
+    if (Header) Header->Draw();
+    Menu->Draw(0, 0);
+    OptionsMenu->Draw(0, 0);
+    return 0;
+}
+
+int TOptionsScreen::SetEscDestination() {
+    // Escape keeps the changes in force without writing them; the shut-down saves them.
+    Game->DestinationTScreen = ScreenOrExit(TScreenId::Title);
+    return 0;
+}
