@@ -6,11 +6,10 @@
 
 #include "framework/core/game.h"
 #include "framework/core/timing.h"
-#include "game/core/core.h"
-#include "game/core/edits.h"
+#include "game/core/model.h"
 #include "tallyfold/engine/Engine.h"
 
-void TCore::ClearSumsWithLengthZero() {
+void TPuzzleModel::ClearSumsWithLengthZero() {
     for (int x = 0; x < Puzzle.BoardWidth; ++x) {
         for (int y = 0; y < Puzzle.BoardHeight; ++y) {
             if (RunLength(Vertical, x, y) == 0) Puzzle.VerticalSumGrid[x][y] = 0;
@@ -19,31 +18,25 @@ void TCore::ClearSumsWithLengthZero() {
     }
 }
 
-bool StoreClueCell(int x, int y, int horizontal, int vertical) {
+bool TPuzzleModel::StoreClueCell(int x, int y, int horizontal, int vertical) {
     if (x < 0 || y < 0 || x >= Puzzle.BoardWidth || y >= Puzzle.BoardHeight) return false;
     // A byte holds 300 as 44: a clue the player never typed.
     if (horizontal < 0 || horizontal > MaxClue || vertical < 0 || vertical > MaxClue) return false;
     Puzzle.PlayerGrid[x][y] = Puzzle.SolutionGrid[x][y] = BlackCell;
     Puzzle.HorizontalSumGrid[x][y] = static_cast<std::uint8_t>(horizontal);
     Puzzle.VerticalSumGrid[x][y] = static_cast<std::uint8_t>(vertical);
-    if (Core)
-        Core->ClearSumsWithLengthZero();
-    else
-        TCore().ClearSumsWithLengthZero();
+    ClearSumsWithLengthZero();
     return true;
 }
 
-void StoreWhiteCell(int x, int y) {
+void TPuzzleModel::StoreWhiteCell(int x, int y) {
     if (x < 0 || y < 0 || x >= Puzzle.BoardWidth || y >= Puzzle.BoardHeight) return;
     Puzzle.PlayerGrid[x][y] = Puzzle.SolutionGrid[x][y] = 0;
     Puzzle.VerticalSumGrid[x][y] = Puzzle.HorizontalSumGrid[x][y] = 0;
-    if (Core)
-        Core->ClearSumsWithLengthZero();
-    else
-        TCore().ClearSumsWithLengthZero();
+    ClearSumsWithLengthZero();
 }
 
-TPuzzleDescription CustomPuzzleDescription() {
+TPuzzleDescription TPuzzleModel::CustomPuzzleDescription() const {
     const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
     TPuzzleDescription description;
     description.Dimensions = std::to_string(w) + " " + std::to_string(h);
@@ -65,7 +58,7 @@ TPuzzleDescription CustomPuzzleDescription() {
     return description;
 }
 
-int CluesAllowSeveralSolutions() {
+int TPuzzleModel::CluesAllowSeveralSolutions() const {
     const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
     if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
     const TPuzzleDescription description = CustomPuzzleDescription();
@@ -78,10 +71,12 @@ int CluesAllowSeveralSolutions() {
                : 0;
 }
 
+void TCore::ClearSumsWithLengthZero() { Model.ClearSumsWithLengthZero(); }
+
 int TCore::CheckCustomPuzzle() {
-    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
+    const int w = Model.Puzzle.BoardWidth, h = Model.Puzzle.BoardHeight;
     if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
-    const TPuzzleDescription description = CustomPuzzleDescription();
+    const TPuzzleDescription description = Model.CustomPuzzleDescription();
 
     CheckMessage = "Not Solvable";
     CheckDetail.clear();
@@ -89,14 +84,14 @@ int TCore::CheckCustomPuzzle() {
     // "solved" the moment it is shown.
     bool anyWhite = false;
     for (int y = 0; y < h && !anyWhite; ++y)
-        for (int x = 0; x < w && !anyWhite; ++x) anyWhite = Puzzle.PlayerGrid[x][y] != BlackCell;
+        for (int x = 0; x < w && !anyWhite; ++x) anyWhite = Model.Puzzle.PlayerGrid[x][y] != BlackCell;
     if (!anyWhite) {
         CheckMessage = "Nothing To Fill";
         return 0;
     }
 
     // A clue its run cannot have is named before the solver says only "no solution".
-    CheckDetail = MisfitClue();
+    CheckDetail = Model.MisfitClue();
     if (!CheckDetail.empty()) return 0;
 
     std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> result{};
@@ -108,20 +103,20 @@ int TCore::CheckCustomPuzzle() {
     if (check == engine::CustomCheck::kTooHard) CheckMessage = "Too Hard To Check";
     if (check != engine::CustomCheck::kUnique && check != engine::CustomCheck::kSeveral) return 0;
     CheckMessage = check == engine::CustomCheck::kSeveral ? "Several Solutions" : "";
-    Puzzle.SeveralSolutions = check == engine::CustomCheck::kSeveral ? 1 : 0;
+    Model.Puzzle.SeveralSolutions = check == engine::CustomCheck::kSeveral ? 1 : 0;
 
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const std::uint8_t v = result[static_cast<std::size_t>(y * w + x)];
-            Puzzle.SolutionGrid[x][y] = v == 0xFF ? BlackCell : v;
-            Puzzle.PlayerGrid[x][y] = v == 0xFF ? BlackCell : 0;
+            Model.Puzzle.SolutionGrid[x][y] = v == 0xFF ? BlackCell : v;
+            Model.Puzzle.PlayerGrid[x][y] = v == 0xFF ? BlackCell : 0;
         }
     }
-    Puzzle.CustomPuzzleReady = 1;
-    Puzzle.IsCustomPuzzle = 1;
-    ForgetHelpTaken();
-    Puzzle.PuzzleStars = 0;
-    ClearEditHistory();
-    if (CoreHooks.CustomPuzzleAccepted) CoreHooks.CustomPuzzleAccepted();
+    Model.Puzzle.CustomPuzzleReady = 1;
+    Model.Puzzle.IsCustomPuzzle = 1;
+    Model.ForgetHelpTaken();
+    Model.Puzzle.PuzzleStars = 0;
+    Model.ClearEditHistory();
+    if (Model.Hooks.CustomPuzzleAccepted) Model.Hooks.CustomPuzzleAccepted();
     return 1;
 }

@@ -4,34 +4,20 @@
 #include <array>
 
 #include "framework/text/game_text.h"
-#include "game/core/core.h"
-#include "game/core/edits.h"
+#include "game/core/model.h"
 #include "tallyfold/engine/Board.h"
 #include "tallyfold/engine/Explainer.h"
 
 namespace {
 
-// Digits explanations ruled out, per cell, for the puzzle whose solution they
-// were found on: another puzzle on the board makes them meaningless.
-struct TRuledOut {
-    std::array<std::array<std::uint16_t, MaxBoardSize>, MaxBoardSize> Digits{};
-    TGrid Solution{};
-    int Width = 0, Height = 0;
-};
-TRuledOut RuledOut;
-
-bool RuledOutBelongsHere() {
-    return RuledOut.Width == Puzzle.BoardWidth && RuledOut.Height == Puzzle.BoardHeight &&
-           RuledOut.Solution == Puzzle.SolutionGrid;
-}
-
-int Columns() { return Puzzle.BoardHeight; }
+int Columns(const TPuzzleState& p) { return p.BoardHeight; }
 
 // The board as the engine sees it: the engine's rows are our y.
-bool BoardFromTables(engine::TBoard& board, std::vector<int>& solution) {
+bool BoardFromTables(const TPuzzleModel& model, engine::TBoard& board, std::vector<int>& solution) {
+    const TPuzzleState& Puzzle = model.Puzzle;
     const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
     if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize || w != h) return false;
-    const TPuzzleDescription description = CustomPuzzleDescription();
+    const TPuzzleDescription description = model.CustomPuzzleDescription();
     engine::BuildCombinations();
     if (!engine::ParseDescription(description.Dimensions, description.Unfillable, description.Constraints,
                                   description.Count, board))
@@ -39,7 +25,7 @@ bool BoardFromTables(engine::TBoard& board, std::vector<int>& solution) {
     solution.assign(board.cellCount, -1);
     for (int x = 0; x < w; ++x)
         for (int y = 0; y < h; ++y) {
-            const auto index = static_cast<std::size_t>(y * Columns() + x);
+            const auto index = static_cast<std::size_t>(y * Columns(Puzzle) + x);
             if (board.cells[index] < 0) continue;
             const int player = Puzzle.PlayerGrid[x][y], right = Puzzle.SolutionGrid[x][y];
             if (player >= 1 && player <= 9) board.cells[index] = player;
@@ -52,14 +38,19 @@ std::string Say(const std::string& key) { return GameText ? GameText->FindString
 
 }  // namespace
 
-TExplainedStep ExplainNextStep() {
+bool TPuzzleModel::RuledOutBelongsHere() const {
+    return RuledOut.Width == Puzzle.BoardWidth && RuledOut.Height == Puzzle.BoardHeight &&
+           RuledOut.Solution == Puzzle.SolutionGrid;
+}
+
+TExplainedStep TPuzzleModel::ExplainNextStep() {
     TExplainedStep step;
     step.Changes = EditHistory.Changes;
     step.Kind = TExplainKind::Stuck;
     step.Sentence = Say("Explain Stuck");
     engine::TBoard board;
     std::vector<int> solution;
-    if (!BoardFromTables(board, solution)) return step;
+    if (!BoardFromTables(*this, board, solution)) return step;
     if (!RuledOutBelongsHere()) ForgetExplanations();
 
     engine::Explanation found;
@@ -67,7 +58,7 @@ TExplainedStep ExplainNextStep() {
     if (!any) {
         engine::Explainer explainer(board);
         for (unsigned index = 0; index < board.cellCount; ++index) {
-            const int x = static_cast<int>(index) % Columns(), y = static_cast<int>(index) / Columns();
+            const int x = static_cast<int>(index) % Columns(Puzzle), y = static_cast<int>(index) / Columns(Puzzle);
             if (board.cells[index] == engine::kEmpty) explainer.Restrict(index, ~unsigned{RuledOut.Digits[x][y]});
         }
         any = explainer.Next(engine::kTierTrials, found);
@@ -78,18 +69,18 @@ TExplainedStep ExplainNextStep() {
     step.Kind = found.kind == engine::ExplainKind::Place    ? TExplainKind::Place
                 : found.kind == engine::ExplainKind::Remove ? TExplainKind::Remove
                                                             : TExplainKind::Wrong;
-    step.X = static_cast<int>(found.cell) % Columns();
-    step.Y = static_cast<int>(found.cell) / Columns();
+    step.X = static_cast<int>(found.cell) % Columns(Puzzle);
+    step.Y = static_cast<int>(found.cell) / Columns(Puzzle);
     step.Digit = found.digit;
     step.Removed = found.removed;
     step.Tier = found.tier;
     for (unsigned index : found.cells)
-        step.Cells.emplace_back(static_cast<int>(index) % Columns(), static_cast<int>(index) / Columns());
+        step.Cells.emplace_back(static_cast<int>(index) % Columns(Puzzle), static_cast<int>(index) / Columns(Puzzle));
     step.Sentence = engine::ExplainSentence(found, board, Say);
     return step;
 }
 
-void ApplyExplainedStep(const TExplainedStep& step) {
+void TPuzzleModel::ApplyExplainedStep(const TExplainedStep& step) {
     if (step.X < 0 || step.Y < 0 || step.X >= Puzzle.BoardWidth || step.Y >= Puzzle.BoardHeight) return;
     TEditRequest request;
     request.X = step.X;
@@ -123,10 +114,10 @@ void ApplyExplainedStep(const TExplainedStep& step) {
     }
 }
 
-int ExplainedOut(int d, int x, int y) {
+int TPuzzleModel::ExplainedOut(int d, int x, int y) const {
     if (d < 1 || d > 9 || x < 0 || y < 0 || x >= MaxBoardSize || y >= MaxBoardSize || !RuledOutBelongsHere())
         return 0;
     return RuledOut.Digits[x][y] >> d & 1;
 }
 
-void ForgetExplanations() { RuledOut = TRuledOut{}; }
+void TPuzzleModel::ForgetExplanations() { RuledOut = TRuledOut{}; }

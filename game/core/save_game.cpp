@@ -10,7 +10,7 @@
 #include "framework/core/globals.h"
 #include "framework/paths/errors.h"
 #include "framework/text/game_text.h"
-#include "game/core/edits.h"
+#include "game/core/model.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 #include "tallyfold/platform/system.h"
@@ -247,7 +247,7 @@ private:
 
 }  // namespace
 
-std::string SaveGameText(int elapsedMs) {
+std::string TPuzzleModel::SaveGameText(int elapsedMs) const {
     const auto& p = Puzzle;
     const int w = p.BoardWidth, h = p.BoardHeight;
     const std::string crlf = "\r\n";
@@ -289,9 +289,7 @@ std::optional<TSaveGameContent> ParseSaveGame(const std::string& text, std::stri
     return content;
 }
 
-std::vector<std::string> ReservedSaveNames;
-
-bool IsReservedSaveName(const std::string& name) {
+bool TPuzzleModel::IsReservedSaveName(const std::string& name) const {
     auto lower = [](std::string text) {
         for (char& c : text)
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -312,8 +310,8 @@ bool IsValidSaveName(const std::string& name) {
 
 // ---------------------------------------------------------------------------
 
-std::shared_ptr<TSaveGame> TSaveGame::Create(const std::string& name) {
-    auto game = std::make_shared<TSaveGame>();
+std::shared_ptr<TSaveGame> TSaveGame::Create(TPuzzleModel& model, const std::string& name) {
+    auto game = std::make_shared<TSaveGame>(model);
     game->Init(name);
     return game;
 }
@@ -330,12 +328,12 @@ int TSaveGame::Save() {
     }
     // The clock wraps; the difference of two readings is still right modulo 2^32.
     int elapsed = static_cast<int>(static_cast<std::uint32_t>(platform::MilliSecs()) -
-                                   static_cast<std::uint32_t>(Puzzle.TimerStart));
+                                   static_cast<std::uint32_t>(Model.Puzzle.TimerStart));
     if (elapsed < 0) elapsed = 0;
     const std::string path = FilePath();
     std::string reason;
     // The player hears of a failure from the dialog this Error fills.
-    if (!WriteSharedFile(path, SaveGameText(elapsed), &reason, true)) {
+    if (!WriteSharedFile(path, Model.SaveGameText(elapsed), &reason, true)) {
         Error = Text("Could Not Create File", "Could not create the save game file '") + path + "'\r\n(" + reason + ")";
         return 0;
     }
@@ -362,11 +360,11 @@ int TSaveGame::Load() {
         return -1;
     }
 
-    ApplySaveGameContent(*content);
+    Model.ApplySaveGameContent(*content);
     return 1;
 }
 
-void ApplySaveGameContent(const TSaveGameContent& content) {
+void TPuzzleModel::ApplySaveGameContent(const TSaveGameContent& content) {
     auto& p = Puzzle;
     p.BoardWidth = content.BoardWidth;
     p.BoardHeight = content.BoardHeight;
@@ -391,15 +389,15 @@ void ApplySaveGameContent(const TSaveGameContent& content) {
 
 std::shared_ptr<TSaveData> TSaveData::Create() { return std::make_shared<TSaveData>(); }
 
-int SaveGameNamed(const std::string& name, std::string* error) {
-    auto game = TSaveGame::Create(name);
+int TPuzzleModel::SaveGameNamed(const std::string& name, std::string* error) {
+    auto game = TSaveGame::Create(*this, name);
     const int result = game->Save();
     if (error) *error = game->Error;
     return result;
 }
 
-int LoadGameNamed(const std::string& name, std::string* error) {
-    auto game = TSaveGame::Create(name);
+int TPuzzleModel::LoadGameNamed(const std::string& name, std::string* error) {
+    auto game = TSaveGame::Create(*this, name);
     const int result = game->Load();
     if (error) *error = game->Error;
     return result;

@@ -20,6 +20,7 @@
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "game/screens/widgets.h"
+#include "game/screens/session.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
@@ -114,8 +115,8 @@ int TTitleScreen::Load() {
 void TTitleScreen::BuildMenu() {
     Menu = NewScreenMenu(10);
     // A puzzle whose write failed gets its next chance whenever the title shows.
-    FlushAutosave();
-    const int canContinue = AutosaveExists();
+    PlayModel().FlushAutosave();
+    const int canContinue = PlayModel().AutosaveExists();
     if (canContinue) AddButton(Menu, "continue", "continue", 0);
     AddButton(Menu, "play", "play", 1);
     AddButton(Menu, "help", "help", 0);
@@ -171,12 +172,12 @@ int TOptionsScreen::Load() {
     Menu = OkMenu();
     OptionsMenu = NewScreenMenu(10);
     const std::pair<const char*, int> toggles[] = {{"fullscreen", Game->FullScreen},
-                                                   {"showtimer", Options.ShowTimer},
-                                                   {"highlighter", Options.ShowHighlighter},
-                                                   {"showremainingsum", Options.ShowRemainingSum},
-                                                   {"showsumcombinations", Options.ShowSumCombinations},
-                                                   {"preventdoublenumbers", Options.PreventDoubleNumbers},
-                                                   {"checkruns", Options.CheckRuns}};
+                                                   {"showtimer", PlayModel().Options.ShowTimer},
+                                                   {"highlighter", PlayModel().Options.ShowHighlighter},
+                                                   {"showremainingsum", PlayModel().Options.ShowRemainingSum},
+                                                   {"showsumcombinations", PlayModel().Options.ShowSumCombinations},
+                                                   {"preventdoublenumbers", PlayModel().Options.PreventDoubleNumbers},
+                                                   {"checkruns", PlayModel().Options.CheckRuns}};
     for (auto [name, on] : toggles) MenuAddToggle(OptionsMenu, on, name)->SetName(name);
     OptionsMenu->CentreHoriz();
     OptionsMenu->SetY(182);
@@ -202,7 +203,7 @@ int TOptionsScreen::Logic() {
     if (Header) Header->ManageGlow();
     OptionsMenu->Manage(0, 0);
     if (Menu->Clicked("ok")) {
-        SaveGameOptions();
+        PlayModel().SaveGameOptions();
         Game->IniUpdate(1);
         FadeToScreen(TitleScreen);
     }
@@ -219,12 +220,12 @@ int TOptionsScreen::Logic() {
         const char* name;
         int* setting;
     };
-    for (auto [name, setting] : {Aid{"showtimer", &Options.ShowTimer},
-                                 Aid{"showsumcombinations", &Options.ShowSumCombinations},
-                                 Aid{"preventdoublenumbers", &Options.PreventDoubleNumbers},
-                                 Aid{"showremainingsum", &Options.ShowRemainingSum},
-                                 Aid{"highlighter", &Options.ShowHighlighter},
-                                 Aid{"checkruns", &Options.CheckRuns}})
+    for (auto [name, setting] : {Aid{"showtimer", &PlayModel().Options.ShowTimer},
+                                 Aid{"showsumcombinations", &PlayModel().Options.ShowSumCombinations},
+                                 Aid{"preventdoublenumbers", &PlayModel().Options.PreventDoubleNumbers},
+                                 Aid{"showremainingsum", &PlayModel().Options.ShowRemainingSum},
+                                 Aid{"highlighter", &PlayModel().Options.ShowHighlighter},
+                                 Aid{"checkruns", &PlayModel().Options.CheckRuns}})
         if (OptionsMenu->Clicked(name)) {
             *setting = *setting ? 0 : 1;
             ToggleSetState(OptionsMenu, OptionsMenu->FindButton(name), *setting);

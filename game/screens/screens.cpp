@@ -35,6 +35,7 @@
 #include "game/screens/save_manager.h"
 #include "game/screens/shell.h"
 #include "game/screens/widgets.h"
+#include "game/screens/session.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
@@ -189,7 +190,7 @@ int TGenerateScreen::Draw() {
     platform::SetAlpha(alpha);
     TextAlpha = alpha;
     SetTextShadow(3, 3, 0.4f);
-    Picture(Puzzle.CustomMode ? "solving" : "generating")->Draw(400, 300);
+    Picture(PlayModel().Puzzle.CustomMode ? "solving" : "generating")->Draw(400, 300);
     platform::SetAlpha(1.0f);
     TextAlpha = 1.0f;
 
@@ -197,21 +198,21 @@ int TGenerateScreen::Draw() {
     // player had stays as it was.
     if (!FadeIn->Active && !FadeOut->Active && !HasGenerated && !Game->IsClosing() &&
         !platform::CloseRequestPending()) {
-        if (Puzzle.CustomMode) {
+        if (PlayModel().Puzzle.CustomMode) {
             // An accepted puzzle's notice is shown by the play screen as it starts again:
             // a dialog opened here would go with the screen change.
-            if (!Core->CheckCustomPuzzle()) {
+            if (!PlayCore().CheckCustomPuzzle()) {
                 Hide();
                 if (GameScreen)
                     GameScreen->OKInput = CreateMessageDialog(
-                        Text(Core->CheckMessage) + (Core->CheckDetail.empty() ? "" : "\r\n" + Core->CheckDetail));
+                        Text(PlayCore().CheckMessage) + (PlayCore().CheckDetail.empty() ? "" : "\r\n" + PlayCore().CheckDetail));
             }
             HasGenerated = 1;
             Game->Mouse->On();
         } else {
-            Core->NewPuzzle();
+            PlayCore().NewPuzzle();
             HasGenerated = 1;
-            Puzzle.CustomMode = 0;
+            PlayModel().Puzzle.CustomMode = 0;
             FadeTo(GameScreen);
             Game->Mouse->On();
             StartPuzzleTimer();
@@ -293,29 +294,29 @@ int TGameScreen::Load() {
 
 void TGameScreen::AddPuzzleAids() {
     PuzzleAids.clear();
-    PuzzleAids.push_back({"showhidemistakes", [] { return Puzzle.ShowMistakes; }, [] { Core->ShowHideMistakes(); }});
-    PuzzleAids.push_back({"showrandomcell", nullptr, [] { Core->ShowRandomCell(); }});
-    PuzzleAids.push_back({"showdesiredcell", nullptr, [] { Core->ShowDesiredCell(); }});
-    PuzzleAids.push_back({"showhideautomarkup", [] { return Puzzle.AutoMarkup; }, [] { Core->ShowHideMarkup(); }});
-    PuzzleAids.push_back({"showhidesolution", [] { return Puzzle.ShowSolution; }, [] { Core->ShowHideSolution(); }});
+    PuzzleAids.push_back({"showhidemistakes", [] { return PlayModel().Puzzle.ShowMistakes; }, [] { PlayCore().ShowHideMistakes(); }});
+    PuzzleAids.push_back({"showrandomcell", nullptr, [] { PlayCore().ShowRandomCell(); }});
+    PuzzleAids.push_back({"showdesiredcell", nullptr, [] { PlayCore().ShowDesiredCell(); }});
+    PuzzleAids.push_back({"showhideautomarkup", [] { return PlayModel().Puzzle.AutoMarkup; }, [] { PlayCore().ShowHideMarkup(); }});
+    PuzzleAids.push_back({"showhidesolution", [] { return PlayModel().Puzzle.ShowSolution; }, [] { PlayCore().ShowHideSolution(); }});
     PuzzleAids.push_back({"explainstep", nullptr, [this] { ExplainStep(); }, 'H'});
 }
 
 void TGameScreen::ExplainStep() {
     const TExplainedStep& shown = Board.Explained;
     const bool live = shown.Kind != TExplainKind::None && shown.Kind != TExplainKind::Stuck &&
-                      shown.Changes == EditHistory.Changes;
+                      shown.Changes == PlayModel().EditHistory.Changes;
     if (live) {
         ApplyExplainedStep();
         return;
     }
-    Board.Explained = ExplainNextStep();
+    Board.Explained = PlayModel().ExplainNextStep();
 }
 
 void TGameScreen::ApplyExplainedStep() {
     const TExplainedStep step = Board.Explained;
     Board.Explained = TExplainedStep{};
-    ::ApplyExplainedStep(step);
+    PlayModel().ApplyExplainedStep(step);
     SetToggles();
 }
 
@@ -326,7 +327,7 @@ void TGameScreen::DismissExplanation(int pressed, int keyed) {
         ClearKey(vk::ESCAPE);
         SwallowEscape = 1;
     }
-    if (escape || pressed || keyed || Board.Explained.Changes != EditHistory.Changes || Puzzle.PuzzleCompleted ||
+    if (escape || pressed || keyed || Board.Explained.Changes != PlayModel().EditHistory.Changes || PlayModel().Puzzle.PuzzleCompleted ||
         ShowingInput)
         Board.Explained = TExplainedStep{};
 }
@@ -346,28 +347,28 @@ int TGameScreen::Kill() {
 }
 
 void TGameScreen::Autosave() {
-    if (AutosaveWanted()) {
-        WriteAutosave();
+    if (PlayModel().AutosaveWanted()) {
+        PlayModel().WriteAutosave();
         // The write waits for the disk; that time must not come back as a burst of steps.
         if (Game->FixedRateLogic) Game->FixedRateLogic->Init();
     }
-    LastAutosaveChanges = EditHistory.Changes;
+    LastAutosaveChanges = PlayModel().EditHistory.Changes;
     LastAutosaveTime = platform::MilliSecs();
 }
 
 int TGameScreen::Undo() {
-    if (!UndoEdit()) return 0;
+    if (!PlayModel().UndoEdit()) return 0;
     SetToggles();
     return 1;
 }
 
 int TGameScreen::Redo() {
-    if (!RedoEdit()) return 0;
+    if (!PlayModel().RedoEdit()) return 0;
     SetToggles();
     return 1;
 }
 
-int TGameScreen::KeepAwake() { return Puzzle.PuzzleCompleted ? 0 : 1; }
+int TGameScreen::KeepAwake() { return PlayModel().Puzzle.PuzzleCompleted ? 0 : 1; }
 
 void TGameScreen::BoardKeys(int act) {
     // Every hit is read each step, used or not, so that a key pressed while a
@@ -388,7 +389,7 @@ void TGameScreen::BoardKeys(int act) {
     if (ctrl && undo && !shift) Undo();
     if (ctrl && ((undo && shift) || redo)) Redo();
     // Typing a puzzle in has its clue cells undone too, but no cursor.
-    if (Puzzle.CustomMode) return;
+    if (PlayModel().Puzzle.CustomMode) return;
     for (int k = 0; k < 6; ++k)
         if (moves[k]) MoveCursor(moveKeys[k]);
     // A key pressed and released within one step is never seen held; its hit
@@ -406,15 +407,15 @@ void TGameScreen::BoardKeys(int act) {
 
 int TGameScreen::Start() {
     TScreen::Start();
-    if (Puzzle.CustomPuzzleReady == 1) {
-        Puzzle.CustomMode = 0;
-        Puzzle.CustomPuzzleReady = 0;
-        Core->CreateCells(1);
-        Core->RestartPuzzle();
+    if (PlayModel().Puzzle.CustomPuzzleReady == 1) {
+        PlayModel().Puzzle.CustomMode = 0;
+        PlayModel().Puzzle.CustomPuzzleReady = 0;
+        PlayCore().CreateCells(1);
+        PlayCore().RestartPuzzle();
         // Accepted with something the player must know: the solution kept is one of several.
-        if (!Core->CheckMessage.empty()) ShowNotice(Text(Core->CheckMessage));
+        if (!PlayCore().CheckMessage.empty()) ShowNotice(Text(PlayCore().CheckMessage));
     }
-    Board.SelectedNumber = Puzzle.CustomMode ? 10 : 1;
+    Board.SelectedNumber = PlayModel().Puzzle.CustomMode ? 10 : 1;
     Board.OpenClueDialogs = [this] { OpenClueDialogs(); };
     Board.ApplyExplained = [this] { ApplyExplainedStep(); };
     Board.Explained = TExplainedStep{};
@@ -422,11 +423,11 @@ int TGameScreen::Start() {
     Board.CursorShown = 0;
     if (ResumeElapsedMs >= 0) {
         // The clock goes on from the kept time once the board is shown.
-        Puzzle.TimerStart = platform::MilliSecs() - ResumeElapsedMs;
-        Puzzle.TimerStop = 0;
+        PlayModel().Puzzle.TimerStart = platform::MilliSecs() - ResumeElapsedMs;
+        PlayModel().Puzzle.TimerStop = 0;
         ResumeElapsedMs = -1;
     }
-    LastAutosaveChanges = EditHistory.Changes;
+    LastAutosaveChanges = PlayModel().EditHistory.Changes;
     LastAutosaveTime = platform::MilliSecs();
     Game->GameFade->Init(FadeTime, 0, nullptr, 0, 0, nullptr);
     Game->FixedRateLogic->Init();
@@ -503,7 +504,7 @@ int TypedNumber(const std::shared_ptr<TDialogTextInput>& dialog) {
 }  // namespace
 
 bool TGameScreen::RefuseClue(int direction, int clue) {
-    const std::string problem = ClueProblem(direction, Board.EditCellX, Board.EditCellY, clue);
+    const std::string problem = PlayModel().ClueProblem(direction, Board.EditCellX, Board.EditCellY, clue);
     if (problem.empty()) return false;
     ShowNotice(problem);
     RetypeClue = 1 + direction;
@@ -511,16 +512,16 @@ bool TGameScreen::RefuseClue(int direction, int clue) {
 }
 
 void TGameScreen::OpenClueDialogs() {
-    HorizontalSumInput = SumEntryDialog("Enter Horizontal Sum", Puzzle.EnteredHorizontalSum);
+    HorizontalSumInput = SumEntryDialog("Enter Horizontal Sum", PlayModel().Puzzle.EnteredHorizontalSum);
 }
 
 void TGameScreen::EndOfPuzzle() {
     Board.HoverCellX = Board.HoverCellY = -1;
     Fireworks = std::make_shared<TParticleList>();
     StopPuzzleTimer();
-    RemoveAutosave();
+    PlayModel().RemoveAutosave();
     PlaySound("applause");
-    const int place = NoBestTimeReason().empty() ? WillEnterHighscoreForSize(Puzzle.TimerStop - Puzzle.TimerStart) : 0;
+    const int place = PlayModel().NoBestTimeReason().empty() ? PlayModel().WillEnterHighscoreForSize(PlayModel().Puzzle.TimerStop - PlayModel().Puzzle.TimerStart) : 0;
     if (place != 0) {
         NameInput = CreateHighScoreNameDialog(0, place, Text("Highscore Place"));
         NameInput->Start();
@@ -542,46 +543,46 @@ void TGameScreen::ManageDialogs() {
         if (result == 1) onConfirm(closed);
     };
     run(RestartInput, [&](auto&) {
-        Core->RestartPuzzle();
-        Core->CreateCells(1);
+        PlayCore().RestartPuzzle();
+        PlayCore().CreateCells(1);
         SetToggles();
-        RemoveAutosave();
+        PlayModel().RemoveAutosave();
     });
     run(NewInput, [&](auto&) {
         // The puzzle on the board is given up: nothing of it is kept from here on.
-        ClearEditHistory();
-        RemoveAutosave();
+        PlayModel().ClearEditHistory();
+        PlayModel().RemoveAutosave();
         Game->Mouse->Off();
         GenerateScreen->Show(1);
     });
     run(QuitInput, [&](auto&) { FadeTo(PlayScreen); });
     run(NameInput, [&](auto& dialog) {
         Board.HoverCellX = Board.HoverCellY = -1;
-        AddHighscoreForSize(dialog->TextInput->Text, Puzzle.PuzzleDifficulty, Puzzle.TimerStop - Puzzle.TimerStart);
+        PlayModel().AddHighscoreForSize(dialog->TextInput->Text, PlayModel().Puzzle.PuzzleDifficulty, PlayModel().Puzzle.TimerStop - PlayModel().Puzzle.TimerStart);
         endLevelMenu->Init(-1, -1);
     });
     run(SaveGameNameInput, [&](auto& dialog) {
         std::string error;
-        SaveGameNamed(dialog->TextInput->Text, &error);
+        PlayModel().SaveGameNamed(dialog->TextInput->Text, &error);
         // Play goes on either way; a save that did not happen must not look as if it did.
         if (!error.empty()) ShowNotice(error);
     });
     run(VerticalSumInput, [&](auto& dialog) {
-        Puzzle.EnteredVerticalSum = TypedNumber(dialog);
-        if (RefuseClue(Vertical, Puzzle.EnteredVerticalSum)) return;
+        PlayModel().Puzzle.EnteredVerticalSum = TypedNumber(dialog);
+        if (RefuseClue(Vertical, PlayModel().Puzzle.EnteredVerticalSum)) return;
         TEditRequest request;
         request.Kind = TEditKind::ClueCell;
         request.X = Board.EditCellX;
         request.Y = Board.EditCellY;
-        request.Across = Puzzle.EnteredHorizontalSum;
-        request.Down = Puzzle.EnteredVerticalSum;
-        ApplyEdit(request);
+        request.Across = PlayModel().Puzzle.EnteredHorizontalSum;
+        request.Down = PlayModel().Puzzle.EnteredVerticalSum;
+        PlayModel().ApplyEdit(request);
     });
     run(HorizontalSumInput, [&](auto& dialog) {
-        Puzzle.EnteredHorizontalSum = TypedNumber(dialog);
-        if (RefuseClue(Horizontal, Puzzle.EnteredHorizontalSum)) return;
-        Puzzle.EnteredVerticalSum = Puzzle.VerticalSumGrid[Board.EditCellX][Board.EditCellY];
-        VerticalSumInput = SumEntryDialog("Enter Vertical Sum", Puzzle.EnteredVerticalSum);
+        PlayModel().Puzzle.EnteredHorizontalSum = TypedNumber(dialog);
+        if (RefuseClue(Horizontal, PlayModel().Puzzle.EnteredHorizontalSum)) return;
+        PlayModel().Puzzle.EnteredVerticalSum = PlayModel().Puzzle.VerticalSumGrid[Board.EditCellX][Board.EditCellY];
+        VerticalSumInput = SumEntryDialog("Enter Vertical Sum", PlayModel().Puzzle.EnteredVerticalSum);
     });
     if (OKInput) {
         ShowingInput = 1;
@@ -592,9 +593,9 @@ void TGameScreen::ManageDialogs() {
             FreshOverlay();
             // A refused clue is asked for again, showing what was typed so it can be mended.
             if (RetypeClue == 1 + Horizontal)
-                HorizontalSumInput = SumEntryDialog("Enter Horizontal Sum", Puzzle.EnteredHorizontalSum);
+                HorizontalSumInput = SumEntryDialog("Enter Horizontal Sum", PlayModel().Puzzle.EnteredHorizontalSum);
             else if (RetypeClue == 1 + Vertical)
-                VerticalSumInput = SumEntryDialog("Enter Vertical Sum", Puzzle.EnteredVerticalSum);
+                VerticalSumInput = SumEntryDialog("Enter Vertical Sum", PlayModel().Puzzle.EnteredVerticalSum);
             RetypeClue = 0;
         }
     }
@@ -614,7 +615,7 @@ int TGameScreen::WheelStep(int selected, int step, int customMode) {
 }
 
 void TGameScreen::SelectNumbers() {
-    const int custom = Puzzle.CustomMode;
+    const int custom = PlayModel().Puzzle.CustomMode;
     auto visible = [&] { return custom ? CustomNumberMenu : NumberMenu; };
     auto select = [&](int n, const std::shared_ptr<TMenu>& menu) {
         Board.SelectedNumber = n;
@@ -749,13 +750,13 @@ int TGameScreen::Logic() {
                 keyed = 1;
         DismissExplanation(pressed, keyed);
     }
-    const int custom = Puzzle.CustomMode;
-    if (!custom && !Puzzle.PuzzleCompleted) {
-        Core->IsPuzzleCompleted();
-        if (Puzzle.PuzzleCompleted) EndOfPuzzle();
+    const int custom = PlayModel().Puzzle.CustomMode;
+    if (!custom && !PlayModel().Puzzle.PuzzleCompleted) {
+        PlayCore().IsPuzzleCompleted();
+        if (PlayModel().Puzzle.PuzzleCompleted) EndOfPuzzle();
     }
     ManageDialogs();
-    const int completed = Puzzle.PuzzleCompleted;
+    const int completed = PlayModel().Puzzle.PuzzleCompleted;
     // A solved puzzle has nothing left to save: its button says so.
     if (auto save = MainMenu->FindButton("savegame")) {
         save->Disabled = completed && save->ImageDisabled ? 1 : 0;
@@ -764,7 +765,7 @@ int TGameScreen::Logic() {
 
     if (!completed && !ShowingInput) {
         Board.HoverCellX = Board.HoverCellY = -1;
-        if (Options.ShowHighlighter)
+        if (PlayModel().Options.ShowHighlighter)
             for (auto& cell : CellList->Items)
                 if (cell->IsMouseOver()) {
                     Board.HoverCellX = cell->ArrayLocationX;
@@ -830,7 +831,7 @@ int TGameScreen::Logic() {
     if (boardLive) SelectNumbers();
 
     if (platform::MilliSecs() - LastAutosaveTime >= AutosaveIntervalMs) {
-        if (EditHistory.Changes != LastAutosaveChanges)
+        if (PlayModel().EditHistory.Changes != LastAutosaveChanges)
             Autosave();
         else
             LastAutosaveTime = platform::MilliSecs();
@@ -862,13 +863,13 @@ std::string FinishedMessage() {
     std::string message = Text("Finished Puzzle Message");
     // A time the best times do not take, and help that was counted, are said on
     // the same line, so the player never wonders where the name question went.
-    const std::string reason = NoBestTimeReason();
+    const std::string reason = PlayModel().NoBestTimeReason();
     if (!reason.empty()) message += "\r\n" + Text(reason);
-    if (Puzzle.ExplainsUsed > 0) {
-        const std::string key = Puzzle.ExplainsUsed == 1 ? "Explained One Step" : "Explained Steps";
+    if (PlayModel().Puzzle.ExplainsUsed > 0) {
+        const std::string key = PlayModel().Puzzle.ExplainsUsed == 1 ? "Explained One Step" : "Explained Steps";
         std::string counted = Text(key);
         const auto at = counted.find("{count}");
-        if (at != std::string::npos) counted.replace(at, 7, std::to_string(Puzzle.ExplainsUsed));
+        if (at != std::string::npos) counted.replace(at, 7, std::to_string(PlayModel().Puzzle.ExplainsUsed));
         message += "\r\n" + counted;
     }
     return message;
@@ -877,18 +878,18 @@ std::string FinishedMessage() {
 void TGameScreen::FreezeTimer() {
     const int now = platform::MilliSecs();
     if (Game->Paused && LastTime == 0) {
-        if (!Puzzle.PuzzleCompleted) Puzzle.TimerStop = LastTime = now;
+        if (!PlayModel().Puzzle.PuzzleCompleted) PlayModel().Puzzle.TimerStop = LastTime = now;
         DidPauseOrSuspend = 0;
     } else if (Game->Suspended && LastTime == 0) {
-        if (!Puzzle.PuzzleCompleted) Puzzle.TimerStop = LastTime = now;
+        if (!PlayModel().Puzzle.PuzzleCompleted) PlayModel().Puzzle.TimerStop = LastTime = now;
         DidPauseOrSuspend = 1;
     }
-    if (Puzzle.TimerStop && LastTime &&
+    if (PlayModel().Puzzle.TimerStop && LastTime &&
         ((DidPauseOrSuspend == 0 && !Game->Paused) || (DidPauseOrSuspend == 1 && !Game->Suspended))) {
-        Puzzle.TimerStart = now - (Puzzle.TimerStop - Puzzle.TimerStart);
+        PlayModel().Puzzle.TimerStart = now - (PlayModel().Puzzle.TimerStop - PlayModel().Puzzle.TimerStart);
         DidPauseOrSuspend = -1;
         LastTime = 0;
-        Puzzle.TimerStop = 0;
+        PlayModel().Puzzle.TimerStop = 0;
     }
 }
 
@@ -921,11 +922,11 @@ void DrawStar(float cx, float cy, float radius, bool filled) {
 void TGameScreen::DrawGradeLine(float x, float y) {
     platform::SetColor(255, 255, 255);
     platform::SetImageFont(Font25);
-    const std::string level = DifficultyName(Puzzle.PuzzleDifficulty);
+    const std::string level = DifficultyName(PlayModel().Puzzle.PuzzleDifficulty);
     DrawTextLeft(level, x, y, 1, 1);
     const float first = x + static_cast<float>(platform::TextWidth(level)) + 20;
     for (int k = 0; k < 5; ++k) {
-        const bool lit = k < Puzzle.PuzzleStars;
+        const bool lit = k < PlayModel().Puzzle.PuzzleStars;
         if (lit) {
             platform::SetColor(255, 190, 60);
         } else {
@@ -948,9 +949,9 @@ int TGameScreen::Draw() {
 
     Board.Message.clear();
     if (!Game->Paused && !Game->Suspended) CellList->Draw(ShowingInput ? 0 : 1);
-    if (Puzzle.RevealCellMode) Board.Message = Text("Click Contents Message");
-    if (Puzzle.PuzzleCompleted) Board.Message = FinishedMessage();
-    if (Board.Explained.Kind != TExplainKind::None && !Puzzle.PuzzleCompleted) {
+    if (PlayModel().Puzzle.RevealCellMode) Board.Message = Text("Click Contents Message");
+    if (PlayModel().Puzzle.PuzzleCompleted) Board.Message = FinishedMessage();
+    if (Board.Explained.Kind != TExplainKind::None && !PlayModel().Puzzle.PuzzleCompleted) {
         // The reasoning is the point of the aid: it takes the whole line, wrapped.
         platform::SetImageFont(Font25);
         const auto lines = WordWrapLines({Board.Explained.Sentence}, HelpLineWidth, nullptr, 1.0f);
@@ -959,19 +960,19 @@ int TGameScreen::Draw() {
     }
     DrawMessage(KeepBelowPaper(Board.Message, Font25), -1, 565, Font25, 1, 1, 1, 0);
 
-    if (!Puzzle.CustomMode && Options.ShowTimer) {
+    if (!PlayModel().Puzzle.CustomMode && PlayModel().Options.ShowTimer) {
         platform::SetColor(255, 255, 255);
         platform::SetImageFont(Font34);
         DrawTextLeft(Text("Time Field") + PuzzleTimerText(), 25, 459, 1, 1);
     }
     FreezeTimer();
-    if (!Puzzle.CustomMode && Puzzle.PuzzleStars > 0) DrawGradeLine(25, 505);
+    if (!PlayModel().Puzzle.CustomMode && PlayModel().Puzzle.PuzzleStars > 0) DrawGradeLine(25, 505);
 
     const std::shared_ptr<TDialog> dialogs[] = {RestartInput,      NewInput,         QuitInput,
                                                 NameInput,         SaveGameNameInput, VerticalSumInput,
                                                 HorizontalSumInput, OKInput};
     const bool questionOpen = std::any_of(std::begin(dialogs), std::end(dialogs), [](const auto& d) { return !!d; });
-    if (Puzzle.PuzzleCompleted) {
+    if (PlayModel().Puzzle.PuzzleCompleted) {
         NumberMenu->ClearMouseOver();
         PuzzleMenu->ClearMouseOver();
     }
@@ -980,9 +981,9 @@ int TGameScreen::Draw() {
     if (questionOpen)
         for (auto& menu : {MainMenu, NumberMenu, PuzzleMenu, CustomNumberMenu, CustomPuzzleMenu})
             if (menu) menu->ClearMouseOver();
-    if (!Puzzle.CustomMode) {
+    if (!PlayModel().Puzzle.CustomMode) {
         MainMenu->Draw(0, 0);
-        if (!Puzzle.PuzzleCompleted) {
+        if (!PlayModel().Puzzle.PuzzleCompleted) {
             NumberMenu->Draw(0, 0);
             PuzzleMenu->Draw(0, 0);
         }
@@ -993,7 +994,7 @@ int TGameScreen::Draw() {
     if (Fireworks) DrawFireworks(*Fireworks);
     // The end panel gives way to the question it asked: two boxes stacked
     // would show the lower one's edges around the upper one.
-    if (Puzzle.PuzzleCompleted && !questionOpen) endLevelMenu->Draw(1, 1, 1);
+    if (PlayModel().Puzzle.PuzzleCompleted && !questionOpen) endLevelMenu->Draw(1, 1, 1);
     for (const auto& dialog : dialogs)
         if (dialog) dialog->Draw();
     GenerateScreen->Draw();
@@ -1021,8 +1022,8 @@ std::string DifficultyButtonName(int difficulty) {
 }
 
 int TPlayScreen::Load() {
-    ChosenDifficulty = DifficultyButtonName(Puzzle.PuzzleDifficulty);
-    ChosenSize = SizeName(Puzzle.BoardWidth);
+    ChosenDifficulty = DifficultyButtonName(PlayModel().Puzzle.PuzzleDifficulty);
+    ChosenSize = SizeName(PlayModel().Puzzle.BoardWidth);
     FreshOverlay();
     Image = Picture("playscreen")->image;
     Image->MidHandle();
@@ -1061,8 +1062,8 @@ int TPlayScreen::Start() {
     Game->Mouse->On();
     Game->FixedRateLogic->Init();
     Game->IgnoreEscapeKey = 0;
-    Puzzle.CustomMode = 0;
-    Puzzle.CustomPuzzleReady = 0;
+    PlayModel().Puzzle.CustomMode = 0;
+    PlayModel().Puzzle.CustomPuzzleReady = 0;
     return 0;
 }
 
@@ -1103,12 +1104,12 @@ int TPlayScreen::Logic() {
             SaveGameManager = nullptr;
             if (result == 1) {
                 std::string error;
-                if (LoadGameNamed(name, &error) == -1) {
+                if (PlayModel().LoadGameNamed(name, &error) == -1) {
                     // A damaged save changes nothing: say why and stay here.
                     MessageDialog = CreateMessageDialog(error);
                     return 0;
                 }
-                Core->CreateCells(1);
+                PlayCore().CreateCells(1);
                 FadeTo(GameScreen);
                 Game->Mouse->On();
             }
@@ -1126,26 +1127,26 @@ int TPlayScreen::Logic() {
         return 0;
     }
     if (MainMenu->Clicked("custom")) {
-        Puzzle.CustomMode = 1;
-        Core->CustomPuzzle();
+        PlayModel().Puzzle.CustomMode = 1;
+        PlayCore().CustomPuzzle();
         FadeTo(GameScreen);
         return 0;
     }
     if (MainMenu->Clicked("loadgame")) {
-        Core->RestartPuzzle();
+        PlayCore().RestartPuzzle();
         ShowSaveGameManager();
     }
     if (MainMenu->Clicked("back")) FadeTo(TitleScreen);
     for (const char* name : {"6x6", "7x7", "9x9", "12x12", "14x14"})
         if (SizeMenu->Clicked(name)) {
-            Puzzle.BoardWidth = Puzzle.BoardHeight = std::stoi(name);
+            PlayModel().Puzzle.BoardWidth = PlayModel().Puzzle.BoardHeight = std::stoi(name);
             ChosenSize = name;
             RadioSelect(SizeMenu, ChosenSize, 0);
         }
     const char* levels[] = {"easy", "medium", "hard"};
     for (int k = 0; k < 3; ++k)
         if (DifficultyMenu->Clicked(levels[k])) {
-            Puzzle.PuzzleDifficulty = k;
+            PlayModel().Puzzle.PuzzleDifficulty = k;
             ChosenDifficulty = levels[k];
             RadioSelect(DifficultyMenu, ChosenDifficulty, 0);
         }
@@ -1184,8 +1185,8 @@ int TPlayScreen::SetEscDestination() {
 
 int ContinuePuzzle() {
     int elapsed = 0;
-    if (LoadAutosave(&elapsed) != 1) return 0;
-    Core->CreateCells(1);
+    if (PlayModel().LoadAutosave(&elapsed) != 1) return 0;
+    PlayCore().CreateCells(1);
     if (GameScreen) GameScreen->ResumeElapsedMs = elapsed;
     FadeTo(GameScreen);
     Game->Mouse->On();
@@ -1196,7 +1197,7 @@ void CreateGameObjects() {
     if (!ImageBank) ImageBank = std::make_shared<TImageBank>();
     if (!SoundBank) SoundBank = std::make_shared<TSoundBank>();
     InstallCellHooks();
-    CoreHooks.CustomPuzzleAccepted = [] { FadeTo(GameScreen); };
+    PlayModel().Hooks.CustomPuzzleAccepted = [] { FadeTo(GameScreen); };
     GameScreen = std::make_shared<TGameScreen>();
     GameScreen->name = "game";
     PlayScreen = std::make_shared<TPlayScreen>();
@@ -1243,7 +1244,7 @@ void LoadGameResources() {
     LoadSharedResources();
     Game->Mouse->Load("pointer");
     if (!Game->Mouse->ParticleList) Game->Mouse->ParticleList = std::make_shared<TParticleList>();
-    LoadHighScoreTables();
+    PlayModel().LoadHighScoreTables();
     Game->DestinationTScreen = TitleScreen;
     TitleScreen->PreStart();
     // The loop then starts suspended and waits for the player to come back.

@@ -18,6 +18,7 @@
 #include "game/core/core.h"
 #include "game/core/options.h"
 #include "game/screens/screens.h"
+#include "game/screens/session.h"
 #include "framework/settings/ini_file.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/audio.h"
@@ -144,15 +145,15 @@ int PointInTriangle(float px, float py, float x1, float y1, float x2, float y2, 
 }
 
 void StartPuzzleTimer() {
-    Puzzle.TimerStop = 0;
-    Puzzle.TimerStart = platform::MilliSecs();
+    PlayModel().Puzzle.TimerStop = 0;
+    PlayModel().Puzzle.TimerStart = platform::MilliSecs();
 }
 
-void StopPuzzleTimer() { Puzzle.TimerStop = platform::MilliSecs(); }
+void StopPuzzleTimer() { PlayModel().Puzzle.TimerStop = platform::MilliSecs(); }
 
 std::string PuzzleTimerText() {
-    int end = Puzzle.TimerStop ? Puzzle.TimerStop : platform::MilliSecs();
-    return FormatMinutesSeconds(end - Puzzle.TimerStart);
+    int end = PlayModel().Puzzle.TimerStop ? PlayModel().Puzzle.TimerStop : platform::MilliSecs();
+    return FormatMinutesSeconds(end - PlayModel().Puzzle.TimerStart);
 }
 
 std::string FormatMinutesSeconds(int milliseconds) {
@@ -222,8 +223,8 @@ void TVellacorGame::ShutDownHook() {
     }
     // A puzzle only in memory is lost with the process: the last chance to
     // write it, and the player must hear when that fails too.
-    FlushAutosave();
-    const std::string unsaved = UnsavedAutosaveReason();
+    PlayModel().FlushAutosave();
+    const std::string unsaved = PlayModel().UnsavedAutosaveReason();
     if (!unsaved.empty() && SavingOff.empty())
         platform::Notify("Your puzzle in progress could not be kept, so it is lost: " +
                              FileFaultText(AutosavePath(), unsaved),
@@ -233,8 +234,8 @@ void TVellacorGame::ShutDownHook() {
         // The welcome page opens only from its button (help screen); leaving the
         // game never starts a browser. The flag stays in the options file as the
         // record that the game has been played.
-        Options.FirstRun = 0;
-        SaveGameOptions();
+        PlayModel().Options.FirstRun = 0;
+        PlayModel().SaveGameOptions();
     }
     NoticeHook = notice;
 }

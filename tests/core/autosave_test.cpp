@@ -22,7 +22,7 @@ struct Kept {
     bool operator==(const Kept&) const = default;
 };
 
-Kept Now() {
+Kept Now(const TPuzzleState& Puzzle) {
     return {Puzzle.PlayerGrid, Puzzle.SolutionGrid,     Puzzle.VerticalSumGrid, Puzzle.HorizontalSumGrid,
             Puzzle.MarkupGrid, Puzzle.BoardWidth,       Puzzle.PuzzleDifficulty, Puzzle.AutoMarkup,
             Puzzle.IsCustomPuzzle};
@@ -45,7 +45,7 @@ protected:
         r.X = x;
         r.Y = y;
         r.Digit = digit;
-        ASSERT_EQ(ApplyEdit(r), TEditResult::Applied);
+        ASSERT_EQ(Model.ApplyEdit(r), TEditResult::Applied);
     }
 };
 
@@ -55,17 +55,17 @@ TEST_F(AutosaveTest, KeepsThePuzzleExactlyAndOnlyWhileItIsWorthKeeping) {
     BuildBlockPuzzle(9);
     Puzzle.PuzzleDifficulty = 2;
     Core->RestartPuzzle();
-    EXPECT_EQ(AutosaveWanted(), 0) << "an untouched new puzzle replaces nothing";
+    EXPECT_EQ(Model.AutosaveWanted(), 0) << "an untouched new puzzle replaces nothing";
     Edit(TEditKind::Digit, 1, 1, 1);
     Edit(TEditKind::Mark, 2, 4, 7);
     Edit(TEditKind::Mark, 2, 4, 3);
     Edit(TEditKind::Digit, 5, 5, 9);
     Puzzle.IsCustomPuzzle = 1;
-    EXPECT_EQ(AutosaveWanted(), 1);
+    EXPECT_EQ(Model.AutosaveWanted(), 1);
     Advance(123456);
-    ASSERT_EQ(WriteAutosave(), 1);
+    ASSERT_EQ(Model.WriteAutosave(), 1);
     EXPECT_TRUE(fs::exists(Game->ProfilePath + "autosave.sav"));
-    const Kept kept = Now();
+    const Kept kept = Now(Puzzle);
 
     // Something else on the board, a while later.
     BuildBlockPuzzle(6);
@@ -75,29 +75,29 @@ TEST_F(AutosaveTest, KeepsThePuzzleExactlyAndOnlyWhileItIsWorthKeeping) {
     Puzzle.TimerStop = now;
     Advance(50000);
 
-    ASSERT_EQ(AutosaveExists(), 1);
+    ASSERT_EQ(Model.AutosaveExists(), 1);
     int elapsed = 0;
-    ASSERT_EQ(LoadAutosave(&elapsed), 1);
-    EXPECT_EQ(Now(), kept);
+    ASSERT_EQ(Model.LoadAutosave(&elapsed), 1);
+    EXPECT_EQ(Now(Puzzle), kept);
     EXPECT_EQ(elapsed, 123456);
-    EXPECT_EQ(PuzzleElapsed(), 123456) << "the clock goes on from the kept time";
+    EXPECT_EQ(Model.PuzzleElapsed(), 123456) << "the clock goes on from the kept time";
     EXPECT_EQ(Puzzle.ShowSolution + Puzzle.PuzzleCompleted + Puzzle.TimerStop + Puzzle.CustomMode, 0);
-    EXPECT_EQ(CanUndo(), 0);
-    EXPECT_EQ(AutosaveWanted(), 1) << "a continued puzzle is kept again even before it changes";
+    EXPECT_EQ(Model.CanUndo(), 0);
+    EXPECT_EQ(Model.AutosaveWanted(), 1) << "a continued puzzle is kept again even before it changes";
     Advance(1000);
     Puzzle.TimerStop = now;
     Advance(9000);
-    EXPECT_EQ(PuzzleElapsed(), 124456) << "a frozen clock counts up to where it stopped";
+    EXPECT_EQ(Model.PuzzleElapsed(), 124456) << "a frozen clock counts up to where it stopped";
 
     Puzzle.PuzzleCompleted = 1;
-    EXPECT_EQ(AutosaveWanted(), 0);
+    EXPECT_EQ(Model.AutosaveWanted(), 0);
     Puzzle.PuzzleCompleted = 0;
     Puzzle.CustomMode = 1;
-    EXPECT_EQ(AutosaveWanted(), 0) << "a puzzle being typed in is not one to continue";
+    EXPECT_EQ(Model.AutosaveWanted(), 0) << "a puzzle being typed in is not one to continue";
 
-    RemoveAutosave();
-    EXPECT_EQ(AutosaveExists(), 0);
-    EXPECT_EQ(LoadAutosave(), 0);
+    Model.RemoveAutosave();
+    EXPECT_EQ(Model.AutosaveExists(), 0);
+    EXPECT_EQ(Model.LoadAutosave(), 0);
     EXPECT_TRUE(Log().empty()) << Log();
 }
 
@@ -110,8 +110,8 @@ TEST_F(AutosaveTest, DamagedFilesAreSetAsideUnreadableOnesLeftAndFailedWritesKep
     BuildBlockPuzzle(9);
     Core->RestartPuzzle();
     Edit(TEditKind::Digit, 1, 1, 2);
-    const std::string good = AutosaveText();
-    const Kept onBoard = Now();
+    const std::string good = Model.AutosaveText();
+    const Kept onBoard = Now(Puzzle);
     const std::string path = Game->ProfilePath + "autosave.sav";
 
     std::string wrongClue = good;
@@ -129,12 +129,12 @@ TEST_F(AutosaveTest, DamagedFilesAreSetAsideUnreadableOnesLeftAndFailedWritesKep
     int lines = 0;
     for (const auto& [what, bytes] : damaged) {
         WriteBytes(path, bytes);
-        ASSERT_EQ(LoadAutosave(), -1) << what;
-        EXPECT_EQ(Now(), onBoard) << what << ": the puzzle in play stays as it was";
+        ASSERT_EQ(Model.LoadAutosave(), -1) << what;
+        EXPECT_EQ(Now(Puzzle), onBoard) << what << ": the puzzle in play stays as it was";
         EXPECT_FALSE(fs::exists(path)) << what;
         EXPECT_EQ(ReadBytes(path + ".damaged"), bytes) << what;
         WriteBytes(path, bytes);
-        EXPECT_EQ(AutosaveExists(), 0) << what;
+        EXPECT_EQ(Model.AutosaveExists(), 0) << what;
         EXPECT_FALSE(fs::exists(path)) << what;
         EXPECT_EQ(ReadBytes(path + ".damaged.2"), bytes) << what << ": the first one kept aside stays";
         fs::remove(path + ".damaged");
@@ -153,23 +153,23 @@ TEST_F(AutosaveTest, DamagedFilesAreSetAsideUnreadableOnesLeftAndFailedWritesKep
     // it is, the player is told once, and nothing is written over it; the
     // puzzle of this session is still there to continue.
     fs::create_directories(path);
-    EXPECT_EQ(AutosaveExists(), 0);
-    EXPECT_EQ(LoadAutosave(), -1);
+    EXPECT_EQ(Model.AutosaveExists(), 0);
+    EXPECT_EQ(Model.LoadAutosave(), -1);
     ASSERT_EQ(coreNotices.size(), 1u);
     EXPECT_EQ(coreNotices[0].rfind("The puzzle kept from last time cannot be read", 0), 0u) << coreNotices[0];
     EXPECT_NE(coreNotices[0].find(path + " (it is not a regular file)"), std::string::npos) << coreNotices[0];
-    EXPECT_EQ(WriteAutosave(), 0);
+    EXPECT_EQ(Model.WriteAutosave(), 0);
     EXPECT_TRUE(fs::is_directory(path));
-    ASSERT_EQ(AutosaveExists(), 1);
-    RemoveAutosave();
+    ASSERT_EQ(Model.AutosaveExists(), 1);
+    Model.RemoveAutosave();
     EXPECT_TRUE(fs::is_directory(path));
     fs::remove(path);
-    ResetAutosaveState();
+    Model.AutosaveState = TAutosaveState{};
     fs::create_symlink("/dev/null", path);
-    EXPECT_EQ(AutosaveExists(), 0);
+    EXPECT_EQ(Model.AutosaveExists(), 0);
     EXPECT_TRUE(fs::is_symlink(path));
     fs::remove(path);
-    ResetAutosaveState();
+    Model.AutosaveState = TAutosaveState{};
     coreNotices.clear();
 
     // A write that fails keeps the puzzle in memory: Continue still finds it,
@@ -177,11 +177,11 @@ TEST_F(AutosaveTest, DamagedFilesAreSetAsideUnreadableOnesLeftAndFailedWritesKep
     // puts it on disk.
     const std::string profiles = Game->ProfilePath;
     Game->ProfilePath = scratch.Folder() + "missing/";
-    EXPECT_EQ(WriteAutosave(), 0);
+    EXPECT_EQ(Model.WriteAutosave(), 0);
     Edit(TEditKind::Digit, 2, 1, 3);
-    const Kept later = Now();
-    const std::string laterText = AutosaveText();
-    EXPECT_EQ(WriteAutosave(), 0);
+    const Kept later = Now(Puzzle);
+    const std::string laterText = Model.AutosaveText();
+    EXPECT_EQ(Model.WriteAutosave(), 0);
     ASSERT_EQ(coreNotices.size(), 1u);
     EXPECT_EQ(coreNotices[0].rfind("Your puzzle in progress could not be kept on disk.", 0), 0u) << coreNotices[0];
     EXPECT_NE(coreNotices[0].find(scratch.Folder() + "missing/autosave.sav: its folder does not exist."),
@@ -190,14 +190,14 @@ TEST_F(AutosaveTest, DamagedFilesAreSetAsideUnreadableOnesLeftAndFailedWritesKep
     const std::string log = Log();
     EXPECT_NE(log.find("Could not write"), std::string::npos);
     EXPECT_EQ(log.find("Could not write"), log.rfind("Could not write"));
-    EXPECT_EQ(UnsavedAutosaveReason(), "its folder does not exist");
+    EXPECT_EQ(Model.UnsavedAutosaveReason(), "its folder does not exist");
     BuildBlockPuzzle(6);
-    ASSERT_EQ(AutosaveExists(), 1);
-    ASSERT_EQ(LoadAutosave(), 1);
-    EXPECT_EQ(Now(), later);
+    ASSERT_EQ(Model.AutosaveExists(), 1);
+    ASSERT_EQ(Model.LoadAutosave(), 1);
+    EXPECT_EQ(Now(Puzzle), later);
     Game->ProfilePath = profiles;
-    EXPECT_EQ(FlushAutosave(), 1);
+    EXPECT_EQ(Model.FlushAutosave(), 1);
     EXPECT_EQ(ReadBytes(path), laterText);
-    EXPECT_EQ(UnsavedAutosaveReason(), "");
+    EXPECT_EQ(Model.UnsavedAutosaveReason(), "");
     EXPECT_EQ(coreNotices.size(), 1u);
 }

@@ -23,6 +23,8 @@ void ScreensTest::TearDown() {
     Board = TBoardState{};
     ImageBank.reset();
     CoreTest::TearDown();
+    // Its hooks point into this test.
+    ResetPlaySession();
 }
 
 void ScreensTest::PointAt(float x, float y) {

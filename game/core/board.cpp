@@ -1,0 +1,374 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The questions the play screen and the cells ask of the puzzle model.
+#include "game/core/model.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "framework/core/game.h"
+#include "framework/core/globals.h"
+#include "framework/paths/errors.h"
+#include "framework/text/game_text.h"
+#include "tallyfold/engine/Engine.h"
+#include "tallyfold/engine/Quality.h"
+#include "tallyfold/platform/system.h"
+
+bool TPuzzleModel::OnBoard(int x, int y) const {
+    return x >= 0 && y >= 0 && x < Puzzle.BoardWidth && y < Puzzle.BoardHeight && x < MaxBoardSize &&
+           y < MaxBoardSize;
+}
+
+namespace {
+
+// The step from a clue cell along its run.
+void Step(int direction, int& dx, int& dy) {
+    dx = direction == Vertical ? 0 : 1;
+    dy = direction == Vertical ? 1 : 0;
+}
+
+}  // namespace
+
+bool TPuzzleModel::FindClueCell(int direction, int x, int y, int& cx, int& cy) const {
+    int dx, dy;
+    Step(direction, dx, dy);
+    for (cx = x, cy = y; OnBoard(cx, cy); cx -= dx, cy -= dy) {
+        if (Puzzle.PlayerGrid[cx][cy] == BlackCell) return true;
+    }
+    return false;
+}
+
+namespace {
+
+bool ContainsDigit(const std::string& text, int d) { return text.find(static_cast<char>('0' + d)) != std::string::npos; }
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return "";
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+void TPuzzleModel::CoreNotice(const std::string& message) const {
+    if (Hooks.Notice) {
+        Hooks.Notice(message);
+        return;
+    }
+    PlayerNotice(message);
+}
+
+bool IsBoardSize(int size) { return size == 6 || size == 7 || size == 9 || size == 12 || size == 14; }
+
+namespace {
+std::string Say(const std::string& key, const std::vector<std::pair<std::string, std::string>>& values) {
+    std::string text = GameText ? GameText->FindString(key) : key;
+    for (const auto& [name, value] : values)
+        for (auto at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size()))
+            text.replace(at, name.size(), value);
+    return text;
+}
+
+std::string Way(int direction) {
+    const char* key = direction == Vertical ? "Explain Down" : "Explain Across";
+    const std::string text = GameText ? GameText->FindString(key) : "";
+    return text.empty() ? (direction == Vertical ? "down" : "across") : text;
+}
+}  // namespace
+
+std::string TPuzzleModel::ClueProblem(int direction, int x, int y, int clue, int final) const {
+    if (clue == 0) return "";
+    const std::string typed = std::to_string(clue);
+    if (clue < 1 || clue > MaxClue) return Say("Clue Out Of Range", {{"{clue}", typed}});
+    const int length = OnBoard(x, y) ? RunLength(direction, x, y) : 0;
+    if (length == 0) return Say("Clue Without Run", {{"{direction}", Way(direction)}});
+    // The smallest and the largest sum of that many different digits.
+    const int cells = std::min(length, 9);
+    const int low = cells * (cells + 1) / 2, high = cells * (19 - cells) / 2;
+    if (!final && clue <= high) return "";
+    if (final && length > 9)
+        return Say("Run Too Long", {{"{count}", std::to_string(length)}, {"{direction}", Way(direction)}});
+    if (clue >= low && clue <= high) return "";
+    return Say(length == 1 ? "Clue Impossible One" : "Clue Impossible",
+               {{"{clue}", typed}, {"{count}", std::to_string(length)}, {"{low}", std::to_string(low)},
+                {"{high}", std::to_string(high)}});
+}
+
+std::string TPuzzleModel::MisfitClue() const {
+    for (int y = 0; y < Puzzle.BoardHeight; ++y)
+        for (int x = 0; x < Puzzle.BoardWidth; ++x) {
+            if (!OnBoard(x, y) || Puzzle.PlayerGrid[x][y] != BlackCell) continue;
+            for (int direction : {Horizontal, Vertical}) {
+                const int clue = direction == Vertical ? Puzzle.VerticalSumGrid[x][y] : Puzzle.HorizontalSumGrid[x][y];
+                const std::string problem = ClueProblem(direction, x, y, clue, 1);
+                if (problem.empty()) continue;
+                return Say("Clue Place", {{"{clue}", std::to_string(clue)},
+                                          {"{direction}", Way(direction)},
+                                          {"{column}", std::to_string(x + 1)},
+                                          {"{row}", std::to_string(y + 1)}}) +
+                       " " + problem;
+            }
+        }
+    return "";
+}
+
+// ---------------------------------------------------------------------------
+// Questions about the board
+
+int TPuzzleModel::RunLength(int direction, int x, int y) const {
+    int dx, dy;
+    Step(direction, dx, dy);
+    int length = 0;
+    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell;
+         cx += dx, cy += dy) {
+        ++length;
+    }
+    return length;
+}
+
+int TPuzzleModel::SolutionRunSum(int direction, int x, int y) const {
+    int dx, dy;
+    Step(direction, dx, dy);
+    int sum = 0;
+    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.SolutionGrid[cx][cy] != BlackCell;
+         cx += dx, cy += dy) {
+        sum += Puzzle.SolutionGrid[cx][cy];
+    }
+    return sum;
+}
+
+int TPuzzleModel::RemainingSum(int direction, int sum, int x, int y) const {
+    int dx, dy;
+    Step(direction, dx, dy);
+    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell;
+         cx += dx, cy += dy) {
+        sum -= Puzzle.PlayerGrid[cx][cy];
+    }
+    return sum;
+}
+
+int TPuzzleModel::DigitClashes(int d, int x, int y) {
+    if (!OnBoard(x, y) || Puzzle.PlayerGrid[x][y] == BlackCell || d < 1 || d > 9) return 0;
+    // Up (the cell itself first), down, left (the cell itself first), right.
+    struct Scan {
+        int fromX, fromY, dx, dy;
+    };
+    const Scan scans[] = {{x, y, 0, -1}, {x, y + 1, 0, 1}, {x, y, -1, 0}, {x + 1, y, 1, 0}};
+    for (const Scan& scan : scans) {
+        for (int cx = scan.fromX, cy = scan.fromY; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell;
+             cx += scan.dx, cy += scan.dy) {
+            if (Puzzle.PlayerGrid[cx][cy] == d) {
+                Puzzle.DoubleFoundX = cx;
+                Puzzle.DoubleFoundY = cy;
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
+std::string TPuzzleModel::CombinationText(int direction, int x, int y) const {
+    if (!OnBoard(x, y)) return "";
+    const int sum = direction == Vertical ? Puzzle.VerticalSumGrid[x][y] : Puzzle.HorizontalSumGrid[x][y];
+    const int length = RunLength(direction, x, y);
+    // A typed-in board can hold clues and runs no combination has.
+    if (sum < 1 || sum > MaxClue || length < 1 || length > 9) return "";
+    std::string text;
+    int entries = 0;
+    for (const std::string& raw : PossibleNumbers()[length - 1][sum - 1]) {
+        const std::string entry = Trim(raw);
+        if (entry.empty()) continue;
+        if (entries > 0) text += ", ";
+        if (entries == 5 || entries == 10) text += "\r\n";
+        for (std::size_t i = 0; i < entry.size(); ++i) {
+            if (i > 0) text += '+';
+            text += entry[i];
+        }
+        ++entries;
+    }
+    return text;
+}
+
+int TPuzzleModel::DigitFitsCombinations(int d, int x, int y) const {
+    if (!OnBoard(x, y) || d < 1 || d > 9) return 0;
+    int vx, vy, hx, hy;
+    if (!FindClueCell(Vertical, x, y, vx, vy) || !FindClueCell(Horizontal, x, y, hx, hy)) return 0;
+    return ContainsDigit(CombinationText(Vertical, vx, vy), d) && ContainsDigit(CombinationText(Horizontal, hx, hy), d)
+               ? 1
+               : 0;
+}
+
+int TPuzzleModel::MarkupValue(int d, int x, int y) {
+    if (!OnBoard(x, y) || Puzzle.PlayerGrid[x][y] == BlackCell) return 0;
+    if (DigitClashes(d, x, y)) return 0;
+    return DigitFitsCombinations(d, x, y);
+}
+
+void TPuzzleModel::ClearMarkup() {
+    for (auto& column : Puzzle.MarkupGrid)
+        for (auto& cell : column) cell.fill(0);
+}
+
+void TPuzzleModel::FillMarkup() {
+    ClearMarkup();
+    for (int x = 0; x < Puzzle.BoardWidth; ++x)
+        for (int y = 0; y < Puzzle.BoardHeight; ++y)
+            for (int d = 1; d <= 9; ++d)
+                // A digit an explanation ruled out stays off: the player was shown why.
+                Puzzle.MarkupGrid[x][y][d - 1] =
+                    static_cast<std::uint8_t>(MarkupValue(d, x, y) && !ExplainedOut(d, x, y) ? 1 : 0);
+}
+
+int TPuzzleModel::InSameRun(int x1, int y1, int x2, int y2) const {
+    if (x1 == -1 || y1 == -1 || x2 == -1 || y2 == -1) return 0;
+    if (!OnBoard(x1, y1) || !OnBoard(x2, y2)) return 0;
+    int vx = x1, vy = y1, hx = x1, hy = y1;
+    bool vertical = true, horizontal = true;
+    if (Puzzle.PlayerGrid[x1][y1] != BlackCell) {
+        vertical = FindClueCell(Vertical, x1, y1, vx, vy);
+        horizontal = FindClueCell(Horizontal, x1, y1, hx, hy);
+    }
+    if (vertical && x2 == vx && y2 > vy && y2 <= vy + RunLength(Vertical, vx, vy)) return 1;
+    if (horizontal && y2 == hy && x2 > hx && x2 <= hx + RunLength(Horizontal, hx, hy)) return 1;
+    return 0;
+}
+
+int TPuzzleModel::RunCheck(int direction, int x, int y) const {
+    if (!OnBoard(x, y) || Puzzle.PlayerGrid[x][y] != BlackCell) return 0;
+    const int clue = direction == Vertical ? Puzzle.VerticalSumGrid[x][y] : Puzzle.HorizontalSumGrid[x][y];
+    if (clue == 0) return 0;
+    int dx, dy;
+    Step(direction, dx, dy);
+    int sum = 0, cells = 0;
+    bool open = false, twice = false;
+    unsigned used = 0;
+    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell;
+         cx += dx, cy += dy) {
+        const int d = Puzzle.PlayerGrid[cx][cy];
+        ++cells;
+        if (d < 1 || d > 9) {
+            open = true;
+            continue;
+        }
+        twice = twice || (used & (1u << d)) != 0;
+        used |= 1u << d;
+        sum += d;
+    }
+    if (cells == 0) return 0;
+    if (twice) return -1;
+    if (open) return 0;
+    return sum == clue ? 1 : -1;
+}
+
+int TPuzzleModel::BreaksRules(int x, int y) const {
+    if (!OnBoard(x, y)) return 0;
+    const int digit = Puzzle.PlayerGrid[x][y];
+    if (digit < 1 || digit > 9) return 0;
+    for (int direction : {Vertical, Horizontal}) {
+        int cx, cy, dx, dy;
+        if (!FindClueCell(direction, x, y, cx, cy)) continue;
+        if (RunCheck(direction, cx, cy) != -1) continue;
+        Step(direction, dx, dy);
+        bool full = true;
+        int same = 0;
+        for (int rx = cx + dx, ry = cy + dy; OnBoard(rx, ry) && Puzzle.PlayerGrid[rx][ry] != BlackCell;
+             rx += dx, ry += dy) {
+            const int d = Puzzle.PlayerGrid[rx][ry];
+            if (d < 1 || d > 9) full = false;
+            if (d == digit) ++same;
+        }
+        // A run that fails only because of another digit's repeat leaves this one alone.
+        if (same > 1 || full) return 1;
+    }
+    return 0;
+}
+
+int TPuzzleModel::PuzzleElapsed() const {
+    // The clock wraps; the difference of two readings is still right modulo 2^32.
+    const int end = Puzzle.TimerStop ? Puzzle.TimerStop : platform::MilliSecs();
+    const int elapsed = static_cast<int>(static_cast<std::uint32_t>(end) - static_cast<std::uint32_t>(Puzzle.TimerStart));
+    return elapsed < 0 ? 0 : elapsed;
+}
+
+std::string TPuzzleModel::NoBestTimeReason() const {
+    if (Puzzle.IsCustomPuzzle) return "Own Puzzle No Best Time";
+    if (Puzzle.RevealUsed) return "Revealed No Best Time";
+    return "";
+}
+
+void TPuzzleModel::ForgetHelpTaken() { Puzzle.RevealUsed = Puzzle.ExplainsUsed = 0; }
+
+std::string DifficultyName(int difficulty) {
+    static const char* const keys[] = {"Easy", "Medium", "Hard"};
+    if (difficulty < 0 || difficulty > 2 || !GameText) return "";
+    return GameText->FindString(keys[difficulty]);
+}
+
+int TPuzzleModel::PuzzleGradeStars() const {
+    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
+    if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
+    // The engine's row is the game's x, as in CreatePuzzle.
+    std::vector<int> digits(static_cast<std::size_t>(w * h));
+    for (int x = 0; x < w; ++x) {
+        for (int y = 0; y < h; ++y) {
+            const int v = Puzzle.SolutionGrid[x][y];
+            if (v != BlackCell && (v < 1 || v > 9)) return 0;
+            // Every white cell needs a clue cell before it both ways.
+            if ((x == 0 || y == 0) && v != BlackCell) return 0;
+            digits[static_cast<std::size_t>(x * h + y)] = v == BlackCell ? -1 : v;
+        }
+    }
+    engine::TBoard board;
+    engine::BoardFromDigits(digits, static_cast<unsigned>(w), static_cast<unsigned>(h), board);
+    const engine::PuzzleMetrics metrics = engine::MeasurePuzzle(board);
+    if (metrics.tier > engine::kTierTrials) return 0;
+    return engine::DifficultyStars(engine::DifficultyScore(metrics), static_cast<unsigned>(w),
+                                   static_cast<unsigned>(h), Puzzle.PuzzleDifficulty + 1);
+}
+
+std::string DifficultyAsks(int difficulty) {
+    static const char* const keys[] = {"Easy Asks", "Medium Asks", "Hard Asks"};
+    if (difficulty < 0 || difficulty > 2 || !GameText) return "";
+    return GameText->FindString(keys[difficulty]);
+}
+
+
+int TPuzzleModel::BoardSolved() const {
+    bool asStored = true, full = true;
+    for (int x = 0; x < Puzzle.BoardWidth; ++x) {
+        for (int y = 0; y < Puzzle.BoardHeight; ++y) {
+            const int d = Puzzle.PlayerGrid[x][y];
+            if (d != Puzzle.SolutionGrid[x][y]) asStored = false;
+            if (d != BlackCell && (d < 1 || d > 9)) full = false;
+        }
+    }
+    // A typed-in puzzle may allow other fillings than the stored one; any that meets
+    // every clue is a solution. For a puzzle with one solution the two tests agree.
+    if (asStored) return 1;
+    if (!full) return 0;
+    for (int x = 0; x < Puzzle.BoardWidth; ++x) {
+        for (int y = 0; y < Puzzle.BoardHeight; ++y) {
+            if (Puzzle.PlayerGrid[x][y] != BlackCell) continue;
+            for (int direction : {Vertical, Horizontal}) {
+                int dx, dy;
+                Step(direction, dx, dy);
+                const bool run = OnBoard(x + dx, y + dy) && Puzzle.PlayerGrid[x + dx][y + dy] != BlackCell;
+                if (run && RunCheck(direction, x, y) != 1) return 0;
+            }
+        }
+    }
+    return 1;
+}
+
+void TPuzzleModel::Restart() {
+    for (int x = 0; x < Puzzle.BoardWidth; ++x)
+        for (int y = 0; y < Puzzle.BoardHeight; ++y)
+            if (Puzzle.SolutionGrid[x][y] != BlackCell) Puzzle.PlayerGrid[x][y] = 0;
+    ClearMarkup();
+    Puzzle.PuzzleCompleted = Puzzle.ShowSolution = Puzzle.ShowMistakes = 0;
+    Puzzle.RevealCellMode = Puzzle.AutoMarkup = 0;
+    Puzzle.TimerStop = 0;
+    Puzzle.TimerStart = platform::MilliSecs();
+    ClearEditHistory();
+}
