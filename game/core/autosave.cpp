@@ -9,6 +9,7 @@
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
 #include "framework/text/game_text.h"
+#include "game/core/history.h"
 #include "game/core/model.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
@@ -16,8 +17,10 @@
 namespace {
 
 const char* const AutosaveHeader = "Tallyfold Autosave";
-// A 14 x 14 puzzle takes about 6 KB.
-constexpr std::int64_t MaxAutosaveBytes = 64 * 1024;
+// A 14 x 14 puzzle takes about 6 KB; its history a kilobyte or two per edit at most.
+constexpr std::int64_t MaxAutosaveBytes = 4 * 1024 * 1024;
+// Past this the oldest edits are not kept: undo goes back that far.
+constexpr std::size_t MaxHistoryBytes = 2 * 1024 * 1024;
 
 
 // The header line and the flag line, each ended by CR LF (a bare LF is taken too).
@@ -73,13 +76,23 @@ std::optional<TSaveGameContent> ParseAutosave(const std::string& bytes, int& cus
         reason = "line 2: the typed-in flag must be 0 or 1";
         return std::nullopt;
     }
+    // The history, when there is one, follows the puzzle; a file without it is one
+    // written before it was kept.
+    std::string puzzle = bytes.substr(at), history;
+    if (const std::size_t mark = puzzle.find("\nhistory"); mark != std::string::npos) {
+        history = puzzle.substr(mark + 1);
+        puzzle.resize(mark + 1);
+    }
     std::string why;
-    auto content = ParseSaveGame(bytes.substr(at), why);
+    auto content = ParseSaveGame(puzzle, why);
     if (!content) {
         reason = "the puzzle after line 2: " + why;
         return std::nullopt;
     }
     custom = flag == "1" ? 1 : 0;
+    // A history that does not fit costs the player their undo, not the puzzle.
+    if (TEditHistory edits; !history.empty() && ParseHistory(history, *content, edits, content->HistoryProblem))
+        content->History = std::move(edits);
     return content;
 }
 
@@ -157,7 +170,7 @@ std::string AutosavePath() { return (Game ? Game->ProfilePath : std::string()) +
 
 std::string TPuzzleModel::AutosaveText() const {
     return std::string(AutosaveHeader) + "\r\n" + (Puzzle.IsCustomPuzzle ? "1" : "0") + "\r\n" +
-           SaveGameText(PuzzleElapsed());
+           SaveGameText(PuzzleElapsed()) + HistoryText(EditHistory, MaxHistoryBytes);
 }
 
 int TPuzzleModel::WriteAutosave() {
@@ -202,6 +215,12 @@ int TPuzzleModel::LoadAutosave(int* elapsedMs) {
     // The flag line is older than the save game's own help line; either may say so.
     Puzzle.IsCustomPuzzle = custom || content->IsCustomPuzzle ? 1 : 0;
     if (Puzzle.IsCustomPuzzle) Puzzle.PuzzleStars = 0;
+    if (content->History) {
+        EditHistory.Done = std::move(content->History->Done);
+        EditHistory.Undone = std::move(content->History->Undone);
+    } else if (!content->HistoryProblem.empty()) {
+        AppendErrorLog("The undo history kept with " + AutosavePath() + " was left out (" + content->HistoryProblem + ").");
+    }
     EditHistory.Continued = 1;
     if (elapsedMs) *elapsedMs = content->ElapsedMs;
     return 1;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/core/core.h"
+#include "game/core/edits.h"
 
 // What a save game holds, as read from a file before any of it reaches the tables.
 struct TSaveGameContent {
@@ -26,6 +27,10 @@ struct TSaveGameContent {
     int RevealUsed = 0;
     int ExplainsUsed = 0;
     int IsCustomPuzzle = 0;
+    // The autosave's edit history when it has one that fits the puzzle; otherwise why
+    // not (empty when the file has none).
+    std::optional<TEditHistory> History;
+    std::string HistoryProblem;
 };
 
 // Reads a save game text; nullopt with the reason (in English, for the player's

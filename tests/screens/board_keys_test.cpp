@@ -384,12 +384,13 @@ TEST_F(BoardKeys, AutosaveOnTheTimerFocusAndCloseIsContinuedExactly) {
     Advance(GameScreen->AutosaveIntervalMs);
     Steps(1);
     ASSERT_TRUE(fs::exists(file));
-    // What the file holds, read as a save game after its two lines of its own.
+    // What the file holds: the puzzle as a save game holds it, after two lines of its own.
     auto kept = [&] {
         std::ifstream in(file, std::ios::binary);
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::string reason;
-        auto content = ParseSaveGame(text.substr(text.find("Tallyfold Savegame")), reason);
+        int custom = 0;
+        auto content = ParseAutosave(text, custom, reason);
         EXPECT_TRUE(content) << reason;
         return content.value_or(TSaveGameContent{});
     };
