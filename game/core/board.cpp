@@ -10,8 +10,7 @@
 #include "framework/core/globals.h"
 #include "framework/paths/errors.h"
 #include "framework/text/game_text.h"
-#include "tallyfold/engine/Engine.h"
-#include "tallyfold/engine/Quality.h"
+#include "game/core/engine_adapter.h"
 #include "tallyfold/platform/system.h"
 
 bool TPuzzleModel::OnBoard(int x, int y) const {
@@ -306,25 +305,7 @@ std::string DifficultyName(int difficulty) {
 }
 
 int TPuzzleModel::PuzzleGradeStars() const {
-    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
-    if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
-    // The engine's row is the game's x, as in CreatePuzzle.
-    std::vector<int> digits(static_cast<std::size_t>(w * h));
-    for (int x = 0; x < w; ++x) {
-        for (int y = 0; y < h; ++y) {
-            const int v = Puzzle.SolutionGrid[x][y];
-            if (v != BlackCell && (v < 1 || v > 9)) return 0;
-            // Every white cell needs a clue cell before it both ways.
-            if ((x == 0 || y == 0) && v != BlackCell) return 0;
-            digits[static_cast<std::size_t>(x * h + y)] = v == BlackCell ? -1 : v;
-        }
-    }
-    engine::TBoard board;
-    engine::BoardFromDigits(digits, static_cast<unsigned>(w), static_cast<unsigned>(h), board);
-    const engine::PuzzleMetrics metrics = engine::MeasurePuzzle(board);
-    if (metrics.tier > engine::kTierTrials) return 0;
-    return engine::DifficultyStars(engine::DifficultyScore(metrics), static_cast<unsigned>(w),
-                                   static_cast<unsigned>(h), Puzzle.PuzzleDifficulty + 1);
+    return GradeSolution(Puzzle.SolutionGrid, Puzzle.BoardWidth, Puzzle.BoardHeight, Puzzle.PuzzleDifficulty + 1);
 }
 
 std::string DifficultyAsks(int difficulty) {

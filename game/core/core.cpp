@@ -11,7 +11,7 @@
 #include "framework/core/globals.h"
 #include "framework/core/timing.h"
 #include "game/core/model.h"
-#include "tallyfold/engine/Engine.h"
+#include "game/core/engine_adapter.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
 
@@ -60,7 +60,7 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
     // its solve needs, so the level the player picks is what the puzzle asks of them.
     const int level = difficulty == 0 ? 1 : difficulty == 2 ? 3 : 2;
 
-    std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> result{};
+    TGrid solution{};
     for (unsigned attempt = 0;; ++attempt) {
         // The engine draws from a seed taken from the game's generator, so a test
         // that fixes the clock gets the same puzzle every run; the attempt number
@@ -68,10 +68,7 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
         platform::SeedRnd(static_cast<int>(static_cast<unsigned>(platform::MilliSecs()) + attempt));
         platform::PumpMessages();
         const auto seed = static_cast<std::uint32_t>(platform::Rand(0, 0x7FFFFFFF)) ^ (attempt * 0x9E3779B9u);
-        if (engine::GenerateLevelPuzzle(static_cast<unsigned>(width), static_cast<unsigned>(height), level, 5, result,
-                                        seed)) {
-            break;
-        }
+        if (GenerateSolution(width, height, level, seed, solution)) break;
     }
 
     auto& p = Model.Puzzle;
@@ -79,10 +76,8 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
         for (int y = 0; y < MaxBoardSize; ++y) {
             p.VerticalSumGrid[x][y] = p.HorizontalSumGrid[x][y] = 0;
             if (x >= width || y >= height) continue;
-            // The engine's row is the game's x.
-            const std::uint8_t v = result[static_cast<std::size_t>(x * height + y)];
-            p.SolutionGrid[x][y] = v == 0xFF ? BlackCell : v;
-            p.PlayerGrid[x][y] = v == 0xFF ? BlackCell : 0;
+            p.SolutionGrid[x][y] = solution[x][y];
+            p.PlayerGrid[x][y] = solution[x][y] == BlackCell ? BlackCell : 0;
         }
     }
     // SolutionRunSum and RunLength stop at the board edge, so the new extent

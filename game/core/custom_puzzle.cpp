@@ -7,7 +7,7 @@
 #include "framework/core/game.h"
 #include "framework/core/timing.h"
 #include "game/core/model.h"
-#include "tallyfold/engine/Engine.h"
+#include "game/core/engine_adapter.h"
 
 void TPuzzleModel::ClearSumsWithLengthZero() {
     for (int x = 0; x < Puzzle.BoardWidth; ++x) {
@@ -36,39 +36,11 @@ void TPuzzleModel::StoreWhiteCell(int x, int y) {
     ClearSumsWithLengthZero();
 }
 
-TPuzzleDescription TPuzzleModel::CustomPuzzleDescription() const {
-    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
-    TPuzzleDescription description;
-    description.Dimensions = std::to_string(w) + " " + std::to_string(h);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            if (Puzzle.PlayerGrid[x][y] != BlackCell) continue;
-            const std::string index = std::to_string(y * h + x) + " ";
-            description.Unfillable += index;
-            const int down = RunLength(Vertical, x, y), across = RunLength(Horizontal, x, y);
-            if (down == 0 && across == 0) continue;
-            ++description.Count;
-            // The engine's rows are our y, so its down runs are our vertical runs.
-            std::string& record = description.Constraints;
-            record += index;
-            record += std::to_string(down ? Puzzle.VerticalSumGrid[x][y] : 0) + " " + std::to_string(down) + " ";
-            record += std::to_string(across ? Puzzle.HorizontalSumGrid[x][y] : 0) + " " + std::to_string(across) + " ";
-        }
-    }
-    return description;
-}
+TPuzzleDescription TPuzzleModel::CustomPuzzleDescription() const { return EngineDescription(Puzzle); }
 
 int TPuzzleModel::CluesAllowSeveralSolutions() const {
-    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
-    if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
-    const TPuzzleDescription description = CustomPuzzleDescription();
-    std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> scratch{};
-    return engine::CheckCustomDescription(static_cast<unsigned>(w), static_cast<unsigned>(h),
-                                          description.Dimensions, description.Unfillable,
-                                          description.Constraints, description.Count, scratch) ==
-                   engine::CustomCheck::kSeveral
-               ? 1
-               : 0;
+    TGrid scratch{};
+    return CheckTypedInBoard(Puzzle, scratch) == engine::CustomCheck::kSeveral ? 1 : 0;
 }
 
 void TCore::ClearSumsWithLengthZero() { Model.ClearSumsWithLengthZero(); }
@@ -76,7 +48,6 @@ void TCore::ClearSumsWithLengthZero() { Model.ClearSumsWithLengthZero(); }
 int TCore::CheckCustomPuzzle() {
     const int w = Model.Puzzle.BoardWidth, h = Model.Puzzle.BoardHeight;
     if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
-    const TPuzzleDescription description = Model.CustomPuzzleDescription();
 
     CheckMessage = "Not Solvable";
     CheckDetail.clear();
@@ -94,10 +65,8 @@ int TCore::CheckCustomPuzzle() {
     CheckDetail = Model.MisfitClue();
     if (!CheckDetail.empty()) return 0;
 
-    std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> result{};
-    const engine::CustomCheck check = engine::CheckCustomDescription(
-        static_cast<unsigned>(w), static_cast<unsigned>(h), description.Dimensions, description.Unfillable,
-        description.Constraints, description.Count, result);
+    TGrid solution{};
+    const engine::CustomCheck check = CheckTypedInBoard(Model.Puzzle, solution);
     // A sparse puzzle can keep the solver busy for a while.
     if (Game && Game->FixedRateLogic) Game->FixedRateLogic->Init();
     if (check == engine::CustomCheck::kTooHard) CheckMessage = "Too Hard To Check";
@@ -107,9 +76,8 @@ int TCore::CheckCustomPuzzle() {
 
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            const std::uint8_t v = result[static_cast<std::size_t>(y * w + x)];
-            Model.Puzzle.SolutionGrid[x][y] = v == 0xFF ? BlackCell : v;
-            Model.Puzzle.PlayerGrid[x][y] = v == 0xFF ? BlackCell : 0;
+            Model.Puzzle.SolutionGrid[x][y] = solution[x][y];
+            Model.Puzzle.PlayerGrid[x][y] = solution[x][y] == BlackCell ? BlackCell : 0;
         }
     }
     Model.Puzzle.CustomPuzzleReady = 1;

@@ -5,30 +5,21 @@
 
 #include "framework/text/game_text.h"
 #include "game/core/model.h"
-#include "tallyfold/engine/Board.h"
+#include "game/core/engine_adapter.h"
 #include "tallyfold/engine/Explainer.h"
 
 namespace {
 
-int Columns(const TPuzzleState& p) { return p.BoardHeight; }
-
-// The board as the engine sees it: the engine's rows are our y.
-bool BoardFromTables(const TPuzzleModel& model, engine::TBoard& board, std::vector<int>& solution) {
-    const TPuzzleState& Puzzle = model.Puzzle;
-    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
-    if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize || w != h) return false;
-    const TPuzzleDescription description = model.CustomPuzzleDescription();
-    engine::BuildCombinations();
-    if (!engine::ParseDescription(description.Dimensions, description.Unfillable, description.Constraints,
-                                  description.Count, board))
-        return false;
+// The board as the engine sees it with the player's digits, and the stored solution
+// by the engine's cell index (0 where there is none).
+bool BoardFromTables(const TPuzzleState& p, engine::TBoard& board, std::vector<int>& solution) {
+    if (!EngineBoard(p, board, true)) return false;
     solution.assign(board.cellCount, -1);
-    for (int x = 0; x < w; ++x)
-        for (int y = 0; y < h; ++y) {
-            const auto index = static_cast<std::size_t>(y * Columns(Puzzle) + x);
-            if (board.cells[index] < 0) continue;
-            const int player = Puzzle.PlayerGrid[x][y], right = Puzzle.SolutionGrid[x][y];
-            if (player >= 1 && player <= 9) board.cells[index] = player;
+    for (int x = 0; x < p.BoardWidth; ++x)
+        for (int y = 0; y < p.BoardHeight; ++y) {
+            const unsigned index = EngineIndex(x, y, p.BoardWidth);
+            if (board.cells[index] == engine::kBlack) continue;
+            const int right = p.SolutionGrid[x][y];
             solution[index] = right >= 1 && right <= 9 ? right : 0;
         }
     return true;
@@ -50,7 +41,7 @@ TExplainedStep TPuzzleModel::ExplainNextStep() {
     step.Sentence = Say("Explain Stuck");
     engine::TBoard board;
     std::vector<int> solution;
-    if (!BoardFromTables(*this, board, solution)) return step;
+    if (!BoardFromTables(Puzzle, board, solution)) return step;
     if (!RuledOutBelongsHere()) ForgetExplanations();
 
     engine::Explanation found;
@@ -58,7 +49,7 @@ TExplainedStep TPuzzleModel::ExplainNextStep() {
     if (!any) {
         engine::Explainer explainer(board);
         for (unsigned index = 0; index < board.cellCount; ++index) {
-            const int x = static_cast<int>(index) % Columns(Puzzle), y = static_cast<int>(index) / Columns(Puzzle);
+            const int x = GameX(index, Puzzle.BoardWidth), y = GameY(index, Puzzle.BoardWidth);
             if (board.cells[index] == engine::kEmpty) explainer.Restrict(index, ~unsigned{RuledOut.Digits[x][y]});
         }
         any = explainer.Next(engine::kTierTrials, found);
@@ -69,13 +60,13 @@ TExplainedStep TPuzzleModel::ExplainNextStep() {
     step.Kind = found.kind == engine::ExplainKind::Place    ? TExplainKind::Place
                 : found.kind == engine::ExplainKind::Remove ? TExplainKind::Remove
                                                             : TExplainKind::Wrong;
-    step.X = static_cast<int>(found.cell) % Columns(Puzzle);
-    step.Y = static_cast<int>(found.cell) / Columns(Puzzle);
+    step.X = GameX(found.cell, Puzzle.BoardWidth);
+    step.Y = GameY(found.cell, Puzzle.BoardWidth);
     step.Digit = found.digit;
     step.Removed = found.removed;
     step.Tier = found.tier;
     for (unsigned index : found.cells)
-        step.Cells.emplace_back(static_cast<int>(index) % Columns(Puzzle), static_cast<int>(index) / Columns(Puzzle));
+        step.Cells.emplace_back(GameX(index, Puzzle.BoardWidth), GameY(index, Puzzle.BoardWidth));
     step.Sentence = engine::ExplainSentence(found, board, Say);
     return step;
 }
