@@ -24,26 +24,23 @@ void RestartLogicClock() {
 }  // namespace
 
 const TPossibleNumbers& PossibleNumbers() {
-    // Every set of distinct digits as its increasing digit text; sorted as a
-    // whole, each length-and-sum bucket then receives its texts in lexicographic order.
+    // The engine's catalogue of digit sets, each as its increasing digit text and each
+    // length-and-sum bucket in lexicographic order, as the combinations are shown.
     static const TPossibleNumbers table = [] {
         TPossibleNumbers numbers;
-        std::vector<std::string> texts;
-        for (int mask = 1; mask < 512; ++mask) {
-            std::string text;
-            for (int d = 1; d <= 9; ++d)
-                if (mask & (1 << (d - 1))) text += static_cast<char>('0' + d);
-            texts.push_back(text);
-        }
-        std::sort(texts.begin(), texts.end());
-        std::array<std::array<int, 45>, 9> used{};
-        for (const std::string& text : texts) {
-            int sum = 0;
-            for (char c : text) sum += c - '0';
-            const std::size_t length = text.size();
-            int& k = used[length - 1][static_cast<std::size_t>(sum - 1)];
-            numbers[length - 1][static_cast<std::size_t>(sum - 1)][static_cast<std::size_t>(k++)] = text;
-        }
+        for (int length = 1; length <= 9; ++length)
+            for (int sum = 1; sum <= MaxClue; ++sum) {
+                std::vector<std::string> texts;
+                for (const std::uint16_t mask : engine::CombinationMasks(sum, length)) {
+                    std::string text;
+                    for (int d = 1; d <= 9; ++d)
+                        if (mask >> d & 1) text += static_cast<char>('0' + d);
+                    texts.push_back(text);
+                }
+                std::sort(texts.begin(), texts.end());
+                auto& bucket = numbers[static_cast<std::size_t>(length - 1)][static_cast<std::size_t>(sum - 1)];
+                for (std::size_t k = 0; k < texts.size() && k < bucket.size(); ++k) bucket[k] = texts[k];
+            }
         return numbers;
     }();
     return table;
