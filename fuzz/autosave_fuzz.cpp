@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The autosave reader, its two header lines and the puzzle after them: whatever
-// it accepts, the game writes back and reads again unchanged, typed-in flag included.
+// The autosave reader, its two header lines, the puzzle after them and the edit
+// history after that: whatever it accepts, the game writes back and reads again
+// unchanged, typed-in flag and undo history included.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "game/core/autosave.h"
 #include "game/core/model.h"
@@ -34,11 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     model.Puzzle.IsCustomPuzzle = custom || content->IsCustomPuzzle;
     model.Puzzle.TimerStart = 0;
     model.Puzzle.TimerStop = content->ElapsedMs;  // the clock as it stood
+    if (content->History) model.EditHistory = *content->History;
     const std::string written = model.AutosaveText();
     int again = -1;
     auto back = ParseAutosave(written, again, reason);
     if (!back || again != model.Puzzle.IsCustomPuzzle || back->RevealUsed != content->RevealUsed ||
         back->PlayerGrid != content->PlayerGrid || back->ElapsedMs != content->ElapsedMs)
         std::abort();
+    // A history that was taken comes back whole (an empty one is not written at all).
+    auto edits = [](const std::optional<TEditHistory>& history) {
+        return history ? std::pair(history->Done.size(), history->Undone.size()) : std::pair<std::size_t, std::size_t>();
+    };
+    if (edits(content->History) != edits(back->History)) std::abort();
     return 0;
 }
