@@ -22,6 +22,7 @@
 #include "game/core/options.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
+#include "game/screens/session.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/input.h"
@@ -86,8 +87,8 @@ bool StartUp() {
     Game->IgnoreFrameworkKeys = 1;
     ImageBank->SetPath(Game->ImagePath);
     SoundBank->SetPath(Game->SoundPath);
-    LoadGameOptions();
-    Core->Start();
+    PlayModel().LoadGameOptions();
+    PlayCore().Start();
     Game->GraphicsCreate();
     platform::HideMouse();
     Game->PortalSplash = 0;
@@ -161,7 +162,6 @@ int main(int argc, char** argv) {
     ScreenHeight = 600;
     platform::SeedRnd(platform::MilliSecs());
     GameIni = std::make_shared<TIniFile>();
-    Core = std::make_shared<TCore>();
     CreateGameObjects();
 
     bool failed = false;

@@ -8,7 +8,7 @@
 
 #include "framework/core/globals.h"
 #include "framework/settings/ini_file.h"
-#include "game/core/options.h"
+#include "game/core/model.h"
 
 namespace {
 bool AllSwitches(const TGameOptions& o) {
@@ -21,17 +21,17 @@ bool AllSwitches(const TGameOptions& o) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    ResetGameOptions();
+    TPuzzleModel model;
     GameIni = std::make_shared<TIniFile>();
-    WriteGameOptions();
+    model.WriteGameOptions();
     GameIni->Apply(bytes);
-    ReadGameOptions();
-    if (!AllSwitches(Options)) std::abort();
-    const TGameOptions read = Options;
-    WriteGameOptions();
-    ResetGameOptions();
-    ReadGameOptions();
-    const TGameOptions& back = Options;
+    model.ReadGameOptions();
+    if (!AllSwitches(model.Options)) std::abort();
+    const TGameOptions read = model.Options;
+    model.WriteGameOptions();
+    model.ResetGameOptions();
+    model.ReadGameOptions();
+    const TGameOptions& back = model.Options;
     if (back.PreventDoubleNumbers != read.PreventDoubleNumbers || back.ShowTimer != read.ShowTimer ||
         back.ShowSumCombinations != read.ShowSumCombinations || back.ShowRemainingSum != read.ShowRemainingSum ||
         back.ShowHighlighter != read.ShowHighlighter || back.FirstRun != read.FirstRun || back.CheckRuns != read.CheckRuns)

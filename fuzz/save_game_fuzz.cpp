@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/core/core.h"
+#include "game/core/model.h"
 #include "game/core/save_game.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -16,22 +16,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (reason.empty()) std::abort();  // a refusal always says why
         return 0;
     }
-    Puzzle = TPuzzleState{};
-    Puzzle.BoardWidth = content->BoardWidth;
-    Puzzle.BoardHeight = content->BoardHeight;
-    Puzzle.PuzzleDifficulty = content->PuzzleDifficulty;
-    Puzzle.AutoMarkup = content->AutoMarkup;
-    Puzzle.HorizontalSumGrid = content->HorizontalSumGrid;
-    Puzzle.VerticalSumGrid = content->VerticalSumGrid;
-    Puzzle.PlayerGrid = content->PlayerGrid;
-    Puzzle.SolutionGrid = content->SolutionGrid;
-    Puzzle.MarkupGrid = content->MarkupGrid;
-    Puzzle.RevealUsed = content->RevealUsed;
-    Puzzle.ExplainsUsed = content->ExplainsUsed;
-    Puzzle.IsCustomPuzzle = content->IsCustomPuzzle;
-    const std::string written = SaveGameText(content->ElapsedMs);
+    TPuzzleModel model;
+    model.Puzzle.BoardWidth = content->BoardWidth;
+    model.Puzzle.BoardHeight = content->BoardHeight;
+    model.Puzzle.PuzzleDifficulty = content->PuzzleDifficulty;
+    model.Puzzle.AutoMarkup = content->AutoMarkup;
+    model.Puzzle.HorizontalSumGrid = content->HorizontalSumGrid;
+    model.Puzzle.VerticalSumGrid = content->VerticalSumGrid;
+    model.Puzzle.PlayerGrid = content->PlayerGrid;
+    model.Puzzle.SolutionGrid = content->SolutionGrid;
+    model.Puzzle.MarkupGrid = content->MarkupGrid;
+    model.Puzzle.RevealUsed = content->RevealUsed;
+    model.Puzzle.ExplainsUsed = content->ExplainsUsed;
+    model.Puzzle.IsCustomPuzzle = content->IsCustomPuzzle;
+    const std::string written = model.SaveGameText(content->ElapsedMs);
     auto again = ParseSaveGame(written, reason);
-    if (!again || SaveGameText(again->ElapsedMs) != written) std::abort();
+    if (!again || model.SaveGameText(again->ElapsedMs) != written) std::abort();
     // The help taken is kept exactly: a revealed puzzle never loads as a fair one.
     if (again->RevealUsed != content->RevealUsed || again->ExplainsUsed != content->ExplainsUsed ||
         again->IsCustomPuzzle != content->IsCustomPuzzle)

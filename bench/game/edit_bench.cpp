@@ -20,7 +20,7 @@
 
 #include "framework/core/game.h"
 #include "game/core/autosave.h"
-#include "game/core/core.h"
+#include "game/core/model.h"
 #include "game/core/edits.h"
 #include "game/core/options.h"
 #include "tallyfold/engine/Diagnostics.h"
@@ -48,12 +48,12 @@ double Time(const std::function<void()>& work) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
-TEditRequest RandomEdit(std::mt19937& random) {
+TEditRequest RandomEdit(const TPuzzleModel& model, std::mt19937& random) {
     TEditRequest r;
     const int kind = static_cast<int>(random() % 4);
     r.Kind = kind < 2 ? TEditKind::Digit : kind == 2 ? TEditKind::Erase : TEditKind::Mark;
-    r.X = static_cast<int>(random() % static_cast<unsigned>(Puzzle.BoardWidth));
-    r.Y = static_cast<int>(random() % static_cast<unsigned>(Puzzle.BoardHeight));
+    r.X = static_cast<int>(random() % static_cast<unsigned>(model.Puzzle.BoardWidth));
+    r.Y = static_cast<int>(random() % static_cast<unsigned>(model.Puzzle.BoardHeight));
     r.Digit = 1 + static_cast<int>(random() % 9);
     return r;
 }
@@ -80,22 +80,23 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder);
     Game = std::make_shared<TGame>();
     Game->ProfilePath = folder.string() + "/";
-    Core = std::make_shared<TCore>();
-    Core->Start();
-    Options.PreventDoubleNumbers = 1;
+    TPuzzleModel model;
+    TCore core(model);
+    core.Start();
+    model.Options.PreventDoubleNumbers = 1;
     std::mt19937 random(2024);
 
     Row plain{"edit, no automatic marks", {}}, marked{"edit, automatic marks on", {}};
     Row undo{"undo", {}}, redo{"redo", {}}, write{"autosave written (atomic)", {}}, read{"autosave read and checked", {}};
     for (int puzzle = 0; puzzle < 4; ++puzzle) {
-        Core->CreatePuzzle(14, 14, puzzle % 3);
-        Core->RestartPuzzle();
+        core.CreatePuzzle(14, 14, puzzle % 3);
+        core.RestartPuzzle();
         // Only requests that change the board count: the others return at once.
         auto measure = [&](Row& row, int count) {
             while (static_cast<int>(row.us.size()) < count) {
-                const TEditRequest r = RandomEdit(random);
+                const TEditRequest r = RandomEdit(model, random);
                 TEditResult result = TEditResult::Unchanged;
-                const double us = Time([&] { result = ApplyEdit(r); });
+                const double us = Time([&] { result = model.ApplyEdit(r); });
                 if (result == TEditResult::Applied) row.us.push_back(us);
             }
         };
@@ -103,13 +104,13 @@ int main(int argc, char** argv) {
         TEditRequest on;
         on.Kind = TEditKind::AutoMarks;
         on.Digit = 1;
-        ApplyEdit(on);
+        model.ApplyEdit(on);
         measure(marked, (puzzle + 1) * edits / 40);
-        while (CanUndo()) undo.us.push_back(Time([] { UndoEdit(); }));
-        while (CanRedo()) redo.us.push_back(Time([] { RedoEdit(); }));
+        while (model.CanUndo()) undo.us.push_back(Time([&] { model.UndoEdit(); }));
+        while (model.CanRedo()) redo.us.push_back(Time([&] { model.RedoEdit(); }));
         for (int k = 0; k < 50; ++k) {
-            write.us.push_back(Time([] { WriteAutosave(); }));
-            read.us.push_back(Time([] { LoadAutosave(); }));
+            write.us.push_back(Time([&] { model.WriteAutosave(); }));
+            read.us.push_back(Time([&] { model.LoadAutosave(); }));
         }
     }
     std::printf("\n14 x 14 puzzles, microseconds per operation (edits that changed the board)\n\n");

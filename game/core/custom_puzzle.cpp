@@ -6,11 +6,10 @@
 
 #include "framework/core/game.h"
 #include "framework/core/timing.h"
-#include "game/core/core.h"
-#include "game/core/edits.h"
-#include "tallyfold/engine/Engine.h"
+#include "game/core/model.h"
+#include "game/core/engine_adapter.h"
 
-void TCore::ClearSumsWithLengthZero() {
+void TPuzzleModel::ClearSumsWithLengthZero() {
     for (int x = 0; x < Puzzle.BoardWidth; ++x) {
         for (int y = 0; y < Puzzle.BoardHeight; ++y) {
             if (RunLength(Vertical, x, y) == 0) Puzzle.VerticalSumGrid[x][y] = 0;
@@ -19,69 +18,36 @@ void TCore::ClearSumsWithLengthZero() {
     }
 }
 
-bool StoreClueCell(int x, int y, int horizontal, int vertical) {
+bool TPuzzleModel::StoreClueCell(int x, int y, int horizontal, int vertical) {
     if (x < 0 || y < 0 || x >= Puzzle.BoardWidth || y >= Puzzle.BoardHeight) return false;
     // A byte holds 300 as 44: a clue the player never typed.
     if (horizontal < 0 || horizontal > MaxClue || vertical < 0 || vertical > MaxClue) return false;
     Puzzle.PlayerGrid[x][y] = Puzzle.SolutionGrid[x][y] = BlackCell;
     Puzzle.HorizontalSumGrid[x][y] = static_cast<std::uint8_t>(horizontal);
     Puzzle.VerticalSumGrid[x][y] = static_cast<std::uint8_t>(vertical);
-    if (Core)
-        Core->ClearSumsWithLengthZero();
-    else
-        TCore().ClearSumsWithLengthZero();
+    ClearSumsWithLengthZero();
     return true;
 }
 
-void StoreWhiteCell(int x, int y) {
+void TPuzzleModel::StoreWhiteCell(int x, int y) {
     if (x < 0 || y < 0 || x >= Puzzle.BoardWidth || y >= Puzzle.BoardHeight) return;
     Puzzle.PlayerGrid[x][y] = Puzzle.SolutionGrid[x][y] = 0;
     Puzzle.VerticalSumGrid[x][y] = Puzzle.HorizontalSumGrid[x][y] = 0;
-    if (Core)
-        Core->ClearSumsWithLengthZero();
-    else
-        TCore().ClearSumsWithLengthZero();
+    ClearSumsWithLengthZero();
 }
 
-TPuzzleDescription CustomPuzzleDescription() {
-    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
-    TPuzzleDescription description;
-    description.Dimensions = std::to_string(w) + " " + std::to_string(h);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            if (Puzzle.PlayerGrid[x][y] != BlackCell) continue;
-            const std::string index = std::to_string(y * h + x) + " ";
-            description.Unfillable += index;
-            const int down = RunLength(Vertical, x, y), across = RunLength(Horizontal, x, y);
-            if (down == 0 && across == 0) continue;
-            ++description.Count;
-            // The engine's rows are our y, so its down runs are our vertical runs.
-            std::string& record = description.Constraints;
-            record += index;
-            record += std::to_string(down ? Puzzle.VerticalSumGrid[x][y] : 0) + " " + std::to_string(down) + " ";
-            record += std::to_string(across ? Puzzle.HorizontalSumGrid[x][y] : 0) + " " + std::to_string(across) + " ";
-        }
-    }
-    return description;
+TPuzzleDescription TPuzzleModel::CustomPuzzleDescription() const { return EngineDescription(Puzzle); }
+
+int TPuzzleModel::CluesAllowSeveralSolutions() const {
+    TGrid scratch{};
+    return CheckTypedInBoard(Puzzle, scratch) == engine::CustomCheck::kSeveral ? 1 : 0;
 }
 
-int CluesAllowSeveralSolutions() {
-    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
-    if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
-    const TPuzzleDescription description = CustomPuzzleDescription();
-    std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> scratch{};
-    return engine::CheckCustomDescription(static_cast<unsigned>(w), static_cast<unsigned>(h),
-                                          description.Dimensions, description.Unfillable,
-                                          description.Constraints, description.Count, scratch) ==
-                   engine::CustomCheck::kSeveral
-               ? 1
-               : 0;
-}
+void TCore::ClearSumsWithLengthZero() { Model.ClearSumsWithLengthZero(); }
 
 int TCore::CheckCustomPuzzle() {
-    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
+    const int w = Model.Puzzle.BoardWidth, h = Model.Puzzle.BoardHeight;
     if (w < 2 || h < 2 || w > MaxBoardSize || h > MaxBoardSize) return 0;
-    const TPuzzleDescription description = CustomPuzzleDescription();
 
     CheckMessage = "Not Solvable";
     CheckDetail.clear();
@@ -89,39 +55,36 @@ int TCore::CheckCustomPuzzle() {
     // "solved" the moment it is shown.
     bool anyWhite = false;
     for (int y = 0; y < h && !anyWhite; ++y)
-        for (int x = 0; x < w && !anyWhite; ++x) anyWhite = Puzzle.PlayerGrid[x][y] != BlackCell;
+        for (int x = 0; x < w && !anyWhite; ++x) anyWhite = Model.Puzzle.PlayerGrid[x][y] != BlackCell;
     if (!anyWhite) {
         CheckMessage = "Nothing To Fill";
         return 0;
     }
 
     // A clue its run cannot have is named before the solver says only "no solution".
-    CheckDetail = MisfitClue();
+    CheckDetail = Model.MisfitClue();
     if (!CheckDetail.empty()) return 0;
 
-    std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> result{};
-    const engine::CustomCheck check = engine::CheckCustomDescription(
-        static_cast<unsigned>(w), static_cast<unsigned>(h), description.Dimensions, description.Unfillable,
-        description.Constraints, description.Count, result);
+    TGrid solution{};
+    const engine::CustomCheck check = CheckTypedInBoard(Model.Puzzle, solution);
     // A sparse puzzle can keep the solver busy for a while.
     if (Game && Game->FixedRateLogic) Game->FixedRateLogic->Init();
     if (check == engine::CustomCheck::kTooHard) CheckMessage = "Too Hard To Check";
     if (check != engine::CustomCheck::kUnique && check != engine::CustomCheck::kSeveral) return 0;
     CheckMessage = check == engine::CustomCheck::kSeveral ? "Several Solutions" : "";
-    Puzzle.SeveralSolutions = check == engine::CustomCheck::kSeveral ? 1 : 0;
+    Model.Puzzle.SeveralSolutions = check == engine::CustomCheck::kSeveral ? 1 : 0;
 
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            const std::uint8_t v = result[static_cast<std::size_t>(y * w + x)];
-            Puzzle.SolutionGrid[x][y] = v == 0xFF ? BlackCell : v;
-            Puzzle.PlayerGrid[x][y] = v == 0xFF ? BlackCell : 0;
+            Model.Puzzle.SolutionGrid[x][y] = solution[x][y];
+            Model.Puzzle.PlayerGrid[x][y] = solution[x][y] == BlackCell ? BlackCell : 0;
         }
     }
-    Puzzle.CustomPuzzleReady = 1;
-    Puzzle.IsCustomPuzzle = 1;
-    ForgetHelpTaken();
-    Puzzle.PuzzleStars = 0;
-    ClearEditHistory();
-    if (CoreHooks.CustomPuzzleAccepted) CoreHooks.CustomPuzzleAccepted();
+    Model.Puzzle.CustomPuzzleReady = 1;
+    Model.Puzzle.IsCustomPuzzle = 1;
+    Model.ForgetHelpTaken();
+    Model.Puzzle.PuzzleStars = 0;
+    Model.ClearEditHistory();
+    if (Model.Hooks.CustomPuzzleAccepted) Model.Hooks.CustomPuzzleAccepted();
     return 1;
 }

@@ -63,16 +63,3 @@ struct TEditHistory {
     // is kept again on leaving, even before its next change.
     int Continued = 0;
 };
-
-extern TEditHistory EditHistory;
-
-// The one edit path. Applies the request to the tables, keeps the change for
-// undo (dropping what was undone before it) and counts it.
-TEditResult ApplyEdit(const TEditRequest& request);
-// 1 when an edit was taken back or put again, 0 when there was none.
-int UndoEdit();
-int RedoEdit();
-int CanUndo();
-int CanRedo();
-// A new, restarted or loaded puzzle starts without a history.
-void ClearEditHistory();

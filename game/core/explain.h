@@ -2,10 +2,13 @@
 #pragma once
 // "Explain a Step": the next deduction of the solve from the board as the
 // player has it, put in words, and what a second press does with it.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "game/core/core.h"
 
 enum class TExplainKind {
     None,   // nothing shown
@@ -29,14 +32,10 @@ struct TExplainedStep {
     int Changes = 0;
 };
 
-// The step for the puzzle on the board. A wrong digit comes first: nothing
-// is reasoned from it.
-TExplainedStep ExplainNextStep();
-// Carries out a step: a placement writes its digit, a wrong digit is erased,
-// both through the edit path; a removal is kept for the next explanations and,
-// while the pencil marks are automatic, taken off the marks.
-void ApplyExplainedStep(const TExplainedStep& step);
-// 1 when an explanation ruled digit d out of cell (x, y) of this puzzle.
-int ExplainedOut(int d, int x, int y);
-// What explanations ruled out is forgotten (a restarted or another puzzle).
-void ForgetExplanations();
+// Digits explanations ruled out, per cell, for the puzzle whose solution they
+// were found on: another puzzle on the board makes them meaningless.
+struct TRuledOut {
+    std::array<std::array<std::uint16_t, MaxBoardSize>, MaxBoardSize> Digits{};
+    TGrid Solution{};
+    int Width = 0, Height = 0;
+};

@@ -7,6 +7,7 @@
 // mod 256, a 0 byte, the time in ms and the difficulty as signed 32-bit
 // little-endian numbers. No header and no count.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,7 +53,7 @@ public:
     // default table is shown, nothing is saved this session, and the player
     // is told.
     virtual void Load();
-    // 1 written. 0 not written: the player is told (CoreNotice) and the table
+    // 1 written. 0 not written: the player is told (Notice) and the table
     // stays as it is in memory; or saving is off this session (NotSavedReason).
     virtual int Save();
     // Appends the ten placeholder entries, then Save.
@@ -60,9 +61,12 @@ public:
     // Why this table is not saved this session; empty when it is.
     std::string NotSavedReason;
     int Count() const { return static_cast<int>(Entries.size()); }
+    // Tells the player of a table that cannot be read or written; empty: a message box.
+    std::function<void(const std::string& message)> Notice;
 
 private:
     void AddDefaults();
+    void Tell(const std::string& message) const;
 };
 
 // The file bytes of a table, and the entries read from file bytes: the first
@@ -78,16 +82,3 @@ struct THighScoreTables {
     std::shared_ptr<TKakuroHighScoreList> HighScores6x6, HighScores7x7, HighScores9x9, HighScores12x12,
         HighScores14x14;
 };
-
-extern THighScoreTables HighScoreTables;
-
-// The five tables under the shared data folder ("hs6x6" ... "hs14x14"), loaded.
-void LoadHighScoreTables();
-void ResetHighScoreTables();
-
-// The table of the current BoardWidth; nullptr for a width no table has.
-std::shared_ptr<TKakuroHighScoreList> HighScoreListForSize();
-int WillEnterHighscoreForSize(int time);
-// Inserts into the table of the current size and saves it; the result of the save
-// (1 also when there is no table for the size, since there is nothing to lose).
-int AddHighscoreForSize(const std::string& name, int difficulty, int time);

@@ -14,17 +14,3 @@ struct TGameOptions {
     // a digit or is full and does not.
     int CheckRuns = 0;
 };
-
-extern TGameOptions Options;
-
-// GameIni's lines become one per option, with the current values.
-void WriteGameOptions();
-// The options take the values of GameIni's lines with their names.
-void ReadGameOptions();
-// WriteGameOptions, then GameIni is written. 1 written; 0 when it could not be
-// (the player has been told, and the options stay in force for this session).
-int SaveGameOptions();
-// Start-up: GameIni (created when missing) named SubPath + "config", the defaults
-// in it, the file loaded over them and the values read back.
-void LoadGameOptions();
-void ResetGameOptions();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/core/core.h"
+#include "game/core/edits.h"
 
 // What a save game holds, as read from a file before any of it reaches the tables.
 struct TSaveGameContent {
@@ -26,36 +27,34 @@ struct TSaveGameContent {
     int RevealUsed = 0;
     int ExplainsUsed = 0;
     int IsCustomPuzzle = 0;
+    // The autosave's edit history when it has one that fits the puzzle; otherwise why
+    // not (empty when the file has none).
+    std::optional<TEditHistory> History;
+    std::string HistoryProblem;
 };
 
-// The file text of the current puzzle with elapsedMs on the clock.
-std::string SaveGameText(int elapsedMs);
 // Reads a save game text; nullopt with the reason (in English, for the player's
 // message and the maintainer) when it is not one this program wrote or could
 // have written: every number, every line and the puzzle itself are checked.
 std::optional<TSaveGameContent> ParseSaveGame(const std::string& text, std::string& reason);
 
-// Puts a save game's content into the puzzle tables: the clock continues from
-// its time, the history starts empty.
-void ApplySaveGameContent(const TSaveGameContent& content);
-
 // A name the player may save under: not empty, no folder separators or control
 // characters, not beginning with a dot, and short enough for any file system.
 // The save game manager lists, loads and deletes no other names.
 bool IsValidSaveName(const std::string& name);
-// Names the game keeps in the profile folder for files of its own, compared in
-// any letter case; the save game manager never lists or deletes them.
-extern std::vector<std::string> ReservedSaveNames;
-bool IsReservedSaveName(const std::string& name);
+
+class TPuzzleModel;
 
 class TSaveGame {
 public:
+    explicit TSaveGame(TPuzzleModel& model) : Model(model) {}
     virtual ~TSaveGame() = default;
+    TPuzzleModel& Model;
     std::string Name;
     // Why the last Save or Load did not do its work, ready to show to the player.
     std::string Error;
 
-    static std::shared_ptr<TSaveGame> Create(const std::string& name);
+    static std::shared_ptr<TSaveGame> Create(TPuzzleModel& model, const std::string& name);
     virtual void Init(const std::string& name);
     // 1 written; 0 not written, Error says why. The puzzle in play is untouched
     // either way, so the player can carry on or try another name.
@@ -75,7 +74,3 @@ public:
     static std::shared_ptr<TSaveData> Create();
 };
 
-// TSaveGame::Save and Load under a name; the reason for a failure goes to
-// *error when given, for the caller to show in a dialog.
-int SaveGameNamed(const std::string& name, std::string* error = nullptr);
-int LoadGameNamed(const std::string& name, std::string* error = nullptr);

@@ -17,6 +17,7 @@
 #include "game/screens/palette.h"
 #include "game/screens/screen_common.h"
 #include "game/screens/screens.h"
+#include "game/screens/session.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
@@ -71,7 +72,9 @@ int TCell::IsMouseOver() {
 }
 
 int TCell::DrawSpecial(int interactive) {
-    if (CellType == 0)
+    if (!Model)
+        image->Draw(x, y);
+    else if (CellType == 0)
         DrawWhite(interactive);
     else if (CellType == 1)
         image->Draw(x, y);
@@ -82,26 +85,27 @@ int TCell::DrawSpecial(int interactive) {
 }
 
 void TCell::DrawWhite(int interactive) {
+    TPuzzleModel& model = *Model;
     const int i = ArrayLocationX, j = ArrayLocationY;
-    bool hot = IsMouseOver() && !Puzzle.PuzzleCompleted && interactive;
+    bool hot = IsMouseOver() && !model.Puzzle.PuzzleCompleted && interactive;
     if (hot) {
         ImageBank->Find("cellmO")->Draw(x, y);
-        if (!Puzzle.RevealCellMode) Screens.Board.Message = Text(Puzzle.CustomMode ? "Cross Sum Message" : "Cell Message");
-    } else if ((Options.ShowHighlighter && Screens.Board.HoverCellX >= 0 &&
-                InSameRun(Screens.Board.HoverCellX, Screens.Board.HoverCellY, i, j)) ||
+        if (!model.Puzzle.RevealCellMode) Screens.Board.Message = Text(model.Puzzle.CustomMode ? "Cross Sum Message" : "Cell Message");
+    } else if ((model.Options.ShowHighlighter && Screens.Board.HoverCellX >= 0 &&
+                model.InSameRun(Screens.Board.HoverCellX, Screens.Board.HoverCellY, i, j)) ||
                ExplainedCell(i, j)) {
         ImageBank->Find("cellmO")->Draw(x, y);
     } else {
         image->Draw(x, y);
     }
 
-    if (Puzzle.ShowSolution) {
+    if (model.Puzzle.ShowSolution) {
         platform::SetColor(255, 255, 255);
         platform::SetImageFont(Font34);
-        WriteText(std::to_string(Puzzle.SolutionGrid[i][j]), x - 8, y - 15);
-    } else if (int digit = Puzzle.PlayerGrid[i][j]; digit != 0) {
-        bool wrong = Puzzle.ShowMistakes &&
-                     (Puzzle.SeveralSolutions ? BreaksRules(i, j) != 0 : digit != Puzzle.SolutionGrid[i][j]);
+        WriteText(std::to_string(model.Puzzle.SolutionGrid[i][j]), x - 8, y - 15);
+    } else if (int digit = model.Puzzle.PlayerGrid[i][j]; digit != 0) {
+        bool wrong = model.Puzzle.ShowMistakes &&
+                     (model.Puzzle.SeveralSolutions ? model.BreaksRules(i, j) != 0 : digit != model.Puzzle.SolutionGrid[i][j]);
         bool conflict = Screens.Board.ConflictShown && Screens.Board.ConflictCellX == i && Screens.Board.ConflictCellY == j;
         if (wrong || conflict)
             platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
@@ -113,12 +117,12 @@ void TCell::DrawWhite(int interactive) {
         platform::SetColor(255, 255, 255);
         platform::SetImageFont(Font12);
         for (int k = 0; k < 9; ++k)
-            if (Puzzle.MarkupGrid[i][j][k] == 1)
+            if (model.Puzzle.MarkupGrid[i][j][k] == 1)
                 WriteText(std::to_string(k + 1), x - 12 + 9 * static_cast<float>(k % 3),
                           y - 15 + 10 * static_cast<float>(k / 3));
     }
     // The explained step's cell wears the cursor's frame: that is where its digit goes.
-    if ((Screens.Board.CursorShown && Screens.Board.CursorX == i && Screens.Board.CursorY == j && !Puzzle.PuzzleCompleted) ||
+    if ((Screens.Board.CursorShown && Screens.Board.CursorX == i && Screens.Board.CursorY == j && !model.Puzzle.PuzzleCompleted) ||
         ExplainedCell(i, j) == 2) {
         platform::SetColor(255, 255, 255);
         ImageBank->Find("cellcursor")->Draw(x, y);
@@ -126,8 +130,9 @@ void TCell::DrawWhite(int interactive) {
 }
 
 void TCell::DrawClue(int interactive) {
+    TPuzzleModel& model = *Model;
     const int i = ArrayLocationX, j = ArrayLocationY;
-    bool live = IsMouseOver() && !Puzzle.PuzzleCompleted && interactive;
+    bool live = IsMouseOver() && !model.Puzzle.PuzzleCompleted && interactive;
     float mx = Game && Game->Mouse ? static_cast<float>(Game->Mouse->x) : -1;
     float my = Game && Game->Mouse ? static_cast<float>(Game->Mouse->y) : -1;
     bool downHot = live && VerticalSum != 0 &&
@@ -140,16 +145,16 @@ void TCell::DrawClue(int interactive) {
         ImageBank->Find("BorderSumCellHMO")->Draw(x, y);
     else
         image->Draw(x, y);
-    if ((downHot || acrossHot) && !Puzzle.RevealCellMode && Options.ShowSumCombinations && !Puzzle.CustomMode)
+    if ((downHot || acrossHot) && !model.Puzzle.RevealCellMode && model.Options.ShowSumCombinations && !model.Puzzle.CustomMode)
         Screens.Board.Message = Text("Possible Combinations Field") + "\r\n" +
-                        CombinationText(downHot ? Vertical : Horizontal, i, j);
+                        model.CombinationText(downHot ? Vertical : Horizontal, i, j);
 
     platform::SetImageFont(Font16);
     auto writeClue = [&](int direction, int clue, float left, float top) {
         if (clue == 0) return;
         int shown = clue;
-        if (Options.ShowRemainingSum) shown = RemainingSum(direction, clue, i, j);
-        const int check = Options.CheckRuns && !Puzzle.CustomMode ? RunCheck(direction, i, j) : 0;
+        if (model.Options.ShowRemainingSum) shown = model.RemainingSum(direction, clue, i, j);
+        const int check = model.Options.CheckRuns && !model.Puzzle.CustomMode ? model.RunCheck(direction, i, j) : 0;
         if (check < 0 || (check == 0 && shown < 0))
             platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
         else if (check > 0)
@@ -164,8 +169,8 @@ void TCell::DrawClue(int interactive) {
 
 namespace {
 void ShowConflict() {
-    Screens.Board.ConflictCellX = Puzzle.DoubleFoundX;
-    Screens.Board.ConflictCellY = Puzzle.DoubleFoundY;
+    Screens.Board.ConflictCellX = PlayModel().Puzzle.DoubleFoundX;
+    Screens.Board.ConflictCellY = PlayModel().Puzzle.DoubleFoundY;
     Screens.Board.ConflictShown = 1;
     Screens.Board.ConflictShownTime = platform::MilliSecs();
 }
@@ -176,34 +181,34 @@ TEditResult Edit(TEditKind kind, int x, int y, int digit = 0) {
     request.X = x;
     request.Y = y;
     request.Digit = digit;
-    return ApplyEdit(request);
+    return PlayModel().ApplyEdit(request);
 }
 
 void OpenClueDialogsFor(int i, int j) {
     Screens.Board.EditCellX = i;
     Screens.Board.EditCellY = j;
-    Puzzle.EnteredHorizontalSum = Puzzle.HorizontalSumGrid[i][j];
+    PlayModel().Puzzle.EnteredHorizontalSum = PlayModel().Puzzle.HorizontalSumGrid[i][j];
     if (Screens.Board.OpenClueDialogs) Screens.Board.OpenClueDialogs();
 }
 }  // namespace
 
 void UseToolOnCell(int i, int j, int n, int write, int mark) {
-    if (i < 0 || j < 0 || i >= Puzzle.BoardWidth || j >= Puzzle.BoardHeight) return;
-    const bool black = Puzzle.SolutionGrid[i][j] == BlackCell;
-    if (black || Puzzle.CustomMode) {
+    if (i < 0 || j < 0 || i >= PlayModel().Puzzle.BoardWidth || j >= PlayModel().Puzzle.BoardHeight) return;
+    const bool black = PlayModel().Puzzle.SolutionGrid[i][j] == BlackCell;
+    if (black || PlayModel().Puzzle.CustomMode) {
         // Typing a puzzle in: the eraser makes a cell white, the clue tool asks
         // for its clues. A white cell rebuilt by the eraser drops its cell
         // sprite, so nothing of the caller's cell may be used afterwards.
-        if (!Puzzle.CustomMode || !write) return;
+        if (!PlayModel().Puzzle.CustomMode || !write) return;
         if (n == 0)
             Edit(TEditKind::WhiteCell, i, j);
         else if (n == 10)
             OpenClueDialogsFor(i, j);
         return;
     }
-    if (Puzzle.RevealCellMode) {
+    if (PlayModel().Puzzle.RevealCellMode) {
         Edit(TEditKind::Reveal, i, j);
-        Puzzle.RevealCellMode = 0;
+        PlayModel().Puzzle.RevealCellMode = 0;
         return;
     }
     if (write) {
@@ -244,14 +249,14 @@ int ExplainedCell(int x, int y) {
 }
 
 int IsLightCell(int x, int y) {
-    return x >= 0 && y >= 0 && x < Puzzle.BoardWidth && y < Puzzle.BoardHeight && x < MaxBoardSize &&
-                   y < MaxBoardSize && Puzzle.PlayerGrid[x][y] != BlackCell
+    return x >= 0 && y >= 0 && x < PlayModel().Puzzle.BoardWidth && y < PlayModel().Puzzle.BoardHeight && x < MaxBoardSize &&
+                   y < MaxBoardSize && PlayModel().Puzzle.PlayerGrid[x][y] != BlackCell
                ? 1
                : 0;
 }
 
 void MoveCursor(int key) {
-    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
+    const int w = PlayModel().Puzzle.BoardWidth, h = PlayModel().Puzzle.BoardHeight;
     if (!IsLightCell(Screens.Board.CursorX, Screens.Board.CursorY)) {
         Screens.Board.CursorX = Screens.Board.CursorY = -1;
         // Reading order: the top row first, each row from the left.
@@ -327,16 +332,17 @@ int BoardOriginY(int height) { return (600 - CellSize * height) / 2 - 20; }
 
 void BuildCells(int animate) {
     Screens.CellList->Clear();
-    const int w = Puzzle.BoardWidth, h = Puzzle.BoardHeight;
+    TPuzzleModel& model = PlayModel();
+    const int w = model.Puzzle.BoardWidth, h = model.Puzzle.BoardHeight;
     const int x0 = BoardOriginX(w), y0 = BoardOriginY(h);
     for (int i = 0; i < w; ++i) {
         int s = -y0 - 67 * h;
         for (int j = 0; j < h; ++j) {
             std::string picture = "Cell";
             int type = 0, down = 0, across = 0;
-            if (Puzzle.SolutionGrid[i][j] == BlackCell) {
-                down = Puzzle.VerticalSumGrid[i][j];
-                across = Puzzle.HorizontalSumGrid[i][j];
+            if (model.Puzzle.SolutionGrid[i][j] == BlackCell) {
+                down = model.Puzzle.VerticalSumGrid[i][j];
+                across = model.Puzzle.HorizontalSumGrid[i][j];
                 type = down || across ? 2 : 1;
                 picture = type == 2 ? "BorderSumCell" : "BorderCell";
             }
@@ -351,6 +357,7 @@ void BuildCells(int animate) {
             cell->HorizontalSum = across;
             cell->ArrayLocationX = i;
             cell->ArrayLocationY = j;
+            cell->Model = &model;
             cell->dx = 0;
             cell->dy = 2.5f;
         }
@@ -359,5 +366,5 @@ void BuildCells(int animate) {
 
 void InstallCellHooks() {
     if (!Screens.CellList) Screens.CellList = std::make_shared<TCellList>();
-    CoreHooks.CreateCells = BuildCells;
+    PlayModel().Hooks.CreateCells = BuildCells;
 }

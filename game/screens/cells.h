@@ -10,6 +10,7 @@
 
 #include "framework/widgets/sprite.h"
 #include "game/screens/board_state.h"
+#include "game/screens/session.h"
 
 class TCellList;
 
@@ -23,6 +24,8 @@ public:
     int ArrayLocationY = 0;
     int TargetX = 0;
     int TargetY = 0;
+    // The puzzle the cell shows, given when it is made; a cell without one draws its picture only.
+    TPuzzleModel* Model = nullptr;
 
     static std::shared_ptr<TCell> Create(std::shared_ptr<TGameImage> image, float x, float y);
     // Falls until it reaches its resting place, then stays there.
@@ -48,6 +51,7 @@ public:
     void Manage();
     void Move();
 };
+
 
 // 1 while an explained step is on show and (x, y) is one of its cells; 2 for the step's own cell.
 int ExplainedCell(int x, int y);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The puzzle play screen: its start, its logic step and the aids.
+#include "game/screens/session.h"
 #include "game/screens/game_screen.h"
 
 #include "framework/core/timing.h"
@@ -64,29 +65,29 @@ int TGameScreen::Load() {
 
 void TGameScreen::AddPuzzleAids() {
     PuzzleAids.clear();
-    PuzzleAids.push_back({"showhidemistakes", [] { return Puzzle.ShowMistakes; }, [] { Core->ShowHideMistakes(); }});
-    PuzzleAids.push_back({"showrandomcell", nullptr, [] { Core->ShowRandomCell(); }});
-    PuzzleAids.push_back({"showdesiredcell", nullptr, [] { Core->ShowDesiredCell(); }});
-    PuzzleAids.push_back({"showhideautomarkup", [] { return Puzzle.AutoMarkup; }, [] { Core->ShowHideMarkup(); }});
-    PuzzleAids.push_back({"showhidesolution", [] { return Puzzle.ShowSolution; }, [] { Core->ShowHideSolution(); }});
+    PuzzleAids.push_back({"showhidemistakes", [] { return PlayModel().Puzzle.ShowMistakes; }, [] { PlayCore().ShowHideMistakes(); }});
+    PuzzleAids.push_back({"showrandomcell", nullptr, [] { PlayCore().ShowRandomCell(); }});
+    PuzzleAids.push_back({"showdesiredcell", nullptr, [] { PlayCore().ShowDesiredCell(); }});
+    PuzzleAids.push_back({"showhideautomarkup", [] { return PlayModel().Puzzle.AutoMarkup; }, [] { PlayCore().ShowHideMarkup(); }});
+    PuzzleAids.push_back({"showhidesolution", [] { return PlayModel().Puzzle.ShowSolution; }, [] { PlayCore().ShowHideSolution(); }});
     PuzzleAids.push_back({"explainstep", nullptr, [this] { ExplainStep(); }, 'H'});
 }
 
 void TGameScreen::ExplainStep() {
     const TExplainedStep& shown = Screens.Board.Explained;
     const bool live = shown.Kind != TExplainKind::None && shown.Kind != TExplainKind::Stuck &&
-                      shown.Changes == EditHistory.Changes;
+                      shown.Changes == PlayModel().EditHistory.Changes;
     if (live) {
         ApplyExplainedStep();
         return;
     }
-    Screens.Board.Explained = ExplainNextStep();
+    Screens.Board.Explained = PlayModel().ExplainNextStep();
 }
 
 void TGameScreen::ApplyExplainedStep() {
     const TExplainedStep step = Screens.Board.Explained;
     Screens.Board.Explained = TExplainedStep{};
-    ::ApplyExplainedStep(step);
+    PlayModel().ApplyExplainedStep(step);
     SetToggles();
 }
 
@@ -97,7 +98,7 @@ void TGameScreen::DismissExplanation(int pressed, int keyed) {
         ClearKey(vk::ESCAPE);
         SwallowEscape = 1;
     }
-    if (escape || pressed || keyed || Screens.Board.Explained.Changes != EditHistory.Changes || Puzzle.PuzzleCompleted ||
+    if (escape || pressed || keyed || Screens.Board.Explained.Changes != PlayModel().EditHistory.Changes || PlayModel().Puzzle.PuzzleCompleted ||
         ShowingInput)
         Screens.Board.Explained = TExplainedStep{};
 }
@@ -117,40 +118,40 @@ int TGameScreen::Kill() {
 }
 
 void TGameScreen::Autosave() {
-    if (AutosaveWanted()) {
-        WriteAutosave();
+    if (PlayModel().AutosaveWanted()) {
+        PlayModel().WriteAutosave();
         // The write waits for the disk; that time must not come back as a burst of steps.
         if (Game->FixedRateLogic) Game->FixedRateLogic->Init();
     }
-    LastAutosaveChanges = EditHistory.Changes;
+    LastAutosaveChanges = PlayModel().EditHistory.Changes;
     LastAutosaveTime = platform::MilliSecs();
 }
 
 int TGameScreen::Undo() {
-    if (!UndoEdit()) return 0;
+    if (!PlayModel().UndoEdit()) return 0;
     SetToggles();
     return 1;
 }
 
 int TGameScreen::Redo() {
-    if (!RedoEdit()) return 0;
+    if (!PlayModel().RedoEdit()) return 0;
     SetToggles();
     return 1;
 }
 
-int TGameScreen::KeepAwake() { return Puzzle.PuzzleCompleted ? 0 : 1; }
+int TGameScreen::KeepAwake() { return PlayModel().Puzzle.PuzzleCompleted ? 0 : 1; }
 
 int TGameScreen::Start() {
     TScreen::Start();
-    if (Puzzle.CustomPuzzleReady == 1) {
-        Puzzle.CustomMode = 0;
-        Puzzle.CustomPuzzleReady = 0;
-        Core->CreateCells(1);
-        Core->RestartPuzzle();
+    if (PlayModel().Puzzle.CustomPuzzleReady == 1) {
+        PlayModel().Puzzle.CustomMode = 0;
+        PlayModel().Puzzle.CustomPuzzleReady = 0;
+        PlayCore().CreateCells(1);
+        PlayCore().RestartPuzzle();
         // Accepted with something the player must know: the solution kept is one of several.
-        if (!Core->CheckMessage.empty()) ShowNotice(ScreenText(Core->CheckMessage));
+        if (!PlayCore().CheckMessage.empty()) ShowNotice(ScreenText(PlayCore().CheckMessage));
     }
-    Screens.Board.SelectedNumber = Puzzle.CustomMode ? 10 : 1;
+    Screens.Board.SelectedNumber = PlayModel().Puzzle.CustomMode ? 10 : 1;
     Screens.Board.OpenClueDialogs = [this] { OpenClueDialogs(); };
     Screens.Board.ApplyExplained = [this] { ApplyExplainedStep(); };
     Screens.Board.Explained = TExplainedStep{};
@@ -158,11 +159,11 @@ int TGameScreen::Start() {
     Screens.Board.CursorShown = 0;
     if (ResumeElapsedMs >= 0) {
         // The clock goes on from the kept time once the board is shown.
-        Puzzle.TimerStart = platform::MilliSecs() - ResumeElapsedMs;
-        Puzzle.TimerStop = 0;
+        PlayModel().Puzzle.TimerStart = platform::MilliSecs() - ResumeElapsedMs;
+        PlayModel().Puzzle.TimerStop = 0;
         ResumeElapsedMs = -1;
     }
-    LastAutosaveChanges = EditHistory.Changes;
+    LastAutosaveChanges = PlayModel().EditHistory.Changes;
     LastAutosaveTime = platform::MilliSecs();
     Game->GameFade->Init(FadeTime, 0, nullptr, 0, 0, nullptr);
     Game->FixedRateLogic->Init();
@@ -221,18 +222,18 @@ void TGameScreen::NewOverlay() {
 void TGameScreen::FreezeTimer() {
     const int now = platform::MilliSecs();
     if (Game->Paused && LastTime == 0) {
-        if (!Puzzle.PuzzleCompleted) Puzzle.TimerStop = LastTime = now;
+        if (!PlayModel().Puzzle.PuzzleCompleted) PlayModel().Puzzle.TimerStop = LastTime = now;
         DidPauseOrSuspend = 0;
     } else if (Game->Suspended && LastTime == 0) {
-        if (!Puzzle.PuzzleCompleted) Puzzle.TimerStop = LastTime = now;
+        if (!PlayModel().Puzzle.PuzzleCompleted) PlayModel().Puzzle.TimerStop = LastTime = now;
         DidPauseOrSuspend = 1;
     }
-    if (Puzzle.TimerStop && LastTime &&
+    if (PlayModel().Puzzle.TimerStop && LastTime &&
         ((DidPauseOrSuspend == 0 && !Game->Paused) || (DidPauseOrSuspend == 1 && !Game->Suspended))) {
-        Puzzle.TimerStart = now - (Puzzle.TimerStop - Puzzle.TimerStart);
+        PlayModel().Puzzle.TimerStart = now - (PlayModel().Puzzle.TimerStop - PlayModel().Puzzle.TimerStart);
         DidPauseOrSuspend = -1;
         LastTime = 0;
-        Puzzle.TimerStop = 0;
+        PlayModel().Puzzle.TimerStop = 0;
     }
 }
 
@@ -251,13 +252,13 @@ int TGameScreen::Logic() {
     GenerateScreen->Logic();
     if (SwallowEscape && !HeldDown(vk::ESCAPE)) SwallowEscape = 0;
     WatchExplanation();
-    const int custom = Puzzle.CustomMode;
-    if (!custom && !Puzzle.PuzzleCompleted) {
-        Core->IsPuzzleCompleted();
-        if (Puzzle.PuzzleCompleted) EndOfPuzzle();
+    const int custom = PlayModel().Puzzle.CustomMode;
+    if (!custom && !PlayModel().Puzzle.PuzzleCompleted) {
+        PlayCore().IsPuzzleCompleted();
+        if (PlayModel().Puzzle.PuzzleCompleted) EndOfPuzzle();
     }
     ManageDialogs();
-    const int completed = Puzzle.PuzzleCompleted;
+    const int completed = PlayModel().Puzzle.PuzzleCompleted;
     // A solved puzzle has nothing left to save: its button says so.
     if (auto save = MainMenu->FindButton("savegame")) {
         save->Disabled = completed && save->ImageDisabled ? 1 : 0;
@@ -304,7 +305,7 @@ void TGameScreen::WatchExplanation() {
 
 void TGameScreen::ManageBoard(int custom) {
     Screens.Board.HoverCellX = Screens.Board.HoverCellY = -1;
-    if (Options.ShowHighlighter)
+    if (PlayModel().Options.ShowHighlighter)
         for (auto& cell : Screens.CellList->Items)
             if (cell->IsMouseOver()) {
                 Screens.Board.HoverCellX = cell->ArrayLocationX;
@@ -366,7 +367,7 @@ void TGameScreen::ManageMainButtons(int completed) {
 
 void TGameScreen::AutosaveWhenDue() {
     if (platform::MilliSecs() - LastAutosaveTime >= AutosaveIntervalMs) {
-        if (EditHistory.Changes != LastAutosaveChanges)
+        if (PlayModel().EditHistory.Changes != LastAutosaveChanges)
             Autosave();
         else
             LastAutosaveTime = platform::MilliSecs();

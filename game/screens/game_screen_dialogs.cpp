@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The play screen's questions: restart, new puzzle, leave, best-time name,
 // save name, the clues of a typed-in puzzle, and the end of a solved puzzle.
+#include "game/screens/session.h"
 #include "game/screens/game_screen.h"
 
 #include "framework/audio/game_sound.h"
@@ -62,7 +63,7 @@ int TypedNumber(const std::shared_ptr<TDialogTextInput>& dialog) {
 }  // namespace
 
 bool TGameScreen::RefuseClue(int direction, int clue) {
-    const std::string problem = ClueProblem(direction, Screens.Board.EditCellX, Screens.Board.EditCellY, clue);
+    const std::string problem = PlayModel().ClueProblem(direction, Screens.Board.EditCellX, Screens.Board.EditCellY, clue);
     if (problem.empty()) return false;
     ShowNotice(problem);
     RetypeClue = 1 + direction;
@@ -70,16 +71,16 @@ bool TGameScreen::RefuseClue(int direction, int clue) {
 }
 
 void TGameScreen::OpenClueDialogs() {
-    HorizontalSumInput = SumEntryDialog("Enter Horizontal Sum", Puzzle.EnteredHorizontalSum);
+    HorizontalSumInput = SumEntryDialog("Enter Horizontal Sum", PlayModel().Puzzle.EnteredHorizontalSum);
 }
 
 void TGameScreen::EndOfPuzzle() {
     Screens.Board.HoverCellX = Screens.Board.HoverCellY = -1;
     Fireworks = std::make_shared<TParticleList>();
     StopPuzzleTimer();
-    RemoveAutosave();
+    PlayModel().RemoveAutosave();
     PlaySound("applause");
-    const int place = NoBestTimeReason().empty() ? WillEnterHighscoreForSize(Puzzle.TimerStop - Puzzle.TimerStart) : 0;
+    const int place = PlayModel().NoBestTimeReason().empty() ? PlayModel().WillEnterHighscoreForSize(PlayModel().Puzzle.TimerStop - PlayModel().Puzzle.TimerStart) : 0;
     if (place != 0) {
         NameInput = CreateHighScoreNameDialog(0, place, ScreenText("Highscore Place"));
         NameInput->Start();
@@ -101,46 +102,46 @@ void TGameScreen::ManageDialogs() {
         if (result == 1) onConfirm(closed);
     };
     run(RestartInput, [&](auto&) {
-        Core->RestartPuzzle();
-        Core->CreateCells(1);
+        PlayCore().RestartPuzzle();
+        PlayCore().CreateCells(1);
         SetToggles();
-        RemoveAutosave();
+        PlayModel().RemoveAutosave();
     });
     run(NewInput, [&](auto&) {
         // The puzzle on the board is given up: nothing of it is kept from here on.
-        ClearEditHistory();
-        RemoveAutosave();
+        PlayModel().ClearEditHistory();
+        PlayModel().RemoveAutosave();
         Game->Mouse->Off();
         GenerateScreen->Show(1);
     });
     run(QuitInput, [&](auto&) { GoToScreen(TScreenId::Play); });
     run(NameInput, [&](auto& dialog) {
         Screens.Board.HoverCellX = Screens.Board.HoverCellY = -1;
-        AddHighscoreForSize(dialog->TextInput->Text, Puzzle.PuzzleDifficulty, Puzzle.TimerStop - Puzzle.TimerStart);
+        PlayModel().AddHighscoreForSize(dialog->TextInput->Text, PlayModel().Puzzle.PuzzleDifficulty, PlayModel().Puzzle.TimerStop - PlayModel().Puzzle.TimerStart);
         endLevelMenu->Init(-1, -1);
     });
     run(SaveGameNameInput, [&](auto& dialog) {
         std::string error;
-        SaveGameNamed(dialog->TextInput->Text, &error);
+        PlayModel().SaveGameNamed(dialog->TextInput->Text, &error);
         // Play goes on either way; a save that did not happen must not look as if it did.
         if (!error.empty()) ShowNotice(error);
     });
     run(VerticalSumInput, [&](auto& dialog) {
-        Puzzle.EnteredVerticalSum = TypedNumber(dialog);
-        if (RefuseClue(Vertical, Puzzle.EnteredVerticalSum)) return;
+        PlayModel().Puzzle.EnteredVerticalSum = TypedNumber(dialog);
+        if (RefuseClue(Vertical, PlayModel().Puzzle.EnteredVerticalSum)) return;
         TEditRequest request;
         request.Kind = TEditKind::ClueCell;
         request.X = Screens.Board.EditCellX;
         request.Y = Screens.Board.EditCellY;
-        request.Across = Puzzle.EnteredHorizontalSum;
-        request.Down = Puzzle.EnteredVerticalSum;
-        ApplyEdit(request);
+        request.Across = PlayModel().Puzzle.EnteredHorizontalSum;
+        request.Down = PlayModel().Puzzle.EnteredVerticalSum;
+        PlayModel().ApplyEdit(request);
     });
     run(HorizontalSumInput, [&](auto& dialog) {
-        Puzzle.EnteredHorizontalSum = TypedNumber(dialog);
-        if (RefuseClue(Horizontal, Puzzle.EnteredHorizontalSum)) return;
-        Puzzle.EnteredVerticalSum = Puzzle.VerticalSumGrid[Screens.Board.EditCellX][Screens.Board.EditCellY];
-        VerticalSumInput = SumEntryDialog("Enter Vertical Sum", Puzzle.EnteredVerticalSum);
+        PlayModel().Puzzle.EnteredHorizontalSum = TypedNumber(dialog);
+        if (RefuseClue(Horizontal, PlayModel().Puzzle.EnteredHorizontalSum)) return;
+        PlayModel().Puzzle.EnteredVerticalSum = PlayModel().Puzzle.VerticalSumGrid[Screens.Board.EditCellX][Screens.Board.EditCellY];
+        VerticalSumInput = SumEntryDialog("Enter Vertical Sum", PlayModel().Puzzle.EnteredVerticalSum);
     });
     if (OKInput) {
         ShowingInput = 1;
@@ -151,9 +152,9 @@ void TGameScreen::ManageDialogs() {
             NewOverlay();
             // A refused clue is asked for again, showing what was typed so it can be mended.
             if (RetypeClue == 1 + Horizontal)
-                HorizontalSumInput = SumEntryDialog("Enter Horizontal Sum", Puzzle.EnteredHorizontalSum);
+                HorizontalSumInput = SumEntryDialog("Enter Horizontal Sum", PlayModel().Puzzle.EnteredHorizontalSum);
             else if (RetypeClue == 1 + Vertical)
-                VerticalSumInput = SumEntryDialog("Enter Vertical Sum", Puzzle.EnteredVerticalSum);
+                VerticalSumInput = SumEntryDialog("Enter Vertical Sum", PlayModel().Puzzle.EnteredVerticalSum);
             RetypeClue = 0;
         }
     }

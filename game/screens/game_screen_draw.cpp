@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing the play screen.
+#include "game/screens/session.h"
 #include "game/screens/game_screen.h"
 
 #include <algorithm>
@@ -54,11 +55,11 @@ void DrawStar(float cx, float cy, float radius, bool filled) {
 void TGameScreen::DrawGradeLine(float x, float y) {
     platform::SetColor(255, 255, 255);
     platform::SetImageFont(Font25);
-    const std::string level = DifficultyName(Puzzle.PuzzleDifficulty);
+    const std::string level = DifficultyName(PlayModel().Puzzle.PuzzleDifficulty);
     DrawTextLeft(level, x, y, 1, 1);
     const float first = x + static_cast<float>(platform::TextWidth(level)) + 20;
     for (int k = 0; k < 5; ++k) {
-        const bool lit = k < Puzzle.PuzzleStars;
+        const bool lit = k < PlayModel().Puzzle.PuzzleStars;
         if (lit) {
             platform::SetColor(255, 190, 60);
         } else {
@@ -81,9 +82,9 @@ int TGameScreen::Draw() {
 
     Screens.Board.Message.clear();
     if (!Game->Paused && !Game->Suspended) Screens.CellList->Draw(ShowingInput ? 0 : 1);
-    if (Puzzle.RevealCellMode) Screens.Board.Message = ScreenText("Click Contents Message");
-    if (Puzzle.PuzzleCompleted) Screens.Board.Message = FinishedMessage();
-    if (Screens.Board.Explained.Kind != TExplainKind::None && !Puzzle.PuzzleCompleted) {
+    if (PlayModel().Puzzle.RevealCellMode) Screens.Board.Message = ScreenText("Click Contents Message");
+    if (PlayModel().Puzzle.PuzzleCompleted) Screens.Board.Message = FinishedMessage();
+    if (Screens.Board.Explained.Kind != TExplainKind::None && !PlayModel().Puzzle.PuzzleCompleted) {
         // The reasoning is the point of the aid: it takes the whole line, wrapped.
         platform::SetImageFont(Font25);
         const auto lines = WordWrapLines({Screens.Board.Explained.Sentence}, HelpLineWidth, nullptr, 1.0f);
@@ -92,19 +93,19 @@ int TGameScreen::Draw() {
     }
     DrawMessage(KeepBelowPaper(Screens.Board.Message, Font25), -1, 565, Font25, 1, 1, 1, 0);
 
-    if (!Puzzle.CustomMode && Options.ShowTimer) {
+    if (!PlayModel().Puzzle.CustomMode && PlayModel().Options.ShowTimer) {
         platform::SetColor(255, 255, 255);
         platform::SetImageFont(Font34);
         DrawTextLeft(ScreenText("Time Field") + PuzzleTimerText(), 25, 459, 1, 1);
     }
     FreezeTimer();
-    if (!Puzzle.CustomMode && Puzzle.PuzzleStars > 0) DrawGradeLine(25, 505);
+    if (!PlayModel().Puzzle.CustomMode && PlayModel().Puzzle.PuzzleStars > 0) DrawGradeLine(25, 505);
 
     const std::shared_ptr<TDialog> dialogs[] = {RestartInput,      NewInput,         QuitInput,
                                                 NameInput,         SaveGameNameInput, VerticalSumInput,
                                                 HorizontalSumInput, OKInput};
     const bool questionOpen = std::any_of(std::begin(dialogs), std::end(dialogs), [](const auto& d) { return !!d; });
-    if (Puzzle.PuzzleCompleted) {
+    if (PlayModel().Puzzle.PuzzleCompleted) {
         NumberMenu->ClearMouseOver();
         PuzzleMenu->ClearMouseOver();
     }
@@ -113,9 +114,9 @@ int TGameScreen::Draw() {
     if (questionOpen)
         for (auto& menu : {MainMenu, NumberMenu, PuzzleMenu, CustomNumberMenu, CustomPuzzleMenu})
             if (menu) menu->ClearMouseOver();
-    if (!Puzzle.CustomMode) {
+    if (!PlayModel().Puzzle.CustomMode) {
         MainMenu->Draw(0, 0);
-        if (!Puzzle.PuzzleCompleted) {
+        if (!PlayModel().Puzzle.PuzzleCompleted) {
             NumberMenu->Draw(0, 0);
             PuzzleMenu->Draw(0, 0);
         }
@@ -126,7 +127,7 @@ int TGameScreen::Draw() {
     if (Fireworks) DrawFireworks(*Fireworks);
     // The end panel gives way to the question it asked: two boxes stacked
     // would show the lower one's edges around the upper one.
-    if (Puzzle.PuzzleCompleted && !questionOpen) endLevelMenu->Draw(1, 1, 1);
+    if (PlayModel().Puzzle.PuzzleCompleted && !questionOpen) endLevelMenu->Draw(1, 1, 1);
     for (const auto& dialog : dialogs)
         if (dialog) dialog->Draw();
     GenerateScreen->Draw();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The play screen's keys, number buttons and mouse wheel.
+#include "game/screens/session.h"
 #include "game/screens/game_screen.h"
 
 #include <cstdlib>
@@ -42,7 +43,7 @@ void TGameScreen::BoardKeys(int act) {
     if (ctrl && undo && !shift) Undo();
     if (ctrl && ((undo && shift) || redo)) Redo();
     // Typing a puzzle in has its clue cells undone too, but no cursor.
-    if (Puzzle.CustomMode) return;
+    if (PlayModel().Puzzle.CustomMode) return;
     for (int k = 0; k < 6; ++k)
         if (moves[k]) MoveCursor(moveKeys[k]);
     // A key pressed and released within one step is never seen held; its hit
@@ -72,7 +73,7 @@ int TGameScreen::WheelStep(int selected, int step, int customMode) {
 }
 
 void TGameScreen::SelectNumbers() {
-    const int custom = Puzzle.CustomMode;
+    const int custom = PlayModel().Puzzle.CustomMode;
     auto visible = [&] { return custom ? CustomNumberMenu : NumberMenu; };
     auto select = [&](int n, const std::shared_ptr<TMenu>& menu) {
         Screens.Board.SelectedNumber = n;

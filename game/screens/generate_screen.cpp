@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The generating overlay.
+#include "game/screens/session.h"
 #include "game/screens/generate_screen.h"
 
 #include "framework/audio/game_sound.h"
@@ -90,7 +91,7 @@ int TGenerateScreen::Draw() {
     platform::SetAlpha(alpha);
     TextAlpha = alpha;
     SetTextShadow(3, 3, 0.4f);
-    ScreenPicture(Puzzle.CustomMode ? "solving" : "generating")->Draw(400, 300);
+    ScreenPicture(PlayModel().Puzzle.CustomMode ? "solving" : "generating")->Draw(400, 300);
     platform::SetAlpha(1.0f);
     TextAlpha = 1.0f;
 
@@ -98,20 +99,20 @@ int TGenerateScreen::Draw() {
     // player had stays as it was.
     if (!FadeIn->Active && !FadeOut->Active && !HasGenerated && !Game->IsClosing() &&
         !platform::CloseRequestPending()) {
-        if (Puzzle.CustomMode) {
+        if (PlayModel().Puzzle.CustomMode) {
             // An accepted puzzle's notice is shown by the play screen as it starts again:
             // a dialog opened here would go with the screen change.
-            if (!Core->CheckCustomPuzzle()) {
+            if (!PlayCore().CheckCustomPuzzle()) {
                 Hide();
                 if (Refused)
-                    Refused(ScreenText(Core->CheckMessage) + (Core->CheckDetail.empty() ? "" : "\r\n" + Core->CheckDetail));
+                    Refused(ScreenText(PlayCore().CheckMessage) + (PlayCore().CheckDetail.empty() ? "" : "\r\n" + PlayCore().CheckDetail));
             }
             HasGenerated = 1;
             Game->Mouse->On();
         } else {
-            Core->NewPuzzle();
+            PlayCore().NewPuzzle();
             HasGenerated = 1;
-            Puzzle.CustomMode = 0;
+            PlayModel().Puzzle.CustomMode = 0;
             GoToScreen(TScreenId::Game);
             Game->Mouse->On();
             StartPuzzleTimer();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the play screen's help line says and how it is laid out.
+#include "game/screens/session.h"
 #include "game/screens/help_line.h"
 
 #include "framework/core/globals.h"
@@ -36,13 +37,13 @@ std::string FinishedMessage() {
     std::string message = ScreenText("Finished Puzzle Message");
     // A time the best times do not take, and help that was counted, are said on
     // the same line, so the player never wonders where the name question went.
-    const std::string reason = NoBestTimeReason();
+    const std::string reason = PlayModel().NoBestTimeReason();
     if (!reason.empty()) message += "\r\n" + ScreenText(reason);
-    if (Puzzle.ExplainsUsed > 0) {
-        const std::string key = Puzzle.ExplainsUsed == 1 ? "Explained One Step" : "Explained Steps";
+    if (PlayModel().Puzzle.ExplainsUsed > 0) {
+        const std::string key = PlayModel().Puzzle.ExplainsUsed == 1 ? "Explained One Step" : "Explained Steps";
         std::string counted = ScreenText(key);
         const auto at = counted.find("{count}");
-        if (at != std::string::npos) counted.replace(at, 7, std::to_string(Puzzle.ExplainsUsed));
+        if (at != std::string::npos) counted.replace(at, 7, std::to_string(PlayModel().Puzzle.ExplainsUsed));
         message += "\r\n" + counted;
     }
     return message;

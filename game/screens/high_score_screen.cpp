@@ -22,6 +22,7 @@
 #include "game/screens/screen_common.h"
 #include "game/screens/screens.h"
 #include "game/screens/widgets.h"
+#include "game/screens/session.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
@@ -34,11 +35,11 @@ constexpr const char* SizeNames[] = {"6x6", "7x7", "9x9", "12x12", "14x14"};
 
 std::shared_ptr<TKakuroHighScoreList> THighScoreScreen::TableForSize(const std::string& name) {
     const std::string size = UpperCase(name);
-    if (size == "6X6") return HighScoreTables.HighScores6x6;
-    if (size == "7X7") return HighScoreTables.HighScores7x7;
-    if (size == "9X9") return HighScoreTables.HighScores9x9;
-    if (size == "12X12") return HighScoreTables.HighScores12x12;
-    if (size == "14X14") return HighScoreTables.HighScores14x14;
+    if (size == "6X6") return PlayModel().HighScoreTables.HighScores6x6;
+    if (size == "7X7") return PlayModel().HighScoreTables.HighScores7x7;
+    if (size == "9X9") return PlayModel().HighScoreTables.HighScores9x9;
+    if (size == "12X12") return PlayModel().HighScoreTables.HighScores12x12;
+    if (size == "14X14") return PlayModel().HighScoreTables.HighScores14x14;
     return nullptr;
 }
 
@@ -63,7 +64,7 @@ int THighScoreScreen::Load() {
     Game->FadeMusic = 0;
 
     // Whatever size was looked at or played last, a visit starts on the smallest board.
-    HighScoreList = HighScoreTables.HighScores6x6;
+    HighScoreList = PlayModel().HighScoreTables.HighScores6x6;
     SetSlideLines();
     MarkShownSize();
     GlowHeader(*this);

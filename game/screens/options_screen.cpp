@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The options screen.
+#include "game/screens/session.h"
 #include "game/screens/options_screen.h"
 
 #include "framework/core/game.h"
@@ -30,12 +31,12 @@ int TOptionsScreen::Load() {
     Menu = OkMenu();
     OptionsMenu = NewScreenMenu(10);
     const std::pair<const char*, int> toggles[] = {{"fullscreen", Game->FullScreen},
-                                                   {"showtimer", Options.ShowTimer},
-                                                   {"highlighter", Options.ShowHighlighter},
-                                                   {"showremainingsum", Options.ShowRemainingSum},
-                                                   {"showsumcombinations", Options.ShowSumCombinations},
-                                                   {"preventdoublenumbers", Options.PreventDoubleNumbers},
-                                                   {"checkruns", Options.CheckRuns}};
+                                                   {"showtimer", PlayModel().Options.ShowTimer},
+                                                   {"highlighter", PlayModel().Options.ShowHighlighter},
+                                                   {"showremainingsum", PlayModel().Options.ShowRemainingSum},
+                                                   {"showsumcombinations", PlayModel().Options.ShowSumCombinations},
+                                                   {"preventdoublenumbers", PlayModel().Options.PreventDoubleNumbers},
+                                                   {"checkruns", PlayModel().Options.CheckRuns}};
     for (auto [name, on] : toggles) MenuAddToggle(OptionsMenu, on, name)->SetName(name);
     OptionsMenu->CentreHoriz();
     OptionsMenu->SetY(182);
@@ -61,7 +62,7 @@ int TOptionsScreen::Logic() {
     if (Header) Header->ManageGlow();
     OptionsMenu->Manage(0, 0);
     if (Menu->Clicked("ok")) {
-        SaveGameOptions();
+        PlayModel().SaveGameOptions();
         Game->IniUpdate(1);
         GoToScreen(TScreenId::Title);
     }
@@ -78,12 +79,12 @@ int TOptionsScreen::Logic() {
         const char* name;
         int* setting;
     };
-    for (auto [name, setting] : {Aid{"showtimer", &Options.ShowTimer},
-                                 Aid{"showsumcombinations", &Options.ShowSumCombinations},
-                                 Aid{"preventdoublenumbers", &Options.PreventDoubleNumbers},
-                                 Aid{"showremainingsum", &Options.ShowRemainingSum},
-                                 Aid{"highlighter", &Options.ShowHighlighter},
-                                 Aid{"checkruns", &Options.CheckRuns}})
+    for (auto [name, setting] : {Aid{"showtimer", &PlayModel().Options.ShowTimer},
+                                 Aid{"showsumcombinations", &PlayModel().Options.ShowSumCombinations},
+                                 Aid{"preventdoublenumbers", &PlayModel().Options.PreventDoubleNumbers},
+                                 Aid{"showremainingsum", &PlayModel().Options.ShowRemainingSum},
+                                 Aid{"highlighter", &PlayModel().Options.ShowHighlighter},
+                                 Aid{"checkruns", &PlayModel().Options.CheckRuns}})
         if (OptionsMenu->Clicked(name)) {
             *setting = *setting ? 0 : 1;
             ToggleSetState(OptionsMenu, OptionsMenu->FindButton(name), *setting);

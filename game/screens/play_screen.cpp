@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The play setup screen.
+#include "game/screens/session.h"
 #include "game/screens/play_screen.h"
 
 #include "framework/core/game.h"
@@ -43,8 +44,8 @@ std::string DifficultyButtonName(int difficulty) {
 }
 
 int TPlayScreen::Load() {
-    ChosenDifficulty = DifficultyButtonName(Puzzle.PuzzleDifficulty);
-    ChosenSize = SizeName(Puzzle.BoardWidth);
+    ChosenDifficulty = DifficultyButtonName(PlayModel().Puzzle.PuzzleDifficulty);
+    ChosenSize = SizeName(PlayModel().Puzzle.BoardWidth);
     GenerateScreen = FreshOverlay(GenerateScreen);
     Image = ScreenPicture("playscreen")->image;
     Image->MidHandle();
@@ -83,8 +84,8 @@ int TPlayScreen::Start() {
     Game->Mouse->On();
     Game->FixedRateLogic->Init();
     Game->IgnoreEscapeKey = 0;
-    Puzzle.CustomMode = 0;
-    Puzzle.CustomPuzzleReady = 0;
+    PlayModel().Puzzle.CustomMode = 0;
+    PlayModel().Puzzle.CustomPuzzleReady = 0;
     return 0;
 }
 
@@ -125,12 +126,12 @@ int TPlayScreen::Logic() {
             SaveGameManager = nullptr;
             if (result == 1) {
                 std::string error;
-                if (LoadGameNamed(name, &error) == -1) {
+                if (PlayModel().LoadGameNamed(name, &error) == -1) {
                     // A damaged save changes nothing: say why and stay here.
                     MessageDialog = CreateMessageDialog(error);
                     return 0;
                 }
-                Core->CreateCells(1);
+                PlayCore().CreateCells(1);
                 GoToScreen(TScreenId::Game);
                 Game->Mouse->On();
             }
@@ -148,26 +149,26 @@ int TPlayScreen::Logic() {
         return 0;
     }
     if (MainMenu->Clicked("custom")) {
-        Puzzle.CustomMode = 1;
-        Core->CustomPuzzle();
+        PlayModel().Puzzle.CustomMode = 1;
+        PlayCore().CustomPuzzle();
         GoToScreen(TScreenId::Game);
         return 0;
     }
     if (MainMenu->Clicked("loadgame")) {
-        Core->RestartPuzzle();
+        PlayCore().RestartPuzzle();
         ShowSaveGameManager();
     }
     if (MainMenu->Clicked("back")) GoToScreen(TScreenId::Title);
     for (const char* name : {"6x6", "7x7", "9x9", "12x12", "14x14"})
         if (SizeMenu->Clicked(name)) {
-            Puzzle.BoardWidth = Puzzle.BoardHeight = std::stoi(name);
+            PlayModel().Puzzle.BoardWidth = PlayModel().Puzzle.BoardHeight = std::stoi(name);
             ChosenSize = name;
             RadioSelect(SizeMenu, ChosenSize, 0);
         }
     const char* levels[] = {"easy", "medium", "hard"};
     for (int k = 0; k < 3; ++k)
         if (DifficultyMenu->Clicked(levels[k])) {
-            Puzzle.PuzzleDifficulty = k;
+            PlayModel().Puzzle.PuzzleDifficulty = k;
             ChosenDifficulty = levels[k];
             RadioSelect(DifficultyMenu, ChosenDifficulty, 0);
         }

@@ -13,6 +13,7 @@
 #include "framework/widgets/list_box.h"
 #include "framework/widgets/pointer.h"
 #include "game/core/save_game.h"
+#include "game/screens/session.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
@@ -96,7 +97,7 @@ bool TSaveGameManager::Listable(const std::string& name) const {
     // a name the player may type. Anything else in the folder (a name with
     // folder separators, a link, a pipe, the game's own files) is not ours to
     // offer for loading or deleting.
-    return IsValidSaveName(name) && !IsReservedSaveName(name) &&
+    return IsValidSaveName(name) && !PlayModel().IsReservedSaveName(name) &&
            platform::IsPlainFile(Directory + name + "." + Extension);
 }
 

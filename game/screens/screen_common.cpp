@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The helpers every screen shares.
+#include "game/screens/session.h"
 #include "game/screens/screen_common.h"
 
 #include <algorithm>
@@ -88,15 +89,15 @@ int PointInTriangle(float px, float py, float x1, float y1, float x2, float y2, 
 }
 
 void StartPuzzleTimer() {
-    Puzzle.TimerStop = 0;
-    Puzzle.TimerStart = platform::MilliSecs();
+    PlayModel().Puzzle.TimerStop = 0;
+    PlayModel().Puzzle.TimerStart = platform::MilliSecs();
 }
 
-void StopPuzzleTimer() { Puzzle.TimerStop = platform::MilliSecs(); }
+void StopPuzzleTimer() { PlayModel().Puzzle.TimerStop = platform::MilliSecs(); }
 
 std::string PuzzleTimerText() {
-    int end = Puzzle.TimerStop ? Puzzle.TimerStop : platform::MilliSecs();
-    return FormatMinutesSeconds(end - Puzzle.TimerStart);
+    int end = PlayModel().Puzzle.TimerStop ? PlayModel().Puzzle.TimerStop : platform::MilliSecs();
+    return FormatMinutesSeconds(end - PlayModel().Puzzle.TimerStart);
 }
 
 std::string FormatMinutesSeconds(int milliseconds) {

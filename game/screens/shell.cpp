@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The game object's logic step and shut-down, and the making of the screens.
+#include "game/screens/session.h"
 #include "game/screens/shell.h"
 
 #include <exception>
@@ -73,8 +74,8 @@ void TVellacorGame::ShutDownHook() {
     }
     // A puzzle only in memory is lost with the process: the last chance to
     // write it, and the player must hear when that fails too.
-    FlushAutosave();
-    const std::string unsaved = UnsavedAutosaveReason();
+    PlayModel().FlushAutosave();
+    const std::string unsaved = PlayModel().UnsavedAutosaveReason();
     if (!unsaved.empty() && SavingOff.empty())
         platform::Notify("Your puzzle in progress could not be kept, so it is lost: " +
                              FileFaultText(AutosavePath(), unsaved),
@@ -84,8 +85,8 @@ void TVellacorGame::ShutDownHook() {
         // The welcome page opens only from its button (help screen); leaving the
         // game never starts a browser. The flag stays in the options file as the
         // record that the game has been played.
-        Options.FirstRun = 0;
-        SaveGameOptions();
+        PlayModel().Options.FirstRun = 0;
+        PlayModel().SaveGameOptions();
     }
     NoticeHook = notice;
 }
@@ -107,8 +108,8 @@ std::shared_ptr<TScreen> FindScreen(TScreenId id) {
 
 int ContinuePuzzle() {
     int elapsed = 0;
-    if (LoadAutosave(&elapsed) != 1) return 0;
-    Core->CreateCells(1);
+    if (PlayModel().LoadAutosave(&elapsed) != 1) return 0;
+    PlayCore().CreateCells(1);
     if (Screens.GameScreen) Screens.GameScreen->ResumeElapsedMs = elapsed;
     FadeToScreen(Screens.GameScreen);
     Game->Mouse->On();
@@ -119,7 +120,7 @@ void CreateGameObjects() {
     if (!ImageBank) ImageBank = std::make_shared<TImageBank>();
     if (!SoundBank) SoundBank = std::make_shared<TSoundBank>();
     InstallCellHooks();
-    CoreHooks.CustomPuzzleAccepted = [] { FadeToScreen(Screens.GameScreen); };
+    PlayModel().Hooks.CustomPuzzleAccepted = [] { FadeToScreen(Screens.GameScreen); };
     Screens.GameScreen = std::make_shared<TGameScreen>();
     Screens.GameScreen->name = "game";
     Screens.PlayScreen = std::make_shared<TPlayScreen>();
@@ -176,7 +177,7 @@ void LoadGameResources() {
     LoadSharedResources();
     Game->Mouse->Load("pointer");
     if (!Game->Mouse->ParticleList) Game->Mouse->ParticleList = std::make_shared<TParticleList>();
-    LoadHighScoreTables();
+    PlayModel().LoadHighScoreTables();
     Game->DestinationTScreen = Screens.TitleScreen;
     Screens.TitleScreen->PreStart();
     // The loop then starts suspended and waits for the player to come back.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The title hub.
+#include "game/screens/session.h"
 #include "game/screens/title_screen.h"
 
 #include "framework/core/game.h"
@@ -44,8 +45,8 @@ int TTitleScreen::Load() {
 void TTitleScreen::BuildMenu() {
     Menu = NewScreenMenu(10);
     // A puzzle whose write failed gets its next chance whenever the title shows.
-    FlushAutosave();
-    const int canContinue = AutosaveExists();
+    PlayModel().FlushAutosave();
+    const int canContinue = PlayModel().AutosaveExists();
     if (canContinue) AddButton(Menu, "continue", "continue", 0);
     AddButton(Menu, "play", "play", 1);
     AddButton(Menu, "help", "help", 0);

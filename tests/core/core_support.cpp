@@ -6,20 +6,16 @@
 
 void CoreTest::SetUp() {
     FrameworkTest::SetUp();
-    ResetCoreState();
     Game->SubPath = scratch.Folder();
     Game->ProfilePath = scratch.Folder() + "profiles/";
     std::filesystem::create_directories(Game->ProfilePath);
     Game->TextPath = TALLYFOLD_TEXT_DIR;
     GameText = TGameText::Create("gametext.txt");
-    CoreHooks.Notice = [this](const std::string& message) { coreNotices.push_back(message); };
-    Core = std::make_shared<TCore>();
+    Model.Hooks.Notice = [this](const std::string& message) { coreNotices.push_back(message); };
     Core->Start();
 }
 
 void CoreTest::TearDown() {
-    ResetCoreState();
-    Core.reset();
     GameText.reset();
     GameIni.reset();
     FrameworkTest::TearDown();
@@ -37,8 +33,8 @@ void CoreTest::BuildBlockPuzzle(int n) {
     for (int x = 0; x < n; ++x) {
         for (int y = 0; y < n; ++y) {
             const bool black = Puzzle.SolutionGrid[x][y] == BlackCell;
-            Puzzle.HorizontalSumGrid[x][y] = black ? static_cast<std::uint8_t>(SolutionRunSum(Horizontal, x, y)) : 0;
-            Puzzle.VerticalSumGrid[x][y] = black ? static_cast<std::uint8_t>(SolutionRunSum(Vertical, x, y)) : 0;
+            Puzzle.HorizontalSumGrid[x][y] = black ? static_cast<std::uint8_t>(Model.SolutionRunSum(Horizontal, x, y)) : 0;
+            Puzzle.VerticalSumGrid[x][y] = black ? static_cast<std::uint8_t>(Model.SolutionRunSum(Vertical, x, y)) : 0;
         }
     }
 }

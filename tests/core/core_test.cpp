@@ -10,9 +10,10 @@ namespace {
 
 // An all-white board of size n with a single clue cell at (0, 0) whose runs
 // reach to the next black cell at `length` + 1.
-void SingleRun(int n, int length, int clue, int direction) {
+void SingleRun(TPuzzleModel& model, int n, int length, int clue, int direction) {
+    TPuzzleState& Puzzle = model.Puzzle;
     Puzzle.BoardWidth = Puzzle.BoardHeight = n;
-    Core->ClearBoardCompletely();
+    TCore(model).ClearBoardCompletely();
     Puzzle.PlayerGrid[0][0] = Puzzle.SolutionGrid[0][0] = BlackCell;
     const int x = direction == Horizontal ? length + 1 : 0, y = direction == Horizontal ? 0 : length + 1;
     if (x < n && y < n) Puzzle.PlayerGrid[x][y] = Puzzle.SolutionGrid[x][y] = BlackCell;
@@ -45,8 +46,8 @@ TEST_F(CoreTest, CreatedPuzzleHasTheClueOfEveryRunAndAnEmptyPlayerGrid) {
             EXPECT_EQ(Puzzle.PlayerGrid[x][y], BlackCell);
             const bool across = x < 8 && Puzzle.SolutionGrid[x + 1][y] != BlackCell;
             const bool down = y < 8 && Puzzle.SolutionGrid[x][y + 1] != BlackCell;
-            EXPECT_EQ(Puzzle.HorizontalSumGrid[x][y], across ? SolutionRunSum(Horizontal, x, y) : 0) << x << "," << y;
-            EXPECT_EQ(Puzzle.VerticalSumGrid[x][y], down ? SolutionRunSum(Vertical, x, y) : 0) << x << "," << y;
+            EXPECT_EQ(Puzzle.HorizontalSumGrid[x][y], across ? Model.SolutionRunSum(Horizontal, x, y) : 0) << x << "," << y;
+            EXPECT_EQ(Puzzle.VerticalSumGrid[x][y], down ? Model.SolutionRunSum(Vertical, x, y) : 0) << x << "," << y;
             if (across) {
                 EXPECT_GT(Puzzle.HorizontalSumGrid[x][y], 0);
             }
@@ -80,12 +81,12 @@ TEST_F(CoreTest, CreatedPuzzleHasTheClueOfEveryRunAndAnEmptyPlayerGrid) {
     }
     // A puzzle that is not a finished grid has no grade.
     Puzzle.SolutionGrid[1][1] = 0;
-    EXPECT_EQ(PuzzleGradeStars(), 0);
+    EXPECT_EQ(Model.PuzzleGradeStars(), 0);
 }
 
 TEST_F(CoreTest, NewAndCustomPuzzlesBuildTheCellsAndRestart) {
     std::vector<int> builds;
-    CoreHooks.CreateCells = [&](int animate) { builds.push_back(animate); };
+    Model.Hooks.CreateCells = [&](int animate) { builds.push_back(animate); };
     Puzzle.BoardWidth = Puzzle.BoardHeight = 6;
     Puzzle.PuzzleDifficulty = 2;
     Puzzle.ShowSolution = 1;
@@ -168,39 +169,39 @@ TEST_F(CoreTest, RestartKeepsThePuzzleAndClearsEverythingElse) {
 }
 
 TEST_F(CoreTest, CombinationTexts) {
-    SingleRun(9, 2, 17, Horizontal);
-    EXPECT_EQ(CombinationText(Horizontal, 0, 0), "8+9");
-    SingleRun(14, 9, 45, Vertical);
-    EXPECT_EQ(CombinationText(Vertical, 0, 0), "1+2+3+4+5+6+7+8+9");
-    SingleRun(9, 3, 15, Horizontal);
-    EXPECT_EQ(CombinationText(Horizontal, 0, 0), "1+5+9, 1+6+8, 2+4+9, 2+5+8, 2+6+7, \r\n3+4+8, 3+5+7, 4+5+6");
+    SingleRun(Model, 9, 2, 17, Horizontal);
+    EXPECT_EQ(Model.CombinationText(Horizontal, 0, 0), "8+9");
+    SingleRun(Model, 14, 9, 45, Vertical);
+    EXPECT_EQ(Model.CombinationText(Vertical, 0, 0), "1+2+3+4+5+6+7+8+9");
+    SingleRun(Model, 9, 3, 15, Horizontal);
+    EXPECT_EQ(Model.CombinationText(Horizontal, 0, 0), "1+5+9, 1+6+8, 2+4+9, 2+5+8, 2+6+7, \r\n3+4+8, 3+5+7, 4+5+6");
     // Length 4, sum 20: twelve entries, so a second line break before the eleventh.
-    SingleRun(9, 4, 20, Horizontal);
-    const std::string twelve = CombinationText(Horizontal, 0, 0);
+    SingleRun(Model, 9, 4, 20, Horizontal);
+    const std::string twelve = Model.CombinationText(Horizontal, 0, 0);
     EXPECT_EQ(twelve.substr(twelve.find("\r\n")), "\r\n2+3+6+9, 2+3+7+8, 2+4+5+9, 2+4+6+8, 2+5+6+7, \r\n3+4+5+8, 3+4+6+7");
     // Typed-in boards can hold clues no run can have; they give no text rather than a wild read.
-    SingleRun(9, 3, 99, Horizontal);
-    EXPECT_EQ(CombinationText(Horizontal, 0, 0), "");
-    SingleRun(9, 3, 0, Horizontal);
-    EXPECT_EQ(CombinationText(Horizontal, 0, 0), "");
+    SingleRun(Model, 9, 3, 99, Horizontal);
+    EXPECT_EQ(Model.CombinationText(Horizontal, 0, 0), "");
+    SingleRun(Model, 9, 3, 0, Horizontal);
+    EXPECT_EQ(Model.CombinationText(Horizontal, 0, 0), "");
 }
 
 TEST_F(CoreTest, PossibleNumbersFollowTheRule) {
-    EXPECT_EQ(PossibleNumbers[1][4][0], "14");
-    EXPECT_EQ(PossibleNumbers[1][4][1], "23");
-    EXPECT_EQ(PossibleNumbers[1][4][2], "");
-    EXPECT_EQ(PossibleNumbers[0][8][0], "9");
-    EXPECT_EQ(PossibleNumbers[2][5][0], "123");
-    EXPECT_EQ(PossibleNumbers[2][5][1], "");
-    EXPECT_EQ(PossibleNumbers[8][44][0], "123456789");
-    EXPECT_EQ(PossibleNumbers[3][19][0], "1289");
-    EXPECT_EQ(PossibleNumbers[3][19][11], "3467");
+    EXPECT_EQ(PossibleNumbers()[1][4][0], "14");
+    EXPECT_EQ(PossibleNumbers()[1][4][1], "23");
+    EXPECT_EQ(PossibleNumbers()[1][4][2], "");
+    EXPECT_EQ(PossibleNumbers()[0][8][0], "9");
+    EXPECT_EQ(PossibleNumbers()[2][5][0], "123");
+    EXPECT_EQ(PossibleNumbers()[2][5][1], "");
+    EXPECT_EQ(PossibleNumbers()[8][44][0], "123456789");
+    EXPECT_EQ(PossibleNumbers()[3][19][0], "1289");
+    EXPECT_EQ(PossibleNumbers()[3][19][11], "3467");
     const int expected[9] = {9, 36, 84, 126, 126, 84, 36, 9, 1};
     for (int length = 0; length < 9; ++length) {
         int count = 0;
         for (int sum = 0; sum < 45; ++sum) {
             std::string previous;
-            for (const std::string& entry : PossibleNumbers[length][sum]) {
+            for (const std::string& entry : PossibleNumbers()[length][sum]) {
                 if (entry.empty()) continue;
                 ++count;
                 EXPECT_LT(previous, entry);
@@ -214,26 +215,26 @@ TEST_F(CoreTest, PossibleNumbersFollowTheRule) {
 TEST_F(CoreTest, ClashesSumsAndRunsOnTheBoard) {
     BuildBlockPuzzle(9);
     Puzzle.PlayerGrid[4][4] = 5;
-    EXPECT_EQ(DigitClashes(5, 4, 4), 1);  // the cell itself
+    EXPECT_EQ(Model.DigitClashes(5, 4, 4), 1);  // the cell itself
     EXPECT_EQ(Puzzle.DoubleFoundX, 4);
     EXPECT_EQ(Puzzle.DoubleFoundY, 4);
-    EXPECT_EQ(DigitClashes(5, 5, 4), 1);  // same row
-    EXPECT_EQ(DigitClashes(5, 4, 5), 1);  // same column
-    EXPECT_EQ(DigitClashes(5, 7, 4), 0);  // beyond the black cell at x = 6
-    EXPECT_EQ(DigitClashes(5, 3, 4), 0);  // a black cell
-    EXPECT_EQ(DigitClashes(0, 5, 4), 0);
+    EXPECT_EQ(Model.DigitClashes(5, 5, 4), 1);  // same row
+    EXPECT_EQ(Model.DigitClashes(5, 4, 5), 1);  // same column
+    EXPECT_EQ(Model.DigitClashes(5, 7, 4), 0);  // beyond the black cell at x = 6
+    EXPECT_EQ(Model.DigitClashes(5, 3, 4), 0);  // a black cell
+    EXPECT_EQ(Model.DigitClashes(0, 5, 4), 0);
 
     // Clue (3, 4) across is 1 + 2 = 3; the wrong 5 overshoots it.
-    EXPECT_EQ(RemainingSum(Horizontal, Puzzle.HorizontalSumGrid[3][4], 3, 4), -2);
-    EXPECT_EQ(RunLength(Horizontal, 3, 4), 2);
-    EXPECT_EQ(RunLength(Vertical, 4, 3), 2);
+    EXPECT_EQ(Model.RemainingSum(Horizontal, Puzzle.HorizontalSumGrid[3][4], 3, 4), -2);
+    EXPECT_EQ(Model.RunLength(Horizontal, 3, 4), 2);
+    EXPECT_EQ(Model.RunLength(Vertical, 4, 3), 2);
 
-    EXPECT_EQ(InSameRun(4, 4, 5, 4), 1);
-    EXPECT_EQ(InSameRun(4, 4, 4, 5), 1);
-    EXPECT_EQ(InSameRun(4, 4, 5, 5), 0);
-    EXPECT_EQ(InSameRun(3, 4, 5, 4), 1);  // a clue cell stands for its own runs
-    EXPECT_EQ(InSameRun(3, 4, 3, 5), 0);
-    EXPECT_EQ(InSameRun(-1, 4, 4, 4), 0);
+    EXPECT_EQ(Model.InSameRun(4, 4, 5, 4), 1);
+    EXPECT_EQ(Model.InSameRun(4, 4, 4, 5), 1);
+    EXPECT_EQ(Model.InSameRun(4, 4, 5, 5), 0);
+    EXPECT_EQ(Model.InSameRun(3, 4, 5, 4), 1);  // a clue cell stands for its own runs
+    EXPECT_EQ(Model.InSameRun(3, 4, 3, 5), 0);
+    EXPECT_EQ(Model.InSameRun(-1, 4, 4, 4), 0);
     EXPECT_EQ(DifficultyName(2), "Hard");
     EXPECT_EQ(DifficultyName(3), "");
 }
@@ -241,13 +242,13 @@ TEST_F(CoreTest, ClashesSumsAndRunsOnTheBoard) {
 TEST_F(CoreTest, PencilMarksFollowTheCombinationsAndTheEnteredDigits) {
     BuildBlockPuzzle(6);
     // Cell (1, 1): across 1 + 2 = 3 (only 1+2), down 1 + 3 = 4 (only 1+3).
-    for (int d = 1; d <= 9; ++d) EXPECT_EQ(MarkupValue(d, 1, 1), d == 1 ? 1 : 0) << d;
-    for (int d = 1; d <= 9; ++d) EXPECT_EQ(MarkupValue(d, 0, 1), 0);
+    for (int d = 1; d <= 9; ++d) EXPECT_EQ(Model.MarkupValue(d, 1, 1), d == 1 ? 1 : 0) << d;
+    for (int d = 1; d <= 9; ++d) EXPECT_EQ(Model.MarkupValue(d, 0, 1), 0);
     Core->ShowHideMarkup();
     EXPECT_EQ(Puzzle.MarkupGrid[1][1][0], 1);
     // The cell holding the 1 itself loses the mark at the next hint.
     Puzzle.PlayerGrid[1][1] = 1;
-    EXPECT_EQ(MarkupValue(1, 1, 1), 0);
+    EXPECT_EQ(Model.MarkupValue(1, 1, 1), 0);
     Core->ShowRandomCell();
     EXPECT_EQ(Puzzle.MarkupGrid[1][1][0], 0);
     Core->ShowHideMarkup();

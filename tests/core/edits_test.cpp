@@ -17,7 +17,7 @@ struct Tables {
     bool operator==(const Tables&) const = default;
 };
 
-Tables Snapshot() {
+Tables Snapshot(const TPuzzleState& Puzzle) {
     return {Puzzle.PlayerGrid,        Puzzle.SolutionGrid, Puzzle.VerticalSumGrid,
             Puzzle.HorizontalSumGrid, Puzzle.MarkupGrid,   Puzzle.AutoMarkup};
 }
@@ -25,7 +25,9 @@ Tables Snapshot() {
 // What a request should do, worked out here from the tables without the edit
 // path: the digit rule, the marks a placed digit wipes, the toggled mark.
 // The automatic marks are left to FillMarkup, tested on its own.
-Tables Expected(const Tables& before, const TEditRequest& r, bool& refused) {
+Tables Expected(const TPuzzleModel& model, const Tables& before, const TEditRequest& r, bool& refused) {
+    const TPuzzleState& Puzzle = model.Puzzle;
+    const TGameOptions& Options = model.Options;
     Tables t = before;
     refused = false;
     const int x = r.X, y = r.Y;
@@ -77,7 +79,7 @@ TEST_F(CoreTest, UndoAndRedoGiveBackEveryStateOfLongRandomGames) {
         BuildBlockPuzzle(game % 2 ? 9 : 12);
         Core->RestartPuzzle();
         const int n = Puzzle.BoardWidth;
-        std::vector<Tables> states{Snapshot()};
+        std::vector<Tables> states{Snapshot(Puzzle)};
         int applied = 0;
         for (int step = 0; step < 150; ++step) {
             Options.PreventDoubleNumbers = static_cast<int>(random() % 2);
@@ -89,10 +91,10 @@ TEST_F(CoreTest, UndoAndRedoGiveBackEveryStateOfLongRandomGames) {
             r.Y = static_cast<int>(random() % n);
             r.Digit = 1 + static_cast<int>(random() % 9);
             if (r.Kind == TEditKind::AutoMarks) r.Digit = Puzzle.AutoMarkup ? 0 : 1;
-            const Tables before = Snapshot();
+            const Tables before = Snapshot(Puzzle);
             const int changesBefore = EditHistory.Changes;
-            const TEditResult result = ApplyEdit(r);
-            const Tables after = Snapshot();
+            const TEditResult result = Model.ApplyEdit(r);
+            const Tables after = Snapshot(Puzzle);
 
             if (r.Kind == TEditKind::AutoMarks) {
                 ASSERT_EQ(result, TEditResult::Applied);
@@ -105,7 +107,7 @@ TEST_F(CoreTest, UndoAndRedoGiveBackEveryStateOfLongRandomGames) {
                 EXPECT_EQ(after, before);
             } else {
                 bool refused = false;
-                Tables expected = Expected(before, r, refused);
+                Tables expected = Expected(Model, before, r, refused);
                 // Automatic marks follow placed digits; that rule has tests of its own.
                 if (before.autoMarkup && r.Kind != TEditKind::Mark) expected.marks = after.marks;
                 EXPECT_EQ(result == TEditResult::Refused, refused);
@@ -121,31 +123,31 @@ TEST_F(CoreTest, UndoAndRedoGiveBackEveryStateOfLongRandomGames) {
             }
             // Now and then a step back and forth again on the way.
             if (applied > 0 && random() % 10 == 0) {
-                ASSERT_EQ(UndoEdit(), 1);
-                EXPECT_EQ(Snapshot(), states[states.size() - 2]);
-                ASSERT_EQ(RedoEdit(), 1);
-                EXPECT_EQ(Snapshot(), states.back());
+                ASSERT_EQ(Model.UndoEdit(), 1);
+                EXPECT_EQ(Snapshot(Puzzle), states[states.size() - 2]);
+                ASSERT_EQ(Model.RedoEdit(), 1);
+                EXPECT_EQ(Snapshot(Puzzle), states.back());
             }
         }
         ASSERT_EQ(static_cast<int>(EditHistory.Done.size()), applied);
         // All the way back, then all the way forward again.
         for (size_t k = states.size() - 1; k > 0; --k) {
-            ASSERT_EQ(UndoEdit(), 1);
-            ASSERT_EQ(Snapshot(), states[k - 1]) << "undo to state " << k - 1;
+            ASSERT_EQ(Model.UndoEdit(), 1);
+            ASSERT_EQ(Snapshot(Puzzle), states[k - 1]) << "undo to state " << k - 1;
         }
-        EXPECT_EQ(UndoEdit(), 0);
-        EXPECT_EQ(CanUndo(), 0);
+        EXPECT_EQ(Model.UndoEdit(), 0);
+        EXPECT_EQ(Model.CanUndo(), 0);
         for (size_t k = 1; k < states.size(); ++k) {
-            ASSERT_EQ(RedoEdit(), 1);
-            ASSERT_EQ(Snapshot(), states[k]) << "redo to state " << k;
+            ASSERT_EQ(Model.RedoEdit(), 1);
+            ASSERT_EQ(Snapshot(Puzzle), states[k]) << "redo to state " << k;
         }
-        EXPECT_EQ(RedoEdit(), 0);
+        EXPECT_EQ(Model.RedoEdit(), 0);
         // A new change after an undo drops what was undone.
-        ASSERT_EQ(UndoEdit(), 1);
-        EXPECT_EQ(CanRedo(), 1);
+        ASSERT_EQ(Model.UndoEdit(), 1);
+        EXPECT_EQ(Model.CanRedo(), 1);
         TEditRequest mark{TEditKind::Mark, 1, 1, 5};
-        ASSERT_EQ(ApplyEdit(mark), TEditResult::Applied);
-        EXPECT_EQ(CanRedo(), 0);
+        ASSERT_EQ(Model.ApplyEdit(mark), TEditResult::Applied);
+        EXPECT_EQ(Model.CanRedo(), 0);
     }
 }
 
@@ -160,17 +162,17 @@ TEST_F(CoreTest, HintsAndTheMarkupSwitchGoThroughTheEditPathAndNewPuzzlesForgetI
     const TGrid revealed = Puzzle.PlayerGrid;
     EXPECT_EQ(EditHistory.Done.size(), 2u);
     EXPECT_EQ(EditHistory.Done.back().Kind, TEditKind::Reveal);
-    ASSERT_EQ(UndoEdit(), 1);
+    ASSERT_EQ(Model.UndoEdit(), 1);
     EXPECT_EQ(Puzzle.MarkupGrid, filled);
-    ASSERT_EQ(UndoEdit(), 1);
+    ASSERT_EQ(Model.UndoEdit(), 1);
     EXPECT_EQ(Puzzle.AutoMarkup, 0);
     EXPECT_EQ(Puzzle.MarkupGrid[1][1][2], 1) << "the player's own mark is back";
-    ASSERT_EQ(RedoEdit(), 1);
-    ASSERT_EQ(RedoEdit(), 1);
+    ASSERT_EQ(Model.RedoEdit(), 1);
+    ASSERT_EQ(Model.RedoEdit(), 1);
     EXPECT_EQ(Puzzle.PlayerGrid, revealed);
 
     Core->RestartPuzzle();
-    EXPECT_EQ(CanUndo() + CanRedo() + EditHistory.Changes, 0);
+    EXPECT_EQ(Model.CanUndo() + Model.CanRedo() + EditHistory.Changes, 0);
 }
 
 TEST_F(CoreTest, TypedInBoardsUndoTheirClueCellsAndRebuildTheCells) {
@@ -178,30 +180,30 @@ TEST_F(CoreTest, TypedInBoardsUndoTheirClueCellsAndRebuildTheCells) {
     Core->CustomPuzzle();
     Puzzle.CustomMode = 1;
     int rebuilt = 0;
-    CoreHooks.CreateCells = [&](int animate) {
+    Model.Hooks.CreateCells = [&](int animate) {
         EXPECT_EQ(animate, 0) << "rebuilt in place";
         ++rebuilt;
     };
-    const Tables empty = Snapshot();
+    const Tables empty = Snapshot(Puzzle);
     TEditRequest clue{TEditKind::ClueCell, 0, 1, 0, 17, 0};
-    ASSERT_EQ(ApplyEdit(clue), TEditResult::Applied);
+    ASSERT_EQ(Model.ApplyEdit(clue), TEditResult::Applied);
     EXPECT_EQ(Puzzle.HorizontalSumGrid[0][1], 17);
-    const Tables withClue = Snapshot();
+    const Tables withClue = Snapshot(Puzzle);
     TEditRequest white{TEditKind::WhiteCell, 0, 1};
-    ASSERT_EQ(ApplyEdit(white), TEditResult::Applied);
-    EXPECT_EQ(Snapshot(), empty);
+    ASSERT_EQ(Model.ApplyEdit(white), TEditResult::Applied);
+    EXPECT_EQ(Snapshot(Puzzle), empty);
     EXPECT_EQ(rebuilt, 2);
-    ASSERT_EQ(UndoEdit(), 1);
-    EXPECT_EQ(Snapshot(), withClue);
-    ASSERT_EQ(UndoEdit(), 1);
-    EXPECT_EQ(Snapshot(), empty);
+    ASSERT_EQ(Model.UndoEdit(), 1);
+    EXPECT_EQ(Snapshot(Puzzle), withClue);
+    ASSERT_EQ(Model.UndoEdit(), 1);
+    EXPECT_EQ(Snapshot(Puzzle), empty);
     EXPECT_EQ(rebuilt, 4);
 }
 
 TEST_F(CoreTest, RunCheckAgreesWithTheRulesOnRandomFillings) {
     // The check by the rules, whatever the stored solution: worked out here
     // from the cells of each run.
-    auto reference = [](int direction, int x, int y) {
+    auto reference = [this](int direction, int x, int y) {
         const int clue = direction == Vertical ? Puzzle.VerticalSumGrid[x][y] : Puzzle.HorizontalSumGrid[x][y];
         if (Puzzle.PlayerGrid[x][y] != BlackCell || clue == 0) return 0;
         std::vector<int> digits;
@@ -237,7 +239,7 @@ TEST_F(CoreTest, RunCheckAgreesWithTheRulesOnRandomFillings) {
         for (int x = 0; x < n; ++x)
             for (int y = 0; y < n; ++y)
                 for (int direction : {Horizontal, Vertical}) {
-                    const int got = RunCheck(direction, x, y);
+                    const int got = Model.RunCheck(direction, x, y);
                     ASSERT_EQ(got, reference(direction, x, y)) << x << "," << y << " dir " << direction;
                     ++seen[got + 1];
                 }

@@ -26,6 +26,7 @@ std::vector<int> Times(const TKakuroHighScoreList& list) {
 
 TEST_F(CoreTest, DefaultTableIsWrittenAndTakesAnyBetterTime) {
     auto list = TKakuroHighScoreList::Create(scratch / "hs9x9", 10, 10);
+    list->Notice = Model.Hooks.Notice;
     EXPECT_EQ(list->filepath, scratch / "hs9x9.dat");
     list->Load();
     ASSERT_EQ(list->Count(), 10);
@@ -59,6 +60,7 @@ TEST_F(CoreTest, HighScoreFileEncodingSurvivesEveryName) {
     std::string everything;
     for (int b = 1; b < 256; ++b) everything += static_cast<char>(b);
     auto list = TKakuroHighScoreList::Create(scratch / "hs6x6", 10, 10);
+    list->Notice = Model.Hooks.Notice;
     list->Add("Zoë Åström", 61000, 0);
     list->Add(everything, 62000, 1);
     list->Add("\xC1\xFF", 63000, 2);
@@ -73,6 +75,7 @@ TEST_F(CoreTest, HighScoreFileEncodingSurvivesEveryName) {
     EXPECT_EQ(bytes.substr(first.size(), 9), std::string("\0\x48\xEE\x00\x00\x00\x00\x00\x00", 9));
 
     auto reread = TKakuroHighScoreList::Create(scratch / "hs6x6", 10, 10);
+    reread->Notice = Model.Hooks.Notice;
     reread->Load();
     ASSERT_EQ(reread->Count(), 3);
     EXPECT_EQ(reread->Entries[0]->name, "Zoë Åström");
@@ -88,6 +91,7 @@ TEST_F(CoreTest, HighScoreFilesKeepWhatIsComplete) {
     auto eleven = ListWithTimes(scratch / "x", {11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
     WriteBytes(scratch / "hs7x7.dat", EncodeHighScores(eleven->Entries));
     auto list = TKakuroHighScoreList::Create(scratch / "hs7x7", 10, 10);
+    list->Notice = Model.Hooks.Notice;
     list->Load();
     EXPECT_EQ(Times(*list), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 11}));
 
@@ -114,9 +118,11 @@ TEST_F(CoreTest, HighScoreFilesKeepWhatIsComplete) {
 TEST_F(CoreTest, HighScoreFilesThatAreDamagedOrForeignAreNeverOverwritten) {
     // 503 entries out of order, one of them a 200-byte name: ten, ranked, cut.
     auto many = TKakuroHighScoreList::Create(scratch / "m", 10, 10);
+    many->Notice = Model.Hooks.Notice;
     for (int i = 0; i < 503; ++i) many->Add(i == 3 ? std::string(200, 'W') : "P", 100000 - 7 * i, i % 3);
     WriteBytes(scratch / "hs9x9.dat", EncodeHighScores(many->Entries));
     auto list = TKakuroHighScoreList::Create(scratch / "hs9x9", 10, 10);
+    list->Notice = Model.Hooks.Notice;
     list->Load();
     EXPECT_EQ(Times(*list), (std::vector<int>{99937, 99944, 99951, 99958, 99965, 99972, 99979, 99986, 99993, 100000}));
     EXPECT_EQ(list->Entries[6]->name, std::string(HighScoreNameChars, 'W'));
@@ -152,6 +158,7 @@ TEST_F(CoreTest, HighScoreFilesThatAreDamagedOrForeignAreNeverOverwritten) {
     for (const char* name : {"hs6x6", "hs7x7"}) {
         coreNotices.clear();
         auto foreign = TKakuroHighScoreList::Create(scratch / name, 10, 10);
+        foreign->Notice = Model.Hooks.Notice;
         foreign->Load();
         EXPECT_EQ(foreign->Count(), 10) << name;
         ASSERT_EQ(coreNotices.size(), 1u) << name;
@@ -178,6 +185,7 @@ TEST_F(CoreTest, HighScoreFilesThatAreDamagedOrForeignAreNeverOverwritten) {
     auto failures = asuser::Run([&] {
         coreNotices.clear();
         auto locked = TKakuroHighScoreList::Create(folder + "/hs12x12", 10, 10);
+        locked->Notice = Model.Hooks.Notice;
         locked->Load();
         std::string out;
         if (locked->Count() != 10) out += "not the default table; ";
@@ -194,6 +202,7 @@ TEST_F(CoreTest, HighScoreFilesThatAreDamagedOrForeignAreNeverOverwritten) {
 
 TEST_F(CoreTest, HighScoresThatCannotBeWrittenAreReportedNotFatal) {
     auto list = TKakuroHighScoreList::Create(scratch / "gone/hs9x9", 10, 10);
+    list->Notice = Model.Hooks.Notice;
     list->Load();
     EXPECT_EQ(list->Count(), 10);
     ASSERT_EQ(coreNotices.size(), 1u);
@@ -204,20 +213,21 @@ TEST_F(CoreTest, HighScoresThatCannotBeWrittenAreReportedNotFatal) {
 }
 
 TEST_F(CoreTest, TablesBySize) {
-    LoadHighScoreTables();
+    Model.LoadHighScoreTables();
     for (const char* name : {"hs6x6", "hs7x7", "hs9x9", "hs12x12", "hs14x14"})
         EXPECT_TRUE(Exists(scratch / (std::string(name) + ".dat"))) << name;
     Puzzle.BoardWidth = 12;
-    EXPECT_EQ(HighScoreListForSize(), HighScoreTables.HighScores12x12);
-    EXPECT_EQ(WillEnterHighscoreForSize(1000), 1);
-    EXPECT_EQ(AddHighscoreForSize("Ann", 1, 1000), 1);
+    EXPECT_EQ(Model.HighScoreListForSize(), Model.HighScoreTables.HighScores12x12);
+    EXPECT_EQ(Model.WillEnterHighscoreForSize(1000), 1);
+    EXPECT_EQ(Model.AddHighscoreForSize("Ann", 1, 1000), 1);
     auto reread = TKakuroHighScoreList::Create(scratch / "hs12x12", 10, 10);
+    reread->Notice = Model.Hooks.Notice;
     reread->Load();
     EXPECT_EQ(reread->Entries[0]->name, "Ann");
     EXPECT_EQ(reread->Entries[0]->difficulty, 1);
-    EXPECT_EQ(HighScoreTables.HighScores9x9->Entries[0]->name, "Paper Crane");
+    EXPECT_EQ(Model.HighScoreTables.HighScores9x9->Entries[0]->name, "Paper Crane");
 
     Puzzle.BoardWidth = 8;
-    EXPECT_EQ(HighScoreListForSize(), nullptr);
-    EXPECT_EQ(WillEnterHighscoreForSize(1), 0);
+    EXPECT_EQ(Model.HighScoreListForSize(), nullptr);
+    EXPECT_EQ(Model.WillEnterHighscoreForSize(1), 0);
 }

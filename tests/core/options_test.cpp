@@ -5,7 +5,7 @@
 #include "game/core/options.h"
 
 TEST_F(CoreTest, OptionsStartFromTheDefaultsAndAreWrittenInOrder) {
-    LoadGameOptions();
+    Model.LoadGameOptions();
     EXPECT_EQ(GameIni->FileName, scratch / "config");
     EXPECT_EQ(Options.PreventDoubleNumbers + Options.ShowTimer + Options.ShowSumCombinations, 3);
     EXPECT_EQ(Options.ShowRemainingSum + Options.ShowHighlighter + Options.CheckRuns, 0);
@@ -17,7 +17,7 @@ TEST_F(CoreTest, OptionsStartFromTheDefaultsAndAreWrittenInOrder) {
 
     Options.ShowHighlighter = 1;
     Options.FirstRun = 0;
-    EXPECT_EQ(SaveGameOptions(), 1);
+    EXPECT_EQ(Model.SaveGameOptions(), 1);
     EXPECT_EQ(ReadBytes(scratch / "config.ini"),
               "PREVENTDOUBLENUMBERS=1\r\nSHOWTIMER=1\r\nSHOWSUMCOMBINATIONS=1\r\nSHOWREMAININGSUM=0\r\n"
               "SHOWHIGHLIGHTER=1\r\nFIRSTRUN=0\r\nCHECKRUNS=0\r\n");
@@ -25,7 +25,7 @@ TEST_F(CoreTest, OptionsStartFromTheDefaultsAndAreWrittenInOrder) {
 
 TEST_F(CoreTest, OptionsFileIsReadWhateverTheCaseOfItsNames) {
     WriteBytes(scratch / "config.ini", "ShowTimer=0\nshowremainingsum=1\nSHOWHIGHLIGHTER=yes\nFIRSTRUN=7\nOther=1\ncheckRuns=1\n");
-    LoadGameOptions();
+    Model.LoadGameOptions();
     EXPECT_EQ(Options.ShowTimer, 0);
     EXPECT_EQ(Options.ShowRemainingSum, 1);
     EXPECT_EQ(Options.ShowHighlighter, 0);  // not a number
@@ -36,6 +36,6 @@ TEST_F(CoreTest, OptionsFileIsReadWhateverTheCaseOfItsNames) {
     // A settings file that cannot be written is no reason to end the game.
     GameIni->FileName = scratch / "gone/config";
     Options.ShowTimer = 1;
-    EXPECT_EQ(SaveGameOptions(), 0);
+    EXPECT_EQ(Model.SaveGameOptions(), 0);
     EXPECT_EQ(Options.ShowTimer, 1);
 }

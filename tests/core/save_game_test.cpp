@@ -63,7 +63,7 @@ protected:
 
 TEST_F(SaveGameTest, SixBySixFileLayoutAndRoundTrip) {
     PlaySome(6);
-    ASSERT_EQ(SaveGameNamed("mine"), 1);
+    ASSERT_EQ(Model.SaveGameNamed("mine"), 1);
     const std::string bytes = ReadBytes(File("mine"));
     const auto lines = Lines(bytes);
     ASSERT_EQ(lines.size(), 9u + 4 * 6 + 2);
@@ -90,18 +90,18 @@ TEST_F(SaveGameTest, SixBySixFileLayoutAndRoundTrip) {
     const TPuzzleState saved = Puzzle;
     Puzzle = TPuzzleState{};
     Advance(1000);
-    ASSERT_EQ(LoadGameNamed("mine"), 1);
+    ASSERT_EQ(Model.LoadGameNamed("mine"), 1);
     TPuzzleState expected = saved;
     expected.TimerStart = now - 65432;  // the clock runs on from the saved time
     ExpectSamePuzzle(Puzzle, expected);
-    ASSERT_EQ(SaveGameNamed("again"), 1);
+    ASSERT_EQ(Model.SaveGameNamed("again"), 1);
     EXPECT_EQ(ReadBytes(File("again")), bytes);
 
     // A file from before the help line loads as a generated puzzle played without help.
     std::string old;
     for (std::size_t k = 0; k < 33; ++k) old += lines[k] + "\r\n";
     WriteBytes(File("old"), old);
-    ASSERT_EQ(LoadGameNamed("old"), 1);
+    ASSERT_EQ(Model.LoadGameNamed("old"), 1);
     EXPECT_EQ(Puzzle.RevealUsed, 0);
     EXPECT_EQ(Puzzle.ExplainsUsed, 0);
     EXPECT_EQ(Puzzle.IsCustomPuzzle, 0);
@@ -111,19 +111,19 @@ TEST_F(SaveGameTest, SixBySixFileLayoutAndRoundTrip) {
                              "revealed 0 explained 0"}) {
         WriteBytes(File("odd"), old + "-\r\n" + line + "\r\n");
         std::string error;
-        EXPECT_EQ(LoadGameNamed("odd", &error), -1) << line;
+        EXPECT_EQ(Model.LoadGameNamed("odd", &error), -1) << line;
         EXPECT_NE(error.find("line 35"), std::string::npos) << error;
     }
 }
 
 TEST_F(SaveGameTest, FourteenByFourteenRoundTripsByteForByte) {
     PlaySome(14);
-    ASSERT_EQ(SaveGameNamed("big"), 1);
+    ASSERT_EQ(Model.SaveGameNamed("big"), 1);
     const TPuzzleState saved = Puzzle;
     Puzzle = TPuzzleState{};
-    ASSERT_EQ(LoadGameNamed("big"), 1);
+    ASSERT_EQ(Model.LoadGameNamed("big"), 1);
     ExpectSamePuzzle(Puzzle, saved);
-    ASSERT_EQ(SaveGameNamed("big2"), 1);
+    ASSERT_EQ(Model.SaveGameNamed("big2"), 1);
     EXPECT_EQ(ReadBytes(File("big2")), ReadBytes(File("big")));
 
     // A file whose CRs an editor dropped still loads.
@@ -131,7 +131,7 @@ TEST_F(SaveGameTest, FourteenByFourteenRoundTripsByteForByte) {
     std::erase(lf, '\r');
     WriteBytes(File("unix"), lf);
     Puzzle = TPuzzleState{};
-    EXPECT_EQ(LoadGameNamed("unix"), 1);
+    EXPECT_EQ(Model.LoadGameNamed("unix"), 1);
     EXPECT_EQ(Puzzle.PlayerGrid, saved.PlayerGrid);
 }
 
@@ -142,7 +142,7 @@ TEST_F(SaveGameTest, LoadingNeverWritesAndTakesOnlyRegularFiles) {
     PlaySome(7);
     const TPuzzleState playing = Puzzle;
     const std::string outside = scratch / "outside.dat";
-    ASSERT_EQ(SaveGameNamed("elsewhere"), 1);
+    ASSERT_EQ(Model.SaveGameNamed("elsewhere"), 1);
     std::filesystem::rename(File("elsewhere"), outside);
     const std::string outsideBytes = ReadBytes(outside);
     std::filesystem::create_symlink(scratch / "nothing.dat", File("dangling"));
@@ -165,7 +165,7 @@ TEST_F(SaveGameTest, LoadingNeverWritesAndTakesOnlyRegularFiles) {
     };
     for (const auto& [name, reason] : refused) {
         std::string error;
-        EXPECT_EQ(LoadGameNamed(name, &error), -1) << name;
+        EXPECT_EQ(Model.LoadGameNamed(name, &error), -1) << name;
         EXPECT_EQ(error, "Could not load the saved game '" + name + "'\r\n(" + reason + ")");
         ExpectSamePuzzle(Puzzle, playing);
     }
@@ -176,7 +176,7 @@ TEST_F(SaveGameTest, LoadingNeverWritesAndTakesOnlyRegularFiles) {
 
 TEST_F(SaveGameTest, DamagedFilesAreRefusedAndTheGameInPlayStays) {
     PlaySome(6);
-    ASSERT_EQ(SaveGameNamed("good"), 1);
+    ASSERT_EQ(Model.SaveGameNamed("good"), 1);
     const std::string good = ReadBytes(File("good"));
     PlaySome(9);  // the game in play differs from the file
     const TPuzzleState playing = Puzzle;
@@ -210,7 +210,7 @@ TEST_F(SaveGameTest, DamagedFilesAreRefusedAndTheGameInPlayStays) {
     for (const auto& [what, text] : damaged) {
         WriteBytes(File("bad"), text);
         std::string error;
-        EXPECT_EQ(LoadGameNamed("bad", &error), -1) << what;
+        EXPECT_EQ(Model.LoadGameNamed("bad", &error), -1) << what;
         EXPECT_EQ(error.rfind("Could not load the saved game 'bad'", 0), 0u) << what << ": " << error;
         ExpectSamePuzzle(Puzzle, playing);
         // The damaged file is not replaced either.
@@ -233,13 +233,13 @@ TEST_F(SaveGameTest, DamagedFilesAreRefusedAndTheGameInPlayStays) {
     block("0 0 0 0 0 0 0 0 0 ");
     WriteBytes(File("black"), allBlack);
     std::string error;
-    EXPECT_EQ(LoadGameNamed("black", &error), -1);
+    EXPECT_EQ(Model.LoadGameNamed("black", &error), -1);
     EXPECT_NE(error.find("no white cell"), std::string::npos) << error;
     ExpectSamePuzzle(Puzzle, playing);
 
     // A name that exists but is not a file is not overwritten with the game in play.
     std::filesystem::create_directories(File("folder"));
-    EXPECT_EQ(LoadGameNamed("folder"), -1);
+    EXPECT_EQ(Model.LoadGameNamed("folder"), -1);
     EXPECT_TRUE(std::filesystem::is_directory(File("folder")));
 }
 
@@ -248,16 +248,16 @@ TEST_F(SaveGameTest, ASaveThatCannotBeWrittenIsReportedAndPlayGoesOn) {
     const TPuzzleState playing = Puzzle;
     Game->ProfilePath = scratch.Folder() + "gone/";
     std::string error;
-    EXPECT_EQ(SaveGameNamed("mine", &error), 0);
+    EXPECT_EQ(Model.SaveGameNamed("mine", &error), 0);
     EXPECT_EQ(error, "Could not create the save game file '" + scratch.Folder() + "gone/mine.dat'\r\n(its folder does not exist)");
     ExpectSamePuzzle(Puzzle, playing);
 
     Game->ProfilePath = scratch.Folder() + "profiles/";
     for (const char* name : {"", "../escape", "a/b", "back\\slash", ".hidden", "tab\there"}) {
-        EXPECT_EQ(SaveGameNamed(name, &error), 0) << name;
+        EXPECT_EQ(Model.SaveGameNamed(name, &error), 0) << name;
         EXPECT_EQ(error, "That name cannot be used for a saved game.");
-        EXPECT_EQ(LoadGameNamed(name), -1) << name;
+        EXPECT_EQ(Model.LoadGameNamed(name), -1) << name;
     }
     EXPECT_FALSE(Exists(scratch.Folder() + "escape.dat"));
-    EXPECT_EQ(SaveGameNamed("Zoë's puzzle 1"), 1);
+    EXPECT_EQ(Model.SaveGameNamed("Zoë's puzzle 1"), 1);
 }

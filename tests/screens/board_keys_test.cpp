@@ -20,6 +20,7 @@
 #include "framework/widgets/dialog.h"
 #include "framework/widgets/list_box.h"
 #include "framework/widgets/pointer.h"
+#include "game/screens/session.h"
 #include "game/core/autosave.h"
 #include "game/core/core.h"
 #include "game/core/edits.h"
@@ -54,14 +55,14 @@ struct Tables {
     bool operator==(const Tables&) const = default;
 };
 
-Tables Snapshot() { return {Puzzle.PlayerGrid, Puzzle.MarkupGrid, Puzzle.AutoMarkup}; }
+Tables Snapshot() { return {PlayModel().Puzzle.PlayerGrid, PlayModel().Puzzle.MarkupGrid, PlayModel().Puzzle.AutoMarkup}; }
 
 std::array<int, 3> Rgb(std::uint32_t argb) {
     return {static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF), static_cast<int>(argb & 0xFF)};
 }
 
 bool Light(int x, int y) {
-    return x >= 0 && y >= 0 && x < Puzzle.BoardWidth && y < Puzzle.BoardHeight && Puzzle.PlayerGrid[x][y] != BlackCell;
+    return x >= 0 && y >= 0 && x < PlayModel().Puzzle.BoardWidth && y < PlayModel().Puzzle.BoardHeight && PlayModel().Puzzle.PlayerGrid[x][y] != BlackCell;
 }
 
 // Where the cursor should go, worked out from the board's light cells.
@@ -71,8 +72,8 @@ struct CursorModel {
 
     void Key(int key) {
         std::vector<std::pair<int, int>> light;
-        for (int yy = 0; yy < Puzzle.BoardHeight; ++yy)
-            for (int xx = 0; xx < Puzzle.BoardWidth; ++xx)
+        for (int yy = 0; yy < PlayModel().Puzzle.BoardHeight; ++yy)
+            for (int xx = 0; xx < PlayModel().Puzzle.BoardWidth; ++xx)
                 if (Light(xx, yy)) light.push_back({xx, yy});
         const bool jump = key == vk::HOME || key == vk::END;
         if (x < 0) {
@@ -115,12 +116,12 @@ protected:
 
     // A generated puzzle on the play screen, cells in place, the fade-in over.
     void NewBoard(int size) {
-        ASSERT_TRUE(Core->CreatePuzzle(size, size, 1));
-        Core->RestartPuzzle();
-        Puzzle.CustomMode = 0;
+        ASSERT_TRUE(PlayCore().CreatePuzzle(size, size, 1));
+        PlayCore().RestartPuzzle();
+        PlayModel().Puzzle.CustomMode = 0;
         Game->DestinationTScreen = Screens.GameScreen;
         Screens.GameScreen->PreStart();
-        Core->CreateCells(0);
+        PlayCore().CreateCells(0);
         Steps(120);
     }
     // Logic steps of 5 ms without drawing.
@@ -181,8 +182,8 @@ protected:
     }
     // Two light cells side by side in one run.
     std::pair<int, int> Pair() {
-        for (int y = 0; y < Puzzle.BoardHeight; ++y)
-            for (int x = 0; x + 1 < Puzzle.BoardWidth; ++x)
+        for (int y = 0; y < PlayModel().Puzzle.BoardHeight; ++y)
+            for (int x = 0; x + 1 < PlayModel().Puzzle.BoardWidth; ++x)
                 if (Light(x, y) && Light(x + 1, y)) return {x, y};
         return {-1, -1};
     }
@@ -204,7 +205,7 @@ TEST_F(BoardKeys, ArrowsMoveTheCursorOverClueCellsAndStopAtTheEdges) {
         for (int step = 0; step < 300; ++step) {
             if (random() % 25 == 0 && model.x >= 0) {
                 // A click on the board hides the cursor where it is.
-                ClickCell(static_cast<int>(random() % Puzzle.BoardWidth), static_cast<int>(random() % Puzzle.BoardHeight));
+                ClickCell(static_cast<int>(random() % PlayModel().Puzzle.BoardWidth), static_cast<int>(random() % PlayModel().Puzzle.BoardHeight));
                 model.shown = false;
             } else {
                 const int key = keys[random() % 6];
@@ -235,77 +236,77 @@ TEST_F(BoardKeys, ArrowsMoveTheCursorOverClueCellsAndStopAtTheEdges) {
 TEST_F(BoardKeys, DigitsErasureAndMarksFromTheKeyboardWithEachAid) {
     const auto [x, y] = Pair();
     ASSERT_GE(x, 0);
-    const int d = Puzzle.SolutionGrid[x][y], e = Puzzle.SolutionGrid[x + 1][y];
-    Options.PreventDoubleNumbers = 1;
+    const int d = PlayModel().Puzzle.SolutionGrid[x][y], e = PlayModel().Puzzle.SolutionGrid[x + 1][y];
+    PlayModel().Options.PreventDoubleNumbers = 1;
 
     // Without the cursor a digit only chooses the tool.
     Key('0' + d);
     EXPECT_EQ(Screens.Board.SelectedNumber, d);
-    EXPECT_EQ(EditHistory.Changes, 0);
+    EXPECT_EQ(PlayModel().EditHistory.Changes, 0);
 
     CursorTo(x, y);
     Key('0' + d);
-    EXPECT_EQ(Puzzle.PlayerGrid[x][y], d);
+    EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[x][y], d);
     // The same digit next to it: refused, the first one flagged.
     Key(vk::RIGHT);
     Key(vk::NUMPAD0 + d);
-    EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], 0);
+    EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[x + 1][y], 0);
     EXPECT_EQ(Screens.Board.ConflictShown, 1);
     EXPECT_EQ(Screens.Board.ConflictCellX, x);
     EXPECT_EQ(Screens.Board.SelectedNumber, d) << "the tool follows the key";
     Frame("conflict");
-    Options.PreventDoubleNumbers = 0;
+    PlayModel().Options.PreventDoubleNumbers = 0;
     Key('0' + d);
-    EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], d) << "without the aid the double goes in";
-    Options.PreventDoubleNumbers = 1;
+    EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[x + 1][y], d) << "without the aid the double goes in";
+    PlayModel().Options.PreventDoubleNumbers = 1;
 
     // Shift with a digit toggles that mark and makes the digit go.
     With(vk::LSHIFT, '0' + e);
-    EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], 0);
-    EXPECT_EQ(Puzzle.MarkupGrid[x + 1][y][e - 1], 1);
+    EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[x + 1][y], 0);
+    EXPECT_EQ(PlayModel().Puzzle.MarkupGrid[x + 1][y][e - 1], 1);
     With(vk::RSHIFT, '0' + (e % 9 + 1));
     Frame("marks");
     With(vk::LSHIFT, '0' + e);
-    EXPECT_EQ(Puzzle.MarkupGrid[x + 1][y][e - 1], 0);
-    EXPECT_EQ(Puzzle.MarkupGrid[x + 1][y][e % 9], 1);
+    EXPECT_EQ(PlayModel().Puzzle.MarkupGrid[x + 1][y][e - 1], 0);
+    EXPECT_EQ(PlayModel().Puzzle.MarkupGrid[x + 1][y][e % 9], 1);
 
     // Every erase key empties the cell and its marks.
     for (int key : {int('0'), int(vk::NUMPAD0), int(vk::DELETE_), int(vk::BACK)}) {
         Key(vk::LEFT);
         Key('0' + d);
-        ASSERT_EQ(Puzzle.PlayerGrid[x][y], d);
+        ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[x][y], d);
         Key(key);
-        EXPECT_EQ(Puzzle.PlayerGrid[x][y], 0) << key;
+        EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[x][y], 0) << key;
         EXPECT_EQ(Screens.Board.SelectedNumber, 0) << key;
         Key(vk::RIGHT);
         Key(key);
-        EXPECT_EQ(Puzzle.MarkupGrid[x + 1][y], (std::array<std::uint8_t, 10>{})) << key;
+        EXPECT_EQ(PlayModel().Puzzle.MarkupGrid[x + 1][y], (std::array<std::uint8_t, 10>{})) << key;
     }
     // Ctrl with a digit writes nothing.
     With(vk::LCONTROL, '0' + e);
-    EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], 0);
+    EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[x + 1][y], 0);
 
     // Enter works like a click with the chosen tool.
     ClickButton(Screens.GameScreen->NumberMenu, std::to_string(e), 5);
     Key(vk::RETURN);
-    EXPECT_EQ(Puzzle.PlayerGrid[x + 1][y], e);
+    EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[x + 1][y], e);
 
     // Automatic marks follow digits typed on the cursor.
     ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5);
-    ASSERT_EQ(Puzzle.AutoMarkup, 1);
+    ASSERT_EQ(PlayModel().Puzzle.AutoMarkup, 1);
     Key(vk::LEFT);
     Key('0' + d);
-    for (int cx = 0; cx < Puzzle.BoardWidth; ++cx)
-        for (int cy = 0; cy < Puzzle.BoardHeight; ++cy)
-            for (int k = 1; k <= 9; ++k) ASSERT_EQ(Puzzle.MarkupGrid[cx][cy][k - 1], MarkupValue(k, cx, cy));
+    for (int cx = 0; cx < PlayModel().Puzzle.BoardWidth; ++cx)
+        for (int cy = 0; cy < PlayModel().Puzzle.BoardHeight; ++cy)
+            for (int k = 1; k <= 9; ++k) ASSERT_EQ(PlayModel().Puzzle.MarkupGrid[cx][cy][k - 1], PlayModel().MarkupValue(k, cx, cy));
 
     // A pending reveal takes the key on the cursor's cell, whatever the digit.
     Key(vk::DELETE_);
     ClickButton(Screens.GameScreen->PuzzleMenu, "showdesiredcell", 5);
-    ASSERT_EQ(Puzzle.RevealCellMode, 1);
+    ASSERT_EQ(PlayModel().Puzzle.RevealCellMode, 1);
     Key('0' + (d % 9 + 1));
-    EXPECT_EQ(Puzzle.PlayerGrid[x][y], d);
-    EXPECT_EQ(Puzzle.RevealCellMode, 0);
+    EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[x][y], d);
+    EXPECT_EQ(PlayModel().Puzzle.RevealCellMode, 0);
 
     // A click hides the cursor; keys then choose tools again, and the next arrow
     // shows the cursor where it was without moving it.
@@ -322,7 +323,7 @@ TEST_F(BoardKeys, DigitsErasureAndMarksFromTheKeyboardWithEachAid) {
 
 TEST_F(BoardKeys, UndoAndRedoTakeBackEveryKindOfChange) {
     const auto [x, y] = Pair();
-    const int d = Puzzle.SolutionGrid[x][y], e = Puzzle.SolutionGrid[x + 1][y];
+    const int d = PlayModel().Puzzle.SolutionGrid[x][y], e = PlayModel().Puzzle.SolutionGrid[x + 1][y];
     std::vector<Tables> states{Snapshot()};
     auto kept = [&] { states.push_back(Snapshot()); };
     CursorTo(x, y);
@@ -337,9 +338,9 @@ TEST_F(BoardKeys, UndoAndRedoTakeBackEveryKindOfChange) {
     ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5), kept();  // automatic marks
     ClickButton(Screens.GameScreen->PuzzleMenu, "showrandomcell", 5), kept();      // a random cell revealed
     ClickButton(Screens.GameScreen->PuzzleMenu, "showdesiredcell", 5);
-    for (int cy = 0, done = 0; cy < Puzzle.BoardHeight && !done; ++cy)
-        for (int cx = 0; cx < Puzzle.BoardWidth && !done; ++cx)
-            if (Light(cx, cy) && Puzzle.PlayerGrid[cx][cy] == 0) ClickCell(cx, cy), kept(), done = 1;  // a chosen cell revealed
+    for (int cy = 0, done = 0; cy < PlayModel().Puzzle.BoardHeight && !done; ++cy)
+        for (int cx = 0; cx < PlayModel().Puzzle.BoardWidth && !done; ++cx)
+            if (Light(cx, cy) && PlayModel().Puzzle.PlayerGrid[cx][cy] == 0) ClickCell(cx, cy), kept(), done = 1;  // a chosen cell revealed
     ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5), kept();  // automatic marks off
     for (size_t k = 1; k < states.size(); ++k) ASSERT_FALSE(states[k] == states[k - 1]) << "change " << k;
     auto toggle = [&] { return Screens.GameScreen->PuzzleMenu->FindButton("showhideautomarkup")->image->name; };
@@ -348,7 +349,7 @@ TEST_F(BoardKeys, UndoAndRedoTakeBackEveryKindOfChange) {
     for (size_t k = states.size() - 1; k > 0; --k) {
         With(vk::LCONTROL, 'Z');
         ASSERT_EQ(Snapshot(), states[k - 1]) << "undo to " << k - 1;
-        EXPECT_EQ(toggle(), std::string(Puzzle.AutoMarkup ? "SHOWHIDEAUTOMARKUPON" : "SHOWHIDEAUTOMARKUP"));
+        EXPECT_EQ(toggle(), std::string(PlayModel().Puzzle.AutoMarkup ? "SHOWHIDEAUTOMARKUPON" : "SHOWHIDEAUTOMARKUP"));
     }
     With(vk::RCONTROL, 'Z');
     EXPECT_EQ(Snapshot(), states.front()) << "nothing left to undo";
@@ -384,18 +385,19 @@ TEST_F(BoardKeys, AutosaveOnTheTimerFocusAndCloseIsContinuedExactly) {
 
     const auto [x, y] = Pair();
     CursorTo(x, y);
-    Key('0' + Puzzle.SolutionGrid[x][y]);
+    Key('0' + PlayModel().Puzzle.SolutionGrid[x][y]);
     Steps(1);
     EXPECT_FALSE(fs::exists(file)) << "written on the 30-second beat, not at every change";
     Advance(Screens.GameScreen->AutosaveIntervalMs);
     Steps(1);
     ASSERT_TRUE(fs::exists(file));
-    // What the file holds, read as a save game after its two lines of its own.
+    // What the file holds: the puzzle as a save game holds it, after two lines of its own.
     auto kept = [&] {
         std::ifstream in(file, std::ios::binary);
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::string reason;
-        auto content = ParseSaveGame(text.substr(text.find("Tallyfold Savegame")), reason);
+        int custom = 0;
+        auto content = ParseAutosave(text, custom, reason);
         EXPECT_TRUE(content) << reason;
         return content.value_or(TSaveGameContent{});
     };
@@ -432,8 +434,8 @@ TEST_F(BoardKeys, AutosaveOnTheTimerFocusAndCloseIsContinuedExactly) {
     // back as it was, its clock included.
     Game->InstantExit = 0;
     Game->CurrentTScreen = nullptr;
-    ASSERT_TRUE(Core->CreatePuzzle(6, 6, 0));
-    Core->RestartPuzzle();
+    ASSERT_TRUE(PlayCore().CreatePuzzle(6, 6, 0));
+    PlayCore().RestartPuzzle();
     Advance(3600000);
     Game->DestinationTScreen = Screens.TitleScreen;
     Screens.TitleScreen->PreStart();
@@ -456,24 +458,24 @@ TEST_F(BoardKeys, AutosaveOnTheTimerFocusAndCloseIsContinuedExactly) {
     Steps(110);
     ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
     EXPECT_EQ(Snapshot(), atClose);
-    EXPECT_EQ(Puzzle.BoardWidth, 9);
-    EXPECT_EQ(PuzzleElapsed(), elapsedAtClose + (now - Screens.GameScreen->LastAutosaveTime));
+    EXPECT_EQ(PlayModel().Puzzle.BoardWidth, 9);
+    EXPECT_EQ(PlayModel().PuzzleElapsed(), elapsedAtClose + (now - Screens.GameScreen->LastAutosaveTime));
     EXPECT_EQ(Screens.GameScreen->PuzzleMenu->FindButton("showhideautomarkup")->image->name,
               std::string("SHOWHIDEAUTOMARKUPON"));
     Steps(100);
     Frame("continued");
 
     // Finished from the keyboard: the kept puzzle goes, and so does Continue.
-    Options.PreventDoubleNumbers = 0;
+    PlayModel().Options.PreventDoubleNumbers = 0;
     Key(vk::HOME);
-    for (int cy = 0; cy < Puzzle.BoardHeight; ++cy)
-        for (int cx = 0; cx < Puzzle.BoardWidth; ++cx)
-            if (Light(cx, cy) && Puzzle.PlayerGrid[cx][cy] != Puzzle.SolutionGrid[cx][cy]) {
+    for (int cy = 0; cy < PlayModel().Puzzle.BoardHeight; ++cy)
+        for (int cx = 0; cx < PlayModel().Puzzle.BoardWidth; ++cx)
+            if (Light(cx, cy) && PlayModel().Puzzle.PlayerGrid[cx][cy] != PlayModel().Puzzle.SolutionGrid[cx][cy]) {
                 CursorTo(cx, cy);
-                Key('0' + Puzzle.SolutionGrid[cx][cy]);
+                Key('0' + PlayModel().Puzzle.SolutionGrid[cx][cy]);
             }
     Steps(5);
-    ASSERT_EQ(Puzzle.PuzzleCompleted, 1);
+    ASSERT_EQ(PlayModel().Puzzle.PuzzleCompleted, 1);
     EXPECT_FALSE(fs::exists(file));
     Game->DestinationTScreen = Screens.TitleScreen;
     Screens.TitleScreen->PreStart();
@@ -502,9 +504,9 @@ TEST_F(BoardKeys, ADamagedAutosaveIsDroppedAndTheTitleCarriesOn) {
     TEditRequest digit;
     digit.X = x;
     digit.Y = y;
-    digit.Digit = Puzzle.SolutionGrid[x][y];
-    ASSERT_EQ(ApplyEdit(digit), TEditResult::Applied);
-    ASSERT_EQ(WriteAutosave(), 1);
+    digit.Digit = PlayModel().Puzzle.SolutionGrid[x][y];
+    ASSERT_EQ(PlayModel().ApplyEdit(digit), TEditResult::Applied);
+    ASSERT_EQ(PlayModel().WriteAutosave(), 1);
     Game->DestinationTScreen = Screens.TitleScreen;
     Screens.TitleScreen->PreStart();
     Steps(120);
@@ -519,15 +521,15 @@ TEST_F(BoardKeys, ADamagedAutosaveIsDroppedAndTheTitleCarriesOn) {
 TEST_F(BoardKeys, RunsCheckedAsYouGoColourTheirClues) {
     // A clue cell with an across run of two or more, and the run's cells.
     int cx = -1, cy = -1, length = 0;
-    for (int y = 0; y < Puzzle.BoardHeight && cx < 0; ++y)
-        for (int x = 0; x < Puzzle.BoardWidth; ++x)
-            if (Puzzle.HorizontalSumGrid[x][y] && RunLength(Horizontal, x, y) >= 2) {
-                cx = x, cy = y, length = RunLength(Horizontal, x, y);
+    for (int y = 0; y < PlayModel().Puzzle.BoardHeight && cx < 0; ++y)
+        for (int x = 0; x < PlayModel().Puzzle.BoardWidth; ++x)
+            if (PlayModel().Puzzle.HorizontalSumGrid[x][y] && PlayModel().RunLength(Horizontal, x, y) >= 2) {
+                cx = x, cy = y, length = PlayModel().RunLength(Horizontal, x, y);
                 break;
             }
     ASSERT_GE(cx, 0);
-    Options.PreventDoubleNumbers = 0;
-    Options.ShowSumCombinations = 0;
+    PlayModel().Options.PreventDoubleNumbers = 0;
+    PlayModel().Options.ShowSumCombinations = 0;
     auto fill = [&](std::vector<int> digits) {
         for (int k = 0; k < length; ++k) {
             CursorTo(cx + 1 + k, cy);
@@ -552,7 +554,7 @@ TEST_F(BoardKeys, RunsCheckedAsYouGoColourTheirClues) {
         return colour;
     };
     std::vector<int> right, wrong, twice(static_cast<size_t>(length), 0);
-    for (int k = 0; k < length; ++k) right.push_back(Puzzle.SolutionGrid[cx + 1 + k][cy]);
+    for (int k = 0; k < length; ++k) right.push_back(PlayModel().Puzzle.SolutionGrid[cx + 1 + k][cy]);
     wrong = right;
     // Full and not adding up: one digit raised to another not in the run.
     for (int v = 1; v <= 9; ++v)
@@ -562,13 +564,13 @@ TEST_F(BoardKeys, RunsCheckedAsYouGoColourTheirClues) {
         }
     twice[0] = twice[1] = right[0];
 
-    Options.CheckRuns = 0;
+    PlayModel().Options.CheckRuns = 0;
     fill(right);
     auto off = clueColour("runs-unchecked");
     EXPECT_GT(off[1], 200);
     EXPECT_GT(off[0], 200) << "white while the aid is off";
 
-    Options.CheckRuns = 1;
+    PlayModel().Options.CheckRuns = 1;
     auto green = clueColour("run-right");
     EXPECT_GT(green[1], green[0] + 60);
     EXPECT_GT(green[1], green[2] + 40);
@@ -594,17 +596,17 @@ TEST_F(BoardKeys, RunsCheckedAsYouGoColourTheirClues) {
 TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
     // As in the game: the framework's letter keys (H switches the sound driver) are off.
     Game->IgnoreFrameworkKeys = 1;
-    Options.PreventDoubleNumbers = 0;
+    PlayModel().Options.PreventDoubleNumbers = 0;
     ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5);
-    ASSERT_EQ(Puzzle.AutoMarkup, 1);
+    ASSERT_EQ(PlayModel().Puzzle.AutoMarkup, 1);
 
     // A wrong digit comes first, and the second press takes it out.
     const auto [x, y] = Pair();
     ASSERT_GE(x, 0);
-    const int wrong = Puzzle.SolutionGrid[x][y] % 9 + 1;
+    const int wrong = PlayModel().Puzzle.SolutionGrid[x][y] % 9 + 1;
     Screens.Board.SelectedNumber = wrong;
     ClickCell(x, y);
-    ASSERT_EQ(Puzzle.PlayerGrid[x][y], wrong);
+    ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[x][y], wrong);
     Key('H');
     ASSERT_EQ(Screens.Board.Explained.Kind, TExplainKind::Wrong);
     EXPECT_EQ(Screens.Board.Explained.X, x);
@@ -614,7 +616,7 @@ TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
     Frame("explain-wrong");
     Key('H');
     EXPECT_EQ(Screens.Board.Explained.Kind, TExplainKind::None);
-    EXPECT_EQ(Puzzle.PlayerGrid[x][y], 0);
+    EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[x][y], 0);
 
     // Escape puts the step away and leaves the puzzle open; so does an arrow key.
     Key('H');
@@ -629,23 +631,23 @@ TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
     EXPECT_EQ(Screens.Board.Explained.Kind, TExplainKind::None);
 
     int placed = 0, removed = 0, clicked = 0;
-    for (int presses = 0; !Puzzle.PuzzleCompleted && presses < 2000; ++presses) {
+    for (int presses = 0; !PlayModel().Puzzle.PuzzleCompleted && presses < 2000; ++presses) {
         Key('H');
         const TExplainedStep step = Screens.Board.Explained;
         ASSERT_TRUE(step.Kind == TExplainKind::Place || step.Kind == TExplainKind::Remove) << step.Sentence;
         ASSERT_FALSE(step.Sentence.empty());
-        ASSERT_EQ(Puzzle.PlayerGrid[step.X][step.Y], 0);
+        ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[step.X][step.Y], 0);
         // The lit cells are the step's cell and what it reasons from: its run,
         // or for a trial the cell the trial empties.
         ASSERT_FALSE(step.Cells.empty());
         for (auto [cx, cy] : step.Cells) {
             if (step.Tier < 3) {
-                EXPECT_TRUE(InSameRun(step.X, step.Y, cx, cy)) << cx << "," << cy;
+                EXPECT_TRUE(PlayModel().InSameRun(step.X, step.Y, cx, cy)) << cx << "," << cy;
             }
         }
         if (step.Kind == TExplainKind::Place) {
             if (placed == 0) Frame("explain-place");
-            ASSERT_EQ(step.Digit, Puzzle.SolutionGrid[step.X][step.Y]) << step.Sentence;
+            ASSERT_EQ(step.Digit, PlayModel().Puzzle.SolutionGrid[step.X][step.Y]) << step.Sentence;
             // Every other placement by a click on the framed cell.
             if (placed++ % 2 == 1) {
                 ClickCell(step.X, step.Y);
@@ -653,21 +655,21 @@ TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
             } else {
                 Key('H');
             }
-            ASSERT_EQ(Puzzle.PlayerGrid[step.X][step.Y], step.Digit);
+            ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[step.X][step.Y], step.Digit);
         } else {
             if (removed == 0) Frame("explain-remove");
-            ASSERT_FALSE(step.Removed >> Puzzle.SolutionGrid[step.X][step.Y] & 1) << step.Sentence;
+            ASSERT_FALSE(step.Removed >> PlayModel().Puzzle.SolutionGrid[step.X][step.Y] & 1) << step.Sentence;
             ++removed;
             Key('H');
             for (int d = 1; d <= 9; ++d) {
                 if (step.Removed >> d & 1) {
-                    ASSERT_EQ(Puzzle.MarkupGrid[step.X][step.Y][d - 1], 0) << d;
+                    ASSERT_EQ(PlayModel().Puzzle.MarkupGrid[step.X][step.Y][d - 1], 0) << d;
                 }
             }
         }
         EXPECT_EQ(Screens.Board.Explained.Kind, TExplainKind::None);
     }
-    EXPECT_EQ(Puzzle.PuzzleCompleted, 1);
+    EXPECT_EQ(PlayModel().Puzzle.PuzzleCompleted, 1);
     EXPECT_GT(removed, 0);
     EXPECT_GT(clicked, 0);
 }
@@ -676,28 +678,28 @@ TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
 // explained steps are counted, and the flag outlives undo, restart, saves and the autosave.
 TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
     Game->IgnoreFrameworkKeys = 1;
-    Options.PreventDoubleNumbers = 0;
-    auto table = [] { return EncodeHighScores(HighScoreTables.HighScores6x6->Entries); };
+    PlayModel().Options.PreventDoubleNumbers = 0;
+    auto table = [] { return EncodeHighScores(PlayModel().HighScoreTables.HighScores6x6->Entries); };
     auto firstOpen = [] {
-        for (int x = 0; x < Puzzle.BoardWidth; ++x)
-            for (int y = 0; y < Puzzle.BoardHeight; ++y)
-                if (Puzzle.PlayerGrid[x][y] == 0) return std::pair{x, y};
+        for (int x = 0; x < PlayModel().Puzzle.BoardWidth; ++x)
+            for (int y = 0; y < PlayModel().Puzzle.BoardHeight; ++y)
+                if (PlayModel().Puzzle.PlayerGrid[x][y] == 0) return std::pair{x, y};
         return std::pair{-1, -1};
     };
     auto typeItIn = [&] {
         // The generated puzzle typed in again through the clue tool's edits and checked.
-        const TPuzzleState generated = Puzzle;
-        Puzzle.CustomMode = 1;
-        Core->CustomPuzzle();
+        const TPuzzleState generated = PlayModel().Puzzle;
+        PlayModel().Puzzle.CustomMode = 1;
+        PlayCore().CustomPuzzle();
         for (int x = 0; x < 6; ++x)
             for (int y = 0; y < 6; ++y)
                 if (generated.SolutionGrid[x][y] == BlackCell)
-                    ApplyEdit({TEditKind::ClueCell, x, y, 0, generated.HorizontalSumGrid[x][y],
+                    PlayModel().ApplyEdit({TEditKind::ClueCell, x, y, 0, generated.HorizontalSumGrid[x][y],
                                generated.VerticalSumGrid[x][y]});
-        ASSERT_EQ(Core->CheckCustomPuzzle(), 1);
+        ASSERT_EQ(PlayCore().CheckCustomPuzzle(), 1);
         Steps(300);
         ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
-        ASSERT_EQ(Puzzle.IsCustomPuzzle, 1);
+        ASSERT_EQ(PlayModel().Puzzle.IsCustomPuzzle, 1);
         if (Screens.GameScreen->OKInput) Key(vk::RETURN);
     };
     struct Case {
@@ -712,10 +714,10 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
          [&] {
              ClickButton(Screens.GameScreen->PuzzleMenu, "showrandomcell", 5);
              With(vk::LCONTROL, 'Z');
-             ASSERT_EQ(WriteAutosave(), 1);
-             ForgetHelpTaken();
-             ASSERT_EQ(LoadAutosave(), 1);
-             Core->CreateCells(0);
+             ASSERT_EQ(PlayModel().WriteAutosave(), 1);
+             PlayModel().ForgetHelpTaken();
+             ASSERT_EQ(PlayModel().LoadAutosave(), 1);
+             PlayCore().CreateCells(0);
          },
          "Revealed No Best Time", 0},
         {"reveal chosen cell, kept by a saved game",
@@ -723,18 +725,18 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
              ClickButton(Screens.GameScreen->PuzzleMenu, "showdesiredcell", 5);
              const auto [x, y] = firstOpen();
              ClickCell(x, y);
-             ASSERT_EQ(Puzzle.PlayerGrid[x][y], Puzzle.SolutionGrid[x][y]);
-             ASSERT_EQ(SaveGameNamed("seen"), 1);
-             ForgetHelpTaken();
-             ASSERT_EQ(LoadGameNamed("seen"), 1);
-             Core->CreateCells(0);
+             ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[x][y], PlayModel().Puzzle.SolutionGrid[x][y]);
+             ASSERT_EQ(PlayModel().SaveGameNamed("seen"), 1);
+             PlayModel().ForgetHelpTaken();
+             ASSERT_EQ(PlayModel().LoadGameNamed("seen"), 1);
+             PlayCore().CreateCells(0);
          },
          "Revealed No Best Time", 0},
         {"solution shown and hidden, then restarted",
          [&] {
              ClickButton(Screens.GameScreen->PuzzleMenu, "showhidesolution", 5);
              ClickButton(Screens.GameScreen->PuzzleMenu, "showhidesolution", 5);
-             Core->RestartPuzzle();
+             PlayCore().RestartPuzzle();
          },
          "Revealed No Best Time", 0},
         {"two explained steps",
@@ -753,12 +755,12 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
         NewBoard(6);
         c.help();
         if (HasFatalFailure()) return;
-        EXPECT_EQ(Puzzle.ExplainsUsed, c.explained);
+        EXPECT_EQ(PlayModel().Puzzle.ExplainsUsed, c.explained);
         const std::string before = table();
         for (auto [x, y] = firstOpen(); x >= 0; std::tie(x, y) = firstOpen())
-            ApplyEdit({TEditKind::Digit, x, y, Puzzle.SolutionGrid[x][y]});
+            PlayModel().ApplyEdit({TEditKind::Digit, x, y, PlayModel().Puzzle.SolutionGrid[x][y]});
         Steps(5);
-        ASSERT_EQ(Puzzle.PuzzleCompleted, 1);
+        ASSERT_EQ(PlayModel().Puzzle.PuzzleCompleted, 1);
         const std::string message = FinishedMessage();
         if (*c.reason == 0) {
             ASSERT_TRUE(Screens.GameScreen->NameInput) << "a fair time takes its place";
@@ -766,7 +768,7 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
             Steps(2);
             Key(vk::RETURN);
             Steps(5);
-            EXPECT_EQ(HighScoreTables.HighScores6x6->Entries.front()->name, "Ada");
+            EXPECT_EQ(PlayModel().HighScoreTables.HighScores6x6->Entries.front()->name, "Ada");
             EXPECT_EQ(message.find("best time"), std::string::npos) << message;
         } else {
             EXPECT_FALSE(Screens.GameScreen->NameInput);
@@ -777,8 +779,8 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
         }
         EXPECT_EQ(message.find("2 steps were explained") != std::string::npos, c.explained == 2) << message;
     }
-    HighScoreTables.HighScores6x6->Load();
-    const auto& entries = HighScoreTables.HighScores6x6->Entries;
+    PlayModel().HighScoreTables.HighScores6x6->Load();
+    const auto& entries = PlayModel().HighScoreTables.HighScores6x6->Entries;
     EXPECT_EQ(std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e->name == "Ada"; }), 2)
         << "the two fair places, kept on disk";
 }

@@ -26,6 +26,7 @@
 #include "game/screens/play_screen.h"
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
+#include "game/screens/session.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
@@ -53,10 +54,9 @@ void GameScreensFixture::SetUp() {
     GameText = TGameText::Create("gametext.txt");
     PakManager = TPakFileManager::Create(data + "resources/", ".pak");
     CreateArchiveFonts(*PakManager);
-    ResetCoreState();
-    Core = std::make_shared<TCore>();
-    Core->Start();
-    LoadHighScoreTables();
+    ResetPlaySession();
+    PlayCore().Start();
+    PlayModel().LoadHighScoreTables();
     ImageBank = std::make_shared<TImageBank>();
     CreateGameScreens();
     Game->Mouse->Load("pointer");
@@ -78,9 +78,8 @@ void GameScreensFixture::TearDown() {
     SoundBank.reset();
     PakManager.reset();
     GameText.reset();
-    ResetHighScoreTables();
-    ResetCoreState();
-    Core.reset();
+    PlayModel().ResetHighScoreTables();
+    ResetPlaySession();
     GraphicsFixture::TearDown();
 }
 

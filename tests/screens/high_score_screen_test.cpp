@@ -17,6 +17,7 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/slide_line.h"
+#include "game/screens/session.h"
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
 #include "game/screens/high_score_screen.h"
@@ -72,7 +73,7 @@ protected:
 };
 
 TEST_F(HighScoreScreenTest, RowsSlideInOneAfterAnotherFromAlternateSides) {
-    auto six = HighScoreTables.HighScores6x6;
+    auto six = PlayModel().HighScoreTables.HighScores6x6;
     six->Insert("Ada", 61000, 0);
     six->Insert("Grace", 754000, 1);
     // A long game keeps its hundreds of minutes.
@@ -121,9 +122,9 @@ TEST_F(HighScoreScreenTest, RowsSlideInOneAfterAnotherFromAlternateSides) {
 }
 
 TEST_F(HighScoreScreenTest, SizeButtonsSwitchAndRestartAndEveryVisitOpensOnSixBySix) {
-    HighScoreTables.HighScores9x9->Insert("Nine", 30000, 1);
+    PlayModel().HighScoreTables.HighScores9x9->Insert("Nine", 30000, 1);
     OpenFromTitle();
-    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, HighScoreTables.HighScores6x6);
+    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, PlayModel().HighScoreTables.HighScores6x6);
 
     // The button of the table shown is lit, the others are not.
     auto lit = [&](const std::string& size) {
@@ -132,7 +133,7 @@ TEST_F(HighScoreScreenTest, SizeButtonsSwitchAndRestartAndEveryVisitOpensOnSixBy
     };
     EXPECT_TRUE(lit("6x6"));
     ClickButton(Screens.HighScoreScreen->SizeMenu, "9x9");
-    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, HighScoreTables.HighScores9x9);
+    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, PlayModel().HighScoreTables.HighScores9x9);
     EXPECT_EQ(std::static_pointer_cast<TKakuroHighScore>(Rows().front()->AttachedObject)->name, "Nine");
     EXPECT_TRUE(lit("9x9"));
     EXPECT_FALSE(lit("6x6"));
@@ -141,7 +142,7 @@ TEST_F(HighScoreScreenTest, SizeButtonsSwitchAndRestartAndEveryVisitOpensOnSixBy
 
     // The same size again slides the rows in again.
     ClickButton(Screens.HighScoreScreen->SizeMenu, "9x9");
-    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, HighScoreTables.HighScores9x9);
+    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, PlayModel().HighScoreTables.HighScores9x9);
     EXPECT_TRUE(Rows().back()->Active);
     EXPECT_LT(Rows().back()->GetX(), 0.0f);
 
@@ -150,7 +151,7 @@ TEST_F(HighScoreScreenTest, SizeButtonsSwitchAndRestartAndEveryVisitOpensOnSixBy
     Ticks(250);
     ASSERT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
     OpenFromTitle();
-    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, HighScoreTables.HighScores6x6);
+    EXPECT_EQ(Screens.HighScoreScreen->HighScoreList, PlayModel().HighScoreTables.HighScores6x6);
     EXPECT_TRUE(lit("6x6"));
     EXPECT_FALSE(lit("9x9"));
     EXPECT_TRUE(Rows().back()->Active);
@@ -163,10 +164,10 @@ TEST_F(HighScoreScreenTest, SizeButtonsSwitchAndRestartAndEveryVisitOpensOnSixBy
 }
 
 TEST_F(HighScoreScreenTest, ClearingAsksFirstAndResetsOnlyTheShownTable) {
-    auto seven = HighScoreTables.HighScores7x7;
+    auto seven = PlayModel().HighScoreTables.HighScores7x7;
     seven->Insert("Keep", 45000, 0);
     seven->Save();
-    HighScoreTables.HighScores6x6->Insert("Other", 50000, 0);
+    PlayModel().HighScoreTables.HighScores6x6->Insert("Other", 50000, 0);
     const std::string before = ReadBytes(seven->filepath);
     OpenFromTitle();
     ClickButton(Screens.HighScoreScreen->SizeMenu, "7x7");
@@ -201,7 +202,7 @@ TEST_F(HighScoreScreenTest, ClearingAsksFirstAndResetsOnlyTheShownTable) {
     EXPECT_EQ(FirstName(seven), GameText->FindString("Highscore Name 1"));
     EXPECT_EQ(ReadBytes(seven->filepath), EncodeHighScores(seven->Entries));
     EXPECT_EQ(std::static_pointer_cast<TKakuroHighScore>(Rows().front()->AttachedObject), seven->Entries.front());
-    EXPECT_EQ(FirstName(HighScoreTables.HighScores6x6), "Other");
+    EXPECT_EQ(FirstName(PlayModel().HighScoreTables.HighScores6x6), "Other");
 
     // After the question Escape still leads back to the title.
     Ticks(10);

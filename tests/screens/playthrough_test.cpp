@@ -23,6 +23,7 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/list_box.h"
 #include "framework/widgets/pointer.h"
+#include "game/screens/session.h"
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
@@ -78,8 +79,8 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     ClickButton(Screens.PlayScreen->SizeMenu, "6x6");
     ClickButton(Screens.PlayScreen->DifficultyMenu, "easy");
     Frame("setup");
-    EXPECT_EQ(Puzzle.BoardWidth, 6);
-    EXPECT_EQ(Puzzle.PuzzleDifficulty, 0);
+    EXPECT_EQ(PlayModel().Puzzle.BoardWidth, 6);
+    EXPECT_EQ(PlayModel().Puzzle.PuzzleDifficulty, 0);
 
     auto play = Screens.PlayScreen->MainMenu->FindButton("play");
     ClickAt(play->x + play->w / 2.0f, play->y + play->h / 2.0f);
@@ -97,7 +98,7 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     ASSERT_TRUE(clue);
     MoveTo(clue->x + 9, clue->y - 9);
     Frame("hover-clue");
-    EXPECT_NE(Screens.Board.Message.find(CombinationText(Horizontal, clue->ArrayLocationX, clue->ArrayLocationY)),
+    EXPECT_NE(Screens.Board.Message.find(PlayModel().CombinationText(Horizontal, clue->ArrayLocationX, clue->ArrayLocationY)),
               std::string::npos);
 
     std::vector<std::shared_ptr<TCell>> whites;
@@ -141,7 +142,7 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     const int fx = first->ArrayLocationX, fy = first->ArrayLocationY;
     ClickButton(Screens.GameScreen->NumberMenu, "3");
     ClickAt(first->x, first->y, 2);
-    EXPECT_EQ(Puzzle.MarkupGrid[fx][fy][2], 1);
+    EXPECT_EQ(PlayModel().Puzzle.MarkupGrid[fx][fy][2], 1);
     ClickButton(Screens.GameScreen->NumberMenu, "7");
     ClickAt(first->x, first->y, 2);
     Frame("pencil-marks");
@@ -149,21 +150,21 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     // Fill every white cell but one with the digit of the solution.
     for (size_t k = 0; k + 1 < whites.size(); ++k) {
         auto& cell = whites[k];
-        int d = Puzzle.SolutionGrid[cell->ArrayLocationX][cell->ArrayLocationY];
+        int d = PlayModel().Puzzle.SolutionGrid[cell->ArrayLocationX][cell->ArrayLocationY];
         ClickButton(Screens.GameScreen->NumberMenu, std::to_string(d));
         ClickAt(cell->x, cell->y);
-        ASSERT_EQ(Puzzle.PlayerGrid[cell->ArrayLocationX][cell->ArrayLocationY], d);
+        ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[cell->ArrayLocationX][cell->ArrayLocationY], d);
     }
     // The last cell: a digit already in its run is refused and the clash shown.
     auto last = whites.back();
     const int lx = last->ArrayLocationX, ly = last->ArrayLocationY;
     int clash = 0;
     for (int d = 1; d <= 9 && !clash; ++d)
-        if (d != Puzzle.SolutionGrid[lx][ly] && DigitClashes(d, lx, ly)) clash = d;
+        if (d != PlayModel().Puzzle.SolutionGrid[lx][ly] && PlayModel().DigitClashes(d, lx, ly)) clash = d;
     ASSERT_NE(clash, 0);
     ClickButton(Screens.GameScreen->NumberMenu, std::to_string(clash));
     ClickAt(last->x, last->y);
-    EXPECT_EQ(Puzzle.PlayerGrid[lx][ly], 0);
+    EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[lx][ly], 0);
     EXPECT_EQ(Screens.Board.ConflictShown, 1);
     Frame("conflict");
 
@@ -182,21 +183,21 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     EXPECT_EQ(PuzzleTimerText().substr(0, 2), before.substr(0, 2));
 
     // Wrong digits show red with the mistakes aid.
-    Options.PreventDoubleNumbers = 0;
+    PlayModel().Options.PreventDoubleNumbers = 0;
     ClickButton(Screens.GameScreen->NumberMenu, std::to_string(clash));
     ClickAt(last->x, last->y);
-    EXPECT_EQ(Puzzle.PlayerGrid[lx][ly], clash);
-    Options.PreventDoubleNumbers = 1;
+    EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[lx][ly], clash);
+    PlayModel().Options.PreventDoubleNumbers = 1;
     ClickButton(Screens.GameScreen->PuzzleMenu, "showhidemistakes");
-    EXPECT_EQ(Puzzle.ShowMistakes, 1);
+    EXPECT_EQ(PlayModel().Puzzle.ShowMistakes, 1);
     Frame("mistakes-shown");
     ClickButton(Screens.GameScreen->PuzzleMenu, "showhidemistakes");
 
     Ticks(250);
-    ClickButton(Screens.GameScreen->NumberMenu, std::to_string(Puzzle.SolutionGrid[lx][ly]));
+    ClickButton(Screens.GameScreen->NumberMenu, std::to_string(PlayModel().Puzzle.SolutionGrid[lx][ly]));
     ClickAt(last->x, last->y);
     Ticks(50);
-    ASSERT_EQ(Puzzle.PuzzleCompleted, 1);
+    ASSERT_EQ(PlayModel().Puzzle.PuzzleCompleted, 1);
     ASSERT_TRUE(Screens.GameScreen->NameInput);
     Frame("name-dialog");
     Type("Ada");
@@ -222,7 +223,7 @@ TEST_F(Playthrough, CombinationsOfTheLongestListsStayBelowThePaper) {
     for (int length = 1; length <= 9; ++length)
         for (int sum = 1; sum <= 45; ++sum) {
             std::vector<std::string> entries;
-            for (const auto& entry : PossibleNumbers[length - 1][sum - 1])
+            for (const auto& entry : PossibleNumbers()[length - 1][sum - 1])
                 if (!entry.empty()) entries.push_back(entry);
             if (entries.size() <= 10) continue;
             ++longLists;
@@ -253,7 +254,7 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     ClickAt(custom->x + custom->w / 2.0f, custom->y + custom->h / 2.0f);
     Ticks(900);
     ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
-    ASSERT_EQ(Puzzle.CustomMode, 1);
+    ASSERT_EQ(PlayModel().Puzzle.CustomMode, 1);
     // An impossible board: every cell white, no clue at all.
     ClickButton(Screens.GameScreen->CustomPuzzleMenu, "checkplay");
     Ticks(200);
@@ -261,7 +262,7 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     Ticks(300);
     ASSERT_TRUE(Screens.GameScreen->OKInput);
     Frame("not-solvable");
-    EXPECT_EQ(Puzzle.CustomMode, 1);
+    EXPECT_EQ(PlayModel().Puzzle.CustomMode, 1);
     ClickButton(Screens.GameScreen->OKInput->Menu, "OK");
     Ticks(200);
     EXPECT_FALSE(Screens.GameScreen->OKInput);
@@ -269,8 +270,8 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     // A 2 x 2 block walled in by black cells; its four clues are typed in.
     for (int x = 0; x < 6; ++x)
         for (int y = 0; y < 6; ++y)
-            if (x < 1 || x > 2 || y < 1 || y > 2) StoreClueCell(x, y, 0, 0);
-    Core->CreateCells(0);
+            if (x < 1 || x > 2 || y < 1 || y > 2) PlayModel().StoreClueCell(x, y, 0, 0);
+    PlayCore().CreateCells(0);
     ClickButton(Screens.GameScreen->CustomNumberMenu, "10");
     ASSERT_EQ(Screens.Board.SelectedNumber, 10);
     auto clue = [&](int x, int y, const std::string& across, const std::string& down) {
@@ -298,7 +299,7 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
         EXPECT_NE(Screens.GameScreen->OKInput->Caption->Text.find(reason), std::string::npos) << Screens.GameScreen->OKInput->Caption->Text;
         if (typed == "53") Frame("clue-refused");
         ClickButton(Screens.GameScreen->OKInput->Menu, "OK");
-        EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 0);
+        EXPECT_EQ(PlayModel().Puzzle.VerticalSumGrid[2][0], 0);
         ASSERT_TRUE(Screens.GameScreen->VerticalSumInput);
         EXPECT_EQ(Screens.GameScreen->VerticalSumInput->TextInput->Text, typed);
         Ticks(100);
@@ -314,7 +315,7 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
         refused("18", "A run of 2 cells takes a clue from 3 to 17, not 18.");
         Type("2");
         EXPECT_FALSE(Screens.GameScreen->VerticalSumInput);
-        EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 2);
+        EXPECT_EQ(PlayModel().Puzzle.VerticalSumGrid[2][0], 2);
         ClickButton(Screens.GameScreen->CustomPuzzleMenu, "checkplay");
         Ticks(500);
         ASSERT_TRUE(Screens.GameScreen->OKInput);
@@ -324,29 +325,29 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
         Frame("clue-misfit");
         ClickButton(Screens.GameScreen->OKInput->Menu, "OK");
         Ticks(200);
-        EXPECT_EQ(Puzzle.CustomMode, 1);
+        EXPECT_EQ(PlayModel().Puzzle.CustomMode, 1);
     }
     clue(2, 0, "0", "6");
-    EXPECT_EQ(Puzzle.HorizontalSumGrid[0][2], 7);
-    EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 6);
+    EXPECT_EQ(PlayModel().Puzzle.HorizontalSumGrid[0][2], 7);
+    EXPECT_EQ(PlayModel().Puzzle.VerticalSumGrid[2][0], 6);
     // Ctrl+Z takes the last clue back, Ctrl+Y puts it again; the cells follow.
     platform::PostEvent({platform::EventKind::KeyDown, vk::LCONTROL, 0, 0});
     Press('Z');
     Ticks(2);
-    EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 2);
+    EXPECT_EQ(PlayModel().Puzzle.VerticalSumGrid[2][0], 2);
     EXPECT_EQ(Cell(2, 0)->VerticalSum, 2);
     Press('Y');
     Ticks(2);
     platform::PostEvent({platform::EventKind::KeyUp, vk::LCONTROL, 0, 0});
     Ticks(2);
-    EXPECT_EQ(Puzzle.VerticalSumGrid[2][0], 6);
+    EXPECT_EQ(PlayModel().Puzzle.VerticalSumGrid[2][0], 6);
     EXPECT_EQ(Cell(2, 0)->VerticalSum, 6);
     Frame("custom-entry");
     ClickButton(Screens.GameScreen->CustomPuzzleMenu, "checkplay");
     Ticks(1200);
-    EXPECT_EQ(Puzzle.CustomMode, 0);
-    EXPECT_EQ(Puzzle.SolutionGrid[1][1], 1);
-    EXPECT_EQ(Puzzle.SolutionGrid[2][2], 4);
+    EXPECT_EQ(PlayModel().Puzzle.CustomMode, 0);
+    EXPECT_EQ(PlayModel().Puzzle.SolutionGrid[1][1], 1);
+    EXPECT_EQ(PlayModel().Puzzle.SolutionGrid[2][2], 4);
     EXPECT_EQ(Game->CurrentTScreen, Screens.GameScreen);
     EXPECT_FALSE(Screens.GameScreen->OKInput) << "one solution: nothing to say";
     Frame("custom-play");
@@ -359,16 +360,16 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     auto again = Screens.PlayScreen->MainMenu->FindButton("custom");
     ClickAt(again->x + again->w / 2.0f, again->y + again->h / 2.0f);
     Ticks(900);
-    ASSERT_EQ(Puzzle.CustomMode, 1);
+    ASSERT_EQ(PlayModel().Puzzle.CustomMode, 1);
     for (int x = 0; x < 6; ++x)
         for (int y = 0; y < 6; ++y)
-            if (x < 1 || x > 2 || y < 1 || y > 2) StoreClueCell(x, y, 0, 0);
+            if (x < 1 || x > 2 || y < 1 || y > 2) PlayModel().StoreClueCell(x, y, 0, 0);
     for (auto [x, y, across, down] : {std::tuple{0, 1, 3, 0}, {0, 2, 3, 0}, {1, 0, 0, 3}, {2, 0, 0, 3}})
-        StoreClueCell(x, y, across, down);
-    Core->CreateCells(0);
+        PlayModel().StoreClueCell(x, y, across, down);
+    PlayCore().CreateCells(0);
     ClickButton(Screens.GameScreen->CustomPuzzleMenu, "checkplay");
     Ticks(1200);
-    EXPECT_EQ(Puzzle.CustomMode, 0);
+    EXPECT_EQ(PlayModel().Puzzle.CustomMode, 0);
     ASSERT_TRUE(Screens.GameScreen->OKInput);
     EXPECT_EQ(Screens.GameScreen->OKInput->Caption->Text, GameText->FindString("Several Solutions"));
     Frame("several-solutions");
@@ -382,7 +383,7 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     Ticks(1200);
     ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
     Frame("board-7x7");
-    const auto solution = Puzzle.SolutionGrid;
+    const auto solution = PlayModel().Puzzle.SolutionGrid;
 
     ClickButton(Screens.GameScreen->MainMenu, "savegame");
     ASSERT_TRUE(Screens.GameScreen->SaveGameNameInput);
@@ -405,7 +406,7 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     ASSERT_EQ(mkfifo((Game->ProfilePath + "pipe.dat").c_str(), 0600), 0);
     std::ofstream(Game->ProfilePath + ".hidden.dat") << "x";
     std::ofstream(Game->ProfilePath + "AutoSave.dat") << "x";
-    ReservedSaveNames = {"autosave"};
+    PlayModel().ReservedSaveNames = {"autosave"};
 
     ClickButton(Screens.GameScreen->MainMenu, "backtomenu");
     ASSERT_TRUE(Screens.GameScreen->QuitInput);
@@ -427,7 +428,7 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     };
 
     // A damaged save is explained and nothing changes.
-    Puzzle.SolutionGrid = {};
+    PlayModel().Puzzle.SolutionGrid = {};
     openManager();
     Frame("save-manager");
     // By name, letter case aside, whatever order the folder keeps; the long
@@ -455,7 +456,7 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     ASSERT_TRUE(Screens.PlayScreen->MessageDialog);
     EXPECT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
     EXPECT_FALSE(fs::exists(Game->ProfilePath + "gone.dat"));
-    EXPECT_EQ(Puzzle.SolutionGrid, TGrid{});
+    EXPECT_EQ(PlayModel().Puzzle.SolutionGrid, TGrid{});
     ClickButton(Screens.PlayScreen->MessageDialog->Menu, "OK");
     Ticks(200);
 
@@ -465,8 +466,8 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     ClickButton(Screens.PlayScreen->SaveGameManager->Menu, "Load");
     Ticks(800);
     ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
-    EXPECT_EQ(Puzzle.BoardWidth, 7);
-    EXPECT_EQ(Puzzle.SolutionGrid, solution);
+    EXPECT_EQ(PlayModel().Puzzle.BoardWidth, 7);
+    EXPECT_EQ(PlayModel().Puzzle.SolutionGrid, solution);
     Frame("loaded");
 
     // Escape asks before leaving; answered "no" with Escape, the question stays
@@ -506,7 +507,7 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     EXPECT_TRUE(fs::is_symlink(Game->ProfilePath + "linked.dat"));
     for (const char* name : {"pipe.dat", ".hidden.dat", "AutoSave.dat"})
         EXPECT_TRUE(fs::exists(fs::symlink_status(Game->ProfilePath + name))) << name;
-    ReservedSaveNames.clear();
+    PlayModel().ReservedSaveNames.clear();
 }
 
 TEST_F(Playthrough, EveryBoardSizeFitsBetweenTheMenus) {
@@ -516,11 +517,11 @@ TEST_F(Playthrough, EveryBoardSizeFitsBetweenTheMenus) {
     Ticks(300);
     ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
     for (int n : {6, 7, 9, 12, 14}) {
-        Puzzle.BoardWidth = Puzzle.BoardHeight = n;
-        Core->ClearBoardCompletely();
-        for (int k = 0; k < n; ++k) StoreClueCell(k, 0, 0, k % 2 ? 45 : 0);
-        for (int k = 1; k < n; ++k) StoreClueCell(0, k, 17, 0);
-        Core->CreateCells(0);
+        PlayModel().Puzzle.BoardWidth = PlayModel().Puzzle.BoardHeight = n;
+        PlayCore().ClearBoardCompletely();
+        for (int k = 0; k < n; ++k) PlayModel().StoreClueCell(k, 0, 0, k % 2 ? 45 : 0);
+        for (int k = 1; k < n; ++k) PlayModel().StoreClueCell(0, k, 17, 0);
+        PlayCore().CreateCells(0);
         Frame("board-" + std::to_string(n) + "x" + std::to_string(n));
         float left = 800, right = 0, top = 600, bottom = 0;
         for (auto& cell : Screens.CellList->Items) {
@@ -599,9 +600,9 @@ TEST_F(Playthrough, DecorationSettlesWithoutInputAndWakesWithIt) {
 
     // A board: its logo settles, the clock's second goes on showing.
     Game->DestinationTScreen = Screens.GameScreen;
-    ASSERT_TRUE(Core->CreatePuzzle(9, 9, 0));
-    Core->CreateCells(1);
-    Core->RestartPuzzle();
+    ASSERT_TRUE(PlayCore().CreatePuzzle(9, 9, 0));
+    PlayCore().CreateCells(1);
+    PlayCore().RestartPuzzle();
     Screens.GameScreen->PreStart();
     MoveTo(790, 10);
     Ticks(TGame::SettleAfterMs / 5 + 800);
@@ -620,8 +621,8 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     ASSERT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
     Frame("title");
 
-    Options.ShowTimer = 0;
-    Options.ShowHighlighter = 1;
+    PlayModel().Options.ShowTimer = 0;
+    PlayModel().Options.ShowHighlighter = 1;
     auto counting = std::make_shared<CountingOptionsScreen>();
     Screens.OptionsScreen = counting;
     ClickButton(Screens.TitleScreen->Menu, "options");
@@ -655,7 +656,7 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     Frame("options-changed");
     // A click on an aid's toggle switches the aid and lights the toggle.
     ClickButton(Screens.OptionsScreen->OptionsMenu, "showtimer");
-    EXPECT_EQ(Options.ShowTimer, 1);
+    EXPECT_EQ(PlayModel().Options.ShowTimer, 1);
     EXPECT_EQ(picture("showtimer"), std::string("SHOWTIMERON"));
 
     // Escape goes back to the title without a word to the music: the options
@@ -666,7 +667,7 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     EXPECT_TRUE(Game->MusicFileName.empty());
 
     // A second visit, by click again, shows the settings as they are now.
-    Options.ShowTimer = 0;
+    PlayModel().Options.ShowTimer = 0;
     ClickButton(Screens.TitleScreen->Menu, "options");
     Ticks(250);
     ASSERT_EQ(Game->CurrentTScreen, Screens.OptionsScreen);
@@ -722,7 +723,7 @@ TEST(HelpText, SeveralLinesGrowUpwardFromTheirAnchor) {
 }
 
 TEST_F(Playthrough, StartUpResourcesEndOnTheTitleAndAWindowInTheBackgroundStartsSuspended) {
-    HighScoreTables = THighScoreTables{};
+    PlayModel().HighScoreTables = THighScoreTables{};
     ImageBank->Map.clear();
     Game->CurrentTScreen = nullptr;
     // A window that is not in front after loading: the loop must start suspended.
@@ -737,8 +738,8 @@ TEST_F(Playthrough, StartUpResourcesEndOnTheTitleAndAWindowInTheBackgroundStarts
     EXPECT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
     for (const char* name : {"CELL", "BORDERSUMCELLVMO", "MANAGER", "GAMESCREEN4", "TITLESCREEN", "PARTICLE2"})
         EXPECT_TRUE(ImageBank->Map.count(name)) << name;
-    ASSERT_TRUE(HighScoreTables.HighScores6x6);
-    ASSERT_TRUE(HighScoreTables.HighScores14x14);
+    ASSERT_TRUE(PlayModel().HighScoreTables.HighScores6x6);
+    ASSERT_TRUE(PlayModel().HighScoreTables.HighScores14x14);
     EXPECT_TRUE(Game->SpritePaused);
 
     // In front, the loop starts as usual.

@@ -24,6 +24,8 @@ void ScreensTest::TearDown() {
     Screens.Board = TBoardState{};
     ImageBank.reset();
     CoreTest::TearDown();
+    // Its hooks point into this test.
+    ResetPlaySession();
 }
 
 void ScreensTest::PointAt(float x, float y) {

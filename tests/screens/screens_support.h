@@ -3,9 +3,12 @@
 // The puzzle fixture with a board ready for cells: blank 32 x 32 pictures in
 // the image bank under the cells' names, the cell hook installed, a pointer.
 #include "core_support.h"
+#include "game/screens/session.h"
 
 class ScreensTest : public CoreTest {
 protected:
+    // The cells show the game's own model, so the test works on that one, fresh.
+    ScreensTest() : CoreTest((ResetPlaySession(), &PlayModel())) {}
     void SetUp() override;
     void TearDown() override;
 

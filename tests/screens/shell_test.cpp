@@ -18,6 +18,7 @@
 #include "game/screens/screens.h"
 #include "game/screens/shell.h"
 #include "game/screens/widgets.h"
+#include "game/screens/session.h"
 #include "scratch_dir.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/audio.h"
@@ -77,7 +78,7 @@ protected:
         screen = std::make_shared<CountingScreen>();
         Game->CurrentTScreen = screen;
         StartTime = now;
-        Puzzle = TPuzzleState{};
+        PlayModel().Puzzle = TPuzzleState{};
     }
     std::shared_ptr<CountingScreen> screen;
 };
@@ -244,24 +245,24 @@ TEST_F(ShellTest, WelcomePageOpensOnlyWhenAskedAndExitOpensNothing) {
     EXPECT_EQ(Game->FullScreen, 1);
 
     // A start that failed before the options were read writes no options file.
-    ResetGameOptions();
+    PlayModel().ResetGameOptions();
     GameIni = std::make_shared<TIniFile>();
     Game->ShutDownHook();
     EXPECT_FALSE(fs::exists(dir / "config.ini"));
 
     // The first exit opens nothing (the window stays as it was) and records the run.
-    LoadGameOptions();
-    ASSERT_EQ(Options.FirstRun, 1);
+    PlayModel().LoadGameOptions();
+    ASSERT_EQ(PlayModel().Options.FirstRun, 1);
     display->minimised = 0;
     testing::internal::CaptureStderr();
     Game->ShutDownHook();
     EXPECT_EQ(testing::internal::GetCapturedStderr().find("not opening"), std::string::npos);
     EXPECT_EQ(display->minimised, 0);
-    EXPECT_EQ(Options.FirstRun, 0);
+    EXPECT_EQ(PlayModel().Options.FirstRun, 0);
     EXPECT_NE(ReadBytes(dir / "config.ini").find("FIRSTRUN=0"), std::string::npos);
-    ResetGameOptions();
-    LoadGameOptions();
-    EXPECT_EQ(Options.FirstRun, 0);
+    PlayModel().ResetGameOptions();
+    PlayModel().LoadGameOptions();
+    EXPECT_EQ(PlayModel().Options.FirstRun, 0);
     GameIni.reset();
-    ResetGameOptions();
+    PlayModel().ResetGameOptions();
 }

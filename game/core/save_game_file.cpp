@@ -10,7 +10,7 @@
 #include "framework/core/globals.h"
 #include "framework/paths/errors.h"
 #include "framework/text/game_text.h"
-#include "game/core/edits.h"
+#include "game/core/model.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 #include "tallyfold/platform/system.h"
@@ -90,9 +90,11 @@ public:
         long long w = 0, h = 0;
         if (cross == std::string::npos || !Digits(size.substr(0, cross), 2, w) || !Digits(size.substr(cross + 1), 2, h))
             return Fail(1, "the board size is not written as 09x09");
-        if (w != h || !IsBoardSize(static_cast<int>(w)))
-            return Fail(1, "a board of " + size + " does not exist (6, 7, 9, 12 or 14, square)");
-        c.BoardWidth = c.BoardHeight = static_cast<int>(w);
+        // The game plays square boards; each side must be one of its sizes all the same.
+        if (!IsBoardSize(static_cast<int>(w)) || !IsBoardSize(static_cast<int>(h)))
+            return Fail(1, "a board of " + size + " does not exist (6, 7, 9, 12 or 14 each way)");
+        c.BoardWidth = static_cast<int>(w);
+        c.BoardHeight = static_cast<int>(h);
 
         long long value = 0;
         if (!Digits(lines_[2], 1, value) || value > 2) return Fail(2, "the difficulty must be 0, 1 or 2");
@@ -102,8 +104,8 @@ public:
         if (!Digits(lines_[4], 10, value) || value > INT_MAX) return Fail(4, "the play time is not a number of ms");
         c.ElapsedMs = static_cast<int>(value);
 
-        const int n = c.BoardWidth;
-        const std::size_t expected = 9 + 4 * static_cast<std::size_t>(n);
+        const int n = c.BoardWidth, rows = c.BoardHeight;
+        const std::size_t expected = 9 + 4 * static_cast<std::size_t>(rows);
         const bool helpLine = lines_.size() == expected + 2;
         if (lines_.size() != expected && !helpLine)
             return Fail(std::min(lines_.size(), expected + 2), "a " + size + " save game has " +
@@ -113,7 +115,7 @@ public:
 
         std::size_t at = 5;
         if (!Separator(at++)) return false;
-        for (int y = 0; y < n; ++y, ++at) {
+        for (int y = 0; y < rows; ++y, ++at) {
             const auto tokens = Tokens(at, static_cast<std::size_t>(n));
             if (tokens.empty()) return false;
             for (int x = 0; x < n; ++x) {
@@ -127,12 +129,12 @@ public:
                 c.VerticalSumGrid[x][y] = static_cast<std::uint8_t>(down);
             }
         }
-        if (!Separator(at++) || !DigitGrid(at, n, c.PlayerGrid, true)) return false;
-        at += static_cast<std::size_t>(n);
-        if (!Separator(at++) || !DigitGrid(at, n, c.SolutionGrid, false)) return false;
-        at += static_cast<std::size_t>(n);
+        if (!Separator(at++) || !DigitGrid(at, n, rows, c.PlayerGrid, true)) return false;
+        at += static_cast<std::size_t>(rows);
+        if (!Separator(at++) || !DigitGrid(at, n, rows, c.SolutionGrid, false)) return false;
+        at += static_cast<std::size_t>(rows);
         if (!Separator(at++)) return false;
-        for (int y = 0; y < n; ++y, ++at) {
+        for (int y = 0; y < rows; ++y, ++at) {
             const auto tokens = Tokens(at, 9 * static_cast<std::size_t>(n));
             if (tokens.empty()) return false;
             for (int x = 0; x < n; ++x) {
@@ -174,8 +176,8 @@ private:
         return tokens;
     }
 
-    bool DigitGrid(std::size_t first, int n, TGrid& grid, bool emptyAllowed) {
-        for (int y = 0; y < n; ++y) {
+    bool DigitGrid(std::size_t first, int n, int rows, TGrid& grid, bool emptyAllowed) {
+        for (int y = 0; y < rows; ++y) {
             const std::size_t at = first + static_cast<std::size_t>(y);
             const auto tokens = Tokens(at, static_cast<std::size_t>(n));
             if (tokens.empty()) return false;
@@ -194,15 +196,15 @@ private:
     // cell lies in a clued run both ways, and every clue is the sum of its run's
     // distinct solution digits. Anything else could never be finished.
     bool CheckPuzzle(const TSaveGameContent& c) {
-        const int n = c.BoardWidth;
+        const int n = c.BoardWidth, rows = c.BoardHeight;
         auto black = [&](int x, int y) { return c.SolutionGrid[x][y] == BlackCell; };
         // A board without a single white cell would count as solved the moment it loads.
         bool light = false;
         for (int x = 0; x < n; ++x)
-            for (int y = 0; y < n; ++y) light = light || !black(x, y);
+            for (int y = 0; y < rows; ++y) light = light || !black(x, y);
         if (!light) return Failed("the board has no white cell to fill");
         for (int x = 0; x < n; ++x) {
-            for (int y = 0; y < n; ++y) {
+            for (int y = 0; y < rows; ++y) {
                 const std::string cell = "cell " + std::to_string(x) + "," + std::to_string(y);
                 if ((c.PlayerGrid[x][y] == BlackCell) != black(x, y))
                     return Failed(cell + " is black in one grid and white in the other");
@@ -220,7 +222,7 @@ private:
                     const int clue = direction == Horizontal ? c.HorizontalSumGrid[x][y] : c.VerticalSumGrid[x][y];
                     int sum = 0, length = 0;
                     unsigned used = 0;
-                    for (int cx = x + dx, cy = y + dy; cx < n && cy < n && !black(cx, cy); cx += dx, cy += dy) {
+                    for (int cx = x + dx, cy = y + dy; cx < n && cy < rows && !black(cx, cy); cx += dx, cy += dy) {
                         const unsigned bit = 1u << c.SolutionGrid[cx][cy];
                         if (used & bit) return Failed("the solution repeats a digit in the run after " + cell);
                         used |= bit;
@@ -247,7 +249,7 @@ private:
 
 }  // namespace
 
-std::string SaveGameText(int elapsedMs) {
+std::string TPuzzleModel::SaveGameText(int elapsedMs) const {
     const auto& p = Puzzle;
     const int w = p.BoardWidth, h = p.BoardHeight;
     const std::string crlf = "\r\n";
@@ -289,9 +291,7 @@ std::optional<TSaveGameContent> ParseSaveGame(const std::string& text, std::stri
     return content;
 }
 
-std::vector<std::string> ReservedSaveNames;
-
-bool IsReservedSaveName(const std::string& name) {
+bool TPuzzleModel::IsReservedSaveName(const std::string& name) const {
     auto lower = [](std::string text) {
         for (char& c : text)
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -312,8 +312,8 @@ bool IsValidSaveName(const std::string& name) {
 
 // ---------------------------------------------------------------------------
 
-std::shared_ptr<TSaveGame> TSaveGame::Create(const std::string& name) {
-    auto game = std::make_shared<TSaveGame>();
+std::shared_ptr<TSaveGame> TSaveGame::Create(TPuzzleModel& model, const std::string& name) {
+    auto game = std::make_shared<TSaveGame>(model);
     game->Init(name);
     return game;
 }
@@ -330,12 +330,12 @@ int TSaveGame::Save() {
     }
     // The clock wraps; the difference of two readings is still right modulo 2^32.
     int elapsed = static_cast<int>(static_cast<std::uint32_t>(platform::MilliSecs()) -
-                                   static_cast<std::uint32_t>(Puzzle.TimerStart));
+                                   static_cast<std::uint32_t>(Model.Puzzle.TimerStart));
     if (elapsed < 0) elapsed = 0;
     const std::string path = FilePath();
     std::string reason;
     // The player hears of a failure from the dialog this Error fills.
-    if (!WriteSharedFile(path, SaveGameText(elapsed), &reason, true)) {
+    if (!WriteSharedFile(path, Model.SaveGameText(elapsed), &reason, true)) {
         Error = Text("Could Not Create File", "Could not create the save game file '") + path + "'\r\n(" + reason + ")";
         return 0;
     }
@@ -362,11 +362,11 @@ int TSaveGame::Load() {
         return -1;
     }
 
-    ApplySaveGameContent(*content);
+    Model.ApplySaveGameContent(*content);
     return 1;
 }
 
-void ApplySaveGameContent(const TSaveGameContent& content) {
+void TPuzzleModel::ApplySaveGameContent(const TSaveGameContent& content) {
     auto& p = Puzzle;
     p.BoardWidth = content.BoardWidth;
     p.BoardHeight = content.BoardHeight;
@@ -391,15 +391,15 @@ void ApplySaveGameContent(const TSaveGameContent& content) {
 
 std::shared_ptr<TSaveData> TSaveData::Create() { return std::make_shared<TSaveData>(); }
 
-int SaveGameNamed(const std::string& name, std::string* error) {
-    auto game = TSaveGame::Create(name);
+int TPuzzleModel::SaveGameNamed(const std::string& name, std::string* error) {
+    auto game = TSaveGame::Create(*this, name);
     const int result = game->Save();
     if (error) *error = game->Error;
     return result;
 }
 
-int LoadGameNamed(const std::string& name, std::string* error) {
-    auto game = TSaveGame::Create(name);
+int TPuzzleModel::LoadGameNamed(const std::string& name, std::string* error) {
+    auto game = TSaveGame::Create(*this, name);
     const int result = game->Load();
     if (error) *error = game->Error;
     return result;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/core/options.h"
 
+#include "game/core/model.h"
+
 #include <memory>
 #include <string>
 
@@ -9,8 +11,6 @@
 #include "framework/paths/errors.h"
 #include "framework/settings/ini_file.h"
 #include "framework/util/strings.h"
-
-TGameOptions Options;
 
 namespace {
 
@@ -37,13 +37,13 @@ TIniFile& Ini() {
 
 }  // namespace
 
-void WriteGameOptions() {
+void TPuzzleModel::WriteGameOptions() const {
     TIniFile& ini = Ini();
     ini.Clear();
     for (const OptionKey& key : OptionKeys) ini.Add(key.name, std::to_string(Options.*key.value));
 }
 
-void ReadGameOptions() {
+void TPuzzleModel::ReadGameOptions() {
     for (const auto& line : Ini().Lines) {
         for (const OptionKey& key : OptionKeys) {
             // Every option is an on/off switch; a hand-edited 5 means on.
@@ -52,12 +52,12 @@ void ReadGameOptions() {
     }
 }
 
-int SaveGameOptions() {
+int TPuzzleModel::SaveGameOptions() const {
     WriteGameOptions();
     return Ini().Save();
 }
 
-void LoadGameOptions() {
+void TPuzzleModel::LoadGameOptions() {
     Ini().FileName = (Game ? Game->SubPath : std::string()) + "config";
     WriteGameOptions();
     // Load rewrites the file; when that fails, the values read before still count.
@@ -65,4 +65,4 @@ void LoadGameOptions() {
     ReadGameOptions();
 }
 
-void ResetGameOptions() { Options = TGameOptions{}; }
+void TPuzzleModel::ResetGameOptions() { Options = TGameOptions{}; }

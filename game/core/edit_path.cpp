@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/core/edits.h"
 
-#include "game/core/core.h"
-#include "game/core/explain.h"
-#include "game/core/options.h"
-
-TEditHistory EditHistory;
+#include "game/core/model.h"
 
 namespace {
 
@@ -18,8 +14,7 @@ struct TSnapshot {
     int AutoMarkup;
 };
 
-TSnapshot Take() {
-    const auto& p = Puzzle;
+TSnapshot Take(const TPuzzleState& p) {
     return {p.PlayerGrid, p.SolutionGrid, p.VerticalSumGrid, p.HorizontalSumGrid, p.MarkupGrid, p.AutoMarkup};
 }
 
@@ -34,13 +29,11 @@ TCellContent CellOf(const TGrid& player, const TGrid& solution, const TGrid& ver
     return cell;
 }
 
-TCellContent CellNow(int x, int y) {
-    const auto& p = Puzzle;
+TCellContent CellNow(const TPuzzleState& p, int x, int y) {
     return CellOf(p.PlayerGrid, p.SolutionGrid, p.VerticalSumGrid, p.HorizontalSumGrid, p.MarkupGrid, x, y);
 }
 
-void Put(int x, int y, const TCellContent& cell) {
-    auto& p = Puzzle;
+void Put(TPuzzleState& p, int x, int y, const TCellContent& cell) {
     p.PlayerGrid[x][y] = cell.Player;
     p.SolutionGrid[x][y] = cell.Solution;
     p.VerticalSumGrid[x][y] = cell.Vertical;
@@ -48,50 +41,43 @@ void Put(int x, int y, const TCellContent& cell) {
     for (int k = 0; k < 9; ++k) p.MarkupGrid[x][y][k] = cell.Marks[k];
 }
 
-bool OnBoard(int x, int y) {
-    return x >= 0 && y >= 0 && x < Puzzle.BoardWidth && y < Puzzle.BoardHeight && x < MaxBoardSize &&
-           y < MaxBoardSize;
-}
-
 bool ShapeChanged(const TCellChange& change) {
     return change.Before.Solution != change.After.Solution || change.Before.Vertical != change.After.Vertical ||
            change.Before.Horizontal != change.After.Horizontal;
 }
 
+void ClearCellMarks(TPuzzleState& p, int x, int y) {
+    for (int k = 0; k < 9; ++k) p.MarkupGrid[x][y][k] = 0;
+}
+
+}  // namespace
+
 // A board whose black cells or clues moved needs its cell sprites made again.
-void RebuildIfShapeChanged(const TEdit& edit) {
+void TPuzzleModel::RebuildIfShapeChanged(const TEdit& edit) {
     for (const TCellChange& change : edit.Cells)
         if (ShapeChanged(change)) {
-            if (Core) Core->CreateCells(0);
+            if (Hooks.CreateCells) Hooks.CreateCells(0);
             return;
         }
 }
 
-void ClearCellMarks(int x, int y) {
-    for (int k = 0; k < 9; ++k) Puzzle.MarkupGrid[x][y][k] = 0;
-}
-
-void MarksFollowDigits() {
-    if (Puzzle.AutoMarkup) FillMarkup();
-}
-
 // Carries out a request already found valid.
-void Perform(const TEditRequest& r) {
+void TPuzzleModel::Perform(const TEditRequest& r) {
     auto& p = Puzzle;
     const int x = r.X, y = r.Y;
     switch (r.Kind) {
         case TEditKind::Digit:
         case TEditKind::Erase:
             p.PlayerGrid[x][y] = static_cast<std::uint8_t>(r.Kind == TEditKind::Digit ? r.Digit : 0);
-            ClearCellMarks(x, y);
-            MarksFollowDigits();
+            ClearCellMarks(p, x, y);
+            if (p.AutoMarkup) FillMarkup();
             break;
         case TEditKind::Reveal:
             p.PlayerGrid[x][y] = p.SolutionGrid[x][y];
             // Undo takes the digit back, not the sight of it.
             p.RevealUsed = 1;
-            ClearCellMarks(x, y);
-            MarksFollowDigits();
+            ClearCellMarks(p, x, y);
+            if (p.AutoMarkup) FillMarkup();
             break;
         case TEditKind::Mark: {
             p.PlayerGrid[x][y] = 0;
@@ -119,7 +105,7 @@ void Perform(const TEditRequest& r) {
     }
 }
 
-bool Valid(const TEditRequest& r) {
+bool TPuzzleModel::Valid(const TEditRequest& r) const {
     if (r.Kind == TEditKind::AutoMarks) return true;
     if (!OnBoard(r.X, r.Y)) return false;
     const bool white = Puzzle.PlayerGrid[r.X][r.Y] != BlackCell;
@@ -140,22 +126,20 @@ bool Valid(const TEditRequest& r) {
     }
 }
 
-void Restore(const TEdit& edit, bool after) {
-    for (const TCellChange& change : edit.Cells) Put(change.X, change.Y, after ? change.After : change.Before);
+void TPuzzleModel::Restore(const TEdit& edit, bool after) {
+    for (const TCellChange& change : edit.Cells) Put(Puzzle, change.X, change.Y, after ? change.After : change.Before);
     Puzzle.AutoMarkup = after ? edit.AutoMarkupAfter : edit.AutoMarkupBefore;
     ++EditHistory.Changes;
     RebuildIfShapeChanged(edit);
 }
 
-}  // namespace
-
-TEditResult ApplyEdit(const TEditRequest& request) {
+TEditResult TPuzzleModel::ApplyEdit(const TEditRequest& request) {
     if (!Valid(request)) return TEditResult::Unchanged;
     if (request.Kind == TEditKind::Digit && Options.PreventDoubleNumbers &&
         DigitClashes(request.Digit, request.X, request.Y))
         return TEditResult::Refused;
 
-    const TSnapshot before = Take();
+    const TSnapshot before = Take(Puzzle);
     Perform(request);
 
     TEdit edit;
@@ -166,7 +150,7 @@ TEditResult ApplyEdit(const TEditRequest& request) {
         for (int y = 0; y < Puzzle.BoardHeight && y < MaxBoardSize; ++y) {
             TCellContent was =
                 CellOf(before.Player, before.Solution, before.Vertical, before.Horizontal, before.Marks, x, y);
-            TCellContent now = CellNow(x, y);
+            TCellContent now = CellNow(Puzzle, x, y);
             if (!(was == now)) edit.Cells.push_back({x, y, was, now});
         }
     if (edit.Cells.empty() && edit.AutoMarkupBefore == edit.AutoMarkupAfter) return TEditResult::Unchanged;
@@ -178,7 +162,7 @@ TEditResult ApplyEdit(const TEditRequest& request) {
     return TEditResult::Applied;
 }
 
-int UndoEdit() {
+int TPuzzleModel::UndoEdit() {
     if (EditHistory.Done.empty()) return 0;
     TEdit edit = std::move(EditHistory.Done.back());
     EditHistory.Done.pop_back();
@@ -187,7 +171,7 @@ int UndoEdit() {
     return 1;
 }
 
-int RedoEdit() {
+int TPuzzleModel::RedoEdit() {
     if (EditHistory.Undone.empty()) return 0;
     TEdit edit = std::move(EditHistory.Undone.back());
     EditHistory.Undone.pop_back();
@@ -196,10 +180,10 @@ int RedoEdit() {
     return 1;
 }
 
-int CanUndo() { return EditHistory.Done.empty() ? 0 : 1; }
-int CanRedo() { return EditHistory.Undone.empty() ? 0 : 1; }
+int TPuzzleModel::CanUndo() const { return EditHistory.Done.empty() ? 0 : 1; }
+int TPuzzleModel::CanRedo() const { return EditHistory.Undone.empty() ? 0 : 1; }
 
-void ClearEditHistory() {
+void TPuzzleModel::ClearEditHistory() {
     EditHistory = TEditHistory{};
     // What explanations ruled out goes with the history: a restarted puzzle is
     // explained from its start again.

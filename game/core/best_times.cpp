@@ -7,12 +7,10 @@
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/text/game_text.h"
-#include "game/core/core.h"
+#include "game/core/model.h"
 #include "framework/paths/errors.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
-
-THighScoreTables HighScoreTables;
 
 namespace {
 
@@ -178,7 +176,7 @@ void TKakuroHighScoreList::Load() {
             AddDefaults();
             std::string text = GameText ? GameText->FindString("Best Times Not Read") : std::string();
             if (text.empty()) text = "The best times cannot be read and will not be saved until the game starts again:";
-            CoreNotice(text + "\r\n" + filepath + " (" + reason + ")");
+            Tell(text + "\r\n" + filepath + " (" + reason + ")");
             return;
         }
     }
@@ -206,8 +204,15 @@ int TKakuroHighScoreList::Save() {
     // The best times stay in memory and the next save tries again; not worth ending the game for.
     std::string text = GameText ? GameText->FindString("Failed Save File") : std::string();
     if (text.empty()) text = "Could not save the best times to ";
-    CoreNotice(text + filepath + " (" + reason + ")");
+    Tell(text + filepath + " (" + reason + ")");
     return 0;
+}
+
+void TKakuroHighScoreList::Tell(const std::string& message) const {
+    if (Notice)
+        Notice(message);
+    else
+        PlayerNotice(message);
 }
 
 void TKakuroHighScoreList::AddDefaults() {
@@ -222,10 +227,11 @@ void TKakuroHighScoreList::CreateDefault() {
     Save();
 }
 
-void LoadHighScoreTables() {
+void TPuzzleModel::LoadHighScoreTables() {
     const std::string folder = Game ? Game->SubPath : std::string();
     auto make = [&](const char* name) {
         auto list = TKakuroHighScoreList::Create(folder + name, 10, 10);
+        list->Notice = [this](const std::string& message) { CoreNotice(message); };
         list->Load();
         return list;
     };
@@ -236,9 +242,9 @@ void LoadHighScoreTables() {
     HighScoreTables.HighScores14x14 = make("hs14x14");
 }
 
-void ResetHighScoreTables() { HighScoreTables = THighScoreTables{}; }
+void TPuzzleModel::ResetHighScoreTables() { HighScoreTables = THighScoreTables{}; }
 
-std::shared_ptr<TKakuroHighScoreList> HighScoreListForSize() {
+std::shared_ptr<TKakuroHighScoreList> TPuzzleModel::HighScoreListForSize() const {
     switch (Puzzle.BoardWidth) {
         case 6: return HighScoreTables.HighScores6x6;
         case 7: return HighScoreTables.HighScores7x7;
@@ -249,12 +255,12 @@ std::shared_ptr<TKakuroHighScoreList> HighScoreListForSize() {
     }
 }
 
-int WillEnterHighscoreForSize(int time) {
+int TPuzzleModel::WillEnterHighscoreForSize(int time) const {
     auto list = HighScoreListForSize();
     return list ? list->WillEnterHighscore(time) : 0;
 }
 
-int AddHighscoreForSize(const std::string& name, int difficulty, int time) {
+int TPuzzleModel::AddHighscoreForSize(const std::string& name, int difficulty, int time) {
     auto list = HighScoreListForSize();
     if (!list) return 1;
     list->Insert(name, time, difficulty);

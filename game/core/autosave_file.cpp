@@ -9,33 +9,19 @@
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
 #include "framework/text/game_text.h"
-#include "game/core/core.h"
-#include "game/core/edits.h"
-#include "game/core/save_game.h"
+#include "game/core/history.h"
+#include "game/core/model.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
 namespace {
 
 const char* const AutosaveHeader = "Tallyfold Autosave";
-// A 14 x 14 puzzle takes about 6 KB.
-constexpr std::int64_t MaxAutosaveBytes = 64 * 1024;
+// A 14 x 14 puzzle takes about 6 KB; its history a kilobyte or two per edit at most.
+constexpr std::int64_t MaxAutosaveBytes = 4 * 1024 * 1024;
+// Past this the oldest edits are not kept: undo goes back that far.
+constexpr std::size_t MaxHistoryBytes = 2 * 1024 * 1024;
 
-struct TAutosaveState {
-    // The puzzle as the file should hold it, while the file does not: the
-    // disk refused it. Continue brings it back from here, and every later
-    // write (or FlushAutosave) tries again.
-    std::string Pending;
-    // Why the last write failed, for the message at the end of the game.
-    std::string PendingReason;
-    // The player has been told of the failures since the last good write.
-    bool FailureTold = false;
-    // An autosave that could not be read (not damaged: unreadable) stands on
-    // disk; it is left as it is, so nothing is written over it this session.
-    std::string Blocked;
-    bool BlockedTold = false;
-};
-TAutosaveState State;
 
 // The header line and the flag line, each ended by CR LF (a bare LF is taken too).
 bool SplitLine(const std::string& text, std::size_t& at, std::string& line) {
@@ -47,16 +33,18 @@ bool SplitLine(const std::string& text, std::size_t& at, std::string& line) {
     return true;
 }
 
+}  // namespace
+
 // Reads the file; nullopt with the reason when it is damaged, and none at all
 // (reason empty) when there is no file.
 // unreadable is set when the file is there but cannot be read (a link, a
 // pipe, a permission or input/output error): that is no damage.
-std::optional<TSaveGameContent> ReadAutosave(int& custom, std::string& reason, bool& unreadable) {
+std::optional<TSaveGameContent> TPuzzleModel::ReadAutosave(int& custom, std::string& reason, bool& unreadable) const {
     reason.clear();
     unreadable = false;
     std::string bytes;
-    if (!State.Pending.empty()) {
-        bytes = State.Pending;
+    if (!AutosaveState.Pending.empty()) {
+        bytes = AutosaveState.Pending;
     } else {
         std::string why;
         switch (platform::ReadRegularFile(AutosavePath(), MaxAutosaveBytes, bytes, &why)) {
@@ -77,8 +65,6 @@ std::optional<TSaveGameContent> ReadAutosave(int& custom, std::string& reason, b
     return ParseAutosave(bytes, custom, reason);
 }
 
-}  // namespace
-
 std::optional<TSaveGameContent> ParseAutosave(const std::string& bytes, int& custom, std::string& reason) {
     std::size_t at = 0;
     std::string header, flag;
@@ -90,13 +76,23 @@ std::optional<TSaveGameContent> ParseAutosave(const std::string& bytes, int& cus
         reason = "line 2: the typed-in flag must be 0 or 1";
         return std::nullopt;
     }
+    // The history, when there is one, follows the puzzle; a file without it is one
+    // written before it was kept.
+    std::string puzzle = bytes.substr(at), history;
+    if (const std::size_t mark = puzzle.find("\nhistory"); mark != std::string::npos) {
+        history = puzzle.substr(mark + 1);
+        puzzle.resize(mark + 1);
+    }
     std::string why;
-    auto content = ParseSaveGame(bytes.substr(at), why);
+    auto content = ParseSaveGame(puzzle, why);
     if (!content) {
         reason = "the puzzle after line 2: " + why;
         return std::nullopt;
     }
     custom = flag == "1" ? 1 : 0;
+    // A history that does not fit costs the player their undo, not the puzzle.
+    if (TEditHistory edits; !history.empty() && ParseHistory(history, *content, edits, content->HistoryProblem))
+        content->History = std::move(edits);
     return content;
 }
 
@@ -115,13 +111,15 @@ void SetAsideDamaged(const std::string& reason) {
                    (kept ? "has been kept as " + aside + "." : "could not be set aside."));
 }
 
+}  // namespace
+
 // The file is there but cannot be read now; it may well be whole. It stays,
 // and the puzzles of this session are not written over it.
-void LeaveUnreadable(const std::string& reason) {
+void TPuzzleModel::LeaveUnreadable(const std::string& reason) {
     const std::string path = AutosavePath();
-    State.Blocked = reason;
-    if (State.BlockedTold) return;
-    State.BlockedTold = true;
+    AutosaveState.Blocked = reason;
+    if (AutosaveState.BlockedTold) return;
+    AutosaveState.BlockedTold = true;
     AppendErrorLog("The autosaved puzzle " + path + " cannot be read (" + reason + "); it was left as it is.");
     std::string text = GameText ? GameText->FindString("Autosave Not Read") : std::string();
     if (text.empty())
@@ -133,33 +131,33 @@ void LeaveUnreadable(const std::string& reason) {
 // A kept puzzle that did not come back: left alone when unreadable, set aside
 // when damaged; one only in memory was written by the game itself, so its
 // damage cannot happen and it is simply dropped.
-void HandleUnusable(const std::string& reason, bool unreadable) {
+void TPuzzleModel::HandleUnusable(const std::string& reason, bool unreadable) {
     if (unreadable)
         LeaveUnreadable(reason);
-    else if (State.Pending.empty())
+    else if (AutosaveState.Pending.empty())
         SetAsideDamaged(reason);
     else
-        State.Pending.clear();
+        AutosaveState.Pending.clear();
 }
 
 // Tries to put the kept puzzle on disk; 1 when it is there.
-int WritePending(bool tell) {
+int TPuzzleModel::WritePending(bool tell) {
     const std::string path = AutosavePath();
     std::string reason;
-    if (!State.Blocked.empty()) {
-        State.PendingReason = "the puzzle kept from last time stands there and cannot be read";
+    if (!AutosaveState.Blocked.empty()) {
+        AutosaveState.PendingReason = "the puzzle kept from last time stands there and cannot be read";
         return 0;
     }
-    if (WriteSharedFile(path, State.Pending, &reason, true)) {
-        State.Pending.clear();
-        State.PendingReason.clear();
-        State.FailureTold = false;
+    if (WriteSharedFile(path, AutosaveState.Pending, &reason, true)) {
+        AutosaveState.Pending.clear();
+        AutosaveState.PendingReason.clear();
+        AutosaveState.FailureTold = false;
         return 1;
     }
-    State.PendingReason = reason;
+    AutosaveState.PendingReason = reason;
     // Nothing is saved this session at all, and the player knows it.
-    if (!SavingOff.empty() || !tell || State.FailureTold) return 0;
-    State.FailureTold = true;
+    if (!SavingOff.empty() || !tell || AutosaveState.FailureTold) return 0;
+    AutosaveState.FailureTold = true;
     std::string text = GameText ? GameText->FindString("Autosave Failed") : std::string();
     if (text.empty())
         text = "Your puzzle in progress could not be kept on disk. Continue still brings it back while the "
@@ -168,28 +166,26 @@ int WritePending(bool tell) {
     return 0;
 }
 
-}  // namespace
-
 std::string AutosavePath() { return (Game ? Game->ProfilePath : std::string()) + AutosaveFileName; }
 
-std::string AutosaveText() {
+std::string TPuzzleModel::AutosaveText() const {
     return std::string(AutosaveHeader) + "\r\n" + (Puzzle.IsCustomPuzzle ? "1" : "0") + "\r\n" +
-           SaveGameText(PuzzleElapsed());
+           SaveGameText(PuzzleElapsed()) + HistoryText(EditHistory, MaxHistoryBytes);
 }
 
-int WriteAutosave() {
-    State.Pending = AutosaveText();
+int TPuzzleModel::WriteAutosave() {
+    AutosaveState.Pending = AutosaveText();
     return WritePending(true);
 }
 
-int FlushAutosave() {
-    if (State.Pending.empty()) return 1;
+int TPuzzleModel::FlushAutosave() {
+    if (AutosaveState.Pending.empty()) return 1;
     return WritePending(false);
 }
 
-std::string UnsavedAutosaveReason() { return State.Pending.empty() ? std::string() : State.PendingReason; }
+std::string TPuzzleModel::UnsavedAutosaveReason() const { return AutosaveState.Pending.empty() ? std::string() : AutosaveState.PendingReason; }
 
-int AutosaveExists() {
+int TPuzzleModel::AutosaveExists() {
     int custom = 0;
     std::string reason;
     bool unreadable = false;
@@ -199,7 +195,7 @@ int AutosaveExists() {
     return 0;
 }
 
-int LoadAutosave(int* elapsedMs) {
+int TPuzzleModel::LoadAutosave(int* elapsedMs) {
     int custom = 0;
     std::string reason;
     bool unreadable = false;
@@ -211,7 +207,7 @@ int LoadAutosave(int* elapsedMs) {
     }
     // Whatever the last puzzle left behind (a frozen clock, the solution shown)
     // must not carry over.
-    if (Core) Core->RestartPuzzle();
+    Restart();
     ApplySaveGameContent(*content);
     Puzzle.TimerStop = 0;
     Puzzle.CustomMode = 0;
@@ -219,23 +215,27 @@ int LoadAutosave(int* elapsedMs) {
     // The flag line is older than the save game's own help line; either may say so.
     Puzzle.IsCustomPuzzle = custom || content->IsCustomPuzzle ? 1 : 0;
     if (Puzzle.IsCustomPuzzle) Puzzle.PuzzleStars = 0;
+    if (content->History) {
+        EditHistory.Done = std::move(content->History->Done);
+        EditHistory.Undone = std::move(content->History->Undone);
+    } else if (!content->HistoryProblem.empty()) {
+        AppendErrorLog("The undo history kept with " + AutosavePath() + " was left out (" + content->HistoryProblem + ").");
+    }
     EditHistory.Continued = 1;
     if (elapsedMs) *elapsedMs = content->ElapsedMs;
     return 1;
 }
 
-void RemoveAutosave() {
-    State.Pending.clear();
-    State.PendingReason.clear();
+void TPuzzleModel::RemoveAutosave() {
+    AutosaveState.Pending.clear();
+    AutosaveState.PendingReason.clear();
     // An unreadable file is not ours to remove; nor is anything while nothing is written.
-    if (!State.Blocked.empty() || !SavingOff.empty()) return;
+    if (!AutosaveState.Blocked.empty() || !SavingOff.empty()) return;
     const std::string path = AutosavePath();
     if (platform::IsPlainFile(path)) platform::DeleteFile(path);
 }
 
-int AutosaveWanted() {
+int TPuzzleModel::AutosaveWanted() const {
     if (Puzzle.CustomMode || Puzzle.PuzzleCompleted) return 0;
     return EditHistory.Changes > 0 || EditHistory.Continued ? 1 : 0;
 }
-
-void ResetAutosaveState() { State = TAutosaveState{}; }

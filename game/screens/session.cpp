@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "game/screens/session.h"
+
+#include <memory>
+
+namespace {
+
+struct TPlaySession {
+    TPuzzleModel Model;
+    TCore Core{Model};
+};
+
+std::unique_ptr<TPlaySession>& Session() {
+    static std::unique_ptr<TPlaySession> session = std::make_unique<TPlaySession>();
+    return session;
+}
+
+}  // namespace
+
+TPuzzleModel& PlayModel() { return Session()->Model; }
+
+TCore& PlayCore() { return Session()->Core; }
+
+void ResetPlaySession() { Session() = std::make_unique<TPlaySession>(); }
