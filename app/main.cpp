@@ -59,7 +59,7 @@ bool StartUp() {
     if (locked < 0) throw LockUnusable{};
     // Before Init, so that Init reads the restored settings after a crash.
     Game->CheckGoodExit();
-    Game->Init(0, 0);
+    Game->Init();
     Game->ChannelsCreate(16);
     Game->Channels->MaxVol = 16.0f;
     Game->SetEscapeSound("buttonclick");
@@ -82,7 +82,6 @@ bool StartUp() {
         throw RaisedText(std::string(damaged.what()) + "\r\n" + TextOr("Install Again", "Please install Tallyfold again."));
     }
     CreateArchiveFonts(*PakManager, TALLYFOLD_SYSTEM_FONT);
-    Game->IgnoreDebugKey = 1;
     Game->IgnoreFrameworkKeys = 1;
     ImageBank->SetPath(Game->ImagePath);
     SoundBank->SetPath(Game->SoundPath);

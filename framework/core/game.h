@@ -24,25 +24,6 @@ class TSprite;
 class TChannelArray;
 class TGameSound;
 
-// A loading screen with a progress bar; this game never shows it.
-class TLoadingScreen {
-public:
-    virtual ~TLoadingScreen() = default;
-    float Progress = 0;
-};
-
-// The framework's own high-score list; this game keeps its own tables.
-class THighScoreList {
-public:
-    virtual ~THighScoreList() = default;
-};
-
-// A player profile; this game never makes one.
-class TProfile {
-public:
-    virtual ~TProfile() = default;
-};
-
 using TUserFunction = std::function<int()>;
 
 class TGame {
@@ -57,7 +38,6 @@ public:
     int Hertz = 60;
     int Depth = 0;
     int DesktopRefreshRate = 0;
-    int GameRefreshRate = 0;
     int Fast = 0;
     int LastFlipSync = 0;
     int SlowMotion = 0;
@@ -66,29 +46,25 @@ public:
     int WindowHandle = 0;
     int WindowX = 0, WindowY = 0;
     int ClientX = 0, ClientY = 0;
-    float ScrollX = 0, ScrollY = 0;
     std::shared_ptr<TScreen> CurrentTScreen;
     std::shared_ptr<TScreen> DestinationTScreen;
     std::shared_ptr<TScreen> LastTScreen;
-    int LagFix = 0;
     int VSync = 1;
     int FadeOnExit = 1;
     int NoTiming = 0;
     int NoTimingTicks = 1;
     int Driver = 0;
-    std::string DirectXVersion;
     int FadeMouse = 0;
     int DesktopWidth = 0, DesktopHeight = 0;
     int FullScreenProcess = 0, FullScreenThread = 0;
     int WindowedProcess = 0, WindowedThread = 0;
-    int DataInAppBundle = 0;
     int UseCorrectPath = 1;
     std::string SubPath = "MossbrookGames/My Game/";
     std::string DataPrefix;
     // The data tree below DataPrefix: "data/" beside the program, or the
     // installed share folder that start-up finds (FindDataFolder).
     std::string DataFolder = "data/";
-    std::string ImagePath, SoundPath, MusicPath, SpeechPath, MenuPath, ProfilePath, TextPath, LevelsPath;
+    std::string ImagePath, SoundPath, MusicPath, MenuPath, ProfilePath, TextPath;
     int Sound = 1, Music = 1, Speech = 1;
     int SoundVolume = 100, MusicVolume = 100;
     int CustomMusicVolume = 0;
@@ -107,10 +83,6 @@ public:
     float MusicFadeInDelay = 0;
     int MusicFadeOut = 1000;
     float MusicFadeOutCounter = 0;
-    float PauseFadeLength = 100.0f;
-    float PauseFadeCounter = 0;
-    int PauseFadeDirection = 0;
-    std::shared_ptr<platform::Channel> SpecialChannel;
     int FadeMusic = 1;
     std::shared_ptr<TGameSound> EscapeSound;
     std::shared_ptr<platform::Channel> EscapeChannel;
@@ -123,8 +95,6 @@ public:
     int FirstTime = 1;
     int InstantExit = 0;
     int Fade = 1;
-    int NoFade = 0;
-    int NoDraw = 0;
     int Particles = 80;
     int PortalSplash = 0, PortalSplash2 = 0, IntroShow = 0;
     int Paused = 0;
@@ -134,36 +104,16 @@ public:
     int PausedMusicState = 1, PausedSpeechState = 1;
     int Suspended = 0;
     int BlockKeys = 0;
-    int MaxLevels = 10;
     int TerminatedEvent = 0;
-    TUserFunction TerminatedUserFunction;
     int SuspendedEvent = 0;
     int IgnoreEscapeKey = 0;
     int IgnoreFrameworkKeys = 0;
     int IgnorePauseKey = 0;
-    int IgnoreDebugKey = 0;
-    std::string OSVersion = "Mac OSX";
-    TUserFunction PausedUserFunction, UserSuspendFunction, UserResumeFunction;
+    TUserFunction UserSuspendFunction;
     std::shared_ptr<TFixedRateLogic> FixedRateLogic;
-    int Debug = 0;
-    std::shared_ptr<platform::ImageFont> DebugImageFont;
-    int DebugImageFontGap = 12;
-    int DebugShadow = 1;
-    int DebugShowFPSOnly = 0;
-    float DebugPanel = 0.4f;
-    int Debug1 = 0, Debug2 = 0;
-    float Debug3 = 0, Debug4 = 0;
-    int DebugDisplayX = 0, DebugDisplayY = 0;
-    std::shared_ptr<TDebugVar> LogicTime, DrawTime, CodeTime;
-    std::shared_ptr<TFPSCounter> FPS;
-    int GraphicPlacement = 0;
-    int gpX = 0, gpY = 0;
-    std::shared_ptr<TLoadingScreen> LoadingScreen;
     std::shared_ptr<TScreen> ExitScreen;
     std::shared_ptr<TGameFade> GameFade;
     std::shared_ptr<TMousePointer> Mouse;
-    std::shared_ptr<THighScoreList> HighScores;
-    std::shared_ptr<TProfile> CurrentProfile;
     std::string ProfileName;
     int Region = 0, SubRegion = 0;
     // The window's client size in windowed mode, kept in the settings file so
@@ -177,7 +127,7 @@ public:
     int SavedValue(int TGame::*field) const;
 
     // Start-up and settings.
-    virtual int Init(int soundDriverChoice, int unused);
+    virtual int Init();
     virtual int IniFill();
     virtual int IniExtract();
     virtual int IniUpdate(int changed);
@@ -186,16 +136,15 @@ public:
 
     // Display.
     virtual int GraphicsCreate();
+    // Tries the full-screen depths in turn; without any, falls back to the window for good.
+    void CreateFullScreenMode();
     virtual int GetActiveWindowSafe();
     virtual int SetPriority();
     virtual int ToggleFullScreen();
     virtual int ToggleVSync();
     virtual int SetDriver(int driver);
 
-    // Loop, debug, window.
-    virtual int DebugReset();
-    virtual int DebugPrint();
-    virtual int SetGP(int x, int y);
+    // Loop, window.
     virtual int CheckWindow();
     virtual int SetWindowCoords();
     virtual int SetClientCoords();
@@ -211,11 +160,9 @@ public:
     virtual int SetImagePath(const std::string& path);
     virtual int SetSoundPath(const std::string& path);
     virtual int SetMusicPath(const std::string& path);
-    virtual int SetSpeechPath(const std::string& path);
     virtual int SetMenuPath(const std::string& path);
     virtual int SetProfilePath(const std::string& path);
     virtual int SetTextPath(const std::string& path);
-    virtual int SetLevelsPath(const std::string& path);
 
     // Keys, pause and speed.
     virtual int ReadKeys();
@@ -230,7 +177,6 @@ public:
 
     // Audio.
     virtual int MusicLoad(const std::string& file, int loop);
-    virtual int MusicSet(std::shared_ptr<platform::Sound> sound, const std::string& file, int loop);
     virtual int MusicStop();
     virtual int MusicPlay(int fadeIn, int customVolume, int silent);
     virtual int MusicNone();
@@ -247,9 +193,6 @@ public:
     virtual int ToggleMusic();
     virtual int MusicOff();
     virtual int MusicOn();
-    virtual float PauseFadeCalc();
-    virtual int PauseFadeApply();
-    virtual int PauseFadeManage();
     virtual int ChannelsCreate(int count);
     virtual int ChannelsKill();
     virtual int ChangeSoundDriver(const std::string& name, int mark);
@@ -271,14 +214,11 @@ public:
     virtual int SpeechChangeVolume(int delta);
     virtual int SpeechOff();
     virtual int SpeechOn();
-    virtual int StopChannels();
     virtual int SetEscapeSound(const std::string& name);
     virtual int EscapeSoundPlay();
-    virtual int MoveBar(float progress);
 
     // Fades, loop, drawing.
     virtual int Fading();
-    virtual int FadeOff();
     virtual int MainLogicLoop();
     virtual int LogicWrapper();
     virtual int DoPeekEvent();

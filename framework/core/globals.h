@@ -17,8 +17,6 @@ extern int ScreenHeight;
 extern float Delta;
 // Default screen fade length, ms.
 extern int FadeTime;
-// Last start-up or progress checkpoint; error reports carry it.
-extern int Checkpoint;
 // Sync argument of every frame flip.
 extern int FlipSync;
 extern int StartTime;

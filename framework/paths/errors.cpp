@@ -32,20 +32,9 @@ std::string Report(std::string text) {
 }
 }  // namespace
 
-std::string ReportException(const std::exception& error) {
-    std::string text = error.what();
-    // Plain raised texts already say what they mean; everything else (ShowError,
-    // and the runtime's own errors) gets the step it happened in.
-    if (dynamic_cast<const RaisedText*>(&error) == nullptr && Checkpoint != 0)
-        text = "(" + std::to_string(Checkpoint) + ") " + text;
-    return Report(text);
-}
+std::string ReportException(const std::exception& error) { return Report(error.what()); }
 
-std::string ReportUnknownException() {
-    std::string text = "Unknown error";
-    if (Checkpoint != 0) text = "(" + std::to_string(Checkpoint) + ") " + text;
-    return Report(text);
-}
+std::string ReportUnknownException() { return Report("Unknown error"); }
 
 namespace {
 // Far more than any session writes; a log kept for years must not grow without end.

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-// Raised by ShowError and by the framework; the top-level report prefixes the checkpoint.
+// Raised by ShowError and by the framework for failures the program cannot survive.
 class RuntimeError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -26,8 +26,7 @@ extern std::string SharedDataPath;
 // program; stop is kept for callers that say whether they could go on.
 int ShowError(const std::string& message, int stop);
 // The handler around start-up and the loop: closes the graphics, shows the
-// pointer, shows the text (checkpoint-prefixed for runtime errors), writes the
-// error log. Returns the text it showed.
+// pointer, shows the error's text, writes the error log. Returns the text it showed.
 std::string ReportException(const std::exception& error);
 // Same for something thrown that is not a std::exception.
 std::string ReportUnknownException();

@@ -7,7 +7,6 @@
 #include "framework/core/game.h"
 #include "framework/paths/errors.h"
 #include "framework/util/strings.h"
-#include "framework/util/sysinfo.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/system.h"
 
@@ -76,10 +75,8 @@ std::string SettingsFileName(int useCorrectPath, const std::string& subPath) {
 int TGame::PrepareSharedFolder() {
     if (SharedFolderPrepared) return 0;
     SharedFolderPrepared = 1;
-    Checkpoint = 1001;
     std::string problem;
     if (platform::FileType(SubPath) != platform::FILETYPE_DIR) {
-        Checkpoint = 1002;
         // Only the folders made here are set to 0700; a folder that exists (or
         // a link to one, a folder shared on purpose) keeps the mode its owner gave it.
         if (!platform::CreateDir(SubPath, true)) {
@@ -87,9 +84,7 @@ int TGame::PrepareSharedFolder() {
             problem = platform::FileErrorText(errno);
         }
     }
-    Checkpoint = 1003;
     if (problem.empty() && !platform::ProbeWritable(SubPath, &problem) && problem.empty()) problem = "unknown error";
-    Checkpoint = 1004;
     if (!problem.empty()) {
         // The game can be played without its folder; it only cannot keep anything.
         SavingOff = problem;
@@ -151,10 +146,8 @@ int TGame::SetDefaultPaths() {
     SetImagePath(data + "graphics");
     SetSoundPath(data + "sound");
     SetMusicPath(data + "music");
-    SetSpeechPath(data + "speech");
     SetMenuPath(data + "menus");
     SetTextPath(data + "text");
-    SetLevelsPath(data + "levels");
     SetProfilePath(UseCorrectPath ? std::string("profiles") : data + "profiles");
     return 0;
 }
@@ -188,10 +181,6 @@ int TGame::SetMusicPath(const std::string& path) {
     MusicPath = EnsureTrailingSlash(path);
     return 0;
 }
-int TGame::SetSpeechPath(const std::string& path) {
-    SpeechPath = EnsureTrailingSlash(path);
-    return 0;
-}
 int TGame::SetMenuPath(const std::string& path) {
     MenuPath = EnsureTrailingSlash(path);
     return 0;
@@ -202,9 +191,5 @@ int TGame::SetProfilePath(const std::string& path) {
 }
 int TGame::SetTextPath(const std::string& path) {
     TextPath = EnsureTrailingSlash(path);
-    return 0;
-}
-int TGame::SetLevelsPath(const std::string& path) {
-    LevelsPath = EnsureTrailingSlash(path);
     return 0;
 }

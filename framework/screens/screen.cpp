@@ -119,7 +119,7 @@ int TGameFade::Init(int lengthMs, int out, std::shared_ptr<platform::Channel> ch
     if (Out) Game->FadeMusic = 1;
     Ratio = Out ? 1.0f : 0.0f;
     if (startCounter > 0) CalcRatio();
-    if (Game->Fade == 0 || Game->NoFade == 1) Finish();
+    if (Game->Fade == 0) Finish();
     return 1;
 }
 
@@ -181,7 +181,7 @@ int TGameFade::Finish() {
         Channel2.reset();
         Game->SpeechStop();
     }
-    if (Out && Game->Fade == 1 && Game->NoFade == 0) {
+    if (Out && Game->Fade == 1) {
         // Show the black frame at once rather than on the next drawn frame.
         platform::SetClsColor(0, 0, 0);
         platform::Cls();
@@ -191,7 +191,6 @@ int TGameFade::Finish() {
     } else if (!Out) {
         if (Game->CurrentTScreen) Game->CurrentTScreen->PostFadeIn();
     }
-    Game->NoFade = 0;
     FlushInput();
     return 0;
 }

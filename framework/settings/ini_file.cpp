@@ -72,17 +72,13 @@ int TIniFile::Save() {
     // writing ".ini" into whatever folder is current would only leave litter.
     if (FileName.empty()) return 0;
     const std::string path = FileName + ".ini";
-    Checkpoint = 5007;
     std::string content;
     for (const auto& line : Lines) {
-        Checkpoint = 5008;
         content += OneLine(line->Name) + "=" + OneLine(line->Value) + "\r\n";
     }
-    Checkpoint = 5009;
     // A settings file that cannot be written is no reason to end the game: the
     // values hold in memory, the player is told, and the next save tries again.
     const int written = WriteSharedFile(path, content);
-    Checkpoint = 5010;
     return written;
 }
 

@@ -341,7 +341,7 @@ int TButton::Draw() {
     auto drawPicture = [&](const std::shared_ptr<TGameImage>& picture, int frameNumber) {
         const auto& shown = picture && picture->image ? picture : image;
         if (!shown || !shown->image) return;
-        DrawShadow(shown, frameNumber, 0);
+        DrawShadow(shown, frameNumber);
         platform::DrawImage(shown->image, x, y, frameNumber);
     };
     auto glowOver = [&](const std::shared_ptr<TGameImage>& picture) {

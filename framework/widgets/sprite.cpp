@@ -521,7 +521,7 @@ int TSprite::DoDraw() {
 int TSprite::DrawNormal() {
     const int frameNumber = CurrentFrame();
     auto picture = CurrentPicture();
-    DrawShadow(picture, frameNumber, 0);
+    DrawShadow(picture, frameNumber);
     if (!picture || !picture->image) return 0;
     if (UseOffset)
         platform::DrawImage(picture->image, x + offx, y + offy, frameNumber);
@@ -533,7 +533,7 @@ int TSprite::DrawNormal() {
 int TSprite::DrawRounded() {
     const int frameNumber = CurrentFrame();
     auto picture = CurrentPicture();
-    DrawShadow(picture, frameNumber, 0);
+    DrawShadow(picture, frameNumber);
     if (!picture || !picture->image) return 0;
     const float px = UseOffset ? x + offx : x;
     const float py = UseOffset ? y + offy : y;
@@ -541,7 +541,7 @@ int TSprite::DrawRounded() {
     return 0;
 }
 
-int TSprite::DrawShadow(const std::shared_ptr<TGameImage>& picture, int frameNumber, int scrolled) {
+int TSprite::DrawShadow(const std::shared_ptr<TGameImage>& picture, int frameNumber) {
     if (!Shadow || !picture || !picture->image) return 0;
     // A black copy adds nothing under light blending; skip the work.
     if (platform::GetBlend() == platform::LIGHTBLEND) return 0;
@@ -552,10 +552,6 @@ int TSprite::DrawShadow(const std::shared_ptr<TGameImage>& picture, int frameNum
     platform::SetAlpha(ShadowAlpha * Alpha);
     float sx = x + ShadowX + (UseOffset ? offx : 0.0f);
     float sy = y + ShadowY + (UseOffset ? offy : 0.0f);
-    if (scrolled && Game) {
-        sx -= Game->ScrollX;
-        sy -= Game->ScrollY;
-    }
     platform::DrawImage(picture->image, sx, sy, frameNumber);
     // The colour and alpha in force before the shadow: the tint and Alpha
     // when DoDraw set them, and nothing a caller did not set otherwise.
@@ -586,10 +582,10 @@ int TSprite::DrawWithOffset() {
     if (UseAlpha) platform::SetAlpha(Alpha);
     const int frameNumber = CurrentFrame();
     auto picture = CurrentPicture();
-    DrawShadow(picture, frameNumber, 1);
+    DrawShadow(picture, frameNumber);
     if (picture && picture->image) {
-        float px = x - (Game ? Game->ScrollX : 0.0f) + (UseOffset ? offx : 0.0f);
-        float py = y - (Game ? Game->ScrollY : 0.0f) + (UseOffset ? offy : 0.0f);
+        float px = x + (UseOffset ? offx : 0.0f);
+        float py = y + (UseOffset ? offy : 0.0f);
         platform::DrawImage(picture->image, px, py, frameNumber);
     }
     platform::SetScale(1, 1);

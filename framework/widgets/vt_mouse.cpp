@@ -9,7 +9,6 @@
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
 
-std::shared_ptr<VTMouse> GameMouse = std::make_shared<VTMouse>();
 
 int VTMouse::Drag() {
     if (IsDragging) return 1;

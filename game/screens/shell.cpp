@@ -37,7 +37,6 @@ int TVellacorGame::LogicWrapper() {
     GameFade->Manage();
     if (GameFade->Active && !GameFade->AllowAnim) return 1;
     ScreenChange();
-    if (GameMouse) GameMouse->UpdateMouseClicks();
     if (CurrentTScreen) CurrentTScreen->Logic();
     if (Fade == 0) ScreenChange();
     return 1;

@@ -34,7 +34,6 @@ void FrameworkTest::SetUp() {
     ResetWriteFaults();
     NoticeHook = [this](const std::string& text) { notices.push_back(text); };
     platform::ClearEvents();
-    Checkpoint = 0;
     FlipSync = 1;
     Game = std::make_shared<TGame>();
     Game->FixedRateLogic->Create();
