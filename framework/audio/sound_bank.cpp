@@ -7,7 +7,6 @@
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/files.h"
 
-std::shared_ptr<TSoundBank> SoundBank = std::make_shared<TSoundBank>();
 
 std::shared_ptr<TGameSound> TGameSound::Create(const std::string& path, int flags) {
     auto sound = std::make_shared<TGameSound>();

@@ -6,12 +6,14 @@
 #include <algorithm>
 
 #include "framework/audio/channels.h"
+#include "framework/audio/sound_bank.h"
 #include "framework/core/input.h"
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
 #include "framework/paths/screenshot.h"
 #include "framework/screens/screen.h"
 #include "framework/settings/ini_file.h"
+#include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/sprite.h"
 #include "tallyfold/platform/audio.h"
@@ -22,12 +24,8 @@
 #include "tallyfold/platform/system.h"
 
 std::shared_ptr<TGame> Game;
-int ScreenWidth = 800;
-int ScreenHeight = 600;
 float Delta = 0.0f;
-int FadeTime = 500;
-int FlipSync = 1;
-int StartTime = 0;
+TResources Resources{.ImageBank = std::make_shared<TImageBank>(), .SoundBank = std::make_shared<TSoundBank>()};
 
 TGame::TGame()
     : Ini(std::make_shared<TIniFile>()),
@@ -50,14 +48,14 @@ int TGame::Init() {
     std::string program = ReleaseAppFile(platform::AppFile());
     Ini->FileName = UseCorrectPath ? SubPath + platform::StripAll(program) : platform::StripExt(program);
     IniFill();
-    if (SavingOff.empty() && platform::FileType(Ini->FileName + ".ini") != platform::FILETYPE_FILE &&
+    if (SharedData.SavingOff.empty() && platform::FileType(Ini->FileName + ".ini") != platform::FILETYPE_FILE &&
         platform::FileType(DataPrefix + DataFolder + "default.ini") == platform::FILETYPE_FILE) {
         platform::CopyFile(DataPrefix + DataFolder + "default.ini", Ini->FileName + ".ini");
     }
     Ini->Load();
     IniExtract();
 
-    if (SavingOff.empty() && !ProfilePath.empty() && platform::FileType(ProfilePath) != platform::FILETYPE_DIR) {
+    if (SharedData.SavingOff.empty() && !ProfilePath.empty() && platform::FileType(ProfilePath) != platform::FILETYPE_DIR) {
         if (!platform::CreateDir(ProfilePath, false))
             ShowError("Cannot create shared profiles folder " + ProfilePath, 1);
     }
@@ -104,7 +102,7 @@ int TGame::GraphicsCreate() {
     } else {
         WindowHandle = GetActiveWindowSafe();
     }
-    UsePlatformInput = 0;
+    Keys.UsePlatformInput = 0;
     platform::SetPolledInput(false);
     SetPriority();
     display.SetWindowIcon(ImagePath + "icon.png");
@@ -267,7 +265,7 @@ int TGame::Kill() {
 }
 
 int TGame::TakeScreenshot() {
-    if (SavingOff.empty()) SaveScreenshot(UseCorrectPath ? SubPath : "");
+    if (SharedData.SavingOff.empty()) SaveScreenshot(UseCorrectPath ? SubPath : "");
     FlushKeys();
     FixedRateLogic->Init();
     return 0;

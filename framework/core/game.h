@@ -239,6 +239,10 @@ public:
     // picture and costs next to nothing.
     static constexpr int SettleAfterMs = 3000;
     int LastInputTime = 0;
+    // Sync argument of every frame flip.
+    int FlipSync = 1;
+    // When the game started, ms; the first moments do not count as the player's.
+    int StartTime = 0;
     // 1 once decoration should settle: no input for SettleAfterMs, or logic
     // held (paused, without the focus).
     virtual int DecorationSettled();
@@ -266,7 +270,7 @@ public:
 
     // Takes the data folder's single-instance lock (preparing the folder first)
     // and clears what an interrupted save left there. 1 held, or nothing can be
-    // written there at all (SavingOff says why); 0 when another copy of the game
+    // written there at all (SharedData.SavingOff says why); 0 when another copy of the game
     // holds it; -1 when something that cannot be a lock stands under its name
     // (LockProblem says what, for the player).
     virtual int LockSharedFolder();
@@ -285,7 +289,7 @@ public:
 protected:
     // Creates the shared data folder when it is missing (only what it creates
     // is set to 0700) and finds out whether it can be written; when not, the
-    // player is told and SavingOff set. Once per run.
+    // player is told and SharedData.SavingOff set. Once per run.
     virtual int PrepareSharedFolder();
     int SharedFolderPrepared = 0;
 

@@ -105,12 +105,12 @@ int TGame::DoPeekEvent() {
         switch (event.kind) {
             case platform::EventKind::KeyDown:
                 if (event.data >= 0 && event.data < 256) {
-                    KeyStates[event.data] = 1;
-                    KeyHits[event.data] += 1;
+                    Keys.KeyStates[event.data] = 1;
+                    Keys.KeyHits[event.data] += 1;
                 }
                 break;
             case platform::EventKind::KeyUp:
-                if (event.data >= 0 && event.data < 256) KeyStates[event.data] = 0;
+                if (event.data >= 0 && event.data < 256) Keys.KeyStates[event.data] = 0;
                 break;
             case platform::EventKind::KeyChar:
                 QueueChar(event.data);
@@ -226,7 +226,7 @@ int TGame::ReadKeys() {
                 FadeMusic = 1;
             }
         } else {
-            KeyHits[vk::ESCAPE] = 1;
+            Keys.KeyHits[vk::ESCAPE] = 1;
         }
     }
 
@@ -269,7 +269,7 @@ int TGame::ReadFrameworkKeys() {
     }
     if (KeyHit('B')) {
         platform::Display().MinimiseWindow();
-        platform::Flip(FlipSync);
+        static_cast<void>(platform::Flip(FlipSync));
         FlushKeys();
     }
     if (KeyHit('M')) {

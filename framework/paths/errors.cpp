@@ -15,7 +15,7 @@
 #include "tallyfold/platform/stream.h"
 #include "tallyfold/platform/system.h"
 
-std::string SharedDataPath;
+TSharedData SharedData;
 
 int ShowError(const std::string& message, int /*stop*/) {
     platform::Notify(message, false);
@@ -42,8 +42,8 @@ constexpr std::size_t MaxLogBytes = 64 * 1024;
 
 // The log with text added at its end, its oldest part dropped beyond the bound.
 void AddToErrorLog(const std::string& text) {
-    if (!SavingOff.empty()) return;
-    const std::string path = SharedDataPath + "ErrorLog.txt";
+    if (!SharedData.SavingOff.empty()) return;
+    const std::string path = SharedData.Folder + "ErrorLog.txt";
     std::string content;
     if (platform::IsPlainFile(path)) {
         if (auto stream = platform::OpenStream(path, true, false)) {
@@ -74,8 +74,6 @@ bool WriteFaultTold = false;
 std::set<std::string> FaultedPaths;
 }  // namespace
 
-std::string SavingOff;
-std::function<void(const std::string&)> NoticeHook;
 
 void AppendErrorLog(const std::string& message) {
     AddToErrorLog(platform::CurrentDate() + " " + platform::CurrentTime() + ": " + message + "\r\n");
@@ -87,8 +85,8 @@ void WriteErrorLog(const std::string& message) {
 }
 
 void PlayerNotice(const std::string& message) {
-    if (NoticeHook) {
-        NoticeHook(message);
+    if (SharedData.NoticeHook) {
+        SharedData.NoticeHook(message);
         return;
     }
     ShowMessageBox(message, 560, 180);
@@ -100,7 +98,7 @@ void ReportWriteFault(const std::string& path, const std::string& reason, bool q
     if (FaultedPaths.insert(path).second) AppendErrorLog("Could not write " + path + " (" + reason + ").");
     if (quiet || WriteFaultTold) return;
     WriteFaultTold = true;
-    std::string text = GameText ? GameText->FindString("Write Failed") : std::string();
+    std::string text = Resources.GameText ? Resources.GameText->FindString("Write Failed") : std::string();
     if (text.empty())
         text = "Tallyfold could not save a file. The game goes on and keeps what you do, and saves it as soon as it can:";
     PlayerNotice(text + "\r\n" + FileFaultText(path, reason));
@@ -108,8 +106,8 @@ void ReportWriteFault(const std::string& path, const std::string& reason, bool q
 
 int WriteSharedFile(const std::string& path, const std::string& bytes, std::string* reason, bool quiet) {
     std::string why;
-    if (!SavingOff.empty()) {
-        if (reason) *reason = SavingOff;
+    if (!SharedData.SavingOff.empty()) {
+        if (reason) *reason = SharedData.SavingOff;
         return 0;
     }
     if (platform::SaveFileAtomic(path, bytes, &why)) {
@@ -123,7 +121,7 @@ int WriteSharedFile(const std::string& path, const std::string& bytes, std::stri
 }
 
 void ResetWriteFaults() {
-    SavingOff.clear();
+    SharedData.SavingOff.clear();
     WriteFaultTold = false;
     FaultedPaths.clear();
 }

@@ -19,8 +19,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Folder that receives the error log; "" (the current folder) until the paths are set.
-extern std::string SharedDataPath;
 
 // Shows the message, then raises it as a RuntimeError. Every report ends the
 // program; stop is kept for callers that say whether they could go on.
@@ -43,12 +41,17 @@ void AppendErrorLog(const std::string& message);
 // a display the platform's message box is used instead.
 void ShowMessageBox(const std::string& message, int width, int height);
 
-// Why nothing is written this session (the data folder could not be made, or
-// was read-only or full at start); "" while files are written as usual.
-extern std::string SavingOff;
-// A message for the player that does not stop the game. Tests and the game may
-// replace how it is shown; by default the framework's message box.
-extern std::function<void(const std::string& message)> NoticeHook;
+struct TSharedData {
+    // Folder that receives the error log; "" (the current folder) until the paths are set.
+    std::string Folder;
+    // Why nothing is written this session (the data folder could not be made, or
+    // was read-only or full at start); "" while files are written as usual.
+    std::string SavingOff;
+    // A message for the player that does not stop the game. Tests and the game may
+    // replace how it is shown; by default the framework's message box.
+    std::function<void(const std::string& message)> NoticeHook;
+};
+extern TSharedData SharedData;
 void PlayerNotice(const std::string& message);
 
 // Writes a file of the shared data folder as a whole (temporary file, then

@@ -73,7 +73,7 @@ void ShowMessageBox(const std::string& message, int width, int height) {
         platform::SetColor(0, 220, 0);
         platform::DrawText(prompt, ScreenWidth / 2 - platform::TextWidth(prompt) / 2,
                            y + height - platform::TextHeight(prompt) - margin);
-        platform::Flip(FlipSync);
+        platform::Flip(Game->FlipSync);
     }
     platform::SetColor(255, 255, 255);
     FlushKeys();

@@ -87,7 +87,7 @@ int TGame::PrepareSharedFolder() {
     if (problem.empty() && !platform::ProbeWritable(SubPath, &problem) && problem.empty()) problem = "unknown error";
     if (!problem.empty()) {
         // The game can be played without its folder; it only cannot keep anything.
-        SavingOff = problem;
+        SharedData.SavingOff = problem;
         platform::Notify("Tallyfold cannot save anything this time, since its data folder " + SubPath + " " +
                              (platform::FileType(SubPath) == platform::FILETYPE_DIR ? "cannot be written"
                                                                                      : "cannot be made") +
@@ -111,7 +111,7 @@ int TGame::LockSharedFolder() {
         platform::CreateDir(folder, true);
     // A copy that writes nothing cannot spoil another's files, nor they its:
     // not even the lock file is made then.
-    if (!SavingOff.empty()) return 1;
+    if (!SharedData.SavingOff.empty()) return 1;
     std::string reason;
     switch (platform::AcquireInstanceLock(InstanceLockPath(), &reason)) {
         case platform::InstanceLock::Busy:
@@ -124,7 +124,7 @@ int TGame::LockSharedFolder() {
             return -1;
         case platform::InstanceLock::Unwritable:
             // Nothing can be written there, by this copy or any other.
-            SavingOff = reason;
+            SharedData.SavingOff = reason;
             platform::Notify("Tallyfold cannot save anything this time, since its lock file " +
                                  platform::RealPath(InstanceLockPath()) + " cannot be made: " + reason +
                                  ". You can play, but settings, best times and puzzles will not be kept.",
@@ -158,7 +158,7 @@ int TGame::SetSubPath(const std::string& path) {
         SubPath = SpecialFolderPath(CSIDL_COMMON_APPDATA) + SubPath;
         ApplySubPath();
     }
-    SharedDataPath = SubPath;
+    SharedData.Folder = SubPath;
     return 0;
 }
 

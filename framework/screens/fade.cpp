@@ -49,7 +49,7 @@ bool TFade::Interrupted() {
     // The splash runs before the main loop, usually on the platform's polled
     // input; with the framework's tables the events are pumped here instead.
     // A close request cuts it short too, and is left for the main loop.
-    if (UsePlatformInput) {
+    if (Keys.UsePlatformInput) {
         if (platform::CloseRequestPending()) return true;
         bool hit = false;
         for (int button = 1; button <= 3; ++button) hit |= platform::PolledMouseHit(button) > 0;
@@ -60,7 +60,7 @@ bool TFade::Interrupted() {
     Game->Mouse->ClearMouseHit();
     Game->DoPeekEvent();
     bool hit = Game->Mouse->h1 || Game->Mouse->h2 || Game->Mouse->h3 || Game->TerminatedEvent;
-    for (int key = 0; key < 256 && !hit; ++key) hit = KeyHits[key] > 0;
+    for (int key = 0; key < 256 && !hit; ++key) hit = Keys.KeyHits[key] > 0;
     return hit;
 }
 
@@ -136,7 +136,7 @@ int TFade::Draw() {
     platform::SetAlpha(Ratio);
     if (Image) platform::DrawImage(Image, static_cast<float>(X), static_cast<float>(Y));
     if (Channel && Game) Channel->SetVolume(Ratio * static_cast<float>(Game->SoundVolume) / 100.0f);
-    platform::Flip(FlipSync);
+    platform::Flip(Game->FlipSync);
     return 0;
 }
 

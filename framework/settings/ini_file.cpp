@@ -10,7 +10,6 @@
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
-std::shared_ptr<TIniFile> GameIni;
 
 namespace {
 // Settings files are a few hundred bytes; anything much larger is not one of
@@ -98,7 +97,7 @@ int TIniFile::Load() {
     std::string bytes;
     const auto status = platform::ReadRegularFile(path, MaxSettingsFileSize, bytes, nullptr, true);
     if (status == platform::ReadStatus::Read) Apply(bytes);
-    if (status == platform::ReadStatus::TooLarge && SavingOff.empty()) {
+    if (status == platform::ReadStatus::TooLarge && SharedData.SavingOff.empty()) {
         // Not one of ours, or damaged beyond use; whatever it holds is kept for
         // whoever wants to look before the defaults take its place.
         const std::string aside = path + ".damaged";

@@ -7,7 +7,6 @@
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
-std::shared_ptr<TGameText> GameText;
 
 std::shared_ptr<TGameText> TGameText::Create(const std::string& file) {
     auto table = std::make_shared<TGameText>();

@@ -313,6 +313,21 @@ int TButton::DrawCaption() {
     return 0;
 }
 
+void TButton::DrawPressedCaption(bool grown) {
+    ApplyCaptionColour(CaptionDownColor);
+    const bool scaled = CaptionDownScale != 1 || grown;
+    if (scaled) Caption->RoundCoords = 0;
+    float captionScale = CaptionDownScale;
+    if (grown) {
+        platform::SetScale(ScaleOnMO, ScaleOnMO);
+        if (!Caption->BitmapFont) captionScale *= ScaleOnMO;
+    }
+    if (CaptionDownScale != 1) Caption->ApplyScale(captionScale);
+    Caption->Draw(CaptionDownOffsetX * ScaleOnMO + offx, CaptionDownOffsetY * ScaleOnMO + offy, 0);
+    if (CaptionDownScale != 1) Caption->RestoreScale();
+    Caption->RoundCoords = OldRoundedCoords;
+}
+
 int TButton::Draw() {
     if (!Active && !AlwaysDraw) return 0;
     platform::SetBlend(platform::ALPHABLEND);
@@ -354,20 +369,7 @@ int TButton::Draw() {
     if (MouseClickCounter > 0) {
         drawPicture(ImageMouseClick, 0);
         if (glowing) glowOver(ImageMouseClick ? ImageMouseClick : image);
-        if (Caption) {
-            ApplyCaptionColour(CaptionDownColor);
-            const bool scaled = CaptionDownScale != 1 || grown;
-            if (scaled) Caption->RoundCoords = 0;
-            float captionScale = CaptionDownScale;
-            if (grown) {
-                platform::SetScale(ScaleOnMO, ScaleOnMO);
-                if (!Caption->BitmapFont) captionScale *= ScaleOnMO;
-            }
-            if (CaptionDownScale != 1) Caption->ApplyScale(captionScale);
-            Caption->Draw(CaptionDownOffsetX * ScaleOnMO + offx, CaptionDownOffsetY * ScaleOnMO + offy, 0);
-            if (CaptionDownScale != 1) Caption->RestoreScale();
-            Caption->RoundCoords = OldRoundedCoords;
-        }
+        if (Caption) DrawPressedCaption(grown);
     } else if ((MouseOver && ImageMouseOver) || (FixedGlowOnMOUseMO && glowing)) {
         drawPicture(ImageMouseOver, frame);
         if (glowing && (FixedGlowOnMO || AutoGlowOnMO) && UseGlowOnMO)

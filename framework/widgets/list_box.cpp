@@ -141,7 +141,7 @@ int VTListBox::Draw() {
             const std::string& text = Strings[static_cast<size_t>(i)];
             if (Font->Shadow) {
                 Font->Shadow->ApplyToText();
-                TextAlpha = alpha;
+                TextStyle.Alpha = alpha;
             } else {
                 platform::SetAlpha(alpha);
             }

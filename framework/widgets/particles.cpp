@@ -132,6 +132,30 @@ int TParticle::KillPhases() {
     return 0;
 }
 
+void TParticle::ManageFade() {
+    if (FadeIn) {
+        FadeCounter += Delta;
+        if (FadeCounter >= FadeInLength) {
+            FadeCounter = FadeLength;
+            FadeIn = 0;
+            Alpha = 1.0f;
+        }
+    } else if (FadeSustainCounter > 0) {
+        FadeSustainCounter -= Delta;
+        if (!(FadeSustainCounter > 0)) {
+            FadeSustainCounter = 0;
+            FadeCounter = FadeLength;
+        }
+    } else if (FadeCounter > 0) {
+        FadeCounter -= Delta;
+        if (!(FadeCounter > 0)) {
+            FadeCounter = 0;
+            Alpha = 0;
+            if (KillOnFade) Kill();
+        }
+    }
+}
+
 int TParticle::Move() {
     // A particle may drop out of its list (and so its last owner) mid-step.
     auto self = weak_from_this().lock();
@@ -171,27 +195,7 @@ int TParticle::Move() {
         return 0;
     }
 
-    if (FadeIn) {
-        FadeCounter += Delta;
-        if (FadeCounter >= FadeInLength) {
-            FadeCounter = FadeLength;
-            FadeIn = 0;
-            Alpha = 1.0f;
-        }
-    } else if (FadeSustainCounter > 0) {
-        FadeSustainCounter -= Delta;
-        if (!(FadeSustainCounter > 0)) {
-            FadeSustainCounter = 0;
-            FadeCounter = FadeLength;
-        }
-    } else if (FadeCounter > 0) {
-        FadeCounter -= Delta;
-        if (!(FadeCounter > 0)) {
-            FadeCounter = 0;
-            Alpha = 0;
-            if (KillOnFade) Kill();
-        }
-    }
+    ManageFade();
 
     if (DoRotate > 0) {
         Rotation += RotationSpeed * Delta;

@@ -48,7 +48,7 @@ bool BoardFromTables(engine::TBoard& board, std::vector<int>& solution) {
     return true;
 }
 
-std::string Say(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
+std::string Say(const std::string& key) { return Resources.GameText ? Resources.GameText->FindString(key) : std::string(); }
 
 }  // namespace
 

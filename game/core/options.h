@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The player's aids and the first-run flag, kept in the game's own settings
-// file (GameIni, "config.ini" in the shared data folder).
+// file (Resources.GameIni, "config.ini" in the shared data folder).
 
 struct TGameOptions {
     int PreventDoubleNumbers = 1;
@@ -17,14 +17,14 @@ struct TGameOptions {
 
 extern TGameOptions Options;
 
-// GameIni's lines become one per option, with the current values.
+// Resources.GameIni's lines become one per option, with the current values.
 void WriteGameOptions();
-// The options take the values of GameIni's lines with their names.
+// The options take the values of Resources.GameIni's lines with their names.
 void ReadGameOptions();
-// WriteGameOptions, then GameIni is written. 1 written; 0 when it could not be
+// WriteGameOptions, then Resources.GameIni is written. 1 written; 0 when it could not be
 // (the player has been told, and the options stay in force for this session).
 int SaveGameOptions();
-// Start-up: GameIni (created when missing) named SubPath + "config", the defaults
+// Start-up: Resources.GameIni (created when missing) named SubPath + "config", the defaults
 // in it, the file loaded over them and the values read back.
 void LoadGameOptions();
 void ResetGameOptions();

@@ -43,7 +43,7 @@ std::string ReplaceVersion(std::string text) {
     return text;
 }
 
-std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
+std::string Text(const std::string& key) { return Resources.GameText ? Resources.GameText->FindString(key) : std::string(); }
 }  // namespace
 
 namespace menu_screen {
@@ -148,12 +148,12 @@ int TTitleScreen::Draw() {
     Menu->Draw(0, 0);
     SetTextShadow(2, 2, 0.6f);
     platform::SetColor(255, 255, 255);
-    platform::SetImageFont(Font18);
+    platform::SetImageFont(Resources.Font18);
     DrawTextRight(Text("Version") + VersionNumber, 790, 576, 1, 1);
-    if (!SavingOff.empty()) {
+    if (!SharedData.SavingOff.empty()) {
         std::string note = Text("Nothing Saved");
         if (note.empty()) note = "Nothing is saved this time:";
-        DrawTextLeft(note + " " + SavingOff, 10, 576, 1, 1);
+        DrawTextLeft(note + " " + SharedData.SavingOff, 10, 576, 1, 1);
     }
     return 0;
 }
@@ -316,11 +316,11 @@ int THelpScreen::Draw() {
     const char* const seconds[Pages] = {"Help Message 2", "Help Keys 2", "Help Explain 2"};
     const char* first = firsts[Page % Pages];
     const char* second = seconds[Page % Pages];
-    DrawMessage(Text(first), 285, 210, Font25, 1, 1, 1, 0);
-    DrawMessage(Text(second), 285, 410, Font25, 1, 1, 1, 0);
+    DrawMessage(Text(first), 285, 210, Resources.Font25, 1, 1, 1, 0);
+    DrawMessage(Text(second), 285, 410, Resources.Font25, 1, 1, 1, 0);
     if (Page == 0) {
         // A line on each level below the rules, as small as the panel leaves room for.
-        platform::SetImageFont(Font16);
+        platform::SetImageFont(Resources.Font16);
         for (int level = 0; level < 3; ++level)
             DrawTextAligned(DifficultyName(level) + ": " + DifficultyAsks(level), 285, 440 + 17.0f * level, 1, 0, 1);
     }
@@ -331,15 +331,15 @@ int THelpScreen::Draw() {
     if (const auto welcome = WelcomeMenu->FindButton("welcome")) {
         // The ink of the printed captions.
         platform::SetColor(24, 36, 66);
-        platform::SetImageFont(Font20);
+        platform::SetImageFont(Resources.Font20);
         DrawTextCentred(Text("Welcome Page"), welcome->x + welcome->w / 2.0f,
                         welcome->y + (welcome->h - platform::TextHeight("W")) / 2.0f, 0, 1);
     }
     // Who made the game and under which licences, below the panel.
     platform::SetColor(255, 255, 255);
-    platform::SetImageFont(Font12);
+    platform::SetImageFont(Resources.Font12);
     DrawTextCentred(ReplaceVersion(Text("About")), 400, 583, 1, 1);
-    platform::SetImageFont(Font20);
+    platform::SetImageFont(Resources.Font20);
     const auto back = PageMenu->FindButton("pageback"), next = PageMenu->FindButton("pagenext");
     if (back && next)
         DrawTextCentred(std::to_string(Page + 1) + " / " + std::to_string(Pages), (back->x + back->w + next->x) / 2,

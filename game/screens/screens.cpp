@@ -52,27 +52,27 @@ std::shared_ptr<TParticleList> Fireworks;
 int LastFireworkTime = 0;
 
 namespace {
-std::string Text(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
+std::string Text(const std::string& key) { return Resources.GameText ? Resources.GameText->FindString(key) : std::string(); }
 
 // From the image bank, else the data archive (the large backgrounds and the
 // particles live there), else the picture folder; kept in the bank afterwards.
 std::shared_ptr<TGameImage> Picture(const std::string& name) {
-    auto found = ImageBank->Map.find(UpperCase(name));
-    if (found != ImageBank->Map.end()) return found->second;
-    if (PakManager)
+    auto found = Resources.ImageBank->Map.find(UpperCase(name));
+    if (found != Resources.ImageBank->Map.end()) return found->second;
+    if (Resources.PakManager)
         for (const char* ext : {".png", ".jpg"}) {
-            auto bytes = PakManager->GetBinary(name + ext);
+            auto bytes = Resources.PakManager->GetBinary(name + ext);
             if (bytes.empty()) continue;
             if (auto image = platform::LoadImage(bytes)) {
                 auto picture = TGameImage::CreateFromImage(image, UpperCase(name), 1);
-                ImageBank->Map[UpperCase(name)] = picture;
+                Resources.ImageBank->Map[UpperCase(name)] = picture;
                 return picture;
             }
         }
-    return ImageBank->Load(name, "", -1, 1);
+    return Resources.ImageBank->Load(name, "", -1, 1);
 }
 
-std::shared_ptr<TGameSound> Sound(const std::string& name) { return SoundBank ? SoundBank->Find(name) : nullptr; }
+std::shared_ptr<TGameSound> Sound(const std::string& name) { return Resources.SoundBank ? Resources.SoundBank->Find(name) : nullptr; }
 
 void PlaySound(const std::string& name) {
     static std::shared_ptr<platform::Channel> channel;
@@ -187,11 +187,11 @@ int TGenerateScreen::Draw() {
     platform::DrawRect(0, 0, 800, 600);
     platform::SetColor(255, 255, 255);
     platform::SetAlpha(alpha);
-    TextAlpha = alpha;
+    TextStyle.Alpha = alpha;
     SetTextShadow(3, 3, 0.4f);
     Picture(Puzzle.CustomMode ? "solving" : "generating")->Draw(400, 300);
     platform::SetAlpha(1.0f);
-    TextAlpha = 1.0f;
+    TextStyle.Alpha = 1.0f;
 
     // A close that came while the overlay faded in ends the game; the puzzle the
     // player had stays as it was.
@@ -321,7 +321,7 @@ void TGameScreen::ApplyExplainedStep() {
 
 void TGameScreen::DismissExplanation(int pressed, int keyed) {
     if (Board.Explained.Kind == TExplainKind::None) return;
-    const bool escape = KeyHits[vk::ESCAPE] > 0 || HeldDown(vk::ESCAPE);
+    const bool escape = Keys.KeyHits[vk::ESCAPE] > 0 || HeldDown(vk::ESCAPE);
     if (escape) {
         ClearKey(vk::ESCAPE);
         SwallowEscape = 1;
@@ -744,7 +744,7 @@ int TGameScreen::Logic() {
             if (auto aid = PuzzleMenu->FindButton("explainstep"); aid && aid->MouseOver) pressed = 0;
         int keyed = 0;
         for (int key = 0; key < 256; ++key)
-            if (KeyHits[key] > 0 && key != 'H' && key != vk::ESCAPE && key != vk::SHIFT && key != vk::CONTROL &&
+            if (Keys.KeyHits[key] > 0 && key != 'H' && key != vk::ESCAPE && key != vk::SHIFT && key != vk::CONTROL &&
                 key != vk::LSHIFT && key != vk::RSHIFT && key != vk::LCONTROL && key != vk::RCONTROL)
                 keyed = 1;
         DismissExplanation(pressed, keyed);
@@ -920,7 +920,7 @@ void DrawStar(float cx, float cy, float radius, bool filled) {
 // The level and the puzzle's grade within it, as lit and dim stars.
 void TGameScreen::DrawGradeLine(float x, float y) {
     platform::SetColor(255, 255, 255);
-    platform::SetImageFont(Font25);
+    platform::SetImageFont(Resources.Font25);
     const std::string level = DifficultyName(Puzzle.PuzzleDifficulty);
     DrawTextLeft(level, x, y, 1, 1);
     const float first = x + static_cast<float>(platform::TextWidth(level)) + 20;
@@ -952,16 +952,16 @@ int TGameScreen::Draw() {
     if (Puzzle.PuzzleCompleted) Board.Message = FinishedMessage();
     if (Board.Explained.Kind != TExplainKind::None && !Puzzle.PuzzleCompleted) {
         // The reasoning is the point of the aid: it takes the whole line, wrapped.
-        platform::SetImageFont(Font25);
+        platform::SetImageFont(Resources.Font25);
         const auto lines = WordWrapLines({Board.Explained.Sentence}, HelpLineWidth, nullptr, 1.0f);
         Board.Message.clear();
         for (const auto& line : lines) Board.Message += (Board.Message.empty() ? "" : "\r\n") + line;
     }
-    DrawMessage(KeepBelowPaper(Board.Message, Font25), -1, 565, Font25, 1, 1, 1, 0);
+    DrawMessage(KeepBelowPaper(Board.Message, Resources.Font25), -1, 565, Resources.Font25, 1, 1, 1, 0);
 
     if (!Puzzle.CustomMode && Options.ShowTimer) {
         platform::SetColor(255, 255, 255);
-        platform::SetImageFont(Font34);
+        platform::SetImageFont(Resources.Font34);
         DrawTextLeft(Text("Time Field") + PuzzleTimerText(), 25, 459, 1, 1);
     }
     FreezeTimer();
@@ -1072,9 +1072,9 @@ int TPlayScreen::ShowSaveGameManager() {
     manager->DrawHighlight = 0;
     manager->DimWhenActive = 1;
     manager->Shadow = TShadow::Create(3, 3, 0.4f);
-    manager->SetupCaption(Font20, TColor::Create(255, 255, 255, 1.0f), TShadow::Create(1, 1, 0.6f), nullptr);
+    manager->SetupCaption(Resources.Font20, TColor::Create(255, 255, 255, 1.0f), TShadow::Create(1, 1, 0.6f), nullptr);
     manager->NavButtonsXPosition = 616;
-    manager->ListBox->SetupFont(Font20, TColor::Create(255, 255, 255, 1.0f), TShadow::Create(1, 1, 0.6f));
+    manager->ListBox->SetupFont(Resources.Font20, TColor::Create(255, 255, 255, 1.0f), TShadow::Create(1, 1, 0.6f));
     manager->ListBox->SetupBox(TColor::Create(100, 100, 100, 0.5f));
     manager->ListBox->Centred = 1;
     manager->ListBox->HighlightCol = TColor::Create(255, 255, 255, 0.2f);
@@ -1165,7 +1165,7 @@ int TPlayScreen::Draw() {
     SizeMenu->Draw(0, 0);
     DifficultyMenu->Draw(0, 0);
     // What the lit level asks of the player, under its buttons.
-    platform::SetImageFont(Font18);
+    platform::SetImageFont(Resources.Font18);
     platform::SetColor(255, 255, 255);
     SetTextShadow(1, 1, 0.6f);
     const int lit = ChosenDifficulty == "easy" ? 0 : ChosenDifficulty == "hard" ? 2 : 1;
@@ -1193,8 +1193,8 @@ int ContinuePuzzle() {
 }
 
 void CreateGameObjects() {
-    if (!ImageBank) ImageBank = std::make_shared<TImageBank>();
-    if (!SoundBank) SoundBank = std::make_shared<TSoundBank>();
+    if (!Resources.ImageBank) Resources.ImageBank = std::make_shared<TImageBank>();
+    if (!Resources.SoundBank) Resources.SoundBank = std::make_shared<TSoundBank>();
     InstallCellHooks();
     CoreHooks.CustomPuzzleAccepted = [] { FadeTo(GameScreen); };
     GameScreen = std::make_shared<TGameScreen>();
@@ -1205,14 +1205,14 @@ void CreateGameObjects() {
 }
 
 void LoadSharedResources() {
-    ImageBank->SetPath(Game->ImagePath);
-    SoundBank->SetPath(Game->SoundPath);
-    for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"}) SoundBank->Load(name, 1.0f, 1.0f, "", 0);
+    Resources.ImageBank->SetPath(Game->ImagePath);
+    Resources.SoundBank->SetPath(Game->SoundPath);
+    for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"}) Resources.SoundBank->Load(name, 1.0f, 1.0f, "", 0);
     for (const char* name : {"paused", "cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo",
                              "bordersumcellhmo", "cellcursor", "generating", "solving", "music", "sound",
                              "blackback", "input", "inputlong", "inputfield", "sizelabel", "difficultylabel",
                              "helpimage", "manager"})
-        ImageBank->Load(name, "", -1, 1);
+        Resources.ImageBank->Load(name, "", -1, 1);
     Game->SpritePausedCreate("paused");
     // The window losing the focus may be the last the game sees of the player.
     Game->UserSuspendFunction = [] {
@@ -1223,10 +1223,10 @@ void LoadSharedResources() {
     // The large backgrounds and the particles live in the archive only.
     for (const char* file : {"gamescreen1.jpg", "gamescreen2.jpg", "gamescreen3.jpg", "gamescreen4.jpg",
                              "playscreen.jpg", "titlescreen.jpg", "particle1.png", "particle2.png"}) {
-        auto image = PakManager ? PakManager->GetImage(file, -1) : nullptr;
-        if (!image) ShowError(std::string("Error loading bitmap ") + ResourcePath + "data.pak::" + file, 1);
+        auto image = Resources.PakManager ? Resources.PakManager->GetImage(file, -1) : nullptr;
+        if (!image) ShowError(std::string("Error loading bitmap ") + Resources.ResourcePath + "data.pak::" + file, 1);
         const std::string key = UpperCase(platform::StripExt(file));
-        ImageBank->Map[key] = TGameImage::CreateFromImage(image, key, 1);
+        Resources.ImageBank->Map[key] = TGameImage::CreateFromImage(image, key, 1);
     }
 }
 
@@ -1239,7 +1239,7 @@ void LoadGameResources() {
     // A black frame while the pictures load.
     platform::SetClsColor(0, 0, 0);
     platform::Cls();
-    platform::Flip(FlipSync);
+    platform::Flip(Game->FlipSync);
     LoadSharedResources();
     Game->Mouse->Load("pointer");
     if (!Game->Mouse->ParticleList) Game->Mouse->ParticleList = std::make_shared<TParticleList>();

@@ -43,7 +43,7 @@ int TVellacorGame::LogicWrapper() {
 }
 
 int TVellacorGame::LogicHeld() {
-    return ((Paused || Suspended) && platform::MilliSecs() - StartTime > StartUpGraceMs) ? 1 : 0;
+    return ((Paused || Suspended) && platform::MilliSecs() - Game->StartTime > StartUpGraceMs) ? 1 : 0;
 }
 
 int TSplashScreen::Init(const std::string& imagePath, const std::string& soundPath, int sound, int fadeSound) {
@@ -55,8 +55,8 @@ int TSplashScreen::Init(const std::string& imagePath, const std::string& soundPa
     FadeSound = fadeSound;
     FlushKeys();
     FlushMouse();
-    OriginalPolledInputState = UsePlatformInput;
-    UsePlatformInput = 1;
+    OriginalPolledInputState = Keys.UsePlatformInput;
+    Keys.UsePlatformInput = 1;
     platform::SetPolledInput(true);
     return 0;
 }
@@ -121,7 +121,7 @@ int TSplashScreen::CleanUp() {
     FlushKeys();
     FlushMouse();
     if (!OriginalPolledInputState) {
-        UsePlatformInput = 0;
+        Keys.UsePlatformInput = 0;
         platform::SetPolledInput(false);
     }
     FlushKeys();
@@ -208,8 +208,8 @@ int OpenGetStartedPage(int open) {
 void TVellacorGame::ShutDownHook() {
     // The game's own message box cannot be shown any more; what goes wrong now
     // is told by the system's.
-    const auto notice = NoticeHook;
-    NoticeHook = [](const std::string&) {};
+    const auto notice = SharedData.NoticeHook;
+    SharedData.NoticeHook = [](const std::string&) {};
     // An end without the exit fade (an error, an instant exit) leaves the board
     // without its Kill; the puzzle in progress is kept here then.
     if (GameScreen && CurrentTScreen == GameScreen) {
@@ -223,19 +223,19 @@ void TVellacorGame::ShutDownHook() {
     // write it, and the player must hear when that fails too.
     FlushAutosave();
     const std::string unsaved = UnsavedAutosaveReason();
-    if (!unsaved.empty() && SavingOff.empty())
+    if (!unsaved.empty() && SharedData.SavingOff.empty())
         platform::Notify("Your puzzle in progress could not be kept, so it is lost: " +
                              FileFaultText(AutosavePath(), unsaved),
                          true);
     // A start that failed before the options were read has no first run to finish.
-    if (GameIni && !GameIni->FileName.empty()) {
+    if (Resources.GameIni && !Resources.GameIni->FileName.empty()) {
         // The welcome page opens only from its button (help screen); leaving the
         // game never starts a browser. The flag stays in the options file as the
         // record that the game has been played.
         Options.FirstRun = 0;
         SaveGameOptions();
     }
-    NoticeHook = notice;
+    SharedData.NoticeHook = notice;
 }
 
 void SetUpStartUpSplash(TSplashScreen& splash, int sound) {

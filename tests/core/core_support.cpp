@@ -11,7 +11,7 @@ void CoreTest::SetUp() {
     Game->ProfilePath = scratch.Folder() + "profiles/";
     std::filesystem::create_directories(Game->ProfilePath);
     Game->TextPath = TALLYFOLD_TEXT_DIR;
-    GameText = TGameText::Create("gametext.txt");
+    Resources.GameText = TGameText::Create("gametext.txt");
     CoreHooks.Notice = [this](const std::string& message) { coreNotices.push_back(message); };
     Core = std::make_shared<TCore>();
     Core->Start();
@@ -20,8 +20,8 @@ void CoreTest::SetUp() {
 void CoreTest::TearDown() {
     ResetCoreState();
     Core.reset();
-    GameText.reset();
-    GameIni.reset();
+    Resources.GameText.reset();
+    Resources.GameIni.reset();
     FrameworkTest::TearDown();
 }
 

@@ -39,7 +39,7 @@ TEST_F(FrameworkTest, GraphicsCreateFallbacksAndMessages) {
     EXPECT_TRUE(display->fullScreen);
     EXPECT_EQ(Game->DesktopRefreshRate, 60);
     EXPECT_EQ(Game->DesktopWidth, 1920);
-    EXPECT_EQ(UsePlatformInput, 0);
+    EXPECT_EQ(Keys.UsePlatformInput, 0);
 
     // The other driver is never used, even where a display offers only that one.
     display->openGL = false;
@@ -76,9 +76,9 @@ TEST_F(FrameworkTest, NoFullScreenModeForcesWindowAndToggleDoesNothing) {
 TEST_F(FrameworkTest, ToggleVSyncAndAnimationLengths) {
     Game->ToggleVSync();
     EXPECT_EQ(Game->VSync, 0);
-    EXPECT_EQ(FlipSync, 0);
+    EXPECT_EQ(Game->FlipSync, 0);
     Game->ToggleVSync();
-    EXPECT_EQ(FlipSync, 1);
+    EXPECT_EQ(Game->FlipSync, 1);
 
     EXPECT_FLOAT_EQ(Game->CalcAnimLength(500), 100.0f);
     EXPECT_EQ(Game->CalcMilliSecsFromFrames(3), 15);
@@ -132,10 +132,10 @@ TEST_F(FrameworkTest, TrackingVarDisplays) {
 }
 
 TEST_F(FrameworkTest, ReportExceptionShowsTheErrorsOwnText) {
-    SharedDataPath = std::filesystem::temp_directory_path().string() + "/";
+    SharedData.Folder = std::filesystem::temp_directory_path().string() + "/";
     EXPECT_EQ(ReportException(RuntimeError("boom")), "boom");
     EXPECT_EQ(ReportException(RaisedText("plain")), "plain");
     EXPECT_EQ(ReportUnknownException(), "Unknown error");
-    std::filesystem::remove(SharedDataPath + "ErrorLog.txt");
-    SharedDataPath.clear();
+    std::filesystem::remove(SharedData.Folder + "ErrorLog.txt");
+    SharedData.Folder.clear();
 }

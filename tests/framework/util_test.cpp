@@ -116,10 +116,10 @@ TEST(DateTime, WeekDayAndFormatting) {
     // A month outside 1..12 has no name.
     EXPECT_EQ(TDateTime::Get_String(Date(2009, 13, 5), "MMM"), "");
 
-    DateLanguage = TDateTime::lngFrench;
+    SetDateLanguage(TDateTime::lngFrench);
     EXPECT_EQ(TDateTime::Get_String(Date(2009, 2, 5), "MMM/MMMM/DDD/DDDD"), "F vr/F vrier/Jeu/Jeudi");
     EXPECT_EQ(TDateTime::Get_String(Date(2009, 8, 1), "MMMM"), "Ao t");
-    DateLanguage = TDateTime::lngEnglish;
+    SetDateLanguage(TDateTime::lngEnglish);
 }
 
 TEST(DateTime, ReadsThePlatformTexts) {

@@ -207,9 +207,9 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
 }
 
 TEST_F(Playthrough, CombinationsOfTheLongestListsStayBelowThePaper) {
-    const auto font = Font25;
+    const auto font = Resources.Font25;
     ASSERT_TRUE(font);
-    const std::string header = GameText->FindString("Possible Combinations Field");
+    const std::string header = Resources.GameText->FindString("Possible Combinations Field");
     // Every run length and clue whose combinations fill more lines than fit.
     int longLists = 0;
     for (int length = 1; length <= 9; ++length)
@@ -363,7 +363,7 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     Ticks(1200);
     EXPECT_EQ(Puzzle.CustomMode, 0);
     ASSERT_TRUE(GameScreen->OKInput);
-    EXPECT_EQ(GameScreen->OKInput->Caption->Text, GameText->FindString("Several Solutions"));
+    EXPECT_EQ(GameScreen->OKInput->Caption->Text, Resources.GameText->FindString("Several Solutions"));
     Frame("several-solutions");
 }
 
@@ -716,7 +716,7 @@ TEST(HelpText, SeveralLinesGrowUpwardFromTheirAnchor) {
 
 TEST_F(Playthrough, StartUpResourcesEndOnTheTitleAndAWindowInTheBackgroundStartsSuspended) {
     HighScoreTables = THighScoreTables{};
-    ImageBank->Map.clear();
+    Resources.ImageBank->Map.clear();
     Game->CurrentTScreen = nullptr;
     // A window that is not in front after loading: the loop must start suspended.
     auto fake = std::make_unique<FakeDisplay>();
@@ -729,7 +729,7 @@ TEST_F(Playthrough, StartUpResourcesEndOnTheTitleAndAWindowInTheBackgroundStarts
     EXPECT_EQ(Game->SuspendedEvent, 1);
     EXPECT_EQ(Game->CurrentTScreen, TitleScreen);
     for (const char* name : {"CELL", "BORDERSUMCELLVMO", "MANAGER", "GAMESCREEN4", "TITLESCREEN", "PARTICLE2"})
-        EXPECT_TRUE(ImageBank->Map.count(name)) << name;
+        EXPECT_TRUE(Resources.ImageBank->Map.count(name)) << name;
     ASSERT_TRUE(HighScoreTables.HighScores6x6);
     ASSERT_TRUE(HighScoreTables.HighScores14x14);
     EXPECT_TRUE(Game->SpritePaused);

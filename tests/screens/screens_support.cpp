@@ -10,9 +10,9 @@
 
 void ScreensTest::SetUp() {
     CoreTest::SetUp();
-    ImageBank = std::make_shared<TImageBank>();
+    Resources.ImageBank = std::make_shared<TImageBank>();
     for (const char* name : {"Cell", "cellmO", "BorderCell", "BorderSumCell", "BorderSumCellVMO", "BorderSumCellHMO"})
-        ImageBank->Map[UpperCase(name)] = TGameImage::CreateFromImage(platform::CreateImage(32, 32), UpperCase(name), 1);
+        Resources.ImageBank->Map[UpperCase(name)] = TGameImage::CreateFromImage(platform::CreateImage(32, 32), UpperCase(name), 1);
     InstallCellHooks();
     CellList->Clear();
     Board = TBoardState{};
@@ -21,7 +21,7 @@ void ScreensTest::SetUp() {
 void ScreensTest::TearDown() {
     CellList->Clear();
     Board = TBoardState{};
-    ImageBank.reset();
+    Resources.ImageBank.reset();
     CoreTest::TearDown();
 }
 

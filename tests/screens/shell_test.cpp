@@ -73,7 +73,7 @@ protected:
         Game = game;
         screen = std::make_shared<CountingScreen>();
         Game->CurrentTScreen = screen;
-        StartTime = now;
+        Game->StartTime = now;
         Puzzle = TPuzzleState{};
     }
     std::shared_ptr<CountingScreen> screen;
@@ -242,7 +242,7 @@ TEST_F(ShellTest, WelcomePageOpensOnlyWhenAskedAndExitOpensNothing) {
 
     // A start that failed before the options were read writes no options file.
     ResetGameOptions();
-    GameIni = std::make_shared<TIniFile>();
+    Resources.GameIni = std::make_shared<TIniFile>();
     Game->ShutDownHook();
     EXPECT_FALSE(fs::exists(dir / "config.ini"));
 
@@ -259,6 +259,6 @@ TEST_F(ShellTest, WelcomePageOpensOnlyWhenAskedAndExitOpensNothing) {
     ResetGameOptions();
     LoadGameOptions();
     EXPECT_EQ(Options.FirstRun, 0);
-    GameIni.reset();
+    Resources.GameIni.reset();
     ResetGameOptions();
 }
