@@ -25,14 +25,18 @@
 
 std::shared_ptr<TGame> Game;
 float Delta = 0.0f;
-TResources Resources{.ImageBank = std::make_shared<TImageBank>(), .SoundBank = std::make_shared<TSoundBank>()};
+TResources Resources = [] {
+    TResources resources;
+    resources.ImageBank = std::make_shared<TImageBank>();
+    resources.SoundBank = std::make_shared<TSoundBank>();
+    return resources;
+}();
 
-TGame::TGame()
-    : Ini(std::make_shared<TIniFile>()),
-      FixedRateLogic(std::make_shared<TFixedRateLogic>()),
-      ExitScreen(std::make_shared<TExitScreen>()),
-      GameFade(std::make_shared<TGameFade>()),
-      Mouse(std::make_shared<TMousePointer>()) {
+TGame::TGame() : Ini(std::make_shared<TIniFile>()) {
+    FixedRateLogic = std::make_shared<TFixedRateLogic>();
+    ExitScreen = std::make_shared<TExitScreen>();
+    GameFade = std::make_shared<TGameFade>();
+    Mouse = std::make_shared<TMousePointer>();
     PausedMusicState = Music;
     PausedSpeechState = Speech;
     // A game just made has had no input yet, but nothing has settled either.
@@ -40,6 +44,8 @@ TGame::TGame()
 }
 
 TGame::~TGame() = default;
+
+TGameState* GameState() { return Game.get(); }
 
 int TGame::Init() {
     platform::SeedRnd(platform::MilliSecs());

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/core/game_state.h"
 #include "framework/core/globals.h"
 #include "framework/core/timing.h"
 
@@ -26,35 +27,28 @@ class TGameSound;
 
 using TUserFunction = std::function<int()>;
 
-class TGame {
+class TGame : public TGameState {
 public:
     TGame();
     virtual ~TGame();
 
     std::shared_ptr<TIniFile> Ini;
     std::string VersionNumber = "0.1";
-    int FullScreen = 1;
     int ForceWindowedMode = 0;
     int Hertz = 60;
     int Depth = 0;
     int DesktopRefreshRate = 0;
-    int Fast = 0;
     int LastFlipSync = 0;
     int SlowMotion = 0;
     float SlowMotionSpeed = 0.25f;
     float CurrentSpeed = 1.0f;
     int WindowHandle = 0;
-    int WindowX = 0, WindowY = 0;
     int ClientX = 0, ClientY = 0;
-    std::shared_ptr<TScreen> CurrentTScreen;
-    std::shared_ptr<TScreen> DestinationTScreen;
     std::shared_ptr<TScreen> LastTScreen;
-    int VSync = 1;
     int FadeOnExit = 1;
     int NoTiming = 0;
     int NoTimingTicks = 1;
     int Driver = 0;
-    int FadeMouse = 0;
     int DesktopWidth = 0, DesktopHeight = 0;
     int FullScreenProcess = 0, FullScreenThread = 0;
     int WindowedProcess = 0, WindowedThread = 0;
@@ -64,11 +58,7 @@ public:
     // The data tree below DataPrefix: "data/" beside the program, or the
     // installed share folder that start-up finds (FindDataFolder).
     std::string DataFolder = "data/";
-    std::string ImagePath, SoundPath, MusicPath, MenuPath, ProfilePath, TextPath;
-    int Sound = 1, Music = 1, Speech = 1;
-    int SoundVolume = 100, MusicVolume = 100;
     int CustomMusicVolume = 0;
-    int SpeechVolume = 100;
 
     // Audio state.
     std::shared_ptr<platform::Sound> MusicSample;
@@ -83,18 +73,14 @@ public:
     float MusicFadeInDelay = 0;
     int MusicFadeOut = 1000;
     float MusicFadeOutCounter = 0;
-    int FadeMusic = 1;
     std::shared_ptr<TGameSound> EscapeSound;
     std::shared_ptr<platform::Channel> EscapeChannel;
     std::string SoundDriver = "FreeAudio";
-    std::shared_ptr<TChannelArray> Channels;
-    std::shared_ptr<platform::Channel> SpeechChannel;
     int SpeechStopped = 0;
 
     std::shared_ptr<TSprite> SpritePaused;
     int FirstTime = 1;
     int InstantExit = 0;
-    int Fade = 1;
     int Particles = 80;
     int PortalSplash = 0, PortalSplash2 = 0, IntroShow = 0;
     int Paused = 0;
@@ -103,17 +89,10 @@ public:
     int PauseOnLossOfFullScreenFocus = 0;
     int PausedMusicState = 1, PausedSpeechState = 1;
     int Suspended = 0;
-    int BlockKeys = 0;
-    int TerminatedEvent = 0;
     int SuspendedEvent = 0;
-    int IgnoreEscapeKey = 0;
     int IgnoreFrameworkKeys = 0;
     int IgnorePauseKey = 0;
     TUserFunction UserSuspendFunction;
-    std::shared_ptr<TFixedRateLogic> FixedRateLogic;
-    std::shared_ptr<TScreen> ExitScreen;
-    std::shared_ptr<TGameFade> GameFade;
-    std::shared_ptr<TMousePointer> Mouse;
     std::string ProfileName;
     int Region = 0, SubRegion = 0;
     // The window's client size in windowed mode, kept in the settings file so
@@ -239,8 +218,6 @@ public:
     // picture and costs next to nothing.
     static constexpr int SettleAfterMs = 3000;
     int LastInputTime = 0;
-    // Sync argument of every frame flip.
-    int FlipSync = 1;
     // When the game started, ms; the first moments do not count as the player's.
     int StartTime = 0;
     // 1 once decoration should settle: no input for SettleAfterMs, or logic

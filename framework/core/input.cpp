@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framework/core/input.h"
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
+#include "framework/core/globals.h"
 #include "framework/widgets/pointer.h"
 #include "tallyfold/platform/input.h"
 
@@ -70,7 +71,7 @@ int FlushMouse() {
         platform::PolledFlushMouse();
         return 0;
     }
-    if (Game && Game->Mouse) Game->Mouse->ClearButtons();
+    if (GameState() && GameState()->Mouse) GameState()->Mouse->ClearButtons();
     return 0;
 }
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "framework/paths/errors.h"
-#include "framework/widgets/font.h"
+#include "framework/widgets/text_style.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"

@@ -6,7 +6,7 @@
 
 #include "framework/audio/channels.h"
 #include "framework/audio/game_sound.h"
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "framework/core/input.h"
 #include "framework/screens/screen.h"
 #include "framework/util/strings.h"
@@ -96,7 +96,7 @@ int TDialog::SetupTextHeader(const std::string& text, std::shared_ptr<platform::
 }
 
 int TDialog::HeaderLoad(const std::string& name, int headerX, int headerY) {
-    auto picture = TGameImage::Create(Game->ImagePath + name + Ext, platform::IMAGE_DEFAULT_FLAGS, 1);
+    auto picture = TGameImage::Create(GameState()->ImagePath + name + Ext, platform::IMAGE_DEFAULT_FLAGS, 1);
     Header = TSprite::Create(picture, static_cast<float>(headerX), static_cast<float>(headerY));
     return 0;
 }
@@ -124,7 +124,7 @@ int TDialog::SetTransitions(int inMs, int outMs, float dim, int fade, int slide,
         TransitionIn->Start();
         Transitioning = 1;
         CalcOffset();
-        if (SlideInSound && Game && Game->Channels) Game->Channels->PlayGameSound(SlideInSound, nullptr, 1.0f, 0);
+        if (SlideInSound && GameState() && GameState()->Channels) GameState()->Channels->PlayGameSound(SlideInSound, nullptr, 1.0f, 0);
     }
     if (outMs > 0) TransitionOut = TAnimation::Create(outMs, 0, 0, 0, 0);
     DimBackground = dim;
@@ -136,9 +136,9 @@ int TDialog::Start() {
     CalcAll();
     MenuPosition();
     // Started twice without closing, the first saved value must survive.
-    if (!Active && Game) {
-        OldIgnoreEscapeKey = Game->IgnoreEscapeKey;
-        Game->IgnoreEscapeKey = 1;
+    if (!Active && GameState()) {
+        OldIgnoreEscapeKey = GameState()->IgnoreEscapeKey;
+        GameState()->IgnoreEscapeKey = 1;
     }
     Active = 1;
     if (Slide == 5) Slide = platform::Rand(1, 4);
@@ -262,8 +262,8 @@ int TDialog::ManageTransitions() {
     if (Transitioning == 1 && TransitionIn && TransitionIn->Manage() == 1 && TransitionIn->Finished) {
         Transitioning = 0;
         if (FadeDialog) SetAlphas(1.0f);
-        if (ActivateSound && Game && Game->Channels)
-            FadeChannel = Game->Channels->PlayGameSound(ActivateSound, nullptr, 1.0f, 0);
+        if (ActivateSound && GameState() && GameState()->Channels)
+            FadeChannel = GameState()->Channels->PlayGameSound(ActivateSound, nullptr, 1.0f, 0);
         FlushInput();
     }
     if (Transitioning == 2 && TransitionOut && TransitionOut->Manage() == 1 && TransitionOut->Finished) {
@@ -276,8 +276,8 @@ int TDialog::ManageTransitions() {
         CalcOffset();
         return 1;
     }
-    if (Transitioning == 2 && FadeChannel && FadeChannel->Channel && Game)
-        FadeChannel->Channel->SetVolume(TransitionOut->GetRatio() * static_cast<float>(Game->SoundVolume) / 100.0f);
+    if (Transitioning == 2 && FadeChannel && FadeChannel->Channel && GameState())
+        FadeChannel->Channel->SetVolume(TransitionOut->GetRatio() * static_cast<float>(GameState()->SoundVolume) / 100.0f);
     for (auto* label : {Caption.get(), TextHeader.get()}) {
         if (!label) continue;
         if (Slide <= 0) {
@@ -311,7 +311,7 @@ int TDialog::Close(int result) {
     if (TransitionOut) {
         TransitionOut->Start();
         Transitioning = 2;
-        if (SlideOutSound && Game && Game->Channels) Game->Channels->PlayGameSound(SlideOutSound, nullptr, 1.0f, 0);
+        if (SlideOutSound && GameState() && GameState()->Channels) GameState()->Channels->PlayGameSound(SlideOutSound, nullptr, 1.0f, 0);
         return 0;
     }
     Finalise();
@@ -320,7 +320,7 @@ int TDialog::Close(int result) {
 
 int TDialog::Finalise() {
     Active = 0;
-    if (ReenableEscapeKey && Game) Game->IgnoreEscapeKey = OldIgnoreEscapeKey;
+    if (ReenableEscapeKey && GameState()) GameState()->IgnoreEscapeKey = OldIgnoreEscapeKey;
     CloseResult = CloseResultTemp;
     return 0;
 }
@@ -329,7 +329,7 @@ int TDialog::Kill() {
     // An owner that drops an open dialog gets the Escape key back all the same.
     if (Active) {
         Active = 0;
-        if (ReenableEscapeKey && Game) Game->IgnoreEscapeKey = OldIgnoreEscapeKey;
+        if (ReenableEscapeKey && GameState()) GameState()->IgnoreEscapeKey = OldIgnoreEscapeKey;
     }
     if (Caption) Caption->Kill();
     Background.reset();
@@ -527,8 +527,8 @@ int TDialogOK::Manage() {
     if (!Active) return CloseResult;
     if (Transitioning != 0 || Disabled) return 0;
     bool anywhere = false;
-    if (ClickAnywhereCloses && Game && Game->Mouse && Game->Mouse->h1 > 0) {
-        Game->Mouse->ClearMouseHit();
+    if (ClickAnywhereCloses && GameState() && GameState()->Mouse && GameState()->Mouse->h1 > 0) {
+        GameState()->Mouse->ClearMouseHit();
         anywhere = true;
     }
     if (KeyHit(vk::ESCAPE) || anywhere) {

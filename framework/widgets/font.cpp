@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "framework/core/globals.h"
+#include "framework/core/game_state.h"
 #include "framework/widgets/bitmap_font.h"
 #include "framework/widgets/sprite.h"
 #include "tallyfold/platform/display.h"

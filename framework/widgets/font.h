@@ -7,21 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "framework/widgets/text_style.h"
+
 namespace platform {
 class ImageFont;
 }
 class TColor;
 class TBitmapFont;
 
-// The drop shadow of text: offset, strength, and the alpha of the text being
-// drawn (the shadow is drawn at ShadowAlpha x Alpha).
-struct TTextStyle {
-    float ShadowX = 1.0f;
-    float ShadowY = 1.0f;
-    float ShadowAlpha = 0.5f;
-    float Alpha = 1.0f;
-};
-extern TTextStyle TextStyle;
 
 class TShadow {
 public:

@@ -3,7 +3,7 @@
 
 #include <iterator>
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
 
@@ -13,7 +13,7 @@ int NextCollisionId() {
     return ++next;
 }
 
-float Steps(float ms) { return Game->CalcAnimLength(ms); }
+float Steps(float ms) { return GameState()->CalcAnimLength(ms); }
 }  // namespace
 
 // ---- TParticlePhase ------------------------------------------------------------
@@ -420,7 +420,7 @@ std::shared_ptr<TParticleGenerator> TParticleGenerator::Create(float x, float y,
     g->x = x;
     g->y = y;
     g->Qty = qty - 1;
-    g->Interval = g->IntervalCounter = Game->CalcAnimLengthFromFloat(intervalMs);
+    g->Interval = g->IntervalCounter = GameState()->CalcAnimLengthFromFloat(intervalMs);
     g->MakeParticleFunction = std::move(makeFunction);
     g->Data1 = data1;
     g->Data2 = data2;

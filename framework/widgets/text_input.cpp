@@ -5,7 +5,7 @@
 
 #include "framework/audio/channels.h"
 #include "framework/audio/game_sound.h"
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "framework/core/input.h"
 #include "framework/screens/screen.h"
 #include "framework/util/strings.h"
@@ -124,13 +124,13 @@ int TTextInput::Init(std::shared_ptr<platform::ImageFont> imageFont, const std::
 int TTextInput::Reset() {
     Active = 1;
     Done = 0;
-    if (Game) Game->BlockKeys = 1;
+    if (GameState()) GameState()->BlockKeys = 1;
     FlushKeys();
     return 0;
 }
 
 int TTextInput::SetCursorFlashSpeed(int ms) {
-    CursorFlashSpeed = Game ? static_cast<int>(Game->CalcAnimLength(static_cast<float>(ms))) : 0;
+    CursorFlashSpeed = GameState() ? static_cast<int>(GameState()->CalcAnimLength(static_cast<float>(ms))) : 0;
     CursorFlashCounter = 0;
     CursorOn = 1;
     return 0;
@@ -139,7 +139,7 @@ int TTextInput::SetCursorFlashSpeed(int ms) {
 int TTextInput::Finish() {
     Active = 0;
     Done = 1;
-    if (Game) Game->BlockKeys = 0;
+    if (GameState()) GameState()->BlockKeys = 0;
     FlushInput();
     return 0;
 }
@@ -150,7 +150,7 @@ int TTextInput::MakeCharsFileNameSafe() {
 }
 
 int TTextInput::PlayTypingSound() {
-    if (TypingSound && Game && Game->Channels) Game->Channels->PlayGameSound(TypingSound, nullptr, 1.0f, 0.0f);
+    if (TypingSound && GameState() && GameState()->Channels) GameState()->Channels->PlayGameSound(TypingSound, nullptr, 1.0f, 0.0f);
     return 0;
 }
 
@@ -173,14 +173,14 @@ bool TTextInput::Drawable(int codePoint) const {
 }
 
 int TTextInput::Refuse() {
-    RefusedCounter = Game ? Game->CalcAnimLength(static_cast<float>(RefusedShakeMs)) : 0.0f;
-    if (RefusedSound && Game && Game->Channels) Game->Channels->PlayGameSound(RefusedSound, nullptr, 1.0f, 0.0f);
+    RefusedCounter = GameState() ? GameState()->CalcAnimLength(static_cast<float>(RefusedShakeMs)) : 0.0f;
+    if (RefusedSound && GameState() && GameState()->Channels) GameState()->Channels->PlayGameSound(RefusedSound, nullptr, 1.0f, 0.0f);
     return 0;
 }
 
 float TTextInput::ShakeOffset() const {
-    if (RefusedCounter <= 0 || !Game) return 0;
-    const float length = Game->CalcAnimLength(static_cast<float>(RefusedShakeMs));
+    if (RefusedCounter <= 0 || !GameState()) return 0;
+    const float length = GameState()->CalcAnimLength(static_cast<float>(RefusedShakeMs));
     if (length <= 0) return 0;
     // Three swings that die away, the way a head shakes "no".
     const float left = RefusedCounter / length;
@@ -344,7 +344,7 @@ int TDialogTextInput::SetupText(std::shared_ptr<platform::ImageFont> imageFont, 
 int TDialogTextInput::Start() {
     TDialog::Start();
     if (TextInput) TextInput->AllowNull = AllowNull;
-    if (Game) Game->BlockKeys = 1;
+    if (GameState()) GameState()->BlockKeys = 1;
     return 0;
 }
 
@@ -405,13 +405,13 @@ int TDialogTextInput::OKClickTest() {
                 // With no dialog to dismiss, typing goes straight on.
                 TextInput->Reset();
             }
-            if (Game) Game->BlockKeys = 1;
+            if (GameState()) GameState()->BlockKeys = 1;
             return 0;
         }
     }
     if (!AllowNull && Trim(TextInput->Text).empty()) {
         if (!TextInput->Active) TextInput->Reset();
-        if (Game) Game->BlockKeys = 1;
+        if (GameState()) GameState()->BlockKeys = 1;
         return 0;
     }
     return 1;
@@ -538,7 +538,7 @@ int TDialogTextInput::Draw() {
 
 int TDialogTextInput::Kill() {
     // Typing ends with the dialog, whichever way it goes.
-    if (TextInput && TextInput->Active && Game) Game->BlockKeys = 0;
+    if (TextInput && TextInput->Active && GameState()) GameState()->BlockKeys = 0;
     if (DialogOK) DialogOK->Kill();
     DialogOK.reset();
     if (OKClickedDialog) OKClickedDialog->Kill();

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "framework/core/input.h"
 #include "framework/widgets/pointer.h"
 #include "tallyfold/platform/input.h"
@@ -25,7 +25,7 @@ int VTMouse::Drag() {
 }
 
 int VTMouse::UpdateMouseClicks() {
-    const auto& mouse = *Game->Mouse;
+    const auto& mouse = *GameState()->Mouse;
     x = mouse.x;
     y = mouse.y;
 
