@@ -38,7 +38,7 @@ struct AlreadyRunning {};
 struct LockUnusable {};
 
 std::string TextOr(const std::string& key, const std::string& fallback) {
-    std::string text = GameText ? GameText->FindString(key) : std::string();
+    std::string text = Resources.GameText ? Resources.GameText->FindString(key) : std::string();
     return text.empty() ? fallback : text;
 }
 
@@ -60,33 +60,32 @@ bool StartUp() {
     if (locked < 0) throw LockUnusable{};
     // Before Init, so that Init reads the restored settings after a crash.
     Game->CheckGoodExit();
-    Game->Init(0, 0);
+    Game->Init();
     Game->ChannelsCreate(16);
     Game->Channels->MaxVol = 16.0f;
     Game->SetEscapeSound("buttonclick");
-    StartTime = platform::MilliSecs();
+    Game->StartTime = platform::MilliSecs();
     Game->FadeMouse = 1;
     Game->FixedRateLogic->JitterCorrection = 0;
     Game->MusicFadeIn = 0.0f;
     Game->PauseOnLossOfFullScreenFocus = 1;
-    GameText = TGameText::Create("gametext.txt");
-    ResourcePath = Game->DataPrefix + Game->DataFolder + "resources/";
-    if (platform::FileType(ResourcePath + "data.pak") != platform::FILETYPE_FILE)
+    Resources.GameText = TGameText::Create("gametext.txt");
+    Resources.ResourcePath = Game->DataPrefix + Game->DataFolder + "resources/";
+    if (platform::FileType(Resources.ResourcePath + "data.pak") != platform::FILETYPE_FILE)
         ShowError(TextOr("Data Pak Error", "The game's data file is missing:") + " " +
-                      platform::RealPath(ResourcePath + "data.pak") + "\r\n" +
+                      platform::RealPath(Resources.ResourcePath + "data.pak") + "\r\n" +
                       TextOr("Install Again", "Please install Tallyfold again."),
                   1);
     try {
-        PakManager = TPakFileManager::Create(ResourcePath, ".pak");
+        Resources.PakManager = TPakFileManager::Create(Resources.ResourcePath, ".pak");
     } catch (const RaisedText& damaged) {
         // A damaged archive is mended the same way as a missing one.
         throw RaisedText(std::string(damaged.what()) + "\r\n" + TextOr("Install Again", "Please install Tallyfold again."));
     }
-    CreateArchiveFonts(*PakManager, TALLYFOLD_SYSTEM_FONT);
-    Game->IgnoreDebugKey = 1;
+    CreateArchiveFonts(*Resources.PakManager, TALLYFOLD_SYSTEM_FONT);
     Game->IgnoreFrameworkKeys = 1;
-    ImageBank->SetPath(Game->ImagePath);
-    SoundBank->SetPath(Game->SoundPath);
+    Resources.ImageBank->SetPath(Game->ImagePath);
+    Resources.SoundBank->SetPath(Game->SoundPath);
     PlayModel().LoadGameOptions();
     PlayCore().Start();
     Game->GraphicsCreate();
@@ -158,10 +157,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tallyfold: %s\n", reason.c_str());
         return 1;
     }
-    ScreenWidth = 800;
-    ScreenHeight = 600;
     platform::SeedRnd(platform::MilliSecs());
-    GameIni = std::make_shared<TIniFile>();
+    Resources.GameIni = std::make_shared<TIniFile>();
     CreateGameObjects();
 
     bool failed = false;

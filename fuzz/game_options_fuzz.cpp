@@ -22,9 +22,9 @@ bool AllSwitches(const TGameOptions& o) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     TPuzzleModel model;
-    GameIni = std::make_shared<TIniFile>();
+    Resources.GameIni = std::make_shared<TIniFile>();
     model.WriteGameOptions();
-    GameIni->Apply(bytes);
+    Resources.GameIni->Apply(bytes);
     model.ReadGameOptions();
     if (!AllSwitches(model.Options)) std::abort();
     const TGameOptions read = model.Options;
@@ -36,6 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         back.ShowSumCombinations != read.ShowSumCombinations || back.ShowRemainingSum != read.ShowRemainingSum ||
         back.ShowHighlighter != read.ShowHighlighter || back.FirstRun != read.FirstRun || back.CheckRuns != read.CheckRuns)
         std::abort();
-    GameIni.reset();
+    Resources.GameIni.reset();
     return 0;
 }

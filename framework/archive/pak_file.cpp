@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framework/archive/pak_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -214,142 +215,169 @@ std::shared_ptr<TPakFile> TPakFile::Create(const std::string& path, int64_t maxT
     return pak;
 }
 
-void TPakFile::ReadFromStream(platform::Stream& stream) {
-    auto damaged = [&](const std::string& why) {
-        throw RaisedText("TPakFile::Damaged pak file " + Path + ": " + why);
-    };
-    // Only what the header and the table say is read, each size checked against the
-    // file's real length first: a huge or sparse file that is no archive, or one
-    // whose sizes point past its end, is refused at once.
-    int64_t size = stream.Size();
-    if (size < stream.Pos()) size = stream.Pos();
-    Source in(stream, size, damaged);
+namespace {
+// Reads one archive's header, table and items. Only what the header and the
+// table say is read, each size checked against the file's real length first: a
+// huge or sparse file that is no archive, or one whose sizes point past its end,
+// is refused at once.
+class PakReader {
+public:
+    PakReader(platform::Stream& stream, const std::string& path, int64_t maxTotal, bool withData)
+        : path_(path), maxTotal_(maxTotal), withData_(withData), in_(stream, SizeOf(stream), [this](const std::string& why) {
+              Damaged(why);
+          }) {}
 
-    auto itemLabel = [](int index, const std::string& name) {
+    std::vector<std::shared_ptr<TPakItem>> Read() {
+        uint8_t magic[4] = {};
+        if (!in_.Has(4) || (in_.Read(magic, 4), std::memcmp(magic, "!PAK", 4) != 0))
+            throw RaisedText("TPakFile::Invalid pak file " + path_);
+        if (!in_.Has(4)) Damaged("it ends before its version");
+        const int32_t version = in_.Int();
+        if (version == TPakFile::VERSION_1) return ReadVersion1();
+        if (version == TPakFile::VERSION_1_1) return ReadVersion11();
+        const uint32_t v = static_cast<uint32_t>(version);
+        throw RaisedText("TPakFile::Unsupported pakfile version " + std::to_string(v & 0xFFFF) + "." +
+                         std::to_string(v >> 16) + " in " + path_);
+    }
+
+private:
+    static int64_t SizeOf(platform::Stream& stream) { return std::max(stream.Size(), stream.Pos()); }
+
+    [[noreturn]] void Damaged(const std::string& why) const {
+        throw RaisedText("TPakFile::Damaged pak file " + path_ + ": " + why);
+    }
+    static std::string ItemLabel(int index, const std::string& name) {
         return "item " + std::to_string(index + 1) + " \"" + name + "\"";
-    };
-    auto checkName = [&](int index, const std::string& name) {
-        if (!HasPrintable(name)) damaged("item " + std::to_string(index + 1) + " has no name");
+    }
+    void CheckName(int index, const std::string& name) const {
+        if (!HasPrintable(name)) Damaged("item " + std::to_string(index + 1) + " has no name");
         if (!IsSafeItemName(name))
-            damaged(itemLabel(index, PrintableItemName(name)) +
+            Damaged(ItemLabel(index, PrintableItemName(name)) +
                     " is not a plain relative name (a leading \"/\", a \"..\" folder or a control character)");
-    };
+    }
     // All items together, claimed before any is unpacked.
-    auto checkTotal = [&](int64_t total) {
-        if (total > MaxTotalSize)
-            damaged("its items claim " + std::to_string(total) + " bytes in all, more than the " +
-                    std::to_string(MaxTotalSize) + " a data archive may hold");
-    };
-    auto checkSizes = [&](int64_t packed, int64_t real, const std::string& what, int64_t left) {
-        if (packed < 0 || packed > left) damaged(what + " runs past the end of the file");
-        if (real < 0 || real > MAX_REAL_SIZE || real > packed * MAX_DEFLATE_RATIO ||
+    void CheckTotal(int64_t total) const {
+        if (total > maxTotal_)
+            Damaged("its items claim " + std::to_string(total) + " bytes in all, more than the " +
+                    std::to_string(maxTotal_) + " a data archive may hold");
+    }
+    void CheckSizes(int64_t packed, int64_t real, const std::string& what, int64_t left) const {
+        if (packed < 0 || packed > left) Damaged(what + " runs past the end of the file");
+        if (real < 0 || real > TPakFile::MAX_REAL_SIZE || real > packed * MAX_DEFLATE_RATIO ||
             (real > 0 && packed > LargestPacked(real)))
-            damaged(what + " claims an impossible unpacked size of " + std::to_string(real) + " bytes");
-    };
+            Damaged(what + " claims an impossible unpacked size of " + std::to_string(real) + " bytes");
+    }
     // Packed and unpacked sizes of one block, then the block itself.
-    auto unpack = [&](int64_t packed, int64_t real, const std::string& what) {
-        checkSizes(packed, real, what, in.Left());
-        if (!WithData) {
-            in.Skip(packed);
-            return std::vector<uint8_t>{};
+    std::vector<uint8_t> Unpack(int64_t packed, int64_t real, const std::string& what, bool withData) {
+        CheckSizes(packed, real, what, in_.Left());
+        if (!withData) {
+            in_.Skip(packed);
+            return {};
         }
-        const std::vector<uint8_t> data = in.Bytes(static_cast<size_t>(packed));
+        const std::vector<uint8_t> data = in_.Bytes(static_cast<size_t>(packed));
         // zlib will not inflate into an empty buffer; nothing is lost by not asking it to.
-        if (real == 0) return std::vector<uint8_t>{};
+        if (real == 0) return {};
         auto out = platform::Uncompress(data.data(), data.size(), static_cast<size_t>(real));
-        if (!out) damaged(what + " does not unpack to " + std::to_string(real) + " bytes");
+        if (!out) Damaged(what + " does not unpack to " + std::to_string(real) + " bytes");
         return std::move(*out);
-    };
+    }
 
-    uint8_t magic[4] = {};
-    if (!in.Has(4) || (in.Read(magic, 4), std::memcmp(magic, "!PAK", 4) != 0))
-        throw RaisedText("TPakFile::Invalid pak file " + Path);
-    if (!in.Has(4)) damaged("it ends before its version");
-    const int32_t version = in.Int();
-    std::vector<std::shared_ptr<TPakItem>> items;
+    static constexpr int64_t HEADER_V1 = TPakFile::NAME_SIZE_V1 + 12;
 
-    if (version == VERSION_1) {
-        constexpr int64_t HEADER = NAME_SIZE_V1 + 12;
-        if (!in.Has(4)) damaged("it ends before its item count");
-        const int32_t count = in.Int();
-        if (count < 0 || count > in.Left() / HEADER)
-            damaged("its item count " + std::to_string(count) + " does not fit in the file");
-        // A first pass over the records adds up the sizes they claim, reading only
-        // the records and stepping over the data.
-        const int64_t first = in.Pos();
-        {
-            int64_t total = 0;
-            for (int i = 0; i < count && in.Has(HEADER); ++i) {
-                uint8_t record[HEADER];
-                in.Read(record, sizeof record);
-                auto at = [&](int offset) {
-                    return static_cast<int64_t>(static_cast<int32_t>(
-                        static_cast<uint32_t>(record[offset]) | static_cast<uint32_t>(record[offset + 1]) << 8 |
-                        static_cast<uint32_t>(record[offset + 2]) << 16 | static_cast<uint32_t>(record[offset + 3]) << 24));
-                };
-                const int64_t packed = at(NAME_SIZE_V1 + 4), real = at(NAME_SIZE_V1 + 8);
-                if (Plausible(packed, real)) total += real;
-                if (!in.Has(packed)) break;
-                in.Skip(packed);
-            }
-            checkTotal(total);
+    // A first pass over the records adds up the sizes they claim, reading only
+    // the records and stepping over the data.
+    void CheckTotalV1(int count) {
+        int64_t total = 0;
+        for (int i = 0; i < count && in_.Has(HEADER_V1); ++i) {
+            uint8_t record[HEADER_V1];
+            in_.Read(record, sizeof record);
+            auto at = [&](int offset) {
+                return static_cast<int64_t>(static_cast<int32_t>(
+                    static_cast<uint32_t>(record[offset]) | static_cast<uint32_t>(record[offset + 1]) << 8 |
+                    static_cast<uint32_t>(record[offset + 2]) << 16 | static_cast<uint32_t>(record[offset + 3]) << 24));
+            };
+            const int64_t packed = at(TPakFile::NAME_SIZE_V1 + 4), real = at(TPakFile::NAME_SIZE_V1 + 8);
+            if (Plausible(packed, real)) total += real;
+            if (!in_.Has(packed)) break;
+            in_.Skip(packed);
         }
-        in.SeekTo(first);
+        CheckTotal(total);
+    }
+
+    std::vector<std::shared_ptr<TPakItem>> ReadVersion1() {
+        if (!in_.Has(4)) Damaged("it ends before its item count");
+        const int32_t count = in_.Int();
+        if (count < 0 || count > in_.Left() / HEADER_V1)
+            Damaged("its item count " + std::to_string(count) + " does not fit in the file");
+        const int64_t first = in_.Pos();
+        CheckTotalV1(count);
+        in_.SeekTo(first);
+        std::vector<std::shared_ptr<TPakItem>> items;
         for (int i = 0; i < count; ++i) {
-            if (!in.Has(HEADER)) damaged("item " + std::to_string(i + 1) + " runs past the end of the file");
+            if (!in_.Has(HEADER_V1)) Damaged("item " + std::to_string(i + 1) + " runs past the end of the file");
             auto item = std::make_shared<TPakItem>();
-            char name[NAME_SIZE_V1];
-            in.Read(name, sizeof name);
-            item->Name = TrimName(name, NAME_SIZE_V1);
-            checkName(i, item->Name);
-            item->VarType = in.Int();
-            const int32_t packed = in.Int();
-            const int32_t real = in.Int();
-            item->Data = unpack(packed, real, itemLabel(i, item->Name));
+            char name[TPakFile::NAME_SIZE_V1];
+            in_.Read(name, sizeof name);
+            item->Name = TrimName(name, TPakFile::NAME_SIZE_V1);
+            CheckName(i, item->Name);
+            item->VarType = in_.Int();
+            const int32_t packed = in_.Int();
+            const int32_t real = in_.Int();
+            item->Data = Unpack(packed, real, ItemLabel(i, item->Name), withData_);
             item->RealSize = real;
             items.push_back(std::move(item));
         }
-    } else if (version == VERSION_1_1) {
-        if (!in.Has(12)) damaged("it ends before its table");
-        const int32_t count = in.Int();
-        const int32_t tablePacked = in.Int();
-        const int32_t tableReal = in.Int();
+        return items;
+    }
+
+    // The table, unpacked and checked whole: every item's data must lie inside
+    // the file, and the first that would not is named before any is read.
+    std::vector<TTableItem> ReadTable() {
+        if (!in_.Has(12)) Damaged("it ends before its table");
+        const int32_t count = in_.Int();
+        const int32_t tablePacked = in_.Int();
+        const int32_t tableReal = in_.Int();
         if (count < 0 || static_cast<int64_t>(count) * TTableItem::ITEM_SIZE > tableReal)
-            damaged("its table of " + std::to_string(tableReal) + " bytes cannot hold " + std::to_string(count) +
+            Damaged("its table of " + std::to_string(tableReal) + " bytes cannot hold " + std::to_string(count) +
                     " items");
-        checkSizes(tablePacked, tableReal, "its table", in.Left());
-        const bool withData = WithData;
-        WithData = true;
-        std::vector<uint8_t> table = unpack(tablePacked, tableReal, "its table");
-        WithData = withData;
-        auto tableStream = platform::CreateMemoryStream(std::move(table));
+        CheckSizes(tablePacked, tableReal, "its table", in_.Left());
+        auto tableStream = platform::CreateMemoryStream(Unpack(tablePacked, tableReal, "its table", true));
         std::vector<TTableItem> entries(static_cast<size_t>(count));
         int64_t total = 0, packedTotal = 0;
         for (int i = 0; i < count; ++i) {
             TTableItem& entry = entries[static_cast<size_t>(i)];
-            if (!entry.ReadFromStream(*tableStream)) damaged("its table ends early");
-            checkName(i, entry.Name);
+            if (!entry.ReadFromStream(*tableStream)) Damaged("its table ends early");
+            CheckName(i, entry.Name);
             if (Plausible(entry.Size, entry.RealSize)) total += entry.RealSize;
-            // Every item's data must lie inside the file: the first that would not is
-            // named before any is read.
-            checkSizes(entry.Size, entry.RealSize, itemLabel(i, entry.Name), in.Left() - packedTotal);
+            CheckSizes(entry.Size, entry.RealSize, ItemLabel(i, entry.Name), in_.Left() - packedTotal);
             packedTotal += entry.Size;
         }
-        checkTotal(total);
-        for (int i = 0; i < count; ++i) {
-            const TTableItem& entry = entries[static_cast<size_t>(i)];
+        CheckTotal(total);
+        return entries;
+    }
+
+    std::vector<std::shared_ptr<TPakItem>> ReadVersion11() {
+        std::vector<std::shared_ptr<TPakItem>> items;
+        int i = 0;
+        for (const TTableItem& entry : ReadTable()) {
             auto item = std::make_shared<TPakItem>();
             item->Name = entry.Name;
             item->VarType = entry.VarType;
             // The data follows the table directly; the recorded offsets are not trusted.
-            item->Data = unpack(entry.Size, entry.RealSize, itemLabel(i, item->Name));
+            item->Data = Unpack(entry.Size, entry.RealSize, ItemLabel(i++, item->Name), withData_);
             item->RealSize = entry.RealSize;
             items.push_back(std::move(item));
         }
-    } else {
-        uint32_t v = static_cast<uint32_t>(version);
-        throw RaisedText("TPakFile::Unsupported pakfile version " + std::to_string(v & 0xFFFF) + "." +
-                         std::to_string(v >> 16) + " in " + Path);
+        return items;
     }
-    Items = std::move(items);
+
+    std::string path_;
+    int64_t maxTotal_;
+    bool withData_;
+    Source in_;
+};
+}  // namespace
+
+void TPakFile::ReadFromStream(platform::Stream& stream) {
+    Items = PakReader(stream, Path, MaxTotalSize, WithData).Read();
 }

@@ -8,9 +8,6 @@
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/font.h"
 
-std::shared_ptr<TPakFileManager> PakManager;
-std::string ResourcePath;
-std::shared_ptr<platform::ImageFont> Font12, Font16, Font18, Font20, Font25, Font34;
 
 namespace {
 
@@ -233,10 +230,10 @@ void CreateArchiveFonts(const TPakFileManager& manager, const std::string& syste
         if (!font) ShowError("Error loading font " + platform::RealPath(manager.Path + name), 1);
         return font;
     };
-    Font12 = render(12);
-    Font16 = render(16);
-    Font18 = render(18);
-    Font20 = render(20);
-    Font25 = render(25);
-    Font34 = render(34);
+    Resources.Font12 = render(12);
+    Resources.Font16 = render(16);
+    Resources.Font18 = render(18);
+    Resources.Font20 = render(20);
+    Resources.Font25 = render(25);
+    Resources.Font34 = render(34);
 }

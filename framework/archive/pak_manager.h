@@ -69,7 +69,7 @@ public:
                                            bool writable) override;
 };
 
-// Font12 ... Font34: the manager's "calibri.ttf" at 12, 16, 18, 20, 25 and 34
+// Resources.Font12 ... Resources.Font34: the manager's "calibri.ttf" at 12, 16, 18, 20, 25 and 34
 // pixels, smoothed. Without a usable font nothing can be drawn, so a missing
 // one is a fatal error.
 // The six game fonts from `systemFont` when that file is a usable font, else

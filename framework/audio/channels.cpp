@@ -4,7 +4,8 @@
 #include <algorithm>
 
 #include "framework/audio/game_sound.h"
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
+#include "framework/core/globals.h"
 #include "tallyfold/platform/audio.h"
 
 namespace {
@@ -60,7 +61,7 @@ float TChannelArray::BalanceVolumes(int extra) {
 }
 
 int TChannelArray::SetVolume(float factor) {
-    float sound = Game ? static_cast<float>(Game->SoundVolume) / 100.0f : 1.0f;
+    float sound = GameState() ? static_cast<float>(GameState()->SoundVolume) / 100.0f : 1.0f;
     for (auto& channel : Items)
         if (channel->Channel) channel->Channel->SetVolume(channel->OriginalVolume * factor * sound);
     return 0;

@@ -40,17 +40,6 @@ int TGame::MusicLoad(const std::string& file, int loop) {
     return 0;
 }
 
-int TGame::MusicSet(std::shared_ptr<platform::Sound> sound, const std::string& file, int loop) {
-    if (Music) {
-        MusicStop();
-        MusicSample = std::move(sound);
-    }
-    MusicLooped = loop;
-    MusicRestart = 1;
-    MusicFileName = file;
-    return 0;
-}
-
 int TGame::MusicPlay(int fadeIn, int customVolume, int silent) {
     CustomMusicVolume = customVolume;
     if (!Music) {
@@ -105,10 +94,6 @@ float TGame::MusicFadeOutCalc() {
     return FadeShare(CalcAnimLength(static_cast<float>(MusicFadeOut)), MusicFadeOutCounter);
 }
 
-float TGame::PauseFadeCalc() {
-    return FadeShare(CalcAnimLength(static_cast<float>(static_cast<int>(PauseFadeLength))), PauseFadeCounter);
-}
-
 int TGame::MusicFadeInApply() {
     float ratio = MusicFadeIn > 0 ? MusicFadeInCalc() : 1.0f;
     if (MusicChannel) MusicChannel->SetVolume(Percent(GetMusicVolume()) * ratio);
@@ -119,16 +104,6 @@ int TGame::MusicFadeOutApply() {
     float ratio = MusicFadeOut > 0 ? MusicFadeOutCalc() : 1.0f;
     // A finished fade-out leaves the tune playing at volume 0.
     if (MusicChannel) MusicChannel->SetVolume(Percent(GetMusicVolume()) * (1.0f - ratio));
-    return 0;
-}
-
-int TGame::PauseFadeApply() {
-    float ratio = 1.0f;
-    if (PauseFadeLength > 0) {
-        ratio = PauseFadeCalc();
-        if (PauseFadeDirection == 0) ratio = 1.0f - ratio;
-    }
-    if (MusicChannel) MusicChannel->SetVolume(Percent(GetMusicVolume()) * ratio);
     return 0;
 }
 
@@ -149,14 +124,6 @@ int TGame::MusicFadeOutManage() {
     if (MusicFadeOutCounter > 0) {
         MusicFadeOutCounter = std::max(0.0f, MusicFadeOutCounter - Delta);
         MusicFadeOutApply();
-    }
-    return 0;
-}
-
-int TGame::PauseFadeManage() {
-    if (PauseFadeCounter > 0) {
-        PauseFadeCounter = std::max(0.0f, PauseFadeCounter - Delta);
-        PauseFadeApply();
     }
     return 0;
 }
@@ -193,7 +160,6 @@ int TGame::ToggleMusic() {
 }
 
 int TGame::MusicOff() {
-    if (SpecialChannel) SpecialChannel->SetPaused(true);
     // A tune that was never started has nothing to pause, so the switch stays on.
     if (MusicRestart) return 0;
     Music = 0;
@@ -204,7 +170,6 @@ int TGame::MusicOff() {
 }
 
 int TGame::MusicOn() {
-    if (SpecialChannel) SpecialChannel->SetPaused(false);
     if (Music == 1) return 0;
     Music = 1;
     if (MusicRestart == 1 || !MusicChannel) {
@@ -363,14 +328,6 @@ int TGame::SpeechOn() {
     Speech = 1;
     if (SpeechChannel && SpeechStopped == 0) SpeechChannel->SetPaused(false);
     return 1;
-}
-
-int TGame::StopChannels() {
-    if (MusicChannel) MusicChannel->Stop();
-    if (SpeechChannel) SpeechChannel->Stop();
-    MusicChannel = platform::AllocChannel();
-    SpeechChannel = platform::AllocChannel();
-    return 0;
 }
 
 int TGame::SetEscapeSound(const std::string& name) {

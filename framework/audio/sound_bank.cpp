@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framework/audio/sound_bank.h"
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
+#include "framework/core/globals.h"
 #include "framework/paths/errors.h"
 #include "framework/util/strings.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/files.h"
 
-std::shared_ptr<TSoundBank> SoundBank = std::make_shared<TSoundBank>();
 
 std::shared_ptr<TGameSound> TGameSound::Create(const std::string& path, int flags) {
     auto sound = std::make_shared<TGameSound>();
@@ -23,9 +23,9 @@ int TGameSound::Load(const std::string& path, int flags) {
 }
 
 int TGameSound::PlayInChannel(std::shared_ptr<platform::Channel>& channel, float pan) {
-    if (!Game) return 0;
+    if (!GameState()) return 0;
     // The game object keeps a reference to the sound while it plays.
-    return Game->GameSoundPlay(channel, shared_from_this(), pan);
+    return GameState()->GameSoundPlay(channel, shared_from_this(), pan);
 }
 
 int TSoundBank::SetPath(const std::string& path) {

@@ -25,4 +25,3 @@ public:
     virtual std::shared_ptr<TGameSound> Find(const std::string& name);
 };
 
-extern std::shared_ptr<TSoundBank> SoundBank;

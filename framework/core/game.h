@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/core/game_state.h"
 #include "framework/core/globals.h"
 #include "framework/core/timing.h"
 
@@ -24,75 +25,40 @@ class TSprite;
 class TChannelArray;
 class TGameSound;
 
-// A loading screen with a progress bar; this game never shows it.
-class TLoadingScreen {
-public:
-    virtual ~TLoadingScreen() = default;
-    float Progress = 0;
-};
-
-// The framework's own high-score list; this game keeps its own tables.
-class THighScoreList {
-public:
-    virtual ~THighScoreList() = default;
-};
-
-// A player profile; this game never makes one.
-class TProfile {
-public:
-    virtual ~TProfile() = default;
-};
-
 using TUserFunction = std::function<int()>;
 
-class TGame {
+class TGame : public TGameState {
 public:
     TGame();
     virtual ~TGame();
 
     std::shared_ptr<TIniFile> Ini;
     std::string VersionNumber = "0.1";
-    int FullScreen = 1;
     int ForceWindowedMode = 0;
     int Hertz = 60;
     int Depth = 0;
     int DesktopRefreshRate = 0;
-    int GameRefreshRate = 0;
-    int Fast = 0;
     int LastFlipSync = 0;
     int SlowMotion = 0;
     float SlowMotionSpeed = 0.25f;
     float CurrentSpeed = 1.0f;
     int WindowHandle = 0;
-    int WindowX = 0, WindowY = 0;
     int ClientX = 0, ClientY = 0;
-    float ScrollX = 0, ScrollY = 0;
-    std::shared_ptr<TScreen> CurrentTScreen;
-    std::shared_ptr<TScreen> DestinationTScreen;
     std::shared_ptr<TScreen> LastTScreen;
-    int LagFix = 0;
-    int VSync = 1;
     int FadeOnExit = 1;
     int NoTiming = 0;
     int NoTimingTicks = 1;
     int Driver = 0;
-    std::string DirectXVersion;
-    int FadeMouse = 0;
     int DesktopWidth = 0, DesktopHeight = 0;
     int FullScreenProcess = 0, FullScreenThread = 0;
     int WindowedProcess = 0, WindowedThread = 0;
-    int DataInAppBundle = 0;
     int UseCorrectPath = 1;
     std::string SubPath = "MossbrookGames/My Game/";
     std::string DataPrefix;
     // The data tree below DataPrefix: "data/" beside the program, or the
     // installed share folder that start-up finds (FindDataFolder).
     std::string DataFolder = "data/";
-    std::string ImagePath, SoundPath, MusicPath, SpeechPath, MenuPath, ProfilePath, TextPath, LevelsPath;
-    int Sound = 1, Music = 1, Speech = 1;
-    int SoundVolume = 100, MusicVolume = 100;
     int CustomMusicVolume = 0;
-    int SpeechVolume = 100;
 
     // Audio state.
     std::shared_ptr<platform::Sound> MusicSample;
@@ -107,24 +73,14 @@ public:
     float MusicFadeInDelay = 0;
     int MusicFadeOut = 1000;
     float MusicFadeOutCounter = 0;
-    float PauseFadeLength = 100.0f;
-    float PauseFadeCounter = 0;
-    int PauseFadeDirection = 0;
-    std::shared_ptr<platform::Channel> SpecialChannel;
-    int FadeMusic = 1;
     std::shared_ptr<TGameSound> EscapeSound;
     std::shared_ptr<platform::Channel> EscapeChannel;
     std::string SoundDriver = "FreeAudio";
-    std::shared_ptr<TChannelArray> Channels;
-    std::shared_ptr<platform::Channel> SpeechChannel;
     int SpeechStopped = 0;
 
     std::shared_ptr<TSprite> SpritePaused;
     int FirstTime = 1;
     int InstantExit = 0;
-    int Fade = 1;
-    int NoFade = 0;
-    int NoDraw = 0;
     int Particles = 80;
     int PortalSplash = 0, PortalSplash2 = 0, IntroShow = 0;
     int Paused = 0;
@@ -133,37 +89,10 @@ public:
     int PauseOnLossOfFullScreenFocus = 0;
     int PausedMusicState = 1, PausedSpeechState = 1;
     int Suspended = 0;
-    int BlockKeys = 0;
-    int MaxLevels = 10;
-    int TerminatedEvent = 0;
-    TUserFunction TerminatedUserFunction;
     int SuspendedEvent = 0;
-    int IgnoreEscapeKey = 0;
     int IgnoreFrameworkKeys = 0;
     int IgnorePauseKey = 0;
-    int IgnoreDebugKey = 0;
-    std::string OSVersion = "Mac OSX";
-    TUserFunction PausedUserFunction, UserSuspendFunction, UserResumeFunction;
-    std::shared_ptr<TFixedRateLogic> FixedRateLogic;
-    int Debug = 0;
-    std::shared_ptr<platform::ImageFont> DebugImageFont;
-    int DebugImageFontGap = 12;
-    int DebugShadow = 1;
-    int DebugShowFPSOnly = 0;
-    float DebugPanel = 0.4f;
-    int Debug1 = 0, Debug2 = 0;
-    float Debug3 = 0, Debug4 = 0;
-    int DebugDisplayX = 0, DebugDisplayY = 0;
-    std::shared_ptr<TDebugVar> LogicTime, DrawTime, CodeTime;
-    std::shared_ptr<TFPSCounter> FPS;
-    int GraphicPlacement = 0;
-    int gpX = 0, gpY = 0;
-    std::shared_ptr<TLoadingScreen> LoadingScreen;
-    std::shared_ptr<TScreen> ExitScreen;
-    std::shared_ptr<TGameFade> GameFade;
-    std::shared_ptr<TMousePointer> Mouse;
-    std::shared_ptr<THighScoreList> HighScores;
-    std::shared_ptr<TProfile> CurrentProfile;
+    TUserFunction UserSuspendFunction;
     std::string ProfileName;
     int Region = 0, SubRegion = 0;
     // The window's client size in windowed mode, kept in the settings file so
@@ -177,7 +106,7 @@ public:
     int SavedValue(int TGame::*field) const;
 
     // Start-up and settings.
-    virtual int Init(int soundDriverChoice, int unused);
+    virtual int Init();
     virtual int IniFill();
     virtual int IniExtract();
     virtual int IniUpdate(int changed);
@@ -186,16 +115,15 @@ public:
 
     // Display.
     virtual int GraphicsCreate();
+    // Tries the full-screen depths in turn; without any, falls back to the window for good.
+    void CreateFullScreenMode();
     virtual int GetActiveWindowSafe();
     virtual int SetPriority();
     virtual int ToggleFullScreen();
     virtual int ToggleVSync();
     virtual int SetDriver(int driver);
 
-    // Loop, debug, window.
-    virtual int DebugReset();
-    virtual int DebugPrint();
-    virtual int SetGP(int x, int y);
+    // Loop, window.
     virtual int CheckWindow();
     virtual int SetWindowCoords();
     virtual int SetClientCoords();
@@ -211,11 +139,9 @@ public:
     virtual int SetImagePath(const std::string& path);
     virtual int SetSoundPath(const std::string& path);
     virtual int SetMusicPath(const std::string& path);
-    virtual int SetSpeechPath(const std::string& path);
     virtual int SetMenuPath(const std::string& path);
     virtual int SetProfilePath(const std::string& path);
     virtual int SetTextPath(const std::string& path);
-    virtual int SetLevelsPath(const std::string& path);
 
     // Keys, pause and speed.
     virtual int ReadKeys();
@@ -230,7 +156,6 @@ public:
 
     // Audio.
     virtual int MusicLoad(const std::string& file, int loop);
-    virtual int MusicSet(std::shared_ptr<platform::Sound> sound, const std::string& file, int loop);
     virtual int MusicStop();
     virtual int MusicPlay(int fadeIn, int customVolume, int silent);
     virtual int MusicNone();
@@ -247,9 +172,6 @@ public:
     virtual int ToggleMusic();
     virtual int MusicOff();
     virtual int MusicOn();
-    virtual float PauseFadeCalc();
-    virtual int PauseFadeApply();
-    virtual int PauseFadeManage();
     virtual int ChannelsCreate(int count);
     virtual int ChannelsKill();
     virtual int ChangeSoundDriver(const std::string& name, int mark);
@@ -271,14 +193,11 @@ public:
     virtual int SpeechChangeVolume(int delta);
     virtual int SpeechOff();
     virtual int SpeechOn();
-    virtual int StopChannels();
     virtual int SetEscapeSound(const std::string& name);
     virtual int EscapeSoundPlay();
-    virtual int MoveBar(float progress);
 
     // Fades, loop, drawing.
     virtual int Fading();
-    virtual int FadeOff();
     virtual int MainLogicLoop();
     virtual int LogicWrapper();
     virtual int DoPeekEvent();
@@ -299,6 +218,8 @@ public:
     // picture and costs next to nothing.
     static constexpr int SettleAfterMs = 3000;
     int LastInputTime = 0;
+    // When the game started, ms; the first moments do not count as the player's.
+    int StartTime = 0;
     // 1 once decoration should settle: no input for SettleAfterMs, or logic
     // held (paused, without the focus).
     virtual int DecorationSettled();
@@ -326,7 +247,7 @@ public:
 
     // Takes the data folder's single-instance lock (preparing the folder first)
     // and clears what an interrupted save left there. 1 held, or nothing can be
-    // written there at all (SavingOff says why); 0 when another copy of the game
+    // written there at all (SharedData.SavingOff says why); 0 when another copy of the game
     // holds it; -1 when something that cannot be a lock stands under its name
     // (LockProblem says what, for the player).
     virtual int LockSharedFolder();
@@ -345,7 +266,7 @@ public:
 protected:
     // Creates the shared data folder when it is missing (only what it creates
     // is set to 0700) and finds out whether it can be written; when not, the
-    // player is told and SavingOff set. Once per run.
+    // player is told and SharedData.SavingOff set. Once per run.
     virtual int PrepareSharedFolder();
     int SharedFolderPrepared = 0;
 

@@ -1,81 +1,77 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framework/core/input.h"
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
+#include "framework/core/globals.h"
 #include "framework/widgets/pointer.h"
 #include "tallyfold/platform/input.h"
 
-int KeyHits[256];
-int KeyStates[256];
-int CharQueue[256];
-int CharGet = 0;
-int CharPut = 0;
-int UsePlatformInput = 1;
+TKeyInput Keys;
 
 namespace {
 bool ValidKey(int key) { return key >= 0 && key < 256; }
 }  // namespace
 
 int KeyHit(int key) {
-    if (UsePlatformInput) return platform::PolledKeyHit(key);
+    if (Keys.UsePlatformInput) return platform::PolledKeyHit(key);
     if (!ValidKey(key)) return 0;
-    int hit = KeyHits[key] > 0 ? 1 : 0;
-    KeyHits[key] = 0;
+    int hit = Keys.KeyHits[key] > 0 ? 1 : 0;
+    Keys.KeyHits[key] = 0;
     return hit;
 }
 
 int KeyDown(int key) {
-    if (UsePlatformInput) return platform::PolledKeyDown(key);
+    if (Keys.UsePlatformInput) return platform::PolledKeyDown(key);
     if (!ValidKey(key)) return 0;
-    return KeyStates[key] ? 1 : 0;
+    return Keys.KeyStates[key] ? 1 : 0;
 }
 
 int GetChar() {
-    if (UsePlatformInput) return platform::PolledGetChar();
-    if (CharGet == CharPut) return 0;
-    int ch = CharQueue[CharGet & 255];
-    ++CharGet;
+    if (Keys.UsePlatformInput) return platform::PolledGetChar();
+    if (Keys.CharGet == Keys.CharPut) return 0;
+    int ch = Keys.CharQueue[Keys.CharGet & 255];
+    ++Keys.CharGet;
     return ch;
 }
 
 int AnyKeyHit() {
     for (int key = 0; key < 256; ++key)
-        if (KeyHits[key] == 1) return 1;
+        if (Keys.KeyHits[key] == 1) return 1;
     return 0;
 }
 
 int FirstKeyHit() {
     for (int key = 0; key < 256; ++key)
-        if (KeyHits[key] == 1) return key;
+        if (Keys.KeyHits[key] == 1) return key;
     return -1;
 }
 
 int FlushKeys() {
-    if (UsePlatformInput) {
+    if (Keys.UsePlatformInput) {
         platform::PolledFlushKeys();
         return 0;
     }
     for (int key = 0; key < 256; ++key) {
-        KeyHits[key] = 0;
-        KeyStates[key] = 0;
+        Keys.KeyHits[key] = 0;
+        Keys.KeyStates[key] = 0;
     }
-    CharGet = CharPut = 0;
+    Keys.CharGet = Keys.CharPut = 0;
     return 0;
 }
 
 int ClearKey(int key) {
     if (!ValidKey(key)) return 0;
-    KeyHits[key] = 0;
-    KeyStates[key] = 0;
+    Keys.KeyHits[key] = 0;
+    Keys.KeyStates[key] = 0;
     return 0;
 }
 
 int FlushMouse() {
-    if (UsePlatformInput) {
+    if (Keys.UsePlatformInput) {
         platform::PolledFlushMouse();
         return 0;
     }
-    if (Game && Game->Mouse) Game->Mouse->ClearButtons();
+    if (GameState() && GameState()->Mouse) GameState()->Mouse->ClearButtons();
     return 0;
 }
 
@@ -86,7 +82,7 @@ int FlushInput() {
 }
 
 void QueueChar(int ch) {
-    if (CharPut - CharGet >= 256) return;
-    CharQueue[CharPut & 255] = ch;
-    ++CharPut;
+    if (Keys.CharPut - Keys.CharGet >= 256) return;
+    Keys.CharQueue[Keys.CharPut & 255] = ch;
+    ++Keys.CharPut;
 }

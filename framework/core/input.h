@@ -3,13 +3,16 @@
 // The framework's own key tables and character queue, filled by the event pump
 // once per logic step. Key codes are Windows virtual-key codes 0..255.
 
-extern int KeyHits[256];
-extern int KeyStates[256];
-extern int CharQueue[256];
-extern int CharGet;
-extern int CharPut;
-// 1 = forward the queries to the platform's polled input (before the display exists).
-extern int UsePlatformInput;
+struct TKeyInput {
+    int KeyHits[256] = {};
+    int KeyStates[256] = {};
+    int CharQueue[256] = {};
+    int CharGet = 0;
+    int CharPut = 0;
+    // 1 = forward the queries to the platform's polled input (before the display exists).
+    int UsePlatformInput = 1;
+};
+extern TKeyInput Keys;
 
 int KeyHit(int key);
 int KeyDown(int key);

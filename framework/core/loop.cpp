@@ -14,7 +14,6 @@
 #include "framework/widgets/sprite.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/display.h"
-#include "tallyfold/platform/font.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
 
@@ -25,7 +24,6 @@ int TGame::MainLogicLoop() {
     // Known before this frame's rest, which it lengthens while hidden.
     FixedRateLogic->SetHidden(platform::WindowShowing() ? 0 : 1);
     if (NoTiming) FixedRateLogic->NumTicks = NoTimingTicks;
-    LogicTime->Start();
     double ticks = FixedRateLogic->NumTicks;
     int whole = static_cast<int>(std::floor(ticks));
     for (int i = 0; i < whole; ++i) {
@@ -37,7 +35,6 @@ int TGame::MainLogicLoop() {
         FixedRateLogic->SetDelta(static_cast<float>(fraction));
         if (LogicWrapper() == -1) return -1;
     }
-    LogicTime->Calc();
     return 1;
 }
 
@@ -108,12 +105,12 @@ int TGame::DoPeekEvent() {
         switch (event.kind) {
             case platform::EventKind::KeyDown:
                 if (event.data >= 0 && event.data < 256) {
-                    KeyStates[event.data] = 1;
-                    KeyHits[event.data] += 1;
+                    Keys.KeyStates[event.data] = 1;
+                    Keys.KeyHits[event.data] += 1;
                 }
                 break;
             case platform::EventKind::KeyUp:
-                if (event.data >= 0 && event.data < 256) KeyStates[event.data] = 0;
+                if (event.data >= 0 && event.data < 256) Keys.KeyStates[event.data] = 0;
                 break;
             case platform::EventKind::KeyChar:
                 QueueChar(event.data);
@@ -229,7 +226,7 @@ int TGame::ReadKeys() {
                 FadeMusic = 1;
             }
         } else {
-            KeyHits[vk::ESCAPE] = 1;
+            Keys.KeyHits[vk::ESCAPE] = 1;
         }
     }
 
@@ -244,23 +241,6 @@ int TGame::ReadKeys() {
     if (KeyHit(vk::F12)) TakeScreenshot();
 
     if (!IgnoreFrameworkKeys) ReadFrameworkKeys();
-
-    if (!IgnoreDebugKey && KeyHit('D')) {
-        Debug = Debug ? 0 : 1;
-        if (Debug) {
-            DebugReset();
-            LogicTime->Start();
-            DebugShowFPSOnly = (KeyDown(vk::LSHIFT) || KeyDown(vk::RSHIFT) || KeyDown(vk::SHIFT)) ? 1 : 0;
-        }
-        FlushKeys();
-    }
-
-    if (GraphicPlacement) {
-        if (KeyHit(vk::LEFT)) --gpX;
-        if (KeyHit(vk::RIGHT)) ++gpX;
-        if (KeyHit(vk::UP)) --gpY;
-        if (KeyHit(vk::DOWN)) ++gpY;
-    }
 
     if (!Paused && !Suspended && CurrentTScreen) CurrentTScreen->SpecificKeys();
     return 1;
@@ -289,7 +269,7 @@ int TGame::ReadFrameworkKeys() {
     }
     if (KeyHit('B')) {
         platform::Display().MinimiseWindow();
-        platform::Flip(FlipSync);
+        static_cast<void>(platform::Flip(FlipSync));
         FlushKeys();
     }
     if (KeyHit('M')) {
@@ -298,32 +278,6 @@ int TGame::ReadFrameworkKeys() {
     }
     if (KeyHit('S')) {
         ToggleSound();
-        FlushKeys();
-    }
-    if (KeyHit('T') && Debug) {
-        if (!Fast) {
-            FastOn();
-            SlowMotionOff();
-        } else {
-            FastOff();
-        }
-        FlushKeys();
-    }
-    if (KeyHit('L') && Debug) {
-        if (!SlowMotion) {
-            SlowMotionOn();
-            FastOff();
-        } else {
-            SlowMotionOff();
-        }
-        FlushKeys();
-    }
-    if (KeyHit('I') && Debug) {
-        FlipSync = FlipSync == 0 ? 1 : (FlipSync == 1 ? -1 : 0);
-        FlushKeys();
-    }
-    if (KeyHit('N') && Debug) {
-        NoTiming = NoTiming ? 0 : 1;
         FlushKeys();
     }
     if (KeyHit('V')) {
@@ -359,7 +313,6 @@ int TGame::CheckWindow() {
             PausedSpeechState = Speech;
             if (Music) MusicOff();
             if (Speech) SpeechOff();
-            if (PausedUserFunction) PausedUserFunction();
             platform::SetProcessPriority(0);
             platform::SetThreadPriority(0);
         }
@@ -373,7 +326,6 @@ int TGame::CheckWindow() {
         }
         FixedRateLogic->Init();
         Suspended = 0;
-        if (UserResumeFunction) UserResumeFunction();
         FlushInput();
     }
     const int hold = (CurrentTScreen && CurrentTScreen->KeepAwake() && !Paused && !Suspended) ? 1 : 0;
@@ -396,7 +348,6 @@ int TGame::CheckWindow() {
 int TGame::GameTerminated() {
     if (!TerminatedEvent) return 1;
     TerminatedEvent = 0;
-    if (TerminatedUserFunction && TerminatedUserFunction() != 0) return 1;
     InstantExit = 1;
     return -1;
 }
@@ -419,7 +370,6 @@ int TGame::Pause() {
     }
     if (Music) MusicOff();
     if (Speech) SpeechOff();
-    if (PausedUserFunction) PausedUserFunction();
     platform::SetProcessPriority(0);
     platform::SetThreadPriority(0);
     return 0;
@@ -493,11 +443,6 @@ int TGame::ShowPaused() {
 }
 
 int TGame::ScreenDraw() {
-    DrawTime->Start();
-    if (NoDraw) {
-        NoDraw = 0;
-        return 0;
-    }
     // Nobody sees a hidden or minimised window; its picture is made again
     // when it shows.
     if (platform::WindowShowing()) {
@@ -507,8 +452,6 @@ int TGame::ScreenDraw() {
         GameFade->Draw();
         if (GameFade->Active) ShowPaused();
         if (!FadeMouse) Mouse->Draw();
-        DrawTime->Calc();
-        DebugPrint();
     }
     PostDraw();
     return 0;
@@ -586,90 +529,5 @@ int TGame::ScreenChange() {
         DestinationTScreen->PreStart();
     }
     FlushInput();
-    return 0;
-}
-
-int TGame::DebugReset() {
-    FixedRateLogic->maximum = 0;
-    LogicTime->Init();
-    DrawTime->Init();
-    CodeTime->Init();
-    FPS->Init();
-    return 0;
-}
-
-int TGame::SetGP(int x, int y) {
-    gpX = x;
-    gpY = y;
-    return 0;
-}
-
-int TGame::DebugPrint() {
-    if (!Debug) return 0;
-    int lines = DebugShowFPSOnly ? 1 : 27 + (GraphicPlacement ? 2 : 0);
-    if (DebugPanel > 0) {
-        platform::SetBlend(platform::ALPHABLEND);
-        platform::SetAlpha(DebugPanel);
-        platform::SetColor(0, 0, 0);
-        platform::DrawRect(static_cast<float>(DebugDisplayX - 5), static_cast<float>(DebugDisplayY - 5), 350,
-                           static_cast<float>(12 * lines + 10));
-        platform::SetColor(255, 255, 255);
-        platform::SetAlpha(1.0f);
-    }
-    auto previousFont = platform::GetImageFont();
-    platform::SetImageFont(DebugImageFont);
-    FPS->Calc();
-    float y = static_cast<float>(DebugDisplayY);
-    auto write = [&](const std::string& text) {
-        float x = static_cast<float>(DebugDisplayX);
-        if (DebugShadow) {
-            platform::SetColor(0, 0, 0);
-            platform::DrawText(text, x + 1, y + 1);
-            platform::SetColor(255, 255, 255);
-        }
-        platform::DrawText(text, x, y);
-        y += static_cast<float>(DebugImageFontGap);
-    };
-    if (DebugShowFPSOnly) {
-        write(FPS->GetDisplay());
-    } else {
-        auto memory = platform::MemoryStatus();
-        uint64_t totalMB = memory.totalPhys / 1024 / 1024;
-        uint64_t usedMB = (memory.totalPhys - memory.availPhys) / 1024 / 1024;
-        int load = totalMB ? static_cast<int>(static_cast<double>(usedMB) / static_cast<double>(totalMB) * 100) : 0;
-        write(LogicTime->GetDisplay());
-        write(DrawTime->GetDisplay());
-        write(FPS->GetDisplay());
-        write("Desk Hz " + std::to_string(DesktopRefreshRate));
-        write("Game Hz " + std::to_string(GameRefreshRate));
-        write(FixedRateLogic->GetDisplay());
-        write("Flip    " + std::to_string(FlipSync));
-        write("Fast    " + std::to_string(Fast));
-        write("Slow    " + std::to_string(SlowMotion));
-        write("VSync   " + std::to_string(VSync));
-        write("Timing  " + std::to_string(NoTiming == 0 ? 1 : 0));
-        write(Driver == 0 ? "Gfx Drv DirectX " + DirectXVersion : "Gfx Drv OpenGL");
-        write("Snd Drv " + SoundDriver);
-        write("Os Ver  " + OSVersion);
-        write("GC Mem  " + std::to_string(0));
-        write("Win Mem " + std::to_string(usedMB) + "MB Used/" + std::to_string(totalMB) + "MB Total = " +
-              std::to_string(load) + "% Load");
-        write("M. Vol. " + std::to_string(MusicVolume) + " (" + (Music ? "on" : "off") + ")");
-        write("S. Vol. " + std::to_string(SoundVolume) + " (" + (Sound ? "on" : "off") + ")");
-        write("Sp. Vol." + std::to_string(SpeechVolume) + " (" + (Speech ? "on" : "off") + ")");
-        write("Mouse X " + std::to_string(Mouse->x));
-        write("Mouse Y " + std::to_string(Mouse->y));
-        write("Screen  " + (CurrentTScreen ? CurrentTScreen->name : std::string()));
-        write("Handle  " + std::to_string(WindowHandle));
-        write("Debug1  " + std::to_string(Debug1));
-        write("Debug2  " + std::to_string(Debug2));
-        write("Debug3  " + std::to_string(Debug3));
-        write("Debug4  " + std::to_string(Debug4));
-        if (GraphicPlacement) {
-            write("GP X    " + std::to_string(gpX));
-            write("GP Y    " + std::to_string(gpY));
-        }
-    }
-    platform::SetImageFont(previousFont);
     return 0;
 }

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
+#include "framework/core/globals.h"
+#include "framework/core/timing.h"
 #include "framework/core/globals.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/system.h"
@@ -112,19 +114,19 @@ int TFixedRateLogic::SetHidden(int hidden) {
 }
 
 int TFixedRateLogic::Calc() {
-    if (Game && Game->Fast) {
+    if (GameState() && GameState()->Fast) {
         NumTicks = 1;
         Current = 1;
         return 0;
     }
-    if (Game) {
+    if (GameState()) {
         int wx = 0, wy = 0, ww = 0, wh = 0;
         platform::Display().WindowRect(wx, wy, ww, wh);
-        if (!Game->FullScreen && platform::Display().HasGraphics() && (wx != Game->WindowX || wy != Game->WindowY)) {
+        if (!GameState()->FullScreen && platform::Display().HasGraphics() && (wx != GameState()->WindowX || wy != GameState()->WindowY)) {
             // The window was dragged: the time the drag took is not made up.
             Init();
-            Game->SetWindowCoords();
-            Game->SetClientCoords();
+            GameState()->SetWindowCoords();
+            GameState()->SetClientCoords();
         }
     }
     // The clock is an unsigned 32-bit count that wraps; compare it as such.
@@ -148,7 +150,7 @@ int TFixedRateLogic::Calc() {
             if (HistoryCounter >= HistorySize) HistoryCounter = 0;
             if (JitterCorrection) {
                 value = average;
-                if (IgnoreHistoryOnSpeedChange && Game && Game->VSync &&
+                if (IgnoreHistoryOnSpeedChange && GameState() && GameState()->VSync &&
                     (TmpMS < average - 1.0 || TmpMS > average + 1.0))
                     value = TmpMS;
             }

@@ -3,19 +3,14 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <set>
 
-#include "framework/core/game.h"
-#include "framework/core/globals.h"
-#include "framework/paths/paths.h"
-#include "framework/text/game_text.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/stream.h"
 #include "tallyfold/platform/system.h"
 
-std::string SharedDataPath;
+TSharedData SharedData;
 
 int ShowError(const std::string& message, int /*stop*/) {
     platform::Notify(message, false);
@@ -32,20 +27,9 @@ std::string Report(std::string text) {
 }
 }  // namespace
 
-std::string ReportException(const std::exception& error) {
-    std::string text = error.what();
-    // Plain raised texts already say what they mean; everything else (ShowError,
-    // and the runtime's own errors) gets the step it happened in.
-    if (dynamic_cast<const RaisedText*>(&error) == nullptr && Checkpoint != 0)
-        text = "(" + std::to_string(Checkpoint) + ") " + text;
-    return Report(text);
-}
+std::string ReportException(const std::exception& error) { return Report(error.what()); }
 
-std::string ReportUnknownException() {
-    std::string text = "Unknown error";
-    if (Checkpoint != 0) text = "(" + std::to_string(Checkpoint) + ") " + text;
-    return Report(text);
-}
+std::string ReportUnknownException() { return Report("Unknown error"); }
 
 namespace {
 // Far more than any session writes; a log kept for years must not grow without end.
@@ -53,8 +37,8 @@ constexpr std::size_t MaxLogBytes = 64 * 1024;
 
 // The log with text added at its end, its oldest part dropped beyond the bound.
 void AddToErrorLog(const std::string& text) {
-    if (!SavingOff.empty()) return;
-    const std::string path = SharedDataPath + "ErrorLog.txt";
+    if (!SharedData.SavingOff.empty()) return;
+    const std::string path = SharedData.Folder + "ErrorLog.txt";
     std::string content;
     if (platform::IsPlainFile(path)) {
         if (auto stream = platform::OpenStream(path, true, false)) {
@@ -80,13 +64,7 @@ void AddToErrorLog(const std::string& text) {
     platform::SaveFileAtomic(path, content);
 }
 
-bool WriteFaultTold = false;
-// Files whose writes fail now; each is logged once until it is written again.
-std::set<std::string> FaultedPaths;
 }  // namespace
-
-std::string SavingOff;
-std::function<void(const std::string&)> NoticeHook;
 
 void AppendErrorLog(const std::string& message) {
     AddToErrorLog(platform::CurrentDate() + " " + platform::CurrentTime() + ": " + message + "\r\n");
@@ -95,46 +73,4 @@ void AppendErrorLog(const std::string& message) {
 void WriteErrorLog(const std::string& message) {
     AddToErrorLog("Date: " + platform::CurrentDate() + "\r\n" + "Time: " + platform::CurrentTime() + "\r\n" +
                   message + "\r\n");
-}
-
-void PlayerNotice(const std::string& message) {
-    if (NoticeHook) {
-        NoticeHook(message);
-        return;
-    }
-    ShowMessageBox(message, 560, 180);
-    // The box waited for the player; that time must not come back as a burst of steps.
-    if (Game && Game->FixedRateLogic) Game->FixedRateLogic->Init();
-}
-
-void ReportWriteFault(const std::string& path, const std::string& reason, bool quiet) {
-    if (FaultedPaths.insert(path).second) AppendErrorLog("Could not write " + path + " (" + reason + ").");
-    if (quiet || WriteFaultTold) return;
-    WriteFaultTold = true;
-    std::string text = GameText ? GameText->FindString("Write Failed") : std::string();
-    if (text.empty())
-        text = "Tallyfold could not save a file. The game goes on and keeps what you do, and saves it as soon as it can:";
-    PlayerNotice(text + "\r\n" + FileFaultText(path, reason));
-}
-
-int WriteSharedFile(const std::string& path, const std::string& bytes, std::string* reason, bool quiet) {
-    std::string why;
-    if (!SavingOff.empty()) {
-        if (reason) *reason = SavingOff;
-        return 0;
-    }
-    if (platform::SaveFileAtomic(path, bytes, &why)) {
-        WriteFaultTold = false;
-        FaultedPaths.erase(path);
-        return 1;
-    }
-    if (reason) *reason = why;
-    ReportWriteFault(path, why, quiet);
-    return 0;
-}
-
-void ResetWriteFaults() {
-    SavingOff.clear();
-    WriteFaultTold = false;
-    FaultedPaths.clear();
 }

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-// Raised by ShowError and by the framework; the top-level report prefixes the checkpoint.
+// Raised by ShowError and by the framework for failures the program cannot survive.
 class RuntimeError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -19,15 +19,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Folder that receives the error log; "" (the current folder) until the paths are set.
-extern std::string SharedDataPath;
 
 // Shows the message, then raises it as a RuntimeError. Every report ends the
 // program; stop is kept for callers that say whether they could go on.
 int ShowError(const std::string& message, int stop);
 // The handler around start-up and the loop: closes the graphics, shows the
-// pointer, shows the text (checkpoint-prefixed for runtime errors), writes the
-// error log. Returns the text it showed.
+// pointer, shows the error's text, writes the error log. Returns the text it showed.
 std::string ReportException(const std::exception& error);
 // Same for something thrown that is not a std::exception.
 std::string ReportUnknownException();
@@ -44,12 +41,17 @@ void AppendErrorLog(const std::string& message);
 // a display the platform's message box is used instead.
 void ShowMessageBox(const std::string& message, int width, int height);
 
-// Why nothing is written this session (the data folder could not be made, or
-// was read-only or full at start); "" while files are written as usual.
-extern std::string SavingOff;
-// A message for the player that does not stop the game. Tests and the game may
-// replace how it is shown; by default the framework's message box.
-extern std::function<void(const std::string& message)> NoticeHook;
+struct TSharedData {
+    // Folder that receives the error log; "" (the current folder) until the paths are set.
+    std::string Folder;
+    // Why nothing is written this session (the data folder could not be made, or
+    // was read-only or full at start); "" while files are written as usual.
+    std::string SavingOff;
+    // A message for the player that does not stop the game. Tests and the game may
+    // replace how it is shown; by default the framework's message box.
+    std::function<void(const std::string& message)> NoticeHook;
+};
+extern TSharedData SharedData;
 void PlayerNotice(const std::string& message);
 
 // Writes a file of the shared data folder as a whole (temporary file, then

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
+#include "framework/core/globals.h"
+#include "framework/core/timing.h"
 #include "framework/core/input.h"
 #include "framework/core/timing.h"
 #include "framework/paths/errors.h"
@@ -31,13 +33,13 @@ void DrawCentredWithShadow(const std::string& text, float centreX, float y) {
 bool Dismissed() {
     for (int key = 0; key < 256; ++key)
         if (KeyHit(key)) return true;
-    if (Game && Game->Mouse && (Game->Mouse->h1 || Game->Mouse->h2 || Game->Mouse->h3)) return true;
-    return Game && Game->TerminatedEvent;
+    if (GameState() && GameState()->Mouse && (GameState()->Mouse->h1 || GameState()->Mouse->h2 || GameState()->Mouse->h3)) return true;
+    return GameState() && GameState()->TerminatedEvent;
 }
 }  // namespace
 
 void ShowMessageBox(const std::string& message, int width, int height) {
-    if (!Game || !platform::Display().HasGraphics()) {
+    if (!GameState() || !platform::Display().HasGraphics()) {
         platform::Notify(message, false);
         return;
     }
@@ -55,8 +57,8 @@ void ShowMessageBox(const std::string& message, int width, int height) {
     FlushKeys();
     FlushMouse();
     for (;;) {
-        if (Game->Mouse) Game->Mouse->ClearMouseHit();
-        Game->DoPeekEvent();
+        if (GameState()->Mouse) GameState()->Mouse->ClearMouseHit();
+        GameState()->DoPeekEvent();
         if (Dismissed()) break;
         platform::SetColor(0, 0, 0);
         platform::DrawRect(x + 4, y + 4, width, height);
@@ -73,11 +75,11 @@ void ShowMessageBox(const std::string& message, int width, int height) {
         platform::SetColor(0, 220, 0);
         platform::DrawText(prompt, ScreenWidth / 2 - platform::TextWidth(prompt) / 2,
                            y + height - platform::TextHeight(prompt) - margin);
-        platform::Flip(FlipSync);
+        platform::Flip(GameState()->FlipSync);
     }
     platform::SetColor(255, 255, 255);
     FlushKeys();
     FlushMouse();
     // The time spent waiting for the player is not to be made up in logic steps.
-    if (Game->FixedRateLogic) Game->FixedRateLogic->Init();
+    if (GameState()->FixedRateLogic) GameState()->FixedRateLogic->Init();
 }

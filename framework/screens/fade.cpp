@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "framework/core/input.h"
 #include "framework/widgets/animation.h"
 #include "framework/widgets/pointer.h"
@@ -49,18 +49,18 @@ bool TFade::Interrupted() {
     // The splash runs before the main loop, usually on the platform's polled
     // input; with the framework's tables the events are pumped here instead.
     // A close request cuts it short too, and is left for the main loop.
-    if (UsePlatformInput) {
+    if (Keys.UsePlatformInput) {
         if (platform::CloseRequestPending()) return true;
         bool hit = false;
         for (int button = 1; button <= 3; ++button) hit |= platform::PolledMouseHit(button) > 0;
         for (int key = 0; key < 256; ++key) hit |= platform::PolledKeyHit(key) > 0;
         return hit;
     }
-    if (!Game) return false;
-    Game->Mouse->ClearMouseHit();
-    Game->DoPeekEvent();
-    bool hit = Game->Mouse->h1 || Game->Mouse->h2 || Game->Mouse->h3 || Game->TerminatedEvent;
-    for (int key = 0; key < 256 && !hit; ++key) hit = KeyHits[key] > 0;
+    if (!GameState()) return false;
+    GameState()->Mouse->ClearMouseHit();
+    GameState()->DoPeekEvent();
+    bool hit = GameState()->Mouse->h1 || GameState()->Mouse->h2 || GameState()->Mouse->h3 || GameState()->TerminatedEvent;
+    for (int key = 0; key < 256 && !hit; ++key) hit = Keys.KeyHits[key] > 0;
     return hit;
 }
 
@@ -135,8 +135,8 @@ int TFade::Draw() {
     platform::SetBlend(platform::ALPHABLEND);
     platform::SetAlpha(Ratio);
     if (Image) platform::DrawImage(Image, static_cast<float>(X), static_cast<float>(Y));
-    if (Channel && Game) Channel->SetVolume(Ratio * static_cast<float>(Game->SoundVolume) / 100.0f);
-    platform::Flip(FlipSync);
+    if (Channel && GameState()) Channel->SetVolume(Ratio * static_cast<float>(GameState()->SoundVolume) / 100.0f);
+    platform::Flip(GameState()->FlipSync);
     return 0;
 }
 

@@ -2,7 +2,8 @@
 #include "framework/screens/screen.h"
 
 #include "framework/audio/channels.h"
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
+#include "framework/core/timing.h"
 #include "framework/core/input.h"
 #include "framework/paths/errors.h"
 #include "framework/widgets/button.h"
@@ -15,7 +16,7 @@
 #include "tallyfold/platform/image.h"
 
 int TScreen::ImageLoad(const std::string& file, int flags, int precache) {
-    std::string path = Game->ImagePath + file;
+    std::string path = GameState()->ImagePath + file;
     Image = platform::LoadImage(path, flags);
     if (!Image) return ShowError("Error loading bitmap " + platform::RealPath(path), 1);
     Image->SetHandle(0, 0);
@@ -24,7 +25,7 @@ int TScreen::ImageLoad(const std::string& file, int flags, int precache) {
 }
 
 int TScreen::HeaderLoad(const std::string& file, float x, float y, int precache) {
-    auto picture = TGameImage::Create(Game->ImagePath + file + Ext, platform::IMAGE_DEFAULT_FLAGS, 1);
+    auto picture = TGameImage::Create(GameState()->ImagePath + file + Ext, platform::IMAGE_DEFAULT_FLAGS, 1);
     Header = TSprite::Create(picture, x, y);
     if (precache) picture->Precache();
     return 0;
@@ -49,18 +50,18 @@ int TScreen::ResetStops() {
 int TScreen::Load() { return 0; }
 
 int TScreen::Start() {
-    if (Game->Mouse) Game->Mouse->On();
-    Game->IgnoreEscapeKey = 0;
+    if (GameState()->Mouse) GameState()->Mouse->On();
+    GameState()->IgnoreEscapeKey = 0;
     return CoreStart();
 }
 
 int TScreen::CoreStart() {
-    Game->CurrentTScreen = shared_from_this();
+    GameState()->CurrentTScreen = shared_from_this();
     // Buttons under the pointer show their hover state from the first frame.
     if (Menu) Menu->ManageNoSound(0, 0);
     FlushInput();
-    if (Game->Mouse) Game->Mouse->ClearButtons();
-    Game->FixedRateLogic->Init();
+    if (GameState()->Mouse) GameState()->Mouse->ClearButtons();
+    GameState()->FixedRateLogic->Init();
     return 0;
 }
 
@@ -94,7 +95,7 @@ int TScreen::Draw() {
 }
 
 int TScreen::SetEscDestination() {
-    Game->DestinationTScreen = Game->ExitScreen;
+    GameState()->DestinationTScreen = GameState()->ExitScreen;
     return 0;
 }
 
@@ -103,7 +104,7 @@ int TScreen::SpecificKeys() { return 0; }
 int TGameFade::Init(int lengthMs, int out, std::shared_ptr<platform::Channel> channel, int allowAnim,
                     float startCounter, std::shared_ptr<TGameChannel> channel2) {
     if (Active) return 0;
-    Length = static_cast<int>(Game->CalcAnimLength(static_cast<float>(lengthMs)));
+    Length = static_cast<int>(GameState()->CalcAnimLength(static_cast<float>(lengthMs)));
     Counter = startCounter;
     Active = 1;
     Out = out;
@@ -116,17 +117,17 @@ int TGameFade::Init(int lengthMs, int out, std::shared_ptr<platform::Channel> ch
     FadeCounterBeforeAbort = 0;
     SetToFullOnAbort = 1;
     AbortKey = -1;
-    if (Out) Game->FadeMusic = 1;
+    if (Out) GameState()->FadeMusic = 1;
     Ratio = Out ? 1.0f : 0.0f;
     if (startCounter > 0) CalcRatio();
-    if (Game->Fade == 0 || Game->NoFade == 1) Finish();
+    if (GameState()->Fade == 0) Finish();
     return 1;
 }
 
 int TGameFade::Manage() {
     if (!Active) return 0;
     int key = FirstKeyHit();
-    int click = Game->Mouse ? Game->Mouse->h1 : 0;
+    int click = GameState()->Mouse ? GameState()->Mouse->h1 : 0;
     if (key >= 0 || click > 0) {
         if (!Out) {
             FadeInAborted = 1;
@@ -154,10 +155,10 @@ int TGameFade::CalcRatio() {
 }
 
 int TGameFade::FadeChannels() {
-    if (Channel) Channel->SetVolume(Ratio * static_cast<float>(Game->GetMusicVolume()) / 100.0f);
+    if (Channel) Channel->SetVolume(Ratio * static_cast<float>(GameState()->GetMusicVolume()) / 100.0f);
     if (Channel2 && Channel2->Channel)
-        Channel2->Channel->SetVolume(Ratio * static_cast<float>(Game->SoundVolume) / 100.0f);
-    if (Game->SpeechChannel) Game->SpeechChannel->SetVolume(Ratio * static_cast<float>(Game->SpeechVolume) / 100.0f);
+        Channel2->Channel->SetVolume(Ratio * static_cast<float>(GameState()->SoundVolume) / 100.0f);
+    if (GameState()->SpeechChannel) GameState()->SpeechChannel->SetVolume(Ratio * static_cast<float>(GameState()->SpeechVolume) / 100.0f);
     return 0;
 }
 
@@ -173,25 +174,24 @@ int TGameFade::Finish() {
     FadeChannels();
     if (Out) {
         if (Channel2) {
-            if (Channel2IsGameChannelArray && Game->Channels)
-                Game->Channels->StopGameChannel(Channel2);
+            if (Channel2IsGameChannelArray && GameState()->Channels)
+                GameState()->Channels->StopGameChannel(Channel2);
             else if (Channel2->Channel)
                 Channel2->Channel->Stop();
         }
         Channel2.reset();
-        Game->SpeechStop();
+        GameState()->SpeechStop();
     }
-    if (Out && Game->Fade == 1 && Game->NoFade == 0) {
+    if (Out && GameState()->Fade == 1) {
         // Show the black frame at once rather than on the next drawn frame.
         platform::SetClsColor(0, 0, 0);
         platform::Cls();
-        if (!Game->FadeMouse && Game->Mouse) Game->Mouse->Draw();
+        if (!GameState()->FadeMouse && GameState()->Mouse) GameState()->Mouse->Draw();
         platform::Flip(1);
-        if (Game->CurrentTScreen) Game->CurrentTScreen->PostFadeOut();
+        if (GameState()->CurrentTScreen) GameState()->CurrentTScreen->PostFadeOut();
     } else if (!Out) {
-        if (Game->CurrentTScreen) Game->CurrentTScreen->PostFadeIn();
+        if (GameState()->CurrentTScreen) GameState()->CurrentTScreen->PostFadeIn();
     }
-    Game->NoFade = 0;
     FlushInput();
     return 0;
 }

@@ -133,13 +133,13 @@ int TGame::ConfirmSettingsChange() {
 }
 
 int TGame::MakeGoodExit() {
-    if (Game && SavingOff.empty()) platform::CreateFile(MarkerPath(*Game, "goodexit.dat"));
+    if (Game && SharedData.SavingOff.empty()) platform::CreateFile(MarkerPath(*Game, "goodexit.dat"));
     return 0;
 }
 
 int TGame::CheckGoodExit() {
     // A folder we may not write is left exactly as it is.
-    if (!SavingOff.empty()) return 0;
+    if (!SharedData.SavingOff.empty()) return 0;
     const std::string goodExit = MarkerPath(*this, "goodexit.dat");
     const std::string changed = MarkerPath(*this, "inichanged.dat");
     if (MarkerPresent(goodExit)) {

@@ -10,7 +10,6 @@
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
-std::shared_ptr<TIniFile> GameIni;
 
 namespace {
 // Settings files are a few hundred bytes; anything much larger is not one of
@@ -72,17 +71,13 @@ int TIniFile::Save() {
     // writing ".ini" into whatever folder is current would only leave litter.
     if (FileName.empty()) return 0;
     const std::string path = FileName + ".ini";
-    Checkpoint = 5007;
     std::string content;
     for (const auto& line : Lines) {
-        Checkpoint = 5008;
         content += OneLine(line->Name) + "=" + OneLine(line->Value) + "\r\n";
     }
-    Checkpoint = 5009;
     // A settings file that cannot be written is no reason to end the game: the
     // values hold in memory, the player is told, and the next save tries again.
     const int written = WriteSharedFile(path, content);
-    Checkpoint = 5010;
     return written;
 }
 
@@ -102,7 +97,7 @@ int TIniFile::Load() {
     std::string bytes;
     const auto status = platform::ReadRegularFile(path, MaxSettingsFileSize, bytes, nullptr, true);
     if (status == platform::ReadStatus::Read) Apply(bytes);
-    if (status == platform::ReadStatus::TooLarge && SavingOff.empty()) {
+    if (status == platform::ReadStatus::TooLarge && SharedData.SavingOff.empty()) {
         // Not one of ours, or damaged beyond use; whatever it holds is kept for
         // whoever wants to look before the defaults take its place.
         const std::string aside = path + ".damaged";

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framework/text/game_text.h"
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
+#include "framework/core/globals.h"
 #include "framework/paths/errors.h"
 #include "framework/util/strings.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
-std::shared_ptr<TGameText> GameText;
 
 std::shared_ptr<TGameText> TGameText::Create(const std::string& file) {
     auto table = std::make_shared<TGameText>();
@@ -23,7 +23,7 @@ constexpr int64_t MaxGameTextBytes = 4 << 20;
 int TGameText::Read(const std::string& file) {
     Entries.clear();
     // Absolute: a message about it must say where to look, whatever folder is current.
-    const std::string path = platform::RealPath((Game ? Game->TextPath : std::string()) + ResourceName(file));
+    const std::string path = platform::RealPath((GameState() ? GameState()->TextPath : std::string()) + ResourceName(file));
     Path = path;
     auto stream = platform::ReadStream(path);
     if (!stream) return ShowError("Error loading file " + path, 1);

@@ -6,25 +6,12 @@
 #include "framework/util/strings.h"
 #include "tallyfold/platform/system.h"
 
-const char* const ShortMonthNames[2][12] = {
-    {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
-    {"Janv", "F vr", "Mars", "Avr", "Mai", "Juin", "Juil", "Ao t", "Sept", "Oct", "Nov", "D c"},
-};
-const char* const LongMonthNames[2][12] = {
-    {"January", "February", "March", "April", "May", "June", "July", "August", "September", "October", "November",
-     "December"},
-    {"Janvier", "F vrier", "Mars", "Avril", "Mai", "Juin", "Juillet", "Ao t", "Septembre", "Octobre", "Novembre",
-     "D cembre"},
-};
-const char* const ShortDayNames[2][7] = {
-    {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"},
-    {"Dim", "Lun", "Mar", "Mer", "Jeu", "Ven", "Sam"},
-};
-const char* const LongDayNames[2][7] = {
-    {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
-    {"Dimanche", "Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi"},
-};
-int DateLanguage = TDateTime::lngEnglish;
+namespace {
+int CurrentLanguage = TDateTime::lngEnglish;
+}  // namespace
+
+int DateLanguage() { return CurrentLanguage; }
+void SetDateLanguage(int language) { CurrentLanguage = language; }
 
 namespace {
 std::string Piece(const std::string& text, size_t from, size_t count) {
@@ -37,7 +24,7 @@ std::string Digits(int value, int n) {
     return ZeroPad(text, n);
 }
 
-int Language() { return DateLanguage == TDateTime::lngFrench ? 1 : 0; }
+int Language() { return CurrentLanguage == TDateTime::lngFrench ? 1 : 0; }
 
 std::string MonthName(int month, bool longName) {
     if (month < 1 || month > 12) return "";

@@ -6,12 +6,27 @@
 
 // Name tables by [language][month 0..11] and [language][weekday 0..6, 0 = Sunday].
 // The French names carry a space where an accented letter belongs.
-extern const char* const ShortMonthNames[2][12];
-extern const char* const LongMonthNames[2][12];
-extern const char* const ShortDayNames[2][7];
-extern const char* const LongDayNames[2][7];
-// Selects the column of the name tables; English, and nothing changes it.
-extern int DateLanguage;
+inline constexpr const char* ShortMonthNames[2][12] = {
+    {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
+    {"Janv", "F vr", "Mars", "Avr", "Mai", "Juin", "Juil", "Ao t", "Sept", "Oct", "Nov", "D c"},
+};
+inline constexpr const char* LongMonthNames[2][12] = {
+    {"January", "February", "March", "April", "May", "June", "July", "August", "September", "October", "November",
+     "December"},
+    {"Janvier", "F vrier", "Mars", "Avril", "Mai", "Juin", "Juillet", "Ao t", "Septembre", "Octobre", "Novembre",
+     "D cembre"},
+};
+inline constexpr const char* ShortDayNames[2][7] = {
+    {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"},
+    {"Dim", "Lun", "Mar", "Mer", "Jeu", "Ven", "Sam"},
+};
+inline constexpr const char* LongDayNames[2][7] = {
+    {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+    {"Dimanche", "Lundi", "Mardi", "Mercredi", "Jeudi", "Vendredi", "Samedi"},
+};
+// Selects the column of the name tables; English unless set otherwise.
+int DateLanguage();
+void SetDateLanguage(int language);
 
 class TDateTime {
 public:

@@ -10,34 +10,6 @@
 
 std::string OSName() { return platform::OSName(); }
 
-std::string DirectXVersionName() { return ""; }
-
-std::string DirectXNameOfRegistryVersion(const std::string& registryText) {
-    struct Entry {
-        const char* registry;
-        const char* name;
-    };
-    static const Entry table[] = {
-        {"4.02.0095", "1.0"},      {"4.03.00.1096", "2.0"},   {"4.04.0068", "3.0"},      {"4.04.0069", "3.0"},
-        {"4.05.00.0155", "5.0"},   {"4.05.01.1721", "5.0"},   {"4.05.01.1998", "5.0"},   {"4.06.02.0436", "6.0"},
-        {"4.07.00.0700", "7.0"},   {"4.07.00.0716", "7.0a"},  {"4.08.00.0400", "8.0"},   {"4.08.01.0881", "8.1"},
-        {"4.08.01.0810", "8.1"},   {"4.09.0000.0900", "9.0"}, {"4.09.00.0900", "9.0"},   {"4.09.0000.0901", "9.0a"},
-        {"4.09.00.0901", "9.0a"},  {"4.09.0000.0902", "9.0b"}, {"4.09.00.0902", "9.0b"}, {"4.09.00.0904", "9.0c"},
-        {"4.09.0000.0904", "9.0c"},
-    };
-    for (const auto& entry : table)
-        if (registryText == entry.registry) return entry.name;
-    return "";
-}
-
-int DirectXVersionOK(const std::string& versionName) {
-    for (const char* old : {"1.0", "2.0", "3.0", "5.0", "6.0"})
-        if (versionName == old) return 0;
-    return 1;
-}
-
-int DirectXVersionOK() { return DirectXVersionOK(DirectXVersionName()); }
-
 int DesktopSize(int& width, int& height) {
     platform::Display().DesktopSize(width, height);
     return 1;

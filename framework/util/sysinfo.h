@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // System information the framework reports or checks: operating system,
-// graphics runtime version, desktop, window and memory.
+// desktop, window and memory.
 #include <cstdint>
 #include <string>
 
@@ -36,14 +36,6 @@ struct TWindowInfo {
 // Vista", "Windows 7"), so neither the old-system nor the long-message branch
 // is taken here.
 std::string OSName();
-// There is no DirectX here, so this is always "".
-std::string DirectXVersionName();
-// Maps a DirectX registry version text to its short name ("" when unknown).
-std::string DirectXNameOfRegistryVersion(const std::string& registryText);
-// 0 for the versions older than 7, 1 for everything else (unknown or none included).
-int DirectXVersionOK();
-int DirectXVersionOK(const std::string& versionName);
-
 // Desktop resolution; returns 1.
 int DesktopSize(int& width, int& height);
 // The window handle is kept for callers written against handles; there is one

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 
 namespace {
 constexpr float kPi = 3.14159265358979f;
@@ -26,7 +26,7 @@ float TAnimation::PhaseLength(int phase) const {
 
 int TAnimation::AddPhase(int lengthMs) {
     if (TotalPhases >= MAX_PHASES) return 0;
-    Length[static_cast<size_t>(TotalPhases)] = Game->CalcAnimLength(static_cast<float>(lengthMs));
+    Length[static_cast<size_t>(TotalPhases)] = GameState()->CalcAnimLength(static_cast<float>(lengthMs));
     ++TotalPhases;
     return 0;
 }
@@ -108,7 +108,7 @@ float TAnimation::GetRatioSine180() { return 0.5f + SinDeg((GetRatio() - 0.5f) *
 float TAnimation::GetRatioInvSine180() { return 0.5f + SinDeg((GetRatioInv() - 0.5f) * 2.0f * 90.0f) / 2.0f; }
 
 int TAnimation::Init(int lengthMs, int leaveActive, int reverse, int cycle, int pingPong) {
-    Length[0] = Game->CalcAnimLength(static_cast<float>(lengthMs));
+    Length[0] = GameState()->CalcAnimLength(static_cast<float>(lengthMs));
     CurrentPhase = 0;
     Finished = 0;
     TotalPhases = 1;
@@ -125,7 +125,7 @@ int TAnimation::Init(int lengthMs, int leaveActive, int reverse, int cycle, int 
 int TAnimation::InsertPhase(int lengthMs, int index) {
     if (TotalPhases >= MAX_PHASES || index < 0 || index > TotalPhases) return 0;
     for (int i = TotalPhases; i > index; --i) Length[static_cast<size_t>(i)] = Length[static_cast<size_t>(i - 1)];
-    Length[static_cast<size_t>(index)] = Game->CalcAnimLength(static_cast<float>(lengthMs));
+    Length[static_cast<size_t>(index)] = GameState()->CalcAnimLength(static_cast<float>(lengthMs));
     ++TotalPhases;
     return 0;
 }

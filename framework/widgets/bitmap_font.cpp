@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "framework/paths/errors.h"
-#include "framework/widgets/font.h"
+#include "framework/widgets/text_style.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
@@ -297,9 +297,9 @@ int TBitmapFont::Draw(const std::string& text, double x, double y, int centre, i
     if (shadow) {
         platform::GetColor(savedR, savedG, savedB);
         platform::SetColor(0, 0, 0);
-        platform::SetAlpha(TextShadowAlpha * TextAlpha);
-        x += TextShadowX;
-        y += TextShadowY;
+        platform::SetAlpha(TextStyle.ShadowAlpha * TextStyle.Alpha);
+        x += TextStyle.ShadowX;
+        y += TextStyle.ShadowY;
     }
     float platformX, platformY;
     platform::GetScale(platformX, platformY);
@@ -360,7 +360,7 @@ int TBitmapFont::Draw(const std::string& text, double x, double y, int centre, i
 
     if (shadow) {
         platform::SetColor(savedR, savedG, savedB);
-        platform::SetAlpha(TextAlpha);
+        platform::SetAlpha(TextStyle.Alpha);
     }
     return 0;
 }

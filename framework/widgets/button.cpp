@@ -6,9 +6,8 @@
 
 #include "framework/audio/channels.h"
 #include "framework/audio/game_sound.h"
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "framework/core/input.h"
-#include "framework/screens/screen.h"
 #include "framework/util/strings.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/input_repeat.h"
@@ -21,8 +20,8 @@
 
 namespace {
 std::shared_ptr<TGameSound> LoadMenuSound(const std::string& name) {
-    if (name.empty() || !Game) return nullptr;
-    return TGameSound::Create(Game->SoundPath + name + ".wav", 0);
+    if (name.empty() || !GameState()) return nullptr;
+    return TGameSound::Create(GameState()->SoundPath + name + ".wav", 0);
 }
 
 bool FileExists(const std::string& path) {
@@ -30,9 +29,9 @@ bool FileExists(const std::string& path) {
 }
 
 void PlayOn(const std::shared_ptr<TGameSound>& sound, std::shared_ptr<platform::Channel>& ownChannel) {
-    if (!sound || !Game) return;
-    if (Game->Channels)
-        Game->Channels->PlayGameSound(sound, nullptr, 1.0f, 0.0f);
+    if (!sound || !GameState()) return;
+    if (GameState()->Channels)
+        GameState()->Channels->PlayGameSound(sound, nullptr, 1.0f, 0.0f);
     else
         sound->PlayInChannel(ownChannel, 0.0f);
 }
@@ -40,11 +39,11 @@ void PlayOn(const std::shared_ptr<TGameSound>& sound, std::shared_ptr<platform::
 
 // ---- TButton: loading and set-up ------------------------------------------------
 
-bool TButton::HasOwnChannels() const { return !(Game && Game->Channels); }
+bool TButton::HasOwnChannels() const { return !(GameState() && GameState()->Channels); }
 
 std::string TButton::GetPath() {
-    if (!Game) return std::string();
-    return UseMenuPath ? Game->MenuPath : Game->ImagePath;
+    if (!GameState()) return std::string();
+    return UseMenuPath ? GameState()->MenuPath : GameState()->ImagePath;
 }
 
 std::shared_ptr<TButton> TButton::CreateSpecial(const std::string& name, const std::string& mouseOverName,
@@ -86,7 +85,7 @@ int TButton::LoadDisabled(const std::string& name) {
 
 int TButton::LoadMouseClick(const std::string& name, int durationMs) {
     ImageMouseClick = TGameImage::Create(GetPath() + name + ".png", platform::IMAGE_DEFAULT_FLAGS, 0);
-    MouseClickDuration = Game ? Game->CalcAnimLength(static_cast<float>(durationMs)) : 0.0f;
+    MouseClickDuration = GameState() ? GameState()->CalcAnimLength(static_cast<float>(durationMs)) : 0.0f;
     return 0;
 }
 
@@ -175,9 +174,9 @@ int TButton::CentreX(int newY) { return MoveTo(static_cast<float>((ScreenWidth -
 // ---- TButton: input ---------------------------------------------------------------
 
 bool TButton::PointerOver() const {
-    if (!Game || !Game->Mouse) return false;
+    if (!GameState() || !GameState()->Mouse) return false;
     const float left = x + offx, top = y + offy;
-    const auto px = static_cast<float>(Game->Mouse->x), py = static_cast<float>(Game->Mouse->y);
+    const auto px = static_cast<float>(GameState()->Mouse->x), py = static_cast<float>(GameState()->Mouse->y);
     return px >= left && px < left + static_cast<float>(w) && py >= top && py < top + static_cast<float>(h);
 }
 
@@ -201,9 +200,9 @@ int TButton::Manage() {
                 pressed = state != 0;
                 repeat = state == 2;
                 // The first press belongs to this button like any other click.
-                if (state == 1 && Game->Mouse) Game->Mouse->GetMh(1);
+                if (state == 1 && GameState()->Mouse) GameState()->Mouse->GetMh(1);
             } else {
-                pressed = Game->Mouse && Game->Mouse->GetMh(1) ? 1 : 0;
+                pressed = GameState()->Mouse && GameState()->Mouse->GetMh(1) ? 1 : 0;
             }
             if (pressed)
                 Click(repeat);
@@ -313,6 +312,21 @@ int TButton::DrawCaption() {
     return 0;
 }
 
+void TButton::DrawPressedCaption(bool grown) {
+    ApplyCaptionColour(CaptionDownColor);
+    const bool scaled = CaptionDownScale != 1 || grown;
+    if (scaled) Caption->RoundCoords = 0;
+    float captionScale = CaptionDownScale;
+    if (grown) {
+        platform::SetScale(ScaleOnMO, ScaleOnMO);
+        if (!Caption->BitmapFont) captionScale *= ScaleOnMO;
+    }
+    if (CaptionDownScale != 1) Caption->ApplyScale(captionScale);
+    Caption->Draw(CaptionDownOffsetX * ScaleOnMO + offx, CaptionDownOffsetY * ScaleOnMO + offy, 0);
+    if (CaptionDownScale != 1) Caption->RestoreScale();
+    Caption->RoundCoords = OldRoundedCoords;
+}
+
 int TButton::Draw() {
     if (!Active && !AlwaysDraw) return 0;
     platform::SetBlend(platform::ALPHABLEND);
@@ -341,7 +355,7 @@ int TButton::Draw() {
     auto drawPicture = [&](const std::shared_ptr<TGameImage>& picture, int frameNumber) {
         const auto& shown = picture && picture->image ? picture : image;
         if (!shown || !shown->image) return;
-        DrawShadow(shown, frameNumber, 0);
+        DrawShadow(shown, frameNumber);
         platform::DrawImage(shown->image, x, y, frameNumber);
     };
     auto glowOver = [&](const std::shared_ptr<TGameImage>& picture) {
@@ -354,20 +368,7 @@ int TButton::Draw() {
     if (MouseClickCounter > 0) {
         drawPicture(ImageMouseClick, 0);
         if (glowing) glowOver(ImageMouseClick ? ImageMouseClick : image);
-        if (Caption) {
-            ApplyCaptionColour(CaptionDownColor);
-            const bool scaled = CaptionDownScale != 1 || grown;
-            if (scaled) Caption->RoundCoords = 0;
-            float captionScale = CaptionDownScale;
-            if (grown) {
-                platform::SetScale(ScaleOnMO, ScaleOnMO);
-                if (!Caption->BitmapFont) captionScale *= ScaleOnMO;
-            }
-            if (CaptionDownScale != 1) Caption->ApplyScale(captionScale);
-            Caption->Draw(CaptionDownOffsetX * ScaleOnMO + offx, CaptionDownOffsetY * ScaleOnMO + offy, 0);
-            if (CaptionDownScale != 1) Caption->RestoreScale();
-            Caption->RoundCoords = OldRoundedCoords;
-        }
+        if (Caption) DrawPressedCaption(grown);
     } else if ((MouseOver && ImageMouseOver) || (FixedGlowOnMOUseMO && glowing)) {
         drawPicture(ImageMouseOver, frame);
         if (glowing && (FixedGlowOnMO || AutoGlowOnMO) && UseGlowOnMO)
@@ -697,11 +698,11 @@ int TMenu::Precache() {
 }
 
 int TMenu::Manage(float offsetX, float offsetY) {
-    if ((Game && Game->GameFade && Game->GameFade->Active) || !AcceptInput) {
+    if ((GameState() && GameState()->Fading()) || !AcceptInput) {
         ManageFixedGlowOnly();
         return 0;
     }
-    if (!Game || !Game->Mouse || !Game->Mouse->Active) return 0;
+    if (!GameState() || !GameState()->Mouse || !GameState()->Mouse->Active) return 0;
     MouseOverName.clear();
     ClickedName.clear();
     for (auto& button : Items) {

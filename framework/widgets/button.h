@@ -125,6 +125,8 @@ protected:
     bool PointerOver() const;
     bool HasOwnChannels() const;
     void ApplyCaptionColour(const std::shared_ptr<TColor>& colour);
+    // The caption of a pressed button: its own colour, scale and offset.
+    void DrawPressedCaption(bool grown);
 };
 
 // An ordered list of buttons with shared sounds, shadow and layout.

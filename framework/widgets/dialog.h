@@ -237,6 +237,11 @@ protected:
     // Clicks the named button of the menu from the keyboard.
     void SimulateButton(const std::string& name);
     void DrawBlackLayer(float alpha) const;
+    // The box (its picture or a filled rectangle) with its shadow at (left, top).
+    void DrawBox(float left, float top) const;
+    // One of the dialog's two pictures, with its scale, angle and shadow.
+    void DrawPicture(const std::shared_ptr<TGameImage>& picture, int px, int py, float scale, float angle,
+                     const std::shared_ptr<TShadow>& shadow) const;
 };
 
 class TDialogOK : public TDialog {
@@ -323,3 +328,8 @@ public:
     int Draw() override;
     int Kill() override;
 };
+
+// What the dialogs with buttons share: their menu (the dialog button's look and
+// sounds), placed centred at the bottom or where the dialog says.
+std::shared_ptr<TMenu> NewDialogMenu();
+void PlaceDialogMenu(TDialog& dialog);

@@ -3,16 +3,13 @@
 
 #include <cmath>
 
-#include "framework/core/globals.h"
+#include "framework/core/game_state.h"
 #include "framework/widgets/bitmap_font.h"
 #include "framework/widgets/sprite.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/font.h"
 
-float TextShadowX = 1.0f;
-float TextShadowY = 1.0f;
-float TextShadowAlpha = 0.5f;
-float TextAlpha = 1.0f;
+TTextStyle TextStyle;
 
 namespace {
 float RoundHalfUp(float v) { return std::floor(v + 0.5f); }
@@ -76,9 +73,9 @@ void TShadow::Restore() {
 // ---- text functions --------------------------------------------------------------
 
 void SetTextShadow(float x, float y, float alpha) {
-    TextShadowX = x;
-    TextShadowY = y;
-    TextShadowAlpha = alpha;
+    TextStyle.ShadowX = x;
+    TextStyle.ShadowY = y;
+    TextStyle.ShadowAlpha = alpha;
 }
 
 void DrawTextWithShadow(float x, float y, const std::string& text, int centred) {
@@ -88,10 +85,10 @@ void DrawTextWithShadow(float x, float y, const std::string& text, int centred) 
     platform::GetColor(r, g, b);
     platform::SetBlend(platform::ALPHABLEND);
     platform::SetColor(0, 0, 0);
-    platform::SetAlpha(TextShadowAlpha * TextAlpha);
-    platform::DrawText(text, x + TextShadowX, y + TextShadowY);
+    platform::SetAlpha(TextStyle.ShadowAlpha * TextStyle.Alpha);
+    platform::DrawText(text, x + TextStyle.ShadowX, y + TextStyle.ShadowY);
     platform::SetColor(r, g, b);
-    platform::SetAlpha(TextAlpha);
+    platform::SetAlpha(TextStyle.Alpha);
     platform::DrawText(text, x, y);
     platform::SetBlend(blend);
 }
@@ -212,7 +209,7 @@ int TFont::Apply() {
     if (Color) Color->Apply();
     if (Shadow) {
         Shadow->ApplyToText();
-        if (Color) TextAlpha = Color->Alpha;
+        if (Color) TextStyle.Alpha = Color->Alpha;
     }
     SelectImageFont();
     return 0;
@@ -222,7 +219,7 @@ int TFont::ApplyCustomColor(const std::shared_ptr<TColor>& colour) {
     if (colour) colour->Apply();
     if (Shadow) {
         Shadow->ApplyToText();
-        if (colour) TextAlpha = colour->Alpha;
+        if (colour) TextStyle.Alpha = colour->Alpha;
     }
     SelectImageFont();
     return 0;
@@ -409,14 +406,14 @@ int TLabel::DrawTextLine(const std::string& text, float x, float y, int applyCol
     if (Shadow) {
         Shadow->ApplyToText();
         // The shadow follows the alpha the text is drawn with, including the
-        // label's own, not whatever the last caller left in TextAlpha.
-        const float previous = TextAlpha;
-        TextAlpha = EffectiveAlpha(applyColour);
+        // label's own, not whatever the last caller left in TextStyle.Alpha.
+        const float previous = TextStyle.Alpha;
+        TextStyle.Alpha = EffectiveAlpha(applyColour);
         if (BitmapFont)
             BitmapFont->DrawAlignedWithShadow(text, x, y, Alignment, roundX, roundY);
         else
             DrawTextAligned(text, x, y, 1, Alignment, RoundCoords);
-        TextAlpha = previous;
+        TextStyle.Alpha = previous;
     } else {
         if (BitmapFont)
             BitmapFont->DrawAligned(text, x, y, Alignment, roundX, roundY, 0);

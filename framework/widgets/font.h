@@ -7,18 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "framework/widgets/text_style.h"
+
 namespace platform {
 class ImageFont;
 }
 class TColor;
 class TBitmapFont;
 
-// The drop shadow of text: offset, strength, and the alpha of the text being
-// drawn (the shadow is drawn at TextShadowAlpha x TextAlpha).
-extern float TextShadowX;
-extern float TextShadowY;
-extern float TextShadowAlpha;
-extern float TextAlpha;
 
 class TShadow {
 public:

@@ -7,7 +7,6 @@
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/image.h"
 
-std::shared_ptr<TImageBank> ImageBank = std::make_shared<TImageBank>();
 
 namespace {
 int64_t PowerOfTwoAtLeast(int64_t v) {

@@ -71,4 +71,3 @@ public:
     void Precache();
 };
 
-extern std::shared_ptr<TImageBank> ImageBank;

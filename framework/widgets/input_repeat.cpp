@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framework/widgets/input_repeat.h"
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "framework/core/input.h"
 #include "framework/widgets/pointer.h"
 
 namespace {
-float Steps(int ms) { return Game->CalcAnimLength(static_cast<float>(ms)); }
+float Steps(int ms) { return GameState()->CalcAnimLength(static_cast<float>(ms)); }
 }  // namespace
 
 void TKeyRepeat::ClearDelays() {
@@ -63,7 +63,7 @@ std::shared_ptr<TMouseRepeat> TMouseRepeat::Create(int initialDelayMs, int repea
 }
 
 int TMouseRepeat::GetButton() {
-    if (!Game->Mouse || !Game->Mouse->GetMb()) {
+    if (!GameState()->Mouse || !GameState()->Mouse->GetMb()) {
         ClearDelays();
         LastState = 0;
         return 0;

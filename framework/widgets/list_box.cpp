@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "framework/audio/game_sound.h"
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "framework/widgets/button.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/pointer.h"
@@ -23,7 +23,7 @@ std::shared_ptr<VTListBox> VTListBox::Create(int ignored, int gap, int centred, 
     list->Box = TBox::Create(0, 0, 0, 0, TColor::Create(0, 0, 0, 1.0f));
     list->HighlightCol = TColor::Create(0, 0, 150, 1.0f);
     list->Strings.clear();
-    list->DoubleClickTime = Game ? Game->CalcAnimLength(static_cast<float>(doubleClickMs)) : 0.0f;
+    list->DoubleClickTime = GameState() ? GameState()->CalcAnimLength(static_cast<float>(doubleClickMs)) : 0.0f;
     return list;
 }
 
@@ -77,7 +77,7 @@ int VTListBox::SetIndex(int index) {
 }
 
 int VTListBox::Manage() {
-    auto mouse = Game ? Game->Mouse : nullptr;
+    auto mouse = GameState() ? GameState()->Mouse : nullptr;
     if (mouse && mouse->GetMh(0) && LineHeight > 0) {
         const auto px = static_cast<float>(mouse->x), py = static_cast<float>(mouse->y);
         const auto line = static_cast<float>(LineHeight);
@@ -141,7 +141,7 @@ int VTListBox::Draw() {
             const std::string& text = Strings[static_cast<size_t>(i)];
             if (Font->Shadow) {
                 Font->Shadow->ApplyToText();
-                TextAlpha = alpha;
+                TextStyle.Alpha = alpha;
             } else {
                 platform::SetAlpha(alpha);
             }
@@ -188,7 +188,7 @@ int TSlider::Load(const std::string& barName, const std::string& dotName, const 
 }
 
 int TSlider::LoadImages(const std::string& barName, const std::string& dotName) {
-    const std::string folder = Game ? Game->ImagePath : std::string();
+    const std::string folder = GameState() ? GameState()->ImagePath : std::string();
     image = TGameImage::Create(folder + barName + ".png", platform::IMAGE_DEFAULT_FLAGS, 0);
     DotImage = TGameImage::Create(folder + dotName + ".png", platform::IMAGE_DEFAULT_FLAGS, 0);
     return 0;
@@ -208,8 +208,8 @@ int TSlider::SetValue(int value) {
 }
 
 int TSlider::Manage() {
-    if (!active || !Game || !Game->Mouse) return 0;
-    const auto px = static_cast<float>(Game->Mouse->x), py = static_cast<float>(Game->Mouse->y);
+    if (!active || !GameState() || !GameState()->Mouse) return 0;
+    const auto px = static_cast<float>(GameState()->Mouse->x), py = static_cast<float>(GameState()->Mouse->y);
     const bool over = px >= x - 10 && px < x + static_cast<float>(w) + 10 && py >= y - static_cast<float>(BorderY) &&
                       py < y + static_cast<float>(h + BorderY);
     if (!over) {
@@ -217,7 +217,7 @@ int TSlider::Manage() {
         return 0;
     }
     MouseOver = 1;
-    if (!Game->Mouse->GetMb()) return 0;
+    if (!GameState()->Mouse->GetMb()) return 0;
     if (px <= x + static_cast<float>(Border)) {
         SetValue(0);
     } else if (px >= x + static_cast<float>(w - Border)) {

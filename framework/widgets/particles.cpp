@@ -3,7 +3,7 @@
 
 #include <iterator>
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
 
@@ -13,7 +13,7 @@ int NextCollisionId() {
     return ++next;
 }
 
-float Steps(float ms) { return Game->CalcAnimLength(ms); }
+float Steps(float ms) { return GameState()->CalcAnimLength(ms); }
 }  // namespace
 
 // ---- TParticlePhase ------------------------------------------------------------
@@ -132,6 +132,30 @@ int TParticle::KillPhases() {
     return 0;
 }
 
+void TParticle::ManageFade() {
+    if (FadeIn) {
+        FadeCounter += Delta;
+        if (FadeCounter >= FadeInLength) {
+            FadeCounter = FadeLength;
+            FadeIn = 0;
+            Alpha = 1.0f;
+        }
+    } else if (FadeSustainCounter > 0) {
+        FadeSustainCounter -= Delta;
+        if (!(FadeSustainCounter > 0)) {
+            FadeSustainCounter = 0;
+            FadeCounter = FadeLength;
+        }
+    } else if (FadeCounter > 0) {
+        FadeCounter -= Delta;
+        if (!(FadeCounter > 0)) {
+            FadeCounter = 0;
+            Alpha = 0;
+            if (KillOnFade) Kill();
+        }
+    }
+}
+
 int TParticle::Move() {
     // A particle may drop out of its list (and so its last owner) mid-step.
     auto self = weak_from_this().lock();
@@ -171,27 +195,7 @@ int TParticle::Move() {
         return 0;
     }
 
-    if (FadeIn) {
-        FadeCounter += Delta;
-        if (FadeCounter >= FadeInLength) {
-            FadeCounter = FadeLength;
-            FadeIn = 0;
-            Alpha = 1.0f;
-        }
-    } else if (FadeSustainCounter > 0) {
-        FadeSustainCounter -= Delta;
-        if (!(FadeSustainCounter > 0)) {
-            FadeSustainCounter = 0;
-            FadeCounter = FadeLength;
-        }
-    } else if (FadeCounter > 0) {
-        FadeCounter -= Delta;
-        if (!(FadeCounter > 0)) {
-            FadeCounter = 0;
-            Alpha = 0;
-            if (KillOnFade) Kill();
-        }
-    }
+    ManageFade();
 
     if (DoRotate > 0) {
         Rotation += RotationSpeed * Delta;
@@ -416,7 +420,7 @@ std::shared_ptr<TParticleGenerator> TParticleGenerator::Create(float x, float y,
     g->x = x;
     g->y = y;
     g->Qty = qty - 1;
-    g->Interval = g->IntervalCounter = Game->CalcAnimLengthFromFloat(intervalMs);
+    g->Interval = g->IntervalCounter = GameState()->CalcAnimLengthFromFloat(intervalMs);
     g->MakeParticleFunction = std::move(makeFunction);
     g->Data1 = data1;
     g->Data2 = data2;

@@ -85,6 +85,8 @@ public:
     TParticle();
 
     int Move() override;
+    // The fade in, the sustain and the fade out, one step on; the fade out may end the particle.
+    void ManageFade();
     // 0 when inactive or hidden, else 1.
     int Draw() override;
     // Removes the particle from its list; safe while the list is being walked.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framework/widgets/pointer.h"
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "framework/paths/errors.h"
 #include "framework/widgets/particles.h"
 #include "tallyfold/platform/files.h"
@@ -25,7 +25,7 @@ int TMousePointer::Off() {
 }
 
 int TMousePointer::Load(const std::string& name) {
-    const std::string path = (Game ? Game->ImagePath : std::string()) + name + Ext;
+    const std::string path = (GameState() ? GameState()->ImagePath : std::string()) + name + Ext;
     Image = platform::LoadImage(path, platform::IMAGE_DEFAULT_FLAGS);
     if (!Image) return ShowError("Error loading bitmap " + platform::RealPath(path), 1);
     Image->SetHandle(static_cast<float>(offsetx), static_cast<float>(offsety));
@@ -53,9 +53,9 @@ int TMousePointer::Update() {
 int TMousePointer::Manage() {
     if (!Active) return 0;
     // Paused or in the background the sparkles stand still with the screen.
-    if (Game && Game->LogicHeld()) return 1;
+    if (GameState() && GameState()->LogicHeld()) return 1;
     // Settled, the trail starts no new sparkles; those on their way fade out.
-    if (ParticleFunc && !(Game && Game->DecorationSettled())) ParticleFunc();
+    if (ParticleFunc && !(GameState() && GameState()->DecorationSettled())) ParticleFunc();
     if (ParticleList) ParticleList->Manage();
     return 1;
 }
@@ -64,7 +64,7 @@ int TMousePointer::UpdateCoords() {
     // Mouse motion events already arrive in logical pixels of the scaled
     // screen, so the position the event pump stored is the cursor's; only
     // the client area's place on the desktop needs refreshing.
-    if (Game && platform::Display().HasGraphics()) Game->SetClientCoords();
+    if (GameState() && platform::Display().HasGraphics()) GameState()->SetClientCoords();
     return 0;
 }
 
@@ -93,7 +93,7 @@ int TMousePointer::CalcButtonTotals() {
 }
 
 int TMousePointer::Draw() {
-    if (Game && !Game->FullScreen) UpdateCoords();
+    if (GameState() && !GameState()->FullScreen) UpdateCoords();
     if (!Active) return 0;
     if (ParticleList) ParticleList->Draw();
     platform::SetBlend(platform::ALPHABLEND);

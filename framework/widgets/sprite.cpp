@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "framework/util/strings.h"
 #include "framework/widgets/animation.h"
 #include "tallyfold/platform/display.h"
@@ -115,7 +115,7 @@ std::shared_ptr<TSprite> TSprite::Create(std::shared_ptr<TGameImage> image, floa
 }
 
 std::shared_ptr<TSprite> TSprite::CreateFromFile(const std::string& file, float x, float y, int centre, int flags) {
-    auto picture = TGameImage::Create(Game->ImagePath + file + ".png", flags, 1);
+    auto picture = TGameImage::Create(GameState()->ImagePath + file + ".png", flags, 1);
     auto result = Create(picture, x, y);
     if (centre) result->SetPosition(static_cast<float>(ScreenWidth / 2), static_cast<float>(ScreenHeight / 2));
     return result;
@@ -181,7 +181,7 @@ int TSprite::SetupAnim(int frames, int lengthMs, int counterDir, int reverse, in
                        int loop) {
     frame = 0;
     FramesTotal = frames;
-    AnimLength = static_cast<int>(Game->CalcAnimLength(static_cast<float>(lengthMs)));
+    AnimLength = static_cast<int>(GameState()->CalcAnimLength(static_cast<float>(lengthMs)));
     AnimCounterDir = counterDir;
     AnimReverse = reverse;
     PingPong = pingPong;
@@ -203,7 +203,7 @@ int TSprite::SetupRotation(float rotationSpeed, int lengthMs, int loop, int rand
         RotationLoop = 1;
         if (randomStart) Rotation = static_cast<float>(platform::Rnd(0, 360));
     } else {
-        RotationLength = static_cast<int>(Game->CalcAnimLength(static_cast<float>(lengthMs)));
+        RotationLength = static_cast<int>(GameState()->CalcAnimLength(static_cast<float>(lengthMs)));
         RotationCounter = static_cast<float>(RotationLength);
     }
     return 0;
@@ -212,7 +212,7 @@ int TSprite::SetupRotation(float rotationSpeed, int lengthMs, int loop, int rand
 int TSprite::SetupScale(float xSpeed, float ySpeed, int lengthMs) {
     ScaleXSpeed = xSpeed;
     ScaleYSpeed = ySpeed;
-    ScaleLength = static_cast<int>(Game->CalcAnimLength(static_cast<float>(lengthMs)));
+    ScaleLength = static_cast<int>(GameState()->CalcAnimLength(static_cast<float>(lengthMs)));
     ScaleCounter = static_cast<float>(ScaleLength);
     return 0;
 }
@@ -394,7 +394,7 @@ int TSprite::ManageGlow() {
             if (!(Glow > 0)) Glow = 0;
         }
     } else if (GlowMode == 3 && GlowCounter) {
-        if (Game && Game->DecorationSettled()) {
+        if (GameState() && GameState()->DecorationSettled()) {
             // The pulse settles: down to its least glow at the pace it rises,
             // and it takes up again from there, rising, so that it neither
             // stops nor starts with a jump.
@@ -521,7 +521,7 @@ int TSprite::DoDraw() {
 int TSprite::DrawNormal() {
     const int frameNumber = CurrentFrame();
     auto picture = CurrentPicture();
-    DrawShadow(picture, frameNumber, 0);
+    DrawShadow(picture, frameNumber);
     if (!picture || !picture->image) return 0;
     if (UseOffset)
         platform::DrawImage(picture->image, x + offx, y + offy, frameNumber);
@@ -533,7 +533,7 @@ int TSprite::DrawNormal() {
 int TSprite::DrawRounded() {
     const int frameNumber = CurrentFrame();
     auto picture = CurrentPicture();
-    DrawShadow(picture, frameNumber, 0);
+    DrawShadow(picture, frameNumber);
     if (!picture || !picture->image) return 0;
     const float px = UseOffset ? x + offx : x;
     const float py = UseOffset ? y + offy : y;
@@ -541,7 +541,7 @@ int TSprite::DrawRounded() {
     return 0;
 }
 
-int TSprite::DrawShadow(const std::shared_ptr<TGameImage>& picture, int frameNumber, int scrolled) {
+int TSprite::DrawShadow(const std::shared_ptr<TGameImage>& picture, int frameNumber) {
     if (!Shadow || !picture || !picture->image) return 0;
     // A black copy adds nothing under light blending; skip the work.
     if (platform::GetBlend() == platform::LIGHTBLEND) return 0;
@@ -552,10 +552,6 @@ int TSprite::DrawShadow(const std::shared_ptr<TGameImage>& picture, int frameNum
     platform::SetAlpha(ShadowAlpha * Alpha);
     float sx = x + ShadowX + (UseOffset ? offx : 0.0f);
     float sy = y + ShadowY + (UseOffset ? offy : 0.0f);
-    if (scrolled && Game) {
-        sx -= Game->ScrollX;
-        sy -= Game->ScrollY;
-    }
     platform::DrawImage(picture->image, sx, sy, frameNumber);
     // The colour and alpha in force before the shadow: the tint and Alpha
     // when DoDraw set them, and nothing a caller did not set otherwise.
@@ -586,10 +582,10 @@ int TSprite::DrawWithOffset() {
     if (UseAlpha) platform::SetAlpha(Alpha);
     const int frameNumber = CurrentFrame();
     auto picture = CurrentPicture();
-    DrawShadow(picture, frameNumber, 1);
+    DrawShadow(picture, frameNumber);
     if (picture && picture->image) {
-        float px = x - (Game ? Game->ScrollX : 0.0f) + (UseOffset ? offx : 0.0f);
-        float py = y - (Game ? Game->ScrollY : 0.0f) + (UseOffset ? offy : 0.0f);
+        float px = x + (UseOffset ? offx : 0.0f);
+        float py = y + (UseOffset ? offy : 0.0f);
         platform::DrawImage(picture->image, px, py, frameNumber);
     }
     platform::SetScale(1, 1);

@@ -140,8 +140,8 @@ public:
     virtual int DrawLight(float intensity, float red, float green, float blue, std::shared_ptr<TGameImage> picture);
     virtual int DrawNormal();
     virtual int DrawRounded();
-    virtual int DrawShadow(const std::shared_ptr<TGameImage>& picture, int frameNumber, int scrolled);
-    // Draws in the game object's scrolled coordinates.
+    virtual int DrawShadow(const std::shared_ptr<TGameImage>& picture, int frameNumber);
+    // Draws with the offset (offx, offy) when UseOffset is set.
     virtual int DrawWithOffset();
     virtual int GetAnimFrame();
     virtual int GetSize();

@@ -3,13 +3,12 @@
 
 #include <cstdlib>
 
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
 #include "framework/core/input.h"
 #include "framework/widgets/pointer.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
 
-std::shared_ptr<VTMouse> GameMouse = std::make_shared<VTMouse>();
 
 int VTMouse::Drag() {
     if (IsDragging) return 1;
@@ -26,7 +25,7 @@ int VTMouse::Drag() {
 }
 
 int VTMouse::UpdateMouseClicks() {
-    const auto& mouse = *Game->Mouse;
+    const auto& mouse = *GameState()->Mouse;
     x = mouse.x;
     y = mouse.y;
 

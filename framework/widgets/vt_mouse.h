@@ -2,8 +2,6 @@
 #pragma once
 // The maker's click tracker: how long each button has been held, double
 // clicks within a time and distance, and drags.
-#include <memory>
-
 class VTMouse {
 public:
     virtual ~VTMouse() = default;
@@ -33,5 +31,3 @@ public:
     // as a right press.
     virtual int UpdateMouseClicks();
 };
-
-extern std::shared_ptr<VTMouse> GameMouse;

@@ -102,7 +102,7 @@ namespace {
 // own, never deleted: the player (or whoever helps them) may want it.
 void SetAsideDamaged(const std::string& reason) {
     const std::string path = AutosavePath();
-    if (!SavingOff.empty()) return;
+    if (!SharedData.SavingOff.empty()) return;
     std::string aside = path + ".damaged";
     for (int n = 2; n < 1000 && platform::FileType(aside) != platform::FILETYPE_NONE; ++n)
         aside = path + ".damaged." + std::to_string(n);
@@ -121,7 +121,7 @@ void TPuzzleModel::LeaveUnreadable(const std::string& reason) {
     if (AutosaveState.BlockedTold) return;
     AutosaveState.BlockedTold = true;
     AppendErrorLog("The autosaved puzzle " + path + " cannot be read (" + reason + "); it was left as it is.");
-    std::string text = GameText ? GameText->FindString("Autosave Not Read") : std::string();
+    std::string text = Resources.GameText ? Resources.GameText->FindString("Autosave Not Read") : std::string();
     if (text.empty())
         text = "The puzzle kept from last time cannot be read, so it was left as it is and nothing will be "
                "written over it until the game starts again:";
@@ -156,9 +156,9 @@ int TPuzzleModel::WritePending(bool tell) {
     }
     AutosaveState.PendingReason = reason;
     // Nothing is saved this session at all, and the player knows it.
-    if (!SavingOff.empty() || !tell || AutosaveState.FailureTold) return 0;
+    if (!SharedData.SavingOff.empty() || !tell || AutosaveState.FailureTold) return 0;
     AutosaveState.FailureTold = true;
-    std::string text = GameText ? GameText->FindString("Autosave Failed") : std::string();
+    std::string text = Resources.GameText ? Resources.GameText->FindString("Autosave Failed") : std::string();
     if (text.empty())
         text = "Your puzzle in progress could not be kept on disk. Continue still brings it back while the "
                "game runs, and it is written as soon as the disk lets it:";
@@ -230,7 +230,7 @@ void TPuzzleModel::RemoveAutosave() {
     AutosaveState.Pending.clear();
     AutosaveState.PendingReason.clear();
     // An unreadable file is not ours to remove; nor is anything while nothing is written.
-    if (!AutosaveState.Blocked.empty() || !SavingOff.empty()) return;
+    if (!AutosaveState.Blocked.empty() || !SharedData.SavingOff.empty()) return;
     const std::string path = AutosavePath();
     if (platform::IsPlainFile(path)) platform::DeleteFile(path);
 }

@@ -174,7 +174,7 @@ void TKakuroHighScoreList::Load() {
             // and so that it stays that way nothing is saved over it.
             NotSavedReason = reason;
             AddDefaults();
-            std::string text = GameText ? GameText->FindString("Best Times Not Read") : std::string();
+            std::string text = Resources.GameText ? Resources.GameText->FindString("Best Times Not Read") : std::string();
             if (text.empty()) text = "The best times cannot be read and will not be saved until the game starts again:";
             Tell(text + "\r\n" + filepath + " (" + reason + ")");
             return;
@@ -185,7 +185,7 @@ void TKakuroHighScoreList::Load() {
     for (int n = 2; n < 1000 && (platform::IsPlainFile(aside) || platform::FileType(aside) != platform::FILETYPE_NONE);
          ++n)
         aside = filepath + ".damaged." + std::to_string(n);
-    if (!SavingOff.empty() || !platform::RenameFile(filepath, aside)) {
+    if (!SharedData.SavingOff.empty() || !platform::RenameFile(filepath, aside)) {
         NotSavedReason = "it is damaged and could not be kept aside";
         AddDefaults();
         return;
@@ -200,9 +200,9 @@ int TKakuroHighScoreList::Save() {
     std::string reason;
     if (WriteSharedFile(filepath, EncodeHighScores(Entries), &reason, true)) return 1;
     // The title already says that nothing is saved this time.
-    if (!SavingOff.empty()) return 0;
+    if (!SharedData.SavingOff.empty()) return 0;
     // The best times stay in memory and the next save tries again; not worth ending the game for.
-    std::string text = GameText ? GameText->FindString("Failed Save File") : std::string();
+    std::string text = Resources.GameText ? Resources.GameText->FindString("Failed Save File") : std::string();
     if (text.empty()) text = "Could not save the best times to ";
     Tell(text + filepath + " (" + reason + ")");
     return 0;
@@ -218,7 +218,7 @@ void TKakuroHighScoreList::Tell(const std::string& message) const {
 void TKakuroHighScoreList::AddDefaults() {
     for (int i = 1; i <= 10; ++i) {
         const std::string key = "Highscore Name " + std::to_string(i);
-        Add(GameText ? GameText->FindString(key) : std::string(), DefaultTime, 2);
+        Add(Resources.GameText ? Resources.GameText->FindString(key) : std::string(), DefaultTime, 2);
     }
 }
 

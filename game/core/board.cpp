@@ -62,7 +62,7 @@ bool IsBoardSize(int size) { return size == 6 || size == 7 || size == 9 || size 
 
 namespace {
 std::string Say(const std::string& key, const std::vector<std::pair<std::string, std::string>>& values) {
-    std::string text = GameText ? GameText->FindString(key) : key;
+    std::string text = Resources.GameText ? Resources.GameText->FindString(key) : key;
     for (const auto& [name, value] : values)
         for (auto at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size()))
             text.replace(at, name.size(), value);
@@ -71,7 +71,7 @@ std::string Say(const std::string& key, const std::vector<std::pair<std::string,
 
 std::string Way(int direction) {
     const char* key = direction == Vertical ? "Explain Down" : "Explain Across";
-    const std::string text = GameText ? GameText->FindString(key) : "";
+    const std::string text = Resources.GameText ? Resources.GameText->FindString(key) : "";
     return text.empty() ? (direction == Vertical ? "down" : "across") : text;
 }
 }  // namespace
@@ -300,8 +300,8 @@ void TPuzzleModel::ForgetHelpTaken() { Puzzle.RevealUsed = Puzzle.ExplainsUsed =
 
 std::string DifficultyName(int difficulty) {
     static const char* const keys[] = {"Easy", "Medium", "Hard"};
-    if (difficulty < 0 || difficulty > 2 || !GameText) return "";
-    return GameText->FindString(keys[difficulty]);
+    if (difficulty < 0 || difficulty > 2 || !Resources.GameText) return "";
+    return Resources.GameText->FindString(keys[difficulty]);
 }
 
 int TPuzzleModel::PuzzleGradeStars() const {
@@ -310,8 +310,8 @@ int TPuzzleModel::PuzzleGradeStars() const {
 
 std::string DifficultyAsks(int difficulty) {
     static const char* const keys[] = {"Easy Asks", "Medium Asks", "Hard Asks"};
-    if (difficulty < 0 || difficulty > 2 || !GameText) return "";
-    return GameText->FindString(keys[difficulty]);
+    if (difficulty < 0 || difficulty > 2 || !Resources.GameText) return "";
+    return Resources.GameText->FindString(keys[difficulty]);
 }
 
 

@@ -25,7 +25,7 @@ bool BoardFromTables(const TPuzzleState& p, engine::TBoard& board, std::vector<i
     return true;
 }
 
-std::string Say(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
+std::string Say(const std::string& key) { return Resources.GameText ? Resources.GameText->FindString(key) : std::string(); }
 
 }  // namespace
 

@@ -31,8 +31,8 @@ const OptionKey OptionKeys[] = {
 };
 
 TIniFile& Ini() {
-    if (!GameIni) GameIni = std::make_shared<TIniFile>();
-    return *GameIni;
+    if (!Resources.GameIni) Resources.GameIni = std::make_shared<TIniFile>();
+    return *Resources.GameIni;
 }
 
 }  // namespace

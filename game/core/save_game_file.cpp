@@ -23,7 +23,7 @@ constexpr std::int64_t MaxSaveGameBytes = 64 * 1024;
 constexpr std::size_t MaxSaveNameBytes = 128;
 
 std::string Text(const std::string& key, const std::string& fallback) {
-    std::string text = GameText ? GameText->FindString(key) : "";
+    std::string text = Resources.GameText ? Resources.GameText->FindString(key) : "";
     return text.empty() ? fallback : text;
 }
 

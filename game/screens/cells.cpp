@@ -41,7 +41,7 @@ struct Rgb {
 };
 constexpr Rgb RunRightColor{96, 226, 128};
 
-std::string Text(const char* key) { return GameText ? GameText->FindString(key) : std::string(); }
+std::string Text(const char* key) { return Resources.GameText ? Resources.GameText->FindString(key) : std::string(); }
 }  // namespace
 
 std::shared_ptr<TCell> TCell::Create(std::shared_ptr<TGameImage> image, float x, float y) {
@@ -89,19 +89,19 @@ void TCell::DrawWhite(int interactive) {
     const int i = ArrayLocationX, j = ArrayLocationY;
     bool hot = IsMouseOver() && !model.Puzzle.PuzzleCompleted && interactive;
     if (hot) {
-        ImageBank->Find("cellmO")->Draw(x, y);
+        Resources.ImageBank->Find("cellmO")->Draw(x, y);
         if (!model.Puzzle.RevealCellMode) Screens.Board.Message = Text(model.Puzzle.CustomMode ? "Cross Sum Message" : "Cell Message");
     } else if ((model.Options.ShowHighlighter && Screens.Board.HoverCellX >= 0 &&
                 model.InSameRun(Screens.Board.HoverCellX, Screens.Board.HoverCellY, i, j)) ||
                ExplainedCell(i, j)) {
-        ImageBank->Find("cellmO")->Draw(x, y);
+        Resources.ImageBank->Find("cellmO")->Draw(x, y);
     } else {
         image->Draw(x, y);
     }
 
     if (model.Puzzle.ShowSolution) {
         platform::SetColor(255, 255, 255);
-        platform::SetImageFont(Font34);
+        platform::SetImageFont(Resources.Font34);
         WriteText(std::to_string(model.Puzzle.SolutionGrid[i][j]), x - 8, y - 15);
     } else if (int digit = model.Puzzle.PlayerGrid[i][j]; digit != 0) {
         bool wrong = model.Puzzle.ShowMistakes &&
@@ -111,11 +111,11 @@ void TCell::DrawWhite(int interactive) {
             platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
         else
             platform::SetColor(255, 255, 255);
-        platform::SetImageFont(Font34);
+        platform::SetImageFont(Resources.Font34);
         WriteText(std::to_string(digit), x - 8, y - 15);
     } else {
         platform::SetColor(255, 255, 255);
-        platform::SetImageFont(Font12);
+        platform::SetImageFont(Resources.Font12);
         for (int k = 0; k < 9; ++k)
             if (model.Puzzle.MarkupGrid[i][j][k] == 1)
                 WriteText(std::to_string(k + 1), x - 12 + 9 * static_cast<float>(k % 3),
@@ -125,7 +125,7 @@ void TCell::DrawWhite(int interactive) {
     if ((Screens.Board.CursorShown && Screens.Board.CursorX == i && Screens.Board.CursorY == j && !model.Puzzle.PuzzleCompleted) ||
         ExplainedCell(i, j) == 2) {
         platform::SetColor(255, 255, 255);
-        ImageBank->Find("cellcursor")->Draw(x, y);
+        Resources.ImageBank->Find("cellcursor")->Draw(x, y);
     }
 }
 
@@ -140,16 +140,16 @@ void TCell::DrawClue(int interactive) {
     bool acrossHot = live && HorizontalSum != 0 &&
                      PointInTriangle(mx, my, x - Half, y - Half, x + Half, y - Half, x + Half, y + Half);
     if (downHot)
-        ImageBank->Find("BorderSumCellVMO")->Draw(x, y);
+        Resources.ImageBank->Find("BorderSumCellVMO")->Draw(x, y);
     else if (acrossHot)
-        ImageBank->Find("BorderSumCellHMO")->Draw(x, y);
+        Resources.ImageBank->Find("BorderSumCellHMO")->Draw(x, y);
     else
         image->Draw(x, y);
     if ((downHot || acrossHot) && !model.Puzzle.RevealCellMode && model.Options.ShowSumCombinations && !model.Puzzle.CustomMode)
         Screens.Board.Message = Text("Possible Combinations Field") + "\r\n" +
                         model.CombinationText(downHot ? Vertical : Horizontal, i, j);
 
-    platform::SetImageFont(Font16);
+    platform::SetImageFont(Resources.Font16);
     auto writeClue = [&](int direction, int clue, float left, float top) {
         if (clue == 0) return;
         int shown = clue;
@@ -349,7 +349,7 @@ void BuildCells(int animate) {
             s += platform::Rand(15, 50);
             const int restX = x0 + CellSize * i, restY = y0 + CellSize * j;
             float startY = animate == 1 ? static_cast<float>(s + CellSize * j) : static_cast<float>(restY);
-            auto cell = Screens.CellList->AddNew(static_cast<float>(restX), startY, ImageBank->Find(picture));
+            auto cell = Screens.CellList->AddNew(static_cast<float>(restX), startY, Resources.ImageBank->Find(picture));
             cell->TargetX = restX;
             cell->TargetY = restY;
             cell->CellType = type;

@@ -93,7 +93,7 @@ void TGameScreen::ApplyExplainedStep() {
 
 void TGameScreen::DismissExplanation(int pressed, int keyed) {
     if (Screens.Board.Explained.Kind == TExplainKind::None) return;
-    const bool escape = KeyHits[vk::ESCAPE] > 0 || HeldDown(vk::ESCAPE);
+    const bool escape = Keys.KeyHits[vk::ESCAPE] > 0 || HeldDown(vk::ESCAPE);
     if (escape) {
         ClearKey(vk::ESCAPE);
         SwallowEscape = 1;
@@ -297,7 +297,7 @@ void TGameScreen::WatchExplanation() {
         if (auto aid = PuzzleMenu->FindButton("explainstep"); aid && aid->MouseOver) pressed = 0;
     int keyed = 0;
     for (int key = 0; key < 256; ++key)
-        if (KeyHits[key] > 0 && key != 'H' && key != vk::ESCAPE && key != vk::SHIFT && key != vk::CONTROL &&
+        if (Keys.KeyHits[key] > 0 && key != 'H' && key != vk::ESCAPE && key != vk::SHIFT && key != vk::CONTROL &&
             key != vk::LSHIFT && key != vk::RSHIFT && key != vk::LCONTROL && key != vk::RCONTROL)
             keyed = 1;
     DismissExplanation(pressed, keyed);

@@ -54,7 +54,7 @@ void DrawStar(float cx, float cy, float radius, bool filled) {
 // The level and the puzzle's grade within it, as lit and dim stars.
 void TGameScreen::DrawGradeLine(float x, float y) {
     platform::SetColor(255, 255, 255);
-    platform::SetImageFont(Font25);
+    platform::SetImageFont(Resources.Font25);
     const std::string level = DifficultyName(PlayModel().Puzzle.PuzzleDifficulty);
     DrawTextLeft(level, x, y, 1, 1);
     const float first = x + static_cast<float>(platform::TextWidth(level)) + 20;
@@ -86,16 +86,16 @@ int TGameScreen::Draw() {
     if (PlayModel().Puzzle.PuzzleCompleted) Screens.Board.Message = FinishedMessage();
     if (Screens.Board.Explained.Kind != TExplainKind::None && !PlayModel().Puzzle.PuzzleCompleted) {
         // The reasoning is the point of the aid: it takes the whole line, wrapped.
-        platform::SetImageFont(Font25);
+        platform::SetImageFont(Resources.Font25);
         const auto lines = WordWrapLines({Screens.Board.Explained.Sentence}, HelpLineWidth, nullptr, 1.0f);
         Screens.Board.Message.clear();
         for (const auto& line : lines) Screens.Board.Message += (Screens.Board.Message.empty() ? "" : "\r\n") + line;
     }
-    DrawMessage(KeepBelowPaper(Screens.Board.Message, Font25), -1, 565, Font25, 1, 1, 1, 0);
+    DrawMessage(KeepBelowPaper(Screens.Board.Message, Resources.Font25), -1, 565, Resources.Font25, 1, 1, 1, 0);
 
     if (!PlayModel().Puzzle.CustomMode && PlayModel().Options.ShowTimer) {
         platform::SetColor(255, 255, 255);
-        platform::SetImageFont(Font34);
+        platform::SetImageFont(Resources.Font34);
         DrawTextLeft(ScreenText("Time Field") + PuzzleTimerText(), 25, 459, 1, 1);
     }
     FreezeTimer();

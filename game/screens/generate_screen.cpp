@@ -29,7 +29,7 @@ std::shared_ptr<TGenerateScreen> FreshOverlay(const std::shared_ptr<TGenerateScr
 }
 
 int TGenerateScreen::Load() {
-    ActivateSound = SoundBank ? SoundBank->Find("buttonclick") : nullptr;
+    ActivateSound = Resources.SoundBank ? Resources.SoundBank->Find("buttonclick") : nullptr;
     Channel = platform::AllocChannel();
     FadeIn = TAnimation::Create(500, 0, 0, 0, 0);
     FadeOut = TAnimation::Create(500, 0, 0, 0, 0);
@@ -89,11 +89,11 @@ int TGenerateScreen::Draw() {
     platform::DrawRect(0, 0, 800, 600);
     platform::SetColor(255, 255, 255);
     platform::SetAlpha(alpha);
-    TextAlpha = alpha;
+    TextStyle.Alpha = alpha;
     SetTextShadow(3, 3, 0.4f);
     ScreenPicture(PlayModel().Puzzle.CustomMode ? "solving" : "generating")->Draw(400, 300);
     platform::SetAlpha(1.0f);
-    TextAlpha = 1.0f;
+    TextStyle.Alpha = 1.0f;
 
     // A close that came while the overlay faded in ends the game; the puzzle the
     // player had stays as it was.

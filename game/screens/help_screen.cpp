@@ -93,11 +93,11 @@ int THelpScreen::Draw() {
     const char* const seconds[Pages] = {"Help Message 2", "Help Keys 2", "Help Explain 2"};
     const char* first = firsts[Page % Pages];
     const char* second = seconds[Page % Pages];
-    DrawMessage(ScreenText(first), 285, 210, Font25, 1, 1, 1, 0);
-    DrawMessage(ScreenText(second), 285, 410, Font25, 1, 1, 1, 0);
+    DrawMessage(ScreenText(first), 285, 210, Resources.Font25, 1, 1, 1, 0);
+    DrawMessage(ScreenText(second), 285, 410, Resources.Font25, 1, 1, 1, 0);
     if (Page == 0) {
         // A line on each level below the rules, as small as the panel leaves room for.
-        platform::SetImageFont(Font16);
+        platform::SetImageFont(Resources.Font16);
         for (int level = 0; level < 3; ++level)
             DrawTextAligned(DifficultyName(level) + ": " + DifficultyAsks(level), 285, 440 + 17.0f * level, 1, 0, 1);
     }
@@ -108,15 +108,15 @@ int THelpScreen::Draw() {
     if (const auto welcome = WelcomeMenu->FindButton("welcome")) {
         // The ink of the printed captions.
         platform::SetColor(24, 36, 66);
-        platform::SetImageFont(Font20);
+        platform::SetImageFont(Resources.Font20);
         DrawTextCentred(ScreenText("Welcome Page"), welcome->x + welcome->w / 2.0f,
                         welcome->y + (welcome->h - platform::TextHeight("W")) / 2.0f, 0, 1);
     }
     // Who made the game and under which licences, below the panel.
     platform::SetColor(255, 255, 255);
-    platform::SetImageFont(Font12);
+    platform::SetImageFont(Resources.Font12);
     DrawTextCentred(ReplaceVersion(ScreenText("About")), 400, 583, 1, 1);
-    platform::SetImageFont(Font20);
+    platform::SetImageFont(Resources.Font20);
     const auto back = PageMenu->FindButton("pageback"), next = PageMenu->FindButton("pagenext");
     if (back && next)
         DrawTextCentred(std::to_string(Page + 1) + " / " + std::to_string(Pages), (back->x + back->w + next->x) / 2,

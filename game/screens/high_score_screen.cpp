@@ -166,7 +166,7 @@ int THighScoreScreen::Logic() {
 
 void THighScoreScreen::ChooseTableFont() {
     if (TableFont) return;
-    TableFont = Font34;
+    TableFont = Resources.Font34;
     TableTextDY = 0;
     // Letters that reach furthest up and down, and the table's own texts.
     const std::string sample = "AbdfghjklpqtyQ0123456789:" + ScreenText("Name") + ScreenText("Difficulty") + ScreenText("Time");
@@ -180,8 +180,8 @@ void THighScoreScreen::ChooseTableFont() {
     if (TableFont && !fits(TableFont, above, below)) {
         // Ink scales with the size: start just above where it should fit.
         const int guess = 34 * (RowHeight - 1) / std::max(1, above + below) + 1;
-        for (int size = std::min(33, guess); size >= 12 && PakManager; --size) {
-            auto font = PakManager->GetImageFont("calibri.ttf", size, platform::FONT_SMOOTH);
+        for (int size = std::min(33, guess); size >= 12 && Resources.PakManager; --size) {
+            auto font = Resources.PakManager->GetImageFont("calibri.ttf", size, platform::FONT_SMOOTH);
             if (font && fits(font, above, below)) {
                 TableFont = font;
                 break;
@@ -207,7 +207,7 @@ int THighScoreScreen::Draw() {
     platform::Cls();
     DrawBackground(*this, x, y);
     ChooseTableFont();
-    platform::SetImageFont(TableFont ? TableFont : Font34);
+    platform::SetImageFont(TableFont ? TableFont : Resources.Font34);
 
     auto back = ScreenPicture("blackback");
     back->image->MidHandle();

@@ -95,9 +95,9 @@ int TPlayScreen::ShowSaveGameManager() {
     manager->DrawHighlight = 0;
     manager->DimWhenActive = 1;
     manager->Shadow = TShadow::Create(3, 3, 0.4f);
-    manager->SetupCaption(Font20, TColor::Create(255, 255, 255, 1.0f), TShadow::Create(1, 1, 0.6f), nullptr);
+    manager->SetupCaption(Resources.Font20, TColor::Create(255, 255, 255, 1.0f), TShadow::Create(1, 1, 0.6f), nullptr);
     manager->NavButtonsXPosition = 616;
-    manager->ListBox->SetupFont(Font20, TColor::Create(255, 255, 255, 1.0f), TShadow::Create(1, 1, 0.6f));
+    manager->ListBox->SetupFont(Resources.Font20, TColor::Create(255, 255, 255, 1.0f), TShadow::Create(1, 1, 0.6f));
     manager->ListBox->SetupBox(TColor::Create(100, 100, 100, 0.5f));
     manager->ListBox->Centred = 1;
     manager->ListBox->HighlightCol = TColor::Create(255, 255, 255, 0.2f);
@@ -188,7 +188,7 @@ int TPlayScreen::Draw() {
     SizeMenu->Draw(0, 0);
     DifficultyMenu->Draw(0, 0);
     // What the lit level asks of the player, under its buttons.
-    platform::SetImageFont(Font18);
+    platform::SetImageFont(Resources.Font18);
     platform::SetColor(255, 255, 255);
     SetTextShadow(1, 1, 0.6f);
     const int lit = ChosenDifficulty == "easy" ? 0 : ChosenDifficulty == "hard" ? 2 : 1;

@@ -29,24 +29,24 @@ int Rand(int low, int high) { return platform::Rand(low, high); }
 float Rndf(float low, float high) { return static_cast<float>(platform::Rnd(low, high)); }
 }  // namespace
 
-std::string ScreenText(const std::string& key) { return GameText ? GameText->FindString(key) : std::string(); }
+std::string ScreenText(const std::string& key) { return Resources.GameText ? Resources.GameText->FindString(key) : std::string(); }
 
 // From the image bank, else the data archive (the large backgrounds and the
 // particles live there), else the picture folder; kept in the bank afterwards.
 std::shared_ptr<TGameImage> ScreenPicture(const std::string& name) {
-    auto found = ImageBank->Map.find(UpperCase(name));
-    if (found != ImageBank->Map.end()) return found->second;
-    if (PakManager)
+    auto found = Resources.ImageBank->Map.find(UpperCase(name));
+    if (found != Resources.ImageBank->Map.end()) return found->second;
+    if (Resources.PakManager)
         for (const char* ext : {".png", ".jpg"}) {
-            auto bytes = PakManager->GetBinary(name + ext);
+            auto bytes = Resources.PakManager->GetBinary(name + ext);
             if (bytes.empty()) continue;
             if (auto image = platform::LoadImage(bytes)) {
                 auto picture = TGameImage::CreateFromImage(image, UpperCase(name), 1);
-                ImageBank->Map[UpperCase(name)] = picture;
+                Resources.ImageBank->Map[UpperCase(name)] = picture;
                 return picture;
             }
         }
-    return ImageBank->Load(name, "", -1, 1);
+    return Resources.ImageBank->Load(name, "", -1, 1);
 }
 
 void FadeToScreen(const std::shared_ptr<TScreen>& destination) {

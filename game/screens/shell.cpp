@@ -48,21 +48,20 @@ int TVellacorGame::LogicWrapper() {
     GameFade->Manage();
     if (GameFade->Active && !GameFade->AllowAnim) return 1;
     ScreenChange();
-    if (GameMouse) GameMouse->UpdateMouseClicks();
     if (CurrentTScreen) CurrentTScreen->Logic();
     if (Fade == 0) ScreenChange();
     return 1;
 }
 
 int TVellacorGame::LogicHeld() {
-    return ((Paused || Suspended) && platform::MilliSecs() - StartTime > StartUpGraceMs) ? 1 : 0;
+    return ((Paused || Suspended) && platform::MilliSecs() - Game->StartTime > StartUpGraceMs) ? 1 : 0;
 }
 
 void TVellacorGame::ShutDownHook() {
     // The game's own message box cannot be shown any more; what goes wrong now
     // is told by the system's.
-    const auto notice = NoticeHook;
-    NoticeHook = [](const std::string&) {};
+    const auto notice = SharedData.NoticeHook;
+    SharedData.NoticeHook = [](const std::string&) {};
     // An end without the exit fade (an error, an instant exit) leaves the board
     // without its Kill; the puzzle in progress is kept here then.
     if (Screens.GameScreen && CurrentTScreen == Screens.GameScreen) {
@@ -76,19 +75,19 @@ void TVellacorGame::ShutDownHook() {
     // write it, and the player must hear when that fails too.
     PlayModel().FlushAutosave();
     const std::string unsaved = PlayModel().UnsavedAutosaveReason();
-    if (!unsaved.empty() && SavingOff.empty())
+    if (!unsaved.empty() && SharedData.SavingOff.empty())
         platform::Notify("Your puzzle in progress could not be kept, so it is lost: " +
                              FileFaultText(AutosavePath(), unsaved),
                          true);
     // A start that failed before the options were read has no first run to finish.
-    if (GameIni && !GameIni->FileName.empty()) {
+    if (Resources.GameIni && !Resources.GameIni->FileName.empty()) {
         // The welcome page opens only from its button (help screen); leaving the
         // game never starts a browser. The flag stays in the options file as the
         // record that the game has been played.
         PlayModel().Options.FirstRun = 0;
         PlayModel().SaveGameOptions();
     }
-    NoticeHook = notice;
+    SharedData.NoticeHook = notice;
 }
 
 namespace {
@@ -117,8 +116,8 @@ int ContinuePuzzle() {
 }
 
 void CreateGameObjects() {
-    if (!ImageBank) ImageBank = std::make_shared<TImageBank>();
-    if (!SoundBank) SoundBank = std::make_shared<TSoundBank>();
+    if (!Resources.ImageBank) Resources.ImageBank = std::make_shared<TImageBank>();
+    if (!Resources.SoundBank) Resources.SoundBank = std::make_shared<TSoundBank>();
     InstallCellHooks();
     PlayModel().Hooks.CustomPuzzleAccepted = [] { FadeToScreen(Screens.GameScreen); };
     Screens.GameScreen = std::make_shared<TGameScreen>();
@@ -139,14 +138,14 @@ void CreateGameObjects() {
 }
 
 void LoadSharedResources() {
-    ImageBank->SetPath(Game->ImagePath);
-    SoundBank->SetPath(Game->SoundPath);
-    for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"}) SoundBank->Load(name, 1.0f, 1.0f, "", 0);
+    Resources.ImageBank->SetPath(Game->ImagePath);
+    Resources.SoundBank->SetPath(Game->SoundPath);
+    for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"}) Resources.SoundBank->Load(name, 1.0f, 1.0f, "", 0);
     for (const char* name : {"paused", "cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo",
                              "bordersumcellhmo", "cellcursor", "generating", "solving", "music", "sound",
                              "blackback", "input", "inputlong", "inputfield", "sizelabel", "difficultylabel",
                              "helpimage", "manager"})
-        ImageBank->Load(name, "", -1, 1);
+        Resources.ImageBank->Load(name, "", -1, 1);
     Game->SpritePausedCreate("paused");
     // The window losing the focus may be the last the game sees of the player.
     Game->UserSuspendFunction = [] {
@@ -157,10 +156,10 @@ void LoadSharedResources() {
     // The large backgrounds and the particles live in the archive only.
     for (const char* file : {"gamescreen1.jpg", "gamescreen2.jpg", "gamescreen3.jpg", "gamescreen4.jpg",
                              "playscreen.jpg", "titlescreen.jpg", "particle1.png", "particle2.png"}) {
-        auto image = PakManager ? PakManager->GetImage(file, -1) : nullptr;
-        if (!image) ShowError(std::string("Error loading bitmap ") + ResourcePath + "data.pak::" + file, 1);
+        auto image = Resources.PakManager ? Resources.PakManager->GetImage(file, -1) : nullptr;
+        if (!image) ShowError(std::string("Error loading bitmap ") + Resources.ResourcePath + "data.pak::" + file, 1);
         const std::string key = UpperCase(platform::StripExt(file));
-        ImageBank->Map[key] = TGameImage::CreateFromImage(image, key, 1);
+        Resources.ImageBank->Map[key] = TGameImage::CreateFromImage(image, key, 1);
     }
 }
 
@@ -173,7 +172,7 @@ void LoadGameResources() {
     // A black frame while the pictures load.
     platform::SetClsColor(0, 0, 0);
     platform::Cls();
-    platform::Flip(FlipSync);
+    platform::Flip(Game->FlipSync);
     LoadSharedResources();
     Game->Mouse->Load("pointer");
     if (!Game->Mouse->ParticleList) Game->Mouse->ParticleList = std::make_shared<TParticleList>();

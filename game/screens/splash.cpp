@@ -21,8 +21,8 @@ int TSplashScreen::Init(const std::string& imagePath, const std::string& soundPa
     FadeSound = fadeSound;
     FlushKeys();
     FlushMouse();
-    OriginalPolledInputState = UsePlatformInput;
-    UsePlatformInput = 1;
+    OriginalPolledInputState = Keys.UsePlatformInput;
+    Keys.UsePlatformInput = 1;
     platform::SetPolledInput(true);
     return 0;
 }
@@ -87,7 +87,7 @@ int TSplashScreen::CleanUp() {
     FlushKeys();
     FlushMouse();
     if (!OriginalPolledInputState) {
-        UsePlatformInput = 0;
+        Keys.UsePlatformInput = 0;
         platform::SetPolledInput(false);
     }
     FlushKeys();

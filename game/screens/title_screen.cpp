@@ -80,12 +80,12 @@ int TTitleScreen::Draw() {
     Menu->Draw(0, 0);
     SetTextShadow(2, 2, 0.6f);
     platform::SetColor(255, 255, 255);
-    platform::SetImageFont(Font18);
+    platform::SetImageFont(Resources.Font18);
     DrawTextRight(ScreenText("Version") + VersionNumber, 790, 576, 1, 1);
-    if (!SavingOff.empty()) {
+    if (!SharedData.SavingOff.empty()) {
         std::string note = ScreenText("Nothing Saved");
         if (note.empty()) note = "Nothing is saved this time:";
-        DrawTextLeft(note + " " + SavingOff, 10, 576, 1, 1);
+        DrawTextLeft(note + " " + SharedData.SavingOff, 10, 576, 1, 1);
     }
     return 0;
 }

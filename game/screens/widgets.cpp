@@ -39,8 +39,8 @@ void Reload(const std::shared_ptr<TMenu>& menu, const std::shared_ptr<TButton>& 
 }
 
 std::shared_ptr<platform::Image> PanelPicture(const std::string& name) {
-    if (ImageBank)
-        if (auto picture = ImageBank->FindTImage(name)) return picture;
+    if (Resources.ImageBank)
+        if (auto picture = Resources.ImageBank->FindTImage(name)) return picture;
     auto picture = platform::LoadImage(Game->ImagePath + name + ".png");
     if (!picture) ShowError("Could not load the picture " + name, 1);
     return picture;
@@ -48,9 +48,9 @@ std::shared_ptr<platform::Image> PanelPicture(const std::string& name) {
 
 // A sound the game can do without: nullptr when the bank does not hold it.
 std::shared_ptr<TGameSound> BankSound(const std::string& name) {
-    if (!SoundBank) return nullptr;
-    auto found = SoundBank->Items.find(UpperCase(name));
-    return found == SoundBank->Items.end() ? nullptr : found->second;
+    if (!Resources.SoundBank) return nullptr;
+    auto found = Resources.SoundBank->Items.find(UpperCase(name));
+    return found == Resources.SoundBank->Items.end() ? nullptr : found->second;
 }
 
 std::shared_ptr<TColor> Colour(const TRgb& c) { return TColor::Create(c.R, c.G, c.B, 1.0f); }
@@ -61,7 +61,7 @@ void CommonStyle(TDialog& dialog, const TRgb& caption) {
     // Whatever lies below a dialog, the board or another dialog, steps back
     // behind it instead of showing through its edges.
     dialog.DimBackground = DialogDimming;
-    dialog.SetupCaption(Font20, Colour(caption), TShadow::Create(1, 1, 0.6f), nullptr);
+    dialog.SetupCaption(Resources.Font20, Colour(caption), TShadow::Create(1, 1, 0.6f), nullptr);
 }
 
 // The caption in the middle of the panel's space above the buttons, however
@@ -102,7 +102,7 @@ std::shared_ptr<TDialogTextInput> TextDialog(const std::string& caption, int max
     dialog->TextInput->CursorAtMaxLength = 1;
     dialog->TextInput->RefusedSound = BankSound("buttonMO");
     dialog->MenuCreate(cancel, 50);
-    dialog->SetupText(Font20, Colour(palette::Text), TShadow::Create(1, 1, 0.6f), 0, nullptr);
+    dialog->SetupText(Resources.Font20, Colour(palette::Text), TShadow::Create(1, 1, 0.6f), 0, nullptr);
     if (auto ok = dialog->Menu ? dialog->Menu->FindButton("OK") : nullptr) ok->OKButton = 1;
     CentreEntryBox(*dialog);
     Game->FixedRateLogic->Init();

@@ -33,10 +33,10 @@ class AutosaveTest : public CoreTest {
 protected:
     void SetUp() override {
         CoreTest::SetUp();
-        SharedDataPath = scratch.Folder();
+        SharedData.Folder = scratch.Folder();
     }
     void TearDown() override {
-        SharedDataPath.clear();
+        SharedData.Folder.clear();
         CoreTest::TearDown();
     }
     std::string Log() { return fs::exists(scratch / "ErrorLog.txt") ? ReadBytes(scratch / "ErrorLog.txt") : ""; }

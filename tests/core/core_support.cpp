@@ -10,14 +10,14 @@ void CoreTest::SetUp() {
     Game->ProfilePath = scratch.Folder() + "profiles/";
     std::filesystem::create_directories(Game->ProfilePath);
     Game->TextPath = TALLYFOLD_TEXT_DIR;
-    GameText = TGameText::Create("gametext.txt");
+    Resources.GameText = TGameText::Create("gametext.txt");
     Model.Hooks.Notice = [this](const std::string& message) { coreNotices.push_back(message); };
     Core->Start();
 }
 
 void CoreTest::TearDown() {
-    GameText.reset();
-    GameIni.reset();
+    Resources.GameText.reset();
+    Resources.GameIni.reset();
     FrameworkTest::TearDown();
 }
 

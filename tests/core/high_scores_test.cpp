@@ -129,8 +129,8 @@ TEST_F(CoreTest, HighScoreFilesThatAreDamagedOrForeignAreNeverOverwritten) {
 
     // Damaged before its first complete entry, or far too large: kept aside with
     // a note in the error log, and a fresh table written.
-    const std::string oldShared = SharedDataPath;
-    SharedDataPath = scratch.Folder();
+    const std::string oldShared = SharedData.Folder;
+    SharedData.Folder = scratch.Folder();
     const std::string damaged = "\x01\x02\x03 not a table";
     WriteBytes(scratch / "hs9x9.dat", damaged);
     list->Load();
@@ -149,7 +149,7 @@ TEST_F(CoreTest, HighScoreFilesThatAreDamagedOrForeignAreNeverOverwritten) {
         << log;
     EXPECT_NE(log.find("kept as " + scratch / "hs9x9.dat.damaged.2"), std::string::npos) << log;
     EXPECT_TRUE(coreNotices.empty());
-    SharedDataPath = oldShared;
+    SharedData.Folder = oldShared;
 
     // A pipe or a link to nothing under the name: left alone, shown with the
     // defaults, not saved this session, and the player is told.

@@ -6,7 +6,7 @@
 
 TEST_F(CoreTest, OptionsStartFromTheDefaultsAndAreWrittenInOrder) {
     Model.LoadGameOptions();
-    EXPECT_EQ(GameIni->FileName, scratch / "config");
+    EXPECT_EQ(Resources.GameIni->FileName, scratch / "config");
     EXPECT_EQ(Options.PreventDoubleNumbers + Options.ShowTimer + Options.ShowSumCombinations, 3);
     EXPECT_EQ(Options.ShowRemainingSum + Options.ShowHighlighter + Options.CheckRuns, 0);
     EXPECT_EQ(Options.FirstRun, 1);
@@ -34,7 +34,7 @@ TEST_F(CoreTest, OptionsFileIsReadWhateverTheCaseOfItsNames) {
     EXPECT_EQ(Options.CheckRuns, 1);
 
     // A settings file that cannot be written is no reason to end the game.
-    GameIni->FileName = scratch / "gone/config";
+    Resources.GameIni->FileName = scratch / "gone/config";
     Options.ShowTimer = 1;
     EXPECT_EQ(Model.SaveGameOptions(), 0);
     EXPECT_EQ(Options.ShowTimer, 1);

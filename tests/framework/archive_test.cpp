@@ -458,8 +458,8 @@ TEST_F(ArchiveTest, SixFontsFromTheArchiveOrAStop) {
     // The system's font needs no archive; a system font that is missing or no
     // font at all leaves the archive's, which here has none.
     CreateArchiveFonts(*empty, carlito);
-    ASSERT_TRUE(Font34);
-    EXPECT_EQ(Font34->Size(), 34);
+    ASSERT_TRUE(Resources.Font34);
+    EXPECT_EQ(Resources.Font34->Size(), 34);
     Write("notafont.ttf", "plain text");
     for (const std::string& bad : {Folder() + "notafont.ttf", Folder() + "absent.ttf"}) {
         platform::SetNotifyHook([](const std::string&, bool) {});
@@ -469,11 +469,11 @@ TEST_F(ArchiveTest, SixFontsFromTheArchiveOrAStop) {
     Write("data.pak", PakV11({{"Calibri.ttf", 3, std::string((std::istreambuf_iterator<char>(in)), {})}}));
     CreateArchiveFonts(*TPakFileManager::Create(dir.string(), ".pak"));
     std::vector<std::pair<std::shared_ptr<platform::ImageFont>, int>> fonts = {
-        {Font12, 12}, {Font16, 16}, {Font18, 18}, {Font20, 20}, {Font25, 25}, {Font34, 34}};
+        {Resources.Font12, 12}, {Resources.Font16, 16}, {Resources.Font18, 18}, {Resources.Font20, 20}, {Resources.Font25, 25}, {Resources.Font34, 34}};
     for (auto& [font, size] : fonts) {
         ASSERT_TRUE(font);
         EXPECT_EQ(font->Size(), size);
     }
-    EXPECT_LT(Font12->TextWidth("Kakuro"), Font34->TextWidth("Kakuro"));
-    Font12 = Font16 = Font18 = Font20 = Font25 = Font34 = nullptr;
+    EXPECT_LT(Resources.Font12->TextWidth("Kakuro"), Resources.Font34->TextWidth("Kakuro"));
+    Resources.Font12 = Resources.Font16 = Resources.Font18 = Resources.Font20 = Resources.Font25 = Resources.Font34 = nullptr;
 }

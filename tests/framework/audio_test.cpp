@@ -69,11 +69,11 @@ protected:
         Game->SpeechChannel = platform::AllocChannel();
         Game->EscapeChannel = platform::AllocChannel();
         fs::remove(SettingsFile());
-        SoundBank = std::make_shared<TSoundBank>();
+        Resources.SoundBank = std::make_shared<TSoundBank>();
     }
     void TearDown() override {
         Game->Kill();
-        SoundBank = std::make_shared<TSoundBank>();
+        Resources.SoundBank = std::make_shared<TSoundBank>();
         FrameworkTest::TearDown();
         fs::remove_all(dir);
     }
@@ -334,19 +334,19 @@ TEST_F(AudioTest, VolumesClampAndSaveWithTheChangedMarker) {
 }
 
 TEST_F(AudioTest, SoundBankFindsSoundsInAnyCaseAndStopsOnAMissingOne) {
-    SoundBank->SetPath(Game->SoundPath.substr(0, Game->SoundPath.size() - 1));
-    EXPECT_EQ(SoundBank->Path, Game->SoundPath);
-    SoundBank->Load("buttonclick", 1.0f, 1.0f, "", 0);
-    SoundBank->Load("applause.ogg", 1.0f, 1.0f, "", 0);
-    SoundBank->Load("buttonclick", 1.5f, 0.5f, "Soft", 0);
-    EXPECT_EQ(SoundBank->Find("ButtonClick")->name, "BUTTONCLICK");
-    EXPECT_EQ(SoundBank->Find("applause")->name, "APPLAUSE");
-    EXPECT_EQ(SoundBank->Find("soft")->pitch, 1.5f);
-    EXPECT_EQ(SoundBank->Items.size(), 3u);
+    Resources.SoundBank->SetPath(Game->SoundPath.substr(0, Game->SoundPath.size() - 1));
+    EXPECT_EQ(Resources.SoundBank->Path, Game->SoundPath);
+    Resources.SoundBank->Load("buttonclick", 1.0f, 1.0f, "", 0);
+    Resources.SoundBank->Load("applause.ogg", 1.0f, 1.0f, "", 0);
+    Resources.SoundBank->Load("buttonclick", 1.5f, 0.5f, "Soft", 0);
+    EXPECT_EQ(Resources.SoundBank->Find("ButtonClick")->name, "BUTTONCLICK");
+    EXPECT_EQ(Resources.SoundBank->Find("applause")->name, "APPLAUSE");
+    EXPECT_EQ(Resources.SoundBank->Find("soft")->pitch, 1.5f);
+    EXPECT_EQ(Resources.SoundBank->Items.size(), 3u);
 
-    EXPECT_EQ(RaisedBy([] { SoundBank->Find("Fanfare"); }), "Sound 'FANFARE' was not found in the SoundBank");
+    EXPECT_EQ(RaisedBy([] { Resources.SoundBank->Find("Fanfare"); }), "Sound 'FANFARE' was not found in the SoundBank");
     EXPECT_EQ(notices.back(), "Sound 'FANFARE' was not found in the SoundBank");
-    EXPECT_EQ(RaisedBy([] { SoundBank->Load("applause", 1.0f, 1.0f, "", 0); }),
+    EXPECT_EQ(RaisedBy([] { Resources.SoundBank->Load("applause", 1.0f, 1.0f, "", 0); }),
               "Error loading sample " + Game->SoundPath + "applause.wav");
 }
 

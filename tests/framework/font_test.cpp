@@ -182,10 +182,10 @@ TEST_F(FontTest, FontsApplyTheirColourShadowAndFont) {
     platform::GetColor(r, g, b);
     EXPECT_EQ(r, 10);
     EXPECT_FLOAT_EQ(platform::GetAlpha(), 0.5f);
-    EXPECT_FLOAT_EQ(TextShadowX, 2.0f);
-    EXPECT_FLOAT_EQ(TextShadowY, 3.0f);
-    EXPECT_FLOAT_EQ(TextShadowAlpha, 0.25f);
-    EXPECT_FLOAT_EQ(TextAlpha, 0.5f);
+    EXPECT_FLOAT_EQ(TextStyle.ShadowX, 2.0f);
+    EXPECT_FLOAT_EQ(TextStyle.ShadowY, 3.0f);
+    EXPECT_FLOAT_EQ(TextStyle.ShadowAlpha, 0.25f);
+    EXPECT_FLOAT_EQ(TextStyle.Alpha, 0.5f);
     EXPECT_EQ(platform::GetImageFont(), imageFont);
     font->ApplyInverse();
     platform::GetColor(r, g, b);
@@ -199,7 +199,7 @@ TEST_F(FontTest, FontsApplyTheirColourShadowAndFont) {
     EXPECT_DOUBLE_EQ(bitmap->BitmapFont->ScaleFactor, 1.0);
 
     SetTextShadow(1, 1, 0.5f);
-    TextAlpha = 1;
+    TextStyle.Alpha = 1;
     platform::SetImageFont(nullptr);
     TColor::Restore();
 }
@@ -223,7 +223,7 @@ TEST_F(FontTest, LabelsMeasureWrapAndLeaveTheRestingState) {
     platform::SetScale(1, 1);
     EXPECT_EQ(label->Draw(0, 0, 1), 1);
     ExpectRestingDrawState();
-    EXPECT_FLOAT_EQ(TextAlpha, 1.0f);
+    EXPECT_FLOAT_EQ(TextStyle.Alpha, 1.0f);
     label->WordWrap = 0;
     label->CentreVertically = 1;
     label->Draw(5, 5, 0);

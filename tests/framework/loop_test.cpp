@@ -116,12 +116,12 @@ TEST_F(TimerTest, NoTimingFastModeAndBackwardClock) {
     recorder->NoTiming = 0;
 
     recorder->FastOn();
-    EXPECT_EQ(FlipSync, 0);
+    EXPECT_EQ(Game->FlipSync, 0);
     auto steps = Frame(5000);
     ASSERT_EQ(steps.size(), 1u);
     EXPECT_FLOAT_EQ(steps[0], 1.0f);
     recorder->FastOff();
-    EXPECT_EQ(FlipSync, 1);
+    EXPECT_EQ(Game->FlipSync, 1);
 
     recorder->FixedRateLogic->Init();
     EXPECT_EQ(Frame(16).size(), 4u);
@@ -172,8 +172,8 @@ TEST_F(FrameworkTest, EveryKeyPressIsHeldForAStepOfItsOwnInTheOrderTyped) {
             while (GetChar()) ++typed;
             std::multiset<int> hit, expected;
             for (int key : keys) {
-                if (KeyHits[key] == 0) continue;
-                ASSERT_EQ(KeyHits[key], 1) << "round " << round << ", step " << step << ", key " << key;
+                if (Keys.KeyHits[key] == 0) continue;
+                ASSERT_EQ(Keys.KeyHits[key], 1) << "round " << round << ", step " << step << ", key " << key;
                 ASSERT_EQ(KeyDown(key), 1) << "round " << round << ", step " << step << ", key " << key;
                 hit.insert(key);
                 KeyHit(key);
@@ -227,8 +227,8 @@ TEST_F(FrameworkTest, EveryKeyPressIsHeldForAStepOfItsOwnInTheOrderTyped) {
 TEST_F(FrameworkTest, KeyTablesAndCharacterQueue) {
     // A press count of 2 (two presses nobody read): KeyHit sees it once, the
     // "any key" checks do not see it.
-    KeyHits['A'] = 2;
-    KeyHits['B'] = 1;
+    Keys.KeyHits['A'] = 2;
+    Keys.KeyHits['B'] = 1;
     EXPECT_EQ(FirstKeyHit(), 'B');
     EXPECT_EQ(AnyKeyHit(), 1);
     EXPECT_EQ(KeyHit('A'), 1);

@@ -120,11 +120,11 @@ protected:
 };
 
 TEST_F(ClickTrackerTest, CtrlLeftCountsAsRight) {
-    KeyStates[vk::LCONTROL] = 1;
+    Keys.KeyStates[vk::LCONTROL] = 1;
     Step(1);
     EXPECT_EQ(tracker.RightClick(), 1);
     EXPECT_EQ(tracker.LeftClick(), 0);
-    KeyStates[vk::LCONTROL] = 0;
+    Keys.KeyStates[vk::LCONTROL] = 0;
     Step(1);
     EXPECT_EQ(tracker.RightClick(), 0);
     EXPECT_EQ(tracker.LeftClick(), 1);
@@ -169,14 +169,14 @@ TEST_F(ClickTrackerTest, DragStartsAfterMovingFarEnoughAndLastsUntilRelease) {
 
 TEST_F(PointerTest, RepeatsFollowTheInitialDelayAndInterval) {
     auto keys = TKeyRepeat::Create(400, 100);
-    KeyStates['A'] = 1;
+    Keys.KeyStates['A'] = 1;
     std::vector<int> fired;
     for (int step = 0; step < 125; ++step)
         if (keys->GetKey('A')) fired.push_back(step);
     EXPECT_EQ(fired, (std::vector<int>{0, 80, 100, 120}));
-    KeyStates['A'] = 0;
+    Keys.KeyStates['A'] = 0;
     EXPECT_EQ(keys->GetKey('A'), 0);
-    KeyStates['A'] = 1;
+    Keys.KeyStates['A'] = 1;
     EXPECT_EQ(keys->GetKey('A'), 1);  // a new press
 
     // Without an initial delay the repeats start at once instead of never.

@@ -203,13 +203,13 @@ TEST_F(PictureFadeTest, RunsToTheEndOrStopsOnAClick) {
     ExpectSolidWhite();
 
     // The same on the platform's polled input.
-    UsePlatformInput = 1;
+    Keys.UsePlatformInput = 1;
     platform::SetPolledInput(true);
     platform::PostEvent({platform::EventKind::KeyDown, 'Q', 0, 0});
     EXPECT_EQ(fade.WaitForTime(1000), -1);
     EXPECT_EQ(fade.WaitForTime(50), 0);
     platform::SetPolledInput(false);
-    UsePlatformInput = 0;
+    Keys.UsePlatformInput = 0;
 }
 
 TEST_F(PictureFadeTest, BackgroundMovesAndFadesAtItsEnds) {

@@ -32,14 +32,12 @@ void FrameworkTest::SetUp() {
     // The game's message box would wait for a key; the player's notices are
     // collected with the platform's.
     ResetWriteFaults();
-    NoticeHook = [this](const std::string& text) { notices.push_back(text); };
+    SharedData.NoticeHook = [this](const std::string& text) { notices.push_back(text); };
     platform::ClearEvents();
-    Checkpoint = 0;
-    FlipSync = 1;
     Game = std::make_shared<TGame>();
     Game->FixedRateLogic->Create();
     Game->FixedRateLogic->Init();
-    UsePlatformInput = 0;
+    Keys.UsePlatformInput = 0;
     FlushKeys();
 }
 
@@ -50,9 +48,9 @@ void FrameworkTest::TearDown() {
     platform::SetDelayHook({});
     platform::SetNotifyHook({});
     ResetWriteFaults();
-    NoticeHook = nullptr;
+    SharedData.NoticeHook = nullptr;
     platform::ClearEvents();
-    UsePlatformInput = 1;
+    Keys.UsePlatformInput = 1;
 }
 
 void FrameworkTest::Press(int key) {

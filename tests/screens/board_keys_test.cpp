@@ -106,11 +106,11 @@ protected:
         GameScreensFixture::SetUp();
         if (IsSkipped()) return;
         ArtifactPrefix = "keys-";
-        SharedDataPath = scratch.Folder();
+        SharedData.Folder = scratch.Folder();
         NewBoard(9);
     }
     void TearDown() override {
-        SharedDataPath.clear();
+        SharedData.Folder.clear();
         GameScreensFixture::TearDown();
     }
 
@@ -774,7 +774,7 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
             EXPECT_FALSE(Screens.GameScreen->NameInput);
             EXPECT_EQ(Screens.GameScreen->endLevelMenu->Show, 1);
             EXPECT_EQ(table(), before);
-            EXPECT_NE(message.find(GameText->FindString(c.reason)), std::string::npos) << message;
+            EXPECT_NE(message.find(Resources.GameText->FindString(c.reason)), std::string::npos) << message;
             if (c.name[0] == 's') Frame("solved-without-best-time");
         }
         EXPECT_EQ(message.find("2 steps were explained") != std::string::npos, c.explained == 2) << message;

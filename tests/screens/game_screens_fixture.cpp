@@ -50,17 +50,17 @@ void GameScreensFixture::SetUp() {
     Game->ProfilePath = scratch.Folder() + "profiles/";
     fs::create_directories(Game->ProfilePath);
     Game->ExitScreen = std::make_shared<TExitScreen>();
-    StartTime = now;
-    GameText = TGameText::Create("gametext.txt");
-    PakManager = TPakFileManager::Create(data + "resources/", ".pak");
-    CreateArchiveFonts(*PakManager);
+    Game->StartTime = now;
+    Resources.GameText = TGameText::Create("gametext.txt");
+    Resources.PakManager = TPakFileManager::Create(data + "resources/", ".pak");
+    CreateArchiveFonts(*Resources.PakManager);
     ResetPlaySession();
     PlayCore().Start();
     PlayModel().LoadHighScoreTables();
-    ImageBank = std::make_shared<TImageBank>();
+    Resources.ImageBank = std::make_shared<TImageBank>();
     CreateGameScreens();
     Game->Mouse->Load("pointer");
-    UsePlatformInput = 0;
+    Keys.UsePlatformInput = 0;
     platform::SeedRnd(4242);
     fs::create_directories(TALLYFOLD_ARTIFACTS_DIR);
 }
@@ -74,10 +74,10 @@ void GameScreensFixture::TearDown() {
     Screens.HelpScreen.reset();
     Screens.CellList->Clear();
     Screens.Board = TBoardState{};
-    ImageBank.reset();
-    SoundBank.reset();
-    PakManager.reset();
-    GameText.reset();
+    Resources.ImageBank.reset();
+    Resources.SoundBank.reset();
+    Resources.PakManager.reset();
+    Resources.GameText.reset();
     PlayModel().ResetHighScoreTables();
     ResetPlaySession();
     GraphicsFixture::TearDown();

@@ -199,7 +199,7 @@ TEST_F(HighScoreScreenTest, ClearingAsksFirstAndResetsOnlyTheShownTable) {
         EXPECT_EQ(entry->time, 5940000);
         EXPECT_EQ(entry->difficulty, 2);
     }
-    EXPECT_EQ(FirstName(seven), GameText->FindString("Highscore Name 1"));
+    EXPECT_EQ(FirstName(seven), Resources.GameText->FindString("Highscore Name 1"));
     EXPECT_EQ(ReadBytes(seven->filepath), EncodeHighScores(seven->Entries));
     EXPECT_EQ(std::static_pointer_cast<TKakuroHighScore>(Rows().front()->AttachedObject), seven->Entries.front());
     EXPECT_EQ(FirstName(PlayModel().HighScoreTables.HighScores6x6), "Other");

@@ -215,9 +215,9 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
 }
 
 TEST_F(Playthrough, CombinationsOfTheLongestListsStayBelowThePaper) {
-    const auto font = Font25;
+    const auto font = Resources.Font25;
     ASSERT_TRUE(font);
-    const std::string header = GameText->FindString("Possible Combinations Field");
+    const std::string header = Resources.GameText->FindString("Possible Combinations Field");
     // Every run length and clue whose combinations fill more lines than fit.
     int longLists = 0;
     for (int length = 1; length <= 9; ++length)
@@ -371,7 +371,7 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     Ticks(1200);
     EXPECT_EQ(PlayModel().Puzzle.CustomMode, 0);
     ASSERT_TRUE(Screens.GameScreen->OKInput);
-    EXPECT_EQ(Screens.GameScreen->OKInput->Caption->Text, GameText->FindString("Several Solutions"));
+    EXPECT_EQ(Screens.GameScreen->OKInput->Caption->Text, Resources.GameText->FindString("Several Solutions"));
     Frame("several-solutions");
 }
 
@@ -724,7 +724,7 @@ TEST(HelpText, SeveralLinesGrowUpwardFromTheirAnchor) {
 
 TEST_F(Playthrough, StartUpResourcesEndOnTheTitleAndAWindowInTheBackgroundStartsSuspended) {
     PlayModel().HighScoreTables = THighScoreTables{};
-    ImageBank->Map.clear();
+    Resources.ImageBank->Map.clear();
     Game->CurrentTScreen = nullptr;
     // A window that is not in front after loading: the loop must start suspended.
     auto fake = std::make_unique<FakeDisplay>();
@@ -737,7 +737,7 @@ TEST_F(Playthrough, StartUpResourcesEndOnTheTitleAndAWindowInTheBackgroundStarts
     EXPECT_EQ(Game->SuspendedEvent, 1);
     EXPECT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
     for (const char* name : {"CELL", "BORDERSUMCELLVMO", "MANAGER", "GAMESCREEN4", "TITLESCREEN", "PARTICLE2"})
-        EXPECT_TRUE(ImageBank->Map.count(name)) << name;
+        EXPECT_TRUE(Resources.ImageBank->Map.count(name)) << name;
     ASSERT_TRUE(PlayModel().HighScoreTables.HighScores6x6);
     ASSERT_TRUE(PlayModel().HighScoreTables.HighScores14x14);
     EXPECT_TRUE(Game->SpritePaused);

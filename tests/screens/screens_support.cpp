@@ -11,9 +11,9 @@
 
 void ScreensTest::SetUp() {
     CoreTest::SetUp();
-    ImageBank = std::make_shared<TImageBank>();
+    Resources.ImageBank = std::make_shared<TImageBank>();
     for (const char* name : {"Cell", "cellmO", "BorderCell", "BorderSumCell", "BorderSumCellVMO", "BorderSumCellHMO"})
-        ImageBank->Map[UpperCase(name)] = TGameImage::CreateFromImage(platform::CreateImage(32, 32), UpperCase(name), 1);
+        Resources.ImageBank->Map[UpperCase(name)] = TGameImage::CreateFromImage(platform::CreateImage(32, 32), UpperCase(name), 1);
     InstallCellHooks();
     Screens.CellList->Clear();
     Screens.Board = TBoardState{};
@@ -22,7 +22,7 @@ void ScreensTest::SetUp() {
 void ScreensTest::TearDown() {
     Screens.CellList->Clear();
     Screens.Board = TBoardState{};
-    ImageBank.reset();
+    Resources.ImageBank.reset();
     CoreTest::TearDown();
     // Its hooks point into this test.
     ResetPlaySession();

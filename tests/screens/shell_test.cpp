@@ -77,7 +77,7 @@ protected:
         Game = game;
         screen = std::make_shared<CountingScreen>();
         Game->CurrentTScreen = screen;
-        StartTime = now;
+        Game->StartTime = now;
         PlayModel().Puzzle = TPuzzleState{};
     }
     std::shared_ptr<CountingScreen> screen;
@@ -246,7 +246,7 @@ TEST_F(ShellTest, WelcomePageOpensOnlyWhenAskedAndExitOpensNothing) {
 
     // A start that failed before the options were read writes no options file.
     PlayModel().ResetGameOptions();
-    GameIni = std::make_shared<TIniFile>();
+    Resources.GameIni = std::make_shared<TIniFile>();
     Game->ShutDownHook();
     EXPECT_FALSE(fs::exists(dir / "config.ini"));
 
@@ -263,6 +263,6 @@ TEST_F(ShellTest, WelcomePageOpensOnlyWhenAskedAndExitOpensNothing) {
     PlayModel().ResetGameOptions();
     PlayModel().LoadGameOptions();
     EXPECT_EQ(PlayModel().Options.FirstRun, 0);
-    GameIni.reset();
+    Resources.GameIni.reset();
     PlayModel().ResetGameOptions();
 }
