@@ -18,6 +18,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "tallyfold/engine/Board.h"
@@ -30,6 +31,7 @@
 #include "tallyfold/engine/PuzzleCode.h"
 #include "tallyfold/engine/PuzzleFile.h"
 #include "tallyfold/engine/Quality.h"
+#include "tallyfold/print/PuzzlePrint.h"
 
 namespace {
 
@@ -46,7 +48,7 @@ constexpr const char* kUsage =
     "       tallyfold-engine daily [--format F] [--code] YYYY-MM-DD\n"
     "       tallyfold-engine book --size S --level L --count N --seed X [--paper a4|letter]\n"
     "                        [--per-page 2|4] -o FILE.pdf\n"
-    "       tallyfold-engine picture [--solution] [--format png|svg] -o FILE CODE\n"
+    "       tallyfold-engine picture [--solution] -o FILE (CODE | --puzzle FILE)\n"
     "       tallyfold-engine --help | --version\n"
     "\n"
     "generate  makes N puzzles (default 1) of the size and level (1 easy, 2 medium,\n"
@@ -96,9 +98,9 @@ constexpr const char* kUsage =
     "book      writes a PDF booklet of N puzzles of the size and level, seeds X,\n"
     "          X + 1, ..., two (default) or four a page on A4 (default) or Letter,\n"
     "          each with its code and grade, and the solutions at the end.\n"
-    "picture   writes the puzzle of a code as a print picture (PNG at 300 dpi, or\n"
-    "          SVG; by default from FILE's extension) with its code under it;\n"
-    "          --solution draws the digits too.\n";
+    "picture   writes the puzzle of a code, or of a puzzle read as solve does, as\n"
+    "          a print picture at 1 cm a cell with its code under it: PNG at 300 dpi\n"
+    "          or SVG, as FILE's name ends; --solution draws the digits too.\n";
 
 constexpr const char* kCommands = "generate, solve, rate, explain, check, code, open, daily, book and picture";
 
@@ -734,6 +736,154 @@ int Daily(std::vector<std::string_view> args) {
   return all ? 0 : 1;
 }
 
+const char* LevelName(int level) { return level == 1 ? "Easy" : level == 2 ? "Medium" : "Hard"; }
+
+// A generated puzzle with what is printed beside it; false when none was made.
+bool MakePrinted(const engine::GeneratedPuzzleId& id, print::PrintedPuzzle& printed) {
+  std::vector<std::uint8_t> cells;
+  if (!engine::GenerateFromId(id, cells) || !engine::PuzzleFromSolution(id.rows, id.columns, cells, printed.puzzle)) {
+    return false;
+  }
+  printed.code = engine::GeneratedPuzzleCode(id);
+  printed.stars = engine::DifficultyStars(engine::DifficultyScore(MeasureSolved(printed.puzzle)), id.rows,
+                                          id.columns, id.level);
+  printed.caption = LevelName(id.level);
+  return true;
+}
+
+// Options of the form "--name VALUE" (and "-o FILE"), each at most once.
+std::string TakeOptions(std::vector<std::string_view>& args, const std::vector<std::string_view>& names,
+                        std::map<std::string_view, std::string_view>& values, const char* command) {
+  for (std::size_t i = 0; i < args.size();) {
+    const std::string_view name = args[i];
+    if (std::find(names.begin(), names.end(), name) == names.end()) {
+      if (name.size() > 1 && name[0] == '-') return "unknown option " + Quoted(name) + " for " + command;
+      ++i;
+      continue;
+    }
+    if (i + 1 >= args.size()) return std::string(name) + " needs a value";
+    if (values.count(name)) return std::string(name) + " given twice";
+    values[name] = args[i + 1];
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+  }
+  return {};
+}
+
+int Book(std::vector<std::string_view> args) {
+  std::map<std::string_view, std::string_view> values;
+  if (std::string error = TakeOptions(args, {"--size", "--level", "--count", "--seed", "--paper", "--per-page", "-o"},
+                                      values, "book");
+      !error.empty()) {
+    return UsageError(error);
+  }
+  if (!args.empty()) return UsageError("book takes options only, not " + Quoted(args[0]));
+  for (std::string_view needed : {"--size", "--level", "--count", "--seed", "-o"}) {
+    if (!values.count(needed)) return UsageError("book needs " + std::string(needed));
+  }
+  unsigned size = 0, level = 0, count = 0;
+  std::uint32_t seed = 0;
+  if (!ParseNumber(values["--size"], size) || !GameSize(size))
+    return UsageError("--size must be 6, 7, 9, 12 or 14, not " + Quoted(values["--size"]));
+  if (!ParseNumber(values["--level"], level) || level < 1 || level > 3)
+    return UsageError("--level must be 1 (easy), 2 (medium) or 3 (hard), not " + Quoted(values["--level"]));
+  if (!ParseNumber(values["--count"], count) || count < 1 || count > 1000)
+    return UsageError("--count must be a whole number from 1 to 1000, not " + Quoted(values["--count"]));
+  if (!ParseNumber(values["--seed"], seed))
+    return UsageError("--seed takes a whole number from 0 to 4294967295, not " + Quoted(values["--seed"]));
+  print::BookletLayout layout;
+  if (values.count("--paper")) {
+    const std::string_view paper = values["--paper"];
+    if (paper != "a4" && paper != "letter") return UsageError("--paper takes a4 or letter, not " + Quoted(paper));
+    layout.paper = paper == "a4" ? print::Paper::kA4 : print::Paper::kLetter;
+  }
+  if (values.count("--per-page")) {
+    const std::string_view per = values["--per-page"];
+    if (per != "2" && per != "4") return UsageError("--per-page takes 2 or 4, not " + Quoted(per));
+    layout.perPage = per == "2" ? 2 : 4;
+  }
+  layout.title = "Tallyfold: " + std::to_string(size) + " x " + std::to_string(size) + ", " + LevelName(static_cast<int>(level));
+
+  // Each puzzle depends on its seed alone, so two workers make the same booklet as one.
+  std::vector<print::PrintedPuzzle> puzzles(count);
+  std::vector<char> made(count, 0);
+  engine::BuildCombinations();
+  const auto work = [&](unsigned first, unsigned step) {
+    for (unsigned k = first; k < count; k += step) {
+      made[k] = MakePrinted({engine::kGeneratorVersion, size, size, static_cast<int>(level),
+                             static_cast<std::uint32_t>(seed + k)}, puzzles[k]);
+    }
+  };
+  const unsigned workers = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  std::vector<std::thread> threads;
+  for (unsigned w = 1; w < workers; ++w) threads.emplace_back(work, w, workers);
+  work(0, workers);
+  for (std::thread& thread : threads) thread.join();
+  for (unsigned k = 0; k < count; ++k) {
+    if (!made[k]) {
+      std::cerr << "tallyfold-engine: no puzzle was made for seed " << static_cast<std::uint32_t>(seed + k) << '\n';
+      return 1;
+    }
+  }
+  std::string error;
+  if (!print::WriteBooklet(puzzles, layout, std::string(values["-o"]), error)) {
+    std::cerr << "tallyfold-engine: " << error << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+int Picture(std::vector<std::string_view> args, std::istream& standardInput) {
+  const bool solution = TakeFlag(args, "--solution");
+  std::map<std::string_view, std::string_view> values;
+  if (std::string error = TakeOptions(args, {"-o", "--puzzle"}, values, "picture"); !error.empty()) {
+    return UsageError(error);
+  }
+  if (!values.count("-o")) return UsageError("picture needs -o FILE.png or -o FILE.svg");
+  print::PrintedPuzzle printed;
+  std::string error;
+  if (values.count("--puzzle")) {
+    if (!args.empty()) return UsageError("picture takes a CODE or --puzzle FILE, not both");
+    std::string input;
+    if (const int status = ReadInput({values["--puzzle"]}, standardInput, input); status != 0) return status;
+    std::vector<engine::SourcePosition> positions;
+    engine::TBoard board;
+    if (DetectFormat(input) == Format::Text) {
+      if (!engine::ParsePuzzleText(input, printed.puzzle, positions, error)) {
+        std::cerr << "tallyfold-engine: " << error << '\n';
+        return 2;
+      }
+    } else {
+      if (const int status = ParseDescriptionInput(input, board); status != 0) return status;
+      printed.puzzle = engine::PuzzleFromBoard(board);
+    }
+    if (engine::CheckPuzzle(printed.puzzle, error, positions.empty() ? nullptr : &positions) !=
+        engine::PuzzleCheck::kUnique) {
+      std::cerr << "tallyfold-engine: " << error << '\n';
+      return 1;
+    }
+    printed.code = engine::CluesPuzzleCode(printed.puzzle);
+  } else {
+    if (args.empty()) return UsageError("picture needs a CODE or --puzzle FILE");
+    std::string code;
+    for (std::string_view part : args) code += part;
+    engine::DecodedPuzzleCode decoded;
+    std::ostringstream notes;
+    engine::RedirectDiagnostics(nullptr, &notes);
+    const bool opened = engine::OpenPuzzleCode(code, printed.puzzle, error, &decoded);
+    engine::RedirectDiagnostics(nullptr, nullptr);
+    if (!opened) {
+      std::cerr << "tallyfold-engine: " << error << '\n';
+      return 2;
+    }
+    printed.code = decoded.generated ? engine::GeneratedPuzzleCode(decoded.id) : engine::CluesPuzzleCode(printed.puzzle);
+  }
+  if (!print::WritePuzzlePicture(printed, solution, std::string(values["-o"]), error)) {
+    std::cerr << "tallyfold-engine: " << error << '\n';
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 // The whole tool without main(), so that a fuzz target can drive its argument and
@@ -759,6 +909,8 @@ int RunEngineTool(std::vector<std::string_view> args, std::istream& standardInpu
   if (command == "code") return Code(args, standardInput);
   if (command == "open") return Open(args);
   if (command == "daily") return Daily(args);
+  if (command == "book") return Book(args);
+  if (command == "picture") return Picture(args, standardInput);
   return UsageError("unknown command " + Quoted(command) + "; the commands are " + kCommands);
 }
 
