@@ -136,7 +136,15 @@ bool RunFollows(const Puzzle& puzzle, unsigned index, int direction) {
 
 }  // namespace
 
+bool CodableBoard(unsigned rows, unsigned columns) {
+  return rows == columns && (rows == 6 || rows == 7 || rows == 9 || rows == 12 || rows == 14);
+}
+
 std::string GeneratedPuzzleCode(const GeneratedPuzzleId& id) {
+  if (!CodableBoard(id.rows, id.columns) || id.level < 1 || id.level > 3 || id.version < 1 ||
+      id.version >= kCluesFormat) {
+    return {};
+  }
   BitWriter bits;
   bits.Put(id.rows, 5);
   bits.Put(id.columns, 5);
@@ -214,8 +222,13 @@ bool DecodePuzzleCode(std::string_view code, DecodedPuzzleCode& out, std::string
     id.version = format;
     unsigned long long rows = 0, columns = 0, level = 0, seed = 0;
     if (!bits.Get(5, rows) || !bits.Get(5, columns) || !bits.Get(2, level) || !bits.Get(32, seed) ||
-        !bits.OnlyPadding() || rows < 3 || columns < 3 || level < 1) {
+        !bits.OnlyPadding() || level < 1) {
       error = broken;
+      return false;
+    }
+    if (!CodableBoard(static_cast<unsigned>(rows), static_cast<unsigned>(columns))) {
+      error = "the code names a " + std::to_string(rows) + " x " + std::to_string(columns) +
+              " board, which this version does not make";
       return false;
     }
     id.rows = static_cast<unsigned>(rows);

@@ -51,6 +51,8 @@ head -c 2000000 /dev/zero | tr '\0' '#' >huge.txt
 "$engine" picture -o board.png 1668-0000-029M || fail "picture -o board.png"
 # 6 x 6 cells of 1 cm, 5 mm margins and 7 mm for the code, at 300 dpi.
 file board.png | grep -q "827 x 910" || fail "board.png: $(file board.png)"
+identify -format '%x %U' board.png | grep -q "^118.1[01][0-9]* PixelsPerCentimeter" ||
+  fail "board.png does not say 300 dpi: $(identify -format '%x %U' board.png)"
 "$engine" picture --solution -o board.svg 1668-0000-029M || fail "picture -o board.svg"
 grep -q 'width="198.425197pt" height="218.267717pt"' board.svg || fail "board.svg: $(head -c 300 board.svg)"
 "$engine" picture --puzzle blank.txt -o file.png || fail "picture --puzzle blank.txt"

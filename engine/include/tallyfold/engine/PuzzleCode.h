@@ -41,7 +41,13 @@ struct GeneratedPuzzleId {
   bool operator==(const GeneratedPuzzleId&) const = default;
 };
 
-// The code shown to players: groups of four characters joined by dashes.
+// The boards a generated code may name: the game's square sizes 6, 7, 9, 12 and 14. The
+// generator can take others, but on some (3 x 14, say) it searches for a minute before it
+// gives up, and a code must never freeze whoever opens it.
+bool CodableBoard(unsigned rows, unsigned columns);
+
+// The code shown to players: groups of four characters joined by dashes. Empty for a
+// board CodableBoard refuses or a level other than 1..3.
 std::string GeneratedPuzzleCode(const GeneratedPuzzleId& id);
 
 // The code of a puzzle's clues (its digits are not part of it). Empty when the puzzle is
