@@ -13,7 +13,8 @@ namespace {
 constexpr std::string_view kAlphabet = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
 constexpr int kCluesFormat = 16;
 constexpr unsigned kClueBits = 6;
-constexpr std::size_t kMaxCodeLength = 4096;  // a 100 x 100 board of clues stays below
+// A 100 x 100 board of clues takes about 7000 characters.
+constexpr std::size_t kMaxCodeLength = 16384;
 
 int SymbolValue(char ch) {
   if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
