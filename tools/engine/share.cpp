@@ -214,7 +214,9 @@ int Book(std::vector<std::string_view> args) {
     }
   }
   std::string error;
-  if (!print::WriteBooklet(puzzles, layout, std::string(values["-o"]), error)) {
+  const bool written = print::WriteBooklet(puzzles, layout, std::string(values["-o"]), error);
+  print::ReleasePrintResources();
+  if (!written) {
     std::cerr << "tallyfold-engine: " << error << '\n';
     return 1;
   }
@@ -266,7 +268,9 @@ int Picture(std::vector<std::string_view> args, std::istream& standardInput) {
     }
     printed.code = decoded.generated ? engine::GeneratedPuzzleCode(decoded.id) : engine::CluesPuzzleCode(printed.puzzle);
   }
-  if (!print::WritePuzzlePicture(printed, solution, std::string(values["-o"]), error)) {
+  const bool written = print::WritePuzzlePicture(printed, solution, std::string(values["-o"]), error);
+  print::ReleasePrintResources();
+  if (!written) {
     std::cerr << "tallyfold-engine: " << error << '\n';
     return 1;
   }

@@ -4,6 +4,7 @@
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
@@ -338,6 +339,11 @@ bool WriteBooklet(const std::vector<PrintedPuzzle>& puzzles, const BookletLayout
   cairo_surface_finish(surface.get());
   if (!SurfaceFine(surface.get(), temporary, path, error)) return false;
   return Place(temporary, path, error);
+}
+
+void ReleasePrintResources() {
+  cairo_debug_reset_static_data();
+  FcFini();
 }
 
 }  // namespace print

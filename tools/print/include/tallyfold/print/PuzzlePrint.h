@@ -37,4 +37,9 @@ struct BookletLayout {
 bool WriteBooklet(const std::vector<PrintedPuzzle>& puzzles, const BookletLayout& layout, const std::string& path,
                   std::string& error);
 
+// cairo and fontconfig keep their font caches for the life of the process; a program
+// that has drawn its last picture may hand them back, so that a leak checker sees
+// nothing left. Nothing may be drawn afterwards.
+void ReleasePrintResources();
+
 }  // namespace print
