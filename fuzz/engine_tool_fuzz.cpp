@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tallyfold-engine's front end: the first line holds the arguments (split at
 // blanks), the rest is the standard input. The tool may refuse anything but must
-// not crash, and it never opens a file here: a FILE argument reads the input instead.
+// not crash, and it never opens or writes a file here: a FILE argument reads the input
+// instead.
 // "generate" is asked for no puzzles (a last "--count 0"), so only its arguments are read.
 #include <cstdint>
 #include <cstdlib>
@@ -21,7 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string> words;
     std::istringstream split(line);
     for (std::string word; split >> word && words.size() < 12;) words.push_back(word);
-    if (!words.empty() && (words[0] == "solve" || words[0] == "rate" || words[0] == "explain"))
+    // Pictures and booklets are left without their -o, so they are refused before they
+    // would write a file.
+    if (!words.empty() && (words[0] == "book" || words[0] == "picture"))
+        for (size_t i = 0; i < words.size(); ++i)
+            if (words[i] == "-o") words[i] = "--no-output";
+    if (!words.empty() && (words[0] == "solve" || words[0] == "rate" || words[0] == "explain" ||
+                           words[0] == "check" || words[0] == "code" || words[0] == "picture"))
         for (size_t i = 1; i < words.size(); ++i)
             if (!words[i].empty() && words[i][0] != '-') words[i] = "-";
     if (!words.empty() && words[0] == "generate") {

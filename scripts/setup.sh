@@ -8,9 +8,9 @@ cd "$(dirname "$0")/.."
 packages=(
   g++ cmake make pkg-config
   libsdl2-dev libsdl2-image-dev libopenal-dev libfreetype-dev
-  libvorbis-dev libogg-dev zlib1g-dev libpng-dev libjpeg-dev libcairo2-dev
+  libvorbis-dev libogg-dev zlib1g-dev libpng-dev libjpeg-dev libcairo2-dev libfontconfig-dev
   fonts-crosextra-carlito libgtest-dev libgmock-dev libbenchmark-dev
-  dpkg-dev file desktop-file-utils appstream groff-base lintian xvfb x11-utils xdotool imagemagick weston
+  dpkg-dev file desktop-file-utils appstream groff-base lintian xvfb x11-utils xdotool imagemagick weston poppler-utils
   clang libclang-rt-dev clang-format universal-ctags
 )
 

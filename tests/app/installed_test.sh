@@ -41,7 +41,8 @@ for f in games/tallyfold games/tallyfold-engine games/tallyfold-pak share/doc/ta
   share/tallyfold/graphics/icon.png share/tallyfold/fonts/Carlito-OFL.txt \
   "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml" \
   "share/icons/hicolor/scalable/apps/$app_id.svg" \
-  share/man/man6/tallyfold.6.gz share/man/man1/tallyfold-engine.1.gz share/man/man1/tallyfold-pak.1.gz; do
+  share/man/man6/tallyfold.6.gz share/man/man1/tallyfold-engine.1.gz share/man/man1/tallyfold-pak.1.gz \
+  share/man/man5/tallyfold-puzzle.5.gz; do
   [ -f "$prefix/$f" ] || missing="$missing $f"
 done
 for s in 16 32 48 64 128 256; do
@@ -74,7 +75,7 @@ appstreamcli validate-tree --no-net "$prefix" >"$scratch/tree.txt" 2>&1 && ok "i
   sed 's/^/  /' "$scratch/tree.txt"
   fail "appstreamcli validate-tree"
 }
-for page in man6/tallyfold.6 man1/tallyfold-engine.1 man1/tallyfold-pak.1; do
+for page in man6/tallyfold.6 man1/tallyfold-engine.1 man1/tallyfold-pak.1 man5/tallyfold-puzzle.5; do
   warnings=$(zcat "$prefix/share/man/$page.gz" | groff -man -ww -z 2>&1)
   [ -z "$warnings" ] || fail "$page: $warnings"
   zcat "$prefix/share/man/$page.gz" | grep -q '@[A-Z_]*@' && fail "$page has an unfilled placeholder"

@@ -52,12 +52,22 @@ tallyfold        | puzzle.txt                    | 2 | | tallyfold: unexpected a
 tallyfold        | --version --help              | 2 | | tallyfold: --version takes nothing after it, not --help
 tallyfold-engine | --help                        | 0 | * |
 tallyfold-engine | --version                     | 0 | tallyfold-engine $version |
-tallyfold-engine |                               | 2 | | tallyfold-engine: a command is needed: generate, solve, rate or explain
+tallyfold-engine |                               | 2 | | tallyfold-engine: a command is needed: generate, solve, rate, explain, check, code, open, daily, book and picture
 tallyfold-engine | generate 6 6 9                | 2 | | tallyfold-engine: LEVEL must be 1 (easy), 2 (medium) or 3 (hard), not '9'
 tallyfold-engine | generate 8 8 1                | 2 | | tallyfold-engine: ROWS must be 6, 7, 9, 12 or 14, not '8'
 tallyfold-engine | generate 6 6 1 --seed -4      | 2 | | tallyfold-engine: --seed takes a whole number from 0 to 4294967295, not '-4'
 tallyfold-engine | solve a b                     | 2 | | tallyfold-engine: solve takes at most one FILE, not also 'b'
-tallyfold-engine | shuffle                       | 2 | | tallyfold-engine: unknown command 'shuffle'; the commands are generate, solve, rate and explain
+tallyfold-engine | shuffle                       | 2 | | tallyfold-engine: unknown command 'shuffle'; the commands are generate, solve, rate, explain, check, code, open, daily, book and picture
+tallyfold-engine | daily 2026-02-30              | 2 | | tallyfold-engine: '2026-02-30' is not a date of the form YYYY-MM-DD from 0001-01-01 to 9999-12-31
+tallyfold-engine | daily 0000-01-01              | 2 | | tallyfold-engine: '0000-01-01' is not a date of the form YYYY-MM-DD from 0001-01-01 to 9999-12-31
+tallyfold-engine | daily tomorrow                | 2 | | tallyfold-engine: 'tomorrow' is not a date of the form YYYY-MM-DD from 0001-01-01 to 9999-12-31
+tallyfold-engine | daily 2026-12-10 --format x   | 2 | | tallyfold-engine: --format takes grid, text or description, not 'x'
+tallyfold-engine | daily 2028-02-29 --code       | 0 | * |
+tallyfold-engine | open                          | 2 | | tallyfold-engine: open needs a CODE
+tallyfold-engine | open 166G-0000-0JZ7           | 0 | * |
+tallyfold-engine | code 6 6 2 9                  | 0 | 166G-0000-0JZ7 |
+tallyfold-engine | code 8 8 2 9                  | 2 | | tallyfold-engine: ROWS must be 6, 7, 9, 12 or 14, not '8'
+tallyfold-engine | solve --format grid           | 2 | | tallyfold-engine: --format takes text or description, not 'grid'
 tallyfold-engine | generate 6 6 1 --seed 3       | 0 | * |
 tallyfold-pak    | --help                        | 0 | * |
 tallyfold-pak    | --version                     | 0 | tallyfold-pak $version |

@@ -21,21 +21,33 @@
 #include <vector>
 
 #include "tallyfold/engine/Board.h"
+#include "tallyfold/engine/Daily.h"
 #include "tallyfold/engine/Diagnostics.h"
 #include "tallyfold/engine/DigitFiller.h"
 #include "tallyfold/engine/Engine.h"
 #include "tallyfold/engine/Explainer.h"
 #include "tallyfold/engine/LogicSolver.h"
+#include "tallyfold/engine/PuzzleCode.h"
+#include "tallyfold/engine/PuzzleFile.h"
 #include "tallyfold/engine/Quality.h"
+#include "tool.h"
 
-namespace {
+namespace tool {
 
 constexpr const char* kUsage =
     "usage: tallyfold-engine generate ROWS COLUMNS LEVEL [--count N] [--seed S] "
-    "[--time-limit SECONDS] [--debug] [--stats]\n"
-    "       tallyfold-engine solve [FILE]\n"
-    "       tallyfold-engine rate [FILE]\n"
-    "       tallyfold-engine explain [--grouped] [FILE]\n"
+    "[--time-limit SECONDS] [--format F] [--code] [--debug] [--stats]\n"
+    "       tallyfold-engine solve [--format F] [FILE]\n"
+    "       tallyfold-engine rate [--format F] [FILE]\n"
+    "       tallyfold-engine explain [--grouped] [--format F] [FILE]\n"
+    "       tallyfold-engine check [--format F] [FILE]\n"
+    "       tallyfold-engine code ROWS COLUMNS LEVEL SEED\n"
+    "       tallyfold-engine code [--format F] [FILE]\n"
+    "       tallyfold-engine open [--format F] [--code] CODE\n"
+    "       tallyfold-engine daily [--format F] [--code] YYYY-MM-DD\n"
+    "       tallyfold-engine book --size S --level L --count N --seed X [--paper a4|letter]\n"
+    "                        [--per-page 2|4] -o FILE.pdf\n"
+    "       tallyfold-engine picture [--solution] -o FILE (CODE | --puzzle FILE)\n"
     "       tallyfold-engine --help | --version\n"
     "\n"
     "generate  makes N puzzles (default 1) of the size and level (1 easy, 2 medium,\n"
@@ -43,20 +55,26 @@ constexpr const char* kUsage =
     "          Sizes are the game's: 6, 7, 9, 12 or 14, the same both ways.\n"
     "          Each puzzle prints \"ms <milliseconds>\", \"tier <1-3>\", \"score <S>\",\n"
     "          the grid (digits, # for black) and an empty line, or \"failed\" instead\n"
-    "          of tier, score and grid. --stats then prints what the puzzles made\n"
+    "          of tier, score and grid. --code adds \"code <CODE>\" after the score.\n"
+    "          --format text prints the puzzle file (clues and solution digits) and\n"
+    "          --format description the engine description instead of the grid.\n"
+    "          --stats then prints what the puzzles made\n"
     "          hold: run shapes, give-away clues, layout repeats and deductions.\n"
     "          Time limit 5 s per puzzle; --time-limit takes fractions, 0 for none.\n"
     "          --debug also writes the layout generator's notes and dumps.\n"
-    "solve     reads a description (at most 1 MiB) from FILE or standard input:\n"
-    "          dimensions line, unfillable cells line, record count, records. Prints\n"
-    "          \"solutions: N\" (2 meaning two or more) and the first solution; for a\n"
-    "          clue no digits make, \"solutions: 0\" and the clue's row and column.\n"
-    "rate      reads a description as solve does and prints \"tier: <1-4>\", the lowest\n"
+    "solve     reads a puzzle (at most 1 MiB) from FILE or standard input: a\n"
+    "          description (dimensions line, unfillable cells line, record count,\n"
+    "          records) or a puzzle file (see tallyfold-puzzle(5)); --format text or\n"
+    "          --format description says which, else the input's first line tells.\n"
+    "          Prints \"solutions: N\" (2 meaning two or more) and the first solution\n"
+    "          (a puzzle file's as a puzzle file with digits); for a clue no digits\n"
+    "          make, \"solutions: 0\" and the clue's row and column.\n"
+    "rate      reads a puzzle as solve does and prints \"tier: <1-4>\", the lowest\n"
     "          tier of reasoning that fills every cell (1 run combinations, 2 exact runs,\n"
     "          3 one-step trials, 4 none of them), \"score: <S>\" (the same order of\n"
     "          difficulty, finer: tier 2 starts at 100, tier 3 at 200), and how many\n"
     "          cells each tier fills.\n"
-    "explain   reads a description as solve does and prints its solving path, one\n"
+    "explain   reads a puzzle as solve does and prints its solving path, one\n"
     "          deduction a line, lowest tier first: \"place ROW COL DIGIT tier T: NAME:\n"
     "          SENTENCE\" or \"remove ROW COL DIGITS tier T: NAME: SENTENCE\" (rows and\n"
     "          columns from 0), then \"solved\", or \"stuck\" where only guessing goes on.\n"
@@ -65,9 +83,26 @@ constexpr const char* kUsage =
     "          subset, exact run (tier 2); area sum, trial (tier 3).\n"
     "          --grouped prints the hints the game gives instead: a placement first\n"
     "          where the lowest tier with a step has one, steps that belong together\n"
-    "          as one hint, each hint's lines followed by an empty line.\n";
+    "          as one hint, each hint's lines followed by an empty line.\n"
+    "check     reads a puzzle as solve does and checks it as the game checks a puzzle\n"
+    "          it opens: \"ok\" when it has exactly one solution (status 0), else one\n"
+    "          line naming the first cell concerned (status 1).\n"
+    "code      prints the code of the generated puzzle of a size, level and seed (as\n"
+    "          generate --seed makes it), or of a puzzle read as solve does, which\n"
+    "          must have exactly one solution.\n"
+    "open      prints the puzzle of a code as generate prints its puzzles. Blanks\n"
+    "          and dashes in the code do not matter, nor does case.\n"
+    "daily     prints the three puzzles of the day of a date as generate does:\n"
+    "          9x9 easy, 12x12 medium, 14x14 hard, the same in every copy.\n"
+    "book      writes a PDF booklet of N puzzles of the size and level, seeds X,\n"
+    "          X + 1, ..., two (default) or four a page on A4 (default) or Letter,\n"
+    "          each with its code and grade, and the solutions at the end.\n"
+    "picture   writes the puzzle of a code, or of a puzzle read as solve does, as\n"
+    "          a print picture at 1 cm a cell with its code under it: PNG at 300 dpi\n"
+    "          or SVG, as FILE's name ends; --solution draws the digits too.\n";
 
-// A bad command line: what is wrong in one line, and where the rest is told.
+constexpr const char* kCommands = "generate, solve, rate, explain, check, code, open, daily, book and picture";
+
 int UsageError(const std::string& what) {
   std::cerr << "tallyfold-engine: " << what << "\nTry 'tallyfold-engine --help' for more information.\n";
   return 2;
@@ -107,19 +142,6 @@ bool ReadLimited(std::istream& in, std::string& text) {
   return text.size() <= kMaxInput;
 }
 
-template <typename Number>
-bool ParseNumber(std::string_view text, Number& value) {
-  if (text.empty()) return false;
-  unsigned long long v = 0;
-  for (char ch : text) {
-    if (ch < '0' || ch > '9') return false;
-    v = v * 10 + static_cast<unsigned>(ch - '0');
-    if (v > 0xFFFFFFFFull) return false;
-  }
-  value = static_cast<Number>(v);
-  return true;
-}
-
 void PrintGrid(unsigned rows, unsigned columns, const std::uint8_t* cells) {
   std::string line;
   for (unsigned r = 0; r < rows; ++r) {
@@ -131,6 +153,71 @@ void PrintGrid(unsigned rows, unsigned columns, const std::uint8_t* cells) {
     }
     std::cout << line << '\n';
   }
+}
+
+// `printing` admits the grid, which is output only; reading admits nothing else either.
+bool ParseFormat(std::string_view value, bool printing, Format& format) {
+  if (value == "text") {
+    format = Format::Text;
+  } else if (value == "description") {
+    format = Format::Description;
+  } else if (printing && value == "grid") {
+    format = Format::Grid;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::string FormatChoices(bool printing) {
+  return printing ? "grid, text or description" : "text or description";
+}
+
+// Takes "--format F" (and, where allowed, a lone flag) out of args; "" when fine,
+// else the usage error.
+std::string TakeFormat(std::vector<std::string_view>& args, bool printing, Format& format) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] != "--format") continue;
+    if (i + 1 >= args.size()) return "--format needs a value: " + FormatChoices(printing);
+    if (!ParseFormat(args[i + 1], printing, format)) {
+      return "--format takes " + FormatChoices(printing) + ", not " + Quoted(args[i + 1]);
+    }
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    --i;
+  }
+  return {};
+}
+
+bool TakeFlag(std::vector<std::string_view>& args, std::string_view flag) {
+  const auto at = std::remove(args.begin(), args.end(), flag);
+  const bool found = at != args.end();
+  args.erase(at, args.end());
+  return found;
+}
+
+// The block of a made puzzle in the generate format: everything from "score" on.
+void PrintPuzzleBlock(const engine::Puzzle& puzzle, double score, const std::string& code, Format format) {
+  std::cout << "score " << score << '\n';
+  if (!code.empty()) std::cout << "code " << code << '\n';
+  if (format == Format::Text) {
+    std::cout << engine::WritePuzzleText(puzzle, true);
+  } else if (format == Format::Description) {
+    std::cout << engine::WriteDescription(puzzle);
+  } else {
+    std::vector<std::uint8_t> cells(puzzle.cells.size());
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      cells[i] = puzzle.cells[i] < 0 ? 0xFF : static_cast<std::uint8_t>(puzzle.cells[i]);
+    }
+    PrintGrid(puzzle.rows, puzzle.columns, cells.data());
+  }
+}
+
+// Difficulty measures of a solved puzzle, as generate prints them.
+engine::PuzzleMetrics MeasureSolved(const engine::Puzzle& puzzle) {
+  std::vector<int> digits(puzzle.cells.begin(), puzzle.cells.end());
+  engine::TBoard board;
+  engine::BoardFromDigits(digits, puzzle.rows, puzzle.columns, board);
+  return engine::MeasurePuzzle(board);
 }
 
 // The measures of the puzzles that `generate --stats` made, for anyone checking the
@@ -194,7 +281,7 @@ struct Stats {
   }
 };
 
-int Generate(const std::vector<std::string_view>& args) {
+int Generate(std::vector<std::string_view> args) {
   if (args.size() < 3) return UsageError("generate needs ROWS COLUMNS LEVEL");
   unsigned rows = 0, columns = 0, level = 0;
   if (!ParseNumber(args[0], rows) || !GameSize(rows))
@@ -207,6 +294,12 @@ int Generate(const std::vector<std::string_view>& args) {
   double timeLimit = 5;
   std::optional<std::uint32_t> seed;
   bool withStats = false;
+  Format format = Format::Grid;
+  std::vector<std::string_view> options(args.begin() + 3, args.end());
+  if (std::string error = TakeFormat(options, true, format); !error.empty()) return UsageError(error);
+  const bool withCode = TakeFlag(options, "--code");
+  args.resize(3);
+  args.insert(args.end(), options.begin(), options.end());
   for (std::size_t i = 3; i < args.size(); i += 2) {
     if (args[i] == "--debug") {
       engine::EnableDebugDiagnostics(true);
@@ -266,8 +359,16 @@ int Generate(const std::vector<std::string_view>& args) {
       const double score = engine::DifficultyScore(metrics);
       stats.Add(board, metrics, score);
       std::cout << "tier " << tier << '\n';
-      std::cout << "score " << score << '\n';
-      PrintGrid(rows, columns, result.data());
+      engine::Puzzle puzzle;
+      engine::PuzzleFromSolution(rows, columns, result, puzzle);
+      std::string code;
+      if (withCode && puzzleSeed) {
+        code = engine::GeneratedPuzzleCode({engine::kGeneratorVersion, rows, columns, static_cast<int>(level),
+                                            *puzzleSeed});
+      } else if (withCode) {
+        code = engine::CluesPuzzleCode(puzzle);
+      }
+      PrintPuzzleBlock(puzzle, score, code, format);
     } else {
       std::cout << "failed\n";
       allMade = false;
@@ -337,21 +438,20 @@ int Explain(const engine::TBoard& board, bool grouped) {
   return 0;
 }
 
-enum class Command { Solve, Rate, Explain };
+const char* CommandName(Command command) {
+  switch (command) {
+    case Command::Solve: return "solve";
+    case Command::Rate: return "rate";
+    case Command::Explain: return "explain";
+    case Command::Check: return "check";
+    case Command::Code: return "code";
+  }
+  return "";
+}
 
-int Solve(std::vector<std::string_view> args, std::istream& standardInput,
-          Command command = Command::Solve) {
-  bool grouped = false;
-  if (command == Command::Explain) {
-    const auto flag = std::remove(args.begin(), args.end(), std::string_view("--grouped"));
-    grouped = flag != args.end();
-    args.erase(flag, args.end());
-  }
-  if (args.size() > 1) {
-    const char* name = command == Command::Solve ? "solve" : command == Command::Rate ? "rate" : "explain";
-    return UsageError(std::string(name) + " takes at most one FILE, not also " + Quoted(args[1]));
-  }
-  std::string input;
+// Reads FILE, or the standard input for none or "-": 0, or the exit status after the
+// message.
+int ReadInput(const std::vector<std::string_view>& args, std::istream& standardInput, std::string& input) {
   bool withinLimit = false;
   if (args.empty() || args[0] == "-") {
     withinLimit = ReadLimited(standardInput, input);
@@ -365,7 +465,7 @@ int Solve(std::vector<std::string_view> args, std::istream& standardInput,
     // reported as a description missing its lines.
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
-      std::cerr << "tallyfold-engine: " << path << " is a folder, not a puzzle description\n";
+      std::cerr << "tallyfold-engine: " << path << " is a folder, not a puzzle\n";
       return 2;
     }
     std::ifstream file{path, std::ios::binary};
@@ -383,11 +483,26 @@ int Solve(std::vector<std::string_view> args, std::istream& standardInput,
     }
   }
   if (!withinLimit) {
-    std::cerr << "tallyfold-engine: input larger than 1 MiB is not a puzzle description\n";
+    std::cerr << "tallyfold-engine: input larger than 1 MiB is not a puzzle\n";
     return 2;
   }
+  return 0;
+}
 
-  std::string_view rest = input;
+// A description holds numbers only; a puzzle file's first row holds # or a clue cell.
+Format DetectFormat(std::string_view input) {
+  bool present = false;
+  while (!input.empty()) {
+    std::string_view line = NextLine(input, present);
+    line = line.substr(0, line.find(';'));
+    if (line.find_first_not_of(" \t\r") == std::string_view::npos) continue;
+    return line.find_first_of("#\\.") != std::string_view::npos ? Format::Text : Format::Description;
+  }
+  return Format::Description;
+}
+
+// The board of a description text: 0, or the exit status after the message.
+int ParseDescriptionInput(std::string_view rest, engine::TBoard& board) {
   bool present = false;
   const std::string_view dimensions = NextLine(rest, present);
   const std::string_view unfillable = NextLine(rest, present);
@@ -400,19 +515,64 @@ int Solve(std::vector<std::string_view> args, std::istream& standardInput,
     std::cerr << "tallyfold-engine: line 3 must hold the number of constraint records\n";
     return 2;
   }
-
-  engine::BuildCombinations();
-  engine::TBoard board;
   std::ostringstream parseErrors;
   engine::RedirectDiagnostics(nullptr, &parseErrors);
-  const bool parsed =
-      engine::ParseDescription(dimensions, unfillable, rest, static_cast<int>(records), board);
+  const bool parsed = engine::ParseDescription(dimensions, unfillable, rest, static_cast<int>(records), board);
   engine::RedirectDiagnostics(nullptr, nullptr);
   std::string message = parseErrors.str();
   // One of the engine's messages comes without a line end; a terminal wants one.
   if (!message.empty() && message.back() != '\n') message += '\n';
   std::cerr << message;
-  if (!parsed) return 2;
+  return parsed ? 0 : 2;
+}
+
+int Solve(std::vector<std::string_view> args, std::istream& standardInput, Command command) {
+  const bool grouped = command == Command::Explain && TakeFlag(args, "--grouped");
+  Format format = Format::Auto;
+  if (std::string error = TakeFormat(args, false, format); !error.empty()) return UsageError(error);
+  if (args.size() > 1) {
+    return UsageError(std::string(CommandName(command)) + " takes at most one FILE, not also " + Quoted(args[1]));
+  }
+  std::string input;
+  if (const int status = ReadInput(args, standardInput, input); status != 0) return status;
+  if (format == Format::Auto) format = DetectFormat(input);
+
+  engine::BuildCombinations();
+  engine::TBoard board;
+  engine::Puzzle puzzle;
+  std::vector<engine::SourcePosition> positions;
+  if (format == Format::Text) {
+    std::string error;
+    if (!engine::ParsePuzzleText(input, puzzle, positions, error)) {
+      std::cerr << "tallyfold-engine: " << error << '\n';
+      return 2;
+    }
+    if (command != Command::Check && command != Command::Code &&
+        !engine::BoardFromPuzzle(puzzle, board, error, &positions)) {
+      std::cerr << "tallyfold-engine: " << error << '\n';
+      return 2;
+    }
+  } else {
+    if (const int status = ParseDescriptionInput(input, board); status != 0) return status;
+    puzzle = engine::PuzzleFromBoard(board);
+    // Runs in a description always reach the next black cell or the edge, so the
+    // grid holds it whole.
+  }
+  if (command == Command::Check || command == Command::Code) {
+    std::string message;
+    const engine::PuzzleCheck check =
+        engine::CheckPuzzle(puzzle, message, format == Format::Text ? &positions : nullptr);
+    if (check != engine::PuzzleCheck::kUnique) {
+      if (command == Command::Check) {
+        std::cout << message << '\n';
+      } else {
+        std::cerr << "tallyfold-engine: no code for a puzzle without exactly one solution: " << message << '\n';
+      }
+      return check == engine::PuzzleCheck::kInvalid && command == Command::Code ? 2 : 1;
+    }
+    std::cout << (command == Command::Check ? std::string("ok") : engine::CluesPuzzleCode(puzzle)) << '\n';
+    return 0;
+  }
   if (command == Command::Rate) return Rate(board);
   if (command == Command::Explain) return Explain(board, grouped);
   engine::ImpossibleClue impossible;
@@ -438,7 +598,12 @@ int Solve(std::vector<std::string_view> args, std::istream& standardInput,
     return 1;
   }
   std::cout << "solutions: " << count << '\n';
-  if (count > 0) {
+  if (count > 0 && format == Format::Text) {
+    for (unsigned i = 0; i < stored.cellCount; ++i) {
+      if (puzzle.cells[i] != engine::kBlack) puzzle.cells[i] = stored.cells[i];
+    }
+    std::cout << engine::WritePuzzleText(puzzle, true);
+  } else if (count > 0) {
     std::vector<std::uint8_t> cells(stored.cellCount);
     for (unsigned i = 0; i < stored.cellCount; ++i) {
       cells[i] = static_cast<std::uint8_t>(stored.cells[i] & 0xFF);
@@ -448,7 +613,9 @@ int Solve(std::vector<std::string_view> args, std::istream& standardInput,
   return 0;
 }
 
-}  // namespace
+}  // namespace tool
+
+using namespace tool;
 
 // The whole tool without main(), so that a fuzz target can drive its argument and
 // input handling: args without the program name, the description read from
@@ -462,14 +629,20 @@ int RunEngineTool(std::vector<std::string_view> args, std::istream& standardInpu
     std::cout << "tallyfold-engine " << TALLYFOLD_VERSION << '\n';
     return 0;
   }
-  if (args.empty()) return UsageError("a command is needed: generate, solve, rate or explain");
+  if (args.empty()) return UsageError("a command is needed: " + std::string(kCommands));
   const std::string_view command = args[0];
   args.erase(args.begin());
   if (command == "generate") return Generate(args);
-  if (command == "solve") return Solve(args, standardInput);
+  if (command == "solve") return Solve(args, standardInput, Command::Solve);
   if (command == "rate") return Solve(args, standardInput, Command::Rate);
   if (command == "explain") return Solve(args, standardInput, Command::Explain);
-  return UsageError("unknown command " + Quoted(command) + "; the commands are generate, solve, rate and explain");
+  if (command == "check") return Solve(args, standardInput, Command::Check);
+  if (command == "code") return Code(args, standardInput);
+  if (command == "open") return Open(args);
+  if (command == "daily") return Daily(args);
+  if (command == "book") return Book(args);
+  if (command == "picture") return Picture(args, standardInput);
+  return UsageError("unknown command " + Quoted(command) + "; the commands are " + kCommands);
 }
 
 #ifndef TALLYFOLD_ENGINE_TOOL_NO_MAIN
