@@ -23,6 +23,7 @@
 #include "game/core/model.h"
 #include "game/core/edits.h"
 #include "game/core/options.h"
+#include "game/store/framework_services.h"
 #include "tallyfold/engine/Diagnostics.h"
 
 namespace {
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder);
     Game = std::make_shared<TGame>();
     Game->ProfilePath = folder.string() + "/";
+    ConnectCoreServices();
     TPuzzleModel model;
     TCore core(model);
     core.Start();

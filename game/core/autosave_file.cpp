@@ -4,15 +4,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "framework/core/game.h"
-#include "framework/core/globals.h"
-#include "framework/paths/errors.h"
-#include "framework/paths/paths.h"
-#include "framework/text/game_text.h"
 #include "game/core/history.h"
 #include "game/core/model.h"
-#include "tallyfold/platform/files.h"
-#include "tallyfold/platform/stream.h"
+#include "game/core/services.h"
 
 namespace {
 
@@ -47,18 +41,18 @@ std::optional<TSaveGameContent> TPuzzleModel::ReadAutosave(int& custom, std::str
         bytes = AutosaveState.Pending;
     } else {
         std::string why;
-        switch (platform::ReadRegularFile(AutosavePath(), MaxAutosaveBytes, bytes, &why)) {
-            case platform::ReadStatus::Missing:
+        switch (CoreReadFile(AutosavePath(), MaxAutosaveBytes, bytes, &why)) {
+            case TCoreRead::Missing:
                 return std::nullopt;
-            case platform::ReadStatus::NotRegular:
-            case platform::ReadStatus::Unreadable:
+            case TCoreRead::NotRegular:
+            case TCoreRead::Unreadable:
                 reason = why;
                 unreadable = true;
                 return std::nullopt;
-            case platform::ReadStatus::TooLarge:
+            case TCoreRead::TooLarge:
                 reason = "it is far too large";
                 return std::nullopt;
-            case platform::ReadStatus::Read:
+            case TCoreRead::Read:
                 break;
         }
     }
@@ -102,12 +96,12 @@ namespace {
 // own, never deleted: the player (or whoever helps them) may want it.
 void SetAsideDamaged(const std::string& reason) {
     const std::string path = AutosavePath();
-    if (!SharedData.SavingOff.empty()) return;
+    if (!CoreSavingOff().empty()) return;
     std::string aside = path + ".damaged";
-    for (int n = 2; n < 1000 && platform::FileType(aside) != platform::FILETYPE_NONE; ++n)
+    for (int n = 2; n < 1000 && CoreExists(aside); ++n)
         aside = path + ".damaged." + std::to_string(n);
-    const bool kept = platform::IsPlainFile(path) && platform::RenameFile(path, aside);
-    AppendErrorLog("The autosaved puzzle " + path + " was damaged (" + reason + ") and " +
+    const bool kept = CoreIsPlainFile(path) && CoreRename(path, aside);
+    CoreLogError("The autosaved puzzle " + path + " was damaged (" + reason + ") and " +
                    (kept ? "has been kept as " + aside + "." : "could not be set aside."));
 }
 
@@ -120,8 +114,8 @@ void TPuzzleModel::LeaveUnreadable(const std::string& reason) {
     AutosaveState.Blocked = reason;
     if (AutosaveState.BlockedTold) return;
     AutosaveState.BlockedTold = true;
-    AppendErrorLog("The autosaved puzzle " + path + " cannot be read (" + reason + "); it was left as it is.");
-    std::string text = Resources.GameText ? Resources.GameText->FindString("Autosave Not Read") : std::string();
+    CoreLogError("The autosaved puzzle " + path + " cannot be read (" + reason + "); it was left as it is.");
+    std::string text = CoreText("Autosave Not Read");
     if (text.empty())
         text = "The puzzle kept from last time cannot be read, so it was left as it is and nothing will be "
                "written over it until the game starts again:";
@@ -148,7 +142,7 @@ int TPuzzleModel::WritePending(bool tell) {
         AutosaveState.PendingReason = "the puzzle kept from last time stands there and cannot be read";
         return 0;
     }
-    if (WriteSharedFile(path, AutosaveState.Pending, &reason, true)) {
+    if (CoreWriteFile(path, AutosaveState.Pending, &reason)) {
         AutosaveState.Pending.clear();
         AutosaveState.PendingReason.clear();
         AutosaveState.FailureTold = false;
@@ -156,17 +150,17 @@ int TPuzzleModel::WritePending(bool tell) {
     }
     AutosaveState.PendingReason = reason;
     // Nothing is saved this session at all, and the player knows it.
-    if (!SharedData.SavingOff.empty() || !tell || AutosaveState.FailureTold) return 0;
+    if (!CoreSavingOff().empty() || !tell || AutosaveState.FailureTold) return 0;
     AutosaveState.FailureTold = true;
-    std::string text = Resources.GameText ? Resources.GameText->FindString("Autosave Failed") : std::string();
+    std::string text = CoreText("Autosave Failed");
     if (text.empty())
         text = "Your puzzle in progress could not be kept on disk. Continue still brings it back while the "
                "game runs, and it is written as soon as the disk lets it:";
-    CoreNotice(text + "\r\n" + FileFaultText(path, reason));
+    CoreNotice(text + "\r\n" + CoreFileFault(path, reason));
     return 0;
 }
 
-std::string AutosavePath() { return (Game ? Game->ProfilePath : std::string()) + AutosaveFileName; }
+std::string AutosavePath() { return CoreProfileFolder() + AutosaveFileName; }
 
 std::string TPuzzleModel::AutosaveText() const {
     return std::string(AutosaveHeader) + "\r\n" + (Puzzle.IsCustomPuzzle ? "1" : "0") + "\r\n" +
@@ -219,7 +213,7 @@ int TPuzzleModel::LoadAutosave(int* elapsedMs) {
         EditHistory.Done = std::move(content->History->Done);
         EditHistory.Undone = std::move(content->History->Undone);
     } else if (!content->HistoryProblem.empty()) {
-        AppendErrorLog("The undo history kept with " + AutosavePath() + " was left out (" + content->HistoryProblem + ").");
+        CoreLogError("The undo history kept with " + AutosavePath() + " was left out (" + content->HistoryProblem + ").");
     }
     EditHistory.Continued = 1;
     if (elapsedMs) *elapsedMs = content->ElapsedMs;
@@ -230,9 +224,9 @@ void TPuzzleModel::RemoveAutosave() {
     AutosaveState.Pending.clear();
     AutosaveState.PendingReason.clear();
     // An unreadable file is not ours to remove; nor is anything while nothing is written.
-    if (!AutosaveState.Blocked.empty() || !SharedData.SavingOff.empty()) return;
+    if (!AutosaveState.Blocked.empty() || !CoreSavingOff().empty()) return;
     const std::string path = AutosavePath();
-    if (platform::IsPlainFile(path)) platform::DeleteFile(path);
+    if (CoreIsPlainFile(path)) CoreDelete(path);
 }
 
 int TPuzzleModel::AutosaveWanted() const {

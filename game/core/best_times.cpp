@@ -4,13 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "framework/core/game.h"
-#include "framework/core/globals.h"
-#include "framework/text/game_text.h"
 #include "game/core/model.h"
-#include "framework/paths/errors.h"
-#include "tallyfold/platform/files.h"
-#include "tallyfold/platform/stream.h"
+#include "game/core/services.h"
 
 namespace {
 
@@ -157,24 +152,24 @@ void TKakuroHighScoreList::Load() {
     Entries.clear();
     NotSavedReason.clear();
     std::string bytes, reason;
-    switch (platform::ReadRegularFile(filepath, MaxHighScoreFileBytes, bytes, &reason, true)) {
-        case platform::ReadStatus::Missing:
+    switch (CoreReadFile(filepath, MaxHighScoreFileBytes, bytes, &reason, true)) {
+        case TCoreRead::Missing:
             CreateDefault();
             return;
-        case platform::ReadStatus::Read:
+        case TCoreRead::Read:
             Entries = DecodeHighScores(bytes, NumMaxNameEntries);
             if (!Entries.empty()) return;
             reason = bytes.empty() ? "it is empty" : "not one complete entry could be read";
             break;
-        case platform::ReadStatus::TooLarge:
+        case TCoreRead::TooLarge:
             break;
-        case platform::ReadStatus::NotRegular:
-        case platform::ReadStatus::Unreadable: {
+        case TCoreRead::NotRegular:
+        case TCoreRead::Unreadable: {
             // Someone else's file, or one we may not read: it is left as it is,
             // and so that it stays that way nothing is saved over it.
             NotSavedReason = reason;
             AddDefaults();
-            std::string text = Resources.GameText ? Resources.GameText->FindString("Best Times Not Read") : std::string();
+            std::string text = CoreText("Best Times Not Read");
             if (text.empty()) text = "The best times cannot be read and will not be saved until the game starts again:";
             Tell(text + "\r\n" + filepath + " (" + reason + ")");
             return;
@@ -182,15 +177,15 @@ void TKakuroHighScoreList::Load() {
     }
     // Damaged: kept aside for whoever wants to look at it, never overwritten.
     std::string aside = filepath + ".damaged";
-    for (int n = 2; n < 1000 && (platform::IsPlainFile(aside) || platform::FileType(aside) != platform::FILETYPE_NONE);
+    for (int n = 2; n < 1000 && (CoreIsPlainFile(aside) || CoreExists(aside));
          ++n)
         aside = filepath + ".damaged." + std::to_string(n);
-    if (!SharedData.SavingOff.empty() || !platform::RenameFile(filepath, aside)) {
+    if (!CoreSavingOff().empty() || !CoreRename(filepath, aside)) {
         NotSavedReason = "it is damaged and could not be kept aside";
         AddDefaults();
         return;
     }
-    AppendErrorLog("The best times file " + filepath + " was damaged (" + reason + "); it was kept as " + aside +
+    CoreLogError("The best times file " + filepath + " was damaged (" + reason + "); it was kept as " + aside +
                    " and a new table was started.");
     CreateDefault();
 }
@@ -198,11 +193,11 @@ void TKakuroHighScoreList::Load() {
 int TKakuroHighScoreList::Save() {
     if (!NotSavedReason.empty()) return 0;
     std::string reason;
-    if (WriteSharedFile(filepath, EncodeHighScores(Entries), &reason, true)) return 1;
+    if (CoreWriteFile(filepath, EncodeHighScores(Entries), &reason)) return 1;
     // The title already says that nothing is saved this time.
-    if (!SharedData.SavingOff.empty()) return 0;
+    if (!CoreSavingOff().empty()) return 0;
     // The best times stay in memory and the next save tries again; not worth ending the game for.
-    std::string text = Resources.GameText ? Resources.GameText->FindString("Failed Save File") : std::string();
+    std::string text = CoreText("Failed Save File");
     if (text.empty()) text = "Could not save the best times to ";
     Tell(text + filepath + " (" + reason + ")");
     return 0;
@@ -212,13 +207,13 @@ void TKakuroHighScoreList::Tell(const std::string& message) const {
     if (Notice)
         Notice(message);
     else
-        PlayerNotice(message);
+        CorePlayerNotice(message);
 }
 
 void TKakuroHighScoreList::AddDefaults() {
     for (int i = 1; i <= 10; ++i) {
         const std::string key = "Highscore Name " + std::to_string(i);
-        Add(Resources.GameText ? Resources.GameText->FindString(key) : std::string(), DefaultTime, 2);
+        Add(CoreText(key), DefaultTime, 2);
     }
 }
 
@@ -228,7 +223,7 @@ void TKakuroHighScoreList::CreateDefault() {
 }
 
 void TPuzzleModel::LoadHighScoreTables() {
-    const std::string folder = Game ? Game->SubPath : std::string();
+    const std::string folder = CoreSharedFolder();
     auto make = [&](const char* name) {
         auto list = TKakuroHighScoreList::Create(folder + name, 10, 10);
         list->Notice = [this](const std::string& message) { CoreNotice(message); };

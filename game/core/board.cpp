@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The questions the play screen and the cells ask of the puzzle model.
 #include "game/core/model.h"
+#include "game/core/services.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-#include "framework/core/game.h"
-#include "framework/core/globals.h"
-#include "framework/paths/errors.h"
-#include "framework/text/game_text.h"
 #include "game/core/engine_adapter.h"
-#include "tallyfold/platform/system.h"
 
 bool TPuzzleModel::OnBoard(int x, int y) const {
     return x >= 0 && y >= 0 && x < Puzzle.BoardWidth && y < Puzzle.BoardHeight && x < MaxBoardSize &&
@@ -55,14 +51,15 @@ void TPuzzleModel::CoreNotice(const std::string& message) const {
         Hooks.Notice(message);
         return;
     }
-    PlayerNotice(message);
+    CorePlayerNotice(message);
 }
 
 bool IsBoardSize(int size) { return size == 6 || size == 7 || size == 9 || size == 12 || size == 14; }
 
 namespace {
 std::string Say(const std::string& key, const std::vector<std::pair<std::string, std::string>>& values) {
-    std::string text = Resources.GameText ? Resources.GameText->FindString(key) : key;
+    std::string text = key;
+    CoreLookUpText(key, text);
     for (const auto& [name, value] : values)
         for (auto at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size()))
             text.replace(at, name.size(), value);
@@ -71,7 +68,7 @@ std::string Say(const std::string& key, const std::vector<std::pair<std::string,
 
 std::string Way(int direction) {
     const char* key = direction == Vertical ? "Explain Down" : "Explain Across";
-    const std::string text = Resources.GameText ? Resources.GameText->FindString(key) : "";
+    const std::string text = CoreText(key);
     return text.empty() ? (direction == Vertical ? "down" : "across") : text;
 }
 }  // namespace
@@ -285,7 +282,7 @@ int TPuzzleModel::BreaksRules(int x, int y) const {
 
 int TPuzzleModel::PuzzleElapsed() const {
     // The clock wraps; the difference of two readings is still right modulo 2^32.
-    const int end = Puzzle.TimerStop ? Puzzle.TimerStop : platform::MilliSecs();
+    const int end = Puzzle.TimerStop ? Puzzle.TimerStop : CoreClock();
     const int elapsed = static_cast<int>(static_cast<std::uint32_t>(end) - static_cast<std::uint32_t>(Puzzle.TimerStart));
     return elapsed < 0 ? 0 : elapsed;
 }
@@ -298,10 +295,12 @@ std::string TPuzzleModel::NoBestTimeReason() const {
 
 void TPuzzleModel::ForgetHelpTaken() { Puzzle.RevealUsed = Puzzle.ExplainsUsed = 0; }
 
+void TPuzzleModel::ResetGameOptions() { Options = TGameOptions{}; }
+
 std::string DifficultyName(int difficulty) {
     static const char* const keys[] = {"Easy", "Medium", "Hard"};
-    if (difficulty < 0 || difficulty > 2 || !Resources.GameText) return "";
-    return Resources.GameText->FindString(keys[difficulty]);
+    if (difficulty < 0 || difficulty > 2) return "";
+    return CoreText(keys[difficulty]);
 }
 
 int TPuzzleModel::PuzzleGradeStars() const {
@@ -310,8 +309,8 @@ int TPuzzleModel::PuzzleGradeStars() const {
 
 std::string DifficultyAsks(int difficulty) {
     static const char* const keys[] = {"Easy Asks", "Medium Asks", "Hard Asks"};
-    if (difficulty < 0 || difficulty > 2 || !Resources.GameText) return "";
-    return Resources.GameText->FindString(keys[difficulty]);
+    if (difficulty < 0 || difficulty > 2) return "";
+    return CoreText(keys[difficulty]);
 }
 
 
@@ -350,6 +349,6 @@ void TPuzzleModel::Restart() {
     Puzzle.PuzzleCompleted = Puzzle.ShowSolution = Puzzle.ShowMistakes = 0;
     Puzzle.RevealCellMode = Puzzle.AutoMarkup = 0;
     Puzzle.TimerStop = 0;
-    Puzzle.TimerStart = platform::MilliSecs();
+    Puzzle.TimerStart = CoreClock();
     ClearEditHistory();
 }

@@ -80,7 +80,7 @@ struct TCoreHooks {
     // A typed-in puzzle passed its check: fade over to the play screen.
     std::function<void()> CustomPuzzleAccepted;
     // A problem the player should hear about but that does not stop the game
-    // (a file that could not be written). Empty: the framework's message box.
+    // (a file that could not be written). Empty: the services' notice.
     std::function<void(const std::string& message)> Notice;
 };
 

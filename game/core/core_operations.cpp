@@ -7,19 +7,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/core/game.h"
-#include "framework/core/globals.h"
-#include "framework/core/timing.h"
 #include "game/core/model.h"
+#include "game/core/services.h"
 #include "game/core/engine_adapter.h"
-#include "tallyfold/platform/input.h"
-#include "tallyfold/platform/system.h"
 
 namespace {
 
-void RestartLogicClock() {
-    if (Game && Game->FixedRateLogic) Game->FixedRateLogic->Init();
-}
+void RestartLogicClock() { CoreRestartLogicClock(); }
 
 }  // namespace
 
@@ -62,9 +56,9 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
         // The engine draws from a seed taken from the game's generator, so a test
         // that fixes the clock gets the same puzzle every run; the attempt number
         // keeps a retry within the same millisecond from repeating a failed seed.
-        platform::SeedRnd(static_cast<int>(static_cast<unsigned>(platform::MilliSecs()) + attempt));
-        platform::PumpMessages();
-        const auto seed = static_cast<std::uint32_t>(platform::Rand(0, 0x7FFFFFFF)) ^ (attempt * 0x9E3779B9u);
+        CoreSeedRandom(static_cast<int>(static_cast<unsigned>(CoreClock()) + attempt));
+        CoreKeepResponsive();
+        const auto seed = static_cast<std::uint32_t>(CoreRandom(0, 0x7FFFFFFF)) ^ (attempt * 0x9E3779B9u);
         if (GenerateSolution(width, height, level, seed, solution)) break;
     }
 
@@ -135,8 +129,8 @@ void TCore::ShowRandomCell() {
     if (!open) return;
     int x, y;
     do {
-        x = platform::Rand(0, Model.Puzzle.BoardWidth - 1);
-        y = platform::Rand(0, Model.Puzzle.BoardHeight - 1);
+        x = CoreRandom(0, Model.Puzzle.BoardWidth - 1);
+        y = CoreRandom(0, Model.Puzzle.BoardHeight - 1);
     } while (Model.Puzzle.PlayerGrid[x][y] == Model.Puzzle.SolutionGrid[x][y]);
     TEditRequest request;
     request.Kind = TEditKind::Reveal;

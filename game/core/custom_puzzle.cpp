@@ -4,9 +4,8 @@
 #include <array>
 #include <string>
 
-#include "framework/core/game.h"
-#include "framework/core/timing.h"
 #include "game/core/model.h"
+#include "game/core/services.h"
 #include "game/core/engine_adapter.h"
 
 void TPuzzleModel::ClearSumsWithLengthZero() {
@@ -68,7 +67,7 @@ int TCore::CheckCustomPuzzle() {
     TGrid solution{};
     const engine::CustomCheck check = CheckTypedInBoard(Model.Puzzle, solution);
     // A sparse puzzle can keep the solver busy for a while.
-    if (Game && Game->FixedRateLogic) Game->FixedRateLogic->Init();
+    CoreRestartLogicClock();
     if (check == engine::CustomCheck::kTooHard) CheckMessage = "Too Hard To Check";
     if (check != engine::CustomCheck::kUnique && check != engine::CustomCheck::kSeveral) return 0;
     CheckMessage = check == engine::CustomCheck::kSeveral ? "Several Solutions" : "";

@@ -3,8 +3,8 @@
 
 #include <array>
 
-#include "framework/text/game_text.h"
 #include "game/core/model.h"
+#include "game/core/services.h"
 #include "game/core/engine_adapter.h"
 #include "tallyfold/engine/Explainer.h"
 
@@ -25,7 +25,7 @@ bool BoardFromTables(const TPuzzleState& p, engine::TBoard& board, std::vector<i
     return true;
 }
 
-std::string Say(const std::string& key) { return Resources.GameText ? Resources.GameText->FindString(key) : std::string(); }
+std::string Say(const std::string& key) { return CoreText(key); }
 
 }  // namespace
 

@@ -168,14 +168,14 @@ public:
     int AutosaveWanted() const;
 
     // ---- the options file (options.cpp)
-    // Resources.GameIni's lines become one per option, with the current values.
+    // GameIni's lines become one per option, with the current values.
     void WriteGameOptions() const;
-    // The options take the values of Resources.GameIni's lines with their names.
+    // The options take the values of GameIni's lines with their names.
     void ReadGameOptions();
-    // WriteGameOptions, then Resources.GameIni is written. 1 written; 0 when it could not be
+    // WriteGameOptions, then GameIni is written. 1 written; 0 when it could not be
     // (the player has been told, and the options stay in force for this session).
     int SaveGameOptions() const;
-    // Start-up: Resources.GameIni (created when missing) named SubPath + "config", the defaults
+    // Start-up: GameIni (created when missing) named SubPath + "config", the defaults
     // in it, the file loaded over them and the values read back.
     void LoadGameOptions();
     void ResetGameOptions();

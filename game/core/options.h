@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The player's aids and the first-run flag, kept in the game's own settings
-// file (Resources.GameIni, "config.ini" in the shared data folder).
+// file (GameIni, "config.ini" in the shared data folder).
 
 struct TGameOptions {
     int PreventDoubleNumbers = 1;

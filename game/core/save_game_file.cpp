@@ -6,14 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/core/game.h"
-#include "framework/core/globals.h"
-#include "framework/paths/errors.h"
-#include "framework/text/game_text.h"
 #include "game/core/model.h"
-#include "tallyfold/platform/files.h"
-#include "tallyfold/platform/stream.h"
-#include "tallyfold/platform/system.h"
+#include "game/core/services.h"
 
 namespace {
 
@@ -23,7 +17,7 @@ constexpr std::int64_t MaxSaveGameBytes = 64 * 1024;
 constexpr std::size_t MaxSaveNameBytes = 128;
 
 std::string Text(const std::string& key, const std::string& fallback) {
-    std::string text = Resources.GameText ? Resources.GameText->FindString(key) : "";
+    std::string text = CoreText(key);
     return text.empty() ? fallback : text;
 }
 
@@ -320,7 +314,7 @@ std::shared_ptr<TSaveGame> TSaveGame::Create(TPuzzleModel& model, const std::str
 
 void TSaveGame::Init(const std::string& name) { Name = name; }
 
-std::string TSaveGame::FilePath() const { return (Game ? Game->ProfilePath : std::string()) + Name + ".dat"; }
+std::string TSaveGame::FilePath() const { return CoreProfileFolder() + Name + ".dat"; }
 
 int TSaveGame::Save() {
     Error.clear();
@@ -329,13 +323,13 @@ int TSaveGame::Save() {
         return 0;
     }
     // The clock wraps; the difference of two readings is still right modulo 2^32.
-    int elapsed = static_cast<int>(static_cast<std::uint32_t>(platform::MilliSecs()) -
+    int elapsed = static_cast<int>(static_cast<std::uint32_t>(CoreClock()) -
                                    static_cast<std::uint32_t>(Model.Puzzle.TimerStart));
     if (elapsed < 0) elapsed = 0;
     const std::string path = FilePath();
     std::string reason;
     // The player hears of a failure from the dialog this Error fills.
-    if (!WriteSharedFile(path, Model.SaveGameText(elapsed), &reason, true)) {
+    if (!CoreWriteFile(path, Model.SaveGameText(elapsed), &reason)) {
         Error = Text("Could Not Create File", "Could not create the save game file '") + path + "'\r\n(" + reason + ")";
         return 0;
     }
@@ -355,7 +349,7 @@ int TSaveGame::Load() {
     std::string bytes;
     std::string reason;
     std::optional<TSaveGameContent> content;
-    if (platform::ReadRegularFile(path, MaxSaveGameBytes, bytes, &reason) == platform::ReadStatus::Read)
+    if (CoreReadFile(path, MaxSaveGameBytes, bytes, &reason) == TCoreRead::Read)
         content = ParseSaveGame(bytes, reason);
     if (!content) {
         Error = Text("Damaged Save File", "Could not load the saved game '") + Name + "'\r\n(" + reason + ")";
@@ -372,7 +366,7 @@ void TPuzzleModel::ApplySaveGameContent(const TSaveGameContent& content) {
     p.BoardHeight = content.BoardHeight;
     p.PuzzleDifficulty = content.PuzzleDifficulty;
     p.AutoMarkup = content.AutoMarkup;
-    p.TimerStart = static_cast<int>(static_cast<std::uint32_t>(platform::MilliSecs()) -
+    p.TimerStart = static_cast<int>(static_cast<std::uint32_t>(CoreClock()) -
                                     static_cast<std::uint32_t>(content.ElapsedMs));
     p.HorizontalSumGrid = content.HorizontalSumGrid;
     p.VerticalSumGrid = content.VerticalSumGrid;

@@ -3,9 +3,13 @@
 
 #include <memory>
 
+#include "game/store/framework_services.h"
+
 namespace {
 
 struct TPlaySession {
+    // The core reaches the framework only through the services filled in here.
+    TPlaySession() { ConnectCoreServices(); }
     TPuzzleModel Model;
     TCore Core{Model};
 };

@@ -1,37 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// A game object with its fakes, a private shared data folder, the real text
-// table and a puzzle model of the test's own, with a core working on it.
-#include <gtest/gtest.h>
-
-#include <memory>
+// The core on its own: a clock the test advances, random numbers from a fixed seed,
+// a text table whose every text is its key, and files kept in memory.
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
-#include "game/core/model.h"
-#include "scratch_dir.h"
-#include "test_support.h"
+#include "core_fixture.h"
 
-class CoreTest : public FrameworkTest {
+class CoreServicesTest : public ::testing::Test {
 protected:
-    CoreTest() : CoreTest(nullptr) {}
-    // Works on the given model instead of one of its own (the game's, for the screens' tests).
-    explicit CoreTest(TPuzzleModel* model)
-        : Owned(model ? nullptr : std::make_unique<TPuzzleModel>()), Model(model ? *model : *Owned) {}
     void SetUp() override;
     void TearDown() override;
+    void Advance(int ms) { now += ms; }
 
-    // A square n x n puzzle with black cells wherever x or y is a multiple of 3,
-    // so every white cell sits in a 2 x 2 block; digits 1..4 and clues to match.
-    void BuildBlockPuzzle(int n);
-
-    ScratchDir scratch;
-    std::vector<std::string> coreNotices;
-    std::unique_ptr<TPuzzleModel> Owned;
-    TPuzzleModel& Model;
-    // The model's parts under their own names, as the tests read them.
-    TPuzzleState& Puzzle = Model.Puzzle;
-    TEditHistory& EditHistory = Model.EditHistory;
-    TGameOptions& Options = Model.Options;
-    std::shared_ptr<TCore> Core = std::make_shared<TCore>(Model);
+    int now = 100000;
+    std::mt19937 random;
+    std::map<std::string, std::string> files;
+    std::vector<std::string> notices;
+    std::vector<std::string> errorLog;
 };
+
+using CoreTest = CoreTestOf<CoreServicesTest>;

@@ -4,7 +4,7 @@
 #include "core_support.h"
 #include "tallyfold/engine/LogicSolver.h"
 #include "tallyfold/engine/Quality.h"
-#include "tallyfold/platform/system.h"
+#include "game/core/services.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ TEST_F(CoreTest, RandomHintRevealsOnlyEmptyOrWrongWhiteCells) {
     BuildBlockPuzzle(6);
     Puzzle.PlayerGrid[1][1] = Puzzle.SolutionGrid[1][1];  // right
     Puzzle.PlayerGrid[2][1] = 9;                           // wrong
-    platform::SeedRnd(7);
+    CoreSeedRandom(7);
     int hints = 0;
     while (Puzzle.PlayerGrid != Puzzle.SolutionGrid) {
         const TGrid before = Puzzle.PlayerGrid;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "core_support.h"
+#include "store_support.h"
 #include "framework/core/game.h"
 #include "game/core/save_game.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core_support.h"
+#include "store_support.h"
 #include "framework/core/game.h"
 #include "framework/settings/ini_file.h"
 #include "game/core/options.h"

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "game/core/options.h"
-
-#include "game/core/model.h"
-
+// The options live in the framework's settings file, so their file side is here
+// rather than in the core, which knows no files.
 #include <memory>
 #include <string>
 
@@ -11,6 +9,8 @@
 #include "framework/paths/errors.h"
 #include "framework/settings/ini_file.h"
 #include "framework/util/strings.h"
+#include "game/core/model.h"
+#include "game/core/options.h"
 
 namespace {
 
@@ -64,5 +64,3 @@ void TPuzzleModel::LoadGameOptions() {
     Ini().Load();
     ReadGameOptions();
 }
-
-void TPuzzleModel::ResetGameOptions() { Options = TGameOptions{}; }

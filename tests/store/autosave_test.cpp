@@ -5,7 +5,7 @@
 #include <fstream>
 #include <random>
 
-#include "core_support.h"
+#include "store_support.h"
 #include "framework/paths/errors.h"
 #include "game/core/autosave.h"
 #include "game/core/edits.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "as_user.h"
-#include "core_support.h"
+#include "store_support.h"
 #include "framework/paths/errors.h"
 #include "game/core/high_scores.h"
 
