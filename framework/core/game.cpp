@@ -32,7 +32,7 @@ TResources Resources = [] {
     return resources;
 }();
 
-TGame::TGame() : Ini(std::make_shared<TIniFile>()) {
+TGame::TGame() : Ini(std::make_shared<TIniFile>()), Paths(std::make_unique<TPaths>(*this)) {
     FixedRateLogic = std::make_shared<TFixedRateLogic>();
     ExitScreen = std::make_shared<TExitScreen>();
     GameFade = std::make_shared<TGameFade>();
@@ -49,14 +49,14 @@ TGameState* GameState() { return Game.get(); }
 
 int TGame::Init() {
     platform::SeedRnd(platform::MilliSecs());
-    if (UseCorrectPath) PrepareSharedFolder();
+    if (Paths->UseCorrectPath) Paths->PrepareSharedFolder();
 
     std::string program = ReleaseAppFile(platform::AppFile());
-    Ini->FileName = UseCorrectPath ? SubPath + platform::StripAll(program) : platform::StripExt(program);
+    Ini->FileName = Paths->UseCorrectPath ? Paths->SubPath + platform::StripAll(program) : platform::StripExt(program);
     IniFill();
     if (SharedData.SavingOff.empty() && platform::FileType(Ini->FileName + ".ini") != platform::FILETYPE_FILE &&
-        platform::FileType(DataPrefix + DataFolder + "default.ini") == platform::FILETYPE_FILE) {
-        platform::CopyFile(DataPrefix + DataFolder + "default.ini", Ini->FileName + ".ini");
+        platform::FileType(Paths->DataPrefix + Paths->DataFolder + "default.ini") == platform::FILETYPE_FILE) {
+        platform::CopyFile(Paths->DataPrefix + Paths->DataFolder + "default.ini", Ini->FileName + ".ini");
     }
     Ini->Load();
     IniExtract();
@@ -271,7 +271,7 @@ int TGame::Kill() {
 }
 
 int TGame::TakeScreenshot() {
-    if (SharedData.SavingOff.empty()) SaveScreenshot(UseCorrectPath ? SubPath : "");
+    if (SharedData.SavingOff.empty()) SaveScreenshot(Paths->UseCorrectPath ? Paths->SubPath : "");
     FlushKeys();
     FixedRateLogic->Init();
     return 0;

@@ -9,6 +9,7 @@
 #include "framework/core/game_state.h"
 #include "framework/core/globals.h"
 #include "framework/core/timing.h"
+#include "framework/paths/folders.h"
 
 namespace platform {
 class Sound;
@@ -33,6 +34,8 @@ public:
     virtual ~TGame();
 
     std::shared_ptr<TIniFile> Ini;
+    // The game's folders.
+    const std::unique_ptr<TPaths> Paths;
     std::string VersionNumber = "0.1";
     int ForceWindowedMode = 0;
     int Hertz = 60;
@@ -52,12 +55,6 @@ public:
     int DesktopWidth = 0, DesktopHeight = 0;
     int FullScreenProcess = 0, FullScreenThread = 0;
     int WindowedProcess = 0, WindowedThread = 0;
-    int UseCorrectPath = 1;
-    std::string SubPath = "MossbrookGames/My Game/";
-    std::string DataPrefix;
-    // The data tree below DataPrefix: "data/" beside the program, or the
-    // installed share folder that start-up finds (FindDataFolder).
-    std::string DataFolder = "data/";
     int CustomMusicVolume = 0;
 
     // Audio state.
@@ -130,18 +127,6 @@ public:
     virtual int GameTerminated();
     virtual int SpritePausedCreate(const std::string& image);
     virtual int ShowPaused();
-
-    // Paths.
-    virtual int SetDefaultPaths();
-    virtual int SetSubPath(const std::string& path);
-    virtual int SetSubPathWrapper(const std::string& path, int useCorrectPath);
-    virtual int ApplySubPath();
-    virtual int SetImagePath(const std::string& path);
-    virtual int SetSoundPath(const std::string& path);
-    virtual int SetMusicPath(const std::string& path);
-    virtual int SetMenuPath(const std::string& path);
-    virtual int SetProfilePath(const std::string& path);
-    virtual int SetTextPath(const std::string& path);
 
     // Keys, pause and speed.
     virtual int ReadKeys();
@@ -245,14 +230,6 @@ public:
     // What the game adds to the shut-down before the process ends.
     virtual void ShutDownHook() {}
 
-    // Takes the data folder's single-instance lock (preparing the folder first)
-    // and clears what an interrupted save left there. 1 held, or nothing can be
-    // written there at all (SharedData.SavingOff says why); 0 when another copy of the game
-    // holds it; -1 when something that cannot be a lock stands under its name
-    // (LockProblem says what, for the player).
-    virtual int LockSharedFolder();
-    std::string LockProblem;
-    std::string InstanceLockPath() const;
     // After a settings change the "settings changed" marker goes with the first
     // frame shown this long after the change (PostDraw), so that only a crash
     // during the change itself brings the defaults back.
@@ -262,13 +239,6 @@ public:
     virtual int ConfirmSettingsChange();
     // A close request is being carried out: nothing new should be started.
     bool IsClosing() const { return Closing; }
-
-protected:
-    // Creates the shared data folder when it is missing (only what it creates
-    // is set to 0700) and finds out whether it can be written; when not, the
-    // player is told and SharedData.SavingOff set. Once per run.
-    virtual int PrepareSharedFolder();
-    int SharedFolderPrepared = 0;
 
 private:
     int StartExitFade(int lengthMs, int withMusic);

@@ -64,7 +64,7 @@ int Checked(Check check, int value) {
 }
 
 std::string MarkerPath(const TGame& game, const std::string& name) {
-    return game.UseCorrectPath ? game.SubPath + name : game.DataPrefix + game.DataFolder + name;
+    return game.Paths->UseCorrectPath ? game.Paths->SubPath + name : game.Paths->DataPrefix + game.Paths->DataFolder + name;
 }
 
 // The marker is a file of its own in our folder; a link or anything else of
@@ -145,10 +145,10 @@ int TGame::CheckGoodExit() {
     if (MarkerPresent(goodExit)) {
         platform::DeleteFile(goodExit);
     } else if (MarkerPresent(changed)) {
-        const std::string settings = SettingsFileName(UseCorrectPath, SubPath) + ".ini";
+        const std::string settings = SettingsFileName(Paths->UseCorrectPath, Paths->SubPath) + ".ini";
         const std::string keep = ReadIniValue(settings, "profile name");
         platform::DeleteFile(settings);
-        if (!CopyIniWithValue(DataPrefix + DataFolder + "default.ini", settings, "profile name", keep) && !keep.empty()) {
+        if (!CopyIniWithValue(Paths->DataPrefix + Paths->DataFolder + "default.ini", settings, "profile name", keep) && !keep.empty()) {
             // Without the shipped defaults the start-up writes the built-in ones;
             // the player's profile name is all that needs to survive.
             platform::SaveFileAtomic(settings, "PROFILE NAME=" + keep + "\r\n");

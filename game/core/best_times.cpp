@@ -228,7 +228,7 @@ void TKakuroHighScoreList::CreateDefault() {
 }
 
 void TPuzzleModel::LoadHighScoreTables() {
-    const std::string folder = Game ? Game->SubPath : std::string();
+    const std::string folder = Game ? Game->Paths->SubPath : std::string();
     auto make = [&](const char* name) {
         auto list = TKakuroHighScoreList::Create(folder + name, 10, 10);
         list->Notice = [this](const std::string& message) { CoreNotice(message); };

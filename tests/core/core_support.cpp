@@ -6,7 +6,7 @@
 
 void CoreTest::SetUp() {
     FrameworkTest::SetUp();
-    Game->SubPath = scratch.Folder();
+    Game->Paths->SubPath = scratch.Folder();
     Game->ProfilePath = scratch.Folder() + "profiles/";
     std::filesystem::create_directories(Game->ProfilePath);
     Game->TextPath = TALLYFOLD_TEXT_DIR;

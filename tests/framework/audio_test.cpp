@@ -53,9 +53,9 @@ protected:
         FrameworkTest::SetUp();
         dir = fs::temp_directory_path() / ("tallyfold-audio-" + std::to_string(std::random_device{}()));
         fs::create_directories(dir);
-        Game->UseCorrectPath = 1;
-        Game->SubPath = dir.string() + "/";
-        Game->Ini->FileName = Game->SubPath + "tallyfold";
+        Game->Paths->UseCorrectPath = 1;
+        Game->Paths->SubPath = dir.string() + "/";
+        Game->Ini->FileName = Game->Paths->SubPath + "tallyfold";
         Game->SoundPath = dir.string() + "/sound/";
         Game->MusicPath = dir.string() + "/music/";
         WriteFile(dir / "sound/buttonclick.wav", MakeWav(0.05));
@@ -78,7 +78,7 @@ protected:
         fs::remove_all(dir);
     }
 
-    std::string SettingsFile() const { return Game->SubPath + "tallyfold.ini"; }
+    std::string SettingsFile() const { return Game->Paths->SubPath + "tallyfold.ini"; }
     std::string Saved(const std::string& name) const { return ReadIniValue(SettingsFile(), name); }
     bool Marked() const { return fs::exists(dir / "inichanged.dat"); }
     std::shared_ptr<TGameSound> Long() { return TGameSound::Create(Game->SoundPath + "long.wav", 0); }
@@ -448,8 +448,8 @@ TEST(AudioChild, Run) {
     auto game = std::make_shared<TGame>();
     Game = game;
     game->FixedRateLogic->Create();
-    game->SubPath = dir.string() + "/";
-    game->Ini->FileName = game->SubPath + "tallyfold";
+    game->Paths->SubPath = dir.string() + "/";
+    game->Ini->FileName = game->Paths->SubPath + "tallyfold";
     game->SoundPath = dir.string() + "/";
     game->ChangeSoundDriver("OpenAL Generic Software", 0);
     if (mode == "nodevice") {
