@@ -48,8 +48,8 @@ bool StartUp() {
     Game = std::make_shared<TVellacorGame>();
     Game->FullScreen = 1;
     // Defaults that the settings file overrides.
-    Game->MusicSetVolume(50, 0);
-    Game->SoundSetVolume(50, 0);
+    Game->Audio->MusicSetVolume(50, 0);
+    Game->Audio->SoundSetVolume(50, 0);
     // Absolute, so that the player's working folder stays theirs and the
     // game runs alike from a build tree and from an installed prefix.
     Game->Paths->DataFolder = FindDataFolder(platform::AppDir());
@@ -61,13 +61,13 @@ bool StartUp() {
     // Before Init, so that Init reads the restored settings after a crash.
     Game->CheckGoodExit();
     Game->Init();
-    Game->ChannelsCreate(16);
+    Game->Audio->ChannelsCreate(16);
     Game->Channels->MaxVol = 16.0f;
-    Game->SetEscapeSound("buttonclick");
+    Game->Audio->SetEscapeSound("buttonclick");
     Game->StartTime = platform::MilliSecs();
     Game->FadeMouse = 1;
     Game->FixedRateLogic->JitterCorrection = 0;
-    Game->MusicFadeIn = 0.0f;
+    Game->Audio->MusicFadeIn = 0.0f;
     Game->PauseOnLossOfFullScreenFocus = 1;
     Resources.GameText = TGameText::Create("gametext.txt");
     Resources.ResourcePath = Game->Paths->DataPrefix + Game->Paths->DataFolder + "resources/";

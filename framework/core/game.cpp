@@ -32,7 +32,9 @@ TResources Resources = [] {
     return resources;
 }();
 
-TGame::TGame() : Ini(std::make_shared<TIniFile>()), Paths(std::make_unique<TPaths>(*this)) {
+TGame::TGame() : Ini(std::make_shared<TIniFile>()), Paths(std::make_unique<TPaths>(*this)),
+      Audio(std::make_unique<TAudio>(
+          *this, [this](int changed) { IniUpdate(changed); }, [this] { return Paused != 0; })) {
     FixedRateLogic = std::make_shared<TFixedRateLogic>();
     ExitScreen = std::make_shared<TExitScreen>();
     GameFade = std::make_shared<TGameFade>();
@@ -46,6 +48,13 @@ TGame::TGame() : Ini(std::make_shared<TIniFile>()), Paths(std::make_unique<TPath
 TGame::~TGame() = default;
 
 TGameState* GameState() { return Game.get(); }
+
+int TGame::GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound,
+                         float pan) {
+    return Audio->GameSoundPlay(channel, sound, pan);
+}
+int TGame::SpeechStop() { return Audio->SpeechStop(); }
+int TGame::GetMusicVolume() { return Audio->GetMusicVolume(); }
 
 int TGame::Init() {
     platform::SeedRnd(platform::MilliSecs());
@@ -67,12 +76,12 @@ int TGame::Init() {
     }
 
     SetFlipSync();
-    SoundDriver = "OpenAL Generic Software";
-    ChangeSoundDriver(SoundDriver, 0);
+    Audio->SoundDriver = "OpenAL Generic Software";
+    Audio->ChangeSoundDriver(Audio->SoundDriver, 0);
     FixedRateLogic->Create();
-    MusicChannel = platform::AllocChannel();
+    Audio->MusicChannel = platform::AllocChannel();
     SpeechChannel = platform::AllocChannel();
-    EscapeChannel = platform::AllocChannel();
+    Audio->EscapeChannel = platform::AllocChannel();
     return 0;
 }
 
@@ -260,13 +269,13 @@ int TGame::CalcMilliSecsFromFrames(float steps) {
 }
 
 int TGame::Kill() {
-    if (MusicChannel) MusicChannel->Stop();
+    if (Audio->MusicChannel) Audio->MusicChannel->Stop();
     if (SpeechChannel) SpeechChannel->Stop();
-    if (EscapeChannel) EscapeChannel->Stop();
-    MusicChannel.reset();
+    if (Audio->EscapeChannel) Audio->EscapeChannel->Stop();
+    Audio->MusicChannel.reset();
     SpeechChannel.reset();
-    EscapeChannel.reset();
-    ChannelsKill();
+    Audio->EscapeChannel.reset();
+    Audio->ChannelsKill();
     return 0;
 }
 

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The framework's single game object: settings, paths, display and audio state,
-// screens, the logic timer, pause and suspend.
+// The framework's single game object: settings, display state, screens, the
+// logic timer, pause and suspend, and the services it owns (folders, audio).
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "framework/audio/audio.h"
 #include "framework/core/game_state.h"
 #include "framework/core/globals.h"
 #include "framework/core/timing.h"
@@ -36,6 +37,8 @@ public:
     std::shared_ptr<TIniFile> Ini;
     // The game's folders.
     const std::unique_ptr<TPaths> Paths;
+    // Music, sounds, speech.
+    const std::unique_ptr<TAudio> Audio;
     std::string VersionNumber = "0.1";
     int ForceWindowedMode = 0;
     int Hertz = 60;
@@ -55,26 +58,6 @@ public:
     int DesktopWidth = 0, DesktopHeight = 0;
     int FullScreenProcess = 0, FullScreenThread = 0;
     int WindowedProcess = 0, WindowedThread = 0;
-    int CustomMusicVolume = 0;
-
-    // Audio state.
-    std::shared_ptr<platform::Sound> MusicSample;
-    std::shared_ptr<platform::Channel> MusicChannel;
-    std::string MusicFileName = "none";
-    std::string MusicName = "none";
-    int MusicLooped = 1;
-    int MusicRestart = 1;
-    int MusicStopped = 0;
-    float MusicFadeIn = 50.0f;
-    float MusicFadeInCounter = 0;
-    float MusicFadeInDelay = 0;
-    int MusicFadeOut = 1000;
-    float MusicFadeOutCounter = 0;
-    std::shared_ptr<TGameSound> EscapeSound;
-    std::shared_ptr<platform::Channel> EscapeChannel;
-    std::string SoundDriver = "FreeAudio";
-    int SpeechStopped = 0;
-
     std::shared_ptr<TSprite> SpritePaused;
     int FirstTime = 1;
     int InstantExit = 0;
@@ -139,47 +122,11 @@ public:
     virtual int Pause();
     virtual int UnPause();
 
-    // Audio.
-    virtual int MusicLoad(const std::string& file, int loop);
-    virtual int MusicStop();
-    virtual int MusicPlay(int fadeIn, int customVolume, int silent);
-    virtual int MusicNone();
-    virtual int GetMusicVolume();
-    virtual float MusicFadeInCalc();
-    virtual float MusicFadeOutCalc();
-    virtual int MusicFadeInApply();
-    virtual int MusicFadeOutApply();
-    virtual int MusicFadeInManage();
-    virtual int MusicFadeOutManage();
-    virtual int MusicFadeOutSet(int ms);
-    virtual int MusicSetVolume(int volume, int save);
-    virtual int MusicChangeVolume(int delta);
-    virtual int ToggleMusic();
-    virtual int MusicOff();
-    virtual int MusicOn();
-    virtual int ChannelsCreate(int count);
-    virtual int ChannelsKill();
-    virtual int ChangeSoundDriver(const std::string& name, int mark);
-    virtual int SoundPlay(const std::shared_ptr<platform::Sound>& sound);
-    virtual int SoundPlaySameChannel(std::shared_ptr<platform::Channel>& channel,
-                                     const std::shared_ptr<platform::Sound>& sound);
-    virtual int SoundPlayReturnChannel(std::shared_ptr<platform::Channel>& channel,
-                                       const std::shared_ptr<platform::Sound>& sound, float rate);
-    virtual int GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound,
-                              float pan);
-    virtual int SoundSetVolume(int volume, int save);
-    virtual int SoundChangeVolume(int delta);
-    virtual int ToggleSound();
-    virtual int SoundOff();
-    virtual int SoundOn();
-    virtual int SpeechStop();
-    virtual int SpeechPlay(const std::shared_ptr<TGameSound>& sound, int interrupt);
-    virtual int SpeechSetVolume(int volume, int save);
-    virtual int SpeechChangeVolume(int delta);
-    virtual int SpeechOff();
-    virtual int SpeechOn();
-    virtual int SetEscapeSound(const std::string& name);
-    virtual int EscapeSoundPlay();
+    // The audio's part of the shared state's interface.
+    int GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound,
+                      float pan) override;
+    int SpeechStop() override;
+    int GetMusicVolume() override;
 
     // Fades, loop, drawing.
     virtual int Fading();

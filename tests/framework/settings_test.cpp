@@ -109,7 +109,7 @@ TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
     EXPECT_EQ(Game->Particles, 100);
     EXPECT_EQ(Game->VSync, 1);
     EXPECT_EQ(Game->SpeechVolume, 0);
-    EXPECT_EQ(Game->SoundDriver, "OpenAL Generic Software");
+    EXPECT_EQ(Game->Audio->SoundDriver, "OpenAL Generic Software");
 
     // A file from before the window size was kept still loads; the size is
     // the logical screen's until the player changes it.
@@ -403,7 +403,7 @@ TEST_F(SettingsTest, PauseAndFocusLossNeverSaveMusicOrSpeechAsOff) {
         }
         return both;
     };
-    Game->MusicRestart = 0;  // a tune is playing
+    Game->Audio->MusicRestart = 0;  // a tune is playing
     struct Case {
         const char* what;
         int pause, suspend;
@@ -412,7 +412,7 @@ TEST_F(SettingsTest, PauseAndFocusLossNeverSaveMusicOrSpeechAsOff) {
     for (const Case& c : cases) {
         for (int music : {0, 1}) {
             Game->Music = Game->Speech = music;
-            Game->MusicRestart = 0;
+            Game->Audio->MusicRestart = 0;
             if (c.pause == 1) Game->Paused = 1, Game->Pause();
             if (c.suspend) {
                 platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});
