@@ -48,29 +48,29 @@ bool StartUp() {
     Game = std::make_shared<TVellacorGame>();
     Game->FullScreen = 1;
     // Defaults that the settings file overrides.
-    Game->MusicSetVolume(50, 0);
-    Game->SoundSetVolume(50, 0);
+    Game->Audio->MusicSetVolume(50, 0);
+    Game->Audio->SoundSetVolume(50, 0);
     // Absolute, so that the player's working folder stays theirs and the
     // game runs alike from a build tree and from an installed prefix.
-    Game->DataFolder = FindDataFolder(platform::AppDir());
-    Game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    Game->Paths->DataFolder = FindDataFolder(platform::AppDir());
+    Game->Paths->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
     // Before anything reads or writes there, so that two copies never share the folder.
-    const int locked = Game->LockSharedFolder();
+    const int locked = Game->Paths->LockSharedFolder();
     if (locked == 0) throw AlreadyRunning{};
     if (locked < 0) throw LockUnusable{};
     // Before Init, so that Init reads the restored settings after a crash.
     Game->CheckGoodExit();
     Game->Init();
-    Game->ChannelsCreate(16);
+    Game->Audio->ChannelsCreate(16);
     Game->Channels->MaxVol = 16.0f;
-    Game->SetEscapeSound("buttonclick");
+    Game->Audio->SetEscapeSound("buttonclick");
     Game->StartTime = platform::MilliSecs();
     Game->FadeMouse = 1;
     Game->FixedRateLogic->JitterCorrection = 0;
-    Game->MusicFadeIn = 0.0f;
+    Game->Audio->MusicFadeIn = 0.0f;
     Game->PauseOnLossOfFullScreenFocus = 1;
     Resources.GameText = TGameText::Create("gametext.txt");
-    Resources.ResourcePath = Game->DataPrefix + Game->DataFolder + "resources/";
+    Resources.ResourcePath = Game->Paths->DataPrefix + Game->Paths->DataFolder + "resources/";
     if (platform::FileType(Resources.ResourcePath + "data.pak") != platform::FILETYPE_FILE)
         ShowError(TextOr("Data Pak Error", "The game's data file is missing:") + " " +
                       platform::RealPath(Resources.ResourcePath + "data.pak") + "\r\n" +
@@ -170,12 +170,12 @@ int main(int argc, char** argv) {
             }
         }
     } catch (const AlreadyRunning&) {
-        const bool shown = platform::ShowRunningInstance(Game->InstanceLockPath());
+        const bool shown = platform::ShowRunningInstance(Game->Paths->InstanceLockPath());
         std::fprintf(stderr, "Tallyfold is already running%s.\n",
                      shown ? "; its window has been brought to the front" : " on this data folder");
         return 0;
     } catch (const LockUnusable&) {
-        platform::Notify(Game->LockProblem, true);
+        platform::Notify(Game->Paths->LockProblem, true);
         return 1;
     } catch (const std::exception& error) {
         ReportException(error);

@@ -32,7 +32,9 @@ TResources Resources = [] {
     return resources;
 }();
 
-TGame::TGame() : Ini(std::make_shared<TIniFile>()) {
+TGame::TGame() : Ini(std::make_shared<TIniFile>()), Paths(std::make_unique<TPaths>(*this)),
+      Audio(std::make_unique<TAudio>(
+          *this, [this](int changed) { IniUpdate(changed); }, [this] { return Paused != 0; })) {
     FixedRateLogic = std::make_shared<TFixedRateLogic>();
     ExitScreen = std::make_shared<TExitScreen>();
     GameFade = std::make_shared<TGameFade>();
@@ -47,16 +49,23 @@ TGame::~TGame() = default;
 
 TGameState* GameState() { return Game.get(); }
 
+int TGame::GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound,
+                         float pan) {
+    return Audio->GameSoundPlay(channel, sound, pan);
+}
+int TGame::SpeechStop() { return Audio->SpeechStop(); }
+int TGame::GetMusicVolume() { return Audio->GetMusicVolume(); }
+
 int TGame::Init() {
     platform::SeedRnd(platform::MilliSecs());
-    if (UseCorrectPath) PrepareSharedFolder();
+    if (Paths->UseCorrectPath) Paths->PrepareSharedFolder();
 
     std::string program = ReleaseAppFile(platform::AppFile());
-    Ini->FileName = UseCorrectPath ? SubPath + platform::StripAll(program) : platform::StripExt(program);
+    Ini->FileName = Paths->UseCorrectPath ? Paths->SubPath + platform::StripAll(program) : platform::StripExt(program);
     IniFill();
     if (SharedData.SavingOff.empty() && platform::FileType(Ini->FileName + ".ini") != platform::FILETYPE_FILE &&
-        platform::FileType(DataPrefix + DataFolder + "default.ini") == platform::FILETYPE_FILE) {
-        platform::CopyFile(DataPrefix + DataFolder + "default.ini", Ini->FileName + ".ini");
+        platform::FileType(Paths->DataPrefix + Paths->DataFolder + "default.ini") == platform::FILETYPE_FILE) {
+        platform::CopyFile(Paths->DataPrefix + Paths->DataFolder + "default.ini", Ini->FileName + ".ini");
     }
     Ini->Load();
     IniExtract();
@@ -67,12 +76,12 @@ int TGame::Init() {
     }
 
     SetFlipSync();
-    SoundDriver = "OpenAL Generic Software";
-    ChangeSoundDriver(SoundDriver, 0);
+    Audio->SoundDriver = "OpenAL Generic Software";
+    Audio->ChangeSoundDriver(Audio->SoundDriver, 0);
     FixedRateLogic->Create();
-    MusicChannel = platform::AllocChannel();
+    Audio->MusicChannel = platform::AllocChannel();
     SpeechChannel = platform::AllocChannel();
-    EscapeChannel = platform::AllocChannel();
+    Audio->EscapeChannel = platform::AllocChannel();
     return 0;
 }
 
@@ -260,18 +269,18 @@ int TGame::CalcMilliSecsFromFrames(float steps) {
 }
 
 int TGame::Kill() {
-    if (MusicChannel) MusicChannel->Stop();
+    if (Audio->MusicChannel) Audio->MusicChannel->Stop();
     if (SpeechChannel) SpeechChannel->Stop();
-    if (EscapeChannel) EscapeChannel->Stop();
-    MusicChannel.reset();
+    if (Audio->EscapeChannel) Audio->EscapeChannel->Stop();
+    Audio->MusicChannel.reset();
     SpeechChannel.reset();
-    EscapeChannel.reset();
-    ChannelsKill();
+    Audio->EscapeChannel.reset();
+    Audio->ChannelsKill();
     return 0;
 }
 
 int TGame::TakeScreenshot() {
-    if (SharedData.SavingOff.empty()) SaveScreenshot(UseCorrectPath ? SubPath : "");
+    if (SharedData.SavingOff.empty()) SaveScreenshot(Paths->UseCorrectPath ? Paths->SubPath : "");
     FlushKeys();
     FixedRateLogic->Init();
     return 0;

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The framework's single game object: settings, paths, display and audio state,
-// screens, the logic timer, pause and suspend.
+// The framework's single game object: settings, display state, screens, the
+// logic timer, pause and suspend, and the services it owns (folders, audio).
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "framework/audio/audio.h"
 #include "framework/core/game_state.h"
 #include "framework/core/globals.h"
 #include "framework/core/timing.h"
+#include "framework/paths/folders.h"
 
 namespace platform {
 class Sound;
@@ -33,6 +35,10 @@ public:
     virtual ~TGame();
 
     std::shared_ptr<TIniFile> Ini;
+    // The game's folders.
+    const std::unique_ptr<TPaths> Paths;
+    // Music, sounds, speech.
+    const std::unique_ptr<TAudio> Audio;
     std::string VersionNumber = "0.1";
     int ForceWindowedMode = 0;
     int Hertz = 60;
@@ -52,32 +58,6 @@ public:
     int DesktopWidth = 0, DesktopHeight = 0;
     int FullScreenProcess = 0, FullScreenThread = 0;
     int WindowedProcess = 0, WindowedThread = 0;
-    int UseCorrectPath = 1;
-    std::string SubPath = "MossbrookGames/My Game/";
-    std::string DataPrefix;
-    // The data tree below DataPrefix: "data/" beside the program, or the
-    // installed share folder that start-up finds (FindDataFolder).
-    std::string DataFolder = "data/";
-    int CustomMusicVolume = 0;
-
-    // Audio state.
-    std::shared_ptr<platform::Sound> MusicSample;
-    std::shared_ptr<platform::Channel> MusicChannel;
-    std::string MusicFileName = "none";
-    std::string MusicName = "none";
-    int MusicLooped = 1;
-    int MusicRestart = 1;
-    int MusicStopped = 0;
-    float MusicFadeIn = 50.0f;
-    float MusicFadeInCounter = 0;
-    float MusicFadeInDelay = 0;
-    int MusicFadeOut = 1000;
-    float MusicFadeOutCounter = 0;
-    std::shared_ptr<TGameSound> EscapeSound;
-    std::shared_ptr<platform::Channel> EscapeChannel;
-    std::string SoundDriver = "FreeAudio";
-    int SpeechStopped = 0;
-
     std::shared_ptr<TSprite> SpritePaused;
     int FirstTime = 1;
     int InstantExit = 0;
@@ -131,18 +111,6 @@ public:
     virtual int SpritePausedCreate(const std::string& image);
     virtual int ShowPaused();
 
-    // Paths.
-    virtual int SetDefaultPaths();
-    virtual int SetSubPath(const std::string& path);
-    virtual int SetSubPathWrapper(const std::string& path, int useCorrectPath);
-    virtual int ApplySubPath();
-    virtual int SetImagePath(const std::string& path);
-    virtual int SetSoundPath(const std::string& path);
-    virtual int SetMusicPath(const std::string& path);
-    virtual int SetMenuPath(const std::string& path);
-    virtual int SetProfilePath(const std::string& path);
-    virtual int SetTextPath(const std::string& path);
-
     // Keys, pause and speed.
     virtual int ReadKeys();
     virtual int TogglePause();
@@ -154,47 +122,11 @@ public:
     virtual int Pause();
     virtual int UnPause();
 
-    // Audio.
-    virtual int MusicLoad(const std::string& file, int loop);
-    virtual int MusicStop();
-    virtual int MusicPlay(int fadeIn, int customVolume, int silent);
-    virtual int MusicNone();
-    virtual int GetMusicVolume();
-    virtual float MusicFadeInCalc();
-    virtual float MusicFadeOutCalc();
-    virtual int MusicFadeInApply();
-    virtual int MusicFadeOutApply();
-    virtual int MusicFadeInManage();
-    virtual int MusicFadeOutManage();
-    virtual int MusicFadeOutSet(int ms);
-    virtual int MusicSetVolume(int volume, int save);
-    virtual int MusicChangeVolume(int delta);
-    virtual int ToggleMusic();
-    virtual int MusicOff();
-    virtual int MusicOn();
-    virtual int ChannelsCreate(int count);
-    virtual int ChannelsKill();
-    virtual int ChangeSoundDriver(const std::string& name, int mark);
-    virtual int SoundPlay(const std::shared_ptr<platform::Sound>& sound);
-    virtual int SoundPlaySameChannel(std::shared_ptr<platform::Channel>& channel,
-                                     const std::shared_ptr<platform::Sound>& sound);
-    virtual int SoundPlayReturnChannel(std::shared_ptr<platform::Channel>& channel,
-                                       const std::shared_ptr<platform::Sound>& sound, float rate);
-    virtual int GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound,
-                              float pan);
-    virtual int SoundSetVolume(int volume, int save);
-    virtual int SoundChangeVolume(int delta);
-    virtual int ToggleSound();
-    virtual int SoundOff();
-    virtual int SoundOn();
-    virtual int SpeechStop();
-    virtual int SpeechPlay(const std::shared_ptr<TGameSound>& sound, int interrupt);
-    virtual int SpeechSetVolume(int volume, int save);
-    virtual int SpeechChangeVolume(int delta);
-    virtual int SpeechOff();
-    virtual int SpeechOn();
-    virtual int SetEscapeSound(const std::string& name);
-    virtual int EscapeSoundPlay();
+    // The audio's part of the shared state's interface.
+    int GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound,
+                      float pan) override;
+    int SpeechStop() override;
+    int GetMusicVolume() override;
 
     // Fades, loop, drawing.
     virtual int Fading();
@@ -245,14 +177,6 @@ public:
     // What the game adds to the shut-down before the process ends.
     virtual void ShutDownHook() {}
 
-    // Takes the data folder's single-instance lock (preparing the folder first)
-    // and clears what an interrupted save left there. 1 held, or nothing can be
-    // written there at all (SharedData.SavingOff says why); 0 when another copy of the game
-    // holds it; -1 when something that cannot be a lock stands under its name
-    // (LockProblem says what, for the player).
-    virtual int LockSharedFolder();
-    std::string LockProblem;
-    std::string InstanceLockPath() const;
     // After a settings change the "settings changed" marker goes with the first
     // frame shown this long after the change (PostDraw), so that only a crash
     // during the change itself brings the defaults back.
@@ -262,13 +186,6 @@ public:
     virtual int ConfirmSettingsChange();
     // A close request is being carried out: nothing new should be started.
     bool IsClosing() const { return Closing; }
-
-protected:
-    // Creates the shared data folder when it is missing (only what it creates
-    // is set to 0700) and finds out whether it can be written; when not, the
-    // player is told and SharedData.SavingOff set. Once per run.
-    virtual int PrepareSharedFolder();
-    int SharedFolderPrepared = 0;
 
 private:
     int StartExitFade(int lengthMs, int withMusic);

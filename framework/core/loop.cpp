@@ -162,7 +162,7 @@ int TGame::DoPeekEvent() {
 }
 
 int TGame::StartExitFade(int lengthMs, int withMusic) {
-    return GameFade->Init(lengthMs, 1, withMusic ? MusicChannel : nullptr, 1, 0, nullptr);
+    return GameFade->Init(lengthMs, 1, withMusic ? Audio->MusicChannel : nullptr, 1, 0, nullptr);
 }
 
 int TGame::ReadKeys() {
@@ -216,7 +216,7 @@ int TGame::ReadKeys() {
             UnPause();
             FlushInput();
         } else if (!IgnoreEscapeKey) {
-            EscapeSoundPlay();
+            Audio->EscapeSoundPlay();
             int length = CurrentTScreen ? CurrentTScreen->SetEscDestination() : (DestinationTScreen = ExitScreen, 0);
             if (length == 0) length = FadeTime;
             if (FadeMusic) {
@@ -248,15 +248,15 @@ int TGame::ReadKeys() {
 
 int TGame::ReadFrameworkKeys() {
     if (KeyHit(vk::OEM_MINUS)) {
-        SoundChangeVolume(-10);
-        MusicChangeVolume(-10);
-        SpeechChangeVolume(-10);
+        Audio->SoundChangeVolume(-10);
+        Audio->MusicChangeVolume(-10);
+        Audio->SpeechChangeVolume(-10);
         FlushKeys();
     }
     if (KeyHit(vk::OEM_PLUS)) {
-        SoundChangeVolume(10);
-        MusicChangeVolume(10);
-        SpeechChangeVolume(10);
+        Audio->SoundChangeVolume(10);
+        Audio->MusicChangeVolume(10);
+        Audio->SpeechChangeVolume(10);
         FlushKeys();
     }
     if (KeyDown('X') && (KeyDown(vk::LCONTROL) || KeyDown(vk::RCONTROL) || KeyDown(vk::CONTROL))) {
@@ -273,11 +273,11 @@ int TGame::ReadFrameworkKeys() {
         FlushKeys();
     }
     if (KeyHit('M')) {
-        ToggleMusic();
+        Audio->ToggleMusic();
         FlushKeys();
     }
     if (KeyHit('S')) {
-        ToggleSound();
+        Audio->ToggleSound();
         FlushKeys();
     }
     if (KeyHit('V')) {
@@ -290,11 +290,11 @@ int TGame::ReadFrameworkKeys() {
     }
     if (KeyHit('H')) {
         std::string next = "FreeAudio";
-        if (SoundDriver == "FreeAudio")
+        if (Audio->SoundDriver == "FreeAudio")
             next = "DirectSound";
-        else if (SoundDriver == "DirectSound")
+        else if (Audio->SoundDriver == "DirectSound")
             next = "OpenAL Generic Software";
-        ChangeSoundDriver(next, 1);
+        Audio->ChangeSoundDriver(next, 1);
         FlushKeys();
     }
     return 0;
@@ -311,8 +311,8 @@ int TGame::CheckWindow() {
         if (!Paused) {
             PausedMusicState = Music;
             PausedSpeechState = Speech;
-            if (Music) MusicOff();
-            if (Speech) SpeechOff();
+            if (Music) Audio->MusicOff();
+            if (Speech) Audio->SpeechOff();
             platform::SetProcessPriority(0);
             platform::SetThreadPriority(0);
         }
@@ -320,8 +320,8 @@ int TGame::CheckWindow() {
         if (UserSuspendFunction) UserSuspendFunction();
     } else if (Suspended && !SuspendedEvent) {
         if (!Paused) {
-            if (PausedMusicState) MusicOn();
-            if (PausedSpeechState) SpeechOn();
+            if (PausedMusicState) Audio->MusicOn();
+            if (PausedSpeechState) Audio->SpeechOn();
             SetPriority();
         }
         FixedRateLogic->Init();
@@ -334,10 +334,10 @@ int TGame::CheckWindow() {
         ScreenSaverHeld = hold;
     }
     if (!Suspended && !Paused) {
-        if (Music && !MusicLooped && MusicChannel && !MusicChannel->Playing()) MusicStopped = 1;
-        if (Speech && SpeechChannel && !SpeechChannel->Playing()) SpeechStopped = 1;
-        MusicFadeInManage();
-        MusicFadeOutManage();
+        if (Music && !Audio->MusicLooped && Audio->MusicChannel && !Audio->MusicChannel->Playing()) Audio->MusicStopped = 1;
+        if (Speech && SpeechChannel && !SpeechChannel->Playing()) Audio->SpeechStopped = 1;
+        Audio->MusicFadeInManage();
+        Audio->MusicFadeOutManage();
     }
     // No sleep here while inactive: a frame that shows nothing new rests until
     // input or the timer's next deadline (RestUntilInput), which wakes the
@@ -368,8 +368,8 @@ int TGame::Pause() {
         PausedMusicState = Music;
         PausedSpeechState = Speech;
     }
-    if (Music) MusicOff();
-    if (Speech) SpeechOff();
+    if (Music) Audio->MusicOff();
+    if (Speech) Audio->SpeechOff();
     platform::SetProcessPriority(0);
     platform::SetThreadPriority(0);
     return 0;
@@ -378,8 +378,8 @@ int TGame::Pause() {
 int TGame::UnPause() {
     // While the window is inactive the sound comes back with the focus.
     if (!Suspended) {
-        if (PausedMusicState) MusicOn();
-        if (PausedSpeechState) SpeechOn();
+        if (PausedMusicState) Audio->MusicOn();
+        if (PausedSpeechState) Audio->SpeechOn();
     }
     SetPriority();
     FixedRateLogic->Init();

@@ -14,16 +14,21 @@
 namespace {
 enum class Check { Text, Flag, Percent, Priority, Code, WindowSide };
 
+// The text values live in the game object and in its services.
+std::string* VersionText(TGame& game) { return &game.VersionNumber; }
+std::string* SoundDriverText(TGame& game) { return &game.Audio->SoundDriver; }
+std::string* ProfileNameText(TGame& game) { return &game.ProfileName; }
+
 struct Setting {
     const char* name;
     int TGame::*number;
-    std::string TGame::*text;
+    std::string* (*text)(TGame&);
     Check check;
 };
 
 // The framework's keys in the order the file holds them.
 const Setting Settings[] = {
-    {"Version No", nullptr, &TGame::VersionNumber, Check::Text},
+    {"Version No", nullptr, VersionText, Check::Text},
     {"Full Screen", &TGame::FullScreen, nullptr, Check::Flag},
     {"Sound", &TGame::Sound, nullptr, Check::Flag},
     {"Music", &TGame::Music, nullptr, Check::Flag},
@@ -38,12 +43,12 @@ const Setting Settings[] = {
     {"Intro", &TGame::IntroShow, nullptr, Check::Flag},
     {"VSync", &TGame::VSync, nullptr, Check::Flag},
     {"Driver", &TGame::Driver, nullptr, Check::Flag},
-    {"Sound Driver", nullptr, &TGame::SoundDriver, Check::Text},
+    {"Sound Driver", nullptr, SoundDriverText, Check::Text},
     {"Full Screen Process Priority", &TGame::FullScreenProcess, nullptr, Check::Code},
     {"Full Screen Thread Priority", &TGame::FullScreenThread, nullptr, Check::Priority},
     {"Windowed Process Priority", &TGame::WindowedProcess, nullptr, Check::Code},
     {"Windowed Thread Priority", &TGame::WindowedThread, nullptr, Check::Priority},
-    {"Profile Name", nullptr, &TGame::ProfileName, Check::Text},
+    {"Profile Name", nullptr, ProfileNameText, Check::Text},
     {"Region", &TGame::Region, nullptr, Check::Code},
     {"Sub-Region", &TGame::SubRegion, nullptr, Check::Code},
     {"Window Width", &TGame::WindowWidth, nullptr, Check::WindowSide},
@@ -64,7 +69,7 @@ int Checked(Check check, int value) {
 }
 
 std::string MarkerPath(const TGame& game, const std::string& name) {
-    return game.UseCorrectPath ? game.SubPath + name : game.DataPrefix + game.DataFolder + name;
+    return game.Paths->UseCorrectPath ? game.Paths->SubPath + name : game.Paths->DataPrefix + game.Paths->DataFolder + name;
 }
 
 // The marker is a file of its own in our folder; a link or anything else of
@@ -75,10 +80,10 @@ bool MarkerPresent(const std::string& path) { return platform::IsPlainFile(path)
 int TGame::IniFill() {
     Ini->Clear();
     for (const Setting& s : Settings) {
-        if (s.text == &TGame::VersionNumber)
+        if (s.text == VersionText)
             Ini->Add(s.name, ProgramVersion);
         else if (s.text)
-            Ini->Add(s.name, this->*s.text);
+            Ini->Add(s.name, *s.text(*this));
         else
             Ini->Add(s.name, std::to_string(SavedValue(s.number)));
     }
@@ -101,7 +106,7 @@ int TGame::IniExtract() {
         for (const Setting& s : Settings) {
             if (line->Name != UpperCase(s.name)) continue;
             if (s.text)
-                this->*s.text = line->Value;
+                *s.text(*this) = line->Value;
             else
                 this->*s.number = Checked(s.check, ReadInt(line->Value));
         }
@@ -145,10 +150,10 @@ int TGame::CheckGoodExit() {
     if (MarkerPresent(goodExit)) {
         platform::DeleteFile(goodExit);
     } else if (MarkerPresent(changed)) {
-        const std::string settings = SettingsFileName(UseCorrectPath, SubPath) + ".ini";
+        const std::string settings = SettingsFileName(Paths->UseCorrectPath, Paths->SubPath) + ".ini";
         const std::string keep = ReadIniValue(settings, "profile name");
         platform::DeleteFile(settings);
-        if (!CopyIniWithValue(DataPrefix + DataFolder + "default.ini", settings, "profile name", keep) && !keep.empty()) {
+        if (!CopyIniWithValue(Paths->DataPrefix + Paths->DataFolder + "default.ini", settings, "profile name", keep) && !keep.empty()) {
             // Without the shipped defaults the start-up writes the built-in ones;
             // the player's profile name is all that needs to survive.
             platform::SaveFileAtomic(settings, "PROFILE NAME=" + keep + "\r\n");

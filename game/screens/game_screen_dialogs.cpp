@@ -33,7 +33,7 @@ namespace {
 void PlaySound(const std::string& name) {
     static std::shared_ptr<platform::Channel> channel;
     if (!channel) channel = platform::AllocChannel();
-    if (auto sound = Resources.SoundBank ? Resources.SoundBank->Find(name) : nullptr) Game->GameSoundPlay(channel, sound, 0);
+    if (auto sound = Resources.SoundBank ? Resources.SoundBank->Find(name) : nullptr) Game->Audio->GameSoundPlay(channel, sound, 0);
 }
 }  // namespace
 

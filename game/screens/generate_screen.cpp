@@ -47,7 +47,7 @@ int TGenerateScreen::Kill() {
 int TGenerateScreen::Show(int playSound) {
     Active = 1;
     MouseState = Game->Mouse->Active;
-    if (playSound && ActivateSound) Game->GameSoundPlay(Channel, ActivateSound, 0);
+    if (playSound && ActivateSound) Game->Audio->GameSoundPlay(Channel, ActivateSound, 0);
     FadeIn->Reset();
     FadeIn->Start();
     FlushKeys();

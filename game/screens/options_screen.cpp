@@ -66,9 +66,9 @@ int TOptionsScreen::Logic() {
         Game->IniUpdate(1);
         GoToScreen(TScreenId::Title);
     }
-    if (MusicSlider->Manage()) Game->MusicSetVolume(MusicSlider->Value, 0);
+    if (MusicSlider->Manage()) Game->Audio->MusicSetVolume(MusicSlider->Value, 0);
     if (SoundSlider->Manage()) {
-        Game->SoundSetVolume(SoundSlider->Value, 0);
+        Game->Audio->SoundSetVolume(SoundSlider->Value, 0);
         const int now = platform::MilliSecs();
         if (now - LastClickTime >= ClickIntervalMs) {
             LastClickTime = now;

@@ -30,8 +30,8 @@ using namespace menu_screen;
 int TTitleScreen::Load() {
     // Only the very first screen starts the music, so coming back here never restarts it.
     if (!Game->CurrentTScreen) {
-        Game->MusicLoad("music.ogg", 1);
-        Game->MusicPlay(1, 0, 0);
+        Game->Audio->MusicLoad("music.ogg", 1);
+        Game->Audio->MusicPlay(1, 0, 0);
     }
     Game->FadeMusic = 1;
     LoadBackground(*this);

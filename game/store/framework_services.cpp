@@ -43,7 +43,7 @@ void ConnectCoreServices() {
     };
     s.Notice = [](const std::string& message) { PlayerNotice(message); };
     s.ProfileFolder = [] { return Game ? Game->ProfilePath : std::string(); };
-    s.SharedFolder = [] { return Game ? Game->SubPath : std::string(); };
+    s.SharedFolder = [] { return Game ? Game->Paths->SubPath : std::string(); };
     s.SavingOff = [] { return SharedData.SavingOff; };
     // The core tells the player of a failed write itself, so the framework stays quiet.
     s.WriteFile = [](const std::string& path, const std::string& bytes, std::string* reason) {

@@ -58,7 +58,7 @@ int TPuzzleModel::SaveGameOptions() const {
 }
 
 void TPuzzleModel::LoadGameOptions() {
-    Ini().FileName = (Game ? Game->SubPath : std::string()) + "config";
+    Ini().FileName = (Game ? Game->Paths->SubPath : std::string()) + "config";
     WriteGameOptions();
     // Load rewrites the file; when that fails, the values read before still count.
     Ini().Load();

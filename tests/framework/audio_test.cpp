@@ -53,9 +53,9 @@ protected:
         FrameworkTest::SetUp();
         dir = fs::temp_directory_path() / ("tallyfold-audio-" + std::to_string(std::random_device{}()));
         fs::create_directories(dir);
-        Game->UseCorrectPath = 1;
-        Game->SubPath = dir.string() + "/";
-        Game->Ini->FileName = Game->SubPath + "tallyfold";
+        Game->Paths->UseCorrectPath = 1;
+        Game->Paths->SubPath = dir.string() + "/";
+        Game->Ini->FileName = Game->Paths->SubPath + "tallyfold";
         Game->SoundPath = dir.string() + "/sound/";
         Game->MusicPath = dir.string() + "/music/";
         WriteFile(dir / "sound/buttonclick.wav", MakeWav(0.05));
@@ -63,11 +63,11 @@ protected:
         // Content decides the decoder; the name only has to be found.
         WriteFile(dir / "sound/applause.ogg", MakeWav(0.05));
         WriteFile(dir / "music/tune.wav", MakeWav(4.0));
-        Game->ChangeSoundDriver("OpenAL Generic Software", 0);
-        ASSERT_EQ(Game->SoundDriver, "OpenAL Generic Software") << "OpenAL's null device should be there";
-        Game->MusicChannel = platform::AllocChannel();
+        Game->Audio->ChangeSoundDriver("OpenAL Generic Software", 0);
+        ASSERT_EQ(Game->Audio->SoundDriver, "OpenAL Generic Software") << "OpenAL's null device should be there";
+        Game->Audio->MusicChannel = platform::AllocChannel();
         Game->SpeechChannel = platform::AllocChannel();
-        Game->EscapeChannel = platform::AllocChannel();
+        Game->Audio->EscapeChannel = platform::AllocChannel();
         fs::remove(SettingsFile());
         Resources.SoundBank = std::make_shared<TSoundBank>();
     }
@@ -78,7 +78,7 @@ protected:
         fs::remove_all(dir);
     }
 
-    std::string SettingsFile() const { return Game->SubPath + "tallyfold.ini"; }
+    std::string SettingsFile() const { return Game->Paths->SubPath + "tallyfold.ini"; }
     std::string Saved(const std::string& name) const { return ReadIniValue(SettingsFile(), name); }
     bool Marked() const { return fs::exists(dir / "inichanged.dat"); }
     std::shared_ptr<TGameSound> Long() { return TGameSound::Create(Game->SoundPath + "long.wav", 0); }
@@ -89,7 +89,7 @@ protected:
 }  // namespace
 
 TEST_F(AudioTest, PoolHandsChannelsOutInTurnAndSkipsWhenAllAreBusy) {
-    Game->ChannelsCreate(16);
+    Game->Audio->ChannelsCreate(16);
     auto& pool = *Game->Channels;
     EXPECT_EQ(pool.MaxVol, 16.0f);
     auto sound = Long();
@@ -131,12 +131,12 @@ TEST_F(AudioTest, PoolHandsChannelsOutInTurnAndSkipsWhenAllAreBusy) {
     EXPECT_EQ(pool.ChannelByIndex(17), nullptr);
     EXPECT_EQ(pool.ChannelByIndex(0), nullptr);
 
-    Game->ChannelsKill();
+    Game->Audio->ChannelsKill();
     EXPECT_EQ(Game->Channels, nullptr);
 }
 
 TEST_F(AudioTest, PoolBalancesVolumesAboveItsLimit) {
-    Game->SoundSetVolume(50, 0);
+    Game->Audio->SoundSetVolume(50, 0);
     auto pool = TChannelArray::Create(4);  // MaxVol stays 1.5
     auto sound = Long();
     pool->PlayGameSound(sound, nullptr, 1.0f, 0.0f);
@@ -151,13 +151,13 @@ TEST_F(AudioTest, PoolBalancesVolumesAboveItsLimit) {
 }
 
 TEST_F(AudioTest, EffectsFollowTheSwitchTheVolumeAndTheScreenFade) {
-    Game->SoundSetVolume(50, 0);
-    Game->SetEscapeSound("buttonclick");
-    ASSERT_TRUE(Game->EscapeSound);
-    EXPECT_EQ(Game->EscapeSound->name, "BUTTONCLICK");
-    Game->EscapeSoundPlay();
-    EXPECT_TRUE(Game->EscapeChannel->Playing());
-    EXPECT_NEAR(Game->EscapeChannel->Volume(), 0.5f, 1e-4);
+    Game->Audio->SoundSetVolume(50, 0);
+    Game->Audio->SetEscapeSound("buttonclick");
+    ASSERT_TRUE(Game->Audio->EscapeSound);
+    EXPECT_EQ(Game->Audio->EscapeSound->name, "BUTTONCLICK");
+    Game->Audio->EscapeSoundPlay();
+    EXPECT_TRUE(Game->Audio->EscapeChannel->Playing());
+    EXPECT_NEAR(Game->Audio->EscapeChannel->Volume(), 0.5f, 1e-4);
 
     auto sound = Long();
     sound->volume = 0.8f;
@@ -169,62 +169,62 @@ TEST_F(AudioTest, EffectsFollowTheSwitchTheVolumeAndTheScreenFade) {
     Game->GameFade->Active = 0;
 
     std::shared_ptr<platform::Channel> returned;
-    Game->SoundPlayReturnChannel(returned, sound->sound, 1.5f);
+    Game->Audio->SoundPlayReturnChannel(returned, sound->sound, 1.5f);
     ASSERT_TRUE(returned);
     EXPECT_TRUE(returned->Playing());
     auto first = returned;
-    Game->SoundPlayReturnChannel(returned, sound->sound, 1.0f);
+    Game->Audio->SoundPlayReturnChannel(returned, sound->sound, 1.0f);
     EXPECT_NE(returned, first);
     EXPECT_NEAR(first->Volume(), 0.1f, 1e-4) << "the old sound goes on quietly";
 
     // Switched off: nothing starts, nothing already playing stops.
-    Game->SoundOff();
+    Game->Audio->SoundOff();
     std::shared_ptr<platform::Channel> quiet = platform::AllocChannel();
-    Game->GameSoundPlay(quiet, sound, 0.0f);
-    Game->SoundPlaySameChannel(quiet, sound->sound);
-    Game->EscapeChannel->Stop();
-    Game->EscapeSoundPlay();
+    Game->Audio->GameSoundPlay(quiet, sound, 0.0f);
+    Game->Audio->SoundPlaySameChannel(quiet, sound->sound);
+    Game->Audio->EscapeChannel->Stop();
+    Game->Audio->EscapeSoundPlay();
     EXPECT_FALSE(quiet->Playing());
-    EXPECT_FALSE(Game->EscapeChannel->Playing());
+    EXPECT_FALSE(Game->Audio->EscapeChannel->Playing());
     EXPECT_TRUE(returned->Playing());
 
-    EXPECT_EQ(RaisedBy([] { Game->SetEscapeSound("missing"); }),
+    EXPECT_EQ(RaisedBy([] { Game->Audio->SetEscapeSound("missing"); }),
               "Error loading sample " + Game->SoundPath + "missing.wav");
 }
 
 TEST_F(AudioTest, MusicVolumeWithACustomScaleAndFades) {
-    Game->MusicSetVolume(50, 0);
-    Game->CustomMusicVolume = 75;
-    EXPECT_EQ(Game->GetMusicVolume(), 37);
-    Game->CustomMusicVolume = 0;
-    EXPECT_EQ(Game->GetMusicVolume(), 50);
+    Game->Audio->MusicSetVolume(50, 0);
+    Game->Audio->CustomMusicVolume = 75;
+    EXPECT_EQ(Game->Audio->GetMusicVolume(), 37);
+    Game->Audio->CustomMusicVolume = 0;
+    EXPECT_EQ(Game->Audio->GetMusicVolume(), 50);
 
-    Game->MusicFadeIn = 0.0f;
-    Game->MusicLoad("tune.wav", 1);
-    Game->MusicPlay(1, 75, 0);
-    EXPECT_EQ(Game->MusicName, "tune.wav");
-    EXPECT_TRUE(Game->MusicChannel->Playing());
-    EXPECT_NEAR(Game->MusicChannel->Volume(), 0.37f, 1e-4) << "no fade-in: full volume at once";
+    Game->Audio->MusicFadeIn = 0.0f;
+    Game->Audio->MusicLoad("tune.wav", 1);
+    Game->Audio->MusicPlay(1, 75, 0);
+    EXPECT_EQ(Game->Audio->MusicName, "tune.wav");
+    EXPECT_TRUE(Game->Audio->MusicChannel->Playing());
+    EXPECT_NEAR(Game->Audio->MusicChannel->Volume(), 0.37f, 1e-4) << "no fade-in: full volume at once";
 
     // A 50 ms fade-in is 10 steps at 200 steps a second.
-    Game->MusicFadeIn = 50.0f;
-    Game->MusicPlay(1, 0, 0);
-    float start = Game->MusicChannel->Volume();
+    Game->Audio->MusicFadeIn = 50.0f;
+    Game->Audio->MusicPlay(1, 0, 0);
+    float start = Game->Audio->MusicChannel->Volume();
     EXPECT_LT(start, 0.1f);
     Delta = 1.0f;
-    for (int i = 0; i < 20; ++i) Game->MusicFadeInManage();
-    EXPECT_NEAR(Game->MusicChannel->Volume(), 0.5f, 1e-4);
+    for (int i = 0; i < 20; ++i) Game->Audio->MusicFadeInManage();
+    EXPECT_NEAR(Game->Audio->MusicChannel->Volume(), 0.5f, 1e-4);
 
     // A fade-out ends silent with the tune still running.
-    Game->MusicFadeOutSet(100);
-    Game->MusicFadeOutManage();
-    EXPECT_NEAR(Game->MusicChannel->Volume(), 0.5f * 0.95f, 1e-3);
-    for (int i = 0; i < 30; ++i) Game->MusicFadeOutManage();
-    EXPECT_EQ(Game->MusicChannel->Volume(), 0.0f);
-    EXPECT_TRUE(Game->MusicChannel->Playing());
+    Game->Audio->MusicFadeOutSet(100);
+    Game->Audio->MusicFadeOutManage();
+    EXPECT_NEAR(Game->Audio->MusicChannel->Volume(), 0.5f * 0.95f, 1e-3);
+    for (int i = 0; i < 30; ++i) Game->Audio->MusicFadeOutManage();
+    EXPECT_EQ(Game->Audio->MusicChannel->Volume(), 0.0f);
+    EXPECT_TRUE(Game->Audio->MusicChannel->Playing());
 
-    Game->MusicPlay(0, 0, 1);
-    EXPECT_EQ(Game->MusicChannel->Volume(), 0.0f) << "started silent";
+    Game->Audio->MusicPlay(0, 0, 1);
+    EXPECT_EQ(Game->Audio->MusicChannel->Volume(), 0.0f) << "started silent";
 }
 
 // The game's own tune, streamed as the title plays it: it plays on past the
@@ -234,101 +234,101 @@ TEST_F(AudioTest, TheGamesTunePlaysPausesAndContinues) {
     const fs::path tune = fs::path(TALLYFOLD_TEST_DATA_DIR) / "music" / "music.ogg";
     if (!fs::exists(tune)) GTEST_SKIP() << "the build has not made the music";
     fs::copy_file(tune, dir / "music" / "music.ogg");
-    Game->MusicLoad("music.ogg", 1);
-    ASSERT_TRUE(Game->MusicSample);
-    EXPECT_TRUE(Game->MusicSample->Looping());
-    EXPECT_GT(Game->MusicSample->Seconds(), 30.0);
-    Game->MusicPlay(1, 0, 0);
+    Game->Audio->MusicLoad("music.ogg", 1);
+    ASSERT_TRUE(Game->Audio->MusicSample);
+    EXPECT_TRUE(Game->Audio->MusicSample->Looping());
+    EXPECT_GT(Game->Audio->MusicSample->Seconds(), 30.0);
+    Game->Audio->MusicPlay(1, 0, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    EXPECT_TRUE(Game->MusicChannel->Playing());
+    EXPECT_TRUE(Game->Audio->MusicChannel->Playing());
     EXPECT_FALSE(platform::RestAudioIfSilent(0));
-    EXPECT_EQ(Game->MusicOff(), 1);
-    EXPECT_TRUE(Game->MusicChannel->Playing()) << "paused, not stopped";
+    EXPECT_EQ(Game->Audio->MusicOff(), 1);
+    EXPECT_TRUE(Game->Audio->MusicChannel->Playing()) << "paused, not stopped";
     EXPECT_TRUE(platform::RestAudioIfSilent(0));
-    EXPECT_EQ(Game->MusicOn(), 1);
+    EXPECT_EQ(Game->Audio->MusicOn(), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-    EXPECT_TRUE(Game->MusicChannel->Playing());
+    EXPECT_TRUE(Game->Audio->MusicChannel->Playing());
     EXPECT_FALSE(platform::RestAudioIfSilent(0));
-    Game->MusicStop();
-    EXPECT_FALSE(Game->MusicChannel->Playing());
+    Game->Audio->MusicStop();
+    EXPECT_FALSE(Game->Audio->MusicChannel->Playing());
 }
 
 TEST_F(AudioTest, MusicSwitchedOffAndOnAroundLoadingAndPlaying) {
     // Right after loading nothing plays yet, so there is nothing to switch off.
-    Game->MusicLoad("tune.wav", 1);
-    EXPECT_EQ(Game->MusicOff(), 0);
+    Game->Audio->MusicLoad("tune.wav", 1);
+    EXPECT_EQ(Game->Audio->MusicOff(), 0);
     EXPECT_EQ(Game->Music, 1);
 
     // Loaded while off: only the name is kept; MusicOn loads it, and plays it
     // once a tune has been started.
     Game->Music = 0;
-    Game->MusicNone();
-    Game->MusicSample.reset();
-    Game->MusicLoad("tune.wav", 1);
-    EXPECT_EQ(Game->MusicSample, nullptr);
-    EXPECT_EQ(Game->MusicFileName, "tune.wav");
-    EXPECT_EQ(Game->MusicOn(), 1);
-    EXPECT_NE(Game->MusicSample, nullptr);
-    EXPECT_FALSE(Game->MusicChannel->Playing()) << "MusicName is still none";
+    Game->Audio->MusicNone();
+    Game->Audio->MusicSample.reset();
+    Game->Audio->MusicLoad("tune.wav", 1);
+    EXPECT_EQ(Game->Audio->MusicSample, nullptr);
+    EXPECT_EQ(Game->Audio->MusicFileName, "tune.wav");
+    EXPECT_EQ(Game->Audio->MusicOn(), 1);
+    EXPECT_NE(Game->Audio->MusicSample, nullptr);
+    EXPECT_FALSE(Game->Audio->MusicChannel->Playing()) << "MusicName is still none";
 
     Game->Music = 0;
-    Game->MusicLoad("tune.wav", 1);
-    Game->MusicPlay(1, 0, 0);
-    EXPECT_EQ(Game->MusicRestart, 1);
-    EXPECT_EQ(Game->MusicOn(), 1);
-    EXPECT_TRUE(Game->MusicChannel->Playing());
-    EXPECT_EQ(Game->MusicRestart, 0);
-    EXPECT_EQ(Game->MusicOn(), 0) << "already on";
+    Game->Audio->MusicLoad("tune.wav", 1);
+    Game->Audio->MusicPlay(1, 0, 0);
+    EXPECT_EQ(Game->Audio->MusicRestart, 1);
+    EXPECT_EQ(Game->Audio->MusicOn(), 1);
+    EXPECT_TRUE(Game->Audio->MusicChannel->Playing());
+    EXPECT_EQ(Game->Audio->MusicRestart, 0);
+    EXPECT_EQ(Game->Audio->MusicOn(), 0) << "already on";
 
     // Off pauses, on continues the same tune on the same channel.
-    auto channel = Game->MusicChannel;
-    EXPECT_EQ(Game->MusicOff(), 1);
+    auto channel = Game->Audio->MusicChannel;
+    EXPECT_EQ(Game->Audio->MusicOff(), 1);
     EXPECT_EQ(Game->Music, 0);
-    EXPECT_EQ(Game->MusicOn(), 1);
-    EXPECT_EQ(Game->MusicChannel, channel);
+    EXPECT_EQ(Game->Audio->MusicOn(), 1);
+    EXPECT_EQ(Game->Audio->MusicChannel, channel);
     EXPECT_TRUE(channel->Playing());
 
     // With no tune ever chosen, switching music on has nothing to load.
-    Game->MusicOff();
-    Game->MusicNone();
-    EXPECT_EQ(Game->MusicOn(), 1);
+    Game->Audio->MusicOff();
+    Game->Audio->MusicNone();
+    EXPECT_EQ(Game->Audio->MusicOn(), 1);
 
-    Game->MusicStop();
-    EXPECT_NE(Game->MusicChannel, channel);
+    Game->Audio->MusicStop();
+    EXPECT_NE(Game->Audio->MusicChannel, channel);
     EXPECT_FALSE(channel->Playing());
-    EXPECT_EQ(RaisedBy([] { Game->MusicLoad("absent.ogg", 1); }),
+    EXPECT_EQ(RaisedBy([] { Game->Audio->MusicLoad("absent.ogg", 1); }),
               "Error loading sample " + Game->MusicPath + "absent.ogg");
 }
 
 TEST_F(AudioTest, VolumesClampAndSaveWithTheChangedMarker) {
-    Game->MusicSetVolume(150, 0);
+    Game->Audio->MusicSetVolume(150, 0);
     EXPECT_EQ(Game->MusicVolume, 100);
     EXPECT_FALSE(fs::exists(SettingsFile())) << "save 0 does not save";
 
     Game->MusicVolume = 5;
-    Game->MusicChangeVolume(-10);
+    Game->Audio->MusicChangeVolume(-10);
     EXPECT_EQ(Game->MusicVolume, 0);
     EXPECT_EQ(Saved("Music Volume"), "0");
     EXPECT_TRUE(Marked());
-    EXPECT_EQ(Game->MusicChannel->Volume(), 0.0f);
+    EXPECT_EQ(Game->Audio->MusicChannel->Volume(), 0.0f);
 
-    Game->SoundChangeVolume(1000);
+    Game->Audio->SoundChangeVolume(1000);
     EXPECT_EQ(Game->SoundVolume, 100);
-    Game->SpeechSetVolume(-5, 1);
+    Game->Audio->SpeechSetVolume(-5, 1);
     EXPECT_EQ(Game->SpeechVolume, 0);
     EXPECT_EQ(Game->SpeechChannel->Volume(), 0.0f);
     EXPECT_EQ(Saved("Speech Volume"), "0");
-    Game->SpeechChangeVolume(-2000000000);
+    Game->Audio->SpeechChangeVolume(-2000000000);
     EXPECT_EQ(Game->SpeechVolume, 0);
 
     // Paused, the music hot key changes and saves nothing.
     fs::remove(SettingsFile());
     Game->Paused = 1;
-    Game->ToggleMusic();
+    Game->Audio->ToggleMusic();
     EXPECT_EQ(Game->Music, 1);
     EXPECT_FALSE(fs::exists(SettingsFile()));
     Game->Paused = 0;
-    Game->ToggleSound();
+    Game->Audio->ToggleSound();
     EXPECT_EQ(Game->Sound, 0);
     EXPECT_EQ(Saved("Sound"), "0");
 }
@@ -353,34 +353,34 @@ TEST_F(AudioTest, SoundBankFindsSoundsInAnyCaseAndStopsOnAMissingOne) {
 TEST_F(AudioTest, SpeechWaitsUnlessInterruptedAndPausesWhenOff) {
     auto first = Long();
     auto second = TGameSound::Create(Game->SoundPath + "buttonclick.wav", 0);
-    Game->SpeechPlay(first, 0);
+    Game->Audio->SpeechPlay(first, 0);
     EXPECT_TRUE(Game->SpeechChannel->Playing());
-    Game->SpeechPlay(second, 0);
-    EXPECT_EQ(Game->SpeechStopped, 0);
-    EXPECT_EQ(Game->SpeechOff(), 1);
+    Game->Audio->SpeechPlay(second, 0);
+    EXPECT_EQ(Game->Audio->SpeechStopped, 0);
+    EXPECT_EQ(Game->Audio->SpeechOff(), 1);
     EXPECT_TRUE(Game->SpeechChannel->Playing()) << "paused, not stopped";
-    EXPECT_EQ(Game->SpeechOn(), 1);
-    EXPECT_EQ(Game->SpeechOn(), 0);
+    EXPECT_EQ(Game->Audio->SpeechOn(), 1);
+    EXPECT_EQ(Game->Audio->SpeechOn(), 0);
     auto channel = Game->SpeechChannel;
-    Game->SpeechStop();
+    Game->Audio->SpeechStop();
     EXPECT_FALSE(channel->Playing());
     EXPECT_NE(Game->SpeechChannel, channel);
 }
 
 TEST_F(AudioTest, DriverChangeThatFailsLeavesTheGameSilentAndSaves) {
-    Game->ChangeSoundDriver("DirectSound", 0);
-    EXPECT_EQ(Game->SoundDriver, "None");
+    Game->Audio->ChangeSoundDriver("DirectSound", 0);
+    EXPECT_EQ(Game->Audio->SoundDriver, "None");
     EXPECT_EQ(Saved("Sound Driver"), "None");
     EXPECT_FALSE(Marked());
-    Game->ChangeSoundDriver("FreeAudio", 1);
+    Game->Audio->ChangeSoundDriver("FreeAudio", 1);
     EXPECT_TRUE(Marked());
     // Silent, the game still runs every play call.
-    Game->ChannelsCreate(16);
+    Game->Audio->ChannelsCreate(16);
     auto sound = Long();
     EXPECT_NE(Game->Channels->PlayGameSound(sound, nullptr, 1.0f, 0.0f), nullptr);
-    Game->SoundPlay(sound->sound);
-    Game->ChangeSoundDriver("OpenAL Generic Software", 0);
-    EXPECT_EQ(Game->SoundDriver, "OpenAL Generic Software");
+    Game->Audio->SoundPlay(sound->sound);
+    Game->Audio->ChangeSoundDriver("OpenAL Generic Software", 0);
+    EXPECT_EQ(Game->Audio->SoundDriver, "OpenAL Generic Software");
 }
 
 // The two tests below run the same program again in a child process, because
@@ -448,24 +448,24 @@ TEST(AudioChild, Run) {
     auto game = std::make_shared<TGame>();
     Game = game;
     game->FixedRateLogic->Create();
-    game->SubPath = dir.string() + "/";
-    game->Ini->FileName = game->SubPath + "tallyfold";
+    game->Paths->SubPath = dir.string() + "/";
+    game->Ini->FileName = game->Paths->SubPath + "tallyfold";
     game->SoundPath = dir.string() + "/";
-    game->ChangeSoundDriver("OpenAL Generic Software", 0);
+    game->Audio->ChangeSoundDriver("OpenAL Generic Software", 0);
     if (mode == "nodevice") {
-        EXPECT_EQ(game->SoundDriver, "None");
+        EXPECT_EQ(game->Audio->SoundDriver, "None");
         std::exit(testing::Test::HasFailure() ? 1 : 0);
     }
-    ASSERT_EQ(game->SoundDriver, "OpenAL Generic Software");
-    game->EscapeChannel = platform::AllocChannel();
-    game->SetEscapeSound("buttonclick");
-    if (mode == "muted") game->SoundOff();
-    game->EscapeSoundPlay();
-    for (int i = 0; i < 100 && game->EscapeChannel->Playing(); ++i)
+    ASSERT_EQ(game->Audio->SoundDriver, "OpenAL Generic Software");
+    game->Audio->EscapeChannel = platform::AllocChannel();
+    game->Audio->SetEscapeSound("buttonclick");
+    if (mode == "muted") game->Audio->SoundOff();
+    game->Audio->EscapeSoundPlay();
+    for (int i = 0; i < 100 && game->Audio->EscapeChannel->Playing(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     // Closing the device finishes the file.
-    game->ChangeSoundDriver("None", 0);
+    game->Audio->ChangeSoundDriver("None", 0);
     std::exit(testing::Test::HasFailure() ? 1 : 0);
 }
 

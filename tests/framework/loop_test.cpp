@@ -472,7 +472,7 @@ TEST_F(EscapeTest, FocusLossSuspendsOrPausesByMode) {
     // Windowed: music and speech go off while inactive and come back after.
     Game->FullScreen = 0;
     Game->PauseOnLossOfFullScreenFocus = 1;
-    Game->MusicRestart = 0;  // a tune has been started
+    Game->Audio->MusicRestart = 0;  // a tune has been started
     platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});
     display->foreground = false;
     EXPECT_EQ(Step(), 0);

@@ -28,7 +28,6 @@ namespace fs = std::filesystem;
 namespace {
 class PathsGame : public TGame {
 public:
-    using TGame::PrepareSharedFolder;
 };
 
 // Points the common application-data folder at a scratch folder for one test.
@@ -68,12 +67,12 @@ std::string Raised(const std::function<void()>& action) {
 }  // namespace
 
 TEST_F(PathsTest, SubPathAndResourcePaths) {
-    Game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    Game->Paths->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
     const std::string sub = common.Folder() + "Vellacor Games/Tallyfold/";
     EXPECT_EQ(SpecialFolderPath(CSIDL_COMMON_APPDATA), common.Folder());
     EXPECT_EQ(SpecialFolderPath(26), "");
-    EXPECT_EQ(Game->UseCorrectPath, 1);
-    EXPECT_EQ(Game->SubPath, sub);
+    EXPECT_EQ(Game->Paths->UseCorrectPath, 1);
+    EXPECT_EQ(Game->Paths->SubPath, sub);
     EXPECT_EQ(SharedData.Folder, sub);
     EXPECT_EQ(Game->ProfilePath, sub + "profiles/");
     EXPECT_EQ(Game->ImagePath, "data/graphics/");
@@ -81,17 +80,17 @@ TEST_F(PathsTest, SubPathAndResourcePaths) {
 
     // Without the shared folder everything stays beside the program.
     Game = std::make_shared<TGame>();
-    Game->UseCorrectPath = 0;
-    Game->DataPrefix = "base/";
-    Game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
-    EXPECT_EQ(Game->SubPath, "Vellacor Games/Tallyfold/");
+    Game->Paths->UseCorrectPath = 0;
+    Game->Paths->DataPrefix = "base/";
+    Game->Paths->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    EXPECT_EQ(Game->Paths->SubPath, "Vellacor Games/Tallyfold/");
     EXPECT_EQ(Game->ProfilePath, "base/data/profiles/");
     EXPECT_EQ(Game->ImagePath, "base/data/graphics/");
-    Game->SetSubPath("");
-    EXPECT_EQ(Game->SubPath, "");
+    Game->Paths->SetSubPath("");
+    EXPECT_EQ(Game->Paths->SubPath, "");
     EXPECT_EQ(SharedData.Folder, "");
 
-    Game->SetTextPath("x\\text\\");
+    Game->Paths->SetTextPath("x\\text\\");
     EXPECT_EQ(Game->TextPath, "x\\text\\");
 }
 
@@ -107,15 +106,15 @@ TEST_F(PathsTest, SharedFolderModesAreSetOnlyOnWhatTheGameMade) {
     const fs::perms parentBefore = Mode(common / "Vellacor Games");
     const fs::perms commonBefore = Mode(common.Folder());
 
-    game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
-    game->PrepareSharedFolder();
-    EXPECT_EQ(platform::FileType(game->SubPath), platform::FILETYPE_DIR);
-    EXPECT_EQ(Mode(game->SubPath), fs::perms::owner_all);
+    game->Paths->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    game->Paths->PrepareSharedFolder();
+    EXPECT_EQ(platform::FileType(game->Paths->SubPath), platform::FILETYPE_DIR);
+    EXPECT_EQ(Mode(game->Paths->SubPath), fs::perms::owner_all);
     EXPECT_EQ(Mode(common / "Vellacor Games"), parentBefore);
     EXPECT_EQ(Mode(common.Folder()), commonBefore);
     EXPECT_TRUE(notices.empty());
     EXPECT_EQ(SharedData.SavingOff, "");
-    EXPECT_EQ(fs::directory_iterator(game->SubPath), fs::directory_iterator()) << "the write test left a file";
+    EXPECT_EQ(fs::directory_iterator(game->Paths->SubPath), fs::directory_iterator()) << "the write test left a file";
 
     // The data folder is a link to a folder shared with others (set-group-id,
     // open to all): it stays exactly so, and the game writes into it.
@@ -126,9 +125,9 @@ TEST_F(PathsTest, SharedFolderModesAreSetOnlyOnWhatTheGameMade) {
     setenv("XDG_DATA_HOME", (common / "linked").c_str(), 1);
     auto linked = std::make_shared<PathsGame>();
     Game = linked;
-    linked->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
-    linked->PrepareSharedFolder();
-    ASSERT_EQ(linked->LockSharedFolder(), 1);
+    linked->Paths->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    linked->Paths->PrepareSharedFolder();
+    ASSERT_EQ(linked->Paths->LockSharedFolder(), 1);
     struct stat st {};
     ASSERT_EQ(stat((common / "team").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 02777u);
@@ -144,8 +143,8 @@ TEST_F(PathsTest, SharedFolderIsPrivateLockedAndExplained) {
     setenv("XDG_DATA_HOME", (common / "da\\ta/new").c_str(), 1);
     auto game = std::make_shared<PathsGame>();
     Game = game;
-    game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
-    EXPECT_EQ(game->SubPath, common / "da\\ta/new/Vellacor Games/Tallyfold/");
+    game->Paths->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+    EXPECT_EQ(game->Paths->SubPath, common / "da\\ta/new/Vellacor Games/Tallyfold/");
 
     // A first copy holds the folder; a second one, with a runtime folder of
     // its own, does not get it.
@@ -154,7 +153,7 @@ TEST_F(PathsTest, SharedFolderIsPrivateLockedAndExplained) {
     const pid_t first = fork();
     if (first == 0) {
         close(ready[0]);
-        if (game->LockSharedFolder() != 1 || write(ready[1], "x", 1) != 1) _exit(1);
+        if (game->Paths->LockSharedFolder() != 1 || write(ready[1], "x", 1) != 1) _exit(1);
         pause();
         _exit(0);
     }
@@ -165,24 +164,24 @@ TEST_F(PathsTest, SharedFolderIsPrivateLockedAndExplained) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const std::string oldRuntime = runtime ? runtime : "";
     setenv("XDG_RUNTIME_DIR", common.Folder().c_str(), 1);
-    EXPECT_EQ(game->LockSharedFolder(), 0);
+    EXPECT_EQ(game->Paths->LockSharedFolder(), 0);
     if (runtime) setenv("XDG_RUNTIME_DIR", oldRuntime.c_str(), 1);
     else unsetenv("XDG_RUNTIME_DIR");
     kill(first, SIGKILL);
     waitpid(first, nullptr, 0);
 
     platform::CreateDir(game->ProfilePath);
-    ASSERT_EQ(game->LockSharedFolder(), 1);
+    ASSERT_EQ(game->Paths->LockSharedFolder(), 1);
 
     // Everything made under an umask of 000 is still the player's alone, and
     // the backslash named a folder rather than separating two.
-    game->PrepareSharedFolder();
+    game->Paths->PrepareSharedFolder();
     umask(oldMask);
     EXPECT_FALSE(fs::exists(common / "da")) << "a backslash is part of the folder's name";
     for (const char* folder : {"da\\ta", "da\\ta/new", "da\\ta/new/Vellacor Games",
                                "da\\ta/new/Vellacor Games/Tallyfold", "da\\ta/new/Vellacor Games/Tallyfold/profiles"})
         EXPECT_EQ(Mode(common / folder), fs::perms::owner_all) << folder;
-    EXPECT_EQ(Mode(game->InstanceLockPath()), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Mode(game->Paths->InstanceLockPath()), fs::perms::owner_read | fs::perms::owner_write);
 
     // A shared folder that belongs to someone else: the game says which and why.
     const std::string foreign = common / "foreign/";
@@ -194,8 +193,8 @@ TEST_F(PathsTest, SharedFolderIsPrivateLockedAndExplained) {
         notices.clear();
         auto other = std::make_shared<PathsGame>();
         Game = other;
-        other->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
-        const std::string message = Raised([&] { other->PrepareSharedFolder(); });
+        other->Paths->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+        const std::string message = Raised([&] { other->Paths->PrepareSharedFolder(); });
         if (!message.empty()) return "raised \"" + message + "\"";
         const std::string expected = "Tallyfold cannot save anything this time, since its data folder " + foreign +
                                      "Vellacor Games/Tallyfold/ cannot be written: permission denied. You can play, "
@@ -218,10 +217,10 @@ TEST_F(PathsTest, UnwritableSharedFolderLeavesTheGamePlayingWithoutSaving) {
         notices.clear();
         auto game = std::make_shared<PathsGame>();
         Game = game;
-        game->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
-        EXPECT_EQ(Raised([&] { EXPECT_EQ(game->LockSharedFolder(), 1); }), "") << home;
+        game->Paths->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
+        EXPECT_EQ(Raised([&] { EXPECT_EQ(game->Paths->LockSharedFolder(), 1); }), "") << home;
         game->IniFill();
-        game->Ini->FileName = game->SubPath + "tallyfold";
+        game->Ini->FileName = game->Paths->SubPath + "tallyfold";
         game->Ini->Load();
         game->IniUpdate(1);
         TGame::MakeGoodExit();
@@ -231,7 +230,7 @@ TEST_F(PathsTest, UnwritableSharedFolderLeavesTheGamePlayingWithoutSaving) {
     auto game = start(common / "blocker");
     EXPECT_EQ(SharedData.SavingOff, "a file stands where a folder should be");
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], "Tallyfold cannot save anything this time, since its data folder " + game->SubPath +
+    EXPECT_EQ(notices[0], "Tallyfold cannot save anything this time, since its data folder " + game->Paths->SubPath +
                               " cannot be made: a file stands where a folder should be. You can play, but "
                               "settings, best times and puzzles will not be kept.");
     EXPECT_EQ(ReadBytes(common / "blocker"), "a file where a folder should be");
@@ -352,7 +351,7 @@ TEST_F(PathsTest, ErrorReportsReachTheHandlerAndTheLog) {
 }
 
 TEST_F(PathsTest, ErrorEndsInTheOrderlyShutDown) {
-    Game->SubPath = common.Folder();
+    Game->Paths->SubPath = common.Folder();
     SharedData.Folder = common.Folder();
     EXPECT_EXIT(
         {
@@ -444,8 +443,8 @@ TEST_F(PathsTest, DataFolderBesideTheProgramWinsOverTheInstalledOne) {
     // The resource paths and the shipped defaults follow the folder found.
     Game = std::make_shared<TGame>();
     fs::remove_all(beside);
-    Game->DataFolder = FindDataFolder(bin);
-    Game->SetDefaultPaths();
+    Game->Paths->DataFolder = FindDataFolder(bin);
+    Game->Paths->SetDefaultPaths();
     EXPECT_EQ(Game->ImagePath, installed + "graphics/");
     EXPECT_EQ(Game->TextPath, installed + "text/");
 }

@@ -38,13 +38,13 @@ class SettingsTest : public FrameworkTest {
 protected:
     void SetUp() override {
         FrameworkTest::SetUp();
-        Game->UseCorrectPath = 1;
-        Game->SubPath = dir / "shared/";
-        Game->DataPrefix = dir / "app/";
-        fs::create_directories(Game->SubPath);
-        fs::create_directories(Game->DataPrefix + "data");
-        settings = SettingsFileName(1, Game->SubPath) + ".ini";
-        Game->Ini->FileName = SettingsFileName(1, Game->SubPath);
+        Game->Paths->UseCorrectPath = 1;
+        Game->Paths->SubPath = dir / "shared/";
+        Game->Paths->DataPrefix = dir / "app/";
+        fs::create_directories(Game->Paths->SubPath);
+        fs::create_directories(Game->Paths->DataPrefix + "data");
+        settings = SettingsFileName(1, Game->Paths->SubPath) + ".ini";
+        Game->Ini->FileName = SettingsFileName(1, Game->Paths->SubPath);
         Game->SoundVolume = Game->MusicVolume = 50;
     }
     // What Init does with the framework settings file.
@@ -53,7 +53,7 @@ protected:
         Game->Ini->Load();
         Game->IniExtract();
     }
-    std::string Marker(const std::string& name) { return Game->SubPath + name; }
+    std::string Marker(const std::string& name) { return Game->Paths->SubPath + name; }
     static std::string RaisedTextOf(const std::function<void()>& action) {
         try {
             action();
@@ -109,7 +109,7 @@ TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
     EXPECT_EQ(Game->Particles, 100);
     EXPECT_EQ(Game->VSync, 1);
     EXPECT_EQ(Game->SpeechVolume, 0);
-    EXPECT_EQ(Game->SoundDriver, "OpenAL Generic Software");
+    EXPECT_EQ(Game->Audio->SoundDriver, "OpenAL Generic Software");
 
     // A file from before the window size was kept still loads; the size is
     // the logical screen's until the player changes it.
@@ -200,7 +200,7 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFileAndTheGameGoesOn) {
                                                 ": the file is larger than the disk or the system allows."});
     EXPECT_EQ(ReadBytes(settings), old);
     // Nothing half-written is left beside it.
-    for (const auto& entry : fs::directory_iterator(Game->SubPath))
+    for (const auto& entry : fs::directory_iterator(Game->Paths->SubPath))
         EXPECT_EQ(entry.path().string(), settings) << "left beside the settings";
 
     // Another failure while the first stands is only logged.
@@ -223,7 +223,7 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFileAndTheGameGoesOn) {
     Game->IniUpdate(0);  // written: the next failure is told again
     const std::string before16k = ReadBytes(disk + "/tallyfold.ini");
     WriteBytes(disk + "/filler", std::string(16 * 1024, 'f'));
-    Game->SubPath = disk + "/";
+    Game->Paths->SubPath = disk + "/";
     Game->FullScreen = 0;
     const std::string toggled = RaisedTextOf([&] { Game->IniUpdate(1); });
     const std::string after = ReadBytes(disk + "/tallyfold.ini");
@@ -243,7 +243,7 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFileAndTheGameGoesOn) {
 // A file far larger than settings can be is replaced by the defaults, but
 // kept aside first, and the log says where.
 TEST_F(SettingsTest, OversizedSettingsFileIsKeptAside) {
-    SharedData.Folder = Game->SubPath;
+    SharedData.Folder = Game->Paths->SubPath;
     const std::string huge = "FULL SCREEN=0\r\n" + std::string(2 << 20, 'x');
     WriteBytes(settings, huge);
     Game->FullScreen = 1;
@@ -251,7 +251,7 @@ TEST_F(SettingsTest, OversizedSettingsFileIsKeptAside) {
     EXPECT_EQ(Game->FullScreen, 1);
     EXPECT_EQ(ReadBytes(settings + ".damaged"), huge);
     EXPECT_NE(ReadBytes(settings).find("FULL SCREEN=1\r\n"), std::string::npos);
-    EXPECT_NE(ReadBytes(Game->SubPath + "ErrorLog.txt")
+    EXPECT_NE(ReadBytes(Game->Paths->SubPath + "ErrorLog.txt")
                   .find("The settings file " + settings + " was far too large to be one; it was kept as " + settings +
                         ".damaged and the defaults were written in its place."),
               std::string::npos);
@@ -312,17 +312,17 @@ TEST_F(SettingsTest, UpdatesLeaveTheChangedMarker) {
     EXPECT_TRUE(Exists(Marker("goodexit.dat")));
 
     // Without the shared folder the markers live in the program's data folder.
-    Game->UseCorrectPath = 0;
+    Game->Paths->UseCorrectPath = 0;
     Game->Ini->FileName = dir / "local";
     Game->IniUpdate(1);
     TGame::MakeGoodExit();
-    EXPECT_TRUE(Exists(Game->DataPrefix + "data/inichanged.dat"));
-    EXPECT_TRUE(Exists(Game->DataPrefix + "data/goodexit.dat"));
+    EXPECT_TRUE(Exists(Game->Paths->DataPrefix + "data/inichanged.dat"));
+    EXPECT_TRUE(Exists(Game->Paths->DataPrefix + "data/goodexit.dat"));
 }
 
 TEST_F(SettingsTest, CrashCheckRestoresDefaultsButKeepsTheProfileName) {
     const std::string played = "VERSION NO=0.1\r\nFULL SCREEN=0\r\nPROFILE NAME=Ann\r\nSOUND VOLUME=90\r\n";
-    WriteBytes(Game->DataPrefix + "data/default.ini",
+    WriteBytes(Game->Paths->DataPrefix + "data/default.ini",
                "VERSION NO=0.1\r\nFULL SCREEN=1\r\nSOUND VOLUME=40\r\nprofile name=\r\n");
 
     // First run: no markers, nothing happens.
@@ -369,7 +369,7 @@ TEST_F(SettingsTest, CrashCheckWithoutShippedDefaults) {
     EXPECT_FALSE(Exists(settings));
 
     // Shipped defaults without the name line still get the player's name.
-    WriteBytes(Game->DataPrefix + "data/default.ini", "FULL SCREEN=1\r\n");
+    WriteBytes(Game->Paths->DataPrefix + "data/default.ini", "FULL SCREEN=1\r\n");
     WriteBytes(settings, "PROFILE NAME=Bo\r\n");
     WriteBytes(Marker("inichanged.dat"), "");
     Game->CheckGoodExit();
@@ -403,7 +403,7 @@ TEST_F(SettingsTest, PauseAndFocusLossNeverSaveMusicOrSpeechAsOff) {
         }
         return both;
     };
-    Game->MusicRestart = 0;  // a tune is playing
+    Game->Audio->MusicRestart = 0;  // a tune is playing
     struct Case {
         const char* what;
         int pause, suspend;
@@ -412,7 +412,7 @@ TEST_F(SettingsTest, PauseAndFocusLossNeverSaveMusicOrSpeechAsOff) {
     for (const Case& c : cases) {
         for (int music : {0, 1}) {
             Game->Music = Game->Speech = music;
-            Game->MusicRestart = 0;
+            Game->Audio->MusicRestart = 0;
             if (c.pause == 1) Game->Paused = 1, Game->Pause();
             if (c.suspend) {
                 platform::PostEvent({platform::EventKind::AppSuspend, 0, 0, 0});

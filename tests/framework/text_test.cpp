@@ -21,7 +21,7 @@ class GameTextTest : public FrameworkTest {
 protected:
     void SetUp() override {
         FrameworkTest::SetUp();
-        Game->SetTextPath(dir.Folder());
+        Game->Paths->SetTextPath(dir.Folder());
     }
     std::shared_ptr<TGameText> Table(const std::string& bytes) {
         WriteBytes(dir / "gametext.txt", bytes);

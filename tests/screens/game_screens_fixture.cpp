@@ -46,7 +46,7 @@ void GameScreensFixture::SetUp() {
     Game->SoundPath = data + "sound/";
     Game->MusicPath = data + "music/";
     Game->TextPath = data + "text/";
-    Game->SubPath = scratch.Folder();
+    Game->Paths->SubPath = scratch.Folder();
     Game->ProfilePath = scratch.Folder() + "profiles/";
     fs::create_directories(Game->ProfilePath);
     Game->ExitScreen = std::make_shared<TExitScreen>();

@@ -612,11 +612,11 @@ TEST_F(Playthrough, DecorationSettlesWithoutInputAndWakesWithIt) {
 TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     // The very first screen starts the music; coming back to the title never restarts it.
     Game->CurrentTScreen = nullptr;
-    Game->MusicFileName.clear();
+    Game->Audio->MusicFileName.clear();
     Game->DestinationTScreen = Screens.TitleScreen;
     Screens.TitleScreen->PreStart();
-    EXPECT_EQ(Game->MusicFileName, "music.ogg");
-    Game->MusicFileName.clear();
+    EXPECT_EQ(Game->Audio->MusicFileName, "music.ogg");
+    Game->Audio->MusicFileName.clear();
     Ticks(150);
     ASSERT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
     Frame("title");
@@ -664,7 +664,7 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     Press(vk::ESCAPE);
     Ticks(250);
     ASSERT_EQ(Game->CurrentTScreen, Screens.TitleScreen);
-    EXPECT_TRUE(Game->MusicFileName.empty());
+    EXPECT_TRUE(Game->Audio->MusicFileName.empty());
 
     // A second visit, by click again, shows the settings as they are now.
     PlayModel().Options.ShowTimer = 0;
@@ -711,7 +711,7 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     }
     Screens.TitleScreen->SetEscDestination();
     EXPECT_EQ(Game->DestinationTScreen, Game->ExitScreen);
-    EXPECT_TRUE(Game->MusicFileName.empty());
+    EXPECT_TRUE(Game->Audio->MusicFileName.empty());
 }
 
 TEST(HelpText, SeveralLinesGrowUpwardFromTheirAnchor) {

@@ -230,7 +230,7 @@ TEST_F(ShellTest, StartUpSplashFadesPictureAndSoundTogetherInFourSeconds) {
 TEST_F(ShellTest, WelcomePageOpensOnlyWhenAskedAndExitOpensNothing) {
     ScratchDir dir;
     Game->TextPath = dir.Folder();
-    Game->SubPath = dir.Folder();
+    Game->Paths->SubPath = dir.Folder();
     // No page shipped, or the flag clear: nothing is opened.
     EXPECT_EQ(OpenGetStartedPage(1), 0);
     WriteBytes(dir / GetStartedPage, "<html></html>");

@@ -8,7 +8,7 @@
 void StoreServicesTest::SetUp() {
     FrameworkTest::SetUp();
     ConnectCoreServices();
-    Game->SubPath = scratch.Folder();
+    Game->Paths->SubPath = scratch.Folder();
     Game->ProfilePath = scratch.Folder() + "profiles/";
     std::filesystem::create_directories(Game->ProfilePath);
     Game->TextPath = TALLYFOLD_TEXT_DIR;

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The game object's audio policy: one tune with its fades, the effect and
-// speech channels, the escape click, volumes saved with the settings, and the
-// driver choice.
+// The game's audio policy: one tune with its fades, the effect and speech
+// channels, the escape click, volumes saved with the settings, and the driver
+// choice.
 #include <algorithm>
 #include <cstdint>
 
+#include "framework/audio/audio.h"
+
 #include "framework/audio/channels.h"
 #include "framework/audio/game_sound.h"
-#include "framework/core/game.h"
+#include "framework/core/game_state.h"
+#include "framework/core/timing.h"
 #include "framework/paths/errors.h"
 #include "framework/screens/screen.h"
 #include "framework/util/strings.h"
@@ -25,10 +28,10 @@ int Nudge(int current, int delta) {
 
 }  // namespace
 
-int TGame::MusicLoad(const std::string& file, int loop) {
-    if (Music) {
+int TAudio::MusicLoad(const std::string& file, int loop) {
+    if (State.Music) {
         MusicStop();
-        std::string path = MusicPath + file;
+        std::string path = State.MusicPath + file;
         // A tune of minutes decoded whole would be the biggest thing in memory.
         MusicSample = platform::LoadSound(path, (loop == 1 ? platform::SOUND_LOOP : 0) | platform::SOUND_STREAM);
         if (!MusicSample) ShowError("Error loading sample " + platform::RealPath(path), 1);
@@ -40,12 +43,12 @@ int TGame::MusicLoad(const std::string& file, int loop) {
     return 0;
 }
 
-int TGame::MusicPlay(int fadeIn, int customVolume, int silent) {
+int TAudio::MusicPlay(int fadeIn, int customVolume, int silent) {
     CustomMusicVolume = customVolume;
-    if (!Music) {
+    if (!State.Music) {
         MusicRestart = 1;
     } else if (MusicChannel && MusicSample) {
-        MusicFadeInCounter = fadeIn ? CalcAnimLength(static_cast<float>(static_cast<int>(MusicFadeIn - 1.0f))) : 0.0f;
+        MusicFadeInCounter = fadeIn ? State.CalcAnimLength(static_cast<float>(static_cast<int>(MusicFadeIn - 1.0f))) : 0.0f;
         platform::CueSound(MusicSample, MusicChannel);
         MusicFadeInApply();
         if (silent) MusicChannel->SetVolume(0);
@@ -57,8 +60,8 @@ int TGame::MusicPlay(int fadeIn, int customVolume, int silent) {
     return 0;
 }
 
-int TGame::MusicStop() {
-    if (Music && MusicChannel && MusicChannel->Playing()) {
+int TAudio::MusicStop() {
+    if (State.Music && MusicChannel && MusicChannel->Playing()) {
         MusicChannel->Stop();
         MusicChannel = platform::AllocChannel();
     }
@@ -66,16 +69,16 @@ int TGame::MusicStop() {
     return 0;
 }
 
-int TGame::MusicNone() {
+int TAudio::MusicNone() {
     MusicFileName = "none";
     MusicName = "none";
     MusicRestart = 1;
     return 0;
 }
 
-int TGame::GetMusicVolume() {
-    if (CustomMusicVolume == 0) return MusicVolume;
-    return static_cast<int>(static_cast<int64_t>(MusicVolume) * CustomMusicVolume / 100);
+int TAudio::GetMusicVolume() {
+    if (CustomMusicVolume == 0) return State.MusicVolume;
+    return static_cast<int>(static_cast<int64_t>(State.MusicVolume) * CustomMusicVolume / 100);
 }
 
 namespace {
@@ -86,28 +89,28 @@ float FadeShare(float length, float counter) {
 }
 }  // namespace
 
-float TGame::MusicFadeInCalc() {
-    return FadeShare(CalcAnimLength(static_cast<float>(static_cast<int>(MusicFadeIn))), MusicFadeInCounter);
+float TAudio::MusicFadeInCalc() {
+    return FadeShare(State.CalcAnimLength(static_cast<float>(static_cast<int>(MusicFadeIn))), MusicFadeInCounter);
 }
 
-float TGame::MusicFadeOutCalc() {
-    return FadeShare(CalcAnimLength(static_cast<float>(MusicFadeOut)), MusicFadeOutCounter);
+float TAudio::MusicFadeOutCalc() {
+    return FadeShare(State.CalcAnimLength(static_cast<float>(MusicFadeOut)), MusicFadeOutCounter);
 }
 
-int TGame::MusicFadeInApply() {
+int TAudio::MusicFadeInApply() {
     float ratio = MusicFadeIn > 0 ? MusicFadeInCalc() : 1.0f;
     if (MusicChannel) MusicChannel->SetVolume(Percent(GetMusicVolume()) * ratio);
     return 0;
 }
 
-int TGame::MusicFadeOutApply() {
+int TAudio::MusicFadeOutApply() {
     float ratio = MusicFadeOut > 0 ? MusicFadeOutCalc() : 1.0f;
     // A finished fade-out leaves the tune playing at volume 0.
     if (MusicChannel) MusicChannel->SetVolume(Percent(GetMusicVolume()) * (1.0f - ratio));
     return 0;
 }
 
-int TGame::MusicFadeInManage() {
+int TAudio::MusicFadeInManage() {
     if (MusicFadeInDelay > 0) {
         MusicFadeInDelay -= Delta;
         if (MusicFadeInDelay >= 0) return 0;
@@ -120,7 +123,7 @@ int TGame::MusicFadeInManage() {
     return 0;
 }
 
-int TGame::MusicFadeOutManage() {
+int TAudio::MusicFadeOutManage() {
     if (MusicFadeOutCounter > 0) {
         MusicFadeOutCounter = std::max(0.0f, MusicFadeOutCounter - Delta);
         MusicFadeOutApply();
@@ -128,50 +131,48 @@ int TGame::MusicFadeOutManage() {
     return 0;
 }
 
-int TGame::MusicFadeOutSet(int ms) {
+int TAudio::MusicFadeOutSet(int ms) {
     MusicFadeOut = ms;
-    MusicFadeOutCounter = CalcAnimLength(static_cast<float>(ms));
+    MusicFadeOutCounter = State.CalcAnimLength(static_cast<float>(ms));
     return 0;
 }
 
-int TGame::MusicSetVolume(int volume, int save) {
+int TAudio::MusicSetVolume(int volume, int save) {
     ClampPercent(volume);
-    MusicVolume = volume;
+    State.MusicVolume = volume;
     // Overrides a fade in progress until its next step.
     if (MusicChannel) MusicChannel->SetVolume(Percent(GetMusicVolume()));
     if (save == 1) {
-        IniUpdate(1);
-        FixedRateLogic->Init();
+        Saved(1);
     }
     return 0;
 }
 
-int TGame::MusicChangeVolume(int delta) { return MusicSetVolume(Nudge(MusicVolume, delta), 1); }
+int TAudio::MusicChangeVolume(int delta) { return MusicSetVolume(Nudge(State.MusicVolume, delta), 1); }
 
-int TGame::ToggleMusic() {
-    if (Paused) return 0;
-    if (Music)
+int TAudio::ToggleMusic() {
+    if (IsPaused()) return 0;
+    if (State.Music)
         MusicOff();
     else
         MusicOn();
-    IniUpdate(1);
-    FixedRateLogic->Init();
+    Saved(1);
     return 0;
 }
 
-int TGame::MusicOff() {
+int TAudio::MusicOff() {
     // A tune that was never started has nothing to pause, so the switch stays on.
     if (MusicRestart) return 0;
-    Music = 0;
+    State.Music = 0;
     // Paused, not stopped: switching on again continues where it stopped.
     if (MusicChannel) MusicChannel->SetPaused(true);
     MusicRestart = 0;
     return 1;
 }
 
-int TGame::MusicOn() {
-    if (Music == 1) return 0;
-    Music = 1;
+int TAudio::MusicOn() {
+    if (State.Music == 1) return 0;
+    State.Music = 1;
     if (MusicRestart == 1 || !MusicChannel) {
         // "none" is no file: without a tune chosen there is nothing to load.
         if (MusicFileName != "none") MusicLoad(MusicFileName, MusicLooped);
@@ -182,68 +183,67 @@ int TGame::MusicOn() {
     return 1;
 }
 
-int TGame::ChannelsCreate(int count) {
-    Channels = TChannelArray::Create(count);
-    Channels->MaxVol = static_cast<float>(count);
+int TAudio::ChannelsCreate(int count) {
+    State.Channels = TChannelArray::Create(count);
+    State.Channels->MaxVol = static_cast<float>(count);
     return 0;
 }
 
-int TGame::ChannelsKill() {
-    if (Channels) Channels->Kill();
-    Channels.reset();
+int TAudio::ChannelsKill() {
+    if (State.Channels) State.Channels->Kill();
+    State.Channels.reset();
     return 0;
 }
 
-int TGame::ChangeSoundDriver(const std::string& name, int mark) {
+int TAudio::ChangeSoundDriver(const std::string& name, int mark) {
     if (name.compare(0, 6, "OpenAL") == 0) platform::EnableOpenALAudio();
     SoundDriver = platform::SetAudioDriver(name) ? name : "None";
     // Rewritten on every change so the next start tries what is in use now.
-    IniUpdate(mark != 0 ? 1 : 0);
-    FixedRateLogic->Init();
+    Saved(mark != 0 ? 1 : 0);
     return 0;
 }
 
-int TGame::SoundPlay(const std::shared_ptr<platform::Sound>& sound) {
-    if (!Sound || !sound) return 0;
+int TAudio::SoundPlay(const std::shared_ptr<platform::Sound>& sound) {
+    if (!State.Sound || !sound) return 0;
     auto channel = platform::AllocChannel();
     if (!channel) return 0;
     platform::CueSound(sound, channel);
-    channel->SetVolume(Percent(SoundVolume));
+    channel->SetVolume(Percent(State.SoundVolume));
     channel->SetPaused(false);
     return 0;
 }
 
-int TGame::SoundPlaySameChannel(std::shared_ptr<platform::Channel>& channel,
+int TAudio::SoundPlaySameChannel(std::shared_ptr<platform::Channel>& channel,
                                 const std::shared_ptr<platform::Sound>& sound) {
-    if (!Sound || !sound || !channel) return 0;
+    if (!State.Sound || !sound || !channel) return 0;
     if (channel->Playing()) channel->SetVolume(0.1f);
     platform::CueSound(sound, channel);
-    channel->SetVolume(Percent(SoundVolume));
+    channel->SetVolume(Percent(State.SoundVolume));
     channel->SetPaused(false);
     return 0;
 }
 
-int TGame::SoundPlayReturnChannel(std::shared_ptr<platform::Channel>& channel,
+int TAudio::SoundPlayReturnChannel(std::shared_ptr<platform::Channel>& channel,
                                   const std::shared_ptr<platform::Sound>& sound, float rate) {
-    if (!Sound || !sound) return 0;
+    if (!State.Sound || !sound) return 0;
     // The old sound goes on quietly under the new one.
     if (channel && channel->Playing()) channel->SetVolume(0.1f);
     channel = platform::AllocChannel();
     if (!channel) return 0;
     platform::CueSound(sound, channel);
-    channel->SetVolume(Percent(SoundVolume));
+    channel->SetVolume(Percent(State.SoundVolume));
     channel->SetRate(rate);
     channel->SetPaused(false);
     return 0;
 }
 
-int TGame::GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound,
+int TAudio::GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound,
                          float pan) {
-    if (!Sound || !sound || !sound->sound || !channel) return 0;
+    if (!State.Sound || !sound || !sound->sound || !channel) return 0;
     if (channel->Playing()) channel->SetVolume(0.1f);
     platform::CueSound(sound->sound, channel);
-    float volume = Percent(SoundVolume) * sound->volume;
-    if (GameFade && GameFade->Active) volume *= GameFade->Ratio;
+    float volume = Percent(State.SoundVolume) * sound->volume;
+    if (State.GameFade && State.GameFade->Active) volume *= State.GameFade->Ratio;
     channel->SetVolume(volume);
     channel->SetPan(pan);
     channel->SetRate(sound->pitch);
@@ -251,92 +251,94 @@ int TGame::GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std:
     return 0;
 }
 
-int TGame::SoundSetVolume(int volume, int save) {
+int TAudio::SoundSetVolume(int volume, int save) {
     ClampPercent(volume);
     // Channels already playing keep the volume they started with.
-    SoundVolume = volume;
+    State.SoundVolume = volume;
     if (save == 1) {
-        IniUpdate(1);
-        FixedRateLogic->Init();
+        Saved(1);
     }
     return 0;
 }
 
-int TGame::SoundChangeVolume(int delta) { return SoundSetVolume(Nudge(SoundVolume, delta), 1); }
+int TAudio::SoundChangeVolume(int delta) { return SoundSetVolume(Nudge(State.SoundVolume, delta), 1); }
 
-int TGame::ToggleSound() {
-    if (Sound)
+int TAudio::ToggleSound() {
+    if (State.Sound)
         SoundOff();
     else
         SoundOn();
-    IniUpdate(1);
-    FixedRateLogic->Init();
+    Saved(1);
     return 0;
 }
 
 // Sounds already playing run out on their own.
-int TGame::SoundOff() {
-    Sound = 0;
+int TAudio::SoundOff() {
+    State.Sound = 0;
     return 1;
 }
 
-int TGame::SoundOn() {
-    if (Sound == 1) return 0;
-    Sound = 1;
+int TAudio::SoundOn() {
+    if (State.Sound == 1) return 0;
+    State.Sound = 1;
     return 1;
 }
 
-int TGame::SpeechPlay(const std::shared_ptr<TGameSound>& sound, int interrupt) {
-    if (!Speech || !SpeechChannel || !sound || !sound->sound) return 0;
-    if (SpeechChannel->Playing() && !interrupt) return 0;
-    platform::CueSound(sound->sound, SpeechChannel);
-    SpeechChannel->SetVolume(Percent(SpeechVolume));
-    SpeechChannel->SetPaused(false);
+int TAudio::SpeechPlay(const std::shared_ptr<TGameSound>& sound, int interrupt) {
+    if (!State.Speech || !State.SpeechChannel || !sound || !sound->sound) return 0;
+    if (State.SpeechChannel->Playing() && !interrupt) return 0;
+    platform::CueSound(sound->sound, State.SpeechChannel);
+    State.SpeechChannel->SetVolume(Percent(State.SpeechVolume));
+    State.SpeechChannel->SetPaused(false);
     SpeechStopped = 0;
     return 0;
 }
 
-int TGame::SpeechStop() {
-    if (Speech && SpeechChannel && SpeechChannel->Playing()) {
-        SpeechChannel->Stop();
-        SpeechChannel = platform::AllocChannel();
+int TAudio::SpeechStop() {
+    if (State.Speech && State.SpeechChannel && State.SpeechChannel->Playing()) {
+        State.SpeechChannel->Stop();
+        State.SpeechChannel = platform::AllocChannel();
     }
     return 0;
 }
 
-int TGame::SpeechSetVolume(int volume, int save) {
+int TAudio::SpeechSetVolume(int volume, int save) {
     ClampPercent(volume);
-    SpeechVolume = volume;
-    if (SpeechChannel) SpeechChannel->SetVolume(Percent(volume));
+    State.SpeechVolume = volume;
+    if (State.SpeechChannel) State.SpeechChannel->SetVolume(Percent(volume));
     if (save == 1) {
-        IniUpdate(1);
-        FixedRateLogic->Init();
+        Saved(1);
     }
     return 0;
 }
 
-int TGame::SpeechChangeVolume(int delta) { return SpeechSetVolume(Nudge(SpeechVolume, delta), 1); }
+int TAudio::SpeechChangeVolume(int delta) { return SpeechSetVolume(Nudge(State.SpeechVolume, delta), 1); }
 
-int TGame::SpeechOff() {
-    Speech = 0;
-    if (SpeechChannel) SpeechChannel->SetPaused(true);
+int TAudio::SpeechOff() {
+    State.Speech = 0;
+    if (State.SpeechChannel) State.SpeechChannel->SetPaused(true);
     return 1;
 }
 
-int TGame::SpeechOn() {
-    if (Speech == 1) return 0;
-    Speech = 1;
-    if (SpeechChannel && SpeechStopped == 0) SpeechChannel->SetPaused(false);
+int TAudio::SpeechOn() {
+    if (State.Speech == 1) return 0;
+    State.Speech = 1;
+    if (State.SpeechChannel && SpeechStopped == 0) State.SpeechChannel->SetPaused(false);
     return 1;
 }
 
-int TGame::SetEscapeSound(const std::string& name) {
-    EscapeSound = TGameSound::Create(SoundPath + name + ".wav", 0);
+int TAudio::SetEscapeSound(const std::string& name) {
+    EscapeSound = TGameSound::Create(State.SoundPath + name + ".wav", 0);
     return 0;
 }
 
 // Each click replaces the previous one on the escape channel.
-int TGame::EscapeSoundPlay() {
+int TAudio::EscapeSoundPlay() {
     if (EscapeSound) EscapeSound->PlayInChannel(EscapeChannel, 0.0f);
     return 0;
+}
+
+void TAudio::Saved(int mark) {
+    if (SaveSettings) SaveSettings(mark);
+    if (State.FixedRateLogic) State.FixedRateLogic->Init();
 }

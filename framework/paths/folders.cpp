@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The game object's folders: the shared data folder with its lock, and the
-// data folders below the program's data tree.
+// The game's folders: the shared data folder with its lock, and the data
+// folders below the program's data tree.
 #include <cerrno>
 #include <vector>
 
-#include "framework/core/game.h"
+#include "framework/paths/folders.h"
+
+#include "framework/core/game_state.h"
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
 #include "framework/util/strings.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/system.h"
 
-int TGame::PrepareSharedFolder() {
+int TPaths::PrepareSharedFolder() {
     if (SharedFolderPrepared) return 0;
     SharedFolderPrepared = 1;
     std::string problem;
@@ -36,11 +38,11 @@ int TGame::PrepareSharedFolder() {
     return 0;
 }
 
-std::string TGame::InstanceLockPath() const {
+std::string TPaths::InstanceLockPath() const {
     return (UseCorrectPath ? SubPath : DataPrefix + DataFolder) + InstanceLockName;
 }
 
-int TGame::LockSharedFolder() {
+int TPaths::LockSharedFolder() {
     const std::string folder = UseCorrectPath ? SubPath : DataPrefix + DataFolder;
     // The lock lives in the folder it guards, so that two copies meet whatever
     // their runtime folders, and nobody else can hold it for us.
@@ -76,11 +78,11 @@ int TGame::LockSharedFolder() {
     // behind is ours to clear.
     const std::vector<std::string> ours = {"ini", "dat", "txt", "sav"};
     platform::RemoveStaleTempFiles(folder, ours);
-    platform::RemoveStaleTempFiles(ProfilePath, ours);
+    platform::RemoveStaleTempFiles(State.ProfilePath, ours);
     return 1;
 }
 
-int TGame::SetDefaultPaths() {
+int TPaths::SetDefaultPaths() {
     const std::string data = DataPrefix + DataFolder;
     SetImagePath(data + "graphics");
     SetSoundPath(data + "sound");
@@ -91,7 +93,7 @@ int TGame::SetDefaultPaths() {
     return 0;
 }
 
-int TGame::SetSubPath(const std::string& path) {
+int TPaths::SetSubPath(const std::string& path) {
     SubPath = path.empty() ? std::string() : EnsureTrailingSlash(path);
     if (UseCorrectPath == 1) {
         SubPath = SpecialFolderPath(CSIDL_COMMON_APPDATA) + SubPath;
@@ -101,34 +103,34 @@ int TGame::SetSubPath(const std::string& path) {
     return 0;
 }
 
-int TGame::SetSubPathWrapper(const std::string& path, int /*ignored*/) {
+int TPaths::SetSubPathWrapper(const std::string& path, int /*ignored*/) {
     SetDefaultPaths();
     return SetSubPath(path);
 }
 
-int TGame::ApplySubPath() { return SetProfilePath(SubPath + ProfilePath); }
+int TPaths::ApplySubPath() { return SetProfilePath(SubPath + State.ProfilePath); }
 
-int TGame::SetImagePath(const std::string& path) {
-    ImagePath = EnsureTrailingSlash(path);
+int TPaths::SetImagePath(const std::string& path) {
+    State.ImagePath = EnsureTrailingSlash(path);
     return 0;
 }
-int TGame::SetSoundPath(const std::string& path) {
-    SoundPath = EnsureTrailingSlash(path);
+int TPaths::SetSoundPath(const std::string& path) {
+    State.SoundPath = EnsureTrailingSlash(path);
     return 0;
 }
-int TGame::SetMusicPath(const std::string& path) {
-    MusicPath = EnsureTrailingSlash(path);
+int TPaths::SetMusicPath(const std::string& path) {
+    State.MusicPath = EnsureTrailingSlash(path);
     return 0;
 }
-int TGame::SetMenuPath(const std::string& path) {
-    MenuPath = EnsureTrailingSlash(path);
+int TPaths::SetMenuPath(const std::string& path) {
+    State.MenuPath = EnsureTrailingSlash(path);
     return 0;
 }
-int TGame::SetProfilePath(const std::string& path) {
-    ProfilePath = EnsureTrailingSlash(path);
+int TPaths::SetProfilePath(const std::string& path) {
+    State.ProfilePath = EnsureTrailingSlash(path);
     return 0;
 }
-int TGame::SetTextPath(const std::string& path) {
-    TextPath = EnsureTrailingSlash(path);
+int TPaths::SetTextPath(const std::string& path) {
+    State.TextPath = EnsureTrailingSlash(path);
     return 0;
 }
