@@ -21,8 +21,8 @@
 #include "game/core/core.h"
 #include "game/core/options.h"
 #include "game/screens/screens.h"
-#include "game/screens/shell.h"
 #include "game/screens/session.h"
+#include "game/screens/shell.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/input.h"
@@ -80,7 +80,8 @@ bool StartUp() {
         Resources.PakManager = TPakFileManager::Create(Resources.ResourcePath, ".pak");
     } catch (const RaisedText& damaged) {
         // A damaged archive is mended the same way as a missing one.
-        throw RaisedText(std::string(damaged.what()) + "\r\n" + TextOr("Install Again", "Please install Tallyfold again."));
+        throw RaisedText(std::string(damaged.what()) + "\r\n" +
+                         TextOr("Install Again", "Please install Tallyfold again."));
     }
     CreateArchiveFonts(*Resources.PakManager, TALLYFOLD_SYSTEM_FONT);
     Game->IgnoreFrameworkKeys = 1;
@@ -136,7 +137,8 @@ int main(int argc, char** argv) {
         early = Printed(std::string("tallyfold ") + TALLYFOLD_VERSION + "\n");
     } else if (argc > 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0 ||
                             std::strcmp(argv[1], "--version") == 0)) {
-        std::fprintf(stderr, "tallyfold: %s takes nothing after it, not %s\nTry 'tallyfold --help' for more information.\n",
+        std::fprintf(stderr,
+                     "tallyfold: %s takes nothing after it, not %s\nTry 'tallyfold --help' for more information.\n",
                      argv[1], argv[2]);
         early = 2;
     } else if (argc > 1) {

@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     // A history that was taken comes back whole (an empty one is not written at all).
     auto edits = [](const std::optional<TEditHistory>& history) {
-        return history ? std::pair(history->Done.size(), history->Undone.size()) : std::pair<std::size_t, std::size_t>();
+        return history ? std::pair(history->Done.size(), history->Undone.size())
+                       : std::pair<std::size_t, std::size_t>();
     };
     if (edits(content->History) != edits(back->History)) std::abort();
     return 0;

@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!words.empty() && (words[0] == "book" || words[0] == "picture"))
         for (size_t i = 0; i < words.size(); ++i)
             if (words[i] == "-o") words[i] = "--no-output";
-    if (!words.empty() && (words[0] == "solve" || words[0] == "rate" || words[0] == "explain" ||
-                           words[0] == "check" || words[0] == "code" || words[0] == "picture"))
+    if (!words.empty() && (words[0] == "solve" || words[0] == "rate" || words[0] == "explain" || words[0] == "check" ||
+                           words[0] == "code" || words[0] == "picture"))
         for (size_t i = 1; i < words.size(); ++i)
             if (!words[i].empty() && words[i][0] != '-') words[i] = "-";
     if (!words.empty() && words[0] == "generate") {

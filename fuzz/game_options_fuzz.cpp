@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TGameOptions& back = model.Options;
     if (back.PreventDoubleNumbers != read.PreventDoubleNumbers || back.ShowTimer != read.ShowTimer ||
         back.ShowSumCombinations != read.ShowSumCombinations || back.ShowRemainingSum != read.ShowRemainingSum ||
-        back.ShowHighlighter != read.ShowHighlighter || back.FirstRun != read.FirstRun || back.CheckRuns != read.CheckRuns)
+        back.ShowHighlighter != read.ShowHighlighter || back.FirstRun != read.FirstRun ||
+        back.CheckRuns != read.CheckRuns)
         std::abort();
     Resources.GameIni.reset();
     return 0;

@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (error.empty()) std::abort();
         return 0;
     }
-    const std::string again = decoded.generated ? engine::GeneratedPuzzleCode(decoded.id)
-                                                : engine::CluesPuzzleCode(decoded.puzzle);
+    const std::string again =
+        decoded.generated ? engine::GeneratedPuzzleCode(decoded.id) : engine::CluesPuzzleCode(decoded.puzzle);
     // A clue code may carry a grid the checks refuse (a run of ten cells): it has no code
     // of its own, and opening it says why.
     if (again.empty()) {

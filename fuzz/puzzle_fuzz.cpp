@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <sstream>
+#include <string>
 #include <string_view>
 
 #include "tallyfold/engine/Board.h"
@@ -40,8 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A board of millions of cells is refused by size alone; keep the fuzzer on
     // the interesting ones.
     unsigned rows = 0, columns = 0;
-    if (std::sscanf(std::string(dimensions).c_str(), "%u %u", &rows, &columns) == 2 &&
-        uint64_t(rows) * columns > 4096)
+    if (std::sscanf(std::string(dimensions).c_str(), "%u %u", &rows, &columns) == 2 && uint64_t(rows) * columns > 4096)
         return 0;
     engine::TBoard board;
     if (!engine::ParseDescription(dimensions, unfillable, rest, records, board)) {

@@ -20,8 +20,8 @@
 
 #include "framework/core/game.h"
 #include "game/core/autosave.h"
-#include "game/core/model.h"
 #include "game/core/edits.h"
+#include "game/core/model.h"
 #include "game/core/options.h"
 #include "game/store/framework_services.h"
 #include "tallyfold/engine/Diagnostics.h"
@@ -37,9 +37,8 @@ struct Row {
 
 double Percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
-    const std::size_t rank =
-        std::clamp<std::size_t>(static_cast<std::size_t>(p * static_cast<double>(values.size()) + 0.999999), 1,
-                                values.size());
+    const std::size_t rank = std::clamp<std::size_t>(
+        static_cast<std::size_t>(p * static_cast<double>(values.size()) + 0.999999), 1, values.size());
     return values[rank - 1];
 }
 
@@ -89,7 +88,8 @@ int main(int argc, char** argv) {
     std::mt19937 random(2024);
 
     Row plain{"edit, no automatic marks", {}}, marked{"edit, automatic marks on", {}};
-    Row undo{"undo", {}}, redo{"redo", {}}, write{"autosave written (atomic)", {}}, read{"autosave read and checked", {}};
+    Row undo{"undo", {}}, redo{"redo", {}}, write{"autosave written (atomic)", {}},
+        read{"autosave read and checked", {}};
     for (int puzzle = 0; puzzle < 4; ++puzzle) {
         core.CreatePuzzle(14, 14, puzzle % 3);
         core.RestartPuzzle();

@@ -14,8 +14,8 @@ std::ostream& DiagnosticOut() { return g_out ? *g_out : std::cout; }
 std::ostream& DiagnosticErr() { return g_err ? *g_err : std::cerr; }
 
 void RedirectDiagnostics(std::ostream* out, std::ostream* err) {
-  g_out = out;
-  g_err = err;
+    g_out = out;
+    g_err = err;
 }
 
 void EnableDebugDiagnostics(bool on) { g_debug = on; }

@@ -183,9 +183,9 @@ bool TTableItem::ReadFromStream(platform::Stream& stream) {
     uint8_t entry[ITEM_SIZE];
     if (stream.Read(entry, ITEM_SIZE) != ITEM_SIZE) return false;
     auto at = [&](int offset) {
-        return static_cast<int32_t>(static_cast<uint32_t>(entry[offset]) | static_cast<uint32_t>(entry[offset + 1]) << 8 |
-                                    static_cast<uint32_t>(entry[offset + 2]) << 16 |
-                                    static_cast<uint32_t>(entry[offset + 3]) << 24);
+        return static_cast<int32_t>(
+            static_cast<uint32_t>(entry[offset]) | static_cast<uint32_t>(entry[offset + 1]) << 8 |
+            static_cast<uint32_t>(entry[offset + 2]) << 16 | static_cast<uint32_t>(entry[offset + 3]) << 24);
     };
     Size = at(0);
     Offset = at(4);
@@ -223,9 +223,10 @@ namespace {
 class PakReader {
 public:
     PakReader(platform::Stream& stream, const std::string& path, int64_t maxTotal, bool withData)
-        : path_(path), maxTotal_(maxTotal), withData_(withData), in_(stream, SizeOf(stream), [this](const std::string& why) {
-              Damaged(why);
-          }) {}
+        : path_(path),
+          maxTotal_(maxTotal),
+          withData_(withData),
+          in_(stream, SizeOf(stream), [this](const std::string& why) { Damaged(why); }) {}
 
     std::vector<std::shared_ptr<TPakItem>> Read() {
         uint8_t magic[4] = {};

@@ -48,8 +48,7 @@ public:
     virtual std::string GetText() const;
     virtual std::shared_ptr<platform::Pixmap> GetPixmap() const;
     virtual std::shared_ptr<platform::Image> GetImage(int flags) const;
-    virtual std::shared_ptr<platform::Image> GetAnimImage(int cellW, int cellH, int first, int count,
-                                                          int flags) const;
+    virtual std::shared_ptr<platform::Image> GetAnimImage(int cellW, int cellH, int first, int count, int flags) const;
     // The largest size from `size` down to 1 that the font can be set to.
     virtual std::shared_ptr<platform::ImageFont> GetImageFont(int size, int style) const;
     virtual std::shared_ptr<platform::Sound> GetSound(int flags) const;

@@ -8,7 +8,6 @@
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/font.h"
 
-
 namespace {
 
 std::string LowerCase(std::string text) {
@@ -174,14 +173,13 @@ std::shared_ptr<platform::Image> TPakFileManager::GetImage(const std::string& na
     return item ? item->GetImage(flags) : nullptr;
 }
 
-std::shared_ptr<platform::Image> TPakFileManager::GetAnimImage(const std::string& name, int cellW, int cellH,
-                                                               int first, int count, int flags) const {
+std::shared_ptr<platform::Image> TPakFileManager::GetAnimImage(const std::string& name, int cellW, int cellH, int first,
+                                                               int count, int flags) const {
     auto item = GetItem(name);
     return item ? item->GetAnimImage(cellW, cellH, first, count, flags) : nullptr;
 }
 
-std::shared_ptr<platform::ImageFont> TPakFileManager::GetImageFont(const std::string& name, int size,
-                                                                   int style) const {
+std::shared_ptr<platform::ImageFont> TPakFileManager::GetImageFont(const std::string& name, int size, int style) const {
     auto item = GetItem(name);
     return item ? item->GetImageFont(size, style) : nullptr;
 }

@@ -14,8 +14,8 @@
 #include "framework/paths/errors.h"
 #include "framework/screens/screen.h"
 #include "framework/util/strings.h"
-#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/audio.h"
+#include "tallyfold/platform/files.h"
 
 namespace {
 
@@ -48,7 +48,8 @@ int TAudio::MusicPlay(int fadeIn, int customVolume, int silent) {
     if (!State.Music) {
         MusicRestart = 1;
     } else if (MusicChannel && MusicSample) {
-        MusicFadeInCounter = fadeIn ? State.CalcAnimLength(static_cast<float>(static_cast<int>(MusicFadeIn - 1.0f))) : 0.0f;
+        MusicFadeInCounter =
+            fadeIn ? State.CalcAnimLength(static_cast<float>(static_cast<int>(MusicFadeIn - 1.0f))) : 0.0f;
         platform::CueSound(MusicSample, MusicChannel);
         MusicFadeInApply();
         if (silent) MusicChannel->SetVolume(0);
@@ -214,7 +215,7 @@ int TAudio::SoundPlay(const std::shared_ptr<platform::Sound>& sound) {
 }
 
 int TAudio::SoundPlaySameChannel(std::shared_ptr<platform::Channel>& channel,
-                                const std::shared_ptr<platform::Sound>& sound) {
+                                 const std::shared_ptr<platform::Sound>& sound) {
     if (!State.Sound || !sound || !channel) return 0;
     if (channel->Playing()) channel->SetVolume(0.1f);
     platform::CueSound(sound, channel);
@@ -224,7 +225,7 @@ int TAudio::SoundPlaySameChannel(std::shared_ptr<platform::Channel>& channel,
 }
 
 int TAudio::SoundPlayReturnChannel(std::shared_ptr<platform::Channel>& channel,
-                                  const std::shared_ptr<platform::Sound>& sound, float rate) {
+                                   const std::shared_ptr<platform::Sound>& sound, float rate) {
     if (!State.Sound || !sound) return 0;
     // The old sound goes on quietly under the new one.
     if (channel && channel->Playing()) channel->SetVolume(0.1f);
@@ -238,7 +239,7 @@ int TAudio::SoundPlayReturnChannel(std::shared_ptr<platform::Channel>& channel,
 }
 
 int TAudio::GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound,
-                         float pan) {
+                          float pan) {
     if (!State.Sound || !sound || !sound->sound || !channel) return 0;
     if (channel->Playing()) channel->SetVolume(0.1f);
     platform::CueSound(sound->sound, channel);

@@ -67,8 +67,7 @@ public:
                              const std::shared_ptr<platform::Sound>& sound);
     int SoundPlayReturnChannel(std::shared_ptr<platform::Channel>& channel,
                                const std::shared_ptr<platform::Sound>& sound, float rate);
-    int GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound,
-                      float pan);
+    int GameSoundPlay(std::shared_ptr<platform::Channel>& channel, const std::shared_ptr<TGameSound>& sound, float pan);
     int SoundSetVolume(int volume, int save);
     int SoundChangeVolume(int delta);
     int ToggleSound();

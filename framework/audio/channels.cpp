@@ -49,9 +49,7 @@ std::shared_ptr<TGameChannel> TChannelArray::GetChannel() {
     return nullptr;
 }
 
-int TChannelArray::CountPlaying() {
-    return static_cast<int>(std::count_if(Items.begin(), Items.end(), IsPlaying));
-}
+int TChannelArray::CountPlaying() { return static_cast<int>(std::count_if(Items.begin(), Items.end(), IsPlaying)); }
 
 float TChannelArray::BalanceVolumes(int extra) {
     int playing = CountPlaying() + extra;

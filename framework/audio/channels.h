@@ -54,8 +54,7 @@ public:
     // Plays on the given channel, or on GetChannel() when none is given;
     // nullptr (and silence) when no channel is free.
     virtual std::shared_ptr<TGameChannel> PlayGameSound(const std::shared_ptr<TGameSound>& sound,
-                                                        std::shared_ptr<TGameChannel> channel, float volume,
-                                                        float pan);
+                                                        std::shared_ptr<TGameChannel> channel, float volume, float pan);
     virtual int SetVolume(float factor);
     // Removes the channel, stops it and appends a fresh one, keeping the pool's size.
     virtual int StopGameChannel(const std::shared_ptr<TGameChannel>& channel);

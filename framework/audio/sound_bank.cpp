@@ -8,7 +8,6 @@
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/files.h"
 
-
 std::shared_ptr<TGameSound> TGameSound::Create(const std::string& path, int flags) {
     auto sound = std::make_shared<TGameSound>();
     sound->Load(path, flags);

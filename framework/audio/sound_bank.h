@@ -24,4 +24,3 @@ public:
     // A name that is not in the bank is a fatal error.
     virtual std::shared_ptr<TGameSound> Find(const std::string& name);
 };
-

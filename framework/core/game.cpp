@@ -32,7 +32,9 @@ TResources Resources = [] {
     return resources;
 }();
 
-TGame::TGame() : Ini(std::make_shared<TIniFile>()), Paths(std::make_unique<TPaths>(*this)),
+TGame::TGame()
+    : Ini(std::make_shared<TIniFile>()),
+      Paths(std::make_unique<TPaths>(*this)),
       Audio(std::make_unique<TAudio>(
           *this, [this](int changed) { IniUpdate(changed); }, [this] { return Paused != 0; })) {
     FixedRateLogic = std::make_shared<TFixedRateLogic>();
@@ -70,7 +72,8 @@ int TGame::Init() {
     Ini->Load();
     IniExtract();
 
-    if (SharedData.SavingOff.empty() && !ProfilePath.empty() && platform::FileType(ProfilePath) != platform::FILETYPE_DIR) {
+    if (SharedData.SavingOff.empty() && !ProfilePath.empty() &&
+        platform::FileType(ProfilePath) != platform::FILETYPE_DIR) {
         if (!platform::CreateDir(ProfilePath, false))
             ShowError("Cannot create shared profiles folder " + ProfilePath, 1);
     }
@@ -264,9 +267,7 @@ float TGame::CalcAnimLength(float ms) { return ms / FixedRateLogic->MS / Current
 
 float TGame::CalcAnimLengthFromFloat(float ms) { return ms / FixedRateLogic->MS / CurrentSpeed; }
 
-int TGame::CalcMilliSecsFromFrames(float steps) {
-    return static_cast<int>(steps * FixedRateLogic->MS * CurrentSpeed);
-}
+int TGame::CalcMilliSecsFromFrames(float steps) { return static_cast<int>(steps * FixedRateLogic->MS * CurrentSpeed); }
 
 int TGame::Kill() {
     if (Audio->MusicChannel) Audio->MusicChannel->Stop();

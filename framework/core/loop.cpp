@@ -99,8 +99,11 @@ int TGame::DoPeekEvent() {
             case platform::EventKind::MouseMove:
             case platform::EventKind::MouseDown:
             case platform::EventKind::MouseWheel:
-            case platform::EventKind::AppResume: NoteInput(); break;
-            default: break;
+            case platform::EventKind::AppResume:
+                NoteInput();
+                break;
+            default:
+                break;
         }
         switch (event.kind) {
             case platform::EventKind::KeyDown:
@@ -334,7 +337,8 @@ int TGame::CheckWindow() {
         ScreenSaverHeld = hold;
     }
     if (!Suspended && !Paused) {
-        if (Music && !Audio->MusicLooped && Audio->MusicChannel && !Audio->MusicChannel->Playing()) Audio->MusicStopped = 1;
+        if (Music && !Audio->MusicLooped && Audio->MusicChannel && !Audio->MusicChannel->Playing())
+            Audio->MusicStopped = 1;
         if (Speech && SpeechChannel && !SpeechChannel->Playing()) Audio->SpeechStopped = 1;
         Audio->MusicFadeInManage();
         Audio->MusicFadeOutManage();

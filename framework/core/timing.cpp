@@ -8,7 +8,6 @@
 #include "framework/core/game_state.h"
 #include "framework/core/globals.h"
 #include "framework/core/timing.h"
-#include "framework/core/globals.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/system.h"
 
@@ -122,7 +121,8 @@ int TFixedRateLogic::Calc() {
     if (GameState()) {
         int wx = 0, wy = 0, ww = 0, wh = 0;
         platform::Display().WindowRect(wx, wy, ww, wh);
-        if (!GameState()->FullScreen && platform::Display().HasGraphics() && (wx != GameState()->WindowX || wy != GameState()->WindowY)) {
+        if (!GameState()->FullScreen && platform::Display().HasGraphics() &&
+            (wx != GameState()->WindowX || wy != GameState()->WindowY)) {
             // The window was dragged: the time the drag took is not made up.
             Init();
             GameState()->SetWindowCoords();

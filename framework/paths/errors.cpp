@@ -71,6 +71,6 @@ void AppendErrorLog(const std::string& message) {
 }
 
 void WriteErrorLog(const std::string& message) {
-    AddToErrorLog("Date: " + platform::CurrentDate() + "\r\n" + "Time: " + platform::CurrentTime() + "\r\n" +
-                  message + "\r\n");
+    AddToErrorLog("Date: " + platform::CurrentDate() + "\r\n" + "Time: " + platform::CurrentTime() + "\r\n" + message +
+                  "\r\n");
 }

@@ -19,7 +19,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-
 // Shows the message, then raises it as a RuntimeError. Every report ends the
 // program; stop is kept for callers that say whether they could go on.
 int ShowError(const std::string& message, int stop);

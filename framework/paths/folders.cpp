@@ -29,11 +29,11 @@ int TPaths::PrepareSharedFolder() {
     if (!problem.empty()) {
         // The game can be played without its folder; it only cannot keep anything.
         SharedData.SavingOff = problem;
-        platform::Notify("Tallyfold cannot save anything this time, since its data folder " + SubPath + " " +
-                             (platform::FileType(SubPath) == platform::FILETYPE_DIR ? "cannot be written"
-                                                                                     : "cannot be made") +
-                             ": " + problem + ". You can play, but settings, best times and puzzles will not be kept.",
-                         false);
+        platform::Notify(
+            "Tallyfold cannot save anything this time, since its data folder " + SubPath + " " +
+                (platform::FileType(SubPath) == platform::FILETYPE_DIR ? "cannot be written" : "cannot be made") +
+                ": " + problem + ". You can play, but settings, best times and puzzles will not be kept.",
+            false);
     }
     return 0;
 }

@@ -5,7 +5,6 @@
 
 #include "framework/core/game_state.h"
 #include "framework/core/globals.h"
-#include "framework/core/timing.h"
 #include "framework/core/input.h"
 #include "framework/core/timing.h"
 #include "framework/paths/errors.h"
@@ -33,7 +32,9 @@ void DrawCentredWithShadow(const std::string& text, float centreX, float y) {
 bool Dismissed() {
     for (int key = 0; key < 256; ++key)
         if (KeyHit(key)) return true;
-    if (GameState() && GameState()->Mouse && (GameState()->Mouse->h1 || GameState()->Mouse->h2 || GameState()->Mouse->h3)) return true;
+    if (GameState() && GameState()->Mouse &&
+        (GameState()->Mouse->h1 || GameState()->Mouse->h2 || GameState()->Mouse->h3))
+        return true;
     return GameState() && GameState()->TerminatedEvent;
 }
 }  // namespace

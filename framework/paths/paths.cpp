@@ -22,7 +22,8 @@ std::string FileFaultText(const std::string& path, const std::string& reason) {
     std::string text = path;
     if (reason.empty()) return text;
     text += ": " + reason + ".";
-    if (reason == "the disk is full") text += " Free some space on the disk, then try again.";
+    if (reason == "the disk is full")
+        text += " Free some space on the disk, then try again.";
     else if (reason == "the disk is read-only" || reason == "permission denied")
         text += " The folder " + platform::ExtractDir(path) + "/ must be writable by you.";
     return text;

@@ -36,7 +36,8 @@ void ReportWriteFault(const std::string& path, const std::string& reason, bool q
     WriteFaultTold = true;
     std::string text = Resources.GameText ? Resources.GameText->FindString("Write Failed") : std::string();
     if (text.empty())
-        text = "Tallyfold could not save a file. The game goes on and keeps what you do, and saves it as soon as it can:";
+        text =
+            "Tallyfold could not save a file. The game goes on and keeps what you do, and saves it as soon as it can:";
     PlayerNotice(text + "\r\n" + FileFaultText(path, reason));
 }
 

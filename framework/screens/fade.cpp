@@ -59,7 +59,8 @@ bool TFade::Interrupted() {
     if (!GameState()) return false;
     GameState()->Mouse->ClearMouseHit();
     GameState()->DoPeekEvent();
-    bool hit = GameState()->Mouse->h1 || GameState()->Mouse->h2 || GameState()->Mouse->h3 || GameState()->TerminatedEvent;
+    bool hit =
+        GameState()->Mouse->h1 || GameState()->Mouse->h2 || GameState()->Mouse->h3 || GameState()->TerminatedEvent;
     for (int key = 0; key < 256 && !hit; ++key) hit = Keys.KeyHits[key] > 0;
     return hit;
 }
@@ -97,8 +98,7 @@ int TFade::MoveBackground(float now, float elapsed) {
     } else if (Out == 0) {
         BackgroundAlpha = std::min(1.0f, elapsed / BackgroundFadeTime);
     } else {
-        BackgroundAlpha =
-            std::clamp(1.0f - (elapsed - (Length - BackgroundFadeTime)) / BackgroundFadeTime, 0.0f, 1.0f);
+        BackgroundAlpha = std::clamp(1.0f - (elapsed - (Length - BackgroundFadeTime)) / BackgroundFadeTime, 0.0f, 1.0f);
     }
     LastTime = now;
     return 0;

@@ -3,16 +3,16 @@
 
 #include "framework/audio/channels.h"
 #include "framework/core/game_state.h"
-#include "framework/core/timing.h"
 #include "framework/core/input.h"
+#include "framework/core/timing.h"
 #include "framework/paths/errors.h"
 #include "framework/widgets/button.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/sprite.h"
-#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/display.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/image.h"
 
 int TScreen::ImageLoad(const std::string& file, int flags, int precache) {
@@ -158,7 +158,8 @@ int TGameFade::FadeChannels() {
     if (Channel) Channel->SetVolume(Ratio * static_cast<float>(GameState()->GetMusicVolume()) / 100.0f);
     if (Channel2 && Channel2->Channel)
         Channel2->Channel->SetVolume(Ratio * static_cast<float>(GameState()->SoundVolume) / 100.0f);
-    if (GameState()->SpeechChannel) GameState()->SpeechChannel->SetVolume(Ratio * static_cast<float>(GameState()->SpeechVolume) / 100.0f);
+    if (GameState()->SpeechChannel)
+        GameState()->SpeechChannel->SetVolume(Ratio * static_cast<float>(GameState()->SpeechVolume) / 100.0f);
     return 0;
 }
 

@@ -58,18 +58,25 @@ const Setting Settings[] = {
 // A value from the file is only taken within the range its field can hold.
 int Checked(Check check, int value) {
     switch (check) {
-        case Check::Flag: return value != 0 ? 1 : 0;
-        case Check::Percent: ClampPercent(value); return value;
-        case Check::Priority: return std::clamp(value, -15, 15);
+        case Check::Flag:
+            return value != 0 ? 1 : 0;
+        case Check::Percent:
+            ClampPercent(value);
+            return value;
+        case Check::Priority:
+            return std::clamp(value, -15, 15);
         // 0 (or nonsense) leaves the window at the logical screen's size; the
         // display fits anything larger into the desktop.
-        case Check::WindowSide: return value >= 100 && value <= 16384 ? value : 0;
-        default: return value;
+        case Check::WindowSide:
+            return value >= 100 && value <= 16384 ? value : 0;
+        default:
+            return value;
     }
 }
 
 std::string MarkerPath(const TGame& game, const std::string& name) {
-    return game.Paths->UseCorrectPath ? game.Paths->SubPath + name : game.Paths->DataPrefix + game.Paths->DataFolder + name;
+    return game.Paths->UseCorrectPath ? game.Paths->SubPath + name
+                                      : game.Paths->DataPrefix + game.Paths->DataFolder + name;
 }
 
 // The marker is a file of its own in our folder; a link or anything else of
@@ -153,7 +160,8 @@ int TGame::CheckGoodExit() {
         const std::string settings = SettingsFileName(Paths->UseCorrectPath, Paths->SubPath) + ".ini";
         const std::string keep = ReadIniValue(settings, "profile name");
         platform::DeleteFile(settings);
-        if (!CopyIniWithValue(Paths->DataPrefix + Paths->DataFolder + "default.ini", settings, "profile name", keep) && !keep.empty()) {
+        if (!CopyIniWithValue(Paths->DataPrefix + Paths->DataFolder + "default.ini", settings, "profile name", keep) &&
+            !keep.empty()) {
             // Without the shipped defaults the start-up writes the built-in ones;
             // the player's profile name is all that needs to survive.
             platform::SaveFileAtomic(settings, "PROFILE NAME=" + keep + "\r\n");

@@ -10,7 +10,6 @@
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
-
 namespace {
 // Settings files are a few hundred bytes; anything much larger is not one of
 // ours and is treated as unreadable rather than loaded into memory.
@@ -106,7 +105,8 @@ int TIniFile::Load() {
             AppendErrorLog("The settings file " + path + " was far too large to be one; it was kept as " + aside +
                            " and the defaults were written in its place.");
         else
-            AppendErrorLog("The settings file " + path + " was far too large to be one; the defaults were written "
+            AppendErrorLog("The settings file " + path +
+                           " was far too large to be one; the defaults were written "
                            "in its place.");
     }
     return Save();

@@ -8,7 +8,6 @@
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
-
 std::shared_ptr<TGameText> TGameText::Create(const std::string& file) {
     auto table = std::make_shared<TGameText>();
     table->Read(file);
@@ -23,7 +22,8 @@ constexpr int64_t MaxGameTextBytes = 4 << 20;
 int TGameText::Read(const std::string& file) {
     Entries.clear();
     // Absolute: a message about it must say where to look, whatever folder is current.
-    const std::string path = platform::RealPath((GameState() ? GameState()->TextPath : std::string()) + ResourceName(file));
+    const std::string path =
+        platform::RealPath((GameState() ? GameState()->TextPath : std::string()) + ResourceName(file));
     Path = path;
     auto stream = platform::ReadStream(path);
     if (!stream) return ShowError("Error loading file " + path, 1);
@@ -62,9 +62,8 @@ int TGameText::Parse(const std::string& text) {
         // A header with no key line before the next header or the end names
         // nothing; it is skipped.
         if (first == i) continue;
-        Entries[UpperCase(lines[first])] =
-            std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(first) + 1,
-                                     lines.begin() + static_cast<std::ptrdiff_t>(i));
+        Entries[UpperCase(lines[first])] = std::vector<std::string>(
+            lines.begin() + static_cast<std::ptrdiff_t>(first) + 1, lines.begin() + static_cast<std::ptrdiff_t>(i));
     }
     return 0;
 }

@@ -8,8 +8,8 @@
 
 #include "framework/paths/errors.h"
 #include "framework/widgets/text_style.h"
-#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/display.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/stream.h"
 
@@ -33,9 +33,12 @@ std::vector<int> Codes(const std::string& s) {
         const auto c = static_cast<unsigned char>(s[i]);
         size_t need = 0;
         int code = c;
-        if (c >= 0xC2 && c < 0xE0) need = 1, code = c & 0x1F;
-        else if (c >= 0xE0 && c < 0xF0) need = 2, code = c & 0x0F;
-        else if (c >= 0xF0 && c < 0xF5) need = 3, code = c & 0x07;
+        if (c >= 0xC2 && c < 0xE0)
+            need = 1, code = c & 0x1F;
+        else if (c >= 0xE0 && c < 0xF0)
+            need = 2, code = c & 0x0F;
+        else if (c >= 0xF0 && c < 0xF5)
+            need = 3, code = c & 0x07;
         bool ok = need > 0;
         for (size_t k = 1; ok && k <= need; ++k) {
             if (i + k >= s.size()) {
@@ -101,7 +104,8 @@ double LeadingNumber(const std::string& text, bool real) {
     size_t start = i;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
     bool point = false;
-    while (i < text.size() && (std::isdigit(static_cast<unsigned char>(text[i])) || (real && !point && text[i] == '.'))) {
+    while (i < text.size() &&
+           (std::isdigit(static_cast<unsigned char>(text[i])) || (real && !point && text[i] == '.'))) {
         if (text[i] == '.') point = true;
         ++i;
     }
@@ -353,9 +357,8 @@ int TBitmapFont::Draw(const std::string& text, double x, double y, int centre, i
         }
         if (Image && width[s] > 0 && height[s] > 0)
             platform::DrawSubImageRect(Image, static_cast<float>(gx), static_cast<float>(gy), static_cast<float>(gw),
-                                       static_cast<float>(gh), static_cast<float>(xPos[s]),
-                                       static_cast<float>(yPos[s]), static_cast<float>(width[s]),
-                                       static_cast<float>(height[s]));
+                                       static_cast<float>(gh), static_cast<float>(xPos[s]), static_cast<float>(yPos[s]),
+                                       static_cast<float>(width[s]), static_cast<float>(height[s]));
     }
 
     if (shadow) {
@@ -368,11 +371,16 @@ int TBitmapFont::Draw(const std::string& text, double x, double y, int centre, i
 int TBitmapFont::DrawAligned(const std::string& text, double x, double y, int alignment, int roundX, int roundY,
                              int shadow) {
     switch (alignment) {
-        case 0: return Draw(text, x, y, 0, 0, roundX, roundY, shadow, 0);
-        case 1: return Draw(text, x, y, 1, 0, roundX, roundY, shadow, 0);
-        case 2: return Draw(text, x, y, 0, 1, roundX, roundY, shadow, 0);
-        case 3: return Draw(text, x, y, 1, 0, roundX, roundY, shadow, 1);
-        default: return 0;
+        case 0:
+            return Draw(text, x, y, 0, 0, roundX, roundY, shadow, 0);
+        case 1:
+            return Draw(text, x, y, 1, 0, roundX, roundY, shadow, 0);
+        case 2:
+            return Draw(text, x, y, 0, 1, roundX, roundY, shadow, 0);
+        case 3:
+            return Draw(text, x, y, 1, 0, roundX, roundY, shadow, 1);
+        default:
+            return 0;
     }
 }
 

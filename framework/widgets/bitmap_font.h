@@ -10,7 +10,7 @@
 namespace platform {
 class Image;
 class Stream;
-}
+}  // namespace platform
 
 class TBitmapFont {
 public:

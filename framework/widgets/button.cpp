@@ -406,8 +406,8 @@ int TButton::Draw() {
 
 // ---- TMenu ------------------------------------------------------------------------
 
-std::shared_ptr<TMenu> TMenu::Create(const std::string& soundMouseOverName, const std::string& soundClickName,
-                                     float x, float y, int gap) {
+std::shared_ptr<TMenu> TMenu::Create(const std::string& soundMouseOverName, const std::string& soundClickName, float x,
+                                     float y, int gap) {
     auto menu = std::make_shared<TMenu>();
     menu->Init(soundMouseOverName, soundClickName, x, y, gap);
     return menu;

@@ -87,11 +87,10 @@ int TDialog::SetupCaption(std::shared_ptr<platform::ImageFont> imageFont, std::s
 int TDialog::SetupTextHeader(const std::string& text, std::shared_ptr<platform::ImageFont> imageFont,
                              std::shared_ptr<TColor> colour, std::shared_ptr<TShadow> shadow,
                              std::shared_ptr<TBitmapFont> bitmapFont, int textX, int textY, int centreVertically) {
-    TextHeader = TLabel::CreateSpecial(text, static_cast<float>(textX), static_cast<float>(textY), 1, 0,
-                                       centreVertically);
+    TextHeader =
+        TLabel::CreateSpecial(text, static_cast<float>(textX), static_cast<float>(textY), 1, 0, centreVertically);
     if (!colour) colour = TextHeader->Color;
-    TextHeader->Init(std::move(imageFont), std::move(colour), std::move(shadow), 0, std::move(bitmapFont), nullptr,
-                     "");
+    TextHeader->Init(std::move(imageFont), std::move(colour), std::move(shadow), 0, std::move(bitmapFont), nullptr, "");
     return 0;
 }
 
@@ -124,7 +123,8 @@ int TDialog::SetTransitions(int inMs, int outMs, float dim, int fade, int slide,
         TransitionIn->Start();
         Transitioning = 1;
         CalcOffset();
-        if (SlideInSound && GameState() && GameState()->Channels) GameState()->Channels->PlayGameSound(SlideInSound, nullptr, 1.0f, 0);
+        if (SlideInSound && GameState() && GameState()->Channels)
+            GameState()->Channels->PlayGameSound(SlideInSound, nullptr, 1.0f, 0);
     }
     if (outMs > 0) TransitionOut = TAnimation::Create(outMs, 0, 0, 0, 0);
     DimBackground = dim;
@@ -249,11 +249,20 @@ int TDialog::CalcOffset() {
     else if (Transitioning == 2 && TransitionOut)
         r = SlideSine ? 1 - TransitionOut->GetRatioSine() : TransitionOut->GetRatioInv();
     switch (Slide) {
-        case 1: OffsetY = -static_cast<float>(y + h + SlideExtra) * r; break;
-        case 2: OffsetX = static_cast<float>(ScreenWidth - x + SlideExtra) * r; break;
-        case 3: OffsetY = static_cast<float>(ScreenHeight - y + SlideExtra) * r; break;
-        case 4: OffsetX = -static_cast<float>(x + w + SlideExtra) * r; break;
-        default: break;
+        case 1:
+            OffsetY = -static_cast<float>(y + h + SlideExtra) * r;
+            break;
+        case 2:
+            OffsetX = static_cast<float>(ScreenWidth - x + SlideExtra) * r;
+            break;
+        case 3:
+            OffsetY = static_cast<float>(ScreenHeight - y + SlideExtra) * r;
+            break;
+        case 4:
+            OffsetX = -static_cast<float>(x + w + SlideExtra) * r;
+            break;
+        default:
+            break;
     }
     return 0;
 }
@@ -277,7 +286,8 @@ int TDialog::ManageTransitions() {
         return 1;
     }
     if (Transitioning == 2 && FadeChannel && FadeChannel->Channel && GameState())
-        FadeChannel->Channel->SetVolume(TransitionOut->GetRatio() * static_cast<float>(GameState()->SoundVolume) / 100.0f);
+        FadeChannel->Channel->SetVolume(TransitionOut->GetRatio() * static_cast<float>(GameState()->SoundVolume) /
+                                        100.0f);
     for (auto* label : {Caption.get(), TextHeader.get()}) {
         if (!label) continue;
         if (Slide <= 0) {
@@ -311,7 +321,8 @@ int TDialog::Close(int result) {
     if (TransitionOut) {
         TransitionOut->Start();
         Transitioning = 2;
-        if (SlideOutSound && GameState() && GameState()->Channels) GameState()->Channels->PlayGameSound(SlideOutSound, nullptr, 1.0f, 0);
+        if (SlideOutSound && GameState() && GameState()->Channels)
+            GameState()->Channels->PlayGameSound(SlideOutSound, nullptr, 1.0f, 0);
         return 0;
     }
     Finalise();
@@ -410,7 +421,6 @@ void TDialog::DrawBox(float left, float top) const {
         platform::SetColor(255, 255, 255);
         platform::SetAlpha(Alpha);
     }
-
 }
 
 void TDialog::DrawPicture(const std::shared_ptr<TGameImage>& picture, int px, int py, float scale, float angle,
@@ -541,9 +551,8 @@ int TDialogOK::Manage() {
 
 // ---- TDialogYesNo ---------------------------------------------------------------------------
 
-std::shared_ptr<TDialogYesNo> TDialogYesNo::Create(const std::string& text,
-                                                   std::shared_ptr<platform::Image> background, int newW, int newH,
-                                                   int newX, int makeMenu, int buttonGap) {
+std::shared_ptr<TDialogYesNo> TDialogYesNo::Create(const std::string& text, std::shared_ptr<platform::Image> background,
+                                                   int newW, int newH, int newX, int makeMenu, int buttonGap) {
     auto dialog = std::make_shared<TDialogYesNo>();
     dialog->Init(text, std::move(background), newW, newH, newX, 0);
     dialog->ButtonGap = buttonGap;

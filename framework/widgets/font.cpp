@@ -131,10 +131,17 @@ void DrawTextRight(const std::string& text, float x, float y, int shadow, int ro
 
 void DrawTextAligned(const std::string& text, float x, float y, int shadow, int alignment, int round) {
     switch (alignment) {
-        case 0: DrawTextLeft(text, x, y, shadow, round); break;
-        case 1: DrawTextCentred(text, x, y, shadow, round); break;
-        case 2: DrawTextRight(text, x, y, shadow, round); break;
-        default: break;
+        case 0:
+            DrawTextLeft(text, x, y, shadow, round);
+            break;
+        case 1:
+            DrawTextCentred(text, x, y, shadow, round);
+            break;
+        case 2:
+            DrawTextRight(text, x, y, shadow, round);
+            break;
+        default:
+            break;
     }
 }
 
@@ -362,9 +369,7 @@ int TLabel::SetLineGap(int gap) {
     return CalcWordWrappedHeight();
 }
 
-float TLabel::EffectiveAlpha(int applyColour) const {
-    return applyColour && Color ? Alpha * Color->Alpha : Alpha;
-}
+float TLabel::EffectiveAlpha(int applyColour) const { return applyColour && Color ? Alpha * Color->Alpha : Alpha; }
 
 int TLabel::Draw(float offsetX, float offsetY, int applyColour) {
     if (!Visible) return 0;

@@ -15,7 +15,6 @@ class ImageFont;
 class TColor;
 class TBitmapFont;
 
-
 class TShadow {
 public:
     float X = 1.0f, Y = 1.0f;
@@ -78,8 +77,8 @@ public:
     virtual float CalcHeight();
     static std::shared_ptr<TFont> Create(std::shared_ptr<platform::ImageFont> imageFont, std::shared_ptr<TColor> colour,
                                          std::shared_ptr<TShadow> shadow, int fixedWidth,
-                                         std::shared_ptr<TBitmapFont> bitmapFont,
-                                         std::shared_ptr<TColor> inverseColour, const std::string& name);
+                                         std::shared_ptr<TBitmapFont> bitmapFont, std::shared_ptr<TColor> inverseColour,
+                                         const std::string& name);
     virtual int Kill();
     virtual int Init(std::shared_ptr<platform::ImageFont> imageFont, std::shared_ptr<TColor> colour,
                      std::shared_ptr<TShadow> shadow, int fixedWidth, std::shared_ptr<TBitmapFont> bitmapFont,
@@ -120,8 +119,8 @@ public:
     float CalcHeight() override;
     virtual int CalcWordWrappedHeight();
     // White text; the font comes later through Init.
-    static std::shared_ptr<TLabel> CreateSpecial(const std::string& text, float x, float y, int alignment,
-                                                 int wordWrap, int centreVertically);
+    static std::shared_ptr<TLabel> CreateSpecial(const std::string& text, float x, float y, int alignment, int wordWrap,
+                                                 int centreVertically);
     // 0 when invisible, else 1. Afterwards colour is white and alpha 1.
     virtual int Draw(float offsetX, float offsetY, int applyColour);
     virtual int DrawTextLine(const std::string& text, float x, float y, int applyColour);

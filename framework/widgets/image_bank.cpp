@@ -7,7 +7,6 @@
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/image.h"
 
-
 namespace {
 int64_t PowerOfTwoAtLeast(int64_t v) {
     int64_t p = 1;
@@ -44,8 +43,8 @@ std::shared_ptr<TGameImage> TGameImage::CreateAuto(const std::string& path, int 
     return result;
 }
 
-std::shared_ptr<TGameImage> TGameImage::CreateFromImage(std::shared_ptr<platform::Image> image,
-                                                        const std::string& name, int midHandle) {
+std::shared_ptr<TGameImage> TGameImage::CreateFromImage(std::shared_ptr<platform::Image> image, const std::string& name,
+                                                        int midHandle) {
     auto result = std::make_shared<TGameImage>();
     result->image = std::move(image);
     result->name = name;

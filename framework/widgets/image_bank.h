@@ -33,14 +33,14 @@ public:
     static std::shared_ptr<TGameImage> CreateAuto(const std::string& path, int cellWidth, int cellHeight,
                                                   int firstFrame, int frameCount, int flags, int midHandle);
     // Wraps a picture that is already loaded; the name is kept as given.
-    static std::shared_ptr<TGameImage> CreateFromImage(std::shared_ptr<platform::Image> image,
-                                                       const std::string& name, int midHandle);
+    static std::shared_ptr<TGameImage> CreateFromImage(std::shared_ptr<platform::Image> image, const std::string& name,
+                                                       int midHandle);
     // Frame 0 with the current drawing state.
     void Draw(float x, float y) const;
     void GetSize();
     void Load(const std::string& path, int flags, int midHandle);
-    void LoadAnim(const std::string& path, int cellWidth, int cellHeight, int firstFrame, int frameCount,
-                  int flags, int midHandle);
+    void LoadAnim(const std::string& path, int cellWidth, int cellHeight, int firstFrame, int frameCount, int flags,
+                  int midHandle);
     void MidHandle(int flag);
     void Precache();
 };
@@ -70,4 +70,3 @@ public:
     std::shared_ptr<platform::Image> FindTImage(const std::string& name) const;
     void Precache();
 };
-

@@ -8,10 +8,10 @@ class TKeyRepeat {
 public:
     virtual ~TKeyRepeat() = default;
 
-    int InitialDelayLength = 0;    // ms
-    float InitialDelayCounter = 0; // steps
-    int DelayLength = 0;           // ms
-    int DelayCounter = 0;          // whole steps
+    int InitialDelayLength = 0;     // ms
+    float InitialDelayCounter = 0;  // steps
+    int DelayLength = 0;            // ms
+    int DelayCounter = 0;           // whole steps
     // The key was held at the previous query.
     int LastState = 0;
 

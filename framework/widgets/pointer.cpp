@@ -4,8 +4,8 @@
 #include "framework/core/game_state.h"
 #include "framework/paths/errors.h"
 #include "framework/widgets/particles.h"
-#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/display.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 

@@ -177,8 +177,7 @@ int TSprite::SetGlow(int mode, float glow, float glowSpeed, float min, float max
     return 0;
 }
 
-int TSprite::SetupAnim(int frames, int lengthMs, int counterDir, int reverse, int randomStart, int pingPong,
-                       int loop) {
+int TSprite::SetupAnim(int frames, int lengthMs, int counterDir, int reverse, int randomStart, int pingPong, int loop) {
     frame = 0;
     FramesTotal = frames;
     AnimLength = static_cast<int>(GameState()->CalcAnimLength(static_cast<float>(lengthMs)));

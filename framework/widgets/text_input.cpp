@@ -150,7 +150,8 @@ int TTextInput::MakeCharsFileNameSafe() {
 }
 
 int TTextInput::PlayTypingSound() {
-    if (TypingSound && GameState() && GameState()->Channels) GameState()->Channels->PlayGameSound(TypingSound, nullptr, 1.0f, 0.0f);
+    if (TypingSound && GameState() && GameState()->Channels)
+        GameState()->Channels->PlayGameSound(TypingSound, nullptr, 1.0f, 0.0f);
     return 0;
 }
 
@@ -163,8 +164,9 @@ int TTextInput::GetWidth(const std::string& s) {
 
 bool TTextInput::Drawable(int codePoint) const {
     if (BitmapFont) {
-        if (codePoint >= 1 && codePoint <= 255) return BitmapFont->width[static_cast<size_t>(codePoint)] > 0 ||
-                                                      BitmapFont->xAdvance[static_cast<size_t>(codePoint)] > 0;
+        if (codePoint >= 1 && codePoint <= 255)
+            return BitmapFont->width[static_cast<size_t>(codePoint)] > 0 ||
+                   BitmapFont->xAdvance[static_cast<size_t>(codePoint)] > 0;
         return BitmapFont->FindChar(codePoint) != 0;
     }
     auto font = Font ? Font : platform::GetImageFont();
@@ -174,7 +176,8 @@ bool TTextInput::Drawable(int codePoint) const {
 
 int TTextInput::Refuse() {
     RefusedCounter = GameState() ? GameState()->CalcAnimLength(static_cast<float>(RefusedShakeMs)) : 0.0f;
-    if (RefusedSound && GameState() && GameState()->Channels) GameState()->Channels->PlayGameSound(RefusedSound, nullptr, 1.0f, 0.0f);
+    if (RefusedSound && GameState() && GameState()->Channels)
+        GameState()->Channels->PlayGameSound(RefusedSound, nullptr, 1.0f, 0.0f);
     return 0;
 }
 
@@ -197,8 +200,7 @@ int TTextInput::TakeChar(int ch) {
         Text = FirstCharacters(Text, CurrentChar - 1);
         return 0;
     }
-    if (NumbersOnly && ch != vk::RETURN && ch != vk::ESCAPE && (ch < '0' || ch > '9'))
-        return ch >= 32 ? Refuse() : 0;
+    if (NumbersOnly && ch != vk::RETURN && ch != vk::ESCAPE && (ch < '0' || ch > '9')) return ch >= 32 ? Refuse() : 0;
     if (Printable(ch, AllowExtendedChars)) {
         // What the font cannot draw would show as an empty box, here and
         // wherever the text is shown later.

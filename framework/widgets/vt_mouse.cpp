@@ -9,7 +9,6 @@
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
 
-
 int VTMouse::Drag() {
     if (IsDragging) return 1;
     if (MBL > 0 && DragStartX == -1) {

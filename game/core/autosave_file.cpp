@@ -16,7 +16,6 @@ constexpr std::int64_t MaxAutosaveBytes = 4 * 1024 * 1024;
 // Past this the oldest edits are not kept: undo goes back that far.
 constexpr std::size_t MaxHistoryBytes = 2 * 1024 * 1024;
 
-
 // The header line and the flag line, each ended by CR LF (a bare LF is taken too).
 bool SplitLine(const std::string& text, std::size_t& at, std::string& line) {
     const std::size_t lf = text.find('\n', at);
@@ -98,11 +97,10 @@ void SetAsideDamaged(const std::string& reason) {
     const std::string path = AutosavePath();
     if (!CoreSavingOff().empty()) return;
     std::string aside = path + ".damaged";
-    for (int n = 2; n < 1000 && CoreExists(aside); ++n)
-        aside = path + ".damaged." + std::to_string(n);
+    for (int n = 2; n < 1000 && CoreExists(aside); ++n) aside = path + ".damaged." + std::to_string(n);
     const bool kept = CoreIsPlainFile(path) && CoreRename(path, aside);
     CoreLogError("The autosaved puzzle " + path + " was damaged (" + reason + ") and " +
-                   (kept ? "has been kept as " + aside + "." : "could not be set aside."));
+                 (kept ? "has been kept as " + aside + "." : "could not be set aside."));
 }
 
 }  // namespace
@@ -117,8 +115,9 @@ void TPuzzleModel::LeaveUnreadable(const std::string& reason) {
     CoreLogError("The autosaved puzzle " + path + " cannot be read (" + reason + "); it was left as it is.");
     std::string text = CoreText("Autosave Not Read");
     if (text.empty())
-        text = "The puzzle kept from last time cannot be read, so it was left as it is and nothing will be "
-               "written over it until the game starts again:";
+        text =
+            "The puzzle kept from last time cannot be read, so it was left as it is and nothing will be "
+            "written over it until the game starts again:";
     CoreNotice(text + "\r\n" + path + " (" + reason + ")");
 }
 
@@ -154,8 +153,9 @@ int TPuzzleModel::WritePending(bool tell) {
     AutosaveState.FailureTold = true;
     std::string text = CoreText("Autosave Failed");
     if (text.empty())
-        text = "Your puzzle in progress could not be kept on disk. Continue still brings it back while the "
-               "game runs, and it is written as soon as the disk lets it:";
+        text =
+            "Your puzzle in progress could not be kept on disk. Continue still brings it back while the "
+            "game runs, and it is written as soon as the disk lets it:";
     CoreNotice(text + "\r\n" + CoreFileFault(path, reason));
     return 0;
 }
@@ -177,7 +177,9 @@ int TPuzzleModel::FlushAutosave() {
     return WritePending(false);
 }
 
-std::string TPuzzleModel::UnsavedAutosaveReason() const { return AutosaveState.Pending.empty() ? std::string() : AutosaveState.PendingReason; }
+std::string TPuzzleModel::UnsavedAutosaveReason() const {
+    return AutosaveState.Pending.empty() ? std::string() : AutosaveState.PendingReason;
+}
 
 int TPuzzleModel::AutosaveExists() {
     int custom = 0;
@@ -213,7 +215,8 @@ int TPuzzleModel::LoadAutosave(int* elapsedMs) {
         EditHistory.Done = std::move(content->History->Done);
         EditHistory.Undone = std::move(content->History->Undone);
     } else if (!content->HistoryProblem.empty()) {
-        CoreLogError("The undo history kept with " + AutosavePath() + " was left out (" + content->HistoryProblem + ").");
+        CoreLogError("The undo history kept with " + AutosavePath() + " was left out (" + content->HistoryProblem +
+                     ").");
     }
     EditHistory.Continued = 1;
     if (elapsedMs) *elapsedMs = content->ElapsedMs;

@@ -35,10 +35,14 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t i) {
     unsigned minimum;
     unsigned code;
     if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2, minimum = 0x80, code = lead & 0x1F;
-    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, minimum = 0x800, code = lead & 0x0F;
-    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, minimum = 0x10000, code = lead & 0x07;
-    else return 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2, minimum = 0x80, code = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3, minimum = 0x800, code = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4, minimum = 0x10000, code = lead & 0x07;
+    else
+        return 0;
     if (i + length > text.size()) return 0;
     for (std::size_t k = 1; k < length; ++k) {
         if ((byte(i + k) & 0xC0) != 0x80) return 0;
@@ -109,8 +113,7 @@ std::vector<std::shared_ptr<TKakuroHighScore>> DecodeHighScores(const std::strin
     }
     // Ranked as the table is kept, whatever order the file had; equal times
     // keep theirs.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto& a, const auto& b) { return a->time < b->time; });
+    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a->time < b->time; });
     return entries;
 }
 
@@ -177,8 +180,7 @@ void TKakuroHighScoreList::Load() {
     }
     // Damaged: kept aside for whoever wants to look at it, never overwritten.
     std::string aside = filepath + ".damaged";
-    for (int n = 2; n < 1000 && (CoreIsPlainFile(aside) || CoreExists(aside));
-         ++n)
+    for (int n = 2; n < 1000 && (CoreIsPlainFile(aside) || CoreExists(aside)); ++n)
         aside = filepath + ".damaged." + std::to_string(n);
     if (!CoreSavingOff().empty() || !CoreRename(filepath, aside)) {
         NotSavedReason = "it is damaged and could not be kept aside";
@@ -186,7 +188,7 @@ void TKakuroHighScoreList::Load() {
         return;
     }
     CoreLogError("The best times file " + filepath + " was damaged (" + reason + "); it was kept as " + aside +
-                   " and a new table was started.");
+                 " and a new table was started.");
     CreateDefault();
 }
 
@@ -241,12 +243,18 @@ void TPuzzleModel::ResetHighScoreTables() { HighScoreTables = THighScoreTables{}
 
 std::shared_ptr<TKakuroHighScoreList> TPuzzleModel::HighScoreListForSize() const {
     switch (Puzzle.BoardWidth) {
-        case 6: return HighScoreTables.HighScores6x6;
-        case 7: return HighScoreTables.HighScores7x7;
-        case 9: return HighScoreTables.HighScores9x9;
-        case 12: return HighScoreTables.HighScores12x12;
-        case 14: return HighScoreTables.HighScores14x14;
-        default: return nullptr;
+        case 6:
+            return HighScoreTables.HighScores6x6;
+        case 7:
+            return HighScoreTables.HighScores7x7;
+        case 9:
+            return HighScoreTables.HighScores9x9;
+        case 12:
+            return HighScoreTables.HighScores12x12;
+        case 14:
+            return HighScoreTables.HighScores14x14;
+        default:
+            return nullptr;
     }
 }
 

@@ -10,8 +10,7 @@
 #include "game/core/engine_adapter.h"
 
 bool TPuzzleModel::OnBoard(int x, int y) const {
-    return x >= 0 && y >= 0 && x < Puzzle.BoardWidth && y < Puzzle.BoardHeight && x < MaxBoardSize &&
-           y < MaxBoardSize;
+    return x >= 0 && y >= 0 && x < Puzzle.BoardWidth && y < Puzzle.BoardHeight && x < MaxBoardSize && y < MaxBoardSize;
 }
 
 namespace {
@@ -35,7 +34,9 @@ bool TPuzzleModel::FindClueCell(int direction, int x, int y, int& cx, int& cy) c
 
 namespace {
 
-bool ContainsDigit(const std::string& text, int d) { return text.find(static_cast<char>('0' + d)) != std::string::npos; }
+bool ContainsDigit(const std::string& text, int d) {
+    return text.find(static_cast<char>('0' + d)) != std::string::npos;
+}
 
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(" \t\r\n");
@@ -86,9 +87,10 @@ std::string TPuzzleModel::ClueProblem(int direction, int x, int y, int clue, int
     if (final && length > 9)
         return Say("Run Too Long", {{"{count}", std::to_string(length)}, {"{direction}", Way(direction)}});
     if (clue >= low && clue <= high) return "";
-    return Say(length == 1 ? "Clue Impossible One" : "Clue Impossible",
-               {{"{clue}", typed}, {"{count}", std::to_string(length)}, {"{low}", std::to_string(low)},
-                {"{high}", std::to_string(high)}});
+    return Say(length == 1 ? "Clue Impossible One" : "Clue Impossible", {{"{clue}", typed},
+                                                                         {"{count}", std::to_string(length)},
+                                                                         {"{low}", std::to_string(low)},
+                                                                         {"{high}", std::to_string(high)}});
 }
 
 std::string TPuzzleModel::MisfitClue() const {
@@ -116,8 +118,7 @@ int TPuzzleModel::RunLength(int direction, int x, int y) const {
     int dx, dy;
     Step(direction, dx, dy);
     int length = 0;
-    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell;
-         cx += dx, cy += dy) {
+    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell; cx += dx, cy += dy) {
         ++length;
     }
     return length;
@@ -137,8 +138,7 @@ int TPuzzleModel::SolutionRunSum(int direction, int x, int y) const {
 int TPuzzleModel::RemainingSum(int direction, int sum, int x, int y) const {
     int dx, dy;
     Step(direction, dx, dy);
-    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell;
-         cx += dx, cy += dy) {
+    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell; cx += dx, cy += dy) {
         sum -= Puzzle.PlayerGrid[cx][cy];
     }
     return sum;
@@ -239,8 +239,7 @@ int TPuzzleModel::RunCheck(int direction, int x, int y) const {
     int sum = 0, cells = 0;
     bool open = false, twice = false;
     unsigned used = 0;
-    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell;
-         cx += dx, cy += dy) {
+    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell; cx += dx, cy += dy) {
         const int d = Puzzle.PlayerGrid[cx][cy];
         ++cells;
         if (d < 1 || d > 9) {
@@ -283,7 +282,8 @@ int TPuzzleModel::BreaksRules(int x, int y) const {
 int TPuzzleModel::PuzzleElapsed() const {
     // The clock wraps; the difference of two readings is still right modulo 2^32.
     const int end = Puzzle.TimerStop ? Puzzle.TimerStop : CoreClock();
-    const int elapsed = static_cast<int>(static_cast<std::uint32_t>(end) - static_cast<std::uint32_t>(Puzzle.TimerStart));
+    const int elapsed =
+        static_cast<int>(static_cast<std::uint32_t>(end) - static_cast<std::uint32_t>(Puzzle.TimerStart));
     return elapsed < 0 ? 0 : elapsed;
 }
 
@@ -312,7 +312,6 @@ std::string DifficultyAsks(int difficulty) {
     if (difficulty < 0 || difficulty > 2) return "";
     return CoreText(keys[difficulty]);
 }
-
 
 int TPuzzleModel::BoardSolved() const {
     bool asStored = true, full = true;

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/core/engine_adapter.h"
 #include "game/core/model.h"
 #include "game/core/services.h"
-#include "game/core/engine_adapter.h"
 
 namespace {
 

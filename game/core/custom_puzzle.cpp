@@ -4,9 +4,9 @@
 #include <array>
 #include <string>
 
+#include "game/core/engine_adapter.h"
 #include "game/core/model.h"
 #include "game/core/services.h"
-#include "game/core/engine_adapter.h"
 
 void TPuzzleModel::ClearSumsWithLengthZero() {
     for (int x = 0; x < Puzzle.BoardWidth; ++x) {

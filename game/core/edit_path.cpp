@@ -120,7 +120,8 @@ bool TPuzzleModel::Valid(const TEditRequest& r) const {
         case TEditKind::Reveal:
             return white && Puzzle.SolutionGrid[r.X][r.Y] >= 1 && Puzzle.SolutionGrid[r.X][r.Y] <= 9;
         case TEditKind::ClueCell:
-            return ClueProblem(Horizontal, r.X, r.Y, r.Across).empty() && ClueProblem(Vertical, r.X, r.Y, r.Down).empty();
+            return ClueProblem(Horizontal, r.X, r.Y, r.Across).empty() &&
+                   ClueProblem(Vertical, r.X, r.Y, r.Down).empty();
         default:
             return true;
     }

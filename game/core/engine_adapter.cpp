@@ -38,7 +38,8 @@ bool EngineBoard(const TPuzzleState& p, engine::TBoard& board, bool playerDigits
             const int down = RunCells(p, x, y, 0, 1), across = RunCells(p, x, y, 1, 0);
             if (down == 0 && across == 0) continue;
             if (down > 9 || across > 9) return false;
-            const unsigned downSum = down ? p.VerticalSumGrid[x][y] : 0, acrossSum = across ? p.HorizontalSumGrid[x][y] : 0;
+            const unsigned downSum = down ? p.VerticalSumGrid[x][y] : 0,
+                           acrossSum = across ? p.HorizontalSumGrid[x][y] : 0;
             if (!engine::AddConstraint(board, index, downSum, static_cast<unsigned>(down), engine::kDown) ||
                 !engine::AddConstraint(board, index, acrossSum, static_cast<unsigned>(across), engine::kAcross))
                 return false;
@@ -98,7 +99,8 @@ bool GenerateSolution(int width, int height, int level, std::uint32_t seed, TGri
     if (!EngineSize(width, height)) return false;
     std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> result{};
     // Mirrored: the engine's rows are the game's columns here.
-    if (!engine::GenerateLevelPuzzle(static_cast<unsigned>(width), static_cast<unsigned>(height), level, 5, result, seed))
+    if (!engine::GenerateLevelPuzzle(static_cast<unsigned>(width), static_cast<unsigned>(height), level, 5, result,
+                                     seed))
         return false;
     for (int x = 0; x < width; ++x)
         for (int y = 0; y < height; ++y) {

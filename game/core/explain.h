@@ -11,11 +11,11 @@
 #include "game/core/core.h"
 
 enum class TExplainKind {
-    None,   // nothing shown
-    Place,  // the cell can only hold Digit
-    Remove, // the digits of Removed cannot go in the cell
-    Wrong,  // the player's Digit in the cell is not right
-    Stuck,  // no step can be explained from here
+    None,    // nothing shown
+    Place,   // the cell can only hold Digit
+    Remove,  // the digits of Removed cannot go in the cell
+    Wrong,   // the player's Digit in the cell is not right
+    Stuck,   // no step can be explained from here
 };
 
 struct TExplainedStep {

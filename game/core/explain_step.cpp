@@ -3,9 +3,9 @@
 
 #include <array>
 
+#include "game/core/engine_adapter.h"
 #include "game/core/model.h"
 #include "game/core/services.h"
-#include "game/core/engine_adapter.h"
 #include "tallyfold/engine/Explainer.h"
 
 namespace {
@@ -106,8 +106,7 @@ void TPuzzleModel::ApplyExplainedStep(const TExplainedStep& step) {
 }
 
 int TPuzzleModel::ExplainedOut(int d, int x, int y) const {
-    if (d < 1 || d > 9 || x < 0 || y < 0 || x >= MaxBoardSize || y >= MaxBoardSize || !RuledOutBelongsHere())
-        return 0;
+    if (d < 1 || d > 9 || x < 0 || y < 0 || x >= MaxBoardSize || y >= MaxBoardSize || !RuledOutBelongsHere()) return 0;
     return RuledOut.Digits[x][y] >> d & 1;
 }
 

@@ -79,6 +79,5 @@ std::string CleanHighScoreName(const std::string& name);
 std::string ShownHighScoreName(const std::string& name);
 
 struct THighScoreTables {
-    std::shared_ptr<TKakuroHighScoreList> HighScores6x6, HighScores7x7, HighScores9x9, HighScores12x12,
-        HighScores14x14;
+    std::shared_ptr<TKakuroHighScoreList> HighScores6x6, HighScores7x7, HighScores9x9, HighScores12x12, HighScores14x14;
 };

@@ -17,8 +17,8 @@ std::string CellText(const TCellContent& cell) {
 
 std::string EditText(const TEdit& edit) {
     std::string text = "edit " + std::to_string(static_cast<int>(edit.Kind)) + " " +
-                       std::to_string(edit.AutoMarkupBefore ? 1 : 0) + " " + std::to_string(edit.AutoMarkupAfter ? 1 : 0) +
-                       " " + std::to_string(edit.Cells.size()) + Crlf;
+                       std::to_string(edit.AutoMarkupBefore ? 1 : 0) + " " +
+                       std::to_string(edit.AutoMarkupAfter ? 1 : 0) + " " + std::to_string(edit.Cells.size()) + Crlf;
     for (const TCellChange& change : edit.Cells)
         text += std::to_string(change.X) + " " + std::to_string(change.Y) + " " + CellText(change.Before) + " " +
                 CellText(change.After) + Crlf;
@@ -123,7 +123,8 @@ private:
 
     bool ReadCell(std::size_t at, TCellChange& change) {
         const auto tokens = Tokens(lines_[at]);
-        if (tokens.size() != 12) return Fail(at, "a cell takes 12 entries, this line has " + std::to_string(tokens.size()));
+        if (tokens.size() != 12)
+            return Fail(at, "a cell takes 12 entries, this line has " + std::to_string(tokens.size()));
         if (!Number(tokens[0], change.X) || !Number(tokens[1], change.Y) || change.X >= board_.BoardWidth ||
             change.Y >= board_.BoardHeight)
             return Fail(at, "the cell is off the board");

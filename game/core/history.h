@@ -21,5 +21,4 @@ std::string HistoryText(const TEditHistory& history, std::size_t maxBytes);
 // history. False, with the reason, for anything this program did not write: counts,
 // kinds, cells off the board, values no table holds, a change to a cell's solution or
 // clues, or edits that do not lead from one to the next and end at the board as it is.
-bool ParseHistory(const std::string& text, const TSaveGameContent& board, TEditHistory& history,
-                  std::string& reason);
+bool ParseHistory(const std::string& text, const TSaveGameContent& board, TEditHistory& history, std::string& reason);

@@ -73,4 +73,3 @@ public:
     virtual ~TSaveData() = default;
     static std::shared_ptr<TSaveData> Create();
 };
-

@@ -102,10 +102,9 @@ public:
         const std::size_t expected = 9 + 4 * static_cast<std::size_t>(rows);
         const bool helpLine = lines_.size() == expected + 2;
         if (lines_.size() != expected && !helpLine)
-            return Fail(std::min(lines_.size(), expected + 2), "a " + size + " save game has " +
-                                                                   std::to_string(expected) + " or " +
-                                                                   std::to_string(expected + 2) + " lines, this file has " +
-                                                                   std::to_string(lines_.size()));
+            return Fail(std::min(lines_.size(), expected + 2),
+                        "a " + size + " save game has " + std::to_string(expected) + " or " +
+                            std::to_string(expected + 2) + " lines, this file has " + std::to_string(lines_.size()));
 
         std::size_t at = 5;
         if (!Separator(at++)) return false;
@@ -272,8 +271,8 @@ std::string TPuzzleModel::SaveGameText(int elapsedMs) const {
     }
     text += "-" + crlf;
     text += "revealed " + std::to_string(p.RevealUsed ? 1 : 0) + " explained " +
-            std::to_string(std::clamp(p.ExplainsUsed, 0, 999999999)) + " own " + std::to_string(p.IsCustomPuzzle ? 1 : 0) +
-            crlf;
+            std::to_string(std::clamp(p.ExplainsUsed, 0, 999999999)) + " own " +
+            std::to_string(p.IsCustomPuzzle ? 1 : 0) + crlf;
     return text;
 }
 
@@ -323,8 +322,8 @@ int TSaveGame::Save() {
         return 0;
     }
     // The clock wraps; the difference of two readings is still right modulo 2^32.
-    int elapsed = static_cast<int>(static_cast<std::uint32_t>(CoreClock()) -
-                                   static_cast<std::uint32_t>(Model.Puzzle.TimerStart));
+    int elapsed =
+        static_cast<int>(static_cast<std::uint32_t>(CoreClock()) - static_cast<std::uint32_t>(Model.Puzzle.TimerStart));
     if (elapsed < 0) elapsed = 0;
     const std::string path = FilePath();
     std::string reason;
@@ -349,8 +348,7 @@ int TSaveGame::Load() {
     std::string bytes;
     std::string reason;
     std::optional<TSaveGameContent> content;
-    if (CoreReadFile(path, MaxSaveGameBytes, bytes, &reason) == TCoreRead::Read)
-        content = ParseSaveGame(bytes, reason);
+    if (CoreReadFile(path, MaxSaveGameBytes, bytes, &reason) == TCoreRead::Read) content = ParseSaveGame(bytes, reason);
     if (!content) {
         Error = Text("Damaged Save File", "Could not load the saved game '") + Name + "'\r\n(" + reason + ")";
         return -1;
@@ -366,8 +364,8 @@ void TPuzzleModel::ApplySaveGameContent(const TSaveGameContent& content) {
     p.BoardHeight = content.BoardHeight;
     p.PuzzleDifficulty = content.PuzzleDifficulty;
     p.AutoMarkup = content.AutoMarkup;
-    p.TimerStart = static_cast<int>(static_cast<std::uint32_t>(CoreClock()) -
-                                    static_cast<std::uint32_t>(content.ElapsedMs));
+    p.TimerStart =
+        static_cast<int>(static_cast<std::uint32_t>(CoreClock()) - static_cast<std::uint32_t>(content.ElapsedMs));
     p.HorizontalSumGrid = content.HorizontalSumGrid;
     p.VerticalSumGrid = content.VerticalSumGrid;
     p.PlayerGrid = content.PlayerGrid;

@@ -19,7 +19,8 @@ TCoreServices& CoreServices() {
 int CoreClock() {
     if (CoreServices().Clock) return CoreServices().Clock();
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<int>(static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+    return static_cast<int>(
+        static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
 }
 
 void CoreSeedRandom(int seed) {
@@ -57,7 +58,9 @@ void CorePlayerNotice(const std::string& message) {
     if (CoreServices().Notice) CoreServices().Notice(message);
 }
 
-std::string CoreProfileFolder() { return CoreServices().ProfileFolder ? CoreServices().ProfileFolder() : std::string(); }
+std::string CoreProfileFolder() {
+    return CoreServices().ProfileFolder ? CoreServices().ProfileFolder() : std::string();
+}
 
 std::string CoreSharedFolder() { return CoreServices().SharedFolder ? CoreServices().SharedFolder() : std::string(); }
 

@@ -42,8 +42,8 @@ struct TCoreServices {
     // Writes a file as a whole or leaves it as it was; true written, else *reason says why.
     std::function<bool(const std::string& path, const std::string& bytes, std::string* reason)> WriteFile;
     // Reads a regular file of at most maxBytes; followLinks reads through a link to one.
-    std::function<TCoreRead(const std::string& path, std::int64_t maxBytes, std::string& bytes,
-                            std::string* reason, bool followLinks)>
+    std::function<TCoreRead(const std::string& path, std::int64_t maxBytes, std::string& bytes, std::string* reason,
+                            bool followLinks)>
         ReadFile;
     // True when a file or folder has the name (a link: when what it points to exists).
     std::function<bool(const std::string& path)> Exists;

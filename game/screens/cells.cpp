@@ -28,9 +28,7 @@ namespace {
 constexpr int CellSize = 32;
 constexpr int Half = CellSize / 2;
 
-void WriteText(const std::string& text, float x, float y) {
-    platform::DrawText(text, std::round(x), std::round(y));
-}
+void WriteText(const std::string& text, float x, float y) { platform::DrawText(text, std::round(x), std::round(y)); }
 
 bool CtrlDown() { return KeyDown(vk::LCONTROL) || KeyDown(vk::RCONTROL) || KeyDown(vk::CONTROL); }
 
@@ -90,7 +88,8 @@ void TCell::DrawWhite(int interactive) {
     bool hot = IsMouseOver() && !model.Puzzle.PuzzleCompleted && interactive;
     if (hot) {
         Resources.ImageBank->Find("cellmO")->Draw(x, y);
-        if (!model.Puzzle.RevealCellMode) Screens.Board.Message = Text(model.Puzzle.CustomMode ? "Cross Sum Message" : "Cell Message");
+        if (!model.Puzzle.RevealCellMode)
+            Screens.Board.Message = Text(model.Puzzle.CustomMode ? "Cross Sum Message" : "Cell Message");
     } else if ((model.Options.ShowHighlighter && Screens.Board.HoverCellX >= 0 &&
                 model.InSameRun(Screens.Board.HoverCellX, Screens.Board.HoverCellY, i, j)) ||
                ExplainedCell(i, j)) {
@@ -104,9 +103,11 @@ void TCell::DrawWhite(int interactive) {
         platform::SetImageFont(Resources.Font34);
         WriteText(std::to_string(model.Puzzle.SolutionGrid[i][j]), x - 8, y - 15);
     } else if (int digit = model.Puzzle.PlayerGrid[i][j]; digit != 0) {
-        bool wrong = model.Puzzle.ShowMistakes &&
-                     (model.Puzzle.SeveralSolutions ? model.BreaksRules(i, j) != 0 : digit != model.Puzzle.SolutionGrid[i][j]);
-        bool conflict = Screens.Board.ConflictShown && Screens.Board.ConflictCellX == i && Screens.Board.ConflictCellY == j;
+        bool wrong =
+            model.Puzzle.ShowMistakes &&
+            (model.Puzzle.SeveralSolutions ? model.BreaksRules(i, j) != 0 : digit != model.Puzzle.SolutionGrid[i][j]);
+        bool conflict =
+            Screens.Board.ConflictShown && Screens.Board.ConflictCellX == i && Screens.Board.ConflictCellY == j;
         if (wrong || conflict)
             platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
         else
@@ -122,7 +123,8 @@ void TCell::DrawWhite(int interactive) {
                           y - 15 + 10 * static_cast<float>(k / 3));
     }
     // The explained step's cell wears the cursor's frame: that is where its digit goes.
-    if ((Screens.Board.CursorShown && Screens.Board.CursorX == i && Screens.Board.CursorY == j && !model.Puzzle.PuzzleCompleted) ||
+    if ((Screens.Board.CursorShown && Screens.Board.CursorX == i && Screens.Board.CursorY == j &&
+         !model.Puzzle.PuzzleCompleted) ||
         ExplainedCell(i, j) == 2) {
         platform::SetColor(255, 255, 255);
         Resources.ImageBank->Find("cellcursor")->Draw(x, y);
@@ -135,8 +137,8 @@ void TCell::DrawClue(int interactive) {
     bool live = IsMouseOver() && !model.Puzzle.PuzzleCompleted && interactive;
     float mx = Game && Game->Mouse ? static_cast<float>(Game->Mouse->x) : -1;
     float my = Game && Game->Mouse ? static_cast<float>(Game->Mouse->y) : -1;
-    bool downHot = live && VerticalSum != 0 &&
-                   PointInTriangle(mx, my, x - Half, y - Half, x - Half, y + Half, x + Half, y + Half);
+    bool downHot =
+        live && VerticalSum != 0 && PointInTriangle(mx, my, x - Half, y - Half, x - Half, y + Half, x + Half, y + Half);
     bool acrossHot = live && HorizontalSum != 0 &&
                      PointInTriangle(mx, my, x - Half, y - Half, x + Half, y - Half, x + Half, y + Half);
     if (downHot)
@@ -145,9 +147,10 @@ void TCell::DrawClue(int interactive) {
         Resources.ImageBank->Find("BorderSumCellHMO")->Draw(x, y);
     else
         image->Draw(x, y);
-    if ((downHot || acrossHot) && !model.Puzzle.RevealCellMode && model.Options.ShowSumCombinations && !model.Puzzle.CustomMode)
-        Screens.Board.Message = Text("Possible Combinations Field") + "\r\n" +
-                        model.CombinationText(downHot ? Vertical : Horizontal, i, j);
+    if ((downHot || acrossHot) && !model.Puzzle.RevealCellMode && model.Options.ShowSumCombinations &&
+        !model.Puzzle.CustomMode)
+        Screens.Board.Message =
+            Text("Possible Combinations Field") + "\r\n" + model.CombinationText(downHot ? Vertical : Horizontal, i, j);
 
     platform::SetImageFont(Resources.Font16);
     auto writeClue = [&](int direction, int clue, float left, float top) {
@@ -249,8 +252,8 @@ int ExplainedCell(int x, int y) {
 }
 
 int IsLightCell(int x, int y) {
-    return x >= 0 && y >= 0 && x < PlayModel().Puzzle.BoardWidth && y < PlayModel().Puzzle.BoardHeight && x < MaxBoardSize &&
-                   y < MaxBoardSize && PlayModel().Puzzle.PlayerGrid[x][y] != BlackCell
+    return x >= 0 && y >= 0 && x < PlayModel().Puzzle.BoardWidth && y < PlayModel().Puzzle.BoardHeight &&
+                   x < MaxBoardSize && y < MaxBoardSize && PlayModel().Puzzle.PlayerGrid[x][y] != BlackCell
                ? 1
                : 0;
 }
@@ -277,10 +280,18 @@ void MoveCursor(int key) {
     }
     int dx = 0, dy = 0;
     switch (key) {
-        case vk::LEFT: dx = -1; break;
-        case vk::RIGHT: dx = 1; break;
-        case vk::UP: dy = -1; break;
-        case vk::DOWN: dy = 1; break;
+        case vk::LEFT:
+            dx = -1;
+            break;
+        case vk::RIGHT:
+            dx = 1;
+            break;
+        case vk::UP:
+            dy = -1;
+            break;
+        case vk::DOWN:
+            dy = 1;
+            break;
         case vk::HOME:
         case vk::END: {
             const int y = Screens.Board.CursorY;
@@ -292,9 +303,11 @@ void MoveCursor(int key) {
                 }
             return;
         }
-        default: return;
+        default:
+            return;
     }
-    for (int x = Screens.Board.CursorX + dx, y = Screens.Board.CursorY + dy; x >= 0 && y >= 0 && x < w && y < h; x += dx, y += dy)
+    for (int x = Screens.Board.CursorX + dx, y = Screens.Board.CursorY + dy; x >= 0 && y >= 0 && x < w && y < h;
+         x += dx, y += dy)
         if (IsLightCell(x, y)) {
             Screens.Board.CursorX = x;
             Screens.Board.CursorY = y;

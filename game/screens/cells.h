@@ -52,7 +52,6 @@ public:
     void Move();
 };
 
-
 // 1 while an explained step is on show and (x, y) is one of its cells; 2 for the step's own cell.
 int ExplainedCell(int x, int y);
 

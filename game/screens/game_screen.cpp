@@ -1,22 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The puzzle play screen: its start, its logic step and the aids.
-#include "game/screens/session.h"
 #include "game/screens/game_screen.h"
+#include "game/screens/session.h"
 
-#include "framework/core/timing.h"
-#include "framework/screens/fade.h"
-#include "framework/screens/screen.h"
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/core/input.h"
+#include "framework/core/timing.h"
+#include "framework/screens/fade.h"
+#include "framework/screens/screen.h"
 #include "framework/text/game_text.h"
+#include "framework/widgets/animation.h"
 #include "framework/widgets/button.h"
 #include "framework/widgets/dialog.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
-#include "framework/widgets/pointer.h"
-#include "framework/widgets/animation.h"
 #include "framework/widgets/particles.h"
+#include "framework/widgets/pointer.h"
 #include "game/core/autosave.h"
 #include "game/core/core.h"
 #include "game/core/edits.h"
@@ -65,11 +65,14 @@ int TGameScreen::Load() {
 
 void TGameScreen::AddPuzzleAids() {
     PuzzleAids.clear();
-    PuzzleAids.push_back({"showhidemistakes", [] { return PlayModel().Puzzle.ShowMistakes; }, [] { PlayCore().ShowHideMistakes(); }});
+    PuzzleAids.push_back(
+        {"showhidemistakes", [] { return PlayModel().Puzzle.ShowMistakes; }, [] { PlayCore().ShowHideMistakes(); }});
     PuzzleAids.push_back({"showrandomcell", nullptr, [] { PlayCore().ShowRandomCell(); }});
     PuzzleAids.push_back({"showdesiredcell", nullptr, [] { PlayCore().ShowDesiredCell(); }});
-    PuzzleAids.push_back({"showhideautomarkup", [] { return PlayModel().Puzzle.AutoMarkup; }, [] { PlayCore().ShowHideMarkup(); }});
-    PuzzleAids.push_back({"showhidesolution", [] { return PlayModel().Puzzle.ShowSolution; }, [] { PlayCore().ShowHideSolution(); }});
+    PuzzleAids.push_back(
+        {"showhideautomarkup", [] { return PlayModel().Puzzle.AutoMarkup; }, [] { PlayCore().ShowHideMarkup(); }});
+    PuzzleAids.push_back(
+        {"showhidesolution", [] { return PlayModel().Puzzle.ShowSolution; }, [] { PlayCore().ShowHideSolution(); }});
     PuzzleAids.push_back({"explainstep", nullptr, [this] { ExplainStep(); }, 'H'});
 }
 
@@ -98,8 +101,8 @@ void TGameScreen::DismissExplanation(int pressed, int keyed) {
         ClearKey(vk::ESCAPE);
         SwallowEscape = 1;
     }
-    if (escape || pressed || keyed || Screens.Board.Explained.Changes != PlayModel().EditHistory.Changes || PlayModel().Puzzle.PuzzleCompleted ||
-        ShowingInput)
+    if (escape || pressed || keyed || Screens.Board.Explained.Changes != PlayModel().EditHistory.Changes ||
+        PlayModel().Puzzle.PuzzleCompleted || ShowingInput)
         Screens.Board.Explained = TExplainedStep{};
 }
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The play screen's questions: restart, new puzzle, leave, best-time name,
 // save name, the clues of a typed-in puzzle, and the end of a solved puzzle.
-#include "game/screens/session.h"
 #include "game/screens/game_screen.h"
+#include "game/screens/session.h"
 
 #include "framework/audio/game_sound.h"
 #include "framework/audio/sound_bank.h"
@@ -14,8 +14,8 @@
 #include "framework/widgets/dialog.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
-#include "framework/widgets/pointer.h"
 #include "framework/widgets/particles.h"
+#include "framework/widgets/pointer.h"
 #include "game/core/autosave.h"
 #include "game/core/core.h"
 #include "game/core/edits.h"
@@ -33,13 +33,12 @@ namespace {
 void PlaySound(const std::string& name) {
     static std::shared_ptr<platform::Channel> channel;
     if (!channel) channel = platform::AllocChannel();
-    if (auto sound = Resources.SoundBank ? Resources.SoundBank->Find(name) : nullptr) Game->Audio->GameSoundPlay(channel, sound, 0);
+    if (auto sound = Resources.SoundBank ? Resources.SoundBank->Find(name) : nullptr)
+        Game->Audio->GameSoundPlay(channel, sound, 0);
 }
 }  // namespace
 
-void TGameScreen::ShowNotice(const std::string& message) {
-    OKInput = CreateMessageDialog(message);
-}
+void TGameScreen::ShowNotice(const std::string& message) { OKInput = CreateMessageDialog(message); }
 
 namespace {
 std::shared_ptr<TDialogTextInput> SumEntryDialog(const std::string& key, int value) {
@@ -63,7 +62,8 @@ int TypedNumber(const std::shared_ptr<TDialogTextInput>& dialog) {
 }  // namespace
 
 bool TGameScreen::RefuseClue(int direction, int clue) {
-    const std::string problem = PlayModel().ClueProblem(direction, Screens.Board.EditCellX, Screens.Board.EditCellY, clue);
+    const std::string problem =
+        PlayModel().ClueProblem(direction, Screens.Board.EditCellX, Screens.Board.EditCellY, clue);
     if (problem.empty()) return false;
     ShowNotice(problem);
     RetypeClue = 1 + direction;
@@ -80,7 +80,10 @@ void TGameScreen::EndOfPuzzle() {
     StopPuzzleTimer();
     PlayModel().RemoveAutosave();
     PlaySound("applause");
-    const int place = PlayModel().NoBestTimeReason().empty() ? PlayModel().WillEnterHighscoreForSize(PlayModel().Puzzle.TimerStop - PlayModel().Puzzle.TimerStart) : 0;
+    const int place =
+        PlayModel().NoBestTimeReason().empty()
+            ? PlayModel().WillEnterHighscoreForSize(PlayModel().Puzzle.TimerStop - PlayModel().Puzzle.TimerStart)
+            : 0;
     if (place != 0) {
         NameInput = CreateHighScoreNameDialog(0, place, ScreenText("Highscore Place"));
         NameInput->Start();
@@ -117,7 +120,8 @@ void TGameScreen::ManageDialogs() {
     run(QuitInput, [&](auto&) { GoToScreen(TScreenId::Play); });
     run(NameInput, [&](auto& dialog) {
         Screens.Board.HoverCellX = Screens.Board.HoverCellY = -1;
-        PlayModel().AddHighscoreForSize(dialog->TextInput->Text, PlayModel().Puzzle.PuzzleDifficulty, PlayModel().Puzzle.TimerStop - PlayModel().Puzzle.TimerStart);
+        PlayModel().AddHighscoreForSize(dialog->TextInput->Text, PlayModel().Puzzle.PuzzleDifficulty,
+                                        PlayModel().Puzzle.TimerStop - PlayModel().Puzzle.TimerStart);
         endLevelMenu->Init(-1, -1);
     });
     run(SaveGameNameInput, [&](auto& dialog) {
@@ -140,7 +144,8 @@ void TGameScreen::ManageDialogs() {
     run(HorizontalSumInput, [&](auto& dialog) {
         PlayModel().Puzzle.EnteredHorizontalSum = TypedNumber(dialog);
         if (RefuseClue(Horizontal, PlayModel().Puzzle.EnteredHorizontalSum)) return;
-        PlayModel().Puzzle.EnteredVerticalSum = PlayModel().Puzzle.VerticalSumGrid[Screens.Board.EditCellX][Screens.Board.EditCellY];
+        PlayModel().Puzzle.EnteredVerticalSum =
+            PlayModel().Puzzle.VerticalSumGrid[Screens.Board.EditCellX][Screens.Board.EditCellY];
         VerticalSumInput = SumEntryDialog("Enter Vertical Sum", PlayModel().Puzzle.EnteredVerticalSum);
     });
     if (OKInput) {

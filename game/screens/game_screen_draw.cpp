@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing the play screen.
-#include "game/screens/session.h"
 #include "game/screens/game_screen.h"
+#include "game/screens/session.h"
 
 #include <algorithm>
 #include <cmath>
@@ -101,9 +101,8 @@ int TGameScreen::Draw() {
     FreezeTimer();
     if (!PlayModel().Puzzle.CustomMode && PlayModel().Puzzle.PuzzleStars > 0) DrawGradeLine(25, 505);
 
-    const std::shared_ptr<TDialog> dialogs[] = {RestartInput,      NewInput,         QuitInput,
-                                                NameInput,         SaveGameNameInput, VerticalSumInput,
-                                                HorizontalSumInput, OKInput};
+    const std::shared_ptr<TDialog> dialogs[] = {RestartInput,      NewInput,         QuitInput,          NameInput,
+                                                SaveGameNameInput, VerticalSumInput, HorizontalSumInput, OKInput};
     const bool questionOpen = std::any_of(std::begin(dialogs), std::end(dialogs), [](const auto& d) { return !!d; });
     if (PlayModel().Puzzle.PuzzleCompleted) {
         NumberMenu->ClearMouseOver();

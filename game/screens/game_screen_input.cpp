@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The play screen's keys, number buttons and mouse wheel.
-#include "game/screens/session.h"
 #include "game/screens/game_screen.h"
+#include "game/screens/session.h"
 
 #include <cstdlib>
 

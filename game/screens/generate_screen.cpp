@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The generating overlay.
-#include "game/screens/session.h"
 #include "game/screens/generate_screen.h"
+#include "game/screens/session.h"
 
 #include "framework/audio/game_sound.h"
 #include "framework/audio/sound_bank.h"
@@ -105,7 +105,8 @@ int TGenerateScreen::Draw() {
             if (!PlayCore().CheckCustomPuzzle()) {
                 Hide();
                 if (Refused)
-                    Refused(ScreenText(PlayCore().CheckMessage) + (PlayCore().CheckDetail.empty() ? "" : "\r\n" + PlayCore().CheckDetail));
+                    Refused(ScreenText(PlayCore().CheckMessage) +
+                            (PlayCore().CheckDetail.empty() ? "" : "\r\n" + PlayCore().CheckDetail));
             }
             HasGenerated = 1;
             Game->Mouse->On();

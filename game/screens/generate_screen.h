@@ -39,5 +39,3 @@ public:
 
 // A new overlay in place of the old one, loaded.
 std::shared_ptr<TGenerateScreen> FreshOverlay(const std::shared_ptr<TGenerateScreen>& old);
-
-

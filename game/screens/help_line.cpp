@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the play screen's help line says and how it is laid out.
-#include "game/screens/session.h"
 #include "game/screens/help_line.h"
+#include "game/screens/session.h"
 
 #include "framework/core/globals.h"
 #include "framework/text/game_text.h"

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/screens/high_score_screen.h"
 
+#include "framework/archive/pak_manager.h"
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/core/input.h"
+#include "framework/screens/fade.h"
 #include "framework/text/game_text.h"
 #include "framework/util/strings.h"
 #include "framework/widgets/button.h"
@@ -12,18 +14,16 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/slide_line.h"
 #include "framework/widgets/sprite.h"
-#include "framework/screens/fade.h"
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
 #include "game/screens/menu_screen.h"
 #include "game/screens/palette.h"
-#include "framework/archive/pak_manager.h"
-#include "tallyfold/platform/font.h"
 #include "game/screens/screen_common.h"
 #include "game/screens/screens.h"
-#include "game/screens/widgets.h"
 #include "game/screens/session.h"
+#include "game/screens/widgets.h"
 #include "tallyfold/platform/display.h"
+#include "tallyfold/platform/font.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 
@@ -169,7 +169,8 @@ void THighScoreScreen::ChooseTableFont() {
     TableFont = Resources.Font34;
     TableTextDY = 0;
     // Letters that reach furthest up and down, and the table's own texts.
-    const std::string sample = "AbdfghjklpqtyQ0123456789:" + ScreenText("Name") + ScreenText("Difficulty") + ScreenText("Time");
+    const std::string sample =
+        "AbdfghjklpqtyQ0123456789:" + ScreenText("Name") + ScreenText("Difficulty") + ScreenText("Time");
     auto fits = [&](const std::shared_ptr<platform::ImageFont>& font, int& above, int& below) {
         font->InkExtent(sample, above, below);
         return above + below <= RowHeight - 1;

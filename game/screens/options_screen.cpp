@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The options screen.
-#include "game/screens/session.h"
 #include "game/screens/options_screen.h"
+#include "game/screens/session.h"
 
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
@@ -11,9 +11,9 @@
 #include "framework/widgets/button.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
+#include "framework/widgets/list_box.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/sprite.h"
-#include "framework/widgets/list_box.h"
 #include "game/core/options.h"
 #include "game/screens/menu_screen.h"
 #include "game/screens/screen_common.h"
@@ -79,12 +79,12 @@ int TOptionsScreen::Logic() {
         const char* name;
         int* setting;
     };
-    for (auto [name, setting] : {Aid{"showtimer", &PlayModel().Options.ShowTimer},
-                                 Aid{"showsumcombinations", &PlayModel().Options.ShowSumCombinations},
-                                 Aid{"preventdoublenumbers", &PlayModel().Options.PreventDoubleNumbers},
-                                 Aid{"showremainingsum", &PlayModel().Options.ShowRemainingSum},
-                                 Aid{"highlighter", &PlayModel().Options.ShowHighlighter},
-                                 Aid{"checkruns", &PlayModel().Options.CheckRuns}})
+    for (auto [name, setting] :
+         {Aid{"showtimer", &PlayModel().Options.ShowTimer},
+          Aid{"showsumcombinations", &PlayModel().Options.ShowSumCombinations},
+          Aid{"preventdoublenumbers", &PlayModel().Options.PreventDoubleNumbers},
+          Aid{"showremainingsum", &PlayModel().Options.ShowRemainingSum},
+          Aid{"highlighter", &PlayModel().Options.ShowHighlighter}, Aid{"checkruns", &PlayModel().Options.CheckRuns}})
         if (OptionsMenu->Clicked(name)) {
             *setting = *setting ? 0 : 1;
             ToggleSetState(OptionsMenu, OptionsMenu->FindButton(name), *setting);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The play setup screen.
-#include "game/screens/session.h"
 #include "game/screens/play_screen.h"
+#include "game/screens/session.h"
 
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
@@ -27,19 +27,27 @@
 
 std::string SizeName(int width) {
     switch (width) {
-        case 6: return "6x6";
-        case 7: return "7x7";
-        case 12: return "12x12";
-        case 14: return "14x14";
-        default: return "9x9";
+        case 6:
+            return "6x6";
+        case 7:
+            return "7x7";
+        case 12:
+            return "12x12";
+        case 14:
+            return "14x14";
+        default:
+            return "9x9";
     }
 }
 
 std::string DifficultyButtonName(int difficulty) {
     switch (difficulty) {
-        case 0: return "easy";
-        case 2: return "hard";
-        default: return "medium";
+        case 0:
+            return "easy";
+        case 2:
+            return "hard";
+        default:
+            return "medium";
     }
 }
 
@@ -59,7 +67,8 @@ int TPlayScreen::Load() {
     DifficultyMenu->SetX(465);
     DifficultyMenu->SetY(230);
     MainMenu = NewScreenMenu(0);
-    const char* names[][2] = {{"play", "playsmall"}, {"custom", "customsmall"}, {"loadgame", "load"}, {"back", "backsmall"}};
+    const char* names[][2] = {
+        {"play", "playsmall"}, {"custom", "customsmall"}, {"loadgame", "load"}, {"back", "backsmall"}};
     for (auto& [name, picture] : names) {
         auto button = MainMenu->AddQuick(picture, name);
         button->SetName(name);
@@ -90,8 +99,8 @@ int TPlayScreen::Start() {
 }
 
 int TPlayScreen::ShowSaveGameManager() {
-    auto manager = TSaveGameManager::Create(ScreenText("Choose Savegame"), ScreenPicture("manager")->image, 0, 0, 0, "dat",
-                                            Game->ProfilePath, ScreenText("Delete File"));
+    auto manager = TSaveGameManager::Create(ScreenText("Choose Savegame"), ScreenPicture("manager")->image, 0, 0, 0,
+                                            "dat", Game->ProfilePath, ScreenText("Delete File"));
     manager->DrawHighlight = 0;
     manager->DimWhenActive = 1;
     manager->Shadow = TShadow::Create(3, 3, 0.4f);

@@ -22,8 +22,8 @@
 namespace vk = platform::vk;
 
 std::shared_ptr<TSaveGameManager> TSaveGameManager::Create(const std::string& caption,
-                                                           std::shared_ptr<platform::Image> background, int flag,
-                                                           int x, int y, const std::string& extension,
+                                                           std::shared_ptr<platform::Image> background, int flag, int x,
+                                                           int y, const std::string& extension,
                                                            const std::string& directory,
                                                            const std::string& deleteMessage) {
     auto manager = std::make_shared<TSaveGameManager>();
@@ -271,7 +271,8 @@ int TSaveGameManager::Draw() {
     MenuArrowDown->Draw(OffsetX, OffsetY);
     // A question or message that darkens what lies behind it by itself needs
     // no second layer from here.
-    const bool dimsItself = (DialogOK && DialogOK->DimBackground > 0) || (DialogYesNo && DialogYesNo->DimBackground > 0);
+    const bool dimsItself =
+        (DialogOK && DialogOK->DimBackground > 0) || (DialogYesNo && DialogYesNo->DimBackground > 0);
     if (DimWhenShowingDialogs || DialogOK || DialogYesNo) {
         if ((DialogOK || DialogYesNo) && !dimsItself) dim();
         if (DialogOK) DialogOK->Draw();

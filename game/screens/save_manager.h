@@ -35,8 +35,8 @@ public:
     int LastMouseZ = 0;
 
     static std::shared_ptr<TSaveGameManager> Create(const std::string& caption,
-                                                    std::shared_ptr<platform::Image> background, int flag, int x,
-                                                    int y, const std::string& extension, const std::string& directory,
+                                                    std::shared_ptr<platform::Image> background, int flag, int x, int y,
+                                                    const std::string& extension, const std::string& directory,
                                                     const std::string& deleteMessage);
     virtual int MenuArrowCreate();
     virtual int BoxSize();

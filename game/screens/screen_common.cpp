@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The helpers every screen shares.
-#include "game/screens/session.h"
 #include "game/screens/screen_common.h"
+#include "game/screens/session.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +9,8 @@
 #include "framework/archive/pak_manager.h"
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
+#include "framework/screens/fade.h"
+#include "framework/screens/screen.h"
 #include "framework/text/game_text.h"
 #include "framework/util/strings.h"
 #include "framework/widgets/button.h"
@@ -16,8 +18,6 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/particles.h"
 #include "framework/widgets/pointer.h"
-#include "framework/screens/fade.h"
-#include "framework/screens/screen.h"
 #include "game/core/core.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
@@ -29,7 +29,9 @@ int Rand(int low, int high) { return platform::Rand(low, high); }
 float Rndf(float low, float high) { return static_cast<float>(platform::Rnd(low, high)); }
 }  // namespace
 
-std::string ScreenText(const std::string& key) { return Resources.GameText ? Resources.GameText->FindString(key) : std::string(); }
+std::string ScreenText(const std::string& key) {
+    return Resources.GameText ? Resources.GameText->FindString(key) : std::string();
+}
 
 // From the image bank, else the data archive (the large backgrounds and the
 // particles live there), else the picture folder; kept in the bank afterwards.
@@ -64,9 +66,9 @@ void UseSparkleTrail() {
         mouse.SparkleCounter += static_cast<float>(mouse.SparkleLength);
         int px = mouse.x + Rand(1, std::max(1, mouse.w - 20)) - 5;
         int py = mouse.y + Rand(1, std::max(1, mouse.h - 25)) - 5;
-        auto sparkle = mouse.ParticleList->AddNew(px, py, ScreenPicture("particle1"), Rndf(-0.05f, 0.05f), 0, 0.0016f,
-                                                  1000, 1, Rand(0, 1) ? 1 : -1, Rndf(0.2f, 0.5f), Rndf(0.2f, 0.5f),
-                                                  0, 0, 0);
+        auto sparkle =
+            mouse.ParticleList->AddNew(px, py, ScreenPicture("particle1"), Rndf(-0.05f, 0.05f), 0, 0.0016f, 1000, 1,
+                                       Rand(0, 1) ? 1 : -1, Rndf(0.2f, 0.5f), Rndf(0.2f, 0.5f), 0, 0, 0);
         if (sparkle) {
             sparkle->Color = TColor::Create(Rand(100, 255), Rand(100, 255), Rand(100, 255), 1.0f);
             sparkle->SetFade(200, 300, 1000);
@@ -123,8 +125,8 @@ std::vector<float> MessageLineTops(const std::string& text, float y, int bottomA
     return tops;
 }
 
-void DrawMessage(const std::string& text, float x, float y, const std::shared_ptr<platform::ImageFont>& font,
-                 int white, int bottomAlign, int round, int alignment) {
+void DrawMessage(const std::string& text, float x, float y, const std::shared_ptr<platform::ImageFont>& font, int white,
+                 int bottomAlign, int round, int alignment) {
     if (text.empty()) return;
     if (white) platform::SetColor(255, 255, 255);
     platform::SetImageFont(font);

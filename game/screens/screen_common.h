@@ -37,8 +37,8 @@ std::string FormatMinutesSeconds(int milliseconds);
 
 // Lines 25 pixels apart; x -1 centres each line on the screen, otherwise
 // alignment 0 left, 1 centred, 2 right at x. Bottom-aligned, the last line sits at y.
-void DrawMessage(const std::string& text, float x, float y, const std::shared_ptr<platform::ImageFont>& font,
-                 int white, int bottomAlign, int round, int alignment);
+void DrawMessage(const std::string& text, float x, float y, const std::shared_ptr<platform::ImageFont>& font, int white,
+                 int bottomAlign, int round, int alignment);
 // Where DrawMessage puts the top of each line.
 std::vector<float> MessageLineTops(const std::string& text, float y, int bottomAlign);
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The game object's logic step and shut-down, and the making of the screens.
-#include "game/screens/session.h"
 #include "game/screens/shell.h"
+#include "game/screens/session.h"
 
 #include <exception>
 
@@ -76,9 +76,9 @@ void TVellacorGame::ShutDownHook() {
     PlayModel().FlushAutosave();
     const std::string unsaved = PlayModel().UnsavedAutosaveReason();
     if (!unsaved.empty() && SharedData.SavingOff.empty())
-        platform::Notify("Your puzzle in progress could not be kept, so it is lost: " +
-                             FileFaultText(AutosavePath(), unsaved),
-                         true);
+        platform::Notify(
+            "Your puzzle in progress could not be kept, so it is lost: " + FileFaultText(AutosavePath(), unsaved),
+            true);
     // A start that failed before the options were read has no first run to finish.
     if (Resources.GameIni && !Resources.GameIni->FileName.empty()) {
         // The welcome page opens only from its button (help screen); leaving the
@@ -93,13 +93,20 @@ void TVellacorGame::ShutDownHook() {
 namespace {
 std::shared_ptr<TScreen> FindScreen(TScreenId id) {
     switch (id) {
-        case TScreenId::Title: return Screens.TitleScreen;
-        case TScreenId::Play: return Screens.PlayScreen;
-        case TScreenId::Game: return Screens.GameScreen;
-        case TScreenId::Options: return Screens.OptionsScreen;
-        case TScreenId::Help: return Screens.HelpScreen;
-        case TScreenId::HighScores: return Screens.HighScoreScreen;
-        case TScreenId::Exit: break;
+        case TScreenId::Title:
+            return Screens.TitleScreen;
+        case TScreenId::Play:
+            return Screens.PlayScreen;
+        case TScreenId::Game:
+            return Screens.GameScreen;
+        case TScreenId::Options:
+            return Screens.OptionsScreen;
+        case TScreenId::Help:
+            return Screens.HelpScreen;
+        case TScreenId::HighScores:
+            return Screens.HighScoreScreen;
+        case TScreenId::Exit:
+            break;
     }
     return nullptr;
 }
@@ -140,11 +147,13 @@ void CreateGameObjects() {
 void LoadSharedResources() {
     Resources.ImageBank->SetPath(Game->ImagePath);
     Resources.SoundBank->SetPath(Game->SoundPath);
-    for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"}) Resources.SoundBank->Load(name, 1.0f, 1.0f, "", 0);
-    for (const char* name : {"paused", "cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo",
-                             "bordersumcellhmo", "cellcursor", "generating", "solving", "music", "sound",
-                             "blackback", "input", "inputlong", "inputfield", "sizelabel", "difficultylabel",
-                             "helpimage", "manager"})
+    for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"})
+        Resources.SoundBank->Load(name, 1.0f, 1.0f, "", 0);
+    for (const char* name :
+         {"paused",           "cell",       "cellmo",     "bordercell", "bordersumcell", "bordersumcellvmo",
+          "bordersumcellhmo", "cellcursor", "generating", "solving",    "music",         "sound",
+          "blackback",        "input",      "inputlong",  "inputfield", "sizelabel",     "difficultylabel",
+          "helpimage",        "manager"})
         Resources.ImageBank->Load(name, "", -1, 1);
     Game->SpritePausedCreate("paused");
     // The window losing the focus may be the last the game sees of the player.

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The title hub.
-#include "game/screens/session.h"
 #include "game/screens/title_screen.h"
+#include "game/screens/session.h"
 
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/core/input.h"
+#include "framework/paths/errors.h"
 #include "framework/screens/fade.h"
 #include "framework/text/game_text.h"
 #include "framework/widgets/button.h"
@@ -13,7 +14,6 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/sprite.h"
-#include "framework/paths/errors.h"
 #include "game/core/autosave.h"
 #include "game/screens/menu_screen.h"
 #include "game/screens/screen_common.h"

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "framework/audio/sound_bank.h"
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/core/input.h"
@@ -13,9 +14,8 @@
 #include "framework/widgets/dialog.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
-#include "framework/audio/sound_bank.h"
-#include "game/screens/palette.h"
 #include "game/core/high_scores.h"
+#include "game/screens/palette.h"
 #include "tallyfold/platform/image.h"
 
 TButtonPictures TogglePictures(const std::string& name, int on) {

@@ -16,11 +16,16 @@ namespace {
 
 TCoreRead FromPlatform(platform::ReadStatus status) {
     switch (status) {
-        case platform::ReadStatus::Read: return TCoreRead::Read;
-        case platform::ReadStatus::Missing: return TCoreRead::Missing;
-        case platform::ReadStatus::NotRegular: return TCoreRead::NotRegular;
-        case platform::ReadStatus::TooLarge: return TCoreRead::TooLarge;
-        case platform::ReadStatus::Unreadable: break;
+        case platform::ReadStatus::Read:
+            return TCoreRead::Read;
+        case platform::ReadStatus::Missing:
+            return TCoreRead::Missing;
+        case platform::ReadStatus::NotRegular:
+            return TCoreRead::NotRegular;
+        case platform::ReadStatus::TooLarge:
+            return TCoreRead::TooLarge;
+        case platform::ReadStatus::Unreadable:
+            break;
     }
     return TCoreRead::Unreadable;
 }

@@ -477,9 +477,9 @@ void CloseDevice() {
     AudioGuard guard(AudioLock());
     if (!g_device) return;
     for (auto& v : Voices()) DeleteSource(*v);
-    Voices().erase(std::remove_if(Voices().begin(), Voices().end(),
-                                  [](const std::shared_ptr<Voice>& v) { return v->orphan; }),
-                   Voices().end());
+    Voices().erase(
+        std::remove_if(Voices().begin(), Voices().end(), [](const std::shared_ptr<Voice>& v) { return v->orphan; }),
+        Voices().end());
     for (SoundData* s : LiveSounds()) s->ReleaseBuffer();
     alcMakeContextCurrent(nullptr);
     if (g_context) alcDestroyContext(g_context);
@@ -514,7 +514,8 @@ std::vector<std::string> SplitDeviceList(const ALCchar* list) {
 
 void EnableOpenALAudio() {
     const bool all = alcIsExtensionPresent(nullptr, "ALC_ENUMERATE_ALL_EXT") == ALC_TRUE;
-    for (const auto& name : SplitDeviceList(alcGetString(nullptr, all ? ALC_ALL_DEVICES_SPECIFIER : ALC_DEVICE_SPECIFIER)))
+    for (const auto& name :
+         SplitDeviceList(alcGetString(nullptr, all ? ALC_ALL_DEVICES_SPECIFIER : ALC_DEVICE_SPECIFIER)))
         Register("OpenAL " + name, name);
     Register("OpenAL Default", "");
     // The name older settings files carry for OpenAL's software mixer.

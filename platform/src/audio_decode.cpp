@@ -9,7 +9,9 @@
 namespace platform::audio_decode {
 namespace {
 
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint32_t Le32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
 
 // Every chunk must lie inside the file. SDL sizes its buffers by what the
 // chunks claim, so a damaged length would otherwise cost gigabytes.
@@ -95,8 +97,7 @@ bool OggDecoder::Open(const uint8_t* data, size_t size) {
     if (ov_open_callbacks(&src_, &vf_, nullptr, 0, callbacks) != 0) return false;
     open_ = true;
     vorbis_info* info = ov_info(&vf_, -1);
-    if (!info || info->channels < 1 || info->channels > 255 || info->rate <= 0 || info->rate > 384000)
-        return false;
+    if (!info || info->channels < 1 || info->channels > 255 || info->rate <= 0 || info->rate > 384000) return false;
     inChannels_ = info->channels;
     rate_ = info->rate;
     outChannels_ = inChannels_ == 2 ? 2 : 1;
@@ -109,8 +110,8 @@ size_t OggDecoder::Read(std::vector<int16_t>& out, size_t maxFrames) {
         const size_t want = std::min(maxFrames - done, kBlockFrames) * size_t(inChannels_);
         if (block_.size() < want) block_.resize(want);
         int stream = 0;
-        const long got = ov_read(&vf_, reinterpret_cast<char*>(block_.data()),
-                                 static_cast<int>(want * sizeof(int16_t)), 0, 2, 1, &stream);
+        const long got = ov_read(&vf_, reinterpret_cast<char*>(block_.data()), static_cast<int>(want * sizeof(int16_t)),
+                                 0, 2, 1, &stream);
         if (got == 0) {
             ended_ = true;
             break;

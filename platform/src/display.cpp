@@ -282,7 +282,8 @@ public:
         // A window made for full screen was made without a frame to drag.
         SDL_SetWindowResizable(window_, SDL_TRUE);
         SDL_SetWindowMinimumSize(window_, std::max(1, w / 2), std::max(1, h / 2));
-        SDL_SetWindowSize(window_, std::clamp(winW, 1, detail::kMaxImageSide), std::clamp(winH, 1, detail::kMaxImageSide));
+        SDL_SetWindowSize(window_, std::clamp(winW, 1, detail::kMaxImageSide),
+                          std::clamp(winH, 1, detail::kMaxImageSide));
         fullScreen_ = false;
         return true;
     }
@@ -317,8 +318,7 @@ public:
 
     int DesktopRefreshRate() override {
         SDL_DisplayMode m;
-        if (detail::EnsureVideo() && SDL_GetDesktopDisplayMode(0, &m) == 0 && m.refresh_rate > 0)
-            return m.refresh_rate;
+        if (detail::EnsureVideo() && SDL_GetDesktopDisplayMode(0, &m) == 0 && m.refresh_rate > 0) return m.refresh_rate;
         return 60;
     }
 
@@ -326,8 +326,7 @@ public:
         if (!window_) return -1;
         SDL_DisplayMode m;
         int display = SDL_GetWindowDisplayIndex(window_);
-        if (display >= 0 && SDL_GetDesktopDisplayMode(display, &m) == 0 && m.refresh_rate > 0)
-            return m.refresh_rate;
+        if (display >= 0 && SDL_GetDesktopDisplayMode(display, &m) == 0 && m.refresh_rate > 0) return m.refresh_rate;
         return -1;
     }
 
@@ -374,8 +373,8 @@ public:
         auto bytes = LoadBytes(file);
         auto pixmap = bytes ? detail::DecodePixmap(bytes->data(), bytes->size()) : nullptr;
         if (!pixmap || pixmap->Width() > 1024 || pixmap->Height() > 1024) return;
-        SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixmap->Pixels(), pixmap->Width(), pixmap->Height(),
-                                                               32, pixmap->Width() * 4, SDL_PIXELFORMAT_ARGB8888);
+        SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixmap->Pixels(), pixmap->Width(), pixmap->Height(), 32,
+                                                               pixmap->Width() * 4, SDL_PIXELFORMAT_ARGB8888);
         if (!icon) return;
         SDL_SetWindowIcon(window_, icon);
         SDL_FreeSurface(icon);
@@ -450,12 +449,15 @@ bool PrimitiveBlend(const DrawState& s, SDL_BlendMode& mode, Uint8& a) {
             mode = SDL_BLENDMODE_NONE;
             a = 255;
             break;
-        case LIGHTBLEND: mode = SDL_BLENDMODE_ADD; break;
+        case LIGHTBLEND:
+            mode = SDL_BLENDMODE_ADD;
+            break;
         case SHADEBLEND:
             mode = SDL_BLENDMODE_MOD;
             a = 255;
             break;
-        default: break;
+        default:
+            break;
     }
     return !(a == 0 && mode != SDL_BLENDMODE_NONE && mode != SDL_BLENDMODE_MOD);
 }
@@ -497,7 +499,8 @@ detail::Box PlainBox(double x0, double y0, double x1, double y1) {
 }
 
 bool ViewportWhole(const DrawState& s) {
-    return s.vpX <= 0 && s.vpY <= 0 && s.vpX + s.vpW >= detail::CanvasWidth() && s.vpY + s.vpH >= detail::CanvasHeight();
+    return s.vpX <= 0 && s.vpY <= 0 && s.vpX + s.vpW >= detail::CanvasWidth() &&
+           s.vpY + s.vpH >= detail::CanvasHeight();
 }
 
 void RecordPrimitive(detail::DrawOp op, float a, float b, float c, float d) {
@@ -514,7 +517,9 @@ void RecordPrimitive(detail::DrawOp op, float a, float b, float c, float d) {
     cmd.p[2] = c;
     cmd.p[3] = d;
     switch (op) {
-        case detail::DrawOp::Plot: cmd.box = PlainBox(a, b, a + 1, b + 1); break;
+        case detail::DrawOp::Plot:
+            cmd.box = PlainBox(a, b, a + 1, b + 1);
+            break;
         case detail::DrawOp::Line:
             cmd.box = PlainBox(a, b, a + (c - a) * g_state.scaleX, b + (d - b) * g_state.scaleY);
             // A clipped line starts its steps elsewhere and may take other pixels.
@@ -548,8 +553,12 @@ void ExecutePrimitive(const DrawCommand& c) {
     if (!r || !PreparePrimitive(r, s)) return;
     const float x = c.p[0], y = c.p[1];
     switch (c.op) {
-        case DrawOp::Plot: SDL_RenderDrawPointF(r, x, y); break;
-        case DrawOp::Line: SDL_RenderDrawLineF(r, x, y, x + (c.p[2] - x) * s.scaleX, y + (c.p[3] - y) * s.scaleY); break;
+        case DrawOp::Plot:
+            SDL_RenderDrawPointF(r, x, y);
+            break;
+        case DrawOp::Line:
+            SDL_RenderDrawLineF(r, x, y, x + (c.p[2] - x) * s.scaleX, y + (c.p[3] - y) * s.scaleY);
+            break;
         case DrawOp::Rect: {
             SDL_FRect rect = ScaledRect(x, y, c.p[2], c.p[3], s);
             if (rect.w <= 0 || rect.h <= 0) return;
@@ -575,7 +584,8 @@ void ExecutePrimitive(const DrawCommand& c) {
             if (!rows.empty()) SDL_RenderFillRectsF(r, rows.data(), static_cast<int>(rows.size()));
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -214,26 +214,36 @@ bool CopyFile(const std::string& from, const std::string& to) {
     return ok;
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
-}
+bool RenameFile(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
 
 std::string FileErrorText(int error) {
     switch (error) {
         case ENOSPC:
-        case EDQUOT: return "the disk is full";
-        case EFBIG: return "the file is larger than the disk or the system allows";
-        case EROFS: return "the disk is read-only";
+        case EDQUOT:
+            return "the disk is full";
+        case EFBIG:
+            return "the file is larger than the disk or the system allows";
+        case EROFS:
+            return "the disk is read-only";
         case EACCES:
-        case EPERM: return "permission denied";
-        case ENOENT: return "it does not exist";
-        case ENOTDIR: return "a folder on its path is not a folder";
-        case EEXIST: return "a file stands where a folder should be";
-        case EISDIR: return "it is a folder";
-        case ELOOP: return "it is a symbolic link";
-        case ENAMETOOLONG: return "its name is too long";
-        case EIO: return "the disk reported an input/output error";
-        default: return std::strerror(error);
+        case EPERM:
+            return "permission denied";
+        case ENOENT:
+            return "it does not exist";
+        case ENOTDIR:
+            return "a folder on its path is not a folder";
+        case EEXIST:
+            return "a file stands where a folder should be";
+        case EISDIR:
+            return "it is a folder";
+        case ELOOP:
+            return "it is a symbolic link";
+        case ENAMETOOLONG:
+            return "its name is too long";
+        case EIO:
+            return "the disk reported an input/output error";
+        default:
+            return std::strerror(error);
     }
 }
 

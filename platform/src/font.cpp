@@ -238,7 +238,8 @@ protected:
                 if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
                     v = (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
                 else
-                    v = bm.num_grays == 256 ? row[x] : static_cast<uint8_t>(row[x] * 255 / std::max(1, bm.num_grays - 1));
+                    v = bm.num_grays == 256 ? row[x]
+                                            : static_cast<uint8_t>(row[x] * 255 / std::max(1, bm.num_grays - 1));
                 out.coverage[static_cast<size_t>(y) * out.w + x] = v;
             }
         }

@@ -168,7 +168,8 @@ public:
                     }
                     int c1 = c;
                     while (c1 < cols_ && bits_[static_cast<size_t>(r) * cols_ + c1]) ++c1;
-                    auto same = std::find_if(open.begin(), open.end(), [&](const Open& o) { return o.c0 == c && o.c1 == c1; });
+                    auto same =
+                        std::find_if(open.begin(), open.end(), [&](const Open& o) { return o.c0 == c && o.c1 == c1; });
                     if (same != open.end()) {
                         same->seen = true;
                         next.push_back(*same);
@@ -276,9 +277,15 @@ void Execute(SDL_Renderer* r, const DrawCommand& c, const SDL_Rect& area) {
     if (!SDL_IntersectRect(&area, &view, &clip)) return;
     SDL_RenderSetClipRect(r, &clip);
     switch (c.op) {
-        case DrawOp::Text: ExecuteText(c); break;
-        case DrawOp::Image: ExecuteImage(c); break;
-        default: ExecutePrimitive(c); break;
+        case DrawOp::Text:
+            ExecuteText(c);
+            break;
+        case DrawOp::Image:
+            ExecuteImage(c);
+            break;
+        default:
+            ExecutePrimitive(c);
+            break;
     }
 }
 
@@ -519,8 +526,11 @@ int WatchWindow(void*, SDL_Event* e) {
             case SDL_WINDOWEVENT_EXPOSED:
             case SDL_WINDOWEVENT_RESTORED:
             case SDL_WINDOWEVENT_MAXIMIZED:
-            case SDL_WINDOWEVENT_SIZE_CHANGED: g.repaint = true; break;
-            default: break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+                g.repaint = true;
+                break;
+            default:
+                break;
         }
     } else if (e->type == SDL_RENDER_TARGETS_RESET || e->type == SDL_RENDER_DEVICE_RESET) {
         // The canvas's pixels are gone: the next frame is drawn whole.

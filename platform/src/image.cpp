@@ -69,11 +69,14 @@ bool SizeAcceptable(int64_t w, int64_t h) {
 
 namespace {
 
-uint32_t Be32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]; }
+uint32_t Be32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
 uint32_t Be16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
 uint32_t Le16(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
 int32_t Le32s(const uint8_t* p) {
-    return static_cast<int32_t>(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
+    return static_cast<int32_t>(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
+                                (uint32_t(p[3]) << 24));
 }
 
 // Names the decoder for the bytes and checks the size their header declares,
@@ -206,8 +209,7 @@ SDL_Texture* TextureSet::Get(const Pixmap& pixmap, int blend, bool filtered) {
     if (v == 1) {
         // Mask: opaque where the pixel is at least half opaque, nothing elsewhere.
         converted.resize(count);
-        for (size_t i = 0; i < count; ++i)
-            converted[i] = (src[i] >> 24) >= 128 ? (src[i] | 0xFF000000u) : 0u;
+        for (size_t i = 0; i < count; ++i) converted[i] = (src[i] >> 24) >= 128 ? (src[i] | 0xFF000000u) : 0u;
         src = converted.data();
     } else if (v == 2) {
         // Shade multiplies the destination; premultiplied colour makes the
@@ -231,17 +233,22 @@ bool PrepareTexture(SDL_Texture* texture, int blend, const DrawState& s) {
     Uint8 a = static_cast<Uint8>(std::lround(s.alpha * 255.0f));
     SDL_BlendMode mode = SDL_BLENDMODE_BLEND;
     switch (blend) {
-        case MASKBLEND: a = 255; break;
+        case MASKBLEND:
+            a = 255;
+            break;
         case SOLIDBLEND:
             mode = SDL_BLENDMODE_NONE;
             a = 255;
             break;
-        case LIGHTBLEND: mode = SDL_BLENDMODE_ADD; break;
+        case LIGHTBLEND:
+            mode = SDL_BLENDMODE_ADD;
+            break;
         case SHADEBLEND:
             mode = SDL_BLENDMODE_MUL;
             a = 255;
             break;
-        default: break;
+        default:
+            break;
     }
     if (a == 0) return false;
     if (SDL_SetTextureBlendMode(texture, mode) != 0 && mode == SDL_BLENDMODE_MUL)
@@ -251,8 +258,8 @@ bool PrepareTexture(SDL_Texture* texture, int blend, const DrawState& s) {
     return true;
 }
 
-void CopyTransformed(SDL_Texture* texture, const SDL_Rect* src, float x, float y, float w, float h, float hx,
-                     float hy, const DrawState& s) {
+void CopyTransformed(SDL_Texture* texture, const SDL_Rect* src, float x, float y, float w, float h, float hx, float hy,
+                     const DrawState& s) {
     SDL_Renderer* r = Renderer();
     const float sx = s.scaleX, sy = s.scaleY;
     if (!r || sx == 0.0f || sy == 0.0f || w <= 0 || h <= 0) return;
@@ -539,7 +546,8 @@ std::shared_ptr<Pixmap> GrabPixmap(int x, int y, int w, int h) {
         int py = std::min(phys.h - 1, static_cast<int>(yy * scy));
         for (int xx = 0; xx < w; ++xx) {
             int px = std::min(phys.w - 1, static_cast<int>(xx * scx));
-            out->Pixels()[static_cast<size_t>(yy) * w + xx] = buffer[static_cast<size_t>(py) * phys.w + px] | 0xFF000000u;
+            out->Pixels()[static_cast<size_t>(yy) * w + xx] =
+                buffer[static_cast<size_t>(py) * phys.w + px] | 0xFF000000u;
         }
     }
     return out;
@@ -560,14 +568,13 @@ std::shared_ptr<Image> LoadImage(const std::vector<uint8_t>& bytes, int flags) {
     return image;
 }
 
-std::shared_ptr<Image> LoadAnimImage(const std::string& path, int cellW, int cellH, int first, int count,
-                                     int flags) {
+std::shared_ptr<Image> LoadAnimImage(const std::string& path, int cellW, int cellH, int first, int count, int flags) {
     auto bytes = LoadBytes(path);
     return bytes ? LoadAnimImage(*bytes, cellW, cellH, first, count, flags) : nullptr;
 }
 
-std::shared_ptr<Image> LoadAnimImage(const std::vector<uint8_t>& bytes, int cellW, int cellH, int first,
-                                     int count, int flags) {
+std::shared_ptr<Image> LoadAnimImage(const std::vector<uint8_t>& bytes, int cellW, int cellH, int first, int count,
+                                     int flags) {
     auto pixmap = LoadPixmap(bytes);
     if (!pixmap) return nullptr;
     auto image = CutStrip(*pixmap, cellW, cellH, first, count, flags);

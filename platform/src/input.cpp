@@ -71,7 +71,8 @@ void UpdatePolled(const Event& e) {
             for (bool& d : p.down) d = false;
             for (bool& d : p.mouseDown) d = false;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -80,7 +81,8 @@ bool g_headlessFocus = true;
 
 void Enqueue(const Event& e) {
     if (g_polled.on) UpdatePolled(e);
-    if (e.kind == EventKind::AppSuspend || e.kind == EventKind::AppResume) g_headlessFocus = e.kind == EventKind::AppResume;
+    if (e.kind == EventKind::AppSuspend || e.kind == EventKind::AppResume)
+        g_headlessFocus = e.kind == EventKind::AppResume;
     // Only the latest pointer position matters; a burst of moves is one move.
     ++g_queued;
     if (e.kind == EventKind::MouseMove && !g_queue.empty() && g_queue.back().kind == EventKind::MouseMove) {
@@ -104,57 +106,108 @@ int MapScancode(SDL_Scancode sc) {
     if (sc >= SDL_SCANCODE_F13 && sc <= SDL_SCANCODE_F24) return 0x7C + (sc - SDL_SCANCODE_F13);
     if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9) return vk::NUMPAD0 + 1 + (sc - SDL_SCANCODE_KP_1);
     switch (sc) {
-        case SDL_SCANCODE_0: return '0';
-        case SDL_SCANCODE_RETURN: return vk::RETURN;
-        case SDL_SCANCODE_ESCAPE: return vk::ESCAPE;
-        case SDL_SCANCODE_BACKSPACE: return vk::BACK;
-        case SDL_SCANCODE_TAB: return vk::TAB;
-        case SDL_SCANCODE_SPACE: return vk::SPACE;
-        case SDL_SCANCODE_MINUS: return vk::OEM_MINUS;
-        case SDL_SCANCODE_EQUALS: return vk::OEM_PLUS;
-        case SDL_SCANCODE_LEFTBRACKET: return 0xDB;
-        case SDL_SCANCODE_RIGHTBRACKET: return 0xDD;
-        case SDL_SCANCODE_BACKSLASH: return 0xDC;
-        case SDL_SCANCODE_NONUSHASH: return 0xDC;
-        case SDL_SCANCODE_SEMICOLON: return 0xBA;
-        case SDL_SCANCODE_APOSTROPHE: return 0xDE;
-        case SDL_SCANCODE_GRAVE: return 0xC0;
-        case SDL_SCANCODE_COMMA: return vk::OEM_COMMA;
-        case SDL_SCANCODE_PERIOD: return vk::OEM_PERIOD;
-        case SDL_SCANCODE_SLASH: return 0xBF;
-        case SDL_SCANCODE_NONUSBACKSLASH: return 0xE2;
-        case SDL_SCANCODE_CAPSLOCK: return 0x14;
-        case SDL_SCANCODE_PRINTSCREEN: return 0x2C;
-        case SDL_SCANCODE_SCROLLLOCK: return 0x91;
-        case SDL_SCANCODE_PAUSE: return vk::PAUSE;
-        case SDL_SCANCODE_INSERT: return vk::INSERT;
-        case SDL_SCANCODE_HOME: return vk::HOME;
-        case SDL_SCANCODE_PAGEUP: return vk::PRIOR;
-        case SDL_SCANCODE_DELETE: return vk::DELETE_;
-        case SDL_SCANCODE_END: return vk::END;
-        case SDL_SCANCODE_PAGEDOWN: return vk::NEXT;
-        case SDL_SCANCODE_RIGHT: return vk::RIGHT;
-        case SDL_SCANCODE_LEFT: return vk::LEFT;
-        case SDL_SCANCODE_DOWN: return vk::DOWN;
-        case SDL_SCANCODE_UP: return vk::UP;
-        case SDL_SCANCODE_NUMLOCKCLEAR: return 0x90;
-        case SDL_SCANCODE_KP_DIVIDE: return vk::DIVIDE;
-        case SDL_SCANCODE_KP_MULTIPLY: return vk::MULTIPLY;
-        case SDL_SCANCODE_KP_MINUS: return vk::SUBTRACT;
-        case SDL_SCANCODE_KP_PLUS: return vk::ADD;
-        case SDL_SCANCODE_KP_ENTER: return vk::RETURN;
-        case SDL_SCANCODE_KP_0: return vk::NUMPAD0;
-        case SDL_SCANCODE_KP_PERIOD: return vk::DECIMAL;
-        case SDL_SCANCODE_APPLICATION: return 0x5D;
-        case SDL_SCANCODE_LCTRL: return vk::LCONTROL;
-        case SDL_SCANCODE_RCTRL: return vk::RCONTROL;
-        case SDL_SCANCODE_LSHIFT: return vk::LSHIFT;
-        case SDL_SCANCODE_RSHIFT: return vk::RSHIFT;
-        case SDL_SCANCODE_LALT: return vk::LMENU;
-        case SDL_SCANCODE_RALT: return vk::RMENU;
-        case SDL_SCANCODE_LGUI: return 0x5B;
-        case SDL_SCANCODE_RGUI: return 0x5C;
-        default: return 0;
+        case SDL_SCANCODE_0:
+            return '0';
+        case SDL_SCANCODE_RETURN:
+            return vk::RETURN;
+        case SDL_SCANCODE_ESCAPE:
+            return vk::ESCAPE;
+        case SDL_SCANCODE_BACKSPACE:
+            return vk::BACK;
+        case SDL_SCANCODE_TAB:
+            return vk::TAB;
+        case SDL_SCANCODE_SPACE:
+            return vk::SPACE;
+        case SDL_SCANCODE_MINUS:
+            return vk::OEM_MINUS;
+        case SDL_SCANCODE_EQUALS:
+            return vk::OEM_PLUS;
+        case SDL_SCANCODE_LEFTBRACKET:
+            return 0xDB;
+        case SDL_SCANCODE_RIGHTBRACKET:
+            return 0xDD;
+        case SDL_SCANCODE_BACKSLASH:
+            return 0xDC;
+        case SDL_SCANCODE_NONUSHASH:
+            return 0xDC;
+        case SDL_SCANCODE_SEMICOLON:
+            return 0xBA;
+        case SDL_SCANCODE_APOSTROPHE:
+            return 0xDE;
+        case SDL_SCANCODE_GRAVE:
+            return 0xC0;
+        case SDL_SCANCODE_COMMA:
+            return vk::OEM_COMMA;
+        case SDL_SCANCODE_PERIOD:
+            return vk::OEM_PERIOD;
+        case SDL_SCANCODE_SLASH:
+            return 0xBF;
+        case SDL_SCANCODE_NONUSBACKSLASH:
+            return 0xE2;
+        case SDL_SCANCODE_CAPSLOCK:
+            return 0x14;
+        case SDL_SCANCODE_PRINTSCREEN:
+            return 0x2C;
+        case SDL_SCANCODE_SCROLLLOCK:
+            return 0x91;
+        case SDL_SCANCODE_PAUSE:
+            return vk::PAUSE;
+        case SDL_SCANCODE_INSERT:
+            return vk::INSERT;
+        case SDL_SCANCODE_HOME:
+            return vk::HOME;
+        case SDL_SCANCODE_PAGEUP:
+            return vk::PRIOR;
+        case SDL_SCANCODE_DELETE:
+            return vk::DELETE_;
+        case SDL_SCANCODE_END:
+            return vk::END;
+        case SDL_SCANCODE_PAGEDOWN:
+            return vk::NEXT;
+        case SDL_SCANCODE_RIGHT:
+            return vk::RIGHT;
+        case SDL_SCANCODE_LEFT:
+            return vk::LEFT;
+        case SDL_SCANCODE_DOWN:
+            return vk::DOWN;
+        case SDL_SCANCODE_UP:
+            return vk::UP;
+        case SDL_SCANCODE_NUMLOCKCLEAR:
+            return 0x90;
+        case SDL_SCANCODE_KP_DIVIDE:
+            return vk::DIVIDE;
+        case SDL_SCANCODE_KP_MULTIPLY:
+            return vk::MULTIPLY;
+        case SDL_SCANCODE_KP_MINUS:
+            return vk::SUBTRACT;
+        case SDL_SCANCODE_KP_PLUS:
+            return vk::ADD;
+        case SDL_SCANCODE_KP_ENTER:
+            return vk::RETURN;
+        case SDL_SCANCODE_KP_0:
+            return vk::NUMPAD0;
+        case SDL_SCANCODE_KP_PERIOD:
+            return vk::DECIMAL;
+        case SDL_SCANCODE_APPLICATION:
+            return 0x5D;
+        case SDL_SCANCODE_LCTRL:
+            return vk::LCONTROL;
+        case SDL_SCANCODE_RCTRL:
+            return vk::RCONTROL;
+        case SDL_SCANCODE_LSHIFT:
+            return vk::LSHIFT;
+        case SDL_SCANCODE_RSHIFT:
+            return vk::RSHIFT;
+        case SDL_SCANCODE_LALT:
+            return vk::LMENU;
+        case SDL_SCANCODE_RALT:
+            return vk::RMENU;
+        case SDL_SCANCODE_LGUI:
+            return 0x5B;
+        case SDL_SCANCODE_RGUI:
+            return 0x5C;
+        default:
+            return 0;
     }
 }
 
@@ -175,9 +228,12 @@ void OnKey(const SDL_KeyboardEvent& k, bool pressed) {
         // text fields expect. Only Backspace repeats: a held Enter or Escape
         // must not confirm or cancel the next dialog as well.
         int typed = 0;
-        if (code == vk::BACK) typed = 8;
-        else if (code == vk::RETURN && !k.repeat) typed = 13;
-        else if (code == vk::ESCAPE && !k.repeat) typed = 27;
+        if (code == vk::BACK)
+            typed = 8;
+        else if (code == vk::RETURN && !k.repeat)
+            typed = 13;
+        else if (code == vk::ESCAPE && !k.repeat)
+            typed = 27;
         if (k.repeat) {
             if (typed) Emit(EventKind::KeyChar, typed);
             return;
@@ -214,10 +270,14 @@ void SetPointerFromWindow(int x, int y) {
 
 int MapButton(Uint8 button) {
     switch (button) {
-        case SDL_BUTTON_LEFT: return 1;
-        case SDL_BUTTON_RIGHT: return 2;
-        case SDL_BUTTON_MIDDLE: return 3;
-        default: return 0;
+        case SDL_BUTTON_LEFT:
+            return 1;
+        case SDL_BUTTON_RIGHT:
+            return 2;
+        case SDL_BUTTON_MIDDLE:
+            return 3;
+        default:
+            return 0;
     }
 }
 
@@ -228,15 +288,18 @@ namespace detail {
 int GenericModifier(int code) {
     switch (code) {
         case vk::LSHIFT:
-        case vk::RSHIFT: return vk::SHIFT;
+        case vk::RSHIFT:
+            return vk::SHIFT;
         case vk::LCONTROL:
-        case vk::RCONTROL: return vk::CONTROL;
+        case vk::RCONTROL:
+            return vk::CONTROL;
         case vk::LMENU:
-        case vk::RMENU: return vk::MENU;
-        default: return 0;
+        case vk::RMENU:
+            return vk::MENU;
+        default:
+            return 0;
     }
 }
-
 
 int MapKeysym(const SDL_Keysym& keysym) {
     // Letters follow the layout (the key that types "A" is VK A); everything
@@ -248,18 +311,30 @@ int MapKeysym(const SDL_Keysym& keysym) {
     const bool shift = (keysym.mod & KMOD_SHIFT) != 0;
     if (numLock == shift) {
         switch (keysym.scancode) {
-            case SDL_SCANCODE_KP_0: return vk::INSERT;
-            case SDL_SCANCODE_KP_1: return vk::END;
-            case SDL_SCANCODE_KP_2: return vk::DOWN;
-            case SDL_SCANCODE_KP_3: return vk::NEXT;
-            case SDL_SCANCODE_KP_4: return vk::LEFT;
-            case SDL_SCANCODE_KP_5: return 0x0C;  // VK_CLEAR
-            case SDL_SCANCODE_KP_6: return vk::RIGHT;
-            case SDL_SCANCODE_KP_7: return vk::HOME;
-            case SDL_SCANCODE_KP_8: return vk::UP;
-            case SDL_SCANCODE_KP_9: return vk::PRIOR;
-            case SDL_SCANCODE_KP_PERIOD: return vk::DELETE_;
-            default: break;
+            case SDL_SCANCODE_KP_0:
+                return vk::INSERT;
+            case SDL_SCANCODE_KP_1:
+                return vk::END;
+            case SDL_SCANCODE_KP_2:
+                return vk::DOWN;
+            case SDL_SCANCODE_KP_3:
+                return vk::NEXT;
+            case SDL_SCANCODE_KP_4:
+                return vk::LEFT;
+            case SDL_SCANCODE_KP_5:
+                return 0x0C;  // VK_CLEAR
+            case SDL_SCANCODE_KP_6:
+                return vk::RIGHT;
+            case SDL_SCANCODE_KP_7:
+                return vk::HOME;
+            case SDL_SCANCODE_KP_8:
+                return vk::UP;
+            case SDL_SCANCODE_KP_9:
+                return vk::PRIOR;
+            case SDL_SCANCODE_KP_PERIOD:
+                return vk::DELETE_;
+            default:
+                break;
         }
     }
     return MapScancode(keysym.scancode);
@@ -267,8 +342,12 @@ int MapKeysym(const SDL_Keysym& keysym) {
 
 void HandleSdlEvent(const SDL_Event& e) {
     switch (e.type) {
-        case SDL_KEYDOWN: OnKey(e.key, true); break;
-        case SDL_KEYUP: OnKey(e.key, false); break;
+        case SDL_KEYDOWN:
+            OnKey(e.key, true);
+            break;
+        case SDL_KEYUP:
+            OnKey(e.key, false);
+            break;
         case SDL_TEXTINPUT:
             for (uint32_t cp : DecodeUtf8(e.text.text)) Emit(EventKind::KeyChar, static_cast<int>(cp));
             break;
@@ -290,11 +369,16 @@ void HandleSdlEvent(const SDL_Event& e) {
             break;
         }
         case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) Emit(EventKind::AppSuspend, 0);
-            else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) Emit(EventKind::AppResume, 0);
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+                Emit(EventKind::AppSuspend, 0);
+            else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+                Emit(EventKind::AppResume, 0);
             break;
-        case SDL_QUIT: Emit(EventKind::AppTerminate, 0); break;
-        default: break;
+        case SDL_QUIT:
+            Emit(EventKind::AppTerminate, 0);
+            break;
+        default:
+            break;
     }
 }
 

@@ -135,15 +135,15 @@ int KeyCode(std::string_view word) {
         const char* name;
         int code;
     } names[] = {
-        {"return", vk::RETURN},    {"enter", vk::RETURN},     {"escape", vk::ESCAPE},   {"esc", vk::ESCAPE},
-        {"space", vk::SPACE},      {"back", vk::BACK},        {"backspace", vk::BACK},  {"tab", vk::TAB},
-        {"delete", vk::DELETE_},   {"insert", vk::INSERT},    {"home", vk::HOME},       {"end", vk::END},
-        {"prior", vk::PRIOR},      {"pageup", vk::PRIOR},     {"next", vk::NEXT},       {"pagedown", vk::NEXT},
-        {"left", vk::LEFT},        {"right", vk::RIGHT},      {"up", vk::UP},           {"down", vk::DOWN},
-        {"shift", vk::SHIFT},      {"control", vk::CONTROL},  {"ctrl", vk::CONTROL},    {"menu", vk::MENU},
-        {"alt", vk::MENU},         {"lshift", vk::LSHIFT},    {"rshift", vk::RSHIFT},   {"lcontrol", vk::LCONTROL},
-        {"lctrl", vk::LCONTROL},   {"rcontrol", vk::RCONTROL}, {"rctrl", vk::RCONTROL}, {"lmenu", vk::LMENU},
-        {"lalt", vk::LMENU},       {"rmenu", vk::RMENU},      {"ralt", vk::RMENU}, {"pause", vk::PAUSE},
+        {"return", vk::RETURN},  {"enter", vk::RETURN},      {"escape", vk::ESCAPE},  {"esc", vk::ESCAPE},
+        {"space", vk::SPACE},    {"back", vk::BACK},         {"backspace", vk::BACK}, {"tab", vk::TAB},
+        {"delete", vk::DELETE_}, {"insert", vk::INSERT},     {"home", vk::HOME},      {"end", vk::END},
+        {"prior", vk::PRIOR},    {"pageup", vk::PRIOR},      {"next", vk::NEXT},      {"pagedown", vk::NEXT},
+        {"left", vk::LEFT},      {"right", vk::RIGHT},       {"up", vk::UP},          {"down", vk::DOWN},
+        {"shift", vk::SHIFT},    {"control", vk::CONTROL},   {"ctrl", vk::CONTROL},   {"menu", vk::MENU},
+        {"alt", vk::MENU},       {"lshift", vk::LSHIFT},     {"rshift", vk::RSHIFT},  {"lcontrol", vk::LCONTROL},
+        {"lctrl", vk::LCONTROL}, {"rcontrol", vk::RCONTROL}, {"rctrl", vk::RCONTROL}, {"lmenu", vk::LMENU},
+        {"lalt", vk::LMENU},     {"rmenu", vk::RMENU},       {"ralt", vk::RMENU},     {"pause", vk::PAUSE},
     };
     for (const auto& entry : names)
         if (name == entry.name) return entry.code;
@@ -161,11 +161,16 @@ int TypedBy(int code) {
     if (code >= '0' && code <= '9') return code;
     if (code >= vk::NUMPAD0 && code <= vk::NUMPAD0 + 9) return '0' + code - vk::NUMPAD0;
     switch (code) {
-        case vk::SPACE: return ' ';
-        case vk::BACK: return 8;
-        case vk::RETURN: return 13;
-        case vk::ESCAPE: return 27;
-        default: return 0;
+        case vk::SPACE:
+            return ' ';
+        case vk::BACK:
+            return 8;
+        case vk::RETURN:
+            return 13;
+        case vk::ESCAPE:
+            return 27;
+        default:
+            return 0;
     }
 }
 
@@ -272,7 +277,8 @@ void Parse(std::string_view line) {
         steps.push_back(Post({At(EventKind::MouseDown, 1)}));
         steps.push_back(Post({At(EventKind::MouseUp, 1)}));
     } else if (command == "down" || command == "up") {
-        if (button(a)) steps.push_back(Post({At(command == "down" ? EventKind::MouseDown : EventKind::MouseUp, int(a))}));
+        if (button(a))
+            steps.push_back(Post({At(command == "down" ? EventKind::MouseDown : EventKind::MouseUp, int(a))}));
     } else if (command == "wheel") {
         if (!expect(1)) return;
         if (!Number(words[1], -kMaxWheel, kMaxWheel, a) || a == 0)

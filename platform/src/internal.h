@@ -155,8 +155,8 @@ int TextureVariant(int blend);
 // measured in destination units before scaling, lands on (x, y); the copy is
 // w x h destination units before scaling, then scaled and rotated about that
 // point by the current state.
-void CopyTransformed(SDL_Texture* texture, const SDL_Rect* src, float x, float y, float w, float h, float hx,
-                     float hy, const DrawState& state);
+void CopyTransformed(SDL_Texture* texture, const SDL_Rect* src, float x, float y, float w, float h, float hx, float hy,
+                     const DrawState& state);
 
 // ---- images ----------------------------------------------------------------
 

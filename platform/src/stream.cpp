@@ -27,7 +27,9 @@ bool ReadExact(Stream& s, void* buffer, size_t count) {
     return false;
 }
 
-uint32_t Le32(const uint8_t* b) { return uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24); }
+uint32_t Le32(const uint8_t* b) {
+    return uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
+}
 
 }  // namespace
 
@@ -245,9 +247,12 @@ std::shared_ptr<Stream> OpenFile(const std::string& rawPath, bool readable, bool
     // A file written in place must be the file itself: a link planted under its
     // name would otherwise send the bytes (and the truncation) elsewhere.
     int flags = O_CLOEXEC;
-    if (readable && writable) flags |= O_RDWR | O_NOFOLLOW;
-    else if (writable) flags |= O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
-    else flags |= O_RDONLY | O_NONBLOCK;
+    if (readable && writable)
+        flags |= O_RDWR | O_NOFOLLOW;
+    else if (writable)
+        flags |= O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
+    else
+        flags |= O_RDONLY | O_NONBLOCK;
     int fd = ::open(path.c_str(), flags, 0600);
     if (fd < 0) return nullptr;
     struct stat st;

@@ -8,8 +8,8 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/sysinfo.h>
 #include <sys/syscall.h>
+#include <sys/sysinfo.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,8 +39,7 @@ std::mt19937 g_rng(0x7A11F01Du);
 std::string g_title = "Tallyfold";
 std::string g_appId;
 
-const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 std::tm LocalNow() {
     std::time_t t = std::time(nullptr);
@@ -53,8 +52,7 @@ std::tm LocalNow() {
 
 int MilliSecs() {
     if (g_clock) return g_clock();
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now().time_since_epoch())
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
                   .count();
     return static_cast<int>(static_cast<uint32_t>(ms));
 }
@@ -122,8 +120,8 @@ void Notify(const std::string& text, bool serious) {
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (!(display && *display) && !(wayland && *wayland)) return;
-    SDL_ShowSimpleMessageBox(serious ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION, g_title.c_str(),
-                             text.c_str(), detail::Window());
+    SDL_ShowSimpleMessageBox(serious ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION, g_title.c_str(), text.c_str(),
+                             detail::Window());
 }
 
 bool OpenURL(const std::string& url) {
@@ -393,7 +391,8 @@ bool GiveOwnerFullAccess(const std::string& path, std::string* reason) {
     mode_t add = S_ISDIR(st.st_mode) ? S_IRWXU : (S_IRUSR | S_IWUSR);
     if (chmod(p.c_str(), ((st.st_mode & 07777) & ~(S_IWGRP | S_IWOTH)) | add) != 0) {
         const int error = errno;
-        if (reason) *reason = error == EPERM && st.st_uid != geteuid() ? "it belongs to another user" : FileErrorText(error);
+        if (reason)
+            *reason = error == EPERM && st.st_uid != geteuid() ? "it belongs to another user" : FileErrorText(error);
         return false;
     }
     return true;

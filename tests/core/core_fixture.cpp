@@ -14,7 +14,8 @@ void BuildBlockPuzzleOn(TPuzzleModel& model, int n) {
     for (int x = 0; x < n; ++x) {
         for (int y = 0; y < n; ++y) {
             const bool black = Puzzle.SolutionGrid[x][y] == BlackCell;
-            Puzzle.HorizontalSumGrid[x][y] = black ? static_cast<std::uint8_t>(model.SolutionRunSum(Horizontal, x, y)) : 0;
+            Puzzle.HorizontalSumGrid[x][y] =
+                black ? static_cast<std::uint8_t>(model.SolutionRunSum(Horizontal, x, y)) : 0;
             Puzzle.VerticalSumGrid[x][y] = black ? static_cast<std::uint8_t>(model.SolutionRunSum(Vertical, x, y)) : 0;
         }
     }

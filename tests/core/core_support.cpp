@@ -20,8 +20,7 @@ void CoreServicesTest::SetUp() {
         files[path] = bytes;
         return true;
     };
-    s.ReadFile = [this](const std::string& path, std::int64_t maxBytes, std::string& bytes, std::string* reason,
-                        bool) {
+    s.ReadFile = [this](const std::string& path, std::int64_t maxBytes, std::string& bytes, std::string* reason, bool) {
         const auto file = files.find(path);
         if (file == files.end()) {
             if (reason) *reason = "it does not exist";

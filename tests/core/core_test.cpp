@@ -2,9 +2,9 @@
 #include <set>
 
 #include "core_support.h"
+#include "game/core/services.h"
 #include "tallyfold/engine/LogicSolver.h"
 #include "tallyfold/engine/Quality.h"
-#include "game/core/services.h"
 
 namespace {
 
@@ -17,7 +17,8 @@ void SingleRun(TPuzzleModel& model, int n, int length, int clue, int direction) 
     Puzzle.PlayerGrid[0][0] = Puzzle.SolutionGrid[0][0] = BlackCell;
     const int x = direction == Horizontal ? length + 1 : 0, y = direction == Horizontal ? 0 : length + 1;
     if (x < n && y < n) Puzzle.PlayerGrid[x][y] = Puzzle.SolutionGrid[x][y] = BlackCell;
-    (direction == Horizontal ? Puzzle.HorizontalSumGrid : Puzzle.VerticalSumGrid)[0][0] = static_cast<std::uint8_t>(clue);
+    (direction == Horizontal ? Puzzle.HorizontalSumGrid : Puzzle.VerticalSumGrid)[0][0] =
+        static_cast<std::uint8_t>(clue);
 }
 
 }  // namespace
@@ -46,7 +47,8 @@ TEST_F(CoreTest, CreatedPuzzleHasTheClueOfEveryRunAndAnEmptyPlayerGrid) {
             EXPECT_EQ(Puzzle.PlayerGrid[x][y], BlackCell);
             const bool across = x < 8 && Puzzle.SolutionGrid[x + 1][y] != BlackCell;
             const bool down = y < 8 && Puzzle.SolutionGrid[x][y + 1] != BlackCell;
-            EXPECT_EQ(Puzzle.HorizontalSumGrid[x][y], across ? Model.SolutionRunSum(Horizontal, x, y) : 0) << x << "," << y;
+            EXPECT_EQ(Puzzle.HorizontalSumGrid[x][y], across ? Model.SolutionRunSum(Horizontal, x, y) : 0)
+                << x << "," << y;
             EXPECT_EQ(Puzzle.VerticalSumGrid[x][y], down ? Model.SolutionRunSum(Vertical, x, y) : 0) << x << "," << y;
             if (across) {
                 EXPECT_GT(Puzzle.HorizontalSumGrid[x][y], 0);
@@ -69,7 +71,8 @@ TEST_F(CoreTest, CreatedPuzzleHasTheClueOfEveryRunAndAnEmptyPlayerGrid) {
         std::vector<int> grid(49);
         for (int x = 0; x < 7; ++x)
             for (int y = 0; y < 7; ++y)
-                grid[static_cast<std::size_t>(x * 7 + y)] = Puzzle.SolutionGrid[x][y] == BlackCell ? -1 : Puzzle.SolutionGrid[x][y];
+                grid[static_cast<std::size_t>(x * 7 + y)] =
+                    Puzzle.SolutionGrid[x][y] == BlackCell ? -1 : Puzzle.SolutionGrid[x][y];
         engine::TBoard board;
         engine::BoardFromDigits(grid, 7, 7, board);
         const int tier = engine::GradePuzzle(board).tier;
@@ -121,7 +124,7 @@ TEST_F(CoreTest, CompletionNeedsEveryCell) {
 TEST_F(CoreTest, RandomHintRevealsOnlyEmptyOrWrongWhiteCells) {
     BuildBlockPuzzle(6);
     Puzzle.PlayerGrid[1][1] = Puzzle.SolutionGrid[1][1];  // right
-    Puzzle.PlayerGrid[2][1] = 9;                           // wrong
+    Puzzle.PlayerGrid[2][1] = 9;                          // wrong
     CoreSeedRandom(7);
     int hints = 0;
     while (Puzzle.PlayerGrid != Puzzle.SolutionGrid) {
@@ -161,9 +164,9 @@ TEST_F(CoreTest, RestartKeepsThePuzzleAndClearsEverythingElse) {
     EXPECT_EQ(Puzzle.HorizontalSumGrid, before.HorizontalSumGrid);
     EXPECT_EQ(Puzzle.VerticalSumGrid, before.VerticalSumGrid);
     EXPECT_EQ(Puzzle.MarkupGrid, TMarkupGrid{});
-    EXPECT_EQ(Puzzle.PuzzleCompleted + Puzzle.ShowSolution + Puzzle.ShowMistakes + Puzzle.RevealCellMode +
-                  Puzzle.AutoMarkup,
-              0);
+    EXPECT_EQ(
+        Puzzle.PuzzleCompleted + Puzzle.ShowSolution + Puzzle.ShowMistakes + Puzzle.RevealCellMode + Puzzle.AutoMarkup,
+        0);
     EXPECT_EQ(Puzzle.TimerStop, 0);
     EXPECT_EQ(Puzzle.TimerStart, now);
 }
@@ -178,7 +181,8 @@ TEST_F(CoreTest, CombinationTexts) {
     // Length 4, sum 20: twelve entries, so a second line break before the eleventh.
     SingleRun(Model, 9, 4, 20, Horizontal);
     const std::string twelve = Model.CombinationText(Horizontal, 0, 0);
-    EXPECT_EQ(twelve.substr(twelve.find("\r\n")), "\r\n2+3+6+9, 2+3+7+8, 2+4+5+9, 2+4+6+8, 2+5+6+7, \r\n3+4+5+8, 3+4+6+7");
+    EXPECT_EQ(twelve.substr(twelve.find("\r\n")),
+              "\r\n2+3+6+9, 2+3+7+8, 2+4+5+9, 2+4+6+8, 2+5+6+7, \r\n3+4+5+8, 3+4+6+7");
     // Typed-in boards can hold clues no run can have; they give no text rather than a wild read.
     SingleRun(Model, 9, 3, 99, Horizontal);
     EXPECT_EQ(Model.CombinationText(Horizontal, 0, 0), "");

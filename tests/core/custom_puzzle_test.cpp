@@ -124,8 +124,8 @@ TEST_F(CoreTest, PuzzlesWithSeveralSolutionsArePlayedByTheRules) {
     Core->ClearBoardCompletely();
     for (int x = 0; x < 6; ++x)
         for (int y = 0; y < 6; ++y)
-            if (x < 1 || x > 2 || y < 1 || y > 2) Model.StoreClueCell(x, y, x == 0 && y >= 1 && y <= 2 ? 3 : 0,
-                                                                y == 0 && x >= 1 && x <= 2 ? 3 : 0);
+            if (x < 1 || x > 2 || y < 1 || y > 2)
+                Model.StoreClueCell(x, y, x == 0 && y >= 1 && y <= 2 ? 3 : 0, y == 0 && x >= 1 && x <= 2 ? 3 : 0);
     ASSERT_EQ(Core->CheckCustomPuzzle(), 1);
     ASSERT_EQ(Puzzle.SeveralSolutions, 1);
     ASSERT_EQ(Model.SaveGameNamed("either"), 1);

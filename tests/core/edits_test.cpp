@@ -85,8 +85,11 @@ TEST_F(CoreTest, UndoAndRedoGiveBackEveryStateOfLongRandomGames) {
             Options.PreventDoubleNumbers = static_cast<int>(random() % 2);
             TEditRequest r;
             const int kind = static_cast<int>(random() % 12);
-            r.Kind = kind < 5 ? TEditKind::Digit : kind < 7 ? TEditKind::Erase : kind < 10 ? TEditKind::Mark
-                     : kind < 11 ? TEditKind::Reveal : TEditKind::AutoMarks;
+            r.Kind = kind < 5    ? TEditKind::Digit
+                     : kind < 7  ? TEditKind::Erase
+                     : kind < 10 ? TEditKind::Mark
+                     : kind < 11 ? TEditKind::Reveal
+                                 : TEditKind::AutoMarks;
             r.X = static_cast<int>(random() % n);
             r.Y = static_cast<int>(random() % n);
             r.Digit = 1 + static_cast<int>(random() % 9);
@@ -233,8 +236,9 @@ TEST_F(CoreTest, RunCheckAgreesWithTheRulesOnRandomFillings) {
             for (int y = 0; y < n; ++y) {
                 if (Puzzle.PlayerGrid[x][y] == BlackCell) continue;
                 const unsigned roll = random() % 10;
-                Puzzle.PlayerGrid[x][y] = roll < 6 ? Puzzle.SolutionGrid[x][y]
-                                          : roll < 8 ? 0 : static_cast<std::uint8_t>(1 + random() % 9);
+                Puzzle.PlayerGrid[x][y] = roll < 6   ? Puzzle.SolutionGrid[x][y]
+                                          : roll < 8 ? 0
+                                                     : static_cast<std::uint8_t>(1 + random() % 9);
             }
         for (int x = 0; x < n; ++x)
             for (int y = 0; y < n; ++y)

@@ -166,7 +166,8 @@ TEST_F(CoreTest, MadePuzzlesHaveTheirCluesOneSolutionAndTheRunsTheBoardHas) {
                     const TRun run = RunOf(Puzzle, direction, x, y);
                     int sum = 0;
                     std::set<int> digits;
-                    for (const auto& [cx, cy] : run.cells) sum += Puzzle.SolutionGrid[cx][cy], digits.insert(Puzzle.SolutionGrid[cx][cy]);
+                    for (const auto& [cx, cy] : run.cells)
+                        sum += Puzzle.SolutionGrid[cx][cy], digits.insert(Puzzle.SolutionGrid[cx][cy]);
                     EXPECT_EQ(static_cast<int>(digits.size()), run.length) << "a digit twice in a run";
                     EXPECT_EQ(Clue(Puzzle, direction, x, y), sum) << x << "," << y;
                     EXPECT_EQ(Model.RunLength(direction, x, y), run.length);
@@ -277,7 +278,9 @@ TEST_F(CoreTest, PlayOnNonSquareBoardsFollowsTheRulesUndoesAndIsKept) {
         // steps alone finish the board.
         Core->RestartPuzzle();
         int wx = 0, wy = 0;
-        while (Puzzle.SolutionGrid[wx][wy] == BlackCell) wx = static_cast<int>(random() % static_cast<unsigned>(w)), wy = static_cast<int>(random() % static_cast<unsigned>(h));
+        while (Puzzle.SolutionGrid[wx][wy] == BlackCell)
+            wx = static_cast<int>(random() % static_cast<unsigned>(w)),
+            wy = static_cast<int>(random() % static_cast<unsigned>(h));
         Puzzle.PlayerGrid[wx][wy] = static_cast<std::uint8_t>(Puzzle.SolutionGrid[wx][wy] % 9 + 1);
         TExplainedStep step = Model.ExplainNextStep();
         EXPECT_EQ(step.Kind, TExplainKind::Wrong);

@@ -92,8 +92,8 @@ Picture LoadJpeg(const fs::path& file) {
         jpeg_read_scanlines(&info, rows, 1);
         auto* px = reinterpret_cast<std::uint32_t*>(data + static_cast<ptrdiff_t>(y) * stride);
         for (int x = 0; x < w; ++x)
-            px[x] = 0xFF000000u | (std::uint32_t(row[x * 3]) << 16) | (std::uint32_t(row[x * 3 + 1]) << 8) |
-                    row[x * 3 + 2];
+            px[x] =
+                0xFF000000u | (std::uint32_t(row[x * 3]) << 16) | (std::uint32_t(row[x * 3 + 1]) << 8) | row[x * 3 + 2];
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
@@ -124,7 +124,8 @@ Picture LoadPicture(const fs::path& file) {
 namespace {
 
 std::uint32_t Le32(const std::string& b, size_t at) {
-    return std::uint32_t(static_cast<unsigned char>(b[at])) | std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8 |
+    return std::uint32_t(static_cast<unsigned char>(b[at])) |
+           std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8 |
            std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 16 |
            std::uint32_t(static_cast<unsigned char>(b[at + 3])) << 24;
 }

@@ -15,7 +15,8 @@ using namespace datatest;
 namespace {
 
 std::uint32_t Le32(const std::string& b, size_t at) {
-    return std::uint32_t(static_cast<unsigned char>(b[at])) | std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8 |
+    return std::uint32_t(static_cast<unsigned char>(b[at])) |
+           std::uint32_t(static_cast<unsigned char>(b[at + 1])) << 8 |
            std::uint32_t(static_cast<unsigned char>(b[at + 2])) << 16 |
            std::uint32_t(static_cast<unsigned char>(b[at + 3])) << 24;
 }
@@ -72,8 +73,8 @@ TEST(Generator, GivesTheSameBytesEveryRun) {
     const fs::path again = fs::path(TALLYFOLD_TEST_SCRATCH_DIR) / "regenerated";
     fs::remove_all(again);
     const std::string command = "\"" + AssetsTool().string() + "\" --data \"" + (again / "data").string() +
-                                "\" --archive \"" + (again / "pak").string() + "\" --fonts \"" +
-                                CarlitoDir().string() + "\" > /dev/null";
+                                "\" --archive \"" + (again / "pak").string() + "\" --fonts \"" + CarlitoDir().string() +
+                                "\" > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
 
     size_t compared = 0;

@@ -21,25 +21,109 @@ struct Size {
 // Loaded through the image bank from data/graphics (start-up, headers,
 // labels, sliders, panels, the pointer and the maker's splash logo), and the
 // window's icon.
-const char* const kGraphics[] = {
-    "pointer", "paused", "cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo", "bordersumcellhmo",
-    "cellcursor", "generating", "solving", "music", "sound", "blackback", "input", "inputlong", "sizelabel", "difficultylabel",
-    "helpimage", "manager", "endlevelback", "logo", "logosmall", "playoptionsheader", "optionsheader", "helpheader",
-    "highscoresheader", "slider", "marker", "splash", "inputfield", "icon"};
+const char* const kGraphics[] = {"pointer",
+                                 "paused",
+                                 "cell",
+                                 "cellmo",
+                                 "bordercell",
+                                 "bordersumcell",
+                                 "bordersumcellvmo",
+                                 "bordersumcellhmo",
+                                 "cellcursor",
+                                 "generating",
+                                 "solving",
+                                 "music",
+                                 "sound",
+                                 "blackback",
+                                 "input",
+                                 "inputlong",
+                                 "sizelabel",
+                                 "difficultylabel",
+                                 "helpimage",
+                                 "manager",
+                                 "endlevelback",
+                                 "logo",
+                                 "logosmall",
+                                 "playoptionsheader",
+                                 "optionsheader",
+                                 "helpheader",
+                                 "highscoresheader",
+                                 "slider",
+                                 "marker",
+                                 "splash",
+                                 "inputfield",
+                                 "icon"};
 
 // Buttons, from data/menus; the game adds "MO" and (where it may show a
 // pressed picture) "_down".
-const char* const kPlainButtons[] = {
-    "continue", "play", "help", "options", "highscore", "Exit", "pageback", "pagenext", "playsmall", "customsmall", "load", "backsmall", "pause",
-    "savegame", "newpuzzle", "restartpuzzle", "backtomenu", "showrandomcell", "showdesiredcell", "explainstep", "checkplay",
-    "nextpuzzle", "oksmall", "6x6button", "7x7button", "9x9button", "12x12button", "14x14button", "clear", "OK",
-    "Cancel", "Yes", "No", "Delete", "Load", "Up", "Down"};
+const char* const kPlainButtons[] = {"continue",
+                                     "play",
+                                     "help",
+                                     "options",
+                                     "highscore",
+                                     "Exit",
+                                     "pageback",
+                                     "pagenext",
+                                     "playsmall",
+                                     "customsmall",
+                                     "load",
+                                     "backsmall",
+                                     "pause",
+                                     "savegame",
+                                     "newpuzzle",
+                                     "restartpuzzle",
+                                     "backtomenu",
+                                     "showrandomcell",
+                                     "showdesiredcell",
+                                     "explainstep",
+                                     "checkplay",
+                                     "nextpuzzle",
+                                     "oksmall",
+                                     "6x6button",
+                                     "7x7button",
+                                     "9x9button",
+                                     "12x12button",
+                                     "14x14button",
+                                     "clear",
+                                     "OK",
+                                     "Cancel",
+                                     "Yes",
+                                     "No",
+                                     "Delete",
+                                     "Load",
+                                     "Up",
+                                     "Down"};
 
 // Radio and toggle buttons also have a lit "On" picture and its "OnMO".
-const char* const kLitButtons[] = {
-    "6x6", "7x7", "9x9", "12x12", "14x14", "easy", "medium", "hard", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9",
-    "10", "showhidemistakes", "showhideautomarkup", "showhidesolution", "fullscreen", "showtimer", "highlighter",
-    "showremainingsum", "showsumcombinations", "preventdoublenumbers", "checkruns"};
+const char* const kLitButtons[] = {"6x6",
+                                   "7x7",
+                                   "9x9",
+                                   "12x12",
+                                   "14x14",
+                                   "easy",
+                                   "medium",
+                                   "hard",
+                                   "0",
+                                   "1",
+                                   "2",
+                                   "3",
+                                   "4",
+                                   "5",
+                                   "6",
+                                   "7",
+                                   "8",
+                                   "9",
+                                   "10",
+                                   "showhidemistakes",
+                                   "showhideautomarkup",
+                                   "showhidesolution",
+                                   "fullscreen",
+                                   "showtimer",
+                                   "highlighter",
+                                   "showremainingsum",
+                                   "showsumcombinations",
+                                   "preventdoublenumbers",
+                                   "checkruns"};
 
 const char* const kArchivePictures[] = {"gamescreen1.jpg", "gamescreen2.jpg", "gamescreen3.jpg", "gamescreen4.jpg",
                                         "playscreen.jpg",  "titlescreen.jpg", "particle1.png",   "particle2.png"};
@@ -79,8 +163,8 @@ TEST(Pictures, EveryPictureTheGameLoadsExistsAndDecodes) {
 }
 
 TEST(Pictures, BoardAndBackgroundsHaveTheirFixedSizes) {
-    for (const char* cell : {"cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo", "bordersumcellhmo",
-                             "cellcursor"}) {
+    for (const char* cell :
+         {"cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo", "bordersumcellhmo", "cellcursor"}) {
         const Size s = Graphic(cell);
         EXPECT_EQ(s.w, 32) << cell;
         EXPECT_EQ(s.h, 32) << cell;
@@ -122,9 +206,12 @@ TEST(Pictures, DigitsAndCluesStayReadableOnTheCells) {
     };
     // Where the text lands: the digit block of a playing cell, the lower-left
     // (down) and upper-right (across) clue corners of a clue cell.
-    const Region regions[] = {{"cell", 6, 4, 26, 28},           {"cellmo", 6, 4, 26, 28},
-                              {"bordersumcell", 3, 19, 14, 29}, {"bordersumcell", 18, 3, 29, 14},
-                              {"bordersumcellvmo", 3, 19, 14, 29}, {"bordersumcellhmo", 18, 3, 29, 14}};
+    const Region regions[] = {{"cell", 6, 4, 26, 28},
+                              {"cellmo", 6, 4, 26, 28},
+                              {"bordersumcell", 3, 19, 14, 29},
+                              {"bordersumcell", 18, 3, 29, 14},
+                              {"bordersumcellvmo", 3, 19, 14, 29},
+                              {"bordersumcellhmo", 18, 3, 29, 14}};
     for (const Region& r : regions) {
         const double l = luminance(r.picture, r.x0, r.y0, r.x1, r.y1);
         EXPECT_GE(contrast(white, l), 4.5) << r.picture;
@@ -167,7 +254,8 @@ TEST(Pictures, CellsToFillAndClueCellsAreToldApart) {
     const Stats fill = stats("cell");
     // White digits on every pixel of the digit block, the soft edge and the
     // grain included (the pointer's rim lies outside it).
-    for (const char* name : {"cell", "cellmo"}) EXPECT_GE(contrast(1.0, stats(name, 6, 4, 26, 28).brightest), 4.5) << name;
+    for (const char* name : {"cell", "cellmo"})
+        EXPECT_GE(contrast(1.0, stats(name, 6, 4, 26, 28).brightest), 4.5) << name;
     for (const char* clue : {"bordercell", "bordersumcell"}) {
         const Stats c = stats(clue);
         // Lighter by a clear step and of another hue: warm slate against blue ink.
@@ -247,8 +335,9 @@ TEST(Pictures, FitTheirPlacesOnTheScreens) {
     // Play screen: two menus of five at y 100 and 280 (gap 10) left of the
     // largest board (from x 228), the timer text at y 459; the number column
     // (gap 7) centred at x 730 above the message line (y 540).
-    for (const char* b : {"pause", "savegame", "newpuzzle", "restartpuzzle", "backtomenu", "showhidemistakes",
-                          "showrandomcell", "showdesiredcell", "showhideautomarkup", "showhidesolution", "explainstep", "checkplay"}) {
+    for (const char* b :
+         {"pause", "savegame", "newpuzzle", "restartpuzzle", "backtomenu", "showhidemistakes", "showrandomcell",
+          "showdesiredcell", "showhideautomarkup", "showhidesolution", "explainstep", "checkplay"}) {
         const Size s = Button(b);
         EXPECT_LE(100 + Stack(5, s.h, 10), 280) << b;
         EXPECT_LE(280 + Stack(6, s.h, 4), 459) << b;

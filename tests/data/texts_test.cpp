@@ -39,21 +39,85 @@ TEST(Texts, TableIsPlainAsciiInTheGamesFormat) {
 }
 
 TEST(Texts, EveryKeyTheGameAsksForHasAText) {
-    std::vector<std::string> keys = {
-        "Data Pak Error", "Highscore Place", "Restart Puzzle", "Exit Playing", "Enter Save Name", "Create Puzzle",
-        "Click Contents Message", "Finished Puzzle Message", "Time Field", "Cell Message", "Cross Sum Message",
-        "Possible Combinations Field", "Not Solvable", "Enter Vertical Sum", "Enter Horizontal Sum", "Easy", "Medium",
-        "Hard", "Version", "Help Message 1", "Help Message 2", "Help Keys 1", "Help Keys 2", "Clear Highscore", "Name", "Difficulty", "Time",
-        "Delete File", "Choose Savegame", "Could Not Create File", "Failed Save File", "Easy Asks", "Medium Asks",
-        "Hard Asks", "Help Explain 1", "Help Explain 2", "Explain Stuck", "Explain Run", "Explain Run One",
-        "Explain Across", "Explain Down", "Explain Counts", "Explain Or", "Explain And", "Explain Combinations",
-        "Explain Digits Only", "Explain In Run", "Explain In Cross", "Explain Cross Lacks", "Explain Earlier", "Explain Exact Place",
-        "Explain Exact Remove", "Explain Trial", "Explain Other Cell", "Explain So Place", "Explain So Remove",
-        "Explain Wrong Repeated", "Explain Wrong No Combination", "Explain Wrong Not With Others",
-        "Explain Wrong No Partner", "Explain Wrong Cannot Fill", "Explain Wrong Solution", "Write Failed",
-        "Autosave Failed", "Autosave Not Read", "Nothing Saved", "Several Solutions",
-        "Revealed No Best Time", "Own Puzzle No Best Time", "Explained One Step", "Explained Steps",
-        "Clue Out Of Range", "Clue Without Run", "Clue Impossible", "Clue Impossible One", "Run Too Long", "Clue Place", "Welcome Page", "About"};
+    std::vector<std::string> keys = {"Data Pak Error",
+                                     "Highscore Place",
+                                     "Restart Puzzle",
+                                     "Exit Playing",
+                                     "Enter Save Name",
+                                     "Create Puzzle",
+                                     "Click Contents Message",
+                                     "Finished Puzzle Message",
+                                     "Time Field",
+                                     "Cell Message",
+                                     "Cross Sum Message",
+                                     "Possible Combinations Field",
+                                     "Not Solvable",
+                                     "Enter Vertical Sum",
+                                     "Enter Horizontal Sum",
+                                     "Easy",
+                                     "Medium",
+                                     "Hard",
+                                     "Version",
+                                     "Help Message 1",
+                                     "Help Message 2",
+                                     "Help Keys 1",
+                                     "Help Keys 2",
+                                     "Clear Highscore",
+                                     "Name",
+                                     "Difficulty",
+                                     "Time",
+                                     "Delete File",
+                                     "Choose Savegame",
+                                     "Could Not Create File",
+                                     "Failed Save File",
+                                     "Easy Asks",
+                                     "Medium Asks",
+                                     "Hard Asks",
+                                     "Help Explain 1",
+                                     "Help Explain 2",
+                                     "Explain Stuck",
+                                     "Explain Run",
+                                     "Explain Run One",
+                                     "Explain Across",
+                                     "Explain Down",
+                                     "Explain Counts",
+                                     "Explain Or",
+                                     "Explain And",
+                                     "Explain Combinations",
+                                     "Explain Digits Only",
+                                     "Explain In Run",
+                                     "Explain In Cross",
+                                     "Explain Cross Lacks",
+                                     "Explain Earlier",
+                                     "Explain Exact Place",
+                                     "Explain Exact Remove",
+                                     "Explain Trial",
+                                     "Explain Other Cell",
+                                     "Explain So Place",
+                                     "Explain So Remove",
+                                     "Explain Wrong Repeated",
+                                     "Explain Wrong No Combination",
+                                     "Explain Wrong Not With Others",
+                                     "Explain Wrong No Partner",
+                                     "Explain Wrong Cannot Fill",
+                                     "Explain Wrong Solution",
+                                     "Write Failed",
+                                     "Autosave Failed",
+                                     "Autosave Not Read",
+                                     "Nothing Saved",
+                                     "Several Solutions",
+                                     "Revealed No Best Time",
+                                     "Own Puzzle No Best Time",
+                                     "Explained One Step",
+                                     "Explained Steps",
+                                     "Clue Out Of Range",
+                                     "Clue Without Run",
+                                     "Clue Impossible",
+                                     "Clue Impossible One",
+                                     "Run Too Long",
+                                     "Clue Place",
+                                     "Welcome Page",
+                                     "About"};
     for (int i = 1; i <= 10; ++i) keys.push_back("Highscore Name " + std::to_string(i));
     for (const std::string& key : keys) {
         const auto lines = Lines(key);
@@ -85,8 +149,9 @@ TEST(Texts, FitWhereTheyAreDrawn) {
     const fs::path backPicture = DataDir() / "graphics" / "blackback.png";
     const Picture back = LoadPicture(backPicture);
     ASSERT_GT(back.width, 0);
-    for (const auto& [top, bottom] : {std::pair{"Help Message 1", "Help Message 2"}, std::pair{"Help Keys 1", "Help Keys 2"},
-                                              std::pair{"Help Explain 1", "Help Explain 2"}}) {
+    for (const auto& [top, bottom] :
+         {std::pair{"Help Message 1", "Help Message 2"}, std::pair{"Help Keys 1", "Help Keys 2"},
+          std::pair{"Help Explain 1", "Help Explain 2"}}) {
         const auto first = Lines(top), second = Lines(bottom);
         for (const auto* lines : {&first, &second})
             for (const auto& line : *lines) EXPECT_LE(285 + TextWidth(line, 25), 400 + back.width / 2 - 12) << line;
@@ -107,9 +172,9 @@ TEST(Texts, FitWhereTheyAreDrawn) {
 
     // The message line at the bottom: centred, 25-pixel font, growing upward
     // from y 565; two lines at most keep it clear of the board.
-    for (const char* key : {"Cell Message", "Cross Sum Message", "Click Contents Message", "Finished Puzzle Message",
-                            "Possible Combinations Field", "Revealed No Best Time", "Own Puzzle No Best Time",
-                            "Explained Steps"}) {
+    for (const char* key :
+         {"Cell Message", "Cross Sum Message", "Click Contents Message", "Finished Puzzle Message",
+          "Possible Combinations Field", "Revealed No Best Time", "Own Puzzle No Best Time", "Explained Steps"}) {
         const auto lines = Lines(key);
         EXPECT_LE(lines.size(), 2u) << key;
         for (const auto& line : lines) EXPECT_LE(TextWidth(line, 25), 780) << key;
@@ -119,11 +184,9 @@ TEST(Texts, FitWhereTheyAreDrawn) {
     const int longPanel = LoadPicture(DataDir() / "graphics" / "inputlong.png").width;
     const int shortPanel = LoadPicture(DataDir() / "graphics" / "input.png").width;
     const int managerPanel = LoadPicture(DataDir() / "graphics" / "manager.png").width;
-    auto caption = [](const std::string& text, int panel) {
-        EXPECT_LE(TextWidth(text, 20), panel - 40) << text;
-    };
-    for (const char* key : {"Restart Puzzle", "Exit Playing", "Create Puzzle", "Not Solvable", "Clear Highscore",
-                            "Delete File"})
+    auto caption = [](const std::string& text, int panel) { EXPECT_LE(TextWidth(text, 20), panel - 40) << text; };
+    for (const char* key :
+         {"Restart Puzzle", "Exit Playing", "Create Puzzle", "Not Solvable", "Clear Highscore", "Delete File"})
         caption(Lines(key).front(), longPanel);
     caption(Lines("Highscore Place").front() + "10!", longPanel);
     for (const char* key : {"Enter Save Name", "Enter Vertical Sum", "Enter Horizontal Sum"})
@@ -134,10 +197,28 @@ TEST(Texts, FitWhereTheyAreDrawn) {
 TEST(Texts, DefaultSettingsHoldTheFrameworkKeysInOrder) {
     const std::string bytes = ReadFile(DataDir() / "default.ini");
     EXPECT_EQ(bytes, ReadFile(SourceDataDir() / "default.ini"));
-    const char* names[] = {"VERSION NO", "FULL SCREEN", "SOUND", "MUSIC", "SPEECH", "SOUND VOLUME", "MUSIC VOLUME",
-                           "SPEECH VOLUME", "FADE", "PARTICLES", "PORTAL SPLASH", "PORTAL SPLASH2", "INTRO", "VSYNC",
-                           "DRIVER", "SOUND DRIVER", "FULL SCREEN PROCESS PRIORITY", "FULL SCREEN THREAD PRIORITY",
-                           "WINDOWED PROCESS PRIORITY", "WINDOWED THREAD PRIORITY", "PROFILE NAME", "REGION",
+    const char* names[] = {"VERSION NO",
+                           "FULL SCREEN",
+                           "SOUND",
+                           "MUSIC",
+                           "SPEECH",
+                           "SOUND VOLUME",
+                           "MUSIC VOLUME",
+                           "SPEECH VOLUME",
+                           "FADE",
+                           "PARTICLES",
+                           "PORTAL SPLASH",
+                           "PORTAL SPLASH2",
+                           "INTRO",
+                           "VSYNC",
+                           "DRIVER",
+                           "SOUND DRIVER",
+                           "FULL SCREEN PROCESS PRIORITY",
+                           "FULL SCREEN THREAD PRIORITY",
+                           "WINDOWED PROCESS PRIORITY",
+                           "WINDOWED THREAD PRIORITY",
+                           "PROFILE NAME",
+                           "REGION",
                            "SUB-REGION"};
     size_t at = 0;
     for (const char* name : names) {

@@ -18,7 +18,8 @@ constexpr uint32_t kSheetColour = 0xFF181C24u;
 uint32_t Average(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
     uint32_t out = 0xFF000000u;
     for (int shift : {16, 8, 0}) {
-        const uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) + ((c >> shift) & 0xFF) + ((d >> shift) & 0xFF);
+        const uint32_t sum =
+            ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) + ((c >> shift) & 0xFF) + ((d >> shift) & 0xFF);
         out |= ((sum + 2) / 4) << shift;
     }
     return out;
@@ -39,8 +40,7 @@ std::shared_ptr<platform::Pixmap> Caption(const std::string& text, int width) {
 
 }  // namespace
 
-std::string WriteContactSheet(const std::vector<SheetEntry>& entries, const std::filesystem::path& out,
-                              int columns) {
+std::string WriteContactSheet(const std::vector<SheetEntry>& entries, const std::filesystem::path& out, int columns) {
     if (entries.empty() || columns < 1) return "nothing to put on the sheet";
     // Captions need a drawing surface; a headless one does.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);

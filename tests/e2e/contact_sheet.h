@@ -14,7 +14,6 @@ struct SheetEntry {
 };
 
 // Writes the sheet as a PNG; an empty text when it was written, else what went wrong.
-std::string WriteContactSheet(const std::vector<SheetEntry>& entries, const std::filesystem::path& out,
-                              int columns);
+std::string WriteContactSheet(const std::vector<SheetEntry>& entries, const std::filesystem::path& out, int columns);
 
 }  // namespace e2e

@@ -188,8 +188,8 @@ protected:
         const auto deadline = SteadyClock::now() + ExitTimeout;
         while (Running()) {
             if (SteadyClock::now() > deadline)
-                return ::testing::AssertionFailure() << "the game still runs " << ExitTimeout.count()
-                                                     << " s after the exit button";
+                return ::testing::AssertionFailure()
+                       << "the game still runs " << ExitTimeout.count() << " s after the exit button";
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         if (!WIFEXITED(exitStatus) || WEXITSTATUS(exitStatus) != 0) return ::testing::AssertionFailure() << Ended();

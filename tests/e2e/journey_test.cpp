@@ -9,9 +9,9 @@
 
 #include <cstdlib>
 #include <map>
-#include <utility>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game_driver.h"
@@ -75,7 +75,8 @@ std::vector<ScoreEntry> ReadScores(const fs::path& path) {
         const size_t end = bytes.find('\0', at);
         if (end == std::string::npos || end + 9 > bytes.size()) break;
         ScoreEntry entry;
-        for (size_t i = at; i < end; ++i) entry.name += static_cast<char>((static_cast<unsigned char>(bytes[i]) - 0x3F) & 0xFF);
+        for (size_t i = at; i < end; ++i)
+            entry.name += static_cast<char>((static_cast<unsigned char>(bytes[i]) - 0x3F) & 0xFF);
         entry.time = number(end + 1);
         entry.difficulty = number(end + 5);
         entries.push_back(entry);

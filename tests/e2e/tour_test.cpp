@@ -26,7 +26,8 @@ using namespace e2e;
 // Where the controls are, in the logical 800 x 600 pixels.
 constexpr Point TitlePlay{400, 220}, TitleHelp{400, 284}, TitleOptions{400, 348}, TitleBestTimes{400, 412},
     TitleExit{400, 476};
-constexpr Point OptionsOk{400, 558}, HelpOk{400, 558}, HelpNextPage{713, 558}, BestTimesOk{322, 558}, BestTimesClear{477, 558};
+constexpr Point OptionsOk{400, 558}, HelpOk{400, 558}, HelpNextPage{713, 558}, BestTimesOk{322, 558},
+    BestTimesClear{477, 558};
 constexpr Point SetupPlay{167, 521}, SetupCustom{322, 521}, SetupLoad{475, 521}, SetupBack{632, 521};
 constexpr Point Easy{560, 252};
 constexpr Point Pause{114, 112}, SaveGame{114, 148}, ShowMistakes{114, 292};
@@ -130,8 +131,7 @@ TEST_F(Tour, EveryScreenAndDialog) {
 
     Send(ClickAt(TitleOptions) + Wait(ScreenChangeMs) + MoveTo({548, 306}) + Wait(200));
     ASSERT_TRUE(Take("options", "options"));
-    Send(ClickAt(OptionsOk) + Wait(ScreenChangeMs) + ClickAt(TitleHelp) + MoveTo({560, 585}) +
-         Wait(ScreenChangeMs));
+    Send(ClickAt(OptionsOk) + Wait(ScreenChangeMs) + ClickAt(TitleHelp) + MoveTo({560, 585}) + Wait(ScreenChangeMs));
     ASSERT_TRUE(Take("help", "how to play"));
     Send(ClickAt(HelpNextPage) + MoveTo({560, 585}) + Wait(300));
     ASSERT_TRUE(Take("help-keys", "how to play, second page"));
@@ -203,8 +203,8 @@ TEST_F(Tour, EveryScreenAndDialog) {
     // Pencil marks in two cells, a wrong digit shown as a mistake.
     const auto [mx, my] = whites[1];
     Send("key 3\n" + RightClickAt(Cell(6, whites[0].first, whites[0].second)) + "key 7\n" +
-         RightClickAt(Cell(6, whites[0].first, whites[0].second)) + RightClickAt(Cell(6, mx, my)) +
-         MoveTo(Aside) + Wait(100));
+         RightClickAt(Cell(6, whites[0].first, whites[0].second)) + RightClickAt(Cell(6, mx, my)) + MoveTo(Aside) +
+         Wait(100));
     ASSERT_TRUE(Take("pencil-marks", "pencil marks"));
     const int wrong = solution[my][mx] == 9 ? 8 : solution[my][mx] + 1;
     Send("key " + std::to_string(wrong) + "\n" + ClickAt(Cell(6, mx, my)) + ClickAt(ShowMistakes) + MoveTo(Aside) +
@@ -243,10 +243,11 @@ TEST_F(Tour, EveryScreenAndDialog) {
     for (int size : {7, 9, 12, 14}) {
         // The more cells, the longer they take to drop into place.
         // On the first of them, the keyboard's cursor.
-        Send(ClickAt(SizeButton(size)) + ClickAt(SetupPlay) + Wait(ScreenChangeMs + 800 + 130 * size) +
-             MoveTo(Aside) + (size == 7 ? "key DOWN\nkey RIGHT\nkey RIGHT\n" : "") + Wait(200));
-        ASSERT_TRUE(Take("board-" + std::to_string(size), std::to_string(size) + "x" + std::to_string(size) +
-                                                              (size == 7 ? " board, the keyboard's cursor" : " board")));
+        Send(ClickAt(SizeButton(size)) + ClickAt(SetupPlay) + Wait(ScreenChangeMs + 800 + 130 * size) + MoveTo(Aside) +
+             (size == 7 ? "key DOWN\nkey RIGHT\nkey RIGHT\n" : "") + Wait(200));
+        ASSERT_TRUE(
+            Take("board-" + std::to_string(size), std::to_string(size) + "x" + std::to_string(size) +
+                                                      (size == 7 ? " board, the keyboard's cursor" : " board")));
         Send("key ESCAPE\n" + Wait(300) + "key Y\n" + Wait(ScreenChangeMs));
     }
 
@@ -254,9 +255,9 @@ TEST_F(Tour, EveryScreenAndDialog) {
     // order, so every save in it is damaged alike: whichever row is chosen,
     // loading it shows the explanation.
     fs::remove(save);
-    for (const char* name : {"Autumn", "Birch", "Cedar", "Dune", "\xC3\x89lan", "Fjord", "Grove", "Harbour",
-                             "Inlet", "Juniper", "Kestrel", "Lagoon", "Meadow", "Nettle", "Orchard", "Pebble",
-                             "Quarry", "Reed", "Saffron", "Thistle"}) {
+    for (const char* name : {"Autumn",  "Birch",  "Cedar",   "Dune",    "\xC3\x89lan", "Fjord",  "Grove",
+                             "Harbour", "Inlet",  "Juniper", "Kestrel", "Lagoon",      "Meadow", "Nettle",
+                             "Orchard", "Pebble", "Quarry",  "Reed",    "Saffron",     "Thistle"}) {
         std::ofstream broken(save.parent_path() / (std::string(name) + ".dat"));
         broken << "not a save game\n";
     }
@@ -286,8 +287,8 @@ TEST_F(Tour, EveryScreenAndDialog) {
     ASSERT_TRUE(WaitForExit());
     EXPECT_EQ(ReadFile(scratch / "stderr.txt").find("input script"), std::string::npos)
         << ReadFile(scratch / "stderr.txt");
-    std::cout << "tour took "
-              << std::chrono::duration_cast<std::chrono::seconds>(SteadyClock::now() - started).count() << " s\n";
+    std::cout << "tour took " << std::chrono::duration_cast<std::chrono::seconds>(SteadyClock::now() - started).count()
+              << " s\n";
 
     const std::string written = WriteContactSheet(sheet, artifacts / "tour.png", 4);
     EXPECT_EQ(written, "");

@@ -82,9 +82,8 @@ std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(),
 class ArchiveTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tallyfold-archive-" + std::to_string(std::random_device{}()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() / ("tallyfold-archive-" + std::to_string(std::random_device{}()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -114,7 +113,9 @@ std::string RaisedText_(const std::function<void()>& action) {
 TEST_F(ArchiveTest, BothVersionsReadWithNamesInAnyLetterCase) {
     Write("one.pak", PakV1({{"Images/Title.PNG", 2, "picture bytes"}, {" readme.txt ", 1, "Hello"}}));
     Write("two.pak", PakV11({{"Fonts/CALIBRI.TTF", 3, std::string(3000, 'f')},
-                             {"bom.txt", 1, "\xEF\xBB\xBF" "caf\xC3\xA9"},
+                             {"bom.txt", 1,
+                              "\xEF\xBB\xBF"
+                              "caf\xC3\xA9"},
                              {"latin.txt", 1, "caf\xE9"},
                              {"empty.dat", 0, ""}}));
     auto pak = TPakFileManager::Create(dir.string(), ".pak");
@@ -469,11 +470,13 @@ TEST_F(ArchiveTest, SixFontsFromTheArchiveOrAStop) {
     Write("data.pak", PakV11({{"Calibri.ttf", 3, std::string((std::istreambuf_iterator<char>(in)), {})}}));
     CreateArchiveFonts(*TPakFileManager::Create(dir.string(), ".pak"));
     std::vector<std::pair<std::shared_ptr<platform::ImageFont>, int>> fonts = {
-        {Resources.Font12, 12}, {Resources.Font16, 16}, {Resources.Font18, 18}, {Resources.Font20, 20}, {Resources.Font25, 25}, {Resources.Font34, 34}};
+        {Resources.Font12, 12}, {Resources.Font16, 16}, {Resources.Font18, 18},
+        {Resources.Font20, 20}, {Resources.Font25, 25}, {Resources.Font34, 34}};
     for (auto& [font, size] : fonts) {
         ASSERT_TRUE(font);
         EXPECT_EQ(font->Size(), size);
     }
     EXPECT_LT(Resources.Font12->TextWidth("Kakuro"), Resources.Font34->TextWidth("Kakuro"));
-    Resources.Font12 = Resources.Font16 = Resources.Font18 = Resources.Font20 = Resources.Font25 = Resources.Font34 = nullptr;
+    Resources.Font12 = Resources.Font16 = Resources.Font18 = Resources.Font20 = Resources.Font25 = Resources.Font34 =
+        nullptr;
 }

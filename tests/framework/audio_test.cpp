@@ -41,8 +41,8 @@ std::string RaisedBy(const std::function<void()>& action) {
 
 void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
     fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // The audio state as start-up leaves it: the OpenAL device open, the music,
@@ -394,8 +394,8 @@ std::string ChildMode() {
 
 int RunChild(const std::string& mode, const std::string& env) {
     std::string self = fs::read_symlink("/proc/self/exe").string();
-    std::string command = env + " TALLYFOLD_AUDIO_CHILD=" + mode + " '" + self +
-                          "' --gtest_filter=AudioChild.Run > /dev/null 2>&1";
+    std::string command =
+        env + " TALLYFOLD_AUDIO_CHILD=" + mode + " '" + self + "' --gtest_filter=AudioChild.Run > /dev/null 2>&1";
     return std::system(command.c_str());
 }
 
@@ -478,8 +478,8 @@ TEST(AudioMixer, EscapeClickReachesTheMixer) {
         fs::path conf = dir / (mode + ".conf");
         fs::path out = dir / (mode + ".wav");
         std::ofstream(conf) << "[general]\ndrivers=wave\n[wave]\nfile=" << out.string() << "\n";
-        std::string env = "ALSOFT_DRIVERS=wave ALSOFT_CONF='" + conf.string() + "' TALLYFOLD_AUDIO_DIR='" +
-                          dir.string() + "'";
+        std::string env =
+            "ALSOFT_DRIVERS=wave ALSOFT_CONF='" + conf.string() + "' TALLYFOLD_AUDIO_DIR='" + dir.string() + "'";
         EXPECT_EQ(RunChild(mode, env), 0) << mode;
         return Peak(out);
     };

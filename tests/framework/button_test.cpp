@@ -53,8 +53,8 @@ TEST_F(ButtonTest, HitAreaIncludesTheTopLeftEdgesAndExcludesTheBottomRight) {
         int x, y, inside;
     };
     // The button covers x 360..439 and y 100..139.
-    for (const Probe& p : std::vector<Probe>{{360, 100, 1}, {439, 139, 1}, {440, 120, 0}, {400, 140, 0},
-                                             {359, 120, 0}, {400, 99, 0}}) {
+    for (const Probe& p :
+         std::vector<Probe>{{360, 100, 1}, {439, 139, 1}, {440, 120, 0}, {400, 140, 0}, {359, 120, 0}, {400, 99, 0}}) {
         MoveTo(p.x, p.y);
         Poll();
         EXPECT_EQ(ok->MouseOver, p.inside) << p.x << "," << p.y;
@@ -157,7 +157,7 @@ TEST_F(ButtonTest, PressedPictureWindowRefusesASecondClickUnlessClickWhenDown) {
     auto yes = menu->AddQuickAuto("Yes", "");
     yes->SoundClick = click;
     ASSERT_TRUE(yes->ImageMouseClick);
-    EXPECT_FALSE(yes->ImageDisabled);  // no picture, silently skipped
+    EXPECT_FALSE(yes->ImageDisabled);              // no picture, silently skipped
     EXPECT_FLOAT_EQ(yes->MouseClickDuration, 40);  // 200 ms
 
     ClickAt(370, 160);

@@ -85,8 +85,8 @@ public:
     }
 
     void AskName() {
-        NameInput = TDialogTextInput::Create("Save the game as", "", 14, platform::LoadImage(Game->ImagePath + "input.png"),
-                                             0, 0, 0, 0);
+        NameInput = TDialogTextInput::Create("Save the game as", "", 14,
+                                             platform::LoadImage(Game->ImagePath + "input.png"), 0, 0, 0, 0);
         NameInput->BoxBorderH = 40;
         NameInput->MenuCreate(1, 50);
         NameInput->SetupText(Font20, White(), TextShadow(), 0, nullptr);

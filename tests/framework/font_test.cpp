@@ -114,7 +114,10 @@ TEST(BitmapFontTest, DescriptionWithoutScaleLineAndExtraSlots) {
     EXPECT_DOUBLE_EQ(font->StringHeight("A"), 20);
     EXPECT_DOUBLE_EQ(font->StringHeight(""), 0);
     EXPECT_EQ(font->TruncateString("ABAB", 24), "AB");
-    EXPECT_EQ(font->TruncateString("A\xC4\xAC" "B", 21), "A\xC4\xAC");
+    EXPECT_EQ(font->TruncateString("A\xC4\xAC"
+                                   "B",
+                                   21),
+              "A\xC4\xAC");
 }
 
 TEST(BitmapFontTest, ScaleLineAndUnsafeValues) {

@@ -15,8 +15,8 @@
 #include "framework/paths/paths.h"
 #include "framework/paths/screenshot.h"
 #include "framework/settings/ini_file.h"
-#include "framework/widgets/pointer.h"
 #include "framework/util/datetime.h"
+#include "framework/widgets/pointer.h"
 #include "scratch_dir.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/input.h"
@@ -100,9 +100,8 @@ TEST_F(PathsTest, SharedFolderModesAreSetOnlyOnWhatTheGameMade) {
     auto game = std::make_shared<PathsGame>();
     Game = game;
     fs::create_directories(common / "Vellacor Games");
-    fs::permissions(common / "Vellacor Games", fs::perms::owner_read | fs::perms::owner_write |
-                                                   fs::perms::owner_exec | fs::perms::others_read |
-                                                   fs::perms::others_exec);
+    fs::permissions(common / "Vellacor Games", fs::perms::owner_read | fs::perms::owner_write | fs::perms::owner_exec |
+                                                   fs::perms::others_read | fs::perms::others_exec);
     const fs::perms parentBefore = Mode(common / "Vellacor Games");
     const fs::perms commonBefore = Mode(common.Folder());
 
@@ -165,8 +164,10 @@ TEST_F(PathsTest, SharedFolderIsPrivateLockedAndExplained) {
     const std::string oldRuntime = runtime ? runtime : "";
     setenv("XDG_RUNTIME_DIR", common.Folder().c_str(), 1);
     EXPECT_EQ(game->Paths->LockSharedFolder(), 0);
-    if (runtime) setenv("XDG_RUNTIME_DIR", oldRuntime.c_str(), 1);
-    else unsetenv("XDG_RUNTIME_DIR");
+    if (runtime)
+        setenv("XDG_RUNTIME_DIR", oldRuntime.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
     kill(first, SIGKILL);
     waitpid(first, nullptr, 0);
 
@@ -201,7 +202,8 @@ TEST_F(PathsTest, SharedFolderIsPrivateLockedAndExplained) {
                                      "but settings, best times and puzzles will not be kept.";
         if (notices != std::vector<std::string>{expected})
             return "told \"" + (notices.empty() ? std::string() : notices[0]) + "\"";
-        return SharedData.SavingOff == "permission denied" ? std::string() : "saving off for \"" + SharedData.SavingOff + "\"";
+        return SharedData.SavingOff == "permission denied" ? std::string()
+                                                           : "saving off for \"" + SharedData.SavingOff + "\"";
     });
     if (!failures) GTEST_SKIP() << "cannot switch to an unprivileged user here";
     EXPECT_EQ(*failures, "");

@@ -12,18 +12,39 @@
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
 #include "framework/settings/ini_file.h"
-#include "tallyfold/platform/input.h"
 #include "scratch_dir.h"
+#include "tallyfold/platform/input.h"
 #include "test_support.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 const char* const FrameworkKeys[] = {
-    "VERSION NO", "FULL SCREEN", "SOUND", "MUSIC", "SPEECH", "SOUND VOLUME", "MUSIC VOLUME", "SPEECH VOLUME",
-    "FADE", "PARTICLES", "PORTAL SPLASH", "PORTAL SPLASH2", "INTRO", "VSYNC", "DRIVER", "SOUND DRIVER",
-    "FULL SCREEN PROCESS PRIORITY", "FULL SCREEN THREAD PRIORITY", "WINDOWED PROCESS PRIORITY",
-    "WINDOWED THREAD PRIORITY", "PROFILE NAME", "REGION", "SUB-REGION", "WINDOW WIDTH", "WINDOW HEIGHT",
+    "VERSION NO",
+    "FULL SCREEN",
+    "SOUND",
+    "MUSIC",
+    "SPEECH",
+    "SOUND VOLUME",
+    "MUSIC VOLUME",
+    "SPEECH VOLUME",
+    "FADE",
+    "PARTICLES",
+    "PORTAL SPLASH",
+    "PORTAL SPLASH2",
+    "INTRO",
+    "VSYNC",
+    "DRIVER",
+    "SOUND DRIVER",
+    "FULL SCREEN PROCESS PRIORITY",
+    "FULL SCREEN THREAD PRIORITY",
+    "WINDOWED PROCESS PRIORITY",
+    "WINDOWED THREAD PRIORITY",
+    "PROFILE NAME",
+    "REGION",
+    "SUB-REGION",
+    "WINDOW WIDTH",
+    "WINDOW HEIGHT",
 };
 constexpr int KeyCount = static_cast<int>(std::size(FrameworkKeys));
 
@@ -180,8 +201,9 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFileAndTheGameGoesOn) {
     SharedData.Folder = dir / "log/";
     fs::create_directories(SharedData.Folder);
     Game->IniFill();
-    const std::string told = "Tallyfold could not save a file. The game goes on and keeps what you do, and saves it "
-                             "as soon as it can:\r\n";
+    const std::string told =
+        "Tallyfold could not save a file. The game goes on and keeps what you do, and saves it "
+        "as soon as it can:\r\n";
 
     // The disk fills up half-way through the write.
     struct rlimit before {};
@@ -196,8 +218,8 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFileAndTheGameGoesOn) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(raised, "(nothing raised)");
     EXPECT_EQ(written, 0);
-    EXPECT_EQ(notices, std::vector<std::string>{told + settings +
-                                                ": the file is larger than the disk or the system allows."});
+    EXPECT_EQ(notices,
+              std::vector<std::string>{told + settings + ": the file is larger than the disk or the system allows."});
     EXPECT_EQ(ReadBytes(settings), old);
     // Nothing half-written is left beside it.
     for (const auto& entry : fs::directory_iterator(Game->Paths->SubPath))
@@ -407,7 +429,9 @@ TEST_F(SettingsTest, PauseAndFocusLossNeverSaveMusicOrSpeechAsOff) {
     struct Case {
         const char* what;
         int pause, suspend;
-    } cases[] = {{"paused", 1, 0}, {"in the background", 0, 1}, {"paused, then in the background", 1, 1},
+    } cases[] = {{"paused", 1, 0},
+                 {"in the background", 0, 1},
+                 {"paused, then in the background", 1, 1},
                  {"in the background, then paused", 2, 1}};
     for (const Case& c : cases) {
         for (int music : {0, 1}) {

@@ -125,7 +125,8 @@ TEST_F(GameTextTest, MissingFileIsFatal) {
     // the one explaining this included, would be blank.
     for (const char* empty : {"", "\xEF\xBB\xBF", "[TEXT]\n", "[text]\r\n[TEXT]\r\n"}) {
         WriteBytes(dir / "empty.txt", empty);
-        EXPECT_EQ(Raised([] { TGameText::Create("empty.txt"); }), "Error loading file " + dir / "empty.txt (it holds no texts)")
+        EXPECT_EQ(Raised([] { TGameText::Create("empty.txt"); }),
+                  "Error loading file " + dir / "empty.txt (it holds no texts)")
             << empty;
     }
 

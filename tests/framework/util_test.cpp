@@ -150,7 +150,6 @@ TEST(SystemInfo, NameAndMemory) {
     for (const char* windows : {"Windows 95", "Windows 98", "Windows ME", "Windows Vista", "Windows 7"})
         EXPECT_NE(os, windows);
 
-
     TMemoryStatus memory = MemoryStatus();
     EXPECT_GT(memory.dwTotalPhys, 0);
     EXPECT_LE(memory.dwAvailPhys, memory.dwTotalPhys);

@@ -66,8 +66,7 @@ TEST_F(VisualScene, WidgetsTogether) {
 
     // A glowing header with its shadow, at the peak of its pulse.
     auto header = TSprite::Create(
-        TGameImage::CreateFromImage(Picture(nullptr, "helpheader.png", 300, 60, 0xFFC0A040), "HELPHEADER", 1), 400,
-        60);
+        TGameImage::CreateFromImage(Picture(nullptr, "helpheader.png", 300, 60, 0xFFC0A040), "HELPHEADER", 1), 400, 60);
     header->SetShadow(1, 3, 3, 0.5f);
     header->SetGlow(3, 0, 0.25f, 0, 0.5f);
     for (int i = 0; i < 360; ++i) header->ManageGlow();
@@ -118,12 +117,11 @@ TEST_F(VisualScene, WidgetsTogether) {
         mouse.x = 640 + step;
         mouse.y = 520 - step / 3;
         if (step % 15 == 0) {
-            auto p = mouse.ParticleList->AddNew(mouse.x + platform::Rand(1, std::max(1, mouse.w - 20)) - 5,
-                                                mouse.y + platform::Rand(1, std::max(1, mouse.h - 25)) - 5, sparkle,
-                                                static_cast<float>(platform::Rnd(-0.05, 0.05)), 0, 0.0016f, 1000, 1,
-                                                platform::Rand(0, 1) ? 1 : -1,
-                                                static_cast<float>(platform::Rnd(0.2, 0.5)),
-                                                static_cast<float>(platform::Rnd(0.2, 0.5)), 0, 0, 0);
+            auto p = mouse.ParticleList->AddNew(
+                mouse.x + platform::Rand(1, std::max(1, mouse.w - 20)) - 5,
+                mouse.y + platform::Rand(1, std::max(1, mouse.h - 25)) - 5, sparkle,
+                static_cast<float>(platform::Rnd(-0.05, 0.05)), 0, 0.0016f, 1000, 1, platform::Rand(0, 1) ? 1 : -1,
+                static_cast<float>(platform::Rnd(0.2, 0.5)), static_cast<float>(platform::Rnd(0.2, 0.5)), 0, 0, 0);
             p->Color = TColor::Create(platform::Rand(100, 255), platform::Rand(100, 255), platform::Rand(100, 255), 1);
             p->SetFade(200, 300, 1000);
         }

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "test_support.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/image.h"
+#include "test_support.h"
 
 class TGameImage;
 

@@ -36,8 +36,10 @@ std::vector<uint8_t> SquareWav(double seconds, int rate = 22050, int channels = 
     for (int i = 0; i < frames; ++i)
         for (int c = 0; c < channels; ++c) {
             bool high = (i / 25) % 2 == 0;
-            if (bits == 16) Put16(pcm, high ? 12000 : -12000);
-            else pcm += static_cast<char>(high ? 200 : 56);
+            if (bits == 16)
+                Put16(pcm, high ? 12000 : -12000);
+            else
+                pcm += static_cast<char>(high ? 200 : 56);
         }
     std::string w = "RIFF";
     Put32(w, static_cast<uint32_t>(36 + pcm.size()));
@@ -523,8 +525,10 @@ TEST(AudioWave, StreamedMusicLoopsWithoutAGap) {
     const auto ogg = EncodeOgg(Chirp(0.3, kRate), kRate);
     tftest::WriteFile(tune, std::string(ogg.begin(), ogg.end()));
     // The mixer at the tune's rate, one channel, floats: it passes the samples on unchanged but for a gain.
-    tftest::WriteFile(dir / "alsoft.conf", "[general]\nfrequency=22050\nchannels=mono\nsample-type=float32\n"
-                                           "[wave]\nfile=" + out + "\n");
+    tftest::WriteFile(dir / "alsoft.conf",
+                      "[general]\nfrequency=22050\nchannels=mono\nsample-type=float32\n"
+                      "[wave]\nfile=" +
+                          out + "\n");
     ASSERT_EQ(RunWaveChild(dir / "alsoft.conf", "TF_STREAM_CHILD=" + tune), 0);
     const std::vector<float> mix = MonoFloats(tftest::ReadFile(out));
 

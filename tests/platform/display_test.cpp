@@ -11,10 +11,10 @@ using tftest::R;
 
 namespace {
 
-#define EXPECT_RGB_NEAR(pixel, r, g, b)      \
-    do {                                     \
-        uint32_t p_ = (pixel);               \
-        EXPECT_NEAR(R(p_), (r), 3) << "red"; \
+#define EXPECT_RGB_NEAR(pixel, r, g, b)        \
+    do {                                       \
+        uint32_t p_ = (pixel);                 \
+        EXPECT_NEAR(R(p_), (r), 3) << "red";   \
         EXPECT_NEAR(G(p_), (g), 3) << "green"; \
         EXPECT_NEAR(B(p_), (b), 3) << "blue";  \
     } while (0)

@@ -64,7 +64,9 @@ void DrawScene(int i, const std::vector<int>& items, const std::shared_ptr<Image
         // Every other pass through the kinds of copy uses the framed picture.
         const auto& picture = (k / 10) % 2 ? framed : sprite;
         switch (k % 10) {
-            case 0: DrawRect(x, y, uniform(4, 90), uniform(4, 60)); break;
+            case 0:
+                DrawRect(x, y, uniform(4, 90), uniform(4, 60));
+                break;
             case 1: {
                 const float scale = (rng() % 2) ? 1.0f : uniform(0.5f, 2.0f);
                 SetScale(scale, scale);
@@ -75,9 +77,15 @@ void DrawScene(int i, const std::vector<int>& items, const std::shared_ptr<Image
                 SetBlend(LIGHTBLEND);
                 DrawImage(picture, x, y);
                 break;
-            case 3: DrawText("Tally " + std::to_string(epoch), x, y); break;
-            case 4: DrawOval(x, y, uniform(4, 70), uniform(4, 70)); break;
-            case 5: DrawLine(x, y, x + uniform(-80, 80), y + uniform(-80, 80)); break;
+            case 3:
+                DrawText("Tally " + std::to_string(epoch), x, y);
+                break;
+            case 4:
+                DrawOval(x, y, uniform(4, 70), uniform(4, 70));
+                break;
+            case 5:
+                DrawLine(x, y, x + uniform(-80, 80), y + uniform(-80, 80));
+                break;
             case 6:
                 SetRotation(uniform(0, 360));
                 DrawImage(picture, x, y);
@@ -143,8 +151,8 @@ TEST(Frames, EveryFrameEqualsTheSameFrameDrawnFromNothingAndTheWindowShowsItScal
             partial += sentWhole ? 0 : 1;
 
             // The window against a whole scale of the canvas, by SDL's own scaler.
-            SDL_Surface* canvas = SDL_CreateRGBSurfaceWithFormatFrom(stepped->Pixels(), 800, 600, 32, 800 * 4,
-                                                                     shown->format->format);
+            SDL_Surface* canvas =
+                SDL_CreateRGBSurfaceWithFormatFrom(stepped->Pixels(), 800, 600, 32, 800 * 4, shown->format->format);
             SDL_Surface* scaled = SDL_CreateRGBSurfaceWithFormat(0, shown->w, shown->h, 32, shown->format->format);
             ASSERT_TRUE(canvas && scaled);
             ASSERT_EQ(shown->w * 600, shown->h * 800) << "the test expects a 4:3 desktop";

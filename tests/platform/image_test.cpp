@@ -25,7 +25,7 @@ TEST(Pixmaps, PixelsCopiesAndPngRoundTrip) {
     Pixmap p(5, 3);
     p.WritePixel(0, 0, 0xFF112233);
     p.WritePixel(4, 2, 0x80FFFFFF);
-    p.WritePixel(5, 0, 0xFFFFFFFF);   // outside: ignored
+    p.WritePixel(5, 0, 0xFFFFFFFF);     // outside: ignored
     EXPECT_EQ(p.ReadPixel(-1, 0), 0u);  // outside: 0
     auto copy = p.Copy();
     p.WritePixel(0, 0, 0);
@@ -97,7 +97,8 @@ TEST(Images, AnimationStripsAreCutLeftToRightTopToBottom) {
     EXPECT_EQ(anim->Width(), 8);
     EXPECT_EQ(anim->Height(), 8);
     ASSERT_EQ(anim->Frames(), 5);
-    for (int f = 0; f < 5; ++f) EXPECT_EQ(anim->LockFrame(f).ReadPixel(3, 3), 0xFF000000u | (uint32_t((f + 2) * 30) << 16)) << f;
+    for (int f = 0; f < 5; ++f)
+        EXPECT_EQ(anim->LockFrame(f).ReadPixel(3, 3), 0xFF000000u | (uint32_t((f + 2) * 30) << 16)) << f;
 
     auto bytes = LoadBytes(dir / "strip.png");
     EXPECT_TRUE(LoadAnimImage(*bytes, 8, 8, 0, 8));

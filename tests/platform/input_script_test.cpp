@@ -137,9 +137,10 @@ TEST_F(InputScriptTest, PolledInputSeesScriptedKeysAndButtons) {
 TEST_F(InputScriptTest, GarbageIsSkippedWithOneLineEach) {
     OpenFifo();
     testing::internal::CaptureStderr();
-    Write("jump 1 2\nmove -1 5\nmove 1\nmove 1 2 3\nmove 99999 1\nmove 1x 2\ndown 7\nwait abc\nwait 700000\n"
-          "key NOPE\nkey 0x100\nkey 256\nwheel 0\ntype\nshot\nclose now\n" +
-          std::string("\x01\xff\xfe binary\n") + std::string(5000, 'x') + "\nmove 7 8\n");
+    Write(
+        "jump 1 2\nmove -1 5\nmove 1\nmove 1 2 3\nmove 99999 1\nmove 1x 2\ndown 7\nwait abc\nwait 700000\n"
+        "key NOPE\nkey 0x100\nkey 256\nwheel 0\ntype\nshot\nclose now\n" +
+        std::string("\x01\xff\xfe binary\n") + std::string(5000, 'x') + "\nmove 7 8\n");
     std::vector<Event> seen;
     for (int k = 0; k < 4; ++k)
         for (const Event& e : Frame()) seen.push_back(e);

@@ -72,16 +72,18 @@ protected:
 
 TEST_F(InputTest, KeysArriveAsVirtualKeyCodes) {
     Tap(SDL_SCANCODE_A, SDLK_a);
-    Tap(SDL_SCANCODE_A, SDLK_q);  // a French keyboard: the key that types Q is VK Q
+    Tap(SDL_SCANCODE_A, SDLK_q);          // a French keyboard: the key that types Q is VK Q
     Tap(SDL_SCANCODE_1, SDLK_AMPERSAND);  // the digit row goes by position
     Tap(SDL_SCANCODE_KP_5, SDLK_KP_5, KMOD_NUM);
     Tap(SDL_SCANCODE_F5, SDLK_F5);
     Tap(SDL_SCANCODE_LEFT, SDLK_LEFT);
     Tap(SDL_SCANCODE_EQUALS, SDLK_EQUALS);
-    Seq expected = {{EventKind::KeyDown, 'A'},         {EventKind::KeyUp, 'A'},          {EventKind::KeyDown, 'Q'},
-                    {EventKind::KeyUp, 'Q'},           {EventKind::KeyDown, '1'},        {EventKind::KeyUp, '1'},
-                    {EventKind::KeyDown, 0x65},        {EventKind::KeyUp, 0x65},         {EventKind::KeyDown, vk::F1 + 4},
-                    {EventKind::KeyUp, vk::F1 + 4},    {EventKind::KeyDown, vk::LEFT},   {EventKind::KeyUp, vk::LEFT},
+    Seq expected = {{EventKind::KeyDown, 'A'},          {EventKind::KeyUp, 'A'},
+                    {EventKind::KeyDown, 'Q'},          {EventKind::KeyUp, 'Q'},
+                    {EventKind::KeyDown, '1'},          {EventKind::KeyUp, '1'},
+                    {EventKind::KeyDown, 0x65},         {EventKind::KeyUp, 0x65},
+                    {EventKind::KeyDown, vk::F1 + 4},   {EventKind::KeyUp, vk::F1 + 4},
+                    {EventKind::KeyDown, vk::LEFT},     {EventKind::KeyUp, vk::LEFT},
                     {EventKind::KeyDown, vk::OEM_PLUS}, {EventKind::KeyUp, vk::OEM_PLUS}};
     EXPECT_EQ(Kinds(Drain()), expected);
 }
@@ -98,13 +100,12 @@ TEST_F(InputTest, KeypadFollowsNumLock) {
     // NumLock goes off while a keypad digit is held: its release lets go of the digit.
     Key(true, SDL_SCANCODE_KP_3, SDLK_KP_3, false, KMOD_NUM);
     Key(false, SDL_SCANCODE_KP_3, SDLK_PAGEDOWN);
-    Seq expected = {{EventKind::KeyDown, vk::NUMPAD0 + 7}, {EventKind::KeyUp, vk::NUMPAD0 + 7},
-                    {EventKind::KeyDown, vk::HOME},        {EventKind::KeyUp, vk::HOME},
-                    {EventKind::KeyDown, vk::UP},          {EventKind::KeyUp, vk::UP},
-                    {EventKind::KeyDown, vk::NUMPAD0},     {EventKind::KeyUp, vk::NUMPAD0},
-                    {EventKind::KeyDown, vk::DELETE_},     {EventKind::KeyUp, vk::DELETE_},
-                    {EventKind::KeyDown, 0x0C},            {EventKind::KeyUp, 0x0C},
-                    {EventKind::KeyDown, vk::NUMPAD0 + 3}, {EventKind::KeyUp, vk::NUMPAD0 + 3}};
+    Seq expected = {
+        {EventKind::KeyDown, vk::NUMPAD0 + 7}, {EventKind::KeyUp, vk::NUMPAD0 + 7}, {EventKind::KeyDown, vk::HOME},
+        {EventKind::KeyUp, vk::HOME},          {EventKind::KeyDown, vk::UP},        {EventKind::KeyUp, vk::UP},
+        {EventKind::KeyDown, vk::NUMPAD0},     {EventKind::KeyUp, vk::NUMPAD0},     {EventKind::KeyDown, vk::DELETE_},
+        {EventKind::KeyUp, vk::DELETE_},       {EventKind::KeyDown, 0x0C},          {EventKind::KeyUp, 0x0C},
+        {EventKind::KeyDown, vk::NUMPAD0 + 3}, {EventKind::KeyUp, vk::NUMPAD0 + 3}};
     EXPECT_EQ(Kinds(Drain()), expected);
 }
 
@@ -114,12 +115,10 @@ TEST_F(InputTest, ModifiersReportTheirSideAndTheGenericCode) {
     Key(false, SDL_SCANCODE_LSHIFT, SDLK_LSHIFT);  // the right one is still held
     Key(false, SDL_SCANCODE_RSHIFT, SDLK_RSHIFT);
     Tap(SDL_SCANCODE_RALT, SDLK_RALT);
-    Seq expected = {{EventKind::KeyDown, vk::LSHIFT}, {EventKind::KeyDown, vk::SHIFT},
-                    {EventKind::KeyDown, vk::RSHIFT}, {EventKind::KeyDown, vk::SHIFT},
-                    {EventKind::KeyUp, vk::LSHIFT},   {EventKind::KeyUp, vk::RSHIFT},
-                    {EventKind::KeyUp, vk::SHIFT},    {EventKind::KeyDown, vk::RMENU},
-                    {EventKind::KeyDown, vk::MENU},   {EventKind::KeyUp, vk::RMENU},
-                    {EventKind::KeyUp, vk::MENU}};
+    Seq expected = {{EventKind::KeyDown, vk::LSHIFT}, {EventKind::KeyDown, vk::SHIFT}, {EventKind::KeyDown, vk::RSHIFT},
+                    {EventKind::KeyDown, vk::SHIFT},  {EventKind::KeyUp, vk::LSHIFT},  {EventKind::KeyUp, vk::RSHIFT},
+                    {EventKind::KeyUp, vk::SHIFT},    {EventKind::KeyDown, vk::RMENU}, {EventKind::KeyDown, vk::MENU},
+                    {EventKind::KeyUp, vk::RMENU},    {EventKind::KeyUp, vk::MENU}};
     EXPECT_EQ(Kinds(Drain()), expected);
 }
 
@@ -131,9 +130,9 @@ TEST_F(InputTest, TypedCharactersIncludingEditingKeys) {
     Key(true, SDL_SCANCODE_RETURN, SDLK_RETURN);
     Key(true, SDL_SCANCODE_RETURN, SDLK_RETURN, true);  // held Enter confirms once
     Key(true, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE);
-    Seq expected = {{EventKind::KeyChar, 'a'},       {EventKind::KeyChar, 0xE9},      {EventKind::KeyChar, 0x20AC},
-                    {EventKind::KeyDown, vk::BACK},  {EventKind::KeyChar, 8},         {EventKind::KeyChar, 8},
-                    {EventKind::KeyUp, vk::BACK},    {EventKind::KeyDown, vk::RETURN}, {EventKind::KeyChar, 13},
+    Seq expected = {{EventKind::KeyChar, 'a'},        {EventKind::KeyChar, 0xE9},       {EventKind::KeyChar, 0x20AC},
+                    {EventKind::KeyDown, vk::BACK},   {EventKind::KeyChar, 8},          {EventKind::KeyChar, 8},
+                    {EventKind::KeyUp, vk::BACK},     {EventKind::KeyDown, vk::RETURN}, {EventKind::KeyChar, 13},
                     {EventKind::KeyDown, vk::ESCAPE}, {EventKind::KeyChar, 27}};
     EXPECT_EQ(Kinds(Drain()), expected);
 }
@@ -167,7 +166,7 @@ TEST_F(InputTest, MouseWindowAndQuitEvents) {
     SDL_PushEvent(&e);
 
     auto events = Drain();
-    Seq expected = {{EventKind::MouseMove, 0},  {EventKind::MouseDown, 2},  {EventKind::MouseUp, 3},
+    Seq expected = {{EventKind::MouseMove, 0},   {EventKind::MouseDown, 2},  {EventKind::MouseUp, 3},
                     {EventKind::MouseWheel, -2}, {EventKind::AppSuspend, 0}, {EventKind::AppResume, 0},
                     {EventKind::AppTerminate, 0}};
     ASSERT_EQ(Kinds(events), expected);

@@ -27,12 +27,16 @@ public:
         const char* old = std::getenv(name);
         had_ = old != nullptr;
         if (had_) old_ = old;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
     }
     ~EnvVar() {
-        if (had_) setenv(name_.c_str(), old_.c_str(), 1);
-        else unsetenv(name_.c_str());
+        if (had_)
+            setenv(name_.c_str(), old_.c_str(), 1);
+        else
+            unsetenv(name_.c_str());
     }
 
 private:
@@ -60,7 +64,8 @@ TEST(System, ClockAndSleepCanBeReplaced) {
 }
 
 TEST(System, DateTimeAndRandomNumbers) {
-    EXPECT_TRUE(std::regex_match(CurrentDate(), std::regex(R"(\d\d (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d{4})")))
+    EXPECT_TRUE(
+        std::regex_match(CurrentDate(), std::regex(R"(\d\d (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \d{4})")))
         << CurrentDate();
     EXPECT_TRUE(std::regex_match(CurrentTime(), std::regex(R"(\d\d:\d\d:\d\d)"))) << CurrentTime();
 
@@ -244,11 +249,11 @@ TEST(System, SingleInstanceLockAcrossProcesses) {
     ASSERT_EQ(symlink("/dev/null", (dir / "null.lock").c_str()), 0);
     ASSERT_EQ(mkdir((dir / "folder.lock").c_str(), 0700), 0);
     ASSERT_EQ(mkfifo((dir / "pipe.lock").c_str(), 0600), 0);
-    for (auto [name, why] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"c.lock", "it is a symbolic link"},
-             {"null.lock", "it is a symbolic link"},
-             {"folder.lock", "it is a folder"},
-             {"pipe.lock", "it is not a regular file"}}) {
+    for (auto [name, why] :
+         std::initializer_list<std::pair<const char*, const char*>>{{"c.lock", "it is a symbolic link"},
+                                                                    {"null.lock", "it is a symbolic link"},
+                                                                    {"folder.lock", "it is a folder"},
+                                                                    {"pipe.lock", "it is not a regular file"}}) {
         std::string reason;
         EXPECT_EQ(AcquireInstanceLock(dir / name, &reason), InstanceLock::Unusable) << name;
         EXPECT_EQ(reason, why) << name;

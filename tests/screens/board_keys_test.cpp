@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
-#include <tuple>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <random>
+#include <tuple>
 
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
@@ -20,7 +20,6 @@
 #include "framework/widgets/dialog.h"
 #include "framework/widgets/list_box.h"
 #include "framework/widgets/pointer.h"
-#include "game/screens/session.h"
 #include "game/core/autosave.h"
 #include "game/core/core.h"
 #include "game/core/edits.h"
@@ -28,17 +27,18 @@
 #include "game/core/options.h"
 #include "game/core/save_game.h"
 #include "game/screens/cells.h"
-#include "game/screens/help_screen.h"
-#include "game/screens/options_screen.h"
-#include "game/screens/title_screen.h"
-#include "game/screens/save_manager.h"
 #include "game/screens/end_level_menu.h"
 #include "game/screens/game_screen.h"
-#include "game/screens/help_line.h"
 #include "game/screens/generate_screen.h"
+#include "game/screens/help_line.h"
+#include "game/screens/help_screen.h"
+#include "game/screens/options_screen.h"
 #include "game/screens/play_screen.h"
+#include "game/screens/save_manager.h"
 #include "game/screens/screens.h"
+#include "game/screens/session.h"
 #include "game/screens/shell.h"
+#include "game/screens/title_screen.h"
 #include "game_screens_fixture.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
@@ -55,14 +55,17 @@ struct Tables {
     bool operator==(const Tables&) const = default;
 };
 
-Tables Snapshot() { return {PlayModel().Puzzle.PlayerGrid, PlayModel().Puzzle.MarkupGrid, PlayModel().Puzzle.AutoMarkup}; }
+Tables Snapshot() {
+    return {PlayModel().Puzzle.PlayerGrid, PlayModel().Puzzle.MarkupGrid, PlayModel().Puzzle.AutoMarkup};
+}
 
 std::array<int, 3> Rgb(std::uint32_t argb) {
     return {static_cast<int>((argb >> 16) & 0xFF), static_cast<int>((argb >> 8) & 0xFF), static_cast<int>(argb & 0xFF)};
 }
 
 bool Light(int x, int y) {
-    return x >= 0 && y >= 0 && x < PlayModel().Puzzle.BoardWidth && y < PlayModel().Puzzle.BoardHeight && PlayModel().Puzzle.PlayerGrid[x][y] != BlackCell;
+    return x >= 0 && y >= 0 && x < PlayModel().Puzzle.BoardWidth && y < PlayModel().Puzzle.BoardHeight &&
+           PlayModel().Puzzle.PlayerGrid[x][y] != BlackCell;
 }
 
 // Where the cursor should go, worked out from the board's light cells.
@@ -205,7 +208,8 @@ TEST_F(BoardKeys, ArrowsMoveTheCursorOverClueCellsAndStopAtTheEdges) {
         for (int step = 0; step < 300; ++step) {
             if (random() % 25 == 0 && model.x >= 0) {
                 // A click on the board hides the cursor where it is.
-                ClickCell(static_cast<int>(random() % PlayModel().Puzzle.BoardWidth), static_cast<int>(random() % PlayModel().Puzzle.BoardHeight));
+                ClickCell(static_cast<int>(random() % PlayModel().Puzzle.BoardWidth),
+                          static_cast<int>(random() % PlayModel().Puzzle.BoardHeight));
                 model.shown = false;
             } else {
                 const int key = keys[random() % 6];
@@ -298,7 +302,8 @@ TEST_F(BoardKeys, DigitsErasureAndMarksFromTheKeyboardWithEachAid) {
     Key('0' + d);
     for (int cx = 0; cx < PlayModel().Puzzle.BoardWidth; ++cx)
         for (int cy = 0; cy < PlayModel().Puzzle.BoardHeight; ++cy)
-            for (int k = 1; k <= 9; ++k) ASSERT_EQ(PlayModel().Puzzle.MarkupGrid[cx][cy][k - 1], PlayModel().MarkupValue(k, cx, cy));
+            for (int k = 1; k <= 9; ++k)
+                ASSERT_EQ(PlayModel().Puzzle.MarkupGrid[cx][cy][k - 1], PlayModel().MarkupValue(k, cx, cy));
 
     // A pending reveal takes the key on the cursor's cell, whatever the digit.
     Key(vk::DELETE_);
@@ -327,20 +332,21 @@ TEST_F(BoardKeys, UndoAndRedoTakeBackEveryKindOfChange) {
     std::vector<Tables> states{Snapshot()};
     auto kept = [&] { states.push_back(Snapshot()); };
     CursorTo(x, y);
-    Key('0' + d), kept();                                              // a digit by key
+    Key('0' + d), kept();  // a digit by key
     ClickButton(Screens.GameScreen->NumberMenu, std::to_string(e), 5);
-    ClickCell(x + 1, y), kept();                                       // a digit by click
+    ClickCell(x + 1, y), kept();  // a digit by click
     ClickButton(Screens.GameScreen->NumberMenu, std::to_string(d % 9 + 1), 5);
-    ClickCell(x + 1, y, 2), kept();                                    // a mark by right click
-    Key(vk::LEFT);  // the click hid the cursor; this brings it back on (x, y)
-    With(vk::LSHIFT, '0' + e), kept();                                 // a mark by key
-    Key(vk::DELETE_), kept();                                          // an erasure
+    ClickCell(x + 1, y, 2), kept();     // a mark by right click
+    Key(vk::LEFT);                      // the click hid the cursor; this brings it back on (x, y)
+    With(vk::LSHIFT, '0' + e), kept();  // a mark by key
+    Key(vk::DELETE_), kept();           // an erasure
     ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5), kept();  // automatic marks
     ClickButton(Screens.GameScreen->PuzzleMenu, "showrandomcell", 5), kept();      // a random cell revealed
     ClickButton(Screens.GameScreen->PuzzleMenu, "showdesiredcell", 5);
     for (int cy = 0, done = 0; cy < PlayModel().Puzzle.BoardHeight && !done; ++cy)
         for (int cx = 0; cx < PlayModel().Puzzle.BoardWidth && !done; ++cx)
-            if (Light(cx, cy) && PlayModel().Puzzle.PlayerGrid[cx][cy] == 0) ClickCell(cx, cy), kept(), done = 1;  // a chosen cell revealed
+            if (Light(cx, cy) && PlayModel().Puzzle.PlayerGrid[cx][cy] == 0)
+                ClickCell(cx, cy), kept(), done = 1;                               // a chosen cell revealed
     ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5), kept();  // automatic marks off
     for (size_t k = 1; k < states.size(); ++k) ASSERT_FALSE(states[k] == states[k - 1]) << "change " << k;
     auto toggle = [&] { return Screens.GameScreen->PuzzleMenu->FindButton("showhideautomarkup")->image->name; };
@@ -485,8 +491,8 @@ TEST_F(BoardKeys, AutosaveOnTheTimerFocusAndCloseIsContinuedExactly) {
 
 TEST_F(BoardKeys, ADamagedAutosaveIsDroppedAndTheTitleCarriesOn) {
     const std::string file = Game->ProfilePath + "autosave.sav";
-    for (const std::string& bytes : {std::string("Tallyfold Autosave\r\n0\r\nTallyfold Savegame\r\n99x99\r\n"),
-                                    std::string(3000, '\xff')}) {
+    for (const std::string& bytes :
+         {std::string("Tallyfold Autosave\r\n0\r\nTallyfold Savegame\r\n99x99\r\n"), std::string(3000, '\xff')}) {
         std::ofstream(file, std::ios::binary) << bytes;
         Game->DestinationTScreen = Screens.TitleScreen;
         Screens.TitleScreen->PreStart();
@@ -695,7 +701,7 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
             for (int y = 0; y < 6; ++y)
                 if (generated.SolutionGrid[x][y] == BlackCell)
                     PlayModel().ApplyEdit({TEditKind::ClueCell, x, y, 0, generated.HorizontalSumGrid[x][y],
-                               generated.VerticalSumGrid[x][y]});
+                                           generated.VerticalSumGrid[x][y]});
         ASSERT_EQ(PlayCore().CheckCustomPuzzle(), 1);
         Steps(300);
         ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);

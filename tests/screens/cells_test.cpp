@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "framework/core/globals.h"
-#include "game/screens/session.h"
 #include "game/core/options.h"
 #include "game/screens/cells.h"
 #include "game/screens/screens.h"
+#include "game/screens/session.h"
 #include "screens_support.h"
 
 TEST(BoardLayout, OriginsOfEveryBoardSize) {

@@ -17,23 +17,23 @@
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/slide_line.h"
-#include "game/screens/session.h"
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
-#include "game/screens/high_score_screen.h"
-#include "game/screens/help_screen.h"
-#include "game/screens/options_screen.h"
-#include "game/screens/title_screen.h"
 #include "game/screens/game_screen.h"
 #include "game/screens/generate_screen.h"
+#include "game/screens/help_screen.h"
+#include "game/screens/high_score_screen.h"
+#include "game/screens/options_screen.h"
 #include "game/screens/play_screen.h"
 #include "game/screens/screens.h"
+#include "game/screens/session.h"
 #include "game/screens/shell.h"
+#include "game/screens/title_screen.h"
+#include "game_screens_fixture.h"
 #include "scratch_dir.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
-#include "game_screens_fixture.h"
 #include "widget_support.h"
 
 namespace fs = std::filesystem;
@@ -69,7 +69,6 @@ protected:
         return true;
     }
     std::string FirstName(const std::shared_ptr<TKakuroHighScoreList>& table) { return table->Entries.front()->name; }
-
 };
 
 TEST_F(HighScoreScreenTest, RowsSlideInOneAfterAnotherFromAlternateSides) {

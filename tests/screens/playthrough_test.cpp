@@ -20,33 +20,33 @@
 #include "framework/text/game_text.h"
 #include "framework/widgets/button.h"
 #include "framework/widgets/dialog.h"
+#include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/list_box.h"
 #include "framework/widgets/pointer.h"
-#include "game/screens/session.h"
 #include "game/core/core.h"
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
 #include "game/core/save_game.h"
 #include "game/screens/cells.h"
-#include "game/screens/help_screen.h"
-#include "game/screens/options_screen.h"
-#include "game/screens/title_screen.h"
-#include "game/screens/save_manager.h"
 #include "game/screens/end_level_menu.h"
 #include "game/screens/game_screen.h"
-#include "game/screens/help_line.h"
 #include "game/screens/generate_screen.h"
+#include "game/screens/help_line.h"
+#include "game/screens/help_screen.h"
+#include "game/screens/options_screen.h"
 #include "game/screens/play_screen.h"
+#include "game/screens/save_manager.h"
 #include "game/screens/screens.h"
+#include "game/screens/session.h"
 #include "game/screens/shell.h"
+#include "game/screens/title_screen.h"
+#include "game_screens_fixture.h"
 #include "scratch_dir.h"
-#include "framework/widgets/font.h"
 #include "tallyfold/platform/font.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
-#include "game_screens_fixture.h"
 #include "widget_support.h"
 
 namespace fs = std::filesystem;
@@ -98,8 +98,9 @@ TEST_F(Playthrough, GeneratedSixBySixSolvedToTheHighScoreTable) {
     ASSERT_TRUE(clue);
     MoveTo(clue->x + 9, clue->y - 9);
     Frame("hover-clue");
-    EXPECT_NE(Screens.Board.Message.find(PlayModel().CombinationText(Horizontal, clue->ArrayLocationX, clue->ArrayLocationY)),
-              std::string::npos);
+    EXPECT_NE(
+        Screens.Board.Message.find(PlayModel().CombinationText(Horizontal, clue->ArrayLocationX, clue->ArrayLocationY)),
+        std::string::npos);
 
     std::vector<std::shared_ptr<TCell>> whites;
     for (auto& cell : Screens.CellList->Items)
@@ -239,7 +240,8 @@ TEST_F(Playthrough, CombinationsOfTheLongestListsStayBelowThePaper) {
             for (const auto& line : lines) EXPECT_LE(font->TextWidth(line), HelpLineWidth) << line;
             // Nothing lost, nothing added: the same entries in the same order.
             std::string before = text, after = shown;
-            for (auto* t : {&before, &after}) std::erase_if(*t, [](char c) { return c == ' ' || c == '\r' || c == '\n'; });
+            for (auto* t : {&before, &after})
+                std::erase_if(*t, [](char c) { return c == ' ' || c == '\r' || c == '\n'; });
             EXPECT_EQ(after, before);
         }
     EXPECT_GT(longLists, 0);
@@ -296,7 +298,8 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
     auto refused = [&](const std::string& typed, const std::string& reason) {
         Type(typed);
         ASSERT_TRUE(Screens.GameScreen->OKInput) << typed;
-        EXPECT_NE(Screens.GameScreen->OKInput->Caption->Text.find(reason), std::string::npos) << Screens.GameScreen->OKInput->Caption->Text;
+        EXPECT_NE(Screens.GameScreen->OKInput->Caption->Text.find(reason), std::string::npos)
+            << Screens.GameScreen->OKInput->Caption->Text;
         if (typed == "53") Frame("clue-refused");
         ClickButton(Screens.GameScreen->OKInput->Menu, "OK");
         EXPECT_EQ(PlayModel().Puzzle.VerticalSumGrid[2][0], 0);
@@ -319,7 +322,8 @@ TEST_F(Playthrough, CustomPuzzleTypedInAndChecked) {
         ClickButton(Screens.GameScreen->CustomPuzzleMenu, "checkplay");
         Ticks(500);
         ASSERT_TRUE(Screens.GameScreen->OKInput);
-        EXPECT_NE(Screens.GameScreen->OKInput->Caption->Text.find("In column 3, row 1, down: A run of 2 cells takes a clue from 3 to 17, not 2."),
+        EXPECT_NE(Screens.GameScreen->OKInput->Caption->Text.find(
+                      "In column 3, row 1, down: A run of 2 cells takes a clue from 3 to 17, not 2."),
                   std::string::npos)
             << Screens.GameScreen->OKInput->Caption->Text;
         Frame("clue-misfit");
@@ -532,7 +536,8 @@ TEST_F(Playthrough, EveryBoardSizeFitsBetweenTheMenus) {
         }
         float menuRight = 0;
         for (auto& button : Screens.GameScreen->MainMenu->Items) menuRight = std::max(menuRight, button->x + button->w);
-        for (auto& button : Screens.GameScreen->PuzzleMenu->Items) menuRight = std::max(menuRight, button->x + button->w);
+        for (auto& button : Screens.GameScreen->PuzzleMenu->Items)
+            menuRight = std::max(menuRight, button->x + button->w);
         EXPECT_GT(left, menuRight) << n;
         EXPECT_LT(right, Screens.GameScreen->NumberMenu->Items.front()->x) << n;
         EXPECT_GT(top, 0) << n;
@@ -586,7 +591,8 @@ TEST_F(Playthrough, DecorationSettlesWithoutInputAndWakesWithIt) {
     EXPECT_FLOAT_EQ(Screens.TitleScreen->Header->Glow, Screens.TitleScreen->Header->GlowMin);
 
     MoveTo(610, 300);
-    EXPECT_LT(Screens.TitleScreen->Header->Glow, Screens.TitleScreen->Header->GlowMin + 0.02f) << "the glow takes up without a jump";
+    EXPECT_LT(Screens.TitleScreen->Header->Glow, Screens.TitleScreen->Header->GlowMin + 0.02f)
+        << "the glow takes up without a jump";
     EXPECT_GE(presentsOver(200), 45u);
     EXPECT_GT(Screens.TitleScreen->Header->Glow, Screens.TitleScreen->Header->GlowMin + 0.1f);
 
@@ -630,7 +636,9 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     ASSERT_EQ(Game->CurrentTScreen, Screens.OptionsScreen);
     Frame("options");
     // The toggles open showing the settings in force.
-    auto picture = [&](const std::string& name) { return Screens.OptionsScreen->OptionsMenu->FindButton(name)->image->name; };
+    auto picture = [&](const std::string& name) {
+        return Screens.OptionsScreen->OptionsMenu->FindButton(name)->image->name;
+    };
     EXPECT_EQ(picture("showtimer"), std::string("SHOWTIMER"));
     EXPECT_EQ(picture("highlighter"), std::string("HIGHLIGHTERON"));
     // Dragging the music slider is silent; dragging the sound slider clicks at most every 250 ms.

@@ -13,7 +13,8 @@ void ScreensTest::SetUp() {
     CoreTest::SetUp();
     Resources.ImageBank = std::make_shared<TImageBank>();
     for (const char* name : {"Cell", "cellmO", "BorderCell", "BorderSumCell", "BorderSumCellVMO", "BorderSumCellHMO"})
-        Resources.ImageBank->Map[UpperCase(name)] = TGameImage::CreateFromImage(platform::CreateImage(32, 32), UpperCase(name), 1);
+        Resources.ImageBank->Map[UpperCase(name)] =
+            TGameImage::CreateFromImage(platform::CreateImage(32, 32), UpperCase(name), 1);
     InstallCellHooks();
     Screens.CellList->Clear();
     Screens.Board = TBoardState{};

@@ -2,8 +2,8 @@
 #pragma once
 // The puzzle fixture with a board ready for cells: blank 32 x 32 pictures in
 // the image bank under the cells' names, the cell hook installed, a pointer.
-#include "store_support.h"
 #include "game/screens/session.h"
+#include "store_support.h"
 
 class ScreensTest : public CoreTest {
 protected:

@@ -8,20 +8,20 @@
 #include <vector>
 
 #include "framework/core/globals.h"
-#include "framework/settings/ini_file.h"
 #include "framework/screens/screen.h"
+#include "framework/settings/ini_file.h"
 #include "game/core/core.h"
 #include "game/core/options.h"
 #include "game/screens/game_screen.h"
 #include "game/screens/generate_screen.h"
 #include "game/screens/play_screen.h"
 #include "game/screens/screens.h"
+#include "game/screens/session.h"
 #include "game/screens/shell.h"
 #include "game/screens/widgets.h"
-#include "game/screens/session.h"
 #include "scratch_dir.h"
-#include "tallyfold/platform/input.h"
 #include "tallyfold/platform/audio.h"
+#include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
 #include "test_support.h"
 

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <random>
 
-#include "store_support.h"
 #include "framework/paths/errors.h"
 #include "game/core/autosave.h"
 #include "game/core/edits.h"
 #include "game/core/save_game.h"
+#include "store_support.h"
 #include "tallyfold/platform/system.h"
 
 namespace fs = std::filesystem;
@@ -24,9 +24,9 @@ struct Kept {
 };
 
 Kept Now(const TPuzzleState& Puzzle) {
-    return {Puzzle.PlayerGrid, Puzzle.SolutionGrid,     Puzzle.VerticalSumGrid, Puzzle.HorizontalSumGrid,
-            Puzzle.MarkupGrid, Puzzle.BoardWidth,       Puzzle.PuzzleDifficulty, Puzzle.AutoMarkup,
-            Puzzle.IsCustomPuzzle};
+    return {Puzzle.PlayerGrid,        Puzzle.SolutionGrid, Puzzle.VerticalSumGrid,
+            Puzzle.HorizontalSumGrid, Puzzle.MarkupGrid,   Puzzle.BoardWidth,
+            Puzzle.PuzzleDifficulty,  Puzzle.AutoMarkup,   Puzzle.IsCustomPuzzle};
 }
 
 class AutosaveTest : public CoreTest {
@@ -142,7 +142,8 @@ TEST_F(AutosaveTest, DamagedFilesAreSetAsideUnreadableOnesLeftAndFailedWritesKep
         fs::remove(path + ".damaged.2");
         const std::string log = Log();
         int count = 0;
-        for (size_t at = log.find("was damaged"); at != std::string::npos; at = log.find("was damaged", at + 1)) ++count;
+        for (size_t at = log.find("was damaged"); at != std::string::npos; at = log.find("was damaged", at + 1))
+            ++count;
         EXPECT_EQ(count, lines + 2) << what << "\n" << log;
         lines = count;
     }
@@ -222,8 +223,11 @@ TEST_F(AutosaveTest, UndoAndRedoComeBackWithTheKeptPuzzle) {
     for (int step = 0; step < 300; ++step) {
         TEditRequest r;
         const int kind = static_cast<int>(random() % 20);
-        r.Kind = kind < 9 ? TEditKind::Digit : kind < 12 ? TEditKind::Erase : kind < 18 ? TEditKind::Mark
-                 : kind < 19 ? TEditKind::Reveal : TEditKind::AutoMarks;
+        r.Kind = kind < 9    ? TEditKind::Digit
+                 : kind < 12 ? TEditKind::Erase
+                 : kind < 18 ? TEditKind::Mark
+                 : kind < 19 ? TEditKind::Reveal
+                             : TEditKind::AutoMarks;
         r.X = static_cast<int>(random() % 12);
         r.Y = static_cast<int>(random() % 12);
         r.Digit = r.Kind == TEditKind::AutoMarks ? 1 - Puzzle.AutoMarkup : 1 + static_cast<int>(random() % 9);
@@ -282,11 +286,16 @@ TEST_F(AutosaveTest, UndoAndRedoComeBackWithTheKeptPuzzle) {
     files.push_back({"cut short", written.substr(0, written.size() - 30)});
     std::string player = cellLine;
     player.replace(player.find(' ', player.find(' ') + 1) + 1, 1, "7");
-    files.push_back({"a value no table has", replaced(cellLine, player.substr(0, player.find(' ', player.find(' ') + 1) + 1) + "77" + player.substr(player.find(' ', player.find(' ') + 1) + 2))});
+    files.push_back({"a value no table has",
+                     replaced(cellLine, player.substr(0, player.find(' ', player.find(' ') + 1) + 1) + "77" +
+                                            player.substr(player.find(' ', player.find(' ') + 1) + 2))});
     files.push_back({"binary", old + std::string("history 1 0\r\nedit \0\xff 1 1\r\n", 26)});
     // Well formed, but undo would not lead back from the board: the last edit's result changed.
     std::string last = section.substr(section.rfind("edit "));
-    files.push_back({"edits that do not meet the board", old + section.substr(0, section.rfind("edit ")) + last.replace(last.find("\r\n") + 2, 2, "0 0 88 88 3 0 000000000 88 88 3 0 000000000\r\n").substr(0, last.size())});
+    files.push_back({"edits that do not meet the board",
+                     old + section.substr(0, section.rfind("edit ")) +
+                         last.replace(last.find("\r\n") + 2, 2, "0 0 88 88 3 0 000000000 88 88 3 0 000000000\r\n")
+                             .substr(0, last.size())});
     for (const auto& [what, bytes] : files) {
         WriteBytes(Game->ProfilePath + "autosave.sav", bytes);
         Core->RestartPuzzle();

@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "as_user.h"
-#include "store_support.h"
 #include "framework/paths/errors.h"
 #include "game/core/high_scores.h"
+#include "store_support.h"
 
 namespace {
 
@@ -144,8 +144,9 @@ TEST_F(CoreTest, HighScoreFilesThatAreDamagedOrForeignAreNeverOverwritten) {
     EXPECT_EQ(ReadBytes(scratch / "hs9x9.dat.damaged"), damaged);
     EXPECT_EQ(ReadBytes(scratch / "hs9x9.dat.damaged.2"), huge);
     const std::string log = ReadBytes(scratch / "ErrorLog.txt");
-    EXPECT_NE(log.find("The best times file " + scratch / "hs9x9.dat was damaged (not one complete entry could be read)"),
-              std::string::npos)
+    EXPECT_NE(
+        log.find("The best times file " + scratch / "hs9x9.dat was damaged (not one complete entry could be read)"),
+        std::string::npos)
         << log;
     EXPECT_NE(log.find("kept as " + scratch / "hs9x9.dat.damaged.2"), std::string::npos) << log;
     EXPECT_TRUE(coreNotices.empty());
@@ -206,7 +207,8 @@ TEST_F(CoreTest, HighScoresThatCannotBeWrittenAreReportedNotFatal) {
     list->Load();
     EXPECT_EQ(list->Count(), 10);
     ASSERT_EQ(coreNotices.size(), 1u);
-    EXPECT_EQ(coreNotices[0], "Could not save the best times to " + scratch / "gone/hs9x9.dat (its folder does not exist)");
+    EXPECT_EQ(coreNotices[0],
+              "Could not save the best times to " + scratch / "gone/hs9x9.dat (its folder does not exist)");
     list->Insert("Ann", 1000, 0);
     EXPECT_EQ(list->Save(), 0);
     EXPECT_EQ(list->Entries[0]->name, "Ann");

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "store_support.h"
+#include "game/core/options.h"
 #include "framework/core/game.h"
 #include "framework/settings/ini_file.h"
-#include "game/core/options.h"
+#include "store_support.h"
 
 TEST_F(CoreTest, OptionsStartFromTheDefaultsAndAreWrittenInOrder) {
     Model.LoadGameOptions();
@@ -24,12 +24,13 @@ TEST_F(CoreTest, OptionsStartFromTheDefaultsAndAreWrittenInOrder) {
 }
 
 TEST_F(CoreTest, OptionsFileIsReadWhateverTheCaseOfItsNames) {
-    WriteBytes(scratch / "config.ini", "ShowTimer=0\nshowremainingsum=1\nSHOWHIGHLIGHTER=yes\nFIRSTRUN=7\nOther=1\ncheckRuns=1\n");
+    WriteBytes(scratch / "config.ini",
+               "ShowTimer=0\nshowremainingsum=1\nSHOWHIGHLIGHTER=yes\nFIRSTRUN=7\nOther=1\ncheckRuns=1\n");
     Model.LoadGameOptions();
     EXPECT_EQ(Options.ShowTimer, 0);
     EXPECT_EQ(Options.ShowRemainingSum, 1);
     EXPECT_EQ(Options.ShowHighlighter, 0);  // not a number
-    EXPECT_EQ(Options.FirstRun, 1);          // any other number is on
+    EXPECT_EQ(Options.FirstRun, 1);         // any other number is on
     EXPECT_EQ(Options.PreventDoubleNumbers, 1);
     EXPECT_EQ(Options.CheckRuns, 1);
 

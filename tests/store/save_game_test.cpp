@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "store_support.h"
 #include "framework/core/game.h"
 #include "game/core/save_game.h"
+#include "store_support.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ TEST_F(SaveGameTest, SixBySixFileLayoutAndRoundTrip) {
     EXPECT_EQ(lines[21], "88 01 02 88 01 02 ");  // solution row 1
     EXPECT_EQ(lines[26], "-");
     EXPECT_EQ(lines[27].size(), 6u * 9 * 2);
-    EXPECT_EQ(lines[29].substr(0, 18), "0 0 0 0 0 0 0 0 0 ");  // marks row 2, cell x = 0
+    EXPECT_EQ(lines[29].substr(0, 18), "0 0 0 0 0 0 0 0 0 ");   // marks row 2, cell x = 0
     EXPECT_EQ(lines[29].substr(18, 18), "0 0 0 0 0 0 0 0 1 ");  // x = 1: digit 9
     EXPECT_EQ(lines[33], "-");
     EXPECT_EQ(lines[34], "revealed 1 explained 12 own 1");
@@ -107,8 +107,8 @@ TEST_F(SaveGameTest, SixBySixFileLayoutAndRoundTrip) {
     EXPECT_EQ(Puzzle.IsCustomPuzzle, 0);
     EXPECT_EQ(Puzzle.PlayerGrid, saved.PlayerGrid);
     // A help line that says something else is damage, not help forgotten.
-    for (const char* line : {"revealed 2 explained 0 own 0", "revealed 0 explained x own 0", "own 1 revealed 0 explained 0",
-                             "revealed 0 explained 0"}) {
+    for (const char* line : {"revealed 2 explained 0 own 0", "revealed 0 explained x own 0",
+                             "own 1 revealed 0 explained 0", "revealed 0 explained 0"}) {
         WriteBytes(File("odd"), old + "-\r\n" + line + "\r\n");
         std::string error;
         EXPECT_EQ(Model.LoadGameNamed("odd", &error), -1) << line;
@@ -249,7 +249,8 @@ TEST_F(SaveGameTest, ASaveThatCannotBeWrittenIsReportedAndPlayGoesOn) {
     Game->ProfilePath = scratch.Folder() + "gone/";
     std::string error;
     EXPECT_EQ(Model.SaveGameNamed("mine", &error), 0);
-    EXPECT_EQ(error, "Could not create the save game file '" + scratch.Folder() + "gone/mine.dat'\r\n(its folder does not exist)");
+    EXPECT_EQ(error, "Could not create the save game file '" + scratch.Folder() +
+                         "gone/mine.dat'\r\n(its folder does not exist)");
     ExpectSamePuzzle(Puzzle, playing);
 
     Game->ProfilePath = scratch.Folder() + "profiles/";

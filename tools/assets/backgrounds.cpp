@@ -55,8 +55,8 @@ void Creases(Canvas& canvas, const Mood& mood) {
     for (int j = -reach; j < reach; ++j) {
         for (int i = -reach; i < reach; ++i) {
             const double u0 = i * mood.cell, v0 = j * mood.cell, u1 = u0 + mood.cell, v1 = v0 + mood.cell;
-            const Point p00 = toScreen(u0, v0), p10 = toScreen(u1, v0), p01 = toScreen(u0, v1),
-                        p11 = toScreen(u1, v1), mid = toScreen(u0 + mood.cell / 2, v0 + mood.cell / 2);
+            const Point p00 = toScreen(u0, v0), p10 = toScreen(u1, v0), p01 = toScreen(u0, v1), p11 = toScreen(u1, v1),
+                        mid = toScreen(u0 + mood.cell / 2, v0 + mood.cell / 2);
             if (std::max({p00.x, p10.x, p01.x, p11.x}) < -2 || std::min({p00.x, p10.x, p01.x, p11.x}) > kW + 2 ||
                 std::max({p00.y, p10.y, p01.y, p11.y}) < -2 || std::min({p00.y, p10.y, p01.y, p11.y}) > kH + 2)
                 continue;
@@ -65,7 +65,8 @@ void Creases(Canvas& canvas, const Mood& mood) {
             for (int t = 0; t < 4; ++t) {
                 // Facing of this facet: one half of the lattice leans to the
                 // light, the other away, with a little randomness.
-                const double lean = ((t + i + j) % 2 == 0 ? 1.0 : -1.0) * 0.6 + 0.4 * HashSigned(i * 4 + t, j, mood.seed);
+                const double lean =
+                    ((t + i + j) % 2 == 0 ? 1.0 : -1.0) * 0.6 + 0.4 * HashSigned(i * 4 + t, j, mood.seed);
                 const double shade = 0.055 * strength * lean;
                 Triangle(cr, corners[t][0], corners[t][1], mid);
                 if (shade > 0)

@@ -224,27 +224,39 @@ void Paint(const Button& b, TabState state, const std::filesystem::path& file, s
     const Rgb ink = state == TabState::Disabled ? palette::Muted : palette::Ink;
     SetColor(cr, ink);
     switch (b.icon) {
-    case Icon::Eraser: DrawEraser(cr, cx, cy - 1, g.h * 0.7); break;
-    case Icon::Clue: DrawClueIcon(cr, cx, cy, g.h * 0.7); break;
-    case Icon::Up: DrawArrow(cr, cx, cy, g.h * 0.55, true); break;
-    case Icon::Down: DrawArrow(cr, cx, cy, g.h * 0.55, false); break;
-    case Icon::Left: DrawSideArrow(cr, cx, cy, g.h * 0.45, true); break;
-    case Icon::Right: DrawSideArrow(cr, cx, cy, g.h * 0.45, false); break;
-    case Icon::None:
-        if (b.kind == Kind::Toggle) {
-            const double box = std::round(g.h * 0.52);
-            const double bx = g.x + std::round(g.h * 0.36);
-            DrawCheckbox(cr, bx, cy, box, lit);
-            const double tx = bx + box + std::round(g.h * 0.34);
-            FitFont(cr, Face::Bold, b.px, b.label, g.x + g.w - g.fold - tx - 2);
-            SetColor(cr, ink);
-            DrawText(cr, b.label, tx, cy + CapHeight(cr) / 2);
-        } else {
-            FitFont(cr, Face::Bold, b.px, b.label, g.w - 2 * g.fold);
-            SetColor(cr, ink);
-            DrawTextCentred(cr, b.label, cx, cy);
-        }
-        break;
+        case Icon::Eraser:
+            DrawEraser(cr, cx, cy - 1, g.h * 0.7);
+            break;
+        case Icon::Clue:
+            DrawClueIcon(cr, cx, cy, g.h * 0.7);
+            break;
+        case Icon::Up:
+            DrawArrow(cr, cx, cy, g.h * 0.55, true);
+            break;
+        case Icon::Down:
+            DrawArrow(cr, cx, cy, g.h * 0.55, false);
+            break;
+        case Icon::Left:
+            DrawSideArrow(cr, cx, cy, g.h * 0.45, true);
+            break;
+        case Icon::Right:
+            DrawSideArrow(cr, cx, cy, g.h * 0.45, false);
+            break;
+        case Icon::None:
+            if (b.kind == Kind::Toggle) {
+                const double box = std::round(g.h * 0.52);
+                const double bx = g.x + std::round(g.h * 0.36);
+                DrawCheckbox(cr, bx, cy, box, lit);
+                const double tx = bx + box + std::round(g.h * 0.34);
+                FitFont(cr, Face::Bold, b.px, b.label, g.x + g.w - g.fold - tx - 2);
+                SetColor(cr, ink);
+                DrawText(cr, b.label, tx, cy + CapHeight(cr) / 2);
+            } else {
+                FitFont(cr, Face::Bold, b.px, b.label, g.w - 2 * g.fold);
+                SetColor(cr, ink);
+                DrawTextCentred(cr, b.label, cx, cy);
+            }
+            break;
     }
     canvas.SavePng(file);
 }

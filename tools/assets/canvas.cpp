@@ -16,9 +16,7 @@
 
 namespace assets {
 
-Rgb Mix(Rgb a, Rgb b, double t) {
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
+Rgb Mix(Rgb a, Rgb b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
 
 Rgb Shade(Rgb c, double t) { return t >= 0 ? Mix(c, {1, 1, 1}, t) : Mix(c, {0, 0, 0}, -t); }
 
@@ -139,7 +137,9 @@ void FoldedRect(cairo_t* cr, double x, double y, double w, double h, double r, d
 // ---------------------------------------------------------------- canvas
 
 Canvas::Canvas(int width, int height)
-    : width_(width), height_(height), surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
+    : width_(width),
+      height_(height),
+      surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
       cr_(cairo_create(surface_)) {
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_GOOD);
 }

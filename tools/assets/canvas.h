@@ -84,7 +84,6 @@ void Blur(cairo_surface_t* surface, int radius);
 // Paper fibre: lightens and darkens already painted pixels by up to `amount`
 // (0.03 = 3 %), with coarse blotches and fine grain. Only pixels inside the
 // rectangle are touched; transparency is kept.
-void PaperGrain(Canvas& canvas, double amount, std::uint32_t seed, int x0 = 0, int y0 = 0, int x1 = -1,
-                int y1 = -1);
+void PaperGrain(Canvas& canvas, double amount, std::uint32_t seed, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1);
 
 }  // namespace assets

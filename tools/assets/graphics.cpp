@@ -98,7 +98,9 @@ void PlayingCell(const path& file, bool hot) {
         Tile(c, palette::FillTop, palette::FillBottom, 21);
     InnerEdge(c, hot ? 0.16 : 0.12, 0.28);
     TileEdges(c, hot ? 0.26 : 0.18);
-    if (hot) Rim(c, [](cairo_t* cr) { RoundedRect(cr, 2.3, 2.3, 27.4, 27.4, 2.2); }, palette::Amber, 0.95, 1.6);
+    if (hot)
+        Rim(
+            c, [](cairo_t* cr) { RoundedRect(cr, 2.3, 2.3, 27.4, 27.4, 2.2); }, palette::Amber, 0.95, 1.6);
     c.SavePng(file);
 }
 
@@ -107,8 +109,10 @@ void PlayingCell(const path& file, bool hot) {
 // so that it reads on a lit cell as well.
 void CellCursor(const path& file) {
     Canvas c(kCell, kCell);
-    Rim(c, [](cairo_t* cr) { RoundedRect(cr, 2.5, 2.5, 27, 27, 3); }, palette::AmberBright, 1.0, 3.0);
-    Rim(c, [](cairo_t* cr) { RoundedRect(cr, 4.5, 4.5, 23, 23, 2); }, palette::InkDeep, 0.6, 1.0);
+    Rim(
+        c, [](cairo_t* cr) { RoundedRect(cr, 2.5, 2.5, 27, 27, 3); }, palette::AmberBright, 1.0, 3.0);
+    Rim(
+        c, [](cairo_t* cr) { RoundedRect(cr, 4.5, 4.5, 23, 23, 2); }, palette::InkDeep, 0.6, 1.0);
     // Short ticks at the corners, outside the frame, set it apart from the
     // pointer's thinner rim at a glance.
     cairo_t* cr = c.cr();
@@ -687,8 +691,7 @@ int MakeGraphics(const std::filesystem::path& g) {
     Pointer(g / "pointer.png"), count();
     Notice(g / "paused.png", 380, 150, "Paused", "Click or press P to carry on", false, 31), count();
     Notice(g / "generating.png", 440, 140, "Folding a new puzzle\u2026", "one moment, please", true, 32), count();
-    Notice(g / "solving.png", 440, 140, "Checking your puzzle\u2026", "looking for its solutions", true, 33),
-        count();
+    Notice(g / "solving.png", 440, 140, "Checking your puzzle\u2026", "looking for its solutions", true, 33), count();
 
     // Dialog panels: the text-entry dialogs are about 190 pixels high once
     // caption, entry box and buttons are stacked; the yes/no and message
@@ -704,8 +707,8 @@ int MakeGraphics(const std::filesystem::path& g) {
     PanelPicture(g / "blackback.png", 720, 400, 0.84, 44), count();
     EndLevel(g / "endlevelback.png"), count();
 
-    Logo(g / "logo.png", 560, 170, 108, true), count();           // centred at (400, 100)
-    Logo(g / "logosmall.png", 184, 60, 46, false), count();       // centred at (102, 50)
+    Logo(g / "logo.png", 560, 170, 108, true), count();                   // centred at (400, 100)
+    Logo(g / "logosmall.png", 184, 60, 46, false), count();               // centred at (102, 50)
     Header(g / "playoptionsheader.png", "New Puzzle", 460, 80), count();  // (400, 100)
     Header(g / "optionsheader.png", "Options", 420, 72), count();         // (400, 40)
     Header(g / "helpheader.png", "How to Play", 460, 76), count();        // (400, 50)

@@ -78,8 +78,7 @@ int main(int argc, char** argv) {
                   !std::strcmp(argv[i], "--icon-name")))
             return Usage(std::string(argv[i]) + " needs a value");
         else
-            return Usage(std::string(argv[i][0] == '-' ? "unknown option '" : "unexpected argument '") + argv[i] +
-                         "'");
+            return Usage(std::string(argv[i][0] == '-' ? "unknown option '" : "unexpected argument '") + argv[i] + "'");
     }
     if (data.empty() || archive.empty()) return Usage("--data and --archive are both needed");
     if (icons.empty() != iconName.empty()) return Usage("--icons and --icon-name go together");

@@ -17,13 +17,19 @@ struct TabColours {
 TabColours ColoursFor(TabState state) {
     using namespace palette;
     switch (state) {
-    case TabState::Normal: return {rgb(247, 241, 228), rgb(229, 218, 197), Ink, 0.0};
-    case TabState::Over: return {rgb(255, 254, 250), rgb(247, 240, 225), Amber, 0.95};
-    case TabState::Down: return {rgb(214, 202, 180), rgb(230, 220, 200), Ink, 0.0};
-    case TabState::On: return {rgb(252, 186, 88), rgb(234, 142, 42), Ink, 0.0};
-    case TabState::OnOver: return {rgb(255, 214, 134), rgb(250, 172, 70), CreamBright, 1.0};
-    // Out of use: greyed paper, pressed flat like a sheet nobody reaches for.
-    case TabState::Disabled: return {rgb(200, 194, 184), rgb(184, 177, 165), Ink, 0.0};
+        case TabState::Normal:
+            return {rgb(247, 241, 228), rgb(229, 218, 197), Ink, 0.0};
+        case TabState::Over:
+            return {rgb(255, 254, 250), rgb(247, 240, 225), Amber, 0.95};
+        case TabState::Down:
+            return {rgb(214, 202, 180), rgb(230, 220, 200), Ink, 0.0};
+        case TabState::On:
+            return {rgb(252, 186, 88), rgb(234, 142, 42), Ink, 0.0};
+        case TabState::OnOver:
+            return {rgb(255, 214, 134), rgb(250, 172, 70), CreamBright, 1.0};
+        // Out of use: greyed paper, pressed flat like a sheet nobody reaches for.
+        case TabState::Disabled:
+            return {rgb(200, 194, 184), rgb(184, 177, 165), Ink, 0.0};
     }
     return {};
 }

@@ -15,7 +15,7 @@ enum class TabState { Normal, Over, Down, On, OnOver, Disabled };
 struct TabGeometry {
     double x, y, w, h;  // the tab itself, inside the picture's shadow margins
     double radius;
-    double fold;        // size of the dog-eared corner
+    double fold;  // size of the dog-eared corner
     double shadowDy;
     int shadowBlur;
 };

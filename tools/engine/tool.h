@@ -26,15 +26,15 @@ bool GameSize(unsigned n);
 
 template <typename Number>
 bool ParseNumber(std::string_view text, Number& value) {
-  if (text.empty()) return false;
-  unsigned long long v = 0;
-  for (char ch : text) {
-    if (ch < '0' || ch > '9') return false;
-    v = v * 10 + static_cast<unsigned>(ch - '0');
-    if (v > 0xFFFFFFFFull) return false;
-  }
-  value = static_cast<Number>(v);
-  return true;
+    if (text.empty()) return false;
+    unsigned long long v = 0;
+    for (char ch : text) {
+        if (ch < '0' || ch > '9') return false;
+        v = v * 10 + static_cast<unsigned>(ch - '0');
+        if (v > 0xFFFFFFFFull) return false;
+    }
+    value = static_cast<Number>(v);
+    return true;
 }
 
 // Takes "--format F" out of args; "" when fine, else the usage error. `printing`

@@ -33,9 +33,9 @@ std::uint32_t DailySeed(int year, int month, int day, int level);
 int DailyGeneratorVersion(int year, int month, int day);
 
 struct DailyResult {
-  GeneratedPuzzleId id;            // its code is GeneratedPuzzleCode(id)
-  std::vector<std::uint8_t> cells;  // one byte a cell: 1..9, or 0xFF for black
-  int tier = 0;
+    GeneratedPuzzleId id;             // its code is GeneratedPuzzleCode(id)
+    std::vector<std::uint8_t> cells;  // one byte a cell: 1..9, or 0xFF for black
+    int tier = 0;
 };
 
 // False with a message on the error stream for a date that does not exist or a level

@@ -17,8 +17,7 @@ unsigned BlackCellTarget(unsigned rows, unsigned columns, int level);
 // black cell. timeLimit in seconds, 0 for none. Without a seed every call starts from a
 // fresh one, so two quick calls never return the same puzzle; with a seed the call is
 // repeatable.
-bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, double timeLimit,
-                    std::span<std::uint8_t> result,
+bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, double timeLimit, std::span<std::uint8_t> result,
                     std::optional<std::uint32_t> seed = std::nullopt);
 
 // Makes a puzzle whose solve needs the reasoning the level asks for: level 1 (easy) gives
@@ -30,17 +29,16 @@ bool GeneratePuzzle(unsigned rows, unsigned columns, unsigned target, double tim
 // time limit and seed as GeneratePuzzle; `tier`, when given, receives the puzzle's tier.
 // A board that cannot give the level (two rows, say) ends in false with a message after
 // a bounded search, also without a time limit.
-bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, double timeLimit,
-                         std::span<std::uint8_t> result,
+bool GenerateLevelPuzzle(unsigned rows, unsigned columns, int level, double timeLimit, std::span<std::uint8_t> result,
                          std::optional<std::uint32_t> seed = std::nullopt, int* tier = nullptr);
 
 // What the check of a typed-in puzzle found.
 enum class CustomCheck {
-  kInvalid,     // the description does not parse, or does not fit the caller's board
-  kNoSolution,  // it parses, but no filling meets every clue
-  kUnique,      // exactly one solution
-  kSeveral,     // two or more solutions
-  kTooHard,     // the search ran out of `effort` first: nothing is known
+    kInvalid,     // the description does not parse, or does not fit the caller's board
+    kNoSolution,  // it parses, but no filling meets every clue
+    kUnique,      // exactly one solution
+    kSeveral,     // two or more solutions
+    kTooHard,     // the search ran out of `effort` first: nothing is known
 };
 
 // Checks a typed-in puzzle. For kUnique and kSeveral, solution[r * columns + c] holds the
@@ -53,8 +51,7 @@ CustomCheck CheckCustomDescription(unsigned rows, unsigned columns, std::string_
 
 // The same check as a yes or no: true with the first solution when there is one.
 bool SolveCustomPuzzle(unsigned rows, unsigned columns, std::string_view dimensionsLine,
-                       std::string_view unfillableLine, std::string_view constraintsText,
-                       int constraintCount, std::span<std::uint8_t> solution,
-                       std::uint64_t effort = kDefaultSolveEffort);
+                       std::string_view unfillableLine, std::string_view constraintsText, int constraintCount,
+                       std::span<std::uint8_t> solution, std::uint64_t effort = kDefaultSolveEffort);
 
 }  // namespace engine

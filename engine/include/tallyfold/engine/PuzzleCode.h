@@ -33,12 +33,12 @@ namespace engine {
 inline constexpr int kGeneratorVersion = 1;
 
 struct GeneratedPuzzleId {
-  int version = kGeneratorVersion;
-  unsigned rows = 0;
-  unsigned columns = 0;
-  int level = 1;
-  std::uint32_t seed = 0;
-  bool operator==(const GeneratedPuzzleId&) const = default;
+    int version = kGeneratorVersion;
+    unsigned rows = 0;
+    unsigned columns = 0;
+    int level = 1;
+    std::uint32_t seed = 0;
+    bool operator==(const GeneratedPuzzleId&) const = default;
 };
 
 // The boards a generated code may name: the game's square sizes 6, 7, 9, 12 and 14. The
@@ -55,9 +55,9 @@ std::string GeneratedPuzzleCode(const GeneratedPuzzleId& id);
 std::string CluesPuzzleCode(const Puzzle& puzzle);
 
 struct DecodedPuzzleCode {
-  bool generated = false;
-  GeneratedPuzzleId id;  // when generated
-  Puzzle puzzle;         // the clues otherwise, its cells empty
+    bool generated = false;
+    GeneratedPuzzleId id;  // when generated
+    Puzzle puzzle;         // the clues otherwise, its cells empty
 };
 
 // False with a message a player understands when the code is mistyped, made by a later
@@ -71,7 +71,7 @@ bool GenerateFromId(const GeneratedPuzzleId& id, std::vector<std::uint8_t>& resu
 
 // Opens any code: the generated puzzle, or the clues checked for exactly one solution.
 // The puzzle comes back solved; false with a message otherwise.
-bool OpenPuzzleCode(std::string_view code, Puzzle& puzzle, std::string& error,
-                    DecodedPuzzleCode* decoded = nullptr, int* tier = nullptr);
+bool OpenPuzzleCode(std::string_view code, Puzzle& puzzle, std::string& error, DecodedPuzzleCode* decoded = nullptr,
+                    int* tier = nullptr);
 
 }  // namespace engine

@@ -17,25 +17,24 @@ namespace engine {
 // the black cells and, where known, the digits of the white cells. Runs end at black
 // cells and at the board's edges; they never wrap.
 struct Puzzle {
-  unsigned rows = 0;
-  unsigned columns = 0;
-  // Per cell: kBlack, kEmpty for a white cell without a digit, or its digit 1..9.
-  std::vector<int> cells;
-  // Per cell [kDown], [kAcross]: the clue of the run that starts after this black cell,
-  // 0 for none.
-  std::vector<std::array<unsigned, 2>> clues;
+    unsigned rows = 0;
+    unsigned columns = 0;
+    // Per cell: kBlack, kEmpty for a white cell without a digit, or its digit 1..9.
+    std::vector<int> cells;
+    // Per cell [kDown], [kAcross]: the clue of the run that starts after this black cell,
+    // 0 for none.
+    std::vector<std::array<unsigned, 2>> clues;
 
-  // Every cell white and empty, no clues.
-  void Resize(unsigned rows, unsigned columns);
-  unsigned Index(unsigned row, unsigned column) const { return row * columns + column; }
-  bool operator==(const Puzzle&) const = default;
+    // Every cell white and empty, no clues.
+    void Resize(unsigned rows, unsigned columns);
+    unsigned Index(unsigned row, unsigned column) const { return row * columns + column; }
+    bool operator==(const Puzzle&) const = default;
 };
 
 // The puzzle of a generated grid (one byte a cell: 1..9, or 0xFF for black): every clue
 // the sum of its run, every digit kept. False when the sizes and the buffer disagree or a
 // byte is neither.
-bool PuzzleFromSolution(unsigned rows, unsigned columns, std::span<const std::uint8_t> cells,
-                        Puzzle& puzzle);
+bool PuzzleFromSolution(unsigned rows, unsigned columns, std::span<const std::uint8_t> cells, Puzzle& puzzle);
 
 // The puzzle of a parsed description; its cells are empty.
 Puzzle PuzzleFromBoard(const TBoard& board);
@@ -43,8 +42,8 @@ Puzzle PuzzleFromBoard(const TBoard& board);
 // Where a cell was written in a puzzle file (both from 1), so that a message can point
 // at it; line 0 when the puzzle came from elsewhere.
 struct SourcePosition {
-  unsigned line = 0;
-  unsigned column = 0;
+    unsigned line = 0;
+    unsigned column = 0;
 };
 
 // Reads the puzzle file format (documented in tallyfold-puzzle(5)): one line a row,
@@ -53,8 +52,7 @@ struct SourcePosition {
 // digit; ";" starts a comment that runs to the line end; empty lines are skipped.
 // `positions` receives each cell's place in the text. False with a message naming the
 // line and column when the text is no such grid. The clues are not checked here.
-bool ParsePuzzleText(std::string_view text, Puzzle& puzzle, std::vector<SourcePosition>& positions,
-                     std::string& error);
+bool ParsePuzzleText(std::string_view text, Puzzle& puzzle, std::vector<SourcePosition>& positions, std::string& error);
 
 // The file text of a puzzle, columns aligned; the digits only with `withSolution`.
 // `comment`, when not empty, goes first, each of its lines after "; ".
@@ -72,19 +70,18 @@ bool BoardFromPuzzle(const Puzzle& puzzle, TBoard& board, std::string& error,
                      const std::vector<SourcePosition>* positions = nullptr);
 
 enum class PuzzleCheck {
-  kUnique,      // exactly one solution: the puzzle now holds it
-  kInvalid,     // not a grid of runs and clues (see BoardFromPuzzle) or digits that break a rule
-  kNoSolution,  // no filling meets every clue, or none agrees with the digits given
-  kSeveral,     // more than one filling meets the clues
-  kTooHard,     // the search gave up before it knew
+    kUnique,      // exactly one solution: the puzzle now holds it
+    kInvalid,     // not a grid of runs and clues (see BoardFromPuzzle) or digits that break a rule
+    kNoSolution,  // no filling meets every clue, or none agrees with the digits given
+    kSeveral,     // more than one filling meets the clues
+    kTooHard,     // the search gave up before it knew
 };
 
 // The check a typed-in or opened puzzle passes before play: exactly one solution, which
 // is written into the puzzle's white cells. Digits already in the puzzle are the
 // solution as its author gave it; a clue left out over a run whose digits are all given
 // is their sum. Anything else leaves a message that names the first cell concerned.
-PuzzleCheck CheckPuzzle(Puzzle& puzzle, std::string& message,
-                        const std::vector<SourcePosition>* positions = nullptr,
+PuzzleCheck CheckPuzzle(Puzzle& puzzle, std::string& message, const std::vector<SourcePosition>* positions = nullptr,
                         std::uint64_t effort = kDefaultSolveEffort);
 
 }  // namespace engine

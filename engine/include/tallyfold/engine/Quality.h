@@ -12,14 +12,14 @@ namespace engine {
 // What a solver sees in a finished puzzle: the shape of its runs, how much its clues give
 // away, and the reasoning its solve takes.
 struct PuzzleMetrics {
-  int runs = 0;
-  int twoCellRuns = 0;
-  int longRuns = 0;                // seven cells or more
-  int singleCombinationClues = 0;  // a sum and length that only one set of digits makes
-  double lengthSpread = 0;         // standard deviation of the run lengths
-  int tier = kTierGuessing;
-  std::array<int, 4> deductions{};  // by tier, as LogicSolver::Deductions counts them
-  int unfilled = 0;                 // cells no tier fills
+    int runs = 0;
+    int twoCellRuns = 0;
+    int longRuns = 0;                // seven cells or more
+    int singleCombinationClues = 0;  // a sum and length that only one set of digits makes
+    double lengthSpread = 0;         // standard deviation of the run lengths
+    int tier = kTierGuessing;
+    std::array<int, 4> deductions{};  // by tier, as LogicSolver::Deductions counts them
+    int unfilled = 0;                 // cells no tier fills
 };
 
 inline constexpr unsigned kLongRun = 7;

@@ -123,7 +123,7 @@ int TextHeight(const std::string& text);
 void DrawImage(const std::shared_ptr<Image>& image, float x, float y, int frame = 0);
 // The part (sx, sy, sw, sh) of a frame stretched into (x, y, w, h); the image's
 // handle does not apply, scale and rotation work about (x, y).
-void DrawSubImageRect(const std::shared_ptr<Image>& image, float x, float y, float w, float h,
-                      float sx, float sy, float sw, float sh, int frame = 0);
+void DrawSubImageRect(const std::shared_ptr<Image>& image, float x, float y, float w, float h, float sx, float sy,
+                      float sw, float sh, int frame = 0);
 
 }  // namespace platform

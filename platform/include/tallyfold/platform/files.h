@@ -42,8 +42,8 @@ enum class ReadStatus {
 // Reads a regular file of at most maxBytes, never blocking on a pipe; a link
 // counts as NotRegular unless followLinks (then only a link to a regular file
 // is read). reason (when given) says why it failed, in words for a message.
-ReadStatus ReadRegularFile(const std::string& path, int64_t maxBytes, std::string& bytes,
-                           std::string* reason = nullptr, bool followLinks = false);
+ReadStatus ReadRegularFile(const std::string& path, int64_t maxBytes, std::string& bytes, std::string* reason = nullptr,
+                           bool followLinks = false);
 
 // A few words for an errno value, for messages that name a file: "the disk is
 // full", "the disk is read-only", "permission denied", or the system's text.

@@ -44,7 +44,7 @@ constexpr int MIPMAPPEDIMAGE = 4;
 class Image {
 public:
     virtual ~Image() = default;
-    virtual int Width() const = 0;   // of one frame
+    virtual int Width() const = 0;  // of one frame
     virtual int Height() const = 0;
     virtual int Frames() const = 0;
     virtual void SetHandle(float x, float y) = 0;
@@ -65,15 +65,15 @@ std::shared_ptr<Image> LoadImage(const std::string& path, int flags = IMAGE_DEFA
 std::shared_ptr<Image> LoadImage(const std::vector<uint8_t>& bytes, int flags = IMAGE_DEFAULT_FLAGS);
 std::shared_ptr<Image> LoadAnimImage(const std::string& path, int cellW, int cellH, int first, int count,
                                      int flags = IMAGE_DEFAULT_FLAGS);
-std::shared_ptr<Image> LoadAnimImage(const std::vector<uint8_t>& bytes, int cellW, int cellH, int first,
-                                     int count, int flags = IMAGE_DEFAULT_FLAGS);
+std::shared_ptr<Image> LoadAnimImage(const std::vector<uint8_t>& bytes, int cellW, int cellH, int first, int count,
+                                     int flags = IMAGE_DEFAULT_FLAGS);
 std::shared_ptr<Image> CreateImage(int w, int h, int frames = 1, int flags = IMAGE_DEFAULT_FLAGS);
 std::shared_ptr<Image> ImageFromPixmap(const Pixmap& pixmap, int flags = IMAGE_DEFAULT_FLAGS);
 
 // Collision layers: 32 layers selected by bit mask. Writing registers the image's
 // opaque pixels at a position under an id; testing returns the ids touched.
 void ResetCollisions(uint32_t layerMask = 0xFFFFFFFFu);
-std::vector<int> CollideImage(const std::shared_ptr<Image>& image, float x, float y, int frame,
-                              uint32_t collideMask, uint32_t writeMask, int id);
+std::vector<int> CollideImage(const std::shared_ptr<Image>& image, float x, float y, int frame, uint32_t collideMask,
+                              uint32_t writeMask, int id);
 
 }  // namespace platform

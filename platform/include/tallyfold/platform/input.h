@@ -14,16 +14,16 @@ namespace platform {
 // also type their characters 8, 13 and 27; only Backspace repeats them.
 enum class EventKind {
     None,
-    KeyDown,        // data = virtual-key code
-    KeyUp,          // data = virtual-key code
-    KeyChar,        // data = character code (Unicode)
-    MouseDown,      // data = 1 left, 2 right, 3 middle
+    KeyDown,    // data = virtual-key code
+    KeyUp,      // data = virtual-key code
+    KeyChar,    // data = character code (Unicode)
+    MouseDown,  // data = 1 left, 2 right, 3 middle
     MouseUp,
-    MouseMove,      // x, y in logical pixels
-    MouseWheel,     // data = wheel steps
-    AppSuspend,     // window deactivated
-    AppResume,      // window activated
-    AppTerminate,   // close box, system close, SIGINT or SIGTERM
+    MouseMove,     // x, y in logical pixels
+    MouseWheel,    // data = wheel steps
+    AppSuspend,    // window deactivated
+    AppResume,     // window activated
+    AppTerminate,  // close box, system close, SIGINT or SIGTERM
 };
 
 struct Event {
@@ -126,12 +126,11 @@ void HideMouse();
 
 // Virtual-key codes the framework uses by name.
 namespace vk {
-constexpr int BACK = 0x08, TAB = 0x09, RETURN = 0x0D, SHIFT = 0x10, CONTROL = 0x11, MENU = 0x12,
-              PAUSE = 0x13, ESCAPE = 0x1B, SPACE = 0x20, PRIOR = 0x21, NEXT = 0x22, END = 0x23,
-              HOME = 0x24, LEFT = 0x25, UP = 0x26, RIGHT = 0x27, DOWN = 0x28, INSERT = 0x2D,
-              DELETE_ = 0x2E, KEY_0 = 0x30, KEY_A = 0x41, NUMPAD0 = 0x60, MULTIPLY = 0x6A, ADD = 0x6B,
-              SUBTRACT = 0x6D, DECIMAL = 0x6E, DIVIDE = 0x6F, F1 = 0x70, F11 = 0x7A, F12 = 0x7B, LSHIFT = 0xA0,
-              RSHIFT = 0xA1, LCONTROL = 0xA2, RCONTROL = 0xA3, LMENU = 0xA4, RMENU = 0xA5,
+constexpr int BACK = 0x08, TAB = 0x09, RETURN = 0x0D, SHIFT = 0x10, CONTROL = 0x11, MENU = 0x12, PAUSE = 0x13,
+              ESCAPE = 0x1B, SPACE = 0x20, PRIOR = 0x21, NEXT = 0x22, END = 0x23, HOME = 0x24, LEFT = 0x25, UP = 0x26,
+              RIGHT = 0x27, DOWN = 0x28, INSERT = 0x2D, DELETE_ = 0x2E, KEY_0 = 0x30, KEY_A = 0x41, NUMPAD0 = 0x60,
+              MULTIPLY = 0x6A, ADD = 0x6B, SUBTRACT = 0x6D, DECIMAL = 0x6E, DIVIDE = 0x6F, F1 = 0x70, F11 = 0x7A,
+              F12 = 0x7B, LSHIFT = 0xA0, RSHIFT = 0xA1, LCONTROL = 0xA2, RCONTROL = 0xA3, LMENU = 0xA4, RMENU = 0xA5,
               OEM_PLUS = 0xBB, OEM_COMMA = 0xBC, OEM_MINUS = 0xBD, OEM_PERIOD = 0xBE;
 }  // namespace vk
 

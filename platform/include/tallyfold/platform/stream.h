@@ -62,8 +62,8 @@ void RegisterStreamFactory(std::shared_ptr<StreamFactory> factory);
 void UnregisterStreamFactory(const std::shared_ptr<StreamFactory>& factory);
 
 // url = [protocol "::"] path. Writing only truncates; read+write opens an existing
-// file; neither follows a link, and only regular files open. Resource files that do not exist under their exact name are matched
-// case-insensitively in their folder. nullptr when it cannot be opened.
+// file; neither follows a link, and only regular files open. Resource files that do not exist under their exact name
+// are matched case-insensitively in their folder. nullptr when it cannot be opened.
 std::shared_ptr<Stream> OpenStream(const std::string& url, bool readable, bool writable);
 std::shared_ptr<Stream> ReadStream(const std::string& url);
 std::shared_ptr<Stream> WriteStream(const std::string& url);
@@ -80,8 +80,8 @@ std::string DecodeText(const std::vector<uint8_t>& bytes);
 // folder, which is then renamed over the target, so a crash or a full disk
 // leaves either the old file or the new one, and a link of that name is
 // replaced rather than followed. The file gets newMode (the player's alone
-// unless asked otherwise), also when it replaces one with another mode. False on any failure (the old file is then untouched), with the
-// reason in words when asked for ("the disk is full").
+// unless asked otherwise), also when it replaces one with another mode. False on any failure (the old file is then
+// untouched), with the reason in words when asked for ("the disk is full").
 bool SaveFileAtomic(const std::string& path, const std::string& bytes, std::string* reason = nullptr,
                     int newMode = 0600);
 

@@ -19,7 +19,7 @@ std::string CurrentDate();  // "%d %b %Y"
 std::string CurrentTime();  // "%H:%M:%S"
 
 void SeedRnd(int seed);
-int Rand(int min, int max);             // inclusive
+int Rand(int min, int max);                  // inclusive
 double Rnd(double min = 0, double max = 1);  // [min, max)
 
 // Blocks until dismissed. Tests install a hook so nothing blocks.

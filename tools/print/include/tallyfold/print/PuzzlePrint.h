@@ -13,10 +13,10 @@ namespace print {
 
 // One puzzle and what is printed with it.
 struct PrintedPuzzle {
-  engine::Puzzle puzzle;  // with its digits when a solution is drawn
-  std::string code;
-  int stars = 0;          // 1..5, 0 for none
-  std::string caption;    // e.g. "3  Hard", above the board in a booklet
+    engine::Puzzle puzzle;  // with its digits when a solution is drawn
+    std::string code;
+    int stars = 0;        // 1..5, 0 for none
+    std::string caption;  // e.g. "3  Hard", above the board in a booklet
 };
 
 // Writes one puzzle at 1 cm a cell: PNG at 300 dpi for a path ending in ".png", SVG for
@@ -27,9 +27,9 @@ bool WritePuzzlePicture(const PrintedPuzzle& puzzle, bool solution, const std::s
 enum class Paper { kA4, kLetter };
 
 struct BookletLayout {
-  Paper paper = Paper::kA4;
-  int perPage = 2;  // 2 or 4
-  std::string title;  // on the first page
+    Paper paper = Paper::kA4;
+    int perPage = 2;    // 2 or 4
+    std::string title;  // on the first page
 };
 
 // A PDF of the puzzles, perPage a page, each with its caption, grade and code, then
