@@ -255,6 +255,7 @@ void TPuzzleModel::ClearMarkup() {
 
 void TPuzzleModel::FillMarkup() {
     ClearMarkup();
+    const TRunLinks::TPin pin(RunLinks, Puzzle);
     for (int x = 0; x < Puzzle.BoardWidth; ++x)
         for (int y = 0; y < Puzzle.BoardHeight; ++y)
             for (int d = 1; d <= 9; ++d)

@@ -28,8 +28,9 @@ bool TRunLinks::Same(const TPuzzleState& p) const {
 }
 
 const engine::TBoard* TRunLinks::For(const TPuzzleState& p) {
-    if (Same(p)) return Usable ? &Board : nullptr;
+    if (Pinned || Same(p)) return Usable ? &Board : nullptr;
     Known = Extent(p);
+    Usable = false;
     if (!Known) return nullptr;
     Width = p.BoardWidth;
     Height = p.BoardHeight;

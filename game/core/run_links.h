@@ -20,12 +20,28 @@ public:
     // True when the solution grid's black cells are the player grid's, so that the
     // runs of the one are the runs of the other. Valid after For.
     bool SolutionAgrees() const { return Agrees; }
+    // While a pin lives the layout is taken as unchanged and not compared: for a pass
+    // that asks thousands of questions (the automatic marks) and writes no layout.
+    class TPin {
+    public:
+        TPin(TRunLinks& links, const TPuzzleState& puzzle) : Links(links), Was(links.Pinned) {
+            Links.For(puzzle);
+            Links.Pinned = true;
+        }
+        ~TPin() { Links.Pinned = Was; }
+        TPin(const TPin&) = delete;
+        TPin& operator=(const TPin&) = delete;
+
+    private:
+        TRunLinks& Links;
+        bool Was;
+    };
     // How often the board was built; a layout that did not change costs no build.
     int Builds() const { return BuildCount; }
 
 private:
     bool Same(const TPuzzleState& p) const;
-    bool Known = false, Usable = false, Agrees = false;
+    bool Known = false, Usable = false, Agrees = false, Pinned = false;
     int Width = 0, Height = 0, BuildCount = 0;
     // Per cell y * width + x: 1 black in the player grid, 2 black in the solution.
     std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> Shape{};
