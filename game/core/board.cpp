@@ -4,16 +4,17 @@
 #include "game/core/services.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "game/core/engine_adapter.h"
 
-bool TPuzzleModel::OnBoard(int x, int y) const {
-    return x >= 0 && y >= 0 && x < Puzzle.BoardWidth && y < Puzzle.BoardHeight && x < MaxBoardSize && y < MaxBoardSize;
-}
-
 namespace {
+
+bool OnBoardOf(const TPuzzleState& p, int x, int y) {
+    return x >= 0 && y >= 0 && x < p.BoardWidth && y < p.BoardHeight && x < MaxBoardSize && y < MaxBoardSize;
+}
 
 // The step from a clue cell along its run.
 void Step(int direction, int& dx, int& dy) {
@@ -21,9 +22,57 @@ void Step(int direction, int& dx, int& dy) {
     dy = direction == Vertical ? 1 : 0;
 }
 
+int EngineDirection(int direction) { return direction == Vertical ? engine::kDown : engine::kAcross; }
+
+// The cells of a run in order, (x, y) each.
+struct TRunCells {
+    int Count = 0;
+    std::array<std::array<int, 2>, MaxBoardSize> Cells{};
+    void Add(int x, int y) { Cells[static_cast<std::size_t>(Count++)] = {x, y}; }
+};
+
+// The cells after (x, y) going `direction`, up to the next black cell of grid or the
+// edge. With a board (whose black cells must be grid's) they are the rest of the run
+// its links give the next cell; without one, the tables are walked: a typed-in layout
+// the engine cannot hold still gets its answers.
+TRunCells RunFrom(const TPuzzleState& p, const engine::TBoard* board, const TGrid& grid, int direction, int x, int y) {
+    TRunCells run;
+    int dx, dy;
+    Step(direction, dx, dy);
+    if (board) {
+        if (!OnBoardOf(p, x + dx, y + dy)) return run;
+        const int w = p.BoardWidth;
+        const unsigned next = EngineIndex(x + dx, y + dy, w);
+        const engine::Constraint* c = board->Link(next, EngineDirection(direction));
+        if (!c) return run;
+        const unsigned step = direction == Vertical ? board->columns : 1u;
+        for (unsigned i = next; i <= c->clue + c->length * step; i += step) run.Add(GameX(i, w), GameY(i, w));
+        return run;
+    }
+    for (int cx = x + dx, cy = y + dy; OnBoardOf(p, cx, cy) && grid[cx][cy] != BlackCell; cx += dx, cy += dy)
+        run.Add(cx, cy);
+    return run;
+}
+
 }  // namespace
 
+bool TPuzzleModel::OnBoard(int x, int y) const { return OnBoardOf(Puzzle, x, y); }
+
+const engine::TBoard* TPuzzleModel::SolutionRunBoard() const {
+    const engine::TBoard* board = RunBoard();
+    return board && RunLinks.SolutionAgrees() ? board : nullptr;
+}
+
 bool TPuzzleModel::FindClueCell(int direction, int x, int y, int& cx, int& cy) const {
+    const engine::TBoard* board = RunBoard();
+    if (board && OnBoard(x, y) && Puzzle.PlayerGrid[x][y] != BlackCell) {
+        const int w = Puzzle.BoardWidth;
+        if (const engine::Constraint* c = board->Link(EngineIndex(x, y, w), EngineDirection(direction))) {
+            cx = GameX(c->clue, w);
+            cy = GameY(c->clue, w);
+            return true;
+        }
+    }
     int dx, dy;
     Step(direction, dx, dy);
     for (cx = x, cy = y; OnBoard(cx, cy); cx -= dx, cy -= dy) {
@@ -115,52 +164,53 @@ std::string TPuzzleModel::MisfitClue() const {
 // Questions about the board
 
 int TPuzzleModel::RunLength(int direction, int x, int y) const {
-    int dx, dy;
-    Step(direction, dx, dy);
-    int length = 0;
-    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell; cx += dx, cy += dy) {
-        ++length;
-    }
-    return length;
+    return RunFrom(Puzzle, RunBoard(), Puzzle.PlayerGrid, direction, x, y).Count;
 }
 
 int TPuzzleModel::SolutionRunSum(int direction, int x, int y) const {
-    int dx, dy;
-    Step(direction, dx, dy);
+    const TRunCells run = RunFrom(Puzzle, SolutionRunBoard(), Puzzle.SolutionGrid, direction, x, y);
     int sum = 0;
-    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.SolutionGrid[cx][cy] != BlackCell;
-         cx += dx, cy += dy) {
-        sum += Puzzle.SolutionGrid[cx][cy];
-    }
+    for (int k = 0; k < run.Count; ++k) sum += Puzzle.SolutionGrid[run.Cells[k][0]][run.Cells[k][1]];
     return sum;
 }
 
 int TPuzzleModel::RemainingSum(int direction, int sum, int x, int y) const {
-    int dx, dy;
-    Step(direction, dx, dy);
-    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell; cx += dx, cy += dy) {
-        sum -= Puzzle.PlayerGrid[cx][cy];
-    }
+    const TRunCells run = RunFrom(Puzzle, RunBoard(), Puzzle.PlayerGrid, direction, x, y);
+    for (int k = 0; k < run.Count; ++k) sum -= Puzzle.PlayerGrid[run.Cells[k][0]][run.Cells[k][1]];
     return sum;
 }
 
 int TPuzzleModel::DigitClashes(int d, int x, int y) {
     if (!OnBoard(x, y) || Puzzle.PlayerGrid[x][y] == BlackCell || d < 1 || d > 9) return 0;
-    // Up (the cell itself first), down, left (the cell itself first), right.
+    auto hit = [&](int cx, int cy) {
+        if (Puzzle.PlayerGrid[cx][cy] != d) return false;
+        Puzzle.DoubleFoundX = cx;
+        Puzzle.DoubleFoundY = cy;
+        return true;
+    };
+    // Up (the cell itself first), down, left (the cell itself first), right: the first
+    // clash found is the one shown.
+    if (const engine::TBoard* board = RunBoard()) {
+        for (int direction : {Vertical, Horizontal}) {
+            int cx, cy;
+            FindClueCell(direction, x, y, cx, cy);
+            const TRunCells run = RunFrom(Puzzle, board, Puzzle.PlayerGrid, direction, cx, cy);
+            const int at = (direction == Vertical ? y - cy : x - cx) - 1;
+            for (int k = at; k >= 0; --k)
+                if (hit(run.Cells[k][0], run.Cells[k][1])) return 1;
+            for (int k = at + 1; k < run.Count; ++k)
+                if (hit(run.Cells[k][0], run.Cells[k][1])) return 1;
+        }
+        return 0;
+    }
     struct Scan {
         int fromX, fromY, dx, dy;
     };
     const Scan scans[] = {{x, y, 0, -1}, {x, y + 1, 0, 1}, {x, y, -1, 0}, {x + 1, y, 1, 0}};
-    for (const Scan& scan : scans) {
+    for (const Scan& scan : scans)
         for (int cx = scan.fromX, cy = scan.fromY; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell;
-             cx += scan.dx, cy += scan.dy) {
-            if (Puzzle.PlayerGrid[cx][cy] == d) {
-                Puzzle.DoubleFoundX = cx;
-                Puzzle.DoubleFoundY = cy;
-                return 1;
-            }
-        }
-    }
+             cx += scan.dx, cy += scan.dy)
+            if (hit(cx, cy)) return 1;
     return 0;
 }
 
@@ -208,6 +258,7 @@ void TPuzzleModel::ClearMarkup() {
 
 void TPuzzleModel::FillMarkup() {
     ClearMarkup();
+    const TRunLinks::TPin pin(RunLinks, Puzzle);
     for (int x = 0; x < Puzzle.BoardWidth; ++x)
         for (int y = 0; y < Puzzle.BoardHeight; ++y)
             for (int d = 1; d <= 9; ++d)
@@ -234,13 +285,12 @@ int TPuzzleModel::RunCheck(int direction, int x, int y) const {
     if (!OnBoard(x, y) || Puzzle.PlayerGrid[x][y] != BlackCell) return 0;
     const int clue = direction == Vertical ? Puzzle.VerticalSumGrid[x][y] : Puzzle.HorizontalSumGrid[x][y];
     if (clue == 0) return 0;
-    int dx, dy;
-    Step(direction, dx, dy);
+    const TRunCells run = RunFrom(Puzzle, RunBoard(), Puzzle.PlayerGrid, direction, x, y);
     int sum = 0, cells = 0;
     bool open = false, twice = false;
     unsigned used = 0;
-    for (int cx = x + dx, cy = y + dy; OnBoard(cx, cy) && Puzzle.PlayerGrid[cx][cy] != BlackCell; cx += dx, cy += dy) {
-        const int d = Puzzle.PlayerGrid[cx][cy];
+    for (int k = 0; k < run.Count; ++k) {
+        const int d = Puzzle.PlayerGrid[run.Cells[k][0]][run.Cells[k][1]];
         ++cells;
         if (d < 1 || d > 9) {
             open = true;
@@ -261,15 +311,14 @@ int TPuzzleModel::BreaksRules(int x, int y) const {
     const int digit = Puzzle.PlayerGrid[x][y];
     if (digit < 1 || digit > 9) return 0;
     for (int direction : {Vertical, Horizontal}) {
-        int cx, cy, dx, dy;
+        int cx, cy;
         if (!FindClueCell(direction, x, y, cx, cy)) continue;
         if (RunCheck(direction, cx, cy) != -1) continue;
-        Step(direction, dx, dy);
+        const TRunCells run = RunFrom(Puzzle, RunBoard(), Puzzle.PlayerGrid, direction, cx, cy);
         bool full = true;
         int same = 0;
-        for (int rx = cx + dx, ry = cy + dy; OnBoard(rx, ry) && Puzzle.PlayerGrid[rx][ry] != BlackCell;
-             rx += dx, ry += dy) {
-            const int d = Puzzle.PlayerGrid[rx][ry];
+        for (int k = 0; k < run.Count; ++k) {
+            const int d = Puzzle.PlayerGrid[run.Cells[k][0]][run.Cells[k][1]];
             if (d < 1 || d > 9) full = false;
             if (d == digit) ++same;
         }

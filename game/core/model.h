@@ -16,6 +16,7 @@
 #include "game/core/explain.h"
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
+#include "game/core/run_links.h"
 #include "game/core/save_game.h"
 
 class TPuzzleModel {
@@ -37,6 +38,10 @@ public:
 
     // ---- questions about the board (board.cpp)
     bool OnBoard(int x, int y) const;
+    // The run questions below follow the engine's run links when the layout makes an
+    // engine board, and walk the tables when it does not (a typed-in board with a
+    // white cell in no run or a run reaching the edge): true in the first case.
+    bool RunsFromEngine() const { return RunBoard() != nullptr; }
     // Cells after (x, y) in the direction up to the next black cell or the edge (PlayerGrid).
     int RunLength(int direction, int x, int y) const;
     // The solution digits of that run (SolutionGrid).
@@ -192,6 +197,12 @@ public:
     int AddHighscoreForSize(const std::string& name, int difficulty, int time);
 
 private:
+    // The engine board of the layout in the tables, rebuilt when that changed; nullptr
+    // when the tables make none.
+    const engine::TBoard* RunBoard() const { return RunLinks.For(Puzzle); }
+    // The same board when the solution grid has the player grid's black cells, for
+    // the questions about the solution's runs.
+    const engine::TBoard* SolutionRunBoard() const;
     // The clue cell of the run through white cell (x, y): the nearest black cell
     // before it, or false when the run reaches the edge (a typed-in board can have that).
     bool FindClueCell(int direction, int x, int y, int& cx, int& cy) const;
@@ -204,4 +215,7 @@ private:
     void LeaveUnreadable(const std::string& reason);
     void HandleUnusable(const std::string& reason, bool unreadable);
     int WritePending(bool tell);
+
+    // A cache of what the tables say, so the const questions may refresh it.
+    mutable TRunLinks RunLinks;
 };
