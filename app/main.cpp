@@ -59,7 +59,7 @@ bool StartUp() {
     if (locked == 0) throw AlreadyRunning{};
     if (locked < 0) throw LockUnusable{};
     // Before Init, so that Init reads the restored settings after a crash.
-    Game->CheckGoodExit();
+    Game->Settings->CheckGoodExit();
     Game->Init();
     Game->Audio->ChannelsCreate(16);
     Game->Channels->MaxVol = 16.0f;

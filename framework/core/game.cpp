@@ -33,10 +33,12 @@ TResources Resources = [] {
 }();
 
 TGame::TGame()
-    : Ini(std::make_shared<TIniFile>()),
-      Paths(std::make_unique<TPaths>(*this)),
+    : Paths(std::make_unique<TPaths>(*this)),
       Audio(std::make_unique<TAudio>(
-          *this, [this](int changed) { IniUpdate(changed); }, [this] { return Paused != 0; })) {
+          *this, [this](int changed) { Settings->IniUpdate(changed); }, [this] { return Paused != 0; })),
+      Settings(std::make_unique<TSettings>(*Paths)) {
+    AddSettingsKeys();
+    Settings->BeforeSave = [this] { WindowSizeUnsaved = false; };
     FixedRateLogic = std::make_shared<TFixedRateLogic>();
     ExitScreen = std::make_shared<TExitScreen>();
     GameFade = std::make_shared<TGameFade>();
@@ -63,14 +65,16 @@ int TGame::Init() {
     if (Paths->UseCorrectPath) Paths->PrepareSharedFolder();
 
     std::string program = ReleaseAppFile(platform::AppFile());
-    Ini->FileName = Paths->UseCorrectPath ? Paths->SubPath + platform::StripAll(program) : platform::StripExt(program);
-    IniFill();
-    if (SharedData.SavingOff.empty() && platform::FileType(Ini->FileName + ".ini") != platform::FILETYPE_FILE &&
+    Settings->Ini->FileName =
+        Paths->UseCorrectPath ? Paths->SubPath + platform::StripAll(program) : platform::StripExt(program);
+    Settings->IniFill();
+    if (SharedData.SavingOff.empty() &&
+        platform::FileType(Settings->Ini->FileName + ".ini") != platform::FILETYPE_FILE &&
         platform::FileType(Paths->DataPrefix + Paths->DataFolder + "default.ini") == platform::FILETYPE_FILE) {
-        platform::CopyFile(Paths->DataPrefix + Paths->DataFolder + "default.ini", Ini->FileName + ".ini");
+        platform::CopyFile(Paths->DataPrefix + Paths->DataFolder + "default.ini", Settings->Ini->FileName + ".ini");
     }
-    Ini->Load();
-    IniExtract();
+    Settings->Ini->Load();
+    Settings->IniExtract();
 
     if (SharedData.SavingOff.empty() && !ProfilePath.empty() &&
         platform::FileType(ProfilePath) != platform::FILETYPE_DIR) {
@@ -98,7 +102,7 @@ int TGame::GraphicsCreate() {
     // other one is brought round to it once.
     if (Driver != 1) {
         Driver = 1;
-        IniUpdate(1);
+        Settings->IniUpdate(1);
     }
     if (FirstTime) {
         FirstTime = 0;
@@ -162,7 +166,7 @@ int TGame::ToggleFullScreen() {
     if (Mouse) Mouse->ClearButtons();
     GraphicsCreate();
     RestoreMouseCoords();
-    IniUpdate(1);
+    Settings->IniUpdate(1);
     FixedRateLogic->Init();
     FixedRateLogic->HistoryClear();
     return 0;
@@ -170,7 +174,7 @@ int TGame::ToggleFullScreen() {
 
 int TGame::ToggleVSync() {
     VSync = VSync ? 0 : 1;
-    IniUpdate(1);
+    Settings->IniUpdate(1);
     SetFlipSync();
     FixedRateLogic->Init();
     FixedRateLogic->HistoryClear();
@@ -184,7 +188,7 @@ int TGame::SetDriver(int driver) {
     platform::Display().CloseGraphics();
     GraphicsCreate();
     if (Mouse) platform::MoveMouse(Mouse->x, Mouse->y);
-    IniUpdate(1);
+    Settings->IniUpdate(1);
     FixedRateLogic->Init();
     FixedRateLogic->HistoryClear();
     FlushInput();
@@ -211,7 +215,7 @@ int TGame::TrackWindowSize() {
     // window to cannot stop the game, and a crash soon after it (of anything)
     // would otherwise throw away every setting for the shipped defaults.
     if (WindowSizeUnsaved && now - static_cast<unsigned>(WindowSizeChangedAt) >= SettleMs) {
-        IniUpdate(0);
+        Settings->IniUpdate(0);
         FixedRateLogic->Init();
     }
     return 0;
@@ -250,7 +254,7 @@ int TGame::Fading() { return GameFade && GameFade->Active ? 1 : 0; }
 int TGame::ParticlesSet(int value, int save) {
     Particles = std::clamp(value, 0, 100);
     if (save == 1) {
-        IniUpdate(1);
+        Settings->IniUpdate(1);
         FixedRateLogic->Init();
     }
     return 0;
@@ -258,7 +262,7 @@ int TGame::ParticlesSet(int value, int save) {
 
 int TGame::ParticlesChange(int delta) {
     Particles = std::clamp(Particles + delta, 0, 100);
-    IniUpdate(1);
+    Settings->IniUpdate(1);
     FixedRateLogic->Init();
     return 0;
 }

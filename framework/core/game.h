@@ -11,6 +11,7 @@
 #include "framework/core/globals.h"
 #include "framework/core/timing.h"
 #include "framework/paths/folders.h"
+#include "framework/settings/settings.h"
 
 namespace platform {
 class Sound;
@@ -34,11 +35,12 @@ public:
     TGame();
     virtual ~TGame();
 
-    std::shared_ptr<TIniFile> Ini;
     // The game's folders.
     const std::unique_ptr<TPaths> Paths;
     // Music, sounds, speech.
     const std::unique_ptr<TAudio> Audio;
+    // The settings file and its crash markers.
+    const std::unique_ptr<TSettings> Settings;
     std::string VersionNumber = "0.1";
     int ForceWindowedMode = 0;
     int Hertz = 60;
@@ -82,16 +84,11 @@ public:
     // Follows the player's resizing of the window and saves the size once it
     // has settled.
     virtual int TrackWindowSize();
-    // A framework setting's value as the settings file keeps it.
-    int SavedValue(int TGame::*field) const;
 
     // Start-up and settings.
     virtual int Init();
-    virtual int IniFill();
-    virtual int IniExtract();
-    virtual int IniUpdate(int changed);
+    // Leaves the marker of a clean end, when there is a game object.
     static int MakeGoodExit();
-    virtual int CheckGoodExit();
 
     // Display.
     virtual int GraphicsCreate();
@@ -177,13 +174,6 @@ public:
     // What the game adds to the shut-down before the process ends.
     virtual void ShutDownHook() {}
 
-    // After a settings change the "settings changed" marker goes with the first
-    // frame shown this long after the change (PostDraw), so that only a crash
-    // during the change itself brings the defaults back.
-    static constexpr int SettingsConfirmMs = 5000;
-    int SettingsChangePending = 0;
-    int SettingsChangedAt = 0;
-    virtual int ConfirmSettingsChange();
     // A close request is being carried out: nothing new should be started.
     bool IsClosing() const { return Closing; }
 
@@ -199,4 +189,6 @@ private:
     int WindowSizeChangedAt = 0;
     bool WindowSizeUnsaved = false;
     int ReadFrameworkKeys();
+    // Tells Settings where the framework's keys live.
+    void AddSettingsKeys();
 };

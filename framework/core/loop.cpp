@@ -466,7 +466,7 @@ int TGame::PostDraw() {
     // presents nothing when the picture is the same as the last one. Either
     // way the game went on running with its settings.
     const bool presented = platform::Flip(FlipSync);
-    ConfirmSettingsChange();
+    Settings->ConfirmSettingsChange();
     if (presented) {
         // Unpaced flips (fast mode) still leave the machine a breath.
         if (FlipSync == 0) platform::Delay(3);

@@ -63,7 +63,7 @@ int TOptionsScreen::Logic() {
     OptionsMenu->Manage(0, 0);
     if (Menu->Clicked("ok")) {
         PlayModel().SaveGameOptions();
-        Game->IniUpdate(1);
+        Game->Settings->IniUpdate(1);
         GoToScreen(TScreenId::Title);
     }
     if (MusicSlider->Manage()) Game->Audio->MusicSetVolume(MusicSlider->Value, 0);
