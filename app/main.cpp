@@ -89,7 +89,7 @@ bool StartUp() {
     Resources.SoundBank->SetPath(Game->SoundPath);
     PlayModel().LoadGameOptions();
     PlayCore().Start();
-    Game->GraphicsCreate();
+    Game->Display->GraphicsCreate();
     platform::HideMouse();
     Game->PortalSplash = 0;
     // The splash sets its own picture's handle; every other picture gets its

@@ -25,6 +25,7 @@ struct Setting {
 };
 
 #define NUMBER(field) [](TGame& game) -> int& { return game.field; }
+#define DISPLAY(field) [](TGame& game) -> int& { return game.Display->field; }
 
 // The framework's keys in the order the file holds them.
 const Setting FrameworkKeys[] = {
@@ -42,20 +43,21 @@ const Setting FrameworkKeys[] = {
     {"Portal Splash2", NUMBER(PortalSplash2), nullptr, Check::Flag},
     {"Intro", NUMBER(IntroShow), nullptr, Check::Flag},
     {"VSync", NUMBER(VSync), nullptr, Check::Flag},
-    {"Driver", NUMBER(Driver), nullptr, Check::Flag},
+    {"Driver", DISPLAY(Driver), nullptr, Check::Flag},
     {"Sound Driver", nullptr, SoundDriverText, Check::Text},
-    {"Full Screen Process Priority", NUMBER(FullScreenProcess), nullptr, Check::Code},
-    {"Full Screen Thread Priority", NUMBER(FullScreenThread), nullptr, Check::Priority},
-    {"Windowed Process Priority", NUMBER(WindowedProcess), nullptr, Check::Code},
-    {"Windowed Thread Priority", NUMBER(WindowedThread), nullptr, Check::Priority},
+    {"Full Screen Process Priority", DISPLAY(FullScreenProcess), nullptr, Check::Code},
+    {"Full Screen Thread Priority", DISPLAY(FullScreenThread), nullptr, Check::Priority},
+    {"Windowed Process Priority", DISPLAY(WindowedProcess), nullptr, Check::Code},
+    {"Windowed Thread Priority", DISPLAY(WindowedThread), nullptr, Check::Priority},
     {"Profile Name", nullptr, ProfileNameText, Check::Text},
     {"Region", NUMBER(Region), nullptr, Check::Code},
     {"Sub-Region", NUMBER(SubRegion), nullptr, Check::Code},
-    {"Window Width", NUMBER(WindowWidth), nullptr, Check::WindowSide},
-    {"Window Height", NUMBER(WindowHeight), nullptr, Check::WindowSide},
+    {"Window Width", DISPLAY(WindowWidth), nullptr, Check::WindowSide},
+    {"Window Height", DISPLAY(WindowHeight), nullptr, Check::WindowSide},
 };
 
 #undef NUMBER
+#undef DISPLAY
 
 // A value from the file is only taken within the range its field can hold.
 int Checked(Check check, int value) {

@@ -90,7 +90,7 @@ int TOptionsScreen::Logic() {
             ToggleSetState(OptionsMenu, OptionsMenu->FindButton(name), *setting);
         }
     if (OptionsMenu->Clicked("fullscreen")) {
-        Game->ToggleFullScreen();
+        Game->Display->ToggleFullScreen();
         // The switch can be refused (a forced window), so show what the game ended up with.
         ToggleSetState(OptionsMenu, OptionsMenu->FindButton("fullscreen"), Game->FullScreen);
     }

@@ -134,8 +134,8 @@ TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
 
     // A file from before the window size was kept still loads; the size is
     // the logical screen's until the player changes it.
-    EXPECT_EQ(Game->WindowWidth, 800);
-    EXPECT_EQ(Game->WindowHeight, 600);
+    EXPECT_EQ(Game->Display->WindowWidth, 800);
+    EXPECT_EQ(Game->Display->WindowHeight, 600);
     const std::string file = ReadBytes(settings);
     EXPECT_EQ(CountLines(file), KeyCount);
     EXPECT_EQ(file.rfind("VERSION NO=0.0\r\nFULL SCREEN=0\r\n", 0), 0u) << file;
@@ -149,12 +149,12 @@ TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
     // A window size nobody could use is not taken (0: the logical screen's).
     WriteBytes(settings, "WINDOW WIDTH=-40\r\nWINDOW HEIGHT=99999999\r\n");
     ReadSettings();
-    EXPECT_EQ(Game->WindowWidth, 0);
-    EXPECT_EQ(Game->WindowHeight, 0);
+    EXPECT_EQ(Game->Display->WindowWidth, 0);
+    EXPECT_EQ(Game->Display->WindowHeight, 0);
     WriteBytes(settings, "WINDOW WIDTH=1200\r\nWINDOW HEIGHT=900\r\n");
     ReadSettings();
-    EXPECT_EQ(Game->WindowWidth, 1200);
-    EXPECT_EQ(Game->WindowHeight, 900);
+    EXPECT_EQ(Game->Display->WindowWidth, 1200);
+    EXPECT_EQ(Game->Display->WindowHeight, 900);
 
     // Names are matched exactly after upper-casing: spaces around "=" make another name.
     WriteBytes(settings, "FULL SCREEN = 0\r\n");
