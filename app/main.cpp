@@ -59,7 +59,7 @@ bool StartUp() {
     if (locked == 0) throw AlreadyRunning{};
     if (locked < 0) throw LockUnusable{};
     // Before Init, so that Init reads the restored settings after a crash.
-    Game->CheckGoodExit();
+    Game->Settings->CheckGoodExit();
     Game->Init();
     Game->Audio->ChannelsCreate(16);
     Game->Channels->MaxVol = 16.0f;
@@ -89,7 +89,7 @@ bool StartUp() {
     Resources.SoundBank->SetPath(Game->SoundPath);
     PlayModel().LoadGameOptions();
     PlayCore().Start();
-    Game->GraphicsCreate();
+    Game->Display->GraphicsCreate();
     platform::HideMouse();
     Game->PortalSplash = 0;
     // The splash sets its own picture's handle; every other picture gets its

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The game object: defaults, display-mode creation with its fallbacks, the
-// toggles that re-create it, priorities and the orderly shut-down.
+// The game object: defaults, the services it owns, the window's position,
+// particles and the orderly shut-down.
 #include "framework/core/game.h"
 
 #include <algorithm>
@@ -33,10 +33,13 @@ TResources Resources = [] {
 }();
 
 TGame::TGame()
-    : Ini(std::make_shared<TIniFile>()),
-      Paths(std::make_unique<TPaths>(*this)),
+    : Paths(std::make_unique<TPaths>(*this)),
       Audio(std::make_unique<TAudio>(
-          *this, [this](int changed) { IniUpdate(changed); }, [this] { return Paused != 0; })) {
+          *this, [this](int changed) { Settings->IniUpdate(changed); }, [this] { return Paused != 0; })),
+      Settings(std::make_unique<TSettings>(*Paths)),
+      Display(std::make_unique<TDisplay>(*this, *Settings, [this] { RestoreMouseCoords(); })) {
+    AddSettingsKeys();
+    Settings->BeforeSave = [this] { Display->SettingsSaved(); };
     FixedRateLogic = std::make_shared<TFixedRateLogic>();
     ExitScreen = std::make_shared<TExitScreen>();
     GameFade = std::make_shared<TGameFade>();
@@ -63,14 +66,16 @@ int TGame::Init() {
     if (Paths->UseCorrectPath) Paths->PrepareSharedFolder();
 
     std::string program = ReleaseAppFile(platform::AppFile());
-    Ini->FileName = Paths->UseCorrectPath ? Paths->SubPath + platform::StripAll(program) : platform::StripExt(program);
-    IniFill();
-    if (SharedData.SavingOff.empty() && platform::FileType(Ini->FileName + ".ini") != platform::FILETYPE_FILE &&
+    Settings->Ini->FileName =
+        Paths->UseCorrectPath ? Paths->SubPath + platform::StripAll(program) : platform::StripExt(program);
+    Settings->IniFill();
+    if (SharedData.SavingOff.empty() &&
+        platform::FileType(Settings->Ini->FileName + ".ini") != platform::FILETYPE_FILE &&
         platform::FileType(Paths->DataPrefix + Paths->DataFolder + "default.ini") == platform::FILETYPE_FILE) {
-        platform::CopyFile(Paths->DataPrefix + Paths->DataFolder + "default.ini", Ini->FileName + ".ini");
+        platform::CopyFile(Paths->DataPrefix + Paths->DataFolder + "default.ini", Settings->Ini->FileName + ".ini");
     }
-    Ini->Load();
-    IniExtract();
+    Settings->Ini->Load();
+    Settings->IniExtract();
 
     if (SharedData.SavingOff.empty() && !ProfilePath.empty() &&
         platform::FileType(ProfilePath) != platform::FILETYPE_DIR) {
@@ -88,135 +93,6 @@ int TGame::Init() {
     return 0;
 }
 
-int TGame::GraphicsCreate() {
-    auto& display = platform::Display();
-    if (display.CountModes() <= 0) throw RuntimeError("No 3D Hardware Found (could not count graphics modes.)");
-    if (!display.DriverAvailable(platform::GfxDriver::OpenGL) ||
-        !display.SelectDriver(platform::GfxDriver::OpenGL, platform::GRAPHICS_BACKBUFFER))
-        throw RuntimeError("No DirectX or OpenGL 3D Drivers Found!");
-    // OpenGL is the only driver there is; a settings file that names the
-    // other one is brought round to it once.
-    if (Driver != 1) {
-        Driver = 1;
-        IniUpdate(1);
-    }
-    if (FirstTime) {
-        FirstTime = 0;
-        DesktopRefreshRate = 60;
-        display.DesktopSize(DesktopWidth, DesktopHeight);
-    }
-    display.SetWindowedSize(WindowWidth, WindowHeight);
-    if (FullScreen) CreateFullScreenMode();
-    if (!FullScreen) {
-        if (!display.CreateGraphics(ScreenWidth, ScreenHeight, 0, DesktopRefreshRate, platform::GRAPHICS_BACKBUFFER)) {
-            throw RuntimeError("Cannot create Windowed Mode at " + std::to_string(ScreenWidth) + "x" +
-                               std::to_string(ScreenHeight) + " " + std::to_string(DesktopRefreshRate) + "Hz");
-        }
-        Depth = 0;
-        WindowHandle = GetActiveWindowSafe();
-        display.CentreWindow();
-        SetWindowCoords();
-        SetClientCoords();
-    } else {
-        WindowHandle = GetActiveWindowSafe();
-    }
-    Keys.UsePlatformInput = 0;
-    platform::SetPolledInput(false);
-    SetPriority();
-    display.SetWindowIcon(ImagePath + "icon.png");
-    return 0;
-}
-
-void TGame::CreateFullScreenMode() {
-    auto& display = platform::Display();
-    for (const int depth : {32, 24, 16}) {
-        if (display.ModeExists(ScreenWidth, ScreenHeight, depth, 0) &&
-            display.CreateGraphics(ScreenWidth, ScreenHeight, depth, Hertz, platform::GRAPHICS_BACKBUFFER)) {
-            Depth = depth;
-            return;
-        }
-    }
-    // No full-screen mode at all: the window it is, and the toggle stays off.
-    ForceWindowedMode = 1;
-    FullScreen = 0;
-}
-
-int TGame::GetActiveWindowSafe() { return platform::Display().WindowHandle(); }
-
-int TGame::SetPriority() {
-    int process = FullScreen ? FullScreenProcess : WindowedProcess;
-    int thread = FullScreen ? FullScreenThread : WindowedThread;
-    platform::SetProcessPriority(process);
-    platform::SetThreadPriority(thread);
-    return 0;
-}
-
-int TGame::ToggleFullScreen() {
-    if (FullScreen) {
-        FullScreen = 0;
-    } else {
-        if (ForceWindowedMode) return 0;
-        FullScreen = 1;
-        platform::HideMouse();
-    }
-    if (Mouse) Mouse->ClearButtons();
-    GraphicsCreate();
-    RestoreMouseCoords();
-    IniUpdate(1);
-    FixedRateLogic->Init();
-    FixedRateLogic->HistoryClear();
-    return 0;
-}
-
-int TGame::ToggleVSync() {
-    VSync = VSync ? 0 : 1;
-    IniUpdate(1);
-    SetFlipSync();
-    FixedRateLogic->Init();
-    FixedRateLogic->HistoryClear();
-    return 0;
-}
-
-int TGame::SetDriver(int driver) {
-    int wanted = driver == 0 ? 0 : 1;
-    if (wanted == Driver) return 0;
-    Driver = wanted;
-    platform::Display().CloseGraphics();
-    GraphicsCreate();
-    if (Mouse) platform::MoveMouse(Mouse->x, Mouse->y);
-    IniUpdate(1);
-    FixedRateLogic->Init();
-    FixedRateLogic->HistoryClear();
-    FlushInput();
-    return 1;
-}
-
-int TGame::TrackWindowSize() {
-    if (FullScreen) return 0;
-    int w = 0, h = 0;
-    platform::Display().ClientSize(w, h);
-    if (w <= 0 || h <= 0) return 0;
-    const unsigned now = static_cast<unsigned>(platform::MilliSecs());
-    if (w != WindowWidth || h != WindowHeight) {
-        WindowWidth = w;
-        WindowHeight = h;
-        WindowSizeUnsaved = true;
-        WindowSizeChangedAt = static_cast<int>(now);
-        return 0;
-    }
-    // Dragging a window's edge resizes it many times a second; the file is
-    // written once the size has stayed put for a moment.
-    constexpr unsigned SettleMs = 500;
-    // Saved without the changed-settings marker: a size the player dragged the
-    // window to cannot stop the game, and a crash soon after it (of anything)
-    // would otherwise throw away every setting for the shipped defaults.
-    if (WindowSizeUnsaved && now - static_cast<unsigned>(WindowSizeChangedAt) >= SettleMs) {
-        IniUpdate(0);
-        FixedRateLogic->Init();
-    }
-    return 0;
-}
-
 int TGame::SetWindowCoords() {
     int x = 0, y = 0, w = 0, h = 0;
     platform::Display().WindowRect(x, y, w, h);
@@ -226,7 +102,7 @@ int TGame::SetWindowCoords() {
 }
 
 int TGame::SetClientCoords() {
-    platform::Display().ClientPos(ClientX, ClientY);
+    platform::Display().ClientPos(Display->ClientX, Display->ClientY);
     return 0;
 }
 
@@ -250,7 +126,7 @@ int TGame::Fading() { return GameFade && GameFade->Active ? 1 : 0; }
 int TGame::ParticlesSet(int value, int save) {
     Particles = std::clamp(value, 0, 100);
     if (save == 1) {
-        IniUpdate(1);
+        Settings->IniUpdate(1);
         FixedRateLogic->Init();
     }
     return 0;
@@ -258,7 +134,7 @@ int TGame::ParticlesSet(int value, int save) {
 
 int TGame::ParticlesChange(int delta) {
     Particles = std::clamp(Particles + delta, 0, 100);
-    IniUpdate(1);
+    Settings->IniUpdate(1);
     FixedRateLogic->Init();
     return 0;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The framework's single game object: settings, display state, screens, the
-// logic timer, pause and suspend, and the services it owns (folders, audio).
+// The framework's single game object: screens, the logic timer, pause and
+// suspend, and the services it owns (folders, audio, settings, display).
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,7 +10,9 @@
 #include "framework/core/game_state.h"
 #include "framework/core/globals.h"
 #include "framework/core/timing.h"
+#include "framework/display/display.h"
 #include "framework/paths/folders.h"
+#include "framework/settings/settings.h"
 
 namespace platform {
 class Sound;
@@ -34,32 +36,24 @@ public:
     TGame();
     virtual ~TGame();
 
-    std::shared_ptr<TIniFile> Ini;
     // The game's folders.
     const std::unique_ptr<TPaths> Paths;
     // Music, sounds, speech.
     const std::unique_ptr<TAudio> Audio;
+    // The settings file and its crash markers.
+    const std::unique_ptr<TSettings> Settings;
+    // The window and the display.
+    const std::unique_ptr<TDisplay> Display;
     std::string VersionNumber = "0.1";
-    int ForceWindowedMode = 0;
-    int Hertz = 60;
-    int Depth = 0;
-    int DesktopRefreshRate = 0;
     int LastFlipSync = 0;
     int SlowMotion = 0;
     float SlowMotionSpeed = 0.25f;
     float CurrentSpeed = 1.0f;
-    int WindowHandle = 0;
-    int ClientX = 0, ClientY = 0;
     std::shared_ptr<TScreen> LastTScreen;
     int FadeOnExit = 1;
     int NoTiming = 0;
     int NoTimingTicks = 1;
-    int Driver = 0;
-    int DesktopWidth = 0, DesktopHeight = 0;
-    int FullScreenProcess = 0, FullScreenThread = 0;
-    int WindowedProcess = 0, WindowedThread = 0;
     std::shared_ptr<TSprite> SpritePaused;
-    int FirstTime = 1;
     int InstantExit = 0;
     int Particles = 80;
     int PortalSplash = 0, PortalSplash2 = 0, IntroShow = 0;
@@ -75,33 +69,11 @@ public:
     TUserFunction UserSuspendFunction;
     std::string ProfileName;
     int Region = 0, SubRegion = 0;
-    // The window's client size in windowed mode, kept in the settings file so
-    // that the next start opens the window as the player left it; 0 means the
-    // logical screen's size.
-    int WindowWidth = 800, WindowHeight = 600;
-    // Follows the player's resizing of the window and saves the size once it
-    // has settled.
-    virtual int TrackWindowSize();
-    // A framework setting's value as the settings file keeps it.
-    int SavedValue(int TGame::*field) const;
 
     // Start-up and settings.
     virtual int Init();
-    virtual int IniFill();
-    virtual int IniExtract();
-    virtual int IniUpdate(int changed);
+    // Leaves the marker of a clean end, when there is a game object.
     static int MakeGoodExit();
-    virtual int CheckGoodExit();
-
-    // Display.
-    virtual int GraphicsCreate();
-    // Tries the full-screen depths in turn; without any, falls back to the window for good.
-    void CreateFullScreenMode();
-    virtual int GetActiveWindowSafe();
-    virtual int SetPriority();
-    virtual int ToggleFullScreen();
-    virtual int ToggleVSync();
-    virtual int SetDriver(int driver);
 
     // Loop, window.
     virtual int CheckWindow();
@@ -177,13 +149,6 @@ public:
     // What the game adds to the shut-down before the process ends.
     virtual void ShutDownHook() {}
 
-    // After a settings change the "settings changed" marker goes with the first
-    // frame shown this long after the change (PostDraw), so that only a crash
-    // during the change itself brings the defaults back.
-    static constexpr int SettingsConfirmMs = 5000;
-    int SettingsChangePending = 0;
-    int SettingsChangedAt = 0;
-    virtual int ConfirmSettingsChange();
     // A close request is being carried out: nothing new should be started.
     bool IsClosing() const { return Closing; }
 
@@ -195,8 +160,7 @@ private:
     bool Closing = false;
     // Whether the screen saver is held off now; -1 before the first step.
     int ScreenSaverHeld = -1;
-    // When the window last changed size without the new size being saved yet.
-    int WindowSizeChangedAt = 0;
-    bool WindowSizeUnsaved = false;
     int ReadFrameworkKeys();
+    // Tells Settings where the framework's keys live.
+    void AddSettingsKeys();
 };

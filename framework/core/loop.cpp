@@ -236,7 +236,7 @@ int TGame::ReadKeys() {
     // F11 as on other desktop programs, Alt+Enter as the game always had it.
     bool alt = KeyDown(vk::LMENU) || KeyDown(vk::RMENU) || KeyDown(vk::MENU);
     if ((alt && KeyDown(vk::RETURN)) || KeyHit(vk::F11)) {
-        ToggleFullScreen();
+        Display->ToggleFullScreen();
         FlushKeys();
     }
     // The player's documented screenshot key works with the framework's own
@@ -267,7 +267,7 @@ int TGame::ReadFrameworkKeys() {
         FlushKeys();
     }
     if (KeyHit('F')) {
-        ToggleFullScreen();
+        Display->ToggleFullScreen();
         FlushKeys();
     }
     if (KeyHit('B')) {
@@ -284,11 +284,11 @@ int TGame::ReadFrameworkKeys() {
         FlushKeys();
     }
     if (KeyHit('V')) {
-        ToggleVSync();
+        Display->ToggleVSync();
         FlushKeys();
     }
     if (KeyHit('G')) {
-        SetDriver(Driver == 0 ? 1 : 0);
+        Display->SetDriver(Display->Driver == 0 ? 1 : 0);
         FlushKeys();
     }
     if (KeyHit('H')) {
@@ -305,7 +305,7 @@ int TGame::ReadFrameworkKeys() {
 
 int TGame::CheckWindow() {
     if (GameTerminated() == -1) return -1;
-    TrackWindowSize();
+    Display->TrackWindowSize();
     if (SuspendedEvent && !Suspended) {
         if ((PauseOnLossOfFocus || (PauseOnLossOfFullScreenFocus && FullScreen)) && !Paused) {
             Paused = 1;
@@ -325,7 +325,7 @@ int TGame::CheckWindow() {
         if (!Paused) {
             if (PausedMusicState) Audio->MusicOn();
             if (PausedSpeechState) Audio->SpeechOn();
-            SetPriority();
+            Display->SetPriority();
         }
         FixedRateLogic->Init();
         Suspended = 0;
@@ -385,7 +385,7 @@ int TGame::UnPause() {
         if (PausedMusicState) Audio->MusicOn();
         if (PausedSpeechState) Audio->SpeechOn();
     }
-    SetPriority();
+    Display->SetPriority();
     FixedRateLogic->Init();
     return 0;
 }
@@ -466,7 +466,7 @@ int TGame::PostDraw() {
     // presents nothing when the picture is the same as the last one. Either
     // way the game went on running with its settings.
     const bool presented = platform::Flip(FlipSync);
-    ConfirmSettingsChange();
+    Settings->ConfirmSettingsChange();
     if (presented) {
         // Unpaced flips (fast mode) still leave the machine a breath.
         if (FlipSync == 0) platform::Delay(3);

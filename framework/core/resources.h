@@ -22,7 +22,7 @@ struct TResources {
     std::shared_ptr<platform::ImageFont> Font12, Font16, Font18, Font20, Font25, Font34;
     // The text table every player-facing text comes from.
     std::shared_ptr<TGameText> GameText;
-    // The game's own settings file (the framework's is Game->Ini).
+    // The game's own settings file (the framework's is Game->Settings->Ini).
     std::shared_ptr<TIniFile> GameIni;
     // Pictures and sounds by upper-cased name.
     std::shared_ptr<TImageBank> ImageBank;

@@ -63,7 +63,7 @@ int TOptionsScreen::Logic() {
     OptionsMenu->Manage(0, 0);
     if (Menu->Clicked("ok")) {
         PlayModel().SaveGameOptions();
-        Game->IniUpdate(1);
+        Game->Settings->IniUpdate(1);
         GoToScreen(TScreenId::Title);
     }
     if (MusicSlider->Manage()) Game->Audio->MusicSetVolume(MusicSlider->Value, 0);
@@ -90,7 +90,7 @@ int TOptionsScreen::Logic() {
             ToggleSetState(OptionsMenu, OptionsMenu->FindButton(name), *setting);
         }
     if (OptionsMenu->Clicked("fullscreen")) {
-        Game->ToggleFullScreen();
+        Game->Display->ToggleFullScreen();
         // The switch can be refused (a forced window), so show what the game ended up with.
         ToggleSetState(OptionsMenu, OptionsMenu->FindButton("fullscreen"), Game->FullScreen);
     }

@@ -55,7 +55,7 @@ protected:
         fs::create_directories(dir);
         Game->Paths->UseCorrectPath = 1;
         Game->Paths->SubPath = dir.string() + "/";
-        Game->Ini->FileName = Game->Paths->SubPath + "tallyfold";
+        Game->Settings->Ini->FileName = Game->Paths->SubPath + "tallyfold";
         Game->SoundPath = dir.string() + "/sound/";
         Game->MusicPath = dir.string() + "/music/";
         WriteFile(dir / "sound/buttonclick.wav", MakeWav(0.05));
@@ -449,7 +449,7 @@ TEST(AudioChild, Run) {
     Game = game;
     game->FixedRateLogic->Create();
     game->Paths->SubPath = dir.string() + "/";
-    game->Ini->FileName = game->Paths->SubPath + "tallyfold";
+    game->Settings->Ini->FileName = game->Paths->SubPath + "tallyfold";
     game->SoundPath = dir.string() + "/";
     game->Audio->ChangeSoundDriver("OpenAL Generic Software", 0);
     if (mode == "nodevice") {

@@ -23,61 +23,62 @@ std::string RaisedBy(const std::function<void()>& action) {
 
 TEST_F(FrameworkTest, GraphicsCreateFallbacksAndMessages) {
     display->modes = 0;
-    EXPECT_EQ(RaisedBy([] { Game->GraphicsCreate(); }), "No 3D Hardware Found (could not count graphics modes.)");
+    EXPECT_EQ(RaisedBy([] { Game->Display->GraphicsCreate(); }),
+              "No 3D Hardware Found (could not count graphics modes.)");
 
     display->modes = 3;
     display->openGL = false;
-    EXPECT_EQ(RaisedBy([] { Game->GraphicsCreate(); }), "No DirectX or OpenGL 3D Drivers Found!");
+    EXPECT_EQ(RaisedBy([] { Game->Display->GraphicsCreate(); }), "No DirectX or OpenGL 3D Drivers Found!");
 
     // A settings file that names the other driver: OpenGL is used and remembered.
     display->openGL = true;
-    Game->Driver = 0;
-    Game->GraphicsCreate();
-    EXPECT_EQ(Game->Driver, 1);
+    Game->Display->Driver = 0;
+    Game->Display->GraphicsCreate();
+    EXPECT_EQ(Game->Display->Driver, 1);
     EXPECT_EQ(display->selectedDriver, 1);
-    EXPECT_EQ(Game->Depth, 32);
+    EXPECT_EQ(Game->Display->Depth, 32);
     EXPECT_TRUE(display->fullScreen);
-    EXPECT_EQ(Game->DesktopRefreshRate, 60);
-    EXPECT_EQ(Game->DesktopWidth, 1920);
+    EXPECT_EQ(Game->Display->DesktopRefreshRate, 60);
+    EXPECT_EQ(Game->Display->DesktopWidth, 1920);
     EXPECT_EQ(Keys.UsePlatformInput, 0);
 
     // The other driver is never used, even where a display offers only that one.
     display->openGL = false;
     display->directX = true;
-    EXPECT_EQ(RaisedBy([] { Game->GraphicsCreate(); }), "No DirectX or OpenGL 3D Drivers Found!");
-    EXPECT_EQ(Game->Driver, 1);
+    EXPECT_EQ(RaisedBy([] { Game->Display->GraphicsCreate(); }), "No DirectX or OpenGL 3D Drivers Found!");
+    EXPECT_EQ(Game->Display->Driver, 1);
 }
 
 TEST_F(FrameworkTest, NoFullScreenModeForcesWindowAndToggleDoesNothing) {
     display->fullScreenModes = false;
     Game->FullScreen = 1;
-    Game->GraphicsCreate();
+    Game->Display->GraphicsCreate();
     EXPECT_EQ(Game->FullScreen, 0);
-    EXPECT_EQ(Game->ForceWindowedMode, 1);
-    EXPECT_EQ(Game->Depth, 0);
+    EXPECT_EQ(Game->Display->ForceWindowedMode, 1);
+    EXPECT_EQ(Game->Display->Depth, 0);
     EXPECT_FALSE(display->fullScreen);
-    EXPECT_EQ(Game->WindowHandle, 7);
+    EXPECT_EQ(Game->Display->WindowHandle, 7);
     EXPECT_EQ(Game->WindowX, 10);
-    EXPECT_EQ(Game->ClientY, 40);
+    EXPECT_EQ(Game->Display->ClientY, 40);
 
     int creations = display->creations;
-    Game->ToggleFullScreen();
+    Game->Display->ToggleFullScreen();
     EXPECT_EQ(display->creations, creations);
     EXPECT_EQ(Game->FullScreen, 0);
 
     // The same driver again neither re-creates the display nor reports a change.
-    EXPECT_EQ(Game->SetDriver(1), 0);
+    EXPECT_EQ(Game->Display->SetDriver(1), 0);
     EXPECT_EQ(display->creations, creations);
 
     display->windowFails = true;
-    EXPECT_EQ(RaisedBy([] { Game->GraphicsCreate(); }), "Cannot create Windowed Mode at 800x600 60Hz");
+    EXPECT_EQ(RaisedBy([] { Game->Display->GraphicsCreate(); }), "Cannot create Windowed Mode at 800x600 60Hz");
 }
 
 TEST_F(FrameworkTest, ToggleVSyncAndAnimationLengths) {
-    Game->ToggleVSync();
+    Game->Display->ToggleVSync();
     EXPECT_EQ(Game->VSync, 0);
     EXPECT_EQ(Game->FlipSync, 0);
-    Game->ToggleVSync();
+    Game->Display->ToggleVSync();
     EXPECT_EQ(Game->FlipSync, 1);
 
     EXPECT_FLOAT_EQ(Game->CalcAnimLength(500), 100.0f);

@@ -341,7 +341,7 @@ TEST_F(EscapeTest, EscapeWhilePausedOnlyResumesAndIgnoredEscapeReachesScreen) {
 
 TEST_F(EscapeTest, AltEnterTogglesFullScreenAndCloseRequests) {
     Game->FullScreen = 0;
-    Game->GraphicsCreate();
+    Game->Display->GraphicsCreate();
     ASSERT_FALSE(display->fullScreen);
     platform::PostEvent({platform::EventKind::KeyDown, vk::LMENU, 0, 0});
     platform::PostEvent({platform::EventKind::KeyDown, vk::RETURN, 0, 0});

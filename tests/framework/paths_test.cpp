@@ -221,10 +221,10 @@ TEST_F(PathsTest, UnwritableSharedFolderLeavesTheGamePlayingWithoutSaving) {
         Game = game;
         game->Paths->SetSubPathWrapper("Vellacor Games/Tallyfold", 0);
         EXPECT_EQ(Raised([&] { EXPECT_EQ(game->Paths->LockSharedFolder(), 1); }), "") << home;
-        game->IniFill();
-        game->Ini->FileName = game->Paths->SubPath + "tallyfold";
-        game->Ini->Load();
-        game->IniUpdate(1);
+        game->Settings->IniFill();
+        game->Settings->Ini->FileName = game->Paths->SubPath + "tallyfold";
+        game->Settings->Ini->Load();
+        game->Settings->IniUpdate(1);
         TGame::MakeGoodExit();
         return game;
     };

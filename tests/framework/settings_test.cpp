@@ -65,14 +65,14 @@ protected:
         fs::create_directories(Game->Paths->SubPath);
         fs::create_directories(Game->Paths->DataPrefix + "data");
         settings = SettingsFileName(1, Game->Paths->SubPath) + ".ini";
-        Game->Ini->FileName = SettingsFileName(1, Game->Paths->SubPath);
+        Game->Settings->Ini->FileName = SettingsFileName(1, Game->Paths->SubPath);
         Game->SoundVolume = Game->MusicVolume = 50;
     }
     // What Init does with the framework settings file.
     void ReadSettings() {
-        Game->IniFill();
-        Game->Ini->Load();
-        Game->IniExtract();
+        Game->Settings->IniFill();
+        Game->Settings->Ini->Load();
+        Game->Settings->IniExtract();
     }
     std::string Marker(const std::string& name) { return Game->Paths->SubPath + name; }
     static std::string RaisedTextOf(const std::function<void()>& action) {
@@ -93,18 +93,18 @@ TEST_F(SettingsTest, FillHoldsEveryKeyInOrder) {
     Game->FullScreen = 0;
     Game->ProfileName = "Ann";
     Game->VersionNumber = "7.7";
-    Game->IniFill();
-    ASSERT_EQ(Game->Ini->Count(), KeyCount);
-    for (int i = 0; i < KeyCount; ++i) EXPECT_EQ(Game->Ini->Lines[i]->Name, FrameworkKeys[i]);
-    EXPECT_EQ(Game->Ini->Get("version no"), "0.1");
-    EXPECT_EQ(Game->Ini->Get("Full Screen"), "0");
-    EXPECT_EQ(Game->Ini->Get("SOUND VOLUME"), "50");
-    EXPECT_EQ(Game->Ini->Get("Sound Driver"), "FreeAudio");
-    EXPECT_EQ(Game->Ini->Get("Profile Name"), "Ann");
+    Game->Settings->IniFill();
+    ASSERT_EQ(Game->Settings->Ini->Count(), KeyCount);
+    for (int i = 0; i < KeyCount; ++i) EXPECT_EQ(Game->Settings->Ini->Lines[i]->Name, FrameworkKeys[i]);
+    EXPECT_EQ(Game->Settings->Ini->Get("version no"), "0.1");
+    EXPECT_EQ(Game->Settings->Ini->Get("Full Screen"), "0");
+    EXPECT_EQ(Game->Settings->Ini->Get("SOUND VOLUME"), "50");
+    EXPECT_EQ(Game->Settings->Ini->Get("Sound Driver"), "FreeAudio");
+    EXPECT_EQ(Game->Settings->Ini->Get("Profile Name"), "Ann");
 
     // Filling again starts over instead of appending.
-    Game->IniFill();
-    EXPECT_EQ(Game->Ini->Count(), KeyCount);
+    Game->Settings->IniFill();
+    EXPECT_EQ(Game->Settings->Ini->Count(), KeyCount);
 }
 
 TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
@@ -134,8 +134,8 @@ TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
 
     // A file from before the window size was kept still loads; the size is
     // the logical screen's until the player changes it.
-    EXPECT_EQ(Game->WindowWidth, 800);
-    EXPECT_EQ(Game->WindowHeight, 600);
+    EXPECT_EQ(Game->Display->WindowWidth, 800);
+    EXPECT_EQ(Game->Display->WindowHeight, 600);
     const std::string file = ReadBytes(settings);
     EXPECT_EQ(CountLines(file), KeyCount);
     EXPECT_EQ(file.rfind("VERSION NO=0.0\r\nFULL SCREEN=0\r\n", 0), 0u) << file;
@@ -149,12 +149,12 @@ TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
     // A window size nobody could use is not taken (0: the logical screen's).
     WriteBytes(settings, "WINDOW WIDTH=-40\r\nWINDOW HEIGHT=99999999\r\n");
     ReadSettings();
-    EXPECT_EQ(Game->WindowWidth, 0);
-    EXPECT_EQ(Game->WindowHeight, 0);
+    EXPECT_EQ(Game->Display->WindowWidth, 0);
+    EXPECT_EQ(Game->Display->WindowHeight, 0);
     WriteBytes(settings, "WINDOW WIDTH=1200\r\nWINDOW HEIGHT=900\r\n");
     ReadSettings();
-    EXPECT_EQ(Game->WindowWidth, 1200);
-    EXPECT_EQ(Game->WindowHeight, 900);
+    EXPECT_EQ(Game->Display->WindowWidth, 1200);
+    EXPECT_EQ(Game->Display->WindowHeight, 900);
 
     // Names are matched exactly after upper-casing: spaces around "=" make another name.
     WriteBytes(settings, "FULL SCREEN = 0\r\n");
@@ -173,7 +173,7 @@ TEST_F(SettingsTest, MissingFileIsWrittenAndValuesSurviveARoundTrip) {
 
     // A value cannot break the file into extra lines.
     Game->ProfileName = "Eve\r\nFULL SCREEN=0";
-    Game->IniUpdate(0);
+    Game->Settings->IniUpdate(0);
     Game->ProfileName = "";
     Game->FullScreen = 1;
     ReadSettings();
@@ -200,7 +200,7 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFileAndTheGameGoesOn) {
     WriteBytes(settings, old);
     SharedData.Folder = dir / "log/";
     fs::create_directories(SharedData.Folder);
-    Game->IniFill();
+    Game->Settings->IniFill();
     const std::string told =
         "Tallyfold could not save a file. The game goes on and keeps what you do, and saves it "
         "as soon as it can:\r\n";
@@ -213,7 +213,7 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFileAndTheGameGoesOn) {
     small.rlim_cur = 64;
     setrlimit(RLIMIT_FSIZE, &small);
     int written = -1;
-    const std::string raised = RaisedTextOf([&] { written = Game->Ini->Save(); });
+    const std::string raised = RaisedTextOf([&] { written = Game->Settings->Ini->Save(); });
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(raised, "(nothing raised)");
@@ -227,8 +227,8 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFileAndTheGameGoesOn) {
 
     // Another failure while the first stands is only logged.
     notices.clear();
-    Game->Ini->FileName = dir / "missing/Tallyfold";
-    EXPECT_EQ(Game->Ini->Save(), 0);
+    Game->Settings->Ini->FileName = dir / "missing/Tallyfold";
+    EXPECT_EQ(Game->Settings->Ini->Save(), 0);
     EXPECT_TRUE(notices.empty());
     EXPECT_NE(ReadBytes(SharedData.Folder + "ErrorLog.txt")
                   .find("Could not write " + dir / "missing/Tallyfold.ini (its folder does not exist)."),
@@ -240,14 +240,14 @@ TEST_F(SettingsTest, FailedWriteKeepsTheOldFileAndTheGameGoesOn) {
     fs::create_directories(disk);
     if (mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=16k") != 0)
         GTEST_SKIP() << "cannot mount a small file system here";
-    Game->Ini->FileName = disk + "/tallyfold";
+    Game->Settings->Ini->FileName = disk + "/tallyfold";
     Game->FullScreen = 1;
-    Game->IniUpdate(0);  // written: the next failure is told again
+    Game->Settings->IniUpdate(0);  // written: the next failure is told again
     const std::string before16k = ReadBytes(disk + "/tallyfold.ini");
     WriteBytes(disk + "/filler", std::string(16 * 1024, 'f'));
     Game->Paths->SubPath = disk + "/";
     Game->FullScreen = 0;
-    const std::string toggled = RaisedTextOf([&] { Game->IniUpdate(1); });
+    const std::string toggled = RaisedTextOf([&] { Game->Settings->IniUpdate(1); });
     const std::string after = ReadBytes(disk + "/tallyfold.ini");
     const bool marker = Exists(disk + "/inichanged.dat");
     umount2(disk.c_str(), MNT_DETACH);
@@ -288,27 +288,27 @@ TEST_F(SettingsTest, ChangedMarkerGoesOnceTheChangeHasHeld) {
     WriteBytes(dir / "victim", "precious");
     fs::create_symlink(dir / "victim", Marker("inichanged.dat"));
     fs::create_symlink(dir / "victim", Marker("goodexit.dat"));
-    Game->CheckGoodExit();  // links are not our markers: nothing is restored
+    Game->Settings->CheckGoodExit();  // links are not our markers: nothing is restored
     EXPECT_TRUE(notices.empty());
 
     Game->FullScreen = 0;
-    Game->IniUpdate(1);
+    Game->Settings->IniUpdate(1);
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Marker("inichanged.dat"))));
     Game->PostDraw();
-    Advance(TGame::SettingsConfirmMs - 1);
+    Advance(TSettings::SettingsConfirmMs - 1);
     Game->PostDraw();
     EXPECT_TRUE(Exists(Marker("inichanged.dat"))) << "gone before the change held";
     Advance(1);
     Game->PostDraw();
     EXPECT_FALSE(Exists(Marker("inichanged.dat")));
     // Killed now: the next start keeps the player's settings.
-    Game->CheckGoodExit();
+    Game->Settings->CheckGoodExit();
     EXPECT_TRUE(notices.empty());
     EXPECT_NE(ReadBytes(settings).find("FULL SCREEN=0\r\n"), std::string::npos);
 
     // A second change starts the wait again.
-    Game->IniUpdate(1);
-    Advance(TGame::SettingsConfirmMs - 1);
+    Game->Settings->IniUpdate(1);
+    Advance(TSettings::SettingsConfirmMs - 1);
     Game->PostDraw();
     EXPECT_TRUE(Exists(Marker("inichanged.dat")));
 
@@ -321,12 +321,12 @@ TEST_F(SettingsTest, ChangedMarkerGoesOnceTheChangeHasHeld) {
 
 TEST_F(SettingsTest, UpdatesLeaveTheChangedMarker) {
     Game->VersionNumber = "0.0";
-    Game->IniUpdate(0);
+    Game->Settings->IniUpdate(0);
     EXPECT_FALSE(Exists(Marker("inichanged.dat")));
     EXPECT_EQ(ReadBytes(settings).rfind("VERSION NO=0.1\r\n", 0), 0u);
 
     Game->FullScreen = 0;
-    Game->IniUpdate(1);
+    Game->Settings->IniUpdate(1);
     EXPECT_TRUE(Exists(Marker("inichanged.dat")));
     EXPECT_NE(ReadBytes(settings).find("FULL SCREEN=0\r\n"), std::string::npos);
 
@@ -335,8 +335,8 @@ TEST_F(SettingsTest, UpdatesLeaveTheChangedMarker) {
 
     // Without the shared folder the markers live in the program's data folder.
     Game->Paths->UseCorrectPath = 0;
-    Game->Ini->FileName = dir / "local";
-    Game->IniUpdate(1);
+    Game->Settings->Ini->FileName = dir / "local";
+    Game->Settings->IniUpdate(1);
     TGame::MakeGoodExit();
     EXPECT_TRUE(Exists(Game->Paths->DataPrefix + "data/inichanged.dat"));
     EXPECT_TRUE(Exists(Game->Paths->DataPrefix + "data/goodexit.dat"));
@@ -349,14 +349,14 @@ TEST_F(SettingsTest, CrashCheckRestoresDefaultsButKeepsTheProfileName) {
 
     // First run: no markers, nothing happens.
     WriteBytes(settings, played);
-    Game->CheckGoodExit();
+    Game->Settings->CheckGoodExit();
     EXPECT_TRUE(notices.empty());
     EXPECT_EQ(ReadBytes(settings), played);
 
     // A clean exit after changes: the markers go, the settings stay.
     WriteBytes(Marker("goodexit.dat"), "");
     WriteBytes(Marker("inichanged.dat"), "");
-    Game->CheckGoodExit();
+    Game->Settings->CheckGoodExit();
     EXPECT_TRUE(notices.empty());
     EXPECT_FALSE(Exists(Marker("goodexit.dat")));
     EXPECT_FALSE(Exists(Marker("inichanged.dat")));
@@ -364,7 +364,7 @@ TEST_F(SettingsTest, CrashCheckRestoresDefaultsButKeepsTheProfileName) {
 
     // Killed after a change: the shipped defaults come back with the player's name.
     WriteBytes(Marker("inichanged.dat"), "");
-    Game->CheckGoodExit();
+    Game->Settings->CheckGoodExit();
     EXPECT_EQ(notices, std::vector<std::string>{"Default ini file restored!"});
     EXPECT_FALSE(Exists(Marker("inichanged.dat")));
     EXPECT_EQ(ReadBytes(settings), "VERSION NO=0.1\r\nFULL SCREEN=1\r\nSOUND VOLUME=40\r\nPROFILE NAME=Ann\r\n");
@@ -377,7 +377,7 @@ TEST_F(SettingsTest, CrashCheckRestoresDefaultsButKeepsTheProfileName) {
 TEST_F(SettingsTest, CrashCheckWithoutShippedDefaults) {
     WriteBytes(settings, "FULL SCREEN=0\r\nPROFILE NAME=Ann\r\nSOUND VOLUME=90\r\n");
     WriteBytes(Marker("inichanged.dat"), "");
-    Game->CheckGoodExit();
+    Game->Settings->CheckGoodExit();
     EXPECT_EQ(notices, std::vector<std::string>{"Default ini file restored!"});
     ReadSettings();
     EXPECT_EQ(Game->FullScreen, 1);
@@ -387,14 +387,14 @@ TEST_F(SettingsTest, CrashCheckWithoutShippedDefaults) {
     // Nobody to remember: the file goes and the built-in defaults are written.
     WriteBytes(settings, "FULL SCREEN=0\r\n");
     WriteBytes(Marker("inichanged.dat"), "");
-    Game->CheckGoodExit();
+    Game->Settings->CheckGoodExit();
     EXPECT_FALSE(Exists(settings));
 
     // Shipped defaults without the name line still get the player's name.
     WriteBytes(Game->Paths->DataPrefix + "data/default.ini", "FULL SCREEN=1\r\n");
     WriteBytes(settings, "PROFILE NAME=Bo\r\n");
     WriteBytes(Marker("inichanged.dat"), "");
-    Game->CheckGoodExit();
+    Game->Settings->CheckGoodExit();
     EXPECT_EQ(ReadBytes(settings), "FULL SCREEN=1\r\nPROFILE NAME=Bo\r\n");
 }
 
@@ -416,7 +416,7 @@ TEST_F(SettingsTest, PauseAndFocusLossNeverSaveMusicOrSpeechAsOff) {
     // The player's switches are what the file keeps, whatever silenced the
     // game for the moment when a save came (Alt+Enter, a resize, a volume).
     auto savedSwitches = [&] {
-        Game->IniUpdate(1);
+        Game->Settings->IniUpdate(1);
         const std::string file = ReadBytes(settings);
         std::string both;
         for (const char* name : {"\r\nMUSIC=", "\r\nSPEECH="}) {
