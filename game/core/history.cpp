@@ -95,6 +95,8 @@ private:
     }
 
     bool ReadEdit(std::size_t& at, TEdit& edit) {
+        // The edits before may have taken every line left with their cells.
+        if (at >= lines_.size()) return Fail(at, "the file ends before its last edit");
         const auto tokens = Tokens(lines_[at]);
         int kind = 0, before = 0, after = 0, cells = 0;
         if (tokens.size() != 5 || tokens[0] != "edit" || !Number(tokens[1], kind) || !Number(tokens[2], before) ||
