@@ -157,7 +157,10 @@ void TKakuroHighScoreList::Load() {
     std::string bytes, reason;
     switch (CoreReadFile(filepath, MaxHighScoreFileBytes, bytes, &reason, true)) {
         case TCoreRead::Missing:
-            CreateDefault();
+            if (DefaultsUnsaved)
+                AddDefaults();
+            else
+                CreateDefault();
             return;
         case TCoreRead::Read:
             Entries = DecodeHighScores(bytes, NumMaxNameEntries);
@@ -237,6 +240,27 @@ void TPuzzleModel::LoadHighScoreTables() {
     HighScoreTables.HighScores9x9 = make("hs9x9");
     HighScoreTables.HighScores12x12 = make("hs12x12");
     HighScoreTables.HighScores14x14 = make("hs14x14");
+    const char* sizes[] = {"hs6x6", "hs7x7", "hs9x9", "hs12x12", "hs14x14"};
+    for (std::size_t s = 0; s < 5; ++s)
+        for (int level = 0; level < 3; ++level) {
+            auto list = TKakuroHighScoreList::Create(folder + sizes[s] + LevelTableSuffix(level), 10, 10);
+            list->Notice = [this](const std::string& message) { CoreNotice(message); };
+            list->DefaultsUnsaved = 1;
+            list->Load();
+            HighScoreTables.LevelTables[s][static_cast<std::size_t>(level)] = list;
+        }
+}
+
+std::string LevelTableSuffix(int difficulty) {
+    return difficulty == 0 ? "easy" : difficulty == 1 ? "medium" : "hard";
+}
+
+std::shared_ptr<TKakuroHighScoreList> TPuzzleModel::LevelHighScoreList(int width, int difficulty) const {
+    static constexpr int widths[] = {6, 7, 9, 12, 14};
+    if (difficulty < 0 || difficulty > 2) return nullptr;
+    for (std::size_t s = 0; s < 5; ++s)
+        if (widths[s] == width) return HighScoreTables.LevelTables[s][static_cast<std::size_t>(difficulty)];
+    return nullptr;
 }
 
 void TPuzzleModel::ResetHighScoreTables() { HighScoreTables = THighScoreTables{}; }
@@ -260,12 +284,22 @@ std::shared_ptr<TKakuroHighScoreList> TPuzzleModel::HighScoreListForSize() const
 
 int TPuzzleModel::WillEnterHighscoreForSize(int time) const {
     auto list = HighScoreListForSize();
-    return list ? list->WillEnterHighscore(time) : 0;
+    const int place = list ? list->WillEnterHighscore(time) : 0;
+    if (place) return place;
+    // A time too slow for the whole size may still be among the best of its level.
+    auto level = LevelHighScoreList(Puzzle.BoardWidth, Puzzle.PuzzleDifficulty);
+    return level && Puzzle.BoardWidth == Puzzle.BoardHeight ? level->WillEnterHighscore(time) : 0;
 }
 
 int TPuzzleModel::AddHighscoreForSize(const std::string& name, int difficulty, int time) {
     auto list = HighScoreListForSize();
     if (!list) return 1;
+    int saved = 1;
+    auto level = LevelHighScoreList(Puzzle.BoardWidth, difficulty);
+    if (level && Puzzle.BoardWidth == Puzzle.BoardHeight && level->WillEnterHighscore(time)) {
+        level->Insert(name, time, difficulty);
+        saved = level->Save();
+    }
     list->Insert(name, time, difficulty);
-    return list->Save();
+    return list->Save() && saved ? 1 : 0;
 }

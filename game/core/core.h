@@ -121,6 +121,10 @@ public:
     // Generates a puzzle and puts it in the tables. Blocks until the engine
     // delivers. False, with the tables untouched, for a size no board can have.
     virtual bool CreatePuzzle(int width, int height, int difficulty);
+    // Puts a generated solution grid (digits, BlackCell) and its clues in the tables;
+    // source names it in the play history ("seed:N", "daily:YYYY-MM-DD").
+    virtual void TakeSolution(const TGrid& solution, int width, int height, int difficulty,
+                              const std::string& source);
 };
 
 // Direction of a run from its clue cell.

@@ -52,16 +52,23 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
     const int level = difficulty == 0 ? 1 : difficulty == 2 ? 3 : 2;
 
     TGrid solution{};
+    std::uint32_t seed = 0;
     for (unsigned attempt = 0;; ++attempt) {
         // The engine draws from a seed taken from the game's generator, so a test
         // that fixes the clock gets the same puzzle every run; the attempt number
         // keeps a retry within the same millisecond from repeating a failed seed.
         CoreSeedRandom(static_cast<int>(static_cast<unsigned>(CoreClock()) + attempt));
         CoreKeepResponsive();
-        const auto seed = static_cast<std::uint32_t>(CoreRandom(0, 0x7FFFFFFF)) ^ (attempt * 0x9E3779B9u);
+        seed = static_cast<std::uint32_t>(CoreRandom(0, 0x7FFFFFFF)) ^ (attempt * 0x9E3779B9u);
         if (GenerateSolution(width, height, level, seed, solution)) break;
     }
+    TakeSolution(solution, width, height, difficulty, "seed:" + std::to_string(seed));
+    return true;
+}
 
+void TCore::TakeSolution(const TGrid& solution, int width, int height, int difficulty, const std::string& source) {
+    // The puzzle leaving the board is recorded while the tables still hold it.
+    Model.EndPlayRecord(0);
     auto& p = Model.Puzzle;
     for (int x = 0; x < MaxBoardSize; ++x) {
         for (int y = 0; y < MaxBoardSize; ++y) {
@@ -89,8 +96,8 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
                 p.VerticalSumGrid[x][y] = static_cast<std::uint8_t>(Model.SolutionRunSum(Vertical, x, y));
         }
     }
+    Model.BeginPlayRecord(source);
     RestartLogicClock();
-    return true;
 }
 
 void TCore::CreateCells(int animate) {
@@ -112,7 +119,7 @@ void TCore::ShowHideMarkup() {
 
 void TCore::ShowHideSolution() {
     Model.Puzzle.ShowSolution = Model.Puzzle.ShowSolution ? 0 : 1;
-    if (Model.Puzzle.ShowSolution) Model.Puzzle.RevealUsed = 1;
+    if (Model.Puzzle.ShowSolution) Model.Puzzle.RevealUsed = Model.PlayTrack.Solution = 1;
 }
 
 void TCore::ShowHideMistakes() { Model.Puzzle.ShowMistakes = Model.Puzzle.ShowMistakes ? 0 : 1; }
@@ -163,6 +170,7 @@ void TCore::NewPuzzle() {
 }
 
 void TCore::CustomPuzzle() {
+    Model.EndPlayRecord(0);
     ClearBoardCompletely();
     Model.ForgetHelpTaken();
     CreateCells(1);

@@ -84,6 +84,7 @@ int TCore::CheckCustomPuzzle() {
     Model.ForgetHelpTaken();
     Model.Puzzle.PuzzleStars = 0;
     Model.ClearEditHistory();
+    Model.BeginPlayRecord("own");
     if (Model.Hooks.CustomPuzzleAccepted) Model.Hooks.CustomPuzzleAccepted();
     return 1;
 }

@@ -76,6 +76,7 @@ void TPuzzleModel::Perform(const TEditRequest& r) {
             p.PlayerGrid[x][y] = p.SolutionGrid[x][y];
             // Undo takes the digit back, not the sight of it.
             p.RevealUsed = 1;
+            ++PlayTrack.Reveals;
             ClearCellMarks(p, x, y);
             if (p.AutoMarkup) FillMarkup();
             break;
@@ -159,6 +160,7 @@ TEditResult TPuzzleModel::ApplyEdit(const TEditRequest& request) {
     EditHistory.Done.push_back(std::move(edit));
     EditHistory.Undone.clear();
     ++EditHistory.Changes;
+    PlayTrack.Touched = 1;
     RebuildIfShapeChanged(EditHistory.Done.back());
     return TEditResult::Applied;
 }

@@ -6,6 +6,7 @@
 // File: per entry the name's UTF-8 bytes, each stored as (byte + NameOffset)
 // mod 256, a 0 byte, the time in ms and the difficulty as signed 32-bit
 // little-endian numbers. No header and no count.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -63,6 +64,9 @@ public:
     int Count() const { return static_cast<int>(Entries.size()); }
     // Tells the player of a table that cannot be read or written; empty: a message box.
     std::function<void(const std::string& message)> Notice;
+    // 1: a missing file gives the default table in memory only, so that the
+    // file appears with the first time that enters it.
+    int DefaultsUnsaved = 0;
 
 private:
     void AddDefaults();
@@ -80,4 +84,9 @@ std::string ShownHighScoreName(const std::string& name);
 
 struct THighScoreTables {
     std::shared_ptr<TKakuroHighScoreList> HighScores6x6, HighScores7x7, HighScores9x9, HighScores12x12, HighScores14x14;
+    // The same for each level of each size, [size 6, 7, 9, 12, 14][level], in
+    // files "hs9x9easy" ... "hs14x14hard" beside the tables of the whole size.
+    std::array<std::array<std::shared_ptr<TKakuroHighScoreList>, 3>, 5> LevelTables;
 };
+// The file name suffix of a level's table: "easy", "medium", "hard".
+std::string LevelTableSuffix(int difficulty);

@@ -16,6 +16,7 @@
 #include "game/core/explain.h"
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
+#include "game/core/play_record.h"
 #include "game/core/run_links.h"
 #include "game/core/save_game.h"
 
@@ -32,6 +33,8 @@ public:
     // Digits explanations ruled out, for the puzzle whose solution they were found on.
     TRuledOut RuledOut;
     TAutosaveState AutosaveState;
+    TPlayTrack PlayTrack;
+    TPlayHistory PlayHistory;
 
     // Tells the player through Hooks.Notice.
     void CoreNotice(const std::string& message) const;
@@ -191,10 +194,27 @@ public:
     void ResetHighScoreTables();
     // The table of the current BoardWidth; nullptr for a width no table has.
     std::shared_ptr<TKakuroHighScoreList> HighScoreListForSize() const;
+    // The place in the table of the current size, or else in that of its size and level.
     int WillEnterHighscoreForSize(int time) const;
-    // Inserts into the table of the current size and saves it; the result of the save
-    // (1 also when there is no table for the size, since there is nothing to lose).
+    // The table of a size and level (0..2); nullptr for a size no table has.
+    std::shared_ptr<TKakuroHighScoreList> LevelHighScoreList(int width, int difficulty) const;
+    // Inserts into the table of the current size and saves it, and into that of its
+    // level when the time enters there; the result of the saves (1 also when there
+    // is no table for the size, since there is nothing to lose).
     int AddHighscoreForSize(const std::string& name, int difficulty, int time);
+
+    // ---- the play history (play_tracking.cpp)
+    // The history file in the shared data folder, read on first use.
+    TPlayHistory& History();
+    // The puzzle now in the tables is the one to record next.
+    void BeginPlayRecord(const std::string& source);
+    // The puzzle on the board ends: finished, or abandoned (recorded only when
+    // the player changed it). Nothing happens when no record is open.
+    void EndPlayRecord(int finished);
+    // A saved puzzle is about to replace the board: the record open stays open
+    // when it is the same puzzle (Continue), else the old one ends abandoned.
+    // Returns 1 when it stays open.
+    int KeepPlayRecordFor(const TGrid& solution, int width, int height);
 
 private:
     // The engine board of the layout in the tables, rebuilt when that changed; nullptr

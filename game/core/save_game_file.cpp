@@ -359,6 +359,7 @@ int TSaveGame::Load() {
 }
 
 void TPuzzleModel::ApplySaveGameContent(const TSaveGameContent& content) {
+    const int sameRecord = KeepPlayRecordFor(content.SolutionGrid, content.BoardWidth, content.BoardHeight);
     auto& p = Puzzle;
     p.BoardWidth = content.BoardWidth;
     p.BoardHeight = content.BoardHeight;
@@ -379,6 +380,7 @@ void TPuzzleModel::ApplySaveGameContent(const TSaveGameContent& content) {
     p.SeveralSolutions = CluesAllowSeveralSolutions();
     p.PuzzleStars = p.SeveralSolutions ? 0 : PuzzleGradeStars();
     ClearEditHistory();
+    if (!sameRecord) BeginPlayRecord(content.IsCustomPuzzle ? "own" : "saved");
 }
 
 std::shared_ptr<TSaveData> TSaveData::Create() { return std::make_shared<TSaveData>(); }

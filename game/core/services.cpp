@@ -2,6 +2,7 @@
 #include "game/core/services.h"
 
 #include <chrono>
+#include <ctime>
 #include <random>
 
 namespace {
@@ -21,6 +22,21 @@ int CoreClock() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<int>(
         static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+}
+
+TCoreLocalTime CoreLocalTime() {
+    if (CoreServices().LocalTime) return CoreServices().LocalTime();
+    const std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    TCoreLocalTime t;
+    if (!local) return t;
+    t.Year = local->tm_year + 1900;
+    t.Month = local->tm_mon + 1;
+    t.Day = local->tm_mday;
+    t.Hour = local->tm_hour;
+    t.Minute = local->tm_min;
+    t.Second = local->tm_sec;
+    return t;
 }
 
 void CoreSeedRandom(int seed) {

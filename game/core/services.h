@@ -17,9 +17,17 @@ enum class TCoreRead {
     TooLarge,    // more than the caller will ever accept
 };
 
+// The local calendar date and time of day.
+struct TCoreLocalTime {
+    int Year = 0, Month = 0, Day = 0;
+    int Hour = 0, Minute = 0, Second = 0;
+};
+
 struct TCoreServices {
     // Milliseconds of a clock that only moves forward (it may wrap).
     std::function<int()> Clock;
+    // The wall clock, which the player may set anywhere.
+    std::function<TCoreLocalTime()> LocalTime;
     std::function<void(int seed)> SeedRandom;
     // A number in min..max, both included.
     std::function<int(int min, int max)> Random;
@@ -62,6 +70,7 @@ TCoreServices& CoreServices();
 
 // The uses, each with its stand-in while a hook is empty.
 int CoreClock();
+TCoreLocalTime CoreLocalTime();
 void CoreSeedRandom(int seed);
 int CoreRandom(int min, int max);
 void CoreKeepResponsive();

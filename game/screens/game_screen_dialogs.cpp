@@ -78,6 +78,7 @@ void TGameScreen::EndOfPuzzle() {
     Screens.Board.HoverCellX = Screens.Board.HoverCellY = -1;
     Fireworks = std::make_shared<TParticleList>();
     StopPuzzleTimer();
+    PlayModel().EndPlayRecord(1);
     PlayModel().RemoveAutosave();
     PlaySound("applause");
     const int place =

@@ -31,7 +31,25 @@ using namespace menu_screen;
 
 namespace {
 constexpr const char* SizeNames[] = {"6x6", "7x7", "9x9", "12x12", "14x14"};
+constexpr const char* LevelNames[] = {"alllevels", "easylevel", "mediumlevel", "hardlevel"};
 }  // namespace
+
+std::shared_ptr<TKakuroHighScoreList> THighScoreScreen::TableFor(const std::string& size, int level) {
+    auto whole = TableForSize(size);
+    if (level < 0 || !whole) return whole;
+    const std::string upper = UpperCase(size);
+    return PlayModel().LevelHighScoreList(std::stoi(upper.substr(0, upper.find('X'))), level);
+}
+
+void THighScoreScreen::ShowTable(const std::string& size, int level) {
+    auto table = TableFor(size, level);
+    if (!table) return;
+    ShownSize = size;
+    ShownLevel = level;
+    HighScoreList = table;
+    SetSlideLines();
+    MarkShownSize();
+}
 
 std::shared_ptr<TKakuroHighScoreList> THighScoreScreen::TableForSize(const std::string& name) {
     const std::string size = UpperCase(name);
@@ -54,6 +72,13 @@ int THighScoreScreen::Load() {
     SizePictures.clear();
     for (const auto& button : SizeMenu->Items) SizePictures.push_back(button->image);
 
+    LevelMenu = NewScreenMenu(10);
+    for (const char* level : LevelNames) AddButton(LevelMenu, level, level, 0)->ScaleOnMOMax = 1.0f;
+    LevelMenu->MakeRow(12);
+    LevelMenu->SetY(LevelMenuY);
+    LevelPictures.clear();
+    for (const auto& button : LevelMenu->Items) LevelPictures.push_back(button->image);
+
     Menu = NewScreenMenu(10);
     AddButton(Menu, "oksmall", "ok", 1);
     AddButton(Menu, "clear", "clear", 0);
@@ -64,6 +89,8 @@ int THighScoreScreen::Load() {
     Game->FadeMusic = 0;
 
     // Whatever size was looked at or played last, a visit starts on the smallest board.
+    ShownSize = "6x6";
+    ShownLevel = -1;
     HighScoreList = PlayModel().HighScoreTables.HighScores6x6;
     SetSlideLines();
     MarkShownSize();
@@ -85,6 +112,9 @@ int THighScoreScreen::Kill() {
     if (SizeMenu) SizeMenu->Kill();
     SizeMenu = nullptr;
     SizePictures.clear();
+    if (LevelMenu) LevelMenu->Kill();
+    LevelMenu = nullptr;
+    LevelPictures.clear();
     SlideLines = nullptr;
     return TScreen::Kill();
 }
@@ -118,8 +148,13 @@ int THighScoreScreen::MarkShownSize() {
     if (!SizeMenu) return 0;
     for (size_t i = 0; i < SizeMenu->Items.size() && i < SizePictures.size(); ++i) {
         auto& button = SizeMenu->Items[i];
-        const bool shown = HighScoreList && TableForSize(button->name) == HighScoreList;
+        const bool shown = HighScoreList && TableFor(button->name, ShownLevel) == HighScoreList;
         button->image = shown && button->ImageMouseOver ? button->ImageMouseOver : SizePictures[i];
+    }
+    for (size_t i = 0; LevelMenu && i < LevelMenu->Items.size() && i < LevelPictures.size(); ++i) {
+        auto& button = LevelMenu->Items[i];
+        const bool shown = static_cast<int>(i) - 1 == ShownLevel;
+        button->image = shown && button->ImageMouseOver ? button->ImageMouseOver : LevelPictures[i];
     }
     return 0;
 }
@@ -152,12 +187,11 @@ int THighScoreScreen::Logic() {
         SizeMenu->Manage(0, 0);
         if (Menu->Clicked("ok")) GoToScreen(TScreenId::Title);
         if (Menu->Clicked("clear")) ClearHighscore = CreateYesNoDialog(ScreenText("Clear Highscore"));
+        if (LevelMenu) LevelMenu->Manage(0, 0);
         for (const char* size : SizeNames)
-            if (SizeMenu->Clicked(size)) {
-                HighScoreList = TableForSize(size);
-                SetSlideLines();
-                MarkShownSize();
-            }
+            if (SizeMenu->Clicked(size)) ShowTable(size, ShownLevel);
+        for (int level = 0; level < 4 && LevelMenu; ++level)
+            if (LevelMenu->Clicked(LevelNames[level])) ShowTable(ShownSize, level - 1);
     }
 
     if (SlideLines) SlideLines->Manage();
@@ -216,6 +250,7 @@ int THighScoreScreen::Draw() {
     if (Header) Header->Draw();
     if (Menu) Menu->Draw(0, 0);
     if (SizeMenu) SizeMenu->Draw(0, 0);
+    if (LevelMenu) LevelMenu->Draw(0, 0);
 
     const auto dy = static_cast<float>(TableTextDY);
     const auto titleY = static_cast<float>(StartY - 30) + dy;

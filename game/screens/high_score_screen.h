@@ -20,6 +20,12 @@ class THighScoreScreen : public TScreen {
 public:
     // "6x6" ... "14x14"
     std::shared_ptr<TMenu> SizeMenu;
+    // "alllevels", "easylevel", "mediumlevel", "hardlevel": the table of the
+    // whole size or of one of its levels.
+    std::shared_ptr<TMenu> LevelMenu;
+    std::string ShownSize = "6x6";
+    int ShownLevel = -1;  // -1 all levels
+    static constexpr int LevelMenuY = 492;
     // One line per row of the table shown; each carries its table entry.
     std::shared_ptr<TSlideLineList> SlideLines;
     // Offset of the background from the screen centre.
@@ -72,8 +78,13 @@ public:
 
     // The table behind a size button ("6x6" ... "14x14", any letter case); nullptr for another name.
     static std::shared_ptr<TKakuroHighScoreList> TableForSize(const std::string& name);
+    // The table of a size button's name and a level (-1 the whole size).
+    static std::shared_ptr<TKakuroHighScoreList> TableFor(const std::string& size, int level);
+    // Shows the table of the size and level.
+    virtual void ShowTable(const std::string& size, int level);
 
 private:
     // The size buttons' own pictures, in menu order.
     std::vector<std::shared_ptr<TGameImage>> SizePictures;
+    std::vector<std::shared_ptr<TGameImage>> LevelPictures;
 };

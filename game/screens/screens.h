@@ -16,7 +16,7 @@ class TOptionsScreen;
 class TPlayScreen;
 class TScreen;
 
-enum class TScreenId { Title, Play, Game, Options, Help, HighScores, Exit };
+enum class TScreenId { Title, Play, Game, Options, Help, HighScores, Daily, Statistics, Exit };
 
 struct TScreens {
     std::shared_ptr<TScreen> TitleScreen;
@@ -25,6 +25,8 @@ struct TScreens {
     std::shared_ptr<TOptionsScreen> OptionsScreen;
     std::shared_ptr<THelpScreen> HelpScreen;
     std::shared_ptr<THighScoreScreen> HighScoreScreen;
+    std::shared_ptr<TScreen> DailyScreen;
+    std::shared_ptr<TScreen> StatisticsScreen;
     // The board on the play screen and what the screen shares with its cells.
     std::shared_ptr<TCellList> CellList;
     TBoardState Board;

@@ -25,12 +25,14 @@
 #include "game/core/high_scores.h"
 #include "game/core/options.h"
 #include "game/screens/cells.h"
+#include "game/screens/daily_screen.h"
 #include "game/screens/game_screen.h"
 #include "game/screens/help_screen.h"
 #include "game/screens/high_score_screen.h"
 #include "game/screens/options_screen.h"
 #include "game/screens/play_screen.h"
 #include "game/screens/screens.h"
+#include "game/screens/statistics_screen.h"
 #include "game/screens/title_screen.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
@@ -105,6 +107,10 @@ std::shared_ptr<TScreen> FindScreen(TScreenId id) {
             return Screens.HelpScreen;
         case TScreenId::HighScores:
             return Screens.HighScoreScreen;
+        case TScreenId::Daily:
+            return Screens.DailyScreen;
+        case TScreenId::Statistics:
+            return Screens.StatisticsScreen;
         case TScreenId::Exit:
             break;
     }
@@ -140,6 +146,10 @@ void CreateGameObjects() {
     Screens.HelpScreen->name = "help";
     Screens.HighScoreScreen = std::make_shared<THighScoreScreen>();
     Screens.HighScoreScreen->name = "highscores";
+    Screens.DailyScreen = std::make_shared<TDailyScreen>();
+    Screens.DailyScreen->name = "daily";
+    Screens.StatisticsScreen = std::make_shared<TStatisticsScreen>();
+    Screens.StatisticsScreen->name = "statistics";
     Screens.Find = FindScreen;
     Screens.ContinuePuzzle = ContinuePuzzle;
 }

@@ -43,18 +43,20 @@ int TTitleScreen::Load() {
 }
 
 void TTitleScreen::BuildMenu() {
-    Menu = NewScreenMenu(10);
+    Menu = NewScreenMenu(TitleGap);
     // A puzzle whose write failed gets its next chance whenever the title shows.
     PlayModel().FlushAutosave();
     const int canContinue = PlayModel().AutosaveExists();
     if (canContinue) AddButton(Menu, "continue", "continue", 0);
     AddButton(Menu, "play", "play", 1);
+    AddButton(Menu, "daily", "daily", 0);
+    AddButton(Menu, "statistics", "statistics", 0);
     AddButton(Menu, "help", "help", 0);
     AddButton(Menu, "options", "options", 0);
     AddButton(Menu, "highscore", "highscore", 0);
     AddButton(Menu, "exit", "exit", 0);
     Menu->Centre();
-    // Five buttons sit 50 pixels below the centre; a sixth would reach up into
+    // Seven buttons sit 50 pixels below the centre; an eighth would reach up into
     // the logo's subtitle, so the longer column starts just under it instead.
     Menu->SetY(canContinue ? ContinueMenuTop : Menu->y + 50);
 }
@@ -66,6 +68,8 @@ int TTitleScreen::Logic() {
     if (Header) Header->ManageGlow();
     if (Menu->Clicked("continue") && !(Screens.ContinuePuzzle && Screens.ContinuePuzzle())) BuildMenu();
     if (Menu->Clicked("play")) GoToScreen(TScreenId::Play);
+    if (Menu->Clicked("daily")) GoToScreen(TScreenId::Daily);
+    if (Menu->Clicked("statistics")) GoToScreen(TScreenId::Statistics);
     if (Menu->Clicked("help")) GoToScreen(TScreenId::Help);
     if (Menu->Clicked("options")) GoToScreen(TScreenId::Options);
     if (Menu->Clicked("highscore") && Screens.Find && Screens.Find(TScreenId::HighScores))

@@ -19,4 +19,5 @@ public:
     virtual void BuildMenu();
 
     static constexpr int ContinueMenuTop = 186;
+    static constexpr int TitleGap = 5;
 };

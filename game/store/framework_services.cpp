@@ -7,6 +7,7 @@
 #include "framework/paths/errors.h"
 #include "framework/paths/paths.h"
 #include "framework/text/game_text.h"
+#include "framework/util/datetime.h"
 #include "game/core/services.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/input.h"
@@ -35,6 +36,11 @@ TCoreRead FromPlatform(platform::ReadStatus status) {
 void ConnectCoreServices() {
     TCoreServices& s = CoreServices();
     s.Clock = [] { return platform::MilliSecs(); };
+    s.LocalTime = [] {
+        TDateTime now;
+        now.Set_DateTimeCurrent();
+        return TCoreLocalTime{now.Year, now.Month, now.Day, now.Hour, now.Minute, now.Second};
+    };
     s.SeedRandom = [](int seed) { platform::SeedRnd(seed); };
     s.Random = [](int min, int max) { return platform::Rand(min, max); };
     s.KeepResponsive = [] { platform::PumpMessages(); };

@@ -12,7 +12,7 @@ namespace {
 
 using namespace e2e;
 
-constexpr Point Nowhere{790, 10}, TitlePlay{400, 220}, SizeFourteen{220, 446}, SetupPlay{167, 521};
+constexpr Point Nowhere{790, 10}, TitlePlay{400, 209}, SizeFourteen{220, 446}, SetupPlay{167, 521};
 
 class CloseWhileMaking : public GameDriver {
 protected:

@@ -21,10 +21,10 @@ namespace {
 using namespace e2e;
 
 // Where the screens have their controls, in the logical 800 x 600 pixels.
-constexpr Point TitlePlay{400, 220}, TitleHelp{400, 284}, TitleOptions{400, 348}, TitleBestTimes{400, 412},
-    TitleExit{400, 476};
+constexpr Point TitlePlay{400, 209}, TitleHelp{400, 350}, TitleOptions{400, 397}, TitleBestTimes{400, 444},
+    TitleExit{400, 491};
 // While a puzzle in progress is kept, "Continue" heads a column of six that starts at y 186.
-constexpr Point TitleContinue{400, 213};
+constexpr Point TitleContinue{400, 207};
 constexpr Point OptionsOk{400, 558}, HelpOk{400, 558}, BestTimesOk{322, 558};
 constexpr Point HighlighterToggle{400, 310};
 constexpr int MusicSliderY = 93, SoundSliderY = 149, SliderMiddleX = 490;

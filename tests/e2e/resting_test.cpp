@@ -9,7 +9,7 @@ namespace {
 
 using namespace e2e;
 
-constexpr Point Nowhere{790, 10}, TitlePlay{400, 220}, SizeSixBySix{220, 252}, SetupPlay{167, 521},
+constexpr Point Nowhere{790, 10}, TitlePlay{400, 209}, SizeSixBySix{220, 252}, SetupPlay{167, 521},
     PauseButton{115, 113};
 // The offscreen display has no refresh rate of its own: the game assumes 60 Hz.
 constexpr double DisplayHz = 60;

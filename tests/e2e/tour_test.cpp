@@ -24,8 +24,8 @@ namespace {
 using namespace e2e;
 
 // Where the controls are, in the logical 800 x 600 pixels.
-constexpr Point TitlePlay{400, 220}, TitleHelp{400, 284}, TitleOptions{400, 348}, TitleBestTimes{400, 412},
-    TitleExit{400, 476};
+constexpr Point TitlePlay{400, 209}, TitleHelp{400, 350}, TitleOptions{400, 397}, TitleBestTimes{400, 444},
+    TitleExit{400, 491};
 constexpr Point OptionsOk{400, 558}, HelpOk{400, 558}, HelpNextPage{713, 558}, BestTimesOk{322, 558},
     BestTimesClear{477, 558};
 constexpr Point SetupPlay{167, 521}, SetupCustom{322, 521}, SetupLoad{475, 521}, SetupBack{632, 521};

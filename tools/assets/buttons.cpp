@@ -5,9 +5,9 @@
 // use "_disabled" to the name.
 //
 // Sizes follow the places the screens put them:
-//  - title column: five 54-pixel buttons with 10 pixels between them, centred
+//  - title column: seven 42-pixel buttons with 5 pixels between them, centred
 //    and moved 50 pixels down, stay clear of the logo and the version line;
-//    with "continue" on top, six start just under the logo;
+//    with "continue" on top, eight start just under the logo;
 //  - play screen: two menus of five buttons start at y 100 and y 280 with
 //    10-pixel gaps, so a button is at most 26 pixels high, and they must end
 //    before the sheet under the board (x 212); the aid menu's sixth button
@@ -45,7 +45,7 @@ struct Button {
     bool disables = false;
 };
 
-constexpr int kTitleW = 250, kTitleH = 54;
+constexpr int kTitleW = 250, kTitleH = 42;
 constexpr int kRowW = 140, kRowH = 44;
 constexpr int kSmallW = 176, kSmallH = 26;
 constexpr int kNumber = 40;
@@ -55,12 +55,14 @@ constexpr int kToggleW = 360, kToggleH = 40;
 std::vector<Button> AllButtons() {
     std::vector<Button> b;
     // Title screen.
-    b.push_back({"continue", kTitleW, kTitleH, "Continue", Kind::Plain, 27});
-    b.push_back({"play", kTitleW, kTitleH, "Play", Kind::Plain, 27});
-    b.push_back({"help", kTitleW, kTitleH, "How to Play", Kind::Plain, 27});
-    b.push_back({"options", kTitleW, kTitleH, "Options", Kind::Plain, 27});
-    b.push_back({"highscore", kTitleW, kTitleH, "Best Times", Kind::Plain, 27});
-    b.push_back({"exit", kTitleW, kTitleH, "Exit", Kind::Plain, 27});
+    b.push_back({"continue", kTitleW, kTitleH, "Continue", Kind::Plain, 24});
+    b.push_back({"play", kTitleW, kTitleH, "Play", Kind::Plain, 24});
+    b.push_back({"daily", kTitleW, kTitleH, "Daily Puzzle", Kind::Plain, 24});
+    b.push_back({"statistics", kTitleW, kTitleH, "Statistics", Kind::Plain, 24});
+    b.push_back({"help", kTitleW, kTitleH, "How to Play", Kind::Plain, 24});
+    b.push_back({"options", kTitleW, kTitleH, "Options", Kind::Plain, 24});
+    b.push_back({"highscore", kTitleW, kTitleH, "Best Times", Kind::Plain, 24});
+    b.push_back({"exit", kTitleW, kTitleH, "Exit", Kind::Plain, 24});
     // Play setup screen.
     for (int n : {6, 7, 9, 12, 14}) {
         const std::string size = std::to_string(n) + "x" + std::to_string(n);
@@ -112,6 +114,11 @@ std::vector<Button> AllButtons() {
         b.push_back({size + "button", 110, kRowH, std::to_string(n) + " \u00d7 " + std::to_string(n), Kind::Plain, 22});
     }
     b.push_back({"clear", kRowW, kRowH, "Clear", Kind::Plain, 22});
+    // Its level choice; "alllevels" shows the table of the whole size.
+    b.push_back({"alllevels", 110, 34, "All", Kind::Plain, 19});
+    b.push_back({"easylevel", 110, 34, "Easy", Kind::Plain, 19});
+    b.push_back({"mediumlevel", 110, 34, "Medium", Kind::Plain, 19});
+    b.push_back({"hardlevel", 110, 34, "Hard", Kind::Plain, 19});
     // Dialogs and the save game manager ("Load" is the "load" above).
     b.push_back({"OK", kRowW, kRowH, "OK", Kind::Plain, 22});
     b.push_back({"Cancel", kRowW, kRowH, "Cancel", Kind::Plain, 22});

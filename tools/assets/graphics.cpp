@@ -713,6 +713,8 @@ int MakeGraphics(const std::filesystem::path& g) {
     Header(g / "optionsheader.png", "Options", 420, 72), count();         // (400, 40)
     Header(g / "helpheader.png", "How to Play", 460, 76), count();        // (400, 50)
     Header(g / "highscoresheader.png", "Best Times", 460, 76), count();   // (400, 50)
+    Header(g / "dailyheader.png", "Daily Puzzle", 460, 76), count();      // (400, 50)
+    Header(g / "statisticsheader.png", "Statistics", 460, 76), count();   // (400, 50)
     Label(g / "sizelabel.png", "Board Size", 200, 40), count();           // (220, 205)
     Label(g / "difficultylabel.png", "Difficulty", 200, 40), count();     // (560, 205)
     VolumeLabel(g / "music.png", "Music", true), count();                 // (242, 93)
