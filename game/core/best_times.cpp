@@ -251,9 +251,7 @@ void TPuzzleModel::LoadHighScoreTables() {
         }
 }
 
-std::string LevelTableSuffix(int difficulty) {
-    return difficulty == 0 ? "easy" : difficulty == 1 ? "medium" : "hard";
-}
+std::string LevelTableSuffix(int difficulty) { return difficulty == 0 ? "easy" : difficulty == 1 ? "medium" : "hard"; }
 
 std::shared_ptr<TKakuroHighScoreList> TPuzzleModel::LevelHighScoreList(int width, int difficulty) const {
     static constexpr int widths[] = {6, 7, 9, 12, 14};

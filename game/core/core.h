@@ -123,8 +123,7 @@ public:
     virtual bool CreatePuzzle(int width, int height, int difficulty);
     // Puts a generated solution grid (digits, BlackCell) and its clues in the tables;
     // source names it in the play history ("seed:N", "daily:YYYY-MM-DD").
-    virtual void TakeSolution(const TGrid& solution, int width, int height, int difficulty,
-                              const std::string& source);
+    virtual void TakeSolution(const TGrid& solution, int width, int height, int difficulty, const std::string& source);
 };
 
 // Direction of a run from its clue cell.

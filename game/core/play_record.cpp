@@ -114,9 +114,8 @@ std::string EncodePlayRecord(const TPlayRecord& r) {
     std::string line = "R " + r.Date.Text() + " " + TwoDigits(r.Hour) + ":" + TwoDigits(r.Minute) + ":" +
                        TwoDigits(r.Second) + " " + std::to_string(r.Width) + " " + std::to_string(r.Height) + " " +
                        std::to_string(r.Level) + " " + (SourceWord(r.Source) ? r.Source : "?") + " " +
-                       std::to_string(r.TimeMs) + " " + std::to_string(r.Reveals) + " " +
-                       std::to_string(r.Explains) + " " + std::to_string(r.Solution) + " " +
-                       (r.Finished ? "F" : "A");
+                       std::to_string(r.TimeMs) + " " + std::to_string(r.Reveals) + " " + std::to_string(r.Explains) +
+                       " " + std::to_string(r.Solution) + " " + (r.Finished ? "F" : "A");
     char sum[16];
     std::snprintf(sum, sizeof sum, " *%08x\n", static_cast<unsigned>(PlayRecordChecksum(line)));
     return line + sum;
@@ -205,8 +204,8 @@ void TPlayHistory::DropDamagedLines(const std::string& bytes, int dropped) {
                      "); nothing is added to it this session.");
         return;
     }
-    CoreLogError("The play history " + filepath + " had " + what + "; they were left out and the file as it was kept as " +
-                 aside + ".");
+    CoreLogError("The play history " + filepath + " had " + what +
+                 "; they were left out and the file as it was kept as " + aside + ".");
     CoreWriteFile(filepath, EncodePlayHistory(Records), &reason);
 }
 

@@ -6,8 +6,15 @@
 
 TPlayHistory& TPuzzleModel::History() {
     if (!PlayHistory.Loaded) {
-        PlayHistory.filepath = CoreSharedFolder() + "history.txt";
-        PlayHistory.Load();
+        const std::string folder = CoreSharedFolder();
+        PlayHistory.filepath = folder + "history.txt";
+        if (!folder.empty()) {
+            PlayHistory.Load();
+        } else {
+            // Without a data folder the name would be taken in whatever folder the game runs in.
+            PlayHistory.Loaded = 1;
+            PlayHistory.NotSavedReason = "there is no data folder";
+        }
     }
     return PlayHistory;
 }
@@ -48,8 +55,8 @@ void TPuzzleModel::EndPlayRecord(int finished) {
 }
 
 int TPuzzleModel::KeepPlayRecordFor(const TGrid& solution, int width, int height) {
-    if (PlayTrack.Active && width == Puzzle.BoardWidth && height == Puzzle.BoardHeight &&
-        width == PlayTrack.Width && height == PlayTrack.Height && solution == Puzzle.SolutionGrid)
+    if (PlayTrack.Active && width == Puzzle.BoardWidth && height == Puzzle.BoardHeight && width == PlayTrack.Width &&
+        height == PlayTrack.Height && solution == Puzzle.SolutionGrid)
         return 1;
     EndPlayRecord(0);
     return 0;

@@ -130,8 +130,7 @@ int TDailyScreen::Logic() {
     PlayMenu->Manage(0, 0);
     if (Menu->Clicked("ok")) GoToScreen(TScreenId::Title);
     for (int level = 0; level < DailyLevels; ++level)
-        if (PlayMenu->Clicked("play" + std::to_string(level)) || KeyHit(platform::vk::KEY_0 + 1 + level))
-            Play(level);
+        if (PlayMenu->Clicked("play" + std::to_string(level)) || KeyHit(platform::vk::KEY_0 + 1 + level)) Play(level);
     if (Game->Mouse->h1) {
         const TCivilDate day = DayAt(Game->Mouse->x, Game->Mouse->y);
         if (day.Valid() && Choose(day)) Game->Mouse->ClearMouseHit();
@@ -186,7 +185,8 @@ void TDailyScreen::DrawCalendar() {
     const int first = FirstColumn();
     for (int day = 1; day <= DaysInMonth(Today.Year, Today.Month); ++day) {
         const int cell = first + day - 1;
-        DrawDay(day, static_cast<float>(CalendarX + (cell % 7) * DayW), static_cast<float>(CalendarY + (cell / 7) * DayH));
+        DrawDay(day, static_cast<float>(CalendarX + (cell % 7) * DayW),
+                static_cast<float>(CalendarY + (cell / 7) * DayH));
     }
 }
 
@@ -206,8 +206,8 @@ void TDailyScreen::DrawPuzzleRows() {
     const auto& puzzles = PuzzlesOf(Chosen);
     platform::SetImageFont(Resources.Font20);
     platform::SetColor(palette::Heading.R, palette::Heading.G, palette::Heading.B);
-    DrawTextLeft(ReplaceAll(TextOr("Daily Puzzles Of", "Puzzles of {date}"), "{date}", LongDate(Chosen)),
-                 RowsX, RowsY - 38, 1, 1);
+    DrawTextLeft(ReplaceAll(TextOr("Daily Puzzles Of", "Puzzles of {date}"), "{date}", LongDate(Chosen)), RowsX,
+                 RowsY - 38, 1, 1);
     const TDailyMonth& month = Month;
     for (int level = 0; level < DailyLevels; ++level) {
         const float top = static_cast<float>(RowsY + level * RowStep);

@@ -40,7 +40,7 @@ std::string Fill(std::string text, const std::string& what, const std::string& w
 }
 
 // Right edges of the table's columns after the level's name.
-constexpr int Columns[] = {250, 330, 390, 480, 570, 640, 710, 760};
+constexpr int Columns[] = {236, 316, 378, 462, 548, 620, 700, 750};
 
 }  // namespace
 
@@ -102,12 +102,13 @@ int TStatisticsScreen::Logic() {
 void TStatisticsScreen::DrawTable() {
     platform::SetImageFont(Resources.Font18);
     platform::SetColor(palette::Heading.R, palette::Heading.G, palette::Heading.B);
-    const char* keys[] = {"Stat Started", "Stat Finished", "Stat Rate", "Stat Best", "Stat Average",
-                          "Stat Reveals", "Stat Explained", "Stat Solution"};
+    const char* keys[] = {"Stat Started", "Stat Finished", "Stat Rate",      "Stat Best",
+                          "Stat Average", "Stat Reveals",  "Stat Explained", "Stat Solution"};
     const char* fallbacks[] = {"Started", "Finished", "Rate", "Best", "Average", "Reveals", "Explained", "Solution"};
     const auto titleY = static_cast<float>(TableY);
     DrawTextLeft(TextOr("Stat Level", "Level"), 56, titleY, 1, 1);
-    for (int c = 0; c < 8; ++c) DrawTextRight(TextOr(keys[c], fallbacks[c]), static_cast<float>(Columns[c]), titleY, 1, 1);
+    for (int c = 0; c < 8; ++c)
+        DrawTextRight(TextOr(keys[c], fallbacks[c]), static_cast<float>(Columns[c]), titleY, 1, 1);
     for (int level = 0; level < StatisticsLevels; ++level) {
         const auto& s = Stats.Levels[static_cast<std::size_t>(SizeIndex)][static_cast<std::size_t>(level)];
         const auto rowY = static_cast<float>(TableY + (level + 1) * RowHeight);

@@ -116,7 +116,8 @@ TEST(PlayRecord, AFileKeepsEveryGoodLineAndTheNewestTenThousand) {
     // Cut anywhere: the complete lines before the cut stay, a part line is one dropped.
     for (std::size_t cut = 0; cut <= bytes.size(); cut += 7) {
         const auto kept = DecodePlayHistory(bytes.substr(0, cut), &dropped);
-        const std::size_t whole = static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(cut), '\n'));
+        const std::size_t whole =
+            static_cast<std::size_t>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(cut), '\n'));
         ASSERT_EQ(kept.size(), whole);
         EXPECT_TRUE(std::equal(kept.begin(), kept.end(), records.begin()));
         EXPECT_EQ(dropped, bytes.substr(0, cut).empty() || bytes[cut - 1] == '\n' ? 0 : 1);
@@ -126,9 +127,15 @@ TEST(PlayRecord, AFileKeepsEveryGoodLineAndTheNewestTenThousand) {
     const std::size_t third = damaged.find('\n', damaged.find('\n', damaged.find('\n') + 1) + 1) + 5;
     damaged[third] = 'Z';
     damaged.replace(damaged.size() / 2, 30, std::string(30, '\0'));
+    // The zeros may also take a line end, joining two records into one bad line.
     const auto kept = DecodePlayHistory(damaged, &dropped);
     EXPECT_GE(dropped, 2);
-    EXPECT_EQ(kept.size() + static_cast<std::size_t>(dropped), records.size());
+    EXPECT_GE(kept.size(), records.size() - 4);
+    EXPECT_LE(kept.size() + static_cast<std::size_t>(dropped), records.size());
+    for (std::size_t i = 0, j = 0; i < kept.size(); ++i, ++j) {
+        while (j < records.size() && !(records[j] == kept[i])) ++j;
+        ASSERT_LT(j, records.size()) << "a record came back that was not written, or out of order";
+    }
 
     // More than the history keeps: the oldest go.
     std::vector<TPlayRecord> many;

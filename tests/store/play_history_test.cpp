@@ -115,6 +115,8 @@ TEST_F(CoreTest, PlayHistoryDamageLosesOnlyTheDamagedLines) {
 }
 
 TEST_F(CoreTest, PlayHistoryLeavesForeignNamesAloneAndKeepsToItselfUnderAnOpenUmask) {
+    const std::string oldShared = SharedData.Folder;
+    SharedData.Folder = scratch.Folder();
     // A pipe, a link to nothing and a folder under the name: never read through,
     // written over or removed; the session's records stay in memory.
     ASSERT_EQ(mkfifo((scratch / "fifo.txt").c_str(), 0600), 0);
@@ -144,6 +146,8 @@ TEST_F(CoreTest, PlayHistoryLeavesForeignNamesAloneAndKeepsToItselfUnderAnOpenUm
     umask(oldMask);
     ASSERT_EQ(stat((scratch / "history.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0077, 0u) << std::oct << st.st_mode;
+    EXPECT_EQ(CountLines(ReadBytes(scratch / "ErrorLog.txt"), "cannot be read"), 3);
+    SharedData.Folder = oldShared;
 }
 
 // Generated, daily, continued and typed-in puzzles as the player leaves or finishes them.
