@@ -18,6 +18,7 @@ using namespace e2e;
 constexpr Point TitleDaily{400, 256}, TitleStatistics{400, 303}, TitleBestTimes{400, 444};
 constexpr Point DailyOk{400, 558}, DailyPlayEasy{682, 190}, StatisticsOk{400, 558}, BestTimesOk{322, 558};
 constexpr Point Size9Button{400, 137}, HardLevel{583, 509};
+constexpr Point RevealCell{114, 323}, EndBackToMenu{400, 335}, SetupBack{632, 521};
 constexpr Point Aside{640, 585};
 
 std::string Signed(const std::string& body) {
@@ -91,12 +92,27 @@ TEST_F(Record, DailyStatisticsAndBestTimesByLevel) {
         ASSERT_TRUE(Take("daily-yesterday", "yesterday chosen with the arrow key"));
         Send("key right\n" + Wait(100));
     }
-    // Today's easy puzzle on the board, then back to the title.
+    // Today's easy puzzle, finished by revealing one cell after another; then
+    // back to the daily screen, which ticks it with its time.
     Send(ClickAt(DailyPlayEasy) + MoveTo(Aside) + Wait(ScreenChangeMs + 1500));
     ASSERT_TRUE(Take("daily-board", "today's easy daily puzzle on the board"));
-    Send("key escape\n" + Wait(ScreenChangeMs));
+    std::string reveals;
+    for (int k = 0; k < 81; ++k) reveals += ClickAt(RevealCell) + Wait(40);
+    Send(reveals + MoveTo(Aside) + Wait(1500));
+    ASSERT_TRUE(Take("daily-solved", "the daily puzzle solved"));
+    Send(ClickAt(EndBackToMenu) + Wait(ScreenChangeMs) + ClickAt(SetupBack) + Wait(ScreenChangeMs));
+    Send(ClickAt(TitleDaily) + MoveTo(Aside) + Wait(ScreenChangeMs));
+    ASSERT_TRUE(Take("daily-ticked", "today's easy puzzle ticked"));
+    Send(ClickAt(DailyOk) + Wait(ScreenChangeMs));
+    char todayText[16];
+    std::strftime(todayText, sizeof todayText, "%Y-%m-%d", &today);
+    const std::string written = ReadFile(shared / "history.txt");
+    const std::string finished = " 9 9 0 daily:" + std::string(todayText) + " ";
+    const std::size_t at = written.find(finished, history.size());
+    ASSERT_NE(at, std::string::npos) << written.substr(history.size());
+    EXPECT_EQ(written.compare(history.size(), 13, "R " + std::string(todayText) + " "), 0);
+    EXPECT_NE(written.find(" 0 0 F *", at), std::string::npos) << written.substr(history.size());
 
-    Send("key escape\n" + Wait(ScreenChangeMs));
     Send(ClickAt(TitleStatistics) + MoveTo(Aside) + Wait(ScreenChangeMs));
     ASSERT_TRUE(Take("statistics", "statistics of 9x9, streaks and times"));
     Send("key right\nkey right\n" + Wait(300));
@@ -110,7 +126,6 @@ TEST_F(Record, DailyStatisticsAndBestTimesByLevel) {
     Send(ClickAt(BestTimesOk) + Wait(ScreenChangeMs));
 
     EXPECT_EQ(WriteContactSheet(sheet, artifacts / "record.png", 3), "");
-    // The history the game was given is still all there.
-    const std::string after = ReadFile(shared / "history.txt");
-    EXPECT_EQ(after.substr(0, history.size()), history);
+    // The history the game was given is still all there, the new record after it.
+    EXPECT_EQ(ReadFile(shared / "history.txt").substr(0, history.size()), history);
 }

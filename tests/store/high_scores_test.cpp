@@ -233,3 +233,33 @@ TEST_F(CoreTest, TablesBySize) {
     EXPECT_EQ(Model.HighScoreListForSize(), nullptr);
     EXPECT_EQ(Model.WillEnterHighscoreForSize(1), 0);
 }
+
+// Each level of a size has a table of its own beside the size's, written only
+// once a time enters it; the size's file keeps its format and its entries.
+TEST_F(CoreTest, TablesByLevelBesideTheTablesBySize) {
+    auto fast = ListWithTimes(scratch / "fast", {1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000});
+    WriteBytes(scratch / "hs9x9.dat", EncodeHighScores(fast->Entries));
+    Model.LoadHighScoreTables();
+    for (const char* level : {"easy", "medium", "hard"})
+        EXPECT_FALSE(Exists(scratch / (std::string("hs9x9") + level + ".dat"))) << level;
+    Puzzle.BoardWidth = Puzzle.BoardHeight = 9;
+    Puzzle.PuzzleDifficulty = 2;
+    // Too slow for the size, the best of its level.
+    EXPECT_EQ(Model.HighScoreTables.HighScores9x9->WillEnterHighscore(50000), 0);
+    EXPECT_EQ(Model.WillEnterHighscoreForSize(50000), 1);
+    EXPECT_EQ(Model.AddHighscoreForSize("Ann", 2, 50000), 1);
+    EXPECT_EQ(ReadBytes(scratch / "hs9x9.dat"), EncodeHighScores(fast->Entries));
+    EXPECT_FALSE(Exists(scratch / "hs9x9easy.dat"));
+    auto hard = DecodeHighScores(ReadBytes(scratch / "hs9x9hard.dat"));
+    ASSERT_EQ(hard.size(), 10u);
+    EXPECT_EQ(hard[0]->name, "Ann");
+    // Fast enough for both: in both files.
+    EXPECT_EQ(Model.AddHighscoreForSize("Bo", 2, 500), 1);
+    EXPECT_EQ(DecodeHighScores(ReadBytes(scratch / "hs9x9.dat"))[0]->name, "Bo");
+    EXPECT_EQ(DecodeHighScores(ReadBytes(scratch / "hs9x9hard.dat"))[0]->name, "Bo");
+    Model.LoadHighScoreTables();
+    EXPECT_EQ(Model.LevelHighScoreList(9, 2)->Entries[1]->name, "Ann");
+    EXPECT_EQ(Model.LevelHighScoreList(9, 0)->Entries[0]->name, "Paper Crane");
+    EXPECT_EQ(Model.LevelHighScoreList(8, 0), nullptr);
+    EXPECT_EQ(Model.LevelHighScoreList(9, 3), nullptr);
+}
