@@ -23,7 +23,7 @@ public:
     std::shared_ptr<TMenu> PlayMenu;
 
     static constexpr int CalendarX = 62, CalendarY = 186, DayW = 44, DayH = 36;
-    static constexpr int RowsX = 400, RowsY = 150, RowStep = 104;
+    static constexpr int RowsX = 384, RowsY = 150, RowStep = 104;
 
     int Load() override;
     int Start() override;

@@ -100,7 +100,8 @@ TEST_F(Record, DailyStatisticsAndBestTimesByLevel) {
     for (int k = 0; k < 81; ++k) reveals += ClickAt(RevealCell) + Wait(40);
     Send(reveals + MoveTo(Aside) + Wait(1500));
     ASSERT_TRUE(Take("daily-solved", "the daily puzzle solved"));
-    Send(ClickAt(EndBackToMenu) + Wait(ScreenChangeMs) + ClickAt(SetupBack) + Wait(ScreenChangeMs));
+    Send(ClickAt(EndBackToMenu) + Wait(300) + "key Y\n" + Wait(ScreenChangeMs) + ClickAt(SetupBack) +
+         Wait(ScreenChangeMs));
     Send(ClickAt(TitleDaily) + MoveTo(Aside) + Wait(ScreenChangeMs));
     ASSERT_TRUE(Take("daily-ticked", "today's easy puzzle ticked"));
     Send(ClickAt(DailyOk) + Wait(ScreenChangeMs));

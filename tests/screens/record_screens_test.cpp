@@ -11,6 +11,7 @@
 #include "game/core/daily_puzzle.h"
 #include "game/core/services.h"
 #include "game/screens/daily_screen.h"
+#include "game/screens/game_screen.h"
 #include "game/screens/screens.h"
 #include "game/screens/session.h"
 #include "game/screens/statistics_screen.h"
