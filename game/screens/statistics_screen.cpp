@@ -40,7 +40,7 @@ std::string Fill(std::string text, const std::string& what, const std::string& w
 }
 
 // Right edges of the table's columns after the level's name.
-constexpr int Columns[] = {236, 316, 378, 462, 548, 620, 700, 750};
+constexpr int Columns[] = {200, 280, 336, 416, 500, 576, 668, 748};
 
 }  // namespace
 
