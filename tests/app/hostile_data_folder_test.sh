@@ -70,7 +70,7 @@ rm -f "$artifacts"/hostile-*.png
 # Clicks that get past the splash and onto the title whatever the timing.
 past_splash=('wait 700' 'click 790 10' 'wait 500' 'click 790 10' 'wait 1400')
 # From the title: a 6x6 puzzle, and one digit written with the keyboard.
-new_puzzle=('click 400 220' 'wait 1400' 'click 220 252' 'click 167 521' 'wait 5000' 'key RIGHT' 'key 1' 'wait 300')
+new_puzzle=('click 400 209' 'wait 1400' 'click 220 252' 'click 167 521' 'wait 5000' 'key RIGHT' 'key 1' 'wait 300')
 
 # ---- 2. the lock (no mount needed)
 home=$scratch/lock
@@ -114,7 +114,7 @@ shot 4-puzzle-not-kept
 send 'key SPACE' 'wait 1400' 'click 632 521' 'wait 1400'
 shot 5-title-with-continue
 # Continue still brings the puzzle back, from memory.
-send 'click 400 213' 'wait 3000'
+send 'click 400 207' 'wait 3000'
 shot 6-continued
 send 'close'
 finish 0

@@ -50,7 +50,7 @@ wait 1400'
 
 # 1. A normal session: a 6x6 puzzle saved under a name, then the close box.
 start "$past_splash
-click 400 220
+click 400 209
 wait 1400
 click 220 252
 click 560 300
@@ -73,7 +73,7 @@ ls "$shared"/hs*.dat >/dev/null 2>&1 || fail "no best-times files after a normal
 # 2. The music volume is changed on the options screen and kept with OK; then
 #    the program is killed while it runs.
 start "$past_splash
-click 400 348
+click 400 397
 wait 1400
 move 490 93
 down 1

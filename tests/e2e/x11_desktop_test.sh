@@ -189,7 +189,7 @@ p=$(psnr "$artifacts/x11-title-game.png" "$artifacts/x11-title-x.png")
 [ "$p" -ge 30 ] && ok "the window shows the title as drawn ($p dB)" || fail "the window shows another picture than the game drew ($p dB)"
 
 # Real clicks at the places seen: Play, a 6x6 board, Play.
-click 400 220 setup 1400
+click 400 209 setup 1400
 click 220 252 setup-chosen
 click 167 521 board 5000
 capture board
@@ -330,7 +330,7 @@ for how in "SIGTERM 0.3" "close 0.4"; do
   find "$shared" -name autosave.sav -delete
   launch || fail "no game window for a close during a new puzzle"
   to_title
-  click 400 220 setup-$1 1400
+  click 400 209 setup-$1 1400
   xdo mousemove --window "$window" 167 521
   sleep 0.1
   xdo click 1
