@@ -174,6 +174,14 @@ int TStatisticsScreen::Draw() {
     SizeMenu->Draw(0, 0);
     DrawTable();
     DrawChart();
+    // A history that cannot be read or written is left alone; the player hears why here.
+    const std::string& unsaved = PlayModel().History().NotSavedReason;
+    if (!unsaved.empty()) {
+        platform::SetImageFont(Resources.Font16);
+        platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
+        DrawTextCentred(TextOr("Stat Not Saved", "Your play history is not saved this time:") + " " + unsaved, 400,
+                        ChartY + ChartH + 8, 1, 1);
+    }
     TColor::Restore();
     Menu->Draw(0, 0);
     return 0;

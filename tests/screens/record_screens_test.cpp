@@ -136,4 +136,7 @@ TEST_F(RecordScreensTest, StatisticsFollowTheHistoryAndTheArrowKeys) {
     stats.Refresh();
     EXPECT_EQ(stats.Stats.Streaks.Current, 0);
     EXPECT_EQ(stats.Stats.Streaks.Longest, 2);
+    // A history file the game may not touch: the screen says so.
+    PlayModel().History().NotSavedReason = "it is a folder";
+    Frame("statistics-not-saved");
 }
