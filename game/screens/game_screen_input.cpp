@@ -90,6 +90,11 @@ void TGameScreen::SelectNumbers() {
     if (NumberMenu->Clicked("10") || CustomNumberMenu->Clicked("10") || (custom && HeldDown('X')))
         select(10, visible());
 
+    // Page Up and Page Down (a gamepad's shoulder buttons) step through the
+    // digits as the wheel does.
+    const int before = KeyHit(vk::PRIOR), after = KeyHit(vk::NEXT);
+    if (before != after) select(WheelStep(Screens.Board.SelectedNumber, after ? 1 : -1, custom), visible());
+
     const int z = Game->Mouse->z;
     if (z != LastMouseZ) {
         // One step for every notch the wheel turned, however many arrive at once.
