@@ -146,6 +146,8 @@ int TGameScreen::KeepAwake() { return PlayModel().Puzzle.PuzzleCompleted ? 0 : 1
 
 int TGameScreen::Start() {
     TScreen::Start();
+    // The board's clock is what P stops.
+    Game->IgnorePauseKey = 0;
     if (PlayModel().Puzzle.CustomPuzzleReady == 1) {
         PlayModel().Puzzle.CustomMode = 0;
         PlayModel().Puzzle.CustomPuzzleReady = 0;

@@ -98,6 +98,7 @@ int TPlayScreen::Start() {
     Game->Mouse->On();
     Game->FixedRateLogic->Init();
     Game->IgnoreEscapeKey = 0;
+    Game->IgnorePauseKey = 1;
     PlayModel().Puzzle.CustomMode = 0;
     PlayModel().Puzzle.CustomPuzzleReady = 0;
     return 0;

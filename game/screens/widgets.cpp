@@ -98,6 +98,8 @@ std::shared_ptr<TDialogTextInput> TextDialog(const std::string& caption, int max
     dialog->BoxImage = PanelPicture("inputfield");
     dialog->BoxImageCorner = 8;
     dialog->TextInput->AllowExtendedChars = 1;
+    // A name stays as the player typed it ("dave", "iPad game").
+    dialog->UppercaseFirstChar = 0;
     // The player always sees where typing goes, and that it stopped going.
     dialog->TextInput->CursorAtMaxLength = 1;
     dialog->TextInput->RefusedSound = BankSound("buttonMO");

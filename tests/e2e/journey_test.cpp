@@ -200,15 +200,15 @@ TEST_F(Journey, FromTheTitleThroughAPuzzleToTheBestTimesAndOut) {
     Send("key RETURN\n");
     fs::path save;
     {
-        // The profile folder lies below the shared folder; the name is kept
-        // with a capital first letter.
+        // The profile folder lies below the shared folder; the name is kept as
+        // typed.
         const auto deadline = SteadyClock::now() + ShotTimeout;
         while (save.empty()) {
             if (fs::exists(shared))
                 for (const auto& entry : fs::recursive_directory_iterator(shared))
-                    if (entry.path().filename() == "Journey.dat") save = entry.path();
+                    if (entry.path().filename() == "journey.dat") save = entry.path();
             ASSERT_TRUE(Running()) << "waiting for the save game: " << Ended();
-            ASSERT_LT(SteadyClock::now(), deadline) << "no Journey.dat below " << shared;
+            ASSERT_LT(SteadyClock::now(), deadline) << "no journey.dat below " << shared;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
