@@ -345,7 +345,8 @@ void TGameScreen::ManageEndLevelMenu() {
     } else if (endLevelMenu->Selected == 2) {
         RestartInput = CreateYesNoDialog(ScreenText("Restart Puzzle"));
     } else if (endLevelMenu->Selected == 3) {
-        QuitInput = CreateYesNoDialog(ScreenText("Exit Playing"));
+        // A solved puzzle has nothing left to lose: no question.
+        GoToScreen(TScreenId::Play);
     }
 }
 
@@ -358,8 +359,12 @@ void TGameScreen::ManageMainButtons(int completed) {
     if (MainMenu->Clicked("restartpuzzle")) RestartInput = CreateYesNoDialog(ScreenText("Restart Puzzle"));
     if (MainMenu->Clicked("backtomenu") || CustomPuzzleMenu->Clicked("backtomenu") ||
         // A press and release within one step leaves only the hit behind.
-        ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput && !SwallowEscape))
-        QuitInput = CreateYesNoDialog(ScreenText("Exit Playing"));
+        ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput && !SwallowEscape)) {
+        if (completed)
+            GoToScreen(TScreenId::Play);
+        else
+            QuitInput = CreateYesNoDialog(ScreenText("Exit Playing"));
+    }
     if (MainMenu->Clicked("pause")) {
         Game->Paused = 1;
         Game->Pause();
