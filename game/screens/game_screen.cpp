@@ -256,6 +256,7 @@ int TGameScreen::Logic() {
     if (Header) Header->ManageGlow();
     GenerateScreen->Logic();
     if (SwallowEscape && !HeldDown(vk::ESCAPE)) SwallowEscape = 0;
+    HoldClockWhileBoardHidden();
     WatchExplanation();
     const int custom = PlayModel().Puzzle.CustomMode;
     if (!custom && !PlayModel().Puzzle.PuzzleCompleted) {

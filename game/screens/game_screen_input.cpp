@@ -3,6 +3,7 @@
 #include "game/screens/game_screen.h"
 #include "game/screens/session.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "framework/core/game.h"
@@ -12,9 +13,11 @@
 #include "framework/widgets/pointer.h"
 #include "game/core/core.h"
 #include "game/screens/cells.h"
+#include "game/screens/generate_screen.h"
 #include "game/screens/screens.h"
 #include "game/screens/widgets.h"
 #include "tallyfold/platform/input.h"
+#include "tallyfold/platform/system.h"
 
 namespace vk = platform::vk;
 
@@ -57,6 +60,24 @@ void TGameScreen::BoardKeys(int act) {
     if (digit) UseToolOnCell(x, y, digit, shift ? 0 : 1, shift ? 1 : 0);
     if (erase) UseToolOnCell(x, y, 0, 1, 0);
     if (use) UseToolOnCell(x, y, Screens.Board.SelectedNumber, 1, 0);
+}
+
+void TGameScreen::HoldClockWhileBoardHidden() {
+    if (!Screens.CellList->Settled() && (AnyKeyHit() || Game->Mouse->GetMh(0))) {
+        Screens.CellList->SettleNow();
+        // The key or click only landed the board; it must not also act on it.
+        FlushKeys();
+        Game->Mouse->ClearMouseHit();
+    }
+    auto& puzzle = PlayModel().Puzzle;
+    const bool hidden = !Screens.CellList->Settled() || ShowingInput || GenerateScreen->Active;
+    if (!hidden || puzzle.TimerStop != 0 || puzzle.PuzzleCompleted) {
+        HeldClockMs = -1;
+        return;
+    }
+    const int now = platform::MilliSecs();
+    if (HeldClockMs < 0) HeldClockMs = std::max(0, now - puzzle.TimerStart);
+    puzzle.TimerStart = now - HeldClockMs;
 }
 
 int TGameScreen::WheelStep(int selected, int step, int customMode) {
