@@ -10,6 +10,7 @@
 #include "framework/core/input.h"
 #include "framework/paths/errors.h"
 #include "framework/screens/screen.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/sprite.h"
 #include "tallyfold/platform/audio.h"
@@ -451,6 +452,7 @@ int TGame::ScreenDraw() {
     // when it shows.
     if (platform::WindowShowing()) {
         if (CurrentTScreen) CurrentTScreen->Draw();
+        if (CurrentTScreen && CurrentTScreen->Focus) CurrentTScreen->Focus->Draw();
         if (!GameFade->Active) ShowPaused();
         if (FadeMouse) Mouse->Draw();
         GameFade->Draw();

@@ -7,6 +7,7 @@
 #include "framework/core/timing.h"
 #include "framework/paths/errors.h"
 #include "framework/widgets/button.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
 #include "framework/widgets/sprite.h"
@@ -77,6 +78,8 @@ int TScreen::Kill() {
 }
 
 int TScreen::Logic() {
+    // The walk goes first: a key it uses is not also an OK button's key.
+    if (Focus) Focus->Manage();
     if (Menu) Menu->Manage(0, 0);
     return 0;
 }

@@ -12,6 +12,7 @@ class Channel;
 class TGameChannel;
 class TSprite;
 class TMenu;
+class TFocusRing;
 
 class TScreen : public std::enable_shared_from_this<TScreen> {
 public:
@@ -24,6 +25,8 @@ public:
     // Extension of the header picture.
     std::string Ext = ".png";
     std::shared_ptr<TMenu> Menu;
+    // The keyboard walk through the screen's controls; nullptr when the screen has none.
+    std::shared_ptr<TFocusRing> Focus;
     std::string name;
     int StopKill = 0;
     int StopInit = 0;

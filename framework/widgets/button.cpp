@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "framework/audio/channels.h"
 #include "framework/audio/game_sound.h"
@@ -699,6 +700,7 @@ int TMenu::Precache() {
 
 int TMenu::Manage(float offsetX, float offsetY) {
     if ((GameState() && GameState()->Fading()) || !AcceptInput) {
+        PressedByKey.clear();
         ManageFixedGlowOnly();
         return 0;
     }
@@ -715,6 +717,7 @@ int TMenu::Manage(float offsetX, float offsetY) {
         if (button->MouseOver) MouseOverName = button->name;
         if (button->Clicked) ClickedName = button->name;
     }
+    if (!PressedByKey.empty()) ClickedName = std::exchange(PressedByKey, std::string());
     return 1;
 }
 

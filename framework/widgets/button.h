@@ -142,6 +142,8 @@ public:
     // Upper-case names from the last Manage.
     std::string MouseOverName;
     std::string ClickedName;
+    // A press from the keyboard walk, answered by Clicked at the next Manage.
+    std::string PressedByKey;
     // Given to every button added.
     std::shared_ptr<TGameSound> SoundMouseOver;
     std::shared_ptr<TGameSound> SoundClick;

@@ -217,7 +217,8 @@ int TSlider::Manage() {
         return 0;
     }
     MouseOver = 1;
-    if (!GameState()->Mouse->GetMb()) return 0;
+    // A click too quick to be seen held still moves the marker to it.
+    if (!GameState()->Mouse->GetMb() && !GameState()->Mouse->GetMh(0)) return 0;
     if (px <= x + static_cast<float>(Border)) {
         SetValue(0);
     } else if (px >= x + static_cast<float>(w - Border)) {

@@ -2,6 +2,7 @@
 // Board cells: layout, the drop-in, drawing from the puzzle tables, clicks.
 #include "game/screens/cells.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "framework/core/game.h"
@@ -340,6 +341,20 @@ void TCellList::Move() {
     for (auto& cell : Items) cell->Move();
 }
 
+bool TCellList::Settled() const {
+    return std::all_of(Items.begin(), Items.end(), [](const std::shared_ptr<TCell>& cell) {
+        return cell->y >= static_cast<float>(cell->TargetY) && cell->x >= static_cast<float>(cell->TargetX);
+    });
+}
+
+void TCellList::SettleNow() {
+    for (auto& cell : Items) {
+        cell->x = static_cast<float>(cell->TargetX);
+        cell->y = static_cast<float>(cell->TargetY);
+        cell->dx = cell->dy = 0;
+    }
+}
+
 int BoardOriginX(int width) { return (800 - CellSize * width) / 2 + 68; }
 int BoardOriginY(int height) { return (600 - CellSize * height) / 2 - 20; }
 
@@ -375,6 +390,15 @@ void BuildCells(int animate) {
             cell->dy = 2.5f;
         }
     }
+    // The cells keep falling together in their cascade, but fast enough that
+    // the last one lands within FallMs whatever the board's size.
+    constexpr float FallMs = 900, SlowestSpeed = 2.5f;
+    float farthest = 0;
+    for (auto& cell : Screens.CellList->Items)
+        farthest = std::max(farthest, static_cast<float>(cell->TargetY) - cell->y);
+    const float steps = Game && Game->FixedRateLogic ? Game->CalcAnimLength(FallMs) : 0;
+    if (steps > 0 && farthest / steps > SlowestSpeed)
+        for (auto& cell : Screens.CellList->Items) cell->dy = farthest / steps;
 }
 
 void InstallCellHooks() {

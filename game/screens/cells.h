@@ -50,6 +50,10 @@ public:
     void Draw(int interactive);
     void Manage();
     void Move();
+    // True once every cell rests where it belongs.
+    bool Settled() const;
+    // Every cell drops the rest of the way at once.
+    void SettleNow();
 };
 
 // 1 while an explained step is on show and (x, y) is one of its cells; 2 for the step's own cell.

@@ -146,6 +146,8 @@ int TGameScreen::KeepAwake() { return PlayModel().Puzzle.PuzzleCompleted ? 0 : 1
 
 int TGameScreen::Start() {
     TScreen::Start();
+    // The board's clock is what P stops.
+    Game->IgnorePauseKey = 0;
     if (PlayModel().Puzzle.CustomPuzzleReady == 1) {
         PlayModel().Puzzle.CustomMode = 0;
         PlayModel().Puzzle.CustomPuzzleReady = 0;
@@ -254,6 +256,7 @@ int TGameScreen::Logic() {
     if (Header) Header->ManageGlow();
     GenerateScreen->Logic();
     if (SwallowEscape && !HeldDown(vk::ESCAPE)) SwallowEscape = 0;
+    HoldClockWhileBoardHidden();
     WatchExplanation();
     const int custom = PlayModel().Puzzle.CustomMode;
     if (!custom && !PlayModel().Puzzle.PuzzleCompleted) {
@@ -343,7 +346,8 @@ void TGameScreen::ManageEndLevelMenu() {
     } else if (endLevelMenu->Selected == 2) {
         RestartInput = CreateYesNoDialog(ScreenText("Restart Puzzle"));
     } else if (endLevelMenu->Selected == 3) {
-        QuitInput = CreateYesNoDialog(ScreenText("Exit Playing"));
+        // A solved puzzle has nothing left to lose: no question.
+        GoToScreen(TScreenId::Play);
     }
 }
 
@@ -356,8 +360,12 @@ void TGameScreen::ManageMainButtons(int completed) {
     if (MainMenu->Clicked("restartpuzzle")) RestartInput = CreateYesNoDialog(ScreenText("Restart Puzzle"));
     if (MainMenu->Clicked("backtomenu") || CustomPuzzleMenu->Clicked("backtomenu") ||
         // A press and release within one step leaves only the hit behind.
-        ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput && !SwallowEscape))
-        QuitInput = CreateYesNoDialog(ScreenText("Exit Playing"));
+        ((HeldDown(vk::ESCAPE) || KeyHit(vk::ESCAPE)) && !QuitInput && !SwallowEscape)) {
+        if (completed)
+            GoToScreen(TScreenId::Play);
+        else
+            QuitInput = CreateYesNoDialog(ScreenText("Exit Playing"));
+    }
     if (MainMenu->Clicked("pause")) {
         Game->Paused = 1;
         Game->Pause();

@@ -86,6 +86,10 @@ public:
     static int WheelStep(int selected, int step, int customMode);
     // Keeps the paused or suspended time out of the puzzle clock.
     void FreezeTimer();
+    // While the cells fall or a dialog covers the board the clock holds still:
+    // nobody can play a board they cannot see. Any key or click lands the cells.
+    void HoldClockWhileBoardHidden();
+    int HeldClockMs = -1;
     void DrawGradeLine(float x, float y);
     void FireworkBurst(int x, int y);
 

@@ -3,6 +3,7 @@
 #include "game/screens/game_screen.h"
 #include "game/screens/session.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "framework/core/game.h"
@@ -12,9 +13,11 @@
 #include "framework/widgets/pointer.h"
 #include "game/core/core.h"
 #include "game/screens/cells.h"
+#include "game/screens/generate_screen.h"
 #include "game/screens/screens.h"
 #include "game/screens/widgets.h"
 #include "tallyfold/platform/input.h"
+#include "tallyfold/platform/system.h"
 
 namespace vk = platform::vk;
 
@@ -59,6 +62,24 @@ void TGameScreen::BoardKeys(int act) {
     if (use) UseToolOnCell(x, y, Screens.Board.SelectedNumber, 1, 0);
 }
 
+void TGameScreen::HoldClockWhileBoardHidden() {
+    if (!Screens.CellList->Settled() && (AnyKeyHit() || Game->Mouse->GetMh(0))) {
+        Screens.CellList->SettleNow();
+        // The key or click only landed the board; it must not also act on it.
+        FlushKeys();
+        Game->Mouse->ClearMouseHit();
+    }
+    auto& puzzle = PlayModel().Puzzle;
+    const bool hidden = !Screens.CellList->Settled() || ShowingInput || GenerateScreen->Active;
+    if (!hidden || puzzle.TimerStop != 0 || puzzle.PuzzleCompleted) {
+        HeldClockMs = -1;
+        return;
+    }
+    const int now = platform::MilliSecs();
+    if (HeldClockMs < 0) HeldClockMs = std::max(0, now - puzzle.TimerStart);
+    puzzle.TimerStart = now - HeldClockMs;
+}
+
 int TGameScreen::WheelStep(int selected, int step, int customMode) {
     int n = selected + step;
     if (customMode) {
@@ -89,6 +110,11 @@ void TGameScreen::SelectNumbers() {
     // would pick a tool that no button shows and no click can use.
     if (NumberMenu->Clicked("10") || CustomNumberMenu->Clicked("10") || (custom && HeldDown('X')))
         select(10, visible());
+
+    // Page Up and Page Down (a gamepad's shoulder buttons) step through the
+    // digits as the wheel does.
+    const int before = KeyHit(vk::PRIOR), after = KeyHit(vk::NEXT);
+    if (before != after) select(WheelStep(Screens.Board.SelectedNumber, after ? 1 : -1, custom), visible());
 
     const int z = Game->Mouse->z;
     if (z != LastMouseZ) {

@@ -8,6 +8,7 @@
 #include "framework/screens/fade.h"
 #include "framework/text/game_text.h"
 #include "framework/widgets/button.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
@@ -55,6 +56,11 @@ int THelpScreen::Load() {
     AddButton(WelcomeMenu, "blanktab", "welcome", 0)->ScaleOnMOMax = 1.0f;
     WelcomeMenu->SetX(WelcomeMenuX);
     WelcomeMenu->SetY(Menu->y);
+    Focus = TFocusRing::Create();
+    Focus->UseLeftRight = 0;
+    Focus->AddMenu(WelcomeMenu);
+    Focus->AddMenu(Menu);
+    Focus->AddMenu(PageMenu);
     UseSparkleTrail();
     Game->FadeMusic = 0;
     GlowHeader(*this);

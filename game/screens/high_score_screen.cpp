@@ -10,6 +10,7 @@
 #include "framework/util/strings.h"
 #include "framework/widgets/button.h"
 #include "framework/widgets/dialog.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/slide_line.h"
@@ -94,6 +95,10 @@ int THighScoreScreen::Load() {
     HighScoreList = PlayModel().HighScoreTables.HighScores6x6;
     SetSlideLines();
     MarkShownSize();
+    Focus = TFocusRing::Create();
+    Focus->AddMenu(SizeMenu);
+    Focus->AddMenu(LevelMenu);
+    Focus->AddMenu(Menu);
     GlowHeader(*this);
     if (ClearHighscore) ClearHighscore->Kill();
     ClearHighscore = nullptr;
@@ -183,6 +188,7 @@ int THighScoreScreen::Logic() {
     }
 
     if (!ShowingInput && Menu && SizeMenu) {
+        if (Focus) Focus->Manage();
         Menu->Manage(0, 0);
         SizeMenu->Manage(0, 0);
         if (Menu->Clicked("ok")) GoToScreen(TScreenId::Title);

@@ -39,6 +39,8 @@ int StartMenuScreen(TScreen& screen) {
     Game->Mouse->On();
     Game->FixedRateLogic->Init();
     Game->IgnoreEscapeKey = 0;
+    // Nothing runs on a menu that a pause could stop; P there would only dim it.
+    Game->IgnorePauseKey = 1;
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "framework/screens/fade.h"
 #include "framework/text/game_text.h"
 #include "framework/widgets/button.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/list_box.h"
@@ -44,6 +45,15 @@ int TOptionsScreen::Load() {
     SoundSlider = TSlider::CreateSpecial("slider", "marker", 346, 136, 22, "soundslider", 0);
     MusicSlider->SetValue(Game->MusicVolume);
     SoundSlider->SetValue(Game->SoundVolume);
+    Focus = TFocusRing::Create();
+    constexpr int VolumeStep = 5;
+    Focus->AddSlider(MusicSlider, VolumeStep, [](int value) { Game->Audio->MusicSetVolume(value, 0); });
+    Focus->AddSlider(SoundSlider, VolumeStep, [this](int value) {
+        Game->Audio->SoundSetVolume(value, 0);
+        ClickSound();
+    });
+    Focus->AddMenu(OptionsMenu);
+    Focus->AddMenu(Menu);
     UseSparkleTrail();
     Game->FadeMusic = 0;
     GlowHeader(*this);

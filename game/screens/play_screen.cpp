@@ -11,6 +11,7 @@
 #include "framework/util/strings.h"
 #include "framework/widgets/button.h"
 #include "framework/widgets/dialog.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/list_box.h"
@@ -78,6 +79,10 @@ int TPlayScreen::Load() {
     MainMenu->MakeRow(15);
     MainMenu->CentreHoriz();
     MainMenu->SetY(500);
+    Focus = TFocusRing::Create();
+    Focus->AddMenu(SizeMenu);
+    Focus->AddMenu(DifficultyMenu);
+    Focus->AddMenu(MainMenu);
     UseSparkleTrail();
     Game->FadeMusic = 0;
     SizeLabel = TSprite::Create(ScreenPicture("sizelabel"), 220, 205);
@@ -93,6 +98,7 @@ int TPlayScreen::Start() {
     Game->Mouse->On();
     Game->FixedRateLogic->Init();
     Game->IgnoreEscapeKey = 0;
+    Game->IgnorePauseKey = 1;
     PlayModel().Puzzle.CustomMode = 0;
     PlayModel().Puzzle.CustomPuzzleReady = 0;
     return 0;
@@ -149,6 +155,8 @@ int TPlayScreen::Logic() {
     }
     GenerateScreen->Logic();
     if (GenerateScreen->Active) return 0;
+    // The walk goes first: Enter on a framed button is not also the Play button's key.
+    Focus->Manage();
     SizeMenu->Manage(0, 0);
     DifficultyMenu->Manage(0, 0);
     MainMenu->Manage(0, 0);

@@ -10,6 +10,7 @@
 #include "framework/screens/fade.h"
 #include "framework/text/game_text.h"
 #include "framework/widgets/button.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
@@ -59,6 +60,8 @@ void TTitleScreen::BuildMenu() {
     // Seven buttons sit 50 pixels below the centre; an eighth would reach up into
     // the logo's subtitle, so the longer column starts just under it instead.
     Menu->SetY(canContinue ? ContinueMenuTop : Menu->y + 50);
+    Focus = TFocusRing::Create();
+    Focus->AddMenu(Menu);
 }
 
 int TTitleScreen::Start() { return StartMenuScreen(*this); }

@@ -16,6 +16,7 @@
 #include "framework/widgets/image_bank.h"
 #include "game/core/high_scores.h"
 #include "game/screens/palette.h"
+#include "game/screens/screen_common.h"
 #include "tallyfold/platform/image.h"
 
 TButtonPictures TogglePictures(const std::string& name, int on) {
@@ -98,6 +99,15 @@ std::shared_ptr<TDialogTextInput> TextDialog(const std::string& caption, int max
     dialog->BoxImage = PanelPicture("inputfield");
     dialog->BoxImageCorner = 8;
     dialog->TextInput->AllowExtendedChars = 1;
+    // A name stays as the player typed it ("dave", "iPad game").
+    dialog->UppercaseFirstChar = 0;
+    // OK with nothing typed says why nothing happened.
+    dialog->ErrorCheckFunc = [](const std::string& text, std::string& message) {
+        if (!Trim(text).empty()) return 1;
+        message = ScreenText("Name Needed");
+        return -1;
+    };
+    dialog->ErrorDialogFunc = [](const std::string& text) { return CreateMessageDialog(text); };
     // The player always sees where typing goes, and that it stopped going.
     dialog->TextInput->CursorAtMaxLength = 1;
     dialog->TextInput->RefusedSound = BankSound("buttonMO");

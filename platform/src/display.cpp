@@ -103,6 +103,7 @@ bool EnsureVideo() {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
             if (headlessAsked || !IsHeadlessDriver(SDL_GetCurrentVideoDriver())) {
                 stayedAway = false;
+                StartGamepads();
                 return true;
             }
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -602,6 +603,7 @@ void RaiseWindow() {
 
 void ShutdownAll() {
     ShutdownAudio();
+    StopGamepads();
     Sdl().CloseGraphics();
     if (SDL_WasInit(0)) SDL_Quit();
 }

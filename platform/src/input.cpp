@@ -340,7 +340,10 @@ int MapKeysym(const SDL_Keysym& keysym) {
     return MapScancode(keysym.scancode);
 }
 
+void EmitKey(EventKind kind, int data) { Emit(kind, data); }
+
 void HandleSdlEvent(const SDL_Event& e) {
+    if (HandleGamepadEvent(e)) return;
     switch (e.type) {
         case SDL_KEYDOWN:
             OnKey(e.key, true);

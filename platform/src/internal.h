@@ -12,6 +12,7 @@
 
 #include "tallyfold/platform/font.h"
 #include "tallyfold/platform/image.h"
+#include "tallyfold/platform/input.h"
 
 namespace platform::detail {
 
@@ -184,6 +185,15 @@ int TextHeightImpl(const std::string& text);
 // ---- input -----------------------------------------------------------------
 
 void HandleSdlEvent(const SDL_Event& event);
+// Game controllers: opened as they are plugged in, their buttons and left
+// stick queued as keys. Start is called once video is up; Stop at shut-down.
+void StartGamepads();
+void StopGamepads();
+int GamepadsOpen();
+// True when the event was a controller's (used or not).
+bool HandleGamepadEvent(const SDL_Event& event);
+// Queues an event as the keyboard's would be, at the pointer's position.
+void EmitKey(EventKind kind, int data);
 int MapKeysym(const SDL_Keysym& keysym);
 // SHIFT, CONTROL or MENU for a side's modifier code, 0 for any other key.
 int GenericModifier(int code);

@@ -237,7 +237,7 @@ TEST_F(Tour, EveryScreenAndDialog) {
     ASSERT_TRUE(Take("solved", "solved, fireworks"));
     Send(ClickAt(EndRestart) + MoveTo(Aside) + Wait(300));
     ASSERT_TRUE(Take("restart-question", "restart question from the end panel"));
-    Send("key N\n" + Wait(200) + ClickAt(EndBackToMenu) + Wait(300) + "key Y\n" + Wait(ScreenChangeMs));
+    Send("key N\n" + Wait(200) + ClickAt(EndBackToMenu) + Wait(ScreenChangeMs));
 
     // Every other board size.
     for (int size : {7, 9, 12, 14}) {

@@ -393,13 +393,13 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     ASSERT_TRUE(Screens.GameScreen->SaveGameNameInput);
     Ticks(100);
     Frame("save-name");
-    Type("first");  // kept with a capital first letter
+    Type("first");  // kept as typed, without a capital
     EXPECT_FALSE(Screens.GameScreen->SaveGameNameInput);
-    EXPECT_TRUE(fs::exists(Game->ProfilePath + "First.dat"));
+    EXPECT_TRUE(fs::exists(Game->ProfilePath + "first.dat"));
     std::ofstream(Game->ProfilePath + "broken.dat") << "not a saved game";
-    fs::copy_file(Game->ProfilePath + "First.dat", Game->ProfilePath + "gone.dat");
+    fs::copy_file(Game->ProfilePath + "first.dat", Game->ProfilePath + "gone.dat");
     const std::string LongName = "Zoe's very long Sunday evening puzzle that would never fit into the box";
-    fs::copy_file(Game->ProfilePath + "First.dat", Game->ProfilePath + LongName + ".dat");
+    fs::copy_file(Game->ProfilePath + "first.dat", Game->ProfilePath + LongName + ".dat");
     // What a hostile or careless hand leaves in the folder: a name that leads
     // out of it where "\\" separates folders, a link out of it, a pipe, a
     // hidden file, a name the game keeps for itself. None is offered.
@@ -438,7 +438,7 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     // By name, letter case aside, whatever order the folder keeps; the long
     // name ends in "..." inside its box (see the picture).
     EXPECT_EQ(Screens.PlayScreen->SaveGameManager->ListBox->Strings,
-              (std::vector<std::string>{"broken", "First", "gone", LongName}));
+              (std::vector<std::string>{"broken", "first", "gone", LongName}));
     choose("broken");
     ClickButton(Screens.PlayScreen->SaveGameManager->Menu, "Load");
     Ticks(100);
@@ -466,7 +466,7 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
 
     // The good one comes back.
     openManager();
-    choose("First");
+    choose("first");
     ClickButton(Screens.PlayScreen->SaveGameManager->Menu, "Load");
     Ticks(800);
     ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
@@ -492,14 +492,14 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     Ticks(300);
     ASSERT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
     openManager();
-    choose("First");
+    choose("first");
     ClickButton(Screens.PlayScreen->SaveGameManager->Menu, "Delete");
     ASSERT_TRUE(Screens.PlayScreen->SaveGameManager->DialogYesNo);
     Ticks(100);
     Frame("delete-question");
     ClickButton(Screens.PlayScreen->SaveGameManager->DialogYesNo->Menu, "Yes");
     Ticks(50);
-    EXPECT_FALSE(fs::exists(Game->ProfilePath + "First.dat"));
+    EXPECT_FALSE(fs::exists(Game->ProfilePath + "first.dat"));
     EXPECT_EQ(Screens.PlayScreen->SaveGameManager->ListBox->Strings, (std::vector<std::string>{"broken", LongName}));
     Press(vk::ESCAPE);
     Ticks(100);
