@@ -451,6 +451,7 @@ int TGame::ScreenDraw() {
     // when it shows.
     if (platform::WindowShowing()) {
         if (CurrentTScreen) CurrentTScreen->Draw();
+        if (DrawOverScreen) DrawOverScreen();
         if (!GameFade->Active) ShowPaused();
         if (FadeMouse) Mouse->Draw();
         GameFade->Draw();

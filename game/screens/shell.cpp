@@ -30,6 +30,7 @@
 #include "game/screens/high_score_screen.h"
 #include "game/screens/options_screen.h"
 #include "game/screens/play_screen.h"
+#include "game/screens/puzzle_opening.h"
 #include "game/screens/screens.h"
 #include "game/screens/title_screen.h"
 #include "tallyfold/platform/display.h"
@@ -48,6 +49,8 @@ int TVellacorGame::LogicWrapper() {
     GameFade->Manage();
     if (GameFade->Active && !GameFade->AllowAnim) return 1;
     ScreenChange();
+    // A message about a file dropped on the window holds whichever screen is up.
+    if (ManagePuzzleOpening()) return 1;
     if (CurrentTScreen) CurrentTScreen->Logic();
     if (Fade == 0) ScreenChange();
     return 1;
@@ -186,6 +189,7 @@ void LoadGameResources() {
     Game->Mouse->Load("pointer");
     if (!Game->Mouse->ParticleList) Game->Mouse->ParticleList = std::make_shared<TParticleList>();
     PlayModel().LoadHighScoreTables();
+    Game->DrawOverScreen = DrawPuzzleOpening;
     Game->DestinationTScreen = Screens.TitleScreen;
     Screens.TitleScreen->PreStart();
     // The loop then starts suspended and waits for the player to come back.
