@@ -156,10 +156,6 @@ int main(int argc, char** argv) {
         early = 2;
     }
     if (early >= 0) return early;
-    // Named from the folder the game was started in; checked when the game is up,
-    // where a refusal can be shown to a player who started it from a file manager.
-    if (!puzzleFile.empty())
-        RequestOpenPuzzleFile(puzzleFile[0] == '/' ? puzzleFile : platform::CurrentDir() + "/" + puzzleFile);
 
     platform::InstallTerminationSignals();
     platform::SetAppTitle("Tallyfold");
@@ -173,6 +169,10 @@ int main(int argc, char** argv) {
     platform::SeedRnd(platform::MilliSecs());
     Resources.GameIni = std::make_shared<TIniFile>();
     CreateGameObjects();
+    // Named from the folder the game was started in; checked when the game is up,
+    // where a refusal can be shown to a player who started it from a file manager.
+    if (!puzzleFile.empty())
+        RequestOpenPuzzleFile(puzzleFile[0] == '/' ? puzzleFile : platform::CurrentDir() + "/" + puzzleFile);
 
     bool failed = false;
     try {

@@ -143,7 +143,6 @@ bool TGameScreen::WritePictures(bool solution, std::string& result) {
     printed.code = CurrentCode();
     printed.stars = PlayModel().Puzzle.PuzzleStars;
     const std::string base = ExportBaseName + (solution ? " solution" : "");
-    std::string names;
     for (const char* extension : {".png", ".svg"}) {
         std::string error;
         if (!print::WritePuzzlePicture(printed, solution, folder + base + extension, error)) {
@@ -151,11 +150,10 @@ bool TGameScreen::WritePictures(bool solution, std::string& result) {
             Game->FixedRateLogic->Init();
             return false;
         }
-        names += (names.empty() ? "" : "\r\n") + base + extension;
     }
     // Drawing at print resolution takes a moment: no burst of steps to make up for it.
     Game->FixedRateLogic->Init();
-    result = folder + "\r\n" + names;
+    result = base + ".png " + ScreenText("And") + " .svg\r\n" + folder;
     return true;
 }
 

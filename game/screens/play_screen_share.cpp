@@ -89,6 +89,7 @@ bool TPlayScreen::ManageShareDialogs() {
 }
 
 bool TPlayScreen::ManageShareButtons() {
+    ShareMenu->Manage(0, 0);
     if (ShareMenu->Clicked("entercode")) {
         CodeInput = CreateCodeDialog(ScreenText("Enter Code"));
         CodeInput->Start();

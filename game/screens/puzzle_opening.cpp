@@ -11,6 +11,7 @@
 #include "game/core/share.h"
 #include "game/screens/game_screen.h"
 #include "game/screens/generate_screen.h"
+#include "game/screens/open_puzzle_chooser.h"
 #include "game/screens/play_screen.h"
 #include "game/screens/screen_common.h"
 #include "game/screens/screens.h"
@@ -42,6 +43,13 @@ bool ReadyToOpen() {
         return false;
     if (Screens.GameScreen && Screens.GameScreen->GenerateScreen && Screens.GameScreen->GenerateScreen->Active)
         return false;
+    // A question or chooser the player has open is answered first; the file waits.
+    const auto& setup = Screens.PlayScreen;
+    if (setup && Game->CurrentTScreen == setup &&
+        (setup->SaveGameManager || setup->MessageDialog || setup->CodeInput || setup->FileChooser))
+        return false;
+    if (Screens.GameScreen && Game->CurrentTScreen == Screens.GameScreen && Screens.GameScreen->ShowingInput)
+        return false;
     return true;
 }
 
@@ -68,6 +76,11 @@ void Arrived(const std::string& path) {
 }
 
 }  // namespace
+
+void ResetPuzzleOpening() {
+    Opening() = TOpening{};
+    platform::ClearDroppedFiles();
+}
 
 void RequestOpenPuzzleFile(const std::string& path) { Opening().CommandLinePath = path; }
 

@@ -12,6 +12,8 @@ struct TOpenedPuzzle;
 // Clipboard text longer than this is no puzzle code.
 inline constexpr std::size_t MaxCodeTextBytes = 4096;
 
+// Nothing waiting, nothing shown: a game set up afresh.
+void ResetPuzzleOpening();
 // The file named on the command line, opened once the first screen is up.
 void RequestOpenPuzzleFile(const std::string& path);
 // One logic step, from the shell, before the current screen's: a waiting file is

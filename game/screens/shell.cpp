@@ -130,6 +130,7 @@ void CreateGameObjects() {
     if (!Resources.SoundBank) Resources.SoundBank = std::make_shared<TSoundBank>();
     InstallCellHooks();
     PlayModel().Hooks.CustomPuzzleAccepted = [] { FadeToScreen(Screens.GameScreen); };
+    ResetPuzzleOpening();
     Screens.GameScreen = std::make_shared<TGameScreen>();
     Screens.GameScreen->name = "game";
     Screens.PlayScreen = std::make_shared<TPlayScreen>();
@@ -148,6 +149,7 @@ void CreateGameObjects() {
 }
 
 void LoadSharedResources() {
+    Game->DrawOverScreen = DrawPuzzleOpening;
     Resources.ImageBank->SetPath(Game->ImagePath);
     Resources.SoundBank->SetPath(Game->SoundPath);
     for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"})
@@ -189,7 +191,6 @@ void LoadGameResources() {
     Game->Mouse->Load("pointer");
     if (!Game->Mouse->ParticleList) Game->Mouse->ParticleList = std::make_shared<TParticleList>();
     PlayModel().LoadHighScoreTables();
-    Game->DrawOverScreen = DrawPuzzleOpening;
     Game->DestinationTScreen = Screens.TitleScreen;
     Screens.TitleScreen->PreStart();
     // The loop then starts suspended and waits for the player to come back.

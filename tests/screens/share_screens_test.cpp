@@ -15,6 +15,7 @@
 #include "framework/widgets/dialog.h"
 #include "framework/widgets/list_box.h"
 #include "game/core/share.h"
+#include "game/screens/cells.h"
 #include "game/screens/game_screen.h"
 #include "game/screens/generate_screen.h"
 #include "game/screens/open_puzzle_chooser.h"
@@ -51,6 +52,8 @@ protected:
         GameScreensFixture::SetUp();
         if (IsSkipped()) return;
         ArtifactPrefix = "share-";
+        // As the game has it: Ctrl+V is the game's, not the framework's vsync key.
+        Game->IgnoreFrameworkKeys = 1;
         Game->DestinationTScreen = Screens.PlayScreen;
         Screens.PlayScreen->PreStart();
         Ticks(150);
@@ -150,8 +153,9 @@ TEST_F(SharePuzzles, PuzzleFilesFromTheChooserAndHostileOnes) {
     chooser->ListBox->Index = 1;
     chooser->ListBox->Value = chooser->ListBox->Strings[1];
     ClickButton(chooser->Menu, "Load", 0);
-    Ticks(200);
+    Ticks(600);
     ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
+    EXPECT_EQ(Screens.CellList->Count(), 16);
     EXPECT_EQ(PlayModel().Puzzle.BoardWidth, 4);
     EXPECT_EQ(PlayModel().Puzzle.IsCustomPuzzle, 1);
     Frame("board-from-file");
@@ -184,7 +188,12 @@ TEST_F(SharePuzzles, PuzzleFilesFromTheChooserAndHostileOnes) {
         OpenPuzzleFile(bad + "several.txt", error);
         return error;
     }());
+    Ticks(40);
     Frame("file-refused");
+    // The message holds the board until it is read.
+    Press(vk::RETURN);
+    Ticks(40);
+    EXPECT_EQ(Board(), opened);
 }
 
 // "Export" writes the puzzle as PNG and SVG at print resolution, and the solution
