@@ -38,7 +38,7 @@ void Print(const std::string& label, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     double sum = 0;
     for (double v : ms) sum += v;
-    std::printf("| %-30s | %4zu | %9.2f | %9.2f | %9.2f |\n", label.c_str(), ms.size(),
+    std::printf("| %-34s | %4zu | %9.2f | %9.2f | %9.2f |\n", label.c_str(), ms.size(),
                 sum / static_cast<double>(ms.size()), ms[ms.size() / 2], ms.back());
 }
 
@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
     const auto folder = std::filesystem::temp_directory_path() / ("share-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
 
-    std::printf("| %-30s | %4s | %9s | %9s | %9s |\n", "ms", "runs", "mean", "median", "max");
-    std::printf("|%s|------|-----------|-----------|-----------|\n", std::string(32, '-').c_str());
+    std::printf("| %-34s | %4s | %9s | %9s | %9s |\n", "ms", "runs", "mean", "median", "max");
+    std::printf("|%s|------|-----------|-----------|-----------|\n", std::string(36, '-').c_str());
     for (const unsigned size : {6u, 7u, 9u, 12u, 14u})
         for (int level = 1; level <= 3; ++level) {
             std::vector<double> open, code, clues, pictures;

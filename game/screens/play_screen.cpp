@@ -160,6 +160,9 @@ int TPlayScreen::Logic() {
     DifficultyMenu->Manage(0, 0);
     MainMenu->Manage(0, 0);
     if (ManageShareButtons()) return 0;
+    // A puzzle opened from a file may have had any size; a new one has the size lit here.
+    if (MainMenu->ClickedName == "PLAY" || MainMenu->ClickedName == "CUSTOM")
+        PlayModel().Puzzle.BoardWidth = PlayModel().Puzzle.BoardHeight = std::stoi(ChosenSize);
     if (MainMenu->Clicked("play")) {
         Game->Mouse->Off();
         GenerateScreen->Show(1);
