@@ -20,6 +20,7 @@
 #include "framework/widgets/image_bank.h"
 #include "game/core/core.h"
 #include "game/core/options.h"
+#include "game/screens/puzzle_opening.h"
 #include "game/screens/screens.h"
 #include "game/screens/session.h"
 #include "game/screens/shell.h"
@@ -107,11 +108,12 @@ bool StartUp() {
 }
 
 constexpr const char* kHelp =
-    "usage: tallyfold [--help | --version]\n"
+    "usage: tallyfold [--help | --version | [--] FILE]\n"
     "\n"
-    "Tallyfold is a Kakuro (cross-sum) puzzle game. It takes no arguments: it opens\n"
-    "its window on the display that DISPLAY or WAYLAND_DISPLAY names and keeps its\n"
-    "settings, saved games and best times in $XDG_DATA_HOME/Vellacor Games/Tallyfold/.\n"
+    "Tallyfold is a Kakuro (cross-sum) puzzle game. It opens its window on the\n"
+    "display that DISPLAY or WAYLAND_DISPLAY names and keeps its settings, saved\n"
+    "games and best times in $XDG_DATA_HOME/Vellacor Games/Tallyfold/. Given a\n"
+    "puzzle FILE (see tallyfold-puzzle(5)), it starts with that puzzle on the board.\n"
     "Only one copy runs at a time. See tallyfold(6).\n"
     "\n"
     "  --help     print this help and exit\n"
@@ -131,6 +133,7 @@ int Printed(const std::string& text) {
 int main(int argc, char** argv) {
     // -1: start the game; otherwise the exit status.
     int early = -1;
+    std::string puzzleFile;
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         early = Printed(kHelp);
     } else if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
@@ -141,11 +144,15 @@ int main(int argc, char** argv) {
                      "tallyfold: %s takes nothing after it, not %s\nTry 'tallyfold --help' for more information.\n",
                      argv[1], argv[2]);
         early = 2;
+    } else if (argc == 2 && argv[1][0] != '-' && argv[1][0] != '\0') {
+        puzzleFile = argv[1];
+    } else if (argc == 3 && std::strcmp(argv[1], "--") == 0 && argv[2][0] != '\0') {
+        puzzleFile = argv[2];
     } else if (argc > 1) {
-        const bool option = argv[1][0] == '-';
+        const bool option = argv[1][0] == '-' && std::strcmp(argv[1], "--") != 0;
         std::fprintf(stderr, "tallyfold: %s %s%s\nTry 'tallyfold --help' for more information.\n",
-                     option ? "unknown option" : "unexpected argument", argv[1],
-                     option ? "" : " (the game takes no arguments)");
+                     option ? "unknown option" : "unexpected argument", argc > 2 ? argv[2] : argv[1],
+                     option ? "" : " (the game opens one puzzle file)");
         early = 2;
     }
     if (early >= 0) return early;
@@ -162,6 +169,10 @@ int main(int argc, char** argv) {
     platform::SeedRnd(platform::MilliSecs());
     Resources.GameIni = std::make_shared<TIniFile>();
     CreateGameObjects();
+    // Named from the folder the game was started in; checked when the game is up,
+    // where a refusal can be shown to a player who started it from a file manager.
+    if (!puzzleFile.empty())
+        RequestOpenPuzzleFile(puzzleFile[0] == '/' ? puzzleFile : platform::CurrentDir() + "/" + puzzleFile);
 
     bool failed = false;
     try {

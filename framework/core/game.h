@@ -69,6 +69,9 @@ public:
     TUserFunction UserSuspendFunction;
     std::string ProfileName;
     int Region = 0, SubRegion = 0;
+    // Drawn over the current screen, under the fade and the pointer: what the game shows
+    // on whichever screen is up (a message about a file dropped on the window).
+    std::function<void()> DrawOverScreen;
 
     // Start-up and settings.
     virtual int Init();

@@ -453,6 +453,7 @@ int TGame::ScreenDraw() {
     if (platform::WindowShowing()) {
         if (CurrentTScreen) CurrentTScreen->Draw();
         if (CurrentTScreen && CurrentTScreen->Focus) CurrentTScreen->Focus->Draw();
+        if (DrawOverScreen) DrawOverScreen();
         if (!GameFade->Active) ShowPaused();
         if (FadeMouse) Mouse->Draw();
         GameFade->Draw();

@@ -58,6 +58,13 @@ struct TPuzzleState {
     int RevealUsed = 0;
     int ExplainsUsed = 0;
 
+    // The generator's request behind the puzzle in play (level 1..3; 0 for a puzzle that
+    // came from elsewhere) and the solution it made: the short code names the puzzle only
+    // while the board holds exactly that.
+    int GeneratedLevel = 0;
+    std::uint32_t GeneratedSeed = 0;
+    TGrid GeneratedSolution{};
+
     int DoubleFoundX = 0;
     int DoubleFoundY = 0;
 

@@ -60,7 +60,12 @@ bool TCore::CreatePuzzle(int width, int height, int difficulty) {
         CoreSeedRandom(static_cast<int>(static_cast<unsigned>(CoreClock()) + attempt));
         CoreKeepResponsive();
         seed = static_cast<std::uint32_t>(CoreRandom(0, 0x7FFFFFFF)) ^ (attempt * 0x9E3779B9u);
-        if (GenerateSolution(width, height, level, seed, solution)) break;
+        if (GenerateSolution(width, height, level, seed, solution)) {
+            Model.Puzzle.GeneratedLevel = level;
+            Model.Puzzle.GeneratedSeed = seed;
+            Model.Puzzle.GeneratedSolution = solution;
+            break;
+        }
     }
     TakeSolution(solution, width, height, difficulty, "seed:" + std::to_string(seed));
     return true;
@@ -147,6 +152,7 @@ void TCore::ShowRandomCell() {
 }
 
 void TCore::ClearBoardCompletely() {
+    Model.Puzzle.GeneratedLevel = 0;
     for (int x = 0; x < Model.Puzzle.BoardWidth; ++x) {
         for (int y = 0; y < Model.Puzzle.BoardHeight; ++y) {
             Model.Puzzle.HorizontalSumGrid[x][y] = Model.Puzzle.VerticalSumGrid[x][y] = 0;

@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "tallyfold/engine/PuzzleCode.h"
 #include "tallyfold/engine/Quality.h"
 
 namespace {
@@ -97,14 +98,19 @@ engine::CustomCheck CheckTypedInBoard(const TPuzzleState& p, TGrid& solution) {
 
 bool GenerateSolution(int width, int height, int level, std::uint32_t seed, TGrid& solution) {
     if (!EngineSize(width, height)) return false;
-    std::array<std::uint8_t, MaxBoardSize * MaxBoardSize> result{};
-    // Mirrored: the engine's rows are the game's columns here.
-    if (!engine::GenerateLevelPuzzle(static_cast<unsigned>(width), static_cast<unsigned>(height), level, 5, result,
-                                     seed))
-        return false;
+    // Exactly what a puzzle code names: the same generator, the same orientation (an
+    // engine row is a game y) and no time limit, which would cut the search short at a
+    // point that depends on the machine.
+    engine::GeneratedPuzzleId id;
+    id.rows = static_cast<unsigned>(height);
+    id.columns = static_cast<unsigned>(width);
+    id.level = level;
+    id.seed = seed;
+    std::vector<std::uint8_t> result;
+    if (!engine::GenerateFromId(id, result) || result.size() != static_cast<std::size_t>(width * height)) return false;
     for (int x = 0; x < width; ++x)
         for (int y = 0; y < height; ++y) {
-            const std::uint8_t v = result[EngineIndex(y, x, height)];
+            const std::uint8_t v = result[EngineIndex(x, y, width)];
             solution[x][y] = v == 0xFF ? BlackCell : v;
         }
     return true;
@@ -119,10 +125,10 @@ int GradeSolution(const TGrid& solution, int width, int height, int level) {
             if (v != BlackCell && (v < 1 || v > 9)) return 0;
             // Every white cell needs a clue cell before it both ways.
             if ((x == 0 || y == 0) && v != BlackCell) return 0;
-            digits[EngineIndex(y, x, height)] = v == BlackCell ? -1 : v;
+            digits[EngineIndex(x, y, width)] = v == BlackCell ? -1 : v;
         }
     engine::TBoard board;
-    engine::BoardFromDigits(digits, static_cast<unsigned>(width), static_cast<unsigned>(height), board);
+    engine::BoardFromDigits(digits, static_cast<unsigned>(height), static_cast<unsigned>(width), board);
     const engine::PuzzleMetrics metrics = engine::MeasurePuzzle(board);
     if (metrics.tier > engine::kTierTrials) return 0;
     return engine::DifficultyStars(engine::DifficultyScore(metrics), static_cast<unsigned>(width),

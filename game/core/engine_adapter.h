@@ -31,10 +31,10 @@ TPuzzleDescription EngineDescription(const TPuzzleState& puzzle);
 engine::CustomCheck CheckTypedInBoard(const TPuzzleState& puzzle, TGrid& solution);
 
 // A puzzle of the level (1..3) drawn from seed into solution (digits, BlackCell), or false.
-// The engine is asked for the mirrored board and the result mirrored back, so that a seed
-// gives the puzzle it gave before the game and the engine agreed on one convention.
+// It is the puzzle that the generated puzzle code of the same size, level and seed names,
+// in the game and in tallyfold-engine alike.
 bool GenerateSolution(int width, int height, int level, std::uint32_t seed, TGrid& solution);
 // The engine's grade of a finished solution grid within level 1..3, one to five stars;
-// 0 when the grid is no finished puzzle. Graded as generated (mirrored), so a puzzle's
-// stars are those the generator meant.
+// 0 when the grid is no finished puzzle. Graded in the generator's orientation, so a
+// puzzle's stars are those the generator meant.
 int GradeSolution(const TGrid& solution, int width, int height, int level);

@@ -373,6 +373,8 @@ void TPuzzleModel::ApplySaveGameContent(const TSaveGameContent& content) {
     p.SolutionGrid = content.SolutionGrid;
     p.MarkupGrid = content.MarkupGrid;
     p.IsCustomPuzzle = content.IsCustomPuzzle;
+    // The file keeps the grids, not how they were made: the code is that of the clues.
+    p.GeneratedLevel = 0;
     p.RevealUsed = content.RevealUsed;
     p.ExplainsUsed = content.ExplainsUsed;
     // Nor whether it has several solutions; a typed-in puzzle that has must still be

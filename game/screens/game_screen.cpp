@@ -54,6 +54,7 @@ int TGameScreen::Load() {
     RestartInput = NewInput = QuitInput = nullptr;
     NameInput = SaveGameNameInput = VerticalSumInput = HorizontalSumInput = nullptr;
     OKInput = nullptr;
+    ExportInput = nullptr;
     RetypeClue = 0;
     CrossFade = nullptr;
     Game->FadeMusic = 0;
@@ -202,6 +203,7 @@ int TGameScreen::Start() {
     for (const char* name : {"backtomenu", "checkplay"}) CustomPuzzleMenu->AddQuick(name, name);
     CustomPuzzleMenu->SetX(27);
     CustomPuzzleMenu->SetY(100);
+    LoadShareMenu();
 
     Game->Mouse->On();
     if (Header) Header->SetGlow(3, 0, 0.25f, 0, 0.5f);
@@ -264,6 +266,7 @@ int TGameScreen::Logic() {
         if (PlayModel().Puzzle.PuzzleCompleted) EndOfPuzzle();
     }
     ManageDialogs();
+    ManageShareDialog();
     const int completed = PlayModel().Puzzle.PuzzleCompleted;
     // A solved puzzle has nothing left to save: its button says so.
     if (auto save = MainMenu->FindButton("savegame")) {
@@ -279,6 +282,7 @@ int TGameScreen::Logic() {
     MoveBoardAndFireworks(completed);
     if (completed && !ShowingInput) ManageEndLevelMenu();
     if (!ShowingInput && !GenerateScreen->Active) ManageMainButtons(completed);
+    ManageShareButtons(!GenerateScreen->Active);
 
     const bool boardLive = !completed && !ShowingInput && !GenerateScreen->Active;
     if (boardLive && !custom) ManagePuzzleAids();

@@ -64,6 +64,13 @@ public:
     std::shared_ptr<TParticleList> Fireworks;
     int LastFireworkTime = 0;
 
+    // Passing the puzzle on (game_screen_share.cpp): its code over the paper with
+    // "Copy Code" (and Ctrl+C) and "Export"; the question whether its solution is
+    // exported too, and the name the pictures of one export share.
+    std::shared_ptr<TMenu> ShareMenu;
+    std::shared_ptr<TDialogYesNo> ExportInput;
+    std::string ExportBaseName;
+
     int Load() override;
     int Start() override;
     int Logic() override;
@@ -93,7 +100,16 @@ public:
     void DrawGradeLine(float x, float y);
     void FireworkBurst(int x, int y);
 
+    void CopyCode();
+    // Writes the puzzle's pictures (or its solution's) as PNG and SVG into the data
+    // folder's exports/: true with the folder and the names in result, false with why not.
+    bool WritePictures(bool solution, std::string& result);
+
 private:
+    void LoadShareMenu();
+    void ManageShareDialog();
+    void ManageShareButtons(int live);
+    void DrawShareLine();
     // A fresh generating overlay whose refusals of a typed-in puzzle are shown here.
     void NewOverlay();
     void EndOfPuzzle();

@@ -100,9 +100,11 @@ int TGameScreen::Draw() {
     }
     FreezeTimer();
     if (!PlayModel().Puzzle.CustomMode && PlayModel().Puzzle.PuzzleStars > 0) DrawGradeLine(25, 505);
+    DrawShareLine();
 
-    const std::shared_ptr<TDialog> dialogs[] = {RestartInput,      NewInput,         QuitInput,          NameInput,
-                                                SaveGameNameInput, VerticalSumInput, HorizontalSumInput, OKInput};
+    const std::shared_ptr<TDialog> dialogs[] = {RestartInput,       NewInput,          QuitInput,
+                                                NameInput,          SaveGameNameInput, VerticalSumInput,
+                                                HorizontalSumInput, ExportInput,       OKInput};
     const bool questionOpen = std::any_of(std::begin(dialogs), std::end(dialogs), [](const auto& d) { return !!d; });
     if (PlayModel().Puzzle.PuzzleCompleted) {
         NumberMenu->ClearMouseOver();
@@ -111,7 +113,7 @@ int TGameScreen::Draw() {
     // Under a question the buttons are out of reach: none may look as if the
     // pointer were on it.
     if (questionOpen)
-        for (auto& menu : {MainMenu, NumberMenu, PuzzleMenu, CustomNumberMenu, CustomPuzzleMenu})
+        for (auto& menu : {MainMenu, NumberMenu, PuzzleMenu, CustomNumberMenu, CustomPuzzleMenu, ShareMenu})
             if (menu) menu->ClearMouseOver();
     if (!PlayModel().Puzzle.CustomMode) {
         MainMenu->Draw(0, 0);

@@ -110,6 +110,12 @@ int TGenerateScreen::Draw() {
             }
             HasGenerated = 1;
             Game->Mouse->On();
+        } else if (Work) {
+            const auto work = std::move(Work);
+            Work = nullptr;
+            HasGenerated = 1;
+            if (!work()) Hide();
+            Game->Mouse->On();
         } else {
             PlayCore().NewPuzzle();
             HasGenerated = 1;

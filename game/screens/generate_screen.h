@@ -35,6 +35,10 @@ public:
     virtual int Hide();
     // A typed-in puzzle that failed its check: what the player is told.
     std::function<void(const std::string& message)> Refused;
+    // Slow work of another kind in place of a new puzzle (opening a puzzle code): true
+    // when it put a puzzle on the board; false when it told the player why not, and the
+    // overlay goes away.
+    std::function<bool()> Work;
 };
 
 // A new overlay in place of the old one, loaded.

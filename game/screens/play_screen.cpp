@@ -79,10 +79,12 @@ int TPlayScreen::Load() {
     MainMenu->MakeRow(15);
     MainMenu->CentreHoriz();
     MainMenu->SetY(500);
+    LoadShareMenu();
     Focus = TFocusRing::Create();
     Focus->AddMenu(SizeMenu);
     Focus->AddMenu(DifficultyMenu);
     Focus->AddMenu(MainMenu);
+    Focus->AddMenu(ShareMenu);
     UseSparkleTrail();
     Game->FadeMusic = 0;
     SizeLabel = TSprite::Create(ScreenPicture("sizelabel"), 220, 205);
@@ -107,6 +109,15 @@ int TPlayScreen::Start() {
 int TPlayScreen::ShowSaveGameManager() {
     auto manager = TSaveGameManager::Create(ScreenText("Choose Savegame"), ScreenPicture("manager")->image, 0, 0, 0,
                                             "dat", Game->ProfilePath, ScreenText("Delete File"));
+    StyleChooser(*manager);
+    manager->Start();
+    Game->FixedRateLogic->Init();
+    SaveGameManager = manager;
+    return 0;
+}
+
+void StyleChooser(TSaveGameManager& chooser) {
+    auto* manager = &chooser;
     manager->DrawHighlight = 0;
     manager->DimWhenActive = 1;
     manager->Shadow = TShadow::Create(3, 3, 0.4f);
@@ -119,10 +130,6 @@ int TPlayScreen::ShowSaveGameManager() {
     manager->ListBox->HighlightUnder = 0;
     manager->ErrorDialogFunc = [](const std::string& text) { return CreateMessageDialog(text); };
     manager->DialogYesNoFunc = [](const std::string& text) { return CreateYesNoDialog(text); };
-    manager->Start();
-    Game->FixedRateLogic->Init();
-    SaveGameManager = manager;
-    return 0;
 }
 
 int TPlayScreen::Logic() {
@@ -153,6 +160,7 @@ int TPlayScreen::Logic() {
         }
         if (SaveGameManager && SaveGameManager->Active) return 0;
     }
+    if (ManageShareDialogs()) return 0;
     GenerateScreen->Logic();
     if (GenerateScreen->Active) return 0;
     // The walk goes first: Enter on a framed button is not also the Play button's key.
@@ -160,6 +168,10 @@ int TPlayScreen::Logic() {
     SizeMenu->Manage(0, 0);
     DifficultyMenu->Manage(0, 0);
     MainMenu->Manage(0, 0);
+    if (ManageShareButtons()) return 0;
+    // A puzzle opened from a file may have had any size; a new one has the size lit here.
+    if (MainMenu->ClickedName == "PLAY" || MainMenu->ClickedName == "CUSTOM")
+        PlayModel().Puzzle.BoardWidth = PlayModel().Puzzle.BoardHeight = std::stoi(ChosenSize);
     if (MainMenu->Clicked("play")) {
         Game->Mouse->Off();
         GenerateScreen->Show(1);
@@ -200,8 +212,8 @@ int TPlayScreen::Draw() {
         if (sprite) sprite->Draw();
     // Under an open chooser or message the buttons are out of reach: none of
     // them may still look as if the pointer were on it.
-    if (SaveGameManager || MessageDialog)
-        for (auto& menu : {SizeMenu, DifficultyMenu, MainMenu}) menu->ClearMouseOver();
+    if (SaveGameManager || MessageDialog || CodeInput || FileChooser)
+        for (auto& menu : {SizeMenu, DifficultyMenu, MainMenu, ShareMenu}) menu->ClearMouseOver();
     SizeMenu->Draw(0, 0);
     DifficultyMenu->Draw(0, 0);
     // What the lit level asks of the player, under its buttons.
@@ -211,6 +223,7 @@ int TPlayScreen::Draw() {
     const int lit = ChosenDifficulty == "easy" ? 0 : ChosenDifficulty == "hard" ? 2 : 1;
     DrawTextLinesWithShadow(560, 388, WordWrapLines({DifficultyAsks(lit)}, 290, nullptr, 1), 1, 21);
     MainMenu->Draw(0, 0);
+    DrawSharing();
     if (SaveGameManager) SaveGameManager->Draw();
     if (MessageDialog) MessageDialog->Draw();
     GenerateScreen->Draw();

@@ -31,6 +31,7 @@
 #include "game/screens/high_score_screen.h"
 #include "game/screens/options_screen.h"
 #include "game/screens/play_screen.h"
+#include "game/screens/puzzle_opening.h"
 #include "game/screens/screens.h"
 #include "game/screens/statistics_screen.h"
 #include "game/screens/title_screen.h"
@@ -50,6 +51,8 @@ int TVellacorGame::LogicWrapper() {
     GameFade->Manage();
     if (GameFade->Active && !GameFade->AllowAnim) return 1;
     ScreenChange();
+    // A message about a file dropped on the window holds whichever screen is up.
+    if (ManagePuzzleOpening()) return 1;
     if (CurrentTScreen) CurrentTScreen->Logic();
     if (Fade == 0) ScreenChange();
     return 1;
@@ -133,6 +136,7 @@ void CreateGameObjects() {
     if (!Resources.SoundBank) Resources.SoundBank = std::make_shared<TSoundBank>();
     InstallCellHooks();
     PlayModel().Hooks.CustomPuzzleAccepted = [] { FadeToScreen(Screens.GameScreen); };
+    ResetPuzzleOpening();
     Screens.GameScreen = std::make_shared<TGameScreen>();
     Screens.GameScreen->name = "game";
     Screens.PlayScreen = std::make_shared<TPlayScreen>();
@@ -155,6 +159,7 @@ void CreateGameObjects() {
 }
 
 void LoadSharedResources() {
+    Game->DrawOverScreen = DrawPuzzleOpening;
     Resources.ImageBank->SetPath(Game->ImagePath);
     Resources.SoundBank->SetPath(Game->SoundPath);
     for (const char* name : {"buttonclick", "buttonMO", "applause.ogg"})

@@ -149,6 +149,13 @@ std::shared_ptr<TDialogTextInput> CreateSaveNameDialog(int cancel, const std::st
     return dialog;
 }
 
+std::shared_ptr<TDialogTextInput> CreateCodeDialog(const std::string& prompt) {
+    auto dialog = TextDialog(prompt, CodeInputChars, "inputlong", 80, 1);
+    dialog->TextInput->AllowExtendedChars = 0;
+    dialog->UppercaseFirstChar = 0;
+    return dialog;
+}
+
 std::shared_ptr<TDialogOK> CreateMessageDialog(const std::string& text) {
     auto dialog = TDialogOK::Create(text, PanelPicture("inputlong"), 0, 0, 0);
     CommonStyle(*dialog, palette::Warning);

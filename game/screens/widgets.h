@@ -25,6 +25,11 @@ TButtonPictures RadioPictures(const std::string& name, const std::string& select
 
 std::shared_ptr<TDialogTextInput> CreateHighScoreNameDialog(int cancel, int place, const std::string& message);
 std::shared_ptr<TDialogTextInput> CreateSaveNameDialog(int cancel, const std::string& prompt);
+// Room for the code of any generated puzzle and of small typed-in ones; longer codes
+// come in through the clipboard.
+inline constexpr int CodeInputChars = 40;
+// A puzzle code typed in: letters, digits and dashes, OK and Cancel.
+std::shared_ptr<TDialogTextInput> CreateCodeDialog(const std::string& prompt);
 std::shared_ptr<TDialogOK> CreateMessageDialog(const std::string& text);
 std::shared_ptr<TDialogYesNo> CreateYesNoDialog(const std::string& text);
 

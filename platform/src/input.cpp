@@ -18,6 +18,10 @@ constexpr size_t kMaxQueue = 4096;
 constexpr size_t kMaxPolledChars = 256;
 
 std::deque<Event> g_queue;
+// Dropped files wait apart from the events: a path is no key or pointer state.
+std::deque<std::string> g_dropped;
+// The clipboard while no display is open.
+std::string g_clipboard;
 // Every queued event counts; an event leaves the queue taken or dropped.
 uint64_t g_queued = 0, g_gone = 0;
 int g_mouseX = 0, g_mouseY = 0;
@@ -380,6 +384,12 @@ void HandleSdlEvent(const SDL_Event& e) {
         case SDL_QUIT:
             Emit(EventKind::AppTerminate, 0);
             break;
+        case SDL_DROPFILE:
+            if (e.drop.file) {
+                if (g_dropped.size() < MaxDroppedFiles) g_dropped.emplace_back(e.drop.file);
+                SDL_free(e.drop.file);
+            }
+            break;
         default:
             break;
     }
@@ -446,6 +456,39 @@ void ReturnEvents(const std::vector<Event>& events) {
         g_queue.pop_back();
         ++g_gone;
     }
+}
+
+bool TakeDroppedFile(std::string& path) {
+    PumpMessages();
+    if (g_dropped.empty()) return false;
+    path = std::move(g_dropped.front());
+    g_dropped.pop_front();
+    return true;
+}
+
+void ClearDroppedFiles() { g_dropped.clear(); }
+
+bool SetClipboardText(const std::string& text) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        g_clipboard = text;
+        return true;
+    }
+    return SDL_SetClipboardText(text.c_str()) == 0;
+}
+
+bool GetClipboardText(std::string& text, size_t maxBytes) {
+    std::string got;
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        got = g_clipboard;
+    } else {
+        char* held = SDL_GetClipboardText();
+        if (!held) return false;
+        got = held;
+        SDL_free(held);
+    }
+    if (got.empty() || got.size() > maxBytes) return false;
+    text = std::move(got);
+    return true;
 }
 
 void ClearEvents() {

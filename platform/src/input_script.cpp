@@ -40,7 +40,7 @@ constexpr long kMaxCoordinate = 16383;
 constexpr long kMaxWheel = 100;
 
 struct Step {
-    enum class Kind { Post, Wait, Shot, Frames, Hide, Show } kind = Kind::Post;
+    enum class Kind { Post, Wait, Shot, Frames, Hide, Show, Drop } kind = Kind::Post;
     std::vector<Event> events;
     bool movesPointer = false;
     int x = 0, y = 0;
@@ -320,6 +320,13 @@ void Parse(std::string_view line) {
         const std::string how = Lower(words[1]);
         if (how != "in" && how != "out") return Complain("focus takes in or out");
         steps.push_back(Post({Event{how == "in" ? EventKind::AppResume : EventKind::AppSuspend, 0, 0, 0}}));
+    } else if (command == "drop") {
+        const std::string path(rest());
+        if (path.empty() || path.find('\0') != std::string::npos) return Complain("drop needs a file name");
+        Step step;
+        step.kind = Step::Kind::Drop;
+        step.path = path;
+        steps.push_back(step);
     } else if (command == "close") {
         if (expect(0)) steps.push_back(Post({Event{EventKind::AppTerminate, 0, 0, 0}}));
     } else {
@@ -404,6 +411,15 @@ void RunSteps() {
                     step.kind == Step::Kind::Hide ? SDL_HideWindow(window) : SDL_ShowWindow(window);
                 s.resumeAtFrame = s.frames + 1;
                 break;
+            case Step::Kind::Drop: {
+                // Through SDL's own queue, as a file manager's drop arrives.
+                SDL_Event drop{};
+                drop.type = SDL_DROPFILE;
+                drop.drop.file = SDL_strdup(step.path.c_str());
+                if (SDL_PushEvent(&drop) != 1) SDL_free(drop.drop.file);
+                s.resumeAtFrame = s.frames + 1;
+                break;
+            }
         }
     }
 }

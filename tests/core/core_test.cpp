@@ -71,7 +71,8 @@ TEST_F(CoreTest, CreatedPuzzleHasTheClueOfEveryRunAndAnEmptyPlayerGrid) {
         std::vector<int> grid(49);
         for (int x = 0; x < 7; ++x)
             for (int y = 0; y < 7; ++y)
-                grid[static_cast<std::size_t>(x * 7 + y)] =
+                // In the generator's orientation: an engine row is a game y.
+                grid[static_cast<std::size_t>(y * 7 + x)] =
                     Puzzle.SolutionGrid[x][y] == BlackCell ? -1 : Puzzle.SolutionGrid[x][y];
         engine::TBoard board;
         engine::BoardFromDigits(grid, 7, 7, board);

@@ -98,6 +98,7 @@ void GameScreensFixture::Frame(const std::string& shot) {
     platform::SetClsColor(0, 0, 0);
     platform::Cls();
     if (Game->CurrentTScreen) Game->CurrentTScreen->Draw();
+    if (Game->DrawOverScreen) Game->DrawOverScreen();
     Game->ShowPaused();
     Game->GameFade->Draw();
     Game->Mouse->Draw();

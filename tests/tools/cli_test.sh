@@ -48,7 +48,8 @@ done <<TABLE
 tallyfold        | --help                        | 0 | * |
 tallyfold        | --version                     | 0 | tallyfold $version |
 tallyfold        | --fullscreen                  | 2 | | tallyfold: unknown option --fullscreen
-tallyfold        | puzzle.txt                    | 2 | | tallyfold: unexpected argument puzzle.txt (the game takes no arguments)
+tallyfold        | puzzle.txt extra.txt          | 2 | | tallyfold: unexpected argument extra.txt (the game opens one puzzle file)
+tallyfold        | -- a.txt b.txt                | 2 | | tallyfold: unexpected argument a.txt (the game opens one puzzle file)
 tallyfold        | --version --help              | 2 | | tallyfold: --version takes nothing after it, not --help
 tallyfold-engine | --help                        | 0 | * |
 tallyfold-engine | --version                     | 0 | tallyfold-engine $version |

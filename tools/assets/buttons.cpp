@@ -15,7 +15,9 @@
 //  - number column: ten buttons with 7-pixel gaps, centred vertically at
 //    x 730, must end above the message line at the bottom (y 540);
 //  - setup screen: the size and difficulty columns are centred under their
-//    labels (x 220 and x 560) and stacked without gaps;
+//    labels (x 220 and x 560) and stacked without gaps; "Enter Code" and "Open
+//    File" make a row of small buttons under the main row, above the edge;
+//  - the strip over the board's paper (y 0 to 25) holds two 22-pixel buttons;
 //  - one button picture is shared by the setup screen's "load" and the save
 //    game manager's "Load", so every row and dialog button has the same size.
 
@@ -75,6 +77,9 @@ std::vector<Button> AllButtons() {
     b.push_back({"customsmall", kRowW, kRowH, "Own Puzzle", Kind::Plain, 22});
     b.push_back({"load", kRowW, kRowH, "Load", Kind::Plain, 22});
     b.push_back({"backsmall", kRowW, kRowH, "Back", Kind::Plain, 22});
+    // Puzzles from elsewhere, in a row of their own under the main row.
+    b.push_back({"entercode", kSmallW, kSmallH, "Enter Code", Kind::Plain, 16});
+    b.push_back({"openfile", kSmallW, kSmallH, "Open File", Kind::Plain, 16});
     // Play screen: number column, menus and the end-of-puzzle panel.
     b.push_back({"0", kNumber, kNumber, "", Kind::Radio, 25, Icon::Eraser});
     for (int n = 1; n <= 9; ++n) b.push_back({std::to_string(n), kNumber, kNumber, std::to_string(n), Kind::Radio, 25});
@@ -93,6 +98,9 @@ std::vector<Button> AllButtons() {
     b.push_back({"explainstep", kSmallW, kSmallH, "Explain a Step", Kind::Plain, 16});
     b.push_back({"checkplay", kSmallW, kSmallH, "Check and Play", Kind::Plain, 16});
     b.push_back({"nextpuzzle", kSmallW, kSmallH, "Next Puzzle", Kind::Plain, 16});
+    // The strip over the paper: the puzzle's code and what passes it on.
+    b.push_back({"copycode", 96, 22, "Copy Code", Kind::Plain, 14});
+    b.push_back({"export", 96, 22, "Export", Kind::Plain, 14});
     // Options screen.
     b.push_back({"oksmall", kRowW, kRowH, "OK", Kind::Plain, 22});
     b.push_back({"fullscreen", kToggleW, kToggleH, "Full Screen", Kind::Toggle, 21});

@@ -51,6 +51,18 @@ void PostEvent(const Event& event);
 void ReturnEvents(const std::vector<Event>& events);
 void ClearEvents();
 
+// Files dropped on the window, oldest first: the path as the system gave it. Only
+// the first MaxDroppedFiles wait; later ones are forgotten until those are taken.
+inline constexpr size_t MaxDroppedFiles = 16;
+bool TakeDroppedFile(std::string& path);
+void ClearDroppedFiles();
+
+// The system clipboard's text. Without a display the text stays inside the program,
+// so that copy and paste still meet. Get: false when there is no text, or more than
+// maxBytes of it (nothing is returned then).
+bool SetClipboardText(const std::string& text);
+bool GetClipboardText(std::string& text, size_t maxBytes);
+
 // Polled input: while on, the platform keeps its own key and button state.
 void SetPolledInput(bool on);
 bool PolledInput();
@@ -106,6 +118,8 @@ void PolledFlushMouse();
 //                  when it unmaps and maps it.
 //   focus out, focus in   the window loses or regains the input focus.
 //   close          as the window's close box.
+//   drop PATH      the file PATH (the rest of the line) dropped on the window, as a
+//                  file manager drops it.
 // After a command that posts input, the next command waits until the program
 // has taken those events and the frame it took them in has ended, so a press
 // and its release never land in one logic step.
