@@ -22,6 +22,14 @@ cmp -s made.txt opened.txt || fail "open $code differs from generate --seed 77: 
 # The lower-case code with blanks for dashes opens the same puzzle.
 "$engine" open $(echo "$code" | tr 'A-Z-' 'a-z ') --format text | tail -n +4 | sed '/^$/d' >lower.txt
 cmp -s made.txt lower.txt || fail "the lower-case code opens another puzzle"
+# What generate and open print as text is a puzzle file as it stands: the lines
+# about the puzzle are comments.
+"$engine" generate 9 9 2 --seed 77 --code --format text >whole.txt
+"$engine" open "$code" --format text >whole-opened.txt
+for f in whole.txt whole-opened.txt; do
+  [ "$("$engine" check "$f" 2>&1)" = ok ] || fail "check of the whole $f: $("$engine" check "$f" 2>&1)"
+done
+grep -q "^; code $code\$" whole.txt || fail "the code line is not a comment: $(head -5 whole.txt)"
 # The file without its digits is checked, coded and solved back to the same digits.
 sed -E 's/(^| )[1-9]( |$)/\1.\2/g; s/(^| )[1-9]( |$)/\1.\2/g' made.txt >blank.txt
 grep -q '[ ^][1-9] ' blank.txt && fail "the test's blanking left digits: $(cat blank.txt)"

@@ -56,7 +56,8 @@ constexpr const char* kUsage =
     "          Each puzzle prints \"ms <milliseconds>\", \"tier <1-3>\", \"score <S>\",\n"
     "          the grid (digits, # for black) and an empty line, or \"failed\" instead\n"
     "          of tier, score and grid. --code adds \"code <CODE>\" after the score.\n"
-    "          --format text prints the puzzle file (clues and solution digits) and\n"
+    "          --format text prints the puzzle file (clues and solution digits, the\n"
+    "          lines above as \"; \" comments, so one puzzle's output opens as a file) and\n"
     "          --format description the engine description instead of the grid.\n"
     "          --stats then prints what the puzzles made\n"
     "          hold: run shapes, give-away clues, layout repeats and deductions.\n"
@@ -195,8 +196,8 @@ bool TakeFlag(std::vector<std::string_view>& args, std::string_view flag) {
 
 // The block of a made puzzle in the generate format: everything from "score" on.
 void PrintPuzzleBlock(const engine::Puzzle& puzzle, double score, const std::string& code, Format format) {
-    std::cout << "score " << score << '\n';
-    if (!code.empty()) std::cout << "code " << code << '\n';
+    std::cout << InfoPrefix(format) << "score " << score << '\n';
+    if (!code.empty()) std::cout << InfoPrefix(format) << "code " << code << '\n';
     if (format == Format::Text) {
         std::cout << engine::WritePuzzleText(puzzle, true);
     } else if (format == Format::Description) {
@@ -346,14 +347,15 @@ int Generate(std::vector<std::string_view> args) {
         const bool made =
             engine::GenerateLevelPuzzle(rows, columns, static_cast<int>(level), timeLimit, result, puzzleSeed, &tier);
         const auto elapsed = std::chrono::steady_clock::now() - start;
-        std::cout << "ms " << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() << '\n';
+        std::cout << InfoPrefix(format) << "ms "
+                  << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() << '\n';
         if (made) {
             for (std::size_t i = 0; i < result.size(); ++i) digits[i] = result[i] == 0xFF ? -1 : result[i];
             engine::BoardFromDigits(digits, rows, columns, board);
             const engine::PuzzleMetrics metrics = engine::MeasurePuzzle(board);
             const double score = engine::DifficultyScore(metrics);
             stats.Add(board, metrics, score);
-            std::cout << "tier " << tier << '\n';
+            std::cout << InfoPrefix(format) << "tier " << tier << '\n';
             engine::Puzzle puzzle;
             engine::PuzzleFromSolution(rows, columns, result, puzzle);
             std::string code;

@@ -54,8 +54,9 @@ bool PrintOpened(std::string_view code, Format format, bool withCode, std::strin
     if (!opened) return false;
     const auto elapsed = std::chrono::steady_clock::now() - start;
     const engine::PuzzleMetrics metrics = MeasureSolved(puzzle);
-    std::cout << "ms " << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() << '\n';
-    std::cout << "tier " << (decoded.generated ? tier : metrics.tier) << '\n';
+    std::cout << InfoPrefix(format) << "ms " << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()
+              << '\n';
+    std::cout << InfoPrefix(format) << "tier " << (decoded.generated ? tier : metrics.tier) << '\n';
     std::string shown;
     if (withCode) {
         shown = decoded.generated ? engine::GeneratedPuzzleCode(decoded.id) : engine::CluesPuzzleCode(puzzle);
@@ -111,7 +112,8 @@ int Daily(std::vector<std::string_view> args) {
         engine::DailyResult daily;
         const bool made = engine::DailyPuzzle(year, month, day, level, daily);
         const auto elapsed = std::chrono::steady_clock::now() - start;
-        std::cout << "ms " << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() << '\n';
+        std::cout << InfoPrefix(format) << "ms "
+                  << std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() << '\n';
         engine::Puzzle puzzle;
         if (!made || !engine::PuzzleFromSolution(daily.id.rows, daily.id.columns, daily.cells, puzzle)) {
             std::cout << "failed\n\n";

@@ -16,6 +16,9 @@
 namespace tool {
 
 enum class Format { Auto, Grid, Text, Description };
+// The lines about a made puzzle (time, tier, score, code) are comments in the
+// puzzle file format, so that what --format text prints opens as a file.
+inline const char* InfoPrefix(Format format) { return format == Format::Text ? "; " : ""; }
 enum class Command { Solve, Rate, Explain, Check, Code };
 
 // A bad command line: what is wrong in one line, and where the rest is told; status 2.
