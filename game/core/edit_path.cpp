@@ -167,8 +167,7 @@ TEditResult TPuzzleModel::ApplyEdit(const TEditRequest& request) {
         }
     // A checkpoint changes no cell, and going back to one closes it even when nothing was tried.
     const bool marker = request.Kind == TEditKind::Checkpoint || request.Kind == TEditKind::BackToCheckpoint;
-    if (!marker && edit.Cells.empty() && edit.AutoMarkupBefore == edit.AutoMarkupAfter)
-        return TEditResult::Unchanged;
+    if (!marker && edit.Cells.empty() && edit.AutoMarkupBefore == edit.AutoMarkupAfter) return TEditResult::Unchanged;
 
     EditHistory.Done.push_back(std::move(edit));
     EditHistory.Undone.clear();

@@ -106,8 +106,7 @@ private:
             return Fail(at, "not an edit line");
         // A puzzle the autosave keeps is being played, never typed in: its shape does not change.
         const auto k = static_cast<TEditKind>(kind);
-        if (kind > static_cast<int>(TEditKind::UndoToCorrect) || k == TEditKind::WhiteCell ||
-            k == TEditKind::ClueCell)
+        if (kind > static_cast<int>(TEditKind::UndoToCorrect) || k == TEditKind::WhiteCell || k == TEditKind::ClueCell)
             return Fail(at, "no edit of kind " + tokens[1] + " is kept for a puzzle in play");
         // A checkpoint only marks a place in the history.
         if (k == TEditKind::Checkpoint && (cells != 0 || before != after))
