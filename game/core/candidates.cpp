@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/core/candidates.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <string>
@@ -31,6 +32,13 @@ bool CellsCanTake(const std::vector<unsigned>& cells, unsigned needed) {
     return reach[needed] != 0;
 }
 
+std::string DigitText(unsigned digits) {
+    std::string text;
+    for (int d = 1; d <= 9; ++d)
+        if (digits >> d & 1) text += static_cast<char>('0' + d);
+    return text;
+}
+
 }  // namespace
 
 TRunCandidates FilterCombinations(int clue, const std::vector<int>& digits, const std::vector<unsigned>& candidates) {
@@ -48,6 +56,8 @@ TRunCandidates FilterCombinations(int clue, const std::vector<int>& digits, cons
         }
     }
     for (const std::uint16_t mask : engine::CombinationMasks(clue, result.Length)) result.All.push_back(mask);
+    // As the unfiltered list shows them: in the order of their digits written out.
+    std::sort(result.All.begin(), result.All.end(), [](unsigned a, unsigned b) { return DigitText(a) < DigitText(b); });
     unsigned any = 0, every = AllDigits;
     for (const unsigned combination : result.All) {
         if (result.PlacedTwice || (result.Placed & ~combination) != 0) continue;

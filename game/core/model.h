@@ -114,6 +114,8 @@ public:
     // "Undo to Last Correct": the board as it was when it last held no wrong digit;
     // Unchanged when it holds none now or the history does not reach back that far.
     TEditResult UndoToLastCorrect();
+    // True when no digit of player differs from the solution's (empty cells agree).
+    bool AgreesWithSolution(const TGrid& player) const;
 
     // ---- typing in a puzzle (custom_puzzle.cpp)
     // Drops clues whose run has no cells left.
@@ -244,7 +246,6 @@ private:
     void KeepMarksOf(int x, int y, bool placed);
     // The player grid, marks and automatic-marks flag as they were before Done[index] (checkpoints.cpp).
     void BoardBefore(std::size_t index, TGrid& player, TMarkupGrid& marks, int& autoMarkup) const;
-    bool AgreesWithSolution(const TGrid& player) const;
     // Puts a whole board back (checkpoints.cpp); what changed becomes the edit.
     void PutBoard(const TGrid& player, const TMarkupGrid& marks, int autoMarkup);
     bool CheckpointTarget(TEditKind kind, TGrid& player, TMarkupGrid& marks, int& autoMarkup) const;
