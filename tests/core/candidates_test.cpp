@@ -394,7 +394,9 @@ TEST_F(CandidatesTest, CheckpointsNestReturnInOneStepAndSurviveUndoRedoAndTheAut
             ASSERT_EQ(Model.OpenCheckpoints().size(), opened.size());
             TGrid tried{};
             ASSERT_EQ(Model.TriedFrom(tried), !opened.empty());
-            if (!opened.empty()) ASSERT_EQ(tried, opened.front().player);
+            if (!opened.empty()) {
+                ASSERT_EQ(tried, opened.front().player);
+            }
         }
         EXPECT_GT(returns, 3);
 

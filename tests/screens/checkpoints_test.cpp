@@ -9,9 +9,11 @@
 
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
+#include "framework/paths/errors.h"
 #include "framework/text/game_text.h"
 #include "framework/widgets/button.h"
 #include "framework/widgets/dialog.h"
+#include "framework/widgets/font.h"
 #include "framework/widgets/pointer.h"
 #include "game/core/core.h"
 #include "game/core/edits.h"
@@ -93,7 +95,7 @@ protected:
         return {};
     }
     // The most striking pixel of a box on the last frame: the brightest.
-    std::array<int, 3> Brightest(const std::shared_ptr<platform::Image>& picture, int left, int top, int w, int h) {
+    std::array<int, 3> Brightest(const std::shared_ptr<platform::Pixmap>& picture, int left, int top, int w, int h) {
         int best = -1;
         std::array<int, 3> colour{};
         for (int py = top; py < top + h; ++py)
@@ -103,11 +105,11 @@ protected:
             }
         return colour;
     }
-    std::array<int, 3> DigitColour(const std::shared_ptr<platform::Image>& picture, int x, int y) {
+    std::array<int, 3> DigitColour(const std::shared_ptr<platform::Pixmap>& picture, int x, int y) {
         auto cell = Cell(x, y);
         return Brightest(picture, static_cast<int>(cell->x) - 10, static_cast<int>(cell->y) - 14, 20, 28);
     }
-    int RedPixels(const std::shared_ptr<platform::Image>& picture, int left, int top, int w, int h) {
+    int RedPixels(const std::shared_ptr<platform::Pixmap>& picture, int left, int top, int w, int h) {
         int red = 0;
         for (int py = top; py < top + h; ++py)
             for (int px = left; px < left + w; ++px) {
@@ -201,7 +203,8 @@ TEST_F(Checkpoints, CheckpointsComeBackWithContinue) {
     Steps(120);
     ASSERT_TRUE(Screens.TitleScreen->Menu->FindButton("continue"));
     ClickButton(Screens.TitleScreen->Menu, "continue", 0);
-    Steps(110);
+    // The fade and the cells dropping into place.
+    Steps(1200);
     ASSERT_EQ(Game->CurrentTScreen, Screens.GameScreen);
     EXPECT_EQ(p.PlayerGrid, played);
     ASSERT_EQ(PlayModel().OpenCheckpoints().size(), 1u);
