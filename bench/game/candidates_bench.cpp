@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
                 "p99.9", "max", ">100");
     std::printf(
         "|------------------------------------------|---------|----------|----------|----------|----------|----------|"
-        "\n");
+        "--------|\n");
     Print("run under the pointer (one run)", pointer);
     Print("runs through the cursor (two runs)", cursor);
     std::printf("\n(%zu characters written)\n", keep);
