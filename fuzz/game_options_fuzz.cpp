@@ -13,7 +13,7 @@
 namespace {
 bool AllSwitches(const TGameOptions& o) {
     for (int v : {o.PreventDoubleNumbers, o.ShowTimer, o.ShowSumCombinations, o.ShowRemainingSum, o.ShowHighlighter,
-                  o.FirstRun, o.CheckRuns})
+                  o.FirstRun, o.CheckRuns, o.KeepPencilMarks})
         if (v != 0 && v != 1) return false;
     return true;
 }
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (back.PreventDoubleNumbers != read.PreventDoubleNumbers || back.ShowTimer != read.ShowTimer ||
         back.ShowSumCombinations != read.ShowSumCombinations || back.ShowRemainingSum != read.ShowRemainingSum ||
         back.ShowHighlighter != read.ShowHighlighter || back.FirstRun != read.FirstRun ||
-        back.CheckRuns != read.CheckRuns)
+        back.CheckRuns != read.CheckRuns || back.KeepPencilMarks != read.KeepPencilMarks)
         std::abort();
     Resources.GameIni.reset();
     return 0;

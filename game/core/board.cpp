@@ -167,6 +167,14 @@ int TPuzzleModel::RunLength(int direction, int x, int y) const {
     return RunFrom(Puzzle, RunBoard(), Puzzle.PlayerGrid, direction, x, y).Count;
 }
 
+std::vector<std::pair<int, int>> TPuzzleModel::RunCells(int direction, int x, int y) const {
+    std::vector<std::pair<int, int>> cells;
+    if (!OnBoard(x, y)) return cells;
+    const TRunCells run = RunFrom(Puzzle, RunBoard(), Puzzle.PlayerGrid, direction, x, y);
+    for (int k = 0; k < run.Count; ++k) cells.emplace_back(run.Cells[k][0], run.Cells[k][1]);
+    return cells;
+}
+
 int TPuzzleModel::SolutionRunSum(int direction, int x, int y) const {
     const TRunCells run = RunFrom(Puzzle, SolutionRunBoard(), Puzzle.SolutionGrid, direction, x, y);
     int sum = 0;

@@ -46,10 +46,6 @@ bool ShapeChanged(const TCellChange& change) {
            change.Before.Horizontal != change.After.Horizontal;
 }
 
-void ClearCellMarks(TPuzzleState& p, int x, int y) {
-    for (int k = 0; k < 9; ++k) p.MarkupGrid[x][y][k] = 0;
-}
-
 }  // namespace
 
 // A board whose black cells or clues moved needs its cell sprites made again.
@@ -69,16 +65,14 @@ void TPuzzleModel::Perform(const TEditRequest& r) {
         case TEditKind::Digit:
         case TEditKind::Erase:
             p.PlayerGrid[x][y] = static_cast<std::uint8_t>(r.Kind == TEditKind::Digit ? r.Digit : 0);
-            ClearCellMarks(p, x, y);
-            if (p.AutoMarkup) FillMarkup();
+            KeepMarksOf(x, y, r.Kind == TEditKind::Digit);
             break;
         case TEditKind::Reveal:
             p.PlayerGrid[x][y] = p.SolutionGrid[x][y];
             // Undo takes the digit back, not the sight of it.
             p.RevealUsed = 1;
             ++PlayTrack.Reveals;
-            ClearCellMarks(p, x, y);
-            if (p.AutoMarkup) FillMarkup();
+            KeepMarksOf(x, y, true);
             break;
         case TEditKind::Mark: {
             p.PlayerGrid[x][y] = 0;
@@ -103,11 +97,28 @@ void TPuzzleModel::Perform(const TEditRequest& r) {
             for (int d = 1; d <= 9; ++d)
                 if (r.Digits >> d & 1) p.MarkupGrid[x][y][d - 1] = 0;
             break;
+        case TEditKind::Checkpoint:
+            break;
+        case TEditKind::BackToCheckpoint:
+        case TEditKind::UndoToCorrect: {
+            TGrid player;
+            TMarkupGrid marks;
+            int autoMarkup = 0;
+            if (CheckpointTarget(r.Kind, player, marks, autoMarkup)) PutBoard(player, marks, autoMarkup);
+            break;
+        }
     }
 }
 
 bool TPuzzleModel::Valid(const TEditRequest& r) const {
     if (r.Kind == TEditKind::AutoMarks) return true;
+    if (r.Kind == TEditKind::Checkpoint) return OpenCheckpoints().size() < static_cast<std::size_t>(MaxCheckpoints);
+    if (r.Kind == TEditKind::BackToCheckpoint || r.Kind == TEditKind::UndoToCorrect) {
+        TGrid player;
+        TMarkupGrid marks;
+        int autoMarkup = 0;
+        return CheckpointTarget(r.Kind, player, marks, autoMarkup);
+    }
     if (!OnBoard(r.X, r.Y)) return false;
     const bool white = Puzzle.PlayerGrid[r.X][r.Y] != BlackCell;
     switch (r.Kind) {
@@ -155,7 +166,9 @@ TEditResult TPuzzleModel::ApplyEdit(const TEditRequest& request) {
             TCellContent now = CellNow(Puzzle, x, y);
             if (!(was == now)) edit.Cells.push_back({x, y, was, now});
         }
-    if (edit.Cells.empty() && edit.AutoMarkupBefore == edit.AutoMarkupAfter) return TEditResult::Unchanged;
+    // A checkpoint changes no cell, and going back to one closes it even when nothing was tried.
+    const bool marker = request.Kind == TEditKind::Checkpoint || request.Kind == TEditKind::BackToCheckpoint;
+    if (!marker && edit.Cells.empty() && edit.AutoMarkupBefore == edit.AutoMarkupAfter) return TEditResult::Unchanged;
 
     EditHistory.Done.push_back(std::move(edit));
     EditHistory.Undone.clear();

@@ -19,6 +19,10 @@ enum class TEditKind {
     WhiteCell,  // typing in: a cell becomes white, its clues go
     ClueCell,   // typing in: a cell becomes a clue cell with Across/Down
     Unmark,     // the pencil marks of Digits taken off (an explanation ruled them out)
+    // Kinds after Unmark came with checkpoints; older autosaves never hold them.
+    Checkpoint,        // "Try From Here": no cell changes, the place undo and Back return to
+    BackToCheckpoint,  // the board put back as it was at the newest open checkpoint, which closes
+    UndoToCorrect,     // the board put back as it was when it last held no wrong digit
 };
 
 struct TEditRequest {

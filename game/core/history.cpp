@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/core/history.h"
 
+#include "game/core/model.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -85,7 +87,7 @@ public:
             (k < done ? history.Done : history.Undone).push_back(std::move(edit));
         }
         if (at != lines_.size()) return Fail(at, "more lines than the edits take");
-        return Consistent(history);
+        return Consistent(history) && CheckpointsNest(history);
     }
 
 private:
@@ -104,8 +106,11 @@ private:
             return Fail(at, "not an edit line");
         // A puzzle the autosave keeps is being played, never typed in: its shape does not change.
         const auto k = static_cast<TEditKind>(kind);
-        if (kind > static_cast<int>(TEditKind::Unmark) || k == TEditKind::WhiteCell || k == TEditKind::ClueCell)
+        if (kind > static_cast<int>(TEditKind::UndoToCorrect) || k == TEditKind::WhiteCell || k == TEditKind::ClueCell)
             return Fail(at, "no edit of kind " + tokens[1] + " is kept for a puzzle in play");
+        // A checkpoint only marks a place in the history.
+        if (k == TEditKind::Checkpoint && (cells != 0 || before != after))
+            return Fail(at, "a checkpoint that changes the board");
         if (cells > board_.BoardWidth * board_.BoardHeight || at + static_cast<std::size_t>(cells) >= lines_.size())
             return Fail(at, "more cells than the board or the file has");
         edit.Kind = k;
@@ -189,6 +194,22 @@ private:
         autoMarkup = board_.AutoMarkup;
         for (auto edit = history.Undone.rbegin(); edit != history.Undone.rend(); ++edit)
             if (!step(*edit, true)) return Fail(0, "the edits to redo do not start from the board as it is");
+        return true;
+    }
+
+    // The game never opens more checkpoints at once than the model allows, on the
+    // way to the board or on the way redo would take.
+    bool CheckpointsNest(const TEditHistory& history) {
+        int open = 0;
+        auto walk = [&](const TEdit& edit) {
+            if (edit.Kind == TEditKind::Checkpoint) ++open;
+            if (edit.Kind == TEditKind::BackToCheckpoint && open > 0) --open;
+            return open <= TPuzzleModel::MaxCheckpoints;
+        };
+        for (const TEdit& edit : history.Done)
+            if (!walk(edit)) return Fail(0, "more checkpoints open at once than the game allows");
+        for (auto edit = history.Undone.rbegin(); edit != history.Undone.rend(); ++edit)
+            if (!walk(*edit)) return Fail(0, "more checkpoints open at once than the game allows");
         return true;
     }
 

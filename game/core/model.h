@@ -8,9 +8,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/core/autosave.h"
+#include "game/core/candidates.h"
 #include "game/core/core.h"
 #include "game/core/edits.h"
 #include "game/core/explain.h"
@@ -86,6 +88,37 @@ public:
     void ForgetHelpTaken();
     // Empties every white cell, the marks, the flags and the history, and starts the clock.
     void Restart();
+
+    // The cells of the run after clue cell (x, y), in order.
+    std::vector<std::pair<int, int>> RunCells(int direction, int x, int y) const;
+
+    // ---- candidates (candidates.cpp)
+    // The combinations of the run after clue cell (x, y) that still fit its placed
+    // digits and the marks of its empty cells (a cell without marks may take any digit).
+    TRunCandidates RunCandidates(int direction, int x, int y) const;
+    // Those combinations as the message line shows them, with the digits every one
+    // of them still needs and those none can use; "" for no run.
+    std::string FilteredCombinationText(int direction, int x, int y) const;
+    // 1 when digit d stands in another cell of a run through (x, y): a mark of d there
+    // contradicts the board.
+    int MarkContradicted(int d, int x, int y) const;
+
+    // ---- checkpoints (checkpoints.cpp)
+    static constexpr int MaxCheckpoints = 5;
+    // Where the open checkpoints stand in EditHistory.Done, oldest first.
+    std::vector<std::size_t> OpenCheckpoints() const;
+    // The player grid as it was at the oldest open checkpoint; false when none is open.
+    bool TriedFrom(TGrid& player) const;
+    // "Try From Here": Refused when MaxCheckpoints are open already.
+    TEditResult TryFromHere();
+    // "Back to Checkpoint": the board as it was at the newest open checkpoint, which
+    // closes; Unchanged when none is open.
+    TEditResult BackToCheckpoint();
+    // "Undo to Last Correct": the board as it was when it last held no wrong digit;
+    // Unchanged when it holds none now or the history does not reach back that far.
+    TEditResult UndoToLastCorrect();
+    // True when no digit of player differs from the solution's (empty cells agree).
+    bool AgreesWithSolution(const TGrid& player) const;
 
     // ---- typing in a puzzle (custom_puzzle.cpp)
     // Drops clues whose run has no cells left.
@@ -227,6 +260,15 @@ private:
     // before it, or false when the run reaches the edge (a typed-in board can have that).
     bool FindClueCell(int direction, int x, int y, int& cx, int& cy) const;
     bool RuledOutBelongsHere() const;
+    // Marks kept up to date by hand-placed digits (candidates.cpp).
+    void KeepMarksAfterPlacing(int x, int y);
+    void KeepMarksAfterErasing(int x, int y);
+    void KeepMarksOf(int x, int y, bool placed);
+    // The player grid, marks and automatic-marks flag as they were before Done[index] (checkpoints.cpp).
+    void BoardBefore(std::size_t index, TGrid& player, TMarkupGrid& marks, int& autoMarkup) const;
+    // Puts a whole board back (checkpoints.cpp); what changed becomes the edit.
+    void PutBoard(const TGrid& player, const TMarkupGrid& marks, int autoMarkup);
+    bool CheckpointTarget(TEditKind kind, TGrid& player, TMarkupGrid& marks, int& autoMarkup) const;
     void RebuildIfShapeChanged(const TEdit& edit);
     void Perform(const TEditRequest& r);
     bool Valid(const TEditRequest& r) const;

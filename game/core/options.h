@@ -13,4 +13,8 @@ struct TGameOptions {
     // Clues turn green when their run is full and adds up, red when it repeats
     // a digit or is full and does not.
     int CheckRuns = 0;
+    // A placed digit takes the marks it rules out off the cells of its runs, and the
+    // automatic marks are no longer worked out afresh after each digit, so a mark the
+    // player took off stays off.
+    int KeepPencilMarks = 1;
 };

@@ -30,4 +30,8 @@ struct TBoardState {
     // carries it out through ApplyExplained.
     TExplainedStep Explained;
     std::function<void()> ApplyExplained;
+    // While a checkpoint is open: the player grid at the oldest one, so that the
+    // digits tried since stand out. Taken once per frame before the cells draw.
+    int Trying = 0;
+    TGrid TriedFrom{};
 };

@@ -39,8 +39,17 @@ struct Rgb {
     int r, g, b;
 };
 constexpr Rgb RunRightColor{96, 226, 128};
+// Digits tried since a checkpoint: a light blue that reads as "not settled yet"
+// beside the white of the others and the red of mistakes.
+constexpr Rgb TriedColor{120, 196, 255};
 
 std::string Text(const char* key) { return Resources.GameText ? Resources.GameText->FindString(key) : std::string(); }
+
+// The combinations that still fit the run; Shift shows every combination of its clue.
+std::string CombinationsShown(const TPuzzleModel& model, int direction, int x, int y) {
+    const bool shift = KeyDown(vk::LSHIFT) || KeyDown(vk::RSHIFT) || KeyDown(vk::SHIFT);
+    return shift ? model.CombinationText(direction, x, y) : model.FilteredCombinationText(direction, x, y);
+}
 }  // namespace
 
 std::shared_ptr<TCell> TCell::Create(std::shared_ptr<TGameImage> image, float x, float y) {
@@ -109,19 +118,34 @@ void TCell::DrawWhite(int interactive) {
             (model.Puzzle.SeveralSolutions ? model.BreaksRules(i, j) != 0 : digit != model.Puzzle.SolutionGrid[i][j]);
         bool conflict =
             Screens.Board.ConflictShown && Screens.Board.ConflictCellX == i && Screens.Board.ConflictCellY == j;
+        const bool tried = Screens.Board.Trying && Screens.Board.TriedFrom[i][j] != digit;
         if (wrong || conflict)
             platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
+        else if (tried)
+            platform::SetColor(TriedColor.r, TriedColor.g, TriedColor.b);
         else
             platform::SetColor(255, 255, 255);
         platform::SetImageFont(Resources.Font34);
         WriteText(std::to_string(digit), x - 8, y - 15);
     } else {
-        platform::SetColor(255, 255, 255);
         platform::SetImageFont(Resources.Font12);
-        for (int k = 0; k < 9; ++k)
-            if (model.Puzzle.MarkupGrid[i][j][k] == 1)
-                WriteText(std::to_string(k + 1), x - 12 + 9 * static_cast<float>(k % 3),
-                          y - 15 + 10 * static_cast<float>(k / 3));
+        for (int k = 0; k < 9; ++k) {
+            if (model.Puzzle.MarkupGrid[i][j][k] != 1) continue;
+            const float mx = x - 12 + 9 * static_cast<float>(k % 3), my = y - 15 + 10 * static_cast<float>(k / 3);
+            // A mark its run already holds elsewhere is struck through in the warning
+            // colour: the stroke tells it apart where colours do not.
+            const bool contradicted = model.MarkContradicted(k + 1, i, j) != 0;
+            if (contradicted)
+                platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
+            else
+                platform::SetColor(255, 255, 255);
+            WriteText(std::to_string(k + 1), mx, my);
+            if (contradicted) {
+                platform::DrawLine(std::round(mx) - 1, std::round(my) + 10, std::round(mx) + 7, std::round(my) + 2);
+                platform::DrawLine(std::round(mx), std::round(my) + 10, std::round(mx) + 8, std::round(my) + 2);
+            }
+        }
+        platform::SetColor(255, 255, 255);
     }
     // The explained step's cell wears the cursor's frame: that is where its digit goes.
     if ((Screens.Board.CursorShown && Screens.Board.CursorX == i && Screens.Board.CursorY == j &&
@@ -150,8 +174,8 @@ void TCell::DrawClue(int interactive) {
         image->Draw(x, y);
     if ((downHot || acrossHot) && !model.Puzzle.RevealCellMode && model.Options.ShowSumCombinations &&
         !model.Puzzle.CustomMode)
-        Screens.Board.Message =
-            Text("Possible Combinations Field") + "\r\n" + model.CombinationText(downHot ? Vertical : Horizontal, i, j);
+        Screens.Board.Message = Text("Possible Combinations Field") + "\r\n" +
+                                CombinationsShown(model, downHot ? Vertical : Horizontal, i, j);
 
     platform::SetImageFont(Resources.Font16);
     auto writeClue = [&](int direction, int clue, float left, float top) {

@@ -75,6 +75,7 @@ void TGameScreen::AddPuzzleAids() {
     PuzzleAids.push_back(
         {"showhidesolution", [] { return PlayModel().Puzzle.ShowSolution; }, [] { PlayCore().ShowHideSolution(); }});
     PuzzleAids.push_back({"explainstep", nullptr, [this] { ExplainStep(); }, 'H'});
+    AddCheckpointAids();
 }
 
 void TGameScreen::ExplainStep() {
@@ -184,8 +185,8 @@ int TGameScreen::Start() {
         menu->SetX(730);
     }
 
-    MainMenu = NewScreenMenu(10);
-    for (const char* name : {"pause", "savegame", "newpuzzle", "restartpuzzle", "backtomenu"})
+    MainMenu = NewScreenMenu(6);
+    for (const char* name : {"pause", "savegame", "newpuzzle", "restartpuzzle", "tryfromhere", "backtomenu"})
         MainMenu->AddQuickAuto(name, name);
     MainMenu->SetX(27);
     MainMenu->SetY(100);
@@ -286,6 +287,7 @@ int TGameScreen::Logic() {
 
     const bool boardLive = !completed && !ShowingInput && !GenerateScreen->Active;
     if (boardLive && !custom) ManagePuzzleAids();
+    ManageCheckpoints(boardLive);
     BoardKeys(boardLive);
     if (boardLive) SelectNumbers();
 

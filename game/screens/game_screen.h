@@ -141,4 +141,11 @@ private:
     void ApplyExplainedStep();
     // Any other action puts the shown step away.
     void DismissExplanation(int pressed, int keyed);
+    // Checkpoints and "Undo to Last Correct" (game_screen_checkpoints.cpp).
+    void AddCheckpointAids();
+    void UndoToLastCorrect();
+    void ManageCheckpoints(int live);
+    void NoteCheckpointBoard();
+    // The combinations of the runs through the keyboard cursor; "" when it is not shown.
+    std::string CursorRunsMessage() const;
 };

@@ -81,7 +81,9 @@ int TGameScreen::Draw() {
     if (Header) Header->Draw();
 
     Screens.Board.Message.clear();
+    NoteCheckpointBoard();
     if (!Game->Paused && !Game->Suspended) Screens.CellList->Draw(ShowingInput ? 0 : 1);
+    if (Screens.Board.Message.empty() && !ShowingInput) Screens.Board.Message = CursorRunsMessage();
     if (PlayModel().Puzzle.RevealCellMode) Screens.Board.Message = ScreenText("Click Contents Message");
     if (PlayModel().Puzzle.PuzzleCompleted) Screens.Board.Message = FinishedMessage();
     if (Screens.Board.Explained.Kind != TExplainKind::None && !PlayModel().Puzzle.PuzzleCompleted) {

@@ -30,14 +30,16 @@ int TOptionsScreen::Load() {
     LoadBackground(*this);
     HeaderLoad("optionsheader", 400, 40, 1);
     Menu = OkMenu();
-    OptionsMenu = NewScreenMenu(10);
+    // Eight toggles fit above the OK button only 4 pixels apart.
+    OptionsMenu = NewScreenMenu(4);
     const std::pair<const char*, int> toggles[] = {{"fullscreen", Game->FullScreen},
                                                    {"showtimer", PlayModel().Options.ShowTimer},
                                                    {"highlighter", PlayModel().Options.ShowHighlighter},
                                                    {"showremainingsum", PlayModel().Options.ShowRemainingSum},
                                                    {"showsumcombinations", PlayModel().Options.ShowSumCombinations},
                                                    {"preventdoublenumbers", PlayModel().Options.PreventDoubleNumbers},
-                                                   {"checkruns", PlayModel().Options.CheckRuns}};
+                                                   {"checkruns", PlayModel().Options.CheckRuns},
+                                                   {"keeppencilmarks", PlayModel().Options.KeepPencilMarks}};
     for (auto [name, on] : toggles) MenuAddToggle(OptionsMenu, on, name)->SetName(name);
     OptionsMenu->CentreHoriz();
     OptionsMenu->SetY(182);
@@ -94,7 +96,8 @@ int TOptionsScreen::Logic() {
           Aid{"showsumcombinations", &PlayModel().Options.ShowSumCombinations},
           Aid{"preventdoublenumbers", &PlayModel().Options.PreventDoubleNumbers},
           Aid{"showremainingsum", &PlayModel().Options.ShowRemainingSum},
-          Aid{"highlighter", &PlayModel().Options.ShowHighlighter}, Aid{"checkruns", &PlayModel().Options.CheckRuns}})
+          Aid{"highlighter", &PlayModel().Options.ShowHighlighter}, Aid{"checkruns", &PlayModel().Options.CheckRuns},
+          Aid{"keeppencilmarks", &PlayModel().Options.KeepPencilMarks}})
         if (OptionsMenu->Clicked(name)) {
             *setting = *setting ? 0 : 1;
             ToggleSetState(OptionsMenu, OptionsMenu->FindButton(name), *setting);

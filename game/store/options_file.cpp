@@ -28,6 +28,7 @@ const OptionKey OptionKeys[] = {
     {"ShowHighlighter", &TGameOptions::ShowHighlighter},
     {"FirstRun", &TGameOptions::FirstRun},
     {"CheckRuns", &TGameOptions::CheckRuns},
+    {"KeepPencilMarks", &TGameOptions::KeepPencilMarks},
 };
 
 TIniFile& Ini() {

@@ -84,6 +84,8 @@ const char* const kPlainButtons[] = {"continue",
                                      "showrandomcell",
                                      "showdesiredcell",
                                      "explainstep",
+                                     "tryfromhere",
+                                     "undotolastcorrect",
                                      "checkplay",
                                      "nextpuzzle",
                                      "oksmall",
@@ -131,7 +133,8 @@ const char* const kLitButtons[] = {"6x6",
                                    "showremainingsum",
                                    "showsumcombinations",
                                    "preventdoublenumbers",
-                                   "checkruns"};
+                                   "checkruns",
+                                   "keeppencilmarks"};
 
 const char* const kArchivePictures[] = {"gamescreen1.jpg", "gamescreen2.jpg", "gamescreen3.jpg", "gamescreen4.jpg",
                                         "playscreen.jpg",  "titlescreen.jpg", "particle1.png",   "particle2.png"};
@@ -351,6 +354,14 @@ TEST(Pictures, FitTheirPlacesOnTheScreens) {
         EXPECT_LE(280 + Stack(6, s.h, 4), 459) << b;
         EXPECT_LE(27 + s.w, 228) << b;
     }
+    // With the checkpoint button the main menu holds six (gap 6), with "Undo to Last
+    // Correct" the aid menu seven (gap 4).
+    for (const char* b : {"pause", "tryfromhere", "backtomenu", "explainstep", "undotolastcorrect"}) {
+        const Size s = Button(b);
+        EXPECT_LE(100 + Stack(6, s.h, 6), 280) << b;
+        EXPECT_LE(280 + Stack(7, s.h, 4), 459) << b;
+        EXPECT_LE(27 + s.w, 228) << b;
+    }
     const Size digit = Button("5");
     EXPECT_LE((600 - Stack(10, digit.h, 7)) / 2 + Stack(10, digit.h, 7), 540);
     EXPECT_LE(730 + digit.w, 800);
@@ -382,6 +393,7 @@ TEST(Pictures, FitTheirPlacesOnTheScreens) {
     const Size ok = Button("oksmall");
     const int okTop = (600 - ok.h) / 2 + 260;
     EXPECT_LE(182 + Stack(7, Button("fullscreen").h, 10), okTop);
+    EXPECT_LE(182 + Stack(8, Button("keeppencilmarks").h, 4), okTop);
     EXPECT_LE(okTop + ok.h, 600);
 
     // Help: picture centred at x 165 left of the texts (from x 285); the page

@@ -26,10 +26,10 @@ constexpr Point TitlePlay{400, 209}, TitleHelp{400, 350}, TitleOptions{400, 397}
 // While a puzzle in progress is kept, "Continue" heads a column of six that starts at y 186.
 constexpr Point TitleContinue{400, 207};
 constexpr Point OptionsOk{400, 558}, HelpOk{400, 558}, BestTimesOk{322, 558};
-constexpr Point HighlighterToggle{400, 310};
+constexpr Point HighlighterToggle{400, 290};
 constexpr int MusicSliderY = 93, SoundSliderY = 149, SliderMiddleX = 490;
 constexpr Point SizeSixBySix{220, 252}, Medium{560, 300}, SetupPlay{167, 521}, SetupBack{632, 521};
-constexpr Point SaveGame{114, 148};
+constexpr Point SaveGame{114, 139};
 constexpr Point EndBackToMenu{400, 334};
 // A corner without a control on any screen.
 constexpr Point Nowhere{790, 10};

@@ -30,7 +30,7 @@ constexpr Point OptionsOk{400, 558}, HelpOk{400, 558}, HelpNextPage{713, 558}, B
     BestTimesClear{477, 558};
 constexpr Point SetupPlay{167, 521}, SetupCustom{322, 521}, SetupLoad{475, 521}, SetupBack{632, 521};
 constexpr Point Easy{560, 252};
-constexpr Point Pause{114, 112}, SaveGame{114, 148}, ShowMistakes{114, 292};
+constexpr Point Pause{114, 111}, SaveGame{114, 139}, ShowMistakes{114, 291};
 constexpr Point EndRestart{400, 299}, EndBackToMenu{400, 335};
 constexpr Point ManagerDelete{400, 477}, ManagerLoad{549, 477};
 constexpr Point CheckAndPlay{114, 148};

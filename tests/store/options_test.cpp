@@ -12,7 +12,7 @@ TEST_F(CoreTest, OptionsStartFromTheDefaultsAndAreWrittenInOrder) {
     EXPECT_EQ(Options.FirstRun, 1);
     const std::string defaults =
         "PREVENTDOUBLENUMBERS=1\r\nSHOWTIMER=1\r\nSHOWSUMCOMBINATIONS=1\r\nSHOWREMAININGSUM=0\r\n"
-        "SHOWHIGHLIGHTER=0\r\nFIRSTRUN=1\r\nCHECKRUNS=0\r\n";
+        "SHOWHIGHLIGHTER=0\r\nFIRSTRUN=1\r\nCHECKRUNS=0\r\nKEEPPENCILMARKS=1\r\n";
     EXPECT_EQ(ReadBytes(scratch / "config.ini"), defaults);
 
     Options.ShowHighlighter = 1;
@@ -20,7 +20,7 @@ TEST_F(CoreTest, OptionsStartFromTheDefaultsAndAreWrittenInOrder) {
     EXPECT_EQ(Model.SaveGameOptions(), 1);
     EXPECT_EQ(ReadBytes(scratch / "config.ini"),
               "PREVENTDOUBLENUMBERS=1\r\nSHOWTIMER=1\r\nSHOWSUMCOMBINATIONS=1\r\nSHOWREMAININGSUM=0\r\n"
-              "SHOWHIGHLIGHTER=1\r\nFIRSTRUN=0\r\nCHECKRUNS=0\r\n");
+              "SHOWHIGHLIGHTER=1\r\nFIRSTRUN=0\r\nCHECKRUNS=0\r\nKEEPPENCILMARKS=1\r\n");
 }
 
 TEST_F(CoreTest, OptionsFileIsReadWhateverTheCaseOfItsNames) {
@@ -32,6 +32,12 @@ TEST_F(CoreTest, OptionsFileIsReadWhateverTheCaseOfItsNames) {
     EXPECT_EQ(Options.ShowHighlighter, 0);  // not a number
     EXPECT_EQ(Options.FirstRun, 1);         // any other number is on
     EXPECT_EQ(Options.PreventDoubleNumbers, 1);
+    EXPECT_EQ(Options.CheckRuns, 1);
+    // A file from before the key keeps the marks up to date, as a new player's does.
+    EXPECT_EQ(Options.KeepPencilMarks, 1);
+    WriteBytes(scratch / "config.ini", "CheckRuns=1\nkeepPencilMarks=0\n");
+    Model.LoadGameOptions();
+    EXPECT_EQ(Options.KeepPencilMarks, 0);
     EXPECT_EQ(Options.CheckRuns, 1);
 
     // A settings file that cannot be written is no reason to end the game.

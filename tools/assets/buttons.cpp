@@ -8,10 +8,10 @@
 //  - title column: seven 42-pixel buttons with 5 pixels between them, centred
 //    and moved 50 pixels down, stay clear of the logo and the version line;
 //    with "continue" on top, eight start just under the logo;
-//  - play screen: two menus of five buttons start at y 100 and y 280 with
-//    10-pixel gaps, so a button is at most 26 pixels high, and they must end
-//    before the sheet under the board (x 212); the aid menu's sixth button
-//    ("explainstep") closes its gaps to 4 pixels to stay above the timer;
+//  - play screen: the main menu (six buttons, 6-pixel gaps) starts at y 100
+//    and the aid menu (seven, 4-pixel gaps) at y 280 above the timer at y 459,
+//    so a button is at most 22 pixels high, and they must end before the sheet
+//    under the board (x 212);
 //  - number column: ten buttons with 7-pixel gaps, centred vertically at
 //    x 730, must end above the message line at the bottom (y 540);
 //  - setup screen: the size and difficulty columns are centred under their
@@ -49,9 +49,9 @@ struct Button {
 
 constexpr int kTitleW = 250, kTitleH = 42;
 constexpr int kRowW = 140, kRowH = 44;
-constexpr int kSmallW = 176, kSmallH = 26;
+constexpr int kSmallW = 176, kSmallH = 22;
 constexpr int kNumber = 40;
-// Seven option toggles, 10 pixels apart, fit between y 182 and the OK button.
+// Eight option toggles, 4 pixels apart, fit between y 182 and the OK button.
 constexpr int kToggleW = 360, kToggleH = 40;
 
 std::vector<Button> AllButtons() {
@@ -96,6 +96,8 @@ std::vector<Button> AllButtons() {
     b.push_back({"showhideautomarkup", kSmallW, kSmallH, "Auto Pencil Marks", Kind::Toggle, 16});
     b.push_back({"showhidesolution", kSmallW, kSmallH, "Show Solution", Kind::Toggle, 16});
     b.push_back({"explainstep", kSmallW, kSmallH, "Explain a Step", Kind::Plain, 16});
+    b.push_back({"tryfromhere", kSmallW, kSmallH, "Try From Here", Kind::Plain, 16});
+    b.push_back({"undotolastcorrect", kSmallW, kSmallH, "Undo to Last Correct", Kind::Plain, 16});
     b.push_back({"checkplay", kSmallW, kSmallH, "Check and Play", Kind::Plain, 16});
     b.push_back({"nextpuzzle", kSmallW, kSmallH, "Next Puzzle", Kind::Plain, 16});
     // The strip over the paper: the puzzle's code and what passes it on.
@@ -110,6 +112,7 @@ std::vector<Button> AllButtons() {
     b.push_back({"showsumcombinations", kToggleW, kToggleH, "Show Sum Combinations", Kind::Toggle, 21});
     b.push_back({"preventdoublenumbers", kToggleW, kToggleH, "Prevent Double Digits", Kind::Toggle, 21});
     b.push_back({"checkruns", kToggleW, kToggleH, "Check Runs as You Go", Kind::Toggle, 21});
+    b.push_back({"keeppencilmarks", kToggleW, kToggleH, "Keep Pencil Marks Up to Date", Kind::Toggle, 21});
     // Help screen: its pages, turned by two arrows beside the OK button.
     b.push_back({"pageback", kRowH, kRowH, "", Kind::Plain, 0, Icon::Left});
     b.push_back({"pagenext", kRowH, kRowH, "", Kind::Plain, 0, Icon::Right});
