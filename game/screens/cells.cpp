@@ -14,6 +14,7 @@
 #include "game/core/core.h"
 #include "game/core/edits.h"
 #include "game/core/options.h"
+#include "game/screens/game_screen_hints.h"
 #include "game/screens/palette.h"
 #include "game/screens/screen_common.h"
 #include "game/screens/screens.h"
@@ -122,6 +123,7 @@ void TCell::DrawWhite(int interactive) {
                 WriteText(std::to_string(k + 1), x - 12 + 9 * static_cast<float>(k % 3),
                           y - 15 + 10 * static_cast<float>(k / 3));
     }
+    DrawHintPreview(i, j, x, y);
     // The explained step's cell wears the cursor's frame: that is where its digit goes.
     if ((Screens.Board.CursorShown && Screens.Board.CursorX == i && Screens.Board.CursorY == j &&
          !model.Puzzle.PuzzleCompleted) ||
@@ -242,14 +244,7 @@ int TCell::Manage() {
     return 0;
 }
 
-int ExplainedCell(int x, int y) {
-    const TExplainedStep& step = Screens.Board.Explained;
-    if (step.Kind == TExplainKind::None || step.Kind == TExplainKind::Stuck) return 0;
-    if (step.X == x && step.Y == y) return 2;
-    for (const auto& [cx, cy] : step.Cells)
-        if (cx == x && cy == y) return 1;
-    return 0;
-}
+int ExplainedCell(int x, int y) { return Screens.Board.Hints.CellRole(PlayModel(), x, y); }
 
 int IsLightCell(int x, int y) {
     return x >= 0 && y >= 0 && x < PlayModel().Puzzle.BoardWidth && y < PlayModel().Puzzle.BoardHeight &&

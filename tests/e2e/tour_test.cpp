@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
@@ -248,6 +249,26 @@ TEST_F(Tour, EveryScreenAndDialog) {
         ASSERT_TRUE(
             Take("board-" + std::to_string(size), std::to_string(size) + "x" + std::to_string(size) +
                                                       (size == 7 ? " board, the keyboard's cursor" : " board")));
+        if (size == 14) {
+            // A hint on the largest board: its first rung, then its whole reasoning, in a
+            // panel of its own that leaves the aid buttons and the digit column as they were.
+            Send("key H\n" + Wait(300));
+            ASSERT_TRUE(Take("hint-pointed", "14x14: a hint's first press, the place and the technique"));
+            Send("key H\n" + Wait(300));
+            ASSERT_TRUE(Take("hint-shown", "14x14: the second press, the cells and the reasoning"));
+            const Screenshot board = Picture("board-14"), hint = Picture("hint-shown");
+            auto changed = [&](int x0, int y0, int x1, int y1) {
+                return board.Count(x0, y0, x1, y1,
+                                   [&](int x, int y) { return std::abs(board.Light(x, y) - hint.Light(x, y)) > 40; });
+            };
+            // The clock ticks between the two pictures: its line is left out.
+            EXPECT_LT(changed(0, 0, 205, 455) + changed(0, 500, 205, 600), 40)
+                << "the panel reaches under the aid buttons";
+            EXPECT_LT(changed(700, 0, 800, 600), 40) << "the panel reaches under the digit column";
+            EXPECT_GT(changed(212, 505, 692, 600), 200) << "no words in the panel";
+            // Escape puts the hint away; the next Escape asks to leave.
+            Send("key ESCAPE\n" + Wait(300));
+        }
         Send("key ESCAPE\n" + Wait(300) + "key Y\n" + Wait(ScreenChangeMs));
     }
 
