@@ -14,7 +14,7 @@
 #include "game/core/core.h"
 #include "game/core/edits.h"
 #include "game/core/options.h"
-#include "game/screens/game_screen_hints.h"
+#include "game/screens/hint_panel.h"
 #include "game/screens/palette.h"
 #include "game/screens/screen_common.h"
 #include "game/screens/screens.h"

@@ -120,7 +120,6 @@ private:
     void ExplainStep();
     // A click on a cell the shown hint changes: the hint is carried out.
     void ApplyExplainedStep();
-    void DrawHint();
     // Any other action puts the shown step away.
     void DismissExplanation(int pressed, int keyed);
 };

@@ -21,9 +21,9 @@
 #include "game/screens/cells.h"
 #include "game/screens/end_level_menu.h"
 #include "game/screens/fireworks.h"
-#include "game/screens/game_screen_hints.h"
 #include "game/screens/generate_screen.h"
 #include "game/screens/help_line.h"
+#include "game/screens/hint_panel.h"
 #include "game/screens/screen_common.h"
 #include "game/screens/screens.h"
 #include "tallyfold/platform/display.h"
@@ -87,7 +87,7 @@ int TGameScreen::Draw() {
     if (PlayModel().Puzzle.PuzzleCompleted) Screens.Board.Message = FinishedMessage();
     // A hint's panel takes the help line's place.
     if (Screens.Board.Hints.Stage(PlayModel()) != THintStage::None)
-        DrawHint();
+        DrawHintPanel();
     else
         DrawMessage(KeepBelowPaper(Screens.Board.Message, Resources.Font25), -1, 565, Resources.Font25, 1, 1, 1, 0);
 

@@ -29,10 +29,10 @@
 #include "game/screens/cells.h"
 #include "game/screens/end_level_menu.h"
 #include "game/screens/game_screen.h"
-#include "game/screens/game_screen_hints.h"
 #include "game/screens/generate_screen.h"
 #include "game/screens/help_line.h"
 #include "game/screens/help_screen.h"
+#include "game/screens/hint_panel.h"
 #include "game/screens/options_screen.h"
 #include "game/screens/play_screen.h"
 #include "game/screens/save_manager.h"
@@ -647,7 +647,8 @@ TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
     Key(vk::RIGHT);
     EXPECT_EQ(stage(), THintStage::None);
 
-    int placed = 0, removed = 0, clicked = 0;
+    // The changes themselves are checked against the solution in the core's tests.
+    int placed = 0, clicked = 0;
     for (int hints = 0; !PlayModel().Puzzle.PuzzleCompleted && hints < 1000; ++hints) {
         Key('H');
         ASSERT_EQ(stage(), THintStage::Pointed);
@@ -655,19 +656,13 @@ TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
         ASSERT_EQ(hint.Kind, THintKind::Deduction) << hint.Sentence;
         ASSERT_FALSE(hint.Changes.empty());
         // The lit cells: the run or area it reasons about, its changed cells among them.
-        for (const THintChange& c : hint.Changes) {
-            ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[c.X][c.Y], 0);
-            EXPECT_EQ(ExplainedCell(c.X, c.Y), 1);
-        }
+        for (const THintChange& c : hint.Changes) EXPECT_EQ(ExplainedCell(c.X, c.Y), 1);
         if (hints == 0) Frame("hint-pointed");
         Key('H');
         ASSERT_EQ(stage(), THintStage::Shown);
-        ASSERT_FALSE(ladder.Hint().Sentence.empty());
         const THintChange first = hint.Changes.front();
         EXPECT_EQ(ExplainedCell(first.X, first.Y), 2);
-        const bool places = first.Digit != 0;
-        if (places && placed == 0) Frame("explain-place");
-        if (!places && removed == 0) Frame("explain-remove");
+        if (placed == 0) Frame(first.Digit ? "explain-place" : "explain-remove");
         // Every other hint by a click on the cell it changes.
         if (hints % 2 == 1) {
             ClickCell(first.X, first.Y);
@@ -677,19 +672,8 @@ TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
         }
         EXPECT_EQ(stage(), THintStage::None);
         for (const THintChange& c : hint.Changes) {
-            if (c.Digit) {
-                ++placed;
-                ASSERT_EQ(c.Digit, PlayModel().Puzzle.SolutionGrid[c.X][c.Y]) << hint.Sentence;
-                ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[c.X][c.Y], c.Digit);
-                continue;
-            }
-            ++removed;
-            ASSERT_FALSE(c.Removed >> PlayModel().Puzzle.SolutionGrid[c.X][c.Y] & 1) << hint.Sentence;
-            for (int d = 1; d <= 9; ++d) {
-                if (c.Removed >> d & 1) {
-                    ASSERT_EQ(PlayModel().Puzzle.MarkupGrid[c.X][c.Y][d - 1], 0) << d;
-                }
-            }
+            placed += c.Digit ? 1 : 0;
+            ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[c.X][c.Y], c.Digit) << hint.Sentence;
         }
     }
     EXPECT_EQ(PlayModel().Puzzle.PuzzleCompleted, 1);

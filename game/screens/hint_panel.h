@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The hint ladder's words on the play screen.
+// The hint ladder's words and marks on the play screen, and the hints of a solved puzzle.
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,7 +33,9 @@ std::string HintText(const TPuzzleModel& model, const THintLadder& ladder);
 // For the win screen: the techniques the solved puzzle needed and the hints taken at
 // each rung, one line each; "" when there is nothing to say.
 std::string HintSummary();
-// Draws it under the end-of-puzzle panel, on a dark ground of the panel's width.
+// The panel of the hint shown, when there is one.
+void DrawHintPanel();
+// Draws the summary under the end-of-puzzle panel, on a dark ground of the panel's width.
 void DrawHintSummary();
 
 // At the shown rung, the digits a hint takes out of white cell (i, j), drawn at (x, y)
