@@ -15,6 +15,11 @@
 
 namespace {
 
+// What a shown hint will change is drawn in the orange of a lit star, not in the red
+// of a mistake; the ground is the white cells' own.
+constexpr TRgb kToCome{255, 190, 60};
+constexpr TRgb kCellGround{52, 50, 66};
+
 std::string Replace(std::string text, const std::string& name, const std::string& value) {
     const std::string key = "{" + name + "}";
     for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
@@ -110,8 +115,12 @@ void DrawHintPreview(int i, int j, float x, float y) {
     if (PlayModel().Puzzle.ShowSolution || PlayModel().Puzzle.PlayerGrid[i][j] != 0) return;
     for (const THintChange& c : ladder.Hint().Changes) {
         if (c.X != i || c.Y != j) continue;
-        platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
+        platform::SetColor(kToCome.R, kToCome.G, kToCome.B);
         if (c.Digit > 0) {
+            // The digit to come covers the cell's pencil marks.
+            platform::SetColor(kCellGround.R, kCellGround.G, kCellGround.B);
+            platform::DrawRect(x - 14, y - 14, 28, 28);
+            platform::SetColor(kToCome.R, kToCome.G, kToCome.B);
             platform::SetImageFont(Resources.Font34);
             platform::DrawText(std::to_string(c.Digit), std::round(x - 8), std::round(y - 15));
         }
