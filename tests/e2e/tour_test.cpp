@@ -31,7 +31,7 @@ constexpr Point OptionsOk{400, 558}, HelpOk{400, 558}, HelpNextPage{713, 558}, B
     BestTimesClear{477, 558};
 constexpr Point SetupPlay{167, 521}, SetupCustom{322, 521}, SetupLoad{475, 521}, SetupBack{632, 521};
 constexpr Point Easy{560, 252};
-constexpr Point Pause{114, 112}, SaveGame{114, 148}, ShowMistakes{114, 292};
+constexpr Point Pause{114, 112}, SaveGame{114, 148}, RestartPuzzle{114, 220}, ShowMistakes{114, 292};
 constexpr Point EndRestart{400, 299}, EndBackToMenu{400, 335};
 constexpr Point ManagerDelete{400, 477}, ManagerLoad{549, 477};
 constexpr Point CheckAndPlay{114, 148};
@@ -254,7 +254,10 @@ TEST_F(Tour, EveryScreenAndDialog) {
             // panel of its own that leaves the aid buttons and the digit column as they were.
             Send("key H\n" + Wait(300));
             ASSERT_TRUE(Take("hint-pointed", "14x14: a hint's first press, the place and the technique"));
-            Send("key H\n" + Wait(300));
+            // Further in, the reasoning grows: a dozen hints carried out first.
+            std::string hints;
+            for (int k = 0; k < 12 * 3 + 1; ++k) hints += "key H\n" + Wait(40);
+            Send(hints + Wait(300));
             ASSERT_TRUE(Take("hint-shown", "14x14: the second press, the cells and the reasoning"));
             const Screenshot board = Picture("board-14"), hint = Picture("hint-shown");
             auto changed = [&](int x0, int y0, int x1, int y1) {
@@ -266,8 +269,9 @@ TEST_F(Tour, EveryScreenAndDialog) {
                 << "the panel reaches under the aid buttons";
             EXPECT_LT(changed(700, 0, 800, 600), 40) << "the panel reaches under the digit column";
             EXPECT_GT(changed(212, 505, 692, 600), 200) << "no words in the panel";
-            // Escape puts the hint away; the next Escape asks to leave.
-            Send("key ESCAPE\n" + Wait(300));
+            // Escape puts the hint away. The hints carried out made it a puzzle in
+            // progress, which leaving would keep: a restart makes it a fresh one again.
+            Send("key ESCAPE\n" + Wait(300) + ClickAt(RestartPuzzle) + Wait(300) + "key Y\n" + Wait(300));
         }
         Send("key ESCAPE\n" + Wait(300) + "key Y\n" + Wait(ScreenChangeMs));
     }
@@ -319,8 +323,9 @@ TEST_F(Tour, EveryScreenAndDialog) {
     ASSERT_TRUE(solved.Loaded() && board.Loaded());
     // Fireworks over the paper are ink, not light burnt to white; they are there.
     auto onPaper = [](int x, int y) {
-        const bool board = x >= 340 && x < 564 && y >= 150 && y < 372;  // the 6x6 board and the end panel
-        return x >= 214 && x < 690 && y >= 26 && y < 502 && !board;
+        const bool board = x >= 340 && x < 564 && y >= 150 && y < 372;    // the 6x6 board and the end panel
+        const bool summary = x >= 250 && x < 550 && y >= 414 && y < 502;  // the hints' summary under it
+        return x >= 214 && x < 690 && y >= 26 && y < 502 && !board && !summary;
     };
     EXPECT_LT(solved.Count(0, 0, 800, 600,
                            [&](int x, int y) {
