@@ -350,7 +350,9 @@ std::string TPuzzleModel::NoBestTimeReason() const {
     return "";
 }
 
-void TPuzzleModel::ForgetHelpTaken() { Puzzle.RevealUsed = Puzzle.ExplainsUsed = 0; }
+void TPuzzleModel::ForgetHelpTaken() {
+    Puzzle.RevealUsed = Puzzle.ExplainsUsed = Puzzle.HintsShown = Puzzle.HintsCarried = 0;
+}
 
 void TPuzzleModel::ResetGameOptions() { Options = TGameOptions{}; }
 

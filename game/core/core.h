@@ -57,6 +57,9 @@ struct TPuzzleState {
     // shown keeps the time out of the best times; explained steps are only counted.
     int RevealUsed = 0;
     int ExplainsUsed = 0;
+    // Of those hints, how many were opened to their reasoning and how many carried out
+    // (ExplainsUsed counts the first presses).
+    int HintsShown = 0, HintsCarried = 0;
 
     // The generator's request behind the puzzle in play (level 1..3; 0 for a puzzle that
     // came from elsewhere) and the solution it made: the short code names the puzzle only

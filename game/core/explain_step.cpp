@@ -4,15 +4,20 @@
 #include <array>
 
 #include "game/core/engine_adapter.h"
+#include "game/core/hint_ladder.h"
 #include "game/core/model.h"
 #include "game/core/services.h"
 #include "tallyfold/engine/Explainer.h"
 
 namespace {
 
+std::string Say(const std::string& key) { return CoreText(key); }
+
+}  // namespace
+
 // The board as the engine sees it with the player's digits, and the stored solution
 // by the engine's cell index (0 where there is none).
-bool BoardFromTables(const TPuzzleState& p, engine::TBoard& board, std::vector<int>& solution) {
+bool ExplainBoard(const TPuzzleState& p, engine::TBoard& board, std::vector<int>& solution) {
     if (!EngineBoard(p, board, true)) return false;
     solution.assign(board.cellCount, -1);
     for (int x = 0; x < p.BoardWidth; ++x)
@@ -24,10 +29,6 @@ bool BoardFromTables(const TPuzzleState& p, engine::TBoard& board, std::vector<i
         }
     return true;
 }
-
-std::string Say(const std::string& key) { return CoreText(key); }
-
-}  // namespace
 
 bool TPuzzleModel::RuledOutBelongsHere() const {
     return RuledOut.Width == Puzzle.BoardWidth && RuledOut.Height == Puzzle.BoardHeight &&
@@ -41,7 +42,7 @@ TExplainedStep TPuzzleModel::ExplainNextStep() {
     step.Sentence = Say("Explain Stuck");
     engine::TBoard board;
     std::vector<int> solution;
-    if (!BoardFromTables(Puzzle, board, solution)) return step;
+    if (!ExplainBoard(Puzzle, board, solution)) return step;
     if (!RuledOutBelongsHere()) ForgetExplanations();
 
     engine::Explanation found;
@@ -87,13 +88,7 @@ void TPuzzleModel::ApplyExplainedStep(const TExplainedStep& step) {
             ApplyEdit(request);
             break;
         case TExplainKind::Remove:
-            if (!RuledOutBelongsHere()) {
-                ForgetExplanations();
-                RuledOut.Solution = Puzzle.SolutionGrid;
-                RuledOut.Width = Puzzle.BoardWidth;
-                RuledOut.Height = Puzzle.BoardHeight;
-            }
-            RuledOut.Digits[step.X][step.Y] |= static_cast<std::uint16_t>(step.Removed & engine::kAllDigits);
+            RememberRuledOut(step.X, step.Y, step.Removed);
             if (Puzzle.AutoMarkup) {
                 request.Kind = TEditKind::Unmark;
                 request.Digits = step.Removed;
@@ -108,6 +103,18 @@ void TPuzzleModel::ApplyExplainedStep(const TExplainedStep& step) {
 int TPuzzleModel::ExplainedOut(int d, int x, int y) const {
     if (d < 1 || d > 9 || x < 0 || y < 0 || x >= MaxBoardSize || y >= MaxBoardSize || !RuledOutBelongsHere()) return 0;
     return RuledOut.Digits[x][y] >> d & 1;
+}
+
+bool TPuzzleModel::RememberRuledOut(int x, int y, unsigned digits) {
+    if (!OnBoard(x, y)) return false;
+    if (!RuledOutBelongsHere()) {
+        ForgetExplanations();
+        RuledOut.Solution = Puzzle.SolutionGrid;
+        RuledOut.Width = Puzzle.BoardWidth;
+        RuledOut.Height = Puzzle.BoardHeight;
+    }
+    RuledOut.Digits[x][y] |= static_cast<std::uint16_t>(digits & engine::kAllDigits);
+    return true;
 }
 
 void TPuzzleModel::ForgetExplanations() { RuledOut = TRuledOut{}; }

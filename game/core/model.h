@@ -164,6 +164,9 @@ public:
     // both through the edit path; a removal is kept for the next explanations and,
     // while the pencil marks are automatic, taken off the marks.
     void ApplyExplainedStep(const TExplainedStep& step);
+    // Keeps digits a carried-out hint ruled out of cell (x, y), for the next hints and the
+    // automatic marks; false for a cell off the board.
+    bool RememberRuledOut(int x, int y, unsigned digits);
     // 1 when an explanation ruled digit d out of cell (x, y) of this puzzle.
     int ExplainedOut(int d, int x, int y) const;
     // What explanations ruled out is forgotten (a restarted or another puzzle).

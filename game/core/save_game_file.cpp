@@ -377,6 +377,7 @@ void TPuzzleModel::ApplySaveGameContent(const TSaveGameContent& content) {
     p.GeneratedLevel = 0;
     p.RevealUsed = content.RevealUsed;
     p.ExplainsUsed = content.ExplainsUsed;
+    p.HintsShown = p.HintsCarried = 0;
     // Nor whether it has several solutions; a typed-in puzzle that has must still be
     // judged by the rules after a reload, and counting again takes milliseconds.
     p.SeveralSolutions = CluesAllowSeveralSolutions();

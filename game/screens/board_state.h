@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "game/core/explain.h"
+#include "game/core/hint_ladder.h"
 
 // What the play screen and the cells share while a board is shown.
 struct TBoardState {
@@ -25,10 +25,9 @@ struct TBoardState {
     // key shows it where it was.
     int CursorX = -1, CursorY = -1;
     int CursorShown = 0;
-    // The step "Explain a Step" shows, None when none: its cells light up,
-    // its sentence takes the message line, and a click on its own cell
-    // carries it out through ApplyExplained.
-    TExplainedStep Explained;
+    // The hint ladder: its lit cells, its panel, and a click on a cell the shown
+    // hint changes carries it out through ApplyExplained.
+    THintLadder Hints;
     std::function<void()> ApplyExplained;
     // While a checkpoint is open: the player grid at the oldest one, so that the
     // digits tried since stand out. Taken once per frame before the cells draw.

@@ -15,6 +15,7 @@
 #include "game/core/core.h"
 #include "game/core/edits.h"
 #include "game/core/options.h"
+#include "game/screens/hint_panel.h"
 #include "game/screens/palette.h"
 #include "game/screens/screen_common.h"
 #include "game/screens/screens.h"
@@ -147,6 +148,7 @@ void TCell::DrawWhite(int interactive) {
         }
         platform::SetColor(255, 255, 255);
     }
+    DrawHintPreview(i, j, x, y);
     // The explained step's cell wears the cursor's frame: that is where its digit goes.
     if ((Screens.Board.CursorShown && Screens.Board.CursorX == i && Screens.Board.CursorY == j &&
          !model.Puzzle.PuzzleCompleted) ||
@@ -267,14 +269,7 @@ int TCell::Manage() {
     return 0;
 }
 
-int ExplainedCell(int x, int y) {
-    const TExplainedStep& step = Screens.Board.Explained;
-    if (step.Kind == TExplainKind::None || step.Kind == TExplainKind::Stuck) return 0;
-    if (step.X == x && step.Y == y) return 2;
-    for (const auto& [cx, cy] : step.Cells)
-        if (cx == x && cy == y) return 1;
-    return 0;
-}
+int ExplainedCell(int x, int y) { return Screens.Board.Hints.CellRole(PlayModel(), x, y); }
 
 int IsLightCell(int x, int y) {
     return x >= 0 && y >= 0 && x < PlayModel().Puzzle.BoardWidth && y < PlayModel().Puzzle.BoardHeight &&

@@ -78,36 +78,6 @@ void TGameScreen::AddPuzzleAids() {
     AddCheckpointAids();
 }
 
-void TGameScreen::ExplainStep() {
-    const TExplainedStep& shown = Screens.Board.Explained;
-    const bool live = shown.Kind != TExplainKind::None && shown.Kind != TExplainKind::Stuck &&
-                      shown.Changes == PlayModel().EditHistory.Changes;
-    if (live) {
-        ApplyExplainedStep();
-        return;
-    }
-    Screens.Board.Explained = PlayModel().ExplainNextStep();
-}
-
-void TGameScreen::ApplyExplainedStep() {
-    const TExplainedStep step = Screens.Board.Explained;
-    Screens.Board.Explained = TExplainedStep{};
-    PlayModel().ApplyExplainedStep(step);
-    SetToggles();
-}
-
-void TGameScreen::DismissExplanation(int pressed, int keyed) {
-    if (Screens.Board.Explained.Kind == TExplainKind::None) return;
-    const bool escape = Keys.KeyHits[vk::ESCAPE] > 0 || HeldDown(vk::ESCAPE);
-    if (escape) {
-        ClearKey(vk::ESCAPE);
-        SwallowEscape = 1;
-    }
-    if (escape || pressed || keyed || Screens.Board.Explained.Changes != PlayModel().EditHistory.Changes ||
-        PlayModel().Puzzle.PuzzleCompleted || ShowingInput)
-        Screens.Board.Explained = TExplainedStep{};
-}
-
 void TGameScreen::ManagePuzzleAids() {
     for (const TPuzzleAid& aid : PuzzleAids) {
         const bool pressed = aid.Key != 0 && KeyHit(aid.Key) && !CtrlHeld();
@@ -161,7 +131,7 @@ int TGameScreen::Start() {
     Screens.Board.SelectedNumber = PlayModel().Puzzle.CustomMode ? 10 : 1;
     Screens.Board.OpenClueDialogs = [this] { OpenClueDialogs(); };
     Screens.Board.ApplyExplained = [this] { ApplyExplainedStep(); };
-    Screens.Board.Explained = TExplainedStep{};
+    Screens.Board.Hints.PutAway();
     Screens.Board.CursorX = Screens.Board.CursorY = -1;
     Screens.Board.CursorShown = 0;
     if (ResumeElapsedMs >= 0) {
@@ -296,23 +266,6 @@ int TGameScreen::Logic() {
         Screens.Board.ConflictShown = Screens.Board.ConflictCellX = Screens.Board.ConflictCellY = 0;
     ChangeBackgroundWhenDue();
     return 0;
-}
-
-void TGameScreen::WatchExplanation() {
-    // A press on the explained cell or on the aid itself, or the H key, is the
-    // second press; anything else puts the explanation away first.
-    int pressed = Game->Mouse->GetMh(0) ? 1 : 0;
-    for (auto& cell : Screens.CellList->Items)
-        if (pressed && cell->IsMouseOver() && ExplainedCell(cell->ArrayLocationX, cell->ArrayLocationY) == 2)
-            pressed = 0;
-    if (pressed && PuzzleMenu)
-        if (auto aid = PuzzleMenu->FindButton("explainstep"); aid && aid->MouseOver) pressed = 0;
-    int keyed = 0;
-    for (int key = 0; key < 256; ++key)
-        if (Keys.KeyHits[key] > 0 && key != 'H' && key != vk::ESCAPE && key != vk::SHIFT && key != vk::CONTROL &&
-            key != vk::LSHIFT && key != vk::RSHIFT && key != vk::LCONTROL && key != vk::RCONTROL)
-            keyed = 1;
-    DismissExplanation(pressed, keyed);
 }
 
 void TGameScreen::ManageBoard(int custom) {

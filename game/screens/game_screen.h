@@ -136,8 +136,9 @@ private:
     // The clue dialog to open again once the refusal is read: 1 + Horizontal or 1 + Vertical, 0 none.
     int RetypeClue = 0;
     void ShowNotice(const std::string& message);
-    // "Explain a Step" and H: shows the next step, or carries out the one shown.
+    // "Explain a Step" and H (game_screen_hints.cpp): the hint ladder's next rung.
     void ExplainStep();
+    // A click on a cell the shown hint changes: the hint is carried out.
     void ApplyExplainedStep();
     // Any other action puts the shown step away.
     void DismissExplanation(int pressed, int keyed);

@@ -23,6 +23,7 @@
 #include "game/screens/fireworks.h"
 #include "game/screens/generate_screen.h"
 #include "game/screens/help_line.h"
+#include "game/screens/hint_panel.h"
 #include "game/screens/screen_common.h"
 #include "game/screens/screens.h"
 #include "tallyfold/platform/display.h"
@@ -86,14 +87,11 @@ int TGameScreen::Draw() {
     if (Screens.Board.Message.empty() && !ShowingInput) Screens.Board.Message = CursorRunsMessage();
     if (PlayModel().Puzzle.RevealCellMode) Screens.Board.Message = ScreenText("Click Contents Message");
     if (PlayModel().Puzzle.PuzzleCompleted) Screens.Board.Message = FinishedMessage();
-    if (Screens.Board.Explained.Kind != TExplainKind::None && !PlayModel().Puzzle.PuzzleCompleted) {
-        // The reasoning is the point of the aid: it takes the whole line, wrapped.
-        platform::SetImageFont(Resources.Font25);
-        const auto lines = WordWrapLines({Screens.Board.Explained.Sentence}, HelpLineWidth, nullptr, 1.0f);
-        Screens.Board.Message.clear();
-        for (const auto& line : lines) Screens.Board.Message += (Screens.Board.Message.empty() ? "" : "\r\n") + line;
-    }
-    DrawMessage(KeepBelowPaper(Screens.Board.Message, Resources.Font25), -1, 565, Resources.Font25, 1, 1, 1, 0);
+    // A hint's panel takes the help line's place.
+    if (Screens.Board.Hints.Stage(PlayModel()) != THintStage::None)
+        DrawHintPanel();
+    else
+        DrawMessage(KeepBelowPaper(Screens.Board.Message, Resources.Font25), -1, 565, Resources.Font25, 1, 1, 1, 0);
 
     if (!PlayModel().Puzzle.CustomMode && PlayModel().Options.ShowTimer) {
         platform::SetColor(255, 255, 255);
@@ -130,7 +128,10 @@ int TGameScreen::Draw() {
     if (Fireworks) DrawFireworks(*Fireworks);
     // The end panel gives way to the question it asked: two boxes stacked
     // would show the lower one's edges around the upper one.
-    if (PlayModel().Puzzle.PuzzleCompleted && !questionOpen) endLevelMenu->Draw(1, 1, 1);
+    if (PlayModel().Puzzle.PuzzleCompleted && !questionOpen) {
+        endLevelMenu->Draw(1, 1, 1);
+        DrawHintSummary();
+    }
     for (const auto& dialog : dialogs)
         if (dialog) dialog->Draw();
     GenerateScreen->Draw();

@@ -39,12 +39,5 @@ std::string FinishedMessage() {
     // the same line, so the player never wonders where the name question went.
     const std::string reason = PlayModel().NoBestTimeReason();
     if (!reason.empty()) message += "\r\n" + ScreenText(reason);
-    if (PlayModel().Puzzle.ExplainsUsed > 0) {
-        const std::string key = PlayModel().Puzzle.ExplainsUsed == 1 ? "Explained One Step" : "Explained Steps";
-        std::string counted = ScreenText(key);
-        const auto at = counted.find("{count}");
-        if (at != std::string::npos) counted.replace(at, 7, std::to_string(PlayModel().Puzzle.ExplainsUsed));
-        message += "\r\n" + counted;
-    }
     return message;
 }

@@ -16,6 +16,6 @@ inline constexpr int HelpLineY = 565, HelpLineGap = 25, HelpLineWidth = 760;
 // the whole width when there are too many of them. Measured in that font.
 std::string KeepBelowPaper(const std::string& message, const std::shared_ptr<platform::ImageFont>& font);
 
-// The help line of a solved puzzle: why its time is not a best time, and the
-// explained steps it took, when there is anything to say.
+// The help line of a solved puzzle, and why its time is not a best time when it is
+// not (the hints it took are told under the end panel).
 std::string FinishedMessage();

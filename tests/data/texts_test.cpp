@@ -127,8 +127,20 @@ TEST(Texts, EveryKeyTheGameAsksForHasAText) {
                                      "Run Too Long",
                                      "Clue Place",
                                      "Welcome Page",
-                                     "About"};
+                                     "About",
+                                     "Hint Point Place",
+                                     "Hint Point Remove",
+                                     "Hint Wrong",
+                                     "Hint So Place Cell",
+                                     "Hint So Remove Cell",
+                                     "Hint So Remove Cells",
+                                     "Hint Carry Out",
+                                     "Hint Techniques",
+                                     "Hint Stages"};
     for (int i = 1; i <= 10; ++i) keys.push_back("Highscore Name " + std::to_string(i));
+    for (const char* name : {"single cell left", "unique combination", "combination elimination", "cross-reference",
+                             "placed digit", "subset", "exact run", "area sum", "trial"})
+        keys.push_back(std::string("Technique ") + name);
     for (const std::string& key : keys) {
         const auto lines = Lines(key);
         ASSERT_FALSE(lines.empty()) << key;

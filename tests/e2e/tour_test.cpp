@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
@@ -30,7 +31,7 @@ constexpr Point OptionsOk{400, 558}, HelpOk{400, 558}, HelpNextPage{713, 558}, B
     BestTimesClear{477, 558};
 constexpr Point SetupPlay{167, 521}, SetupCustom{322, 521}, SetupLoad{475, 521}, SetupBack{632, 521};
 constexpr Point Easy{560, 252};
-constexpr Point Pause{114, 111}, SaveGame{114, 139}, ShowMistakes{114, 291};
+constexpr Point Pause{114, 111}, SaveGame{114, 139}, RestartPuzzle{114, 195}, ShowMistakes{114, 291};
 constexpr Point EndRestart{400, 299}, EndBackToMenu{400, 335};
 constexpr Point ManagerDelete{400, 477}, ManagerLoad{549, 477};
 constexpr Point CheckAndPlay{114, 148};
@@ -248,6 +249,30 @@ TEST_F(Tour, EveryScreenAndDialog) {
         ASSERT_TRUE(
             Take("board-" + std::to_string(size), std::to_string(size) + "x" + std::to_string(size) +
                                                       (size == 7 ? " board, the keyboard's cursor" : " board")));
+        if (size == 14) {
+            // A hint on the largest board: its first rung, then its whole reasoning, in a
+            // panel of its own that leaves the aid buttons and the digit column as they were.
+            Send("key H\n" + Wait(300));
+            ASSERT_TRUE(Take("hint-pointed", "14x14: a hint's first press, the place and the technique"));
+            // Further in, the reasoning grows: a dozen hints carried out first.
+            std::string hints;
+            for (int k = 0; k < 12 * 3 + 1; ++k) hints += "key H\n" + Wait(40);
+            Send(hints + Wait(300));
+            ASSERT_TRUE(Take("hint-shown", "14x14: the second press, the cells and the reasoning"));
+            const Screenshot board = Picture("board-14"), hint = Picture("hint-shown");
+            auto changed = [&](int x0, int y0, int x1, int y1) {
+                return board.Count(x0, y0, x1, y1,
+                                   [&](int x, int y) { return std::abs(board.Light(x, y) - hint.Light(x, y)) > 40; });
+            };
+            // The clock ticks between the two pictures: its line is left out.
+            EXPECT_LT(changed(0, 0, 205, 455) + changed(0, 500, 205, 600), 40)
+                << "the panel reaches under the aid buttons";
+            EXPECT_LT(changed(700, 0, 800, 600), 40) << "the panel reaches under the digit column";
+            EXPECT_GT(changed(212, 505, 692, 600), 200) << "no words in the panel";
+            // Escape puts the hint away. The hints carried out made it a puzzle in
+            // progress, which leaving would keep: a restart makes it a fresh one again.
+            Send("key ESCAPE\n" + Wait(300) + ClickAt(RestartPuzzle) + Wait(300) + "key Y\n" + Wait(300));
+        }
         Send("key ESCAPE\n" + Wait(300) + "key Y\n" + Wait(ScreenChangeMs));
     }
 
@@ -298,8 +323,9 @@ TEST_F(Tour, EveryScreenAndDialog) {
     ASSERT_TRUE(solved.Loaded() && board.Loaded());
     // Fireworks over the paper are ink, not light burnt to white; they are there.
     auto onPaper = [](int x, int y) {
-        const bool board = x >= 340 && x < 564 && y >= 150 && y < 372;  // the 6x6 board and the end panel
-        return x >= 214 && x < 690 && y >= 26 && y < 502 && !board;
+        const bool board = x >= 340 && x < 564 && y >= 150 && y < 372;    // the 6x6 board and the end panel
+        const bool summary = x >= 250 && x < 550 && y >= 414 && y < 502;  // the hints' summary under it
+        return x >= 214 && x < 690 && y >= 26 && y < 502 && !board && !summary;
     };
     EXPECT_LT(solved.Count(0, 0, 800, 600,
                            [&](int x, int y) {

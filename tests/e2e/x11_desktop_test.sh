@@ -211,6 +211,27 @@ sleep 0.2
 send "wait 300"
 shot marks
 
+# A hint, two presses of H: the place, then the whole reasoning in its own panel
+# under the board. The window shows it as drawn, the digit column and the aid
+# buttons stay as they were, and Escape puts it away.
+xdo key h
+sleep 0.2
+xdo key h
+sleep 0.2
+send "wait 300"
+shot hint && capture hint
+p=$(psnr "$artifacts/x11-hint-game.png" "$artifacts/x11-hint-x.png")
+[ "$p" -ge 30 ] && ok "the window shows the hint's panel as drawn ($p dB)" || fail "the hint's window differs from the game's picture ($p dB)"
+for part in 100x600+700+0 200x440+0+0; do
+  convert "$artifacts/x11-marks-game.png" -crop "$part" +repage "$scratch/before.png"
+  convert "$artifacts/x11-hint-game.png" -crop "$part" +repage "$scratch/after.png"
+  p=$(compare -metric PSNR "$scratch/before.png" "$scratch/after.png" null: 2>&1 | awk '{ v = $1; if (v == "inf") v = 99; printf "%d", v }')
+  [ "$p" -ge 30 ] && ok "the hint's panel leaves $part as it was ($p dB)" || fail "the hint's panel reaches into $part ($p dB)"
+done
+xdo key Escape
+sleep 0.2
+send "wait 300"
+
 # Resized to 1200x900: the same picture, scaled; the size is kept.
 xdo windowsize "$window" 1200 900
 sleep 0.3

@@ -32,6 +32,7 @@
 #include "game/screens/generate_screen.h"
 #include "game/screens/help_line.h"
 #include "game/screens/help_screen.h"
+#include "game/screens/hint_panel.h"
 #include "game/screens/options_screen.h"
 #include "game/screens/play_screen.h"
 #include "game/screens/save_manager.h"
@@ -597,18 +598,21 @@ TEST_F(BoardKeys, RunsCheckedAsYouGoColourTheirClues) {
     EXPECT_GT(open[1], 200) << "an open run stays white";
 }
 
-// "Explain a Step" on a real board: H shows a step whose cells light up and
-// whose sentence takes the message line; the second press carries it out.
-// Pressed on and on, it solves the puzzle with the solution's digits; a wrong
-// digit is named first; Escape and other actions put a step away.
+// "Explain a Step" on a real board, a ladder of three presses: H (or the aid) points
+// at the place and names the technique, H again lights the cells it changes and says
+// why, H again (or a click on such a cell) carries it out. Pressed on and on, it
+// solves the puzzle with the solution's digits; a wrong digit is told first, then
+// named; Escape and other actions put a hint away at any rung.
 TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
     // As in the game: the framework's letter keys (H switches the sound driver) are off.
     Game->IgnoreFrameworkKeys = 1;
     PlayModel().Options.PreventDoubleNumbers = 0;
     ClickButton(Screens.GameScreen->PuzzleMenu, "showhideautomarkup", 5);
     ASSERT_EQ(PlayModel().Puzzle.AutoMarkup, 1);
+    const THintLadder& ladder = Screens.Board.Hints;
+    auto stage = [&] { return ladder.Stage(PlayModel()); };
 
-    // A wrong digit comes first, and the second press takes it out.
+    // A wrong digit comes first: told, then named, then taken out.
     const auto [x, y] = Pair();
     ASSERT_GE(x, 0);
     const int wrong = PlayModel().Puzzle.SolutionGrid[x][y] % 9 + 1;
@@ -616,69 +620,66 @@ TEST_F(BoardKeys, ExplainAStepTeachesItsWayThroughThePuzzle) {
     ClickCell(x, y);
     ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[x][y], wrong);
     Key('H');
-    ASSERT_EQ(Screens.Board.Explained.Kind, TExplainKind::Wrong);
-    EXPECT_EQ(Screens.Board.Explained.X, x);
-    EXPECT_EQ(Screens.Board.Explained.Y, y);
-    EXPECT_EQ(Screens.Board.Explained.Sentence.rfind("This " + std::to_string(wrong) + " cannot be right: ", 0), 0u)
-        << Screens.Board.Explained.Sentence;
+    ASSERT_EQ(stage(), THintStage::Pointed);
+    ASSERT_EQ(ladder.Hint().Kind, THintKind::Wrong);
+    EXPECT_EQ(ExplainedCell(x, y), 0) << "which digit is told only at the second press";
+    Frame("hint-wrong-told");
+    Key('H');
+    EXPECT_EQ(ExplainedCell(x, y), 2);
+    EXPECT_EQ(ladder.Hint().Sentence.rfind("This " + std::to_string(wrong) + " cannot be right: ", 0), 0u)
+        << ladder.Hint().Sentence;
     Frame("explain-wrong");
     Key('H');
-    EXPECT_EQ(Screens.Board.Explained.Kind, TExplainKind::None);
+    EXPECT_EQ(stage(), THintStage::None);
     EXPECT_EQ(PlayModel().Puzzle.PlayerGrid[x][y], 0);
 
-    // Escape puts the step away and leaves the puzzle open; so does an arrow key.
-    Key('H');
-    ASSERT_NE(Screens.Board.Explained.Kind, TExplainKind::None);
-    Key(vk::ESCAPE);
-    Steps(20);
-    EXPECT_EQ(Screens.Board.Explained.Kind, TExplainKind::None);
-    EXPECT_EQ(Screens.GameScreen->QuitInput, nullptr);
+    // Escape puts the hint away at either rung and leaves the puzzle open; so does an arrow key.
+    for (int rung = 1; rung <= 2; ++rung) {
+        for (int k = 0; k < rung; ++k) Key('H');
+        ASSERT_NE(stage(), THintStage::None);
+        Key(vk::ESCAPE);
+        Steps(20);
+        EXPECT_EQ(stage(), THintStage::None);
+        EXPECT_EQ(Screens.GameScreen->QuitInput, nullptr);
+    }
     ClickButton(Screens.GameScreen->PuzzleMenu, "explainstep", 5);
-    ASSERT_NE(Screens.Board.Explained.Kind, TExplainKind::None);
+    ASSERT_EQ(stage(), THintStage::Pointed);
+    ClickButton(Screens.GameScreen->PuzzleMenu, "explainstep", 5);
+    ASSERT_EQ(stage(), THintStage::Shown) << "the mouse climbs as the key does";
     Key(vk::RIGHT);
-    EXPECT_EQ(Screens.Board.Explained.Kind, TExplainKind::None);
+    EXPECT_EQ(stage(), THintStage::None);
 
-    int placed = 0, removed = 0, clicked = 0;
-    for (int presses = 0; !PlayModel().Puzzle.PuzzleCompleted && presses < 2000; ++presses) {
+    // The changes themselves are checked against the solution in the core's tests.
+    int placed = 0, clicked = 0;
+    for (int hints = 0; !PlayModel().Puzzle.PuzzleCompleted && hints < 1000; ++hints) {
         Key('H');
-        const TExplainedStep step = Screens.Board.Explained;
-        ASSERT_TRUE(step.Kind == TExplainKind::Place || step.Kind == TExplainKind::Remove) << step.Sentence;
-        ASSERT_FALSE(step.Sentence.empty());
-        ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[step.X][step.Y], 0);
-        // The lit cells are the step's cell and what it reasons from: its run,
-        // or for a trial the cell the trial empties.
-        ASSERT_FALSE(step.Cells.empty());
-        for (auto [cx, cy] : step.Cells) {
-            if (step.Tier < 3) {
-                EXPECT_TRUE(PlayModel().InSameRun(step.X, step.Y, cx, cy)) << cx << "," << cy;
-            }
-        }
-        if (step.Kind == TExplainKind::Place) {
-            if (placed == 0) Frame("explain-place");
-            ASSERT_EQ(step.Digit, PlayModel().Puzzle.SolutionGrid[step.X][step.Y]) << step.Sentence;
-            // Every other placement by a click on the framed cell.
-            if (placed++ % 2 == 1) {
-                ClickCell(step.X, step.Y);
-                ++clicked;
-            } else {
-                Key('H');
-            }
-            ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[step.X][step.Y], step.Digit);
+        ASSERT_EQ(stage(), THintStage::Pointed);
+        const THint hint = ladder.Hint();
+        ASSERT_EQ(hint.Kind, THintKind::Deduction) << hint.Sentence;
+        ASSERT_FALSE(hint.Changes.empty());
+        // The lit cells: the run or area it reasons about, its changed cells among them.
+        for (const THintChange& c : hint.Changes) EXPECT_EQ(ExplainedCell(c.X, c.Y), 1);
+        if (hints == 0) Frame("hint-pointed");
+        Key('H');
+        ASSERT_EQ(stage(), THintStage::Shown);
+        const THintChange first = hint.Changes.front();
+        EXPECT_EQ(ExplainedCell(first.X, first.Y), 2);
+        if (placed == 0) Frame(first.Digit ? "explain-place" : "explain-remove");
+        // Every other hint by a click on the cell it changes.
+        if (hints % 2 == 1) {
+            ClickCell(first.X, first.Y);
+            ++clicked;
         } else {
-            if (removed == 0) Frame("explain-remove");
-            ASSERT_FALSE(step.Removed >> PlayModel().Puzzle.SolutionGrid[step.X][step.Y] & 1) << step.Sentence;
-            ++removed;
             Key('H');
-            for (int d = 1; d <= 9; ++d) {
-                if (step.Removed >> d & 1) {
-                    ASSERT_EQ(PlayModel().Puzzle.MarkupGrid[step.X][step.Y][d - 1], 0) << d;
-                }
-            }
         }
-        EXPECT_EQ(Screens.Board.Explained.Kind, TExplainKind::None);
+        EXPECT_EQ(stage(), THintStage::None);
+        for (const THintChange& c : hint.Changes) {
+            placed += c.Digit ? 1 : 0;
+            ASSERT_EQ(PlayModel().Puzzle.PlayerGrid[c.X][c.Y], c.Digit) << hint.Sentence;
+        }
     }
     EXPECT_EQ(PlayModel().Puzzle.PuzzleCompleted, 1);
-    EXPECT_GT(removed, 0);
+    EXPECT_GT(placed, 0);
     EXPECT_GT(clicked, 0);
 }
 
@@ -747,8 +748,9 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
              PlayCore().RestartPuzzle();
          },
          "Revealed No Best Time", 0},
-        {"two explained steps",
+        {"two hints, one carried out",
          [&] {
+             Key('H');
              Key('H');
              Key('H');
              Key('H');
@@ -785,7 +787,10 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
             EXPECT_NE(message.find(Resources.GameText->FindString(c.reason)), std::string::npos) << message;
             if (c.name[0] == 's') Frame("solved-without-best-time");
         }
-        EXPECT_EQ(message.find("2 steps were explained") != std::string::npos, c.explained == 2) << message;
+        const std::string summary = HintSummary();
+        EXPECT_EQ(summary.find("Hints: 2 pointed, 1 shown, 1 carried out.") != std::string::npos, c.explained == 2)
+            << summary;
+        EXPECT_NE(summary.find("This puzzle needed: "), std::string::npos) << summary;
     }
     PlayModel().HighScoreTables.HighScores6x6->Load();
     const auto& entries = PlayModel().HighScoreTables.HighScores6x6->Entries;
