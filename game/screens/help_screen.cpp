@@ -95,8 +95,8 @@ int THelpScreen::Draw() {
         platform::DrawImage(image->image, px, 300);
     }
     SetTextShadow(2, 2, 0.6f);
-    const char* const firsts[Pages] = {"Help Message 1", "Help Keys 1", "Help Explain 1"};
-    const char* const seconds[Pages] = {"Help Message 2", "Help Keys 2", "Help Explain 2"};
+    const char* const firsts[Pages] = {"Help Message 1", "Help Keys 1", "Help More Keys 1", "Help Explain 1"};
+    const char* const seconds[Pages] = {"Help Message 2", "Help Keys 2", "Help More Keys 2", "Help Explain 2"};
     const char* first = firsts[Page % Pages];
     const char* second = seconds[Page % Pages];
     DrawMessage(ScreenText(first), 285, 210, Resources.Font25, 1, 1, 1, 0);

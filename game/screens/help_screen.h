@@ -14,7 +14,7 @@ public:
     std::shared_ptr<TMenu> PageMenu;
     // The button that opens the welcome page in the browser.
     std::shared_ptr<TMenu> WelcomeMenu;
-    static constexpr int Pages = 3;
+    static constexpr int Pages = 4;
 
     int Load() override;
     int Start() override;

@@ -62,6 +62,8 @@ TEST(Texts, EveryKeyTheGameAsksForHasAText) {
                                      "Help Message 2",
                                      "Help Keys 1",
                                      "Help Keys 2",
+                                     "Help More Keys 1",
+                                     "Help More Keys 2",
                                      "Clear Highscore",
                                      "Name",
                                      "Difficulty",
@@ -173,7 +175,7 @@ TEST(Texts, FitWhereTheyAreDrawn) {
     ASSERT_GT(back.width, 0);
     for (const auto& [top, bottom] :
          {std::pair{"Help Message 1", "Help Message 2"}, std::pair{"Help Keys 1", "Help Keys 2"},
-          std::pair{"Help Explain 1", "Help Explain 2"}}) {
+          std::pair{"Help More Keys 1", "Help More Keys 2"}, std::pair{"Help Explain 1", "Help Explain 2"}}) {
         const auto first = Lines(top), second = Lines(bottom);
         for (const auto* lines : {&first, &second})
             for (const auto& line : *lines) EXPECT_LE(285 + TextWidth(line, 25), 400 + back.width / 2 - 12) << line;

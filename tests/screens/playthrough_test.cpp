@@ -685,7 +685,7 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     Screens.HelpScreen->PreStart();
     Ticks(150);
     Frame("help");
-    // The second page teaches the keys, the third the explained step; the
+    // The second and third pages teach the keys, the fourth the hints; the
     // arrows and the page buttons turn the pages round, and every visit opens
     // on the first.
     ClickButton(Screens.HelpScreen->PageMenu, "pagenext");
@@ -694,18 +694,22 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     Press(vk::RIGHT);
     Ticks(2);
     EXPECT_EQ(Screens.HelpScreen->Page, 2);
+    Frame("help-more-keys");
+    Press(vk::RIGHT);
+    Ticks(2);
+    EXPECT_EQ(Screens.HelpScreen->Page, 3);
     Frame("help-explain");
     Press(vk::RIGHT);
     Ticks(2);
     EXPECT_EQ(Screens.HelpScreen->Page, 0);
     ClickButton(Screens.HelpScreen->PageMenu, "pageback");
-    EXPECT_EQ(Screens.HelpScreen->Page, 2);
+    EXPECT_EQ(Screens.HelpScreen->Page, 3);
     Press(vk::PRIOR);
     Ticks(2);
-    EXPECT_EQ(Screens.HelpScreen->Page, 1);
+    EXPECT_EQ(Screens.HelpScreen->Page, 2);
     Press(vk::LEFT);
     Ticks(2);
-    EXPECT_EQ(Screens.HelpScreen->Page, 0);
+    EXPECT_EQ(Screens.HelpScreen->Page, 1);
     Screens.HelpScreen->PreStart();
     EXPECT_EQ(Screens.HelpScreen->Page, 0);
 
