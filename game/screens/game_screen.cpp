@@ -40,6 +40,7 @@ int Rand(int low, int high) { return platform::Rand(low, high); }
 float Rndf(float low, float high) { return static_cast<float>(platform::Rnd(low, high)); }
 bool HeldDown(int key) { return KeyDown(key) != 0; }
 bool CtrlHeld() { return HeldDown(vk::LCONTROL) || HeldDown(vk::RCONTROL) || HeldDown(vk::CONTROL); }
+bool ShiftHeld() { return HeldDown(vk::LSHIFT) || HeldDown(vk::RSHIFT) || HeldDown(vk::SHIFT); }
 }  // namespace
 
 int TGameScreen::Load() {
@@ -66,21 +67,23 @@ int TGameScreen::Load() {
 
 void TGameScreen::AddPuzzleAids() {
     PuzzleAids.clear();
+    // Every aid has a key; those that give digits away (and so the best time)
+    // want Shift as well, so that a slip of the finger costs nothing.
+    PuzzleAids.push_back({"showhidemistakes", [] { return PlayModel().Puzzle.ShowMistakes; },
+                          [] { PlayCore().ShowHideMistakes(); }, 'M'});
+    PuzzleAids.push_back({"showrandomcell", nullptr, [] { PlayCore().ShowRandomCell(); }, 'R', 1});
+    PuzzleAids.push_back({"showdesiredcell", nullptr, [] { PlayCore().ShowDesiredCell(); }, 'C', 1});
     PuzzleAids.push_back(
-        {"showhidemistakes", [] { return PlayModel().Puzzle.ShowMistakes; }, [] { PlayCore().ShowHideMistakes(); }});
-    PuzzleAids.push_back({"showrandomcell", nullptr, [] { PlayCore().ShowRandomCell(); }});
-    PuzzleAids.push_back({"showdesiredcell", nullptr, [] { PlayCore().ShowDesiredCell(); }});
-    PuzzleAids.push_back(
-        {"showhideautomarkup", [] { return PlayModel().Puzzle.AutoMarkup; }, [] { PlayCore().ShowHideMarkup(); }});
-    PuzzleAids.push_back(
-        {"showhidesolution", [] { return PlayModel().Puzzle.ShowSolution; }, [] { PlayCore().ShowHideSolution(); }});
+        {"showhideautomarkup", [] { return PlayModel().Puzzle.AutoMarkup; }, [] { PlayCore().ShowHideMarkup(); }, 'A'});
+    PuzzleAids.push_back({"showhidesolution", [] { return PlayModel().Puzzle.ShowSolution; },
+                          [] { PlayCore().ShowHideSolution(); }, 'S', 1});
     PuzzleAids.push_back({"explainstep", nullptr, [this] { ExplainStep(); }, 'H'});
     AddCheckpointAids();
 }
 
 void TGameScreen::ManagePuzzleAids() {
     for (const TPuzzleAid& aid : PuzzleAids) {
-        const bool pressed = aid.Key != 0 && KeyHit(aid.Key) && !CtrlHeld();
+        const bool pressed = aid.Key != 0 && !CtrlHeld() && (aid.Shift != 0) == ShiftHeld() && KeyHit(aid.Key);
         if (!PuzzleMenu->Clicked(aid.Name) && !pressed) continue;
         aid.Act();
         if (aid.State) SetToggles();
@@ -311,7 +314,8 @@ void TGameScreen::ManageEndLevelMenu() {
 }
 
 void TGameScreen::ManageMainButtons(int completed) {
-    if (MainMenu->Clicked("savegame") && !completed) {
+    const bool saveKey = CtrlHeld() && !PlayModel().Puzzle.CustomMode && KeyHit('S');
+    if ((MainMenu->Clicked("savegame") || saveKey) && !completed) {
         SaveGameNameInput = CreateSaveNameDialog(1, ScreenText("Enter Save Name"));
         SaveGameNameInput->Start();
     }

@@ -24,6 +24,8 @@ struct TPuzzleAid {
     std::function<int()> State;
     std::function<void()> Act;
     int Key = 0;
+    // 1: the key acts only with Shift held, for aids that give digits away.
+    int Shift = 0;
 };
 
 class TGameScreen : public TScreen {

@@ -797,3 +797,38 @@ TEST_F(BoardKeys, BestTimesAreOnlyForPuzzlesSolvedWithoutRevealsAndNotTypedIn) {
     EXPECT_EQ(std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e->name == "Ada"; }), 2)
         << "the two fair places, kept on disk";
 }
+
+TEST_F(BoardKeys, EveryAidHasAKeyAndThoseThatGiveDigitsAwayWantShift) {
+    auto& p = PlayModel().Puzzle;
+    auto revealed = [&] {
+        int n = 0;
+        for (int x = 0; x < p.BoardWidth; ++x)
+            for (int y = 0; y < p.BoardHeight; ++y) n += p.SolutionGrid[x][y] != BlackCell && p.PlayerGrid[x][y] != 0;
+        return n;
+    };
+    Key('M');
+    EXPECT_EQ(p.ShowMistakes, 1);
+    Key('M');
+    EXPECT_EQ(p.ShowMistakes, 0);
+    Key('A');
+    EXPECT_EQ(p.AutoMarkup, 1);
+    // Without Shift the keys that give digits away do nothing.
+    for (int key : {'R', 'S', 'C'}) Key(key);
+    EXPECT_EQ(revealed(), 0);
+    EXPECT_EQ(p.ShowSolution, 0);
+    EXPECT_EQ(p.RevealCellMode, 0);
+    EXPECT_EQ(p.RevealUsed, 0);
+    With(vk::LSHIFT, 'R');
+    EXPECT_EQ(revealed(), 1);
+    With(vk::LSHIFT, 'C');
+    EXPECT_EQ(p.RevealCellMode, 1);
+    With(vk::LSHIFT, 'S');
+    EXPECT_EQ(p.ShowSolution, 1);
+    With(vk::LSHIFT, 'S');
+    EXPECT_EQ(p.ShowSolution, 0);
+    // Ctrl+S asks for a save's name, as the button does.
+    EXPECT_FALSE(Screens.GameScreen->SaveGameNameInput);
+    With(vk::LCONTROL, 'S');
+    EXPECT_TRUE(Screens.GameScreen->SaveGameNameInput);
+    EXPECT_EQ(p.ShowSolution, 0) << "Ctrl+S is not the solution's key";
+}
