@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "game/core/core.h"
 #include "game/core/hint_ladder.h"
 
 // What the play screen and the cells share while a board is shown.

@@ -103,7 +103,7 @@ std::shared_ptr<TDialogTextInput> TextDialog(const std::string& caption, int max
     dialog->UppercaseFirstChar = 0;
     // OK with nothing typed says why nothing happened.
     dialog->ErrorCheckFunc = [](const std::string& text, std::string& message) {
-        if (!Trim(text).empty()) return 1;
+        if (text.find_first_not_of(" \t") != std::string::npos) return 1;
         message = ScreenText("Name Needed");
         return -1;
     };
