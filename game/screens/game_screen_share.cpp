@@ -103,7 +103,7 @@ void TGameScreen::ManageShareDialog() {
 void TGameScreen::ManageShareButtons(int live) {
     if (PlayModel().Puzzle.CustomMode || ShowingInput || !live) return;
     ShareMenu->Manage(0, 0);
-    if (ShareMenu->Clicked("copycode") || (KeyHit('C') && CtrlHeld())) CopyCode();
+    if (ShareMenu->Clicked("copycode") || (CtrlHeld() && KeyHit('C'))) CopyCode();
     if (ShareMenu->Clicked("export")) {
         std::string written;
         if (!WritePictures(false, written)) {

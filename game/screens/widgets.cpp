@@ -90,6 +90,16 @@ void CentreEntryBox(TDialogTextInput& dialog) {
     dialog.MenuPosition();
 }
 
+// A name dialog's OK with nothing typed says why nothing happened.
+void RefuseEmptyName(TDialogTextInput& dialog) {
+    dialog.ErrorCheckFunc = [](const std::string& text, std::string& message) {
+        if (text.find_first_not_of(" \t") != std::string::npos) return 1;
+        message = ScreenText("Name Needed");
+        return -1;
+    };
+    dialog.ErrorDialogFunc = [](const std::string& text) { return CreateMessageDialog(text); };
+}
+
 std::shared_ptr<TDialogTextInput> TextDialog(const std::string& caption, int maxLength, const std::string& panel,
                                              int border, int cancel) {
     auto dialog = TDialogTextInput::Create(caption, "", maxLength, PanelPicture(panel), 0, 0, 0, 0);
@@ -101,13 +111,6 @@ std::shared_ptr<TDialogTextInput> TextDialog(const std::string& caption, int max
     dialog->TextInput->AllowExtendedChars = 1;
     // A name stays as the player typed it ("dave", "iPad game").
     dialog->UppercaseFirstChar = 0;
-    // OK with nothing typed says why nothing happened.
-    dialog->ErrorCheckFunc = [](const std::string& text, std::string& message) {
-        if (text.find_first_not_of(" \t") != std::string::npos) return 1;
-        message = ScreenText("Name Needed");
-        return -1;
-    };
-    dialog->ErrorDialogFunc = [](const std::string& text) { return CreateMessageDialog(text); };
     // The player always sees where typing goes, and that it stopped going.
     dialog->TextInput->CursorAtMaxLength = 1;
     dialog->TextInput->RefusedSound = BankSound("buttonMO");
@@ -140,12 +143,15 @@ void RadioSelect(const std::shared_ptr<TMenu>& menu, const std::string& selected
 }
 
 std::shared_ptr<TDialogTextInput> CreateHighScoreNameDialog(int cancel, int place, const std::string& message) {
-    return TextDialog(message + std::to_string(place) + "!", HighScoreNameChars, "inputlong", 80, cancel);
+    auto dialog = TextDialog(message + std::to_string(place) + "!", HighScoreNameChars, "inputlong", 80, cancel);
+    RefuseEmptyName(*dialog);
+    return dialog;
 }
 
 std::shared_ptr<TDialogTextInput> CreateSaveNameDialog(int cancel, const std::string& prompt) {
     auto dialog = TextDialog(prompt, 14, "input", 40, cancel);
     dialog->TextInput->BannedChars = SaveNameBannedChars;
+    RefuseEmptyName(*dialog);
     return dialog;
 }
 

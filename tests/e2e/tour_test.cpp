@@ -165,8 +165,8 @@ TEST_F(Tour, EveryScreenAndDialog) {
     Send(erase + "type tour\n" + Wait(100));
     ASSERT_TRUE(Take("save-name", "save name"));
     Send("key RETURN\n" + Wait(300));
-    const fs::path save = SaveFile("Tour");
-    ASSERT_FALSE(save.empty()) << "no Tour.dat below " << shared;
+    const fs::path save = SaveFile("tour");
+    ASSERT_FALSE(save.empty()) << "no tour.dat below " << shared;
 
     // The solution and the clues, from the save's blocks between "-" lines:
     // settings, clues, the player's digits, the solution, pencil marks.

@@ -281,7 +281,8 @@ TEST_F(Checkpoints, PlacedDigitsKeepMarksAndContradictingMarksAreStruckThrough) 
         if (e != d && p.MarkupGrid[bx][by][e - 1]) {
             const int ex = static_cast<int>(cell->x) - 12 + 9 * ((e - 1) % 3),
                       ey = static_cast<int>(cell->y) - 15 + 10 * ((e - 1) / 3);
-            EXPECT_EQ(RedPixels(shot, ex, ey + 1, 7, 10), 0) << e;
+            // The struck mark's slash may touch a corner of its neighbour's box.
+            EXPECT_LE(RedPixels(shot, ex, ey + 1, 7, 10), 2) << e;
         }
 
     // The options screen offers the switch.
