@@ -83,7 +83,9 @@ void TGameScreen::AddPuzzleAids() {
 
 void TGameScreen::ManagePuzzleAids() {
     for (const TPuzzleAid& aid : PuzzleAids) {
-        const bool pressed = aid.Key != 0 && !CtrlHeld() && (aid.Shift != 0) == ShiftHeld() && KeyHit(aid.Key);
+        // The hit is taken with or without Shift, so that a press that did not
+        // count cannot act later; Ctrl's letters belong to others (Ctrl+C, Ctrl+S).
+        const bool pressed = aid.Key != 0 && !CtrlHeld() && KeyHit(aid.Key) && (aid.Shift != 0) == ShiftHeld();
         if (!PuzzleMenu->Clicked(aid.Name) && !pressed) continue;
         aid.Act();
         if (aid.State) SetToggles();

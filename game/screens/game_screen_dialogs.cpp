@@ -48,6 +48,7 @@ std::shared_ptr<TDialogTextInput> SumEntryDialog(const std::string& key, int val
     dialog->TextInput->Text = value ? std::to_string(value) : std::string();
     // The caption offers "(empty: none)"; the save-name dialog beneath refuses empty text.
     dialog->AllowNull = 1;
+    dialog->ErrorCheckFunc = nullptr;
     dialog->Start();
     return dialog;
 }
