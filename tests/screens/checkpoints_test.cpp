@@ -325,3 +325,39 @@ TEST_F(Checkpoints, ThePanelListsWhatStillFitsAndShiftShowsEveryCombination) {
     EXPECT_EQ(Message().rfind(Resources.GameText->FindString("Across Combinations"), 0), 0u) << Message();
     EXPECT_NE(Message().find(Resources.GameText->FindString("Down Combinations")), std::string::npos) << Message();
 }
+
+// Beside the checkpoint keys, every other aid's key.
+TEST_F(Checkpoints, EveryAidHasAKeyAndThoseThatGiveDigitsAwayWantShift) {
+    auto& p = PlayModel().Puzzle;
+    auto revealed = [&] {
+        int n = 0;
+        for (int x = 0; x < p.BoardWidth; ++x)
+            for (int y = 0; y < p.BoardHeight; ++y) n += p.SolutionGrid[x][y] != BlackCell && p.PlayerGrid[x][y] != 0;
+        return n;
+    };
+    Key('M');
+    EXPECT_EQ(p.ShowMistakes, 1);
+    Key('M');
+    EXPECT_EQ(p.ShowMistakes, 0);
+    Key('A');
+    EXPECT_EQ(p.AutoMarkup, 1);
+    // Without Shift the keys that give digits away do nothing.
+    for (int key : {'R', 'S', 'C'}) Key(key);
+    EXPECT_EQ(revealed(), 0);
+    EXPECT_EQ(p.ShowSolution, 0);
+    EXPECT_EQ(p.RevealCellMode, 0);
+    EXPECT_EQ(p.RevealUsed, 0);
+    With(vk::LSHIFT, 'R');
+    EXPECT_EQ(revealed(), 1);
+    With(vk::LSHIFT, 'C');
+    EXPECT_EQ(p.RevealCellMode, 1);
+    With(vk::LSHIFT, 'S');
+    EXPECT_EQ(p.ShowSolution, 1);
+    With(vk::LSHIFT, 'S');
+    EXPECT_EQ(p.ShowSolution, 0);
+    // Ctrl+S asks for a save's name, as the button does.
+    EXPECT_FALSE(Screens.GameScreen->SaveGameNameInput);
+    With(vk::LCONTROL, 'S');
+    EXPECT_TRUE(Screens.GameScreen->SaveGameNameInput);
+    EXPECT_EQ(p.ShowSolution, 0) << "Ctrl+S is not the solution's key";
+}
