@@ -133,6 +133,9 @@ public:
 
     unsigned Columns() const { return board_.columns == 0 ? 1 : board_.columns; }
 
+    // Sentences are for players, who count rows and columns from 1 as the game's
+    // other messages do; only the tool's machine-readable lines count from 0.
+
     // Where the run's clue stands: its row for an across run, its column for a down run,
     // and both when another run of that line has the same clue.
     std::string Place(const ExplainedRun& run) const {
@@ -148,7 +151,7 @@ public:
                 twin || (run.direction == kAcross ? other.clue / Columns() == row : other.clue % Columns() == column);
         }
         const char* key = twin ? "Explain At Cell" : run.direction == kAcross ? "Explain At Row" : "Explain At Column";
-        return Fill(Text(key), {{"row", std::to_string(row)}, {"column", std::to_string(column)}});
+        return Fill(Text(key), {{"row", std::to_string(row + 1)}, {"column", std::to_string(column + 1)}});
     }
 
     std::string RunName(const ExplainedRun& run) const {
@@ -160,7 +163,7 @@ public:
 
     std::string CellName(unsigned cell, const char* key = "Explain Other Cell") const {
         return Fill(Text(key),
-                    {{"row", std::to_string(cell / Columns())}, {"column", std::to_string(cell % Columns())}});
+                    {{"row", std::to_string(cell / Columns() + 1)}, {"column", std::to_string(cell % Columns() + 1)}});
     }
 
     // A cell of a run, as seen from the explained cell.
@@ -174,7 +177,7 @@ public:
         const char* key = area.direction == kAcross
                               ? (area.from == area.to ? "Explain Band Row" : "Explain Band Rows")
                               : (area.from == area.to ? "Explain Band Column" : "Explain Band Columns");
-        return Fill(Text(key), {{"from", std::to_string(area.from)}, {"to", std::to_string(area.to)}});
+        return Fill(Text(key), {{"from", std::to_string(area.from + 1)}, {"to", std::to_string(area.to + 1)}});
     }
 
     static std::string Fill(std::string text, const std::map<std::string, std::string>& values) {

@@ -25,7 +25,8 @@ std::string Replace(std::string text, const std::string& name, const std::string
 }
 
 std::string CellWords(const std::string& key, int x, int y) {
-    return Replace(Replace(CoreText(key), "row", std::to_string(y)), "column", std::to_string(x));
+    // Counted from 1, as every sentence the player reads.
+    return Replace(Replace(CoreText(key), "row", std::to_string(y + 1)), "column", std::to_string(x + 1));
 }
 
 // Digits the player already sees kept out of an empty cell: a hint that takes only

@@ -272,14 +272,14 @@ TEST(Explainer, WrongDigitsAreNamedWithTheirReason) {
     EXPECT_EQ(wrong({{5, 7}, {6, 9}}), "none");
     EXPECT_EQ(wrong({{5, 9}, {6, 9}}), "5: This 9 cannot be right: its across run already has another 9.");
     EXPECT_EQ(wrong({{5, 1}}),
-              "5: This 1 cannot be right: none of the ways to make the 16 across in two cells at row 1 uses 1.");
+              "5: This 1 cannot be right: none of the ways to make the 16 across in two cells at row 2 uses 1.");
     EXPECT_EQ(wrong({{5, 7}, {6, 7}, {10, 8}}), "6: This 7 cannot be right: its across run already has another 7.");
     EXPECT_EQ(wrong({{6, 7}}),
-              "6: This 7 cannot be right: none of the ways to make the 17 down in two cells at column 2 uses 7.");
+              "6: This 7 cannot be right: none of the ways to make the 17 down in two cells at column 3 uses 7.");
     EXPECT_EQ(wrong({{5, 9}}),
-              "5: This 9 cannot be right: the 16 across in two cells at row 1 has no 7 to pair with it.");
+              "5: This 9 cannot be right: the 16 across in two cells at row 2 has no 7 to pair with it.");
     EXPECT_EQ(wrong({{9, 8}, {10, 9}}),
-              "9: This 8 cannot be right: none of the ways to make the 16 down in two cells at column 1 uses 8.");
+              "9: This 8 cannot be right: none of the ways to make the 16 down in two cells at column 2 uses 8.");
 
     // Texts of the caller's own replace the built-in ones, part by part.
     Explanation e;
@@ -291,7 +291,7 @@ TEST(Explainer, WrongDigitsAreNamedWithTheirReason) {
         if (key == "Explain Counts") return "eins,zwei";
         return "";
     };
-    EXPECT_EQ(ExplainSentence(e, player, texts), "1 - 16 across in zwei cells at row 1");
+    EXPECT_EQ(ExplainSentence(e, player, texts), "1 - 16 across in zwei cells at row 2");
     EXPECT_EQ(e.cells, (std::vector<unsigned>{5, 6}));
 }
 
@@ -336,8 +336,8 @@ bool Lists(const std::string& sentence, unsigned set) {
 }
 
 std::string CellText(const TBoard& board, unsigned cell) {
-    return "the cell at row " + std::to_string(cell / board.columns) + ", column " +
-           std::to_string(cell % board.columns);
+    return "the cell at row " + std::to_string(cell / board.columns + 1) + ", column " +
+           std::to_string(cell % board.columns + 1);
 }
 
 std::string RunText(const TBoard& board, int constraint) {
