@@ -65,8 +65,8 @@ void TGameScreen::BoardKeys(int act) {
 void TGameScreen::HoldClockWhileBoardHidden() {
     if (!Screens.CellList->Settled() && (AnyKeyHit() || Game->Mouse->GetMh(0))) {
         Screens.CellList->SettleNow();
-        // The key or click only landed the board; it must not also act on it.
-        FlushKeys();
+        // A key then acts on the landed board as ever (Escape still leaves); a
+        // click only lands it, since it was aimed at cells still on their way.
         Game->Mouse->ClearMouseHit();
     }
     auto& puzzle = PlayModel().Puzzle;
