@@ -143,6 +143,11 @@ bool TGameScreen::WritePictures(bool solution, std::string& result) {
     printed.code = CurrentCode();
     printed.stars = PlayModel().Puzzle.PuzzleStars;
     const std::string base = ExportBaseName + (solution ? " solution" : "");
+    // Cairo's and fontconfig's caches go after every export: exports are rare,
+    // and nothing of them then stays behind for the rest of the game.
+    struct TReleaseAfter {
+        ~TReleaseAfter() { print::ReleasePrintResources(); }
+    } releaseAfter;
     for (const char* extension : {".png", ".svg"}) {
         std::string error;
         if (!print::WritePuzzlePicture(printed, solution, folder + base + extension, error)) {
