@@ -128,25 +128,6 @@ protected:
         PlayCore().CreateCells(0);
         Steps(120);
     }
-    // Logic steps of 5 ms without drawing.
-    void Steps(int n) {
-        for (int k = 0; k < n; ++k) {
-            Advance(5);
-            Delta = 1.0f;
-            Game->LogicWrapper();
-        }
-    }
-    void Key(int key) {
-        Press(key);
-        Steps(2);
-    }
-    void With(int modifier, int key) {
-        platform::PostEvent({platform::EventKind::KeyDown, modifier, 0, 0});
-        Steps(1);
-        Key(key);
-        platform::PostEvent({platform::EventKind::KeyUp, modifier, 0, 0});
-        Steps(1);
-    }
     void CtrlShift(int key) {
         platform::PostEvent({platform::EventKind::KeyDown, vk::LCONTROL, 0, 0});
         With(vk::LSHIFT, key);

@@ -57,24 +57,6 @@ protected:
         SharedData.Folder.clear();
         GameScreensFixture::TearDown();
     }
-    void Steps(int n) {
-        for (int k = 0; k < n; ++k) {
-            Advance(5);
-            Delta = 1.0f;
-            Game->LogicWrapper();
-        }
-    }
-    void Key(int key) {
-        Press(key);
-        Steps(2);
-    }
-    void With(int modifier, int key) {
-        platform::PostEvent({platform::EventKind::KeyDown, modifier, 0, 0});
-        Steps(1);
-        Key(key);
-        platform::PostEvent({platform::EventKind::KeyUp, modifier, 0, 0});
-        Steps(1);
-    }
     std::shared_ptr<TCell> Cell(int i, int j) {
         for (auto& cell : Screens.CellList->Items)
             if (cell->ArrayLocationX == i && cell->ArrayLocationY == j) return cell;

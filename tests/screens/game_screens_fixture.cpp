@@ -129,3 +129,24 @@ void GameScreensFixture::ClickButton(const std::shared_ptr<TMenu>& menu, const s
     ASSERT_TRUE(button) << name;
     ClickAt(button->x + button->w / 2.0f, button->y + button->h / 2.0f, 1, settle);
 }
+
+void GameScreensFixture::Steps(int n) {
+    for (int k = 0; k < n; ++k) {
+        Advance(5);
+        Delta = 1.0f;
+        Game->LogicWrapper();
+    }
+}
+
+void GameScreensFixture::Key(int key) {
+    Press(key);
+    Steps(2);
+}
+
+void GameScreensFixture::With(int modifier, int key) {
+    platform::PostEvent({platform::EventKind::KeyDown, modifier, 0, 0});
+    Steps(1);
+    Key(key);
+    platform::PostEvent({platform::EventKind::KeyUp, modifier, 0, 0});
+    Steps(1);
+}

@@ -25,6 +25,11 @@ protected:
     // Move, press and release as separate steps, then settle steps.
     void ClickAt(float x, float y, int button = 1, int settle = 0);
     void ClickButton(const std::shared_ptr<TMenu>& menu, const std::string& name, int settle = 30);
+    // Logic steps of 5 ms without drawing.
+    void Steps(int n);
+    // A key pressed and released, then two steps; With holds a modifier around it.
+    void Key(int key);
+    void With(int modifier, int key);
 
     std::string ArtifactPrefix = "play-";
     ScratchDir scratch;
