@@ -2,6 +2,8 @@
 #include "framework/archive/pak_manager.h"
 
 #include <algorithm>
+#include <map>
+#include <vector>
 
 #include "framework/paths/errors.h"
 #include "framework/util/strings.h"
@@ -234,4 +236,17 @@ void CreateArchiveFonts(const TPakFileManager& manager, const std::string& syste
     Resources.Font20 = render(20);
     Resources.Font25 = render(25);
     Resources.Font34 = render(34);
+    // Other sizes come from the same bytes, read once: the manager may be gone
+    // by the time a board asks for a size no one used before.
+    auto bytes =
+        std::make_shared<const std::vector<uint8_t>>(fromSystem ? std::vector<uint8_t>() : manager.GetBinary(name));
+    auto made = std::make_shared<std::map<int, std::shared_ptr<platform::ImageFont>>>();
+    Resources.FontOfSize = [fromSystem, systemFont, bytes, made](int size) -> std::shared_ptr<platform::ImageFont> {
+        size = std::clamp(size, 6, 200);
+        auto& font = (*made)[size];
+        if (font) return font;
+        font = fromSystem ? platform::LoadImageFont(systemFont, size, platform::FONT_SMOOTH)
+                          : platform::LoadImageFont(*bytes, size, platform::FONT_SMOOTH);
+        return font;
+    };
 }

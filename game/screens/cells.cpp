@@ -15,6 +15,7 @@
 #include "game/core/core.h"
 #include "game/core/edits.h"
 #include "game/core/options.h"
+#include "game/screens/board_look.h"
 #include "game/screens/hint_panel.h"
 #include "game/screens/palette.h"
 #include "game/screens/screen_common.h"
@@ -27,22 +28,9 @@
 namespace vk = platform::vk;
 
 namespace {
-constexpr int CellSize = 32;
-constexpr int Half = CellSize / 2;
-
-void WriteText(const std::string& text, float x, float y) { platform::DrawText(text, std::round(x), std::round(y)); }
-
 bool CtrlDown() { return KeyDown(vk::LCONTROL) || KeyDown(vk::RCONTROL) || KeyDown(vk::CONTROL); }
 
-// A clue whose run is full and adds up: a fresh green that stays clear of the
-// red of a wrong run and reads well on the dark clue cells.
-struct Rgb {
-    int r, g, b;
-};
-constexpr Rgb RunRightColor{96, 226, 128};
-// Digits tried since a checkpoint: a light blue that reads as "not settled yet"
-// beside the white of the others and the red of mistakes.
-constexpr Rgb TriedColor{120, 196, 255};
+void SetInk(const TRgb& ink) { platform::SetColor(ink.R, ink.G, ink.B); }
 
 std::string Text(const char* key) { return Resources.GameText ? Resources.GameText->FindString(key) : std::string(); }
 
@@ -77,16 +65,15 @@ int TCell::Move() {
 int TCell::IsMouseOver() {
     if (!Game || !Game->Mouse) return 0;
     float mx = static_cast<float>(Game->Mouse->x), my = static_cast<float>(Game->Mouse->y);
-    return std::fabs(mx - x) < Half && std::fabs(my - y) < Half ? 1 : 0;
+    const float half = static_cast<float>(Size) / 2;
+    return std::fabs(mx - x) < half && std::fabs(my - y) < half ? 1 : 0;
 }
 
 int TCell::DrawSpecial(int interactive) {
-    if (!Model)
-        image->Draw(x, y);
+    if (!Model || CellType == 1)
+        DrawCellPicture(image, x, y, static_cast<float>(Size));
     else if (CellType == 0)
         DrawWhite(interactive);
-    else if (CellType == 1)
-        image->Draw(x, y);
     else
         DrawClue(interactive);
     platform::SetColor(255, 255, 255);
@@ -97,22 +84,22 @@ void TCell::DrawWhite(int interactive) {
     TPuzzleModel& model = *Model;
     const int i = ArrayLocationX, j = ArrayLocationY;
     bool hot = IsMouseOver() && !model.Puzzle.PuzzleCompleted && interactive;
+    const float side = static_cast<float>(Size);
     if (hot) {
-        Resources.ImageBank->Find("cellmO")->Draw(x, y);
+        DrawCellPicture(Resources.ImageBank->Find("cellmO"), x, y, side);
         if (!model.Puzzle.RevealCellMode)
             Screens.Board.Message = Text(model.Puzzle.CustomMode ? "Cross Sum Message" : "Cell Message");
     } else if ((model.Options.ShowHighlighter && Screens.Board.HoverCellX >= 0 &&
                 model.InSameRun(Screens.Board.HoverCellX, Screens.Board.HoverCellY, i, j)) ||
                ExplainedCell(i, j)) {
-        Resources.ImageBank->Find("cellmO")->Draw(x, y);
+        DrawCellPicture(Resources.ImageBank->Find("cellmO"), x, y, side);
     } else {
-        image->Draw(x, y);
+        DrawCellPicture(image, x, y, side);
     }
 
     if (model.Puzzle.ShowSolution) {
-        platform::SetColor(255, 255, 255);
-        platform::SetImageFont(Resources.Font34);
-        WriteText(std::to_string(model.Puzzle.SolutionGrid[i][j]), x - 8, y - 15);
+        SetInk(palette::CellDigit);
+        DrawCellDigit(std::to_string(model.Puzzle.SolutionGrid[i][j]), x, y, Size);
     } else if (int digit = model.Puzzle.PlayerGrid[i][j]; digit != 0) {
         bool wrong =
             model.Puzzle.ShowMistakes &&
@@ -120,42 +107,28 @@ void TCell::DrawWhite(int interactive) {
         bool conflict =
             Screens.Board.ConflictShown && Screens.Board.ConflictCellX == i && Screens.Board.ConflictCellY == j;
         const bool tried = Screens.Board.Trying && Screens.Board.TriedFrom[i][j] != digit;
-        if (wrong || conflict)
-            platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
-        else if (tried)
-            platform::SetColor(TriedColor.r, TriedColor.g, TriedColor.b);
-        else
-            platform::SetColor(255, 255, 255);
-        platform::SetImageFont(Resources.Font34);
-        WriteText(std::to_string(digit), x - 8, y - 15);
+        SetInk(wrong || conflict ? palette::CellMistake : tried ? palette::CellTried : palette::CellDigit);
+        DrawCellDigit(std::to_string(digit), x, y, Size);
     } else {
-        platform::SetImageFont(Resources.Font12);
         for (int k = 0; k < 9; ++k) {
             if (model.Puzzle.MarkupGrid[i][j][k] != 1) continue;
-            const float mx = x - 12 + 9 * static_cast<float>(k % 3), my = y - 15 + 10 * static_cast<float>(k / 3);
             // A mark its run already holds elsewhere is struck through in the warning
             // colour: the stroke tells it apart where colours do not.
             const bool contradicted = model.MarkContradicted(k + 1, i, j) != 0;
-            if (contradicted)
-                platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
-            else
-                platform::SetColor(255, 255, 255);
-            WriteText(std::to_string(k + 1), mx, my);
-            if (contradicted) {
-                platform::DrawLine(std::round(mx) - 1, std::round(my) + 10, std::round(mx) + 7, std::round(my) + 2);
-                platform::DrawLine(std::round(mx), std::round(my) + 10, std::round(mx) + 8, std::round(my) + 2);
-            }
+            SetInk(contradicted ? palette::CellMistake : palette::CellMark);
+            DrawPencilMark(k + 1, x, y, Size, contradicted);
         }
-        platform::SetColor(255, 255, 255);
     }
-    DrawHintPreview(i, j, x, y);
+    platform::SetColor(255, 255, 255);
+    DrawHintPreview(i, j, x, y, Size);
+}
+
+bool TCell::WearsCursor() const {
+    if (CellType != 0 || !Model) return false;
     // The explained step's cell wears the cursor's frame: that is where its digit goes.
-    if ((Screens.Board.CursorShown && Screens.Board.CursorX == i && Screens.Board.CursorY == j &&
-         !model.Puzzle.PuzzleCompleted) ||
-        ExplainedCell(i, j) == 2) {
-        platform::SetColor(255, 255, 255);
-        Resources.ImageBank->Find("cellcursor")->Draw(x, y);
-    }
+    return (Screens.Board.CursorShown && Screens.Board.CursorX == ArrayLocationX &&
+            Screens.Board.CursorY == ArrayLocationY && !Model->Puzzle.PuzzleCompleted) ||
+           ExplainedCell(ArrayLocationX, ArrayLocationY) == 2;
 }
 
 void TCell::DrawClue(int interactive) {
@@ -164,37 +137,33 @@ void TCell::DrawClue(int interactive) {
     bool live = IsMouseOver() && !model.Puzzle.PuzzleCompleted && interactive;
     float mx = Game && Game->Mouse ? static_cast<float>(Game->Mouse->x) : -1;
     float my = Game && Game->Mouse ? static_cast<float>(Game->Mouse->y) : -1;
-    bool downHot =
-        live && VerticalSum != 0 && PointInTriangle(mx, my, x - Half, y - Half, x - Half, y + Half, x + Half, y + Half);
-    bool acrossHot = live && HorizontalSum != 0 &&
-                     PointInTriangle(mx, my, x - Half, y - Half, x + Half, y - Half, x + Half, y + Half);
+    // Anywhere in a half lights it, the middle of the cell and its edges included.
+    bool downHot = live && VerticalSum != 0 && InClueHalf(Vertical, mx, my, x, y, Size);
+    bool acrossHot = live && HorizontalSum != 0 && InClueHalf(Horizontal, mx, my, x, y, Size);
+    const float side = static_cast<float>(Size);
     if (downHot)
-        Resources.ImageBank->Find("BorderSumCellVMO")->Draw(x, y);
+        DrawCellPicture(Resources.ImageBank->Find("BorderSumCellVMO"), x, y, side);
     else if (acrossHot)
-        Resources.ImageBank->Find("BorderSumCellHMO")->Draw(x, y);
+        DrawCellPicture(Resources.ImageBank->Find("BorderSumCellHMO"), x, y, side);
     else
-        image->Draw(x, y);
+        DrawCellPicture(image, x, y, side);
     if ((downHot || acrossHot) && !model.Puzzle.RevealCellMode && model.Options.ShowSumCombinations &&
         !model.Puzzle.CustomMode)
         Screens.Board.Message = Text("Possible Combinations Field") + "\r\n" +
                                 CombinationsShown(model, downHot ? Vertical : Horizontal, i, j);
 
-    platform::SetImageFont(Resources.Font16);
-    auto writeClue = [&](int direction, int clue, float left, float top) {
+    auto writeClue = [&](int direction, int clue) {
         if (clue == 0) return;
         int shown = clue;
         if (model.Options.ShowRemainingSum) shown = model.RemainingSum(direction, clue, i, j);
         const int check = model.Options.CheckRuns && !model.Puzzle.CustomMode ? model.RunCheck(direction, i, j) : 0;
-        if (check < 0 || (check == 0 && shown < 0))
-            platform::SetColor(palette::Warning.R, palette::Warning.G, palette::Warning.B);
-        else if (check > 0)
-            platform::SetColor(RunRightColor.r, RunRightColor.g, RunRightColor.b);
-        else
-            platform::SetColor(255, 255, 255);
-        WriteText(std::to_string(shown), left, top);
+        const bool wrong = check < 0 || (check == 0 && shown < 0);
+        SetInk(wrong ? palette::ClueWarning : check > 0 ? palette::ClueRight : palette::Text);
+        DrawClueNumber(direction, std::to_string(shown), x, y, Size);
+        if (wrong || check > 0) DrawRunMark(direction, wrong ? 0 : 1, x, y, Size);
     };
-    writeClue(Vertical, VerticalSum, x - 15, y);
-    writeClue(Horizontal, HorizontalSum, x - 1, y - 15);
+    writeClue(Vertical, VerticalSum);
+    writeClue(Horizontal, HorizontalSum);
 }
 
 namespace {
@@ -345,6 +314,9 @@ std::shared_ptr<TCell> TCellList::AddNew(float x, float y, std::shared_ptr<TGame
 void TCellList::Draw(int interactive) {
     for (auto& cell : Items) cell->DrawSpecial(interactive);
     platform::SetColor(255, 255, 255);
+    // Last, as the frame reaches over the neighbouring cells.
+    for (auto& cell : Items)
+        if (cell->WearsCursor()) DrawCellCursor(cell->x, cell->y, cell->Size);
 }
 
 void TCellList::Manage() {
@@ -374,16 +346,15 @@ void TCellList::SettleNow() {
     }
 }
 
-int BoardOriginX(int width) { return (800 - CellSize * width) / 2 + 68; }
-int BoardOriginY(int height) { return (600 - CellSize * height) / 2 - 20; }
-
 void BuildCells(int animate) {
     Screens.CellList->Clear();
     TPuzzleModel& model = PlayModel();
     const int w = model.Puzzle.BoardWidth, h = model.Puzzle.BoardHeight;
-    const int x0 = BoardOriginX(w), y0 = BoardOriginY(h);
+    const TBoardGeometry board = BoardGeometry(w, h);
+    const int x0 = board.X0, y0 = board.Y0, pitch = board.Cell;
     for (int i = 0; i < w; ++i) {
-        int s = -y0 - 67 * h;
+        // As far above the sheet as the column and its random gaps are tall.
+        int s = -y0 - (35 + pitch) * h;
         for (int j = 0; j < h; ++j) {
             std::string picture = "Cell";
             int type = 0, down = 0, across = 0;
@@ -394,11 +365,12 @@ void BuildCells(int animate) {
                 picture = type == 2 ? "BorderSumCell" : "BorderCell";
             }
             s += platform::Rand(15, 50);
-            const int restX = x0 + CellSize * i, restY = y0 + CellSize * j;
-            float startY = animate == 1 ? static_cast<float>(s + CellSize * j) : static_cast<float>(restY);
+            const int restX = x0 + pitch * i, restY = y0 + pitch * j;
+            float startY = animate == 1 ? static_cast<float>(s + pitch * j) : static_cast<float>(restY);
             auto cell = Screens.CellList->AddNew(static_cast<float>(restX), startY, Resources.ImageBank->Find(picture));
             cell->TargetX = restX;
             cell->TargetY = restY;
+            cell->Size = pitch;
             cell->CellType = type;
             cell->VerticalSum = down;
             cell->HorizontalSum = across;

@@ -24,6 +24,8 @@ public:
     int ArrayLocationY = 0;
     int TargetX = 0;
     int TargetY = 0;
+    // Side of the cell in pixels; the board's size and the room on the sheet set it.
+    int Size = 32;
     // The puzzle the cell shows, given when it is made; a cell without one draws its picture only.
     TPuzzleModel* Model = nullptr;
 
@@ -34,6 +36,8 @@ public:
     // interactive 0: drawn without any reaction to the pointer.
     virtual int DrawSpecial(int interactive);
     virtual int Manage();
+    // Whether the keyboard cursor's frame (or a hint's) goes around this cell.
+    bool WearsCursor() const;
 
 private:
     void DrawWhite(int interactive);
@@ -58,10 +62,6 @@ public:
 
 // 1 while an explained step is on show and (x, y) is one of its cells; 2 for the step's own cell.
 int ExplainedCell(int x, int y);
-
-// Resting centre of a cell and the top-left of the board for the current board size.
-int BoardOriginX(int width);
-int BoardOriginY(int height);
 
 // What a press on cell (i, j) does with tool n (0 eraser, 1..9, 10 clue tool):
 // write is a plain left click (or a digit key on the cursor), mark a right or

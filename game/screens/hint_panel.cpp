@@ -7,6 +7,7 @@
 #include "framework/core/globals.h"
 #include "framework/widgets/font.h"
 #include "game/core/hint_ladder.h"
+#include "game/screens/board_look.h"
 #include "game/screens/palette.h"
 #include "game/screens/screen_common.h"
 #include "game/screens/screens.h"
@@ -15,10 +16,10 @@
 
 namespace {
 
-// What a shown hint will change is drawn in the orange of a lit star, not in the red
-// of a mistake; the ground is the white cells' own.
-constexpr TRgb kToCome{255, 190, 60};
-constexpr TRgb kCellGround{52, 50, 66};
+// What a shown hint will change is drawn in the deep amber of a lit star, not in the
+// red of a mistake; the ground is the light cells' own.
+constexpr TRgb kToCome = palette::CellToCome;
+constexpr TRgb kCellGround = palette::CellGround;
 
 std::string Replace(std::string text, const std::string& name, const std::string& value) {
     const std::string key = "{" + name + "}";
@@ -109,7 +110,7 @@ void DrawHintPanel() {
     }
 }
 
-void DrawHintPreview(int i, int j, float x, float y) {
+void DrawHintPreview(int i, int j, float x, float y, int cell) {
     const THintLadder& ladder = Screens.Board.Hints;
     if (ladder.Stage(PlayModel()) != THintStage::Shown || ladder.Hint().Kind != THintKind::Deduction) return;
     if (PlayModel().Puzzle.ShowSolution || PlayModel().Puzzle.PlayerGrid[i][j] != 0) return;
@@ -119,19 +120,13 @@ void DrawHintPreview(int i, int j, float x, float y) {
         if (c.Digit > 0) {
             // The digit to come covers the cell's pencil marks.
             platform::SetColor(kCellGround.R, kCellGround.G, kCellGround.B);
-            platform::DrawRect(x - 14, y - 14, 28, 28);
+            const float inner = static_cast<float>(cell) * 28 / BaseCellSize;
+            platform::DrawRect(x - inner / 2, y - inner / 2, inner, inner);
             platform::SetColor(kToCome.R, kToCome.G, kToCome.B);
-            platform::SetImageFont(Resources.Font34);
-            platform::DrawText(std::to_string(c.Digit), std::round(x - 8), std::round(y - 15));
+            DrawCellDigit(std::to_string(c.Digit), x, y, cell);
         }
-        platform::SetImageFont(Resources.Font12);
-        for (int d = 1; d <= 9; ++d) {
-            if (!(c.Removed >> d & 1)) continue;
-            const float mx = x - 12 + 9 * static_cast<float>((d - 1) % 3),
-                        my = y - 15 + 10 * static_cast<float>((d - 1) / 3);
-            platform::DrawText(std::to_string(d), std::round(mx), std::round(my));
-            platform::DrawLine(mx - 1, my + 9, mx + 7, my + 1);
-        }
+        for (int d = 1; d <= 9; ++d)
+            if (c.Removed >> d & 1) DrawPencilMark(d, x, y, cell, true);
         platform::SetColor(255, 255, 255);
     }
 }

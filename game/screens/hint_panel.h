@@ -40,5 +40,5 @@ void DrawHintSummary();
 
 // At the shown rung, the digits a hint takes out of white cell (i, j), drawn at (x, y)
 // as struck-out pencil marks, and the digit it writes, so its effect is plain before
-// it is carried out.
-void DrawHintPreview(int i, int j, float x, float y);
+// it is carried out. cell is the cell's side in pixels.
+void DrawHintPreview(int i, int j, float x, float y, int cell);

@@ -18,4 +18,19 @@ inline constexpr TRgb Heading{255, 255, 0};
 // A best-times row as it lands; it fades to Text.
 inline constexpr TRgb Landed{100, 255, 0};
 
+// On the light cells to fill every ink keeps 4.5:1 or more against the cell.
+inline constexpr TRgb CellDigit{24, 36, 66};
+inline constexpr TRgb CellMark{52, 68, 104};
+inline constexpr TRgb CellMistake{192, 24, 24};
+// Digits tried since a checkpoint: a blue that reads as "not settled yet".
+inline constexpr TRgb CellTried{22, 92, 190};
+// What a shown hint will change: the amber of a lit star, deepened to read on the cell.
+inline constexpr TRgb CellToCome{140, 70, 0};
+// The cells' own light ground, for covering what a hint replaces.
+inline constexpr TRgb CellGround{233, 235, 241};
+// On the ink-blue clue cells: white clues, a light red for an overspent or
+// clashing run, green for a run that adds up.
+inline constexpr TRgb ClueWarning{255, 140, 140};
+inline constexpr TRgb ClueRight{96, 226, 128};
+
 }  // namespace palette

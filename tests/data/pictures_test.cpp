@@ -174,12 +174,15 @@ TEST(Pictures, EveryPictureTheGameLoadsExistsAndDecodes) {
 }
 
 TEST(Pictures, BoardAndBackgroundsHaveTheirFixedSizes) {
-    for (const char* cell :
-         {"cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo", "bordersumcellhmo", "cellcursor"}) {
+    // Made for the largest cells (64 pixels) and drawn smaller on larger boards;
+    // the cursor reaches 4 of a 32-pixel cell's pixels beyond it all round.
+    for (const char* cell : {"cell", "cellmo", "bordercell", "bordersumcell", "bordersumcellvmo", "bordersumcellhmo"}) {
         const Size s = Graphic(cell);
-        EXPECT_EQ(s.w, 32) << cell;
-        EXPECT_EQ(s.h, 32) << cell;
+        EXPECT_EQ(s.w, 64) << cell;
+        EXPECT_EQ(s.h, 64) << cell;
     }
+    EXPECT_EQ(Graphic("cellcursor").w, 80);
+    EXPECT_EQ(Graphic("cellcursor").h, 80);
     for (const char* bg : kArchivePictures) {
         if (std::string(bg).find(".jpg") == std::string::npos) continue;
         const Size s = SizeOf(PakStaging(), bg);
@@ -189,9 +192,9 @@ TEST(Pictures, BoardAndBackgroundsHaveTheirFixedSizes) {
 }
 
 TEST(Pictures, DigitsAndCluesStayReadableOnTheCells) {
-    // The game prints digits in white, mistakes and overspent sums in pure
-    // red, straight onto the cells. Contrast as for accessible text: 4.5 for
-    // white, and at least 2.4 for the large red digits.
+    // The game prints digits in dark ink and mistakes in a deep red on the
+    // light cells, clues in white and overspent sums in a light red on the clue
+    // cells. Contrast as for accessible text: 4.5 for every one of them.
     auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
     auto luminance = [&](const std::string& name, int x0, int y0, int x1, int y1) {
         const Picture p = LoadPicture(FindCaseless(DataDir() / "graphics", name + ".png"));
@@ -209,7 +212,10 @@ TEST(Pictures, DigitsAndCluesStayReadableOnTheCells) {
             }
         return n ? sum / n : 1.0;
     };
-    const double white = 1.0, red = 0.2126;
+    auto ink = [&](int r, int g, int b) {
+        return 0.2126 * linear(r / 255.0) + 0.7152 * linear(g / 255.0) + 0.0722 * linear(b / 255.0);
+    };
+    const double white = 1.0, lightRed = ink(255, 140, 140), digit = ink(24, 36, 66), mistake = ink(192, 24, 24);
     auto contrast = [](double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); };
     struct Region {
         const char* picture;
@@ -217,19 +223,22 @@ TEST(Pictures, DigitsAndCluesStayReadableOnTheCells) {
     };
     // Where the text lands: the digit block of a playing cell, the lower-left
     // (down) and upper-right (across) clue corners of a clue cell.
-    const Region regions[] = {{"cell", 6, 4, 26, 28},
-                              {"cellmo", 6, 4, 26, 28},
-                              {"bordersumcell", 3, 19, 14, 29},
-                              {"bordersumcell", 18, 3, 29, 14},
-                              {"bordersumcellvmo", 3, 19, 14, 29},
-                              {"bordersumcellhmo", 18, 3, 29, 14}};
-    for (const Region& r : regions) {
+    // In the pictures' own pixels, twice the game's 32-pixel cell.
+    const Region cells[] = {{"cell", 12, 8, 52, 56}, {"cellmo", 12, 8, 52, 56}};
+    for (const Region& r : cells) {
+        const double l = luminance(r.picture, r.x0, r.y0, r.x1, r.y1);
+        EXPECT_GE(contrast(digit, l), 4.5) << r.picture;
+        EXPECT_GE(contrast(mistake, l), 4.5) << r.picture;
+    }
+    const Region clues[] = {{"bordersumcell", 6, 38, 28, 58},
+                            {"bordersumcell", 36, 6, 58, 28},
+                            {"bordersumcellvmo", 6, 38, 28, 58},
+                            {"bordersumcellhmo", 36, 6, 58, 28}};
+    for (const Region& r : clues) {
         const double l = luminance(r.picture, r.x0, r.y0, r.x1, r.y1);
         EXPECT_GE(contrast(white, l), 4.5) << r.picture;
-        EXPECT_GE(contrast(red, l), 2.4) << r.picture;
+        EXPECT_GE(contrast(lightRed, l), 4.5) << r.picture;
     }
-    // Mouse-over is brighter than the plain cell.
-    EXPECT_GT(luminance("cellmo", 6, 4, 26, 28), luminance("cell", 6, 4, 26, 28) * 1.15);
 }
 
 TEST(Pictures, CellsToFillAndClueCellsAreToldApart) {
@@ -238,9 +247,8 @@ TEST(Pictures, CellsToFillAndClueCellsAreToldApart) {
         double mean = 0, brightest = 0;  // relative luminance
         double warmth = 0;               // mean red minus mean blue, 0..255
     };
-    // Over the opaque pixels of a region, by default all inside the one-pixel
-    // grid line.
-    auto stats = [&](const std::string& name, int x0 = 2, int y0 = 2, int x1 = 30, int y1 = 30) {
+    // Over the opaque pixels of a region, by default all inside the grid line.
+    auto stats = [&](const std::string& name, int x0 = 4, int y0 = 4, int x1 = 60, int y1 = 60) {
         const Picture p = LoadPicture(FindCaseless(DataDir() / "graphics", name + ".png"));
         const unsigned char* data = cairo_image_surface_get_data(p.surface);
         const int stride = cairo_image_surface_get_stride(p.surface);
@@ -263,24 +271,39 @@ TEST(Pictures, CellsToFillAndClueCellsAreToldApart) {
     };
     auto contrast = [](double a, double b) { return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05); };
     const Stats fill = stats("cell");
-    // White digits on every pixel of the digit block, the soft edge and the
-    // grain included (the pointer's rim lies outside it).
-    for (const char* name : {"cell", "cellmo"})
-        EXPECT_GE(contrast(1.0, stats(name, 6, 4, 26, 28).brightest), 4.5) << name;
+    // Dark digits on every pixel of the digit block, the grain included (the
+    // pointer's rim lies outside it): its darkest pixel is still light.
+    for (const char* name : {"cell", "cellmo"}) {
+        const Picture p = LoadPicture(FindCaseless(DataDir() / "graphics", std::string(name) + ".png"));
+        const unsigned char* data = cairo_image_surface_get_data(p.surface);
+        const int stride = cairo_image_surface_get_stride(p.surface);
+        double darkest = 1;
+        for (int y = 8; y < 56; ++y)
+            for (int x = 12; x < 52; ++x) {
+                const std::uint32_t px = reinterpret_cast<const std::uint32_t*>(data + y * stride)[x];
+                darkest = std::min(darkest, 0.2126 * linear(((px >> 16) & 0xFF) / 255.0) +
+                                                0.7152 * linear(((px >> 8) & 0xFF) / 255.0) +
+                                                0.0722 * linear((px & 0xFF) / 255.0));
+            }
+        const double ink = 0.2126 * linear(24 / 255.0) + 0.7152 * linear(36 / 255.0) + 0.0722 * linear(66 / 255.0);
+        EXPECT_GE(contrast(ink, darkest), 4.5) << name;
+    }
     for (const char* clue : {"bordercell", "bordersumcell"}) {
         const Stats c = stats(clue);
-        // Lighter by a clear step and of another hue: warm slate against blue ink.
+        // Lighter by a clear step and of another hue: light paper against blue ink.
         EXPECT_GE(contrast(fill.mean, c.mean), 1.5) << clue;
         EXPECT_GT(fill.warmth, c.warmth + 12) << clue;
     }
 
-    // The cursor is a frame in the accent colour with the cell showing through.
+    // The cursor is a frame in the accent colour around the cell, which shows
+    // through it whole (the frame starts where the cell's tile ends).
     const Picture cursor = LoadPicture(FindCaseless(DataDir() / "graphics", "cellcursor.png"));
     const unsigned char* data = cairo_image_surface_get_data(cursor.surface);
     const int stride = cairo_image_surface_get_stride(cursor.surface);
     auto at = [&](int x, int y) { return reinterpret_cast<const std::uint32_t*>(data + y * stride)[x]; };
-    EXPECT_EQ(at(16, 16) >> 24, 0u) << "the middle stays clear for the digit";
-    const std::uint32_t edge = at(16, 3);
+    EXPECT_EQ(at(40, 40) >> 24, 0u) << "the middle stays clear for the digit";
+    EXPECT_EQ(at(40, 12) >> 24, 0u) << "the cell's top row of marks stays clear";
+    const std::uint32_t edge = at(40, 6);
     EXPECT_EQ(edge >> 24, 0xFFu);
     EXPECT_GT(static_cast<int>((edge >> 16) & 0xFF), static_cast<int>(edge & 0xFF) + 100) << "amber, not grey";
 }

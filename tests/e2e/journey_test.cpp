@@ -33,8 +33,8 @@ constexpr Point SaveGame{114, 139};
 constexpr Point EndBackToMenu{400, 334};
 // A corner without a control on any screen.
 constexpr Point Nowhere{790, 10};
-// The 6x6 board: cell (0, 0) is centred at ((800 - 6 * 32) / 2 + 68, (600 - 6 * 32) / 2 - 20).
-constexpr int CellX0 = 372, CellY0 = 184, CellPitch = 32;
+// The 6x6 board: 64-pixel cells centred on the 480-pixel sheet at (212, 24).
+constexpr int CellX0 = 292, CellY0 = 104, CellPitch = 64;
 
 // NAME=Value lines, names upper-cased.
 std::map<std::string, std::string> ReadIni(const fs::path& path) {

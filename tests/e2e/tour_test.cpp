@@ -42,8 +42,12 @@ Point SizeButton(int size) {
     const int row = size == 6 ? 0 : size == 7 ? 1 : size == 9 ? 2 : size == 12 ? 3 : 4;
     return {220, 252 + 48 * row};
 }
-// The middle of cell (x, y) of a board of n x n cells.
-Point Cell(int n, int x, int y) { return {(800 - n * 32) / 2 + 68 + 32 * x, (600 - n * 32) / 2 - 20 + 32 * y}; }
+// The middle of cell (x, y) of a board of n x n cells: the cells fill the
+// 480-pixel sheet at (212, 24) less 16 pixels all round, 32 to 64 pixels each.
+Point Cell(int n, int x, int y) {
+    const int pitch = std::clamp(448 / n, 32, 64), first = (480 - pitch * n) / 2 + pitch / 2;
+    return {212 + first + pitch * x, 24 + first + pitch * y};
+}
 
 std::string RightClickAt(Point p) { return MoveTo(p) + "down 2\nup 2\n"; }
 
@@ -323,7 +327,7 @@ TEST_F(Tour, EveryScreenAndDialog) {
     ASSERT_TRUE(solved.Loaded() && board.Loaded());
     // Fireworks over the paper are ink, not light burnt to white; they are there.
     auto onPaper = [](int x, int y) {
-        const bool board = x >= 340 && x < 564 && y >= 150 && y < 372;    // the 6x6 board and the end panel
+        const bool board = x >= 256 && x < 648 && y >= 68 && y < 460;     // the 6x6 board and the end panel
         const bool summary = x >= 250 && x < 550 && y >= 414 && y < 502;  // the hints' summary under it
         return x >= 214 && x < 690 && y >= 26 && y < 502 && !board && !summary;
     };

@@ -133,7 +133,7 @@ shot cmdline-board
 send "wait 300"
 shot cmdline-board-again
 # The 4 x 4 board stands in the middle of the paper: its top-left clue cell is dark.
-light=$(convert "$artifacts/x11-share-cmdline-board.png" -crop 20x20+393+206 -colorspace gray -format '%[fx:int(mean*100)]' info:)
+light=$(convert "$artifacts/x11-share-cmdline-board.png" -crop 20x20+346+158 -colorspace gray -format '%[fx:int(mean*100)]' info:)
 [ "$light" -lt 40 ] && ok "tallyfold FILE starts with the file's 4 x 4 puzzle on the board" ||
   fail "no 4 x 4 board where it should be (brightness $light)"
 

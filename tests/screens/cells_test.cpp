@@ -3,18 +3,24 @@
 
 #include "framework/core/globals.h"
 #include "game/core/options.h"
+#include "game/screens/board_look.h"
 #include "game/screens/cells.h"
 #include "game/screens/screens.h"
 #include "game/screens/session.h"
 #include "screens_support.h"
 
-TEST(BoardLayout, OriginsOfEveryBoardSize) {
+TEST(BoardLayout, CellsGrowToFillTheSheet) {
+    // 6x6 and 7x7 at twice the 14x14 cells, the sizes between as large as the
+    // sheet (480 pixels at 212, 24, less 16 all round) allows; centred on it.
     const int sizes[] = {6, 7, 9, 12, 14};
-    const int xs[] = {372, 356, 324, 276, 244};
-    const int ys[] = {184, 168, 136, 88, 56};
+    const int cells[] = {64, 64, 49, 37, 32};
+    const int xs[] = {292, 260, 255, 248, 244};
+    const int ys[] = {104, 72, 67, 60, 56};
     for (int k = 0; k < 5; ++k) {
-        EXPECT_EQ(BoardOriginX(sizes[k]), xs[k]) << sizes[k];
-        EXPECT_EQ(BoardOriginY(sizes[k]), ys[k]) << sizes[k];
+        const TBoardGeometry g = BoardGeometry(sizes[k], sizes[k]);
+        EXPECT_EQ(g.Cell, cells[k]) << sizes[k];
+        EXPECT_EQ(g.X0, xs[k]) << sizes[k];
+        EXPECT_EQ(g.Y0, ys[k]) << sizes[k];
     }
 }
 
@@ -27,8 +33,9 @@ TEST_F(ScreensTest, CellsBuiltInPlaceAndDroppingIn) {
     EXPECT_EQ(Screens.CellList->Items[1]->ArrayLocationY, 1);
     auto white = CellAt(1, 1);
     EXPECT_EQ(white->CellType, 0);
-    EXPECT_EQ(white->x, 356 + 32);
-    EXPECT_EQ(white->y, 168 + 32);
+    EXPECT_EQ(white->x, 260 + 64);
+    EXPECT_EQ(white->y, 72 + 64);
+    EXPECT_EQ(white->Size, 64);
     EXPECT_EQ(CellAt(0, 0)->CellType, 1);
     auto clue = CellAt(0, 1);
     EXPECT_EQ(clue->CellType, 2);
@@ -51,9 +58,9 @@ TEST_F(ScreensTest, PointerIsOverACellStrictlyWithinItsHalfWidth) {
     BuildBlockPuzzle(6);
     PlayCore().CreateCells(0);
     auto cell = CellAt(1, 1);
-    PointAt(cell->x + 15, cell->y - 15);
+    PointAt(cell->x + 31, cell->y - 31);
     EXPECT_EQ(cell->IsMouseOver(), 1);
-    PointAt(cell->x + 16, cell->y);
+    PointAt(cell->x + 32, cell->y);
     EXPECT_EQ(cell->IsMouseOver(), 0);
 }
 

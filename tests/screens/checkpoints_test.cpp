@@ -76,29 +76,38 @@ protected:
                     return PlayModel().RunCells(Horizontal, x, y);
         return {};
     }
-    // The most striking pixel of a box on the last frame: the brightest.
-    std::array<int, 3> Brightest(const std::shared_ptr<platform::Pixmap>& picture, int left, int top, int w, int h) {
-        int best = -1;
+    // The most striking pixel of a box on the last frame: on the light cells, the darkest.
+    std::array<int, 3> Darkest(const std::shared_ptr<platform::Pixmap>& picture, int left, int top, int w, int h) {
+        int best = 1000;
         std::array<int, 3> colour{};
         for (int py = top; py < top + h; ++py)
             for (int px = left; px < left + w; ++px) {
                 const auto c = Rgb(picture->ReadPixel(px, py));
-                if (c[0] + c[1] + c[2] > best) best = c[0] + c[1] + c[2], colour = c;
+                if (c[0] + c[1] + c[2] < best) best = c[0] + c[1] + c[2], colour = c;
             }
         return colour;
     }
     std::array<int, 3> DigitColour(const std::shared_ptr<platform::Pixmap>& picture, int x, int y) {
         auto cell = Cell(x, y);
-        return Brightest(picture, static_cast<int>(cell->x) - 10, static_cast<int>(cell->y) - 14, 20, 28);
+        const int s = cell->Size;
+        return Darkest(picture, static_cast<int>(cell->x) - s * 10 / 32, static_cast<int>(cell->y) - s * 14 / 32,
+                       s * 20 / 32, s * 28 / 32);
     }
     int RedPixels(const std::shared_ptr<platform::Pixmap>& picture, int left, int top, int w, int h) {
         int red = 0;
         for (int py = top; py < top + h; ++py)
             for (int px = left; px < left + w; ++px) {
                 const auto c = Rgb(picture->ReadPixel(px, py));
-                red += c[0] > 190 && c[1] < 90 && c[2] < 90;
+                red += c[0] > 150 && c[1] < 90 && c[2] < 90;
             }
         return red;
+    }
+    // The box of pencil mark k (0..8) of a cell: a third of the tile each way.
+    std::array<int, 4> MarkBox(const std::shared_ptr<TCell>& cell, int k) {
+        const int pitch = (cell->Size - 2 * cell->Size / 32) / 3;
+        const int cx = static_cast<int>(cell->x) + pitch * (k % 3 - 1),
+                  cy = static_cast<int>(cell->y) + pitch * (k / 3 - 1);
+        return {cx - pitch / 2, cy - pitch / 2, pitch, pitch};
     }
     std::string Message() const { return Screens.Board.Message; }
 };
@@ -121,8 +130,8 @@ TEST_F(Checkpoints, TryFromHereTintsWhatIsTriedAndShiftTGoesBackInOneUndoableSte
     Frame("tinted");
     auto shot = platform::GrabPixmap(0, 0, 800, 600);
     const auto before = DigitColour(shot, ax, ay), tried = DigitColour(shot, bx, by);
-    EXPECT_GT(before[0], 200) << "a digit from before the checkpoint stays white";
-    EXPECT_GT(before[2], 200);
+    EXPECT_LT(before[2], before[0] + 60) << "a digit from before the checkpoint keeps the plain ink";
+    EXPECT_LT(before[0] + before[1] + before[2], 300);
     EXPECT_GT(tried[2], tried[0] + 80) << "a digit tried since is tinted blue";
     EXPECT_GT(DigitColour(shot, cx, cy)[2], DigitColour(shot, cx, cy)[0] + 80);
 
@@ -140,7 +149,7 @@ TEST_F(Checkpoints, TryFromHereTintsWhatIsTriedAndShiftTGoesBackInOneUndoableSte
     MoveTo(790, 10);
     Frame("back");
     shot = platform::GrabPixmap(0, 0, 800, 600);
-    EXPECT_GT(DigitColour(shot, ax, ay)[0], 200) << "no checkpoint, no tint";
+    EXPECT_LT(DigitColour(shot, ax, ay)[2], DigitColour(shot, ax, ay)[0] + 60) << "no checkpoint, no tint";
 
     // Back with none open says so; the button sets one, and five nest at most.
     With(vk::LSHIFT, 'T');
@@ -255,16 +264,14 @@ TEST_F(Checkpoints, PlacedDigitsKeepMarksAndContradictingMarksAreStruckThrough) 
     Frame("contradicting-mark");
     auto shot = platform::GrabPixmap(0, 0, 800, 600);
     auto cell = Cell(bx, by);
-    const int k = d - 1;
-    const int mx = static_cast<int>(cell->x) - 12 + 9 * (k % 3), my = static_cast<int>(cell->y) - 15 + 10 * (k / 3);
-    EXPECT_GT(RedPixels(shot, mx - 2, my, 12, 13), 6);
+    const auto box = MarkBox(cell, d - 1);
+    EXPECT_GT(RedPixels(shot, box[0], box[1], box[2], box[3]), 6);
     // Another mark of the same cell is plain.
     for (int e = 1; e <= 9; ++e)
         if (e != d && p.MarkupGrid[bx][by][e - 1]) {
-            const int ex = static_cast<int>(cell->x) - 12 + 9 * ((e - 1) % 3),
-                      ey = static_cast<int>(cell->y) - 15 + 10 * ((e - 1) / 3);
+            const auto other = MarkBox(cell, e - 1);
             // The struck mark's slash may touch a corner of its neighbour's box.
-            EXPECT_LE(RedPixels(shot, ex, ey + 1, 7, 10), 2) << e;
+            EXPECT_LE(RedPixels(shot, other[0] + 1, other[1] + 1, other[2] - 2, other[3] - 2), 2) << e;
         }
 
     // The options screen offers the switch.

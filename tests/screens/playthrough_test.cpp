@@ -529,10 +529,11 @@ TEST_F(Playthrough, EveryBoardSizeFitsBetweenTheMenus) {
         Frame("board-" + std::to_string(n) + "x" + std::to_string(n));
         float left = 800, right = 0, top = 600, bottom = 0;
         for (auto& cell : Screens.CellList->Items) {
-            left = std::min(left, cell->x - 16);
-            right = std::max(right, cell->x + 16);
-            top = std::min(top, cell->y - 16);
-            bottom = std::max(bottom, cell->y + 16);
+            const float half = static_cast<float>(cell->Size) / 2;
+            left = std::min(left, cell->x - half);
+            right = std::max(right, cell->x + half);
+            top = std::min(top, cell->y - half);
+            bottom = std::max(bottom, cell->y + half);
         }
         float menuRight = 0;
         for (auto& button : Screens.GameScreen->MainMenu->Items) menuRight = std::max(menuRight, button->x + button->w);

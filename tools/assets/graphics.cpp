@@ -19,17 +19,27 @@ namespace {
 using std::filesystem::path;
 
 // ------------------------------------------------------------ board cells
-// Every cell is 32 x 32 and is drawn centred on its grid position, so cells
-// touch; a transparent pixel around each tile lets the cream sheet under the
-// board show through as the grid lines. The game prints digits in white (red
-// for mistakes) on the playing cells and clues in white on the clue cells, so
-// all of them stay dark; they are told apart by colour and by form: the cells
-// to fill are a warm slate with a soft raised edge, the clue cells the deep
-// ink of the paper's card, folded along an amber line.
+// A cell is drawn in a 32-unit square, centred on its grid position, so cells
+// touch; a transparent unit around each tile lets the cream sheet under the
+// board show through as the grid lines. The pictures are made at kCellScale
+// times that, for the largest cells the game draws (64 pixels on 6x6 and 7x7
+// boards); smaller boards draw them scaled down. The cells to fill are light
+// paper with a slate rim, so that the game's dark digits stand out on them;
+// the clue cells are the deep ink of the paper's card, folded along an amber
+// line, with their numbers in white.
 
 constexpr int kCell = 32;
+constexpr int kCellScale = 2;
 
-void Tile(Canvas& c, Rgb top, Rgb bottom, std::uint32_t seed) {
+// A canvas of `units` cell units a side, drawn in those units.
+struct CellCanvas {
+    explicit CellCanvas(int units = kCell) : c(units * kCellScale, units * kCellScale) {
+        cairo_scale(c.cr(), kCellScale, kCellScale);
+    }
+    Canvas c;
+};
+
+void Tile(Canvas& c, Rgb top, Rgb bottom, double grain, std::uint32_t seed) {
     cairo_t* cr = c.cr();
     cairo_pattern_t* fill = cairo_pattern_create_linear(0, 1, 0, 31);
     cairo_pattern_add_color_stop_rgb(fill, 0, top.r, top.g, top.b);
@@ -38,7 +48,7 @@ void Tile(Canvas& c, Rgb top, Rgb bottom, std::uint32_t seed) {
     cairo_set_source(cr, fill);
     cairo_fill(cr);
     cairo_pattern_destroy(fill);
-    PaperGrain(c, 0.05, seed);
+    PaperGrain(c, grain, seed);
 }
 
 void TileEdges(Canvas& c, double lightAlpha) {
@@ -54,31 +64,6 @@ void TileEdges(Canvas& c, double lightAlpha) {
     cairo_stroke(cr);
 }
 
-// A soft raised edge just inside the tile: light along the top and left,
-// shade along the bottom and right, fading towards the middle where the
-// digit goes.
-void InnerEdge(Canvas& c, double light, double shade) {
-    cairo_t* cr = c.cr();
-    cairo_save(cr);
-    RoundedRect(cr, 1, 1, 30, 30, 3);
-    cairo_clip(cr);
-    struct Band {
-        double x0, y0, x1, y1;
-        bool lit;
-    };
-    const Band bands[] = {{0, 1, 0, 5, true}, {1, 0, 5, 0, true}, {0, 31, 0, 27, false}, {31, 0, 27, 0, false}};
-    for (const Band& b : bands) {
-        cairo_pattern_t* p = cairo_pattern_create_linear(b.x0, b.y0, b.x1, b.y1);
-        const double v = b.lit ? 1.0 : 0.0, a = b.lit ? light : shade;
-        cairo_pattern_add_color_stop_rgba(p, 0, v, v * 0.96, v * 0.9, a);
-        cairo_pattern_add_color_stop_rgba(p, 1, v, v * 0.96, v * 0.9, 0);
-        cairo_set_source(cr, p);
-        cairo_paint(cr);
-        cairo_pattern_destroy(p);
-    }
-    cairo_restore(cr);
-}
-
 void Rim(Canvas& c, const std::function<void(cairo_t*)>& shape, Rgb colour, double alpha, double width) {
     cairo_t* cr = c.cr();
     shape(cr);
@@ -89,60 +74,65 @@ void Rim(Canvas& c, const std::function<void(cairo_t*)>& shape, Rgb colour, doub
 }
 
 void PlayingCell(const path& file, bool hot) {
-    Canvas c(kCell, kCell);
-    // Under the pointer the cell lightens only a little, so that a red
-    // mistake still stands out on it; the amber rim does the signalling.
+    CellCanvas cell;
+    Canvas& c = cell.c;
+    // Light paper, so that every digit, mark and mistake the game writes in
+    // its dark inks reads clearly; under the pointer the cell warms a little
+    // and the amber rim does the signalling.
     if (hot)
-        Tile(c, palette::FillHotTop, palette::FillHotBottom, 21);
+        Tile(c, palette::FillHotTop, palette::FillHotBottom, 0.025, 21);
     else
-        Tile(c, palette::FillTop, palette::FillBottom, 21);
-    InnerEdge(c, hot ? 0.16 : 0.12, 0.28);
-    TileEdges(c, hot ? 0.26 : 0.18);
+        Tile(c, palette::FillTop, palette::FillBottom, 0.025, 21);
+    // A slate rim keeps the light cells apart from the cream sheet between them.
+    Rim(
+        c, [](cairo_t* cr) { RoundedRect(cr, 1.5, 1.5, 29, 29, 2.5); }, palette::InkSoft, 0.55, 1.0);
     if (hot)
         Rim(
-            c, [](cairo_t* cr) { RoundedRect(cr, 2.3, 2.3, 27.4, 27.4, 2.2); }, palette::Amber, 0.95, 1.6);
+            c, [](cairo_t* cr) { RoundedRect(cr, 2.6, 2.6, 26.8, 26.8, 2.0); }, palette::AmberDeep, 0.95, 1.4);
     c.SavePng(file);
 }
 
-// The keyboard's cell cursor, drawn over a playing cell: a broad frame in the
-// accent colour, heavier than the pointer's rim, with a dark hairline inside
-// so that it reads on a lit cell as well.
+// The keyboard's cell cursor: a broad amber frame that lies around the cell,
+// over the grid line between it and its neighbours, so that it hides none of
+// the pencil marks of the cell being edited and only the rims of the cells
+// beside it. It is drawn 40 units a side (4 beyond the cell all round).
 void CellCursor(const path& file) {
-    Canvas c(kCell, kCell);
+    CellCanvas cell(kCell + 8);
+    Canvas& c = cell.c;
     Rim(
-        c, [](cairo_t* cr) { RoundedRect(cr, 2.5, 2.5, 27, 27, 3); }, palette::AmberBright, 1.0, 3.0);
-    Rim(
-        c, [](cairo_t* cr) { RoundedRect(cr, 4.5, 4.5, 23, 23, 2); }, palette::InkDeep, 0.6, 1.0);
-    // Short ticks at the corners, outside the frame, set it apart from the
-    // pointer's thinner rim at a glance.
+        c, [](cairo_t* cr) { RoundedRect(cr, 3.85, 3.85, 32.3, 32.3, 3.5); }, palette::AmberDeep, 1.0, 2.1);
+    // Short ticks at the corners, where four grid lines meet and no cell has
+    // anything to show, set it apart from the pointer's thinner rim at a glance.
     cairo_t* cr = c.cr();
-    cairo_set_line_width(cr, 2);
+    cairo_set_line_width(cr, 1.4);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    SetColor(cr, palette::AmberBright);
-    for (auto [cx, cy, dx, dy] : {std::array<double, 4>{1, 1, 1, 1}, std::array<double, 4>{31, 1, -1, 1},
-                                  std::array<double, 4>{1, 31, 1, -1}, std::array<double, 4>{31, 31, -1, -1}}) {
-        cairo_move_to(cr, cx + dx * 6, cy);
+    SetColor(cr, palette::AmberDeep);
+    for (auto [cx, cy, dx, dy] : {std::array<double, 4>{2.2, 2.2, 1, 1}, std::array<double, 4>{37.8, 2.2, -1, 1},
+                                  std::array<double, 4>{2.2, 37.8, 1, -1}, std::array<double, 4>{37.8, 37.8, -1, -1}}) {
+        cairo_move_to(cr, cx + dx * 3.5, cy);
         cairo_line_to(cr, cx, cy);
-        cairo_line_to(cr, cx, cy + dy * 6);
+        cairo_line_to(cr, cx, cy + dy * 3.5);
         cairo_stroke(cr);
     }
     c.SavePng(file);
 }
 
 void BlockCell(const path& file) {
-    Canvas c(kCell, kCell);
-    Tile(c, palette::ClueInk, palette::ClueInkShade, 22);
-    TileEdges(c, 0.06);
-    c.SavePng(file);
+    CellCanvas cell;
+    Tile(cell.c, palette::ClueInk, palette::ClueInkShade, 0.05, 22);
+    TileEdges(cell.c, 0.06);
+    cell.c.SavePng(file);
 }
 
 enum class Lit { None, Down, Across };
 
 // A clue cell is a square of deep ink card folded along its diagonal: the
 // lower-left half (the down clue) faces the light, the upper-right half (the
-// across clue) lies in its shade, and the crease between them is amber.
+// across clue) lies in its shade, and the crease between them is amber. The
+// lit half stays dark enough for the white and light red of the numbers.
 void ClueCell(const path& file, Lit lit) {
-    Canvas c(kCell, kCell);
+    CellCanvas cell;
+    Canvas& c = cell.c;
     cairo_t* cr = c.cr();
     auto lower = [](cairo_t* k) {
         cairo_move_to(k, 1, 1);
@@ -160,10 +150,10 @@ void ClueCell(const path& file, Lit lit) {
     RoundedRect(cr, 1, 1, 30, 30, 3);
     cairo_clip(cr);
     lower(cr);
-    SetColor(cr, lit == Lit::Down ? rgb(40, 58, 102) : rgb(21, 31, 58));
+    SetColor(cr, lit == Lit::Down ? palette::ClueLit : rgb(21, 31, 58));
     cairo_fill(cr);
     upper(cr);
-    SetColor(cr, lit == Lit::Across ? rgb(38, 56, 98) : palette::ClueInkShade);
+    SetColor(cr, lit == Lit::Across ? palette::ClueLit : palette::ClueInkShade);
     cairo_fill(cr);
     cairo_restore(cr);
     PaperGrain(c, 0.05, 23);
@@ -354,7 +344,7 @@ void Notice(const path& file, int w, int h, const std::string& title, const std:
     SetColor(cr, palette::Ink);
     DrawText(cr, title, textX, h / 2.0 - 7, Align::Centre);
     FitFont(cr, Face::Regular, 18, line, room);
-    SetColor(cr, palette::Muted);
+    SetColor(cr, palette::MutedDeep);
     DrawText(cr, line, textX, h / 2.0 + 19, Align::Centre);
     c.SavePng(file);
 }
@@ -650,7 +640,7 @@ void HelpImage(const path& file) {
                 cairo_stroke(cr);
             }
             cairo_restore(cr);
-            SetColor(cr, {1, 1, 1});
+            SetColor(cr, s.kind == 0 ? palette::Ink : Rgb{1, 1, 1});
             if (s.kind == 0) {
                 UseFont(cr, Face::Regular, 34);
                 DrawTextCentred(cr, std::to_string(s.digit), x + e / 2, y + e / 2);
