@@ -125,8 +125,9 @@ void DrawCellDigit(const std::string& text, float x, float y, int cell) {
 
 void DrawPencilMark(int digit, float x, float y, int cell, bool struck) {
     if (digit < 1 || digit > 9) return;
-    // Ten pixels of ink at the smallest cells; the block fills the tile inside its rim.
-    auto font = FontOfSize(static_cast<int>(std::lround(16 * Unit(cell))));
+    // At least ten pixels of ink, which fills the smallest cells' tiles; larger
+    // cells keep some air between the rows.
+    auto font = FontOfSize(std::max(16, static_cast<int>(std::lround(12 * Unit(cell)))));
     if (!font) return;
     platform::SetImageFont(font);
     const float pitch = (static_cast<float>(cell) - 2 * Unit(cell)) / 3;

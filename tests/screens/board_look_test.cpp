@@ -278,6 +278,17 @@ TEST_F(BoardLook, EveryInkReadsOnWhatItStandsOn) {
         auto cell = Cell(cursor.first, cursor.second);
         const Colour frame = picture.At(static_cast<int>(cell->x), static_cast<int>(cell->y) - cell->Size / 2 - 1);
         EXPECT_GT(frame.r, frame.b + 100) << "the cursor's amber frame";
+        // Pencil marks stand ten pixels tall even on the smallest cells: the
+        // middle mark of the cursor's cell, alone in its column.
+        int inkedRows = 0;
+        for (int y = static_cast<int>(cell->y) - cell->Size / 2; y < static_cast<int>(cell->y) + cell->Size / 2; ++y) {
+            bool inked = false;
+            for (int x = static_cast<int>(cell->x) - cell->Size / 7; x <= static_cast<int>(cell->x) + cell->Size / 7;
+                 ++x)
+                inked = inked || Luminance(picture.At(x, y)) < 0.35;
+            inkedRows += inked;
+        }
+        EXPECT_GE(inkedRows, 10) << n << "x" << n << ": the pencil mark's height";
         check("cursor cell's top marks", cellBox(cursor.first, cursor.second, -0.47f, -0.47f, 0.3f, 0.3f), true, 4.5);
     }
 
