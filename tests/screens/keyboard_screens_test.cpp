@@ -18,6 +18,7 @@
 #include "framework/widgets/focus_ring.h"
 #include "framework/widgets/list_box.h"
 #include "game/core/core.h"
+#include "game/screens/end_level_menu.h"
 #include "game/screens/game_screen.h"
 #include "game/screens/play_screen.h"
 #include "game/screens/save_manager.h"
@@ -314,5 +315,40 @@ TEST_F(KeyboardScreens, QuestionsAnsweredByTheFrameAsByTheirLetters) {
     EXPECT_TRUE(Framed(*screen.QuitInput->Focus, screen.QuitInput->Menu, "Yes"));
     Key(vk::SPACE);
     Ticks(300);
+    EXPECT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
+}
+
+TEST_F(KeyboardScreens, SolvedPuzzlesEndPanelByTabGoesBackWithoutAQuestion) {
+    auto& screen = *Screens.GameScreen;
+    auto& puzzle = PlayModel().Puzzle;
+    Key(vk::RIGHT);
+    ASSERT_TRUE(Screens.Board.CursorShown);
+    const int cx = Screens.Board.CursorX, cy = Screens.Board.CursorY;
+    for (int x = 0; x < puzzle.BoardWidth; ++x)
+        for (int y = 0; y < puzzle.BoardHeight; ++y)
+            if (puzzle.SolutionGrid[x][y] != BlackCell && (x != cx || y != cy))
+                puzzle.PlayerGrid[x][y] = puzzle.SolutionGrid[x][y];
+    Key('0' + puzzle.SolutionGrid[cx][cy]);
+    Ticks(50);
+    ASSERT_EQ(puzzle.PuzzleCompleted, 1);
+    if (screen.NameInput) {
+        for (char c : std::string("Kay")) platform::PostEvent({platform::EventKind::KeyChar, c, 0, 0});
+        Ticks(2);
+        Key(vk::RETURN);
+        Ticks(200);
+    }
+    ASSERT_FALSE(screen.NameInput);
+    ASSERT_EQ(screen.endLevelMenu->Show, 1);
+    Ticks(400);
+    // The panel's buttons come first; the board's own are out of play and passed over.
+    Key(vk::TAB);
+    EXPECT_TRUE(Framed(*screen.Focus, screen.endLevelMenu->Menu, "nextpuzzle"));
+    EXPECT_FALSE(TabTo(*screen.Focus, screen.NumberMenu, "5"));
+    EXPECT_FALSE(TabTo(*screen.Focus, screen.MainMenu, "savegame"));
+    ASSERT_TRUE(TabTo(*screen.Focus, screen.endLevelMenu->Menu, "backtomenu"));
+    Frame("solved-back-framed");
+    Key(vk::RETURN);
+    Ticks(300);
+    EXPECT_FALSE(screen.QuitInput);
     EXPECT_EQ(Game->CurrentTScreen, Screens.PlayScreen);
 }
