@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // history-bench: opening the statistics over a full play history (ten thousand
 // records read from the file and worked out), and making a day's three daily
-// puzzles, as the daily screen does before it shows.
+// puzzles, as the daily screen does before it shows; and summing up a folder of
+// a hundred 14x14 saves, as the Load list does each time it opens.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
 
+#include "framework/core/game.h"
+#include "game/core/core.h"
 #include "game/core/daily_puzzle.h"
+#include "game/core/model.h"
 #include "game/core/play_record.h"
+#include "game/core/save_game.h"
 #include "game/core/statistics.h"
 #include "game/store/framework_services.h"
 
@@ -62,6 +67,35 @@ void DailyPuzzlesOfADay(benchmark::State& state) {
     }
 }
 BENCHMARK(DailyPuzzlesOfADay)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+void LoadListOfAHundredSaves(benchmark::State& state) {
+    const auto folder = std::filesystem::temp_directory_path() / "tallyfold-saves-bench";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    Game = std::make_shared<TGame>();
+    Game->ProfilePath = folder.string() + "/";
+    ConnectCoreServices();
+    TPuzzleModel model;
+    TCore core(model);
+    core.Start();
+    std::vector<std::string> paths;
+    for (int k = 0; k < 100; ++k) {
+        if (k % 10 == 0) core.CreatePuzzle(14, 14, k % 3);
+        const std::string name = "save" + std::to_string(k);
+        if (model.SaveGameNamed(name) != 1) state.SkipWithError("not saved");
+        paths.push_back(Game->ProfilePath + name + ".dat");
+    }
+    for (auto _ : state) {
+        int readable = 0;
+        for (const auto& path : paths) {
+            std::string reason;
+            readable += SummariseSaveGame(path, reason) ? 1 : 0;
+        }
+        if (readable != 100) state.SkipWithError("a save did not read");
+    }
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(LoadListOfAHundredSaves)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include "framework/widgets/animation.h"
 #include "framework/widgets/bitmap_font.h"
 #include "framework/widgets/button.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
@@ -141,6 +142,8 @@ int TDialog::Start() {
         GameState()->IgnoreEscapeKey = 1;
     }
     Active = 1;
+    Focus = TFocusRing::Create();
+    if (Menu) Focus->AddMenu(Menu);
     if (Slide == 5) Slide = platform::Rand(1, 4);
     return CalcOffset();
 }
@@ -309,6 +312,8 @@ int TDialog::ManageCore() {
     if (Disabled || Transitioning == 2) {
         if (Menu) Menu->ManageFixedGlowOnly();
     } else if (Transitioning == 0) {
+        // The walk goes first: Enter on a framed button is not also the OK button's key.
+        if (Focus) Focus->Manage();
         if (Menu) Menu->Manage(0, 0);
     }
     return 1;
@@ -348,6 +353,7 @@ int TDialog::Kill() {
     DialogColor.reset();
     if (Menu) Menu->Kill();
     Menu.reset();
+    Focus.reset();
     Header.reset();
     if (TextHeader) TextHeader->Kill();
     Picture.reset();
@@ -483,6 +489,7 @@ int TDialog::Draw() {
 
     DrawPicture(Picture, PictureX, PictureY, PictureScale, PictureAngle, PictureShadow);
     DrawPicture(Picture2, Picture2X, Picture2Y, Picture2Scale, Picture2Angle, Picture2Shadow);
+    if (Focus && Transitioning == 0) Focus->Draw();
 
     platform::SetColor(255, 255, 255);
     platform::SetAlpha(1.0f);

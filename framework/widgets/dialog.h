@@ -131,6 +131,8 @@ protected:
     int Characters() const;
 };
 
+class TFocusRing;
+
 class TDialog : public std::enable_shared_from_this<TDialog> {
 public:
     TDialog();
@@ -150,6 +152,9 @@ public:
     // The box's colour when there is no background.
     std::shared_ptr<TColor> DialogColor;
     std::shared_ptr<TMenu> Menu;
+    // The keyboard walk through the dialog's buttons, made by Start from Menu;
+    // nullptr where typing has the keys (the text-input dialog).
+    std::shared_ptr<TFocusRing> Focus;
     int MenuShow = 1;
     int Centre = 1;
     int FixedWidth = 0;

@@ -26,6 +26,15 @@ void TFocusRing::AddMenu(const std::shared_ptr<TMenu>& menu) {
     for (const auto& button : menu->Items) AddButton(menu, button);
 }
 
+void TFocusRing::AddMenu(const std::shared_ptr<TMenu>& menu, const std::function<bool()>& when) {
+    const int first = Count();
+    AddMenu(menu);
+    for (auto k = static_cast<size_t>(first); k < Items.size(); ++k) {
+        auto usable = Items[k].Usable;
+        Items[k].Usable = [when, usable] { return when() && (!usable || usable()); };
+    }
+}
+
 void TFocusRing::AddButton(const std::shared_ptr<TMenu>& menu, const std::shared_ptr<TButton>& button) {
     if (!button) return;
     std::weak_ptr<TMenu> weakMenu = menu;
@@ -75,6 +84,10 @@ bool TFocusRing::UsableAt(int index) const {
     return !item.Usable || item.Usable();
 }
 
+TFocusRing::TArea TFocusRing::FocusedArea() const {
+    return UsableAt(Focused) ? Items[static_cast<size_t>(Focused)].Area() : TArea{};
+}
+
 void TFocusRing::SetFocus(int index) { Focused = UsableAt(index) ? index : -1; }
 
 int TFocusRing::Next(int from, int direction) const {
@@ -115,7 +128,8 @@ int TFocusRing::Manage() {
     LastPolledMs = platform::MilliSecs();
     if (Items.empty()) return 0;
     const bool shift = KeyDown(vk::SHIFT) || KeyDown(vk::LSHIFT) || KeyDown(vk::RSHIFT);
-    const int tab = KeyHit(vk::TAB), up = KeyHit(vk::UP), down = KeyHit(vk::DOWN);
+    const int tab = KeyHit(vk::TAB);
+    const int up = UseUpDown ? KeyHit(vk::UP) : 0, down = UseUpDown ? KeyHit(vk::DOWN) : 0;
     const int left = UseLeftRight ? KeyHit(vk::LEFT) : 0, right = UseLeftRight ? KeyHit(vk::RIGHT) : 0;
     const bool walk = tab || up || down || left || right;
     if (!UsableAt(Focused)) {

@@ -36,6 +36,8 @@ public:
     void Add(TItem item);
     // Pressing a menu's button answers the menu's Clicked(name) in the same step.
     void AddMenu(const std::shared_ptr<TMenu>& menu);
+    // The menu's buttons, passed over whenever `when` says the menu is not in play.
+    void AddMenu(const std::shared_ptr<TMenu>& menu, const std::function<bool()>& when);
     void AddButton(const std::shared_ptr<TMenu>& menu, const std::shared_ptr<TButton>& button);
     // Left and Right move the slider by step and then call changed with the new value.
     void AddSlider(const std::shared_ptr<TSlider>& slider, int step, std::function<void(int)> changed);
@@ -47,9 +49,13 @@ public:
 
     // 0 leaves Left and Right to the screen (a help screen turns pages with them).
     int UseLeftRight = 1;
+    // 0 leaves Up and Down to the screen (a list moves its choice with them).
+    int UseUpDown = 1;
 
     // The framed control, -1 before the first walking key.
     int Focus() const { return Focused; }
+    // Where the framed control stands; all zero when none is framed.
+    TArea FocusedArea() const;
     void SetFocus(int index);
     int Count() const { return static_cast<int>(Items.size()); }
 

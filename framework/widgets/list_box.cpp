@@ -145,8 +145,9 @@ int VTListBox::Draw() {
             } else {
                 platform::SetAlpha(alpha);
             }
-            DrawTextAligned(FitWidth(text, Box->W - 2.0f * static_cast<float>(TextBorder)), static_cast<float>(textX),
-                            textY, Font->Shadow ? 1 : 0, Centred ? 1 : 0, 1);
+            DrawTextAligned(
+                FitWidth(text, Box->W - 2.0f * static_cast<float>(TextBorder) - static_cast<float>(RightBorder)),
+                static_cast<float>(textX), textY, Font->Shadow ? 1 : 0, Centred ? 1 : 0, 1);
             // Rows lie where clicks and the selection bar find them.
             textY += static_cast<float>(LineHeight > 0 ? LineHeight : platform::TextHeight(text) + 2 * Gap);
         }

@@ -30,6 +30,8 @@ public:
     // The list's rectangle and background colour.
     std::shared_ptr<TBox> Box;
     int TextBorder = 10;
+    // Room kept free at the right of every line for what the owner draws there.
+    int RightBorder = 0;
     // Space above and below the text of a line.
     int Gap = 5;
     int LineHeight = 0;

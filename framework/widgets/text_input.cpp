@@ -345,6 +345,8 @@ int TDialogTextInput::SetupText(std::shared_ptr<platform::ImageFont> imageFont, 
 
 int TDialogTextInput::Start() {
     TDialog::Start();
+    // Space and the arrows belong to the text being typed; Enter and Escape answer.
+    Focus = nullptr;
     if (TextInput) TextInput->AllowNull = AllowNull;
     if (GameState()) GameState()->BlockKeys = 1;
     return 0;

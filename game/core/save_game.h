@@ -38,6 +38,21 @@ struct TSaveGameContent {
 // have written: every number, every line and the puzzle itself are checked.
 std::optional<TSaveGameContent> ParseSaveGame(const std::string& text, std::string& reason);
 
+// What the Load list tells of a save without loading it.
+struct TSaveGameSummary {
+    int BoardWidth = 0;
+    int BoardHeight = 0;
+    int PuzzleDifficulty = 0;
+    int ElapsedMs = 0;
+    // Playing cells holding a digit, of all the playing cells.
+    int CellsFilled = 0;
+    int CellsToFill = 0;
+};
+
+// The save file at path summed up; nullopt with the reason when it cannot be
+// read or would not load (the same checks as loading it).
+std::optional<TSaveGameSummary> SummariseSaveGame(const std::string& path, std::string& reason);
+
 // A name the player may save under: not empty, no folder separators or control
 // characters, not beginning with a dot, and short enough for any file system.
 // The save game manager lists, loads and deletes no other names.

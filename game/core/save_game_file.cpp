@@ -284,6 +284,26 @@ std::optional<TSaveGameContent> ParseSaveGame(const std::string& text, std::stri
     return content;
 }
 
+std::optional<TSaveGameSummary> SummariseSaveGame(const std::string& path, std::string& reason) {
+    std::string bytes;
+    if (CoreReadFile(path, MaxSaveGameBytes, bytes, &reason) != TCoreRead::Read) return std::nullopt;
+    const auto content = ParseSaveGame(bytes, reason);
+    if (!content) return std::nullopt;
+    TSaveGameSummary summary;
+    summary.BoardWidth = content->BoardWidth;
+    summary.BoardHeight = content->BoardHeight;
+    summary.PuzzleDifficulty = content->PuzzleDifficulty;
+    summary.ElapsedMs = content->ElapsedMs;
+    for (int x = 0; x < content->BoardWidth; ++x)
+        for (int y = 0; y < content->BoardHeight; ++y) {
+            if (content->SolutionGrid[x][y] == BlackCell) continue;
+            ++summary.CellsToFill;
+            const int digit = content->PlayerGrid[x][y];
+            if (digit >= 1 && digit <= 9) ++summary.CellsFilled;
+        }
+    return summary;
+}
+
 bool TPuzzleModel::IsReservedSaveName(const std::string& name) const {
     auto lower = [](std::string text) {
         for (char& c : text)

@@ -6,6 +6,7 @@
 #include "framework/core/input.h"
 #include "framework/util/datetime.h"
 #include "framework/widgets/button.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
@@ -69,6 +70,12 @@ int TDailyScreen::Load() {
     PlayMenu->MakeColumn(RowStep - 44);
     PlayMenu->SetX(612);
     PlayMenu->SetY(static_cast<float>(RowsY + 18));
+    // The arrows choose the day on the calendar; Tab walks the buttons.
+    Focus = TFocusRing::Create();
+    Focus->UseLeftRight = 0;
+    Focus->UseUpDown = 0;
+    Focus->AddMenu(PlayMenu);
+    Focus->AddMenu(Menu);
     const TCoreLocalTime now = CoreLocalTime();
     Today = {now.Year, now.Month, now.Day};
     if (!Today.Valid()) Today = {1970, 1, 1};

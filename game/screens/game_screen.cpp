@@ -180,6 +180,7 @@ int TGameScreen::Start() {
     CustomPuzzleMenu->SetX(27);
     CustomPuzzleMenu->SetY(100);
     LoadShareMenu();
+    BuildFocusRing();
 
     Game->Mouse->On();
     if (Header) Header->SetGlow(3, 0, 0.25f, 0, 0.5f);
@@ -243,6 +244,7 @@ int TGameScreen::Logic() {
     }
     ManageDialogs();
     ManageShareDialog();
+    ManageFocus();
     const int completed = PlayModel().Puzzle.PuzzleCompleted;
     // A solved puzzle has nothing left to save: its button says so.
     if (auto save = MainMenu->FindButton("savegame")) {

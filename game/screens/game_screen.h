@@ -151,4 +151,10 @@ private:
     void NoteCheckpointBoard();
     // The combinations of the runs through the keyboard cursor; "" when it is not shown.
     std::string CursorRunsMessage() const;
+    // The buttons by Tab and Enter (game_screen_focus.cpp).
+    void BuildFocusRing();
+    void ManageFocus();
+    void DropFocus();
+    // The end panel's menu the ring was built with.
+    const TMenu* FocusEndMenu = nullptr;
 };

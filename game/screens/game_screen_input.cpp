@@ -48,7 +48,10 @@ void TGameScreen::BoardKeys(int act) {
     // Typing a puzzle in has its clue cells undone too, but no cursor.
     if (PlayModel().Puzzle.CustomMode) return;
     for (int k = 0; k < 6; ++k)
-        if (moves[k]) MoveCursor(moveKeys[k]);
+        if (moves[k]) {
+            MoveCursor(moveKeys[k]);
+            DropFocus();
+        }
     // A key pressed and released within one step is never seen held; its hit
     // still chooses the tool.
     if (digit || erase) {

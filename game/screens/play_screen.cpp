@@ -110,6 +110,10 @@ int TPlayScreen::ShowSaveGameManager() {
     auto manager = TSaveGameManager::Create(ScreenText("Choose Savegame"), ScreenPicture("manager")->image, 0, 0, 0,
                                             "dat", Game->ProfilePath, ScreenText("Delete File"));
     StyleChooser(*manager);
+    // Names at the left, what each save holds at the right of its row.
+    manager->DetailFont = Resources.Font16;
+    manager->ListBox->Centred = 0;
+    manager->ListBox->RightBorder = 300;
     manager->Start();
     Game->FixedRateLogic->Init();
     SaveGameManager = manager;

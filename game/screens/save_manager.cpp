@@ -9,15 +9,18 @@
 #include "framework/core/game.h"
 #include "framework/core/input.h"
 #include "framework/widgets/button.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/list_box.h"
 #include "framework/widgets/pointer.h"
 #include "game/core/save_game.h"
+#include "game/screens/screen_common.h"
 #include "game/screens/session.h"
 #include "tallyfold/platform/audio.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/input.h"
+#include "tallyfold/platform/system.h"
 
 namespace vk = platform::vk;
 
@@ -102,7 +105,11 @@ bool TSaveGameManager::Listable(const std::string& name) const {
 }
 
 int TSaveGameManager::FillList() {
-    ListBox->Strings.clear();
+    struct TEntry {
+        std::string Name;
+        long long SavedAt = -1;
+    };
+    std::vector<TEntry> entries;
     if (auto names = platform::LoadDir(Directory)) {
         const std::string suffix = "." + Extension;
         for (const auto& name : *names) {
@@ -110,22 +117,43 @@ int TSaveGameManager::FillList() {
             if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
                 continue;
             const std::string stem = name.substr(0, name.size() - suffix.size());
-            if (Listable(stem)) ListBox->Strings.push_back(stem);
+            if (Listable(stem)) entries.push_back({stem, platform::FileModifiedTime(Directory + name)});
         }
     }
-    // By name as a player reads it, whatever order the folder keeps: letter case
-    // aside, and byte order only between names that differ in case alone.
+    // The save last made comes first: it is the one a player most often wants back.
+    // Saves of the same second go by name as a player reads it, letter case aside.
     auto lower = [](std::string text) {
         for (char& c : text)
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         return text;
     };
-    std::sort(ListBox->Strings.begin(), ListBox->Strings.end(), [&](const std::string& a, const std::string& b) {
-        const std::string la = lower(a), lb = lower(b);
-        return la != lb ? la < lb : a < b;
+    std::sort(entries.begin(), entries.end(), [&](const TEntry& a, const TEntry& b) {
+        if (a.SavedAt != b.SavedAt) return a.SavedAt > b.SavedAt;
+        const std::string la = lower(a.Name), lb = lower(b.Name);
+        return la != lb ? la < lb : a.Name < b.Name;
     });
+    ListBox->Strings.clear();
+    Details.clear();
+    for (const auto& entry : entries) {
+        ListBox->Strings.push_back(entry.Name);
+        Details.push_back(DescribeSave(Directory + entry.Name + "." + Extension, entry.SavedAt));
+    }
     ListBox->ClearIndex();
     return 0;
+}
+
+std::string TSaveGameManager::DescribeSave(const std::string& path, long long savedAt) {
+    const std::string when = savedAt >= 0 ? platform::LocalDateTimeText(savedAt) : std::string();
+    std::string reason;
+    const auto summary = SummariseSaveGame(path, reason);
+    // A save that would not load is shown as such, so that it can be deleted.
+    if (!summary) return ScreenText("Save Damaged") + (when.empty() ? "" : "   " + when);
+    const char* levels[] = {"Easy", "Medium", "Hard"};
+    const int level = std::clamp(summary->PuzzleDifficulty, 0, 2);
+    const int percent = summary->CellsToFill > 0 ? summary->CellsFilled * 100 / summary->CellsToFill : 0;
+    std::string text = std::to_string(summary->BoardWidth) + "x" + std::to_string(summary->BoardHeight) + "  " +
+                       ScreenText(levels[level]) + "  " + std::to_string(percent) + "% " + ScreenText("Save Filled");
+    return when.empty() ? text : text + "   " + when;
 }
 
 void TSaveGameManager::ResetWindow() {
@@ -150,6 +178,8 @@ void TSaveGameManager::MoveWindow(int rows) {
 
 int TSaveGameManager::Start() {
     TDialog::Start();
+    // Up and Down move the choice in the list; Tab, Left and Right walk the buttons.
+    if (Focus) Focus->UseUpDown = 0;
     BoxSize();
     MenuArrowCreate();
     ResetWindow();
@@ -208,6 +238,7 @@ int TSaveGameManager::Manage() {
     MenuArrowUp->Manage(OffsetX, OffsetY);
     MenuArrowDown->Manage(OffsetX, OffsetY);
     ListBox->Manage();
+    ManageKeys();
     if (ListBox->DoubleClicked >= 0) {
         ListBox->DoubleClicked = -1;
         ClickSound();
@@ -232,6 +263,48 @@ int TSaveGameManager::Manage() {
         LastMouseZ = Game->Mouse->z;
     }
     return 0;
+}
+
+void TSaveGameManager::MoveChoice(int rows) {
+    const int count = static_cast<int>(ListBox->Strings.size());
+    if (count == 0) return;
+    // The first key only shows where the choice is: the top visible row.
+    const int index = ListBox->Index < 0 ? std::clamp(ListBox->StartList, 0, count - 1)
+                                         : std::clamp(ListBox->Index + rows, 0, count - 1);
+    ListBox->SetIndex(index);
+    if (index < ListBox->StartList) MoveWindow(index - ListBox->StartList);
+    if (index > ListBox->EndList) MoveWindow(index - ListBox->EndList);
+}
+
+void TSaveGameManager::ManageKeys() {
+    const int page = VisibleRows(), all = static_cast<int>(ListBox->Strings.size());
+    if (KeyHit(vk::UP)) MoveChoice(-1);
+    if (KeyHit(vk::DOWN)) MoveChoice(1);
+    if (KeyHit(vk::PRIOR)) MoveChoice(-page);
+    if (KeyHit(vk::NEXT)) MoveChoice(page);
+    if (KeyHit(vk::HOME)) MoveChoice(-all);
+    if (KeyHit(vk::END)) MoveChoice(all);
+    // Only where a Delete button offers it: the puzzle chooser deletes nothing.
+    if (KeyHit(vk::DELETE_) && Menu && Menu->FindButton("Delete")) DeleteSaveGameCheck();
+}
+
+void TSaveGameManager::DrawDetails() {
+    const int count = static_cast<int>(ListBox->Strings.size());
+    if (!DetailFont || Details.size() != ListBox->Strings.size() || ListBox->EndList >= count) return;
+    const auto& box = *ListBox->Box;
+    platform::SetImageFont(DetailFont);
+    platform::SetBlend(platform::ALPHABLEND);
+    platform::SetColor(255, 255, 255);
+    SetTextShadow(1, 1, 0.6f);
+    TextStyle.Alpha = 0.85f;
+    const float right = box.X + box.W - static_cast<float>(ListBox->TextBorder) - PositionBarWidth - 4;
+    for (int i = std::max(0, ListBox->StartList); i <= ListBox->EndList; ++i) {
+        const std::string& text = Details[static_cast<size_t>(i)];
+        const float top = box.Y + static_cast<float>((i - ListBox->StartList) * ListBox->LineHeight);
+        const float y = top + static_cast<float>(ListBox->LineHeight - platform::TextHeight(text)) / 2;
+        DrawTextRight(text, right, std::floor(y), 1, 1);
+    }
+    TextStyle.Alpha = 1.0f;
 }
 
 int TSaveGameManager::DrawPositionBar() {
@@ -266,6 +339,7 @@ int TSaveGameManager::Draw() {
     if (Active && DimWhenActive) dim();
     TDialog::Draw();
     ListBox->Draw();
+    DrawDetails();
     DrawPositionBar();
     MenuArrowUp->Draw(OffsetX, OffsetY);
     MenuArrowDown->Draw(OffsetX, OffsetY);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/widgets/dialog.h"
 
@@ -33,6 +34,11 @@ public:
     // The thin bar at the list's right edge that shows where the visible rows lie.
     static constexpr float PositionBarWidth = 4;
     int LastMouseZ = 0;
+    // Beside each listed name, in the list's order: the save's board size, level,
+    // progress and when it was saved, or that it cannot be loaded. Drawn at the
+    // right of its row in DetailFont; a chooser without them leaves it empty.
+    std::vector<std::string> Details;
+    std::shared_ptr<platform::ImageFont> DetailFont;
 
     static std::shared_ptr<TSaveGameManager> Create(const std::string& caption,
                                                     std::shared_ptr<platform::Image> background, int flag, int x, int y,
@@ -60,10 +66,17 @@ public:
     void MoveWindow(int rows);
     // Drawn only while the list is longer than the rows shown.
     int DrawPositionBar();
+    void DrawDetails();
+    // Up and Down, Page Up and Page Down, Home and End: the choice moves that
+    // many rows (clamped to the list) and the visible rows follow it.
+    void MoveChoice(int rows);
+    // What the list tells of the save at path (its modified time in seconds, -1 unknown).
+    static std::string DescribeSave(const std::string& path, long long savedAt);
     // A name the manager offers: one saving would accept, not reserved by the
     // game, with a regular file of its own in Directory.
     bool Listable(const std::string& name) const;
 
 private:
     void ResetWindow();
+    void ManageKeys();
 };

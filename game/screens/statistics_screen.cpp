@@ -7,6 +7,7 @@
 #include "framework/core/globals.h"
 #include "framework/core/input.h"
 #include "framework/widgets/button.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/font.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/sprite.h"
@@ -54,6 +55,11 @@ int TStatisticsScreen::Load() {
     SizePictures.clear();
     for (const auto& button : SizeMenu->Items) SizePictures.push_back(button->image);
     Menu = OkMenu();
+    // Left and Right keep showing the next size; Tab and Up and Down walk the buttons.
+    Focus = TFocusRing::Create();
+    Focus->UseLeftRight = 0;
+    Focus->AddMenu(SizeMenu);
+    Focus->AddMenu(Menu);
     UseSparkleTrail();
     Game->FadeMusic = 0;
     GlowHeader(*this);

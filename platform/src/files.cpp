@@ -134,6 +134,12 @@ bool IsPlainFile(const std::string& path) {
     return !path.empty() && lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+long long FileModifiedTime(const std::string& path) {
+    struct stat st;
+    if (path.empty() || lstat(path.c_str(), &st) != 0) return -1;
+    return static_cast<long long>(st.st_mtime);
+}
+
 bool CreateFile(const std::string& path) { return detail::ReplaceFileWith(path, std::string(), nullptr, 0600); }
 
 bool CreateDir(const std::string& path, bool recurse) {

@@ -50,6 +50,10 @@ int KeyOfButton(int button) {
             return vk::NEXT;
         case SDL_CONTROLLER_BUTTON_START:
             return 'P';
+        // Tab: where the D-pad has another use (the board's cursor, the daily
+        // calendar) Y still walks the buttons.
+        case SDL_CONTROLLER_BUTTON_Y:
+            return vk::TAB;
         default:
             return 0;
     }

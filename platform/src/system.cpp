@@ -89,6 +89,16 @@ std::string CurrentTime() {
     return buf;
 }
 
+std::string LocalDateTimeText(long long seconds) {
+    const auto t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    if (seconds < 0 || static_cast<long long>(t) != seconds || !localtime_r(&t, &tm)) return "";
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%02d %s %04d %02d:%02d", tm.tm_mday, kMonths[std::clamp(tm.tm_mon, 0, 11)],
+                  tm.tm_year + 1900, tm.tm_hour, tm.tm_min);
+    return buf;
+}
+
 void SeedRnd(int seed) { g_rng.seed(static_cast<uint32_t>(seed)); }
 
 int Rand(int min, int max) {

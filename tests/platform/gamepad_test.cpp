@@ -81,7 +81,8 @@ TEST_F(GamepadTest, ButtonsAndTheStickArriveAsKeysAndUnpluggingLetsGo) {
                                                                 {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, vk::RIGHT},
                                                                 {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, vk::PRIOR},
                                                                 {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, vk::NEXT},
-                                                                {SDL_CONTROLLER_BUTTON_START, 'P'}};
+                                                                {SDL_CONTROLLER_BUTTON_START, 'P'},
+                                                                {SDL_CONTROLLER_BUTTON_Y, vk::TAB}};
     for (auto [button, key] : buttons) {
         Button(button, true);
         EXPECT_EQ(Drain(), (Seq{{EventKind::KeyDown, key}})) << button;

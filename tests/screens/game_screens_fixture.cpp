@@ -12,6 +12,7 @@
 #include "framework/core/input.h"
 #include "framework/text/game_text.h"
 #include "framework/widgets/button.h"
+#include "framework/widgets/focus_ring.h"
 #include "framework/widgets/image_bank.h"
 #include "framework/widgets/pointer.h"
 #include "game/core/core.h"
@@ -98,6 +99,8 @@ void GameScreensFixture::Frame(const std::string& shot) {
     platform::SetClsColor(0, 0, 0);
     platform::Cls();
     if (Game->CurrentTScreen) Game->CurrentTScreen->Draw();
+    // The keyboard's frame, drawn over the screen as the loop draws it.
+    if (Game->CurrentTScreen && Game->CurrentTScreen->Focus) Game->CurrentTScreen->Focus->Draw();
     if (Game->DrawOverScreen) Game->DrawOverScreen();
     Game->ShowPaused();
     Game->GameFade->Draw();

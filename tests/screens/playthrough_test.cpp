@@ -400,6 +400,10 @@ TEST_F(Playthrough, SavedLoadedDamagedAndDeleted) {
     fs::copy_file(Game->ProfilePath + "first.dat", Game->ProfilePath + "gone.dat");
     const std::string LongName = "Zoe's very long Sunday evening puzzle that would never fit into the box";
     fs::copy_file(Game->ProfilePath + "first.dat", Game->ProfilePath + LongName + ".dat");
+    // Saved in the same second, they stand by name after the newest-first order.
+    const auto savedAt = fs::last_write_time(Game->ProfilePath + "first.dat");
+    for (const std::string name : {"broken", "gone", LongName.c_str()})
+        fs::last_write_time(Game->ProfilePath + name + ".dat", savedAt);
     // What a hostile or careless hand leaves in the folder: a name that leads
     // out of it where "\\" separates folders, a link out of it, a pipe, a
     // hidden file, a name the game keeps for itself. None is offered.

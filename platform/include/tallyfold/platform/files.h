@@ -16,6 +16,9 @@ enum FileKind : int { FILETYPE_NONE = 0, FILETYPE_FILE = 1, FILETYPE_DIR = 2 };
 int FileType(const std::string& path);
 // A regular file under this very name: not a link, a folder, a pipe or a device.
 bool IsPlainFile(const std::string& path);
+// When the file under this very name (a link is not followed) last changed,
+// in seconds since 1970; -1 when there is no such file.
+long long FileModifiedTime(const std::string& path);
 // Creates or empties a file by replacing it (temporary file, then rename), so
 // a link of that name is replaced, never followed.
 bool CreateFile(const std::string& path);

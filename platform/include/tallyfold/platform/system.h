@@ -17,6 +17,8 @@ void SetDelayHook(std::function<void(int)> hook);
 
 std::string CurrentDate();  // "%d %b %Y"
 std::string CurrentTime();  // "%H:%M:%S"
+// A moment in seconds since 1970 as local "%d %b %Y %H:%M"; "" when out of range.
+std::string LocalDateTimeText(long long seconds);
 
 void SeedRnd(int seed);
 int Rand(int min, int max);                  // inclusive
