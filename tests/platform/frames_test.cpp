@@ -124,6 +124,16 @@ std::vector<uint32_t> WindowPixels(SDL_Surface* s) {
     return out;
 }
 
+// Puts the window back at the logical size for the tests that follow, however
+// the test ends.
+struct WindowSizeRestorer {
+    SDL_Window* window;
+    ~WindowSizeRestorer() {
+        SDL_SetWindowSize(window, 800, 600);
+        SDL_PumpEvents();
+    }
+};
+
 // The window at each of its sizes: the canvas is the window's fitted area in
 // real pixels, and a scale that is not a whole number must not leave seams
 // between the parts drawn again, nor let them overlap.
@@ -142,6 +152,7 @@ TEST_P(FramesAtSize, EveryFrameEqualsTheSameFrameDrawnFromNothing) {
     ASSERT_TRUE(Display().CreateGraphics(800, 600, size.fullScreen ? 32 : 0, 60, GRAPHICS_BACKBUFFER));
     SDL_Window* window = SDL_GetWindowFromID(static_cast<Uint32>(Display().WindowHandle()));
     ASSERT_NE(window, nullptr);
+    const WindowSizeRestorer restorer{window};
     if (size.w > 0) {
         SDL_SetWindowSize(window, size.w, size.h);
         SDL_PumpEvents();
@@ -226,6 +237,7 @@ TEST(Frames, TextOnABigCanvasIsDrawnAtItsSizeWithLogicalMetrics) {
     ASSERT_TRUE(Display().CreateGraphics(800, 600, 0, 60, GRAPHICS_BACKBUFFER));
     SDL_Window* window = SDL_GetWindowFromID(static_cast<Uint32>(Display().WindowHandle()));
     ASSERT_NE(window, nullptr);
+    const WindowSizeRestorer restorer{window};
     auto font = DefaultFont();
     ASSERT_TRUE(font);
     SetImageFont(font);
