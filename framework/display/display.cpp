@@ -123,9 +123,15 @@ void TDisplay::SetTextScale(int percent) {
     TextScale = platform::CheckedTextScale(percent);
     auto& display = platform::Display();
     display.SetTextScale(TextScale);
-    display.ApplyTextScale();
-    // The window's new size is the player's choice until they drag it.
-    TrackWindowSize();
+    if (State.FullScreen) {
+        // The window, when it comes back, opens at the new size.
+        WindowWidth = WindowHeight = 0;
+        display.SetWindowedSize(0, 0);
+    } else {
+        display.ApplyTextScale();
+        // The window's new size is the player's choice until they drag it.
+        TrackWindowSize();
+    }
     Settings.IniUpdate(1);
 }
 

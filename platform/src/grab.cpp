@@ -34,28 +34,40 @@ std::shared_ptr<Pixmap> GrabPixmap(int x, int y, int w, int h) {
         const int failed = SDL_RenderReadPixels(r, &read, SDL_PIXELFORMAT_ARGB8888, buffer.data(), read.w * 4);
         SDL_SetRenderTarget(r, previous);
         if (failed) return nullptr;
-        auto span = [](int i, float k, int origin, int limit, int& a, int& b) {
-            a = std::clamp(static_cast<int>(std::floor(i * k)) - origin, 0, limit - 1);
-            b = std::clamp(static_cast<int>(std::floor((i + 1) * k)) - origin, a + 1, limit);
+        // Each canvas pixel counts by the share of it the logical pixel covers.
+        struct Tap {
+            int at;
+            double weight;
         };
+        auto taps = [](int i, float k, int origin, int limit) {
+            std::vector<Tap> out;
+            const double a = static_cast<double>(i) * k, b = static_cast<double>(i + 1) * k;
+            for (int p = static_cast<int>(std::floor(a)); p < static_cast<int>(std::ceil(b)); ++p) {
+                const double weight = std::min(b, p + 1.0) - std::max(a, static_cast<double>(p));
+                if (weight > 0) out.push_back(Tap{std::clamp(p - origin, 0, limit - 1), weight});
+            }
+            return out;
+        };
+        std::vector<std::vector<Tap>> columns;
+        for (int xx = 0; xx < part.w; ++xx) columns.push_back(taps(part.x + xx, kx, cx0, read.w));
         for (int yy = 0; yy < part.h; ++yy) {
-            int ya = 0, yb = 0;
-            span(part.y + yy, ky, cy0, read.h, ya, yb);
+            const std::vector<Tap> rows = taps(part.y + yy, ky, cy0, read.h);
             for (int xx = 0; xx < part.w; ++xx) {
-                int xa = 0, xb = 0;
-                span(part.x + xx, kx, cx0, read.w, xa, xb);
-                uint32_t sum[3] = {0, 0, 0};
-                for (int py = ya; py < yb; ++py)
-                    for (int px = xa; px < xb; ++px) {
-                        const uint32_t v = buffer[static_cast<size_t>(py) * read.w + px];
-                        sum[0] += (v >> 16) & 0xFF;
-                        sum[1] += (v >> 8) & 0xFF;
-                        sum[2] += v & 0xFF;
+                double sum[3] = {0, 0, 0}, total = 0;
+                for (const Tap& ty : rows)
+                    for (const Tap& tx : columns[static_cast<size_t>(xx)]) {
+                        const uint32_t v = buffer[static_cast<size_t>(ty.at) * read.w + tx.at];
+                        const double weight = ty.weight * tx.weight;
+                        sum[0] += weight * ((v >> 16) & 0xFF);
+                        sum[1] += weight * ((v >> 8) & 0xFF);
+                        sum[2] += weight * (v & 0xFF);
+                        total += weight;
                     }
-                const uint32_t n = static_cast<uint32_t>((yb - ya) * (xb - xa));
+                auto channel = [&](int c) {
+                    return total > 0 ? std::min<uint32_t>(255, static_cast<uint32_t>(std::lround(sum[c] / total))) : 0u;
+                };
                 out->Pixels()[static_cast<size_t>(part.y - y + yy) * w + (part.x - x + xx)] =
-                    0xFF000000u | (((sum[0] + n / 2) / n) << 16) | (((sum[1] + n / 2) / n) << 8) |
-                    ((sum[2] + n / 2) / n);
+                    0xFF000000u | (channel(0) << 16) | (channel(1) << 8) | channel(2);
             }
         }
         return out;
