@@ -123,7 +123,7 @@ void TDisplay::SetTextScale(int percent) {
     TextScale = platform::CheckedTextScale(percent);
     auto& display = platform::Display();
     display.SetTextScale(TextScale);
-    if (State.FullScreen) {
+    if (display.IsFullScreen()) {
         // The window, when it comes back, opens at the new size.
         WindowWidth = WindowHeight = 0;
         display.SetWindowedSize(0, 0);
