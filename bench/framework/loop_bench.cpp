@@ -8,19 +8,22 @@
 // and not.
 //
 //   SDL_VIDEODRIVER=offscreen build/bin/loop-bench [--seconds=N] [--settle=N] [--windowed]
-//   build/bin/loop-bench --x11 [--sizes=800x600,1920x1080,3840x2160] [--seconds=N] [--settle=N]
+//   build/bin/loop-bench --x11 [--sizes=800x600,1440x1080w,1920x1080,3840x2160] [--seconds=N] [--settle=N]
 //
 // Headless, the game draws with the software renderer (as on a machine without
 // a graphics processor) and starts full screen as it does for a new player (the
 // offscreen desktop is 1024 x 768, so the picture is scaled); --windowed
 // measures its 800 x 600 window instead. With --x11 it runs on Xvfb, one X
 // server per size, with SDL's default renderer (OpenGL on Mesa's software
-// rasteriser); 800x600 is the window on a larger screen, the other sizes full
-// screen. SDL_RENDER_DRIVER=software and SDL_FRAMEBUFFER_ACCELERATION in the
-// bench's environment reach the game. Each state is measured after --settle
+// rasteriser); 800x600 is the window on a larger screen, a size ending in w
+// (1440x1080w) a window of that size on a 1920x1080 screen, the other sizes
+// full screen. The picture is drawn at the window's real size.
+// SDL_RENDER_DRIVER=software and SDL_FRAMEBUFFER_ACCELERATION in the bench's
+// environment reach the game. Each state is measured after --settle
 // seconds (5) without input, for --seconds (10).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -35,7 +38,7 @@ int g_seconds = 10;
 int g_settle = 5;
 bool g_windowed = false;
 bool g_x11 = false;
-std::vector<std::string> g_sizes = {"800x600", "1920x1080", "3840x2160"};
+std::vector<std::string> g_sizes = {"800x600", "1440x1080w", "1920x1080", "3840x2160"};
 
 // Where the screens have their controls, in logical pixels.
 constexpr e2e::Point Nowhere{790, 10}, TitlePlay{400, 220}, SizeFourteen{220, 446}, SetupPlay{167, 521},
@@ -91,12 +94,16 @@ protected:
         Stop(xserver);
     }
 
-    void Settings(bool fullScreen) {
+    // A window of windowW x windowH when given (and not full screen).
+    void Settings(bool fullScreen, int windowW = 0, int windowH = 0) {
         const e2e::fs::path folder = scratch / "data" / "Vellacor Games" / "Tallyfold";
         e2e::fs::create_directories(folder);
         std::string settings = e2e::ReadFile(exe.parent_path() / "data" / "default.ini");
         const auto at = settings.find("FULL SCREEN=1");
         if (!fullScreen && at != std::string::npos) settings.replace(at, 13, "FULL SCREEN=0");
+        if (windowW > 0)
+            settings +=
+                "WINDOW WIDTH=" + std::to_string(windowW) + "\r\nWINDOW HEIGHT=" + std::to_string(windowH) + "\r\n";
         std::ofstream(folder / "tallyfold.ini", std::ios::binary) << settings;
     }
 
@@ -303,10 +310,13 @@ TEST_P(LoopBenchX11, Rest) {
     size = GetParam();
     int w = 0, h = 0;
     ASSERT_EQ(std::sscanf(size.c_str(), "%dx%d", &w, &h), 2) << size;
-    const bool window = w <= 800 || h <= 600;
+    // "1440x1080w": a window of that size.
+    const bool sized = size.back() == 'w';
+    const bool window = sized || w <= 800 || h <= 600;
     // The window on a screen larger than itself; full screen fills the screen.
-    ASSERT_TRUE(window ? StartXServer(1920, 1080) : StartXServer(w, h)) << "Xvfb did not start";
-    Settings(!window);
+    ASSERT_TRUE(window ? StartXServer(std::max(w, 1920), std::max(h, 1080)) : StartXServer(w, h))
+        << "Xvfb did not start";
+    Settings(!window, sized ? w : 0, sized ? h : 0);
     Launch();
     ASSERT_FALSE(GameWindow().empty()) << "no game window on " << display;
     FocusGame();

@@ -33,6 +33,7 @@ int TDisplay::GraphicsCreate() {
         display.DesktopSize(DesktopWidth, DesktopHeight);
     }
     display.SetWindowedSize(WindowWidth, WindowHeight);
+    display.SetTextScale(TextScale);
     if (State.FullScreen) CreateFullScreenMode();
     if (!State.FullScreen) {
         if (!display.CreateGraphics(ScreenWidth, ScreenHeight, 0, DesktopRefreshRate, platform::GRAPHICS_BACKBUFFER)) {
@@ -116,6 +117,22 @@ int TDisplay::SetDriver(int driver) {
     State.FixedRateLogic->HistoryClear();
     FlushInput();
     return 1;
+}
+
+void TDisplay::SetTextScale(int percent) {
+    TextScale = platform::CheckedTextScale(percent);
+    auto& display = platform::Display();
+    display.SetTextScale(TextScale);
+    if (display.IsFullScreen()) {
+        // The window, when it comes back, opens at the new size.
+        WindowWidth = WindowHeight = 0;
+        display.SetWindowedSize(0, 0);
+    } else {
+        display.ApplyTextScale();
+        // The window's new size is the player's choice until they drag it.
+        TrackWindowSize();
+    }
+    Settings.IniUpdate(1);
 }
 
 int TDisplay::TrackWindowSize() {

@@ -32,6 +32,10 @@ public:
     // that the next start opens the window as the player left it; 0 means the
     // logical screen's size.
     int WindowWidth = 800, WindowHeight = 600;
+    // The size of text and board in percent (100-200, steps of 25): how much
+    // bigger than the logical screen the window is made, times the
+    // desktop's own scale. Full screen fills the screen whatever it is.
+    int TextScale = 100;
 
     int GraphicsCreate();
     // Tries the full-screen depths in turn; without any, falls back to the window for good.
@@ -44,6 +48,9 @@ public:
     // Follows the player's resizing of the window and saves the size once it
     // has settled.
     int TrackWindowSize();
+    // Takes a new size of text and board: the window is made that size now
+    // and the setting saved.
+    void SetTextScale(int percent);
     // The settings file was written: a size still waiting is saved with it.
     void SettingsSaved() { WindowSizeUnsaved = false; }
 

@@ -6,9 +6,10 @@
 #include "framework/settings/ini_file.h"
 #include "framework/settings/settings.h"
 #include "framework/util/strings.h"
+#include "tallyfold/platform/display.h"
 
 namespace {
-enum class Check { Text, Flag, Percent, Priority, Code, WindowSide };
+enum class Check { Text, Flag, Percent, Priority, Code, WindowSide, TextScale };
 
 // Where each value lives, in the game object and in its services.
 std::string& VersionText(TGame& game) { return game.VersionNumber; }
@@ -54,6 +55,7 @@ const Setting FrameworkKeys[] = {
     {"Sub-Region", NUMBER(SubRegion), nullptr, Check::Code},
     {"Window Width", DISPLAY(WindowWidth), nullptr, Check::WindowSide},
     {"Window Height", DISPLAY(WindowHeight), nullptr, Check::WindowSide},
+    {"Text And Board Size", DISPLAY(TextScale), nullptr, Check::TextScale},
 };
 
 #undef NUMBER
@@ -73,6 +75,8 @@ int Checked(Check check, int value) {
         // display fits anything larger into the desktop.
         case Check::WindowSide:
             return value >= 100 && value <= 16384 ? value : 0;
+        case Check::TextScale:
+            return platform::CheckedTextScale(value);
         default:
             return value;
     }

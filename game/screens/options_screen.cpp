@@ -56,6 +56,7 @@ int TOptionsScreen::Load() {
     });
     Focus->AddMenu(OptionsMenu);
     Focus->AddMenu(Menu);
+    TextScale.AddTo(*Focus);
     UseSparkleTrail();
     Game->FadeMusic = 0;
     GlowHeader(*this);
@@ -73,6 +74,7 @@ int TOptionsScreen::Logic() {
     TScreen::Logic();
     if (Header) Header->ManageGlow();
     OptionsMenu->Manage(0, 0);
+    TextScale.Logic();
     if (Menu->Clicked("ok")) {
         PlayModel().SaveGameOptions();
         Game->Settings->IniUpdate(1);
@@ -122,6 +124,7 @@ int TOptionsScreen::Draw() {
     if (Header) Header->Draw();
     Menu->Draw(0, 0);
     OptionsMenu->Draw(0, 0);
+    TextScale.Draw();
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/screens/screen.h"
+#include "game/screens/text_scale_choice.h"
 
 class TSlider;
 
@@ -13,6 +14,7 @@ public:
     std::shared_ptr<TMenu> OptionsMenu;
     std::shared_ptr<TSlider> MusicSlider;
     std::shared_ptr<TSlider> SoundSlider;
+    TTextScaleChoice TextScale;
     int LastClickTime = 0;
     float x = 0, y = 0;
 

@@ -201,7 +201,9 @@ public:
             }
         } else {
             flags |= SDL_WINDOW_RESIZABLE;
-            if (SDL_GetDisplayUsableBounds(0, &desk) == 0 && desk.w > 0 && desk.h > 0) {
+            if (winW == w && winH == h) {
+                ScaledWindowSize(0, w, h, winW, winH);
+            } else if (SDL_GetDisplayUsableBounds(0, &desk) == 0 && desk.w > 0 && desk.h > 0) {
                 winW = std::min(winW, desk.w);
                 winH = std::min(winH, desk.h);
             }
@@ -255,6 +257,32 @@ public:
         return true;
     }
 
+    // The logical screen w x h times the window's scale, made smaller with
+    // its shape kept where the display's usable area cannot hold it.
+    void ScaledWindowSize(int display, int w, int h, int& winW, int& winH) const {
+        const int percent = WindowScalePercent(textScale_);
+        winW = static_cast<int>(int64_t(w) * percent / 100);
+        winH = static_cast<int>(int64_t(h) * percent / 100);
+        SDL_Rect desk{0, 0, 0, 0};
+        if (SDL_GetDisplayUsableBounds(display, &desk) != 0 || desk.w <= 0 || desk.h <= 0) return;
+        if (winW > desk.w || winH > desk.h) {
+            const double fit = std::min(double(desk.w) / winW, double(desk.h) / winH);
+            winW = std::max(1, static_cast<int>(winW * fit));
+            winH = std::max(1, static_cast<int>(winH * fit));
+        }
+    }
+
+    void SetTextScale(int percent) override { textScale_ = CheckedTextScale(percent); }
+
+    void ApplyTextScale() override {
+        if (!window_ || fullScreen_) return;
+        int winW = 0, winH = 0;
+        ScaledWindowSize(std::max(0, SDL_GetWindowDisplayIndex(window_)), logicalW_, logicalH_, winW, winH);
+        SDL_SetWindowSize(window_, std::clamp(winW, 1, detail::kMaxImageSide),
+                          std::clamp(winH, 1, detail::kMaxImageSide));
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+
     bool SwitchFullScreen(bool on, int w, int h) {
         if (on == fullScreen_) return true;
         if (on) {
@@ -275,8 +303,10 @@ public:
         if (SDL_SetWindowFullscreen(window_, 0) != 0) return false;
         int winW = windowedW_ > 0 ? windowedW_ : w, winH = windowedH_ > 0 ? windowedH_ : h;
         SDL_Rect desk{0, 0, 0, 0};
-        if (SDL_GetDisplayUsableBounds(std::max(0, SDL_GetWindowDisplayIndex(window_)), &desk) == 0 && desk.w > 0 &&
-            desk.h > 0) {
+        if (winW == w && winH == h) {
+            ScaledWindowSize(std::max(0, SDL_GetWindowDisplayIndex(window_)), w, h, winW, winH);
+        } else if (SDL_GetDisplayUsableBounds(std::max(0, SDL_GetWindowDisplayIndex(window_)), &desk) == 0 &&
+                   desk.w > 0 && desk.h > 0) {
             winW = std::min(winW, desk.w);
             winH = std::min(winH, desk.h);
         }
@@ -419,6 +449,7 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     int logicalW_ = 0, logicalH_ = 0;
     int windowedW_ = 0, windowedH_ = 0;
+    int textScale_ = 100;
     bool fullScreen_ = false;
     // Known once: the OpenGL renderer draws with the processor.
     bool glOnProcessor_ = false;
@@ -553,21 +584,31 @@ void ExecutePrimitive(const DrawCommand& c) {
     const DrawState& s = c.state;
     if (!r || !PreparePrimitive(r, s)) return;
     const float x = c.p[0], y = c.p[1];
+    const float kx = CanvasScaleX(), ky = CanvasScaleY();
+    const bool scaled = kx != 1.0f || ky != 1.0f;
     switch (c.op) {
         case DrawOp::Plot:
-            SDL_RenderDrawPointF(r, x, y);
-            break;
         case DrawOp::Line:
-            SDL_RenderDrawLineF(r, x, y, x + (c.p[2] - x) * s.scaleX, y + (c.p[3] - y) * s.scaleY);
+            // A line or a point is as thick as a logical pixel: SDL draws it
+            // as rectangles of the scale's size.
+            if (scaled) SDL_RenderSetScale(r, kx, ky);
+            if (c.op == DrawOp::Plot)
+                SDL_RenderDrawPointF(r, x, y);
+            else
+                SDL_RenderDrawLineF(r, x, y, x + (c.p[2] - x) * s.scaleX, y + (c.p[3] - y) * s.scaleY);
+            if (scaled) SDL_RenderSetScale(r, 1.0f, 1.0f);
             break;
         case DrawOp::Rect: {
             SDL_FRect rect = ScaledRect(x, y, c.p[2], c.p[3], s);
+            if (rect.w <= 0 || rect.h <= 0) return;
+            if (scaled) rect = OnCanvas(rect, kx, ky);
             if (rect.w <= 0 || rect.h <= 0) return;
             SDL_RenderFillRectF(r, &rect);
             break;
         }
         case DrawOp::Oval: {
             SDL_FRect box = ScaledRect(x, y, c.p[2], c.p[3], s);
+            box = SDL_FRect{box.x * kx, box.y * ky, box.w * kx, box.h * ky};
             if (!(box.w > 0 && box.h > 0) || box.h > 100000.0f) return;
             // One rectangle per pixel row, each as wide as the ellipse at the row's centre.
             const float rx = box.w / 2, ry = box.h / 2;
@@ -588,6 +629,15 @@ void ExecutePrimitive(const DrawCommand& c) {
         default:
             break;
     }
+}
+
+SDL_FRect OnCanvas(const SDL_FRect& rect, float kx, float ky) {
+    // Each edge is rounded on its own, so that rectangles that meet in
+    // logical pixels meet on the canvas, without a seam or an overlap.
+    const float x0 = std::round(rect.x * kx), x1 = std::round((rect.x + rect.w) * kx);
+    const float y0 = std::round(rect.y * ky), y1 = std::round((rect.y + rect.h) * ky);
+    // On a canvas smaller than the logical screen a thin rectangle keeps a pixel.
+    return SDL_FRect{x0, y0, std::max(x1 - x0, rect.w > 0 ? 1.0f : 0.0f), std::max(y1 - y0, rect.h > 0 ? 1.0f : 0.0f)};
 }
 
 void OnTitleChanged(const std::string& title) {
@@ -615,6 +665,21 @@ void LogicalSize(int& w, int& h) {
     h = g_fake ? 0 : Sdl().logicalH();
 }
 }  // namespace detail
+
+int CheckedTextScale(int percent) {
+    constexpr int kStep = 25;
+    return std::clamp((percent + kStep / 2) / kStep * kStep, 100, 200);
+}
+
+int DesktopScale() {
+    const char* video = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : SDL_getenv("SDL_VIDEODRIVER");
+    if (video && std::strcmp(video, "wayland") == 0) return 1;
+    const char* text = SDL_getenv("GDK_SCALE");
+    if (!text || text[0] < '1' || text[0] > '4' || text[1] != '\0') return 1;
+    return text[0] - '0';
+}
+
+int WindowScalePercent(int textScalePercent) { return DesktopScale() * CheckedTextScale(textScalePercent); }
 
 DisplayDevice& Display() {
     if (g_fake) return *g_fake;

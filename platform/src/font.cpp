@@ -83,22 +83,36 @@ public:
         return any;
     }
 
+    // The font whose glyphs are drawn on a canvas of this many pixels per
+    // logical pixel: the same face rasterised at that size, so that text is
+    // crisp however big the window. nullptr when the font has no such twin
+    // (its glyphs are then stretched).
+    virtual const FontBase* RasterFor(float) const { return nullptr; }
+
+    // Glyphs are placed by this font's metrics, in logical pixels, so that
+    // text sits where the layout measured it at any scale; only their pixels
+    // come from the twin.
     void Draw(const std::string& text, float x, float y, const detail::DrawState& s) {
         // Solid blending would paint each glyph's whole box; drawing the glyph
         // shapes opaquely is what a caller asking for solid text wants.
         const int blend = s.blend == SOLIDBLEND ? MASKBLEND : s.blend;
+        const float kx = detail::CanvasScaleX(), ky = detail::CanvasScaleY();
+        const FontBase* raster = (kx != 1.0f || ky != 1.0f) ? RasterFor(std::max(kx, ky)) : nullptr;
+        const float gx = raster ? kx : 1.0f, gy = raster ? ky : 1.0f;
+        if (!raster) raster = this;
         int pen = 0;
         for (uint32_t cp : detail::DecodeUtf8(text)) {
-            const Glyph& g = GlyphFor(cp);
+            const Glyph& g = raster->GlyphFor(cp);
             if (g.page >= 0 && g.rect.w > 0) {
-                Page& page = *pages_[g.page];
+                Page& page = *raster->pages_[g.page];
                 SDL_Texture* t = page.textures.Get(page.pixmap, blend, true);
                 if (detail::PrepareTexture(t, blend, s))
-                    detail::CopyTransformed(t, &g.rect, x, y, static_cast<float>(g.rect.w),
-                                            static_cast<float>(g.rect.h), -static_cast<float>(pen + g.left),
-                                            -static_cast<float>(ascent_ - g.top), s);
+                    detail::CopyTransformed(t, &g.rect, x, y, static_cast<float>(g.rect.w) / gx,
+                                            static_cast<float>(g.rect.h) / gy,
+                                            -(static_cast<float>(pen) + static_cast<float>(g.left) / gx),
+                                            -(static_cast<float>(ascent_) - static_cast<float>(g.top) / gy), s);
             }
-            pen += g.advance;
+            pen += GlyphFor(cp).advance;
         }
     }
 
@@ -210,6 +224,19 @@ public:
         return codePoint >= 32 && FT_Get_Char_Index(face_, codePoint) != 0;
     }
 
+    const FontBase* RasterFor(float scale) const override {
+        if (!(scale > 0.0f) || scale > 16.0f) return nullptr;
+        const int size = std::clamp(static_cast<int>(std::lround(static_cast<float>(size_) * scale)), 1, 512);
+        if (size == size_) return this;
+        // One twin at a time: the canvas has one scale, and when it changes
+        // the glyphs for the old one are not wanted again soon.
+        if (!twin_ || twin_->size_ != size) {
+            twin_.reset(new FreeTypeFont(bytes_, size, style_));
+            if (!twin_->face_) twin_.reset();
+        }
+        return twin_.get();
+    }
+
 protected:
     bool Rasterise(uint32_t cp, Raster& out) const override {
         const bool smooth = (style_ & FONT_SMOOTH) != 0;
@@ -248,7 +275,9 @@ protected:
 
 private:
     FreeTypeFont(std::vector<uint8_t> bytes, int size, int style)
-        : bytes_(SharedFontBytes(std::move(bytes))), size_(size), style_(style) {
+        : FreeTypeFont(SharedFontBytes(std::move(bytes)), size, style) {}
+    FreeTypeFont(std::shared_ptr<const std::vector<uint8_t>> bytes, int size, int style)
+        : bytes_(std::move(bytes)), size_(size), style_(style) {
         if (FT_New_Memory_Face(Library(), bytes_->data(), static_cast<FT_Long>(bytes_->size()), 0, &face_) != 0) {
             face_ = nullptr;
             return;
@@ -275,6 +304,7 @@ private:
     FT_Face face_ = nullptr;
     int size_;
     int style_;
+    mutable std::unique_ptr<FreeTypeFont> twin_;
 };
 
 // ---- built-in fallback -----------------------------------------------------
@@ -407,7 +437,10 @@ void DrawTextImpl(const std::string& text, float x, float y) {
     cmd.p[1] = y;
     cmd.box = TransformedBox(x, y, static_cast<float>(left), static_cast<float>(top), static_cast<float>(right),
                              static_cast<float>(bottom), s);
-    cmd.wholeOnly = std::fabs(s.scaleX) != 1.0f || std::fabs(s.scaleY) != 1.0f;
+    // A stretched copy is drawn whole (see DrawCommand::wholeOnly); so is a
+    // font without a twin for the canvas's scale.
+    const float k = std::max(CanvasScaleX(), CanvasScaleY());
+    cmd.wholeOnly = std::fabs(s.scaleX) != 1.0f || std::fabs(s.scaleY) != 1.0f || (k != 1.0f && !f->RasterFor(k));
     Record(std::move(cmd));
 }
 

@@ -11,13 +11,12 @@
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
+#include "tile_mask.h"
 
 namespace platform {
 namespace detail {
 namespace {
 
-// The dirty area is kept as a grid of tiles this many pixels wide and high.
-constexpr int kTile = 16;
 // Beyond this many differing commands a frame is simply drawn whole: the
 // comparison would cost more than it saves.
 constexpr int kMaxEdits = 300;
@@ -25,15 +24,17 @@ constexpr int kMaxEdits = 300;
 // the canvas is no longer described by them and the next full frame is
 // drawn whole.
 constexpr size_t kMaxShown = 40000;
-// Of the area of the canvas: more dirty than this and one full redraw is cheaper
-// than many clipped ones.
-constexpr double kFullRedrawShare = 0.6;
-constexpr size_t kMaxDirtyRects = 48;
 constexpr double kPi = 3.14159265358979323846;
 
 struct FrameState {
     SDL_Texture* canvas = nullptr;
+    // The logical screen everything is drawn in...
     int w = 800, h = 600;
+    // ...and the canvas's real pixels: the part of the window the picture
+    // fills, so that it is drawn at the size it is seen instead of stretched.
+    int cw = 800, ch = 600;
+    float sx = 1.0f, sy = 1.0f;
+    Uint32 format = SDL_PIXELFORMAT_ARGB8888;
     // What the canvas shows, as the commands that made it; valid only while
     // shownKnown is set.
     std::vector<DrawCommand> shown;
@@ -96,105 +97,22 @@ uint64_t HashOf(const DrawCommand& c) {
     return h;
 }
 
+// A box of logical pixels as the canvas pixels it touches.
+Box ToCanvas(const Box& b) {
+    if (g.sx == 1.0f && g.sy == 1.0f) return b;
+    Box c;
+    c.x0 = static_cast<int>(std::floor(static_cast<double>(b.x0) * g.sx));
+    c.y0 = static_cast<int>(std::floor(static_cast<double>(b.y0) * g.sy));
+    c.x1 = static_cast<int>(std::ceil(static_cast<double>(b.x1) * g.sx));
+    c.y1 = static_cast<int>(std::ceil(static_cast<double>(b.y1) * g.sy));
+    return c;
+}
+
+int TileFor(float scale) { return kTile * std::max(1, static_cast<int>(scale)); }
+
 bool Intersects(const Box& a, const SDL_Rect& r) {
     return a.x0 < r.x + r.w && r.x < a.x1 && a.y0 < r.y + r.h && r.y < a.y1;
 }
-
-// ---- what changed ------------------------------------------------------------
-
-class TileMask {
-public:
-    TileMask(int w, int h) : cols_((w + kTile - 1) / kTile), rows_((h + kTile - 1) / kTile), w_(w), h_(h) {
-        bits_.assign(static_cast<size_t>(cols_) * rows_, 0);
-    }
-    void Mark(const Box& b) {
-        if (b.Empty()) return;
-        const int c0 = std::max(0, b.x0 / kTile), c1 = std::min(cols_ - 1, (b.x1 - 1) / kTile);
-        const int r0 = std::max(0, b.y0 / kTile), r1 = std::min(rows_ - 1, (b.y1 - 1) / kTile);
-        for (int r = r0; r <= r1; ++r)
-            for (int c = c0; c <= c1; ++c) bits_[static_cast<size_t>(r) * cols_ + c] = 1;
-    }
-    void MarkAll() { std::fill(bits_.begin(), bits_.end(), 1); }
-    void Clear() { std::fill(bits_.begin(), bits_.end(), 0); }
-    void Add(const TileMask& other) {
-        if (other.bits_.size() != bits_.size()) return MarkAll();
-        for (size_t i = 0; i < bits_.size(); ++i) bits_[i] |= other.bits_[i];
-    }
-    bool Any() const { return std::find(bits_.begin(), bits_.end(), 1) != bits_.end(); }
-    // 1 when every tile under the box is marked, 0 when none is, -1 between.
-    int Covered(const Box& b) const {
-        if (b.Empty()) return 0;
-        bool any = false, all = true;
-        const int c0 = std::max(0, b.x0 / kTile), c1 = std::min(cols_ - 1, (b.x1 - 1) / kTile);
-        const int r0 = std::max(0, b.y0 / kTile), r1 = std::min(rows_ - 1, (b.y1 - 1) / kTile);
-        for (int r = r0; r <= r1; ++r)
-            for (int c = c0; c <= c1; ++c) {
-                const bool marked = bits_[static_cast<size_t>(r) * cols_ + c] != 0;
-                any |= marked;
-                all &= marked;
-            }
-        return all ? 1 : (any ? -1 : 0);
-    }
-
-    // The marked tiles as rectangles: runs along each row, a run continued
-    // downwards while the rows below have the same run.
-    std::vector<SDL_Rect> Rects() const {
-        size_t marked = static_cast<size_t>(std::count(bits_.begin(), bits_.end(), 1));
-        if (marked == 0) return {};
-        std::vector<SDL_Rect> out;
-        if (static_cast<double>(marked) > kFullRedrawShare * static_cast<double>(bits_.size())) {
-            out.push_back(SDL_Rect{0, 0, w_, h_});
-            return out;
-        }
-        struct Open {
-            int c0, c1, r0;
-            bool seen;
-        };
-        std::vector<Open> open;
-        auto close = [&](const Open& o, int rowEnd) {
-            SDL_Rect r{o.c0 * kTile, o.r0 * kTile, (o.c1 - o.c0) * kTile, (rowEnd - o.r0) * kTile};
-            r.w = std::min(r.w, w_ - r.x);
-            r.h = std::min(r.h, h_ - r.y);
-            out.push_back(r);
-        };
-        for (int r = 0; r <= rows_; ++r) {
-            for (auto& o : open) o.seen = false;
-            std::vector<Open> next;
-            if (r < rows_) {
-                for (int c = 0; c < cols_;) {
-                    if (!bits_[static_cast<size_t>(r) * cols_ + c]) {
-                        ++c;
-                        continue;
-                    }
-                    int c1 = c;
-                    while (c1 < cols_ && bits_[static_cast<size_t>(r) * cols_ + c1]) ++c1;
-                    auto same =
-                        std::find_if(open.begin(), open.end(), [&](const Open& o) { return o.c0 == c && o.c1 == c1; });
-                    if (same != open.end()) {
-                        same->seen = true;
-                        next.push_back(*same);
-                    } else {
-                        next.push_back(Open{c, c1, r, true});
-                    }
-                    c = c1;
-                }
-            }
-            for (auto& o : open)
-                if (!o.seen) close(o, r);
-            open.swap(next);
-        }
-        if (out.size() > kMaxDirtyRects) {
-            SDL_Rect all = out[0];
-            for (const auto& r : out) SDL_UnionRect(&all, &r, &all);
-            out.assign(1, all);
-        }
-        return out;
-    }
-
-private:
-    int cols_, rows_, w_, h_;
-    std::vector<uint8_t> bits_;
-};
 
 // What changed on the canvas since the window last showed it.
 TileMask g_unshown(800, 600);
@@ -214,8 +132,8 @@ bool MarkDifferences(const std::vector<DrawCommand>& was, const std::vector<Draw
     auto a = [&](int i) { return was[pre + i].hash; };
     auto b = [&](int j) { return now[pre + j].hash; };
     if (N == 0 || M == 0) {
-        for (int i = 0; i < N; ++i) mask.Mark(was[pre + i].box);
-        for (int j = 0; j < M; ++j) mask.Mark(now[pre + j].box);
+        for (int i = 0; i < N; ++i) mask.Mark(ToCanvas(was[pre + i].box));
+        for (int j = 0; j < M; ++j) mask.Mark(ToCanvas(now[pre + j].box));
         return true;
     }
     const int limit = std::min(N + M, kMaxEdits);
@@ -251,13 +169,75 @@ bool MarkDifferences(const std::vector<DrawCommand>& was, const std::vector<Draw
         const int prevY = prevX - prevK;
         while (x > prevX && y > prevY) --x, --y;
         if (x == prevX)
-            mask.Mark(now[pre + prevY].box);  // inserted
+            mask.Mark(ToCanvas(now[pre + prevY].box));  // inserted
         else
-            mask.Mark(was[pre + prevX].box);  // removed
+            mask.Mark(ToCanvas(was[pre + prevX].box));  // removed
         x = prevX;
         y = prevY;
     }
     return true;
+}
+
+// Where the canvas lands in a window of w x h pixels: as large as fits with
+// its aspect kept, centred.
+SDL_Rect FitCanvas(int w, int h) {
+    SDL_Rect r{0, 0, w, h};
+    if (int64_t(w) * g.h > int64_t(h) * g.w) {
+        r.w = static_cast<int>(int64_t(h) * g.w / g.h);
+        r.x = (w - r.w) / 2;
+    } else {
+        r.h = static_cast<int>(int64_t(w) * g.h / g.w);
+        r.y = (h - r.h) / 2;
+    }
+    return r;
+}
+
+// Largest canvas side made: past it the picture is stretched as before.
+constexpr int kMaxCanvasSide = 8192;
+
+bool MakeCanvasTexture(SDL_Renderer* r, int cw, int ch) {
+    SDL_Texture* t = SDL_CreateTexture(r, g.format, SDL_TEXTUREACCESS_TARGET, cw, ch);
+    if (!t) return false;
+    if (g.canvas) SDL_DestroyTexture(g.canvas);
+    g.canvas = t;
+    g.cw = cw;
+    g.ch = ch;
+    g.sx = static_cast<float>(cw) / static_cast<float>(g.w);
+    g.sy = static_cast<float>(ch) / static_cast<float>(g.h);
+    SDL_SetTextureBlendMode(t, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(t, SDL_ScaleModeLinear);
+    SDL_SetRenderTarget(r, t);
+    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
+    SDL_RenderClear(r);
+    SDL_SetRenderTarget(r, nullptr);
+    return true;
+}
+
+void Execute(SDL_Renderer* r, const DrawCommand& c, const SDL_Rect& area);
+
+// Makes the canvas the size of the area the picture fills in the window's
+// real pixels (full screen and HiDPI included), so that nothing is drawn
+// small and then stretched. What the old canvas showed is drawn again on the
+// new one; when the renderer refuses a canvas that big the old one stays and
+// is scaled as before.
+void FitCanvasToWindow(SDL_Renderer* r) {
+    if (!g.canvas || SDL_GetRenderTarget(r) != nullptr) return;
+    int ow = 0, oh = 0;
+    if (SDL_GetRendererOutputSize(r, &ow, &oh) != 0 || ow <= 0 || oh <= 0) return;
+    const SDL_Rect fit = FitCanvas(ow, oh);
+    const int cw = std::clamp(fit.w, 1, kMaxCanvasSide), ch = std::clamp(fit.h, 1, kMaxCanvasSide);
+    if (cw == g.cw && ch == g.ch) return;
+    if (!MakeCanvasTexture(r, cw, ch)) return;
+    g_unshown = TileMask(cw, ch, TileFor(g.sx));
+    g_unshown.MarkAll();
+    g.repaint = true;
+    if (!g.shownKnown) return;
+    SDL_SetRenderTarget(r, g.canvas);
+    const SDL_Rect whole{0, 0, cw, ch};
+    for (const auto& c : g.shown) Execute(r, c, whole);
+    SDL_RenderSetClipRect(r, nullptr);
+    SDL_SetRenderTarget(r, nullptr);
+    g.unpresented = true;
 }
 
 // ---- drawing the recorded commands ---------------------------------------------
@@ -273,7 +253,8 @@ void Execute(SDL_Renderer* r, const DrawCommand& c, const SDL_Rect& area) {
         SDL_RenderFillRect(r, &clip);
         return;
     }
-    const SDL_Rect view{c.state.vpX, c.state.vpY, c.state.vpW, c.state.vpH};
+    const Box vp = ToCanvas(Box{c.state.vpX, c.state.vpY, c.state.vpX + c.state.vpW, c.state.vpY + c.state.vpH});
+    const SDL_Rect view{vp.x0, vp.y0, vp.x1 - vp.x0, vp.y1 - vp.y0};
     if (!SDL_IntersectRect(&area, &view, &clip)) return;
     SDL_RenderSetClipRect(r, &clip);
     switch (c.op) {
@@ -300,13 +281,16 @@ void Commit() {
     }
     std::vector<DrawCommand> frame;
     frame.swap(g.pending);
-    const SDL_Rect whole{0, 0, g.w, g.h};
     if (!g.canvas) {
+        const SDL_Rect whole{0, 0, g.w, g.h};
         for (const auto& c : frame) Execute(r, c, whole);
         SDL_RenderSetClipRect(r, nullptr);
         g.unpresented = true;
         return;
     }
+    FitCanvasToWindow(r);
+    if (!g.canvas) return;
+    const SDL_Rect whole{0, 0, g.cw, g.ch};
     SDL_SetRenderTarget(r, g.canvas);
     // Whatever comes before the last command that paints the whole canvas
     // cannot be seen.
@@ -315,14 +299,14 @@ void Commit() {
     const bool complete = start > 0;
     if (complete) {
         frame.erase(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(start - 1));
-        TileMask mask(g.w, g.h);
+        TileMask mask(g.cw, g.ch, TileFor(g.sx));
         if (!g.shownKnown || !MarkDifferences(g.shown, frame, mask)) mask.MarkAll();
         // A stretched copy that is to be drawn again is drawn again whole.
         for (bool grew = true; grew;) {
             grew = false;
             for (const auto& c : frame)
-                if (c.wholeOnly && mask.Covered(c.box) < 0) {
-                    mask.Mark(c.box);
+                if (c.wholeOnly && mask.Covered(ToCanvas(c.box)) < 0) {
+                    mask.Mark(ToCanvas(c.box));
                     grew = true;
                 }
         }
@@ -330,12 +314,13 @@ void Commit() {
         // Command by command, each in every area it meets: the areas do not
         // overlap, so every pixel still sees the commands in their order.
         for (const auto& c : frame) {
-            if (c.wholeOnly && mask.Covered(c.box) > 0) {
+            const Box box = ToCanvas(c.box);
+            if (c.wholeOnly && mask.Covered(box) > 0) {
                 Execute(r, c, whole);
                 continue;
             }
             for (const SDL_Rect& area : areas)
-                if (Intersects(c.box, area)) Execute(r, c, area);
+                if (Intersects(box, area)) Execute(r, c, area);
         }
         if (!areas.empty()) g.unpresented = true;
         g_unshown.Add(mask);
@@ -394,20 +379,6 @@ void WaitForSlot(int rate) {
     }
 }
 
-// Where the canvas lands in a window of w x h pixels: as large as fits with
-// its aspect kept, centred.
-SDL_Rect FitCanvas(int w, int h) {
-    SDL_Rect r{0, 0, w, h};
-    if (int64_t(w) * g.h > int64_t(h) * g.w) {
-        r.w = static_cast<int>(int64_t(h) * g.w / g.h);
-        r.x = (w - r.w) / 2;
-    } else {
-        r.h = static_cast<int>(int64_t(w) * g.h / g.w);
-        r.y = (h - r.h) / 2;
-    }
-    return r;
-}
-
 // The smallest run of canvas pixels that scales to a whole number of window
 // pixels with the scaler's fixed-point step exact: copies that start on such
 // a boundary sample the canvas exactly where a whole copy does. 0 when the
@@ -456,16 +427,16 @@ bool PresentSoftware(SDL_Renderer* r) {
     const Uint32 format = win->format->format;
     const SDL_Rect fit = FitCanvas(win->w, win->h);
     if (fit.w <= 0 || fit.h <= 0) return false;
-    const int ux = ExactUnit(g.w, fit.w), uy = ExactUnit(g.h, fit.h);
+    const int ux = ExactUnit(g.cw, fit.w), uy = ExactUnit(g.ch, fit.h);
     std::vector<SDL_Rect> parts;
     if (!g.repaint && ux > 0 && uy > 0) parts = g_unshown.Rects();
-    const bool whole = parts.empty() || (parts.size() == 1 && parts[0].w >= g.w && parts[0].h >= g.h);
+    const bool whole = parts.empty() || (parts.size() == 1 && parts[0].w >= g.cw && parts[0].h >= g.ch);
     std::vector<SDL_Rect> sent;
     if (whole) {
-        SDL_Surface* all = ReadCanvas(r, SDL_Rect{0, 0, g.w, g.h}, format);
+        SDL_Surface* all = ReadCanvas(r, SDL_Rect{0, 0, g.cw, g.ch}, format);
         if (!all) return false;
         SDL_Rect to = fit;
-        if (fit.w == g.w && fit.h == g.h)
+        if (fit.w == g.cw && fit.h == g.ch)
             SDL_BlitSurface(all, nullptr, win, &to);
         else
             SDL_SoftStretchLinear(all, nullptr, win, &to);
@@ -480,14 +451,14 @@ bool PresentSoftware(SDL_Renderer* r) {
             if (bar.w > 0 && bar.h > 0) SDL_FillRect(win, &bar, black);
         sent.push_back(SDL_Rect{0, 0, win->w, win->h});
     } else {
-        const int kx = fit.w * ux / g.w, ky = fit.h * uy / g.h;  // window pixels per unit
+        const int kx = fit.w * ux / g.cw, ky = fit.h * uy / g.ch;  // window pixels per unit
         for (const SDL_Rect& part : parts) {
             // The window pixels whose value the part's pixels enter into...
             SDL_Rect to;
-            to.x = static_cast<int>(int64_t(std::max(0, part.x - 2)) * fit.w / g.w);
-            to.y = static_cast<int>(int64_t(std::max(0, part.y - 2)) * fit.h / g.h);
-            to.w = static_cast<int>((int64_t(std::min(g.w, part.x + part.w + 2)) * fit.w + g.w - 1) / g.w) - to.x;
-            to.h = static_cast<int>((int64_t(std::min(g.h, part.y + part.h + 2)) * fit.h + g.h - 1) / g.h) - to.y;
+            to.x = static_cast<int>(int64_t(std::max(0, part.x - 2)) * fit.w / g.cw);
+            to.y = static_cast<int>(int64_t(std::max(0, part.y - 2)) * fit.h / g.ch);
+            to.w = static_cast<int>((int64_t(std::min(g.cw, part.x + part.w + 2)) * fit.w + g.cw - 1) / g.cw) - to.x;
+            to.h = static_cast<int>((int64_t(std::min(g.ch, part.y + part.h + 2)) * fit.h + g.ch - 1) / g.ch) - to.y;
             // ...are scaled from whole units around it with a few pixels to
             // spare, so that none of them sits at the edge, where the scaler
             // has no neighbour to blend with.
@@ -495,8 +466,8 @@ bool PresentSoftware(SDL_Renderer* r) {
             SDL_Rect from;
             from.x = std::max(0, part.x - kSpare) / ux * ux;
             from.y = std::max(0, part.y - kSpare) / uy * uy;
-            from.w = std::min(g.w, (part.x + part.w + kSpare + ux - 1) / ux * ux) - from.x;
-            from.h = std::min(g.h, (part.y + part.h + kSpare + uy - 1) / uy * uy) - from.y;
+            from.w = std::min(g.cw, (part.x + part.w + kSpare + ux - 1) / ux * ux) - from.x;
+            from.h = std::min(g.ch, (part.y + part.h + kSpare + uy - 1) / uy * uy) - from.y;
             SDL_Surface* src = ReadCanvas(r, from, format);
             if (!src) return false;
             // Whole units (the canvas is a whole number of them), so exact.
@@ -545,6 +516,10 @@ int WatchWindow(void*, SDL_Event* e) {
 
 int CanvasWidth() { return g.w; }
 int CanvasHeight() { return g.h; }
+int CanvasPixelWidth() { return g.cw; }
+int CanvasPixelHeight() { return g.ch; }
+float CanvasScaleX() { return g.sx; }
+float CanvasScaleY() { return g.sy; }
 
 Box ClipToView(Box b, const DrawState& s) {
     b.x0 = std::max({b.x0, s.vpX, 0});
@@ -603,29 +578,26 @@ void CanvasCreate(int w, int h, int hz) {
         SDL_AddEventWatch(WatchWindow, nullptr);
         g.watching = true;
     }
+    g.cw = w;
+    g.ch = h;
+    g.sx = g.sy = 1.0f;
     g_unshown = TileMask(w, h);
     g_unshown.MarkAll();
     g.software = false;
     SDL_Renderer* r = Renderer();
     if (!r || !SDL_RenderTargetSupported(r)) return;
     // The window's own format makes showing the canvas a plain copy.
-    Uint32 format = SDL_PIXELFORMAT_ARGB8888;
+    g.format = SDL_PIXELFORMAT_ARGB8888;
     SDL_RendererInfo info;
     const Uint32 windowFormat = Window() ? SDL_GetWindowPixelFormat(Window()) : Uint32{SDL_PIXELFORMAT_UNKNOWN};
     if (SDL_GetRendererInfo(r, &info) == 0) {
         g.software = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
         if (SDL_BYTESPERPIXEL(windowFormat) == 4)
             for (Uint32 i = 0; i < info.num_texture_formats; ++i)
-                if (info.texture_formats[i] == windowFormat) format = windowFormat;
+                if (info.texture_formats[i] == windowFormat) g.format = windowFormat;
     }
-    g.canvas = SDL_CreateTexture(r, format, SDL_TEXTUREACCESS_TARGET, w, h);
-    if (!g.canvas) return;
-    SDL_SetTextureBlendMode(g.canvas, SDL_BLENDMODE_NONE);
-    SDL_SetTextureScaleMode(g.canvas, SDL_ScaleModeLinear);
-    SDL_SetRenderTarget(r, g.canvas);
-    SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
-    SDL_RenderClear(r);
-    SDL_SetRenderTarget(r, nullptr);
+    if (!MakeCanvasTexture(r, w, h)) return;
+    FitCanvasToWindow(r);
 }
 
 void CanvasDestroy() {
@@ -656,6 +628,9 @@ bool PresentFrame(int sync) {
     if (!(g.unpresented || g.repaint) || !WindowShowing()) return false;
     SDL_SetRenderTarget(r, nullptr);
     SDL_RenderSetClipRect(r, nullptr);
+    // A window that changed size gets a canvas of its new size now, even when
+    // the game draws nothing new.
+    if (g.repaint) FitCanvasToWindow(r);
     if (g.canvas && g.software && PresentSoftware(r)) {
         g_unshown.Clear();
         g.unpresented = false;
@@ -664,21 +639,22 @@ bool PresentFrame(int sync) {
         return true;
     }
     if (g.canvas) {
-        // The bars beside a letterboxed picture are not part of the canvas;
-        // they are black, whatever the window's buffer held before.
+        // The canvas goes to the window pixel for pixel, outside the logical
+        // scaling (which stays for mapping the pointer); the bars beside a
+        // letterboxed picture are black, whatever the window's buffer held.
         int ow = 0, oh = 0;
-        SDL_Rect vp;
-        float sx = 1, sy = 1;
         SDL_GetRendererOutputSize(r, &ow, &oh);
-        SDL_RenderGetViewport(r, &vp);
-        SDL_RenderGetScale(r, &sx, &sy);
-        if (std::lround(vp.x * sx) > 0 || std::lround(vp.y * sy) > 0 || std::lround((vp.x + vp.w) * sx) < ow ||
-            std::lround((vp.y + vp.h) * sy) < oh) {
+        const SDL_Rect fit = FitCanvas(ow, oh);
+        SDL_RenderSetLogicalSize(r, 0, 0);
+        SDL_RenderSetViewport(r, nullptr);
+        SDL_RenderSetScale(r, 1.0f, 1.0f);
+        if (fit.x > 0 || fit.y > 0 || fit.w < ow || fit.h < oh) {
             SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
             SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
             SDL_RenderClear(r);
         }
-        SDL_RenderCopy(r, g.canvas, nullptr, nullptr);
+        SDL_RenderCopy(r, g.canvas, nullptr, &fit);
+        SDL_RenderSetLogicalSize(r, g.w, g.h);
     } else if (g.repaint && !g.unpresented && g.shownKnown) {
         const SDL_Rect whole{0, 0, g.w, g.h};
         for (const auto& c : g.shown) Execute(r, c, whole);

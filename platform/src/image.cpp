@@ -286,6 +286,25 @@ void CopyTransformed(SDL_Texture* texture, const SDL_Rect* src, float x, float y
     }
     dst.w = w * std::fabs(sx);
     dst.h = h * std::fabs(sy);
+    const float kx = CanvasScaleX(), ky = CanvasScaleY();
+    if (kx != 1.0f || ky != 1.0f) {
+        dst = SDL_FRect{dst.x * kx, dst.y * ky, dst.w * kx, dst.h * ky};
+        centre = SDL_FPoint{centre.x * kx, centre.y * ky};
+        // A copy that lands pixel for pixel (text drawn from glyphs made at
+        // the canvas's size, pictures made for it) starts on a whole pixel,
+        // or the filter would blur it.
+        int tw = 0, th = 0;
+        if (src) {
+            tw = src->w;
+            th = src->h;
+        } else {
+            SDL_QueryTexture(texture, nullptr, nullptr, &tw, &th);
+        }
+        if (std::fabs(dst.w - static_cast<float>(tw)) < 0.5f && std::fabs(dst.h - static_cast<float>(th)) < 0.5f) {
+            dst = SDL_FRect{std::round(dst.x), std::round(dst.y), static_cast<float>(tw), static_cast<float>(th)};
+            centre = SDL_FPoint{std::round(centre.x), std::round(centre.y)};
+        }
+    }
     // The software renderer turns a whole copy of the picture for every turned
     // copy, even by 0 degrees; a plain copy only touches the pixels it covers.
     if (flip == SDL_FLIP_NONE && std::fmod(s.rotation, 360.0f) == 0.0f)
@@ -301,6 +320,23 @@ void CopyTransformed(SDL_Texture* texture, const SDL_Rect* src, float x, float y
 namespace {
 
 bool FilteredFlags(int flags) { return flags == IMAGE_DEFAULT_FLAGS || (flags & FILTEREDIMAGE) != 0; }
+
+// A picture resampled to w x h (linear, as a stretched copy would be), made
+// once instead of at every copy.
+Pixmap Resized(const Pixmap& from, int w, int h) {
+    Pixmap out(w, h);
+    SDL_Surface* src =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(from.Pixels()), from.Width(), from.Height(), 32,
+                                           from.Width() * 4, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormatFrom(out.Pixels(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (src && dst) {
+        SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+        if (SDL_SoftStretchLinear(src, nullptr, dst, nullptr) != 0) SDL_SoftStretch(src, nullptr, dst, nullptr);
+    }
+    if (src) SDL_FreeSurface(src);
+    if (dst) SDL_FreeSurface(dst);
+    return out;
+}
 
 class ImageImpl final : public Image {
 public:
@@ -328,7 +364,7 @@ public:
     }
     void UnlockFrame(int frame) override {
         auto& f = *frames_[Clamp(frame)];
-        f.textures.Invalidate();
+        f.Invalidate();
         ++f.version;
     }
 
@@ -338,7 +374,7 @@ public:
         if (!grabbed) return;
         Keep();
         frames_[frame]->pixmap = *grabbed;
-        frames_[frame]->textures.Invalidate();
+        frames_[frame]->Invalidate();
         ++frames_[frame]->version;
     }
 
@@ -369,12 +405,45 @@ public:
         released_ = true;
     }
 
+    // The texture a frame is drawn from: on a canvas bigger or smaller than
+    // the logical screen, the picture made once at the canvas's size, so that
+    // each copy lands pixel for pixel (sharp, and the same clipped or whole)
+    // instead of being stretched every time it is drawn.
     SDL_Texture* Texture(int frame, int blend) {
         auto& f = *frames_[frame];
-        if (!f.textures.Has(blend) && !Restore()) return nullptr;
-        SDL_Texture* t = f.textures.Get(f.pixmap, blend, Filtered());
+        const int sw = ScaledSide(w_, detail::CanvasScaleX()), sh = ScaledSide(h_, detail::CanvasScaleY());
+        if (sw == w_ && sh == h_) {
+            if (!f.textures.Has(blend) && !Restore()) return nullptr;
+            SDL_Texture* t = f.textures.Get(f.pixmap, blend, Filtered());
+            LetPixelsGo();
+            return t;
+        }
+        if (f.scaledW != sw || f.scaledH != sh) {
+            f.scaled.Invalidate();
+            f.scaledW = sw;
+            f.scaledH = sh;
+        }
+        if (!f.scaled.Has(blend)) {
+            if (!Restore()) return nullptr;
+            const Pixmap resized = Resized(f.pixmap, sw, sh);
+            if (!f.scaled.Get(resized, blend, Filtered())) return nullptr;
+        }
+        SDL_Texture* t = f.scaled.Get(f.pixmap, blend, Filtered());
         LetPixelsGo();
         return t;
+    }
+    static int ScaledSide(int side, float scale) {
+        return scale == 1.0f ? side : std::max(1, static_cast<int>(std::lround(static_cast<float>(side) * scale)));
+    }
+    // A source rectangle of the picture in the pixels of the texture drawn.
+    SDL_Rect TextureRect(const SDL_Rect& src) const {
+        const float kx = detail::CanvasScaleX(), ky = detail::CanvasScaleY();
+        if (ScaledSide(w_, kx) == w_ && ScaledSide(h_, ky) == h_) return src;
+        const double fx = double(ScaledSide(w_, kx)) / w_, fy = double(ScaledSide(h_, ky)) / h_;
+        const int x0 = static_cast<int>(std::lround(src.x * fx)), y0 = static_cast<int>(std::lround(src.y * fy));
+        const int x1 = static_cast<int>(std::lround((src.x + src.w) * fx));
+        const int y1 = static_cast<int>(std::lround((src.y + src.h) * fy));
+        return SDL_Rect{x0, y0, std::max(1, x1 - x0), std::max(1, y1 - y0)};
     }
     uint64_t Version(int frame) const { return frames_[frame]->version; }
 
@@ -408,8 +477,15 @@ public:
 private:
     struct Frame {
         Frame(int w, int h) : pixmap(w, h) {}
+        void Invalidate() {
+            textures.Invalidate();
+            scaled.Invalidate();
+        }
         Pixmap pixmap;
         detail::TextureSet textures;
+        // Made at the canvas's scale, scaledW x scaledH.
+        detail::TextureSet scaled;
+        int scaledW = 0, scaledH = 0;
         uint64_t version = 0;  // bumped whenever the pixels change
         SDL_Rect opaque{0, 0, 0, 0};
         uint64_t opaqueVersion = 0;
@@ -452,7 +528,7 @@ private:
     void LetPixelsGo() {
         if (released_ || !source_) return;
         for (int i = 0; i < Frames(); ++i)
-            if (!frames_[i]->textures.Ready() && detail::Renderer()) return;
+            if (!frames_[i]->textures.Ready() && !frames_[i]->scaled.Ready() && detail::Renderer()) return;
         for (int i = 0; i < Frames(); ++i) OpaqueBounds(i);
         for (auto& f : frames_) f->pixmap = Pixmap(0, 0);
         released_ = true;
@@ -503,54 +579,6 @@ std::shared_ptr<Pixmap> LoadPixmap(const std::string& path) {
 
 std::shared_ptr<Pixmap> LoadPixmap(const std::vector<uint8_t>& bytes) {
     return detail::DecodePixmap(bytes.data(), bytes.size());
-}
-
-std::shared_ptr<Pixmap> GrabPixmap(int x, int y, int w, int h) {
-    SDL_Renderer* r = detail::Renderer();
-    if (!r || !detail::SizeAcceptable(w, h)) return nullptr;
-    detail::FlushDrawing();
-    if (SDL_Texture* canvas = detail::Canvas()) {
-        // The canvas holds the picture in logical pixels, whatever the window's size.
-        auto out = std::make_shared<Pixmap>(w, h);
-        std::fill(out->Pixels(), out->Pixels() + static_cast<size_t>(w) * h, 0xFF000000u);
-        const SDL_Rect want{x, y, w, h}, all{0, 0, detail::CanvasWidth(), detail::CanvasHeight()};
-        SDL_Rect part;
-        if (!SDL_IntersectRect(&want, &all, &part)) return out;
-        std::vector<uint32_t> buffer(static_cast<size_t>(part.w) * part.h, 0u);
-        SDL_Texture* previous = SDL_GetRenderTarget(r);
-        SDL_SetRenderTarget(r, canvas);
-        const int failed = SDL_RenderReadPixels(r, &part, SDL_PIXELFORMAT_ARGB8888, buffer.data(), part.w * 4);
-        SDL_SetRenderTarget(r, previous);
-        if (failed) return nullptr;
-        for (int yy = 0; yy < part.h; ++yy)
-            for (int xx = 0; xx < part.w; ++xx)
-                out->Pixels()[static_cast<size_t>(part.y - y + yy) * w + (part.x - x + xx)] =
-                    buffer[static_cast<size_t>(yy) * part.w + xx] | 0xFF000000u;
-        return out;
-    }
-    // The renderer reads physical pixels; map the logical rectangle through
-    // the letterbox scale and sample back to logical size.
-    float scx = 1, scy = 1;
-    SDL_RenderGetScale(r, &scx, &scy);
-    SDL_Rect vp;
-    SDL_RenderGetViewport(r, &vp);
-    if (scx <= 0 || scy <= 0) return nullptr;
-    SDL_Rect phys{static_cast<int>(std::lround((vp.x + x) * scx)), static_cast<int>(std::lround((vp.y + y) * scy)),
-                  std::max(1, static_cast<int>(std::lround(w * scx))),
-                  std::max(1, static_cast<int>(std::lround(h * scy)))};
-    if (int64_t(phys.w) * phys.h > detail::kMaxImagePixels) return nullptr;
-    std::vector<uint32_t> buffer(static_cast<size_t>(phys.w) * phys.h, 0u);
-    if (SDL_RenderReadPixels(r, &phys, SDL_PIXELFORMAT_ARGB8888, buffer.data(), phys.w * 4) != 0) return nullptr;
-    auto out = std::make_shared<Pixmap>(w, h);
-    for (int yy = 0; yy < h; ++yy) {
-        int py = std::min(phys.h - 1, static_cast<int>(yy * scy));
-        for (int xx = 0; xx < w; ++xx) {
-            int px = std::min(phys.w - 1, static_cast<int>(xx * scx));
-            out->Pixels()[static_cast<size_t>(yy) * w + xx] =
-                buffer[static_cast<size_t>(py) * phys.w + px] | 0xFF000000u;
-        }
-    }
-    return out;
 }
 
 std::shared_ptr<Image> LoadImage(const std::string& path, int flags) {
@@ -641,8 +669,13 @@ void RecordCopy(const std::shared_ptr<Image>& image, ImageImpl& img, int frame, 
         bottom = -hy + static_cast<float>(seen.y + seen.h - whole.y) * ky;
     }
     cmd.box = detail::TransformedBox(x, y, left, top, right, bottom, s);
-    cmd.wholeOnly = std::lround(w * std::fabs(s.scaleX)) != std::lround(sourceW) ||
-                    std::lround(h * std::fabs(s.scaleY)) != std::lround(sourceH);
+    // Whether the copy lands pixel for pixel on the canvas, from the texture
+    // made at the canvas's scale.
+    const float kx = detail::CanvasScaleX(), ky = detail::CanvasScaleY();
+    const SDL_Rect drawn = img.TextureRect(
+        SDL_Rect{src ? src->x : 0, src ? src->y : 0, static_cast<int>(sourceW), static_cast<int>(sourceH)});
+    cmd.wholeOnly = std::fabs(w * std::fabs(s.scaleX) * kx - static_cast<float>(drawn.w)) >= 0.5f ||
+                    std::fabs(h * std::fabs(s.scaleY) * ky - static_cast<float>(drawn.h)) >= 0.5f;
     if (s.blend == SOLIDBLEND && std::fmod(s.rotation, 360.0f) == 0.0f) {
         // A solid copy paints its whole rectangle.
         const float ax = x - hx * s.scaleX, bx = x + (w - hx) * s.scaleX;
@@ -665,7 +698,8 @@ void ExecuteImage(const DrawCommand& c) {
     const DrawState& s = c.state;
     SDL_Texture* t = img->Texture(c.frame, s.blend);
     if (!PrepareTexture(t, s.blend, s)) return;
-    CopyTransformed(t, c.hasSrc ? &c.src : nullptr, c.p[0], c.p[1], c.p[2], c.p[3], c.p[4], c.p[5], s);
+    const SDL_Rect src = c.hasSrc ? img->TextureRect(c.src) : SDL_Rect{};
+    CopyTransformed(t, c.hasSrc ? &src : nullptr, c.p[0], c.p[1], c.p[2], c.p[3], c.p[4], c.p[5], s);
 }
 
 }  // namespace detail

@@ -55,9 +55,9 @@ DrawState& State();
 // Drawing calls are recorded, not carried out at once. At a flip (or before
 // anything reads the picture back) the recorded frame is compared with the one
 // the canvas already shows, and only the areas where the two differ are drawn
-// again, into a canvas texture of the logical size; the window then shows the
-// canvas, scaled. A frame that is the same as the last one costs its recording
-// and nothing else, and is not presented at all.
+// again, into a canvas texture of the window's real pixels (the logical screen
+// scaled to fit); the window then shows the canvas as it is. A frame that is the same as the last one costs its
+// recording and nothing else, and is not presented at all.
 
 struct Box {
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // half-open: [x0, x1) x [y0, y1)
@@ -94,6 +94,12 @@ struct DrawCommand {
 // Logical size of the current canvas (the display mode's size).
 int CanvasWidth();
 int CanvasHeight();
+// The canvas's real pixels: the area the picture fills in the window. The
+// commands are carried out scaled by these factors (1 at the logical size).
+int CanvasPixelWidth();
+int CanvasPixelHeight();
+float CanvasScaleX();
+float CanvasScaleY();
 // The screen-space bounds of a rectangle given as offsets (left, top) to
 // (right, bottom) from the anchor (x, y), scaled and rotated about the anchor
 // as the state says, widened by a safety margin, and clipped to the state's
@@ -107,8 +113,12 @@ void Record(DrawCommand&& command);
 // Brings the canvas up to date with everything recorded so far (reads of the
 // picture and changes to a picture that is still to be drawn need this).
 void FlushDrawing();
-// Carry out one command; the renderer's target and clip are already set.
+// Carry out one command; the renderer's target and clip (in canvas pixels)
+// are already set; the command's logical coordinates are scaled by the
+// canvas's scale.
 void ExecutePrimitive(const DrawCommand& command);
+// A rectangle of logical pixels in canvas pixels, each edge rounded on its own.
+SDL_FRect OnCanvas(const SDL_FRect& rect, float kx, float ky);
 void ExecuteImage(const DrawCommand& command);
 void ExecuteText(const DrawCommand& command);
 // The canvas texture, or nullptr when the renderer cannot draw into textures

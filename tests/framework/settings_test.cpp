@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -45,6 +46,7 @@ const char* const FrameworkKeys[] = {
     "SUB-REGION",
     "WINDOW WIDTH",
     "WINDOW HEIGHT",
+    "TEXT AND BOARD SIZE",
 };
 constexpr int KeyCount = static_cast<int>(std::size(FrameworkKeys));
 
@@ -155,6 +157,26 @@ TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
     ReadSettings();
     EXPECT_EQ(Game->Display->WindowWidth, 1200);
     EXPECT_EQ(Game->Display->WindowHeight, 900);
+
+    // The size of text and board: missing is 100 %; anything else is taken
+    // as the nearest of 100, 125 ... 200 (a tie goes up).
+    EXPECT_EQ(Game->Display->TextScale, 100);
+    for (int value = -30; value <= 260; ++value) {
+        int nearest = 100;
+        for (int step = 100; step <= 200; step += 25)
+            if (std::abs(value - step) <= std::abs(value - nearest)) nearest = step;
+        WriteBytes(settings, "TEXT AND BOARD SIZE=" + std::to_string(value) + "\r\n");
+        ReadSettings();
+        ASSERT_EQ(Game->Display->TextScale, nearest) << value;
+    }
+    for (const char* nonsense : {"big", "", "1e9", "99999999999999999999"}) {
+        WriteBytes(settings, std::string("TEXT AND BOARD SIZE=") + nonsense + "\r\n");
+        ReadSettings();
+        EXPECT_GE(Game->Display->TextScale, 100) << nonsense;
+        EXPECT_LE(Game->Display->TextScale, 200) << nonsense;
+        EXPECT_EQ(Game->Display->TextScale % 25, 0) << nonsense;
+    }
+    EXPECT_NE(ReadBytes(settings).find("\r\nWINDOW HEIGHT=900\r\nTEXT AND BOARD SIZE="), std::string::npos);
 
     // Names are matched exactly after upper-casing: spaces around "=" make another name.
     WriteBytes(settings, "FULL SCREEN = 0\r\n");

@@ -16,6 +16,7 @@
 #include "framework/core/game.h"
 #include "framework/core/globals.h"
 #include "framework/core/input.h"
+#include "framework/display/display.h"
 #include "framework/screens/screen.h"
 #include "framework/text/game_text.h"
 #include "framework/widgets/button.h"
@@ -43,6 +44,7 @@
 #include "game/screens/title_screen.h"
 #include "game_screens_fixture.h"
 #include "scratch_dir.h"
+#include "tallyfold/platform/display.h"
 #include "tallyfold/platform/font.h"
 #include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
@@ -671,6 +673,22 @@ TEST_F(Playthrough, TitleHubLeadsToOptionsAndHelpAndBack) {
     ClickButton(Screens.OptionsScreen->OptionsMenu, "showtimer");
     EXPECT_EQ(PlayModel().Options.ShowTimer, 1);
     EXPECT_EQ(picture("showtimer"), std::string("SHOWTIMERON"));
+    // The size of text and board: each click steps it up by 25 % and the
+    // window takes 800 x 600 times it at once; past 200 % it comes round to 100 %.
+    const int scaleBefore = Game->Display->TextScale;
+    ASSERT_EQ(scaleBefore, 100);
+    for (int percent : {125, 150, 175, 200, 100}) {
+        ClickAt(TTextScaleChoice::X + 20, TTextScaleChoice::Y + TTextScaleChoice::H / 2, 1, 2);
+        EXPECT_EQ(Game->Display->TextScale, percent);
+        // Within the desktop (the headless one is 1024 x 768), its shape kept.
+        int w = 0, h = 0, dw = 0, dh = 0;
+        platform::Display().ClientSize(w, h);
+        platform::Display().DesktopSize(dw, dh);
+        const double fit = std::min({1.0, dw / (8.0 * percent), dh / (6.0 * percent)});
+        EXPECT_EQ(w, static_cast<int>(8 * percent * fit)) << percent;
+        EXPECT_EQ(h, static_cast<int>(6 * percent * fit)) << percent;
+        if (percent == 150) Frame("options-text-scale-150");
+    }
 
     // Escape goes back to the title without a word to the music: the options
     // screen fades out and the title fades in, 100 steps each.

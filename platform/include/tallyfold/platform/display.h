@@ -60,9 +60,26 @@ public:
     // The window's current client size in desktop units while windowed;
     // 0 x 0 in full screen or without a window.
     virtual void ClientSize(int& w, int& h) { w = h = 0; }
+    // The player's size of text and board in percent of the logical screen
+    // (100-200 in steps of 25; other values are brought into that range). A
+    // window whose size the player has not chosen opens at the logical
+    // screen times this and the desktop's scale (WindowScalePercent).
+    virtual void SetTextScale(int percent) { (void)percent; }
+    // Puts a window (not full screen) at that size now, centred.
+    virtual void ApplyTextScale() {}
     // Whether the desktop's screen saver may start while the game runs.
     virtual void AllowScreenSaver(bool allow) { (void)allow; }
 };
+
+// The size of text and board brought into 100-200 % in steps of 25.
+int CheckedTextScale(int percent);
+// The desktop's scale as GDK_SCALE gives it: a whole number from 1 to 4; 1
+// when unset or anything else. Under Wayland the compositor scales the window
+// itself (its pixels outnumber its units) and this is 1.
+int DesktopScale();
+// What a window opens at, in percent of the logical screen: the desktop's
+// scale times the player's size of text and board.
+int WindowScalePercent(int textScalePercent);
 
 // The active display device (the SDL one unless a test replaced it).
 DisplayDevice& Display();
