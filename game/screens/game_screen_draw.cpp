@@ -30,24 +30,36 @@
 #include "tallyfold/platform/image.h"
 
 namespace {
-// A five-pointed star of lines from its centre to its outline: filled, or its outline only.
+// A five-pointed star: filled row by row in quarter pixels (so that it stays
+// smooth when the picture is drawn larger than its logical size), or its
+// outline only.
 void DrawStar(float cx, float cy, float radius, bool filled) {
     constexpr float kPi = 3.14159265f;
-    float px[10], py[10];
-    for (int k = 0; k < 10; ++k) {
+    constexpr int kPoints = 10;
+    float px[kPoints], py[kPoints];
+    for (int k = 0; k < kPoints; ++k) {
         const float r = k % 2 ? radius * 0.45f : radius;
         const float angle = -kPi / 2 + static_cast<float>(k) * kPi / 5;
         px[k] = cx + r * std::cos(angle);
         py[k] = cy + r * std::sin(angle);
     }
-    for (int k = 0; k < 10; ++k) {
-        const int next = (k + 1) % 10;
-        platform::DrawLine(px[k], py[k], px[next], py[next]);
-        if (!filled) continue;
-        for (int step = 1; step < 12; ++step) {
-            const float t = static_cast<float>(step) / 12;
-            platform::DrawLine(cx, cy, px[k] + t * (px[next] - px[k]), py[k] + t * (py[next] - py[k]));
+    if (!filled) {
+        for (int k = 0; k < kPoints; ++k)
+            platform::DrawLine(px[k], py[k], px[(k + 1) % kPoints], py[(k + 1) % kPoints]);
+        return;
+    }
+    constexpr float kRow = 0.25f;
+    for (float top = cy - radius; top < cy + radius; top += kRow) {
+        const float y = top + kRow / 2;
+        float cuts[kPoints];
+        int count = 0;
+        for (int k = 0; k < kPoints; ++k) {
+            const int next = (k + 1) % kPoints;
+            if ((py[k] <= y) == (py[next] <= y)) continue;
+            cuts[count++] = px[k] + (y - py[k]) / (py[next] - py[k]) * (px[next] - px[k]);
         }
+        std::sort(cuts, cuts + count);
+        for (int k = 0; k + 1 < count; k += 2) platform::DrawRect(cuts[k], top, cuts[k + 1] - cuts[k], kRow);
     }
 }
 }  // namespace

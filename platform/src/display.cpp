@@ -589,14 +589,19 @@ void ExecutePrimitive(const DrawCommand& c) {
     switch (c.op) {
         case DrawOp::Plot:
         case DrawOp::Line:
-            // A line or a point is as thick as a logical pixel: SDL draws it
-            // as rectangles of the scale's size.
-            if (scaled) SDL_RenderSetScale(r, kx, ky);
+            // A line or a point is as thick as a logical pixel. On a scaled
+            // canvas SDL's own scaled lines leave gaps between their squares
+            // at scales that are not whole, so the squares are laid here, each
+            // edge rounded as rectangles' edges are.
+            if (scaled) {
+                DrawScaledLine(r, x, y, c.op == DrawOp::Plot ? x : x + (c.p[2] - x) * s.scaleX,
+                               c.op == DrawOp::Plot ? y : y + (c.p[3] - y) * s.scaleY, kx, ky);
+                break;
+            }
             if (c.op == DrawOp::Plot)
                 SDL_RenderDrawPointF(r, x, y);
             else
                 SDL_RenderDrawLineF(r, x, y, x + (c.p[2] - x) * s.scaleX, y + (c.p[3] - y) * s.scaleY);
-            if (scaled) SDL_RenderSetScale(r, 1.0f, 1.0f);
             break;
         case DrawOp::Rect: {
             SDL_FRect rect = ScaledRect(x, y, c.p[2], c.p[3], s);

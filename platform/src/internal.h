@@ -119,6 +119,9 @@ void FlushDrawing();
 void ExecutePrimitive(const DrawCommand& command);
 // A rectangle of logical pixels in canvas pixels, each edge rounded on its own.
 SDL_FRect OnCanvas(const SDL_FRect& rect, float kx, float ky);
+// The logical pixels a line passes, both ends included, as squares on a
+// canvas scaled by kx, ky, in the renderer's draw colour and blend.
+void DrawScaledLine(SDL_Renderer* r, float x0, float y0, float x1, float y1, float kx, float ky);
 void ExecuteImage(const DrawCommand& command);
 void ExecuteText(const DrawCommand& command);
 // The canvas texture, or nullptr when the renderer cannot draw into textures
