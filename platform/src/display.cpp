@@ -673,6 +673,8 @@ void LogicalSize(int& w, int& h) {
 
 int CheckedTextScale(int percent) {
     constexpr int kStep = 25;
+    // Clamped first: a value read from a file may be as large as an int goes.
+    percent = std::clamp(percent, 0, 1000);
     return std::clamp((percent + kStep / 2) / kStep * kStep, 100, 200);
 }
 

@@ -169,7 +169,7 @@ TEST_F(SettingsTest, LoadTakesKnownNamesOnlyAndRewritesTheFile) {
         ReadSettings();
         ASSERT_EQ(Game->Display->TextScale, nearest) << value;
     }
-    for (const char* nonsense : {"big", "", "1e9", "99999999999999999999"}) {
+    for (const char* nonsense : {"big", "", "1e9", "99999999999999999999", "-99999999999999999999"}) {
         WriteBytes(settings, std::string("TEXT AND BOARD SIZE=") + nonsense + "\r\n");
         ReadSettings();
         EXPECT_GE(Game->Display->TextScale, 100) << nonsense;
