@@ -210,8 +210,8 @@ void Ornament(cairo_t* cr, double cx, double cy, double size) {
 
 // Screen headers: large cream lettering with the fold, between two folded
 // squares, on a transparent ground (the game adds a pulsing glow).
-void Header(const path& file, const std::string& text, int w, int h) {
-    Canvas c(w, h);
+void Header(const path& file, const std::string& text, int w, int h, int scale) {
+    Canvas c(w, h, scale);
     cairo_t* cr = c.cr();
     UseFont(cr, Face::Bold, 50);
     const double px = FitFont(cr, Face::Bold, 50, text, w - 90);
@@ -225,8 +225,8 @@ void Header(const path& file, const std::string& text, int w, int h) {
     c.SavePng(file);
 }
 
-void Label(const path& file, const std::string& text, int w, int h) {
-    Canvas c(w, h);
+void Label(const path& file, const std::string& text, int w, int h, int scale) {
+    Canvas c(w, h, scale);
     cairo_t* cr = c.cr();
     UseFont(cr, Face::Bold, 26);
     const double baseline = h / 2.0 + CapHeight(cr) / 2 - 3;
@@ -454,8 +454,8 @@ void SliderMarker(const path& file) {
 
 // ------------------------------------------------------------ logos
 
-void Logo(const path& file, int w, int h, double px, bool tagline) {
-    Canvas c(w, h);
+void Logo(const path& file, int w, int h, double px, bool tagline, int scale) {
+    Canvas c(w, h, scale);
     cairo_t* cr = c.cr();
     UseFont(cr, Face::Bold, px);
     const double baseline = tagline ? h * 0.66 : h / 2.0 + CapHeight(cr) / 2;
@@ -667,9 +667,26 @@ void HelpImage(const path& file) {
 
 }  // namespace
 
+// The lettered pictures are made at 1x and, as NAME@2x.png, at 2x.
+template <typename Draw>
+int AtBothSizes(const path& file, Draw draw) {
+    draw(file, 1);
+    draw(path(file).replace_extension().concat("@2x.png"), 2);
+    return 2;
+}
+
 int MakeGraphics(const std::filesystem::path& g) {
     int n = 0;
     auto count = [&n] { ++n; };
+    auto logo = [&](const char* name, int w, int h, double px, bool tagline) {
+        n += AtBothSizes(g / name, [&](const path& f, int k) { Logo(f, w, h, px, tagline, k); });
+    };
+    auto header = [&](const char* name, const std::string& text, int w, int h) {
+        n += AtBothSizes(g / name, [&](const path& f, int k) { Header(f, text, w, h, k); });
+    };
+    auto label = [&](const char* name, const std::string& text, int w, int h) {
+        n += AtBothSizes(g / name, [&](const path& f, int k) { Label(f, text, w, h, k); });
+    };
     PlayingCell(g / "cell.png", false), count();
     PlayingCell(g / "cellmo.png", true), count();
     BlockCell(g / "bordercell.png"), count();
@@ -697,18 +714,18 @@ int MakeGraphics(const std::filesystem::path& g) {
     PanelPicture(g / "blackback.png", 720, 400, 0.84, 44), count();
     EndLevel(g / "endlevelback.png"), count();
 
-    Logo(g / "logo.png", 560, 170, 108, true), count();                   // centred at (400, 100)
-    Logo(g / "logosmall.png", 184, 60, 46, false), count();               // centred at (102, 50)
-    Header(g / "playoptionsheader.png", "New Puzzle", 460, 80), count();  // (400, 100)
-    Header(g / "optionsheader.png", "Options", 420, 72), count();         // (400, 40)
-    Header(g / "helpheader.png", "How to Play", 460, 76), count();        // (400, 50)
-    Header(g / "highscoresheader.png", "Best Times", 460, 76), count();   // (400, 50)
-    Header(g / "dailyheader.png", "Daily Puzzle", 460, 76), count();      // (400, 50)
-    Header(g / "statisticsheader.png", "Statistics", 460, 76), count();   // (400, 50)
-    Label(g / "sizelabel.png", "Board Size", 200, 40), count();           // (220, 205)
-    Label(g / "difficultylabel.png", "Difficulty", 200, 40), count();     // (560, 205)
-    VolumeLabel(g / "music.png", "Music", true), count();                 // (242, 93)
-    VolumeLabel(g / "sound.png", "Sound", false), count();                // (242, 149)
+    logo("logo.png", 560, 170, 108, true);                   // centred at (400, 100)
+    logo("logosmall.png", 184, 60, 46, false);               // centred at (102, 50)
+    header("playoptionsheader.png", "New Puzzle", 460, 80);  // (400, 100)
+    header("optionsheader.png", "Options", 420, 72);         // (400, 40)
+    header("helpheader.png", "How to Play", 460, 76);        // (400, 50)
+    header("highscoresheader.png", "Best Times", 460, 76);   // (400, 50)
+    header("dailyheader.png", "Daily Puzzle", 460, 76);      // (400, 50)
+    header("statisticsheader.png", "Statistics", 460, 76);   // (400, 50)
+    label("sizelabel.png", "Board Size", 200, 40);           // (220, 205)
+    label("difficultylabel.png", "Difficulty", 200, 40);     // (560, 205)
+    VolumeLabel(g / "music.png", "Music", true), count();    // (242, 93)
+    VolumeLabel(g / "sound.png", "Sound", false), count();   // (242, 149)
     SliderBar(g / "slider.png"), count();
     SliderMarker(g / "marker.png"), count();
     HelpImage(g / "helpimage.png"), count();
