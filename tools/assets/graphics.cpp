@@ -31,9 +31,10 @@ using std::filesystem::path;
 constexpr int kCell = 32;
 constexpr int kCellScale = 2;
 
-// A canvas of `units` cell units a side, drawn in those units.
+// A canvas of `units` cell units a side, drawn in those units; `scale` 2
+// makes the picture for big screens, twice as many pixels again.
 struct CellCanvas {
-    explicit CellCanvas(int units = kCell) : c(units * kCellScale, units * kCellScale) {
+    explicit CellCanvas(int scale, int units = kCell) : c(units * kCellScale, units * kCellScale, scale) {
         cairo_scale(c.cr(), kCellScale, kCellScale);
     }
     Canvas c;
@@ -73,8 +74,8 @@ void Rim(Canvas& c, const std::function<void(cairo_t*)>& shape, Rgb colour, doub
     cairo_stroke(cr);
 }
 
-void PlayingCell(const path& file, bool hot) {
-    CellCanvas cell;
+void PlayingCell(const path& file, bool hot, int scale) {
+    CellCanvas cell(scale);
     Canvas& c = cell.c;
     // Light paper, so that every digit, mark and mistake the game writes in
     // its dark inks reads clearly; under the pointer the cell warms a little
@@ -96,8 +97,8 @@ void PlayingCell(const path& file, bool hot) {
 // over the grid line between it and its neighbours, so that it hides none of
 // the pencil marks of the cell being edited and only the rims of the cells
 // beside it. It is drawn 40 units a side (4 beyond the cell all round).
-void CellCursor(const path& file) {
-    CellCanvas cell(kCell + 8);
+void CellCursor(const path& file, int scale) {
+    CellCanvas cell(scale, kCell + 8);
     Canvas& c = cell.c;
     Rim(
         c, [](cairo_t* cr) { RoundedRect(cr, 3.85, 3.85, 32.3, 32.3, 3.5); }, palette::AmberDeep, 1.0, 2.1);
@@ -117,8 +118,8 @@ void CellCursor(const path& file) {
     c.SavePng(file);
 }
 
-void BlockCell(const path& file) {
-    CellCanvas cell;
+void BlockCell(const path& file, int scale) {
+    CellCanvas cell(scale);
     Tile(cell.c, palette::ClueInk, palette::ClueInkShade, 0.05, 22);
     TileEdges(cell.c, 0.06);
     cell.c.SavePng(file);
@@ -130,8 +131,8 @@ enum class Lit { None, Down, Across };
 // lower-left half (the down clue) faces the light, the upper-right half (the
 // across clue) lies in its shade, and the crease between them is amber. The
 // lit half stays dark enough for the white and light red of the numbers.
-void ClueCell(const path& file, Lit lit) {
-    CellCanvas cell;
+void ClueCell(const path& file, Lit lit, int scale) {
+    CellCanvas cell(scale);
     Canvas& c = cell.c;
     cairo_t* cr = c.cr();
     auto lower = [](cairo_t* k) {
@@ -331,8 +332,8 @@ void FoldIcon(cairo_t* cr, double x, double y, double s) {
 
 // A notice card centred on the screen ("paused", "generating", "solving").
 void Notice(const path& file, int w, int h, const std::string& title, const std::string& line, bool icon,
-            std::uint32_t seed) {
-    Canvas c(w, h);
+            std::uint32_t seed, int scale) {
+    Canvas c(w, h, scale);
     cairo_t* cr = c.cr();
     const double m = 12;
     PaintCard(c, m, m - 4, w - 2 * m, h - 2 * m, seed);
@@ -667,7 +668,8 @@ void HelpImage(const path& file) {
 
 }  // namespace
 
-// The lettered pictures are made at 1x and, as NAME@2x.png, at 2x.
+// The lettered and finely lined pictures are made at 1x and, as
+// NAME@2x.png, at 2x.
 template <typename Draw>
 int AtBothSizes(const path& file, Draw draw) {
     draw(file, 1);
@@ -687,18 +689,22 @@ int MakeGraphics(const std::filesystem::path& g) {
     auto label = [&](const char* name, const std::string& text, int w, int h) {
         n += AtBothSizes(g / name, [&](const path& f, int k) { Label(f, text, w, h, k); });
     };
-    PlayingCell(g / "cell.png", false), count();
-    PlayingCell(g / "cellmo.png", true), count();
-    BlockCell(g / "bordercell.png"), count();
-    ClueCell(g / "bordersumcell.png", Lit::None), count();
-    ClueCell(g / "bordersumcellvmo.png", Lit::Down), count();
-    ClueCell(g / "bordersumcellhmo.png", Lit::Across), count();
-    CellCursor(g / "cellcursor.png"), count();
+    auto both = [&](const char* name, auto draw) { n += AtBothSizes(g / name, draw); };
+    both("cell.png", [](const path& f, int k) { PlayingCell(f, false, k); });
+    both("cellmo.png", [](const path& f, int k) { PlayingCell(f, true, k); });
+    both("bordercell.png", [](const path& f, int k) { BlockCell(f, k); });
+    both("bordersumcell.png", [](const path& f, int k) { ClueCell(f, Lit::None, k); });
+    both("bordersumcellvmo.png", [](const path& f, int k) { ClueCell(f, Lit::Down, k); });
+    both("bordersumcellhmo.png", [](const path& f, int k) { ClueCell(f, Lit::Across, k); });
+    both("cellcursor.png", [](const path& f, int k) { CellCursor(f, k); });
 
     Pointer(g / "pointer.png"), count();
-    Notice(g / "paused.png", 380, 150, "Paused", "Click or press P to carry on", false, 31), count();
-    Notice(g / "generating.png", 440, 140, "Folding a new puzzle\u2026", "one moment, please", true, 32), count();
-    Notice(g / "solving.png", 440, 140, "Checking your puzzle\u2026", "looking for its solutions", true, 33), count();
+    auto notice = [&](const char* name, int w, int h, const char* title, const char* line, bool icon, int seed) {
+        both(name, [&](const path& f, int k) { Notice(f, w, h, title, line, icon, seed, k); });
+    };
+    notice("paused.png", 380, 150, "Paused", "Click or press P to carry on", false, 31);
+    notice("generating.png", 440, 140, "Folding a new puzzle\u2026", "one moment, please", true, 32);
+    notice("solving.png", 440, 140, "Checking your puzzle\u2026", "looking for its solutions", true, 33);
 
     // Dialog panels: the text-entry dialogs are about 190 pixels high once
     // caption, entry box and buttons are stacked; the yes/no and message
