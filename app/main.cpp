@@ -26,6 +26,7 @@
 #include "game/screens/shell.h"
 #include "tallyfold/platform/display.h"
 #include "tallyfold/platform/files.h"
+#include "tallyfold/platform/image.h"
 #include "tallyfold/platform/input.h"
 #include "tallyfold/platform/system.h"
 
@@ -160,6 +161,8 @@ int main(int argc, char** argv) {
     platform::InstallTerminationSignals();
     platform::SetAppTitle("Tallyfold");
     platform::SetAppId(TALLYFOLD_APP_ID);
+    // A picture the game can do without (a damaged double-size one) is noted, not shown.
+    platform::SetImageProblemHook([](const std::string& text) { AppendErrorLog(text); });
     // Before the lock: a game that cannot be seen must not keep the next
     // start, from a real desktop, away as "already running".
     if (std::string reason; !platform::OpenDisplay(reason)) {

@@ -9,6 +9,7 @@
 #include "framework/util/strings.h"
 #include "tallyfold/platform/files.h"
 #include "tallyfold/platform/font.h"
+#include "tallyfold/platform/image.h"
 
 namespace {
 
@@ -170,15 +171,24 @@ std::shared_ptr<platform::Pixmap> TPakFileManager::GetPixmap(const std::string& 
     return item ? item->GetPixmap() : nullptr;
 }
 
+// An item NAME.png takes the item NAME@2x.png as its double-size companion.
+std::shared_ptr<platform::Image> TPakFileManager::WithDouble(std::shared_ptr<platform::Image> image,
+                                                             const std::string& name) const {
+    const std::string doubleName = platform::DoubleSizeName(name);
+    auto item = image && !doubleName.empty() ? GetItem(doubleName) : nullptr;
+    if (item) platform::AttachDoubleSize(image, item->GetBinary(), doubleName);
+    return image;
+}
+
 std::shared_ptr<platform::Image> TPakFileManager::GetImage(const std::string& name, int flags) const {
     auto item = GetItem(name);
-    return item ? item->GetImage(flags) : nullptr;
+    return item ? WithDouble(item->GetImage(flags), name) : nullptr;
 }
 
 std::shared_ptr<platform::Image> TPakFileManager::GetAnimImage(const std::string& name, int cellW, int cellH, int first,
                                                                int count, int flags) const {
     auto item = GetItem(name);
-    return item ? item->GetAnimImage(cellW, cellH, first, count, flags) : nullptr;
+    return item ? WithDouble(item->GetAnimImage(cellW, cellH, first, count, flags), name) : nullptr;
 }
 
 std::shared_ptr<platform::ImageFont> TPakFileManager::GetImageFont(const std::string& name, int size, int style) const {

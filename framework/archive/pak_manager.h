@@ -55,6 +55,7 @@ public:
 
 private:
     void Put(const std::shared_ptr<TPakItem>& item);
+    std::shared_ptr<platform::Image> WithDouble(std::shared_ptr<platform::Image> image, const std::string& name) const;
 };
 
 // Makes archive items reachable as protocol + "::" + name, read-only.

@@ -1,169 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Pixmaps, images with frames and handles, their textures, drawing, grabbing
-// the back buffer and the collision layers.
+// Images with frames and handles, their textures and double-size companions,
+// drawing, grabbing the back buffer and the collision layers.
 #include "tallyfold/platform/image.h"
-
-#include <SDL_image.h>
-#include <png.h>
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "internal.h"
 #include "tallyfold/platform/display.h"
+#include "tallyfold/platform/files.h"
 #include "tallyfold/platform/stream.h"
 
 namespace platform {
 
-// ---- Pixmap ----------------------------------------------------------------
-
-Pixmap::Pixmap(int width, int height)
-    : width_(std::max(0, width)),
-      height_(std::max(0, height)),
-      pixels_(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u) {}
-
-uint32_t Pixmap::ReadPixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-    return pixels_[static_cast<size_t>(y) * width_ + x];
-}
-
-void Pixmap::WritePixel(int x, int y, uint32_t argb) {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-    pixels_[static_cast<size_t>(y) * width_ + x] = argb;
-}
-
-std::shared_ptr<Pixmap> Pixmap::Copy() const { return std::make_shared<Pixmap>(*this); }
-
-bool Pixmap::SavePNG(const std::string& path) const {
-    if (width_ <= 0 || height_ <= 0) return false;
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(width_);
-    image.height = static_cast<png_uint_32>(height_);
-    // ARGB words in little-endian memory are the bytes B, G, R, A.
-    image.format = PNG_FORMAT_BGRA;
-    png_alloc_size_t size = 0;
-    const png_int_32 stride = width_ * 4;  // counted in components, four per pixel
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels_.data(), stride, nullptr)) {
-        png_image_free(&image);
-        return false;
-    }
-    std::string bytes(size, '\0');
-    bool ok = png_image_write_to_memory(&image, bytes.data(), &size, 0, pixels_.data(), stride, nullptr) != 0;
-    png_image_free(&image);
-    if (!ok) return false;
-    bytes.resize(size);
-    return SaveFileAtomic(path, bytes);
-}
-
 namespace detail {
-
-// ---- decoding --------------------------------------------------------------
-
-bool SizeAcceptable(int64_t w, int64_t h) {
-    return w > 0 && h > 0 && w <= kMaxImageSide && h <= kMaxImageSide && w * h <= kMaxImagePixels;
-}
-
-namespace {
-
-uint32_t Be32(const uint8_t* p) {
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-uint32_t Be16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
-uint32_t Le16(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
-int32_t Le32s(const uint8_t* p) {
-    return static_cast<int32_t>(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-                                (uint32_t(p[3]) << 24));
-}
-
-// Names the decoder for the bytes and checks the size their header declares,
-// so that a damaged or hostile header never reaches an allocation. nullptr
-// when the data is not a picture we read.
-const char* SniffImage(const uint8_t* d, size_t n) {
-    static const uint8_t kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (n >= 24 && std::memcmp(d, kPng, 8) == 0) {
-        if (std::memcmp(d + 12, "IHDR", 4) != 0) return nullptr;
-        return SizeAcceptable(Be32(d + 16), Be32(d + 20)) ? "PNG" : nullptr;
-    }
-    if (n >= 4 && d[0] == 0xFF && d[1] == 0xD8) {
-        size_t i = 2;
-        while (i + 4 <= n) {
-            if (d[i] != 0xFF) return nullptr;
-            uint8_t marker = d[i + 1];
-            if (marker == 0xFF) {
-                ++i;
-                continue;
-            }
-            if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
-                i += 2;
-                continue;
-            }
-            if (marker == 0xD9 || marker == 0xDA) return nullptr;  // no frame header before data
-            uint32_t len = Be16(d + i + 2);
-            bool sof = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-            if (sof) {
-                if (i + 9 > n) return nullptr;
-                return SizeAcceptable(Be16(d + i + 7), Be16(d + i + 5)) ? "JPG" : nullptr;
-            }
-            if (len < 2) return nullptr;
-            i += 2 + len;
-        }
-        return nullptr;
-    }
-    if (n >= 26 && d[0] == 'B' && d[1] == 'M') {
-        int64_t w = Le32s(d + 18);
-        int64_t h = Le32s(d + 22);
-        return SizeAcceptable(w, h < 0 ? -h : h) ? "BMP" : nullptr;
-    }
-    // TGA has no signature; accept only a plausible header.
-    if (n >= 18) {
-        uint8_t mapType = d[1], type = d[2], depth = d[16];
-        bool typeOk = type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11;
-        bool depthOk = depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32;
-        if (mapType <= 1 && typeOk && depthOk && SizeAcceptable(Le16(d + 12), Le16(d + 14))) {
-            // The TGA decoder fills in whatever a short file lacks, so a
-            // truncated one must be caught here.
-            const uint64_t mapBytes = mapType ? uint64_t(Le16(d + 5)) * ((d[7] + 7) / 8) : 0;
-            const uint64_t start = 18 + uint64_t(d[0]) + mapBytes;
-            const uint64_t pixels = uint64_t(Le16(d + 12)) * Le16(d + 14) * ((depth + 7) / 8);
-            const bool rle = type >= 9;
-            if (rle ? n > start : n >= start + pixels) return "TGA";
-        }
-    }
-    return nullptr;
-}
-
-}  // namespace
-
-std::shared_ptr<Pixmap> DecodePixmap(const uint8_t* data, size_t size) {
-    if (!data || size == 0 || size > size_t(INT32_MAX)) return nullptr;
-    const char* type = SniffImage(data, size);
-    if (!type) return nullptr;
-    SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
-    if (!rw) return nullptr;
-    SDL_Surface* loaded = IMG_LoadTyped_RW(rw, 1, type);
-    if (!loaded) return nullptr;
-    SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
-    SDL_FreeSurface(loaded);
-    if (!argb) return nullptr;
-    if (!SizeAcceptable(argb->w, argb->h)) {
-        SDL_FreeSurface(argb);
-        return nullptr;
-    }
-    auto pixmap = std::make_shared<Pixmap>(argb->w, argb->h);
-    SDL_LockSurface(argb);
-    for (int y = 0; y < argb->h; ++y) {
-        std::memcpy(pixmap->Pixels() + static_cast<size_t>(y) * argb->w,
-                    static_cast<const uint8_t*>(argb->pixels) + static_cast<size_t>(y) * argb->pitch,
-                    static_cast<size_t>(argb->w) * 4);
-    }
-    SDL_UnlockSurface(argb);
-    SDL_FreeSurface(argb);
-    return pixmap;
-}
 
 // ---- textures --------------------------------------------------------------
 
@@ -338,6 +193,19 @@ Pixmap Resized(const Pixmap& from, int w, int h) {
     return out;
 }
 
+// Copies cell number `cell` of a strip of cellW x cellH cells, laid out row by
+// row, into dst (already cellW x cellH); false when the strip has no such cell.
+bool CutCell(const Pixmap& strip, int cellW, int cellH, int cell, Pixmap& dst) {
+    const int cols = strip.Width() / cellW;
+    if (cols < 1 || cell < 0) return false;
+    const int ox = (cell % cols) * cellW, oy = (cell / cols) * cellH;
+    if (oy + cellH > strip.Height() || dst.Width() != cellW || dst.Height() != cellH) return false;
+    for (int y = 0; y < cellH; ++y)
+        std::memcpy(dst.Pixels() + static_cast<size_t>(y) * cellW,
+                    strip.Pixels() + static_cast<size_t>(oy + y) * strip.Width() + ox, static_cast<size_t>(cellW) * 4);
+    return true;
+}
+
 class ImageImpl final : public Image {
 public:
     ImageImpl(int w, int h, int frames, int flags) : w_(w), h_(h), flags_(flags) {
@@ -360,6 +228,7 @@ public:
         // What was drawn of this picture before the change shows it as it was.
         detail::FlushDrawing();
         Keep();
+        DropDouble();
         return frames_[Clamp(frame)]->pixmap;
     }
     void UnlockFrame(int frame) override {
@@ -373,6 +242,7 @@ public:
         auto grabbed = GrabPixmap(x, y, w_, h_);
         if (!grabbed) return;
         Keep();
+        DropDouble();
         frames_[frame]->pixmap = *grabbed;
         frames_[frame]->Invalidate();
         ++frames_[frame]->version;
@@ -396,13 +266,37 @@ public:
     // when they are needed (a new renderer, a blend not drawn before).
     // Many pictures are loaded long before they are first drawn, and some
     // never are: they start without their pixels.
-    void SetSource(std::shared_ptr<const std::vector<uint8_t>> bytes, int cellW = 0, int cellH = 0, int first = 0) {
+    void SetSource(std::shared_ptr<const std::vector<uint8_t>> bytes, int stripW, int stripH, int cellW = 0,
+                   int cellH = 0, int first = 0) {
         source_ = std::move(bytes);
+        stripW_ = stripW;
+        stripH_ = stripH;
         cellW_ = cellW;
         cellH_ = cellH;
         first_ = first;
         for (auto& f : frames_) f->pixmap = Pixmap(0, 0);
         released_ = true;
+    }
+
+    // "" when the companion is attached, else why it was not.
+    std::string AttachDouble(std::shared_ptr<const std::vector<uint8_t>> bytes) {
+        if (Frames() > 1 && cellW_ <= 0) return "an animation made in memory takes no double-size picture";
+        const int64_t wantW = 2 * int64_t(StripW()), wantH = 2 * int64_t(StripH());
+        int64_t w = -1, h = -1;
+        if (!detail::PngSize(bytes->data(), bytes->size(), w, h)) {
+            auto decoded = detail::DecodePixmap(bytes->data(), bytes->size());
+            if (!decoded) return "it is not a picture that can be read";
+            w = decoded->Width();
+            h = decoded->Height();
+        }
+        if (w != wantW || h != wantH)
+            return "it is " + std::to_string(w) + " x " + std::to_string(h) + " pixels, not " + std::to_string(wantW) +
+                   " x " + std::to_string(wantH);
+        double_ = std::move(bytes);
+        doubleStrip_.reset();
+        // Textures already made at the canvas's scale are made again from it.
+        for (auto& f : frames_) f->scaled.Invalidate();
+        return "";
     }
 
     // The texture a frame is drawn from: on a canvas bigger or smaller than
@@ -424,9 +318,15 @@ public:
             f.scaledH = sh;
         }
         if (!f.scaled.Has(blend)) {
-            if (!Restore()) return nullptr;
-            const Pixmap resized = Resized(f.pixmap, sw, sh);
-            if (!f.scaled.Get(resized, blend, Filtered())) return nullptr;
+            // Above 1x the double-size picture is the better start: its
+            // lines and letters were drawn at the finer size.
+            Pixmap fromDouble(0, 0);
+            const bool useDouble =
+                (detail::CanvasScaleX() > 1.0f || detail::CanvasScaleY() > 1.0f) && DoubleFrame(frame, fromDouble);
+            if (!useDouble && !Restore()) return nullptr;
+            const Pixmap& from = useDouble ? fromDouble : f.pixmap;
+            const bool same = from.Width() == sw && from.Height() == sh;
+            if (!f.scaled.Get(same ? from : Resized(from, sw, sh), blend, Filtered())) return nullptr;
         }
         SDL_Texture* t = f.scaled.Get(f.pixmap, blend, Filtered());
         LetPixelsGo();
@@ -493,6 +393,32 @@ private:
     };
     int Clamp(int frame) const { return std::clamp(frame, 0, Frames() - 1); }
 
+    int StripW() const { return stripW_ > 0 ? stripW_ : w_; }
+    int StripH() const { return stripH_ > 0 ? stripH_ : h_; }
+
+    // The frame cut from the double-size picture; false without a usable one.
+    bool DoubleFrame(int frame, Pixmap& out) {
+        if (!double_) return false;
+        if (!doubleStrip_) {
+            doubleStrip_ = detail::DecodePixmap(double_->data(), double_->size());
+            if (!doubleStrip_ || doubleStrip_->Width() != 2 * StripW() || doubleStrip_->Height() != 2 * StripH()) {
+                DropDouble();  // its header told a size its pixels do not have
+                return false;
+            }
+        }
+        if (cellW_ <= 0) {
+            out = *doubleStrip_;
+            return true;
+        }
+        out = Pixmap(2 * cellW_, 2 * cellH_);
+        return CutCell(*doubleStrip_, 2 * cellW_, 2 * cellH_, first_ + frame, out);
+    }
+    // Pixels changed by the program leave the companion behind.
+    void DropDouble() {
+        double_.reset();
+        doubleStrip_.reset();
+    }
+
     // From now on the pixels are the image's own and stay in memory.
     void Keep() {
         Restore();
@@ -511,13 +437,7 @@ private:
                 dst = *decoded;
                 continue;
             }
-            const int cols = decoded->Width() / cellW_, cell = first_ + i;
-            const int ox = (cell % cols) * cellW_, oy = (cell / cols) * cellH_;
-            if (oy + cellH_ > decoded->Height()) return false;
-            for (int y = 0; y < cellH_; ++y)
-                std::memcpy(dst.Pixels() + static_cast<size_t>(y) * cellW_,
-                            decoded->Pixels() + static_cast<size_t>(oy + y) * decoded->Width() + ox,
-                            static_cast<size_t>(cellW_) * 4);
+            if (!CutCell(*decoded, cellW_, cellH_, first_ + i, dst)) return false;
         }
         released_ = false;
         return true;
@@ -526,6 +446,11 @@ private:
     // Frees the pixels when they can be had again and nothing needs them now:
     // the textures hold what is drawn, and a frame's visible extent is known.
     void LetPixelsGo() {
+        if (doubleStrip_) {
+            bool done = true;
+            for (int i = 0; i < Frames(); ++i) done = done && frames_[i]->scaled.Ready();
+            if (done || !detail::Renderer()) doubleStrip_.reset();
+        }
         if (released_ || !source_) return;
         for (int i = 0; i < Frames(); ++i)
             if (!frames_[i]->textures.Ready() && !frames_[i]->scaled.Ready() && detail::Renderer()) return;
@@ -539,7 +464,10 @@ private:
     int flags_;
     std::vector<std::unique_ptr<Frame>> frames_;
     std::shared_ptr<const std::vector<uint8_t>> source_;
-    int cellW_ = 0, cellH_ = 0, first_ = 0;
+    int stripW_ = 0, stripH_ = 0, cellW_ = 0, cellH_ = 0, first_ = 0;
+    // The double-size companion's file, and its pixels while textures are made.
+    std::shared_ptr<const std::vector<uint8_t>> double_;
+    std::shared_ptr<Pixmap> doubleStrip_;
     bool released_ = false;
 };
 
@@ -556,15 +484,7 @@ std::shared_ptr<Image> CutStrip(const Pixmap& strip, int cellW, int cellH, int f
     if (cols < 1 || rows < 1 || int64_t(first) + count > int64_t(cols) * rows) return nullptr;
     auto image = MakeImage(cellW, cellH, count, flags);
     if (!image) return nullptr;
-    for (int i = 0; i < count; ++i) {
-        const int cell = first + i;
-        const int ox = (cell % cols) * cellW, oy = (cell / cols) * cellH;
-        Pixmap& dst = image->MutableFrame(i);
-        for (int y = 0; y < cellH; ++y)
-            std::memcpy(dst.Pixels() + static_cast<size_t>(y) * cellW,
-                        strip.Pixels() + static_cast<size_t>(oy + y) * strip.Width() + ox,
-                        static_cast<size_t>(cellW) * 4);
-    }
+    for (int i = 0; i < count; ++i) CutCell(strip, cellW, cellH, first + i, image->MutableFrame(i));
     return image;
 }
 
@@ -581,9 +501,50 @@ std::shared_ptr<Pixmap> LoadPixmap(const std::vector<uint8_t>& bytes) {
     return detail::DecodePixmap(bytes.data(), bytes.size());
 }
 
+namespace {
+
+std::function<void(const std::string&)>& ProblemHook() {
+    static std::function<void(const std::string&)> hook;
+    return hook;
+}
+
+// A loose picture takes the companion lying beside it, when there is one.
+std::shared_ptr<Image> WithDoubleBeside(std::shared_ptr<Image> image, const std::string& path) {
+    const std::string name = DoubleSizeName(path);
+    if (!image || name.empty() || !IsPlainFile(name)) return image;
+    if (auto bytes = LoadBytes(name)) AttachDoubleSize(image, *bytes, name);
+    return image;
+}
+
+}  // namespace
+
+void SetImageProblemHook(std::function<void(const std::string&)> hook) { ProblemHook() = std::move(hook); }
+
+std::string DoubleSizeName(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return "";
+    std::string ext = path.substr(dot + 1);
+    for (auto& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext != "png" || (dot >= 3 && path.compare(dot - 3, 3, "@2x") == 0)) return "";
+    return path.substr(0, dot) + "@2x" + path.substr(dot);
+}
+
+bool AttachDoubleSize(const std::shared_ptr<Image>& image, const std::vector<uint8_t>& bytes, const std::string& name) {
+    ImageImpl* img = Impl(image);
+    if (!img) return false;
+    const std::string why = img->AttachDouble(std::make_shared<const std::vector<uint8_t>>(bytes));
+    if (why.empty()) return true;
+    const std::string text = "The double-size picture " + name + " was left unused: " + why + ".";
+    if (ProblemHook())
+        ProblemHook()(text);
+    else
+        std::fprintf(stderr, "%s\n", text.c_str());
+    return false;
+}
+
 std::shared_ptr<Image> LoadImage(const std::string& path, int flags) {
     auto bytes = LoadBytes(path);
-    return bytes ? LoadImage(*bytes, flags) : nullptr;
+    return bytes ? WithDoubleBeside(LoadImage(*bytes, flags), path) : nullptr;
 }
 
 std::shared_ptr<Image> LoadImage(const std::vector<uint8_t>& bytes, int flags) {
@@ -592,13 +553,13 @@ std::shared_ptr<Image> LoadImage(const std::vector<uint8_t>& bytes, int flags) {
     auto image = MakeImage(pixmap->Width(), pixmap->Height(), 1, flags);
     if (!image) return nullptr;
     image->MutableFrame(0) = std::move(*pixmap);
-    image->SetSource(std::make_shared<const std::vector<uint8_t>>(bytes));
+    image->SetSource(std::make_shared<const std::vector<uint8_t>>(bytes), image->Width(), image->Height());
     return image;
 }
 
 std::shared_ptr<Image> LoadAnimImage(const std::string& path, int cellW, int cellH, int first, int count, int flags) {
     auto bytes = LoadBytes(path);
-    return bytes ? LoadAnimImage(*bytes, cellW, cellH, first, count, flags) : nullptr;
+    return bytes ? WithDoubleBeside(LoadAnimImage(*bytes, cellW, cellH, first, count, flags), path) : nullptr;
 }
 
 std::shared_ptr<Image> LoadAnimImage(const std::vector<uint8_t>& bytes, int cellW, int cellH, int first, int count,
@@ -606,7 +567,9 @@ std::shared_ptr<Image> LoadAnimImage(const std::vector<uint8_t>& bytes, int cell
     auto pixmap = LoadPixmap(bytes);
     if (!pixmap) return nullptr;
     auto image = CutStrip(*pixmap, cellW, cellH, first, count, flags);
-    if (image) Impl(image)->SetSource(std::make_shared<const std::vector<uint8_t>>(bytes), cellW, cellH, first);
+    if (image)
+        Impl(image)->SetSource(std::make_shared<const std::vector<uint8_t>>(bytes), pixmap->Width(), pixmap->Height(),
+                               cellW, cellH, first);
     return image;
 }
 

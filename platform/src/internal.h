@@ -181,6 +181,8 @@ constexpr int64_t kMaxImagePixels = int64_t(8192) * 8192;
 bool SizeAcceptable(int64_t w, int64_t h);
 // PNG, JPEG, BMP or TGA bytes to an ARGB pixmap; nullptr when unreadable.
 std::shared_ptr<Pixmap> DecodePixmap(const uint8_t* data, size_t size);
+// The size a PNG's header declares; false for anything else.
+bool PngSize(const uint8_t* data, size_t size, int64_t& w, int64_t& h);
 
 // ---- text ------------------------------------------------------------------
 

@@ -7,7 +7,8 @@
 #     shows, and a click where a button is seen presses it;
 #   - at 3840x2160 the text is drawn at that size, not stretched: across the
 #     strokes of the version line a dark-to-light edge takes at most 3 pixels
-#     from 10 % to 90 % of its step;
+#     from 10 % to 90 % of its step, and so does the caption printed on the
+#     Play button (its picture made from the button drawn at 2x);
 #   - a new player's window opens at 800x600 times the size of text and board
 #     (checked, 150 % and a nonsense 999 brought to 200 %) times GDK_SCALE,
 #     kept within the screen with its shape.
@@ -131,6 +132,15 @@ on_screen() {
     s = h / 600; if (w / 800 < s) s = w / 800
     printf "%d %d", (w - 800 * s) / 2 + x * s, (h - 600 * s) / 2 + y * s }'
 }
+# Cuts the logical rectangle X0,Y0-X1,Y1 out of a capture of the picture's
+# part of a full screen W x H into OUT.
+crop_logical() {
+  local x0 y0 x1 y1 ox oy
+  read -r x0 y0 <<<"$(on_screen "$2" "$3" "$4" "$5")"
+  read -r x1 y1 <<<"$(on_screen "$2" "$3" "$6" "$7")"
+  read -r ox oy <<<"$(on_screen "$2" "$3" 0 0)"
+  convert "$1" -crop "$((x1 - x0))x$((y1 - y0))+$((x0 - ox))+$((y0 - oy))" +repage "$8"
+}
 # The median width, in pixels, from 10 % to 90 % of the step, of the strong
 # dark-to-light and light-to-dark edges along the rows of a picture (steps of
 # at least 60 % of its darkest to lightest); then how many edges there were.
@@ -202,6 +212,17 @@ for screen in 3840x2160 1920x1080; do
       ok "$screen: text edges take $width px from 10 % to 90 % (median of $edges)"
     else
       fail "$screen: text edges take $width px from 10 % to 90 % (median of $edges), more than 3"
+    fi
+    # The caption printed on the Play button, dark on its paper: a picture
+    # made from the 2x drawing, not the 1x one stretched.
+    crop_logical "$artifacts/crisp-$screen-title-x.png" "$sw" "$sh" 372 199 428 220 "$artifacts/crisp-$screen-button-x.png"
+    read -r width edges <<<"$(edge_width "$artifacts/crisp-$screen-button-x.png")"
+    if [ "$edges" -lt 20 ]; then
+      fail "$screen: only $edges edges found in the Play button's caption"
+    elif awk -v w="$width" 'BEGIN { exit !(w <= 3) }'; then
+      ok "$screen: button caption edges take $width px from 10 % to 90 % (median of $edges)"
+    else
+      fail "$screen: button caption edges take $width px from 10 % to 90 % (median of $edges), more than 3"
     fi
   fi
   # A real click where Play is seen, then a 6x6 board.

@@ -265,6 +265,38 @@ TEST_F(ArchiveTest, ItemsDecodeAsPicturesSoundsAndFontsOrSafelyFail) {
     EXPECT_GT(font25->TextWidth("Tallyfold"), 0);
 }
 
+// NAME@2x.png beside NAME.png is the picture's double-size companion, for
+// single pictures and strips alike; one of the wrong size is noted and the
+// picture loads as before.
+TEST_F(ArchiveTest, PicturesTakeTheirDoubleSizeItemBeside) {
+    auto png = [&](int w, int h) {
+        platform::Pixmap pixmap(w, h);
+        EXPECT_TRUE(pixmap.SavePNG((dir / "p.png").string()));
+        std::ifstream in(dir / "p.png", std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        fs::remove(dir / "p.png");
+        return bytes;
+    };
+    Write("data.pak", PakV11({{"logo.png", 2, png(8, 4)},
+                              {"logo@2x.png", 2, png(16, 8)},
+                              {"strip.png", 2, png(8, 4)},
+                              {"Strip@2x.png", 2, png(16, 9)}}));
+    auto pak = TPakFileManager::Create(dir.string(), ".pak");
+    std::vector<std::string> problems;
+    platform::SetImageProblemHook([&](const std::string& text) { problems.push_back(text); });
+    auto logo = pak->GetImage("LOGO.png", -1);
+    ASSERT_TRUE(logo);
+    EXPECT_EQ(logo->Width(), 8);
+    EXPECT_TRUE(problems.empty());
+    auto strip = pak->GetAnimImage("strip.png", 4, 4, 0, 2, -1);
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(strip->Frames(), 2);
+    platform::SetImageProblemHook(nullptr);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("strip@2x.png"), std::string::npos) << problems[0];
+    EXPECT_NE(problems[0].find("16 x 9"), std::string::npos) << problems[0];
+}
+
 TEST_F(ArchiveTest, StreamFactoryServesItemsReadOnlyUnderItsProtocol) {
     Write("Sub/Item.txt", "streamed");
     auto pak = TPakFileManager::Create(dir.string(), ".pak");

@@ -233,8 +233,8 @@ void DrawCheckbox(cairo_t* cr, double x, double cy, double size, bool on) {
     }
 }
 
-void Paint(const Button& b, TabState state, const std::filesystem::path& file, std::uint32_t seed) {
-    Canvas canvas(b.w, b.h);
+void Paint(const Button& b, TabState state, const std::filesystem::path& file, std::uint32_t seed, int scale) {
+    Canvas canvas(b.w, b.h, scale);
     cairo_t* cr = canvas.cr();
     const TabGeometry g = PaintTab(canvas, TabFor(b.w, b.h), state, seed);
     const double cx = g.x + g.w / 2, cy = g.y + g.h / 2;
@@ -288,9 +288,11 @@ int MakeButtons(const std::filesystem::path& menus) {
         // Every state of one button shares its paper grain, so the picture
         // does not shimmer when the state changes.
         ++seed;
+        // Each at 1x and at 2x, whose captions stay sharp on big screens.
         auto save = [&](const std::string& suffix, TabState state) {
-            Paint(b, state, menus / (b.file + suffix + ".png"), seed);
-            ++written;
+            Paint(b, state, menus / (b.file + suffix + ".png"), seed, 1);
+            Paint(b, state, menus / (b.file + suffix + "@2x.png"), seed, 2);
+            written += 2;
         };
         save("", TabState::Normal);
         save("MO", TabState::Over);

@@ -136,12 +136,14 @@ void FoldedRect(cairo_t* cr, double x, double y, double w, double h, double r, d
 
 // ---------------------------------------------------------------- canvas
 
-Canvas::Canvas(int width, int height)
+Canvas::Canvas(int width, int height, int scale)
     : width_(width),
       height_(height),
-      surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
+      scale_(scale),
+      surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width * scale, height * scale)),
       cr_(cairo_create(surface_)) {
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_GOOD);
+    if (scale_ != 1) cairo_scale(cr_, scale_, scale_);
 }
 
 Canvas::~Canvas() {
@@ -165,8 +167,8 @@ void Canvas::SaveJpeg(const std::filesystem::path& file, int quality) {
     info.err = jpeg_std_error(&errors);
     jpeg_create_compress(&info);
     jpeg_stdio_dest(&info, out);
-    info.image_width = static_cast<JDIMENSION>(width_);
-    info.image_height = static_cast<JDIMENSION>(height_);
+    info.image_width = static_cast<JDIMENSION>(width_ * scale_);
+    info.image_height = static_cast<JDIMENSION>(height_ * scale_);
     info.input_components = 3;
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
@@ -176,10 +178,10 @@ void Canvas::SaveJpeg(const std::filesystem::path& file, int quality) {
 
     const unsigned char* data = cairo_image_surface_get_data(surface_);
     const int stride = cairo_image_surface_get_stride(surface_);
-    std::vector<unsigned char> row(static_cast<size_t>(width_) * 3);
+    std::vector<unsigned char> row(static_cast<size_t>(width_ * scale_) * 3);
     while (info.next_scanline < info.image_height) {
         const auto* px = reinterpret_cast<const std::uint32_t*>(data + info.next_scanline * stride);
-        for (int x = 0; x < width_; ++x) {
+        for (int x = 0; x < width_ * scale_; ++x) {
             row[x * 3 + 0] = static_cast<unsigned char>((px[x] >> 16) & 0xFF);
             row[x * 3 + 1] = static_cast<unsigned char>((px[x] >> 8) & 0xFF);
             row[x * 3 + 2] = static_cast<unsigned char>(px[x] & 0xFF);
@@ -238,14 +240,16 @@ void Blur(cairo_surface_t* surface, int radius) {
 
 void SoftShadow(Canvas& canvas, const std::function<void(cairo_t*)>& shape, double dx, double dy, int blur,
                 double alpha) {
-    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, canvas.width(), canvas.height());
+    const int k = canvas.scale();
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, canvas.width() * k, canvas.height() * k);
     cairo_t* mc = cairo_create(mask);
+    if (k != 1) cairo_scale(mc, k, k);
     cairo_translate(mc, dx, dy);
     cairo_set_source_rgba(mc, 0, 0, 0, 1);
     shape(mc);
     cairo_fill(mc);
     cairo_destroy(mc);
-    Blur(mask, blur);
+    Blur(mask, blur * k);
     cairo_t* cr = canvas.cr();
     cairo_save(cr);
     cairo_identity_matrix(cr);
@@ -258,12 +262,13 @@ void SoftShadow(Canvas& canvas, const std::function<void(cairo_t*)>& shape, doub
 void PaperGrain(Canvas& canvas, double amount, std::uint32_t seed, int x0, int y0, int x1, int y1) {
     cairo_surface_t* s = canvas.surface();
     cairo_surface_flush(s);
+    const int k = canvas.scale();
     if (x1 < 0) x1 = canvas.width();
     if (y1 < 0) y1 = canvas.height();
-    x0 = std::max(0, x0);
-    y0 = std::max(0, y0);
-    x1 = std::min(x1, canvas.width());
-    y1 = std::min(y1, canvas.height());
+    x0 = std::max(0, x0) * k;
+    y0 = std::max(0, y0) * k;
+    x1 = std::min(x1, canvas.width()) * k;
+    y1 = std::min(y1, canvas.height()) * k;
     const int stride = cairo_image_surface_get_stride(s);
     unsigned char* data = cairo_image_surface_get_data(s);
     for (int y = y0; y < y1; ++y) {
@@ -273,9 +278,10 @@ void PaperGrain(Canvas& canvas, double amount, std::uint32_t seed, int x0, int y
             const int a = static_cast<int>(p >> 24);
             if (a == 0) continue;
             // Fibres run mostly one way in real paper: stretch the fine grain.
-            const double fibre = ValueNoise(x * 0.35, y * 1.6, 3.0, seed + 7);
-            const double blotch = ValueNoise(x, y, 40.0, seed);
-            const double speck = HashSigned(x, y, seed + 13);
+            const double ux = static_cast<double>(x) / k, uy = static_cast<double>(y) / k;
+            const double fibre = ValueNoise(ux * 0.35, uy * 1.6, 3.0, seed + 7);
+            const double blotch = ValueNoise(ux, uy, 40.0, seed);
+            const double speck = HashSigned(x / k, y / k, seed + 13);
             const double f = 1.0 + amount * (0.45 * blotch + 0.35 * fibre + 0.2 * speck);
             auto channel = [&](int shift) {
                 const int v = static_cast<int>(std::lround(((p >> shift) & 0xFF) * f));

@@ -51,9 +51,13 @@ void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r);
 // pixels: the outline of a sheet with a dog-eared corner.
 void FoldedRect(cairo_t* cr, double x, double y, double w, double h, double r, double fold);
 
+// A picture of width x height pixels, or drawn at `scale` times that size
+// (the 2x pictures used on big screens): the surface has width * scale x
+// height * scale pixels and cairo's user space stays width x height, so the
+// same drawing code makes both.
 class Canvas {
 public:
-    Canvas(int width, int height);  // transparent ARGB
+    Canvas(int width, int height, int scale = 1);  // transparent ARGB
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
@@ -62,19 +66,21 @@ public:
     cairo_surface_t* surface() const { return surface_; }
     int width() const { return width_; }
     int height() const { return height_; }
+    int scale() const { return scale_; }
 
     void SavePng(const std::filesystem::path& file);
     // Backgrounds are opaque; alpha is dropped.
     void SaveJpeg(const std::filesystem::path& file, int quality);
 
 private:
-    int width_, height_;
+    int width_, height_, scale_;
     cairo_surface_t* surface_;
     cairo_t* cr_;
 };
 
 // Paints a blurred black copy of whatever `shape` fills, offset by (dx, dy):
-// the soft shadow a sheet of paper throws on what lies beneath it.
+// the soft shadow a sheet of paper throws on what lies beneath it. Offset and
+// blur are in the canvas's units (scaled with it).
 void SoftShadow(Canvas& canvas, const std::function<void(cairo_t*)>& shape, double dx, double dy, int blur,
                 double alpha);
 
@@ -83,7 +89,8 @@ void Blur(cairo_surface_t* surface, int radius);
 
 // Paper fibre: lightens and darkens already painted pixels by up to `amount`
 // (0.03 = 3 %), with coarse blotches and fine grain. Only pixels inside the
-// rectangle are touched; transparency is kept.
+// rectangle (in the canvas's units) are touched; transparency is kept. A
+// scaled canvas gets the same grain, each grain as many pixels wide.
 void PaperGrain(Canvas& canvas, double amount, std::uint32_t seed, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1);
 
 }  // namespace assets

@@ -31,9 +31,10 @@ using std::filesystem::path;
 constexpr int kCell = 32;
 constexpr int kCellScale = 2;
 
-// A canvas of `units` cell units a side, drawn in those units.
+// A canvas of `units` cell units a side, drawn in those units; `scale` 2
+// makes the picture for big screens, twice as many pixels again.
 struct CellCanvas {
-    explicit CellCanvas(int units = kCell) : c(units * kCellScale, units * kCellScale) {
+    explicit CellCanvas(int scale, int units = kCell) : c(units * kCellScale, units * kCellScale, scale) {
         cairo_scale(c.cr(), kCellScale, kCellScale);
     }
     Canvas c;
@@ -73,8 +74,8 @@ void Rim(Canvas& c, const std::function<void(cairo_t*)>& shape, Rgb colour, doub
     cairo_stroke(cr);
 }
 
-void PlayingCell(const path& file, bool hot) {
-    CellCanvas cell;
+void PlayingCell(const path& file, bool hot, int scale) {
+    CellCanvas cell(scale);
     Canvas& c = cell.c;
     // Light paper, so that every digit, mark and mistake the game writes in
     // its dark inks reads clearly; under the pointer the cell warms a little
@@ -96,8 +97,8 @@ void PlayingCell(const path& file, bool hot) {
 // over the grid line between it and its neighbours, so that it hides none of
 // the pencil marks of the cell being edited and only the rims of the cells
 // beside it. It is drawn 40 units a side (4 beyond the cell all round).
-void CellCursor(const path& file) {
-    CellCanvas cell(kCell + 8);
+void CellCursor(const path& file, int scale) {
+    CellCanvas cell(scale, kCell + 8);
     Canvas& c = cell.c;
     Rim(
         c, [](cairo_t* cr) { RoundedRect(cr, 3.85, 3.85, 32.3, 32.3, 3.5); }, palette::AmberDeep, 1.0, 2.1);
@@ -117,8 +118,8 @@ void CellCursor(const path& file) {
     c.SavePng(file);
 }
 
-void BlockCell(const path& file) {
-    CellCanvas cell;
+void BlockCell(const path& file, int scale) {
+    CellCanvas cell(scale);
     Tile(cell.c, palette::ClueInk, palette::ClueInkShade, 0.05, 22);
     TileEdges(cell.c, 0.06);
     cell.c.SavePng(file);
@@ -130,8 +131,8 @@ enum class Lit { None, Down, Across };
 // lower-left half (the down clue) faces the light, the upper-right half (the
 // across clue) lies in its shade, and the crease between them is amber. The
 // lit half stays dark enough for the white and light red of the numbers.
-void ClueCell(const path& file, Lit lit) {
-    CellCanvas cell;
+void ClueCell(const path& file, Lit lit, int scale) {
+    CellCanvas cell(scale);
     Canvas& c = cell.c;
     cairo_t* cr = c.cr();
     auto lower = [](cairo_t* k) {
@@ -210,8 +211,8 @@ void Ornament(cairo_t* cr, double cx, double cy, double size) {
 
 // Screen headers: large cream lettering with the fold, between two folded
 // squares, on a transparent ground (the game adds a pulsing glow).
-void Header(const path& file, const std::string& text, int w, int h) {
-    Canvas c(w, h);
+void Header(const path& file, const std::string& text, int w, int h, int scale) {
+    Canvas c(w, h, scale);
     cairo_t* cr = c.cr();
     UseFont(cr, Face::Bold, 50);
     const double px = FitFont(cr, Face::Bold, 50, text, w - 90);
@@ -225,8 +226,8 @@ void Header(const path& file, const std::string& text, int w, int h) {
     c.SavePng(file);
 }
 
-void Label(const path& file, const std::string& text, int w, int h) {
-    Canvas c(w, h);
+void Label(const path& file, const std::string& text, int w, int h, int scale) {
+    Canvas c(w, h, scale);
     cairo_t* cr = c.cr();
     UseFont(cr, Face::Bold, 26);
     const double baseline = h / 2.0 + CapHeight(cr) / 2 - 3;
@@ -331,8 +332,8 @@ void FoldIcon(cairo_t* cr, double x, double y, double s) {
 
 // A notice card centred on the screen ("paused", "generating", "solving").
 void Notice(const path& file, int w, int h, const std::string& title, const std::string& line, bool icon,
-            std::uint32_t seed) {
-    Canvas c(w, h);
+            std::uint32_t seed, int scale) {
+    Canvas c(w, h, scale);
     cairo_t* cr = c.cr();
     const double m = 12;
     PaintCard(c, m, m - 4, w - 2 * m, h - 2 * m, seed);
@@ -454,8 +455,8 @@ void SliderMarker(const path& file) {
 
 // ------------------------------------------------------------ logos
 
-void Logo(const path& file, int w, int h, double px, bool tagline) {
-    Canvas c(w, h);
+void Logo(const path& file, int w, int h, double px, bool tagline, int scale) {
+    Canvas c(w, h, scale);
     cairo_t* cr = c.cr();
     UseFont(cr, Face::Bold, px);
     const double baseline = tagline ? h * 0.66 : h / 2.0 + CapHeight(cr) / 2;
@@ -667,21 +668,43 @@ void HelpImage(const path& file) {
 
 }  // namespace
 
+// The lettered and finely lined pictures are made at 1x and, as
+// NAME@2x.png, at 2x.
+template <typename Draw>
+int AtBothSizes(const path& file, Draw draw) {
+    draw(file, 1);
+    draw(path(file).replace_extension().concat("@2x.png"), 2);
+    return 2;
+}
+
 int MakeGraphics(const std::filesystem::path& g) {
     int n = 0;
     auto count = [&n] { ++n; };
-    PlayingCell(g / "cell.png", false), count();
-    PlayingCell(g / "cellmo.png", true), count();
-    BlockCell(g / "bordercell.png"), count();
-    ClueCell(g / "bordersumcell.png", Lit::None), count();
-    ClueCell(g / "bordersumcellvmo.png", Lit::Down), count();
-    ClueCell(g / "bordersumcellhmo.png", Lit::Across), count();
-    CellCursor(g / "cellcursor.png"), count();
+    auto logo = [&](const char* name, int w, int h, double px, bool tagline) {
+        n += AtBothSizes(g / name, [&](const path& f, int k) { Logo(f, w, h, px, tagline, k); });
+    };
+    auto header = [&](const char* name, const std::string& text, int w, int h) {
+        n += AtBothSizes(g / name, [&](const path& f, int k) { Header(f, text, w, h, k); });
+    };
+    auto label = [&](const char* name, const std::string& text, int w, int h) {
+        n += AtBothSizes(g / name, [&](const path& f, int k) { Label(f, text, w, h, k); });
+    };
+    auto both = [&](const char* name, auto draw) { n += AtBothSizes(g / name, draw); };
+    both("cell.png", [](const path& f, int k) { PlayingCell(f, false, k); });
+    both("cellmo.png", [](const path& f, int k) { PlayingCell(f, true, k); });
+    both("bordercell.png", [](const path& f, int k) { BlockCell(f, k); });
+    both("bordersumcell.png", [](const path& f, int k) { ClueCell(f, Lit::None, k); });
+    both("bordersumcellvmo.png", [](const path& f, int k) { ClueCell(f, Lit::Down, k); });
+    both("bordersumcellhmo.png", [](const path& f, int k) { ClueCell(f, Lit::Across, k); });
+    both("cellcursor.png", [](const path& f, int k) { CellCursor(f, k); });
 
     Pointer(g / "pointer.png"), count();
-    Notice(g / "paused.png", 380, 150, "Paused", "Click or press P to carry on", false, 31), count();
-    Notice(g / "generating.png", 440, 140, "Folding a new puzzle\u2026", "one moment, please", true, 32), count();
-    Notice(g / "solving.png", 440, 140, "Checking your puzzle\u2026", "looking for its solutions", true, 33), count();
+    auto notice = [&](const char* name, int w, int h, const char* title, const char* line, bool icon, int seed) {
+        both(name, [&](const path& f, int k) { Notice(f, w, h, title, line, icon, seed, k); });
+    };
+    notice("paused.png", 380, 150, "Paused", "Click or press P to carry on", false, 31);
+    notice("generating.png", 440, 140, "Folding a new puzzle\u2026", "one moment, please", true, 32);
+    notice("solving.png", 440, 140, "Checking your puzzle\u2026", "looking for its solutions", true, 33);
 
     // Dialog panels: the text-entry dialogs are about 190 pixels high once
     // caption, entry box and buttons are stacked; the yes/no and message
@@ -697,18 +720,18 @@ int MakeGraphics(const std::filesystem::path& g) {
     PanelPicture(g / "blackback.png", 720, 400, 0.84, 44), count();
     EndLevel(g / "endlevelback.png"), count();
 
-    Logo(g / "logo.png", 560, 170, 108, true), count();                   // centred at (400, 100)
-    Logo(g / "logosmall.png", 184, 60, 46, false), count();               // centred at (102, 50)
-    Header(g / "playoptionsheader.png", "New Puzzle", 460, 80), count();  // (400, 100)
-    Header(g / "optionsheader.png", "Options", 420, 72), count();         // (400, 40)
-    Header(g / "helpheader.png", "How to Play", 460, 76), count();        // (400, 50)
-    Header(g / "highscoresheader.png", "Best Times", 460, 76), count();   // (400, 50)
-    Header(g / "dailyheader.png", "Daily Puzzle", 460, 76), count();      // (400, 50)
-    Header(g / "statisticsheader.png", "Statistics", 460, 76), count();   // (400, 50)
-    Label(g / "sizelabel.png", "Board Size", 200, 40), count();           // (220, 205)
-    Label(g / "difficultylabel.png", "Difficulty", 200, 40), count();     // (560, 205)
-    VolumeLabel(g / "music.png", "Music", true), count();                 // (242, 93)
-    VolumeLabel(g / "sound.png", "Sound", false), count();                // (242, 149)
+    logo("logo.png", 560, 170, 108, true);                   // centred at (400, 100)
+    logo("logosmall.png", 184, 60, 46, false);               // centred at (102, 50)
+    header("playoptionsheader.png", "New Puzzle", 460, 80);  // (400, 100)
+    header("optionsheader.png", "Options", 420, 72);         // (400, 40)
+    header("helpheader.png", "How to Play", 460, 76);        // (400, 50)
+    header("highscoresheader.png", "Best Times", 460, 76);   // (400, 50)
+    header("dailyheader.png", "Daily Puzzle", 460, 76);      // (400, 50)
+    header("statisticsheader.png", "Statistics", 460, 76);   // (400, 50)
+    label("sizelabel.png", "Board Size", 200, 40);           // (220, 205)
+    label("difficultylabel.png", "Difficulty", 200, 40);     // (560, 205)
+    VolumeLabel(g / "music.png", "Music", true), count();    // (242, 93)
+    VolumeLabel(g / "sound.png", "Sound", false), count();   // (242, 149)
     SliderBar(g / "slider.png"), count();
     SliderMarker(g / "marker.png"), count();
     HelpImage(g / "helpimage.png"), count();

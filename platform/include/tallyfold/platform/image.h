@@ -2,6 +2,7 @@
 #pragma once
 // Images (frames with a handle), animation strips, pixmaps and collision layers.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,6 +70,23 @@ std::shared_ptr<Image> LoadAnimImage(const std::vector<uint8_t>& bytes, int cell
                                      int flags = IMAGE_DEFAULT_FLAGS);
 std::shared_ptr<Image> CreateImage(int w, int h, int frames = 1, int flags = IMAGE_DEFAULT_FLAGS);
 std::shared_ptr<Image> ImageFromPixmap(const Pixmap& pixmap, int flags = IMAGE_DEFAULT_FLAGS);
+
+// A picture may carry the same picture drawn at twice its size (for an
+// animation image, a strip laid out as its own with cells twice the cell
+// size): on a canvas scaled above 1 the picture is made from it instead of
+// from the 1x pixels, so its lines and letters stay sharp. Width, height,
+// handle and frames stay the 1x picture's. A companion not exactly twice the
+// size is left unused and the reason told to the problem hook (false).
+// Changing the pixels (LockFrame, GrabFrame) lets the companion go.
+bool AttachDoubleSize(const std::shared_ptr<Image>& image, const std::vector<uint8_t>& bytes,
+                      const std::string& name = "");
+// Where a PNG's companion is: "menus/play.png" -> "menus/play@2x.png"; "" for
+// other files and for a companion itself. LoadImage and LoadAnimImage from a
+// path attach the companion beside the file when there is one.
+std::string DoubleSizeName(const std::string& path);
+// Problems with pictures that the program gets over are told here (by
+// default printed on stderr).
+void SetImageProblemHook(std::function<void(const std::string&)> hook);
 
 // Collision layers: 32 layers selected by bit mask. Writing registers the image's
 // opaque pixels at a position under an id; testing returns the ids touched.
