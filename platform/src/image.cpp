@@ -509,8 +509,11 @@ std::function<void(const std::string&)>& ProblemHook() {
 }
 
 // A loose picture takes the companion lying beside it, when there is one.
+// Pictures are found whatever the case of their name ("PLAY.png" finds
+// "play.png"), and so is the companion.
 std::shared_ptr<Image> WithDoubleBeside(std::shared_ptr<Image> image, const std::string& path) {
-    const std::string name = DoubleSizeName(path);
+    std::string name = DoubleSizeName(path);
+    if (!name.empty() && !IsPlainFile(name)) name = ResolveCase(name);
     if (!image || name.empty() || !IsPlainFile(name)) return image;
     if (auto bytes = LoadBytes(name)) AttachDoubleSize(image, *bytes, name);
     return image;

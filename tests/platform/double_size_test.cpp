@@ -79,6 +79,11 @@ TEST_F(DoubleSizeTest, ACanvasTwiceTheSizeShowsTheCompanionsPixels) {
     EXPECT_EQ(Mismatches(image, 0, 30, 20, 1, one), 0) << "the logical canvas draws the 1x picture";
     Resize(1600, 1200);
     EXPECT_EQ(Mismatches(image, 0, 30, 20, 2, two), 0);
+    // Asked for in other letter case, as a button asks for its pictures again
+    // by its upper-cased name, the picture still brings its companion.
+    auto again = LoadImage(dir_ / "LOGO.png");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(Mismatches(again, 0, 30, 20, 2, two), 0) << "a picture found case-blind lost its companion";
     Resize(800, 600);
     EXPECT_EQ(Mismatches(image, 0, 30, 20, 1, one), 0);
     EXPECT_TRUE(problems_.empty());
