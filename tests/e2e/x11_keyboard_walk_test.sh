@@ -15,39 +15,11 @@
 set -u
 exe=$1
 artifacts=$2
-for tool in Xvfb xdotool convert compare identify; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "FAIL: $tool is missing (bash scripts/setup.sh installs it; ctest -LE x11 leaves these tests out)"
-    exit 1
-  fi
-done
-scratch=$(mktemp -d)
-xvfb_pid=""
-runner=""
-cleanup() {
-  [ -f "$scratch/pid" ] && kill -9 "$(cat "$scratch/pid")" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-mkdir -p "$artifacts"
-rm -f "$artifacts"/walk-*.png
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-ok() { echo "ok   $*"; }
-
-exec 8>"$scratch/display"
-Xvfb -displayfd 8 -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.txt" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$scratch/display")"
-export XDG_DATA_HOME=$scratch/data XDG_RUNTIME_DIR=$scratch/run HOME=$scratch/home
-mkdir -p "$XDG_RUNTIME_DIR" "$HOME"
-chmod 700 "$XDG_RUNTIME_DIR"
-shared="$XDG_DATA_HOME/Vellacor Games/Tallyfold"
-mkdir -p "$shared"
-printf 'FULL SCREEN=0\r\n' >"$shared/tallyfold.ini"
+. "$(dirname "$0")/x11_common.sh"
+need_tools Xvfb xdotool convert compare identify
+begin walk- .png
+start_xvfb 1024x768
+player_home 'FULL SCREEN=0'
 # Two files for the open-file chooser to list (it lists, it does not read them).
 mkdir -p "$shared/puzzles"
 printf 'not read\n' >"$shared/puzzles/first.txt"
@@ -55,39 +27,11 @@ printf 'not read\n' >"$shared/puzzles/second.txt"
 
 # The game reads "shot FILE" and "wait MS" from the script pipe; the keys come
 # from the X server only.
-fifo=$scratch/script
-mkfifo "$fifo"
-(
-  SDL_VIDEODRIVER=x11 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy TALLYFOLD_NONINTERACTIVE=1 TALLYFOLD_INPUT_SCRIPT=$fifo \
-    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
-    "$exe" >>"$scratch/game.txt" 2>&1 &
-  echo $! >"$scratch/pid"
-  wait $!
-  echo "$?" >"$scratch/exit"
-) &
-runner=$!
-exec 9<>"$fifo"
-window=""
-for _ in $(seq 1 600); do
-  window=$(xdotool search --onlyvisible --name '^Tallyfold$' 2>/dev/null | head -1)
-  [ -n "$window" ] && break
-  [ -f "$scratch/exit" ] && break
-  sleep 0.05
-done
-if [ -z "$window" ]; then
+if ! launch; then
   echo "FAIL: no game window on the X server"
   sed 's/^/  out: /' "$scratch/game.txt" | tail -20
   exit 1
 fi
-send() { printf '%s\n' "$@" >&9; }
-xdo() {
-  local try
-  for try in 1 2 3; do
-    xdotool "$@" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
 # Keys, one by one with a player's pause between them, to the window with the
 # focus (the game's: there is no other), as the keyboard sends them.
 keys() {
@@ -99,20 +43,8 @@ keys() {
 }
 # The game's picture WAIT ms of its time after the keys, as walk-NAME.png.
 shot() {
-  local file="$artifacts/walk-$1.png"
-  send "wait ${2:-400}" "shot $file"
-  for _ in $(seq 1 1200); do
-    [ -f "$file" ] && sleep 0.1 && return 0
-    [ -f "$scratch/exit" ] && break
-    sleep 0.1
-  done
-  fail "no picture $1 from the game"
-  return 1
-}
-size() { identify -format '%wx%h' "$1" 2>/dev/null; }
-psnr() {
-  convert "$2" -resize "$(size "$1")!" "$scratch/scaled.png"
-  compare -metric PSNR "$1" "$scratch/scaled.png" null: 2>&1 | awk '{ v = $1; if (v == "inf") v = 99; printf "%d", v }'
+  send "wait ${2:-400}"
+  game_shot "$1" && sleep 0.1
 }
 # Pixels of the focus frame's yellow (255, 214, 64) in a picture.
 yellow() {
@@ -188,9 +120,8 @@ shot paused
 # The pause hides the board under a plain sheet: the board's upper part, above
 # the pause card, goes from cells and clues to one even grey. (The whole
 # picture's brightness told it only on boards with many light cells.)
-spread() { convert "$artifacts/walk-$1.png" -crop 400x150+240+40 -colorspace gray -format '%[fx:int(standard_deviation*1000)]' info:; }
-before=$(spread board-framed)
-after=$(spread paused)
+before=$(board_spread "$artifacts/walk-board-framed.png")
+after=$(board_spread "$artifacts/walk-paused.png")
 [ "$before" -gt 200 ] && [ "$after" -lt 50 ] && ok "Enter on the framed Pause pauses (spread over the board $before -> $after)" ||
   fail "Enter on the framed Pause did not pause (spread over the board $before -> $after)"
 keys Escape
@@ -338,9 +269,4 @@ else
 fi
 wait "$runner" 2>/dev/null
 
-if [ "$failures" -gt 0 ]; then
-  sed 's/^/  out: /' "$scratch/game.txt" | tail -20
-  echo "$failures check(s) failed"
-  exit 1
-fi
-echo "all checks passed"
+report

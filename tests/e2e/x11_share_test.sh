@@ -16,38 +16,11 @@ set -u
 exe=$1
 engine=$2
 artifacts=$3
-for tool in Xvfb xdotool python3 convert compare identify; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "FAIL: $tool is missing (bash scripts/setup.sh installs it; ctest -LE x11 leaves these tests out)"
-    exit 1
-  fi
-done
-scratch=$(mktemp -d)
-xvfb_pid=""
-cleanup() {
-  [ -f "$scratch/pid" ] && kill -9 "$(cat "$scratch/pid")" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$scratch"
-}
-trap cleanup EXIT
-mkdir -p "$artifacts"
-rm -f "$artifacts"/x11-share-*.png
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-ok() { echo "ok   $*"; }
-
-exec 8>"$scratch/display"
-Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp >"$scratch/xvfb.txt" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$scratch/display")"
-export XDG_DATA_HOME=$scratch/data XDG_RUNTIME_DIR=$scratch/run HOME=$scratch/home
-mkdir -p "$XDG_RUNTIME_DIR" "$HOME"
-chmod 700 "$XDG_RUNTIME_DIR"
-shared="$XDG_DATA_HOME/Vellacor Games/Tallyfold"
-mkdir -p "$shared"
-printf 'FULL SCREEN=0\r\n' >"$shared/tallyfold.ini"
+. "$(dirname "$0")/x11_common.sh"
+need_tools Xvfb xdotool python3 convert compare identify
+begin x11-share- .png
+start_xvfb 1280x1024
+player_home 'FULL SCREEN=0'
 
 cat >"$scratch/four.txt" <<'PUZZLE'
 ; every clue here has one set of digits
@@ -65,41 +38,6 @@ PUZZLE
 "$engine" generate 6 6 1 --seed 7 --format text 2>/dev/null | grep -v '^[a-z]' >"$scratch/six.txt" ||
   fail "tallyfold-engine made no 6 x 6 puzzle file"
 
-fifo=$scratch/script
-launch() {
-  rm -f "$scratch/exit" "$scratch/pid" "$fifo"
-  mkfifo "$fifo"
-  (
-    SDL_VIDEODRIVER=x11 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy TALLYFOLD_NONINTERACTIVE=1 TALLYFOLD_INPUT_SCRIPT=$fifo \
-      ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
-      "$exe" "$@" >>"$scratch/game.txt" 2>&1 &
-    echo $! >"$scratch/pid"
-    wait $!
-    echo "$?" >"$scratch/exit"
-  ) &
-  exec 9<>"$fifo"
-  for _ in $(seq 1 100); do [ -s "$scratch/pid" ] && break; sleep 0.05; done
-  window=""
-  for _ in $(seq 1 600); do
-    window=$(xdotool search --onlyvisible --name '^Tallyfold$' 2>/dev/null | head -1)
-    [ -n "$window" ] && return 0
-    [ -f "$scratch/exit" ] && break
-    sleep 0.05
-  done
-  return 1
-}
-send() { printf '%s\n' "$@" >&9; }
-shot() {
-  local file="$artifacts/x11-share-$1.png"
-  send "shot $file"
-  for _ in $(seq 1 1200); do
-    [ -f "$file" ] && return 0
-    [ -f "$scratch/exit" ] && break
-    sleep 0.1
-  done
-  fail "no picture $1 from the game"
-  return 1
-}
 # Real keys through the X server (XTEST) to the focused window.
 xkey() {
   local try
@@ -109,12 +47,7 @@ xkey() {
   done
   return 1
 }
-psnr() {
-  compare -metric PSNR "$1" "$2" null: 2>&1 | awk '{ v = $1; if (v == "inf") v = 99; printf "%d", v }'
-}
 clipboard() { python3 -c 'import tkinter; r = tkinter.Tk(); r.withdraw(); print(r.clipboard_get())' 2>/dev/null; }
-# Past the maker's splash, as the desktop test does.
-past_splash() { send "wait 700" "click 790 10" "wait 500" "click 790 10" "wait 2400"; }
 finish() {
   send "close"
   for _ in $(seq 1 400); do [ -f "$scratch/exit" ] && break; sleep 0.05; done
@@ -128,7 +61,7 @@ if ! launch "$scratch/four.txt"; then
   tail -20 "$scratch/game.txt"
   exit 1
 fi
-past_splash
+to_title 2400
 shot cmdline-board
 send "wait 300"
 shot cmdline-board-again
@@ -151,9 +84,9 @@ send "drop $scratch" "wait 400"
 shot dropped-folder
 send "key RETURN" "wait 400"
 shot after-folder
-p=$(psnr "$artifacts/x11-share-cmdline-board-again.png" "$artifacts/x11-share-after-folder.png")
+p=$(psnr_same "$artifacts/x11-share-cmdline-board-again.png" "$artifacts/x11-share-after-folder.png")
 [ "$p" -ge 30 ] && ok "a dropped folder changes nothing ($p dB like before)" || fail "the board changed after a dropped folder ($p dB)"
-p=$(psnr "$artifacts/x11-share-after-folder.png" "$artifacts/x11-share-dropped-folder.png")
+p=$(psnr_same "$artifacts/x11-share-after-folder.png" "$artifacts/x11-share-dropped-folder.png")
 [ "$p" -lt 30 ] && ok "a dropped folder is answered with a message" || fail "no message for a dropped folder ($p dB)"
 
 # Back to the setup screen; a dropped puzzle file opens there.
@@ -161,7 +94,7 @@ send "key ESCAPE" "wait 400" "key RETURN" "wait 1600"
 shot setup
 send "drop $scratch/six.txt" "wait 2000"
 shot dropped-six
-p=$(psnr "$artifacts/x11-share-setup.png" "$artifacts/x11-share-dropped-six.png")
+p=$(psnr_same "$artifacts/x11-share-setup.png" "$artifacts/x11-share-dropped-six.png")
 [ "$p" -lt 25 ] && ok "a puzzle file dropped on the setup screen opens on the board" ||
   fail "the dropped puzzle file did not open ($p dB like the setup screen)"
 
@@ -171,7 +104,7 @@ shot setup-again
 xkey ctrl+v
 send "wait 4000"
 shot pasted-code
-p=$(psnr "$artifacts/x11-share-setup-again.png" "$artifacts/x11-share-pasted-code.png")
+p=$(psnr_same "$artifacts/x11-share-setup-again.png" "$artifacts/x11-share-pasted-code.png")
 # The board's own code, copied again, is the one pasted: the same puzzle is on it.
 printf 'nothing' | python3 -c 'import sys, tkinter; r = tkinter.Tk(); r.withdraw(); r.clipboard_clear(); r.clipboard_append(sys.stdin.read()); r.update()' 2>/dev/null
 xkey ctrl+c
@@ -185,11 +118,11 @@ finish "share session"
 
 # ---- a file with two solutions on the command line -----------------------------
 if launch "$scratch/two ways.txt"; then
-  past_splash
+  to_title 2400
   shot refused-file
   send "key RETURN" "wait 1500"
   shot title-after
-  p=$(psnr "$artifacts/x11-share-refused-file.png" "$artifacts/x11-share-title-after.png")
+  p=$(psnr_same "$artifacts/x11-share-refused-file.png" "$artifacts/x11-share-title-after.png")
   [ "$p" -lt 30 ] && ok "a command-line file with two solutions is refused with a message" ||
     fail "no message for a puzzle with two solutions ($p dB)"
   finish "refused file"
